@@ -1,0 +1,42 @@
+// zephyra-cli: Zephyra's headless tool.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/ConfigureCommand.h"
+#include "cli/SimCommand.h"
+
+namespace {
+
+void usage(std::ostream& out) {
+    out << "usage: zephyra-cli COMMAND [OPTIONS]\n"
+           "commands:\n"
+           "  sim        fly the built-in aircraft in simulated time and print its final state\n"
+           "  configure  write vane98.par and install files into a simulator folder\n"
+           "Run 'zephyra-cli COMMAND --help' for a command's options.\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        usage(std::cerr);
+        return 2;
+    }
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "sim") {
+        return zephyra::cli::runSimCommand(args, std::cout, std::cerr);
+    }
+    if (command == "configure") {
+        return zephyra::cli::runConfigureCommand(args, std::cout, std::cerr);
+    }
+    if (command == "help" || command == "--help" || command == "-h") {
+        usage(std::cout);
+        return 0;
+    }
+    std::cerr << "zephyra-cli: unknown command '" << command << "'\n";
+    usage(std::cerr);
+    return 2;
+}

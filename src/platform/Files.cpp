@@ -1,0 +1,129 @@
+#include "platform/Files.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace zephyra::platform {
+
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::is_regular_file(path, ec);
+}
+
+bool dirExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::is_directory(path, ec);
+}
+
+bool copyFile(const std::string& source, const std::string& target, std::string* error) {
+    std::error_code ec;
+    if (!fs::is_regular_file(source, ec)) {
+        if (error != nullptr) {
+            *error = "\"" + source + "\" was not found.";
+        }
+        return false;
+    }
+    fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        if (error != nullptr) {
+            *error = "\"" + target + "\" could not be written: " + ec.message() + ".";
+        }
+        return false;
+    }
+    return true;
+}
+
+std::string findFileNoCase(const std::string& folder, const std::string& name) {
+    const std::string exact = joinPath(folder, name);
+    if (fileExists(exact)) {
+        return exact;
+    }
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? std::string(".") : folder, ec);
+    if (ec) {
+        return {};
+    }
+    auto lower = [](std::string s) {
+        for (auto& c : s) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return s;
+    };
+    const std::string wanted = lower(name);
+    for (const auto& entry : it) {
+        if (lower(entry.path().filename().string()) == wanted && entry.is_regular_file(ec)) {
+            return entry.path().string();
+        }
+    }
+    return {};
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) {
+        return name;
+    }
+    if (folder.back() == '/') {
+        return folder + name;
+    }
+    return folder + "/" + name;
+}
+
+std::string programFolder() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) {
+        return currentDirectory();
+    }
+    return exe.parent_path().string();
+}
+
+std::string currentDirectory() {
+    std::error_code ec;
+    const auto p = fs::current_path(ec);
+    return ec ? std::string(".") : p.string();
+}
+
+bool setCurrentDirectory(const std::string& folder) {
+    std::error_code ec;
+    fs::current_path(folder, ec);
+    return !ec;
+}
+
+bool readFile(const std::string& path, std::string& contents) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    contents = ss.str();
+    return !in.bad();
+}
+
+bool writeFile(const std::string& path, const std::string& contents, std::string* error) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        if (error != nullptr) {
+            *error = "\"" + path + "\" could not be created.";
+        }
+        return false;
+    }
+    out << contents;
+    out.close();
+    if (!out) {
+        if (error != nullptr) {
+            *error = "\"" + path + "\" could not be written.";
+        }
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zephyra::platform

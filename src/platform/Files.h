@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+namespace zephyra::platform {
+
+// Small file helpers with the behaviour the program relies on: plain results, no exceptions.
+bool fileExists(const std::string& path);
+bool dirExists(const std::string& path);
+// Copies source over target (replacing it). On failure returns false and says why in error.
+bool copyFile(const std::string& source, const std::string& target, std::string* error = nullptr);
+// Like fileExists, but the name's letter case may differ (simulator folders copied from
+// Windows often hold "FLTSIM98.EXE"). Returns the real path, or empty when there is none.
+std::string findFileNoCase(const std::string& folder, const std::string& name);
+// Joins a folder and a name with one separator.
+std::string joinPath(const std::string& folder, const std::string& name);
+// The folder that holds the running executable.
+std::string programFolder();
+std::string currentDirectory();
+bool setCurrentDirectory(const std::string& folder);
+// Reads a whole file; false when it cannot be read.
+bool readFile(const std::string& path, std::string& contents);
+bool writeFile(const std::string& path, const std::string& contents, std::string* error = nullptr);
+
+}  // namespace zephyra::platform

@@ -1,0 +1,126 @@
+#include "platform/qt/QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+
+namespace zephyra::platform {
+
+namespace {
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QWidget* dialogParent(QWidget* preferred) {
+    if (preferred != nullptr && preferred->isVisible()) {
+        return preferred;
+    }
+    return QApplication::activeWindow();
+}
+
+}  // namespace
+
+QString QtDialogs::toQtFilter(const std::string& filter) {
+    const QStringList parts = qs(filter).split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        out << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+Answer QtDialogs::show(const MessageRequest& request) {
+    QMessageBox box(dialogParent(parent_));
+    box.setWindowTitle(request.title.empty() ? QStringLiteral("Zephyra") : qs(request.title));
+    box.setText(qs(request.text));
+    switch (request.icon) {
+        case Icon::None:
+            break;
+        case Icon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case Icon::Exclamation:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case Icon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case Icon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+    }
+    std::vector<std::pair<QPushButton*, Answer>> buttons;
+    auto add = [&](QMessageBox::StandardButton b, Answer a) {
+        buttons.emplace_back(box.addButton(b), a);
+    };
+    switch (request.buttons) {
+        case Buttons::Ok:
+            add(QMessageBox::Ok, Answer::Ok);
+            break;
+        case Buttons::OkCancel:
+            add(QMessageBox::Ok, Answer::Ok);
+            add(QMessageBox::Cancel, Answer::Cancel);
+            break;
+        case Buttons::YesNo:
+            add(QMessageBox::Yes, Answer::Yes);
+            add(QMessageBox::No, Answer::No);
+            break;
+        case Buttons::YesNoCancel:
+            add(QMessageBox::Yes, Answer::Yes);
+            add(QMessageBox::No, Answer::No);
+            add(QMessageBox::Cancel, Answer::Cancel);
+            break;
+    }
+    const std::size_t def = static_cast<std::size_t>(std::max(1, request.defaultButton)) - 1;
+    if (def < buttons.size()) {
+        box.setDefaultButton(buttons[def].first);
+    }
+    box.exec();
+    for (const auto& [button, answer] : buttons) {
+        if (box.clickedButton() == button) {
+            return answer;
+        }
+    }
+    // Closed with Escape or the close box: the last button (Cancel or No) stands.
+    return buttons.back().second;
+}
+
+std::optional<std::string> QtDialogs::inputBox(const std::string& prompt, const std::string& title,
+                                               const std::string& defaultText) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(
+        dialogParent(parent_), title.empty() ? QStringLiteral("Zephyra") : qs(title), qs(prompt),
+        QLineEdit::Normal, qs(defaultText), &ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return text.toStdString();
+}
+
+std::optional<std::string> QtDialogs::openFile(const FileRequest& request) {
+    const QString path =
+        QFileDialog::getOpenFileName(dialogParent(parent_), qs(request.title),
+                                     qs(request.initialDir), toQtFilter(request.filter));
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    return path.toStdString();
+}
+
+std::optional<std::string> QtDialogs::saveFile(const FileRequest& request) {
+    const QString path =
+        QFileDialog::getSaveFileName(dialogParent(parent_), qs(request.title),
+                                     qs(request.initialDir), toQtFilter(request.filter));
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    return path.toStdString();
+}
+
+}  // namespace zephyra::platform

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include "platform/Dialogs.h"
+
+class QWidget;
+
+namespace zephyra::platform {
+
+// Real modal dialogs. Message boxes carry the program's name when no title is given.
+class QtDialogs final : public Dialogs {
+  public:
+    explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+
+    std::optional<std::string> inputBox(const std::string& prompt, const std::string& title,
+                                        const std::string& defaultText) override;
+    std::optional<std::string> openFile(const FileRequest& request) override;
+    std::optional<std::string> saveFile(const FileRequest& request) override;
+
+    // "Desc|pattern|Desc|pattern" → Qt's "Desc (pattern);;Desc (pattern)".
+    static QString toQtFilter(const std::string& filter);
+
+  protected:
+    Answer show(const MessageRequest& request) override;
+
+  private:
+    QWidget* parent_;
+};
+
+}  // namespace zephyra::platform

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+#include "platform/Random.h"
+#include "platform/Scheduler.h"
+#include "shell/Settings.h"
+#include "simlink/SimLink.h"
+
+namespace zephyra::simlink {
+class BuiltInAircraft;
+}
+
+namespace zephyra::shell {
+
+// State shared by the windows and modules for the whole run, set to its start values by the
+// main window's load step.
+struct SharedState {
+    int planCount = 0;                // entries in the flight plan
+    std::int16_t autoSwitchDist = 5;  // nm at which the next waypoint becomes active
+    std::int16_t cloudRedrawPasses = 3;
+    std::int16_t updateWeatherFlag = 0;
+    std::int16_t useLastWeather = 0;   // 1 while "Use Last Weather" runs the decoder
+    double variedVisibility = 0.0;     // reduced visibility held by the random variation
+    std::int16_t firstConnection = 0;  // set once a connected tick started the tracking
+    double planDistance = 0.0;         // working copy of FP_Dist for auto-generation
+    std::int16_t navigationState = 0;
+};
+
+// Everything a window or module needs from its surroundings. The application fills it with
+// the real seams; tests fill it with virtual time, scripted dialogs and a pinned generator.
+struct AppContext {
+    AppContext(platform::Scheduler& scheduler_, platform::Dialogs& dialogs_,
+               platform::Random& random_, platform::Platform& platform_, simlink::SimLink& sim_)
+        : scheduler(scheduler_),
+          dialogs(dialogs_),
+          random(random_),
+          platform(platform_),
+          sim(sim_) {}
+
+    platform::Scheduler& scheduler;
+    platform::Dialogs& dialogs;
+    platform::Random& random;
+    platform::Platform& platform;
+    simlink::SimLink& sim;
+    simlink::BuiltInAircraft* builtIn = nullptr;  // the embedded aircraft, when it is the link
+
+    std::string programFolder;  // folder of the executable: vane98.par, textures, database
+    std::string launchFolder;   // current folder when the program started
+
+    Settings settings;
+    TransitionSettings transition;
+    SharedState shared;
+
+    // Windows open modal (the application) or modeless (tests drive them while open).
+    bool modalWindows = true;
+    // Ends the program.
+    std::function<void()> quit;
+};
+
+}  // namespace zephyra::shell

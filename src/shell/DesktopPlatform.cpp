@@ -1,0 +1,97 @@
+#include "shell/DesktopPlatform.h"
+
+#include <spawn.h>
+#include <sys/types.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "platform/Files.h"
+#include "platform/WineRegistry.h"
+#include "shell/Startup.h"
+#include "simlink/BuiltInAircraft.h"
+
+extern char** environ;
+
+namespace zephyra::shell {
+
+DesktopPlatform::DesktopPlatform(simlink::BuiltInAircraft& aircraft) : aircraft_(aircraft) {}
+
+bool DesktopPlatform::isBuiltInFolder(const std::string& folder) {
+    return platform::fileExists(platform::joinPath(folder, "zephyra-sim.ini"));
+}
+
+bool DesktopPlatform::simulatorWindowExists() {
+    return aircraft_.running() || fs98ProcessRunning();
+}
+
+bool DesktopPlatform::startSimulator(const std::string& folder) {
+    if (isBuiltInFolder(folder)) {
+        aircraft_.start();
+        if (onBuiltInStarted) {
+            onBuiltInStarted();
+        }
+        return true;
+    }
+    const std::string exe = platform::findFileNoCase(folder, kSimulatorExe);
+    if (exe.empty()) {
+        return false;
+    }
+    return spawnDetached({"wine", exe}, folder);
+}
+
+bool DesktopPlatform::openUrl(const std::string& url) {
+    if (url.empty()) {
+        return false;
+    }
+    return spawnDetached({"xdg-open", url}, {});
+}
+
+std::optional<std::string> DesktopPlatform::fs98PathFromRegistry() {
+    return platform::fs98FolderFromWine(platform::defaultWinePrefix());
+}
+
+bool spawnDetached(const std::vector<std::string>& argv, const std::string& workingFolder) {
+    if (argv.empty()) {
+        return false;
+    }
+    std::vector<char*> args;
+    args.reserve(argv.size() + 1);
+    for (const auto& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!workingFolder.empty()) {
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
+    }
+    pid_t pid = 0;
+    const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0;
+}
+
+bool fs98ProcessRunning() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || !std::all_of(name.begin(), name.end(), ::isdigit)) {
+            continue;
+        }
+        std::string cmdline;
+        if (!platform::readFile(entry.path().string() + "/cmdline", cmdline)) {
+            continue;
+        }
+        std::transform(cmdline.begin(), cmdline.end(), cmdline.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (cmdline.find("fltsim98.exe") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace zephyra::shell

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace zephyra::simlink {
+class BuiltInAircraft;
+}
+
+namespace zephyra::shell {
+
+// The platform on a Linux desktop. The simulator is the built-in aircraft when the folder is
+// the bundled one (it holds "zephyra-sim.ini"); a real FS98 folder is started through Wine.
+class DesktopPlatform final : public platform::Platform {
+  public:
+    explicit DesktopPlatform(simlink::BuiltInAircraft& aircraft);
+
+    bool simulatorWindowExists() override;
+    bool startSimulator(const std::string& folder) override;
+    bool openUrl(const std::string& url) override;
+    std::optional<std::string> fs98PathFromRegistry() override;
+
+    // True when the folder is the built-in simulator's folder.
+    static bool isBuiltInFolder(const std::string& folder);
+    // Called after the built-in simulator was started (the window shows itself).
+    std::function<void()> onBuiltInStarted;
+
+  private:
+    simlink::BuiltInAircraft& aircraft_;
+};
+
+// Starts a program with arguments, no shell in between; the working folder may be empty.
+bool spawnDetached(const std::vector<std::string>& argv, const std::string& workingFolder);
+// True when a process runs whose command line names FS98's executable (FS98 under Wine).
+bool fs98ProcessRunning();
+
+}  // namespace zephyra::shell

@@ -1,0 +1,464 @@
+#include "shell/ParmMaintWindow.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "platform/Files.h"
+#include "shell/ParamFile.h"
+#include "shell/VaneWindow.h"
+
+namespace zephyra::shell {
+
+namespace {
+
+const char* const kDistanceMessage = "Flight Plan Distance must be between 50 and 200.";
+const char* const kBusyMessage =
+    "Parameters can't be saved because another Zephyra operation is in process. Please try again "
+    "in a few moments.";
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+}  // namespace
+
+ParmMaintWindow::ParmMaintWindow(AppContext& context, VaneWindow& main, QWidget* parent)
+    : QDialog(parent), ctx_(context), main_(main) {
+    setObjectName(QStringLiteral("ParmMaint"));
+    setWindowTitle(QStringLiteral("Settings"));
+    build();
+    fillFromMemory();
+}
+
+QLineEdit* ParmMaintWindow::textBox(const QString& name) const {
+    auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : qobject_cast<QLineEdit*>(it->second);
+}
+QCheckBox* ParmMaintWindow::checkBox(const QString& name) const {
+    auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : qobject_cast<QCheckBox*>(it->second);
+}
+QRadioButton* ParmMaintWindow::option(const QString& name) const {
+    auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : qobject_cast<QRadioButton*>(it->second);
+}
+QPushButton* ParmMaintWindow::button(const QString& name) const {
+    auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : qobject_cast<QPushButton*>(it->second);
+}
+
+void ParmMaintWindow::build() {
+    auto edit = [&](const QString& name, bool readOnly = false) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(name);
+        e->setReadOnly(readOnly);
+        e->setMaximumWidth(90);
+        e->installEventFilter(this);
+        controls_[name] = e;
+        return e;
+    };
+    auto check = [&](const QString& name, const QString& text, bool designChecked) {
+        auto* c = new QCheckBox(text, this);
+        c->setObjectName(name);
+        c->setChecked(designChecked);
+        controls_[name] = c;
+        return c;
+    };
+    auto opt = [&](QWidget* parent, const QString& name, const QString& text) {
+        auto* o = new QRadioButton(text, parent);
+        o->setObjectName(name);
+        controls_[name] = o;
+        return o;
+    };
+    auto push = [&](const QString& name, const QString& text) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(name);
+        controls_[name] = b;
+        return b;
+    };
+
+    // Weather limits and transition.
+    auto* limits = new QGroupBox(QStringLiteral("Weather"), this);
+    auto* lg = new QGridLayout(limits);
+    lg->addWidget(new QLabel(QStringLiteral("Maximum Visibility:")), 0, 0);
+    lg->addWidget(edit("uv"), 0, 1);
+    lg->addWidget(new QLabel(QStringLiteral("Max Turbulence:")), 1, 0);
+    lg->addWidget(edit("mx_turb"), 1, 1);
+    auto* hint = new QLabel(QStringLiteral("0=None 255=Full"));
+    hint->setStyleSheet(QStringLiteral("color: #667;"));
+    lg->addWidget(hint, 1, 2);
+    lg->addWidget(new QLabel(QStringLiteral("Vane Transition Periods")), 2, 0);
+    lg->addWidget(edit("tp"), 2, 1);
+    lg->addWidget(new QLabel(QStringLiteral("Vane Transition Seconds")), 3, 0);
+    lg->addWidget(edit("ts"), 3, 1);
+    lg->addWidget(new QLabel(QStringLiteral("Periods X Seconds = total transition time:")), 4, 0);
+    lg->addWidget(edit("tt", true), 4, 1);
+    lg->addWidget(new QLabel(QStringLiteral("Switching Distance")), 5, 0);
+    lg->addWidget(edit("sd"), 5, 1);
+    textBox("tp")->setText(QStringLiteral("0"));
+    textBox("ts")->setText(QStringLiteral("0"));
+
+    auto* units = new QGroupBox(QStringLiteral("Unit of Measure"), this);
+    auto* ul = new QVBoxLayout(units);
+    ul->addWidget(opt(units, "Option1", "U.S."));
+    ul->addWidget(opt(units, "Option2", "Metric"));
+    ul->addWidget(opt(units, "Option6", "Metric (Feet)"));
+    option("Option1")->setChecked(true);
+    auto* uom = edit("UOM");
+    uom->hide();
+
+    auto* access = new QGroupBox(QStringLiteral("Database Access"), this);
+    auto* al = new QVBoxLayout(access);
+    for (const auto& [name, text] :
+         {std::pair{"Option3", "Americas"}, std::pair{"Option4", "Europe-Other"},
+          std::pair{"Option5", "All"}, std::pair{"Option7", "None"}}) {
+        auto* o = opt(access, name, text);
+        o->installEventFilter(this);
+        al->addWidget(o);
+    }
+
+    auto* options = new QGroupBox(QStringLiteral("Options"), this);
+    auto* ol = new QVBoxLayout(options);
+    ol->addWidget(check("Check1", "Winds Enabled", false));
+    ol->addWidget(check("Check5", "Quick Send", false));
+    ol->addWidget(check("Check2", "Autopilot Update", true));
+    ol->addWidget(check("Check7", "Use New Clouds", true));
+
+    auto* gen = new QGroupBox(QStringLiteral("Use in Auto Generation of Flight Plans"), this);
+    auto* gl = new QGridLayout(gen);
+    gl->addWidget(check("Check3", "VORs", true), 0, 0);
+    gl->addWidget(check("Check4", "NDBs", true), 0, 1);
+    gl->addWidget(check("Check6", "Waypoints", false), 0, 2);
+    checkBox("Check3")->installEventFilter(this);
+    gl->addWidget(new QLabel(QStringLiteral("Distance between points (50 - 200)")), 1, 0, 1, 2);
+    gl->addWidget(edit("Text1"), 1, 2);
+
+    auto* textures = new QGroupBox(QStringLiteral("Cloud and Storm Textures"), this);
+    auto* tl = new QGridLayout(textures);
+    tl->addWidget(push("Command2", "Restore Default Clouds"), 0, 0);
+    tl->addWidget(push("Command3", "Restore Default Storms"), 0, 1);
+    tl->addWidget(push("Command4", "Install New Storms"), 1, 0);
+    tl->addWidget(push("Command5", "Install Lightning Storms"), 1, 1);
+
+    auto* note = new QLabel(
+        QStringLiteral("To learn more about the Setup options, use the Setup tutorial available "
+                       "in the main Help screen."),
+        this);
+    note->setObjectName(QStringLiteral("Label3"));
+    note->setWordWrap(true);
+    controls_["Label3"] = note;
+
+    auto* save = push("save_parms", "Save Settings");
+    save->setDefault(true);
+    auto* close = push("Command1", "Close");
+    close->installEventFilter(this);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(limits);
+    left->addWidget(gen);
+    auto* right = new QVBoxLayout;
+    auto* row = new QHBoxLayout;
+    row->addWidget(units);
+    row->addWidget(access);
+    right->addLayout(row);
+    right->addWidget(options);
+    right->addWidget(textures);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left);
+    columns->addLayout(right);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(note, 1);
+    bottom->addWidget(save);
+    bottom->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns);
+    layout->addLayout(bottom);
+
+    connect(option("Option1"), &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            textBox("UOM")->setText(QStringLiteral("U"));
+        }
+    });
+    connect(option("Option2"), &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            textBox("UOM")->setText(QStringLiteral("M"));
+        }
+    });
+    connect(option("Option6"), &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            textBox("UOM")->setText(QStringLiteral("F"));
+        }
+    });
+    const std::pair<const char*, std::int16_t> regions[] = {
+        {"Option3", 0}, {"Option4", 1}, {"Option5", 2}, {"Option7", 3}};
+    for (const auto& [name, value] : regions) {
+        const std::int16_t v = value;
+        connect(option(name), &QRadioButton::toggled, this, [this, v](bool on) {
+            if (on) {
+                ctx_.settings.Wayp = v;
+            }
+        });
+    }
+    connect(textBox("tp"), &QLineEdit::textChanged, this, [this] { updateTotal(); });
+    connect(textBox("ts"), &QLineEdit::textChanged, this, [this] { updateTotal(); });
+    connect(save, &QPushButton::clicked, this, [this] { this->save(); });
+    connect(close, &QPushButton::clicked, this, [this] { closeWindow(); });
+    connect(button("Command2"), &QPushButton::clicked, this, [this] { restoreDefaultClouds(); });
+    connect(button("Command3"), &QPushButton::clicked, this, [this] { restoreDefaultStorms(); });
+    connect(button("Command4"), &QPushButton::clicked, this, [this] { installNewStorms(); });
+    connect(button("Command5"), &QPushButton::clicked, this, [this] { installLightningStorms(); });
+}
+
+void ParmMaintWindow::fillFromMemory() {
+    const Settings& s = ctx_.settings;
+    unsaved_ = false;
+    if (!s.NewClouds) {
+        checkBox("Check7")->setChecked(false);
+    }
+    textBox("uv")->setText(QString::number(s.UnlimitedVis));
+    textBox("tt")->setText(QString::number(ctx_.transition.totalSeconds()));
+    textBox("mx_turb")->setText(QString::number(s.MaxTurb));
+    // The region options write Wayp as they are selected, so remember it first.
+    const std::int16_t wayp = s.Wayp;
+    if (s.UOM == "M") {
+        option("Option2")->setChecked(true);
+    } else if (s.UOM == "F") {
+        option("Option6")->setChecked(true);
+    }
+    textBox("UOM")->setText(qs(s.UOM));
+    checkBox("Check1")->setChecked(s.Wind);
+    const char* regionOption[] = {"Option3", "Option4", "Option5", "Option7"};
+    if (wayp >= 0 && wayp <= 3) {
+        option(regionOption[wayp])->setChecked(true);
+    }
+    ctx_.settings.Wayp = wayp;
+    checkBox("Check5")->setChecked(s.QSend == "True");
+    if (s.WPC_INC == 0) {
+        checkBox("Check3")->setChecked(false);
+    }
+    if (s.WPN_INC == 0) {
+        checkBox("Check4")->setChecked(false);
+    }
+    if (s.WPW_INC == 1) {
+        checkBox("Check6")->setChecked(true);
+    }
+    if (s.AP_Upd == 0) {
+        checkBox("Check2")->setChecked(false);
+    }
+    textBox("Text1")->setText(QString::number(s.FP_Dist));
+}
+
+void ParmMaintWindow::updateTotal() {
+    const QString tp = textBox("tp")->text();
+    const QString ts = textBox("ts")->text();
+    if (tp.isEmpty() || ts.isEmpty()) {
+        return;
+    }
+    const auto periods = toInt16(tp.toStdString());
+    const auto seconds = toInt16(ts.toStdString());
+    if (!periods || !seconds) {
+        return;
+    }
+    const int product = *periods * *seconds;
+    if (product < -32768 || product > 32767) {
+        return;
+    }
+    textBox("tt")->setText(QString::number(product));
+}
+
+QString ParmMaintWindow::fs98Folder() const {
+    return main_.textBox("Text7")->text();
+}
+
+bool ParmMaintWindow::save() {
+    if (!checkBox("Check3")->isChecked() && !checkBox("Check4")->isChecked() &&
+        !checkBox("Check6")->isChecked()) {
+        ctx_.dialogs.inform("You must have one waypoint type selected.");
+        return false;
+    }
+    const auto distance = toNumber(textBox("Text1")->text().toStdString());
+    if (!distance || *distance < 50.0 || *distance > 200.0) {
+        ctx_.dialogs.inform(kDistanceMessage);
+        return false;
+    }
+    platform::setCurrentDirectory(ctx_.programFolder);
+
+    Settings& s = ctx_.settings;
+    const auto uv = toInt16(textBox("uv")->text().toStdString());
+    if (!uv) {
+        ctx_.dialogs.inform(kDistanceMessage);
+        return false;
+    }
+    s.UnlimitedVis = *uv;
+    const auto turb = toInt16(textBox("mx_turb")->text().toStdString());
+    if (!turb) {
+        ctx_.dialogs.inform(kDistanceMessage);
+        return false;
+    }
+    s.MaxTurb = *turb;
+    s.UOM = textBox("UOM")->text().toStdString();
+    s.Wind = checkBox("Check1")->isChecked();
+    s.WindText = s.Wind ? "True" : "False";
+    s.QSend = checkBox("Check5")->isChecked() ? "True" : "False";
+
+    s.WPC_INC = checkBox("Check3")->isChecked() ? 1 : 0;
+    s.WPN_INC = checkBox("Check4")->isChecked() ? 1 : 0;
+    s.WPW_INC = checkBox("Check6")->isChecked() ? 1 : 0;
+    if (!checkBox("Check2")->isChecked()) {
+        main_.checkBox("UPDHDG")->setChecked(false);
+        main_.label("Label16")->setText(QStringLiteral("No"));
+        s.AP_Upd = 0;
+    } else {
+        main_.checkBox("UPDHDG")->setChecked(true);
+        main_.label("Label16")->setText(QStringLiteral("Yes"));
+        s.AP_Upd = 1;
+    }
+    const std::string typed = textBox("Text1")->text().toStdString();
+    const auto fpDist = toInt16(typed);
+    if (!fpDist) {
+        ctx_.dialogs.inform(kBusyMessage);
+        return false;
+    }
+    s.FP_Dist = *fpDist;
+    ctx_.shared.planDistance = s.FP_Dist;
+
+    Settings toWrite = s;
+    toWrite.Path98 = fs98Folder().toStdString();
+    toWrite.NewClouds = checkBox("Check7")->isChecked();
+    if (!writeParamFile(platform::joinPath(ctx_.programFolder, kParamFileName), toWrite, typed)) {
+        ctx_.dialogs.inform(kBusyMessage);
+        return false;
+    }
+    s.NewClouds = checkBox("Check7")->isChecked();
+    ctx_.dialogs.inform("Your settings have been saved saved!");
+    closing_ = true;
+    done(QDialog::Accepted);
+    close();
+    return true;
+}
+
+void ParmMaintWindow::closeWindow() {
+    if (unsaved_) {
+        const auto answer =
+            ctx_.dialogs.message({"Are you sure you want to exit without saving the parameters?",
+                                  "Parameters", platform::Buttons::YesNo, platform::Icon::None, 2});
+        if (answer == platform::Answer::No) {
+            return;
+        }
+    }
+    closing_ = true;
+    done(QDialog::Rejected);
+    close();
+}
+
+void ParmMaintWindow::reject() {
+    // Escape and the close box go through the same question as the Close button.
+    if (closing_) {
+        QDialog::reject();
+        return;
+    }
+    closeWindow();
+}
+
+void ParmMaintWindow::databaseOptionReleased() {
+    if (main_.textBox("Text8")->text() != QLatin1String("1")) {
+        return;
+    }
+    const auto answer = ctx_.dialogs.message(
+        {"Waypoints are detected in memory. This change will not take effect until waypoints "
+         "are reloaded. Would you like to save your settings and reload the waypoints now?",
+         "Proceed?", platform::Buttons::YesNo, platform::Icon::None, 2});
+    if (answer == platform::Answer::No) {
+        return;
+    }
+    // Save closes this window when it succeeds; the reload goes on either way.
+    VaneWindow& main = main_;
+    save();
+    main.textBox("Text8")->setText(QStringLiteral("0"));
+    if (main.reloadWaypoints) {
+        main.reloadWaypoints();
+    }
+}
+
+namespace {
+
+void copyTexture(AppContext& ctx, const std::string& source, const std::string& target,
+                 const std::string& done, const std::string& failure) {
+    std::string error;
+    if (platform::copyFile(source, target, &error)) {
+        ctx.dialogs.inform(done);
+    } else {
+        ctx.dialogs.message({failure + "\n\n" + error, "Settings", platform::Buttons::Ok,
+                             platform::Icon::Exclamation, 1});
+    }
+}
+
+}  // namespace
+
+void ParmMaintWindow::restoreDefaultClouds() {
+    const std::string texture = platform::joinPath(fs98Folder().toStdString(), "texture");
+    copyTexture(ctx_, platform::joinPath(texture, "clouds.sav"),
+                platform::joinPath(texture, "clouds.r8"), "Default clouds restored.",
+                "The default clouds could not be restored.");
+}
+
+void ParmMaintWindow::restoreDefaultStorms() {
+    const std::string texture = platform::joinPath(fs98Folder().toStdString(), "texture");
+    copyTexture(ctx_, platform::joinPath(texture, "stormy.sav"),
+                platform::joinPath(texture, "stormy.r8"), "Default storm texture restored.",
+                "The default storm texture could not be restored.");
+}
+
+void ParmMaintWindow::installNewStorms() {
+    const std::string texture = platform::joinPath(fs98Folder().toStdString(), "texture");
+    copyTexture(ctx_, platform::joinPath(platform::currentDirectory(), "storm.cld"),
+                platform::joinPath(texture, "stormy.r8"), "New storm texture installed.",
+                "The new storm texture could not be installed.");
+}
+
+void ParmMaintWindow::installLightningStorms() {
+    const std::string texture = platform::joinPath(fs98Folder().toStdString(), "texture");
+    if (platform::copyFile(platform::joinPath(platform::currentDirectory(), "lightn.fsc"),
+                           platform::joinPath(texture, "stormy.r8"))) {
+        ctx_.dialogs.inform(
+            "New lightning texture installed. Please be aware that the lightning texture has "
+            "replaced the storm texture. To see lightning, you must fly at night, then start one "
+            "of the lightning adventures based on your geographical location. Weather is "
+            "controled by the adventure, so do not load or change any weather during a lightning "
+            "flight.");
+    } else {
+        ctx_.dialogs.inform("Error copying file!");
+    }
+}
+
+bool ParmMaintWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QString name = watched->objectName();
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* e = qobject_cast<QLineEdit*>(watched)) {
+            QTimer::singleShot(0, e, [e] { e->selectAll(); });
+        }
+    }
+    if (name == QLatin1String("Command1") && event->type() == QEvent::FocusOut) {
+        unsaved_ = true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (name == QLatin1String("Check3") && checkBox("Check3")->isChecked()) {
+            checkBox("Check4")->setChecked(false);
+        }
+        if (name == QLatin1String("Option3") || name == QLatin1String("Option4") ||
+            name == QLatin1String("Option5") || name == QLatin1String("Option7")) {
+            // Let the option take the click first, then ask.
+            const bool handled = QDialog::eventFilter(watched, event);
+            QTimer::singleShot(0, this, [this] { databaseOptionReleased(); });
+            return handled;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace zephyra::shell

@@ -1,0 +1,284 @@
+#include "shell/SimulatorWindow.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "simlink/BuiltInAircraft.h"
+
+namespace zephyra::shell {
+
+namespace {
+
+QString degreesText(double value, bool latitude) {
+    const char hemi = latitude ? (value < 0 ? 'S' : 'N') : (value < 0 ? 'W' : 'E');
+    const double a = std::fabs(value);
+    const int d = static_cast<int>(a);
+    const double m = (a - d) * 60.0;
+    return QStringLiteral("%1°%2' %3 (%4)")
+        .arg(d)
+        .arg(m, 5, 'f', 2, QLatin1Char('0'))
+        .arg(QLatin1Char(hemi))
+        .arg(value, 0, 'f', 4);
+}
+
+QDoubleSpinBox* spin(double min, double max, int decimals, const QString& suffix) {
+    auto* s = new QDoubleSpinBox;
+    s->setRange(min, max);
+    s->setDecimals(decimals);
+    s->setSuffix(suffix);
+    s->setKeyboardTracking(false);
+    return s;
+}
+
+}  // namespace
+
+SimulatorWindow::SimulatorWindow(simlink::BuiltInAircraft& aircraft, QWidget* parent)
+    : QWidget(parent), aircraft_(aircraft) {
+    setObjectName(QStringLiteral("Simulator"));
+    setWindowTitle(QStringLiteral("Simulator"));
+    setWindowFlag(Qt::Window, true);
+
+    cockpit_ = new QFrame(this);
+    cockpit_->setObjectName(QStringLiteral("FS98MAIN"));
+    cockpit_->setMinimumSize(360, 120);
+    cockpit_->setStyleSheet(QStringLiteral(
+        "QFrame#FS98MAIN { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #4f86c6, "
+        "stop:0.55 #a9c9ec, stop:0.56 #6f8f4e, stop:1 #4c6a33); border: 1px solid #223; }"));
+
+    state_ = new QLabel(this);
+    state_->setObjectName(QStringLiteral("AircraftState"));
+    state_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    state_->setMinimumWidth(260);
+    state_->setWordWrap(true);
+
+    weather_ = new QPlainTextEdit(this);
+    weather_->setObjectName(QStringLiteral("WeatherHeld"));
+    weather_->setReadOnly(true);
+    weather_->setMinimumHeight(150);
+    QFont mono(QStringLiteral("Monospace"));
+    mono.setStyleHint(QFont::TypeWriter);
+    mono.setPointSizeF(8.0);
+    weather_->setFont(mono);
+
+    lat_ = new QLineEdit(this);
+    lat_->setObjectName(QStringLiteral("SimLatitude"));
+    lon_ = new QLineEdit(this);
+    lon_->setObjectName(QStringLiteral("SimLongitude"));
+    airport_ = new QLineEdit(this);
+    airport_->setObjectName(QStringLiteral("SimAirport"));
+    airport_->setPlaceholderText(QStringLiteral("ICAO, e.g. KATL"));
+    airport_->setMaxLength(8);
+    airportGo_ = new QPushButton(QStringLiteral("Go"), this);
+    airportGo_->setObjectName(QStringLiteral("SimAirportGo"));
+    heading_ = spin(0, 360, 0, QStringLiteral("°"));
+    heading_->setObjectName(QStringLiteral("SimHeading"));
+    altitude_ = spin(0, 60000, 0, QStringLiteral(" ft"));
+    altitude_->setObjectName(QStringLiteral("SimAltitude"));
+    altitude_->setSingleStep(500);
+    speed_ = spin(0, 2000, 0, QStringLiteral(" kt"));
+    speed_->setObjectName(QStringLiteral("SimSpeed"));
+    speed_->setSingleStep(10);
+    magVar_ = spin(-180, 180, 1, QStringLiteral("°"));
+    magVar_->setObjectName(QStringLiteral("SimMagVar"));
+    magVar_->setToolTip(QStringLiteral("Magnetic variation, east positive"));
+
+    auto* apply = new QPushButton(QStringLiteral("Apply"), this);
+    apply->setObjectName(QStringLiteral("SimApply"));
+    startStop_ = new QPushButton(this);
+    startStop_->setObjectName(QStringLiteral("SimStartStop"));
+
+    auto* place = new QGroupBox(QStringLiteral("Aircraft"), this);
+    auto* form = new QFormLayout(place);
+    auto* airportRow = new QHBoxLayout;
+    airportRow->addWidget(airport_);
+    airportRow->addWidget(airportGo_);
+    form->addRow(QStringLiteral("Airport"), airportRow);
+    form->addRow(QStringLiteral("Latitude"), lat_);
+    form->addRow(QStringLiteral("Longitude"), lon_);
+    form->addRow(QStringLiteral("Heading (true)"), heading_);
+    form->addRow(QStringLiteral("Altitude"), altitude_);
+    form->addRow(QStringLiteral("True airspeed"), speed_);
+    form->addRow(QStringLiteral("Variation"), magVar_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(apply);
+    buttons->addWidget(startStop_);
+    form->addRow(buttons);
+
+    auto* status = new QGroupBox(QStringLiteral("Flight"), this);
+    auto* sl = new QVBoxLayout(status);
+    sl->addWidget(state_);
+    sl->addStretch(1);
+
+    auto* weatherBox = new QGroupBox(QStringLiteral("Weather received"), this);
+    auto* wl = new QVBoxLayout(weatherBox);
+    wl->addWidget(weather_);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(status, 1);
+    top->addWidget(place, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(cockpit_);
+    layout->addLayout(top);
+    layout->addWidget(weatherBox, 1);
+
+    connect(apply, &QPushButton::clicked, this, [this] { applySettings(); });
+    connect(startStop_, &QPushButton::clicked, this, [this] { toggleRunning(); });
+    connect(airportGo_, &QPushButton::clicked, this, [this] { goToAirport(); });
+    connect(airport_, &QLineEdit::returnPressed, this, [this] { goToAirport(); });
+
+    lat_->setText(QString::number(aircraft_.latitude(), 'f', 4));
+    lon_->setText(QString::number(aircraft_.longitude(), 'f', 4));
+    heading_->setValue(aircraft_.heading());
+    altitude_->setValue(aircraft_.altitude());
+    speed_->setValue(aircraft_.trueAirspeed());
+    aircraft_.onChanged = [this] { refresh(); };
+    resize(620, 560);
+    refresh();
+}
+
+SimulatorWindow::~SimulatorWindow() {
+    aircraft_.onChanged = nullptr;
+}
+
+void SimulatorWindow::applySettings() {
+    bool okLat = false;
+    bool okLon = false;
+    const double lat = lat_->text().trimmed().toDouble(&okLat);
+    const double lon = lon_->text().trimmed().toDouble(&okLon);
+    if (okLat && okLon && std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0) {
+        aircraft_.setLatitude(lat);
+        aircraft_.setLongitude(lon);
+    } else {
+        lat_->setText(QString::number(aircraft_.latitude(), 'f', 4));
+        lon_->setText(QString::number(aircraft_.longitude(), 'f', 4));
+    }
+    aircraft_.setHeading(heading_->value());
+    aircraft_.setAltitude(altitude_->value());
+    aircraft_.setAirspeed(speed_->value());
+    aircraft_.setMagVar(magVar_->value());
+    refresh();
+}
+
+void SimulatorWindow::toggleRunning() {
+    if (aircraft_.running()) {
+        aircraft_.stop();
+    } else {
+        aircraft_.start();
+    }
+    refresh();
+}
+
+bool SimulatorWindow::goToAirport() {
+    if (!findAirport) {
+        airport_->setToolTip(QStringLiteral("Airport lookup needs the database."));
+        return false;
+    }
+    const auto where = findAirport(airport_->text().trimmed().toUpper().toStdString());
+    if (!where) {
+        airport_->selectAll();
+        airport_->setStyleSheet(QStringLiteral("background: #ffd9d9;"));
+        return false;
+    }
+    airport_->setStyleSheet(QString());
+    lat_->setText(QString::number(where->first, 'f', 4));
+    lon_->setText(QString::number(where->second, 'f', 4));
+    aircraft_.setLatitude(where->first);
+    aircraft_.setLongitude(where->second);
+    refresh();
+    return true;
+}
+
+QString SimulatorWindow::weatherSummary() const {
+    const auto& w = aircraft_.weather();
+    QStringList lines;
+    if (w.visibilityReceived) {
+        lines << QStringLiteral("Visibility  %1 sm").arg(w.visibilityStatuteMiles, 0, 'f', 4);
+    }
+    if (w.temperatures.received) {
+        const auto& t = w.temperatures;
+        lines << QStringLiteral("Pressure    %1 mb").arg(t.pressureMb, 0, 'f', 2);
+        QString temps = QStringLiteral("Temps      ");
+        for (int i = 0; i < 4; ++i) {
+            temps += QStringLiteral(" %1 at %2 ft;").arg(t.degrees[i]).arg(t.altitude[i]);
+        }
+        lines << temps;
+    }
+    auto cloud = [&](const char* name, const simlink::BuiltInAircraft::CloudLayer& c) {
+        if (c.received) {
+            lines << QStringLiteral("%1 %2-%3 ft, cover %4/8, dev %5, icing %6, turb %7")
+                         .arg(QLatin1String(name))
+                         .arg(c.base)
+                         .arg(c.top)
+                         .arg(c.coverage, 0, 'f', 1)
+                         .arg(c.deviation)
+                         .arg(c.icing)
+                         .arg(c.turbulence, 0, 'f', 1);
+        }
+    };
+    cloud("Cloud 1    ", w.cloud1);
+    cloud("Cloud 2    ", w.cloud2);
+    for (int i = 0; i < 4; ++i) {
+        const auto& l = w.wind[static_cast<std::size_t>(i)];
+        if (l.received) {
+            lines << QStringLiteral("Wind %1      %2° %3 kt from %4 ft%5, turb %6%7")
+                         .arg(i)
+                         .arg(l.direction, 0, 'f', 0)
+                         .arg(l.speed)
+                         .arg(l.base)
+                         .arg(i == 0 ? QString() : QStringLiteral(" to %1").arg(l.top, 0, 'f', 0))
+                         .arg(l.turbulence, 0, 'f', 1)
+                         .arg(l.gust != 0 ? QStringLiteral(", gusts") : QString());
+        }
+    }
+    if (w.thunderstorm.received) {
+        lines << (w.thunderstorm.base > 0 ? QStringLiteral("Storm       on")
+                                          : QStringLiteral("Storm       off"));
+    }
+    if (lines.isEmpty()) {
+        lines << QStringLiteral("No weather received yet.");
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+void SimulatorWindow::refresh() {
+    const bool running = aircraft_.running();
+    startStop_->setText(running ? QStringLiteral("Stop") : QStringLiteral("Start"));
+    QString speedTarget;
+    switch (aircraft_.speedMode()) {
+        case simlink::BuiltInAircraft::SpeedMode::Mach:
+            speedTarget = QStringLiteral("M%1").arg(aircraft_.speedSetting(), 0, 'f', 2);
+            break;
+        case simlink::BuiltInAircraft::SpeedMode::IndicatedAirspeed:
+            speedTarget = QStringLiteral("%1 kt IAS").arg(aircraft_.speedSetting(), 0, 'f', 0);
+            break;
+        case simlink::BuiltInAircraft::SpeedMode::TrueAirspeed:
+            speedTarget = QStringLiteral("%1 kt TAS").arg(aircraft_.speedSetting(), 0, 'f', 0);
+            break;
+    }
+    state_->setText(
+        QStringLiteral("<b>%1</b><br>%2<br>%3<br>Altitude %4 ft<br>Heading %5° true, %6° "
+                       "magnetic<br>True airspeed %7 kt<br>Autopilot: hdg %8° true, alt %9 ft, "
+                       "%10<br>Flown %11 nm")
+            .arg(running ? QStringLiteral("Running") : QStringLiteral("Stopped"))
+            .arg(degreesText(aircraft_.latitude(), true))
+            .arg(degreesText(aircraft_.longitude(), false))
+            .arg(aircraft_.altitude(), 0, 'f', 0)
+            .arg(aircraft_.heading(), 0, 'f', 0)
+            .arg(aircraft_.magneticHeading(), 0, 'f', 0)
+            .arg(aircraft_.trueAirspeed(), 0, 'f', 0)
+            .arg(aircraft_.targetHeading(), 0, 'f', 0)
+            .arg(aircraft_.targetAltitude(), 0, 'f', 0)
+            .arg(speedTarget)
+            .arg(aircraft_.groundDistanceNm(), 0, 'f', 1));
+    const QString summary = weatherSummary();
+    if (weather_->toPlainText() != summary) {
+        weather_->setPlainText(summary);
+    }
+    airportGo_->setEnabled(static_cast<bool>(findAirport));
+    airport_->setEnabled(static_cast<bool>(findAirport));
+}
+
+}  // namespace zephyra::shell

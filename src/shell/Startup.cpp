@@ -1,0 +1,132 @@
+#include "shell/Startup.h"
+
+#include <array>
+
+#include "platform/Files.h"
+#include "shell/ParamFile.h"
+
+namespace zephyra::shell {
+
+using platform::copyFile;
+using platform::fileExists;
+using platform::joinPath;
+
+StartupCheck checkStartup(const std::string& launchFolder, const std::string& programFolder,
+                          Settings& settings) {
+    if (!fileExists(joinPath(launchFolder, kParamFileName))) {
+        return {false, std::string("no ") + kParamFileName + " in " + launchFolder};
+    }
+    const auto read = readParamFile(joinPath(programFolder, kParamFileName), settings);
+    if (!read.ok) {
+        return {false, read.error};
+    }
+    if (platform::findFileNoCase(settings.Path98, kSimulatorExe).empty()) {
+        return {false, std::string("no ") + kSimulatorExe + " in \"" + settings.Path98 + "\""};
+    }
+    return {true, {}};
+}
+
+LocateState findFs98(platform::Platform& platform) {
+    LocateState state;
+    const auto folder = platform.fs98PathFromRegistry();
+    if (!folder) {
+        return state;
+    }
+    state.label = *folder;
+    if (!platform::findFileNoCase(*folder, kSimulatorCfg).empty()) {
+        state.proceedEnabled = true;
+    } else {
+        state.label = kNotLocated;
+    }
+    return state;
+}
+
+std::string folderOfChosenExe(const std::string& chosenFile) {
+    const std::size_t suffix = std::string("/fltsim98.exe").size();
+    if (chosenFile.size() <= suffix) {
+        return {};
+    }
+    return chosenFile.substr(0, chosenFile.size() - suffix);
+}
+
+namespace {
+
+void warnCopy(platform::Dialogs& dialogs, const std::string& what, const std::string& reason) {
+    dialogs.message({what + "\n\n" + reason, "Initial Configuration", platform::Buttons::Ok,
+                     platform::Icon::Exclamation, 1});
+}
+
+}  // namespace
+
+ProceedResult proceedWithConfiguration(const std::string& fs98, const FirstRunFolders& folders,
+                                       platform::Dialogs& dialogs) {
+    if (platform::findFileNoCase(fs98, kSimulatorExe).empty()) {
+        dialogs.inform(
+            "There are errors in configuring this program. Please read Trouble.doc on the CD "
+            "for more information.");
+        return ProceedResult::NotConfigured;
+    }
+
+    std::string error;
+    if (!writeParamFile(joinPath(folders.program, kParamFileName), firstRunSettings(fs98),
+                        std::nullopt, &error)) {
+        warnCopy(dialogs, "Zephyra could not write its settings file.", error);
+        return ProceedResult::NotConfigured;
+    }
+
+    const std::string texture = joinPath(fs98, "texture");
+    const std::string cloudsSav = joinPath(texture, "clouds.sav");
+    if (!fileExists(cloudsSav) && !copyFile(joinPath(texture, "clouds.r8"), cloudsSav, &error)) {
+        warnCopy(dialogs,
+                 "The simulator's cloud texture could not be backed up, so its own clouds "
+                 "cannot be restored from the Settings window later.",
+                 error);
+    }
+
+    const std::string stormySav = joinPath(texture, "stormy.sav");
+    const std::string stormyR8 = joinPath(texture, "stormy.r8");
+    if (!fileExists(stormySav)) {
+        if (!copyFile(stormyR8, stormySav, &error)) {
+            warnCopy(dialogs,
+                     "The simulator's storm texture could not be backed up, so Zephyra's "
+                     "storm texture was not installed.",
+                     error);
+        } else if (!copyFile(joinPath(folders.current, "storm.cld"), stormyR8, &error)) {
+            warnCopy(dialogs, "Zephyra's storm texture could not be installed.", error);
+        }
+    }
+
+    const std::string ipcTarget = joinPath(joinPath(fs98, "modules"), "fs6ipc.dll");
+    if (!fileExists(ipcTarget) &&
+        !copyFile(joinPath(folders.program, "fs6ipc.dll"), ipcTarget, &error)) {
+        warnCopy(dialogs,
+                 "The simulator module fs6ipc.dll could not be installed. FS98 needs it to "
+                 "exchange weather and autopilot data with Zephyra; the built-in simulator "
+                 "does not.",
+                 error);
+    }
+
+    static const std::array<std::pair<const char*, const char*>, 6> adventures{{
+        {"lighte.adv", "adv"},
+        {"lighteur.adv", "adv"},
+        {"lightw.adv", "adv"},
+        {"thunder1.wav", "adv/wav"},
+        {"thunder2.wav", "adv/wav"},
+        {"thunder3.wav", "adv/wav"},
+    }};
+    for (const auto& [name, folder] : adventures) {
+        const std::string target = joinPath(joinPath(fs98, folder), name);
+        if (fileExists(target)) {
+            continue;
+        }
+        if (!copyFile(joinPath(folders.current, name), target, &error)) {
+            dialogs.inform("Error copying adventure files!");
+            break;
+        }
+    }
+
+    dialogs.inform("Configuration Saved! Please restart Zephyra.");
+    return ProceedResult::Configured;
+}
+
+}  // namespace zephyra::shell

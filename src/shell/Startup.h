@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+#include "shell/Settings.h"
+
+namespace zephyra::shell {
+
+inline constexpr const char* kSimulatorExe = "fltsim98.exe";
+inline constexpr const char* kSimulatorCfg = "fltsim98.cfg";
+inline constexpr const char* kNotLocated = "FS98 not located.";
+
+// Outcome of the start-up test that decides between the main window and the configuration.
+struct StartupCheck {
+    bool configured = false;
+    std::string reason;  // why the configuration window is needed (for a headless log)
+};
+
+// The parameter file must be in the launch folder, read cleanly from the program folder and
+// name a folder that holds the simulator. Settings read before a bad line keep their values.
+StartupCheck checkStartup(const std::string& launchFolder, const std::string& programFolder,
+                          Settings& settings);
+
+// Where the configuration window starts: the registry's FS98 folder when it holds
+// "fltsim98.cfg", otherwise "FS98 not located." and Proceed stays disabled.
+struct LocateState {
+    std::string label = kNotLocated;
+    bool proceedEnabled = false;
+};
+LocateState findFs98(platform::Platform& platform);
+
+// The folder of a chosen "fltsim98.exe": the path less its last 13 characters.
+std::string folderOfChosenExe(const std::string& chosenFile);
+
+struct FirstRunFolders {
+    std::string program;  // the program's own folder (vane98.par, fs6ipc.dll)
+    std::string current;  // the working folder (storm.cld, the lightning adventures)
+};
+
+enum class ProceedResult { Configured, NotConfigured };
+
+// Writes the default parameter file and installs the program's files into the simulator's
+// folder, telling the user about every failure. Backups are never overwritten.
+ProceedResult proceedWithConfiguration(const std::string& fs98Folder,
+                                       const FirstRunFolders& folders, platform::Dialogs& dialogs);
+
+}  // namespace zephyra::shell

@@ -1,0 +1,428 @@
+#include "simlink/BuiltInAircraft.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace zephyra::simlink {
+
+namespace {
+
+constexpr double kDegToRad = std::numbers::pi / 180.0;
+constexpr double kMaxStepSeconds = 1.0;
+
+double normalize360(double degrees) {
+    double d = std::fmod(degrees, 360.0);
+    if (d < 0.0) {
+        d += 360.0;
+    }
+    // fmod of a tiny negative value plus 360 rounds to 360 itself.
+    return d >= 360.0 ? 0.0 : d;
+}
+
+// Into (-180, 180]: a turn of exactly 180 goes right.
+double wrap180(double degrees) {
+    double d = std::fmod(degrees, 360.0);
+    if (d > 180.0) {
+        d -= 360.0;
+    } else if (d <= -180.0) {
+        d += 360.0;
+    }
+    return d;
+}
+
+double wrapLongitude(double degrees) {
+    if (degrees >= -180.0 && degrees <= 180.0) {
+        return degrees;
+    }
+    double d = std::fmod(degrees + 180.0, 360.0);
+    if (d < 0.0) {
+        d += 360.0;
+    }
+    return d - 180.0;
+}
+
+// Moves value towards target by at most maxChange, never past it.
+void approach(double& value, double target, double maxChange) {
+    if (std::abs(target - value) <= maxChange) {
+        value = target;
+    } else {
+        value += target > value ? maxChange : -maxChange;
+    }
+}
+
+}  // namespace
+
+BuiltInAircraft::BuiltInAircraft(platform::Scheduler& scheduler)
+    : scheduler_(scheduler), timer_(scheduler.createTimer([this] { tick(); })) {}
+
+BuiltInAircraft::~BuiltInAircraft() = default;
+
+void BuiltInAircraft::start() {
+    if (running_) {
+        return;
+    }
+    running_ = true;
+    lastTick_ = scheduler_.now();
+    timer_->setInterval(tickMs_);
+}
+
+void BuiltInAircraft::stop() {
+    if (!running_) {
+        return;
+    }
+    tick();
+    running_ = false;
+    // The timer is kept, only idled: stop() may be called from inside its own handler.
+    timer_->setInterval(0);
+}
+
+void BuiltInAircraft::setTickInterval(int milliseconds) {
+    tickMs_ = std::max(1, milliseconds);
+    if (running_) {
+        tick();
+        timer_->setInterval(tickMs_);
+    }
+}
+
+void BuiltInAircraft::tick() {
+    const double now = scheduler_.now();
+    const double elapsed = now - lastTick_;
+    lastTick_ = now;
+    advance(elapsed);
+}
+
+void BuiltInAircraft::advance(double seconds) {
+    if (!(seconds > 0.0) || !std::isfinite(seconds)) {
+        return;
+    }
+    // Short sub-steps keep turns and climbs smooth when a live timer fires late.
+    const auto steps = static_cast<std::int64_t>(std::ceil(seconds / kMaxStepSeconds));
+    const double dt = seconds / static_cast<double>(steps);
+    for (std::int64_t i = 0; i < steps; ++i) {
+        step(dt);
+    }
+    flownSeconds_ += seconds;
+    if (onChanged) {
+        onChanged();
+    }
+}
+
+void BuiltInAircraft::step(double dt) {
+    const double turn = wrap180(targetHeading_ - heading_);
+    if (std::abs(turn) <= kTurnRate * dt) {
+        heading_ = targetHeading_;
+    } else {
+        heading_ = normalize360(heading_ + std::copysign(kTurnRate * dt, turn));
+    }
+    approach(alt_, targetAlt_, kClimbRate * dt);
+    approach(tas_, targetTrueAirspeed(), kAcceleration * dt);
+
+    const WindLayer& wind = weather_.wind[static_cast<std::size_t>(windLayerAt(alt_))];
+    const double windSpeed = std::max(0.0, static_cast<double>(wind.speed));
+    // The direction is where the wind comes from, so it pushes the other way.
+    const double vNorth =
+        tas_ * std::cos(heading_ * kDegToRad) - windSpeed * std::cos(wind.direction * kDegToRad);
+    const double vEast =
+        tas_ * std::sin(heading_ * kDegToRad) - windSpeed * std::sin(wind.direction * kDegToRad);
+
+    const double hours = dt / 3600.0;
+    const double cosLat = std::cos(lat_ * kDegToRad);
+    lat_ = std::clamp(lat_ + vNorth * hours / 60.0, -kMaxLatitude, kMaxLatitude);
+    lon_ = wrapLongitude(lon_ + vEast * hours / (60.0 * cosLat));
+    distanceNm_ += std::hypot(vNorth, vEast) * hours;
+}
+
+double BuiltInAircraft::speedOfSoundKt(double altitudeFeet) {
+    const double kelvin = std::max(216.65, 288.15 - 0.0019812 * altitudeFeet);
+    return 661.47 * std::sqrt(kelvin / 288.15);
+}
+
+double BuiltInAircraft::trueFromIndicated(double indicatedKt, double altitudeFeet) {
+    return indicatedKt * (1.0 + 0.02 * altitudeFeet / 1000.0);
+}
+
+double BuiltInAircraft::targetTrueAirspeed() const {
+    switch (speedMode_) {
+        case SpeedMode::IndicatedAirspeed:
+            return std::max(0.0, trueFromIndicated(speedSetting_, alt_));
+        case SpeedMode::Mach:
+            return speedSetting_ * speedOfSoundKt(alt_);
+        case SpeedMode::TrueAirspeed:
+            break;
+    }
+    return speedSetting_;
+}
+
+double BuiltInAircraft::magneticHeading() const {
+    return normalize360(heading_ - magVar_);
+}
+
+double BuiltInAircraft::windFloor(int layer) const {
+    const WindLayer& wind = weather_.wind[static_cast<std::size_t>(layer)];
+    return wind.received ? wind.base : kDefaultWindFloors[static_cast<std::size_t>(layer - 1)];
+}
+
+int BuiltInAircraft::windLayerAt(double altitudeFeet) const {
+    for (int layer = 1; layer <= 3; ++layer) {
+        if (altitudeFeet < windFloor(layer)) {
+            return layer - 1;
+        }
+    }
+    return 3;
+}
+
+// Non-finite values are ignored: one bad number would otherwise stick to the aircraft.
+
+void BuiltInAircraft::setLatitude(double degrees) {
+    if (std::isfinite(degrees)) {
+        lat_ = std::clamp(degrees, -kMaxLatitude, kMaxLatitude);
+    }
+}
+
+void BuiltInAircraft::setLongitude(double degrees) {
+    if (std::isfinite(degrees)) {
+        lon_ = wrapLongitude(degrees);
+    }
+}
+
+void BuiltInAircraft::setAltitude(double feet) {
+    if (std::isfinite(feet)) {
+        alt_ = targetAlt_ = feet;
+    }
+}
+
+void BuiltInAircraft::setHeading(double trueDegrees) {
+    if (std::isfinite(trueDegrees)) {
+        heading_ = targetHeading_ = normalize360(trueDegrees);
+    }
+}
+
+void BuiltInAircraft::setAirspeed(double trueKnots) {
+    if (std::isfinite(trueKnots)) {
+        tas_ = speedSetting_ = std::max(0.0, trueKnots);
+        speedMode_ = SpeedMode::TrueAirspeed;
+    }
+}
+
+void BuiltInAircraft::setMagVar(double degrees) {
+    if (std::isfinite(degrees)) {
+        magVar_ = normalize360(degrees);
+    }
+}
+
+// --- Log ---
+
+void BuiltInAircraft::log(std::string_view name, std::initializer_list<double> args) {
+    auto count = callCounts_.find(name);
+    if (count == callCounts_.end()) {
+        callCounts_.emplace(std::string(name), 1);
+    } else {
+        ++count->second;
+    }
+    if (logLimit_ == 0) {
+        return;
+    }
+    calls_.push_back(Call{std::string(name), std::vector<double>(args), scheduler_.now()});
+    while (calls_.size() > logLimit_) {
+        calls_.pop_front();
+    }
+}
+
+int BuiltInAircraft::callCount(std::string_view name) const {
+    const auto it = callCounts_.find(name);
+    return it == callCounts_.end() ? 0 : it->second;
+}
+
+const BuiltInAircraft::Call* BuiltInAircraft::lastCall(std::string_view name) const {
+    for (auto it = calls_.rbegin(); it != calls_.rend(); ++it) {
+        if (it->name == name) {
+            return &*it;
+        }
+    }
+    return nullptr;
+}
+
+void BuiltInAircraft::clearLog() {
+    calls_.clear();
+    callCounts_.clear();
+}
+
+void BuiltInAircraft::setLogLimit(std::size_t calls) {
+    logLimit_ = calls;
+    while (calls_.size() > logLimit_) {
+        calls_.pop_front();
+    }
+}
+
+// --- SimLink getters ---
+
+double BuiltInAircraft::get_curr_lat() {
+    return whileRunning(lat_);
+}
+double BuiltInAircraft::get_curr_lon() {
+    return whileRunning(lon_);
+}
+double BuiltInAircraft::get_alt() {
+    return whileRunning(alt_);
+}
+double BuiltInAircraft::get_TAS() {
+    return whileRunning(tas_);
+}
+double BuiltInAircraft::get_MagVar() {
+    return whileRunning(magVar_);
+}
+double BuiltInAircraft::get_wind0Dir() {
+    return whileRunning(weather_.wind[0].direction);
+}
+double BuiltInAircraft::get_wind1Dir() {
+    return whileRunning(weather_.wind[1].direction);
+}
+double BuiltInAircraft::get_wind2Dir() {
+    return whileRunning(weather_.wind[2].direction);
+}
+double BuiltInAircraft::get_wind3Dir() {
+    return whileRunning(weather_.wind[3].direction);
+}
+double BuiltInAircraft::get_wind0Spd() {
+    return whileRunning(weather_.wind[0].speed);
+}
+double BuiltInAircraft::get_wind1Spd() {
+    return whileRunning(weather_.wind[1].speed);
+}
+double BuiltInAircraft::get_wind2Spd() {
+    return whileRunning(weather_.wind[2].speed);
+}
+double BuiltInAircraft::get_wind3Spd() {
+    return whileRunning(weather_.wind[3].speed);
+}
+double BuiltInAircraft::get_wind1Floor() {
+    return whileRunning(windFloor(1));
+}
+double BuiltInAircraft::get_wind2Floor() {
+    return whileRunning(windFloor(2));
+}
+double BuiltInAircraft::get_wind3Floor() {
+    return whileRunning(windFloor(3));
+}
+
+// --- Autopilot ---
+
+void BuiltInAircraft::upd_APHead(double headingMagnetic) {
+    log("upd_APHead", {headingMagnetic});
+    if (std::isfinite(headingMagnetic)) {
+        targetHeading_ = normalize360(headingMagnetic + magVar_);
+    }
+}
+
+void BuiltInAircraft::upd_APAlt(double altitudeFeet) {
+    log("upd_APAlt", {altitudeFeet});
+    if (std::isfinite(altitudeFeet)) {
+        targetAlt_ = altitudeFeet;
+    }
+}
+
+void BuiltInAircraft::upd_APAirSpeed(double knots) {
+    log("upd_APAirSpeed", {knots});
+    if (std::isfinite(knots)) {
+        speedMode_ = SpeedMode::IndicatedAirspeed;
+        speedSetting_ = std::max(0.0, knots);
+    }
+}
+
+void BuiltInAircraft::upd_APMachNumber(double mach) {
+    log("upd_APMachNumber", {mach});
+    if (std::isfinite(mach)) {
+        speedMode_ = SpeedMode::Mach;
+        speedSetting_ = std::max(0.0, mach);
+    }
+}
+
+// --- Weather ---
+
+void BuiltInAircraft::upd_visib(double statuteMiles) {
+    log("upd_visib", {statuteMiles});
+    weather_.visibilityReceived = true;
+    weather_.visibilityStatuteMiles = statuteMiles;
+}
+
+void BuiltInAircraft::upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt,
+                                std::int32_t t1Deg, std::int32_t t2Alt, std::int32_t t2Deg,
+                                std::int32_t t3Alt, std::int32_t t3Deg, double pressureMb) {
+    log("upd_temps",
+        {static_cast<double>(t0Alt), static_cast<double>(t0Deg), static_cast<double>(t1Alt),
+         static_cast<double>(t1Deg), static_cast<double>(t2Alt), static_cast<double>(t2Deg),
+         static_cast<double>(t3Alt), static_cast<double>(t3Deg), pressureMb});
+    Temperatures& t = weather_.temperatures;
+    t.received = true;
+    t.altitude = {t0Alt, t1Alt, t2Alt, t3Alt};
+    t.degrees = {t0Deg, t1Deg, t2Deg, t3Deg};
+    t.pressureMb = pressureMb;
+}
+
+namespace {
+
+void storeCloud(BuiltInAircraft::CloudLayer& layer, std::int32_t base, std::int32_t top,
+                double coverage, std::int32_t deviation, std::int32_t reserved, std::int32_t icing,
+                double turbulence) {
+    layer = {true, base, top, coverage, deviation, reserved, icing, turbulence};
+}
+
+}  // namespace
+
+void BuiltInAircraft::upd_cloud1(std::int32_t base, std::int32_t top, double coverage,
+                                 std::int32_t deviation, std::int32_t reserved, std::int32_t icing,
+                                 double turbulence) {
+    log("upd_cloud1", {static_cast<double>(base), static_cast<double>(top), coverage,
+                       static_cast<double>(deviation), static_cast<double>(reserved),
+                       static_cast<double>(icing), turbulence});
+    storeCloud(weather_.cloud1, base, top, coverage, deviation, reserved, icing, turbulence);
+}
+
+void BuiltInAircraft::upd_cloud2(std::int32_t base, std::int32_t top, double coverage,
+                                 std::int32_t deviation, std::int32_t reserved, std::int32_t icing,
+                                 double turbulence) {
+    log("upd_cloud2", {static_cast<double>(base), static_cast<double>(top), coverage,
+                       static_cast<double>(deviation), static_cast<double>(reserved),
+                       static_cast<double>(icing), turbulence});
+    storeCloud(weather_.cloud2, base, top, coverage, deviation, reserved, icing, turbulence);
+}
+
+void BuiltInAircraft::upd_Tstorm(std::int32_t base, std::int32_t top, double coverage,
+                                 std::int32_t deviation, std::int32_t reserved, std::int32_t icing,
+                                 double turbulence) {
+    log("upd_Tstorm", {static_cast<double>(base), static_cast<double>(top), coverage,
+                       static_cast<double>(deviation), static_cast<double>(reserved),
+                       static_cast<double>(icing), turbulence});
+    storeCloud(weather_.thunderstorm, base, top, coverage, deviation, reserved, icing, turbulence);
+}
+
+void BuiltInAircraft::upd_wind0(std::int32_t depth, std::int32_t speed, double direction,
+                                double turbulence, std::int32_t gust) {
+    log("upd_wind0", {static_cast<double>(depth), static_cast<double>(speed), direction, turbulence,
+                      static_cast<double>(gust)});
+    weather_.wind[0] = {true, depth, 0.0, speed, direction, turbulence, gust};
+}
+
+void BuiltInAircraft::upd_wind1(std::int32_t base, double top, std::int32_t speed, double direction,
+                                double turbulence, std::int32_t gust) {
+    log("upd_wind1", {static_cast<double>(base), top, static_cast<double>(speed), direction,
+                      turbulence, static_cast<double>(gust)});
+    weather_.wind[1] = {true, base, top, speed, direction, turbulence, gust};
+}
+
+void BuiltInAircraft::upd_wind2(std::int32_t base, double top, std::int32_t speed, double direction,
+                                double turbulence, std::int32_t gust) {
+    log("upd_wind2", {static_cast<double>(base), top, static_cast<double>(speed), direction,
+                      turbulence, static_cast<double>(gust)});
+    weather_.wind[2] = {true, base, top, speed, direction, turbulence, gust};
+}
+
+void BuiltInAircraft::upd_wind3(std::int32_t base, double top, std::int32_t speed, double direction,
+                                double turbulence, std::int32_t gust) {
+    log("upd_wind3", {static_cast<double>(base), top, static_cast<double>(speed), direction,
+                      turbulence, static_cast<double>(gust)});
+    weather_.wind[3] = {true, base, top, speed, direction, turbulence, gust};
+}
+
+}  // namespace zephyra::simlink

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zephyra::simlink {
+
+// Every read and write of the simulator's state. The operations, argument order and units are
+// those the rest of the program relies on; an implementation may be the built-in aircraft, a
+// networked simulator or a test double. Getters return 9991 while there is no position.
+class SimLink {
+  public:
+    static constexpr double kNoPosition = 9991.0;
+
+    virtual ~SimLink() = default;
+
+    // Position and state.
+    virtual double get_curr_lat() = 0;  // degrees, north positive
+    virtual double get_curr_lon() = 0;  // degrees, east positive
+    virtual double get_alt() = 0;       // feet
+    virtual double get_TAS() = 0;       // knots
+    virtual double get_MagVar() = 0;    // 0..360; 180 and above is variation to the other side
+
+    // The four wind layers, 0 being the surface layer.
+    virtual double get_wind0Dir() = 0;
+    virtual double get_wind1Dir() = 0;
+    virtual double get_wind2Dir() = 0;
+    virtual double get_wind3Dir() = 0;
+    virtual double get_wind0Spd() = 0;
+    virtual double get_wind1Spd() = 0;
+    virtual double get_wind2Spd() = 0;
+    virtual double get_wind3Spd() = 0;
+    virtual double get_wind1Floor() = 0;
+    virtual double get_wind2Floor() = 0;
+    virtual double get_wind3Floor() = 0;
+
+    // Autopilot.
+    virtual void upd_APHead(double headingMagnetic) = 0;
+    virtual void upd_APAlt(double altitudeFeet) = 0;
+    virtual void upd_APAirSpeed(double knots) = 0;
+    virtual void upd_APMachNumber(double mach) = 0;
+
+    // Weather.
+    virtual void upd_visib(double statuteMiles) = 0;
+    virtual void upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt,
+                           std::int32_t t1Deg, std::int32_t t2Alt, std::int32_t t2Deg,
+                           std::int32_t t3Alt, std::int32_t t3Deg, double pressureMb) = 0;
+    virtual void upd_cloud1(std::int32_t base, std::int32_t top, double coverage,
+                            std::int32_t deviation, std::int32_t reserved, std::int32_t icing,
+                            double turbulence) = 0;
+    virtual void upd_cloud2(std::int32_t base, std::int32_t top, double coverage,
+                            std::int32_t deviation, std::int32_t reserved, std::int32_t icing,
+                            double turbulence) = 0;
+    virtual void upd_wind0(std::int32_t depth, std::int32_t speed, double direction,
+                           double turbulence, std::int32_t gust) = 0;
+    virtual void upd_wind1(std::int32_t base, double top, std::int32_t speed, double direction,
+                           double turbulence, std::int32_t gust) = 0;
+    virtual void upd_wind2(std::int32_t base, double top, std::int32_t speed, double direction,
+                           double turbulence, std::int32_t gust) = 0;
+    virtual void upd_wind3(std::int32_t base, double top, std::int32_t speed, double direction,
+                           double turbulence, std::int32_t gust) = 0;
+    // Thunderstorm on or off; same nine-word layout as a cloud layer.
+    virtual void upd_Tstorm(std::int32_t base, std::int32_t top, double coverage,
+                            std::int32_t deviation, std::int32_t reserved, std::int32_t icing,
+                            double turbulence) = 0;
+};
+
+}  // namespace zephyra::simlink

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include "platform/Files.h"
+#include "platform/Random.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/VirtualScheduler.h"
+#include "support/TempDir.h"
+
+using namespace zephyra::platform;
+
+TEST(VirtualScheduler, TimersRunWhileTheirIntervalIsAboveZero) {
+    VirtualScheduler s;
+    int ticks = 0;
+    auto t = s.createTimer([&] { ++ticks; });
+    s.advance(10);
+    EXPECT_EQ(ticks, 0);
+    t->setInterval(1000);
+    s.advance(3.5);
+    EXPECT_EQ(ticks, 3);
+    t->setInterval(0);
+    s.advance(10);
+    EXPECT_EQ(ticks, 3);
+}
+
+TEST(VirtualScheduler, SettingTheIntervalRestartsTheCount) {
+    VirtualScheduler s;
+    std::vector<double> at;
+    auto t = s.createTimer([&] { at.push_back(s.now()); });
+    t->setInterval(5000);
+    s.advance(4);
+    t->setInterval(5000);
+    s.advance(6);
+    EXPECT_EQ(at, std::vector<double>{9.0});
+}
+
+TEST(VirtualScheduler, TimersFireInTimeOrder) {
+    VirtualScheduler s;
+    std::string order;
+    auto a = s.createTimer([&] { order += 'a'; });
+    auto b = s.createTimer([&] { order += 'b'; });
+    a->setInterval(3000);
+    b->setInterval(2000);
+    s.advance(6);
+    // b at 2, a at 3, b at 4, then a and b both due at 6: the one armed first runs first.
+    EXPECT_EQ(order, "babab");
+}
+
+TEST(VirtualScheduler, WaitLetsOtherTimersRunLikeALiveWindow) {
+    VirtualScheduler s;
+    int clock = 0;
+    auto clockTimer = s.createTimer([&] { ++clock; });
+    clockTimer->setInterval(1000);
+    // A 60-step transition with one-second waits, started from a timer of its own.
+    int steps = 0;
+    auto closest = s.createTimer([&] {
+        for (int k = 0; k < 60; ++k) {
+            ++steps;
+            s.wait(1000);
+            s.processEvents();
+        }
+    });
+    closest->setInterval(60000);
+    s.advance(60);
+    EXPECT_EQ(steps, 60);
+    EXPECT_DOUBLE_EQ(s.now(), 120.0);
+    EXPECT_EQ(clock, 120);
+    EXPECT_EQ(s.processEventsCalls(), 60);
+}
+
+TEST(VirtualScheduler, HandlerMayStopOrDestroyItsOwnTimer) {
+    VirtualScheduler s;
+    int ticks = 0;
+    std::unique_ptr<Timer> t;
+    t = s.createTimer([&] {
+        if (++ticks == 2) {
+            t.reset();
+        }
+    });
+    t->setInterval(100);
+    s.advance(1);
+    EXPECT_EQ(ticks, 2);
+}
+
+TEST(VirtualScheduler, AnHourOfTicksIsCheap) {
+    VirtualScheduler s;
+    int ticks = 0;
+    auto t = s.createTimer([&] { ++ticks; });
+    t->setInterval(5000);
+    auto clock = s.createTimer([] {});
+    clock->setInterval(1000);
+    s.advance(3600);
+    EXPECT_EQ(ticks, 720);
+    EXPECT_DOUBLE_EQ(s.wallClock() - s.now(), 1.0e9);
+}
+
+TEST(VirtualScheduler, RunUntilStopsAtTheConditionOrTheLimit) {
+    VirtualScheduler s;
+    int ticks = 0;
+    auto t = s.createTimer([&] { ++ticks; });
+    t->setInterval(1000);
+    EXPECT_TRUE(s.runUntil([&] { return ticks == 5; }, 100));
+    EXPECT_DOUBLE_EQ(s.now(), 5.0);
+    EXPECT_FALSE(s.runUntil([] { return false; }, 2.5));
+    EXPECT_DOUBLE_EQ(s.now(), 7.5);
+}
+
+TEST(ScriptedDialogs, AnswersFromTheQueueThenTheDefaultButton) {
+    ScriptedDialogs d;
+    d.queueAnswer(Answer::No);
+    EXPECT_EQ(d.message({"Sure?", "Proceed?", Buttons::YesNo, Icon::None, 1}), Answer::No);
+    EXPECT_EQ(d.lastAnswer(), Answer::No);
+    EXPECT_EQ(d.message({"Sure?", "Proceed?", Buttons::YesNo, Icon::None, 1}), Answer::Yes);
+    EXPECT_EQ(d.message({"Load?", "", Buttons::YesNo, Icon::None, 2}), Answer::No);
+    EXPECT_EQ(d.message({"Go?", "", Buttons::OkCancel, Icon::None, 2}), Answer::Cancel);
+    d.inform("Done.");
+    EXPECT_EQ(d.lastAnswer(), Answer::Ok);
+    EXPECT_EQ(d.messages().size(), 5u);
+    EXPECT_EQ(d.lastMessage(), "Done.");
+}
+
+TEST(ScriptedDialogs, FileDialogsCancelUnlessAFileIsQueued) {
+    ScriptedDialogs d;
+    EXPECT_FALSE(d.openFile({"Open", "/tmp", "Flight Plan(*.fpl)|*.fpl"}).has_value());
+    d.queueFile(std::string("/tmp/a.fpl"));
+    EXPECT_EQ(d.saveFile({"Save", "/tmp", ""}).value(), "/tmp/a.fpl");
+    EXPECT_EQ(d.shown()[0].file.filter, "Flight Plan(*.fpl)|*.fpl");
+}
+
+TEST(Random, PinnedDrawsComeFirstAndStayInRange) {
+    PinnedRandom r;
+    r.queueAll({0.0, 0.999, 0.5});
+    r.seedFromClock();
+    EXPECT_EQ(r.next(), 0.0);
+    EXPECT_EQ(r.next(), 0.999);
+    EXPECT_EQ(r.next(), 0.5);
+    for (int i = 0; i < 10000; ++i) {
+        const double v = r.next();
+        ASSERT_GE(v, 0.0);
+        ASSERT_LT(v, 1.0);
+    }
+    r.setConstant(0.25);
+    EXPECT_EQ(r.next(), 0.25);
+}
+
+TEST(Random, ClockSeedGivesDifferentSequences) {
+    DefaultRandom a;
+    DefaultRandom b;
+    a.seed(1);
+    b.seed(2);
+    EXPECT_NE(a.next(), b.next());
+    a.seed(7);
+    const double first = a.next();
+    a.seed(7);
+    EXPECT_EQ(a.next(), first);
+}
+
+TEST(Files, CopyReportsWhyItFailed) {
+    zephyra::test::TempDir dir;
+    std::string error;
+    EXPECT_FALSE(copyFile(dir.file("missing"), dir.file("x"), &error));
+    EXPECT_NE(error.find("was not found"), std::string::npos);
+    dir.write("a", "one");
+    dir.write("b", "two");
+    EXPECT_TRUE(copyFile(dir.file("a"), dir.file("b")));
+    EXPECT_EQ(dir.read("b"), "one");
+    EXPECT_FALSE(copyFile(dir.file("a"), dir.file("no/such/dir/b"), &error));
+    EXPECT_NE(error.find("could not be written"), std::string::npos);
+}
+
+TEST(Files, FindsNamesWhateverTheirCase) {
+    zephyra::test::TempDir dir;
+    dir.write("FLTSIM98.EXE", "x");
+    EXPECT_EQ(findFileNoCase(dir.path(), "fltsim98.exe"), dir.file("FLTSIM98.EXE"));
+    EXPECT_EQ(findFileNoCase(dir.path(), "fltsim98.cfg"), "");
+    EXPECT_EQ(findFileNoCase(dir.file("nope"), "fltsim98.exe"), "");
+}

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include "platform/ScriptedDialogs.h"
+#include "shell/ParamFile.h"
+#include "shell/Startup.h"
+#include "support/FakePlatform.h"
+#include "support/TempDir.h"
+
+using namespace zephyra;
+using namespace zephyra::shell;
+using test::TempDir;
+
+namespace {
+
+// A simulator folder laid out like FS98's.
+std::string makeSimFolder(const TempDir& dir, const std::string& name = "FS98") {
+    dir.write(name + "/fltsim98.exe", "exe");
+    dir.write(name + "/fltsim98.cfg", "cfg");
+    dir.write(name + "/texture/clouds.r8", "original clouds");
+    dir.write(name + "/texture/stormy.r8", "original storm");
+    dir.mkdir(name + "/modules");
+    dir.mkdir(name + "/adv/wav");
+    return dir.file(name);
+}
+
+std::string parFor(const std::string& folder) {
+    return formatParamFile(firstRunSettings(folder));
+}
+
+}  // namespace
+
+TEST(StartupCheck, ConfiguredWhenTheFileNamesTheSimulatorFolder) {
+    TempDir dir;
+    const std::string sim = makeSimFolder(dir);
+    dir.write("vane98.par", parFor(sim));
+    Settings s;
+    EXPECT_TRUE(checkStartup(dir.path(), dir.path(), s).configured);
+    EXPECT_EQ(s.Path98, sim);
+    EXPECT_EQ(s.Wayp, 0);
+    EXPECT_EQ(s.MaxTurb, 180);
+    EXPECT_EQ(s.UnlimitedVis, 30);
+}
+
+TEST(StartupCheck, NeedsTheFileInTheLaunchFolderEvenWhenTheProgramFolderHasOne) {
+    TempDir program;
+    TempDir launch;
+    program.write("vane98.par", parFor(makeSimFolder(program)));
+    Settings s;
+    EXPECT_FALSE(checkStartup(launch.path(), program.path(), s).configured);
+}
+
+TEST(StartupCheck, MissingPathOrExecutableMeansConfiguration) {
+    TempDir dir;
+    makeSimFolder(dir);
+    Settings s;
+    dir.write("vane98.par", "UnlimitedVis=30\r\nWayp=0\r\n");
+    EXPECT_FALSE(checkStartup(dir.path(), dir.path(), s).configured);
+    dir.write("vane98.par", parFor(dir.mkdir("empty")));
+    EXPECT_FALSE(checkStartup(dir.path(), dir.path(), s).configured);
+}
+
+TEST(StartupCheck, BadLineMeansConfiguration) {
+    TempDir dir;
+    const std::string sim = makeSimFolder(dir);
+    dir.write("vane98.par", "98Path=" + sim + "\r\nWayp=zero\r\n");
+    Settings s;
+    EXPECT_FALSE(checkStartup(dir.path(), dir.path(), s).configured);
+    EXPECT_EQ(s.Path98, sim);
+}
+
+TEST(StartupCheck, ExecutableNameMayDifferInCase) {
+    TempDir dir;
+    dir.write("FS/FLTSIM98.EXE", "exe");
+    dir.write("vane98.par", parFor(dir.file("FS")));
+    Settings s;
+    EXPECT_TRUE(checkStartup(dir.path(), dir.path(), s).configured);
+}
+
+TEST(FindFs98, RegistryFolderNeedsItsConfigFile) {
+    TempDir dir;
+    test::FakePlatform platform;
+    EXPECT_EQ(findFs98(platform).label, "FS98 not located.");
+    EXPECT_FALSE(findFs98(platform).proceedEnabled);
+
+    platform.registryPath = dir.mkdir("nocfg");
+    EXPECT_EQ(findFs98(platform).label, "FS98 not located.");
+    EXPECT_FALSE(findFs98(platform).proceedEnabled);
+
+    platform.registryPath = makeSimFolder(dir);
+    const auto found = findFs98(platform);
+    EXPECT_EQ(found.label, *platform.registryPath);
+    EXPECT_TRUE(found.proceedEnabled);
+}
+
+TEST(FindFs98, ChosenExecutableGivesItsFolder) {
+    EXPECT_EQ(folderOfChosenExe("/games/FS98/fltsim98.exe"), "/games/FS98");
+    EXPECT_EQ(folderOfChosenExe("/games/FS98/FLTSIM98.EXE"), "/games/FS98");
+    EXPECT_EQ(folderOfChosenExe("x.exe"), "");
+}
+
+class ProceedTest : public ::testing::Test {
+  protected:
+    TempDir program;
+    TempDir work;
+    platform::ScriptedDialogs dialogs;
+    std::string sim = makeSimFolder(program);
+
+    ProceedResult proceed() {
+        return proceedWithConfiguration(sim, {program.path(), work.path()}, dialogs);
+    }
+    void shipEverything() {
+        work.write("storm.cld", "our storm");
+        program.write("fs6ipc.dll", "ipc");
+        for (const char* f : {"lighte.adv", "lighteur.adv", "lightw.adv", "thunder1.wav",
+                              "thunder2.wav", "thunder3.wav"}) {
+            work.write(f, f);
+        }
+    }
+};
+
+TEST_F(ProceedTest, WithoutTheExecutableNothingIsWritten) {
+    sim = program.mkdir("elsewhere");
+    EXPECT_EQ(proceed(), ProceedResult::NotConfigured);
+    EXPECT_EQ(dialogs.messages(),
+              std::vector<std::string>{"There are errors in configuring this program. Please read "
+                                       "Trouble.doc on the CD for more information."});
+    EXPECT_FALSE(program.exists("vane98.par"));
+}
+
+TEST_F(ProceedTest, InstallsEverythingAndWritesTheDefaults) {
+    shipEverything();
+    EXPECT_EQ(proceed(), ProceedResult::Configured);
+    EXPECT_EQ(dialogs.messages(),
+              std::vector<std::string>{"Configuration Saved! Please restart Zephyra."});
+    EXPECT_EQ(program.read("vane98.par"), formatParamFile(firstRunSettings(sim)));
+    EXPECT_EQ(program.read("FS98/texture/clouds.sav"), "original clouds");
+    EXPECT_EQ(program.read("FS98/texture/stormy.sav"), "original storm");
+    EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "our storm");
+    EXPECT_EQ(program.read("FS98/modules/fs6ipc.dll"), "ipc");
+    EXPECT_EQ(program.read("FS98/adv/lightw.adv"), "lightw.adv");
+    EXPECT_EQ(program.read("FS98/adv/wav/thunder3.wav"), "thunder3.wav");
+}
+
+TEST_F(ProceedTest, BackupsAreNeverOverwritten) {
+    shipEverything();
+    proceed();
+    // The user restored FS98's own storm texture meanwhile, and the clouds changed.
+    program.write("FS98/texture/stormy.r8", "restored storm");
+    program.write("FS98/texture/clouds.r8", "new clouds");
+    work.write("storm.cld", "our storm v2");
+    proceed();
+    EXPECT_EQ(program.read("FS98/texture/clouds.sav"), "original clouds");
+    EXPECT_EQ(program.read("FS98/texture/stormy.sav"), "original storm");
+    // Our storm texture only goes in together with a new backup.
+    EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "restored storm");
+}
+
+TEST_F(ProceedTest, MissingFilesAreReportedAndConfigurationStillCompletes) {
+    work.write("lighte.adv", "a");
+    EXPECT_EQ(proceed(), ProceedResult::Configured);
+    const auto messages = dialogs.messages();
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_NE(messages[0].find("storm texture could not be installed"), std::string::npos);
+    EXPECT_NE(messages[1].find("fs6ipc.dll could not be installed"), std::string::npos);
+    EXPECT_EQ(messages[2], "Error copying adventure files!");
+    EXPECT_EQ(messages[3], "Configuration Saved! Please restart Zephyra.");
+    // The first adventure was copied before the error skipped the rest.
+    EXPECT_TRUE(program.exists("FS98/adv/lighte.adv"));
+    EXPECT_FALSE(program.exists("FS98/adv/wav/thunder1.wav"));
+    EXPECT_TRUE(program.exists("vane98.par"));
+    // The backup was made even though our storm texture was missing.
+    EXPECT_EQ(program.read("FS98/texture/stormy.sav"), "original storm");
+}
+
+TEST_F(ProceedTest, ExistingTargetsAreLeftAlone) {
+    program.write("FS98/modules/fs6ipc.dll", "theirs");
+    for (const char* f : {"adv/lighte.adv", "adv/lighteur.adv", "adv/lightw.adv",
+                          "adv/wav/thunder1.wav", "adv/wav/thunder2.wav", "adv/wav/thunder3.wav"}) {
+        program.write(std::string("FS98/") + f, "theirs");
+    }
+    work.write("storm.cld", "our storm");
+    EXPECT_EQ(proceed(), ProceedResult::Configured);
+    EXPECT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(program.read("FS98/modules/fs6ipc.dll"), "theirs");
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace zephyra::test {
+
+// A desktop whose simulator, browser and registry answers are set by the test.
+class FakePlatform final : public platform::Platform {
+  public:
+    bool simulatorRunning = false;
+    std::optional<std::string> registryPath;
+    std::vector<std::string> started;
+    std::vector<std::string> opened;
+
+    bool simulatorWindowExists() override { return simulatorRunning; }
+    bool startSimulator(const std::string& folder) override {
+        started.push_back(folder);
+        return true;
+    }
+    bool openUrl(const std::string& url) override {
+        opened.push_back(url);
+        return true;
+    }
+    std::optional<std::string> fs98PathFromRegistry() override { return registryPath; }
+};
+
+}  // namespace zephyra::test
