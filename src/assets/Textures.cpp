@@ -93,7 +93,12 @@ struct Fbm {
         int cu = cellsU;
         int cv = cellsV;
         for (int o = 0; o < octaves; ++o) {
-            sum += amp * valueNoise(u * cu, v * cv, cu, cv, seed + static_cast<std::uint64_t>(o));
+            const std::uint64_t octaveSeed = seed + static_cast<std::uint64_t>(o);
+            // Each octave is shifted by a fraction of a cell: value noise is flat at lattice
+            // lines, and unshifted octaves would all line up there into a faint grid.
+            const double shiftU = latticeValue(-1, o, octaveSeed);
+            const double shiftV = latticeValue(o, -1, octaveSeed);
+            sum += amp * valueNoise(u * cu + shiftU, v * cv + shiftV, cu, cv, octaveSeed);
             norm += amp;
             amp *= gain;
             cu *= 2;
@@ -279,9 +284,9 @@ void stroke(Field& f, double x0, double y0, double x1, double y1, double width, 
 
 struct CumulusStyle {
     std::uint64_t seed;
-    double coverage;    // fraction of the tile under cloud
-    int clouds;         // cumulus clusters
-    double minRadius;   // of a cluster's main turret, in pixels
+    double coverage;   // fraction of the tile under cloud
+    int clouds;        // cumulus clusters
+    double minRadius;  // of a cluster's main turret, in pixels
     double maxRadius;
     double brightness;  // of the sunlit sides, 0..1
 };
@@ -369,8 +374,8 @@ Texture frontal() {
             }
             // Lighter at a layer's top than at its base.
             const double shade = 1.0 - 0.25 * clamp01(0.5 + d / (2.0 * extent));
-            const double tone = l.tone * shade * (0.8 + 0.4 * light) *
-                                (0.85 + 0.3 * (at(grain, x, y) - 0.5));
+            const double tone =
+                l.tone * shade * (0.8 + 0.4 * light) * (0.85 + 0.3 * (at(grain, x, y) - 0.5));
             out = out * (1.0 - a) + tone * a;
         }
         return out;
@@ -397,7 +402,8 @@ void drawFibre(Field& f, const Fibre& fibre, const Fbm& wobble) {
         const double bx = fibre.cx + ax * along;
         const double by = fibre.cy + ay * along;
         const double w = 6.0 * (wobble(bx / N, by / N) - 0.5);
-        const double side = fibre.offset + fibre.bend * along * along + fibre.hook * past * past + w;
+        const double side =
+            fibre.offset + fibre.bend * along * along + fibre.hook * past * past + w;
         return std::pair{bx - ay * side, by + ax * side};
     };
     for (int k = 0; k < kSteps; ++k) {
@@ -426,10 +432,10 @@ Texture cirrus() {
         const double hook = rng.range(-1.0, 1.0) * 0.012;
         const double bend = rng.range(-1.0, 1.0) * 0.0012;
         // A faint veil under the strands.
-        drawFibre(fibres,
-                  {cx, cy, angle, -0.45 * length, 0.45 * length, 0.0, bend, hook, spread * 0.45,
-                   0.22},
-                  wobble);
+        drawFibre(
+            fibres,
+            {cx, cy, angle, -0.45 * length, 0.45 * length, 0.0, bend, hook, spread * 0.45, 0.22},
+            wobble);
         const int count = 8 + static_cast<int>(rng.next() * 12);
         for (int i = 0; i < count; ++i) {
             drawFibre(fibres,
@@ -462,7 +468,6 @@ Texture clear() {
 }
 
 // ---- Storms ---------------------------------------------------------------------------------
-
 
 // A cumulonimbus seen from the side: a broad tower of turrets rising from a dark, rain-soaked
 // base and spreading into a flat anvil, lesser towers around it, sky above. Wraps across the
@@ -520,7 +525,8 @@ Field stormPicture(std::uint64_t seed, double mainTower) {
         const double lit = 0.3 + 0.7 * lighting(height, x, y);
         const double gloom = 1.0 - 0.68 * smoothstep(0.2, 1.0, v);
         const double shafts = smoothstep(0.78, 0.98, v) * clamp01(0.5 + 1.6 * (rain(u, v) - 0.5));
-        const double towerTone = 160.0 * lit * gloom * texture * (1.0 - 0.45 * shafts);
+        // Never darker than 24: however dark, this is thick cloud, not thin.
+        const double towerTone = 24.0 + 140.0 * lit * gloom * texture * (1.0 - 0.45 * shafts);
         const double anvilTone = (105.0 + 50.0 * g) * texture;
         // The anvil sits over the tower top, blending where they meet.
         const double tone = towerTone * (1.0 - anvil) + anvilTone * anvil;
@@ -574,16 +580,15 @@ void bolt(Rng& rng, double x0, double y0, double x1, double y1, double width, in
     }
 }
 
-// Draws bolts under the storm: a white core, a glow around it, and the cloud lit from within
+// Draws the bolts into the storm: a white core, a glow around it, and the cloud lit from within
 // where the bolts leave it.
 void drawLightning(Field& f, std::uint64_t seed) {
     Rng rng(seed);
     struct Strike {
         double x, y, endX, endY, width;
     };
-    constexpr std::array<Strike, 3> kStrikes{{{118, 150, 96, 256, 2.0},
-                                              {196, 176, 222, 256, 1.5},
-                                              {52, 168, 40, 236, 1.1}}};
+    constexpr std::array<Strike, 3> kStrikes{
+        {{118, 150, 96, 256, 2.0}, {196, 176, 222, 256, 1.5}, {52, 168, 40, 236, 1.1}}};
     std::vector<Segment> segments;
     for (const Strike& s : kStrikes) {
         bolt(rng, s.x, s.y, s.endX + rng.range(-8, 8), s.endY, s.width, 7, segments);

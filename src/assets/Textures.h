@@ -15,7 +15,8 @@ namespace zephyra::assets {
 // thicker, brighter cloud up to 255. Dark clouds (frontal, storm) keep most pixels non-zero but
 // low, so they read as solid and dark; lightning is the brightest thing in its texture.
 //
-// Everything is drawn procedurally from fixed seeds, so a build always ships the same bytes.
+// Everything is drawn procedurally from fixed seeds, so a build always ships the same bytes (with
+// another maths library a few pixels may differ by one).
 // The layer textures tile seamlessly in both directions; the two storm pictures tile across.
 inline constexpr int kTextureSide = 256;
 inline constexpr std::size_t kTextureBytes = 65536;

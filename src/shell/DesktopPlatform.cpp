@@ -7,6 +7,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "assets/SimFolder.h"
 #include "platform/Files.h"
 #include "platform/WineRegistry.h"
 #include "shell/Startup.h"
@@ -19,7 +20,7 @@ namespace zephyra::shell {
 DesktopPlatform::DesktopPlatform(simlink::BuiltInAircraft& aircraft) : aircraft_(aircraft) {}
 
 bool DesktopPlatform::isBuiltInFolder(const std::string& folder) {
-    return platform::fileExists(platform::joinPath(folder, "zephyra-sim.ini"));
+    return assets::isBuiltInSimFolder(folder);
 }
 
 bool DesktopPlatform::simulatorWindowExists() {

@@ -1,7 +1,12 @@
 // Zephyra: real-world weather and flight planning beside a flight simulator.
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstdlib>
+#include <string>
 
 #include "platform/Files.h"
 #include "platform/Random.h"
@@ -13,9 +18,38 @@
 #include "shell/VaneWindow.h"
 #include "simlink/BuiltInAircraft.h"
 
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+// Qt's headless platforms announce every window feature they lack; those notes are not errors.
+void messageFilter(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QLatin1String("This plugin does not support"))) {
+        return;
+    }
+    if (previousHandler != nullptr) {
+        previousHandler(type, context, message);
+    }
+}
+
+// A private runtime folder when the session has none (plain X servers, CI).
+void ensureRuntimeDir() {
+    if (std::getenv("XDG_RUNTIME_DIR") != nullptr) {
+        return;
+    }
+    const std::string dir = "/tmp/runtime-" + std::to_string(getuid());
+    mkdir(dir.c_str(), 0700);
+    chmod(dir.c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 0);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace zephyra;
     const std::string launchFolder = platform::currentDirectory();
+    ensureRuntimeDir();
+    previousHandler = qInstallMessageHandler(messageFilter);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zephyra"));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -216,7 +217,7 @@ TEST(WineRegistryDamage, RandomBytesNeverCrash) {
         if (round % 3 == 0) {
             // Damage the middle of a good file instead of only appending.
             text = kSystemReg.substr(0, static_cast<std::size_t>(round) % kSystemReg.size()) +
-                   text.substr(kSystemReg.size() / 2);
+                   text.substr(std::min(text.size(), kSystemReg.size() / 2));
         }
         (void)fsValue(text);
         (void)parseWineRegistryString(text, "", "");
@@ -249,8 +250,7 @@ TEST(WinePaths, LinkTargetIsFollowedWhereverItPoints) {
     fs::create_directories(prefix.file("dosdevices"));
     fs::create_directories(elsewhere.file("Games/FS98"));
     fs::create_directory_symlink(elsewhere.path(), prefix.file("dosdevices/d:"));
-    EXPECT_EQ(windowsPathToUnix(prefix.path(), "d:\\Games\\FS98"),
-              elsewhere.file("Games/FS98"));
+    EXPECT_EQ(windowsPathToUnix(prefix.path(), "d:\\Games\\FS98"), elsewhere.file("Games/FS98"));
     // No entry for the drive: nothing, except C: which Wine keeps in drive_c.
     EXPECT_EQ(windowsPathToUnix(prefix.path(), "E:\\Games"), std::nullopt);
     EXPECT_EQ(windowsPathToUnix(prefix.path(), "C:\\Games"), prefix.file("drive_c/Games"));
@@ -346,7 +346,8 @@ TEST(Fs98FromWine, Wow6432NodeInA64BitPrefix) {
                "[Software\\\\Wow6432Node\\\\Microsoft\\\\Microsoft Games\\\\Flight Simulator\\\\"
                "6.1] 1700000000\n#time=1da1b2c3d4e5f60\n"
                "\"Path\"=\"C:\\\\Program Files (x86)\\\\Microsoft Games\\\\Flight Simulator\"\n");
-    fs::create_directories(prefix.file("drive_c/Program Files (x86)/Microsoft Games/Flight Simulator"));
+    fs::create_directories(
+        prefix.file("drive_c/Program Files (x86)/Microsoft Games/Flight Simulator"));
     EXPECT_EQ(fs98FolderFromWine(prefix.path()),
               prefix.file("drive_c/Program Files (x86)/Microsoft Games/Flight Simulator"));
 }

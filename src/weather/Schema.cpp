@@ -1,0 +1,121 @@
+#include "weather/Schema.h"
+
+#include <sqlite3.h>
+
+namespace zephyra::weather {
+
+namespace {
+
+const char* const kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS Weather (
+    ID TEXT NOT NULL PRIMARY KEY,
+    Observation TEXT DEFAULT '',
+    Time DEFAULT 0,
+    cl1Base INTEGER DEFAULT 0,
+    cl1Top INTEGER DEFAULT 0,
+    cl1CoverCode TEXT DEFAULT '',
+    Cl1Coverage INTEGER DEFAULT 0,
+    Cl1Turb REAL DEFAULT 0,
+    Cl1Icing INTEGER DEFAULT 0,
+    Cl1Dev REAL DEFAULT 0,
+    cl2Base INTEGER DEFAULT 0,
+    cl2Top INTEGER DEFAULT 0,
+    cl2CoverCode TEXT DEFAULT '',
+    Cl2Coverage INTEGER DEFAULT 0,
+    Cl2Turb REAL DEFAULT 0,
+    Cl2Icing INTEGER DEFAULT 0,
+    Cl2Dev REAL DEFAULT 0,
+    Visibility REAL DEFAULT 0,
+    VisibVary INTEGER DEFAULT 0,
+    Pressure REAL DEFAULT 0,
+    Altimeter REAL DEFAULT 0,
+    Dew INTEGER DEFAULT 0,
+    t0Alt INTEGER DEFAULT 0,
+    t0Deg INTEGER DEFAULT 0,
+    t1alt INTEGER DEFAULT 0,
+    t1Deg INTEGER DEFAULT 0,
+    t2Alt INTEGER DEFAULT 0,
+    t2Deg INTEGER DEFAULT 0,
+    t3alt INTEGER DEFAULT 0,
+    t3Deg INTEGER DEFAULT 0,
+    w0Depth REAL DEFAULT 0,
+    w0Dir REAL DEFAULT 0,
+    w0Spd REAL DEFAULT 0,
+    w0Gust REAL DEFAULT 0,
+    w0Turb REAL DEFAULT 0,
+    w1Base REAL DEFAULT 0,
+    w1Top REAL DEFAULT 0,
+    w1Dir REAL DEFAULT 0,
+    w1Spd REAL DEFAULT 0,
+    w1Turb REAL DEFAULT 0,
+    w1Gust REAL DEFAULT 0,
+    w2Base REAL DEFAULT 0,
+    w2Top REAL DEFAULT 0,
+    w2Dir REAL DEFAULT 0,
+    w2Spd REAL DEFAULT 0,
+    w2Turb REAL DEFAULT 0,
+    w2Gust REAL DEFAULT 0,
+    w3Base REAL DEFAULT 0,
+    w3Top REAL DEFAULT 0,
+    w3Dir REAL DEFAULT 0,
+    w3Spd REAL DEFAULT 0,
+    w3Turb REAL DEFAULT 0,
+    w3Gust REAL DEFAULT 0,
+    Thunder INTEGER DEFAULT 0,
+    Precip INTEGER DEFAULT 0,
+    Upd_Ts TEXT DEFAULT ''
+) WITHOUT ROWID;
+
+CREATE TABLE IF NOT EXISTS Stations (
+    ID TEXT NOT NULL PRIMARY KEY,
+    Name TEXT NOT NULL DEFAULT '',
+    Latitude TEXT NOT NULL DEFAULT '',
+    Longitude TEXT NOT NULL DEFAULT '',
+    Altitude REAL NOT NULL DEFAULT 0,
+    "State Code" TEXT NOT NULL DEFAULT '',
+    Country TEXT NOT NULL DEFAULT '',
+    Celcius INTEGER NOT NULL DEFAULT 1
+) WITHOUT ROWID;
+
+-- Waypoints, NAVAIDs and airports in table order. Lat "DDMMSS" with NS (-1 north, 0 south),
+-- Lon "DDDMMSS" with we (-1 west, 0 east). Ident is the airport code or NAVAID identifier.
+CREATE TABLE IF NOT EXISTS WPS (
+    Name TEXT NOT NULL DEFAULT '',
+    Type TEXT NOT NULL DEFAULT '',
+    Frequency TEXT NOT NULL DEFAULT '',
+    Lat TEXT NOT NULL DEFAULT '',
+    NS INTEGER NOT NULL DEFAULT -1,
+    Lon TEXT NOT NULL DEFAULT '',
+    we INTEGER NOT NULL DEFAULT 0,
+    Ident TEXT NOT NULL DEFAULT ''
+);
+CREATE INDEX IF NOT EXISTS WPSIdent ON WPS (Ident);
+
+-- Stored queries: only stations that have weather.
+CREATE VIEW IF NOT EXISTS SelectStations AS
+    SELECT s.ID, s.Latitude, s.Longitude, s.Name, s."State Code", s.Country
+    FROM Weather w JOIN Stations s ON s.ID = w.ID
+    ORDER BY w.ID;
+CREATE VIEW IF NOT EXISTS UniqueCountries AS
+    SELECT DISTINCT Country FROM SelectStations ORDER BY Country;
+CREATE VIEW IF NOT EXISTS UniqueStates AS
+    SELECT DISTINCT "State Code", Country FROM SelectStations ORDER BY Country, "State Code";
+CREATE VIEW IF NOT EXISTS UniqueStations AS
+    SELECT Name, ID, Country, "State Code" FROM SelectStations ORDER BY Name, ID;
+)sql";
+
+}  // namespace
+
+bool createSchema(sqlite3* db, std::string* error) {
+    char* message = nullptr;
+    if (sqlite3_exec(db, kSchema, nullptr, nullptr, &message) != SQLITE_OK) {
+        if (error != nullptr) {
+            *error = message != nullptr ? message : "unknown error";
+        }
+        sqlite3_free(message);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zephyra::weather

@@ -1,0 +1,378 @@
+#include "weather/WeatherDb.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <variant>
+
+#include "weather/Schema.h"
+
+namespace zephyra::weather {
+
+namespace {
+
+// Every Weather field with the member that holds it, in table order.
+using Member = std::variant<std::string WeatherRecord::*, int WeatherRecord::*,
+                            double WeatherRecord::*, bool WeatherRecord::*>;
+struct Field {
+    const char* name;
+    Member member;
+};
+
+#define ZF(name)                    \
+    Field {                         \
+#name, &WeatherRecord::name \
+    }
+const Field kFields[] = {
+    ZF(ID),           ZF(Observation), ZF(Time),      ZF(cl1Base),  ZF(cl1Top),  ZF(cl1CoverCode),
+    ZF(Cl1Coverage),  ZF(Cl1Turb),     ZF(Cl1Icing),  ZF(Cl1Dev),   ZF(cl2Base), ZF(cl2Top),
+    ZF(cl2CoverCode), ZF(Cl2Coverage), ZF(Cl2Turb),   ZF(Cl2Icing), ZF(Cl2Dev),  ZF(Visibility),
+    ZF(VisibVary),    ZF(Pressure),    ZF(Altimeter), ZF(Dew),      ZF(t0Alt),   ZF(t0Deg),
+    ZF(t1alt),        ZF(t1Deg),       ZF(t2Alt),     ZF(t2Deg),    ZF(t3alt),   ZF(t3Deg),
+    ZF(w0Depth),      ZF(w0Dir),       ZF(w0Spd),     ZF(w0Gust),   ZF(w0Turb),  ZF(w1Base),
+    ZF(w1Top),        ZF(w1Dir),       ZF(w1Spd),     ZF(w1Turb),   ZF(w1Gust),  ZF(w2Base),
+    ZF(w2Top),        ZF(w2Dir),       ZF(w2Spd),     ZF(w2Turb),   ZF(w2Gust),  ZF(w3Base),
+    ZF(w3Top),        ZF(w3Dir),       ZF(w3Spd),     ZF(w3Turb),   ZF(w3Gust),  ZF(Thunder),
+    ZF(Precip),       ZF(Upd_Ts),
+};
+#undef ZF
+constexpr int kFieldCount = static_cast<int>(sizeof(kFields) / sizeof(kFields[0]));
+
+std::string columnList() {
+    std::string s;
+    for (const auto& f : kFields) {
+        s += s.empty() ? "" : ", ";
+        s += f.name;
+    }
+    return s;
+}
+
+std::string insertSql() {
+    std::string values;
+    for (int i = 0; i < kFieldCount; ++i) {
+        values += i == 0 ? "?" : ", ?";
+    }
+    return "INSERT INTO Weather (" + columnList() + ") VALUES (" + values + ")";
+}
+
+std::string updateSql() {
+    std::string set;
+    for (int i = 1; i < kFieldCount; ++i) {
+        set += i == 1 ? "" : ", ";
+        set += std::string(kFields[i].name) + " = ?" + std::to_string(i + 1);
+    }
+    return "UPDATE Weather SET " + set + " WHERE ID = ?1";
+}
+
+std::string selectSql(const char* where) {
+    return "SELECT " + columnList() + " FROM Weather " + where;
+}
+
+void bindRecord(Statement& st, const WeatherRecord& r) {
+    for (int i = 0; i < kFieldCount; ++i) {
+        std::visit(
+            [&](auto member) {
+                using T = std::decay_t<decltype(r.*member)>;
+                if constexpr (std::is_same_v<T, bool>) {
+                    // Yes/No fields hold -1 for true, as the program has always stored them.
+                    st.bind(i + 1, (r.*member) ? -1 : 0);
+                } else if constexpr (std::is_same_v<T, std::string>) {
+                    st.bindStatic(i + 1, r.*member);
+                } else {
+                    st.bind(i + 1, r.*member);
+                }
+            },
+            kFields[i].member);
+    }
+}
+
+WeatherRecord readRecord(const Statement& st) {
+    WeatherRecord r;
+    for (int i = 0; i < kFieldCount; ++i) {
+        std::visit(
+            [&](auto member) {
+                using T = std::decay_t<decltype(r.*member)>;
+                if constexpr (std::is_same_v<T, std::string>) {
+                    r.*member = st.text(i);
+                } else if constexpr (std::is_same_v<T, int>) {
+                    r.*member = st.integer(i);
+                } else if constexpr (std::is_same_v<T, double>) {
+                    r.*member = st.real(i);
+                } else {
+                    r.*member = st.integer(i) != 0;
+                }
+            },
+            kFields[i].member);
+    }
+    return r;
+}
+
+WpsRecord readWps(const Statement& st) {
+    WpsRecord w;
+    w.rowid = st.integer64(0);
+    w.Name = st.text(1);
+    w.Type = st.text(2);
+    w.Frequency = st.text(3);
+    w.Lat = st.text(4);
+    w.NS = st.integer(5);
+    w.Lon = st.text(6);
+    w.we = st.integer(7);
+    w.Ident = st.text(8);
+    return w;
+}
+
+constexpr const char* kWpsColumns = "rowid, Name, Type, Frequency, Lat, NS, Lon, we, Ident";
+
+std::string lowerAscii(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+}  // namespace
+
+WeatherDb::WeatherDb(sqlite3* db) : db_(db) {}
+
+WeatherDb::~WeatherDb() {
+    insertWeather_ = Statement();
+    deleteWeather_ = Statement();
+    findWeather_ = Statement();
+    updateWeather_ = Statement();
+    findStation_ = Statement();
+    searchWps_ = Statement();
+    sqlite3_close_v2(db_);
+}
+
+std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string* error) {
+    sqlite3* db = nullptr;
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        if (error != nullptr) {
+            *error = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
+        }
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db, 2000);
+    // Write-ahead logging keeps the file valid through a crash or kill in the middle of a load,
+    // and NORMAL sync keeps a 5,000-station load fast.
+    sqlite3_exec(db,
+                 "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;",
+                 nullptr, nullptr, nullptr);
+    std::string schemaError;
+    if (!createSchema(db, &schemaError)) {
+        if (error != nullptr) {
+            *error = schemaError;
+        }
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    return std::unique_ptr<WeatherDb>(new WeatherDb(db));
+}
+
+std::string WeatherDb::lastError() const {
+    return sqlite3_errmsg(db_);
+}
+
+Statement& WeatherDb::cached(Statement& slot, const char* sql) {
+    if (!slot.valid()) {
+        slot = Statement(db_, sql);
+    }
+    slot.reset();
+    return slot;
+}
+
+bool WeatherDb::emptyWeather() {
+    return sqlite3_exec(db_, "DELETE FROM Weather", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+WeatherDb::AddResult WeatherDb::addWeather(const WeatherRecord& record) {
+    static const std::string sql = insertSql();
+    Statement& st = cached(insertWeather_, sql.c_str());
+    bindRecord(st, record);
+    const int rc = st.step();
+    st.reset();
+    if (rc == SQLITE_DONE) {
+        return AddResult::Added;
+    }
+    const int code = sqlite3_extended_errcode(db_);
+    if (code == SQLITE_CONSTRAINT_PRIMARYKEY || code == SQLITE_CONSTRAINT_UNIQUE) {
+        return AddResult::DuplicateKey;
+    }
+    return AddResult::Failed;
+}
+
+bool WeatherDb::deleteWeather(const std::string& id) {
+    Statement& st = cached(deleteWeather_, "DELETE FROM Weather WHERE ID = ?");
+    st.bind(1, id);
+    const bool ok = st.step() == SQLITE_DONE && sqlite3_changes(db_) > 0;
+    st.reset();
+    return ok;
+}
+
+WeatherDb::AddResult WeatherDb::addOrReplaceWeather(const WeatherRecord& record, bool* replaced) {
+    if (replaced != nullptr) {
+        *replaced = false;
+    }
+    AddResult result = addWeather(record);
+    if (result == AddResult::DuplicateKey && deleteWeather(record.ID)) {
+        if (replaced != nullptr) {
+            *replaced = true;
+        }
+        result = addWeather(record);
+    }
+    return result;
+}
+
+std::optional<WeatherRecord> WeatherDb::findWeather(const std::string& id) {
+    static const std::string sql = selectSql("WHERE ID = ?");
+    Statement& st = cached(findWeather_, sql.c_str());
+    st.bind(1, id);
+    std::optional<WeatherRecord> found;
+    if (st.step() == SQLITE_ROW) {
+        found = readRecord(st);
+    }
+    st.reset();
+    return found;
+}
+
+bool WeatherDb::updateWeather(const WeatherRecord& record) {
+    static const std::string sql = updateSql();
+    Statement& st = cached(updateWeather_, sql.c_str());
+    bindRecord(st, record);
+    const bool ok = st.step() == SQLITE_DONE;
+    st.reset();
+    return ok;
+}
+
+int WeatherDb::weatherCount() {
+    Statement st(db_, "SELECT COUNT(*) FROM Weather");
+    return st.step() == SQLITE_ROW ? st.integer(0) : 0;
+}
+
+bool WeatherDb::forEachWeather(const std::function<bool(WeatherRecord&, bool*)>& visit) {
+    // Read first, then write back: changing rows under an open cursor is not allowed.
+    std::vector<WeatherRecord> records;
+    {
+        Statement st(db_, selectSql("ORDER BY ID"));
+        if (!st.valid()) {
+            return false;
+        }
+        int rc = SQLITE_OK;
+        while ((rc = st.step()) == SQLITE_ROW) {
+            records.push_back(readRecord(st));
+        }
+        if (rc != SQLITE_DONE) {
+            return false;
+        }
+    }
+    bool ok = true;
+    for (auto& r : records) {
+        bool stop = false;
+        const std::string id = r.ID;
+        if (visit(r, &stop)) {
+            r.ID = id;
+            ok = updateWeather(r) && ok;
+        }
+        if (stop) {
+            break;
+        }
+    }
+    return ok;
+}
+
+std::optional<StationRecord> WeatherDb::findStation(const std::string& id) {
+    Statement& st = cached(findStation_,
+                           "SELECT ID, Name, Latitude, Longitude, Altitude, \"State Code\", "
+                           "Country, Celcius FROM Stations WHERE ID = ?");
+    st.bind(1, id);
+    std::optional<StationRecord> found;
+    if (st.step() == SQLITE_ROW) {
+        found = StationRecord{st.text(0), st.text(1), st.text(2), st.text(3),
+                              st.real(4), st.text(5), st.text(6), st.integer(7) != 0};
+    }
+    st.reset();
+    return found;
+}
+
+StationList WeatherDb::stationList() {
+    StationList list;
+    list.entries.reserve(static_cast<std::size_t>(weatherCount()) + 1);
+    Statement st(db_,
+                 "SELECT ID, Latitude, Longitude, Name, \"State Code\", Country FROM "
+                 "SelectStations");
+    while (st.step() == SQLITE_ROW) {
+        list.entries.push_back({st.text(0), stationLatitude(st.text(1)),
+                                stationLongitude(st.text(2)), st.text(3), st.text(4), st.text(5)});
+    }
+    return list;
+}
+
+int WeatherDb::wpsCount() {
+    Statement st(db_, "SELECT COUNT(*) FROM WPS");
+    return st.step() == SQLITE_ROW ? st.integer(0) : 0;
+}
+
+bool WeatherDb::forEachWps(const std::function<bool(const WpsRecord&)>& visit) {
+    Statement st(db_, std::string("SELECT ") + kWpsColumns + " FROM WPS ORDER BY rowid");
+    if (!st.valid()) {
+        return false;
+    }
+    int rc = SQLITE_OK;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        if (!visit(readWps(st))) {
+            return true;
+        }
+    }
+    return rc == SQLITE_DONE;
+}
+
+std::optional<WpsRecord> WeatherDb::findWpsByIdent(const std::string& ident) {
+    Statement st(db_, std::string("SELECT ") + kWpsColumns +
+                          " FROM WPS WHERE Ident = ? COLLATE NOCASE ORDER BY rowid LIMIT 1");
+    st.bind(1, ident);
+    if (st.step() == SQLITE_ROW) {
+        return readWps(st);
+    }
+    return std::nullopt;
+}
+
+WeatherDb::WpsSearch::WpsSearch(WeatherDb& db, std::string text)
+    : db_(&db), text_(std::move(text)) {}
+
+std::optional<WpsRecord> WeatherDb::WpsSearch::after(long long rowid) {
+    // instr() matches the text literally: quotes, "%" and "_" are plain characters here.
+    Statement& st = db_->cached(db_->searchWps_,
+                                "SELECT rowid, Name, Type, Frequency, Lat, NS, Lon, we, Ident "
+                                "FROM WPS WHERE rowid > ? AND instr(lower(Name), ?) > 0 "
+                                "ORDER BY rowid LIMIT 1");
+    st.bind(1, rowid);
+    st.bind(2, lowerAscii(text_));
+    std::optional<WpsRecord> found;
+    if (st.step() == SQLITE_ROW) {
+        found = readWps(st);
+    }
+    st.reset();
+    return found;
+}
+
+std::optional<WpsRecord> WeatherDb::WpsSearch::first() {
+    current_ = after(0);
+    return current_;
+}
+
+std::optional<WpsRecord> WeatherDb::WpsSearch::next() {
+    if (!current_) {
+        return std::nullopt;
+    }
+    auto found = after(current_->rowid);
+    if (found) {
+        current_ = found;
+    }
+    return found;
+}
+
+}  // namespace zephyra::weather

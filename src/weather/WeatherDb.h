@@ -1,0 +1,91 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "weather/Records.h"
+#include "weather/Statement.h"
+
+struct sqlite3;
+
+namespace zephyra::weather {
+
+// The program's database ("vanedb.mdb"): weather records, reporting stations and waypoints.
+// Opens the file, creates what is missing, and offers the few operations the program needs.
+// Writes of a whole load are batched by the caller with transaction().
+class WeatherDb {
+  public:
+    ~WeatherDb();
+    WeatherDb(const WeatherDb&) = delete;
+    WeatherDb& operator=(const WeatherDb&) = delete;
+
+    // Opens (and creates if needed) the database file; null with a reason on failure.
+    static std::unique_ptr<WeatherDb> open(const std::string& path, std::string* error = nullptr);
+
+    sqlite3* handle() const { return db_; }
+    std::string lastError() const;
+    std::unique_ptr<Transaction> transaction() { return std::make_unique<Transaction>(db_); }
+
+    // --- Weather
+    enum class AddResult { Added, DuplicateKey, Failed };
+    bool emptyWeather();
+    // Adds a record; a record of the same ID already there gives DuplicateKey.
+    AddResult addWeather(const WeatherRecord& record);
+    bool deleteWeather(const std::string& id);
+    // Adds a record; an earlier record of the same station is deleted first, so the later
+    // report wins. replaced tells whether that happened (the loaded count then stays).
+    AddResult addOrReplaceWeather(const WeatherRecord& record, bool* replaced = nullptr);
+    std::optional<WeatherRecord> findWeather(const std::string& id);
+    bool updateWeather(const WeatherRecord& record);
+    int weatherCount();
+    // Visits every record in table order; a visitor returning true has changed the record and
+    // it is written back. A visitor may ask to stop by setting *stop.
+    bool forEachWeather(const std::function<bool(WeatherRecord&, bool* stop)>& visit);
+
+    // --- Stations
+    std::optional<StationRecord> findStation(const std::string& id);
+    // The stations that have weather, from SelectStations, with positions in degrees.
+    StationList stationList();
+
+    // --- WPS
+    int wpsCount();
+    // Visits every WPS record in table order; return false to stop.
+    bool forEachWps(const std::function<bool(const WpsRecord&)>& visit);
+    // First record of the given identifier (airports and NAVAIDs), case-insensitive.
+    std::optional<WpsRecord> findWpsByIdent(const std::string& ident);
+
+    // A name search that remembers where it is: first() and next() walk the records whose Name
+    // holds the text, whatever its letter case, in table order.
+    class WpsSearch {
+      public:
+        std::optional<WpsRecord> first();
+        std::optional<WpsRecord> next();
+        const std::optional<WpsRecord>& current() const { return current_; }
+        const std::string& text() const { return text_; }
+
+      private:
+        friend class WeatherDb;
+        WpsSearch(WeatherDb& db, std::string text);
+        std::optional<WpsRecord> after(long long rowid);
+        WeatherDb* db_;
+        std::string text_;
+        std::optional<WpsRecord> current_;
+    };
+    WpsSearch searchWps(const std::string& text) { return WpsSearch(*this, text); }
+
+  private:
+    explicit WeatherDb(sqlite3* db);
+    Statement& cached(Statement& slot, const char* sql);
+
+    sqlite3* db_;
+    Statement insertWeather_;
+    Statement deleteWeather_;
+    Statement findWeather_;
+    Statement updateWeather_;
+    Statement findStation_;
+    Statement searchWps_;
+};
+
+}  // namespace zephyra::weather

@@ -1,0 +1,143 @@
+#include "assets/SimFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "assets/Textures.h"
+#include "support/TempDir.h"
+
+using namespace zephyra::assets;
+using zephyra::test::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Drawn once per run: textures take a while in unoptimised builds.
+const std::string& bytes(TextureKind kind) {
+    static std::map<TextureKind, std::string> cache;
+    auto it = cache.find(kind);
+    if (it == cache.end()) {
+        const Texture t = makeTexture(kind);
+        it = cache.emplace(kind, std::string(t.begin(), t.end())).first;
+    }
+    return it->second;
+}
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+TEST(ShippedFiles, TexturesLandInTheProgramFolder) {
+    TempDir dir;
+    const std::string program = dir.file("bin");  // created on the way
+    std::string error;
+    ASSERT_TRUE(writeShippedFiles(program, &error)) << error;
+    for (TextureKind kind : programFolderTextures()) {
+        const std::string name(textureFileName(kind));
+        EXPECT_EQ(fs::file_size(fs::path(program) / name), 65536u) << name;
+        EXPECT_EQ(dir.read("bin/" + name), bytes(kind)) << name;
+    }
+}
+
+TEST(ShippedFiles, SimulatorFolderIsLaidOutLikeFs98) {
+    TempDir dir;
+    ASSERT_TRUE(writeShippedFiles(dir.path()));
+    const std::string sim = builtInSimFolder(dir.path());
+    EXPECT_EQ(sim, dir.file("FS98"));
+    EXPECT_TRUE(isBuiltInSimFolder(sim));
+
+    // fltsim98.exe is a readable note, not a program.
+    const std::string exe = dir.read("FS98/fltsim98.exe");
+    EXPECT_NE(exe.find("Zephyra"), std::string::npos);
+    EXPECT_EQ(exe.find('\0'), std::string::npos);
+    EXPECT_NE(exe.substr(0, 2), "MZ");
+    EXPECT_NE(dir.read("FS98/fltsim98.cfg").find('['), std::string::npos);
+
+    EXPECT_EQ(dir.read("FS98/texture/clouds.r8"), bytes(TextureKind::SimClouds));
+    EXPECT_EQ(dir.read("FS98/texture/stormy.r8"), bytes(TextureKind::SimStorm));
+    for (const char* folder : {"FS98/modules", "FS98/adv", "FS98/adv/wav"}) {
+        ASSERT_TRUE(fs::is_directory(dir.file(folder))) << folder;
+    }
+    EXPECT_TRUE(fs::is_empty(dir.file("FS98/modules")));
+    EXPECT_TRUE(fs::is_empty(dir.file("FS98/adv/wav")));
+}
+
+// Those belong to a real FS98 on Windows; the program reports their absence itself.
+TEST(ShippedFiles, NoFs98OnlyFilesAreCreated) {
+    TempDir dir;
+    ASSERT_TRUE(writeShippedFiles(dir.path()));
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+        const std::string name = lower(entry.path().filename().string());
+        EXPECT_NE(name, "fs6ipc.dll");
+        EXPECT_NE(lower(entry.path().extension().string()), ".wav") << name;
+        EXPECT_NE(lower(entry.path().extension().string()), ".adv") << name;
+    }
+}
+
+TEST(ShippedFiles, UserStateInTheSimulatorFolderSurvivesARebuild) {
+    TempDir dir;
+    ASSERT_TRUE(writeShippedFiles(dir.path()));
+    // The program has swapped in another texture and kept the originals; the user has edited
+    // the configuration.
+    dir.write("FS98/texture/clouds.r8", bytes(TextureKind::Cirrus));
+    dir.write("FS98/texture/clouds.sav", bytes(TextureKind::SimClouds));
+    dir.write("FS98/texture/stormy.r8", "short");
+    dir.write("FS98/texture/stormy.sav", bytes(TextureKind::SimStorm));
+    dir.write("FS98/fltsim98.cfg", "[Aircraft]\nTitle=Mine\n");
+    ASSERT_TRUE(writeShippedFiles(dir.path()));
+    EXPECT_EQ(dir.read("FS98/texture/clouds.r8"), bytes(TextureKind::Cirrus));
+    EXPECT_EQ(dir.read("FS98/texture/clouds.sav"), bytes(TextureKind::SimClouds));
+    EXPECT_EQ(dir.read("FS98/texture/stormy.r8"), "short");
+    EXPECT_EQ(dir.read("FS98/texture/stormy.sav"), bytes(TextureKind::SimStorm));
+    EXPECT_EQ(dir.read("FS98/fltsim98.cfg"), "[Aircraft]\nTitle=Mine\n");
+}
+
+TEST(ShippedFiles, MissingSimulatorTexturesAreRestored) {
+    TempDir dir;
+    ASSERT_TRUE(writeShippedFiles(dir.path()));
+    fs::remove(dir.file("FS98/texture/stormy.r8"));
+    ASSERT_TRUE(writeShippedFiles(dir.path()));
+    EXPECT_EQ(dir.read("FS98/texture/stormy.r8"), bytes(TextureKind::SimStorm));
+}
+
+TEST(ShippedFiles, DamagedProgramFolderTexturesAreRewritten) {
+    TempDir dir;
+    ASSERT_TRUE(writeShippedFiles(dir.path()));
+    dir.write("LIGHT.CL1", "junk");
+    ASSERT_TRUE(writeShippedFiles(dir.path()));
+    EXPECT_EQ(dir.read("LIGHT.CL1"), bytes(TextureKind::LightCumulus));
+}
+
+TEST(ShippedFiles, FailureSaysWhy) {
+    TempDir dir;
+    dir.write("not-a-folder", "x");
+    std::string error;
+    EXPECT_FALSE(writeShippedFiles(dir.file("not-a-folder"), &error));
+    EXPECT_NE(error.find("not-a-folder"), std::string::npos) << error;
+
+    // A file where the simulator folder should be.
+    dir.write("program/FS98", "x");
+    error.clear();
+    EXPECT_FALSE(writeShippedFiles(dir.file("program"), &error));
+    EXPECT_NE(error.find("FS98"), std::string::npos) << error;
+}
+
+TEST(SimFolderMarker, OnlyTheExactMarkerCounts) {
+    TempDir dir;
+    EXPECT_FALSE(isBuiltInSimFolder(dir.path()));
+    dir.write("a/zephyra-sim.ini", "[Zephyra]\r\nBuiltInSimulator = 1\r\n");
+    EXPECT_TRUE(isBuiltInSimFolder(dir.file("a")));
+    dir.write("b/zephyra-sim.ini", "[Zephyra]\nBuiltInSimulator=0\n");
+    EXPECT_FALSE(isBuiltInSimFolder(dir.file("b")));
+    dir.write("c/zephyra-sim.ini", "[Other]\nBuiltInSimulator=1\n");
+    EXPECT_FALSE(isBuiltInSimFolder(dir.file("c")));
+}
+
+}  // namespace

@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "support/TempDir.h"
+#include "weather/WeatherDb.h"
+
+using namespace zephyra::weather;
+
+namespace {
+
+class WeatherDbTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        db = WeatherDb::open(dir.file("vanedb.mdb"), &error);
+        ASSERT_NE(db, nullptr) << error;
+    }
+    void addStation(const std::string& id, const std::string& lat, const std::string& lon,
+                    const std::string& name, const std::string& state, const std::string& country,
+                    double altitude = 0) {
+        Statement st(db->handle(),
+                     "INSERT INTO Stations (ID, Name, Latitude, Longitude, Altitude, "
+                     "\"State Code\", Country, Celcius) VALUES (?, ?, ?, ?, ?, ?, ?, -1)");
+        st.bind(1, id);
+        st.bind(2, name);
+        st.bind(3, lat);
+        st.bind(4, lon);
+        st.bind(5, altitude);
+        st.bind(6, state);
+        st.bind(7, country);
+        ASSERT_EQ(st.step(), SQLITE_DONE);
+    }
+    void addWps(const std::string& name, const std::string& type, const std::string& lat, int ns,
+                const std::string& lon, int we, const std::string& ident = {}) {
+        Statement st(db->handle(),
+                     "INSERT INTO WPS (Name, Type, Frequency, Lat, NS, Lon, we, Ident) VALUES "
+                     "(?, ?, '', ?, ?, ?, ?, ?)");
+        st.bind(1, name);
+        st.bind(2, type);
+        st.bind(3, lat);
+        st.bind(4, ns);
+        st.bind(5, lon);
+        st.bind(6, we);
+        st.bind(7, ident);
+        ASSERT_EQ(st.step(), SQLITE_DONE);
+    }
+    static WeatherRecord record(const std::string& id, int temperature = 15) {
+        WeatherRecord r;
+        r.ID = id;
+        r.Observation = "METAR";
+        r.t0Deg = temperature;
+        r.Dew = temperature;
+        r.Visibility = 100;
+        r.Pressure = 1013.2;
+        return r;
+    }
+
+    zephyra::test::TempDir dir;
+    std::unique_ptr<WeatherDb> db;
+};
+
+}  // namespace
+
+TEST_F(WeatherDbTest, EveryFieldRoundTrips) {
+    WeatherRecord r = record("KATL");
+    r.Time = "1756";
+    r.cl1Base = 2500;
+    r.cl1Top = 3100;
+    r.cl1CoverCode = " ";
+    r.Cl1Coverage = 6;
+    r.Cl1Turb = 12.5;
+    r.Cl1Icing = 1;
+    r.Cl1Dev = 300;
+    r.cl2Base = 25000;
+    r.cl2Top = 25900;
+    r.Cl2Coverage = 8;
+    r.VisibVary = true;
+    r.Altimeter = 29.92;
+    r.t1alt = 20000;
+    r.t1Deg = -21;
+    r.t2Alt = 30000;
+    r.t3alt = 40000;
+    r.t3Deg = -60;
+    r.w0Depth = 5000;
+    r.w0Dir = 250;
+    r.w0Spd = 10;
+    r.w0Gust = 1;
+    r.w3Top = 80000;
+    r.w3Turb = 254.9;
+    r.Thunder = true;
+    r.Precip = 8;
+    r.Upd_Ts = "2026-12-06 02:00:00";
+    ASSERT_EQ(db->addWeather(r), WeatherDb::AddResult::Added);
+    const auto back = db->findWeather("KATL");
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(*back, r);
+    EXPECT_FALSE(db->findWeather("KXYZ").has_value());
+}
+
+TEST_F(WeatherDbTest, SecondReportOfAStationReplacesTheFirst) {
+    bool replaced = true;
+    EXPECT_EQ(db->addOrReplaceWeather(record("KATL", 10), &replaced), WeatherDb::AddResult::Added);
+    EXPECT_FALSE(replaced);
+    EXPECT_EQ(db->addWeather(record("KATL", 20)), WeatherDb::AddResult::DuplicateKey);
+    EXPECT_EQ(db->addOrReplaceWeather(record("KATL", 30), &replaced), WeatherDb::AddResult::Added);
+    EXPECT_TRUE(replaced);
+    EXPECT_EQ(db->weatherCount(), 1);
+    EXPECT_EQ(db->findWeather("KATL")->t0Deg, 30);
+}
+
+TEST_F(WeatherDbTest, EmptyingRemovesEveryRecord) {
+    db->addWeather(record("KATL"));
+    db->addWeather(record("EGLL"));
+    EXPECT_TRUE(db->emptyWeather());
+    EXPECT_EQ(db->weatherCount(), 0);
+    EXPECT_EQ(db->stationList().count(), 0);
+}
+
+TEST_F(WeatherDbTest, WalkUpdatesOnlyWhatTheVisitorChanged) {
+    for (const char* id : {"KATL", "KMCN", "KJFK"}) {
+        db->addWeather(record(id));
+    }
+    std::vector<std::string> seen;
+    ASSERT_TRUE(db->forEachWeather([&](WeatherRecord& r, bool*) {
+        seen.push_back(r.ID);
+        if (r.ID == "KMCN") {
+            r.t1Deg = -99;
+            return true;
+        }
+        r.t1Deg = 42;  // not written back
+        return false;
+    }));
+    EXPECT_EQ(seen, (std::vector<std::string>{"KATL", "KJFK", "KMCN"}));
+    EXPECT_EQ(db->findWeather("KMCN")->t1Deg, -99);
+    EXPECT_EQ(db->findWeather("KATL")->t1Deg, 0);
+
+    int visited = 0;
+    db->forEachWeather([&](WeatherRecord&, bool* stop) {
+        *stop = ++visited == 2;
+        return false;
+    });
+    EXPECT_EQ(visited, 2);
+}
+
+TEST_F(WeatherDbTest, StationListHoldsOnlyStationsWithWeatherByIdentifier) {
+    addStation("KATL", "3338N", "08426W", "Hartsfield Jackson Atlanta International Airport", "GA",
+               "United States", 313);
+    addStation("YSSY", "3357S", "15111E", "Sydney Kingsford Smith", "NSW", "Australia");
+    addStation("EGLL", "5129N", "00027W", "London Heathrow", "ENG", "United Kingdom");
+    db->addWeather(record("YSSY"));
+    db->addWeather(record("KATL"));
+    db->addWeather(record("KXYZ"));  // no such station: not listed
+
+    const StationList list = db->stationList();
+    ASSERT_EQ(list.count(), 2);
+    EXPECT_EQ(list[0].ID, "");
+    EXPECT_EQ(list[2].ID, "YSSY");
+    EXPECT_NEAR(list[2].latitude, -33.95, 1e-9);
+    EXPECT_NEAR(list[2].longitude, 151.1833333, 1e-6);
+    EXPECT_EQ(list[1].ID, "KATL");
+    EXPECT_NEAR(list[1].latitude, 33.6333, 1e-4);
+    EXPECT_NEAR(list[1].longitude, -84.4333, 1e-4);
+    EXPECT_EQ(list[1].Name, "Hartsfield Jackson Atlanta International Airport");
+    EXPECT_EQ(list[1].StateCode, "GA");
+    EXPECT_EQ(list[1].Country, "United States");
+}
+
+TEST_F(WeatherDbTest, StoredQueriesListCountriesStatesAndStationsWithWeather) {
+    addStation("KATL", "3338N", "08426W", "Atlanta", "GA", "United States");
+    addStation("KMCN", "3242N", "08339W", "Macon", "GA", "United States");
+    addStation("KJFK", "4038N", "07347W", "New York", "NY", "United States");
+    addStation("EGLL", "5129N", "00027W", "London Heathrow", "ENG", "United Kingdom");
+    for (const char* id : {"KATL", "KMCN", "EGLL"}) {
+        db->addWeather(record(id));
+    }
+    auto column = [&](const char* sql) {
+        std::vector<std::string> out;
+        Statement st(db->handle(), sql);
+        while (st.step() == SQLITE_ROW) {
+            out.push_back(st.text(0));
+        }
+        return out;
+    };
+    EXPECT_EQ(column("SELECT Country FROM UniqueCountries"),
+              (std::vector<std::string>{"United Kingdom", "United States"}));
+    EXPECT_EQ(column("SELECT \"State Code\" FROM UniqueStates WHERE Country = 'United States'"),
+              std::vector<std::string>{"GA"});
+    EXPECT_EQ(column("SELECT ID FROM UniqueStations WHERE Country = 'United States' AND "
+                     "\"State Code\" = 'GA'"),
+              (std::vector<std::string>{"KATL", "KMCN"}));
+}
+
+TEST_F(WeatherDbTest, StationLookupGivesElevationAndScale) {
+    addStation("KATL", "3338N", "08426W", "Atlanta", "GA", "United States", 313);
+    const auto s = db->findStation("KATL");
+    ASSERT_TRUE(s.has_value());
+    EXPECT_DOUBLE_EQ(s->Altitude, 313);
+    EXPECT_TRUE(s->Celcius);
+    EXPECT_FALSE(db->findStation("KXYZ").has_value());
+}
+
+TEST(PositionText, StationAndWaypointForms) {
+    EXPECT_NEAR(stationLatitude("3338N"), 33.6333, 1e-4);
+    EXPECT_NEAR(stationLongitude("08426W"), -84.4333, 1e-4);
+    EXPECT_NEAR(stationLatitude("0000S"), 0.0, 1e-12);
+    EXPECT_NEAR(stationLongitude("17959E"), 179.98333, 1e-4);
+    EXPECT_NEAR(waypointLatitude("334212", -1), 33.703333, 1e-5);
+    EXPECT_NEAR(waypointLongitude("0842623", -1), -84.439722, 1e-5);
+    EXPECT_NEAR(waypointLatitude("334212", 0), -33.703333, 1e-5);
+    EXPECT_NEAR(waypointLongitude("0842623", 0), 84.439722, 1e-5);
+    // Damaged text reads as far as it can, never throws.
+    EXPECT_NEAR(stationLatitude(""), 0.0, 1e-12);
+    EXPECT_NEAR(waypointLatitude("xxyyzz", -1), 0.0, 1e-12);
+    EXPECT_NEAR(waypointLongitude("", -1), 0.0, 1e-12);
+}
+
+TEST_F(WeatherDbTest, NameSearchIsCaseInsensitiveAndWalksMatches) {
+    addWps("Hartsfield Jackson Atlanta International Airport", "A", "333800", -1, "0842600", -1,
+           "KATL");
+    addWps("Macon", "V", "324000", -1, "0833900", -1);
+    addWps("Atlanta", "V", "333747", -1, "0842606", -1, "ATL");
+    addWps("SATLE", "W", "100000", 0, "0100000", 0);
+
+    auto search = db->searchWps("atl");
+    auto first = search.first();
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->Type, "A");
+    EXPECT_EQ(search.next()->Name, "Atlanta");
+    EXPECT_EQ(search.next()->Name, "SATLE");
+    EXPECT_FALSE(search.next().has_value());
+    EXPECT_EQ(search.current()->Name, "SATLE");
+
+    EXPECT_FALSE(db->searchWps("zzz").first().has_value());
+    EXPECT_EQ(db->findWpsByIdent("atl")->Name, "Atlanta");
+    EXPECT_NEAR(db->findWpsByIdent("ATL")->longitudeDegrees(), -84.435, 1e-3);
+}
+
+TEST_F(WeatherDbTest, SearchTextIsTakenLiterally) {
+    addWps("Bob's Field", "A", "100000", -1, "0100000", 0);
+    addWps("100% Field", "A", "100000", -1, "0100000", 0);
+    addWps("Under_Score", "A", "100000", -1, "0100000", 0);
+    addWps("Plain", "A", "100000", -1, "0100000", 0);
+    EXPECT_EQ(db->searchWps("b's").first()->Name, "Bob's Field");
+    EXPECT_EQ(db->searchWps("0%").first()->Name, "100% Field");
+    auto underscore = db->searchWps("r_s");
+    EXPECT_EQ(underscore.first()->Name, "Under_Score");
+    EXPECT_FALSE(underscore.next().has_value());
+    EXPECT_FALSE(db->searchWps("\"").first().has_value());
+}
+
+TEST_F(WeatherDbTest, WalkingWpsKeepsTableOrder) {
+    addWps("B", "V", "100000", -1, "0100000", 0);
+    addWps("A", "N", "100000", -1, "0100000", 0);
+    std::string names;
+    db->forEachWps([&](const WpsRecord& w) {
+        names += w.Name;
+        return true;
+    });
+    EXPECT_EQ(names, "BA");
+    EXPECT_EQ(db->wpsCount(), 2);
+}
+
+TEST_F(WeatherDbTest, KilledLoadLeavesAValidDatabase) {
+    db->addWeather(record("KATL"));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The child is killed in the middle of writing a batch.
+        auto other = WeatherDb::open(dir.file("vanedb.mdb"));
+        auto tx = other->transaction();
+        other->emptyWeather();
+        for (int i = 0; i < 500; ++i) {
+            other->addWeather(record("X" + std::to_string(i)));
+        }
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    db.reset();
+    auto reopened = WeatherDb::open(dir.file("vanedb.mdb"));
+    ASSERT_NE(reopened, nullptr);
+    Statement check(reopened->handle(), "PRAGMA integrity_check");
+    ASSERT_EQ(check.step(), SQLITE_ROW);
+    EXPECT_EQ(check.text(0), "ok");
+    EXPECT_EQ(reopened->weatherCount(), 1);
+    EXPECT_TRUE(reopened->findWeather("KATL").has_value());
+}
+
+TEST(WeatherDbOpen, BadFilesAreReportedNotFatal) {
+    zephyra::test::TempDir dir;
+    std::string error;
+    EXPECT_EQ(WeatherDb::open(dir.file("no/such/folder/vanedb.mdb"), &error), nullptr);
+    EXPECT_FALSE(error.empty());
+    dir.write("garbage.mdb", std::string(4096, 'x'));
+    error.clear();
+    EXPECT_EQ(WeatherDb::open(dir.file("garbage.mdb"), &error), nullptr);
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(dir.read("garbage.mdb"), std::string(4096, 'x'));
+}
