@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/BuildDbCommand.h"
 #include "cli/ConfigureCommand.h"
 #include "cli/SimCommand.h"
+#include "cli/WeatherCommands.h"
 
 namespace {
 
@@ -14,6 +16,9 @@ void usage(std::ostream& out) {
            "commands:\n"
            "  sim        fly the built-in aircraft in simulated time and print its final state\n"
            "  configure  write vane98.par and install files into a simulator folder\n"
+           "  build-db   build vanedb.mdb (stations, airports, NAVAIDs, fixes) from data files\n"
+           "  decode     load a METAR or SA weather file into the database (--dump: decode only)\n"
+           "  show       print one station's weather record\n"
            "Run 'zephyra-cli COMMAND --help' for a command's options.\n";
 }
 
@@ -28,6 +33,15 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "sim") {
         return zephyra::cli::runSimCommand(args, std::cout, std::cerr);
+    }
+    if (command == "build-db") {
+        return zephyra::cli::runBuildDbCommand(args, std::cout, std::cerr);
+    }
+    if (command == "decode") {
+        return zephyra::cli::runDecodeCommand(args, std::cout, std::cerr);
+    }
+    if (command == "show") {
+        return zephyra::cli::runShowCommand(args, std::cout, std::cerr);
     }
     if (command == "configure") {
         return zephyra::cli::runConfigureCommand(args, std::cout, std::cerr);

@@ -48,6 +48,8 @@ class Dialogs {
 
     // The answer of the most recent message box, shared by every confirmation of the program.
     Answer lastAnswer() const { return lastAnswer_; }
+    // Some failures leave a fixed value there instead of a box's answer.
+    void setLastAnswer(Answer answer) { lastAnswer_ = answer; }
 
   protected:
     virtual Answer show(const MessageRequest& request) = 0;

@@ -3,12 +3,14 @@
 #include <functional>
 #include <string>
 
+#include "flightplan/WaypointStore.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "platform/Random.h"
 #include "platform/Scheduler.h"
 #include "shell/Settings.h"
 #include "simlink/SimLink.h"
+#include "weather/WeatherLoader.h"
 
 namespace zephyra::simlink {
 class BuiltInAircraft;
@@ -54,6 +56,10 @@ struct AppContext {
     Settings settings;
     TransitionSettings transition;
     SharedState shared;
+    weather::LoadedWeather weather;       // stations with weather, no-weather flag
+    flightplan::WaypointStore waypoints;  // the in-memory waypoints
+
+    std::string databasePath() const { return programFolder + "/vanedb.mdb"; }
 
     // Windows open modal (the application) or modeless (tests drive them while open).
     bool modalWindows = true;

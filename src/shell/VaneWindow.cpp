@@ -14,6 +14,7 @@
 #include "shell/ParmMaintWindow.h"
 #include "shell/StartWindow.h"
 #include "shell/Startup.h"
+#include "shell/WeatherActions.h"
 
 namespace zephyra::shell {
 
@@ -128,6 +129,7 @@ VaneWindow::VaneWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
     }
     buildControls();
     connectPictures();
+    weatherActions_ = new WeatherActions(ctx_, *this);
 
     timer6_ = ctx_.scheduler.createTimer([this] { updateClock(); });
     timer1_ = ctx_.scheduler.createTimer([this] {
@@ -474,8 +476,8 @@ void VaneWindow::buildSwitches() {
     off->installEventFilter(this);
     on->installEventFilter(this);
     makeLabel(this, "Text5", QString(), QRect(210, 298, 24, 18));
-    makeLabel(this, "Label27", "New clouds", QRect(238, 298, 62, 18));
-    makeLabel(this, "Text6", QString(), QRect(300, 298, 24, 18));
+    makeLabel(this, "Label27", "New clouds", QRect(234, 298, 64, 18));
+    makeLabel(this, "Text6", QString(), QRect(302, 298, 22, 18));
 
     makePicture("Picture12", static_cast<int>(IconKind::Toggle), QString(), QRect(8, 322, 26, 18));
     auto* ap = new QCheckBox(QStringLiteral("A/P Update"), this);

@@ -21,6 +21,7 @@
 namespace zephyra::shell {
 
 class StartWindow;
+class WeatherActions;
 
 // The main window "Zephyra! 1.1": picture buttons that start every function, the status area
 // the other modules write into, the help-tip line, the clock, the switches and all timers.
@@ -54,6 +55,7 @@ class VaneWindow : public QWidget {
     QRadioButton* option(const QString& name) const;
     QWidget* image(const QString& name) const;
     QFrame* navigationPanel() const { return picture11_; }
+    WeatherActions& weatherActions() { return *weatherActions_; }
     StartWindow* startWindow() const { return start_.get(); }
 
     // Pressing a command button runs its click handler exactly as a click would.
@@ -132,6 +134,7 @@ class VaneWindow : public QWidget {
     std::map<QString, QWidget*> controls_;
     std::map<QString, QString> tips_;
     QFrame* picture11_ = nullptr;
+    WeatherActions* weatherActions_ = nullptr;
     std::unique_ptr<StartWindow> start_;
     std::unique_ptr<platform::Timer> timer6_;
     std::unique_ptr<platform::Timer> timer1_;

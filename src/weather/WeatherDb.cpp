@@ -56,6 +56,22 @@ std::string insertSql() {
     return "INSERT INTO Weather (" + columnList() + ") VALUES (" + values + ")";
 }
 
+// Rows per statement of a batch insert: fewer statement runs, well under the parameter limit.
+constexpr int kBlockRows = 16;
+
+std::string insertBlockSql() {
+    std::string row = "(";
+    for (int i = 0; i < kFieldCount; ++i) {
+        row += i == 0 ? "?" : ", ?";
+    }
+    row += ")";
+    std::string sql = "INSERT INTO Weather (" + columnList() + ") VALUES ";
+    for (int r = 0; r < kBlockRows; ++r) {
+        sql += r == 0 ? row : ", " + row;
+    }
+    return sql;
+}
+
 std::string updateSql() {
     std::string set;
     for (int i = 1; i < kFieldCount; ++i) {
@@ -69,18 +85,18 @@ std::string selectSql(const char* where) {
     return "SELECT " + columnList() + " FROM Weather " + where;
 }
 
-void bindRecord(Statement& st, const WeatherRecord& r) {
+void bindRecord(Statement& st, const WeatherRecord& r, int first = 1) {
     for (int i = 0; i < kFieldCount; ++i) {
         std::visit(
             [&](auto member) {
                 using T = std::decay_t<decltype(r.*member)>;
                 if constexpr (std::is_same_v<T, bool>) {
                     // Yes/No fields hold -1 for true, as the program has always stored them.
-                    st.bind(i + 1, (r.*member) ? -1 : 0);
+                    st.bind(first + i, (r.*member) ? -1 : 0);
                 } else if constexpr (std::is_same_v<T, std::string>) {
-                    st.bindStatic(i + 1, r.*member);
+                    st.bindStatic(first + i, r.*member);
                 } else {
-                    st.bind(i + 1, r.*member);
+                    st.bind(first + i, r.*member);
                 }
             },
             kFields[i].member);
@@ -136,6 +152,7 @@ WeatherDb::WeatherDb(sqlite3* db) : db_(db) {}
 
 WeatherDb::~WeatherDb() {
     insertWeather_ = Statement();
+    insertWeatherBlock_ = Statement();
     deleteWeather_ = Statement();
     findWeather_ = Statement();
     updateWeather_ = Statement();
@@ -144,11 +161,20 @@ WeatherDb::~WeatherDb() {
     sqlite3_close_v2(db_);
 }
 
-std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string* error) {
+std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string* error,
+                                           bool create) {
+    // The program touches the database from one thread only: no locking between threads and
+    // no memory statistics, which otherwise take a lock on every allocation.
+    static const bool configured = [] {
+        sqlite3_config(SQLITE_CONFIG_SINGLETHREAD);
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return sqlite3_initialize() == SQLITE_OK;
+    }();
+    (void)configured;
     sqlite3* db = nullptr;
-    const int rc =
-        sqlite3_open_v2(path.c_str(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int flags =
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         if (error != nullptr) {
             *error = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
@@ -203,6 +229,28 @@ WeatherDb::AddResult WeatherDb::addWeather(const WeatherRecord& record) {
         return AddResult::DuplicateKey;
     }
     return AddResult::Failed;
+}
+
+bool WeatherDb::addWeatherBatch(const std::vector<const WeatherRecord*>& records) {
+    static const std::string sql = insertBlockSql();
+    std::size_t i = 0;
+    for (; i + kBlockRows <= records.size(); i += kBlockRows) {
+        Statement& st = cached(insertWeatherBlock_, sql.c_str());
+        for (int r = 0; r < kBlockRows; ++r) {
+            bindRecord(st, *records[i + static_cast<std::size_t>(r)], 1 + r * kFieldCount);
+        }
+        const int rc = st.step();
+        st.reset();
+        if (rc != SQLITE_DONE) {
+            return false;
+        }
+    }
+    for (; i < records.size(); ++i) {
+        if (addWeather(*records[i]) != AddResult::Added) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool WeatherDb::deleteWeather(const std::string& id) {
@@ -296,6 +344,34 @@ std::optional<StationRecord> WeatherDb::findStation(const std::string& id) {
     }
     st.reset();
     return found;
+}
+
+std::vector<std::optional<StationRecord>> WeatherDb::stationsFor(
+    const std::vector<std::string>& sortedIds) {
+    std::vector<std::optional<StationRecord>> out(sortedIds.size());
+    if (sortedIds.empty()) {
+        return out;
+    }
+    // Both sides in identifier order: one merging walk, no lookups.
+    Statement st(db_,
+                 "SELECT ID, Name, Latitude, Longitude, Altitude, \"State Code\", Country, Celcius "
+                 "FROM Stations WHERE ID >= ? ORDER BY ID");
+    st.bind(1, sortedIds.front());
+    std::size_t i = 0;
+    while (i < sortedIds.size() && st.step() == SQLITE_ROW) {
+        const auto* raw = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
+        const std::string_view id(raw != nullptr ? raw : "",
+                                  static_cast<std::size_t>(sqlite3_column_bytes(st.get(), 0)));
+        while (i < sortedIds.size() && sortedIds[i] < id) {
+            ++i;
+        }
+        if (i < sortedIds.size() && sortedIds[i] == id) {
+            out[i] = StationRecord{std::string(id), st.text(1), st.text(2), st.text(3),
+                                   st.real(4),      st.text(5), st.text(6), st.integer(7) != 0};
+            ++i;
+        }
+    }
+    return out;
 }
 
 StationList WeatherDb::stationList() {

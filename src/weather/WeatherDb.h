@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "weather/Records.h"
 #include "weather/Statement.h"
@@ -21,8 +22,10 @@ class WeatherDb {
     WeatherDb(const WeatherDb&) = delete;
     WeatherDb& operator=(const WeatherDb&) = delete;
 
-    // Opens (and creates if needed) the database file; null with a reason on failure.
-    static std::unique_ptr<WeatherDb> open(const std::string& path, std::string* error = nullptr);
+    // Opens the database file, creating it and its tables when create is set; null with a
+    // reason on failure.
+    static std::unique_ptr<WeatherDb> open(const std::string& path, std::string* error = nullptr,
+                                           bool create = true);
 
     sqlite3* handle() const { return db_; }
     std::string lastError() const;
@@ -34,6 +37,8 @@ class WeatherDb {
     // Adds a record; a record of the same ID already there gives DuplicateKey.
     AddResult addWeather(const WeatherRecord& record);
     bool deleteWeather(const std::string& id);
+    // Adds many records of distinct new IDs at once (a whole load); false on the first failure.
+    bool addWeatherBatch(const std::vector<const WeatherRecord*>& records);
     // Adds a record; an earlier record of the same station is deleted first, so the later
     // report wins. replaced tells whether that happened (the loaded count then stays).
     AddResult addOrReplaceWeather(const WeatherRecord& record, bool* replaced = nullptr);
@@ -46,6 +51,10 @@ class WeatherDb {
 
     // --- Stations
     std::optional<StationRecord> findStation(const std::string& id);
+    // The Stations row of each identifier in ids, which must be sorted; an identifier that is
+    // not in the table gives nothing. One merging pass over the table.
+    std::vector<std::optional<StationRecord>> stationsFor(
+        const std::vector<std::string>& sortedIds);
     // The stations that have weather, from SelectStations, with positions in degrees.
     StationList stationList();
 
@@ -81,6 +90,7 @@ class WeatherDb {
 
     sqlite3* db_;
     Statement insertWeather_;
+    Statement insertWeatherBlock_;
     Statement deleteWeather_;
     Statement findWeather_;
     Statement updateWeather_;

@@ -262,7 +262,7 @@ TEST_F(VaneTest, LoadMetarAsksToStartTheSimulatorFirst) {
     platform.simulatorRunning = true;
     click(w->picture("Picture2"));
     EXPECT_EQ(loads, 2);
-    EXPECT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.messages().size(), 2u);
 }
 
 TEST_F(VaneTest, UseLastWeatherAsksBeforeAnything) {

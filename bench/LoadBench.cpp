@@ -1,0 +1,101 @@
+// A full weather load of a real NOAA file (decode, store, second pass, station list) and the
+// waypoint store built from a full WPS table.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "flightplan/WaypointStore.h"
+#include "platform/Random.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/VirtualScheduler.h"
+#include "weather/WeatherDb.h"
+#include "weather/WeatherLoader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zephyra;
+
+class NullHost final : public weather::LoadHost, public flightplan::WaypointLoadHost {
+  public:
+    void setStatus(const std::string&) override {}
+    void processEvents() override {}
+    void setRandomTimerInterval(int) override {}
+    bool storeMarkedLoaded() override { return false; }
+    void markStoreLoaded() override {}
+    void beginLoad() override {}
+    void endLoad() override {}
+    void setCurrentWeatherText(const std::string&) override {}
+    std::string activeWaypointName() override { return {}; }
+    void setActiveWaypointFrequency(const std::string&) override {}
+    void showMessage(const std::string&) override {}
+};
+
+// A scratch copy of the shipped database, removed afterwards.
+struct ScratchDb {
+    ScratchDb() {
+        const fs::path shipped = fs::path(ZEPHYRA_PROGRAM_DIR) / "vanedb.mdb";
+        path = (fs::temp_directory_path() / ("zephyra-load-" + std::to_string(getpid()) + ".mdb"))
+                   .string();
+        if (fs::exists(shipped)) {
+            fs::copy_file(shipped, path, fs::copy_options::overwrite_existing);
+        }
+        db = weather::WeatherDb::open(path);
+    }
+    ~ScratchDb() {
+        db.reset();
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            fs::remove(path + suffix);
+        }
+    }
+    std::string path;
+    std::unique_ptr<weather::WeatherDb> db;
+};
+
+// Full load of the 2022 file, about 4,900 reports (target: 15 ms).
+void BM_LoadRealMetarFile(benchmark::State& state) {
+    const std::string file =
+        std::string(ZEPHYRA_SOURCE_DIR) + "/../shared/data/metar/awc_metars_2022-10-23T11Z.txt";
+    if (!fs::exists(file)) {
+        state.SkipWithError("the shared METAR files are missing");
+        return;
+    }
+    ScratchDb scratch;
+    platform::PinnedRandom rnd;
+    platform::ScriptedDialogs dialogs;
+    platform::VirtualScheduler clock;
+    NullHost host;
+    weather::LoadedWeather loaded;
+    for (auto _ : state) {
+        weather::WeatherLoader loader(*scratch.db, rnd, dialogs, clock, host, loaded);
+        const auto outcome = loader.loadMetar(file, false);
+        benchmark::DoNotOptimize(outcome.processed);
+        dialogs.clear();
+    }
+    state.counters["stations"] = loaded.stations.count();
+}
+BENCHMARK(BM_LoadRealMetarFile)->Unit(benchmark::kMillisecond);
+
+// The waypoint store from the shipped WPS table (up to 50,000 rows) and a loaded weather file
+// (target: 50 ms).
+void BM_LoadWaypointStore(benchmark::State& state) {
+    ScratchDb scratch;
+    if (scratch.db->wpsCount() == 0) {
+        state.SkipWithError("the shipped database is missing");
+        return;
+    }
+    platform::PinnedRandom rnd;
+    const weather::StationList stations = scratch.db->stationList();
+    NullHost host;
+    for (auto _ : state) {
+        flightplan::WaypointStore store;
+        flightplan::loadWaypoints(*scratch.db, flightplan::kAll, stations, rnd, store, host);
+        benchmark::DoNotOptimize(store.WpsCount);
+    }
+    state.counters["wps"] = scratch.db->wpsCount();
+}
+BENCHMARK(BM_LoadWaypointStore)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,261 @@
+#include "cli/WeatherCommands.h"
+
+#include <chrono>
+#include <cstdio>
+#include <iomanip>
+#include <sstream>
+
+#include "flightplan/WaypointStore.h"
+#include "platform/Files.h"
+#include "platform/Random.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/VirtualScheduler.h"
+#include "weather/LineEnds.h"
+#include "weather/Reports.h"
+#include "weather/WeatherDb.h"
+#include "weather/WeatherLoader.h"
+
+namespace zephyra::cli {
+
+namespace {
+
+void decodeUsage(std::ostream& out) {
+    out << "usage: zephyra-cli decode [--sa] [--dump] [--db FILE] WEATHER_FILE\n"
+           "  Loads a METAR (or with --sa an SA) file into the database as the main window\n"
+           "  does, then the waypoints, and prints every message the window would show.\n"
+           "  --dump  print one JSON line per report as the first pass reads it; no load\n"
+           "  --db    the database (default: vanedb.mdb beside the program)\n";
+}
+
+std::string jsonString(const std::string& s) {
+    std::string out = "\"";
+    for (const unsigned char c : s) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string number(double v) {
+    std::ostringstream s;
+    s << std::setprecision(15) << v;
+    return s.str();
+}
+
+// A headless window: status lines are kept, events need no processing.
+class ConsoleHost final : public weather::LoadHost, public flightplan::WaypointLoadHost {
+  public:
+    explicit ConsoleHost(platform::Dialogs& dialogs) : dialogs_(dialogs) {}
+    std::string status;
+    int randomTimer = 0;
+    std::string marker = "0";
+
+    void setStatus(const std::string& text) override { status = text; }
+    void processEvents() override {}
+    void setRandomTimerInterval(int milliseconds) override { randomTimer = milliseconds; }
+    bool storeMarkedLoaded() override { return marker == "1"; }
+    void markStoreLoaded() override { marker = "1"; }
+    void beginLoad() override {}
+    void endLoad() override {}
+    void setCurrentWeatherText(const std::string&) override {}
+    std::string activeWaypointName() override { return {}; }
+    void setActiveWaypointFrequency(const std::string&) override {}
+    void showMessage(const std::string& text) override { dialogs_.inform(text); }
+
+  private:
+    platform::Dialogs& dialogs_;
+};
+
+int dump(const std::string& path, std::ostream& out, std::ostream& err) {
+    std::string text;
+    if (!platform::readFile(path, text)) {
+        err << "zephyra-cli: cannot read " << path << "\n";
+        return 1;
+    }
+    platform::DefaultRandom rnd;
+    std::size_t start = 0;
+    auto emit = [&](std::string_view line) {
+        const auto decoded = weather::decodeMetarLine(line, rnd);
+        if (decoded.outcome != weather::MetarLine::Outcome::Report) {
+            return;
+        }
+        const auto& m = decoded.report;
+        out << "{\"ID\":" << jsonString(m.id) << ",\"w0Dir\":" << m.windDirection
+            << ",\"w0Spd\":" << m.windSpeed << ",\"w0Gust\":" << (m.gust ? 1 : 0)
+            << ",\"Visibility\":" << number(m.visibility) << ",\"t0Deg\":" << m.temperature
+            << ",\"Pressure\":" << number(m.pressure)
+            << ",\"VisibVary\":" << (m.obstruction ? "true" : "false")
+            << ",\"Thunder\":" << (m.thunder ? "true" : "false")
+            << ",\"Precip\":" << m.precipitation << ",\"cl1Base\":" << m.cl1Base
+            << ",\"cl1Top\":" << m.cl1Top << ",\"Cl1Coverage\":" << m.cl1Cover
+            << ",\"cl2Base\":" << m.cl2Base << ",\"cl2Top\":" << m.cl2Top
+            << ",\"Cl2Coverage\":" << m.cl2Cover << "}\n";
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            emit(std::string_view(text).substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) {
+        emit(std::string_view(text).substr(start));
+    }
+    return 0;
+}
+
+std::string defaultDatabase() {
+    return platform::joinPath(platform::programFolder(), "vanedb.mdb");
+}
+
+}  // namespace
+
+int runDecodeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    bool sa = false;
+    bool dumpOnly = false;
+    std::string database = defaultDatabase();
+    std::string file;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--sa") {
+            sa = true;
+        } else if (a == "--dump") {
+            dumpOnly = true;
+        } else if (a == "--db" && i + 1 < args.size()) {
+            database = args[++i];
+        } else if (a == "--help" || a == "-h") {
+            decodeUsage(out);
+            return 0;
+        } else if (!a.empty() && a[0] != '-' && file.empty()) {
+            file = a;
+        } else {
+            decodeUsage(err);
+            return 2;
+        }
+    }
+    if (file.empty()) {
+        decodeUsage(err);
+        return 2;
+    }
+    if (dumpOnly) {
+        return dump(file, out, err);
+    }
+    std::string error;
+    auto db = weather::WeatherDb::open(database, &error, false);
+    if (!db) {
+        err << "zephyra-cli: cannot open the database " << database << ": " << error << "\n";
+        return 1;
+    }
+    platform::ScriptedDialogs dialogs;
+    platform::DefaultRandom rnd;
+    platform::VirtualScheduler clock(static_cast<double>(std::time(nullptr)));
+    ConsoleHost host(dialogs);
+    weather::LoadedWeather loaded;
+    weather::WeatherLoader loader(*db, rnd, dialogs, clock, host, loaded);
+
+    const auto started = std::chrono::steady_clock::now();
+    weather::LoadOutcome outcome;
+    if (sa) {
+        outcome = loader.loadSa(file);
+    } else {
+        weather::repairBareLineFeeds(file,
+                                     platform::joinPath(platform::programFolder(), "vane1.txt"));
+        outcome = loader.loadMetar(file, false);
+    }
+    const auto decoded = std::chrono::steady_clock::now();
+    flightplan::WaypointStore store;
+    flightplan::loadWaypoints(*db, flightplan::kAll, loaded.stations, rnd, store, host);
+    const auto done = std::chrono::steady_clock::now();
+
+    for (const auto& shown : dialogs.shown()) {
+        if (shown.kind != "message") {
+            continue;
+        }
+        if (!shown.message.title.empty()) {
+            out << "[" << shown.message.title << "] ";
+        }
+        out << shown.message.text << "\n";
+    }
+    using ms = std::chrono::duration<double, std::milli>;
+    out << "status: " << host.status << "\n"
+        << "stations: " << loaded.stations.count() << " (records " << outcome.loaded
+        << ", completed " << outcome.processed << ")\n"
+        << "waypoints: " << store.WpsCount << "\n"
+        << "load: " << std::fixed << std::setprecision(1) << ms(decoded - started).count()
+        << " ms, waypoints: " << ms(done - decoded).count() << " ms\n";
+    return outcome.finished ? 0 : 1;
+}
+
+int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string database = defaultDatabase();
+    std::string id;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--db" && i + 1 < args.size()) {
+            database = args[++i];
+        } else if (!args[i].empty() && args[i][0] != '-' && id.empty()) {
+            id = args[i];
+        } else {
+            err << "usage: zephyra-cli show [--db FILE] STATION_ID\n";
+            return 2;
+        }
+    }
+    if (id.empty()) {
+        err << "usage: zephyra-cli show [--db FILE] STATION_ID\n";
+        return 2;
+    }
+    std::string error;
+    auto db = weather::WeatherDb::open(database, &error, false);
+    if (!db) {
+        err << "zephyra-cli: cannot open the database " << database << ": " << error << "\n";
+        return 1;
+    }
+    const auto r = db->findWeather(id);
+    if (!r) {
+        err << "zephyra-cli: no weather for " << id << "\n";
+        return 1;
+    }
+    const auto b = [](bool v) { return v ? "True" : "False"; };
+    out << "ID: " << r->ID << "\nObservation: " << r->Observation << "\nTime: " << r->Time
+        << "\ncl1Base: " << r->cl1Base << "\ncl1Top: " << r->cl1Top << "\ncl1CoverCode: \""
+        << r->cl1CoverCode << "\"\nCl1Coverage: " << r->Cl1Coverage
+        << "\nCl1Turb: " << number(r->Cl1Turb) << "\nCl1Icing: " << r->Cl1Icing
+        << "\nCl1Dev: " << number(r->Cl1Dev) << "\ncl2Base: " << r->cl2Base
+        << "\ncl2Top: " << r->cl2Top << "\ncl2CoverCode: \"" << r->cl2CoverCode
+        << "\"\nCl2Coverage: " << r->Cl2Coverage << "\nCl2Turb: " << number(r->Cl2Turb)
+        << "\nCl2Icing: " << r->Cl2Icing << "\nCl2Dev: " << number(r->Cl2Dev)
+        << "\nVisibility: " << number(r->Visibility) << "\nVisibVary: " << b(r->VisibVary)
+        << "\nPressure: " << number(r->Pressure) << "\nAltimeter: " << number(r->Altimeter)
+        << "\nDew: " << r->Dew << "\nt0Alt: " << r->t0Alt << "\nt0Deg: " << r->t0Deg
+        << "\nt1alt: " << r->t1alt << "\nt1Deg: " << r->t1Deg << "\nt2Alt: " << r->t2Alt
+        << "\nt2Deg: " << r->t2Deg << "\nt3alt: " << r->t3alt << "\nt3Deg: " << r->t3Deg
+        << "\nw0Depth: " << number(r->w0Depth) << "\nw0Dir: " << number(r->w0Dir)
+        << "\nw0Spd: " << number(r->w0Spd) << "\nw0Gust: " << number(r->w0Gust)
+        << "\nw0Turb: " << number(r->w0Turb);
+    const struct {
+        int n;
+        double base, top, dir, spd, turb, gust;
+    } layers[] = {{1, r->w1Base, r->w1Top, r->w1Dir, r->w1Spd, r->w1Turb, r->w1Gust},
+                  {2, r->w2Base, r->w2Top, r->w2Dir, r->w2Spd, r->w2Turb, r->w2Gust},
+                  {3, r->w3Base, r->w3Top, r->w3Dir, r->w3Spd, r->w3Turb, r->w3Gust}};
+    for (const auto& l : layers) {
+        const std::string w = "\nw" + std::to_string(l.n);
+        out << w << "Base: " << number(l.base) << w << "Top: " << number(l.top) << w
+            << "Dir: " << number(l.dir) << w << "Spd: " << number(l.spd) << w
+            << "Turb: " << number(l.turb) << w << "Gust: " << number(l.gust);
+    }
+    out << "\nThunder: " << b(r->Thunder) << "\nPrecip: " << r->Precip << "\nUpd_Ts: " << r->Upd_Ts
+        << "\n";
+    return 0;
+}
+
+}  // namespace zephyra::cli

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace zephyra::cli {
+
+// zephyra-cli decode [--sa] [--dump] [--db FILE] FILE: a weather load without the window.
+int runDecodeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// zephyra-cli show [--db FILE] ID: one Weather record, field by field.
+int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace zephyra::cli

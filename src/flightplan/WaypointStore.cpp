@@ -1,0 +1,191 @@
+#include "flightplan/WaypointStore.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+#include "platform/Random.h"
+#include "weather/Statement.h"
+#include "weather/WeatherDb.h"
+
+namespace zephyra::flightplan {
+
+void WaypointStore::clear() {
+    for (auto* v : {&WpsType, &WpsName, &WpsFreq}) {
+        v->assign(1, std::string());
+    }
+    WpsLat.assign(1, 0.0);
+    WpsLon.assign(1, 0.0);
+    WpsWxCat.assign(1, 0);
+    WpsPrecip.assign(1, 0);
+    WpsCount = 0;
+}
+
+bool WaypointStore::add(const std::string& type, const std::string& name, const std::string& freq,
+                        double lat, double lon, std::int16_t wxCat, std::int16_t precip) {
+    if (WpsCount >= kCapacity) {
+        return false;
+    }
+    WpsType.push_back(type);
+    WpsName.push_back(name);
+    WpsFreq.push_back(freq);
+    WpsLat.push_back(lat);
+    WpsLon.push_back(lon);
+    WpsWxCat.push_back(wxCat);
+    WpsPrecip.push_back(precip);
+    ++WpsCount;
+    return true;
+}
+
+std::optional<std::string> WaypointStore::frequencyOf(const std::string& name) const {
+    std::optional<std::string> found;
+    for (int i = 1; i <= WpsCount; ++i) {
+        if (WpsName[static_cast<std::size_t>(i)] == name) {
+            found = WpsFreq[static_cast<std::size_t>(i)];
+        }
+    }
+    return found;
+}
+
+bool inRegion(int region, const std::string& lonText, int we) {
+    // The whole degrees: the first three characters read as a number.
+    int degrees = 0;
+    for (std::size_t i = 0; i < std::min<std::size_t>(3, lonText.size()); ++i) {
+        if (lonText[i] < '0' || lonText[i] > '9') {
+            break;
+        }
+        degrees = degrees * 10 + (lonText[i] - '0');
+    }
+    const bool west = we < 0;
+    switch (region) {
+        case kAmericas:
+            return west && degrees >= 30;
+        case kEuropeOther:
+            return !(west && degrees > 30);
+        case kAll:
+            return true;
+        default:
+            return false;
+    }
+}
+
+namespace {
+
+struct StationWeather {
+    int cover1 = 0;
+    int cover2 = 0;
+    bool visibVary = false;
+    bool thunder = false;
+    int precip = 0;
+};
+
+std::unordered_map<std::string, StationWeather> readStationWeather(weather::WeatherDb& db) {
+    std::unordered_map<std::string, StationWeather> out;
+    weather::Statement st(db.handle(),
+                          "SELECT ID, Cl1Coverage, Cl2Coverage, VisibVary, Thunder, Precip FROM "
+                          "Weather");
+    while (st.step() == SQLITE_ROW) {
+        out[st.text(0)] = {st.integer(1), st.integer(2), st.integer(3) != 0, st.integer(4) != 0,
+                           st.integer(5)};
+    }
+    return out;
+}
+
+// "###" formatting of the share: whole percent, and nothing at all for zero.
+std::string percentText(int processed, int total) {
+    if (total <= 0) {
+        return {};
+    }
+    const long n = std::lround(100.0 * processed / total);
+    return n == 0 ? std::string() : std::to_string(n);
+}
+
+}  // namespace
+
+WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
+                                 const weather::StationList& stations, platform::Random& rnd,
+                                 WaypointStore& store, WaypointLoadHost& host) {
+    if (host.storeMarkedLoaded()) {
+        return WaypointLoadResult::AlreadyLoaded;
+    }
+    host.beginLoad();
+    store.loadingFlag = 0;
+
+    const int wpsRows = db.wpsCount();
+    if (wpsRows == 0) {
+        // Nothing to move to: the store keeps its stale mark so the next call tries again.
+        host.showMessage("No weather has been loaded.");
+        host.endLoad();
+        return WaypointLoadResult::NoWaypointTable;
+    }
+    store.clear();
+    const int total = wpsRows + stations.count();
+    int processed = 0;
+    auto progress = [&] {
+        ++processed;
+        if (processed % 250 == 0) {
+            host.setStatus(region == kAll
+                               ? percentText(processed, total) + " percent of waypoints loaded."
+                               : std::to_string(processed) + " waypoints loaded.");
+            host.processEvents();
+        }
+    };
+
+    if (region != kNone) {
+        const bool ok = db.forEachWps([&](const weather::WpsRecord& w) {
+            if (inRegion(region, w.Lon, w.we)) {
+                const bool navaid = w.Type == "V" || w.Type == "N";
+                store.add(w.Type, w.Name, navaid ? w.Frequency : std::string(), w.latitudeDegrees(),
+                          w.longitudeDegrees());
+            }
+            progress();
+            return true;
+        });
+        if (!ok) {
+            host.endLoad();
+            return WaypointLoadResult::Failed;
+        }
+    }
+
+    if (stations.count() == 0) {
+        host.setCurrentWeatherText("No weather loaded...");
+    }
+    const auto weather = readStationWeather(db);
+    for (int i = 1; i <= stations.count(); ++i) {
+        const auto& s = stations[i];
+        const auto it = weather.find(s.ID);
+        if (it == weather.end()) {
+            continue;
+        }
+        const StationWeather& w = it->second;
+        std::int16_t category = static_cast<std::int16_t>(std::max(w.cover1, w.cover2));
+        if (w.visibVary) {
+            category = 9;
+        }
+        if (w.thunder) {
+            category = 10;
+        }
+        std::int16_t precip = 0;
+        if (w.precip != 0) {
+            precip = static_cast<std::int16_t>(std::floor(rnd.next() * 5) + 5 * (w.precip - 1) + 1);
+        }
+        store.add("C", s.Name, s.ID, s.latitude, s.longitude, category, precip);
+        progress();
+    }
+
+    store.loadingFlag = -1;
+    host.endLoad();
+    host.setStatus("All waypoints loaded.");
+    const std::string active = host.activeWaypointName();
+    if (!active.empty()) {
+        if (const auto freq = store.frequencyOf(active)) {
+            host.setActiveWaypointFrequency(*freq);
+        }
+    }
+    host.markStoreLoaded();
+    return WaypointLoadResult::Loaded;
+}
+
+}  // namespace zephyra::flightplan

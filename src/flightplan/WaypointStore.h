@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "weather/Records.h"
+
+namespace zephyra::platform {
+class Random;
+}
+namespace zephyra::weather {
+class WeatherDb;
+}
+
+namespace zephyra::flightplan {
+
+// The in-memory waypoints for plan generation and frequency display: the WPS records of the
+// chosen region, then one entry per reporting station with weather ("C"), tagged with its
+// weather category and precipitation index. Entries are 1..WpsCount; index 0 holds none.
+struct WaypointStore {
+    static constexpr int kCapacity = 50000;
+
+    std::vector<std::string> WpsType{std::string()};
+    std::vector<std::string> WpsName{std::string()};
+    std::vector<std::string> WpsFreq{std::string()};
+    std::vector<double> WpsLat{0.0};
+    std::vector<double> WpsLon{0.0};
+    std::vector<std::int16_t> WpsWxCat{0};
+    std::vector<std::int16_t> WpsPrecip{0};
+    int WpsCount = 0;
+    // 0 while a load runs (and before the first one), -1 once a load has finished.
+    std::int16_t loadingFlag = 0;
+
+    void clear();
+    // Adds an entry unless the store is full; returns false when it is.
+    bool add(const std::string& type, const std::string& name, const std::string& freq, double lat,
+             double lon, std::int16_t wxCat = 0, std::int16_t precip = 0);
+    // Frequency of the last entry of that name; nothing when no entry has it.
+    std::optional<std::string> frequencyOf(const std::string& name) const;
+};
+
+// What the waypoint loading needs of the main window.
+class WaypointLoadHost {
+  public:
+    virtual ~WaypointLoadHost() = default;
+    virtual bool storeMarkedLoaded() = 0;  // the hidden marker reads "1"
+    virtual void markStoreLoaded() = 0;    // marker := "1"
+    // Hourglass, window disabled, tracking timers armed, first connection reset.
+    virtual void beginLoad() = 0;
+    // Window enabled again, normal pointer.
+    virtual void endLoad() = 0;
+    virtual void setStatus(const std::string& text) = 0;
+    virtual void setCurrentWeatherText(const std::string& text) = 0;
+    virtual void processEvents() = 0;
+    virtual std::string activeWaypointName() = 0;
+    virtual void setActiveWaypointFrequency(const std::string& text) = 0;
+    virtual void showMessage(const std::string& text) = 0;
+};
+
+enum class WaypointLoadResult { AlreadyLoaded, Loaded, NoWaypointTable, Failed };
+
+// Region codes of the Wayp setting.
+enum Region : int { kAmericas = 0, kEuropeOther = 1, kAll = 2, kNone = 3 };
+
+// True when a WPS record belongs to the region, judged by its whole degrees of longitude.
+bool inRegion(int region, const std::string& lonText, int we);
+
+// Rebuilds the store when it is marked stale.
+WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
+                                 const weather::StationList& stations, platform::Random& rnd,
+                                 WaypointStore& store, WaypointLoadHost& host);
+
+}  // namespace zephyra::flightplan

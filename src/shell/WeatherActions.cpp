@@ -1,0 +1,204 @@
+#include "shell/WeatherActions.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include "platform/Files.h"
+#include "shell/VaneWindow.h"
+#include "weather/LineEnds.h"
+#include "weather/WeatherDb.h"
+
+namespace zephyra::shell {
+
+namespace {
+
+// Yields to the window every so many calls: a load asks after every report line.
+constexpr int kYieldEvery = 25;
+
+// Marks a long operation: busy flag, hourglass, weather buttons off; all undone on exit.
+class BusyScope {
+  public:
+    BusyScope(bool& flag, VaneWindow& vane) : flag_(flag), vane_(vane) {
+        flag_ = true;
+        for (const char* name : {"Picture2", "Picture3", "Picture4"}) {
+            vane_.picture(name)->setEnabled(false);
+        }
+    }
+    ~BusyScope() {
+        for (const char* name : {"Picture2", "Picture3", "Picture4"}) {
+            vane_.picture(name)->setEnabled(true);
+        }
+        flag_ = false;
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+  private:
+    bool& flag_;
+    VaneWindow& vane_;
+    BusyCursor cursor_;
+};
+
+}  // namespace
+
+WeatherActions::WeatherActions(AppContext& context, VaneWindow& vane)
+    : QObject(&vane), ctx_(context), vane_(vane) {
+    connect(vane_.command("Command2"), &QPushButton::clicked, this, [this] { loadMetar(); });
+    connect(vane_.command("Command3"), &QPushButton::clicked, this, [this] { updateWeather(); });
+    connect(vane_.command("Command5"), &QPushButton::clicked, this, [this] { useLastWeather(); });
+    connect(vane_.option("optMETAR"), &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            selectFormat(false);
+        }
+    });
+    connect(vane_.option("optSA"), &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            selectFormat(true);
+        }
+    });
+    vane_.reloadWaypoints = [this] { loadWaypoints(); };
+}
+
+void WeatherActions::selectFormat(bool sa) {
+    vane_.textBox("Text4")->setText(sa ? QStringLiteral("Data: SA")
+                                       : QStringLiteral("Data: METAR"));
+}
+
+void WeatherActions::loadMetar() {
+    if (busy_) {
+        return;
+    }
+    const auto chosen =
+        ctx_.dialogs.openFile({"Load METAR", ctx_.programFolder, "METAR Weather (*.txt)|*.txt"});
+    if (!chosen) {
+        return;
+    }
+    vane_.label("all_vane")->setText(QString::fromStdString(*chosen));
+    vane_.label("Label19")->setText(QFileInfo(QString::fromStdString(*chosen)).fileName());
+    platform::setCurrentDirectory(ctx_.programFolder);
+    vane_.press(QStringLiteral("Command3"));
+}
+
+std::unique_ptr<weather::WeatherDb> WeatherActions::openDatabase(const std::string& weatherFile) {
+    std::string error;
+    auto db = weather::WeatherDb::open(ctx_.databasePath(), &error, false);
+    if (!db) {
+        ctx_.dialogs.message(
+            {"The weather database \"" + ctx_.databasePath() + "\" could not be opened: " + error,
+             "Weather File " + weatherFile + "  -- ERROR", platform::Buttons::Ok,
+             platform::Icon::Exclamation, 1});
+    }
+    return db;
+}
+
+void WeatherActions::updateWeather() {
+    if (busy_) {
+        return;
+    }
+    const std::string path = vane_.label("all_vane")->text().toStdString();
+    if (path.empty()) {
+        ctx_.dialogs.inform("You must select a file.");
+        return;
+    }
+    {
+        BusyScope scope(busy_, vane_);
+        auto db = openDatabase(path);
+        if (!db) {
+            return;
+        }
+        weather::WeatherLoader loader(*db, ctx_.random, ctx_.dialogs, ctx_.scheduler, *this,
+                                      ctx_.weather);
+        if (vane_.option("optSA")->isChecked()) {
+            loader.loadSa(path);
+        } else {
+            platform::setCurrentDirectory(ctx_.programFolder);
+            weather::repairBareLineFeeds(path, platform::joinPath(ctx_.programFolder, "vane1.txt"));
+            loader.loadMetar(path, false);
+        }
+    }
+    vane_.textBox("Text8")->setText(QStringLiteral("0"));
+    loadWaypoints();
+}
+
+void WeatherActions::useLastWeather() {
+    if (busy_) {
+        return;
+    }
+    {
+        BusyScope scope(busy_, vane_);
+        auto db = openDatabase(vane_.label("all_vane")->text().toStdString());
+        if (!db) {
+            return;
+        }
+        ctx_.shared.useLastWeather = 1;
+        weather::WeatherLoader loader(*db, ctx_.random, ctx_.dialogs, ctx_.scheduler, *this,
+                                      ctx_.weather);
+        loader.loadMetar({}, true);
+        ctx_.shared.useLastWeather = 0;
+    }
+    vane_.textBox("Text8")->setText(QStringLiteral("0"));
+    loadWaypoints();
+}
+
+void WeatherActions::loadWaypoints() {
+    std::string error;
+    auto db = weather::WeatherDb::open(ctx_.databasePath(), &error, false);
+    if (!db) {
+        return;
+    }
+    flightplan::loadWaypoints(*db, ctx_.settings.Wayp, ctx_.weather.stations, ctx_.random,
+                              ctx_.waypoints, *this);
+}
+
+void WeatherActions::setStatus(const std::string& text) {
+    vane_.setStatus(QString::fromStdString(text));
+}
+
+void WeatherActions::processEvents() {
+    if (++yieldCount_ % kYieldEvery == 0) {
+        ctx_.scheduler.processEvents();
+    }
+}
+
+void WeatherActions::setRandomTimerInterval(int milliseconds) {
+    vane_.randomTimer().setInterval(milliseconds);
+}
+
+bool WeatherActions::storeMarkedLoaded() {
+    return vane_.textBox("Text8")->text() == QLatin1String("1");
+}
+
+void WeatherActions::markStoreLoaded() {
+    vane_.textBox("Text8")->setText(QStringLiteral("1"));
+}
+
+void WeatherActions::beginLoad() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    vane_.setEnabled(false);
+    ctx_.shared.firstConnection = 0;
+    vane_.timer1().setInterval(5000);
+    vane_.closest().setInterval(60000);
+}
+
+void WeatherActions::endLoad() {
+    vane_.setEnabled(true);
+    QApplication::restoreOverrideCursor();
+}
+
+void WeatherActions::setCurrentWeatherText(const std::string& text) {
+    vane_.label("Label15")->setText(QString::fromStdString(text));
+}
+
+std::string WeatherActions::activeWaypointName() {
+    return vane_.label("FWAYP")->text().toStdString();
+}
+
+void WeatherActions::setActiveWaypointFrequency(const std::string& text) {
+    vane_.label("Label23")->setText(QString::fromStdString(text));
+}
+
+void WeatherActions::showMessage(const std::string& text) {
+    ctx_.dialogs.inform(text);
+}
+
+}  // namespace zephyra::shell

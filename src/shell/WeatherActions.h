@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <string>
+
+#include "flightplan/WaypointStore.h"
+#include "weather/WeatherLoader.h"
+
+namespace zephyra::weather {
+class WeatherDb;
+}
+
+namespace zephyra::shell {
+
+class VaneWindow;
+struct AppContext;
+
+// The main window's weather path: Load METAR, Update Weather, Use Last Weather, the data
+// format, and the waypoint loading every load ends with.
+class WeatherActions : public QObject,
+                       public weather::LoadHost,
+                       public flightplan::WaypointLoadHost {
+    Q_OBJECT
+  public:
+    WeatherActions(AppContext& context, VaneWindow& vane);
+
+    void loadMetar();       // Command2
+    void updateWeather();   // Command3
+    void useLastWeather();  // Command5
+    // Rebuilds the waypoint store when it is marked stale.
+    void loadWaypoints();
+    bool busy() const { return busy_; }
+
+    // LoadHost
+    void setStatus(const std::string& text) override;
+    void processEvents() override;
+    void setRandomTimerInterval(int milliseconds) override;
+
+    // WaypointLoadHost
+    bool storeMarkedLoaded() override;
+    void markStoreLoaded() override;
+    void beginLoad() override;
+    void endLoad() override;
+    void setCurrentWeatherText(const std::string& text) override;
+    std::string activeWaypointName() override;
+    void setActiveWaypointFrequency(const std::string& text) override;
+    void showMessage(const std::string& text) override;
+
+  private:
+    std::unique_ptr<weather::WeatherDb> openDatabase(const std::string& weatherFile);
+    void selectFormat(bool sa);
+
+    AppContext& ctx_;
+    VaneWindow& vane_;
+    bool busy_ = false;
+    int yieldCount_ = 0;
+};
+
+}  // namespace zephyra::shell

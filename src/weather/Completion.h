@@ -1,0 +1,49 @@
+#pragma once
+
+#include "weather/Records.h"
+
+namespace zephyra::platform {
+class Random;
+}
+
+namespace zephyra::weather {
+
+// How a load completes its records: the METAR and SA loads and custom weather share one pass
+// and differ only in these choices.
+struct CompletionStyle {
+    // Multiplier of every turbulence draw (METAR and custom 10, SA 36.4).
+    double turbulenceFactor = 10.0;
+    enum class Aloft {
+        Fixed,        // 36 and 18 degrees colder, then 0 to 17 more; floors -50, -60, -70
+        SaDraws,      // each layer 20 to 69 degrees colder, no floor
+        CustomDraws,  // each layer 10 to 34 degrees colder; floors -50, -60, -70
+    };
+    Aloft aloft = Aloft::Fixed;
+    // SA records carry cover words; their eighths are drawn first.
+    bool coverageFromWords = false;
+    // Surface reports: look the station up, convert its temperatures when it reports Celsius,
+    // and lift every height by its elevation. Custom weather is already above sea level.
+    bool stationRelative = true;
+
+    static CompletionStyle metar() { return {}; }
+    static CompletionStyle sa() { return {36.4, Aloft::SaDraws, true, true}; }
+    static CompletionStyle custom() { return {10.0, Aloft::CustomDraws, false, false}; }
+};
+
+// The station facts the pass needs; a station that is not known stays at sea level in its
+// report's own scale.
+struct StationFacts {
+    int elevationFeet = 0;
+    bool celsius = false;
+};
+
+// Completes one record in place: cloud turbulence, icing and deviation, the three wind layers
+// aloft, the temperatures aloft, the temperature scale and the heights above sea level. The
+// random draws are taken in a fixed order, so a pinned generator gives a fixed record.
+void completeRecord(WeatherRecord& record, const StationFacts& station,
+                    const CompletionStyle& style, platform::Random& rnd);
+
+// Elevation in feet from metres, as the pass takes it: Int(metres × 3.281).
+int elevationFeet(double metres);
+
+}  // namespace zephyra::weather

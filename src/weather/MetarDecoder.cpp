@@ -1,0 +1,469 @@
+// First pass over one METAR line: a positional, tolerant reader that looks for the groups it
+// knows in the order a METAR gives them and skips what it does not understand.
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <initializer_list>
+#include <optional>
+#include <vector>
+
+#include "platform/Random.h"
+#include "weather/Reports.h"
+
+namespace zephyra::weather {
+
+namespace {
+
+constexpr std::size_t kMaxGroups = 50;
+constexpr double kInchesToHpa = 0.02953;
+constexpr double kKphToKnots = 0.539957;
+constexpr double kMpsToKnots = 1.943844;
+
+bool has(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
+bool hasAny(std::string_view text, std::initializer_list<std::string_view> parts) {
+    for (const auto part : parts) {
+        if (has(text, part)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool isDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// 1-based substring that never reads past either end, like the classic Mid.
+std::string_view mid(std::string_view text, std::size_t start, std::size_t length) {
+    if (start == 0 || start > text.size()) {
+        return {};
+    }
+    return text.substr(start - 1, length);
+}
+
+std::string_view right(std::string_view text, std::size_t length) {
+    return length >= text.size() ? text : text.substr(text.size() - length);
+}
+
+// The tolerant reading of "as a number": leading blanks, a sign, digits and one decimal point;
+// reading stops at the first other character and nothing readable gives 0. Very long digit
+// runs may overflow to infinity; callers that keep the result check for that.
+double numberOf(std::string_view text) {
+    std::size_t k = 0;
+    while (k < text.size() && text[k] == ' ') {
+        ++k;
+    }
+    bool negative = false;
+    if (k < text.size() && (text[k] == '-' || text[k] == '+')) {
+        negative = text[k] == '-';
+        ++k;
+    }
+    double value = 0;
+    bool fraction = false;
+    double scale = 0.1;
+    for (; k < text.size(); ++k) {
+        const char c = text[k];
+        if (isDigit(c)) {
+            if (!fraction) {
+                value = value * 10 + (c - '0');
+            } else {
+                value += (c - '0') * scale;
+                scale /= 10;
+            }
+        } else if (c == '.' && !fraction) {
+            fraction = true;
+        } else {
+            break;
+        }
+    }
+    return negative ? -value : value;
+}
+
+// Whole-number fields are at most a few characters wide, so the value always fits.
+int wholeOf(double value) {
+    if (!std::isfinite(value) || std::fabs(value) > 1e9) {
+        return 0;
+    }
+    // Halves go to the even neighbour, as integer assignment always did.
+    return static_cast<int>(std::nearbyint(value));
+}
+
+// "The group is a number": the whole group is a plain decimal number.
+bool isNumber(std::string_view text) {
+    bool digit = false;
+    bool point = false;
+    for (const char c : text) {
+        if (isDigit(c)) {
+            digit = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
+// Digits only: "as a whole number" must convert, or the step that needs it is skipped.
+std::optional<int> strictWhole(std::string_view text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (const char c : text) {
+        if (!isDigit(c)) {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+int drawInt(platform::Random& rnd, double scale, double offset) {
+    return static_cast<int>(std::floor(rnd.next() * scale + offset));
+}
+
+// A statute-mile group: "3SM", "1/4SM". Nothing when the fraction cannot be computed, in which
+// case the visibility keeps what it had (the step fails, the reading goes on).
+std::optional<double> statuteMiles(std::string_view group) {
+    if (!group.empty() && !isDigit(group.front())) {
+        group.remove_prefix(1);  // M1/4SM and P6SM read as 1/4SM and 6SM
+    }
+    const auto sm = group.find("SM");
+    const auto slash = group.find('/');
+    double miles = 0;
+    if (slash != std::string_view::npos) {
+        if (sm == std::string_view::npos || sm < slash) {
+            return std::nullopt;
+        }
+        const double numerator = numberOf(group.substr(0, slash));
+        const double denominator = numberOf(group.substr(slash + 1, sm - slash - 1));
+        if (denominator == 0) {
+            return std::nullopt;
+        }
+        miles = numerator / denominator;
+    } else {
+        miles = numberOf(group.substr(0, sm));
+    }
+    if (!std::isfinite(miles)) {
+        return std::nullopt;
+    }
+    return miles;
+}
+
+void readPhenomenon(std::string_view group, MetarReport& r) {
+    r.obstruction = true;
+    const auto adjust = [&] {
+        if (has(group, "-")) {
+            --r.precipitation;
+        }
+        if (has(group, "+")) {
+            ++r.precipitation;
+        }
+    };
+    if (has(group, "TS")) {
+        r.thunder = true;
+        r.precipitation = 8;
+        adjust();
+    }
+    if ((has(group, "DZ") || has(group, "BR")) && r.precipitation <= 3) {
+        r.precipitation = 2;
+        adjust();
+    }
+    if ((has(group, "RA") || has(group, "SN")) && r.precipitation <= 6) {
+        r.precipitation = 5;
+        adjust();
+    }
+    if (group == "HZ") {
+        r.obstruction = false;  // haze alone does not limit the view enough to matter
+    }
+}
+
+int baseFromHeight(std::string_view group) {
+    const auto height = right(group, 3);
+    if (height == "///") {
+        return 25000;
+    }
+    return wholeOf(numberOf(height)) * 100;
+}
+
+// One cloud group; cover draws happen here, tops are drawn at the finish.
+void readLayer(std::string_view group, int& base, int& cover, platform::Random& rnd) {
+    if (has(group, "TCU")) {
+        group.remove_suffix(3);
+    } else if (has(group, "CB") || has(group, "CU")) {
+        group.remove_suffix(2);
+    }
+    if (has(group, "VV")) {
+        cover = 8;
+        base = baseFromHeight(group);
+    } else if (has(group, "SKC") || has(group, "CLR")) {
+        base = 25000;
+        cover = 0;
+    } else if (has(group, "FEW")) {
+        cover = drawInt(rnd, 2, 1);
+        base = baseFromHeight(group);
+    } else if (has(group, "SCT")) {
+        cover = drawInt(rnd, 3, 3);
+        base = baseFromHeight(group);
+    } else if (has(group, "BKN")) {
+        cover = drawInt(rnd, 2, 6);
+        base = baseFromHeight(group);
+    } else if (has(group, "OVC")) {
+        cover = 8;
+        base = baseFromHeight(group);
+    }
+}
+
+void readTemperature(std::string_view group, MetarReport& r) {
+    // The dew point behind the "/" is not read.
+    if (!group.empty() && group.front() == 'M') {
+        r.temperature = -wholeOf(numberOf(mid(group, 2, 2)));
+    } else {
+        r.temperature = wholeOf(numberOf(mid(group, 1, 2)));
+    }
+}
+
+void readPressure(std::string_view group, MetarReport& r) {
+    if (group.empty()) {
+        return;
+    }
+    // A pressure that does not read as a whole number leaves the default.
+    const auto value = strictWhole(mid(group, 2, 4));
+    if (!value) {
+        return;
+    }
+    if (group.front() == 'A') {
+        r.pressure = *value / 100.0 / kInchesToHpa;
+    } else if (group.front() == 'Q') {
+        r.pressure = *value;
+    }
+}
+
+void finishClouds(MetarReport& r, platform::Random& rnd) {
+    if (r.cl2Base > 0) {
+        r.cl2Top = r.cl2Base + drawInt(rnd, 1000, 200);
+    }
+    if (r.cl1Base > 0) {
+        r.cl1Top = r.cl1Base + drawInt(rnd, 1000, 200);
+    }
+    // The lower layer may not reach into the upper one.
+    if (r.cl2Base > 0 && r.cl1Top > r.cl2Base) {
+        r.cl1Top = r.cl2Base - 1;
+    }
+}
+
+bool isTemperatureGroup(std::string_view g) {
+    return has(g, "/") && !has(g, "//") && !has(g, "SM");
+}
+
+// The groups of one report, indexed from 1 like the report itself (group 1 is the station).
+class Groups {
+  public:
+    explicit Groups(std::string_view line) {
+        std::string_view rest = line;
+        while (!rest.empty() && groups_.size() < kMaxGroups) {
+            if (rest.starts_with("RMK")) {
+                break;
+            }
+            const auto blank = rest.find(' ');
+            if (blank == std::string_view::npos) {
+                groups_.push_back(rest);
+                break;
+            }
+            groups_.push_back(rest.substr(0, blank));
+            rest.remove_prefix(blank + 1);
+        }
+    }
+    bool done() const { return i > groups_.size(); }
+    std::string_view& current() { return groups_[i - 1]; }
+    std::string_view following() const {
+        return i < groups_.size() ? groups_[i] : std::string_view{};
+    }
+
+    std::size_t i = 2;
+
+  private:
+    std::vector<std::string_view> groups_;
+};
+
+enum class Next { Temperature, Pressure, Finish };
+
+// Everything between the wind group and the temperature group. Returns where reading goes on.
+Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
+    if (g.done()) {
+        return Next::Finish;
+    }
+    // Variable direction ("210V320").
+    if (has(g.current(), "V") && g.current() != "CAVOK") {
+        ++g.i;
+        if (g.done()) {
+            return Next::Finish;
+        }
+    }
+
+    // Visibility.
+    const std::string_view vis = g.current();
+    if (has(vis, "SM")) {
+        if (const auto miles = statuteMiles(vis)) {
+            r.visibility = *miles;
+        }
+    } else if (isNumber(vis)) {
+        const std::string_view after = g.following();
+        const double whole = numberOf(vis);
+        if (has(after, "SM") && has(after, "/")) {
+            // "1 1/2SM"
+            if (const auto fraction = statuteMiles(after); fraction && std::isfinite(whole)) {
+                r.visibility = whole + *fraction;
+            }
+            ++g.i;
+        } else if (whole == 9999) {
+            r.visibility = 100;
+        } else if (std::isfinite(whole)) {
+            r.visibility = whole / 1600;  // metres
+        }
+    } else if (vis == "CAVOK") {
+        ++g.i;
+        return g.done() ? Next::Finish : Next::Temperature;
+    }
+
+    // Temperature tests.
+    if (isTemperatureGroup(g.current())) {
+        return Next::Temperature;
+    }
+    ++g.i;
+    if (g.done()) {
+        return Next::Finish;
+    }
+    const auto temperatureAfterRvr = [](std::string_view s) {
+        return has(s, "/") && !has(s, "R") && !has(s, "//");
+    };
+    if (temperatureAfterRvr(g.current())) {
+        return Next::Temperature;
+    }
+
+    // Runway visual range: one group at most.
+    if (has(g.current(), "/") && has(g.current(), "R")) {
+        ++g.i;
+        if (g.done()) {
+            return Next::Finish;
+        }
+        if (temperatureAfterRvr(g.current())) {
+            return Next::Temperature;
+        }
+    }
+
+    // Weather phenomena, up to the first sky or slash group.
+    while (!g.done() &&
+           !hasAny(g.current(), {"VV", "SKC", "CLR", "FEW", "SCT", "BKN", "OVC", "/"})) {
+        readPhenomenon(g.current(), r);
+        ++g.i;
+    }
+    if (g.done()) {
+        return Next::Finish;
+    }
+    if (g.current().ends_with("000")) {
+        ++g.i;
+        if (g.done()) {
+            return Next::Finish;
+        }
+    }
+    if (isTemperatureGroup(g.current())) {
+        return Next::Temperature;
+    }
+
+    // Two cloud layers from two successive groups.
+    const auto temperatureBetweenLayers = [](std::string_view s) {
+        return has(s, "/") && !has(s, "//");
+    };
+    readLayer(g.current(), r.cl1Base, r.cl1Cover, rnd);
+    ++g.i;
+    if (g.done()) {
+        return Next::Finish;
+    }
+    if (temperatureBetweenLayers(g.current())) {
+        return Next::Temperature;
+    }
+    readLayer(g.current(), r.cl2Base, r.cl2Cover, rnd);
+    ++g.i;
+    if (g.done()) {
+        return Next::Finish;
+    }
+    if (temperatureBetweenLayers(g.current())) {
+        return Next::Temperature;
+    }
+    if (g.current().ends_with("///")) {
+        g.current().remove_suffix(3);
+    }
+    while (!g.done() && !hasAny(g.current(), {"/", "A", "Q"})) {
+        ++g.i;
+    }
+    if (g.done()) {
+        return Next::Finish;
+    }
+    return hasAny(g.current(), {"A", "Q"}) ? Next::Pressure : Next::Temperature;
+}
+
+// Drops what is not report text: a byte-order mark, and anything from the first line end.
+std::string_view cleanLine(std::string_view line) {
+    if (line.starts_with("\xEF\xBB\xBF")) {
+        line.remove_prefix(3);
+    }
+    const auto end = line.find_first_of("\r\n");
+    return end == std::string_view::npos ? line : line.substr(0, end);
+}
+
+}  // namespace
+
+MetarLine decodeMetarLine(std::string_view line, platform::Random& rnd) {
+    MetarLine out;
+    MetarReport& r = out.report;
+
+    line = cleanLine(line);
+    if (line.starts_with("METAR")) {
+        line.remove_prefix(std::min<std::size_t>(6, line.size()));
+    }
+    // A report begins with a four-character identifier and one blank.
+    if (line.empty() || isDigit(line.front()) || (!has(line, "/") && !has(line, "KT")) ||
+        line.find(' ') != 4 || line[3] == ' ') {
+        return out;
+    }
+    r.id = std::string(line.substr(0, 4));
+
+    Groups g(line);
+    // Wind: the first group with a speed unit; a report without one is not stored.
+    while (!g.done() && !hasAny(g.current(), {"KT", "KPH", "MPS"})) {
+        ++g.i;
+    }
+    if (g.done()) {
+        out.outcome = MetarLine::Outcome::Dropped;
+        return out;
+    }
+    out.outcome = MetarLine::Outcome::Report;
+    const std::string_view wind = g.current();
+    r.windDirection = has(wind, "RB") ? 0 : wholeOf(numberOf(mid(wind, 1, 3)));
+    const double speed = numberOf(mid(wind, 4, 2));
+    // Speeds are kept in knots whatever unit the station reports.
+    const double factor = has(wind, "KT") ? 1.0 : has(wind, "KPH") ? kKphToKnots : kMpsToKnots;
+    r.windSpeed = wholeOf(speed * factor);
+    r.gust = has(wind, "G");
+    ++g.i;
+
+    Next next = readBody(g, r, rnd);
+    if (next == Next::Temperature) {
+        readTemperature(g.current(), r);
+        ++g.i;
+        next = g.done() ? Next::Finish : Next::Pressure;
+    }
+    if (next == Next::Pressure) {
+        readPressure(g.current(), r);
+    }
+    finishClouds(r, rnd);
+    return out;
+}
+
+}  // namespace zephyra::weather

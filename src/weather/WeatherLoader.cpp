@@ -1,0 +1,304 @@
+#include "weather/WeatherLoader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/Random.h"
+#include "platform/Scheduler.h"
+#include "weather/Reports.h"
+#include "weather/WeatherDb.h"
+
+namespace zephyra::weather {
+
+namespace {
+
+// Splits a file into lines at CR LF, CR or LF.
+template <typename Visit>
+void forEachLine(const std::string& text, Visit&& visit) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            visit(std::string_view(text).substr(start, i - start));
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) {
+        visit(std::string_view(text).substr(start));
+    }
+}
+
+int percent(int part, int whole) {
+    if (whole <= 0) {
+        return 0;
+    }
+    // Halves go to the even neighbour, as the progress text always rounded.
+    return static_cast<int>(std::nearbyint(100.0 * part / whole));
+}
+
+// Records keyed by station: a later report replaces the earlier one.
+class RecordSet {
+  public:
+    // Returns true when an earlier record of the station was replaced.
+    bool put(WeatherRecord record) {
+        auto [it, added] = index_.try_emplace(record.ID, records_.size());
+        if (added) {
+            records_.push_back(std::move(record));
+            return false;
+        }
+        records_[it->second] = std::move(record);
+        return true;
+    }
+    std::vector<WeatherRecord>& records() { return records_; }
+
+  private:
+    std::vector<WeatherRecord> records_;
+    std::unordered_map<std::string, std::size_t> index_;
+};
+
+WeatherRecord metarRecord(const MetarReport& m, const std::string& stamp) {
+    WeatherRecord r;
+    r.ID = m.id;
+    r.Observation = "METAR";
+    r.Time = "0";
+    r.cl1Base = m.cl1Base;
+    r.cl1Top = m.cl1Top;
+    r.cl1CoverCode = " ";
+    r.Cl1Coverage = m.cl1Cover;
+    r.cl2Base = m.cl2Base;
+    r.cl2Top = m.cl2Top;
+    r.cl2CoverCode = " ";
+    r.Cl2Coverage = m.cl2Cover;
+    r.Visibility = m.visibility;
+    r.Pressure = m.pressure;
+    r.Dew = m.temperature;
+    r.t0Deg = m.temperature;
+    r.w0Dir = m.windDirection;
+    r.w0Spd = m.windSpeed;
+    r.w0Gust = m.gust ? 1 : 0;
+    r.Altimeter = 30.0;
+    r.Upd_Ts = stamp;
+    r.VisibVary = m.obstruction;
+    r.Thunder = m.thunder;
+    r.Precip = m.precipitation;
+    return r;
+}
+
+WeatherRecord saRecord(const SaReport& s, const std::string& stamp) {
+    WeatherRecord r;
+    r.ID = s.id;
+    r.Observation = s.observation;
+    r.Time = s.time;
+    r.cl1Base = s.cl1Base;
+    r.cl1CoverCode = s.cl1CoverCode;
+    r.cl1Top = s.cl1Top;
+    r.cl2Base = s.cl2Base;
+    r.cl2CoverCode = s.cl2CoverCode;
+    r.cl2Top = s.cl2Top;
+    r.Visibility = s.visibility;
+    r.Pressure = s.pressure;
+    r.t0Deg = s.temperature;
+    r.Dew = s.dewPoint;
+    r.w0Dir = s.windDirection;
+    r.w0Spd = s.windSpeed;
+    r.w0Gust = s.gust ? 1 : 0;
+    r.Altimeter = s.altimeter;
+    r.Upd_Ts = stamp;
+    r.VisibVary = s.weather;
+    r.Thunder = s.thunder;
+    return r;
+}
+
+bool knownCover(const std::string& word) {
+    return word == "CLR" || word == "SCT" || word == "BKN" || word == "OVC";
+}
+
+}  // namespace
+
+WeatherLoader::WeatherLoader(WeatherDb& db, platform::Random& rnd, platform::Dialogs& dialogs,
+                             platform::Scheduler& clock, LoadHost& host, LoadedWeather& weather)
+    : db_(db), rnd_(rnd), dialogs_(dialogs), clock_(clock), host_(host), weather_(weather) {}
+
+std::string WeatherLoader::timestamp() const {
+    const auto seconds = static_cast<std::time_t>(clock_.wallClock());
+    std::tm tm{};
+    localtime_r(&seconds, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm);
+    return text;
+}
+
+bool WeatherLoader::readFile(const std::string& path, std::string& text) {
+    if (platform::fileExists(path) && platform::readFile(path, text)) {
+        return true;
+    }
+    const std::string reason =
+        platform::fileExists(path) ? "The file could not be read." : "File not found.";
+    dialogs_.message({reason, "Weather File " + path + "  -- ERROR", platform::Buttons::Ok,
+                      platform::Icon::Exclamation, 1});
+    dialogs_.setLastAnswer(platform::Answer::None);
+    return false;
+}
+
+StationList WeatherLoader::completeAndStore(std::vector<WeatherRecord>& records,
+                                            const CompletionStyle& style, int progressBase,
+                                            LoadOutcome& outcome, int progressEvery) {
+    // Table order is station order.
+    std::vector<WeatherRecord*> order;
+    order.reserve(records.size());
+    for (auto& r : records) {
+        order.push_back(&r);
+    }
+    std::sort(order.begin(), order.end(),
+              [](const WeatherRecord* a, const WeatherRecord* b) { return a->ID < b->ID; });
+    std::vector<std::string> ids;
+    ids.reserve(order.size());
+    for (const auto* r : order) {
+        ids.push_back(r->ID);
+    }
+    const auto stations = db_.stationsFor(ids);
+
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        // A station missing from the table stays at sea level in its report's own scale.
+        StationFacts facts;
+        if (stations[i]) {
+            facts.elevationFeet = elevationFeet(stations[i]->Altitude);
+            facts.celsius = stations[i]->Celcius;
+        }
+        completeRecord(*order[i], facts, style, rnd_);
+        ++outcome.processed;
+        if (outcome.processed % progressEvery == 0 ||
+            outcome.processed == static_cast<int>(order.size())) {
+            host_.setStatus("Processing " +
+                            std::to_string(percent(outcome.processed, progressBase)) +
+                            " percent complete.");
+            host_.processEvents();
+        }
+    }
+    auto tx = db_.transaction();
+    db_.emptyWeather();
+    db_.addWeatherBatch({order.begin(), order.end()});
+    tx->commit();
+
+    // The stations that now have weather, in the stored query's order, without asking again.
+    StationList list;
+    list.entries.reserve(order.size() + 1);
+    for (const auto& s : stations) {
+        if (s) {
+            list.entries.push_back({s->ID, stationLatitude(s->Latitude),
+                                    stationLongitude(s->Longitude), s->Name, s->StateCode,
+                                    s->Country});
+        }
+    }
+    return list;
+}
+
+bool WeatherLoader::finish(LoadOutcome& outcome, StationList stations) {
+    weather_.stations = std::move(stations);
+    if (weather_.stations.count() == 0) {
+        dialogs_.inform(kNoWeatherMessage);
+        dialogs_.setLastAnswer(platform::Answer::No);
+        weather_.noWeather = true;
+        return false;
+    }
+    weather_.noWeather = false;
+    outcome.finished = true;
+    return true;
+}
+
+LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeather) {
+    LoadOutcome outcome;
+    rnd_.seedFromClock();
+    StationList stations;
+    if (!useLastWeather) {
+        std::string text;
+        if (!readFile(path, text)) {
+            return outcome;
+        }
+        host_.setStatus("Processing weather.");
+        const std::string stamp = timestamp();
+
+        RecordSet set;
+        int lastPrecipitation = 0;
+        forEachLine(text, [&](std::string_view line) {
+            const MetarLine decoded = decodeMetarLine(line, rnd_);
+            lastPrecipitation = decoded.report.precipitation;
+            if (decoded.outcome == MetarLine::Outcome::Report) {
+                if (!set.put(metarRecord(decoded.report, stamp))) {
+                    ++outcome.loaded;
+                    if (outcome.loaded % 100 == 0) {
+                        host_.setStatus("Loaded " + std::to_string(outcome.loaded) + " stations.");
+                    }
+                }
+            }
+            host_.processEvents();
+        });
+        weather_.precipitation = lastPrecipitation;
+
+        // The second pass walks the records in table order (by station), then the whole
+        // load is written in one transaction: a failure keeps the previous weather.
+        stations =
+            completeAndStore(set.records(), CompletionStyle::metar(), outcome.loaded, outcome, 100);
+    } else {
+        stations = db_.stationList();
+    }
+
+    if (!finish(outcome, std::move(stations))) {
+        return outcome;
+    }
+    if (outcome.processed > 0 || useLastWeather) {
+        host_.setRandomTimerInterval(60000);
+    }
+    if (!useLastWeather) {
+        dialogs_.inform("Done Processing " + std::to_string(outcome.processed) + " stations.");
+    }
+    return outcome;
+}
+
+LoadOutcome WeatherLoader::loadSa(const std::string& path) {
+    LoadOutcome outcome;
+    rnd_.seedFromClock();
+    std::string text;
+    if (!readFile(path, text)) {
+        return outcome;
+    }
+    host_.setStatus("Processing weather.");
+    const std::string stamp = timestamp();
+
+    RecordSet set;
+    forEachLine(text, [&](std::string_view line) {
+        if (const auto report = decodeSaLine(line, rnd_)) {
+            if (!set.put(saRecord(*report, stamp))) {
+                ++outcome.loaded;
+            }
+            host_.setStatus("Loaded " + std::to_string(outcome.loaded) + " stations.");
+        }
+        host_.processEvents();
+    });
+
+    auto& records = set.records();
+    // Validation: unknown cover words, tops below bases and impossible temperatures go.
+    std::erase_if(records, [](const WeatherRecord& r) {
+        return !knownCover(r.cl1CoverCode) || !knownCover(r.cl2CoverCode) || r.cl1Top < r.cl1Base ||
+               r.cl2Top < r.cl2Base || r.t0Deg > 150;
+    });
+    StationList stations = completeAndStore(records, CompletionStyle::sa(),
+                                            static_cast<int>(records.size()), outcome, 1);
+
+    if (!finish(outcome, std::move(stations))) {
+        return outcome;
+    }
+    host_.setRandomTimerInterval(60000);
+    dialogs_.inform("Done Processing " + std::to_string(outcome.processed) + " stations.");
+    return outcome;
+}
+
+}  // namespace zephyra::weather

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "weather/import/Sources.h"
+
+namespace zephyra::weather::import {
+
+// Turns the parsed sources into the rows of Stations and WPS.
+
+struct StationRow {
+    std::string id;
+    std::string name;
+    std::string latitude;   // "DDMMN"
+    std::string longitude;  // "DDDMMW"
+    double altitudeM = 0.0;
+    std::string stateCode;
+    std::string country;
+};
+
+struct WaypointRow {
+    std::string name;
+    std::string type;  // "A" airport, "V" VOR, "N" NDB, "W" fix
+    std::string frequency;
+    std::string lat;  // "DDMMSS"
+    int ns = -1;      // -1 north, 0 south
+    std::string lon;  // "DDDMMSS"
+    int we = 0;       // -1 west, 0 east
+    std::string ident;
+};
+
+// A station list's entry matched to an airport farther away than this is a different place
+// that happens to share the code (codes get reused), so the match is dropped.
+inline constexpr double kMaxStationAirportKm = 30.0;
+
+// At most this many rows go into WPS.
+inline constexpr int kMaxWaypoints = 50000;
+
+struct StationInputs {
+    const std::vector<StationRecord>& nsd;
+    const std::vector<StationRecord>& awc;
+    const std::vector<StationRecord>& weatherUtil;
+    const std::vector<AirportRecord>& airports;
+    const std::map<std::string, std::string>& countries;  // ISO code to name
+};
+
+struct MergedStations {
+    std::vector<StationRow> rows;  // ordered by id
+    // Index into the airports of each airport a station was placed at, with that station's id.
+    std::map<std::size_t, std::string> airportStation;
+    int unplaced = 0;  // ids no source gives a position for
+};
+
+// Joins the three station lists by id and places each station: at its airport when one of the
+// airport's codes is the id (ident, then icao_code, then gps_code) and it lies near, else where
+// the lists put it (nsd_cccc.txt, then stations.txt, then the weather utility's list).
+MergedStations mergeStations(const StationInputs& in);
+
+// Large and medium airports plus every airport a station was placed at, ordered by ident.
+std::vector<WaypointRow> selectAirports(const std::vector<AirportRecord>& airports,
+                                        const std::map<std::size_t, std::string>& airportStation);
+
+struct NavaidRows {
+    std::vector<WaypointRow> vors;  // VOR, VOR-DME, VORTAC
+    std::vector<WaypointRow> ndbs;  // NDB, NDB-DME
+    int badFrequencies = 0;         // left out: frequency outside the beacon's band
+};
+NavaidRows selectNavaids(const std::vector<NavaidRecord>& navaids);
+
+// Up to count named fixes (idents of two to five letters), taken in turn from each 5 x 5
+// degree cell so that sparse regions keep theirs while dense ones share the rest. The choice
+// within a cell depends only on each fix's ident and position, not on file order. Ordered by
+// ident.
+std::vector<WaypointRow> selectFixes(const std::vector<FixRecord>& fixes, int count);
+
+}  // namespace zephyra::weather::import

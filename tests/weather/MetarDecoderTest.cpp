@@ -1,0 +1,741 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/Random.h"
+#include "weather/Reports.h"
+
+using zephyra::platform::PinnedRandom;
+using zephyra::weather::decodeMetarLine;
+using zephyra::weather::MetarLine;
+using zephyra::weather::MetarReport;
+using Outcome = zephyra::weather::MetarLine::Outcome;
+
+namespace {
+
+constexpr double kHpaPerInchHundredth = 1.0 / 100.0 / 0.02953;
+
+// Decodes a line that must give a report; draws are pinned to the middle unless queued.
+MetarReport report(const std::string& line, PinnedRandom& rnd) {
+    const MetarLine decoded = decodeMetarLine(line, rnd);
+    EXPECT_EQ(decoded.outcome, Outcome::Report) << line;
+    return decoded.report;
+}
+
+MetarReport report(const std::string& line) {
+    PinnedRandom rnd;
+    rnd.setConstant(0.5);
+    return report(line, rnd);
+}
+
+Outcome outcomeOf(const std::string& line) {
+    PinnedRandom rnd;
+    return decodeMetarLine(line, rnd).outcome;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Whole reports
+
+TEST(MetarWorkedExamples, UsReportWithRainAndTwoLayers) {
+    PinnedRandom rnd;
+    rnd.setConstant(0.0);
+    const auto r = report("METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992", rnd);
+    EXPECT_EQ(r.id, "KATL");
+    EXPECT_EQ(r.windDirection, 270);
+    EXPECT_EQ(r.windSpeed, 10);
+    EXPECT_TRUE(r.gust);
+    EXPECT_DOUBLE_EQ(r.visibility, 10);
+    EXPECT_EQ(r.precipitation, 4);
+    EXPECT_TRUE(r.obstruction);
+    EXPECT_FALSE(r.thunder);
+    EXPECT_EQ(r.cl1Base, 2500);
+    EXPECT_EQ(r.cl1Cover, 6);
+    EXPECT_EQ(r.cl2Base, 8000);
+    EXPECT_EQ(r.cl2Cover, 8);
+    EXPECT_EQ(r.temperature, 12);
+    EXPECT_NEAR(r.pressure, 1013.2, 0.05);
+    EXPECT_DOUBLE_EQ(r.pressure, 2992 / 100.0 / 0.02953);
+}
+
+TEST(MetarWorkedExamples, IcaoReportWithMetresAndHectopascals) {
+    PinnedRandom rnd;
+    rnd.setConstant(0.999);
+    const auto r = report("EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021", rnd);
+    EXPECT_EQ(r.id, "EGLL");
+    EXPECT_EQ(r.windDirection, 240);
+    EXPECT_EQ(r.windSpeed, 8);
+    EXPECT_FALSE(r.gust);
+    EXPECT_DOUBLE_EQ(r.visibility, 100);
+    EXPECT_EQ(r.temperature, -2);
+    EXPECT_DOUBLE_EQ(r.pressure, 1021);
+    EXPECT_EQ(r.cl1Base, 2000);
+    EXPECT_EQ(r.cl1Cover, 5);
+    EXPECT_FALSE(r.obstruction);
+}
+
+TEST(MetarWorkedExamples, VariableWindSplitVisibilityAndMist) {
+    const auto r = report("KXYZ 121755Z VRB03KT 1 1/2SM BR OVC004 05/04 A3001");
+    EXPECT_EQ(r.windDirection, 0);
+    EXPECT_DOUBLE_EQ(r.visibility, 1.5);
+    EXPECT_EQ(r.precipitation, 2);
+    EXPECT_TRUE(r.obstruction);
+    EXPECT_EQ(r.cl1Base, 400);
+    EXPECT_EQ(r.cl1Cover, 8);
+    EXPECT_EQ(r.temperature, 5);
+    EXPECT_DOUBLE_EQ(r.pressure, 3001 / 100.0 / 0.02953);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Which lines are reports
+
+TEST(MetarLineSelection, WorkedExamplesAreReports) {
+    EXPECT_EQ(outcomeOf("METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992"),
+              Outcome::Report);
+    EXPECT_EQ(outcomeOf("EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021"), Outcome::Report);
+}
+
+TEST(MetarLineSelection, DateLineIsSkipped) {
+    EXPECT_EQ(outcomeOf("1999/12/12 17:56"), Outcome::Skipped);
+}
+
+TEST(MetarLineSelection, LinesThatDoNotOpenWithAFourCharacterIdentifierAreSkipped) {
+    EXPECT_EQ(outcomeOf(""), Outcome::Skipped);
+    EXPECT_EQ(outcomeOf("ICT 121756Z 27010KT 10SM 12/08 A2992"), Outcome::Skipped);
+    EXPECT_EQ(outcomeOf("KATLX 121756Z 27010KT 10SM 12/08 A2992"), Outcome::Skipped);
+    EXPECT_EQ(outcomeOf(" KATL 121756Z 27010KT 10SM 12/08 A2992"), Outcome::Skipped);
+    EXPECT_EQ(outcomeOf("SAUS80 KWBC 121800"), Outcome::Skipped);  // neither "/" nor "KT"
+    EXPECT_EQ(outcomeOf("METAR"), Outcome::Skipped);
+}
+
+TEST(MetarLineSelection, NilReportIsNotStored) {
+    EXPECT_EQ(outcomeOf("KXYZ 231100Z NIL"), Outcome::Skipped);
+    EXPECT_EQ(outcomeOf("KXYZ 231100Z NIL 12/08"), Outcome::Dropped);
+}
+
+TEST(MetarLineSelection, MetarPrefixIsRemovedWithItsBlank) {
+    EXPECT_EQ(report("METAR KATL 121756Z 27010KT 10SM 12/08 A2992").id, "KATL");
+    // Without the prefix word the same text reads the same.
+    EXPECT_EQ(report("KATL 121756Z 27010KT 10SM 12/08 A2992").id, "KATL");
+}
+
+TEST(MetarLineSelection, ByteOrderMarkAndCarriageReturnAreNotPartOfTheReport) {
+    const auto r = report("\xEF\xBB\xBFKATL 121756Z 27010KT 10SM 12/08 A2992\r");
+    EXPECT_EQ(r.id, "KATL");
+    EXPECT_NEAR(r.pressure, 2992 * kHpaPerInchHundredth, 1e-9);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Wind
+
+TEST(MetarWind, DirectionSpeedAndGust) {
+    const auto r = report("METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992");
+    EXPECT_EQ(r.windDirection, 270);
+    EXPECT_EQ(r.windSpeed, 10);
+    EXPECT_TRUE(r.gust);
+    const auto calm = report("KFTG 180758Z AUTO 00000KT 10SM SCT046 OVC050 00/M01 A2997");
+    EXPECT_EQ(calm.windDirection, 0);
+    EXPECT_EQ(calm.windSpeed, 0);
+    EXPECT_FALSE(calm.gust);
+}
+
+TEST(MetarWind, VariableDirectionGivesZero) {
+    const auto r = report("KXYZ 121755Z VRB03KT 1 1/2SM BR OVC004 05/04 A3001");
+    EXPECT_EQ(r.windDirection, 0);
+    EXPECT_EQ(r.windSpeed, 3);
+}
+
+TEST(MetarWind, ReportWithoutWindGroupIsDropped) {
+    EXPECT_EQ(outcomeOf("KXYZ 121755Z 10SM OVC004 05/04 A3001"), Outcome::Dropped);
+}
+
+TEST(MetarWind, MetresPerSecondAndKilometresPerHourBecomeKnots) {
+    EXPECT_EQ(report("UUEE 231100Z 27010MPS 9999 OVC010 05/04 Q1001").windSpeed, 19);
+    EXPECT_EQ(report("UUEE 231100Z 27005MPS 9999 OVC010 05/04 Q1001").windSpeed, 10);
+    EXPECT_EQ(report("XXXX 231100Z 27020KPH 9999 OVC010 05/04 Q1001").windSpeed, 11);
+    EXPECT_EQ(report("XXXX 231100Z 27020KPH 9999 OVC010 05/04 Q1001").windDirection, 270);
+}
+
+TEST(MetarWind, VariableSectorGroupIsPassedOver) {
+    const auto r = report("CYWE 231136Z AUTO 23005KT 210V320 9SM -SN OVC023 M07/M11 A3005");
+    EXPECT_EQ(r.windDirection, 230);
+    EXPECT_DOUBLE_EQ(r.visibility, 9);
+    EXPECT_EQ(r.temperature, -7);
+}
+
+TEST(MetarWind, MissingWindValuesReadAsZero) {
+    const auto r = report("KXYZ 121755Z /////KT 10SM CLR 05/04 A3001");
+    EXPECT_EQ(r.windDirection, 0);
+    EXPECT_EQ(r.windSpeed, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Visibility
+
+TEST(MetarVisibility, StatuteMiles) {
+    EXPECT_DOUBLE_EQ(report("KATL 121756Z 27010KT 10SM 12/08 A2992").visibility, 10);
+    EXPECT_DOUBLE_EQ(report("KATL 121756Z 27010KT 1/2SM FG 12/08 A2992").visibility, 0.5);
+}
+
+TEST(MetarVisibility, LessThanAndMoreThanMarksAreDropped) {
+    EXPECT_DOUBLE_EQ(report("KATL 121756Z 27010KT M1/4SM FG 12/08 A2992").visibility, 0.25);
+    EXPECT_DOUBLE_EQ(report("KATL 121756Z 27010KT P6SM 12/08 A2992").visibility, 6);
+}
+
+TEST(MetarVisibility, WholeAndFractionInTwoGroups) {
+    const auto r = report("KXYZ 121755Z VRB03KT 1 1/2SM BR OVC004 05/04 A3001");
+    EXPECT_DOUBLE_EQ(r.visibility, 1.5);
+    // The fraction group was taken with the number, so the weather after it is still read.
+    EXPECT_TRUE(r.obstruction);
+    EXPECT_EQ(r.precipitation, 2);
+    EXPECT_EQ(r.cl1Base, 400);
+    EXPECT_EQ(r.temperature, 5);
+}
+
+TEST(MetarVisibility, NinesMeanUnlimitedAndOtherNumbersAreMetres) {
+    EXPECT_DOUBLE_EQ(report("EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021").visibility, 100);
+    EXPECT_DOUBLE_EQ(report("EGLL 121750Z 24008KT 4000 BR SCT020 M02/M04 Q1021").visibility, 2.5);
+    EXPECT_DOUBLE_EQ(report("EGLL 121750Z 24008KT 0000 FG VV001 M02/M04 Q1021").visibility, 0);
+}
+
+TEST(MetarVisibility, CavokMeansUnlimitedAndNoCloud) {
+    PinnedRandom rnd;
+    const auto r = report("LEMD 231100Z 04005KT CAVOK 18/09 Q1022 NOSIG", rnd);
+    EXPECT_DOUBLE_EQ(r.visibility, 100);
+    EXPECT_EQ(r.cl1Cover, 0);
+    EXPECT_EQ(r.cl2Cover, 0);
+    EXPECT_EQ(r.cl1Base, 0);
+    EXPECT_EQ(r.cl2Base, 0);
+    EXPECT_EQ(r.temperature, 18);
+    EXPECT_DOUBLE_EQ(r.pressure, 1022);
+    EXPECT_FALSE(r.obstruction);
+    EXPECT_EQ(rnd.draws(), 0u);
+}
+
+TEST(MetarVisibility, MissingOrUnreadableVisibilityKeepsTheDefault) {
+    EXPECT_DOUBLE_EQ(report("CWKP 231137Z AUTO 25017KT ////SM FEW012 M11/M13 A3001").visibility,
+                     100);
+    EXPECT_DOUBLE_EQ(report("KATL 121756Z 27010KT 1/0SM 12/08 A2992").visibility, 100);
+}
+
+TEST(MetarVisibility, RunwayVisualRangeGroupIsSkipped) {
+    const auto r = report("EGLL 121750Z 24008KT 0800 R27L/0600N FG VV002 M01/M01 Q1021");
+    EXPECT_DOUBLE_EQ(r.visibility, 0.5);
+    EXPECT_TRUE(r.obstruction);
+    EXPECT_EQ(r.cl1Cover, 8);
+    EXPECT_EQ(r.cl1Base, 200);
+    EXPECT_EQ(r.temperature, -1);
+    EXPECT_DOUBLE_EQ(r.pressure, 1021);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Weather phenomena
+
+TEST(MetarPhenomena, LightRainFromTheWorkedExample) {
+    const auto r = report("METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992");
+    EXPECT_EQ(r.precipitation, 4);
+    EXPECT_TRUE(r.obstruction);
+    EXPECT_FALSE(r.thunder);
+}
+
+TEST(MetarPhenomena, IntensityPerPhenomenon) {
+    const auto intensity = [](const std::string& wx) {
+        return report("KATL 121756Z 27010KT 3SM " + wx + " BKN025 12/08 A2992").precipitation;
+    };
+    EXPECT_EQ(intensity("TS"), 8);
+    EXPECT_EQ(intensity("+TSRA"), 9);
+    EXPECT_EQ(intensity("-TSRA"), 7);
+    EXPECT_EQ(intensity("+RA"), 6);
+    EXPECT_EQ(intensity("RA"), 5);
+    EXPECT_EQ(intensity("-SN"), 4);
+    EXPECT_EQ(intensity("-DZ"), 1);
+    EXPECT_EQ(intensity("BR"), 2);
+    EXPECT_EQ(intensity("FG"), 0);
+    // Rain after drizzle raises the intensity; drizzle after rain does not lower it.
+    EXPECT_EQ(intensity("-DZ -RA"), 4);
+    EXPECT_EQ(intensity("RA BR"), 5);
+    // Rain does not lower a thunderstorm.
+    EXPECT_EQ(intensity("TS RA"), 8);
+}
+
+TEST(MetarPhenomena, ThunderFlag) {
+    EXPECT_TRUE(report("KATL 121756Z 27010KT 3SM TSRA BKN025CB 12/08 A2992").thunder);
+    EXPECT_TRUE(report("KATL 121756Z 27010KT 3SM VCTS BKN025 12/08 A2992").thunder);
+    EXPECT_FALSE(report("KATL 121756Z 27010KT 3SM SHRA BKN025 12/08 A2992").thunder);
+}
+
+TEST(MetarPhenomena, HazeAloneIsNoObstruction) {
+    const auto r = report("OPKC 231100Z 24008KT 4000 HZ SCT020 30/20 Q1010");
+    EXPECT_FALSE(r.obstruction);
+    EXPECT_EQ(r.precipitation, 0);
+    EXPECT_TRUE(report("OPKC 231100Z 24008KT 4000 HZ FU SCT020 30/20 Q1010").obstruction);
+    EXPECT_TRUE(report("OPKC 231100Z 24008KT 4000 VCHZ SCT020 30/20 Q1010").obstruction);
+}
+
+TEST(MetarPhenomena, NoWeatherMeansNoObstruction) {
+    const auto r = report("KADW 180758Z 27005KT 10SM BKN048 02/M06 A3008 RMK AO2A SLP191");
+    EXPECT_FALSE(r.obstruction);
+    EXPECT_EQ(r.precipitation, 0);
+}
+
+TEST(MetarPhenomena, SkippedLineReadsNoPrecipitation) {
+    PinnedRandom rnd;
+    EXPECT_EQ(decodeMetarLine("KATL 121756Z 27010KT 3SM +RA BKN025 12/08 A2992", rnd)
+                  .report.precipitation,
+              6);
+    EXPECT_EQ(decodeMetarLine("1999/12/12 17:56", rnd).report.precipitation, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Clouds
+
+TEST(MetarClouds, WorkedExampleLayersAndDrawOrder) {
+    PinnedRandom rnd;
+    // BKN cover, then cloud 2's top, then cloud 1's top.
+    rnd.queueAll({0.6, 0.25, 0.5});
+    const auto r = report("METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992", rnd);
+    EXPECT_EQ(rnd.draws(), 3u);
+    EXPECT_EQ(r.cl1Base, 2500);
+    EXPECT_EQ(r.cl1Cover, 7);
+    EXPECT_EQ(r.cl2Base, 8000);
+    EXPECT_EQ(r.cl2Cover, 8);
+    EXPECT_EQ(r.cl2Top, 8000 + 450);
+    EXPECT_EQ(r.cl1Top, 2500 + 700);
+}
+
+TEST(MetarClouds, CoverDrawRanges) {
+    const auto cover = [](const std::string& sky, double draw) {
+        PinnedRandom rnd;
+        rnd.setConstant(draw);
+        return report("EGLL 121750Z 24008KT 9999 " + sky + " M02/M04 Q1021", rnd).cl1Cover;
+    };
+    EXPECT_EQ(cover("FEW020", 0.0), 1);
+    EXPECT_EQ(cover("FEW020", 0.999), 2);
+    EXPECT_EQ(cover("SCT020", 0.0), 3);
+    EXPECT_EQ(cover("SCT020", 0.999), 5);
+    EXPECT_EQ(cover("BKN020", 0.0), 6);
+    EXPECT_EQ(cover("BKN020", 0.999), 7);
+    EXPECT_EQ(cover("OVC020", 0.999), 8);
+    EXPECT_EQ(cover("VV002", 0.0), 8);
+}
+
+TEST(MetarClouds, ScatteredFromTheWorkedExample) {
+    PinnedRandom rnd;
+    rnd.queueAll({0.5, 0.0});
+    const auto r = report("EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021", rnd);
+    EXPECT_EQ(r.cl1Base, 2000);
+    EXPECT_EQ(r.cl1Cover, 4);
+    EXPECT_EQ(r.cl1Top, 2200);
+    EXPECT_EQ(r.cl2Base, 0);
+    EXPECT_EQ(r.cl2Top, 0);
+    EXPECT_EQ(rnd.draws(), 2u);
+}
+
+TEST(MetarClouds, UnknownHeightGivesTheClearBase) {
+    const auto r = report("EGLL 121750Z 24008KT 9999 BKN/// M02/M04 Q1021");
+    EXPECT_EQ(r.cl1Base, 25000);
+    EXPECT_GE(r.cl1Cover, 6);
+}
+
+TEST(MetarClouds, ClearSkyIsAHighEmptyLayer) {
+    const auto r = report("KNBC 180756Z AUTO 00000KT 10SM CLR 07/04 A3011 RMK AO2");
+    EXPECT_EQ(r.cl1Base, 25000);
+    EXPECT_EQ(r.cl1Cover, 0);
+    EXPECT_GE(r.cl1Top, 25200);
+    EXPECT_LE(r.cl1Top, 26199);
+    EXPECT_EQ(report("KNBC 180756Z 00000KT 10SM SKC 07/04 A3011").cl1Base, 25000);
+}
+
+TEST(MetarClouds, CloudTypeSuffixIsCut) {
+    const auto r = report("KATL 121756Z 27010KT 3SM TSRA BKN025CB OVC040TCU 12/08 A2992");
+    EXPECT_EQ(r.cl1Base, 2500);
+    EXPECT_EQ(r.cl2Base, 4000);
+}
+
+TEST(MetarClouds, LowerTopStopsBelowTheUpperBase) {
+    PinnedRandom rnd;
+    rnd.queueAll({0.0, 0.0, 0.0, 0.9});  // FEW, SCT, cloud 2 top, cloud 1 top (3000 + 1100)
+    const auto r = report("KATL 121756Z 27010KT 10SM FEW030 SCT035 12/08 A2992", rnd);
+    EXPECT_EQ(r.cl2Top, 3700);
+    EXPECT_EQ(r.cl1Top, 3499);
+}
+
+TEST(MetarClouds, OnlyTwoLayersAreRead) {
+    const auto r = report("ROTM 180758Z 03012KT 9999 FEW010 SCT040 BKN070 15/07 A3033");
+    EXPECT_EQ(r.cl1Base, 1000);
+    EXPECT_EQ(r.cl2Base, 4000);
+    EXPECT_EQ(r.temperature, 15);
+    EXPECT_NEAR(r.pressure, 3033 * kHpaPerInchHundredth, 1e-9);
+}
+
+TEST(MetarClouds, NoCloudGroupLeavesBothLayersEmpty) {
+    PinnedRandom rnd;
+    const auto r = report("KS71 231130Z AUTO 03003KT 10SM 03/03 A2960", rnd);
+    EXPECT_EQ(r.cl1Base, 0);
+    EXPECT_EQ(r.cl1Top, 0);
+    EXPECT_EQ(r.cl2Base, 0);
+    EXPECT_EQ(r.temperature, 3);
+    EXPECT_EQ(rnd.draws(), 0u);
+}
+
+TEST(MetarClouds, VerticalVisibility) {
+    const auto r = report("KXYZ 121755Z 00000KT 1/4SM FG VV002 05/04 A3001");
+    EXPECT_EQ(r.cl1Cover, 8);
+    EXPECT_EQ(r.cl1Base, 200);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Temperature
+
+TEST(MetarTemperature, PlainAndMinus) {
+    EXPECT_EQ(report("KATL 121756Z 27010KT 10SM BKN025 12/08 A2992").temperature, 12);
+    EXPECT_EQ(report("EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021").temperature, -2);
+    EXPECT_EQ(report("CYQZ 231137Z AUTO 00000KT 5SM BR OVC002 M00/M00 A2997").temperature, 0);
+}
+
+TEST(MetarTemperature, DefaultWhenTheReportEndsEarly) {
+    const auto r = report("KATL 121756Z 27010KT 10SM");
+    EXPECT_EQ(r.temperature, 27);
+    EXPECT_DOUBLE_EQ(r.pressure, 1000);
+    EXPECT_DOUBLE_EQ(r.visibility, 10);
+}
+
+TEST(MetarTemperature, TemperatureRightBehindTheVisibility) {
+    const auto r = report("KATL 121756Z 27010KT 10SM 12/08 A2992");
+    EXPECT_EQ(r.temperature, 12);
+    EXPECT_FALSE(r.obstruction);
+}
+
+TEST(MetarTemperature, MissingDewPointIsNotRead) {
+    EXPECT_EQ(report("KATL 121756Z 27010KT 10SM CLR 12/ A2992").temperature, 12);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pressure
+
+TEST(MetarPressure, InchesAndHectopascals) {
+    EXPECT_NEAR(report("KATL 121756Z 27010KT 10SM BKN025 12/08 A2992").pressure, 1013.2, 0.05);
+    EXPECT_DOUBLE_EQ(report("EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021").pressure, 1021);
+}
+
+TEST(MetarPressure, UnreadablePressureKeepsTheDefault) {
+    EXPECT_DOUBLE_EQ(report("KATL 121756Z 27010KT 10SM CLR 12/08 A////").pressure, 1000);
+    EXPECT_DOUBLE_EQ(report("KATL 121756Z 27010KT 10SM CLR 12/08 RMK A2992").pressure, 1000);
+    EXPECT_DOUBLE_EQ(report("KATL 121756Z 27010KT 10SM CLR 12/08 SLP132").pressure, 1000);
+}
+
+TEST(MetarPressure, TruncatedGroupsReadWhatIsThere) {
+    EXPECT_NEAR(report("KATL 121756Z 27010KT 10SM CLR 12/08 A29").pressure,
+                29 * kHpaPerInchHundredth, 1e-9);
+    EXPECT_DOUBLE_EQ(report("EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1").pressure, 1);
+    EXPECT_DOUBLE_EQ(report("EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q").pressure, 1000);
+}
+
+TEST(MetarPressure, PressureAfterAThirdLayer) {
+    EXPECT_DOUBLE_EQ(
+        report("VRMM 231100Z 24013KT 9999 SCT016 FEW017CB OVC100 27/24 Q1010 CB").pressure, 1010);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Inputs that must never break the reader
+
+TEST(MetarRobustness, TruncatedAndOddGroups) {
+    PinnedRandom rnd;
+    static const char kWithNul[] = "KATL 27\0010KT 1\0/2SM";
+    const std::vector<std::string> lines = {
+        "KATL 1",
+        "KATL KT",
+        "KATL 27010KT M",
+        "KATL 27010KT /",
+        "KATL 27010KT A29",
+        "KATL 27010KT 10SM Q1",
+        "KATL 27010KT 1 ",
+        "KATL 27010KT 1 /SM",
+        "KATL 27010KT SM",
+        "KATL 27010KT CAVOK",
+        "KATL 27010KT 0800 R27L/",
+        "KATL 27010KT ////// ////// ////// /////",
+        "KATL 27010KT 10SM BKN CB",
+        "KATL 27010KT 10SM TCU",
+        "KATL 27010KT $",
+        "KATL 231100Z NIL=",
+        "KATL 27010KT    10SM   ",
+        "KATL  ",
+        "METAR ",
+        "METARKATL 27010KT",
+        "\xEF\xBB\xBF",
+        "\r\r\n",
+        std::string(kWithNul, sizeof kWithNul - 1),
+    };
+    for (const auto& line : lines) {
+        const MetarLine decoded = decodeMetarLine(line, rnd);
+        EXPECT_GE(decoded.report.precipitation, 0) << line;
+        EXPECT_LE(decoded.report.precipitation, 9) << line;
+    }
+}
+
+TEST(MetarRobustness, LongLinesAndManyGroups) {
+    PinnedRandom rnd;
+    std::string many = "KATL 121756Z 27010KT 10SM";
+    for (int k = 0; k < 200; ++k) {
+        many += " -RA";
+    }
+    many += " BKN025 12/08 A2992";
+    const auto r = report(many, rnd);
+    EXPECT_EQ(r.precipitation, 4);
+    EXPECT_EQ(r.temperature, 27);  // beyond the 50th group: not read
+
+    std::string huge = "KATL 121756Z 27010KT " + std::string(100000, '9') + " ";
+    huge += std::string(100000, 'X');
+    const auto h = report(huge, rnd);
+    EXPECT_EQ(h.windSpeed, 10);
+}
+
+TEST(MetarRobustness, BinaryGarbage) {
+    PinnedRandom rnd(7);
+    std::mt19937 gen(1234);
+    for (int k = 0; k < 2000; ++k) {
+        std::string line = k % 2 == 0 ? "KATL " : "";
+        const int length = static_cast<int>(gen() % 200);
+        for (int c = 0; c < length; ++c) {
+            // Mostly report characters, with every other byte mixed in.
+            static const char kAlphabet[] = "KTMPSRABCDFGHNOQVWXZ0123456789/ -+$";
+            line.push_back(gen() % 4 == 0 ? static_cast<char>(gen() % 256)
+                                          : kAlphabet[gen() % (sizeof kAlphabet - 1)]);
+        }
+        const MetarLine decoded = decodeMetarLine(line, rnd);
+        EXPECT_GE(decoded.report.precipitation, 0);
+        EXPECT_LE(decoded.report.precipitation, 9);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Real reports against NOAA's own decode
+
+std::vector<std::string> readLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// CSV rows with quoted fields; the AWC files end lines with CR CR LF.
+std::vector<std::vector<std::string>> readCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> row;
+    std::string field;
+    bool quoted = false;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const char c = text[k];
+        if (quoted) {
+            if (c == '"' && k + 1 < text.size() && text[k + 1] == '"') {
+                field += '"';
+                ++k;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            row.push_back(field);
+            field.clear();
+        } else if (c == '\n') {
+            row.push_back(field);
+            field.clear();
+            rows.push_back(row);
+            row.clear();
+        } else if (c != '\r') {
+            field += c;
+        }
+    }
+    if (!field.empty() || !row.empty()) {
+        row.push_back(field);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::string gunzip(const std::string& path) {
+    std::string text;
+    FILE* pipe = popen(("gzip -dc '" + path + "'").c_str(), "r");
+    if (pipe == nullptr) {
+        return text;
+    }
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        text.append(buffer, n);
+    }
+    pclose(pipe);
+    return text;
+}
+
+std::string trimmed(std::string s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\r')) {
+        s.pop_back();
+    }
+    return s;
+}
+
+struct Tally {
+    int agree = 0;
+    int total = 0;
+    void add(bool same) {
+        ++total;
+        agree += same ? 1 : 0;
+    }
+    double rate() const { return total == 0 ? 1.0 : static_cast<double>(agree) / total; }
+};
+
+// A group of the report body (station and remarks left out) with this unit.
+bool hasGroupEnding(const std::string& report, const std::string& suffix) {
+    std::istringstream in(report);
+    std::string group;
+    in >> group;
+    while (in >> group) {
+        if (group == "RMK") {
+            return false;
+        }
+        if (group.size() > suffix.size() && group.ends_with(suffix)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+struct Agreement {
+    int reports = 0;
+    Tally temperature, direction, speed, speedOtherUnits, visibilityMiles, pressure, cloudBase,
+        cloudCover;
+};
+
+Agreement compareWithNoaa(const std::string& stem) {
+    Agreement a;
+    const std::string dir = ZEPHYRA_SOURCE_DIR "/../shared/data/metar/";
+    const auto lines = readLines(dir + stem + ".txt");
+    const auto rows = readCsv(gunzip(dir + stem + ".csv.gz"));
+    std::size_t header = 0;
+    while (header < rows.size() && (rows[header].empty() || rows[header][0] != "raw_text")) {
+        ++header;
+    }
+    if (header == rows.size()) {
+        ADD_FAILURE() << "no header in " << stem;
+        return a;
+    }
+    std::map<std::string, std::size_t> column;
+    for (std::size_t c = 0; c < rows[header].size(); ++c) {
+        column.emplace(rows[header][c], c);  // the first of the repeated sky columns wins
+    }
+    const auto at = [&](const std::vector<std::string>& row, const std::string& name) {
+        const auto c = column.at(name);
+        return c < row.size() ? row[c] : std::string();
+    };
+
+    PinnedRandom rnd;
+    for (std::size_t k = 0; k < lines.size() && header + 1 + k < rows.size(); ++k) {
+        const auto& row = rows[header + 1 + k];
+        const std::string raw = trimmed(lines[k]);
+        if (trimmed(at(row, "raw_text")) != raw) {
+            ADD_FAILURE() << "line " << k + 1 << " does not match its CSV row";
+            continue;
+        }
+        const MetarLine decoded = decodeMetarLine(lines[k], rnd);
+        if (decoded.outcome != Outcome::Report) {
+            continue;
+        }
+        ++a.reports;
+        const MetarReport& r = decoded.report;
+
+        if (const auto t = at(row, "temp_c"); !t.empty()) {
+            a.temperature.add(std::fabs(r.temperature - std::stod(t)) <= 0.5 + 1e-9);
+        }
+        const auto dirText = at(row, "wind_dir_degrees");
+        const auto speedText = at(row, "wind_speed_kt");
+        if (hasGroupEnding(raw, "KT")) {
+            if (!dirText.empty()) {
+                a.direction.add(r.windDirection == std::stoi(dirText));
+            }
+            if (!speedText.empty()) {
+                a.speed.add(r.windSpeed == std::stoi(speedText));
+            }
+        } else if (!speedText.empty()) {
+            a.speedOtherUnits.add(std::abs(r.windSpeed - std::stoi(speedText)) <= 1);
+        }
+        // Statute-mile reports only: metres, 9999 and CAVOK differ from NOAA on purpose.
+        if (const auto v = at(row, "visibility_statute_mi");
+            !v.empty() && hasGroupEnding(raw, "SM")) {
+            a.visibilityMiles.add(std::fabs(r.visibility - std::stod(v)) < 0.01);
+        }
+        if (const auto p = at(row, "altim_in_hg"); !p.empty()) {
+            a.pressure.add(std::fabs(r.pressure * 0.02953 - std::stod(p)) < 0.015);
+        }
+        const auto cover = at(row, "sky_cover");
+        const auto base = at(row, "cloud_base_ft_agl");
+        if ((cover == "FEW" || cover == "SCT" || cover == "BKN" || cover == "OVC") &&
+            !base.empty()) {
+            a.cloudBase.add(r.cl1Base == std::stoi(base));
+            const int eighths = r.cl1Cover;
+            a.cloudCover.add((cover == "FEW" && eighths >= 1 && eighths <= 2) ||
+                             (cover == "SCT" && eighths >= 3 && eighths <= 5) ||
+                             (cover == "BKN" && eighths >= 6 && eighths <= 7) ||
+                             (cover == "OVC" && eighths == 8));
+        }
+    }
+    return a;
+}
+
+void printAgreement(const std::string& stem, const Agreement& a) {
+    const auto line = [](const char* name, const Tally& t) {
+        std::cout << "  " << name << ": " << t.agree << "/" << t.total << " ("
+                  << std::round(t.rate() * 1000) / 10 << "%)\n";
+    };
+    std::cout << stem << ": " << a.reports << " reports\n";
+    line("temperature", a.temperature);
+    line("wind direction (KT)", a.direction);
+    line("wind speed (KT)", a.speed);
+    line("wind speed (MPS/KPH, +-1 kt)", a.speedOtherUnits);
+    line("visibility (SM reports)", a.visibilityMiles);
+    line("altimeter", a.pressure);
+    line("first cloud base", a.cloudBase);
+    line("first cloud cover", a.cloudCover);
+}
+
+class MetarCorpus : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(MetarCorpus, AgreesWithNoaaWhereTheRulesCoincide) {
+    const std::string stem = GetParam();
+    const std::string txt = ZEPHYRA_SOURCE_DIR "/../shared/data/metar/" + stem + ".txt";
+    if (!std::ifstream(txt) ||
+        !std::ifstream(ZEPHYRA_SOURCE_DIR "/../shared/data/metar/" + stem + ".csv.gz")) {
+        GTEST_SKIP() << "real METAR data not found beside the repository";
+    }
+    const Agreement a = compareWithNoaa(stem);
+    printAgreement(stem, a);
+    EXPECT_GT(a.reports, 4000);
+    EXPECT_GE(a.temperature.rate(), 0.95);
+    EXPECT_GE(a.direction.rate(), 0.95);
+    EXPECT_GE(a.speed.rate(), 0.95);
+    EXPECT_GE(a.visibilityMiles.rate(), 0.95);
+    EXPECT_GE(a.pressure.rate(), 0.95);
+    EXPECT_GE(a.cloudBase.rate(), 0.90);
+    EXPECT_GE(a.cloudCover.rate(), 0.90);
+}
+
+INSTANTIATE_TEST_SUITE_P(RealReports, MetarCorpus,
+                         ::testing::Values("awc_metars_2022-10-23T11Z",
+                                           "awc_metars_2014-12-18T07Z"),
+                         [](const auto& suite) { return std::string(suite.param).substr(11, 4); });
+
+}  // namespace

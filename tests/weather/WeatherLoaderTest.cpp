@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/Random.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/VirtualScheduler.h"
+#include "support/TempDir.h"
+#include "weather/LineEnds.h"
+#include "weather/WeatherDb.h"
+#include "weather/WeatherLoader.h"
+
+using namespace zephyra;
+using weather::WeatherLoader;
+
+namespace {
+
+class RecordingHost final : public weather::LoadHost {
+  public:
+    std::vector<std::string> statuses;
+    int yields = 0;
+    int randomTimer = 0;
+    void setStatus(const std::string& text) override { statuses.push_back(text); }
+    void processEvents() override { ++yields; }
+    void setRandomTimerInterval(int milliseconds) override { randomTimer = milliseconds; }
+    bool saw(const std::string& text) const {
+        return std::find(statuses.begin(), statuses.end(), text) != statuses.end();
+    }
+};
+
+class LoaderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
+        station("KATL", "3338N", "08426W", 313);
+        station("EGLL", "5129N", "00027W", 25);
+        station("KXYZ", "4000N", "10000W", 300);
+        station("KMCN", "3242N", "08339W", 107);
+        rnd.setConstant(0.5);
+    }
+    void station(const std::string& id, const std::string& lat, const std::string& lon,
+                 double metres) {
+        weather::Statement st(db->handle(),
+                              "INSERT INTO Stations (ID, Name, Latitude, Longitude, Altitude, "
+                              "\"State Code\", Country, Celcius) VALUES (?, ?, ?, ?, ?, 'XX', "
+                              "'Testland', -1)");
+        st.bind(1, id);
+        st.bind(2, "Station " + id);
+        st.bind(3, lat);
+        st.bind(4, lon);
+        st.bind(5, metres);
+        ASSERT_EQ(st.step(), SQLITE_DONE);
+    }
+    WeatherLoader loader() { return WeatherLoader(*db, rnd, dialogs, clock, host, loaded); }
+
+    test::TempDir dir;
+    std::unique_ptr<weather::WeatherDb> db;
+    platform::PinnedRandom rnd;
+    platform::ScriptedDialogs dialogs;
+    platform::VirtualScheduler clock;
+    RecordingHost host;
+    weather::LoadedWeather loaded;
+};
+
+const char* const kThreeReports =
+    "1999/12/12 17:56\r\n"
+    "METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992\r\n"
+    "EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021\r\n"
+    "KXYZ 121755Z VRB03KT 1 1/2SM BR OVC004 05/04 A3001\r\n";
+
+}  // namespace
+
+TEST_F(LoaderTest, MetarFileBecomesCompletedRecordsAndAStationList) {
+    const std::string file = dir.write("wx.txt", kThreeReports);
+    const auto outcome = loader().loadMetar(file, false);
+    ASSERT_TRUE(outcome.finished);
+    EXPECT_EQ(outcome.loaded, 3);
+    EXPECT_EQ(outcome.processed, 3);
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Done Processing 3 stations."});
+    EXPECT_EQ(host.randomTimer, 60000);
+    EXPECT_TRUE(host.saw("Processing weather."));
+    EXPECT_TRUE(host.saw("Processing 100 percent complete."));
+    EXPECT_EQ(loaded.stations.count(), 3);
+    EXPECT_FALSE(loaded.noWeather);
+
+    const auto katl = db->findWeather("KATL");
+    ASSERT_TRUE(katl.has_value());
+    EXPECT_EQ(katl->Observation, "METAR");
+    EXPECT_EQ(katl->w0Dir, 270);
+    EXPECT_EQ(katl->w0Spd, 10);
+    EXPECT_EQ(katl->w0Gust, 1);
+    EXPECT_EQ(katl->Precip, 4);
+    EXPECT_TRUE(katl->VisibVary);
+    EXPECT_NEAR(katl->Pressure, 1013.2, 0.05);
+    EXPECT_EQ(katl->Altimeter, 30.0);
+    const int elevation = 1026;  // Int(313 m × 3.281)
+    EXPECT_EQ(katl->cl1Base, 2500 + elevation);
+    EXPECT_EQ(katl->cl2Base, 8000 + elevation);
+    EXPECT_EQ(katl->t0Alt, elevation);
+    EXPECT_EQ(katl->t0Deg, 53);  // 12 °C in the record's Fahrenheit
+    EXPECT_EQ(katl->Dew, 12);    // the surface temperature as read, unconverted
+    EXPECT_EQ(katl->t1alt, 20000);
+    EXPECT_EQ(db->findWeather("EGLL")->Visibility, 100);
+    EXPECT_EQ(db->findWeather("KXYZ")->w0Dir, 0);
+    EXPECT_DOUBLE_EQ(db->findWeather("KXYZ")->Visibility, 1.5);
+}
+
+TEST_F(LoaderTest, LaterReportOfAStationWinsAndCountsOnce) {
+    const std::string file =
+        dir.write("wx.txt",
+                  "KATL 121756Z 27010KT 10SM SKC 12/08 A2992\r\nKATL 121856Z 09005KT 10SM SKC "
+                  "20/08 A2992\r\n");
+    const auto outcome = loader().loadMetar(file, false);
+    EXPECT_EQ(outcome.loaded, 1);
+    EXPECT_EQ(db->weatherCount(), 1);
+    EXPECT_EQ(db->findWeather("KATL")->w0Dir, 90);
+    EXPECT_EQ(dialogs.lastMessage(), "Done Processing 1 stations.");
+}
+
+TEST_F(LoaderTest, ClearSkyIsRaisedByTheStationElevation) {
+    const std::string file = dir.write("wx.txt", "KXYZ 121755Z 00000KT 10SM SKC 05/04 A3001\r\n");
+    loader().loadMetar(file, false);
+    EXPECT_EQ(db->findWeather("KXYZ")->cl1Base, 25984);
+}
+
+TEST_F(LoaderTest, UnknownStationKeepsItsRecordButIsNotListed) {
+    const std::string file =
+        dir.write("wx.txt",
+                  "KATL 121756Z 27010KT 10SM SKC 12/08 A2992\r\nZZZZ 121756Z 27010KT "
+                  "10SM SKC 12/08 A2992\r\n");
+    loader().loadMetar(file, false);
+    const auto zzzz = db->findWeather("ZZZZ");
+    ASSERT_TRUE(zzzz.has_value());
+    EXPECT_EQ(zzzz->t0Deg, 12);  // no station: sea level, report's own scale
+    EXPECT_EQ(loaded.stations.count(), 1);
+}
+
+TEST_F(LoaderTest, MissingFileIsReportedAndTheWeatherKept) {
+    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
+    dialogs.clear();
+    const std::string missing = dir.file("nope.txt");
+    const auto outcome = loader().loadMetar(missing, false);
+    EXPECT_FALSE(outcome.finished);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].message.title, "Weather File " + missing + "  -- ERROR");
+    EXPECT_EQ(dialogs.shown()[0].message.icon, platform::Icon::Exclamation);
+    EXPECT_EQ(dialogs.lastAnswer(), platform::Answer::None);
+    EXPECT_EQ(db->weatherCount(), 3);
+}
+
+TEST_F(LoaderTest, FileWithoutReportsGivesTheNoWeatherMessage) {
+    host.randomTimer = -1;
+    const auto outcome = loader().loadMetar(dir.write("wx.txt", "no reports here\r\n"), false);
+    EXPECT_FALSE(outcome.finished);
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{weather::kNoWeatherMessage});
+    EXPECT_EQ(dialogs.lastAnswer(), platform::Answer::No);
+    EXPECT_TRUE(loaded.noWeather);
+    EXPECT_EQ(loaded.stations.count(), 0);
+    EXPECT_EQ(host.randomTimer, -1);
+}
+
+TEST_F(LoaderTest, UseLastWeatherRebuildsTheListWithoutReading) {
+    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
+    dialogs.clear();
+    loaded = {};
+    host.randomTimer = 0;
+    const auto outcome = loader().loadMetar("", true);
+    EXPECT_TRUE(outcome.finished);
+    EXPECT_TRUE(dialogs.messages().empty());
+    EXPECT_EQ(loaded.stations.count(), 3);
+    EXPECT_EQ(host.randomTimer, 60000);
+
+    db->emptyWeather();
+    loaded = {};
+    loader().loadMetar("", true);
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{weather::kNoWeatherMessage});
+}
+
+TEST_F(LoaderTest, PrecipitationOfTheLastLineIsKept) {
+    loader().loadMetar(dir.write("a.txt", kThreeReports), false);
+    EXPECT_EQ(loaded.precipitation, 2);  // KXYZ's mist
+    loader().loadMetar(dir.write("b.txt", std::string(kThreeReports) + "1999/12/12 18:00\r\n"),
+                       false);
+    EXPECT_EQ(loaded.precipitation, 0);
+}
+
+TEST_F(LoaderTest, SaFileIsValidatedAndCompleted) {
+    const std::string file = dir.write("sa.txt",
+                                       "KATL SA 1756 250 SCT 7 141/72/58/2510G18/992\r\n"
+                                       "KMCN SA 1756 CLR 10 160/80/60/0905/012\r\n"
+                                       "KXYZ SA 1756 20 SKC 7 141/72/58/2510/992\r\n"
+                                       "EGLL SA 1756 garbage\r\n");
+    const auto outcome = loader().loadSa(file);
+    ASSERT_TRUE(outcome.finished);
+    EXPECT_FALSE(db->findWeather("KXYZ").has_value());
+    const auto katl = db->findWeather("KATL");
+    ASSERT_TRUE(katl.has_value());
+    EXPECT_EQ(katl->Observation, "SA");
+    EXPECT_EQ(katl->Time, "1756");
+    EXPECT_EQ(katl->w0Dir, 250);
+    EXPECT_EQ(katl->w0Gust, 1);
+    EXPECT_NEAR(katl->Altimeter, 29.92, 1e-9);
+    // The station table marks every station as reporting Celsius, so the pass converts the
+    // report's Fahrenheit as well: 72 becomes Int(72 × 1.8 + 32).
+    EXPECT_EQ(katl->t0Deg, 161);
+    EXPECT_EQ(katl->Dew, 58);
+    EXPECT_GE(katl->Cl1Coverage, 1);
+    EXPECT_EQ(db->findWeather("KMCN")->Visibility, 20);
+    EXPECT_EQ(host.randomTimer, 60000);
+    EXPECT_EQ(dialogs.lastMessage(),
+              "Done Processing " + std::to_string(outcome.processed) + " stations.");
+}
+
+TEST(LineEnds, BareLineFeedFilesAreRewrittenWithCrLf) {
+    test::TempDir dir;
+    const std::string file = dir.write("unix.txt", "KATL 1,2\nEGLL 3\nlast line");
+    EXPECT_EQ(weather::countReaderLines(dir.read("unix.txt")), 1);
+    EXPECT_TRUE(weather::repairBareLineFeeds(file, dir.file("vane1.txt")));
+    EXPECT_EQ(dir.read("unix.txt"), "KATL 12\r\nEGLL 3\r\nlast line\r\n");
+    EXPECT_FALSE(dir.exists("vane1.txt"));
+}
+
+TEST(LineEnds, FilesOfTenLinesOrMoreAreLeftAlone) {
+    test::TempDir dir;
+    std::string text;
+    for (int i = 0; i < 10; ++i) {
+        text += "LINE, " + std::to_string(i) + "\r";
+    }
+    const std::string file = dir.write("mac.txt", text);
+    EXPECT_EQ(weather::countReaderLines(text), 10);
+    EXPECT_FALSE(weather::repairBareLineFeeds(file, dir.file("vane1.txt")));
+    EXPECT_EQ(dir.read("mac.txt"), text);
+    EXPECT_FALSE(weather::repairBareLineFeeds(dir.file("missing.txt"), dir.file("vane1.txt")));
+}
+
+TEST(RealMetarFiles, LoadIntoTheShippedDatabase) {
+    const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
+    const std::string data = std::string(ZEPHYRA_SOURCE_DIR) + "/../shared/data/metar/";
+    if (!std::filesystem::exists(shipped) || !std::filesystem::exists(data)) {
+        GTEST_SKIP() << "needs the built database and the shared METAR files";
+    }
+    for (const char* name : {"awc_metars_2022-10-23T11Z.txt", "awc_metars_2014-12-18T07Z.txt"}) {
+        test::TempDir dir;
+        std::filesystem::copy_file(shipped, dir.file("vanedb.mdb"));
+        const std::string copy = dir.file(name);
+        std::filesystem::copy_file(data + name, copy);
+        auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
+        ASSERT_NE(db, nullptr);
+        platform::PinnedRandom rnd;
+        platform::ScriptedDialogs dialogs;
+        platform::VirtualScheduler clock;
+        RecordingHost host;
+        weather::LoadedWeather loaded;
+        WeatherLoader loader(*db, rnd, dialogs, clock, host, loaded);
+        const auto outcome = loader.loadMetar(copy, false);
+        ASSERT_TRUE(outcome.finished) << name;
+        EXPECT_GT(outcome.loaded, 4000) << name;
+        EXPECT_GT(loaded.stations.count(), 3900) << name;
+        EXPECT_EQ(dialogs.messages().size(), 1u);
+        std::cout << name << ": " << outcome.loaded << " records, " << loaded.stations.count()
+                  << " stations\n";
+    }
+}
