@@ -17,6 +17,7 @@
 #include "shell/SimulatorWindow.h"
 #include "shell/VaneWindow.h"
 #include "simlink/BuiltInAircraft.h"
+#include "weather/WeatherDb.h"
 
 namespace {
 
@@ -82,6 +83,12 @@ int main(int argc, char** argv) {
     shell::VaneWindow vane(context);
     dialogs.setParent(&vane);
     shell::SimulatorWindow simulator(aircraft);
+    // Airports by identifier (KATL), from the waypoint table, else the station table.
+    simulator.findAirport =
+        [&context](const std::string& ident) -> std::optional<std::pair<double, double>> {
+        auto db = weather::WeatherDb::open(context.databasePath(), nullptr, false);
+        return db ? db->airportPosition(ident) : std::nullopt;
+    };
     desktop.onBuiltInStarted = [&simulator] {
         simulator.show();
         simulator.raise();

@@ -416,6 +416,16 @@ std::optional<WpsRecord> WeatherDb::findWpsByIdent(const std::string& ident) {
     return std::nullopt;
 }
 
+std::optional<std::pair<double, double>> WeatherDb::airportPosition(const std::string& ident) {
+    if (const auto w = findWpsByIdent(ident); w && w->Type == "A") {
+        return std::make_pair(w->latitudeDegrees(), w->longitudeDegrees());
+    }
+    if (const auto s = findStation(ident)) {
+        return std::make_pair(stationLatitude(s->Latitude), stationLongitude(s->Longitude));
+    }
+    return std::nullopt;
+}
+
 WeatherDb::WpsSearch::WpsSearch(WeatherDb& db, std::string text)
     : db_(&db), text_(std::move(text)) {}
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "weather/Records.h"
@@ -64,6 +65,9 @@ class WeatherDb {
     bool forEachWps(const std::function<bool(const WpsRecord&)>& visit);
     // First record of the given identifier (airports and NAVAIDs), case-insensitive.
     std::optional<WpsRecord> findWpsByIdent(const std::string& ident);
+    // Where an airport is, by its identifier (KATL): the airport waypoint, else the reporting
+    // station of that identifier. Latitude and longitude in degrees.
+    std::optional<std::pair<double, double>> airportPosition(const std::string& ident);
 
     // A name search that remembers where it is: first() and next() walk the records whose Name
     // holds the text, whatever its letter case, in table order.

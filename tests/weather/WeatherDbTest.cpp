@@ -237,6 +237,20 @@ TEST_F(WeatherDbTest, NameSearchIsCaseInsensitiveAndWalksMatches) {
     EXPECT_NEAR(db->findWpsByIdent("ATL")->longitudeDegrees(), -84.435, 1e-3);
 }
 
+TEST_F(WeatherDbTest, AirportPositionFromWaypointsThenStations) {
+    addWps("Atlanta", "V", "333747", -1, "0842606", -1, "ATL");
+    addWps("Hartsfield Jackson Atlanta International Airport", "A", "333800", -1, "0842600", -1,
+           "KATL");
+    addStation("EGLL", "5129N", "00027W", "London Heathrow", "ENG", "United Kingdom");
+    const auto katl = db->airportPosition("katl");
+    ASSERT_TRUE(katl.has_value());
+    EXPECT_NEAR(katl->first, 33.6333, 1e-3);
+    EXPECT_NEAR(katl->second, -84.4333, 1e-3);
+    EXPECT_NEAR(db->airportPosition("EGLL")->first, 51.4833, 1e-3);
+    EXPECT_FALSE(db->airportPosition("ATL").has_value());  // a VOR, not an airport
+    EXPECT_FALSE(db->airportPosition("ZZZZ").has_value());
+}
+
 TEST_F(WeatherDbTest, SearchTextIsTakenLiterally) {
     addWps("Bob's Field", "A", "100000", -1, "0100000", 0);
     addWps("100% Field", "A", "100000", -1, "0100000", 0);
