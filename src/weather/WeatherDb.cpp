@@ -346,34 +346,6 @@ std::optional<StationRecord> WeatherDb::findStation(const std::string& id) {
     return found;
 }
 
-std::vector<std::optional<StationRecord>> WeatherDb::stationsFor(
-    const std::vector<std::string>& sortedIds) {
-    std::vector<std::optional<StationRecord>> out(sortedIds.size());
-    if (sortedIds.empty()) {
-        return out;
-    }
-    // Both sides in identifier order: one merging walk, no lookups.
-    Statement st(db_,
-                 "SELECT ID, Name, Latitude, Longitude, Altitude, \"State Code\", Country, Celcius "
-                 "FROM Stations WHERE ID >= ? ORDER BY ID");
-    st.bind(1, sortedIds.front());
-    std::size_t i = 0;
-    while (i < sortedIds.size() && st.step() == SQLITE_ROW) {
-        const auto* raw = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
-        const std::string_view id(raw != nullptr ? raw : "",
-                                  static_cast<std::size_t>(sqlite3_column_bytes(st.get(), 0)));
-        while (i < sortedIds.size() && sortedIds[i] < id) {
-            ++i;
-        }
-        if (i < sortedIds.size() && sortedIds[i] == id) {
-            out[i] = StationRecord{std::string(id), st.text(1), st.text(2), st.text(3),
-                                   st.real(4),      st.text(5), st.text(6), st.integer(7) != 0};
-            ++i;
-        }
-    }
-    return out;
-}
-
 StationList WeatherDb::stationList() {
     StationList list;
     list.entries.reserve(static_cast<std::size_t>(weatherCount()) + 1);

@@ -52,10 +52,6 @@ class WeatherDb {
 
     // --- Stations
     std::optional<StationRecord> findStation(const std::string& id);
-    // The Stations row of each identifier in ids, which must be sorted; an identifier that is
-    // not in the table gives nothing. One merging pass over the table.
-    std::vector<std::optional<StationRecord>> stationsFor(
-        const std::vector<std::string>& sortedIds);
     // The stations that have weather, from SelectStations, with positions in degrees.
     StationList stationList();
 

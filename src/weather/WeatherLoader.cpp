@@ -164,7 +164,7 @@ StationList WeatherLoader::completeAndStore(std::vector<WeatherRecord>& records,
     for (const auto* r : order) {
         ids.push_back(r->ID);
     }
-    const auto stations = db_.stationsFor(ids);
+    const auto stations = weather_.stationTable.lookup(db_, ids);
 
     for (std::size_t i = 0; i < order.size(); ++i) {
         // A station missing from the table stays at sea level in its report's own scale.

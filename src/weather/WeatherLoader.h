@@ -5,6 +5,7 @@
 
 #include "weather/Completion.h"
 #include "weather/Records.h"
+#include "weather/StationCache.h"
 
 namespace zephyra::platform {
 class Dialogs;
@@ -29,8 +30,9 @@ class LoadHost {
 // The weather the program flies with: the stations that have weather and the load's flags.
 struct LoadedWeather {
     StationList stations;
-    bool noWeather = false;  // the last load found no station with weather
-    int precipitation = 0;   // intensity of the last line of the last METAR file
+    bool noWeather = false;     // the last load found no station with weather
+    int precipitation = 0;      // intensity of the last line of the last METAR file
+    StationCache stationTable;  // the station table, read once per run
 };
 
 struct LoadOutcome {

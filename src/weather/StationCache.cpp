@@ -1,0 +1,48 @@
+#include "weather/StationCache.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+#include "weather/Statement.h"
+#include "weather/WeatherDb.h"
+
+namespace zephyra::weather {
+
+void StationCache::refresh(WeatherDb& db) {
+    Statement sig(db.handle(), "SELECT COUNT(*), IFNULL(MAX(ID), '') FROM Stations");
+    std::string signature;
+    if (sig.step() == SQLITE_ROW) {
+        signature = std::to_string(sig.integer64(0)) + "/" + sig.text(1);
+    }
+    if (signature == signature_ && !signature_.empty()) {
+        return;
+    }
+    sorted_.clear();
+    Statement st(db.handle(),
+                 "SELECT ID, Name, Latitude, Longitude, Altitude, \"State Code\", Country, Celcius "
+                 "FROM Stations ORDER BY ID");
+    while (st.step() == SQLITE_ROW) {
+        sorted_.push_back({st.text(0), st.text(1), st.text(2), st.text(3), st.real(4), st.text(5),
+                           st.text(6), st.integer(7) != 0});
+    }
+    signature_ = signature;
+}
+
+std::vector<const StationRecord*> StationCache::lookup(WeatherDb& db,
+                                                       const std::vector<std::string>& sortedIds) {
+    refresh(db);
+    std::vector<const StationRecord*> out(sortedIds.size(), nullptr);
+    auto it = sorted_.begin();
+    for (std::size_t i = 0; i < sortedIds.size(); ++i) {
+        it = std::lower_bound(
+            it, sorted_.end(), sortedIds[i],
+            [](const StationRecord& s, const std::string& id) { return s.ID < id; });
+        if (it != sorted_.end() && it->ID == sortedIds[i]) {
+            out[i] = &*it;
+        }
+    }
+    return out;
+}
+
+}  // namespace zephyra::weather
