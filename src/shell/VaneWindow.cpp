@@ -715,7 +715,13 @@ bool VaneWindow::checkSimulatorForLoad(const QString& question) {
     const auto answer = ctx_.dialogs.message(
         {question.toStdString(), "Load FS98?", platform::Buttons::YesNo, platform::Icon::None, 2});
     if (answer == platform::Answer::Yes) {
-        ctx_.platform.startSimulator(textBox("Text7")->text().toStdString());
+        const std::string folder = textBox("Text7")->text().toStdString();
+        if (!ctx_.platform.startSimulator(folder)) {
+            ctx_.dialogs.message({"FS98 could not be started from \"" + folder +
+                                      "\". Please start it yourself, then try again.",
+                                  "Load FS98?", platform::Buttons::Ok, platform::Icon::Exclamation,
+                                  1});
+        }
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <csignal>
 #include <cstdlib>
 #include <string>
 
@@ -50,6 +51,8 @@ int main(int argc, char** argv) {
     using namespace zephyra;
     const std::string launchFolder = platform::currentDirectory();
     ensureRuntimeDir();
+    // Programs started for the user (the simulator, the browser) are reaped by the system.
+    std::signal(SIGCHLD, SIG_IGN);
     previousHandler = qInstallMessageHandler(messageFilter);
 
     QApplication app(argc, argv);

@@ -265,6 +265,16 @@ TEST_F(VaneTest, LoadMetarAsksToStartTheSimulatorFirst) {
     EXPECT_EQ(dialogs.messages().size(), 2u);
 }
 
+TEST_F(VaneTest, ASimulatorThatWillNotStartIsReported) {
+    auto w = open();
+    platform.startSucceeds = false;
+    dialogs.queueAnswer(platform::Answer::Yes);
+    click(w->picture("Picture2"));
+    ASSERT_EQ(dialogs.messages().size(), 2u);
+    EXPECT_EQ(dialogs.messages()[1], "FS98 could not be started from \"" + simFolder() +
+                                         "\". Please start it yourself, then try again.");
+}
+
 TEST_F(VaneTest, UseLastWeatherAsksBeforeAnything) {
     auto w = open();
     int uses = 0;

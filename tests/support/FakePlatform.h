@@ -12,6 +12,7 @@ namespace zephyra::test {
 class FakePlatform final : public platform::Platform {
   public:
     bool simulatorRunning = false;
+    bool startSucceeds = true;
     std::optional<std::string> registryPath;
     std::vector<std::string> started;
     std::vector<std::string> opened;
@@ -19,7 +20,7 @@ class FakePlatform final : public platform::Platform {
     bool simulatorWindowExists() override { return simulatorRunning; }
     bool startSimulator(const std::string& folder) override {
         started.push_back(folder);
-        return true;
+        return startSucceeds;
     }
     bool openUrl(const std::string& url) override {
         opened.push_back(url);
