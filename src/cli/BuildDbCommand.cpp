@@ -101,7 +101,8 @@ int runBuildDbCommand(const std::vector<std::string>& args, std::ostream& out, s
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
 
     out << "Data: " << dataDir << '\n';
-    out << "Stations: " << report.stations;
+    out << "Stations: " << report.stations << " (" << report.saCodes
+        << " of them under three-letter SA codes)";
     if (report.unplacedStations > 0) {
         out << " (" << report.unplacedStations << " more without a known position left out)";
     }

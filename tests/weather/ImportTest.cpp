@@ -574,6 +574,15 @@ TEST_F(ShippedDataTest, StationsWorldwide) {
     EXPECT_EQ(count("SELECT COUNT(*) FROM Stations WHERE Country = '' OR Name = ''"), "0");
 }
 
+TEST_F(ShippedDataTest, NorthAmericanStationsAlsoAnswerToTheirSaCodes) {
+    const std::string sql =
+        "SELECT Name, Latitude, Longitude, Altitude FROM Stations WHERE ID = ?";
+    EXPECT_EQ(query(path(), sql, {"ICT"}), query(path(), sql, {"KICT"}));
+    EXPECT_EQ(query(path(), sql, {"YYZ"}), query(path(), sql, {"CYYZ"}));
+    EXPECT_TRUE(query(path(), sql, {"LHR"}).empty());  // SA was North America's format
+    EXPECT_GT(report.saCodes, 1000);
+}
+
 TEST_F(ShippedDataTest, EveryStoredPositionIsWellFormed) {
     const std::regex stationLat("^([0-8][0-9][0-5][0-9]|9000)[NS]$");
     const std::regex stationLon("^(0[0-9][0-9]|1[0-7][0-9])[0-5][0-9][EW]$|^18000[EW]$");

@@ -415,6 +415,7 @@ bool buildDatabase(const Sources& sources, const std::string& target, ImportRepo
 
     report.stations = static_cast<int>(stations.rows.size());
     report.unplacedStations = stations.unplaced;
+    report.saCodes = stations.shortIds;
     report.airports = static_cast<int>(airportRows.size());
     report.vors = static_cast<int>(navaidRows.vors.size());
     report.ndbs = static_cast<int>(navaidRows.ndbs.size());

@@ -28,6 +28,7 @@ struct ImportReport {
     int fixes = 0;
     int weatherKept = 0;       // Weather rows carried over from the file that was replaced
     int unplacedStations = 0;  // station ids no source gives a position for
+    int saCodes = 0;           // of the stations, rows under a three-letter SA code
     int badFrequencies = 0;    // VORs and NDBs left out for a frequency outside their band
     // Rows that could not be read, per data file (only files that had some).
     std::vector<std::pair<std::string, int>> malformedRows;

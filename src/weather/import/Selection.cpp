@@ -283,6 +283,32 @@ MergedStations mergeStations(const StationInputs& in) {
         }
         out.rows.push_back(std::move(row));
     }
+
+    // Rows under the three-letter codes of the SA format, copies of their station's row.
+    std::map<std::string, StationRow> shortRows;
+    std::set<std::string> clashing;
+    for (const auto& row : out.rows) {
+        const StationRecord* s = find(awc, row.id);
+        // The SA format was North America's (the United States and Canada).
+        if (s == nullptr || s->shortId.empty() || ids.count(s->shortId) != 0 ||
+            (s->country != "US" && s->country != "CA")) {
+            continue;
+        }
+        StationRow alias = row;
+        alias.id = s->shortId;
+        if (!shortRows.emplace(alias.id, std::move(alias)).second) {
+            clashing.insert(s->shortId);  // two stations claim the code: neither gets it
+        }
+    }
+    for (const auto& code : clashing) {
+        shortRows.erase(code);
+    }
+    out.shortIds = static_cast<int>(shortRows.size());
+    for (auto& [code, row] : shortRows) {
+        out.rows.push_back(std::move(row));
+    }
+    std::sort(out.rows.begin(), out.rows.end(),
+              [](const StationRow& a, const StationRow& b) { return a.id < b.id; });
     return out;
 }
 

@@ -51,11 +51,15 @@ struct MergedStations {
     // Index into the airports of each airport a station was placed at, with that station's id.
     std::map<std::size_t, std::string> airportStation;
     int unplaced = 0;  // ids no source gives a position for
+    int shortIds = 0;  // rows added under a three-letter SA code
 };
 
 // Joins the three station lists by id and places each station: at its airport when one of the
 // airport's codes is the id (ident, then icao_code, then gps_code) and it lies near, else where
-// the lists put it (nsd_cccc.txt, then stations.txt, then the weather utility's list).
+// the lists put it (nsd_cccc.txt, then stations.txt, then the weather utility's list). SA reports
+// name North American stations by their three-letter code ("ICT" for KICT), so each US and
+// Canadian station that has one also gets a row under that code, unless another station already
+// uses it.
 MergedStations mergeStations(const StationInputs& in);
 
 // Large and medium airports plus every airport a station was placed at, ordered by ident.

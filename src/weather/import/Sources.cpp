@@ -1,5 +1,6 @@
 #include "weather/import/Sources.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <unordered_map>
@@ -284,6 +285,14 @@ Parsed<StationRecord> parseAwcStations(std::string_view text) {
         }
         if (line.size() >= 83) {
             s.country = trim(line.substr(81, 2));
+        }
+        if (line.size() >= 29) {
+            const std::string_view code = trim(line.substr(26, 3));
+            if (code.size() == 3 && std::all_of(code.begin(), code.end(), [](char c) {
+                    return std::isupper(static_cast<unsigned char>(c)) != 0;
+                })) {
+                s.shortId = code;
+            }
         }
         const bool metar = line.size() > 62 && line[62] == 'X';
         // Some ids appear twice (a radar office beside the weather station); the line flagged

@@ -58,6 +58,7 @@ struct StationRecord {
     std::string country;  // ISO code (stations.txt) or name (nsd_cccc.txt, weather-util)
     std::optional<GeoPoint> position;
     std::optional<double> elevationM;
+    std::string shortId;  // three-letter code of the older SA reports ("ICT"), stations.txt only
 };
 // AWC/NCAR stations.txt (fixed columns).
 Parsed<StationRecord> parseAwcStations(std::string_view text);
