@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <filesystem>
 #include <unordered_map>
 #include <vector>
 
@@ -16,6 +17,9 @@
 namespace zephyra::weather {
 
 namespace {
+
+// A day of worldwide reports is a few megabytes; anything far larger was picked by mistake.
+constexpr std::uintmax_t kMaxWeatherFileBytes = 256ull * 1024 * 1024;
 
 // Splits a file into lines at CR LF, CR or LF.
 template <typename Visit>
@@ -137,11 +141,15 @@ std::string WeatherLoader::timestamp() const {
 }
 
 bool WeatherLoader::readFile(const std::string& path, std::string& text) {
-    if (platform::fileExists(path) && platform::readFile(path, text)) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    const bool tooLarge = !ec && size > kMaxWeatherFileBytes;
+    if (platform::fileExists(path) && !tooLarge && platform::readFile(path, text)) {
         return true;
     }
-    const std::string reason =
-        platform::fileExists(path) ? "The file could not be read." : "File not found.";
+    const std::string reason = tooLarge ? "The file is too large to be a weather file."
+                               : platform::fileExists(path) ? "The file could not be read."
+                                                            : "File not found.";
     dialogs_.message({reason, "Weather File " + path + "  -- ERROR", platform::Buttons::Ok,
                       platform::Icon::Exclamation, 1});
     dialogs_.setLastAnswer(platform::Answer::None);

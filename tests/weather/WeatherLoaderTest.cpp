@@ -148,6 +148,14 @@ TEST_F(LoaderTest, MissingFileIsReportedAndTheWeatherKept) {
     EXPECT_EQ(db->weatherCount(), 3);
 }
 
+TEST_F(LoaderTest, HugeFileIsRefusedWithoutReadingIt) {
+    const std::string file = dir.write("movie.txt", "");
+    std::filesystem::resize_file(file, 300ull * 1024 * 1024);  // sparse: no disk used
+    const auto outcome = loader().loadMetar(file, false);
+    EXPECT_FALSE(outcome.finished);
+    EXPECT_EQ(dialogs.lastMessage(), "The file is too large to be a weather file.");
+}
+
 TEST_F(LoaderTest, FileWithoutReportsGivesTheNoWeatherMessage) {
     host.randomTimer = -1;
     const auto outcome = loader().loadMetar(dir.write("wx.txt", "no reports here\r\n"), false);
