@@ -81,7 +81,6 @@ int dump(const std::string& path, std::ostream& out, std::ostream& err) {
         return 1;
     }
     platform::DefaultRandom rnd;
-    std::size_t start = 0;
     auto emit = [&](std::string_view line) {
         const auto decoded = weather::decodeMetarLine(line, rnd);
         if (decoded.outcome != weather::MetarLine::Outcome::Report) {
@@ -99,18 +98,7 @@ int dump(const std::string& path, std::ostream& out, std::ostream& err) {
             << ",\"cl2Base\":" << m.cl2Base << ",\"cl2Top\":" << m.cl2Top
             << ",\"Cl2Coverage\":" << m.cl2Cover << "}\n";
     };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            emit(std::string_view(text).substr(start, i - start));
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-            start = i + 1;
-        }
-    }
-    if (start < text.size()) {
-        emit(std::string_view(text).substr(start));
-    }
+    weather::forEachLine(text, emit);
     return 0;
 }
 

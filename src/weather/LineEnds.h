@@ -1,8 +1,38 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zephyra::weather {
+
+// Calls visit with every line of a file, at CR LF, a lone CR or a lone LF; a final line end does
+// not start another line.
+template <typename Visit>
+void forEachLine(std::string_view text, Visit&& visit) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            visit(text.substr(start, i - start));
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) {
+        visit(text.substr(start));
+    }
+}
+
+// What a decoder reads of a line: no byte-order mark, nothing from the first line end on.
+inline std::string_view cleanReportLine(std::string_view line) {
+    if (line.starts_with("\xEF\xBB\xBF")) {
+        line.remove_prefix(3);
+    }
+    const auto end = line.find_first_of("\r\n");
+    return end == std::string_view::npos ? line : line.substr(0, end);
+}
 
 // Counts lines the way the report reader sees them: a line ends at CR or CR LF.
 int countReaderLines(const std::string& text);

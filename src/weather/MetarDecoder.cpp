@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Random.h"
+#include "weather/LineEnds.h"
 #include "weather/Reports.h"
 
 namespace zephyra::weather {
@@ -408,22 +409,13 @@ Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
     return hasAny(g.current(), {"A", "Q"}) ? Next::Pressure : Next::Temperature;
 }
 
-// Drops what is not report text: a byte-order mark, and anything from the first line end.
-std::string_view cleanLine(std::string_view line) {
-    if (line.starts_with("\xEF\xBB\xBF")) {
-        line.remove_prefix(3);
-    }
-    const auto end = line.find_first_of("\r\n");
-    return end == std::string_view::npos ? line : line.substr(0, end);
-}
-
 }  // namespace
 
 MetarLine decodeMetarLine(std::string_view line, platform::Random& rnd) {
     MetarLine out;
     MetarReport& r = out.report;
 
-    line = cleanLine(line);
+    line = cleanReportLine(line);
     if (line.starts_with("METAR")) {
         line.remove_prefix(std::min<std::size_t>(6, line.size()));
     }

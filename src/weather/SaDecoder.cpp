@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Random.h"
+#include "weather/LineEnds.h"
 #include "weather/Reports.h"
 
 namespace zephyra::weather {
@@ -326,19 +327,11 @@ SaReport readReport(std::string_view line, platform::Random& rnd) {
     return r;
 }
 
-std::string_view cleanLine(std::string_view line) {
-    if (line.starts_with("\xEF\xBB\xBF")) {
-        line.remove_prefix(3);
-    }
-    const auto end = line.find_first_of("\r\n");
-    return end == std::string_view::npos ? line : line.substr(0, end);
-}
-
 }  // namespace
 
 std::optional<SaReport> decodeSaLine(std::string_view line, platform::Random& rnd) {
     try {
-        return readReport(cleanLine(line), rnd);
+        return readReport(cleanReportLine(line), rnd);
     } catch (const FormatError&) {
         return std::nullopt;  // the line is skipped, the load goes on
     }

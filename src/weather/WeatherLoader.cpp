@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/Scheduler.h"
+#include "weather/LineEnds.h"
 #include "weather/Reports.h"
 #include "weather/WeatherDb.h"
 
@@ -20,25 +21,6 @@ namespace {
 
 // A day of worldwide reports is a few megabytes; anything far larger was picked by mistake.
 constexpr std::uintmax_t kMaxWeatherFileBytes = 256ull * 1024 * 1024;
-
-// Splits a file into lines at CR LF, CR or LF.
-template <typename Visit>
-void forEachLine(const std::string& text, Visit&& visit) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            visit(std::string_view(text).substr(start, i - start));
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-            start = i + 1;
-        }
-    }
-    if (start < text.size()) {
-        visit(std::string_view(text).substr(start));
-    }
-}
 
 int percent(int part, int whole) {
     if (whole <= 0) {

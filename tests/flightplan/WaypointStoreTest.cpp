@@ -2,6 +2,7 @@
 
 #include "flightplan/WaypointStore.h"
 #include "platform/Random.h"
+#include "support/DbRows.h"
 #include "support/TempDir.h"
 #include "weather/WeatherDb.h"
 
@@ -41,17 +42,7 @@ class WaypointStoreTest : public ::testing::Test {
 
     void addWps(const std::string& name, const std::string& type, const std::string& freq,
                 const std::string& lat, int ns, const std::string& lon, int we) {
-        weather::Statement st(db->handle(),
-                              "INSERT INTO WPS (Name, Type, Frequency, Lat, NS, Lon, we) VALUES "
-                              "(?, ?, ?, ?, ?, ?, ?)");
-        st.bind(1, name);
-        st.bind(2, type);
-        st.bind(3, freq);
-        st.bind(4, lat);
-        st.bind(5, ns);
-        st.bind(6, lon);
-        st.bind(7, we);
-        ASSERT_EQ(st.step(), SQLITE_DONE);
+        test::addWps(*db, {name, type, lat, ns, lon, we, freq, ""});
     }
     void addWeather(const std::string& id, int c1, int c2, bool vary, bool thunder, int precip) {
         weather::WeatherRecord r;

@@ -1,5 +1,6 @@
 #include "shell/VaneWindow.h"
 #include "shell/WeatherActions.h"
+#include "support/DbRows.h"
 #include "support/WindowFixture.h"
 #include "weather/WeatherDb.h"
 
@@ -16,23 +17,9 @@ class WeatherPathTest : public test::WindowFixture {
   protected:
     void SetUp() override {
         auto db = weather::WeatherDb::open(program.file("vanedb.mdb"));
-        weather::Statement st(db->handle(),
-                              "INSERT INTO Stations (ID, Name, Latitude, Longitude, Altitude, "
-                              "\"State Code\", Country) VALUES (?, ?, ?, ?, 100, 'GA', 'United "
-                              "States')");
-        for (const auto& [id, lat, lon] :
-             {std::tuple{"KATL", "3338N", "08426W"}, std::tuple{"KMCN", "3242N", "08339W"}}) {
-            st.bind(1, std::string(id));
-            st.bind(2, std::string("Station ") + id);
-            st.bind(3, std::string(lat));
-            st.bind(4, std::string(lon));
-            ASSERT_EQ(st.step(), SQLITE_DONE);
-            st.reset();
-        }
-        weather::Statement wps(db->handle(),
-                               "INSERT INTO WPS (Name, Type, Frequency, Lat, NS, Lon, we) VALUES "
-                               "('Atlanta', 'V', '116.90', '333747', -1, '0842606', -1)");
-        ASSERT_EQ(wps.step(), SQLITE_DONE);
+        test::addStation(*db, {"KATL", "3338N", "08426W", 100});
+        test::addStation(*db, {"KMCN", "3242N", "08339W", 100});
+        test::addWps(*db, {"Atlanta", "V", "333747", -1, "0842606", -1, "116.90", ""});
         db.reset();
 
         writeDefaultParams();

@@ -575,8 +575,7 @@ TEST_F(ShippedDataTest, StationsWorldwide) {
 }
 
 TEST_F(ShippedDataTest, NorthAmericanStationsAlsoAnswerToTheirSaCodes) {
-    const std::string sql =
-        "SELECT Name, Latitude, Longitude, Altitude FROM Stations WHERE ID = ?";
+    const std::string sql = "SELECT Name, Latitude, Longitude, Altitude FROM Stations WHERE ID = ?";
     EXPECT_EQ(query(path(), sql, {"ICT"}), query(path(), sql, {"KICT"}));
     EXPECT_EQ(query(path(), sql, {"YYZ"}), query(path(), sql, {"CYYZ"}));
     EXPECT_TRUE(query(path(), sql, {"LHR"}).empty());  // SA was North America's format

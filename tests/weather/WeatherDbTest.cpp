@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/DbRows.h"
 #include "support/TempDir.h"
 #include "weather/WeatherDb.h"
 
@@ -20,31 +21,11 @@ class WeatherDbTest : public ::testing::Test {
     void addStation(const std::string& id, const std::string& lat, const std::string& lon,
                     const std::string& name, const std::string& state, const std::string& country,
                     double altitude = 0) {
-        Statement st(db->handle(),
-                     "INSERT INTO Stations (ID, Name, Latitude, Longitude, Altitude, "
-                     "\"State Code\", Country, Celcius) VALUES (?, ?, ?, ?, ?, ?, ?, -1)");
-        st.bind(1, id);
-        st.bind(2, name);
-        st.bind(3, lat);
-        st.bind(4, lon);
-        st.bind(5, altitude);
-        st.bind(6, state);
-        st.bind(7, country);
-        ASSERT_EQ(st.step(), SQLITE_DONE);
+        zephyra::test::addStation(*db, {id, lat, lon, altitude, name, state, country});
     }
     void addWps(const std::string& name, const std::string& type, const std::string& lat, int ns,
                 const std::string& lon, int we, const std::string& ident = {}) {
-        Statement st(db->handle(),
-                     "INSERT INTO WPS (Name, Type, Frequency, Lat, NS, Lon, we, Ident) VALUES "
-                     "(?, ?, '', ?, ?, ?, ?, ?)");
-        st.bind(1, name);
-        st.bind(2, type);
-        st.bind(3, lat);
-        st.bind(4, ns);
-        st.bind(5, lon);
-        st.bind(6, we);
-        st.bind(7, ident);
-        ASSERT_EQ(st.step(), SQLITE_DONE);
+        zephyra::test::addWps(*db, {name, type, lat, ns, lon, we, "", ident});
     }
     static WeatherRecord record(const std::string& id, int temperature = 15) {
         WeatherRecord r;

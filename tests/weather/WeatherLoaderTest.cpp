@@ -5,6 +5,7 @@
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
+#include "support/DbRows.h"
 #include "support/TempDir.h"
 #include "weather/LineEnds.h"
 #include "weather/WeatherDb.h"
@@ -40,16 +41,7 @@ class LoaderTest : public ::testing::Test {
     }
     void station(const std::string& id, const std::string& lat, const std::string& lon,
                  double metres) {
-        weather::Statement st(db->handle(),
-                              "INSERT INTO Stations (ID, Name, Latitude, Longitude, Altitude, "
-                              "\"State Code\", Country, Celcius) VALUES (?, ?, ?, ?, ?, 'XX', "
-                              "'Testland', -1)");
-        st.bind(1, id);
-        st.bind(2, "Station " + id);
-        st.bind(3, lat);
-        st.bind(4, lon);
-        st.bind(5, metres);
-        ASSERT_EQ(st.step(), SQLITE_DONE);
+        test::addStation(*db, {id, lat, lon, metres, "Station " + id, "XX", "Testland"});
     }
     WeatherLoader loader() { return WeatherLoader(*db, rnd, dialogs, clock, host, loaded); }
 

@@ -15,6 +15,7 @@
 
 #include "platform/Files.h"
 #include "weather/Schema.h"
+#include "weather/Statement.h"
 #include "weather/import/Selection.h"
 #include "weather/import/Sources.h"
 #include "weather/import/TextInput.h"
@@ -73,40 +74,12 @@ class Connection {
     sqlite3* db_ = nullptr;
 };
 
-class Statement {
-  public:
-    Statement(sqlite3* db, const std::string& sql) : db_(db) {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) {
-            stmt_ = nullptr;
-        }
-    }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    ~Statement() { sqlite3_finalize(stmt_); }
-
-    bool ok() const { return stmt_ != nullptr; }
-    sqlite3_stmt* get() const { return stmt_; }
-    void text(int index, const std::string& value) {
-        sqlite3_bind_text(stmt_, index, value.c_str(), static_cast<int>(value.size()),
-                          SQLITE_TRANSIENT);
-    }
-    void integer(int index, int value) { sqlite3_bind_int(stmt_, index, value); }
-    void real(int index, double value) { sqlite3_bind_double(stmt_, index, value); }
-    // Runs the statement once and readies it for the next row.
-    bool run(std::string* error) {
-        const int rc = sqlite3_step(stmt_);
-        sqlite3_reset(stmt_);
-        sqlite3_clear_bindings(stmt_);
-        if (rc != SQLITE_DONE) {
-            return fail(error, sqlite3_errmsg(db_));
-        }
-        return true;
-    }
-
-  private:
-    sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
-};
+// Runs a prepared insert once and readies it for the next row.
+bool run(sqlite3* db, Statement& st, std::string* error) {
+    const int rc = st.step();
+    st.reset();
+    return rc == SQLITE_DONE || fail(error, sqlite3_errmsg(db));
+}
 
 // Reads one source file; a missing optional file leaves text empty.
 bool loadSource(const Sources& sources, const std::string& name, bool required, std::string& text,
@@ -152,11 +125,11 @@ bool sameName(const std::string& a, const std::string& b) {
 std::optional<std::vector<std::string>> tableColumns(sqlite3* db, const std::string& table,
                                                      std::string& why) {
     Statement info(db, "SELECT name FROM pragma_table_info(?)");
-    if (!info.ok()) {
+    if (!info.valid()) {
         why = sqlite3_errmsg(db);
         return std::nullopt;
     }
-    info.text(1, table);
+    info.bind(1, table);
     std::vector<std::string> names;
     int rc = 0;
     while ((rc = sqlite3_step(info.get())) == SQLITE_ROW) {
@@ -215,10 +188,10 @@ bool carryWeather(sqlite3* db, const std::string& previous, int& kept, std::stri
     }
     Statement select(old.get(), "SELECT " + list + " FROM Weather WHERE ID IS NOT NULL");
     Statement insert(db, "INSERT OR REPLACE INTO Weather (" + list + ") VALUES (" + marks + ")");
-    if (!select.ok()) {
+    if (!select.valid()) {
         return fail(error, cannotRead + old.message());
     }
-    if (!insert.ok()) {
+    if (!insert.valid()) {
         return fail(error, sqlite3_errmsg(db));
     }
     int rc = 0;
@@ -226,7 +199,7 @@ bool carryWeather(sqlite3* db, const std::string& previous, int& kept, std::stri
         for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
             sqlite3_bind_value(insert.get(), i + 1, sqlite3_column_value(select.get(), i));
         }
-        if (!insert.run(error)) {
+        if (!run(db, insert, error)) {
             return false;
         }
         ++kept;
@@ -241,18 +214,18 @@ bool writeStations(sqlite3* db, const std::vector<StationRow>& rows, std::string
     Statement insert(db,
                      "INSERT INTO Stations (ID, Name, Latitude, Longitude, Altitude, "
                      "\"State Code\", Country, Celcius) VALUES (?, ?, ?, ?, ?, ?, ?, 1)");
-    if (!insert.ok()) {
+    if (!insert.valid()) {
         return fail(error, sqlite3_errmsg(db));
     }
     for (const auto& row : rows) {
-        insert.text(1, row.id);
-        insert.text(2, row.name);
-        insert.text(3, row.latitude);
-        insert.text(4, row.longitude);
-        insert.real(5, row.altitudeM);
-        insert.text(6, row.stateCode);
-        insert.text(7, row.country);
-        if (!insert.run(error)) {
+        insert.bind(1, row.id);
+        insert.bind(2, row.name);
+        insert.bind(3, row.latitude);
+        insert.bind(4, row.longitude);
+        insert.bind(5, row.altitudeM);
+        insert.bind(6, row.stateCode);
+        insert.bind(7, row.country);
+        if (!run(db, insert, error)) {
             return false;
         }
     }
@@ -264,20 +237,20 @@ bool writeWaypoints(sqlite3* db, const std::vector<const std::vector<WaypointRow
     Statement insert(db,
                      "INSERT INTO WPS (Name, Type, Frequency, Lat, NS, Lon, we, Ident) "
                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
-    if (!insert.ok()) {
+    if (!insert.valid()) {
         return fail(error, sqlite3_errmsg(db));
     }
     for (const auto* group : groups) {
         for (const auto& row : *group) {
-            insert.text(1, row.name);
-            insert.text(2, row.type);
-            insert.text(3, row.frequency);
-            insert.text(4, row.lat);
-            insert.integer(5, row.ns);
-            insert.text(6, row.lon);
-            insert.integer(7, row.we);
-            insert.text(8, row.ident);
-            if (!insert.run(error)) {
+            insert.bind(1, row.name);
+            insert.bind(2, row.type);
+            insert.bind(3, row.frequency);
+            insert.bind(4, row.lat);
+            insert.bind(5, row.ns);
+            insert.bind(6, row.lon);
+            insert.bind(7, row.we);
+            insert.bind(8, row.ident);
+            if (!run(db, insert, error)) {
                 return false;
             }
         }
