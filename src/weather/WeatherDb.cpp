@@ -4,40 +4,14 @@
 
 #include <algorithm>
 #include <cctype>
-#include <variant>
 
 #include "weather/Schema.h"
+#include "weather/WeatherFields.h"
+#include "weather/WeatherRows.h"
 
 namespace zephyra::weather {
 
 namespace {
-
-// Every Weather field with the member that holds it, in table order.
-using Member = std::variant<std::string WeatherRecord::*, int WeatherRecord::*,
-                            double WeatherRecord::*, bool WeatherRecord::*>;
-struct Field {
-    const char* name;
-    Member member;
-};
-
-#define ZF(name)                    \
-    Field {                         \
-#name, &WeatherRecord::name \
-    }
-const Field kFields[] = {
-    ZF(ID),           ZF(Observation), ZF(Time),      ZF(cl1Base),  ZF(cl1Top),  ZF(cl1CoverCode),
-    ZF(Cl1Coverage),  ZF(Cl1Turb),     ZF(Cl1Icing),  ZF(Cl1Dev),   ZF(cl2Base), ZF(cl2Top),
-    ZF(cl2CoverCode), ZF(Cl2Coverage), ZF(Cl2Turb),   ZF(Cl2Icing), ZF(Cl2Dev),  ZF(Visibility),
-    ZF(VisibVary),    ZF(Pressure),    ZF(Altimeter), ZF(Dew),      ZF(t0Alt),   ZF(t0Deg),
-    ZF(t1alt),        ZF(t1Deg),       ZF(t2Alt),     ZF(t2Deg),    ZF(t3alt),   ZF(t3Deg),
-    ZF(w0Depth),      ZF(w0Dir),       ZF(w0Spd),     ZF(w0Gust),   ZF(w0Turb),  ZF(w1Base),
-    ZF(w1Top),        ZF(w1Dir),       ZF(w1Spd),     ZF(w1Turb),   ZF(w1Gust),  ZF(w2Base),
-    ZF(w2Top),        ZF(w2Dir),       ZF(w2Spd),     ZF(w2Turb),   ZF(w2Gust),  ZF(w3Base),
-    ZF(w3Top),        ZF(w3Dir),       ZF(w3Spd),     ZF(w3Turb),   ZF(w3Gust),  ZF(Thunder),
-    ZF(Precip),       ZF(Upd_Ts),
-};
-#undef ZF
-constexpr int kFieldCount = static_cast<int>(sizeof(kFields) / sizeof(kFields[0]));
 
 std::string columnList() {
     std::string s;
@@ -56,20 +30,9 @@ std::string insertSql() {
     return "INSERT INTO Weather (" + columnList() + ") VALUES (" + values + ")";
 }
 
-// Rows per statement of a batch insert: fewer statement runs, well under the parameter limit.
-constexpr int kBlockRows = 16;
-
-std::string insertBlockSql() {
-    std::string row = "(";
-    for (int i = 0; i < kFieldCount; ++i) {
-        row += i == 0 ? "?" : ", ?";
-    }
-    row += ")";
-    std::string sql = "INSERT INTO Weather (" + columnList() + ") VALUES ";
-    for (int r = 0; r < kBlockRows; ++r) {
-        sql += r == 0 ? row : ", " + row;
-    }
-    return sql;
+std::string insertBatchSql() {
+    return "INSERT INTO Weather (" + columnList() + ") SELECT " + columnList() +
+           " FROM weather_rows(?)";
 }
 
 std::string updateSql() {
@@ -152,7 +115,7 @@ WeatherDb::WeatherDb(sqlite3* db) : db_(db) {}
 
 WeatherDb::~WeatherDb() {
     insertWeather_ = Statement();
-    insertWeatherBlock_ = Statement();
+    insertWeatherBatch_ = Statement();
     deleteWeather_ = Statement();
     findWeather_ = Statement();
     updateWeather_ = Statement();
@@ -189,7 +152,10 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
                  "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;",
                  nullptr, nullptr, nullptr);
     std::string schemaError;
-    if (!createSchema(db, &schemaError)) {
+    if (!createSchema(db, &schemaError) || !registerWeatherRows(db)) {
+        if (schemaError.empty()) {
+            schemaError = sqlite3_errmsg(db);
+        }
         if (error != nullptr) {
             *error = schemaError;
         }
@@ -232,25 +198,15 @@ WeatherDb::AddResult WeatherDb::addWeather(const WeatherRecord& record) {
 }
 
 bool WeatherDb::addWeatherBatch(const std::vector<const WeatherRecord*>& records) {
-    static const std::string sql = insertBlockSql();
-    std::size_t i = 0;
-    for (; i + kBlockRows <= records.size(); i += kBlockRows) {
-        Statement& st = cached(insertWeatherBlock_, sql.c_str());
-        for (int r = 0; r < kBlockRows; ++r) {
-            bindRecord(st, *records[i + static_cast<std::size_t>(r)], 1 + r * kFieldCount);
-        }
-        const int rc = st.step();
-        st.reset();
-        if (rc != SQLITE_DONE) {
-            return false;
-        }
-    }
-    for (; i < records.size(); ++i) {
-        if (addWeather(*records[i]) != AddResult::Added) {
-            return false;
-        }
-    }
-    return true;
+    static const std::string sql = insertBatchSql();
+    Statement& st = cached(insertWeatherBatch_, sql.c_str());
+    sqlite3_bind_pointer(st.get(), 1, const_cast<WeatherBatch*>(&records), kWeatherRowsPointer,
+                         nullptr);
+    const int rc = st.step();
+    st.reset();
+    // The batch lives no longer than this call.
+    st.clearBindings();
+    return rc == SQLITE_DONE;
 }
 
 bool WeatherDb::deleteWeather(const std::string& id) {

@@ -90,7 +90,7 @@ class WeatherDb {
 
     sqlite3* db_;
     Statement insertWeather_;
-    Statement insertWeatherBlock_;
+    Statement insertWeatherBatch_;
     Statement deleteWeather_;
     Statement findWeather_;
     Statement updateWeather_;
