@@ -30,8 +30,12 @@ inline std::string_view cleanReportLine(std::string_view line) {
     if (line.starts_with("\xEF\xBB\xBF")) {
         line.remove_prefix(3);
     }
-    const auto end = line.find_first_of("\r\n");
-    return end == std::string_view::npos ? line : line.substr(0, end);
+    for (std::size_t k = 0; k < line.size(); ++k) {
+        if (line[k] == '\r' || line[k] == '\n') {
+            return line.substr(0, k);
+        }
+    }
+    return line;
 }
 
 // Counts lines the way the report reader sees them: a line ends at CR or CR LF.

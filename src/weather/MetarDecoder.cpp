@@ -2,11 +2,11 @@
 // knows in the order a METAR gives them and skips what it does not understand.
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <initializer_list>
 #include <optional>
-#include <vector>
 
 #include "platform/Random.h"
 #include "weather/LineEnds.h"
@@ -21,11 +21,26 @@ constexpr double kInchesToHpa = 0.02953;
 constexpr double kKphToKnots = 0.539957;
 constexpr double kMpsToKnots = 1.943844;
 
-bool has(std::string_view text, std::string_view part) {
-    return text.find(part) != std::string_view::npos;
+// Groups are a few characters long, so a plain scan beats a library search per test.
+inline bool has(std::string_view text, std::string_view part) {
+    const std::size_t n = part.size();
+    if (n > text.size()) {
+        return false;
+    }
+    if (n == 0) {
+        return true;
+    }
+    const char first = part.front();
+    const std::size_t last = text.size() - n;
+    for (std::size_t k = 0; k <= last; ++k) {
+        if (text[k] == first && text.substr(k, n) == part) {
+            return true;
+        }
+    }
+    return false;
 }
 
-bool hasAny(std::string_view text, std::initializer_list<std::string_view> parts) {
+inline bool hasAny(std::string_view text, std::initializer_list<std::string_view> parts) {
     for (const auto part : parts) {
         if (has(text, part)) {
             return true;
@@ -266,30 +281,28 @@ bool isTemperatureGroup(std::string_view g) {
 class Groups {
   public:
     explicit Groups(std::string_view line) {
-        std::string_view rest = line;
-        while (!rest.empty() && groups_.size() < kMaxGroups) {
-            if (rest.starts_with("RMK")) {
+        std::size_t start = 0;
+        while (start < line.size() && count_ < kMaxGroups) {
+            if (line.substr(start).starts_with("RMK")) {
                 break;
             }
-            const auto blank = rest.find(' ');
-            if (blank == std::string_view::npos) {
-                groups_.push_back(rest);
-                break;
+            std::size_t end = start;
+            while (end < line.size() && line[end] != ' ') {
+                ++end;
             }
-            groups_.push_back(rest.substr(0, blank));
-            rest.remove_prefix(blank + 1);
+            groups_[count_++] = line.substr(start, end - start);
+            start = end + 1;
         }
     }
-    bool done() const { return i > groups_.size(); }
+    bool done() const { return i > count_; }
     std::string_view& current() { return groups_[i - 1]; }
-    std::string_view following() const {
-        return i < groups_.size() ? groups_[i] : std::string_view{};
-    }
+    std::string_view following() const { return i < count_ ? groups_[i] : std::string_view{}; }
 
     std::size_t i = 2;
 
   private:
-    std::vector<std::string_view> groups_;
+    std::array<std::string_view, kMaxGroups> groups_;
+    std::size_t count_ = 0;
 };
 
 enum class Next { Temperature, Pressure, Finish };

@@ -10,10 +10,12 @@
 namespace zephyra::weather {
 
 void StationCache::refresh(WeatherDb& db) {
-    Statement sig(db.handle(), "SELECT COUNT(*), IFNULL(MAX(ID), '') FROM Stations");
+    // Two statements: each alone is answered from the table's structure without a scan.
+    Statement count(db.handle(), "SELECT COUNT(*) FROM Stations");
+    Statement last(db.handle(), "SELECT IFNULL(MAX(ID), '') FROM Stations");
     std::string signature;
-    if (sig.step() == SQLITE_ROW) {
-        signature = std::to_string(sig.integer64(0)) + "/" + sig.text(1);
+    if (count.step() == SQLITE_ROW && last.step() == SQLITE_ROW) {
+        signature = std::to_string(count.integer64(0)) + "/" + last.text(0);
     }
     if (signature == signature_ && !signature_.empty()) {
         return;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <unordered_map>
@@ -30,11 +31,27 @@ int percent(int part, int whole) {
     return static_cast<int>(std::nearbyint(100.0 * part / whole));
 }
 
+// At most one record per line: the lines as forEachLine splits them.
+std::size_t lineCountHint(std::string_view text) {
+    std::size_t lines = 1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
+            ++lines;
+        }
+    }
+    return lines;
+}
+
 // Records keyed by station: a later report replaces the earlier one.
 class RecordSet {
   public:
+    // Room for about this many records, so filling the set never moves them.
+    void reserve(std::size_t n) {
+        records_.reserve(n);
+        index_.reserve(n);
+    }
     // Returns true when an earlier record of the station was replaced.
-    bool put(WeatherRecord record) {
+    bool put(WeatherRecord&& record) {
         auto [it, added] = index_.try_emplace(record.ID, records_.size());
         if (added) {
             records_.push_back(std::move(record));
@@ -103,6 +120,34 @@ WeatherRecord saRecord(const SaReport& s, const std::string& stamp) {
     return r;
 }
 
+// The records in identifier order. Identifiers are a few letters, so the first eight bytes
+// (big-endian, zero-padded) order nearly all of them; equal prefixes fall back to the text.
+std::vector<WeatherRecord*> stationOrder(std::vector<WeatherRecord>& records) {
+    struct Keyed {
+        std::uint64_t prefix;
+        WeatherRecord* record;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(records.size());
+    for (auto& r : records) {
+        std::uint64_t prefix = 0;
+        for (std::size_t k = 0; k < 8; ++k) {
+            const auto byte = k < r.ID.size() ? static_cast<unsigned char>(r.ID[k]) : 0u;
+            prefix = (prefix << 8) | byte;
+        }
+        keyed.push_back({prefix, &r});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.prefix != b.prefix ? a.prefix < b.prefix : a.record->ID < b.record->ID;
+    });
+    std::vector<WeatherRecord*> order;
+    order.reserve(keyed.size());
+    for (const auto& k : keyed) {
+        order.push_back(k.record);
+    }
+    return order;
+}
+
 bool knownCover(const std::string& word) {
     return word == "CLR" || word == "SCT" || word == "BKN" || word == "OVC";
 }
@@ -142,13 +187,7 @@ StationList WeatherLoader::completeAndStore(std::vector<WeatherRecord>& records,
                                             const CompletionStyle& style, int progressBase,
                                             LoadOutcome& outcome, int progressEvery) {
     // Table order is station order.
-    std::vector<WeatherRecord*> order;
-    order.reserve(records.size());
-    for (auto& r : records) {
-        order.push_back(&r);
-    }
-    std::sort(order.begin(), order.end(),
-              [](const WeatherRecord* a, const WeatherRecord* b) { return a->ID < b->ID; });
+    std::vector<WeatherRecord*> order = stationOrder(records);
     std::vector<std::string> ids;
     ids.reserve(order.size());
     for (const auto* r : order) {
@@ -217,6 +256,7 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
         const std::string stamp = timestamp();
 
         RecordSet set;
+        set.reserve(lineCountHint(text));
         int lastPrecipitation = 0;
         forEachLine(text, [&](std::string_view line) {
             const MetarLine decoded = decodeMetarLine(line, rnd_);
@@ -264,6 +304,7 @@ LoadOutcome WeatherLoader::loadSa(const std::string& path) {
     const std::string stamp = timestamp();
 
     RecordSet set;
+    set.reserve(lineCountHint(text));
     forEachLine(text, [&](std::string_view line) {
         if (const auto report = decodeSaLine(line, rnd_)) {
             if (!set.put(saRecord(*report, stamp))) {
