@@ -183,9 +183,10 @@ bool WeatherLoader::readFile(const std::string& path, std::string& text) {
     return false;
 }
 
-StationList WeatherLoader::completeAndStore(std::vector<WeatherRecord>& records,
-                                            const CompletionStyle& style, int progressBase,
-                                            LoadOutcome& outcome, int progressEvery) {
+std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRecord>& records,
+                                                           const CompletionStyle& style,
+                                                           int progressBase, LoadOutcome& outcome,
+                                                           int progressEvery) {
     // Table order is station order.
     std::vector<WeatherRecord*> order = stationOrder(records);
     std::vector<std::string> ids;
@@ -212,10 +213,23 @@ StationList WeatherLoader::completeAndStore(std::vector<WeatherRecord>& records,
             host_.processEvents();
         }
     }
-    auto tx = db_.transaction();
-    db_.emptyWeather();
-    db_.addWeatherBatch({order.begin(), order.end()});
-    tx->commit();
+    // One transaction for the whole load: a failure keeps the previous weather.
+    std::string failure;
+    {
+        auto tx = db_.transaction();
+        if (!db_.emptyWeather() || !db_.addWeatherBatch({order.begin(), order.end()}) ||
+            !tx->commit()) {
+            failure = db_.lastError();
+        }
+    }
+    if (!failure.empty()) {
+        dialogs_.message({"The weather could not be stored in the database (" + failure +
+                              "). The previous weather is kept.",
+                          "Weather -- ERROR", platform::Buttons::Ok, platform::Icon::Exclamation,
+                          1});
+        dialogs_.setLastAnswer(platform::Answer::None);
+        return std::nullopt;
+    }
 
     // The stations that now have weather, in the stored query's order, without asking again.
     StationList list;
@@ -275,8 +289,12 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
 
         // The second pass walks the records in table order (by station), then the whole
         // load is written in one transaction: a failure keeps the previous weather.
-        stations =
+        auto stored =
             completeAndStore(set.records(), CompletionStyle::metar(), outcome.loaded, outcome, 100);
+        if (!stored) {
+            return outcome;
+        }
+        stations = std::move(*stored);
     } else {
         stations = db_.stationList();
     }
@@ -321,10 +339,13 @@ LoadOutcome WeatherLoader::loadSa(const std::string& path) {
         return !knownCover(r.cl1CoverCode) || !knownCover(r.cl2CoverCode) || r.cl1Top < r.cl1Base ||
                r.cl2Top < r.cl2Base || r.t0Deg > 150;
     });
-    StationList stations = completeAndStore(records, CompletionStyle::sa(),
-                                            static_cast<int>(records.size()), outcome, 1);
+    auto stations = completeAndStore(records, CompletionStyle::sa(),
+                                     static_cast<int>(records.size()), outcome, 1);
+    if (!stations) {
+        return outcome;
+    }
 
-    if (!finish(outcome, std::move(stations))) {
+    if (!finish(outcome, std::move(*stations))) {
         return outcome;
     }
     host_.setRandomTimerInterval(60000);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,9 +68,11 @@ class WeatherLoader {
     bool readFile(const std::string& path, std::string& text);
     bool finish(LoadOutcome& outcome, StationList stations);
     // Completes every record in station order and writes the whole set in one transaction.
-    // Returns the stations that have weather, as the stored query lists them.
-    StationList completeAndStore(std::vector<WeatherRecord>& records, const CompletionStyle& style,
-                                 int progressBase, LoadOutcome& outcome, int progressEvery);
+    // Returns the stations that have weather, as the stored query lists them, or nothing when
+    // the records could not be stored (the user is told; the previous weather stays).
+    std::optional<StationList> completeAndStore(std::vector<WeatherRecord>& records,
+                                                const CompletionStyle& style, int progressBase,
+                                                LoadOutcome& outcome, int progressEvery);
 
     WeatherDb& db_;
     platform::Random& rnd_;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 
@@ -138,6 +139,27 @@ TEST_F(LoaderTest, MissingFileIsReportedAndTheWeatherKept) {
     EXPECT_EQ(dialogs.shown()[0].message.icon, platform::Icon::Exclamation);
     EXPECT_EQ(dialogs.lastAnswer(), platform::Answer::None);
     EXPECT_EQ(db->weatherCount(), 3);
+}
+
+TEST_F(LoaderTest, StoreFailureIsReportedAndThePreviousWeatherKept) {
+    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
+    dialogs.clear();
+    // A database that refuses new weather, as a full disk would.
+    ASSERT_EQ(sqlite3_exec(db->handle(),
+                           "CREATE TRIGGER refuse BEFORE INSERT ON Weather "
+                           "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const auto outcome = loader().loadMetar(
+        dir.write("new.txt", "KMCN 121756Z 27010KT 10SM SKC 12/08 A2992\r\n"), false);
+    EXPECT_FALSE(outcome.finished);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].message.text,
+              "The weather could not be stored in the database (database or disk is full). The "
+              "previous weather is kept.");
+    EXPECT_EQ(db->weatherCount(), 3);
+    EXPECT_TRUE(db->findWeather("KATL").has_value());
+    EXPECT_FALSE(db->findWeather("KMCN").has_value());
 }
 
 TEST_F(LoaderTest, HugeFileIsRefusedWithoutReadingIt) {
