@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "weather/Checkpointer.h"
 #include "weather/Schema.h"
 #include "weather/WeatherFields.h"
 #include "weather/WeatherRows.h"
@@ -121,15 +122,18 @@ WeatherDb::~WeatherDb() {
     updateWeather_ = Statement();
     findStation_ = Statement();
     searchWps_ = Statement();
+    // The checkpoint thread's connection closes first, so the program's own, closing last,
+    // empties the log.
+    checkpointer_.reset();
     sqlite3_close_v2(db_);
 }
 
 std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string* error,
                                            bool create) {
-    // The program touches the database from one thread only: no locking between threads and
-    // no memory statistics, which otherwise take a lock on every allocation.
+    // Every connection stays on one thread (the log checkpoints have their own): no locking
+    // per connection, and no memory statistics, which otherwise take a lock on every allocation.
     static const bool configured = [] {
-        sqlite3_config(SQLITE_CONFIG_SINGLETHREAD);
+        sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
         sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
         return sqlite3_initialize() == SQLITE_OK;
     }();
@@ -162,7 +166,10 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
         sqlite3_close_v2(db);
         return nullptr;
     }
-    return std::unique_ptr<WeatherDb>(new WeatherDb(db));
+    auto opened = std::unique_ptr<WeatherDb>(new WeatherDb(db));
+    opened->checkpointer_ = std::make_unique<Checkpointer>(path);
+    opened->checkpointer_->attach(db);
+    return opened;
 }
 
 std::string WeatherDb::lastError() const {

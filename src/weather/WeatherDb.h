@@ -14,6 +14,8 @@ struct sqlite3;
 
 namespace zephyra::weather {
 
+class Checkpointer;
+
 // The program's database ("vanedb.mdb"): weather records, reporting stations and waypoints.
 // Opens the file, creates what is missing, and offers the few operations the program needs.
 // Writes of a whole load are batched by the caller with transaction().
@@ -29,6 +31,8 @@ class WeatherDb {
                                            bool create = true);
 
     sqlite3* handle() const { return db_; }
+    // Runs the write-ahead log's checkpoints off the program's thread.
+    Checkpointer& checkpointer() { return *checkpointer_; }
     std::string lastError() const;
     std::unique_ptr<Transaction> transaction() { return std::make_unique<Transaction>(db_); }
 
@@ -38,8 +42,9 @@ class WeatherDb {
     // Adds a record; a record of the same ID already there gives DuplicateKey.
     AddResult addWeather(const WeatherRecord& record);
     bool deleteWeather(const std::string& id);
-    // Adds many records of distinct new IDs at once (a whole load); false on the first failure.
+    // Adds many records of distinct new IDs at once; false (and nothing added) on a failure.
     bool addWeatherBatch(const std::vector<const WeatherRecord*>& records);
+
     // Adds a record; an earlier record of the same station is deleted first, so the later
     // report wins. replaced tells whether that happened (the loaded count then stays).
     AddResult addOrReplaceWeather(const WeatherRecord& record, bool* replaced = nullptr);
@@ -89,6 +94,7 @@ class WeatherDb {
     Statement& cached(Statement& slot, const char* sql);
 
     sqlite3* db_;
+    std::unique_ptr<Checkpointer> checkpointer_;
     Statement insertWeather_;
     Statement insertWeatherBatch_;
     Statement deleteWeather_;

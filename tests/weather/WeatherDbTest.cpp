@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <filesystem>
 
 #include "support/DbRows.h"
 #include "support/TempDir.h"
+#include "weather/Checkpointer.h"
 #include "weather/WeatherDb.h"
 
 using namespace zephyra::weather;
@@ -281,6 +284,37 @@ TEST_F(WeatherDbTest, KilledLoadLeavesAValidDatabase) {
     EXPECT_EQ(check.text(0), "ok");
     EXPECT_EQ(reopened->weatherCount(), 1);
     EXPECT_TRUE(reopened->findWeather("KATL").has_value());
+}
+
+TEST_F(WeatherDbTest, TheLogIsCheckpointedOffTheWritersThread) {
+    // Whole loads, one after another: the log must not grow with every load, though the
+    // connection that writes them never checkpoints.
+    std::vector<WeatherRecord> records;
+    for (int i = 0; i < 6000; ++i) {
+        records.push_back(record("S" + std::to_string(i)));
+    }
+    std::vector<const WeatherRecord*> batch;
+    for (const auto& r : records) {
+        batch.push_back(&r);
+    }
+    const auto walBytes = [&] { return std::filesystem::file_size(dir.file("vanedb.mdb-wal")); };
+    std::uintmax_t largest = 0;
+    for (int load = 0; load < 8; ++load) {
+        auto tx = db->transaction();
+        ASSERT_TRUE(db->emptyWeather());
+        ASSERT_TRUE(db->addWeatherBatch(batch));
+        ASSERT_TRUE(tx->commit());
+        db->checkpointer().drain();
+        largest = std::max(largest, walBytes());
+    }
+    EXPECT_GE(db->checkpointer().completed(), 1);
+    // One load is a few hundred pages; without checkpoints eight would be several thousand.
+    EXPECT_LT(largest, 3u * Checkpointer::kPages * 4096);
+    EXPECT_EQ(db->weatherCount(), 6000);
+    db.reset();
+    auto reopened = WeatherDb::open(dir.file("vanedb.mdb"));
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(reopened->weatherCount(), 6000);
 }
 
 TEST(WeatherDbOpen, BadFilesAreReportedNotFatal) {
