@@ -63,7 +63,7 @@ void BM_LoadRealMetarFile(benchmark::State& state) {
         return;
     }
     ScratchDb scratch;
-    platform::PinnedRandom rnd;
+    platform::DefaultRandom rnd;  // the program's own generator
     platform::ScriptedDialogs dialogs;
     platform::VirtualScheduler clock;
     NullHost host;
