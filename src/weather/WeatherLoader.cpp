@@ -15,6 +15,7 @@
 #include "weather/LineEnds.h"
 #include "weather/Reports.h"
 #include "weather/WeatherDb.h"
+#include "weather/WeatherRows.h"
 
 namespace zephyra::weather {
 
@@ -196,6 +197,10 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
     }
     const auto stations = weather_.stationTable.lookup(db_, ids);
 
+    // The records go to the database while the later ones are still being completed; the
+    // write commits only once all are there, so a failure keeps the previous weather.
+    WeatherStream stream({order.begin(), order.end()});
+    const auto replacement = db_.replaceWeather(stream);
     for (std::size_t i = 0; i < order.size(); ++i) {
         // A station missing from the table stays at sea level in its report's own scale.
         StationFacts facts;
@@ -204,6 +209,7 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
             facts.celsius = stations[i]->Celcius;
         }
         completeRecord(*order[i], facts, style, rnd_);
+        stream.publish(i + 1);
         ++outcome.processed;
         if (outcome.processed % progressEvery == 0 ||
             outcome.processed == static_cast<int>(order.size())) {
@@ -213,15 +219,7 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
             host_.processEvents();
         }
     }
-    // One transaction for the whole load: a failure keeps the previous weather.
-    std::string failure;
-    {
-        auto tx = db_.transaction();
-        if (!db_.emptyWeather() || !db_.addWeatherBatch({order.begin(), order.end()}) ||
-            !tx->commit()) {
-            failure = db_.lastError();
-        }
-    }
+    const std::string failure = replacement->finish() ? std::string() : replacement->error();
     if (!failure.empty()) {
         dialogs_.message({"The weather could not be stored in the database (" + failure +
                               "). The previous weather is kept.",
