@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -41,6 +43,34 @@ std::size_t lineCountHint(std::string_view text) {
         }
     }
     return lines;
+}
+
+// Lines read between two rounds of finishing: the window stays live, and a second thread
+// pays for itself.
+constexpr std::size_t kReadBlock = 4096;
+
+// Reads lines [first, end) into readings, the second half on a thread of its own.
+void readMetarLines(const std::vector<std::string_view>& lines, std::size_t first, std::size_t end,
+                    std::vector<MetarReading>& readings) {
+    readings.resize(end - first);
+    const auto readRange = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            readings[i - first] = readMetarLine(lines[i]);
+        }
+    };
+    const std::size_t middle = first + (end - first) / 2;
+    std::thread helper;
+    if (end - first >= 256) {
+        try {
+            helper = std::thread(readRange, middle, end);
+        } catch (const std::system_error&) {
+            // No thread: this one reads both halves.
+        }
+    }
+    readRange(first, helper.joinable() ? middle : end);
+    if (helper.joinable()) {
+        helper.join();
+    }
 }
 
 // Records keyed by station: a later report replaces the earlier one.
@@ -267,22 +297,33 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
         host_.setStatus("Processing weather.");
         const std::string stamp = timestamp();
 
+        std::vector<std::string_view> lines;
+        lines.reserve(lineCountHint(text));
+        forEachLine(text, [&](std::string_view line) { lines.push_back(line); });
         RecordSet set;
-        set.reserve(lineCountHint(text));
+        set.reserve(lines.size());
         int lastPrecipitation = 0;
-        forEachLine(text, [&](std::string_view line) {
-            const MetarLine decoded = decodeMetarLine(line, rnd_);
-            lastPrecipitation = decoded.report.precipitation;
-            if (decoded.outcome == MetarLine::Outcome::Report) {
-                if (!set.put(metarRecord(decoded.report, stamp))) {
-                    ++outcome.loaded;
-                    if (outcome.loaded % 100 == 0) {
-                        host_.setStatus("Loaded " + std::to_string(outcome.loaded) + " stations.");
+        // Lines are read a block at a time on two threads (reading makes no draws); the draws,
+        // the records and the progress then follow in file order here.
+        std::vector<MetarReading> readings;
+        for (std::size_t first = 0; first < lines.size(); first += kReadBlock) {
+            const std::size_t end = std::min(lines.size(), first + kReadBlock);
+            readMetarLines(lines, first, end, readings);
+            for (std::size_t i = first; i < end; ++i) {
+                const MetarLine decoded = finishMetarLine(std::move(readings[i - first]), rnd_);
+                lastPrecipitation = decoded.report.precipitation;
+                if (decoded.outcome == MetarLine::Outcome::Report) {
+                    if (!set.put(metarRecord(decoded.report, stamp))) {
+                        ++outcome.loaded;
+                        if (outcome.loaded % 100 == 0) {
+                            host_.setStatus("Loaded " + std::to_string(outcome.loaded) +
+                                            " stations.");
+                        }
                     }
                 }
+                host_.processEvents();
             }
-            host_.processEvents();
-        });
+        }
         weather_.precipitation = lastPrecipitation;
 
         // The second pass walks the records in table order (by station), then the whole
