@@ -7,7 +7,6 @@
 #include <cmath>
 #include <initializer_list>
 #include <optional>
-#include <utility>
 
 #include "platform/Random.h"
 #include "weather/LineEnds.h"
@@ -208,9 +207,8 @@ int baseFromHeight(std::string_view group) {
     return wholeOf(numberOf(height)) * 100;
 }
 
-// One cloud group. FEW, SCT and BKN covers are drawn later, at the finish, in the order the
-// layers were read; only which draw each needs is noted here.
-void readLayer(std::string_view group, int& base, int& cover, CoverDraw& draw) {
+// One cloud group; cover draws happen here, tops are drawn at the finish.
+void readLayer(std::string_view group, int& base, int& cover, platform::Random& rnd) {
     if (has(group, "TCU")) {
         group.remove_suffix(3);
     } else if (has(group, "CB") || has(group, "CU")) {
@@ -223,32 +221,18 @@ void readLayer(std::string_view group, int& base, int& cover, CoverDraw& draw) {
         base = 25000;
         cover = 0;
     } else if (has(group, "FEW")) {
-        draw = CoverDraw::Few;
+        cover = drawInt(rnd, 2, 1);
         base = baseFromHeight(group);
     } else if (has(group, "SCT")) {
-        draw = CoverDraw::Scattered;
+        cover = drawInt(rnd, 3, 3);
         base = baseFromHeight(group);
     } else if (has(group, "BKN")) {
-        draw = CoverDraw::Broken;
+        cover = drawInt(rnd, 2, 6);
         base = baseFromHeight(group);
     } else if (has(group, "OVC")) {
         cover = 8;
         base = baseFromHeight(group);
     }
-}
-
-int drawCover(CoverDraw draw, int current, platform::Random& rnd) {
-    switch (draw) {
-        case CoverDraw::Few:
-            return drawInt(rnd, 2, 1);
-        case CoverDraw::Scattered:
-            return drawInt(rnd, 3, 3);
-        case CoverDraw::Broken:
-            return drawInt(rnd, 2, 6);
-        case CoverDraw::None:
-            break;
-    }
-    return current;
 }
 
 void readTemperature(std::string_view group, MetarReport& r) {
@@ -324,8 +308,7 @@ class Groups {
 enum class Next { Temperature, Pressure, Finish };
 
 // Everything between the wind group and the temperature group. Returns where reading goes on.
-Next readBody(Groups& g, MetarReading& reading) {
-    MetarReport& r = reading.line.report;
+Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
     if (g.done()) {
         return Next::Finish;
     }
@@ -411,7 +394,7 @@ Next readBody(Groups& g, MetarReading& reading) {
     const auto temperatureBetweenLayers = [](std::string_view s) {
         return has(s, "/") && !has(s, "//");
     };
-    readLayer(g.current(), r.cl1Base, r.cl1Cover, reading.cover1);
+    readLayer(g.current(), r.cl1Base, r.cl1Cover, rnd);
     ++g.i;
     if (g.done()) {
         return Next::Finish;
@@ -419,7 +402,7 @@ Next readBody(Groups& g, MetarReading& reading) {
     if (temperatureBetweenLayers(g.current())) {
         return Next::Temperature;
     }
-    readLayer(g.current(), r.cl2Base, r.cl2Cover, reading.cover2);
+    readLayer(g.current(), r.cl2Base, r.cl2Cover, rnd);
     ++g.i;
     if (g.done()) {
         return Next::Finish;
@@ -441,9 +424,8 @@ Next readBody(Groups& g, MetarReading& reading) {
 
 }  // namespace
 
-MetarReading readMetarLine(std::string_view line) {
-    MetarReading reading;
-    MetarLine& out = reading.line;
+MetarLine decodeMetarLine(std::string_view line, platform::Random& rnd) {
+    MetarLine out;
     MetarReport& r = out.report;
 
     line = cleanReportLine(line);
@@ -453,7 +435,7 @@ MetarReading readMetarLine(std::string_view line) {
     // A report begins with a four-character identifier and one blank.
     if (line.empty() || isDigit(line.front()) || (!has(line, "/") && !has(line, "KT")) ||
         line.find(' ') != 4 || line[3] == ' ') {
-        return reading;
+        return out;
     }
     r.id = std::string(line.substr(0, 4));
 
@@ -464,7 +446,7 @@ MetarReading readMetarLine(std::string_view line) {
     }
     if (g.done()) {
         out.outcome = MetarLine::Outcome::Dropped;
-        return reading;
+        return out;
     }
     out.outcome = MetarLine::Outcome::Report;
     const std::string_view wind = g.current();
@@ -476,7 +458,7 @@ MetarReading readMetarLine(std::string_view line) {
     r.gust = has(wind, "G");
     ++g.i;
 
-    Next next = readBody(g, reading);
+    Next next = readBody(g, r, rnd);
     if (next == Next::Temperature) {
         readTemperature(g.current(), r);
         ++g.i;
@@ -485,22 +467,8 @@ MetarReading readMetarLine(std::string_view line) {
     if (next == Next::Pressure) {
         readPressure(g.current(), r);
     }
-    return reading;
-}
-
-MetarLine finishMetarLine(MetarReading reading, platform::Random& rnd) {
-    MetarLine& out = reading.line;
-    if (out.outcome == MetarLine::Outcome::Report) {
-        MetarReport& r = out.report;
-        r.cl1Cover = drawCover(reading.cover1, r.cl1Cover, rnd);
-        r.cl2Cover = drawCover(reading.cover2, r.cl2Cover, rnd);
-        finishClouds(r, rnd);
-    }
-    return std::move(out);
-}
-
-MetarLine decodeMetarLine(std::string_view line, platform::Random& rnd) {
-    return finishMetarLine(readMetarLine(line), rnd);
+    finishClouds(r, rnd);
+    return out;
 }
 
 }  // namespace zephyra::weather

@@ -38,20 +38,8 @@ struct MetarLine {
 };
 
 // Reads one line of a METAR file the way the program always has: positional and tolerant.
-// Random draws (cover eighths, cloud tops) come from rnd in a fixed order: the first layer's
-// cover, the second layer's, the upper top, the lower top.
+// Random draws (cover eighths, cloud tops) come from rnd in a fixed order.
 MetarLine decodeMetarLine(std::string_view line, platform::Random& rnd);
-
-// decodeMetarLine in two steps. Reading needs no random draws, so the lines of a file can be
-// read on several threads; finishing makes the draws and must follow the file's order.
-enum class CoverDraw : unsigned char { None, Few, Scattered, Broken };
-struct MetarReading {
-    MetarLine line;  // covers of FEW/SCT/BKN layers and the cloud tops still to draw
-    CoverDraw cover1 = CoverDraw::None;
-    CoverDraw cover2 = CoverDraw::None;
-};
-MetarReading readMetarLine(std::string_view line);
-MetarLine finishMetarLine(MetarReading reading, platform::Random& rnd);
 
 // What the first pass reads from one SA report. Temperatures are degrees Fahrenheit.
 struct SaReport {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <system_error>
 
 #include "weather/Checkpointer.h"
 #include "weather/Schema.h"
@@ -123,8 +122,8 @@ WeatherDb::~WeatherDb() {
     updateWeather_ = Statement();
     findStation_ = Statement();
     searchWps_ = Statement();
-    // The program's own connection closes last, so it empties the log.
-    sqlite3_close_v2(writer_);
+    // The checkpoint thread's connection closes first, so the program's own, closing last,
+    // empties the log.
     checkpointer_.reset();
     sqlite3_close_v2(db_);
 }
@@ -208,105 +207,13 @@ WeatherDb::AddResult WeatherDb::addWeather(const WeatherRecord& record) {
 bool WeatherDb::addWeatherBatch(const std::vector<const WeatherRecord*>& records) {
     static const std::string sql = insertBatchSql();
     Statement& st = cached(insertWeatherBatch_, sql.c_str());
-    WeatherStream stream(records);
-    stream.publishAll();
-    sqlite3_bind_pointer(st.get(), 1, &stream, kWeatherRowsPointer, nullptr);
+    sqlite3_bind_pointer(st.get(), 1, const_cast<WeatherBatch*>(&records), kWeatherRowsPointer,
+                         nullptr);
     const int rc = st.step();
     st.reset();
-    // The stream lives no longer than this call.
+    // The batch lives no longer than this call.
     st.clearBindings();
     return rc == SQLITE_DONE;
-}
-
-sqlite3* WeatherDb::writer() {
-    if (writerTried_) {
-        return writer_;
-    }
-    writerTried_ = true;
-    // A database held in memory or in a temporary file has no second connection.
-    const char* file = sqlite3_db_filename(db_, "main");
-    if (file == nullptr || *file == '\0') {
-        return nullptr;
-    }
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(file, &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
-            SQLITE_OK ||
-        !registerWeatherRows(db)) {
-        sqlite3_close_v2(db);
-        return nullptr;
-    }
-    sqlite3_busy_timeout(db, 2000);
-    sqlite3_exec(db, "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;", nullptr, nullptr,
-                 nullptr);
-    checkpointer_->attach(db);
-    writer_ = db;
-    return writer_;
-}
-
-std::unique_ptr<WeatherDb::Replacement> WeatherDb::replaceWeather(WeatherStream& stream) {
-    sqlite3* background = writer();
-    return std::unique_ptr<Replacement>(
-        new Replacement(background != nullptr ? background : db_, stream, background != nullptr));
-}
-
-WeatherDb::Replacement::Replacement(sqlite3* db, WeatherStream& stream, bool background)
-    : db_(db), stream_(stream) {
-    if (background) {
-        try {
-            thread_ = std::thread([this] { write(); });
-        } catch (const std::system_error&) {
-            // No thread: finish() writes here once every record is there.
-        }
-    }
-}
-
-WeatherDb::Replacement::~Replacement() {
-    if (!finished_) {
-        stream_.abandon();
-        finish();
-    }
-}
-
-bool WeatherDb::Replacement::finish() {
-    if (finished_) {
-        return ok_;
-    }
-    if (thread_.joinable()) {
-        thread_.join();
-    } else {
-        write();
-    }
-    finished_ = true;
-    return ok_;
-}
-
-void WeatherDb::Replacement::write() {
-    static const std::string sql = insertBatchSql();
-    const auto fail = [this] {
-        error_ = sqlite3_errmsg(db_);
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    };
-    if (sqlite3_exec(db_, "BEGIN IMMEDIATE; DELETE FROM Weather;", nullptr, nullptr, nullptr) !=
-        SQLITE_OK) {
-        fail();
-        return;
-    }
-    Statement insert(db_, sql);
-    sqlite3_bind_pointer(insert.get(), 1, &stream_, kWeatherRowsPointer, nullptr);
-    const int rc = insert.step();
-    if (rc != SQLITE_DONE || stream_.abandoned()) {
-        fail();
-        if (stream_.abandoned()) {
-            error_ = "the load was abandoned";
-        }
-        return;
-    }
-    insert = Statement();
-    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        fail();
-        return;
-    }
-    ok_ = true;
 }
 
 bool WeatherDb::deleteWeather(const std::string& id) {

@@ -4,13 +4,11 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "weather/Records.h"
 #include "weather/Statement.h"
-#include "weather/WeatherRows.h"
 
 struct sqlite3;
 
@@ -46,35 +44,6 @@ class WeatherDb {
     bool deleteWeather(const std::string& id);
     // Adds many records of distinct new IDs at once; false (and nothing added) on a failure.
     bool addWeatherBatch(const std::vector<const WeatherRecord*>& records);
-
-    // Replaces every Weather record with the stream's in one transaction: all or nothing.
-    // With a database file the write starts at once, on a thread and a connection of its own,
-    // and takes each record as soon as it is published, so the caller can finish the later
-    // records while the earlier ones are written. This connection goes on reading the previous
-    // weather until the write commits. Without a file the write runs here, in finish().
-    class Replacement {
-      public:
-        ~Replacement();
-        Replacement(const Replacement&) = delete;
-        Replacement& operator=(const Replacement&) = delete;
-        // Waits for the write; by now the stream must be wholly published or abandoned. True
-        // when it committed; error() says why not. Destroying an unfinished replacement
-        // abandons its stream.
-        bool finish();
-        const std::string& error() const { return error_; }
-
-      private:
-        friend class WeatherDb;
-        Replacement(sqlite3* db, WeatherStream& stream, bool background);
-        void write();
-        sqlite3* db_;
-        WeatherStream& stream_;
-        std::thread thread_;
-        bool finished_ = false;
-        bool ok_ = false;
-        std::string error_;
-    };
-    std::unique_ptr<Replacement> replaceWeather(WeatherStream& stream);
 
     // Adds a record; an earlier record of the same station is deleted first, so the later
     // report wins. replaced tells whether that happened (the loaded count then stays).
@@ -124,12 +93,7 @@ class WeatherDb {
     explicit WeatherDb(sqlite3* db);
     Statement& cached(Statement& slot, const char* sql);
 
-    // The connection that writes whole loads in the background, opened with the first one.
-    sqlite3* writer();
-
     sqlite3* db_;
-    sqlite3* writer_ = nullptr;
-    bool writerTried_ = false;
     std::unique_ptr<Checkpointer> checkpointer_;
     Statement insertWeather_;
     Statement insertWeatherBatch_;

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
-#include <system_error>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -17,7 +15,6 @@
 #include "weather/LineEnds.h"
 #include "weather/Reports.h"
 #include "weather/WeatherDb.h"
-#include "weather/WeatherRows.h"
 
 namespace zephyra::weather {
 
@@ -43,34 +40,6 @@ std::size_t lineCountHint(std::string_view text) {
         }
     }
     return lines;
-}
-
-// Lines read between two rounds of finishing: the window stays live, and a second thread
-// pays for itself.
-constexpr std::size_t kReadBlock = 4096;
-
-// Reads lines [first, end) into readings, the second half on a thread of its own.
-void readMetarLines(const std::vector<std::string_view>& lines, std::size_t first, std::size_t end,
-                    std::vector<MetarReading>& readings) {
-    readings.resize(end - first);
-    const auto readRange = [&](std::size_t from, std::size_t to) {
-        for (std::size_t i = from; i < to; ++i) {
-            readings[i - first] = readMetarLine(lines[i]);
-        }
-    };
-    const std::size_t middle = first + (end - first) / 2;
-    std::thread helper;
-    if (end - first >= 256) {
-        try {
-            helper = std::thread(readRange, middle, end);
-        } catch (const std::system_error&) {
-            // No thread: this one reads both halves.
-        }
-    }
-    readRange(first, helper.joinable() ? middle : end);
-    if (helper.joinable()) {
-        helper.join();
-    }
 }
 
 // Records keyed by station: a later report replaces the earlier one.
@@ -227,10 +196,6 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
     }
     const auto stations = weather_.stationTable.lookup(db_, ids);
 
-    // The records go to the database while the later ones are still being completed; the
-    // write commits only once all are there, so a failure keeps the previous weather.
-    WeatherStream stream({order.begin(), order.end()});
-    const auto replacement = db_.replaceWeather(stream);
     for (std::size_t i = 0; i < order.size(); ++i) {
         // A station missing from the table stays at sea level in its report's own scale.
         StationFacts facts;
@@ -239,7 +204,6 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
             facts.celsius = stations[i]->Celcius;
         }
         completeRecord(*order[i], facts, style, rnd_);
-        stream.publish(i + 1);
         ++outcome.processed;
         if (outcome.processed % progressEvery == 0 ||
             outcome.processed == static_cast<int>(order.size())) {
@@ -249,7 +213,15 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
             host_.processEvents();
         }
     }
-    const std::string failure = replacement->finish() ? std::string() : replacement->error();
+    // One transaction for the whole load: a failure keeps the previous weather.
+    std::string failure;
+    {
+        auto tx = db_.transaction();
+        if (!db_.emptyWeather() || !db_.addWeatherBatch({order.begin(), order.end()}) ||
+            !tx->commit()) {
+            failure = db_.lastError();
+        }
+    }
     if (!failure.empty()) {
         dialogs_.message({"The weather could not be stored in the database (" + failure +
                               "). The previous weather is kept.",
@@ -297,33 +269,22 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
         host_.setStatus("Processing weather.");
         const std::string stamp = timestamp();
 
-        std::vector<std::string_view> lines;
-        lines.reserve(lineCountHint(text));
-        forEachLine(text, [&](std::string_view line) { lines.push_back(line); });
         RecordSet set;
-        set.reserve(lines.size());
+        set.reserve(lineCountHint(text));
         int lastPrecipitation = 0;
-        // Lines are read a block at a time on two threads (reading makes no draws); the draws,
-        // the records and the progress then follow in file order here.
-        std::vector<MetarReading> readings;
-        for (std::size_t first = 0; first < lines.size(); first += kReadBlock) {
-            const std::size_t end = std::min(lines.size(), first + kReadBlock);
-            readMetarLines(lines, first, end, readings);
-            for (std::size_t i = first; i < end; ++i) {
-                const MetarLine decoded = finishMetarLine(std::move(readings[i - first]), rnd_);
-                lastPrecipitation = decoded.report.precipitation;
-                if (decoded.outcome == MetarLine::Outcome::Report) {
-                    if (!set.put(metarRecord(decoded.report, stamp))) {
-                        ++outcome.loaded;
-                        if (outcome.loaded % 100 == 0) {
-                            host_.setStatus("Loaded " + std::to_string(outcome.loaded) +
-                                            " stations.");
-                        }
+        forEachLine(text, [&](std::string_view line) {
+            const MetarLine decoded = decodeMetarLine(line, rnd_);
+            lastPrecipitation = decoded.report.precipitation;
+            if (decoded.outcome == MetarLine::Outcome::Report) {
+                if (!set.put(metarRecord(decoded.report, stamp))) {
+                    ++outcome.loaded;
+                    if (outcome.loaded % 100 == 0) {
+                        host_.setStatus("Loaded " + std::to_string(outcome.loaded) + " stations.");
                     }
                 }
-                host_.processEvents();
             }
-        }
+            host_.processEvents();
+        });
         weather_.precipitation = lastPrecipitation;
 
         // The second pass walks the records in table order (by station), then the whole

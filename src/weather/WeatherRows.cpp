@@ -20,7 +20,7 @@ constexpr double kLargestWhole = 140737488355328.0;
 
 struct Cursor {
     sqlite3_vtab_cursor base{};
-    const WeatherStream* rows = nullptr;
+    const WeatherBatch* rows = nullptr;
     std::size_t at = 0;
 };
 
@@ -75,30 +75,20 @@ int close(sqlite3_vtab_cursor* cursor) {
     return SQLITE_OK;
 }
 
-// The row under the cursor may still be in the making: wait for it. An abandoned stream fails
-// the statement, so a half-finished load is never committed.
-int waitForRow(const Cursor* cursor) {
-    if (cursor->rows == nullptr || cursor->at >= cursor->rows->size()) {
-        return SQLITE_OK;
-    }
-    return cursor->rows->waitFor(cursor->at) ? SQLITE_OK : SQLITE_ABORT;
-}
-
 int filter(sqlite3_vtab_cursor* base, int idxNum, const char*, int argc, sqlite3_value** argv) {
     auto* cursor = reinterpret_cast<Cursor*>(base);
     cursor->rows = nullptr;
     cursor->at = 0;
     if (idxNum == 1 && argc == 1) {
         cursor->rows =
-            static_cast<const WeatherStream*>(sqlite3_value_pointer(argv[0], kWeatherRowsPointer));
+            static_cast<const WeatherBatch*>(sqlite3_value_pointer(argv[0], kWeatherRowsPointer));
     }
-    return waitForRow(cursor);
+    return SQLITE_OK;
 }
 
 int next(sqlite3_vtab_cursor* base) {
-    auto* cursor = reinterpret_cast<Cursor*>(base);
-    ++cursor->at;
-    return waitForRow(cursor);
+    ++reinterpret_cast<Cursor*>(base)->at;
+    return SQLITE_OK;
 }
 
 int eof(sqlite3_vtab_cursor* base) {
@@ -148,7 +138,7 @@ int column(sqlite3_vtab_cursor* base, sqlite3_context* ctx, int index) {
         sqlite3_result_null(ctx);
         return SQLITE_OK;
     }
-    const WeatherRecord& r = (*cursor->rows)[cursor->at];
+    const WeatherRecord& r = *(*cursor->rows)[cursor->at];
     const Slot& slot = slots()[static_cast<std::size_t>(index)];
     switch (slot.kind) {
         case Kind::Text: {

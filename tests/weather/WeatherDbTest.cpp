@@ -317,67 +317,6 @@ TEST_F(WeatherDbTest, TheLogIsCheckpointedOffTheWritersThread) {
     EXPECT_EQ(reopened->weatherCount(), 6000);
 }
 
-TEST_F(WeatherDbTest, ReplacementWritesEachRecordOnlyOnceItIsPublished) {
-    db->addWeather(record("OLD1"));
-    std::vector<WeatherRecord> records;
-    for (int i = 0; i < 3000; ++i) {
-        records.push_back(record("R" + std::to_string(10000 + i), 0));
-    }
-    std::vector<const WeatherRecord*> rows;
-    for (const auto& r : records) {
-        rows.push_back(&r);
-    }
-    WeatherStream published(rows);
-    const auto replacement = db->replaceWeather(published);
-    // Records are finished while the write is under way; the write must see the final values.
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        records[i].t0Deg = static_cast<int>(i % 90);
-        published.publish(i + 1);
-    }
-    ASSERT_TRUE(replacement->finish()) << replacement->error();
-    EXPECT_EQ(db->weatherCount(), 3000);
-    EXPECT_FALSE(db->findWeather("OLD1").has_value());
-    int wrong = 0;
-    db->forEachWeather([&](WeatherRecord& r, bool*) {
-        const int i = std::stoi(r.ID.substr(1)) - 10000;
-        wrong += r.t0Deg == i % 90 ? 0 : 1;
-        return false;
-    });
-    EXPECT_EQ(wrong, 0);
-}
-
-TEST_F(WeatherDbTest, AbandonedReplacementKeepsThePreviousWeather) {
-    db->addWeather(record("OLD1"));
-    db->addWeather(record("OLD2"));
-    std::vector<WeatherRecord> records{record("NEW1"), record("NEW2"), record("NEW3")};
-    WeatherStream stream({&records[0], &records[1], &records[2]});
-    {
-        const auto replacement = db->replaceWeather(stream);
-        stream.publish(1);
-        // Gone before the rest was published: the write must neither hang nor commit.
-    }
-    EXPECT_EQ(db->weatherCount(), 2);
-    EXPECT_TRUE(db->findWeather("OLD1").has_value());
-    EXPECT_FALSE(db->findWeather("NEW1").has_value());
-    // The next replacement still works.
-    WeatherStream again({&records[0], &records[1], &records[2]});
-    again.publishAll();
-    EXPECT_TRUE(db->replaceWeather(again)->finish());
-    EXPECT_EQ(db->weatherCount(), 3);
-}
-
-TEST(WeatherDbMemory, ReplacementWithoutAFileWritesOnItsOwnConnection) {
-    auto db = WeatherDb::open(":memory:");
-    ASSERT_NE(db, nullptr);
-    WeatherRecord r;
-    r.ID = "KATL";
-    WeatherStream stream({&r});
-    const auto replacement = db->replaceWeather(stream);
-    stream.publishAll();
-    ASSERT_TRUE(replacement->finish());
-    EXPECT_TRUE(db->findWeather("KATL").has_value());
-}
-
 TEST(WeatherDbOpen, BadFilesAreReportedNotFatal) {
     zephyra::test::TempDir dir;
     std::string error;

@@ -9,7 +9,6 @@
 #include "support/DbRows.h"
 #include "support/TempDir.h"
 #include "weather/LineEnds.h"
-#include "weather/Reports.h"
 #include "weather/WeatherDb.h"
 #include "weather/WeatherLoader.h"
 
@@ -140,35 +139,6 @@ TEST_F(LoaderTest, MissingFileIsReportedAndTheWeatherKept) {
     EXPECT_EQ(dialogs.shown()[0].message.icon, platform::Icon::Exclamation);
     EXPECT_EQ(dialogs.lastAnswer(), platform::Answer::None);
     EXPECT_EQ(db->weatherCount(), 3);
-}
-
-TEST_F(LoaderTest, LargeFilesDrawInFileOrderAsALineByLineReadWould) {
-    // More lines than one reading block, every one with drawn covers and tops.
-    std::string text;
-    std::vector<std::string> lines;
-    const char* const layers[] = {"FEW010 SCT030", "SCT015 BKN040", "BKN008 OVC020", "FEW050"};
-    for (int i = 0; i < 9000; ++i) {
-        const std::string id = {'W', static_cast<char>('A' + i / 676),
-                                static_cast<char>('A' + i / 26 % 26),
-                                static_cast<char>('A' + i % 26)};
-        lines.push_back(id + " 121756Z 27010KT 10SM " + layers[i % 4] + " 12/08 A2992");
-        text += lines.back() + "\r\n";
-    }
-    platform::PinnedRandom seeded(7);
-    rnd = platform::PinnedRandom(7);
-    const auto outcome = loader().loadMetar(dir.write("big.txt", text), false);
-    EXPECT_EQ(outcome.loaded, 9000);
-    int differing = 0;
-    for (const auto& line : lines) {
-        const auto expected = weather::decodeMetarLine(line, seeded).report;
-        const auto stored = db->findWeather(expected.id);
-        if (!stored || stored->Cl1Coverage != expected.cl1Cover ||
-            stored->Cl2Coverage != expected.cl2Cover || stored->cl1Top != expected.cl1Top ||
-            stored->cl2Top != expected.cl2Top) {
-            ++differing;
-        }
-    }
-    EXPECT_EQ(differing, 0);
 }
 
 TEST_F(LoaderTest, StoreFailureIsReportedAndThePreviousWeatherKept) {
