@@ -5,7 +5,6 @@
 #include <array>
 #include <cctype>
 #include <cmath>
-#include <initializer_list>
 #include <optional>
 
 #include "platform/Random.h"
@@ -40,13 +39,67 @@ inline bool has(std::string_view text, std::string_view part) {
     return false;
 }
 
-inline bool hasAny(std::string_view text, std::initializer_list<std::string_view> parts) {
-    for (const auto part : parts) {
-        if (has(text, part)) {
+// The multi-word tests below scan a group once, looking at each character for the words
+// that can start there, instead of searching the group once per word.
+
+// A wind group's unit: KT, KPH or MPS anywhere in the group.
+bool hasSpeedUnit(std::string_view g) {
+    for (std::size_t k = 0; k < g.size(); ++k) {
+        const std::string_view rest = g.substr(k);
+        if ((g[k] == 'K' && (rest.starts_with("KT") || rest.starts_with("KPH"))) ||
+            (g[k] == 'M' && rest.starts_with("MPS"))) {
             return true;
         }
     }
     return false;
+}
+
+// Where the weather phenomena end: a sky word (VV, SKC, CLR, FEW, SCT, BKN, OVC) or a slash.
+bool hasSkyWordOrSlash(std::string_view g) {
+    for (std::size_t k = 0; k < g.size(); ++k) {
+        const std::string_view rest = g.substr(k);
+        switch (g[k]) {
+            case '/':
+                return true;
+            case 'V':
+                if (rest.starts_with("VV")) {
+                    return true;
+                }
+                break;
+            case 'S':
+                if (rest.starts_with("SKC") || rest.starts_with("SCT")) {
+                    return true;
+                }
+                break;
+            case 'C':
+                if (rest.starts_with("CLR")) {
+                    return true;
+                }
+                break;
+            case 'F':
+                if (rest.starts_with("FEW")) {
+                    return true;
+                }
+                break;
+            case 'B':
+                if (rest.starts_with("BKN")) {
+                    return true;
+                }
+                break;
+            case 'O':
+                if (rest.starts_with("OVC")) {
+                    return true;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    return false;
+}
+
+bool hasPressureLetter(std::string_view g) {
+    return std::any_of(g.begin(), g.end(), [](char c) { return c == 'A' || c == 'Q'; });
 }
 
 bool isDigit(char c) {
@@ -372,8 +425,7 @@ Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
     }
 
     // Weather phenomena, up to the first sky or slash group.
-    while (!g.done() &&
-           !hasAny(g.current(), {"VV", "SKC", "CLR", "FEW", "SCT", "BKN", "OVC", "/"})) {
+    while (!g.done() && !hasSkyWordOrSlash(g.current())) {
         readPhenomenon(g.current(), r);
         ++g.i;
     }
@@ -413,13 +465,13 @@ Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
     if (g.current().ends_with("///")) {
         g.current().remove_suffix(3);
     }
-    while (!g.done() && !hasAny(g.current(), {"/", "A", "Q"})) {
+    while (!g.done() && !has(g.current(), "/") && !hasPressureLetter(g.current())) {
         ++g.i;
     }
     if (g.done()) {
         return Next::Finish;
     }
-    return hasAny(g.current(), {"A", "Q"}) ? Next::Pressure : Next::Temperature;
+    return hasPressureLetter(g.current()) ? Next::Pressure : Next::Temperature;
 }
 
 }  // namespace
@@ -441,7 +493,7 @@ MetarLine decodeMetarLine(std::string_view line, platform::Random& rnd) {
 
     Groups g(line);
     // Wind: the first group with a speed unit; a report without one is not stored.
-    while (!g.done() && !hasAny(g.current(), {"KT", "KPH", "MPS"})) {
+    while (!g.done() && !hasSpeedUnit(g.current())) {
         ++g.i;
     }
     if (g.done()) {
