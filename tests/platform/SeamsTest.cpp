@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
@@ -140,6 +142,21 @@ TEST(Random, PinnedDrawsComeFirstAndStayInRange) {
     }
     r.setConstant(0.25);
     EXPECT_EQ(r.next(), 0.25);
+}
+
+TEST(Random, DefaultDrawsAreUniformInTheUnitInterval) {
+    DefaultRandom r;
+    r.seed(0);  // a zero seed must not stick the generator at zero
+    std::array<int, 10> buckets{};
+    for (int i = 0; i < 100000; ++i) {
+        const double v = r.next();
+        ASSERT_GE(v, 0.0);
+        ASSERT_LT(v, 1.0);
+        ++buckets[static_cast<std::size_t>(v * 10)];
+    }
+    for (const int n : buckets) {
+        EXPECT_NEAR(n, 10000, 500);
+    }
 }
 
 TEST(Random, ClockSeedGivesDifferentSequences) {
