@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -9,19 +10,24 @@ namespace zephyra::weather {
 // not start another line.
 template <typename Visit>
 void forEachLine(std::string_view text, Visit&& visit) {
+    // The next CR and the next LF, each found by a library search and kept until passed.
     std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            visit(text.substr(start, i - start));
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-            start = i + 1;
+    std::size_t cr = text.find('\r');
+    std::size_t lf = text.find('\n');
+    while (start < text.size()) {
+        if (cr < start) {
+            cr = text.find('\r', start);
         }
-    }
-    if (start < text.size()) {
-        visit(text.substr(start));
+        if (lf < start) {
+            lf = text.find('\n', start);
+        }
+        const std::size_t end = std::min(cr, lf);
+        if (end == std::string_view::npos) {
+            visit(text.substr(start));
+            return;
+        }
+        visit(text.substr(start, end - start));
+        start = end + (text[end] == '\r' && end + 1 == lf ? 2 : 1);
     }
 }
 

@@ -31,15 +31,10 @@ int percent(int part, int whole) {
     return static_cast<int>(std::nearbyint(100.0 * part / whole));
 }
 
-// At most one record per line: the lines as forEachLine splits them.
+// About one record per line: room for a record per line feed (a file of bare CRs grows as it
+// goes).
 std::size_t lineCountHint(std::string_view text) {
-    std::size_t lines = 1;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
-            ++lines;
-        }
-    }
-    return lines;
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
 }
 
 // Records keyed by station: a later report replaces the earlier one.

@@ -233,6 +233,56 @@ TEST_F(LoaderTest, SaFileIsValidatedAndCompleted) {
               "Done Processing " + std::to_string(outcome.processed) + " stations.");
 }
 
+TEST(LineEnds, LinesEndAtCrLfALoneCrOrALoneLf) {
+    // The plain reading: a line ends at CR LF, CR or LF; a last line end adds no line.
+    const auto reference = [](std::string_view text) {
+        std::vector<std::string> lines;
+        std::string line;
+        bool open = false;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' || text[i] == '\n') {
+                lines.push_back(line);
+                line.clear();
+                open = false;
+                if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                    ++i;
+                }
+            } else {
+                line += text[i];
+                open = true;
+            }
+        }
+        if (open) {
+            lines.push_back(line);
+        }
+        return lines;
+    };
+    const auto split = [](std::string_view text) {
+        std::vector<std::string> lines;
+        weather::forEachLine(text, [&](std::string_view l) { lines.emplace_back(l); });
+        return lines;
+    };
+    EXPECT_EQ(split("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(split("a\r\n"), std::vector<std::string>{"a"});
+    EXPECT_EQ(split("\r\r\n\n"), (std::vector<std::string>{"", "", ""}));
+    EXPECT_TRUE(split("").empty());
+    // Every mix of the three characters up to eight long.
+    const char alphabet[] = {'x', '\r', '\n'};
+    for (int length = 1; length <= 8; ++length) {
+        int combinations = 1;
+        for (int k = 0; k < length; ++k) {
+            combinations *= 3;
+        }
+        for (int code = 0; code < combinations; ++code) {
+            std::string text;
+            for (int k = 0, c = code; k < length; ++k, c /= 3) {
+                text += alphabet[c % 3];
+            }
+            ASSERT_EQ(split(text), reference(text)) << "length " << length << " code " << code;
+        }
+    }
+}
+
 TEST(LineEnds, BareLineFeedFilesAreRewrittenWithCrLf) {
     test::TempDir dir;
     const std::string file = dir.write("unix.txt", "KATL 1,2\nEGLL 3\nlast line");
