@@ -23,14 +23,25 @@ void WaypointStore::clear() {
     WpsCount = 0;
 }
 
-bool WaypointStore::add(const std::string& type, const std::string& name, const std::string& freq,
-                        double lat, double lon, std::int16_t wxCat, std::int16_t precip) {
+void WaypointStore::reserve(std::size_t entries) {
+    const std::size_t n = std::min<std::size_t>(entries, kCapacity) + 1;
+    for (auto* v : {&WpsType, &WpsName, &WpsFreq}) {
+        v->reserve(n);
+    }
+    WpsLat.reserve(n);
+    WpsLon.reserve(n);
+    WpsWxCat.reserve(n);
+    WpsPrecip.reserve(n);
+}
+
+bool WaypointStore::add(std::string type, std::string name, std::string freq, double lat,
+                        double lon, std::int16_t wxCat, std::int16_t precip) {
     if (WpsCount >= kCapacity) {
         return false;
     }
-    WpsType.push_back(type);
-    WpsName.push_back(name);
-    WpsFreq.push_back(freq);
+    WpsType.push_back(std::move(type));
+    WpsName.push_back(std::move(name));
+    WpsFreq.push_back(std::move(freq));
     WpsLat.push_back(lat);
     WpsLon.push_back(lon);
     WpsWxCat.push_back(wxCat);
@@ -122,6 +133,7 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
     }
     store.clear();
     const int total = wpsRows + stations.count();
+    store.reserve(static_cast<std::size_t>(total));
     int processed = 0;
     auto progress = [&] {
         ++processed;
@@ -134,11 +146,13 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
     };
 
     if (region != kNone) {
-        const bool ok = db.forEachWps([&](const weather::WpsRecord& w) {
+        const bool ok = db.forEachWps([&](weather::WpsRecord& w) {
             if (inRegion(region, w.Lon, w.we)) {
                 const bool navaid = w.Type == "V" || w.Type == "N";
-                store.add(w.Type, w.Name, navaid ? w.Frequency : std::string(), w.latitudeDegrees(),
-                          w.longitudeDegrees());
+                const double lat = w.latitudeDegrees();
+                const double lon = w.longitudeDegrees();
+                store.add(std::move(w.Type), std::move(w.Name),
+                          navaid ? std::move(w.Frequency) : std::string(), lat, lon);
             }
             progress();
             return true;

@@ -35,8 +35,10 @@ struct WaypointStore {
 
     void clear();
     // Adds an entry unless the store is full; returns false when it is.
-    bool add(const std::string& type, const std::string& name, const std::string& freq, double lat,
-             double lon, std::int16_t wxCat = 0, std::int16_t precip = 0);
+    bool add(std::string type, std::string name, std::string freq, double lat, double lon,
+             std::int16_t wxCat = 0, std::int16_t precip = 0);
+    // Room for this many entries, so a load does not move the ones it has added.
+    void reserve(std::size_t entries);
     // Frequency of the last entry of that name; nothing when no entry has it.
     std::optional<std::string> frequencyOf(const std::string& name) const;
 };

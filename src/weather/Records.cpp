@@ -1,17 +1,18 @@
 #include "weather/Records.h"
 
 #include <cctype>
+#include <string_view>
 
 namespace zephyra::weather {
 
 namespace {
 
 // The leading number of a piece of text, like a tolerant reader: "08" → 8, "" or "x" → 0.
-double leadingNumber(const std::string& text, std::size_t from, std::size_t length) {
+double leadingNumber(std::string_view text, std::size_t from, std::size_t length) {
     if (from >= text.size()) {
         return 0.0;
     }
-    const std::string part = text.substr(from, length);
+    const std::string_view part = text.substr(from, length);
     double value = 0.0;
     std::size_t i = 0;
     while (i < part.size() && part[i] == ' ') {
@@ -25,7 +26,7 @@ double leadingNumber(const std::string& text, std::size_t from, std::size_t leng
     return any ? value : 0.0;
 }
 
-double stationText(const std::string& text, std::size_t degreeDigits, char negative) {
+double stationText(std::string_view text, std::size_t degreeDigits, char negative) {
     const double degrees = leadingNumber(text, 0, degreeDigits);
     const double minutes = leadingNumber(text, degreeDigits, 2);
     double value = degrees + (minutes / 0.6) / 100.0;
@@ -35,7 +36,7 @@ double stationText(const std::string& text, std::size_t degreeDigits, char negat
     return value;
 }
 
-double waypointText(const std::string& text, std::size_t degreeDigits) {
+double waypointText(std::string_view text, std::size_t degreeDigits) {
     const double degrees = leadingNumber(text, 0, degreeDigits);
     const double minutes = leadingNumber(text, degreeDigits, 2);
     const double seconds = text.size() >= 2 ? leadingNumber(text, text.size() - 2, 2) : 0.0;

@@ -59,12 +59,13 @@ void Statement::clearBindings() {
 }
 
 std::string Statement::text(int column) const {
-    const auto* p = sqlite3_column_text(stmt_, column);
+    // A text column's bytes as stored (the file is UTF-8). Unlike sqlite3_column_text this
+    // needs no terminating NUL, so a text read straight off a page is not copied twice.
+    const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
     if (p == nullptr) {
         return {};
     }
-    return std::string(reinterpret_cast<const char*>(p),
-                       static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+    return std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 double Statement::real(int column) const {
     return sqlite3_column_double(stmt_, column);

@@ -327,14 +327,15 @@ int WeatherDb::wpsCount() {
     return st.step() == SQLITE_ROW ? st.integer(0) : 0;
 }
 
-bool WeatherDb::forEachWps(const std::function<bool(const WpsRecord&)>& visit) {
+bool WeatherDb::forEachWps(const std::function<bool(WpsRecord&)>& visit) {
     Statement st(db_, std::string("SELECT ") + kWpsColumns + " FROM WPS ORDER BY rowid");
     if (!st.valid()) {
         return false;
     }
     int rc = SQLITE_OK;
     while ((rc = st.step()) == SQLITE_ROW) {
-        if (!visit(readWps(st))) {
+        WpsRecord row = readWps(st);
+        if (!visit(row)) {
             return true;
         }
     }

@@ -62,8 +62,9 @@ class WeatherDb {
 
     // --- WPS
     int wpsCount();
-    // Visits every WPS record in table order; return false to stop.
-    bool forEachWps(const std::function<bool(const WpsRecord&)>& visit);
+    // Visits every WPS record in table order; return false to stop. The record is the
+    // visitor's to take from (its texts may be moved out).
+    bool forEachWps(const std::function<bool(WpsRecord&)>& visit);
     // First record of the given identifier (airports and NAVAIDs), case-insensitive.
     std::optional<WpsRecord> findWpsByIdent(const std::string& ident);
     // Where an airport is, by its identifier (KATL): the airport waypoint, else the reporting

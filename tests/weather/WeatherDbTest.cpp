@@ -252,7 +252,7 @@ TEST_F(WeatherDbTest, WalkingWpsKeepsTableOrder) {
     addWps("B", "V", "100000", -1, "0100000", 0);
     addWps("A", "N", "100000", -1, "0100000", 0);
     std::string names;
-    db->forEachWps([&](const WpsRecord& w) {
+    db->forEachWps([&](WpsRecord& w) {
         names += w.Name;
         return true;
     });
