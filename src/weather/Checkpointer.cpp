@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
@@ -10,7 +11,8 @@ namespace zephyra::weather {
 namespace {
 
 int onCommit(void* self, sqlite3* db, const char* name, int pages) {
-    if (pages >= Checkpointer::kPages && !static_cast<Checkpointer*>(self)->request()) {
+    auto* checkpointer = static_cast<Checkpointer*>(self);
+    if (pages >= checkpointer->thresholdPages() && !checkpointer->request()) {
         // No thread to hand it to: checkpoint here, as SQLite would have.
         sqlite3_wal_checkpoint(db, name);
     }
@@ -33,6 +35,12 @@ Checkpointer::~Checkpointer() {
 }
 
 void Checkpointer::attach(sqlite3* db) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA page_size", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW && sqlite3_column_int(st, 0) > 0) {
+        thresholdPages_ = std::max(1, kLogBytes / sqlite3_column_int(st, 0));
+    }
+    sqlite3_finalize(st);
     sqlite3_wal_hook(db, onCommit, this);
 }
 

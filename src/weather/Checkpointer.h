@@ -14,12 +14,13 @@ namespace zephyra::weather {
 // hold up every third weather load by a few milliseconds.
 //
 // attach() replaces SQLite's automatic checkpoint on a connection: after a commit leaves at
-// least kPages pages in the log, the thread is asked for a passive checkpoint, which never
+// least kLogBytes in the log, the thread is asked for a passive checkpoint, which never
 // blocks the connection that asked. When no thread can be started the connection checkpoints
 // for itself, as SQLite would have.
 class Checkpointer {
   public:
-    static constexpr int kPages = 1000;
+    // SQLite's own threshold: a thousand pages of 4 KB.
+    static constexpr int kLogBytes = 4 * 1024 * 1024;
 
     explicit Checkpointer(std::string path);
     ~Checkpointer();
@@ -32,6 +33,8 @@ class Checkpointer {
     // Waits until every checkpoint asked for so far has run (for tests and shutdown).
     void drain();
     int completed() const;
+    // Log pages that call for a checkpoint, for the file's page size.
+    int thresholdPages() const { return thresholdPages_; }
 
   private:
     void run();
@@ -44,6 +47,7 @@ class Checkpointer {
     bool busy_ = false;
     bool stop_ = false;
     int completed_ = 0;
+    int thresholdPages_ = kLogBytes / 4096;
     std::thread thread_;
 };
 

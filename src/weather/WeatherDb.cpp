@@ -152,6 +152,7 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
     sqlite3_busy_timeout(db, 2000);
     // Write-ahead logging keeps the file valid through a crash or kill in the middle of a load,
     // and NORMAL sync keeps a 5,000-station load fast.
+    sqlite3_exec(db, kPageSizePragma, nullptr, nullptr, nullptr);
     sqlite3_exec(db,
                  "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;",
                  nullptr, nullptr, nullptr);

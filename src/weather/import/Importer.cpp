@@ -311,7 +311,8 @@ bool writeDatabase(const std::string& path, const std::string& previous,
         return false;
     }
     // A private scratch file: no journal, and one fsync before it is renamed into place.
-    if (!db.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", error) ||
+    if (!db.exec(kPageSizePragma, error) ||
+        !db.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", error) ||
         !createSchema(db.get(), error) || !db.exec("BEGIN", error) ||
         !writeStations(db.get(), stations.rows, error) ||
         !writeWaypoints(db.get(), waypoints, error) ||
