@@ -2,7 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <array>
 #include <cmath>
 #include <string>
 #include <type_traits>
@@ -96,42 +95,6 @@ int eof(sqlite3_vtab_cursor* base) {
     return cursor->rows == nullptr || cursor->at >= cursor->rows->size();
 }
 
-// Where each field sits in a record and what it holds, worked out once: SQLite asks for every
-// field of every row, so the lookup is a table, not a visit of the field's member pointer.
-enum class Kind : unsigned char { Text, Integer, Real, YesNo };
-struct Slot {
-    Kind kind;
-    std::size_t offset;
-};
-
-const std::array<Slot, kFieldCount>& slots() {
-    static const std::array<Slot, kFieldCount> table = [] {
-        std::array<Slot, kFieldCount> t{};
-        const WeatherRecord probe;
-        const auto* base = reinterpret_cast<const char*>(&probe);
-        for (int i = 0; i < kFieldCount; ++i) {
-            std::visit(
-                [&](auto member) {
-                    using T = std::decay_t<decltype(probe.*member)>;
-                    const auto* at = reinterpret_cast<const char*>(&(probe.*member));
-                    const Kind kind = std::is_same_v<T, std::string> ? Kind::Text
-                                      : std::is_same_v<T, int>       ? Kind::Integer
-                                      : std::is_same_v<T, double>    ? Kind::Real
-                                                                     : Kind::YesNo;
-                    t[static_cast<std::size_t>(i)] = {kind, static_cast<std::size_t>(at - base)};
-                },
-                kFields[i].member);
-        }
-        return t;
-    }();
-    return table;
-}
-
-template <typename T>
-const T& fieldAt(const WeatherRecord& r, const Slot& slot) {
-    return *reinterpret_cast<const T*>(reinterpret_cast<const char*>(&r) + slot.offset);
-}
-
 int column(sqlite3_vtab_cursor* base, sqlite3_context* ctx, int index) {
     const auto* cursor = reinterpret_cast<Cursor*>(base);
     if (index < 0 || index >= kFieldCount) {
@@ -139,33 +102,30 @@ int column(sqlite3_vtab_cursor* base, sqlite3_context* ctx, int index) {
         return SQLITE_OK;
     }
     const WeatherRecord& r = *(*cursor->rows)[cursor->at];
-    const Slot& slot = slots()[static_cast<std::size_t>(index)];
-    switch (slot.kind) {
-        case Kind::Text: {
-            const auto& s = fieldAt<std::string>(r, slot);
-            sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_STATIC);
-            break;
-        }
-        case Kind::Integer:
-            sqlite3_result_int(ctx, fieldAt<int>(r, slot));
-            break;
-        case Kind::Real: {
-            // Whole values go in as integers: stored the same, and SQLite need not look at
-            // each one to find that out.
-            const double v = fieldAt<double>(r, slot);
-            if (std::fabs(v) < kLargestWhole &&
-                static_cast<double>(static_cast<sqlite3_int64>(v)) == v) {
-                sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(v));
+    std::visit(
+        [&](auto member) {
+            using T = std::decay_t<decltype(r.*member)>;
+            if constexpr (std::is_same_v<T, bool>) {
+                // Yes/No fields hold -1 for true, as the program has always stored them.
+                sqlite3_result_int(ctx, (r.*member) ? -1 : 0);
+            } else if constexpr (std::is_same_v<T, std::string>) {
+                const std::string& s = r.*member;
+                sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_STATIC);
+            } else if constexpr (std::is_same_v<T, int>) {
+                sqlite3_result_int(ctx, r.*member);
             } else {
-                sqlite3_result_double(ctx, v);
+                // Whole values go in as integers: stored the same, and SQLite need not look at
+                // each one to find that out.
+                const double v = r.*member;
+                if (std::fabs(v) < kLargestWhole &&
+                    static_cast<double>(static_cast<sqlite3_int64>(v)) == v) {
+                    sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(v));
+                } else {
+                    sqlite3_result_double(ctx, v);
+                }
             }
-            break;
-        }
-        case Kind::YesNo:
-            // Yes/No fields hold -1 for true, as the program has always stored them.
-            sqlite3_result_int(ctx, fieldAt<bool>(r, slot) ? -1 : 0);
-            break;
-    }
+        },
+        kFields[index].member);
     return SQLITE_OK;
 }
 
