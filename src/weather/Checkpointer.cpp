@@ -47,6 +47,10 @@ void Checkpointer::attach(sqlite3* db) {
 bool Checkpointer::request() {
     {
         std::lock_guard lock(mutex_);
+        // A thread that could not reach the file hands the work back to the caller.
+        if (unreachable_) {
+            return false;
+        }
         // The thread starts with the first checkpoint: most program runs never need one.
         if (!thread_.joinable()) {
             try {
@@ -86,6 +90,9 @@ void Checkpointer::run() {
             sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
             sqlite3_close_v2(db);
             db = nullptr;
+            lock.lock();
+            unreachable_ = true;
+            lock.unlock();
         }
         bool done = false;
         if (db != nullptr) {

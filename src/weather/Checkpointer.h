@@ -15,13 +15,14 @@ namespace zephyra::weather {
 //
 // attach() replaces SQLite's automatic checkpoint on a connection: after a commit leaves at
 // least kLogBytes in the log, the thread is asked for a passive checkpoint, which never
-// blocks the connection that asked. When no thread can be started the connection checkpoints
-// for itself, as SQLite would have.
+// blocks the connection that asked. When no thread can be started, or the thread cannot open
+// the file, the connection checkpoints for itself, as SQLite would have.
 class Checkpointer {
   public:
     // SQLite's own threshold: a thousand pages of 4 KB.
     static constexpr int kLogBytes = 4 * 1024 * 1024;
 
+    // path: the database file, absolute (the program may change its folder later).
     explicit Checkpointer(std::string path);
     ~Checkpointer();
     Checkpointer(const Checkpointer&) = delete;
@@ -46,6 +47,7 @@ class Checkpointer {
     bool pending_ = false;
     bool busy_ = false;
     bool stop_ = false;
+    bool unreachable_ = false;
     int completed_ = 0;
     int thresholdPages_ = kLogBytes / 4096;
     std::thread thread_;

@@ -168,7 +168,9 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
         return nullptr;
     }
     auto opened = std::unique_ptr<WeatherDb>(new WeatherDb(db));
-    opened->checkpointer_ = std::make_unique<Checkpointer>(path);
+    // The file's full name, as SQLite resolved it: the program may change folders later.
+    const char* file = sqlite3_db_filename(db, "main");
+    opened->checkpointer_ = std::make_unique<Checkpointer>(file != nullptr ? file : path);
     opened->checkpointer_->attach(db);
     return opened;
 }

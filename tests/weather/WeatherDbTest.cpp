@@ -317,6 +317,38 @@ TEST_F(WeatherDbTest, TheLogIsCheckpointedOffTheWritersThread) {
     EXPECT_EQ(reopened->weatherCount(), 6000);
 }
 
+TEST(CheckpointerTest, AThreadThatCannotReachTheFileHandsTheWorkBack) {
+    Checkpointer checkpointer("/no/such/folder/vanedb.mdb");
+    EXPECT_TRUE(checkpointer.request());
+    checkpointer.drain();
+    EXPECT_EQ(checkpointer.completed(), 0);
+    // From now on the committing connection checkpoints for itself.
+    EXPECT_FALSE(checkpointer.request());
+}
+
+TEST(CheckpointerTest, AFolderChangeAfterOpeningDoesNotLoseTheFile) {
+    zephyra::test::TempDir dir;
+    const auto home = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    auto db = WeatherDb::open("vanedb.mdb");
+    std::filesystem::current_path(home);
+    ASSERT_NE(db, nullptr);
+    std::vector<WeatherRecord> records(20000);
+    std::vector<const WeatherRecord*> batch;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        records[i].ID = "S" + std::to_string(i);
+        batch.push_back(&records[i]);
+    }
+    for (int load = 0; load < 3; ++load) {
+        auto tx = db->transaction();
+        ASSERT_TRUE(db->emptyWeather());
+        ASSERT_TRUE(db->addWeatherBatch(batch));
+        ASSERT_TRUE(tx->commit());
+    }
+    db->checkpointer().drain();
+    EXPECT_GE(db->checkpointer().completed(), 1);
+}
+
 TEST(WeatherDbOpen, BadFilesAreReportedNotFatal) {
     zephyra::test::TempDir dir;
     std::string error;
