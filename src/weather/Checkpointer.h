@@ -31,7 +31,7 @@ class Checkpointer {
     void attach(sqlite3* db);
     // Asks for a checkpoint and returns at once; false when there is no thread to run it.
     bool request();
-    // Waits until every checkpoint asked for so far has run (for tests and shutdown).
+    // Waits until every checkpoint asked for so far has run (for tests).
     void drain();
     int completed() const;
     // Log pages that call for a checkpoint, for the file's page size.
