@@ -1,0 +1,59 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "flightplan/FlightPlan.h"
+#include "flightplan/WaypointStore.h"
+
+namespace zephyra::platform {
+class Dialogs;
+}
+
+namespace zephyra::flightplan {
+
+struct GenerationSettings {
+    int FP_Dist = 100;    // distance between generated points, clamped to 20..200 nm
+    int Wayp = 2;         // waypoint region; 3 (None) cannot generate
+    bool vors = true;     // WPC_INC
+    bool ndbs = false;    // WPN_INC
+    bool others = false;  // WPW_INC: named fixes
+    std::string altText;  // the altitude and speed boxes, given to every generated entry
+    std::string spdText;
+};
+
+// What the generation needs of the main window.
+class GenerationHost {
+  public:
+    virtual ~GenerationHost() = default;
+    virtual bool waypointsLoaded() = 0;  // the store's "loaded" mark
+    virtual void loadWaypoints() = 0;
+    virtual void processEvents() = 0;
+    virtual void setBusy(bool busy) = 0;
+};
+
+enum class GenerationResult { Refused, Cancelled, Failed, Created };
+
+namespace generation_text {
+inline constexpr const char* kFailed =
+    "An error occured while Auto-generating your flight plan. You may be trying to "
+    "Auto-generate a plan from waypoints that do not exist in memory. Please make sure the "
+    "database region specified in Settings includes your arrival and departure points.";
+}
+
+// Auto-generation with its checks and messages: replaces a plan of departure and arrival with
+// a chain of VORs, NDBs and fixes from the waypoint store, spaced by FP_Dist, ending at the
+// arrival. The departure itself is not part of the result.
+GenerationResult autoGenerate(FlightPlan& flight, const WaypointStore& store,
+                              const GenerationSettings& settings, platform::Dialogs& dialogs,
+                              GenerationHost& host);
+
+// The generation alone (no checks, no messages): false when it failed (no candidate in the
+// right direction, too many entries, non-numeric altitude or speed); what was appended stays.
+bool generateRoute(FlightPlan& flight, const WaypointStore& store,
+                   const GenerationSettings& settings, const std::function<void()>& yield = {});
+
+// The step actually used for a FP_Dist value.
+int generationStep(int fpDist);
+
+}  // namespace zephyra::flightplan

@@ -1,0 +1,252 @@
+#include "flightplan/FlightPlan.h"
+
+#include "flightplan/PlanNumbers.h"
+
+namespace zephyra::flightplan {
+
+namespace {
+
+std::size_t at(int i) {
+    return static_cast<std::size_t>(i);
+}
+
+std::int32_t clampedInt32(double value) {
+    const double r = roundHalfEven(value);
+    if (r < -2147483648.0) {
+        return INT32_MIN;
+    }
+    if (r > 2147483647.0) {
+        return INT32_MAX;
+    }
+    return static_cast<std::int32_t>(r);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Plan store
+
+bool PlanStore::append(const Row& row) {
+    return insertAt(PlanCount, row);
+}
+
+bool PlanStore::insertAt(int s, const Row& row) {
+    if (full() || s < 0 || s > PlanCount) {
+        return false;
+    }
+    for (int i = PlanCount; i > s; --i) {
+        PlanLat[at(i)] = PlanLat[at(i - 1)];
+        PlanLon[at(i)] = PlanLon[at(i - 1)];
+        PlanAlt[at(i)] = PlanAlt[at(i - 1)];
+        PlanSpd[at(i)] = PlanSpd[at(i - 1)];
+    }
+    WaypLst.insert(WaypLst.begin() + s, row.name);
+    AltLst.insert(AltLst.begin() + s, row.altText);
+    SpdLst.insert(SpdLst.begin() + s, row.spdText);
+    ++PlanCount;
+    replaceAt(s, row);
+    return true;
+}
+
+void PlanStore::replaceAt(int s, const Row& row) {
+    if (s < 0 || s >= PlanCount) {
+        return;
+    }
+    WaypLst[at(s)] = row.name;
+    AltLst[at(s)] = row.altText;
+    SpdLst[at(s)] = row.spdText;
+    PlanLat[at(s)] = row.lat;
+    PlanLon[at(s)] = row.lon;
+    PlanAlt[at(s)] = row.alt;
+    PlanSpd[at(s)] = row.spd;
+}
+
+void PlanStore::removeAt(int s) {
+    if (s < 0 || s >= PlanCount) {
+        return;
+    }
+    WaypLst.erase(WaypLst.begin() + s);
+    AltLst.erase(AltLst.begin() + s);
+    SpdLst.erase(SpdLst.begin() + s);
+    for (int i = s; i + 1 < PlanCount; ++i) {
+        PlanLat[at(i)] = PlanLat[at(i + 1)];
+        PlanLon[at(i)] = PlanLon[at(i + 1)];
+        PlanAlt[at(i)] = PlanAlt[at(i + 1)];
+        PlanSpd[at(i)] = PlanSpd[at(i + 1)];
+    }
+    --PlanCount;
+}
+
+void PlanStore::clearLists() {
+    WaypLst.clear();
+    AltLst.clear();
+    SpdLst.clear();
+    PlanCount = 0;
+}
+
+PlanStore::Row PlanStore::row(int i) const {
+    return {WaypLst[at(i)], AltLst[at(i)],  SpdLst[at(i)], PlanLat[at(i)],
+            PlanLon[at(i)], PlanAlt[at(i)], PlanSpd[at(i)]};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing
+
+std::optional<PlanStore::Row> FlightPlan::rowFrom(const std::optional<FoundNavaid>& found,
+                                                  const std::string& altText,
+                                                  const std::string& spdText) const {
+    if (!found) {
+        return std::nullopt;
+    }
+    const auto alt = readNumber(altText);
+    const auto spd = readNumber(spdText);
+    if (!alt || !spd) {
+        return std::nullopt;
+    }
+    return PlanStore::Row{found->name, altText, spdText, found->lat, found->lon, *alt, *spd};
+}
+
+GenerateButton FlightPlan::addFromPicture(const std::optional<FoundNavaid>& found,
+                                          const std::string& foundText, const std::string& altText,
+                                          const std::string& spdText) {
+    if (!foundText.empty() && found) {
+        if (plan.PlanCount == 0) {
+            ends.departureName = found->name;
+            ends.departureLat = found->lat;
+            ends.departureLon = found->lon;
+        } else {
+            ends.arrivalName = found->name;
+            ends.arrivalLat = found->lat;
+            ends.arrivalLon = found->lon;
+        }
+        if (plan.PlanCount > 2) {
+            ends.forgetNames();
+        }
+    }
+    return add(found, altText, spdText);
+}
+
+GenerateButton FlightPlan::add(const std::optional<FoundNavaid>& found, const std::string& altText,
+                               const std::string& spdText) {
+    const auto row = rowFrom(found, altText, spdText);
+    if (!row || !plan.append(*row)) {
+        return GenerateButton::Unchanged;
+    }
+    if (plan.PlanCount == 2) {
+        return plan.WaypLst[0] != plan.WaypLst[1] ? GenerateButton::Enable
+                                                  : GenerateButton::Unchanged;
+    }
+    return GenerateButton::Disable;
+}
+
+bool FlightPlan::insert(std::optional<int> selected, const std::optional<FoundNavaid>& found,
+                        const std::string& altText, const std::string& spdText) {
+    if (!selected || *selected < 0 || *selected >= plan.PlanCount) {
+        return false;
+    }
+    const auto row = rowFrom(found, altText, spdText);
+    return row && plan.insertAt(*selected, *row);
+}
+
+bool FlightPlan::remove(std::optional<int> selected) {
+    if (!selected || *selected < 0 || *selected >= plan.PlanCount) {
+        return false;
+    }
+    plan.removeAt(*selected);
+    return true;
+}
+
+void FlightPlan::clear() {
+    plan.clearLists();
+}
+
+void FlightPlan::clearActiveWaypoint() {
+    leg.FWAYP.clear();
+    display.Hdg.clear();
+    display.AltHold.clear();
+    display.Dist.clear();
+    display.SpdHold.clear();
+    leg.PrevWpLat = leg.PrevWpLon = leg.CurWpLat = leg.CurWpLon = 0.0;
+    leg.CurWpAlt = 0;
+    leg.CurWpSpd = 0.0;
+    leg.PrevWpName.clear();
+}
+
+bool FlightPlan::modify(std::optional<int> selected, const std::optional<FoundNavaid>& found,
+                        const std::string& foundText, const std::string& altText,
+                        const std::string& spdText) {
+    if (selected && *selected >= 0 && *selected < plan.PlanCount) {
+        const auto row = rowFrom(found, altText, spdText);
+        if (!row) {
+            return false;
+        }
+        plan.replaceAt(*selected, *row);
+        return true;
+    }
+    if (foundText.empty()) {
+        return false;
+    }
+    const auto alt = readNumber(altText);
+    const auto spd = readNumber(spdText);
+    if (!found || !alt || !spd) {
+        return false;
+    }
+    leg.FWAYP = found->name;
+    leg.CurWpLat = found->lat;
+    leg.CurWpLon = found->lon;
+    leg.CurWpAlt = clampedInt32(*alt);
+    leg.CurWpSpd = *spd;
+    display.AltHold = std::to_string(leg.CurWpAlt);
+    display.SpdHold = standardText(leg.CurWpSpd);
+    return true;
+}
+
+bool FlightPlan::setSpeed(std::optional<int> selected, const std::string& spdText) {
+    const auto spd = readNumber(spdText);
+    if (!spd) {
+        return false;
+    }
+    if (selected && *selected >= 0 && *selected < plan.PlanCount) {
+        plan.SpdLst[at(*selected)] = spdText;
+        plan.PlanSpd[at(*selected)] = *spd;
+    } else {
+        leg.CurWpSpd = *spd;
+        display.SpdHold = standardText(*spd);
+    }
+    return true;
+}
+
+bool FlightPlan::setAltitude(std::optional<int> selected, const std::string& altText) {
+    const auto alt = readNumber(altText);
+    if (!alt) {
+        return false;
+    }
+    if (selected && *selected >= 0 && *selected < plan.PlanCount) {
+        plan.AltLst[at(*selected)] = altText;
+        plan.PlanAlt[at(*selected)] = *alt;
+    } else {
+        leg.CurWpAlt = clampedInt32(*alt);
+        display.AltHold = std::to_string(leg.CurWpAlt);
+    }
+    return true;
+}
+
+bool FlightPlan::setNextWaypoint() {
+    if (plan.PlanCount <= 0) {
+        return false;
+    }
+    leg.PrevWpLat = leg.CurWpLat;
+    leg.PrevWpLon = leg.CurWpLon;
+    leg.PrevWpName = leg.FWAYP;
+    leg.FWAYP = plan.WaypLst[0];
+    leg.CurWpLat = plan.PlanLat[0];
+    leg.CurWpLon = plan.PlanLon[0];
+    leg.CurWpAlt = clampedInt32(plan.PlanAlt[0]);
+    leg.CurWpSpd = plan.PlanSpd[0];
+    display.AltHold = std::to_string(leg.CurWpAlt);
+    display.SpdHold = standardText(leg.CurWpSpd);
+    plan.removeAt(0);
+    return true;
+}
+
+}  // namespace zephyra::flightplan

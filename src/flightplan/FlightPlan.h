@@ -1,0 +1,149 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zephyra::flightplan {
+
+// One custom-weather entry of a plan: field 0 is the identifier text, fields 1 to 15 numbers
+// (position of the waypoint it belongs to, clouds, wind, visibility, precipitation,
+// temperature, pressure).
+struct PlanWxEntry {
+    std::string id;
+    std::array<double, 16> field{};  // field[0] unused: the identifier is the text above
+};
+
+// A waypoint the Find box found, with its position converted to degrees.
+struct FoundNavaid {
+    std::string name;
+    std::string type;
+    double lat = 0.0;
+    double lon = 0.0;
+};
+
+// The plan store: three lists shown side by side and four arrays beside them. Row i of each
+// belongs to entry i; entry 0 is the next waypoint to fly. The arrays keep 2001 rows whatever
+// the lists hold (clearing the lists leaves old values in them).
+struct PlanStore {
+    static constexpr int kCapacity = 2001;
+    static constexpr int kWeatherEntries = 201;
+
+    std::vector<std::string> WaypLst;
+    std::vector<std::string> AltLst;
+    std::vector<std::string> SpdLst;
+    std::vector<double> PlanLat = std::vector<double>(kCapacity, 0.0);
+    std::vector<double> PlanLon = std::vector<double>(kCapacity, 0.0);
+    std::vector<double> PlanAlt = std::vector<double>(kCapacity, 0.0);
+    std::vector<double> PlanSpd = std::vector<double>(kCapacity, 0.0);
+    int PlanCount = 0;
+
+    std::vector<PlanWxEntry> PlanWx = std::vector<PlanWxEntry>(kWeatherEntries);
+    std::int16_t PlanWxCount = 0;  // highest weather-entry index in use
+    // PlanWxCount 0 is both "one entry" and "none": this tells them apart.
+    bool hasCustomWeather = false;
+
+    // Sets the highest weather index and marks the plan as carrying custom weather.
+    void setCustomWeatherCount(std::int16_t highestIndex) {
+        PlanWxCount = highestIndex;
+        hasCustomWeather = true;
+    }
+
+    struct Row {
+        std::string name;
+        std::string altText;
+        std::string spdText;
+        double lat = 0.0;
+        double lon = 0.0;
+        double alt = 0.0;
+        double spd = 0.0;
+    };
+    bool full() const { return PlanCount >= kCapacity; }
+    // False (and nothing changed) when the store is full.
+    bool append(const Row& row);
+    bool insertAt(int s, const Row& row);
+    void replaceAt(int s, const Row& row);
+    void removeAt(int s);
+    // Empties the lists; the arrays keep their values.
+    void clearLists();
+    Row row(int i) const;
+};
+
+// The waypoint being flown and the one before it. A latitude or longitude of exactly 0 means
+// no waypoint is active.
+struct ActiveLeg {
+    double CurWpLat = 0.0;
+    double CurWpLon = 0.0;
+    std::int32_t CurWpAlt = 0;
+    double CurWpSpd = 0.0;
+    double PrevWpLat = 0.0;
+    double PrevWpLon = 0.0;
+    std::string PrevWpName;
+    std::string FWAYP;  // name shown as "Current Wayp."
+};
+
+// The texts of the navigation status: what the tick and the editing operations show. The
+// window copies them into its labels after each change.
+struct NavDisplay {
+    std::string Text1, Text2;  // aircraft latitude and longitude, "###0.0000"
+    std::string Dist, Hdg, WindDir, WindSpd, TAS, HRS, MIN, altbrng;
+    std::string AltHold, SpdHold;
+    std::string Label23;  // frequency of the active waypoint
+};
+
+// Departure and arrival recorded by Add for the plan generation.
+struct GenerationEnds {
+    std::string departureName;
+    double departureLat = 0.0;
+    double departureLon = 0.0;
+    std::string arrivalName;
+    double arrivalLat = 0.0;
+    double arrivalLon = 0.0;
+    void forgetNames() {
+        departureName.clear();
+        arrivalName.clear();
+    }
+};
+
+// What becomes of the auto-generate button after an edit.
+enum class GenerateButton { Unchanged, Enable, Disable };
+
+// The whole flight-plan state of the main window with its editing operations. `selected` is
+// the selected plan row, or nothing. Texts are those of the altitude and speed boxes.
+class FlightPlan {
+  public:
+    PlanStore plan;
+    ActiveLeg leg;
+    NavDisplay display;
+    GenerationEnds ends;
+
+    // Add through the picture button: records the departure (empty plan) or arrival first.
+    GenerateButton addFromPicture(const std::optional<FoundNavaid>& found,
+                                  const std::string& foundText, const std::string& altText,
+                                  const std::string& spdText);
+    // Add: appends the found NAVAID. Non-numeric texts, no NAVAID or a full plan change nothing.
+    GenerateButton add(const std::optional<FoundNavaid>& found, const std::string& altText,
+                       const std::string& spdText);
+    bool insert(std::optional<int> selected, const std::optional<FoundNavaid>& found,
+                const std::string& altText, const std::string& spdText);
+    bool remove(std::optional<int> selected);
+    void clear();
+    // Empties the active waypoint and its status texts; the plan lists stay.
+    void clearActiveWaypoint();
+    bool modify(std::optional<int> selected, const std::optional<FoundNavaid>& found,
+                const std::string& foundText, const std::string& altText,
+                const std::string& spdText);
+    bool setSpeed(std::optional<int> selected, const std::string& spdText);
+    bool setAltitude(std::optional<int> selected, const std::string& altText);
+    // Set Next Waypoint: entry 0 becomes the active waypoint and leaves the plan.
+    bool setNextWaypoint();
+
+  private:
+    std::optional<PlanStore::Row> rowFrom(const std::optional<FoundNavaid>& found,
+                                          const std::string& altText,
+                                          const std::string& spdText) const;
+};
+
+}  // namespace zephyra::flightplan

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+#include "flightplan/FlightPlan.h"
+
+namespace zephyra::flightplan {
+
+// What reading a plan file needs from the one who loads it.
+class PlanLoadHost {
+  public:
+    virtual ~PlanLoadHost() = default;
+    // The plan carries custom weather: true when the user wants it to replace the weather.
+    virtual bool useCustomWeather() = 0;
+    // The custom weather is in PlanWx and PlanWxCount: put it into the weather database.
+    virtual void processCustomWeather() = 0;
+};
+
+struct PlanLoadResult {
+    bool opened = false;           // the file could be read at all
+    bool completed = false;        // read to its end without a bad line
+    bool weatherLoaded = false;    // a weather section was taken
+    bool weatherDeclined = false;  // a weather section was refused; the rest was ignored
+    int stoppedAtLine = 0;         // 1-based line that ended an incomplete load
+};
+
+// Reads a ".fpl" text into the plan store (the lists are emptied first). Entry lines are
+// "name|latitude|longitude|altitude|speed"; "Weather" and "ATC" start their sections.
+// A bad line, a 2002nd entry or a weather index above 200 ends the reading there; what was
+// read before stays.
+PlanLoadResult readPlan(const std::string& text, PlanStore& plan, PlanLoadHost& host);
+PlanLoadResult loadPlanFile(const std::string& path, PlanStore& plan, PlanLoadHost& host);
+
+// The file text of a plan: entry lines, then the weather section when the plan has one; every
+// line ends with CR LF.
+std::string formatPlan(const PlanStore& plan);
+bool savePlanFile(const std::string& path, const PlanStore& plan, std::string* error = nullptr);
+
+}  // namespace zephyra::flightplan

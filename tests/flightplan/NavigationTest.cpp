@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "flightplan/GreatCircle.h"
+#include "flightplan/Navigator.h"
+#include "platform/VirtualScheduler.h"
+#include "simlink/BuiltInAircraft.h"
+
+using namespace zephyra;
+using flightplan::FlightPlan;
+using flightplan::Navigator;
+
+namespace {
+
+class NavigationTest : public ::testing::Test {
+  protected:
+    platform::VirtualScheduler clock;
+    simlink::BuiltInAircraft aircraft{clock};
+    FlightPlan flight;
+    std::int16_t firstConnection = 0;
+    Navigator nav{flight, aircraft, firstConnection};
+    std::string status;
+
+    void SetUp() override {
+        nav.status = [this] { return status; };
+        nav.setStatus = [this](const std::string& s) { status = s; };
+    }
+    void place(double lat, double lon, double alt, double tas) {
+        aircraft.setLatitude(lat);
+        aircraft.setLongitude(lon);
+        aircraft.setAltitude(alt);
+        aircraft.setAirspeed(tas);
+        aircraft.start();
+    }
+    void activate(double lat, double lon, std::int32_t alt = 0, double spd = 0) {
+        flight.leg.FWAYP = "WAYPOINT";
+        flight.leg.CurWpLat = lat;
+        flight.leg.CurWpLon = lon;
+        flight.leg.CurWpAlt = alt;
+        flight.leg.CurWpSpd = spd;
+    }
+    void addEntry(const std::string& name, double lat, double lon) {
+        flight.plan.append({name, "3000", "250", lat, lon, 3000, 250});
+    }
+};
+
+TEST_F(NavigationTest, CourseDistanceAndTimeEnRoute) {
+    struct Case {
+        double aLat, aLon, wLat, wLon, tas;
+        std::string dist, hdg, hrs, min;
+    };
+    const Case cases[] = {
+        {33.64, -84.43, 40.64, -73.78, 120, "659", "47", "5", "29"},
+        {40.64, -73.78, 33.64, -84.43, 120, "659", "233", "5", "29"},
+        {33.64, -84.43, 33.94, -84.43, 120, "17", "0", "0", "8"},
+        // Below 20 kt: no time en route, and the heading is the course.
+        {33.64, -84.43, 40.64, -73.78, 15, "659", "47", "", ""},
+    };
+    for (const Case& c : cases) {
+        flight.display = {};
+        place(c.aLat, c.aLon, 3000, c.tas);
+        activate(c.wLat, c.wLon);
+        nav.tick({});
+        SCOPED_TRACE(c.dist + "/" + c.hdg);
+        EXPECT_EQ(flight.display.Dist, c.dist);
+        EXPECT_EQ(flight.display.Hdg, c.hdg);
+        EXPECT_EQ(flight.display.HRS, c.hrs);
+        EXPECT_EQ(flight.display.MIN, c.min);
+        EXPECT_EQ(flight.display.TAS.empty(), c.tas < 20);
+    }
+    const auto north = flightplan::greatCircle(33.64, -84.43, 33.94, -84.43, 1e-6, false);
+    ASSERT_TRUE(north);
+    EXPECT_NEAR(north->distance, 18.0, 1e-4);
+}
+
+TEST_F(NavigationTest, WindCorrectionAndMagneticVariation) {
+    // Due north, 10 degrees east variation, a 30-knot wind from the east at 120 kt true:
+    // the heading turns into the wind by asin(30/120) = 14.5 degrees.
+    place(33.0, -84.0, 3000, 120);
+    aircraft.setMagVar(10);
+    aircraft.upd_wind0(3000, 30, 90, 0, 0);
+    activate(34.0, -84.0);
+    nav.tick({});
+    EXPECT_EQ(flight.display.Hdg, "4");  // 350 magnetic + 14.5 → 4.5
+    EXPECT_EQ(flight.display.WindDir, "90");
+    EXPECT_EQ(flight.display.WindSpd, "30");
+    EXPECT_EQ(flight.display.altbrng, "10");
+}
+
+TEST_F(NavigationTest, AutopilotAltitudeLeadAndSpeedUnits) {
+    struct Case {
+        double aircraftAlt;
+        std::int32_t target;
+        double spd;
+        bool metric;
+        double minutesOut;
+        double sentAlt;  // 0: none sent
+        const char* speedCall;
+    };
+    const Case cases[] = {
+        {3000, 9000, 0.78, false, 30, 9000, "upd_APMachNumber"},
+        {3000, 9000, 250, false, 30, 9000, "upd_APAirSpeed"},
+        {3000, 9000, 0, false, 30, 9000, nullptr},
+        {3000, 3000, 250, true, 1.6, 9900, "upd_APAirSpeed"},
+        // 12000 down to 8000: lead 4.2 minutes.
+        {12000, 8000, 250, false, 3.5, 8000, "upd_APAirSpeed"},
+        {12000, 8000, 250, false, 10.5, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.minutesOut);
+        aircraft.clearLog();
+        flight.display = {};
+        place(33.0, -84.0, c.aircraftAlt, 240);  // 4 nm a minute
+        activate(33.0 + c.minutesOut * 4.0 / 60.0, -84.0, c.target, c.spd);
+        nav.tick({true, c.metric});
+        ASSERT_NE(aircraft.lastCall("upd_APHead"), nullptr);
+        const auto* alt = aircraft.lastCall("upd_APAlt");
+        if (c.sentAlt == 0) {
+            EXPECT_EQ(alt, nullptr);
+        } else {
+            ASSERT_NE(alt, nullptr);
+            EXPECT_DOUBLE_EQ(alt->args.at(0), c.sentAlt);
+        }
+        EXPECT_EQ(aircraft.callCount("upd_APMachNumber") + aircraft.callCount("upd_APAirSpeed"),
+                  c.speedCall ? 1 : 0);
+        if (c.speedCall) {
+            EXPECT_DOUBLE_EQ(aircraft.lastCall(c.speedCall)->args.at(0), c.spd);
+        }
+    }
+}
+
+TEST_F(NavigationTest, SwitchesAtFiveMilesAndKeepsTheLastWaypoint) {
+    place(33.0, -84.0, 3000, 120);
+    activate(33.06, -84.0);
+    addEntry("ONE", 34.0, -84.0);
+    addEntry("TWO", 35.0, -84.0);
+    std::vector<std::string> switched;
+    nav.onSwitch = [&](const std::string& n) { switched.push_back(n); };
+    nav.tick({});
+    EXPECT_EQ(flight.display.Dist, "3");
+    nav.tick({});
+    EXPECT_EQ(flight.leg.FWAYP, "ONE");
+    EXPECT_EQ(flight.plan.PlanCount, 1);
+    EXPECT_EQ(flight.plan.WaypLst, std::vector<std::string>{"TWO"});
+    EXPECT_EQ(flight.leg.PrevWpName, "WAYPOINT");
+    EXPECT_NEAR(std::stoi(flight.display.Dist), 60, 1);
+    flight.display.Dist = "5";
+    nav.tick({});
+    nav.tick({});  // nothing left: TWO stays active
+    EXPECT_EQ(flight.leg.FWAYP, "TWO");
+    EXPECT_EQ(switched, (std::vector<std::string>{"ONE", "TWO"}));
+}
+
+TEST_F(NavigationTest, NoPositionFirstConnectionAndZeroDivisors) {
+    int first = 0;
+    int positions = 0;
+    nav.onFirstConnection = [&] { ++first; };
+    nav.onPosition = [&](double, double) { ++positions; };
+    activate(33.0, -84.0);
+    EXPECT_EQ(nav.tick({}), Navigator::TickResult::NotConnected);  // aircraft not started
+    EXPECT_EQ(status, "Not Conected");
+    EXPECT_EQ(positions, 0);
+    status.clear();
+
+    // Exactly at the waypoint, then on the equator and the prime meridian: the tick survives.
+    place(33.0, -84.0, 3000, 120);
+    nav.tick({true, false});
+    place(0.0, 0.0, 3000, 120);
+    activate(0.0, 10.0);  // a zero waypoint latitude: no computation
+    flight.display.Hdg = "old";
+    nav.tick({true, false});
+    EXPECT_EQ(flight.display.Hdg, "old");
+    EXPECT_FALSE(nav.compute());
+    activate(10.0, 0.000001);
+    EXPECT_TRUE(nav.compute());
+    EXPECT_EQ(flight.display.Hdg, "0");
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(firstConnection, 1);
+    EXPECT_EQ(positions, 2);
+    EXPECT_EQ(flight.display.Text1, "0.0000");
+}
+
+}  // namespace
