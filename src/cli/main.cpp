@@ -6,6 +6,7 @@
 
 #include "cli/BuildDbCommand.h"
 #include "cli/ConfigureCommand.h"
+#include "cli/PlanCommands.h"
 #include "cli/SimCommand.h"
 #include "cli/WeatherCommands.h"
 
@@ -19,6 +20,8 @@ void usage(std::ostream& out) {
            "  build-db   build vanedb.mdb (stations, airports, NAVAIDs, fixes) from data files\n"
            "  decode     load a METAR or SA weather file into the database (--dump: decode only)\n"
            "  show       print one station's weather record\n"
+           "  plan       generate a flight plan (.fpl) between two airports or NAVAIDs\n"
+           "  fly        fly a flight plan on the built-in aircraft in simulated time\n"
            "Run 'zephyra-cli COMMAND --help' for a command's options.\n";
 }
 
@@ -42,6 +45,12 @@ int main(int argc, char** argv) {
     }
     if (command == "show") {
         return zephyra::cli::runShowCommand(args, std::cout, std::cerr);
+    }
+    if (command == "plan") {
+        return zephyra::cli::runPlanCommand(args, std::cout, std::cerr);
+    }
+    if (command == "fly") {
+        return zephyra::cli::runFlyCommand(args, std::cout, std::cerr);
     }
     if (command == "configure") {
         return zephyra::cli::runConfigureCommand(args, std::cout, std::cerr);

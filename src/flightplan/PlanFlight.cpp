@@ -18,11 +18,14 @@ FlightOutcome flyPlan(FlightPlan& flight, simlink::BuiltInAircraft& aircraft,
     std::int16_t firstConnection = 0;
     Navigator nav(flight, aircraft, firstConnection);
     const double start = clock.now();
-    double lastDistance = 0.0;  // from the tick before: the one whose Dist made the switch
+    // From the tick before: the one whose Dist made the switch.
+    double lastDistance = 0.0;
+    std::string lastShown;
 
     auto passed = [&](const std::string& name, bool last) {
-        PassedWaypoint p{clock.now() - start,  name,         aircraft.latitude(),
-                         aircraft.longitude(), lastDistance, last};
+        PassedWaypoint p{
+            clock.now() - start, name, aircraft.latitude(), aircraft.longitude(), lastDistance,
+            lastShown,           last};
         out.passed.push_back(p);
         if (onPassed) {
             onPassed(p);
@@ -36,6 +39,7 @@ FlightOutcome flyPlan(FlightPlan& flight, simlink::BuiltInAircraft& aircraft,
         const auto gc = greatCircle(aircraft.latitude(), aircraft.longitude(), flight.leg.CurWpLat,
                                     flight.leg.CurWpLon, kTickZero, false);
         lastDistance = gc ? gc->distance : 0.0;
+        lastShown = flight.display.Dist;
         const auto shown = readNumber(flight.display.Dist);
         if (flight.plan.PlanCount == 0 && shown && *shown <= nav.AutoSwitchDist) {
             out.arrived = true;

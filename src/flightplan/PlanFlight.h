@@ -22,6 +22,7 @@ struct PassedWaypoint {
     double lat = 0.0;  // aircraft position when it was passed
     double lon = 0.0;
     double distance = 0.0;  // nm from the waypoint on the tick that passed it
+    std::string shownDist;  // what Dist showed then (the switch needs 5 or less)
     bool last = false;      // the final waypoint: the flight ends here
 };
 

@@ -1,0 +1,301 @@
+#include "cli/PlanCommands.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "flightplan/AutoGenerator.h"
+#include "flightplan/PlanFile.h"
+#include "flightplan/PlanFlight.h"
+#include "flightplan/PlanNumbers.h"
+#include "flightplan/WaypointStore.h"
+#include "platform/Files.h"
+#include "platform/Random.h"
+#include "platform/VirtualScheduler.h"
+#include "simlink/BuiltInAircraft.h"
+#include "weather/WeatherDb.h"
+
+namespace zephyra::cli {
+
+namespace {
+
+constexpr const char* kPlanUsage =
+    R"(usage: zephyra-cli plan generate --from NAME --to NAME [options]
+
+Auto-generates a flight plan from the departure to the arrival through the waypoints of the
+database, the way the main window's Auto button does, and writes it as a ".fpl" file.
+NAME is an identifier (KATL) or a part of a name (the first match of the Find box).
+
+  --from NAME      departure airport or NAVAID
+  --to NAME        arrival airport or NAVAID
+  --dist N         distance between generated points, nm (20..200; default 100)
+  --types VNW      kinds of waypoints to use: V VORs, N NDBs, W named fixes (default V)
+  --alt A          altitude of every entry (default 9000)
+  --speed S        speed of every entry, knots, or Mach below 1 (default 250)
+  --out FILE       the plan file to write (default plan.fpl)
+  --db FILE        the database (default: vanedb.mdb beside the program)
+)";
+
+constexpr const char* kFlyUsage =
+    R"(usage: zephyra-cli fly PLAN.fpl [--from-airport ID] [--db FILE] [--metric]
+
+Sends the plan and flies it on the built-in aircraft in virtual time with A/P Update on,
+printing each waypoint as it is passed: virtual time, aircraft position, and the distance
+from the waypoint on the tick that made the switch (as the Dist label showed it, and exactly).
+Ends when the last waypoint is reached.
+
+  --from-airport ID  start over this airport (default: the aircraft's start, near Atlanta)
+  --metric           altitudes in the plan are metres (UOM "M")
+  --db FILE          the database, for --from-airport
+)";
+
+std::string defaultDatabase() {
+    return platform::joinPath(platform::programFolder(), "vanedb.mdb");
+}
+
+class QuietLoadHost final : public flightplan::WaypointLoadHost {
+  public:
+    bool storeMarkedLoaded() override { return false; }
+    void markStoreLoaded() override {}
+    void beginLoad() override {}
+    void endLoad() override {}
+    void setStatus(const std::string&) override {}
+    void setCurrentWeatherText(const std::string&) override {}
+    void processEvents() override {}
+    std::string activeWaypointName() override { return {}; }
+    void setActiveWaypointFrequency(const std::string&) override {}
+    void showMessage(const std::string& text) override { message = text; }
+    std::string message;
+};
+
+std::optional<flightplan::FoundNavaid> resolve(weather::WeatherDb& db, const std::string& name) {
+    auto found = db.findWpsByIdent(name);
+    if (!found) {
+        auto search = db.searchWps(name);
+        found = search.first();
+    }
+    if (!found) {
+        return std::nullopt;
+    }
+    return flightplan::FoundNavaid{found->Name, found->Type, found->latitudeDegrees(),
+                                   found->longitudeDegrees()};
+}
+
+std::string clockText(double seconds) {
+    const long s = static_cast<long>(seconds);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02ld:%02ld:%02ld", s / 3600, (s / 60) % 60, s % 60);
+    return buf;
+}
+
+}  // namespace
+
+int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        (args.empty() ? err : out) << kPlanUsage;
+        return args.empty() ? 2 : 0;
+    }
+    if (args[0] != "generate") {
+        err << kPlanUsage;
+        return 2;
+    }
+    std::string from, to, types = "V", outPath = "plan.fpl", database = defaultDatabase();
+    std::string alt = "9000", speed = "250";
+    int dist = 100;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            out << kPlanUsage;
+            return 0;
+        }
+        if (i + 1 >= args.size()) {
+            err << "zephyra-cli plan: " << a << " needs a value\n" << kPlanUsage;
+            return 2;
+        }
+        const std::string& v = args[++i];
+        if (a == "--from") {
+            from = v;
+        } else if (a == "--to") {
+            to = v;
+        } else if (a == "--types") {
+            types = v;
+        } else if (a == "--out") {
+            outPath = v;
+        } else if (a == "--db") {
+            database = v;
+        } else if (a == "--alt") {
+            alt = v;
+        } else if (a == "--speed") {
+            speed = v;
+        } else if (a == "--dist") {
+            const auto n = flightplan::readNumber(v);
+            if (!n || *n < 1 || *n > 32767) {
+                err << "zephyra-cli plan: --dist takes a number of nautical miles\n";
+                return 2;
+            }
+            dist = static_cast<int>(flightplan::roundHalfEven(*n));
+        } else {
+            err << "zephyra-cli plan: unknown option " << a << "\n" << kPlanUsage;
+            return 2;
+        }
+    }
+    if (from.empty() || to.empty()) {
+        err << "zephyra-cli plan: --from and --to are needed\n" << kPlanUsage;
+        return 2;
+    }
+    if (!flightplan::readNumber(alt) || !flightplan::readNumber(speed)) {
+        err << "zephyra-cli plan: --alt and --speed take numbers\n";
+        return 2;
+    }
+    if (types.find_first_not_of("VNWvnw") != std::string::npos || types.empty()) {
+        err << "zephyra-cli plan: --types takes letters of V, N and W\n";
+        return 2;
+    }
+    std::string error;
+    auto db = weather::WeatherDb::open(database, &error, false);
+    if (!db) {
+        err << "zephyra-cli plan: cannot open " << database << ": " << error << "\n";
+        return 1;
+    }
+    const auto dep = resolve(*db, from);
+    const auto arr = resolve(*db, to);
+    if (!dep || !arr) {
+        err << "zephyra-cli plan: no waypoint matches \"" << (dep ? to : from) << "\"\n";
+        return 1;
+    }
+
+    flightplan::WaypointStore store;
+    QuietLoadHost host;
+    platform::DefaultRandom random;
+    if (flightplan::loadWaypoints(*db, flightplan::kAll, weather::StationList{}, random, store,
+                                  host) != flightplan::WaypointLoadResult::Loaded) {
+        err << "zephyra-cli plan: the waypoints could not be loaded. " << host.message << "\n";
+        return 1;
+    }
+    flightplan::FlightPlan flight;
+    flight.addFromPicture(dep, dep->name, alt, speed);
+    flight.addFromPicture(arr, arr->name, alt, speed);
+    auto has = [&](char c) {
+        return types.find(c) != std::string::npos ||
+               types.find(static_cast<char>(c - 'A' + 'a')) != std::string::npos;
+    };
+    flightplan::GenerationSettings settings{
+        dist, flightplan::kAll, has('V'), has('N'), has('W'), alt, speed};
+    if (!flightplan::generateRoute(flight, store, settings)) {
+        err << flightplan::generation_text::kFailed << "\n";
+        return 1;
+    }
+    if (!flightplan::savePlanFile(outPath, flight.plan, &error)) {
+        err << "zephyra-cli plan: " << error << "\n";
+        return 1;
+    }
+    out << "from " << dep->name << " (" << flightplan::fourDecimals(dep->lat) << " "
+        << flightplan::fourDecimals(dep->lon) << ") to " << arr->name << ": "
+        << flight.plan.PlanCount << " entries, written to " << outPath << "\n";
+    for (int i = 0; i < flight.plan.PlanCount; ++i) {
+        const auto r = flight.plan.row(i);
+        std::string type = i + 1 == flight.plan.PlanCount ? arr->type : "?";
+        for (int k = 1; k <= store.WpsCount; ++k) {
+            const auto at = static_cast<std::size_t>(k);
+            if (store.WpsName[at] == r.name && store.WpsLat[at] == r.lat) {
+                type = store.WpsType[at];
+                break;
+            }
+        }
+        out << "  " << type << "  " << r.name << "  " << flightplan::fourDecimals(r.lat) << " "
+            << flightplan::fourDecimals(r.lon) << "\n";
+    }
+    return 0;
+}
+
+namespace {
+
+class DecliningHost final : public flightplan::PlanLoadHost {
+  public:
+    explicit DecliningHost(std::ostream& err) : err_(err) {}
+    bool useCustomWeather() override {
+        err_ << "zephyra-cli fly: the plan's custom weather is not used; entries after it are "
+                "ignored\n";
+        return false;
+    }
+    void processCustomWeather() override {}
+
+  private:
+    std::ostream& err_;
+};
+
+}  // namespace
+
+int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string planPath, airport, database = defaultDatabase();
+    bool metric = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            out << kFlyUsage;
+            return 0;
+        }
+        if (a == "--metric") {
+            metric = true;
+        } else if ((a == "--from-airport" || a == "--db") && i + 1 < args.size()) {
+            (a == "--db" ? database : airport) = args[++i];
+        } else if (!a.empty() && a[0] != '-' && planPath.empty()) {
+            planPath = a;
+        } else {
+            err << kFlyUsage;
+            return 2;
+        }
+    }
+    if (planPath.empty()) {
+        err << kFlyUsage;
+        return 2;
+    }
+    flightplan::FlightPlan flight;
+    DecliningHost host(err);
+    const auto loaded = flightplan::loadPlanFile(planPath, flight.plan, host);
+    if (!loaded.opened) {
+        err << "zephyra-cli fly: cannot read " << planPath << "\n";
+        return 1;
+    }
+    if (!loaded.completed) {
+        err << "zephyra-cli fly: line " << loaded.stoppedAtLine
+            << " is not a plan entry; flying the " << flight.plan.PlanCount
+            << " entries before it\n";
+    }
+    if (flight.plan.PlanCount == 0) {
+        err << "zephyra-cli fly: the plan has no entries\n";
+        return 1;
+    }
+    platform::VirtualScheduler clock;
+    simlink::BuiltInAircraft aircraft(clock);
+    aircraft.setLogLimit(1000);
+    if (!airport.empty()) {
+        auto db = weather::WeatherDb::open(database, nullptr, false);
+        const auto where = db ? db->airportPosition(airport) : std::nullopt;
+        if (!where) {
+            err << "zephyra-cli fly: no airport \"" << airport << "\" in " << database << "\n";
+            return 1;
+        }
+        aircraft.setLatitude(where->first);
+        aircraft.setLongitude(where->second);
+    }
+    out << "start " << flightplan::fourDecimals(aircraft.latitude()) << " "
+        << flightplan::fourDecimals(aircraft.longitude()) << ", " << flight.plan.PlanCount
+        << " waypoints\n";
+    const auto outcome = flightplan::flyPlan(
+        flight, aircraft, clock, {48.0 * 3600.0, metric}, [&](const flightplan::PassedWaypoint& p) {
+            char dist[32];
+            std::snprintf(dist, sizeof dist, "%.2f", p.distance);
+            out << clockText(p.seconds) << "  " << flightplan::fourDecimals(p.lat) << " "
+                << flightplan::fourDecimals(p.lon) << "  Dist " << p.shownDist << " (" << dist
+                << " nm)  " << (p.last ? "arrived at " : "passed ") << p.name << "\n";
+        });
+    if (!outcome.arrived) {
+        err << "zephyra-cli fly: the last waypoint was not reached in "
+            << clockText(outcome.seconds) << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace zephyra::cli

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace zephyra::cli {
+
+// zephyra-cli plan generate: a plan between two airports or NAVAIDs, written as ".fpl".
+int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// zephyra-cli fly: flies a ".fpl" on the built-in aircraft in virtual time.
+int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace zephyra::cli
