@@ -12,6 +12,7 @@
 #include "shell/Icons.h"
 #include "shell/ParamFile.h"
 #include "shell/ParmMaintWindow.h"
+#include "shell/PlanControls.h"
 #include "shell/StartWindow.h"
 #include "shell/Startup.h"
 #include "shell/WeatherActions.h"
@@ -93,13 +94,12 @@ const std::pair<const char*, const char*> kTips[] = {
     {"Picture28", "Exits Zephyra."},
 };
 
-// Picture buttons whose release presses a command button.
+// Picture buttons whose release presses a command button. Picture16/17/20/23/24/25 do more
+// than that and are bound by PlanListsBinder.
 const std::pair<const char*, const char*> kPictureCommands[] = {
     {"Picture1", "Command14"},  {"Picture3", "Command3"},   {"Picture5", "Command27"},
-    {"Picture16", "Command19"}, {"Picture17", "Command18"}, {"Picture18", "Command16"},
-    {"Picture19", "Command13"}, {"Picture20", "Command11"}, {"Picture21", "Command22"},
-    {"Picture22", "Command21"}, {"Picture23", "Command23"}, {"Picture24", "Command24"},
-    {"Picture25", "Command20"}, {"Picture26", "Command4"},  {"Picture28", "Command15"},
+    {"Picture18", "Command16"}, {"Picture19", "Command13"}, {"Picture21", "Command22"},
+    {"Picture22", "Command21"}, {"Picture26", "Command4"},  {"Picture28", "Command15"},
 };
 
 const char* const kStatusStyle =
@@ -147,6 +147,7 @@ VaneWindow::VaneWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
             onRandomTimer();
         }
     });
+    planControls_ = std::make_unique<PlanControls>(ctx_, *this);
     const double tpp = twipsPerPixel(this);
     resize(static_cast<int>(kNormalWidth / tpp), static_cast<int>(kNormalHeight / tpp));
 }

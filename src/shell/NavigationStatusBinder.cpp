@@ -1,0 +1,119 @@
+#include "shell/NavigationStatusBinder.h"
+
+#include <QEvent>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "shell/AppContext.h"
+#include "shell/VaneWindow.h"
+
+namespace zephyra::shell {
+
+namespace {
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+}  // namespace
+
+NavigationStatusBinder::NavigationStatusBinder(AppContext& context, VaneWindow& vane,
+                                               flightplan::FlightPlan& flight)
+    : QObject(&vane),
+      ctx_(context),
+      vane_(vane),
+      flight_(flight),
+      navigator_(flight, context.sim, context.shared.firstConnection) {
+    navigator_.status = [&vane] { return vane.status().toStdString(); };
+    navigator_.setStatus = [&vane](const std::string& s) { vane.setStatus(qs(s)); };
+    navigator_.onFirstConnection = [this] {
+        if (onFirstConnection) {
+            onFirstConnection();
+        }
+    };
+    navigator_.onPosition = [this](double lat, double lon) {
+        if (onPosition) {
+            onPosition(lat, lon);
+        }
+    };
+    navigator_.onSwitch = [this](const std::string&) {
+        if (onPlanChanged) {
+            onPlanChanged();
+        }
+    };
+    vane.onTimer1 = [this] { tick(); };
+    connect(vane.command("Command11"), &QPushButton::clicked, this, [this] { setNextWaypoint(); });
+    vane.label("FWAYP")->installEventFilter(this);
+}
+
+void NavigationStatusBinder::tick() {
+    navigator_.AutoSwitchDist = ctx_.shared.autoSwitchDist;
+    const auto result =
+        navigator_.tick({vane_.checkBox("UPDHDG")->isChecked(), ctx_.settings.metric()});
+    if (result == flightplan::Navigator::TickResult::NotConnected) {
+        return;
+    }
+    show();
+    if (vane_.navigationPanel()->isVisible()) {
+        vane_.label("Label37")->setText(vane_.label("FWAYP")->text());
+        vane_.label("Label36")->setText("Heading: " + vane_.label("Hdg")->text());
+        vane_.label("Label34")->setText("Distance: " + vane_.label("Dist")->text());
+        vane_.label("Label35")->setText("ETE   Hours: " + vane_.textBox("HRS")->text());
+        vane_.label("Label33")->setText("Minutes: " + vane_.textBox("MIN")->text());
+    }
+}
+
+void NavigationStatusBinder::setNextWaypoint() {
+    if (!flight_.setNextWaypoint()) {
+        return;
+    }
+    show();
+    if (onPlanChanged) {
+        onPlanChanged();
+    }
+    vane_.timer1().setInterval(5000);
+}
+
+void NavigationStatusBinder::clearActiveWaypoint() {
+    flight_.clearActiveWaypoint();
+    show();
+    vane_.label("Label28")->setText(QString());
+}
+
+void NavigationStatusBinder::show() {
+    const flightplan::NavDisplay& d = flight_.display;
+    vane_.textBox("Text1")->setText(qs(d.Text1));
+    vane_.textBox("Text2")->setText(qs(d.Text2));
+    vane_.textBox("HRS")->setText(qs(d.HRS));
+    vane_.textBox("MIN")->setText(qs(d.MIN));
+    vane_.textBox("altbrng")->setText(qs(d.altbrng));
+    const std::pair<const char*, const std::string*> labels[] = {
+        {"Dist", &d.Dist},       {"Hdg", &d.Hdg},
+        {"WindDir", &d.WindDir}, {"WindSpd", &d.WindSpd},
+        {"TAS", &d.TAS},         {"AltHold", &d.AltHold},
+        {"SpdHold", &d.SpdHold}, {"FWAYP", &flight_.leg.FWAYP},
+    };
+    for (const auto& [name, text] : labels) {
+        vane_.label(QString::fromLatin1(name))->setText(qs(*text));
+    }
+    // A new active waypoint shows the frequency of the stored waypoint of that name.
+    if (flight_.leg.FWAYP != shownWaypoint_) {
+        shownWaypoint_ = flight_.leg.FWAYP;
+        if (const auto freq = ctx_.waypoints.frequencyOf(shownWaypoint_)) {
+            vane_.label("Label23")->setText(qs(*freq));
+        }
+    }
+}
+
+bool NavigationStatusBinder::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == vane_.label("FWAYP")) {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            vane_.list("WaypLst")->clearSelection();
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            vane_.textBox("FWP")->setText(vane_.label("FWAYP")->text());
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace zephyra::shell

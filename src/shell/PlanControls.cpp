@@ -1,0 +1,17 @@
+#include "shell/PlanControls.h"
+
+#include "shell/FindBoxBinder.h"
+#include "shell/NavigationStatusBinder.h"
+#include "shell/PlanListsBinder.h"
+#include "shell/VaneWindow.h"
+
+namespace zephyra::shell {
+
+PlanControls::PlanControls(AppContext& context, VaneWindow& vane)
+    : find_(new FindBoxBinder(context, vane)),
+      navigation_(new NavigationStatusBinder(context, vane, flight_)),
+      lists_(new PlanListsBinder(context, vane, flight_, *find_, *navigation_)) {}
+
+PlanControls::~PlanControls() = default;
+
+}  // namespace zephyra::shell

@@ -1,0 +1,383 @@
+#include "shell/PlanListsBinder.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "flightplan/AutoGenerator.h"
+#include "flightplan/PlanFile.h"
+#include "shell/AppContext.h"
+#include "shell/FindBoxBinder.h"
+#include "shell/NavigationStatusBinder.h"
+#include "shell/VaneWindow.h"
+
+namespace zephyra::shell {
+
+namespace {
+
+constexpr const char* kPlanFilter = "Flight Plan(*.fpl)|*.fpl";
+const char* const kLists[] = {"WaypLst", "AltLst", "SpdLst"};
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The custom-weather question of Load and the dialogue it needs.
+class LoadDialogue final : public flightplan::PlanLoadHost {
+  public:
+    LoadDialogue(AppContext& ctx, VaneWindow& vane, const std::function<void()>& processing)
+        : ctx_(ctx), vane_(vane), processing_(processing) {}
+
+    bool applied = false;
+
+    bool useCustomWeather() override {
+        return ctx_.dialogs.message(
+                   {"Custom weather is detected in this flight plan. If you load custom weather "
+                    "it will overwrite all current weather data in the database, including "
+                    "weather loaded from a METAR file. Are you sure you want to use the custom "
+                    "weather?",
+                    "Proceed?", platform::Buttons::YesNo, platform::Icon::Information, 2}) ==
+               platform::Answer::Yes;
+    }
+    void processCustomWeather() override {
+        if (!processing_) {
+            ctx_.dialogs.message(
+                {"This flight plan's custom weather cannot be used yet: this version of Zephyra "
+                 "has no Weather Builder processing. The plan's entries are loaded and the "
+                 "weather database is unchanged.",
+                 "Custom weather", platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+            return;
+        }
+        vane_.textBox("LastStation")->clear();
+        vane_.textBox("Text8")->setText(QStringLiteral("0"));
+        processing_();
+        applied = true;
+    }
+
+  private:
+    AppContext& ctx_;
+    VaneWindow& vane_;
+    const std::function<void()>& processing_;
+};
+
+class GenerationDialogue final : public flightplan::GenerationHost {
+  public:
+    GenerationDialogue(AppContext& ctx, VaneWindow& vane) : ctx_(ctx), vane_(vane) {}
+    bool waypointsLoaded() override { return vane_.textBox("Text8")->text() == "1"; }
+    void loadWaypoints() override {
+        if (vane_.reloadWaypoints) {
+            vane_.reloadWaypoints();
+        }
+    }
+    void processEvents() override { ctx_.scheduler.processEvents(); }
+    void setBusy(bool busy) override {
+        if (busy) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        } else {
+            QApplication::restoreOverrideCursor();
+        }
+    }
+
+  private:
+    AppContext& ctx_;
+    VaneWindow& vane_;
+};
+
+}  // namespace
+
+PlanListsBinder::PlanListsBinder(AppContext& context, VaneWindow& vane,
+                                 flightplan::FlightPlan& flight, FindBoxBinder& find,
+                                 NavigationStatusBinder& navigation)
+    : QObject(&vane),
+      ctx_(context),
+      vane_(vane),
+      flight_(flight),
+      find_(find),
+      navigation_(navigation) {
+    const std::pair<const char*, void (PlanListsBinder::*)()> commands[] = {
+        {"Command13", &PlanListsBinder::save},        {"Command14", &PlanListsBinder::load},
+        {"Command16", &PlanListsBinder::remove},      {"Command17", &PlanListsBinder::modify},
+        {"Command18", &PlanListsBinder::clear},       {"Command19", &PlanListsBinder::insert},
+        {"Command20", &PlanListsBinder::add},         {"Command23", &PlanListsBinder::setSpeed},
+        {"Command24", &PlanListsBinder::setAltitude},
+    };
+    for (const auto& [name, handler] : commands) {
+        connect(vane.command(QString::fromLatin1(name)), &QPushButton::clicked, this,
+                [this, h = handler] { (this->*h)(); });
+    }
+    for (const char* name :
+         {"Picture16", "Picture17", "Picture20", "Picture23", "Picture24", "Picture25"}) {
+        const QString n = QString::fromLatin1(name);
+        connect(vane.picture(n), &PictureButton::released, this,
+                [this, n](Qt::MouseButton b) { onPicture(n, b); });
+    }
+    vane.autoGenerate = [this] { autoGenerate(); };
+    navigation.onPlanChanged = [this] { showPlan(); };
+
+    // The three lists behave as one table.
+    for (const char* name : kLists) {
+        QListWidget* list = vane.list(QString::fromLatin1(name));
+        connect(list, &QListWidget::currentRowChanged, this, [this](int row) {
+            if (!syncing_ && row >= 0) {
+                selectRow(row);
+            }
+        });
+        connect(list, &QListWidget::itemClicked, this,
+                [this, list](QListWidgetItem* item) { selectRow(list->row(item)); });
+        connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+            for (const char* other : kLists) {
+                vane_.list(QString::fromLatin1(other))->verticalScrollBar()->setValue(value);
+            }
+        });
+    }
+    vane.list("WaypLst")->viewport()->installEventFilter(this);
+    vane.textBox("AltHld")->installEventFilter(this);
+    vane.textBox("Speed")->installEventFilter(this);
+}
+
+std::string PlanListsBinder::altText() const {
+    return vane_.textBox("AltHld")->text().toStdString();
+}
+std::string PlanListsBinder::spdText() const {
+    return vane_.textBox("Speed")->text().toStdString();
+}
+
+std::optional<int> PlanListsBinder::selectedRow() const {
+    QListWidget* list = vane_.list("WaypLst");
+    const int row = list->currentRow();
+    if (row < 0 || row >= flight_.plan.PlanCount || !list->item(row)->isSelected()) {
+        return std::nullopt;
+    }
+    return row;
+}
+
+void PlanListsBinder::selectRow(int row) {
+    syncing_ = true;
+    for (const char* name : kLists) {
+        QListWidget* list = vane_.list(QString::fromLatin1(name));
+        if (row < 0) {
+            list->setCurrentRow(-1);
+            list->clearSelection();
+        } else {
+            list->setCurrentRow(row);
+        }
+    }
+    syncing_ = false;
+    if (row >= 0 && row < flight_.plan.PlanCount) {
+        find_.setFoundText(flight_.plan.WaypLst[static_cast<std::size_t>(row)]);
+    }
+}
+
+void PlanListsBinder::showPlan() {
+    const std::optional<int> selected = selectedRow();
+    syncing_ = true;
+    const std::vector<std::string>* rows[] = {&flight_.plan.WaypLst, &flight_.plan.AltLst,
+                                              &flight_.plan.SpdLst};
+    for (int k = 0; k < 3; ++k) {
+        QListWidget* list = vane_.list(QString::fromLatin1(kLists[k]));
+        list->clear();
+        for (const std::string& text : *rows[k]) {
+            list->addItem(qs(text));
+        }
+        if (selected && *selected < list->count()) {
+            list->setCurrentRow(*selected);
+        }
+    }
+    syncing_ = false;
+    ctx_.shared.planCount = flight_.plan.PlanCount;
+}
+
+void PlanListsBinder::applyGenerateButton(flightplan::GenerateButton state) {
+    if (state != flightplan::GenerateButton::Unchanged) {
+        vane_.picture("Picture7")->setEnabled(state == flightplan::GenerateButton::Enable);
+    }
+}
+
+void PlanListsBinder::onPicture(const QString& name, Qt::MouseButton button) {
+    const bool right = button == Qt::RightButton;
+    const bool selected = selectedRow().has_value();
+    if (name == "Picture25") {
+        addFromPicture();
+    } else if (name == "Picture16") {
+        if (selected) {
+            flight_.ends.forgetNames();
+        }
+        vane_.press(QStringLiteral("Command19"));
+    } else if (name == "Picture17") {
+        if (right) {
+            navigation_.clearActiveWaypoint();
+            return;
+        }
+        if (selected) {
+            flight_.ends.forgetNames();
+        }
+        vane_.press(QStringLiteral("Command18"));
+    } else if (name == "Picture20") {
+        if (selected) {
+            flight_.ends.forgetNames();
+        }
+        vane_.press(QStringLiteral("Command11"));
+    } else if (name == "Picture23") {
+        if (right) {
+            if (flight_.setSpeed(std::nullopt, spdText())) {
+                navigation_.show();
+            }
+        } else {
+            vane_.press(QStringLiteral("Command23"));
+        }
+    } else if (name == "Picture24") {
+        if (right) {
+            if (flight_.setAltitude(std::nullopt, altText())) {
+                navigation_.show();
+            }
+        } else {
+            vane_.press(QStringLiteral("Command24"));
+        }
+    }
+}
+
+void PlanListsBinder::addFromPicture() {
+    applyGenerateButton(
+        flight_.addFromPicture(find_.current(), find_.foundText(), altText(), spdText()));
+    showPlan();
+}
+
+void PlanListsBinder::add() {
+    applyGenerateButton(flight_.add(find_.current(), altText(), spdText()));
+    showPlan();
+}
+
+void PlanListsBinder::insert() {
+    if (flight_.insert(selectedRow(), find_.current(), altText(), spdText())) {
+        showPlan();
+    }
+}
+
+void PlanListsBinder::remove() {
+    if (flight_.remove(selectedRow())) {
+        showPlan();
+    }
+}
+
+void PlanListsBinder::clear() {
+    if (ctx_.dialogs.message({"Are you sure you want to clear the entire flight plan? All data "
+                              "will be lost.",
+                              "", platform::Buttons::YesNo, platform::Icon::None, 1}) ==
+        platform::Answer::Yes) {
+        flight_.clear();
+        showPlan();
+    }
+}
+
+void PlanListsBinder::modify() {
+    const auto row = selectedRow();
+    if (flight_.modify(row, find_.current(), find_.foundText(), altText(), spdText())) {
+        if (row) {
+            showPlan();
+        } else {
+            navigation_.show();
+        }
+    }
+}
+
+void PlanListsBinder::setSpeed() {
+    const auto row = selectedRow();
+    if (flight_.setSpeed(row, spdText())) {
+        row ? showPlan() : navigation_.show();
+    }
+}
+
+void PlanListsBinder::setAltitude() {
+    const auto row = selectedRow();
+    if (flight_.setAltitude(row, altText())) {
+        row ? showPlan() : navigation_.show();
+    }
+}
+
+void PlanListsBinder::save() {
+    const auto path = ctx_.dialogs.saveFile({"Save", ctx_.programFolder, kPlanFilter});
+    if (!path) {
+        return;
+    }
+    std::string error;
+    if (!flightplan::savePlanFile(*path, flight_.plan, &error)) {
+        ctx_.dialogs.message({"The flight plan could not be saved. " + error, "Save",
+                              platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+    }
+}
+
+void PlanListsBinder::load() {
+    if (!ctx_.platform.simulatorWindowExists()) {
+        const auto answer = ctx_.dialogs.message(
+            {"FS98 does not appear to be active. Would you like to start FS98 now? If yes, wait "
+             "until FS98 finishes loading then try again.",
+             "Load FS98?", platform::Buttons::YesNo, platform::Icon::None, 2});
+        if (answer == platform::Answer::Yes) {
+            ctx_.platform.startSimulator(vane_.textBox("Text7")->text().toStdString());
+            return;
+        }
+    }
+    const auto path = ctx_.dialogs.openFile({"Open", ctx_.programFolder, kPlanFilter});
+    if (!path) {
+        return;
+    }
+    LoadDialogue dialogue(ctx_, vane_, customWeatherProcessing);
+    const auto result = flightplan::loadPlanFile(*path, flight_.plan, dialogue);
+    showPlan();
+    if (!result.completed) {
+        return;
+    }
+    if (ctx_.settings.QSend == "True") {
+        vane_.press(QStringLiteral("Command11"));
+        vane_.checkBox("UPDHDG")->setChecked(true);
+        vane_.label("Label16")->setText(QStringLiteral("Yes"));
+        vane_.checkBox("AutSwitch")->setChecked(true);
+        vane_.label("Label17")->setText(QStringLiteral("Yes"));
+    }
+    if (!dialogue.applied && vane_.reloadWaypoints) {
+        vane_.reloadWaypoints();
+    }
+}
+
+void PlanListsBinder::autoGenerate() {
+    const Settings& s = ctx_.settings;
+    const flightplan::GenerationSettings settings{static_cast<int>(ctx_.shared.planDistance),
+                                                  s.Wayp,
+                                                  s.WPC_INC == 1,
+                                                  s.WPN_INC == 1,
+                                                  s.WPW_INC == 1,
+                                                  altText(),
+                                                  spdText()};
+    GenerationDialogue host(ctx_, vane_);
+    const auto result =
+        flightplan::autoGenerate(flight_, ctx_.waypoints, settings, ctx_.dialogs, host);
+    if (result == flightplan::GenerationResult::Created ||
+        result == flightplan::GenerationResult::Failed) {
+        showPlan();
+    }
+    if (result == flightplan::GenerationResult::Created) {
+        vane_.picture("Picture7")->setEnabled(false);
+        find_.setFoundText({});
+    }
+}
+
+bool PlanListsBinder::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        watched == vane_.list("WaypLst")->viewport() &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        selectRow(-1);
+        vane_.textBox("AltHld")->setText(QStringLiteral("0"));
+        vane_.textBox("Speed")->setText(QStringLiteral("0"));
+        return true;
+    }
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* box = qobject_cast<QLineEdit*>(watched)) {
+            box->selectAll();
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace zephyra::shell

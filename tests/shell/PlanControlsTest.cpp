@@ -1,0 +1,173 @@
+#include <QListWidget>
+
+#include "shell/FindBoxBinder.h"
+#include "shell/NavigationStatusBinder.h"
+#include "shell/PlanControls.h"
+#include "shell/PlanListsBinder.h"
+#include "shell/VaneWindow.h"
+#include "support/DbRows.h"
+#include "support/WindowFixture.h"
+
+using namespace zephyra;
+using platform::Answer;
+using shell::VaneWindow;
+
+namespace {
+
+class PlanControlsTest : public test::WindowFixture {
+  protected:
+    std::unique_ptr<VaneWindow> open() {
+        writeDefaultParams();
+        {
+            auto db = weather::WeatherDb::open(context.databasePath());
+            test::addWps(*db, {"Atlanta Intl", "A", "333813", -1, "0842542", -1, "", "KATL"});
+            test::addWps(*db, {"Kennedy Intl", "A", "403822", -1, "0734647", -1, "", "KJFK"});
+        }
+        // VORs every 1.2 degrees between them.
+        for (int i = 1; i < 10; ++i) {
+            context.waypoints.add("V", "VOR" + std::to_string(i), "11" + std::to_string(i),
+                                  33.64 + i * 0.875, -84.43 + i * 1.33);
+        }
+        auto w = std::make_unique<VaneWindow>(context);
+        EXPECT_EQ(w->load(), VaneWindow::LoadResult::MainWindow);
+        w->textBox("Text8")->setText("1");
+        context.shared.planDistance = 100;
+        w->show();
+        return w;
+    }
+    void findAndAdd(VaneWindow& w, const QString& text) {
+        w.textBox("FWP")->setText(text);
+        emit w.textBox("FWP")->returnPressed();
+        click(w.picture("Picture25"));
+    }
+    static QStringList rows(VaneWindow& w, const char* list) {
+        QStringList out;
+        for (int i = 0; i < w.list(list)->count(); ++i) {
+            out << w.list(list)->item(i)->text();
+        }
+        return out;
+    }
+};
+
+TEST_F(PlanControlsTest, FindAddGenerateSendFlyAndClearTheActiveWaypoint) {
+    auto w = open();
+    w->textBox("AltHld")->setText("9000");
+    w->textBox("Speed")->setText("250");
+    findAndAdd(*w, "atlanta");
+    EXPECT_EQ(w->textBox("FoundWayp")->text(), "Atlanta Intl-A");
+    findAndAdd(*w, "KENNEDY");
+    EXPECT_EQ(rows(*w, "WaypLst"), QStringList({"Atlanta Intl", "Kennedy Intl"}));
+    EXPECT_TRUE(w->picture("Picture7")->isEnabled());
+
+    dialogs.queueAnswer(Answer::Ok);
+    click(w->picture("Picture7"));
+    const QStringList plan = rows(*w, "WaypLst");
+    ASSERT_GE(plan.size(), 3);
+    EXPECT_TRUE(plan.front().startsWith("VOR"));
+    EXPECT_EQ(plan.back(), "Kennedy Intl");
+    EXPECT_EQ(rows(*w, "AltLst").front(), "9000");
+    EXPECT_FALSE(w->picture("Picture7")->isEnabled());
+    EXPECT_TRUE(w->textBox("FoundWayp")->text().isEmpty());
+
+    int firstConnections = 0;
+    w->planControls().navigation().onFirstConnection = [&] { ++firstConnections; };
+    aircraft.start();
+    click(w->picture("Picture20"));  // Send
+    EXPECT_EQ(w->label("FWAYP")->text(), plan.front());
+    EXPECT_EQ(w->label("Label23")->text(), "11" + plan.front().mid(3));
+    EXPECT_EQ(w->list("WaypLst")->count(), plan.size() - 1);
+    EXPECT_EQ(w->timer1().interval(), 5000);
+    scheduler.advance(10);
+    EXPECT_FALSE(w->label("Hdg")->text().isEmpty());
+    EXPECT_FALSE(w->label("Dist")->text().isEmpty());
+    EXPECT_FALSE(w->textBox("Text1")->text().isEmpty());
+    EXPECT_EQ(firstConnections, 1);
+
+    click(w->picture("Picture17"), Qt::RightButton);
+    EXPECT_TRUE(w->label("FWAYP")->text().isEmpty());
+    EXPECT_TRUE(w->label("Hdg")->text().isEmpty());
+    EXPECT_EQ(w->list("WaypLst")->count(), plan.size() - 1);
+    EXPECT_EQ(w->planControls().flight().leg.CurWpLat, 0.0);
+}
+
+TEST_F(PlanControlsTest, ListsMoveTogetherAndEditTheSelectedRow) {
+    auto w = open();
+    w->textBox("AltHld")->setText("3000");
+    w->textBox("Speed")->setText("250.0");
+    findAndAdd(*w, "atlanta");
+    findAndAdd(*w, "kennedy");
+    w->list("WaypLst")->setCurrentRow(1);
+    EXPECT_EQ(w->list("AltLst")->currentRow(), 1);
+    EXPECT_EQ(w->list("SpdLst")->currentRow(), 1);
+    EXPECT_EQ(w->textBox("FoundWayp")->text(), "Kennedy Intl");
+    w->textBox("AltHld")->setText("12000");
+    click(w->picture("Picture24"));  // Set Altitude on the selected row
+    EXPECT_EQ(rows(*w, "AltLst"), QStringList({"3000", "12000"}));
+    click(w->picture("Picture24"), Qt::RightButton);  // always the active waypoint
+    EXPECT_EQ(w->label("AltHold")->text(), "12000");
+
+    mouse(w->list("WaypLst")->viewport(), QEvent::MouseButtonRelease, Qt::RightButton);
+    EXPECT_FALSE(w->planControls().lists().selectedRow().has_value());
+    EXPECT_EQ(w->textBox("AltHld")->text(), "0");
+    click(w->picture("Picture18"));  // Delete with nothing selected
+    EXPECT_EQ(w->list("WaypLst")->count(), 2);
+
+    dialogs.queueAnswer(Answer::No);
+    click(w->picture("Picture17"));
+    EXPECT_EQ(w->list("WaypLst")->count(), 2);
+    EXPECT_EQ(dialogs.lastMessage(),
+              "Are you sure you want to clear the entire flight plan? All data will be lost.");
+    dialogs.queueAnswer(Answer::Yes);
+    click(w->picture("Picture17"));
+    EXPECT_EQ(w->list("WaypLst")->count(), 0);
+}
+
+TEST_F(PlanControlsTest, SaveThenLoadWithQuickSendAndTheCustomWeatherSeam) {
+    auto w = open();
+    w->textBox("AltHld")->setText("3000");
+    w->textBox("Speed")->setText("250.0");
+    for (const char* name : {"atlanta", "kennedy", "atlanta"}) {
+        findAndAdd(*w, name);
+    }
+    dialogs.queueFile(program.file("three.fpl"));
+    click(w->picture("Picture19"));
+    EXPECT_EQ(program.read("three.fpl").substr(0, 16), "Atlanta Intl|33.");
+
+    // The simulator is not running: answering No still loads. Quick Send makes entry 0 active.
+    context.settings.QSend = "True";
+    dialogs.queueAnswer(Answer::No);
+    dialogs.queueFile(program.file("three.fpl"));
+    click(w->picture("Picture1"));
+    EXPECT_EQ(rows(*w, "WaypLst"), QStringList({"Kennedy Intl", "Atlanta Intl"}));
+    EXPECT_EQ(rows(*w, "SpdLst"), QStringList({"250", "250"}));
+    EXPECT_EQ(w->label("FWAYP")->text(), "Atlanta Intl");
+    EXPECT_EQ(w->label("Label16")->text(), "Yes");
+    EXPECT_EQ(w->label("Label17")->text(), "Yes");
+
+    // Custom weather before its processing exists: the user is told, the weather stays.
+    context.settings.QSend = "False";
+    program.write(
+        "wx.fpl", "A|1|2|3000|250\r\nWeather\r\n0\r\nWX\r\n" + [] {
+            std::string s;
+            for (int i = 1; i < 16; ++i) {
+                s += " 1 \r\n";
+            }
+            return s;
+        }());
+    platform.simulatorRunning = true;
+    dialogs.queueAnswer(Answer::Yes);
+    dialogs.queueFile(program.file("wx.fpl"));
+    click(w->picture("Picture1"));
+    EXPECT_NE(dialogs.lastMessage().find("custom weather cannot be used yet"), std::string::npos);
+    EXPECT_EQ(w->textBox("Text8")->text(), "1");
+    int processed = 0;
+    w->planControls().lists().customWeatherProcessing = [&] { ++processed; };
+    dialogs.queueAnswer(Answer::Yes);
+    dialogs.queueFile(program.file("wx.fpl"));
+    click(w->picture("Picture1"));
+    EXPECT_EQ(processed, 1);
+    EXPECT_EQ(w->textBox("Text8")->text(), "0");
+    EXPECT_TRUE(w->planControls().flight().plan.hasCustomWeather);
+}
+
+}  // namespace
