@@ -114,7 +114,7 @@ PlanListsBinder::PlanListsBinder(AppContext& context, VaneWindow& vane,
                 [this, n](Qt::MouseButton b) { onPicture(n, b); });
     }
     vane.autoGenerate = [this] { autoGenerate(); };
-    navigation.onPlanChanged = [this] { showPlan(); };
+    navigation.onPlanChanged = [this] { showPlan(false); };
 
     // The three lists behave as one table.
     for (const char* name : kLists) {
@@ -170,8 +170,8 @@ void PlanListsBinder::selectRow(int row) {
     }
 }
 
-void PlanListsBinder::showPlan() {
-    const std::optional<int> selected = selectedRow();
+void PlanListsBinder::showPlan(bool keepSelection) {
+    const std::optional<int> selected = keepSelection ? selectedRow() : std::nullopt;
     syncing_ = true;
     const std::vector<std::string>* rows[] = {&flight_.plan.WaypLst, &flight_.plan.AltLst,
                                               &flight_.plan.SpdLst};
@@ -257,7 +257,7 @@ void PlanListsBinder::insert() {
 
 void PlanListsBinder::remove() {
     if (flight_.remove(selectedRow())) {
-        showPlan();
+        showPlan(false);  // the selected entry is gone
     }
 }
 

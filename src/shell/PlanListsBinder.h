@@ -40,8 +40,8 @@ class PlanListsBinder : public QObject {
 
     // The selected plan row, if any.
     std::optional<int> selectedRow() const;
-    // Shows the plan store in the three lists.
-    void showPlan();
+    // Shows the plan store in the three lists, keeping the selected row unless told not to.
+    void showPlan(bool keepSelection = true);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -111,6 +111,11 @@ TEST_F(PlanControlsTest, ListsMoveTogetherAndEditTheSelectedRow) {
     EXPECT_EQ(w->textBox("AltHld")->text(), "0");
     click(w->picture("Picture18"));  // Delete with nothing selected
     EXPECT_EQ(w->list("WaypLst")->count(), 2);
+    findAndAdd(*w, "atlanta");
+    w->list("SpdLst")->setCurrentRow(1);
+    click(w->picture("Picture18"));
+    EXPECT_EQ(rows(*w, "WaypLst"), QStringList({"Atlanta Intl", "Atlanta Intl"}));
+    EXPECT_FALSE(w->planControls().lists().selectedRow().has_value());
 
     dialogs.queueAnswer(Answer::No);
     click(w->picture("Picture17"));
