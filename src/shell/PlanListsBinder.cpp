@@ -315,7 +315,13 @@ void PlanListsBinder::load() {
              "until FS98 finishes loading then try again.",
              "Load FS98?", platform::Buttons::YesNo, platform::Icon::None, 2});
         if (answer == platform::Answer::Yes) {
-            ctx_.platform.startSimulator(vane_.textBox("Text7")->text().toStdString());
+            const std::string folder = vane_.textBox("Text7")->text().toStdString();
+            if (!ctx_.platform.startSimulator(folder)) {
+                ctx_.dialogs.message({"FS98 could not be started from \"" + folder +
+                                          "\". Please start it yourself, then try again.",
+                                      "Load FS98?", platform::Buttons::Ok,
+                                      platform::Icon::Exclamation, 1});
+            }
             return;
         }
     }
