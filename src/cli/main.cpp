@@ -6,6 +6,7 @@
 
 #include "cli/BuildDbCommand.h"
 #include "cli/ConfigureCommand.h"
+#include "cli/DeliveryCommands.h"
 #include "cli/SimCommand.h"
 #include "cli/WeatherCommands.h"
 
@@ -19,6 +20,8 @@ void usage(std::ostream& out) {
            "  build-db   build vanedb.mdb (stations, airports, NAVAIDs, fixes) from data files\n"
            "  decode     load a METAR or SA weather file into the database (--dump: decode only)\n"
            "  show       print one station's weather record\n"
+           "  report     print a station's weather report (--uom U|M|F)\n"
+           "  closest    print the station with weather closest to LAT LON\n"
            "Run 'zephyra-cli COMMAND --help' for a command's options.\n";
 }
 
@@ -42,6 +45,12 @@ int main(int argc, char** argv) {
     }
     if (command == "show") {
         return zephyra::cli::runShowCommand(args, std::cout, std::cerr);
+    }
+    if (command == "report") {
+        return zephyra::cli::runReportCommand(args, std::cout, std::cerr);
+    }
+    if (command == "closest") {
+        return zephyra::cli::runClosestCommand(args, std::cout, std::cerr);
     }
     if (command == "configure") {
         return zephyra::cli::runConfigureCommand(args, std::cout, std::cerr);
