@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "platform/Files.h"
+#include "shell/DeliveryActions.h"
 #include "shell/Icons.h"
 #include "shell/ParamFile.h"
 #include "shell/ParmMaintWindow.h"
@@ -130,6 +131,7 @@ VaneWindow::VaneWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
     buildControls();
     connectPictures();
     weatherActions_ = new WeatherActions(ctx_, *this);
+    deliveryActions_ = new DeliveryActions(ctx_, *this);
 
     timer6_ = ctx_.scheduler.createTimer([this] { updateClock(); });
     timer1_ = ctx_.scheduler.createTimer([this] {

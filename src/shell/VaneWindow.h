@@ -20,6 +20,7 @@
 
 namespace zephyra::shell {
 
+class DeliveryActions;
 class StartWindow;
 class WeatherActions;
 
@@ -56,6 +57,7 @@ class VaneWindow : public QWidget {
     QWidget* image(const QString& name) const;
     QFrame* navigationPanel() const { return picture11_; }
     WeatherActions& weatherActions() { return *weatherActions_; }
+    DeliveryActions& deliveryActions() { return *deliveryActions_; }
     StartWindow* startWindow() const { return start_.get(); }
 
     // Pressing a command button runs its click handler exactly as a click would.
@@ -135,6 +137,7 @@ class VaneWindow : public QWidget {
     std::map<QString, QString> tips_;
     QFrame* picture11_ = nullptr;
     WeatherActions* weatherActions_ = nullptr;
+    DeliveryActions* deliveryActions_ = nullptr;
     std::unique_ptr<StartWindow> start_;
     std::unique_ptr<platform::Timer> timer6_;
     std::unique_ptr<platform::Timer> timer1_;
