@@ -91,6 +91,16 @@ class DeliveryTest : public ::testing::Test {
     void add(const weather::WeatherRecord& r) {
         ASSERT_EQ(db->addWeather(r), weather::WeatherDb::AddResult::Added);
     }
+    // One argument of every call of that name, in order.
+    std::vector<double> sent(const std::string& name, std::size_t arg) const {
+        std::vector<double> values;
+        for (const auto& c : sim.calls()) {
+            if (c.name == name) {
+                values.push_back(c.args.at(arg));
+            }
+        }
+        return values;
+    }
     std::vector<std::string> callNames() const {
         std::vector<std::string> names;
         for (const auto& c : sim.calls()) {
