@@ -76,6 +76,9 @@ WeatherSet WeatherSet::fromRecord(const weather::WeatherRecord& r) {
 }
 
 int wholeNumber(double value) {
+    if (std::isnan(value)) {
+        return 0;
+    }
     if (!(value > std::numeric_limits<int>::min()) || !(value < std::numeric_limits<int>::max())) {
         return value > 0 ? std::numeric_limits<int>::max() : std::numeric_limits<int>::min();
     }
