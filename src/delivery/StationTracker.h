@@ -46,8 +46,13 @@ class StationTracker {
 
     const std::string& closestText() const { return closest_; }
     const std::string& lastStation() const { return lastStation_; }
-    // A new load starts the tracking afresh.
     void setLastStation(const std::string& id);
+    // Takes the texts as the window shows them, which other parts of the program may have
+    // rewritten (a plan with custom weather empties the last station, say).
+    void adoptShownTexts(const std::string& closestText, const std::string& lastStation) {
+        closest_ = closestText;
+        lastStation_ = lastStation;
+    }
 
   private:
     void setClosest(const std::string& text);

@@ -32,6 +32,8 @@ void DeliveryActions::refreshSettings() {
     s.simulatorFolder = vane_.textBox("Text7")->text().toStdString();
     delivery_.sender().setDatabasePath(ctx_.databasePath());
     delivery_.variation().setDatabasePath(ctx_.databasePath());
+    delivery_.tracker().adoptShownTexts(vane_.label("Text3")->text().toStdString(),
+                                        vane_.textBox("LastStation")->text().toStdString());
 }
 
 void DeliveryActions::startTracking() {

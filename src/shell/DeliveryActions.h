@@ -40,7 +40,8 @@ class DeliveryActions : public QObject, public delivery::DeliveryHost {
     void refreshReport() override;
 
   private:
-    // Settings may change in the Settings window between ticks.
+    // Settings may change in the Settings window between ticks, and other parts of the
+    // program write Text3 and LastStation.
     void refreshSettings();
 
     AppContext& ctx_;

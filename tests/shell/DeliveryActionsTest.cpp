@@ -53,10 +53,16 @@ TEST_F(DeliveryActionsTest, ClosestTickSendsAndShowsTheReport) {
     EXPECT_EQ(dialogs.shown()[0].message.title, "Current Station Report");
     EXPECT_EQ(dialogs.shown()[0].message.text.substr(0, 12), "KATL REPORT\n");
 
-    // With "Send Weather to FS" off, Manual Update runs but sends nothing.
+    // A plan with custom weather empties LastStation: the next send goes at once.
+    vane->textBox("LastStation")->setText("");
+    vane->command("Update_Vane")->click();
+    EXPECT_EQ(aircraft.callCount("upd_temps"), 2);
+    EXPECT_EQ(vane->textBox("LastStation")->text(), "KATL");
+
+    // With "Send Weather to FS" off, Manual Update runs its transition but sends nothing.
     vane->checkBox("upd_vane")->setChecked(false);
     vane->command("Update_Vane")->click();
-    EXPECT_EQ(aircraft.callCount("upd_temps"), 1);
+    EXPECT_EQ(aircraft.callCount("upd_temps"), 2);
     EXPECT_EQ(vane->status(), "Transition 60");
 }
 
