@@ -7,6 +7,7 @@
 #include "cli/BuildDbCommand.h"
 #include "cli/ConfigureCommand.h"
 #include "cli/PlanCommands.h"
+#include "cli/DeliveryCommands.h"
 #include "cli/SimCommand.h"
 #include "cli/WeatherCommands.h"
 
@@ -22,6 +23,8 @@ void usage(std::ostream& out) {
            "  show       print one station's weather record\n"
            "  plan       generate a flight plan (.fpl) between two airports or NAVAIDs\n"
            "  fly        fly a flight plan on the built-in aircraft in simulated time\n"
+           "  report     print a station's weather report (--uom U|M|F)\n"
+           "  closest    print the station with weather closest to LAT LON\n"
            "Run 'zephyra-cli COMMAND --help' for a command's options.\n";
 }
 
@@ -51,6 +54,12 @@ int main(int argc, char** argv) {
     }
     if (command == "fly") {
         return zephyra::cli::runFlyCommand(args, std::cout, std::cerr);
+    }
+    if (command == "report") {
+        return zephyra::cli::runReportCommand(args, std::cout, std::cerr);
+    }
+    if (command == "closest") {
+        return zephyra::cli::runClosestCommand(args, std::cout, std::cerr);
     }
     if (command == "configure") {
         return zephyra::cli::runConfigureCommand(args, std::cout, std::cerr);
