@@ -8,6 +8,9 @@ namespace zephyra::cli {
 
 // zephyra-cli decode [--sa] [--dump] [--db FILE] FILE: a weather load without the window.
 int runDecodeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// zephyra-cli download [--url URL] [--out FILE] [--db FILE]: fetch the current reports and load
+// them.
+int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 // zephyra-cli show [--db FILE] ID: one Weather record, field by field.
 int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

@@ -18,6 +18,7 @@ void usage(std::ostream& out) {
            "  configure  write vane98.par and install files into a simulator folder\n"
            "  build-db   build vanedb.mdb (stations, airports, NAVAIDs, fixes) from data files\n"
            "  decode     load a METAR or SA weather file into the database (--dump: decode only)\n"
+           "  download   fetch the current METAR reports, write them to a file and load it\n"
            "  show       print one station's weather record\n"
            "Run 'zephyra-cli COMMAND --help' for a command's options.\n";
 }
@@ -39,6 +40,9 @@ int main(int argc, char** argv) {
     }
     if (command == "decode") {
         return zephyra::cli::runDecodeCommand(args, std::cout, std::cerr);
+    }
+    if (command == "download") {
+        return zephyra::cli::runDownloadCommand(args, std::cout, std::cerr);
     }
     if (command == "show") {
         return zephyra::cli::runShowCommand(args, std::cout, std::cerr);

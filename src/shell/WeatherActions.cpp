@@ -15,6 +15,10 @@ namespace {
 // Yields to the window every so many calls: a load asks after every report line.
 constexpr int kYieldEvery = 25;
 
+// Plain report files first; NOAA's CSV products (gzip-compressed or not) are read too.
+constexpr const char* kMetarFilter =
+    "METAR Weather (*.txt)|*.txt|NOAA CSV (*.csv *.csv.gz)|*.csv;*.csv.gz";
+
 // Marks a long operation: busy flag, hourglass, weather buttons off; all undone on exit.
 class BusyScope {
   public:
@@ -68,8 +72,7 @@ void WeatherActions::loadMetar() {
     if (busy_) {
         return;
     }
-    const auto chosen =
-        ctx_.dialogs.openFile({"Load METAR", ctx_.programFolder, "METAR Weather (*.txt)|*.txt"});
+    const auto chosen = ctx_.dialogs.openFile({"Load METAR", ctx_.programFolder, kMetarFilter});
     if (!chosen) {
         return;
     }
