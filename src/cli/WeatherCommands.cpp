@@ -13,6 +13,7 @@
 #include "platform/VirtualScheduler.h"
 #include "platform/qt/QtScheduler.h"
 #include "weather/LineEnds.h"
+#include "weather/NoaaAgreement.h"
 #include "weather/NoaaProducts.h"
 #include "weather/Reports.h"
 #include "weather/WeatherDb.h"
@@ -267,6 +268,43 @@ int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, 
     }
     out << "Wrote " << result.reports << " reports to " << result.path << "\n";
     return load(database, result.path, false, out, err);
+}
+
+int runAgreeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
+        (args.size() == 1 && (args[0] == "--help" || args[0] == "-h") ? out : err)
+            << "usage: zephyra-cli agree NOAA_CSV_FILE\n"
+               "  Reads the reports of a NOAA CSV product (metars.cache.csv, or .csv.gz) as\n"
+               "  the METAR reader's first pass does and prints, field by field, how often\n"
+               "  that agrees with NOAA's own decoded columns.\n";
+        return args.size() == 1 && (args[0] == "--help" || args[0] == "-h") ? 0 : 2;
+    }
+    std::string text;
+    if (!platform::readFile(args[0], text)) {
+        err << "zephyra-cli: cannot read " << args[0] << "\n";
+        return 1;
+    }
+    if (weather::looksGzipped(text)) {
+        std::string error;
+        auto inflated = weather::gunzip(text, &error);
+        if (!inflated) {
+            err << "zephyra-cli: " << args[0] << ": " << error << "\n";
+            return 1;
+        }
+        text = std::move(*inflated);
+    }
+    const auto a = weather::compareWithNoaa(text);
+    if (!a) {
+        err << "zephyra-cli: " << args[0] << " is not a NOAA CSV product with decoded columns\n";
+        return 1;
+    }
+    out << a->reports << " reports of " << a->rows << " rows\n"
+        << "| Field | Agreement | Reports compared |\n| --- | --- | --- |\n";
+    for (const auto& f : a->fields) {
+        out << "| " << f.field << " | " << std::fixed << std::setprecision(2) << f.rate() * 100
+            << " % | " << f.agree << " of " << f.total << " |\n";
+    }
+    return 0;
 }
 
 int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -11,6 +11,8 @@ int runDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
 // zephyra-cli download [--url URL] [--out FILE] [--db FILE]: fetch the current reports and load
 // them.
 int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// zephyra-cli agree FILE: the METAR reader against NOAA's decode of a CSV product.
+int runAgreeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 // zephyra-cli show [--db FILE] ID: one Weather record, field by field.
 int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

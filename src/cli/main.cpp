@@ -19,6 +19,7 @@ void usage(std::ostream& out) {
            "  build-db   build vanedb.mdb (stations, airports, NAVAIDs, fixes) from data files\n"
            "  decode     load a METAR or SA weather file into the database (--dump: decode only)\n"
            "  download   fetch the current METAR reports, write them to a file and load it\n"
+           "  agree      compare the METAR reader with NOAA's decode of a CSV product\n"
            "  show       print one station's weather record\n"
            "Run 'zephyra-cli COMMAND --help' for a command's options.\n";
 }
@@ -43,6 +44,9 @@ int main(int argc, char** argv) {
     }
     if (command == "download") {
         return zephyra::cli::runDownloadCommand(args, std::cout, std::cerr);
+    }
+    if (command == "agree") {
+        return zephyra::cli::runAgreeCommand(args, std::cout, std::cerr);
     }
     if (command == "show") {
         return zephyra::cli::runShowCommand(args, std::cout, std::cerr);

@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "platform/Random.h"
+#include "weather/NoaaAgreement.h"
+#include "weather/NoaaProducts.h"
 #include "weather/Reports.h"
 
 using zephyra::platform::PinnedRandom;
@@ -589,224 +592,26 @@ TEST(MetarTodaysForms, NotObservedMarksGiveNoValue) {
 // ---------------------------------------------------------------------------------------------
 // Real reports against NOAA's own decode
 
-std::vector<std::string> readLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// CSV rows with quoted fields; the AWC files end lines with CR CR LF.
-std::vector<std::vector<std::string>> readCsv(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> row;
-    std::string field;
-    bool quoted = false;
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        const char c = text[k];
-        if (quoted) {
-            if (c == '"' && k + 1 < text.size() && text[k + 1] == '"') {
-                field += '"';
-                ++k;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            row.push_back(field);
-            field.clear();
-        } else if (c == '\n') {
-            row.push_back(field);
-            field.clear();
-            rows.push_back(row);
-            row.clear();
-        } else if (c != '\r') {
-            field += c;
-        }
-    }
-    if (!field.empty() || !row.empty()) {
-        row.push_back(field);
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-std::string gunzip(const std::string& path) {
-    std::string text;
-    FILE* pipe = popen(("gzip -dc '" + path + "'").c_str(), "r");
-    if (pipe == nullptr) {
-        return text;
-    }
-    char buffer[65536];
-    std::size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        text.append(buffer, n);
-    }
-    pclose(pipe);
-    return text;
-}
-
-std::string trimmed(std::string s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\r')) {
-        s.pop_back();
-    }
-    return s;
-}
-
-struct Tally {
-    int agree = 0;
-    int total = 0;
-    void add(bool same) {
-        ++total;
-        agree += same ? 1 : 0;
-    }
-    double rate() const { return total == 0 ? 1.0 : static_cast<double>(agree) / total; }
-};
-
-// A group of the report body (station and remarks left out) with this unit.
-bool hasGroupEnding(const std::string& report, const std::string& suffix) {
-    std::istringstream in(report);
-    std::string group;
-    in >> group;
-    while (in >> group) {
-        if (group == "RMK") {
-            return false;
-        }
-        if (group.size() > suffix.size() && group.ends_with(suffix)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-struct Agreement {
-    int reports = 0;
-    int lines = 0;
-    int unmatched = 0;  // text lines that differ from their CSV row's raw_text
-    Tally temperature, direction, speed, gust, speedOtherUnits, visibilityMiles, pressure,
-        cloudBase, cloudCover;
-};
-
-Agreement compareWithNoaa(const std::string& stem) {
-    Agreement a;
-    const std::string dir = ZEPHYRA_SOURCE_DIR "/../shared/data/metar/";
-    const auto lines = readLines(dir + stem + ".txt");
-    const auto rows = readCsv(gunzip(dir + stem + ".csv.gz"));
-    std::size_t header = 0;
-    while (header < rows.size() && (rows[header].empty() || rows[header][0] != "raw_text")) {
-        ++header;
-    }
-    if (header == rows.size()) {
-        ADD_FAILURE() << "no header in " << stem;
-        return a;
-    }
-    std::map<std::string, std::size_t> column;
-    for (std::size_t c = 0; c < rows[header].size(); ++c) {
-        column.emplace(rows[header][c], c);  // the first of the repeated sky columns wins
-    }
-    const auto at = [&](const std::vector<std::string>& row, const std::string& name) {
-        const auto c = column.at(name);
-        return c < row.size() ? row[c] : std::string();
-    };
-
-    PinnedRandom rnd;
-    for (std::size_t k = 0; k < lines.size() && header + 1 + k < rows.size(); ++k) {
-        const auto& row = rows[header + 1 + k];
-        const std::string raw = trimmed(lines[k]);
-        ++a.lines;
-        // The text file is a re-packaging of the CSV's raw_text column; a copy that lost a
-        // character here and there (commas have been seen to go) only loses those lines.
-        if (trimmed(at(row, "raw_text")) != raw) {
-            ++a.unmatched;
-            continue;
-        }
-        const MetarLine decoded = decodeMetarLine(lines[k], rnd);
-        if (decoded.outcome != Outcome::Report) {
-            continue;
-        }
-        ++a.reports;
-        const MetarReport& r = decoded.report;
-
-        if (const auto t = at(row, "temp_c"); !t.empty()) {
-            a.temperature.add(std::fabs(r.temperature - std::stod(t)) <= 0.5 + 1e-9);
-        }
-        const auto dirText = at(row, "wind_dir_degrees");
-        const auto speedText = at(row, "wind_speed_kt");
-        if (hasGroupEnding(raw, "KT")) {
-            if (!dirText.empty()) {
-                a.direction.add(r.windDirection == std::stoi(dirText));
-            }
-            if (!speedText.empty()) {
-                a.speed.add(r.windSpeed == std::stoi(speedText));
-                a.gust.add(r.gust == !at(row, "wind_gust_kt").empty());
-            }
-        } else if (!speedText.empty()) {
-            a.speedOtherUnits.add(std::abs(r.windSpeed - std::stoi(speedText)) <= 1);
-        }
-        // Statute-mile reports only: metres, 9999 and CAVOK differ from NOAA on purpose.
-        if (const auto v = at(row, "visibility_statute_mi");
-            !v.empty() && hasGroupEnding(raw, "SM")) {
-            a.visibilityMiles.add(std::fabs(r.visibility - std::stod(v)) < 0.01);
-        }
-        if (const auto p = at(row, "altim_in_hg"); !p.empty()) {
-            a.pressure.add(std::fabs(r.pressure * 0.02953 - std::stod(p)) < 0.015);
-        }
-        const auto cover = at(row, "sky_cover");
-        const auto base = at(row, "cloud_base_ft_agl");
-        if ((cover == "FEW" || cover == "SCT" || cover == "BKN" || cover == "OVC") &&
-            !base.empty()) {
-            a.cloudBase.add(r.cl1Base == std::stoi(base));
-            const int eighths = r.cl1Cover;
-            a.cloudCover.add((cover == "FEW" && eighths >= 1 && eighths <= 2) ||
-                             (cover == "SCT" && eighths >= 3 && eighths <= 5) ||
-                             (cover == "BKN" && eighths >= 6 && eighths <= 7) ||
-                             (cover == "OVC" && eighths == 8));
-        }
-    }
-    return a;
-}
-
-void printAgreement(const std::string& stem, const Agreement& a) {
-    const auto line = [](const char* name, const Tally& t) {
-        std::cout << "  " << name << ": " << t.agree << "/" << t.total << " ("
-                  << std::round(t.rate() * 1000) / 10 << "%)\n";
-    };
-    std::cout << stem << ": " << a.reports << " reports (" << a.unmatched << " of " << a.lines
-              << " lines differ from their CSV row)\n";
-    line("temperature", a.temperature);
-    line("wind direction (KT)", a.direction);
-    line("wind speed (KT)", a.speed);
-    line("gust (KT)", a.gust);
-    line("wind speed (MPS/KPH, +-1 kt)", a.speedOtherUnits);
-    line("visibility (SM reports)", a.visibilityMiles);
-    line("altimeter", a.pressure);
-    line("first cloud base", a.cloudBase);
-    line("first cloud cover", a.cloudCover);
-}
-
 class MetarCorpus : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(MetarCorpus, AgreesWithNoaaWhereTheRulesCoincide) {
-    const std::string stem = GetParam();
-    const std::string txt = ZEPHYRA_SOURCE_DIR "/../shared/data/metar/" + stem + ".txt";
-    if (!std::ifstream(txt) ||
-        !std::ifstream(ZEPHYRA_SOURCE_DIR "/../shared/data/metar/" + stem + ".csv.gz")) {
+TEST_P(MetarCorpus, AgreesWithNoaaOnEveryField) {
+    const std::string path =
+        ZEPHYRA_SOURCE_DIR "/../shared/data/metar/" + std::string(GetParam()) + ".csv.gz";
+    std::string text;
+    if (!zephyra::platform::readFile(path, text)) {
         GTEST_SKIP() << "real METAR data not found beside the repository";
     }
-    const Agreement a = compareWithNoaa(stem);
-    printAgreement(stem, a);
-    EXPECT_GT(a.reports, 4000);
-    // Lines and rows stay in step: only a stray line may differ from its row.
-    EXPECT_LE(a.unmatched * 100, a.lines) << a.unmatched << " of " << a.lines << " lines";
-    for (const Tally* t : {&a.temperature, &a.direction, &a.speed, &a.gust, &a.visibilityMiles,
-                           &a.pressure, &a.cloudBase, &a.cloudCover}) {
-        EXPECT_GE(t->rate(), 0.99) << t->agree << " of " << t->total;
+    const auto csv = zephyra::weather::gunzip(text);
+    ASSERT_TRUE(csv.has_value());
+    const auto a = zephyra::weather::compareWithNoaa(*csv);
+    ASSERT_TRUE(a.has_value());
+    std::cout << GetParam() << ": " << a->reports << " reports of " << a->rows << " rows\n";
+    EXPECT_GT(a->reports, 4000);
+    for (const auto& f : a->fields) {
+        std::cout << "  " << f.field << ": " << f.agree << "/" << f.total << " ("
+                  << std::round(f.rate() * 1000) / 10 << "%)\n";
+        EXPECT_GE(f.rate(), 0.99) << f.field << ": " << f.agree << " of " << f.total;
+        EXPECT_GT(f.total, 100) << f.field;
     }
 }
 
