@@ -172,17 +172,63 @@ std::optional<std::vector<std::string>> csvReports(std::string_view text) {
     if (!header) {
         return std::nullopt;
     }
-    const auto rows = readCsvRows(text.substr(*header));
-    const auto& names = rows.front();
-    const auto column =
-        static_cast<std::size_t>(std::find(names.begin(), names.end(), "raw_text") - names.begin());
+    text.remove_prefix(*header);
+    const auto headerEnd = text.find('\n');
+    const auto names = readCsvRows(text.substr(0, headerEnd));
+    const auto column = static_cast<std::size_t>(
+        std::find(names.front().begin(), names.front().end(), "raw_text") - names.front().begin());
     std::vector<std::string> reports;
-    reports.reserve(rows.size());
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-        if (column < rows[r].size() && !rows[r][column].empty()) {
-            reports.push_back(rows[r][column]);
+    if (headerEnd == std::string_view::npos) {
+        return reports;
+    }
+    reports.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+
+    // One pass that keeps only the report column: a file holds some forty columns per row.
+    std::string field;
+    std::size_t index = 0;
+    bool quoted = false;
+    const auto endRow = [&] {
+        if (index == column && !field.empty()) {
+            reports.push_back(field);
+        }
+        field.clear();
+        index = 0;
+    };
+    for (std::size_t k = headerEnd + 1; k < text.size(); ++k) {
+        const char c = text[k];
+        if (quoted) {
+            if (c == '"' && k + 1 < text.size() && text[k + 1] == '"') {
+                ++k;
+                if (index == column) {
+                    field += '"';
+                }
+            } else if (c == '"') {
+                quoted = false;
+            } else if (index == column) {
+                field += c;
+            }
+            continue;
+        }
+        if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            if (index == column && !field.empty()) {
+                reports.push_back(field);
+                field.clear();
+            }
+            ++index;
+        } else if (c == '\n') {
+            endRow();
+        } else if (c == '\r') {
+            // CR before CR or LF belongs to the line end; a lone CR ends the row itself.
+            if (k + 1 >= text.size() || (text[k + 1] != '\r' && text[k + 1] != '\n')) {
+                endRow();
+            }
+        } else if (index == column) {
+            field += c;
         }
     }
+    endRow();
     return reports;
 }
 
