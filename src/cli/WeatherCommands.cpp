@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iomanip>
+#include <optional>
 #include <sstream>
 
 #include "flightplan/WaypointStore.h"
@@ -254,7 +255,10 @@ int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, 
     int argc = 1;
     char name[] = "zephyra-cli";
     char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+    std::optional<QCoreApplication> app;
+    if (QCoreApplication::instance() == nullptr) {
+        app.emplace(argc, argv);
+    }
     platform::QtScheduler clock;
     if (file.empty()) {
         file = platform::joinPath(folder, weather::downloadFileName(clock.wallClock()));
