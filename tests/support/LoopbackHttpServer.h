@@ -34,6 +34,9 @@ class LoopbackHttpServer : public QObject {
     };
 
     LoopbackHttpServer() {
+        // A proxy from the environment must not carry loopback requests away.
+        qputenv("no_proxy", "127.0.0.1,localhost");
+        qputenv("NO_PROXY", "127.0.0.1,localhost");
         server_.listen(QHostAddress::LocalHost, 0);
         QObject::connect(&server_, &QTcpServer::newConnection, this, [this] { accept(); });
     }
