@@ -132,10 +132,11 @@ DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Zephyra/1.1"));
 
     host_.setStatus("Downloading current weather.");
-    std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    // Declared before the reply, so the reply and its connections go first.
     QByteArray body;
     double lastByte = clock_.now();
     bool tooLarge = false;
+    std::unique_ptr<QNetworkReply> reply(manager.get(request));
     QObject::connect(reply.get(), &QNetworkReply::readyRead, [&] {
         body += reply->readAll();
         lastByte = clock_.now();
