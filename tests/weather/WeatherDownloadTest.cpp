@@ -96,6 +96,7 @@ TEST_F(WeatherDownloadTest, FailuresKeepTheFileAlreadyThere) {
     server.route("/cut-gzip.csv.gz", {200, gz.left(gz.size() - 12)});
     server.route("/page.csv.gz", {200, "<html>maintenance</html>"});
     server.route("/empty.TXT", {200, "\r\n\r\n"});
+    server.route("/portal.TXT", {200, "<html>\n<body>Please sign in</body>\n</html>\n"});
     const struct {
         const char* path;
         const char* error;
@@ -106,6 +107,7 @@ TEST_F(WeatherDownloadTest, FailuresKeepTheFileAlreadyThere) {
         {"/cut-gzip.csv.gz", "The gzip data ends early (the file is incomplete)."},
         {"/page.csv.gz", "The server did not send a gzip file."},
         {"/empty.TXT", "The download holds no weather reports."},
+        {"/portal.TXT", "The download holds no weather reports."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);

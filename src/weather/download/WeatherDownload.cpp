@@ -13,9 +13,11 @@
 #include <memory>
 
 #include "platform/Files.h"
+#include "platform/Random.h"
 #include "platform/Scheduler.h"
 #include "weather/LineEnds.h"
 #include "weather/NoaaProducts.h"
+#include "weather/Reports.h"
 
 namespace zephyra::weather {
 
@@ -38,10 +40,10 @@ std::string progressText(qint64 received, qint64 total) {
     return text + ".";
 }
 
-// A report line of a cycle file or a plain list: not blank and not a date line.
-bool isReportLine(std::string_view line) {
-    const auto first = line.find_first_not_of(' ');
-    return first != std::string_view::npos && !(line[first] >= '0' && line[first] <= '9');
+// A line the METAR reader takes for a report (a cycle file's date lines and blanks are not;
+// neither is an error page that answered in place of the file).
+bool isReportLine(std::string_view line, platform::Random& rnd) {
+    return decodeMetarLine(line, rnd).outcome != MetarLine::Outcome::Skipped;
 }
 
 bool endsWithGz(const std::string& url) {
@@ -90,8 +92,9 @@ bool reportFileText(const std::string& url, std::string& body, std::string& erro
     std::string text;
     text.reserve(body.size() + body.size() / 40);
     reports = 0;
+    platform::DefaultRandom rnd;
     forEachLine(body, [&](std::string_view line) {
-        if (isReportLine(line)) {
+        if (isReportLine(line, rnd)) {
             ++reports;
         }
         text += line;
