@@ -418,6 +418,74 @@ std::string_view layerGroup(std::string_view g) {
 
 enum class Next { Temperature, Pressure, Finish };
 
+bool findsTemperatureBeforePhenomena(Groups& g);
+Next readSky(Groups& g, MetarReport& r, platform::Random& rnd);
+
+// Everything between the wind group and the temperature group. Returns where reading goes on.
+Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
+    if (g.done()) {
+        return Next::Finish;
+    }
+    // Variable direction ("210V320"); "9999NDV" is a visibility.
+    if (has(g.current(), "V") && g.current() != "CAVOK" && !g.current().ends_with("NDV") &&
+        !startsWithSkyWord(g.current())) {
+        ++g.i;
+        if (g.done()) {
+            return Next::Finish;
+        }
+    }
+
+    // Visibility; "NDV" (no directional variation) behind it changes nothing.
+    std::string_view vis = g.current();
+    if (vis.size() > 3 && vis.ends_with("NDV")) {
+        vis.remove_suffix(3);
+    }
+    bool visibilityGroup = true;
+    if (has(vis, "SM")) {
+        if (const auto miles = statuteMiles(vis)) {
+            r.visibility = *miles;
+        }
+    } else if (isNumber(vis)) {
+        const std::string_view after = g.following();
+        const double whole = numberOf(vis);
+        if (has(after, "SM") && has(after, "/")) {
+            // "1 1/2SM"
+            if (const auto fraction = statuteMiles(after); fraction && std::isfinite(whole)) {
+                r.visibility = whole + *fraction;
+            }
+            ++g.i;
+        } else if (whole == 9999) {
+            r.visibility = 100;
+        } else if (std::isfinite(whole)) {
+            r.visibility = whole / 1600;  // metres
+        }
+    } else if (vis == "CAVOK") {
+        ++g.i;
+        // "CAVOK //////": the sky group that follows says nothing more.
+        while (!g.done() && isUnobservedLayer(g.current())) {
+            ++g.i;
+        }
+        if (g.done()) {
+            return Next::Finish;
+        }
+        return isPressureGroup(g.current()) ? Next::Pressure : Next::Temperature;
+    } else {
+        visibilityGroup = false;
+    }
+    // A station that reports no visibility goes on with its sky or its pressure.
+    if (!visibilityGroup && isPressureGroup(g.current())) {
+        return Next::Pressure;
+    }
+    const bool skyNext = !visibilityGroup && startsWithSkyWord(g.current());
+    if (!skyNext && findsTemperatureBeforePhenomena(g)) {
+        return Next::Temperature;
+    }
+    if (g.done()) {
+        return Next::Finish;
+    }
+    return readSky(g, r, rnd);
+}
+
 // From the group behind the visibility to the first phenomenon: a temperature right away, a
 // directional visibility, runway ranges. True when the temperature group is found.
 bool findsTemperatureBeforePhenomena(Groups& g) {
@@ -529,71 +597,6 @@ Next readSky(Groups& g, MetarReport& r, platform::Random& rnd) {
         return Next::Finish;
     }
     return hasPressureLetter(g.current()) ? Next::Pressure : Next::Temperature;
-}
-
-// Everything between the wind group and the temperature group. Returns where reading goes on.
-Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
-    if (g.done()) {
-        return Next::Finish;
-    }
-    // Variable direction ("210V320"); "9999NDV" is a visibility.
-    if (has(g.current(), "V") && g.current() != "CAVOK" && !g.current().ends_with("NDV") &&
-        !startsWithSkyWord(g.current())) {
-        ++g.i;
-        if (g.done()) {
-            return Next::Finish;
-        }
-    }
-
-    // Visibility; "NDV" (no directional variation) behind it changes nothing.
-    std::string_view vis = g.current();
-    if (vis.size() > 3 && vis.ends_with("NDV")) {
-        vis.remove_suffix(3);
-    }
-    bool visibilityGroup = true;
-    if (has(vis, "SM")) {
-        if (const auto miles = statuteMiles(vis)) {
-            r.visibility = *miles;
-        }
-    } else if (isNumber(vis)) {
-        const std::string_view after = g.following();
-        const double whole = numberOf(vis);
-        if (has(after, "SM") && has(after, "/")) {
-            // "1 1/2SM"
-            if (const auto fraction = statuteMiles(after); fraction && std::isfinite(whole)) {
-                r.visibility = whole + *fraction;
-            }
-            ++g.i;
-        } else if (whole == 9999) {
-            r.visibility = 100;
-        } else if (std::isfinite(whole)) {
-            r.visibility = whole / 1600;  // metres
-        }
-    } else if (vis == "CAVOK") {
-        ++g.i;
-        // "CAVOK //////": the sky group that follows says nothing more.
-        while (!g.done() && isUnobservedLayer(g.current())) {
-            ++g.i;
-        }
-        if (g.done()) {
-            return Next::Finish;
-        }
-        return isPressureGroup(g.current()) ? Next::Pressure : Next::Temperature;
-    } else {
-        visibilityGroup = false;
-    }
-    // A station that reports no visibility goes on with its sky or its pressure.
-    if (!visibilityGroup && isPressureGroup(g.current())) {
-        return Next::Pressure;
-    }
-    const bool skyNext = !visibilityGroup && startsWithSkyWord(g.current());
-    if (!skyNext && findsTemperatureBeforePhenomena(g)) {
-        return Next::Temperature;
-    }
-    if (g.done()) {
-        return Next::Finish;
-    }
-    return readSky(g, r, rnd);
 }
 
 }  // namespace
