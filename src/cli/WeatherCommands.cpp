@@ -68,21 +68,29 @@ void downloadUsage(std::ostream& out) {
            "  --db   the database (default: vanedb.mdb beside the program)\n";
 }
 
-// A console that shows the download's progress as it changes and is never cancelled.
+// A console that prints the download's status lines, progress at most once a second; it is
+// never cancelled.
 class ConsoleDownloadHost final : public weather::DownloadHost {
   public:
     explicit ConsoleDownloadHost(std::ostream& out) : out_(out) {}
     void setStatus(const std::string& text) override {
-        if (text != last_) {
-            last_ = text;
-            out_ << text << "\n";
+        const auto now = std::chrono::steady_clock::now();
+        const bool progress = text.starts_with("Downloading current weather:");
+        if (text == last_ || (progress && now - lastProgress_ < std::chrono::seconds(1))) {
+            return;
         }
+        if (progress) {
+            lastProgress_ = now;
+        }
+        last_ = text;
+        out_ << text << "\n";
     }
     bool cancelRequested() override { return false; }
 
   private:
     std::ostream& out_;
     std::string last_;
+    std::chrono::steady_clock::time_point lastProgress_{};
 };
 
 // A headless window: status lines are kept, events need no processing.
