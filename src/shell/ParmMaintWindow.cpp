@@ -4,7 +4,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QMouseEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -134,7 +133,6 @@ void ParmMaintWindow::build() {
     gl->addWidget(check("Check3", "VORs", true), 0, 0);
     gl->addWidget(check("Check4", "NDBs", true), 0, 1);
     gl->addWidget(check("Check6", "Waypoints", false), 0, 2);
-    checkBox("Check3")->installEventFilter(this);
     gl->addWidget(new QLabel(QStringLiteral("Distance between points (50 - 200)")), 1, 0, 1, 2);
     gl->addWidget(edit("Text1"), 1, 2);
 
@@ -204,6 +202,12 @@ void ParmMaintWindow::build() {
             }
         });
     }
+    // Ticking VORs (the box's state after the click) clears NDBs.
+    connect(checkBox("Check3"), &QCheckBox::clicked, this, [this](bool checked) {
+        if (checked) {
+            checkBox("Check4")->setChecked(false);
+        }
+    });
     connect(textBox("tp"), &QLineEdit::textChanged, this, [this] { updateTotal(); });
     connect(textBox("ts"), &QLineEdit::textChanged, this, [this] { updateTotal(); });
     connect(save, &QPushButton::clicked, this, [this] { this->save(); });
@@ -400,31 +404,30 @@ void copyTexture(AppContext& ctx, const std::string& source, const std::string& 
 
 }  // namespace
 
+std::string ParmMaintWindow::inSimulator(const char* relative) const {
+    return platform::findPathNoCase(fs98Folder().toStdString(), relative);
+}
+
 void ParmMaintWindow::restoreDefaultClouds() {
-    const std::string texture = platform::joinPath(fs98Folder().toStdString(), "texture");
-    copyTexture(ctx_, platform::joinPath(texture, "clouds.sav"),
-                platform::joinPath(texture, "clouds.r8"), "Default clouds restored.",
-                "The default clouds could not be restored.");
+    copyTexture(ctx_, inSimulator("texture/clouds.sav"), inSimulator("texture/clouds.r8"),
+                "Default clouds restored.", "The default clouds could not be restored.");
 }
 
 void ParmMaintWindow::restoreDefaultStorms() {
-    const std::string texture = platform::joinPath(fs98Folder().toStdString(), "texture");
-    copyTexture(ctx_, platform::joinPath(texture, "stormy.sav"),
-                platform::joinPath(texture, "stormy.r8"), "Default storm texture restored.",
+    copyTexture(ctx_, inSimulator("texture/stormy.sav"), inSimulator("texture/stormy.r8"),
+                "Default storm texture restored.",
                 "The default storm texture could not be restored.");
 }
 
 void ParmMaintWindow::installNewStorms() {
-    const std::string texture = platform::joinPath(fs98Folder().toStdString(), "texture");
     copyTexture(ctx_, platform::joinPath(platform::currentDirectory(), "storm.cld"),
-                platform::joinPath(texture, "stormy.r8"), "New storm texture installed.",
+                inSimulator("texture/stormy.r8"), "New storm texture installed.",
                 "The new storm texture could not be installed.");
 }
 
 void ParmMaintWindow::installLightningStorms() {
-    const std::string texture = platform::joinPath(fs98Folder().toStdString(), "texture");
     if (platform::copyFile(platform::joinPath(platform::currentDirectory(), "lightn.fsc"),
-                           platform::joinPath(texture, "stormy.r8"))) {
+                           inSimulator("texture/stormy.r8"))) {
         ctx_.dialogs.inform(
             "New lightning texture installed. Please be aware that the lightning texture has "
             "replaced the storm texture. To see lightning, you must fly at night, then start one "
@@ -447,9 +450,6 @@ bool ParmMaintWindow::eventFilter(QObject* watched, QEvent* event) {
         unsaved_ = true;
     }
     if (event->type() == QEvent::MouseButtonRelease) {
-        if (name == QLatin1String("Check3") && checkBox("Check3")->isChecked()) {
-            checkBox("Check4")->setChecked(false);
-        }
         if (name == QLatin1String("Option3") || name == QLatin1String("Option4") ||
             name == QLatin1String("Option5") || name == QLatin1String("Option7")) {
             // Let the option take the click first, then ask.

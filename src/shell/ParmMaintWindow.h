@@ -46,6 +46,8 @@ class ParmMaintWindow : public QDialog {
     void updateTotal();
     void databaseOptionReleased();
     QString fs98Folder() const;
+    // A file of the simulator's folder, found without regard to letter case.
+    std::string inSimulator(const char* relative) const;
 
     AppContext& ctx_;
     VaneWindow& main_;

@@ -156,3 +156,21 @@ TEST(ParamFileWrite, FailsCleanlyOnAnUnwritableFolder) {
     EXPECT_FALSE(writeParamFile("/nonexistent/dir/vane98.par", Settings{}, std::nullopt, &error));
     EXPECT_FALSE(error.empty());
 }
+
+// "F" is metric with heights in feet; only exactly "U" keeps Fahrenheit and inches.
+TEST(Settings, UnitCodeIsReadThreeWays) {
+    const struct {
+        const char* code;
+        bool metres, kilometres, fahrenheit;
+    } cases[] = {
+        {"U", false, false, true}, {"M", true, true, false},   {"F", false, true, false},
+        {"", false, false, false}, {"X", false, false, false},
+    };
+    for (const auto& c : cases) {
+        Settings s;
+        s.UOM = c.code;
+        EXPECT_EQ(s.heightsInMetres(), c.metres) << c.code;
+        EXPECT_EQ(s.distancesInKilometres(), c.kilometres) << c.code;
+        EXPECT_EQ(s.fahrenheitAndInches(), c.fahrenheit) << c.code;
+    }
+}
