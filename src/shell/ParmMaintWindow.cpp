@@ -1,6 +1,5 @@
 #include "shell/ParmMaintWindow.h"
 
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Files.h"
+#include "shell/EventHook.h"
 #include "shell/ParamFile.h"
 #include "shell/VaneWindow.h"
 
@@ -57,7 +57,9 @@ void ParmMaintWindow::build() {
         e->setObjectName(name);
         e->setReadOnly(readOnly);
         e->setMaximumWidth(90);
-        e->installEventFilter(this);
+        // A text box that gets the focus selects its whole text.
+        EventHook::install(e, QEvent::FocusIn,
+                           [e] { QTimer::singleShot(0, e, [e] { e->selectAll(); }); });
         controls_[name] = e;
         return e;
     };
@@ -117,7 +119,10 @@ void ParmMaintWindow::build() {
          {std::pair{"Option3", "Americas"}, std::pair{"Option4", "Europe-Other"},
           std::pair{"Option5", "All"}, std::pair{"Option7", "None"}}) {
         auto* o = opt(access, name, text);
-        o->installEventFilter(this);
+        // Let the option take the click first, then ask.
+        EventHook::install(o, QEvent::MouseButtonRelease, [this] {
+            QTimer::singleShot(0, this, [this] { databaseOptionReleased(); });
+        });
         al->addWidget(o);
     }
 
@@ -154,7 +159,8 @@ void ParmMaintWindow::build() {
     auto* save = push("save_parms", "Save Settings");
     save->setDefault(true);
     auto* close = push("Command1", "Close");
-    close->installEventFilter(this);
+    // Leaving the Close button is what marks the settings as possibly changed.
+    EventHook::install(close, QEvent::FocusOut, [this] { unsaved_ = true; });
 
     auto* left = new QVBoxLayout;
     left->addWidget(limits);
@@ -437,28 +443,6 @@ void ParmMaintWindow::installLightningStorms() {
     } else {
         ctx_.dialogs.inform("Error copying file!");
     }
-}
-
-bool ParmMaintWindow::eventFilter(QObject* watched, QEvent* event) {
-    const QString name = watched->objectName();
-    if (event->type() == QEvent::FocusIn) {
-        if (auto* e = qobject_cast<QLineEdit*>(watched)) {
-            QTimer::singleShot(0, e, [e] { e->selectAll(); });
-        }
-    }
-    if (name == QLatin1String("Command1") && event->type() == QEvent::FocusOut) {
-        unsaved_ = true;
-    }
-    if (event->type() == QEvent::MouseButtonRelease) {
-        if (name == QLatin1String("Option3") || name == QLatin1String("Option4") ||
-            name == QLatin1String("Option5") || name == QLatin1String("Option7")) {
-            // Let the option take the click first, then ask.
-            const bool handled = QDialog::eventFilter(watched, event);
-            QTimer::singleShot(0, this, [this] { databaseOptionReleased(); });
-            return handled;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace zephyra::shell

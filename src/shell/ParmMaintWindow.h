@@ -37,7 +37,6 @@ class ParmMaintWindow : public QDialog {
     void installLightningStorms();
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
 
   private:
