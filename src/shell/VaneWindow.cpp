@@ -178,10 +178,6 @@ void VaneWindow::toggleCompactMode() {
 bool VaneWindow::tipsEnabled() const {
     return tips_->enabled();
 }
-QString VaneWindow::tipFor(const QString& controlName) const {
-    auto it = controls_.find(controlName);
-    return it == controls_.end() ? QString() : tips_->tipFor(it->second);
-}
 
 // ---------------------------------------------------------------------------------------------
 // Controls

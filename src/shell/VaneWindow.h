@@ -80,7 +80,6 @@ class VaneWindow : public QWidget {
 
     // Help tips.
     bool tipsEnabled() const;
-    QString tipFor(const QString& controlName) const;
 
     // Compact mode, judged by the current width.
     void toggleCompactMode();
