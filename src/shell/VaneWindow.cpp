@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QLocale>
-#include <QScreen>
 
 #include "platform/Files.h"
 #include "shell/CompactMode.h"
@@ -95,11 +94,11 @@ void VaneWindow::compose() {
     }
 
     switches_ = new Switches(
-        {static_cast<SwitchBox*>(checkBox("upd_vane")),
-         static_cast<ClickableImage*>(image("Image7")),
-         static_cast<ClickableImage*>(image("Image9")), label("Text5"),
-         static_cast<SwitchBox*>(checkBox("UPDHDG")), label("Label16"),
-         static_cast<SwitchBox*>(checkBox("AutSwitch")), label("Label17"), label("FWAYP")},
+        {qobject_cast<SwitchBox*>(checkBox("upd_vane")),
+         qobject_cast<ClickableImage*>(image("Image7")),
+         qobject_cast<ClickableImage*>(image("Image9")), label("Text5"),
+         qobject_cast<SwitchBox*>(checkBox("UPDHDG")), label("Label16"),
+         qobject_cast<SwitchBox*>(checkBox("AutSwitch")), label("Label17"), label("FWAYP")},
         ctx_.dialogs, this);
 
     pictures_ = new PictureActions(this);
