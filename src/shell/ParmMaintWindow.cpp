@@ -9,6 +9,7 @@
 #include "platform/Files.h"
 #include "shell/EventHook.h"
 #include "shell/ParamFile.h"
+#include "shell/Switches.h"
 #include "shell/VaneWindow.h"
 
 namespace zephyra::shell {
@@ -319,15 +320,9 @@ bool ParmMaintWindow::save() {
     s.WPC_INC = checkBox("Check3")->isChecked() ? 1 : 0;
     s.WPN_INC = checkBox("Check4")->isChecked() ? 1 : 0;
     s.WPW_INC = checkBox("Check6")->isChecked() ? 1 : 0;
-    if (!checkBox("Check2")->isChecked()) {
-        main_.checkBox("UPDHDG")->setChecked(false);
-        main_.label("Label16")->setText(QStringLiteral("No"));
-        s.AP_Upd = 0;
-    } else {
-        main_.checkBox("UPDHDG")->setChecked(true);
-        main_.label("Label16")->setText(QStringLiteral("Yes"));
-        s.AP_Upd = 1;
-    }
+    const bool apUpdate = checkBox("Check2")->isChecked();
+    main_.switches().setApUpdate(apUpdate);
+    s.AP_Upd = apUpdate ? 1 : 0;
     const std::string typed = textBox("Text1")->text().toStdString();
     const auto fpDist = toInt16(typed);
     if (!fpDist) {
