@@ -494,10 +494,10 @@ void VaneWindow::buildSwitches() {
     auto* folder = makeTextBox(this, "Text7", QRect(68, 365, 257, 20), true);
     folder->setToolTip(QStringLiteral("The simulator's folder (set in the parameter file)"));
 
-    makeLabel(this, "Label18", "Weather file", QRect(332, 358, 70, 16));
-    auto* fileName = makeLabel(this, "Label19", QString(), QRect(402, 358, 200, 16));
+    makeLabel(this, "Label18", "Weather file", QRect(332, 348, 70, 16));
+    auto* fileName = makeLabel(this, "Label19", QString(), QRect(402, 348, 200, 16));
     fileName->setToolTip(QString());
-    auto* path = makeLabel(this, "all_vane", QString(), QRect(332, 376, 270, 16));
+    auto* path = makeLabel(this, "all_vane", QString(), QRect(332, 366, 270, 16));
     path->hide();
 
     // Two lines, wrapped: the longest tip fits whole.
