@@ -30,10 +30,14 @@ class Dialogs {
   public:
     virtual ~Dialogs() = default;
 
-    // Shows a modal message box and records its answer as the program-wide last answer.
+    // Shows a modal message box. A confirmation (any box with more than an OK button) records
+    // its answer as the program-wide last answer; a plain OK box leaves that answer alone.
     Answer message(const MessageRequest& request) {
-        lastAnswer_ = show(request);
-        return lastAnswer_;
+        const Answer answer = show(request);
+        if (request.buttons != Buttons::Ok) {
+            lastAnswer_ = answer;
+        }
+        return answer;
     }
     // Shorthand for a plain OK box.
     void inform(const std::string& text, const std::string& title = {}) {
@@ -46,7 +50,7 @@ class Dialogs {
     virtual std::optional<std::string> openFile(const FileRequest& request) = 0;
     virtual std::optional<std::string> saveFile(const FileRequest& request) = 0;
 
-    // The answer of the most recent message box, shared by every confirmation of the program.
+    // The answer of the most recent confirmation, shared by every confirmation of the program.
     Answer lastAnswer() const { return lastAnswer_; }
     // Some failures leave a fixed value there instead of a box's answer.
     void setLastAnswer(Answer answer) { lastAnswer_ = answer; }

@@ -40,29 +40,67 @@ bool copyFile(const std::string& source, const std::string& target, std::string*
     return true;
 }
 
-std::string findFileNoCase(const std::string& folder, const std::string& name) {
+namespace {
+
+std::string lowerCase(std::string s) {
+    for (auto& c : s) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+// The entry of folder whose name equals name in any letter case and that passes accept.
+template <typename Accept>
+std::string findEntryNoCase(const std::string& folder, const std::string& name, Accept accept) {
     const std::string exact = joinPath(folder, name);
-    if (fileExists(exact)) {
+    std::error_code ec;
+    if (fs::exists(exact, ec) && accept(fs::path(exact))) {
         return exact;
     }
-    std::error_code ec;
     fs::directory_iterator it(folder.empty() ? std::string(".") : folder, ec);
     if (ec) {
         return {};
     }
-    auto lower = [](std::string s) {
-        for (auto& c : s) {
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-        return s;
-    };
-    const std::string wanted = lower(name);
+    const std::string wanted = lowerCase(name);
     for (const auto& entry : it) {
-        if (lower(entry.path().filename().string()) == wanted && entry.is_regular_file(ec)) {
+        if (lowerCase(entry.path().filename().string()) == wanted && accept(entry.path())) {
             return entry.path().string();
         }
     }
     return {};
+}
+
+}  // namespace
+
+std::string findFileNoCase(const std::string& folder, const std::string& name) {
+    return findEntryNoCase(folder, name, [](const fs::path& p) {
+        std::error_code ec;
+        return fs::is_regular_file(p, ec);
+    });
+}
+
+std::string findPathNoCase(const std::string& root, const std::string& relative) {
+    std::string path = root;
+    bool found = true;
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+        std::size_t end = relative.find('/', start);
+        if (end == std::string::npos) {
+            end = relative.size();
+        }
+        const std::string part = relative.substr(start, end - start);
+        start = end + 1;
+        if (part.empty()) {
+            continue;
+        }
+        std::string match;
+        if (found) {
+            match = findEntryNoCase(path, part, [](const fs::path&) { return true; });
+        }
+        found = !match.empty();
+        path = found ? match : joinPath(path, part);
+    }
+    return path;
 }
 
 std::string joinPath(const std::string& folder, const std::string& name) {

@@ -12,6 +12,11 @@ bool copyFile(const std::string& source, const std::string& target, std::string*
 // Like fileExists, but the name's letter case may differ (simulator folders copied from
 // Windows often hold "FLTSIM98.EXE"). Returns the real path, or empty when there is none.
 std::string findFileNoCase(const std::string& folder, const std::string& name);
+// The path of relative ("texture/clouds.r8") inside root with every folder and the name matched
+// without regard to letter case, as a simulator folder copied from Windows spells them
+// ("TEXTURE/CLOUDS.R8"). Parts that do not exist keep the letter case given, so the result also
+// names a file still to be created.
+std::string findPathNoCase(const std::string& root, const std::string& relative);
 // Joins a folder and a name with one separator.
 std::string joinPath(const std::string& folder, const std::string& name);
 // The folder that holds the running executable.

@@ -1,4 +1,5 @@
 #include "shell/NavigationStatusBinder.h"
+#include "shell/NavigationPanel.h"
 
 #include <QEvent>
 #include <QListWidget>
@@ -49,7 +50,7 @@ NavigationStatusBinder::NavigationStatusBinder(AppContext& context, VaneWindow& 
 void NavigationStatusBinder::tick() {
     navigator_.AutoSwitchDist = ctx_.shared.autoSwitchDist;
     const auto result =
-        navigator_.tick({vane_.checkBox("UPDHDG")->isChecked(), ctx_.settings.metric()});
+        navigator_.tick({vane_.checkBox("UPDHDG")->isChecked(), ctx_.settings.heightsInMetres()});
     if (result == flightplan::Navigator::TickResult::NotConnected) {
         return;
     }

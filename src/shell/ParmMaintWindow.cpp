@@ -1,15 +1,15 @@
 #include "shell/ParmMaintWindow.h"
 
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QMouseEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "platform/Files.h"
+#include "shell/EventHook.h"
 #include "shell/ParamFile.h"
+#include "shell/Switches.h"
 #include "shell/VaneWindow.h"
 
 namespace zephyra::shell {
@@ -58,7 +58,9 @@ void ParmMaintWindow::build() {
         e->setObjectName(name);
         e->setReadOnly(readOnly);
         e->setMaximumWidth(90);
-        e->installEventFilter(this);
+        // A text box that gets the focus selects its whole text.
+        EventHook::install(e, QEvent::FocusIn,
+                           [e] { QTimer::singleShot(0, e, [e] { e->selectAll(); }); });
         controls_[name] = e;
         return e;
     };
@@ -118,7 +120,10 @@ void ParmMaintWindow::build() {
          {std::pair{"Option3", "Americas"}, std::pair{"Option4", "Europe-Other"},
           std::pair{"Option5", "All"}, std::pair{"Option7", "None"}}) {
         auto* o = opt(access, name, text);
-        o->installEventFilter(this);
+        // Let the option take the click first, then ask.
+        EventHook::install(o, QEvent::MouseButtonRelease, [this] {
+            QTimer::singleShot(0, this, [this] { databaseOptionReleased(); });
+        });
         al->addWidget(o);
     }
 
@@ -134,7 +139,6 @@ void ParmMaintWindow::build() {
     gl->addWidget(check("Check3", "VORs", true), 0, 0);
     gl->addWidget(check("Check4", "NDBs", true), 0, 1);
     gl->addWidget(check("Check6", "Waypoints", false), 0, 2);
-    checkBox("Check3")->installEventFilter(this);
     gl->addWidget(new QLabel(QStringLiteral("Distance between points (50 - 200)")), 1, 0, 1, 2);
     gl->addWidget(edit("Text1"), 1, 2);
 
@@ -156,7 +160,8 @@ void ParmMaintWindow::build() {
     auto* save = push("save_parms", "Save Settings");
     save->setDefault(true);
     auto* close = push("Command1", "Close");
-    close->installEventFilter(this);
+    // Leaving the Close button is what marks the settings as possibly changed.
+    EventHook::install(close, QEvent::FocusOut, [this] { unsaved_ = true; });
 
     auto* left = new QVBoxLayout;
     left->addWidget(limits);
@@ -204,6 +209,12 @@ void ParmMaintWindow::build() {
             }
         });
     }
+    // Ticking VORs (the box's state after the click) clears NDBs.
+    connect(checkBox("Check3"), &QCheckBox::clicked, this, [this](bool checked) {
+        if (checked) {
+            checkBox("Check4")->setChecked(false);
+        }
+    });
     connect(textBox("tp"), &QLineEdit::textChanged, this, [this] { updateTotal(); });
     connect(textBox("ts"), &QLineEdit::textChanged, this, [this] { updateTotal(); });
     connect(save, &QPushButton::clicked, this, [this] { this->save(); });
@@ -309,15 +320,9 @@ bool ParmMaintWindow::save() {
     s.WPC_INC = checkBox("Check3")->isChecked() ? 1 : 0;
     s.WPN_INC = checkBox("Check4")->isChecked() ? 1 : 0;
     s.WPW_INC = checkBox("Check6")->isChecked() ? 1 : 0;
-    if (!checkBox("Check2")->isChecked()) {
-        main_.checkBox("UPDHDG")->setChecked(false);
-        main_.label("Label16")->setText(QStringLiteral("No"));
-        s.AP_Upd = 0;
-    } else {
-        main_.checkBox("UPDHDG")->setChecked(true);
-        main_.label("Label16")->setText(QStringLiteral("Yes"));
-        s.AP_Upd = 1;
-    }
+    const bool apUpdate = checkBox("Check2")->isChecked();
+    main_.switches().setApUpdate(apUpdate);
+    s.AP_Upd = apUpdate ? 1 : 0;
     const std::string typed = textBox("Text1")->text().toStdString();
     const auto fpDist = toInt16(typed);
     if (!fpDist) {
@@ -400,31 +405,30 @@ void copyTexture(AppContext& ctx, const std::string& source, const std::string& 
 
 }  // namespace
 
+std::string ParmMaintWindow::inSimulator(const char* relative) const {
+    return platform::findPathNoCase(fs98Folder().toStdString(), relative);
+}
+
 void ParmMaintWindow::restoreDefaultClouds() {
-    const std::string texture = platform::joinPath(fs98Folder().toStdString(), "texture");
-    copyTexture(ctx_, platform::joinPath(texture, "clouds.sav"),
-                platform::joinPath(texture, "clouds.r8"), "Default clouds restored.",
-                "The default clouds could not be restored.");
+    copyTexture(ctx_, inSimulator("texture/clouds.sav"), inSimulator("texture/clouds.r8"),
+                "Default clouds restored.", "The default clouds could not be restored.");
 }
 
 void ParmMaintWindow::restoreDefaultStorms() {
-    const std::string texture = platform::joinPath(fs98Folder().toStdString(), "texture");
-    copyTexture(ctx_, platform::joinPath(texture, "stormy.sav"),
-                platform::joinPath(texture, "stormy.r8"), "Default storm texture restored.",
+    copyTexture(ctx_, inSimulator("texture/stormy.sav"), inSimulator("texture/stormy.r8"),
+                "Default storm texture restored.",
                 "The default storm texture could not be restored.");
 }
 
 void ParmMaintWindow::installNewStorms() {
-    const std::string texture = platform::joinPath(fs98Folder().toStdString(), "texture");
     copyTexture(ctx_, platform::joinPath(platform::currentDirectory(), "storm.cld"),
-                platform::joinPath(texture, "stormy.r8"), "New storm texture installed.",
+                inSimulator("texture/stormy.r8"), "New storm texture installed.",
                 "The new storm texture could not be installed.");
 }
 
 void ParmMaintWindow::installLightningStorms() {
-    const std::string texture = platform::joinPath(fs98Folder().toStdString(), "texture");
     if (platform::copyFile(platform::joinPath(platform::currentDirectory(), "lightn.fsc"),
-                           platform::joinPath(texture, "stormy.r8"))) {
+                           inSimulator("texture/stormy.r8"))) {
         ctx_.dialogs.inform(
             "New lightning texture installed. Please be aware that the lightning texture has "
             "replaced the storm texture. To see lightning, you must fly at night, then start one "
@@ -434,31 +438,6 @@ void ParmMaintWindow::installLightningStorms() {
     } else {
         ctx_.dialogs.inform("Error copying file!");
     }
-}
-
-bool ParmMaintWindow::eventFilter(QObject* watched, QEvent* event) {
-    const QString name = watched->objectName();
-    if (event->type() == QEvent::FocusIn) {
-        if (auto* e = qobject_cast<QLineEdit*>(watched)) {
-            QTimer::singleShot(0, e, [e] { e->selectAll(); });
-        }
-    }
-    if (name == QLatin1String("Command1") && event->type() == QEvent::FocusOut) {
-        unsaved_ = true;
-    }
-    if (event->type() == QEvent::MouseButtonRelease) {
-        if (name == QLatin1String("Check3") && checkBox("Check3")->isChecked()) {
-            checkBox("Check4")->setChecked(false);
-        }
-        if (name == QLatin1String("Option3") || name == QLatin1String("Option4") ||
-            name == QLatin1String("Option5") || name == QLatin1String("Option7")) {
-            // Let the option take the click first, then ask.
-            const bool handled = QDialog::eventFilter(watched, event);
-            QTimer::singleShot(0, this, [this] { databaseOptionReleased(); });
-            return handled;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace zephyra::shell

@@ -37,7 +37,6 @@ class ParmMaintWindow : public QDialog {
     void installLightningStorms();
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;
 
   private:
@@ -46,6 +45,8 @@ class ParmMaintWindow : public QDialog {
     void updateTotal();
     void databaseOptionReleased();
     QString fs98Folder() const;
+    // A file of the simulator's folder, found without regard to letter case.
+    std::string inSimulator(const char* relative) const;
 
     AppContext& ctx_;
     VaneWindow& main_;

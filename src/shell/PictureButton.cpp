@@ -5,6 +5,11 @@
 
 namespace zephyra::shell {
 
+void setPressedBorder(QFrame& picture, bool pressed) {
+    picture.setFrameStyle(pressed ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
+    picture.setLineWidth(1);
+}
+
 PictureButton::PictureButton(const QString& objectName, const QIcon& icon, const QString& caption,
                              QWidget* parent)
     : QFrame(parent), icon_(icon), caption_(caption) {
@@ -57,22 +62,14 @@ void PictureButton::paintEvent(QPaintEvent* event) {
 }
 
 void PictureButton::mousePressEvent(QMouseEvent* event) {
-    setFrameStyle(QFrame::Box | QFrame::Plain);
-    setLineWidth(1);
+    setPressedBorder(*this, true);
     event->accept();
 }
 
 void PictureButton::mouseReleaseEvent(QMouseEvent* event) {
-    if (!sticky_) {
-        setFrameStyle(QFrame::NoFrame);
-    }
+    setPressedBorder(*this, false);
     event->accept();
     emit released(event->button());
-}
-
-void PictureButton::mouseMoveEvent(QMouseEvent* event) {
-    emit hovered();
-    QFrame::mouseMoveEvent(event);
 }
 
 void PictureButton::enterEvent(QEnterEvent* event) {

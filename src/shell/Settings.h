@@ -23,9 +23,14 @@ struct Settings {
     std::int16_t WPW_INC = 0;        // ... other waypoints
     bool NewClouds = true;           // swap in the new cloud textures
 
-    // The unit setting as the program reads it: anything but "M" and "F" counts as U.S.
-    bool metric() const { return UOM == "M"; }
-    bool altitudesInFeet() const { return UOM != "M"; }
+    // The unit setting is read three ways, each named for what it decides:
+    // heights in metres only for "M" ("F" is metric with heights in feet);
+    bool heightsInMetres() const { return UOM == "M"; }
+    // distances and visibility in kilometres for "M" and "F";
+    bool distancesInKilometres() const { return UOM == "M" || UOM == "F"; }
+    // Fahrenheit and inches of mercury only for exactly "U": an empty or unknown code shows
+    // Celsius and millibars in the weather reports, though it counts as U.S. everywhere else.
+    bool fahrenheitAndInches() const { return UOM == "U"; }
 };
 
 // Values fixed at start and shared across the program.

@@ -3,12 +3,12 @@
 #include <QCloseEvent>
 #include <QVBoxLayout>
 
-#include "platform/Files.h"
 #include "shell/Startup.h"
 
 namespace zephyra::shell {
 
-StartWindow::StartWindow(AppContext& context, QWidget* parent) : QWidget(parent), ctx_(context) {
+StartWindow::StartWindow(AppContext& context, std::string currentFolder, QWidget* parent)
+    : QWidget(parent), ctx_(context), currentFolder_(std::move(currentFolder)) {
     setObjectName(QStringLiteral("start"));
     setWindowTitle(QStringLiteral("Initial Configuration"));
     setWindowFlag(Qt::Window, true);
@@ -72,7 +72,7 @@ void StartWindow::locate() {
 }
 
 void StartWindow::proceed() {
-    const FirstRunFolders folders{ctx_.programFolder, platform::currentDirectory()};
+    const FirstRunFolders folders{ctx_.programFolder, currentFolder_};
     proceedWithConfiguration(label1_->text().toStdString(), folders, ctx_.dialogs);
     close();
 }

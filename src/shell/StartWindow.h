@@ -13,7 +13,8 @@ namespace zephyra::shell {
 class StartWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit StartWindow(AppContext& context, QWidget* parent = nullptr);
+    // currentFolder: where "storm.cld" and the lightning adventures are taken from.
+    StartWindow(AppContext& context, std::string currentFolder, QWidget* parent = nullptr);
 
     QLabel* label1() const { return label1_; }
     QPushButton* proceedButton() const { return proceed_; }
@@ -29,6 +30,7 @@ class StartWindow : public QWidget {
 
   private:
     AppContext& ctx_;
+    std::string currentFolder_;
     QLabel* label1_;
     QLabel* label2_;
     QPushButton* proceed_;

@@ -14,16 +14,17 @@ using platform::joinPath;
 StartupCheck checkStartup(const std::string& launchFolder, const std::string& programFolder,
                           Settings& settings) {
     if (!fileExists(joinPath(launchFolder, kParamFileName))) {
-        return {false, std::string("no ") + kParamFileName + " in " + launchFolder};
+        return {false, std::string("no ") + kParamFileName + " in " + launchFolder, launchFolder};
     }
     const auto read = readParamFile(joinPath(programFolder, kParamFileName), settings);
     if (!read.ok) {
-        return {false, read.error};
+        return {false, read.error, programFolder};
     }
     if (platform::findFileNoCase(settings.Path98, kSimulatorExe).empty()) {
-        return {false, std::string("no ") + kSimulatorExe + " in \"" + settings.Path98 + "\""};
+        return {false, std::string("no ") + kSimulatorExe + " in \"" + settings.Path98 + "\"",
+                programFolder};
     }
-    return {true, {}};
+    return {true, {}, programFolder};
 }
 
 LocateState findFs98(platform::Platform& platform) {
@@ -74,17 +75,20 @@ ProceedResult proceedWithConfiguration(const std::string& fs98, const FirstRunFo
         return ProceedResult::NotConfigured;
     }
 
-    const std::string texture = joinPath(fs98, "texture");
-    const std::string cloudsSav = joinPath(texture, "clouds.sav");
-    if (!fileExists(cloudsSav) && !copyFile(joinPath(texture, "clouds.r8"), cloudsSav, &error)) {
+    // Folders copied from Windows spell names in any letter case ("TEXTURE/CLOUDS.R8").
+    auto inSimulator = [&fs98](const char* relative) {
+        return platform::findPathNoCase(fs98, relative);
+    };
+    const std::string cloudsSav = inSimulator("texture/clouds.sav");
+    if (!fileExists(cloudsSav) && !copyFile(inSimulator("texture/clouds.r8"), cloudsSav, &error)) {
         warnCopy(dialogs,
                  "The simulator's cloud texture could not be backed up, so its own clouds "
                  "cannot be restored from the Settings window later.",
                  error);
     }
 
-    const std::string stormySav = joinPath(texture, "stormy.sav");
-    const std::string stormyR8 = joinPath(texture, "stormy.r8");
+    const std::string stormySav = inSimulator("texture/stormy.sav");
+    const std::string stormyR8 = inSimulator("texture/stormy.r8");
     if (!fileExists(stormySav)) {
         if (!copyFile(stormyR8, stormySav, &error)) {
             warnCopy(dialogs,
@@ -96,7 +100,7 @@ ProceedResult proceedWithConfiguration(const std::string& fs98, const FirstRunFo
         }
     }
 
-    const std::string ipcTarget = joinPath(joinPath(fs98, "modules"), "fs6ipc.dll");
+    const std::string ipcTarget = inSimulator("modules/fs6ipc.dll");
     if (!fileExists(ipcTarget) &&
         !copyFile(joinPath(folders.program, "fs6ipc.dll"), ipcTarget, &error)) {
         warnCopy(dialogs,
@@ -107,15 +111,15 @@ ProceedResult proceedWithConfiguration(const std::string& fs98, const FirstRunFo
     }
 
     static const std::array<std::pair<const char*, const char*>, 6> adventures{{
-        {"lighte.adv", "adv"},
-        {"lighteur.adv", "adv"},
-        {"lightw.adv", "adv"},
-        {"thunder1.wav", "adv/wav"},
-        {"thunder2.wav", "adv/wav"},
-        {"thunder3.wav", "adv/wav"},
+        {"lighte.adv", "adv/lighte.adv"},
+        {"lighteur.adv", "adv/lighteur.adv"},
+        {"lightw.adv", "adv/lightw.adv"},
+        {"thunder1.wav", "adv/wav/thunder1.wav"},
+        {"thunder2.wav", "adv/wav/thunder2.wav"},
+        {"thunder3.wav", "adv/wav/thunder3.wav"},
     }};
-    for (const auto& [name, folder] : adventures) {
-        const std::string target = joinPath(joinPath(fs98, folder), name);
+    for (const auto& [name, relative] : adventures) {
+        const std::string target = inSimulator(relative);
         if (fileExists(target)) {
             continue;
         }

@@ -16,6 +16,9 @@ inline constexpr const char* kNotLocated = "FS98 not located.";
 struct StartupCheck {
     bool configured = false;
     std::string reason;  // why the configuration window is needed (for a headless log)
+    // The folder relative names are read from from here on ("storm.cld", the adventures):
+    // the launch folder while it holds no parameter file, the program folder once it does.
+    std::string currentFolder;
 };
 
 // The parameter file must be in the launch folder, read cleanly from the program folder and

@@ -3,20 +3,22 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QEventLoop>
 #include <QLocale>
-#include <QMouseEvent>
-#include <QScreen>
 
 #include "platform/Files.h"
+#include "shell/CompactMode.h"
 #include "shell/DeliveryActions.h"
+#include "shell/HelpTips.h"
 #include "shell/Icons.h"
+#include "shell/NavigationPanel.h"
 #include "shell/NavigationStatusBinder.h"
 #include "shell/ParamFile.h"
 #include "shell/ParmMaintWindow.h"
+#include "shell/PictureActions.h"
 #include "shell/PlanControls.h"
 #include "shell/StartWindow.h"
 #include "shell/Startup.h"
+#include "shell/Switches.h"
 #include "shell/WeatherActions.h"
 
 namespace zephyra::shell {
@@ -28,81 +30,6 @@ const char* const kNoDatabase = "No database currently loaded.";
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
-
-// Tips shown on the help-tip line while tips are enabled.
-const std::pair<const char*, const char*> kTips[] = {
-    {"AltLst", "The altitude associated with the matching flight plan entry is displayed here."},
-    {"SpdLst", "The Speed associated with the matching flight plan entry is displayed here."},
-    {"WaypLst", "The entries in your flight plan are displayed here."},
-    {"FoundWayp", "After you do a Find command, press Next to display the next match."},
-    {"Label32", "After you do a Find command, press Next to display the next match."},
-    {"FWP",
-     "Enter text here to do a Find for your desired Airport or NAVAID. Use names only, not ICAO "
-     "codes. Then press the Find button."},
-    {"Label31",
-     "Enter text here to do a Find for your desired Airport or NAVAID. Use names only, not ICAO "
-     "codes. Then press the Find button."},
-    {"Label15",
-     "Once you load weather, the current weather at your aircraft location will be displayed. "
-     "This window is continually updated."},
-    {"Label30",
-     "Double click the status area to to reduce the main window size and make it on top. Double "
-     "click again to restore defaults."},
-    {"Picture1",
-     "Press here to Load a flight plan. Flight plans can also contain custom weather created in "
-     "Weather Builder."},
-    {"Picture2",
-     "This is where you load METAR txt files into Zephyra. This will activate all weather "
-     "processing."},
-    {"Picture4",
-     "Click here to use the last weather you loaded from a METAR text file. If the last weather "
-     "loaded is recent, this will save time."},
-    {"Picture5", "Opens the Settings window."},
-    {"Picture6",
-     "For world wide weather reports. The most recent weather loaded will apear in the world "
-     "weather report window."},
-    {"Picture7",
-     "Add a departure and arrival airport to the flight plan box above. Verify your database "
-     "settings and press to Auto-generate a flight plan."},
-    {"Picture8",
-     "Brings up the Help window and also gives you access to the Zephyra tutorials. Right "
-     "clicking enabled Help Tips."},
-    {"Picture9",
-     "Quick Link will give you access to stored URLs (Web Sites) that you can easily access "
-     "through your default system browser. "},
-    {"Picture10",
-     "Opens up the Weather Builder. You can add custom weather to your plans using Weather "
-     "Builder."},
-    {"Picture16", "Press to insert a found NAVAID above the highlighted flight plan entry."},
-    {"Picture17",
-     "Press to clear the flight plan window. Right click to also clear the current waypoint in "
-     "the mains status window."},
-    {"Picture18", "Deletes the selected flight plan entry."},
-    {"Picture19",
-     "Click Save to save the entries in the Flight Plan display box as a new flight plan file "
-     "(*.fpl)."},
-    {"Picture20",
-     "When you press Send, the topmost entry in the flight plan box is sent for processing. It "
-     "will appear in the Main Status window."},
-    {"Picture23",
-     "Sets speed for the selected flight plan entry. If no entry is selected, the Speed will be "
-     "sent to the main status window."},
-    {"Picture24",
-     "Sets the altitude for the selected flight plan entry. If no entry is selected, the "
-     "altitude will be sent to the main status window."},
-    {"Picture25",
-     "Adds a NAVAID to your flight plan from the Find box. Flight plans are always built working "
-     "from the top down."},
-    {"Picture28", "Exits Zephyra."},
-};
-
-// Picture buttons whose release presses a command button. Picture16/17/20/23/24/25 do more
-// than that and are bound by PlanListsBinder.
-const std::pair<const char*, const char*> kPictureCommands[] = {
-    {"Picture1", "Command14"},  {"Picture3", "Command3"},   {"Picture5", "Command27"},
-    {"Picture18", "Command16"}, {"Picture19", "Command13"}, {"Picture21", "Command22"},
-    {"Picture22", "Command21"}, {"Picture26", "Command4"},  {"Picture28", "Command15"},
-};
 
 const char* const kStatusStyle =
     "QLabel#Label30 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #1d2a3c, "
@@ -126,14 +53,7 @@ BusyCursor::~BusyCursor() {
 VaneWindow::VaneWindow(AppContext& context, QWidget* parent) : QWidget(parent), ctx_(context) {
     setObjectName(QStringLiteral("Vane"));
     setWindowTitle(QStringLiteral("Zephyra! 1.1"));
-    for (const auto& [name, tip] : kTips) {
-        tips_[QString::fromLatin1(name)] = QString::fromLatin1(tip);
-    }
     buildControls();
-    connectPictures();
-    weatherActions_ = new WeatherActions(ctx_, *this);
-    deliveryActions_ = new DeliveryActions(ctx_, *this);
-
     timer6_ = ctx_.scheduler.createTimer([this] { updateClock(); });
     timer1_ = ctx_.scheduler.createTimer([this] {
         if (onTimer1) {
@@ -150,25 +70,117 @@ VaneWindow::VaneWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
             onRandomTimer();
         }
     });
-    planControls_ = std::make_unique<PlanControls>(ctx_, *this);
-    // The first navigation tick that reads a position starts closest-station tracking.
-    planControls_->navigation().onFirstConnection = [this] { deliveryActions_->startTracking(); };
-    const double tpp = twipsPerPixel(this);
-    resize(static_cast<int>(kNormalWidth / tpp), static_cast<int>(kNormalHeight / tpp));
+    compose();
+
+    compact_->setNormalSize();
 }
 
 VaneWindow::~VaneWindow() = default;
 
-double VaneWindow::twipsPerPixel(const QWidget* widget) {
-    const double dpi = widget->logicalDpiX() > 0 ? widget->logicalDpiX() : 96.0;
-    return 1440.0 / dpi;
+// ---------------------------------------------------------------------------------------------
+// Composition: one small class per concern of the window
+
+void VaneWindow::compose() {
+    tips_ = new HelpTips(*label("Label24"), this);
+    for (const auto& [name, tip] : HelpTips::table()) {
+        tips_->setTip(controls_.count(name) ? controls_[name] : nullptr, tip);
+    }
+    compact_ = new CompactMode(*this);
+    QWidget* surface = label("Label30");
+    compact_->watch(surface);
+    for (QWidget* w : statusAreaControls()) {
+        compact_->watch(w);
+        // Read-only fields of the status area are part of its surface, tip included.
+        if (tips_->tipFor(w).isEmpty()) {
+            tips_->setTip(w, tips_->tipFor(surface));
+        }
+    }
+
+    switches_ = new Switches(
+        {qobject_cast<SwitchBox*>(checkBox("upd_vane")),
+         qobject_cast<ClickableImage*>(image("Image7")),
+         qobject_cast<ClickableImage*>(image("Image9")), label("Text5"),
+         qobject_cast<SwitchBox*>(checkBox("UPDHDG")), label("Label16"),
+         qobject_cast<SwitchBox*>(checkBox("AutSwitch")), label("Label17"), label("FWAYP")},
+        ctx_.dialogs, this);
+
+    pictures_ = new PictureActions(this);
+    bindPictures();
+    weatherActions_ = new WeatherActions(ctx_, *this);
+    weatherActions_->bindPictures(*pictures_);
+    deliveryActions_ = new DeliveryActions(ctx_, *this);
+    planControls_ = std::make_unique<PlanControls>(ctx_, *this);
+    // The first navigation tick that reads a position starts closest-station tracking.
+    planControls_->navigation().onFirstConnection = [this] { deliveryActions_->startTracking(); };
+
+    tips_->watch(*this);
 }
 
+std::vector<QWidget*> VaneWindow::statusAreaControls() const {
+    const QRect area = label("Label30")->geometry();
+    std::vector<QWidget*> inside;
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w != label("Label30") && w->isVisibleTo(this) && area.contains(w->geometry()) &&
+            qobject_cast<QAbstractButton*>(w) == nullptr) {
+            inside.push_back(w);
+        }
+    }
+    return inside;
+}
+
+void VaneWindow::bindPictures() {
+    const std::pair<const char*, const char*> commands[] = {
+        {"Picture1", "Command14"},  {"Picture3", "Command3"},   {"Picture5", "Command27"},
+        {"Picture18", "Command16"}, {"Picture19", "Command13"}, {"Picture21", "Command22"},
+        {"Picture22", "Command21"}, {"Picture26", "Command4"},  {"Picture28", "Command15"},
+    };
+    // Picture16/17/20/23/24/25 do more than press a button: the plan lists bind them.
+    for (const auto& [pic, cmd] : commands) {
+        pictures_->bindCommand(picture(pic), command(cmd));
+    }
+    auto call = [](const std::function<void()>& f) {
+        return [&f](Qt::MouseButton) {
+            if (f) {
+                f();
+            }
+        };
+    };
+    pictures_->bind(picture("Picture6"), call(showWorldReport));
+    pictures_->bind(picture("Picture7"), call(autoGenerate));
+    pictures_->bind(picture("Picture9"), call(showQuickLink));
+    pictures_->bind(picture("Picture10"), call(showWeatherBuilder));
+    pictures_->bind(picture("Picture8"), [this](Qt::MouseButton button) {
+        if (button == Qt::RightButton) {
+            tips_->toggleEnabled();
+        } else {
+            press(QStringLiteral("Command9"));
+        }
+    });
+    pictures_->bind(picture("Picture12"), [this](Qt::MouseButton) { switches_->toggleApUpdate(); });
+    pictures_->bind(picture("Picture13"),
+                    [this](Qt::MouseButton) { switches_->toggleAutoSwitch(); });
+    pictures_->bind(picture("Picture14"),
+                    [this](Qt::MouseButton) { switches_->toggleSendWeather(); });
+    pictures_->bind(picture("Picture15"), [this](Qt::MouseButton) { showNavigationPanel(); });
+}
+
+double VaneWindow::twipsPerPixel(const QWidget* widget) {
+    return CompactMode::twipsPerPixel(widget);
+}
 int VaneWindow::widthTwips() const {
-    return static_cast<int>(width() * twipsPerPixel(this));
+    return compact_->widthTwips();
 }
 int VaneWindow::heightTwips() const {
-    return static_cast<int>(height() * twipsPerPixel(this));
+    return compact_->heightTwips();
+}
+bool VaneWindow::topmost() const {
+    return compact_->topmost();
+}
+void VaneWindow::toggleCompactMode() {
+    compact_->toggle();
+}
+bool VaneWindow::tipsEnabled() const {
+    return tips_->enabled();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -249,24 +261,10 @@ void VaneWindow::buildControls() {
             showHelp();
         }
     });
-
-    // Tips follow the mouse over the listed controls.
-    for (const auto& [name, tip] : tips_) {
-        QWidget* w = controls_.count(name) ? controls_[name] : nullptr;
-        if (w != nullptr) {
-            w->setMouseTracking(true);
-            w->installEventFilter(this);
-            if (auto* lw = qobject_cast<QListWidget*>(w)) {
-                lw->viewport()->setMouseTracking(true);
-                lw->viewport()->installEventFilter(this);
-            }
-        }
-    }
 }
 
 void VaneWindow::buildStatusArea() {
-    auto* surface = makeLabel(this, "Label30", QString(), QRect(4, 4, 321, 190));
-    surface->installEventFilter(this);
+    makeLabel(this, "Label30", QString(), QRect(4, 4, 321, 190));
     auto caption = [&](const QString& text, QRect g) {
         auto* l = new QLabel(text, this);
         l->setProperty("role", "caption");
@@ -301,7 +299,6 @@ void VaneWindow::buildStatusArea() {
     auto* wx = makeLabel(this, "Label15", QString(), QRect(12, 50, 306, 46));
     wx->setWordWrap(true);
     wx->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    wx->setMouseTracking(true);
 
     caption("Waypoint", QRect(12, 98, 52, 16));
     value("FWAYP", QRect(66, 98, 160, 16));
@@ -444,18 +441,12 @@ void VaneWindow::buildButtons() {
     picture("Picture7")->setEnabled(false);
 
     // The navigation panel: shown inside the simulator's window on request.
-    picture11_ = new QFrame(this);
-    picture11_->setObjectName(QStringLiteral("Picture11"));
+    picture11_ = new NavigationPanel(this);
     picture11_->setGeometry(QRect(4, 4, 190, 96));
-    picture11_->setFrameStyle(QFrame::Box | QFrame::Plain);
-    picture11_->setStyleSheet(
-        "QFrame#Picture11 { background: #101822; border: 1px solid #5b6f8c; }"
-        "QFrame#Picture11 QLabel { color: #9df2b4; }"
-        "QLabel#Label37 { background: #2a3b55; color: #ffffff; font-weight: bold; }");
     controls_["Picture11"] = picture11_;
-    auto* title = makeLabel(picture11_, "Label37", QString(), QRect(0, 0, 190, 18));
-    title->setCursor(Qt::SizeAllCursor);
-    title->installEventFilter(this);
+    PanelTitle* title = picture11_->title();
+    title->setGeometry(QRect(0, 0, 190, 18));
+    controls_["Label37"] = title;
     makeLabel(picture11_, "Label36", QString(), QRect(6, 20, 180, 16));
     makeLabel(picture11_, "Label34", QString(), QRect(6, 36, 180, 16));
     makeLabel(picture11_, "Label35", QString(), QRect(6, 52, 180, 16));
@@ -466,59 +457,58 @@ void VaneWindow::buildButtons() {
 void VaneWindow::buildSwitches() {
     auto* box = new QFrame(this);
     box->setObjectName(QStringLiteral("SwitchBox"));
-    box->setGeometry(QRect(4, 294, 321, 62));
+    box->setGeometry(QRect(4, 294, 321, 50));
     box->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    auto switchBox = [this](const QString& name, const QString& text, QRect geometry) {
+        auto* c = new SwitchBox(text, this);
+        c->setObjectName(name);
+        c->setGeometry(geometry);
+        controls_[name] = c;
+        return c;
+    };
+    auto image = [this](const QString& name, bool on) {
+        auto* i = new ClickableImage(this);
+        i->setObjectName(name);
+        i->setGeometry(QRect(172, 299, 34, 16));
+        i->setPixmap(switchPixmap(on, 34, 16));
+        controls_[name] = i;
+    };
 
     makePicture("Picture14", static_cast<int>(IconKind::Toggle), QString(), QRect(8, 298, 26, 18));
-    auto* send = new QCheckBox(QStringLiteral("Send Weather to FS"), this);
-    send->setObjectName(QStringLiteral("upd_vane"));
-    send->setToolTip(QStringLiteral("Send weather to flight simulator"));
-    send->setGeometry(QRect(38, 297, 132, 20));
-    controls_["upd_vane"] = send;
-    auto* off = makeLabel(this, "Image7", QString(), QRect(172, 299, 34, 16));
-    off->setPixmap(switchPixmap(false, 34, 16));
-    auto* on = makeLabel(this, "Image9", QString(), QRect(172, 299, 34, 16));
-    on->setPixmap(switchPixmap(true, 34, 16));
-    off->installEventFilter(this);
-    on->installEventFilter(this);
+    switchBox("upd_vane", "Send Weather to FS", QRect(38, 297, 132, 20))
+        ->setToolTip(QStringLiteral("Send weather to flight simulator"));
+    image("Image7", false);
+    image("Image9", true);
     makeLabel(this, "Text5", QString(), QRect(210, 298, 24, 18));
     makeLabel(this, "Label27", "New clouds", QRect(234, 298, 64, 18));
     makeLabel(this, "Text6", QString(), QRect(302, 298, 22, 18));
 
     makePicture("Picture12", static_cast<int>(IconKind::Toggle), QString(), QRect(8, 322, 26, 18));
-    auto* ap = new QCheckBox(QStringLiteral("A/P Update"), this);
-    ap->setObjectName(QStringLiteral("UPDHDG"));
-    ap->setToolTip(QStringLiteral("Continually send the heading to the autopilot"));
-    ap->setGeometry(QRect(38, 321, 90, 20));
-    controls_["UPDHDG"] = ap;
+    switchBox("UPDHDG", "A/P Update", QRect(38, 321, 90, 20))
+        ->setToolTip(QStringLiteral("Continually send the heading to the autopilot"));
     makeLabel(this, "Label16", QString(), QRect(128, 322, 30, 18));
 
     makePicture("Picture13", static_cast<int>(IconKind::Toggle), QString(),
                 QRect(168, 322, 26, 18));
-    auto* sw = new QCheckBox(QStringLiteral("Auto Switch"), this);
-    sw->setObjectName(QStringLiteral("AutSwitch"));
-    sw->setGeometry(QRect(198, 321, 90, 20));
-    controls_["AutSwitch"] = sw;
+    switchBox("AutSwitch", "Auto Switch", QRect(198, 321, 90, 20));
     makeLabel(this, "Label17", QString(), QRect(288, 322, 30, 18));
 
-    // The check boxes answer a click like their picture buttons.
-    for (QCheckBox* c : {send, ap, sw}) {
-        c->installEventFilter(this);
-    }
-
-    makeLabel(this, "Label28", QString(), QRect(6, 360, 160, 16));
-    makeLabel(this, "Label29", QString(), QRect(168, 360, 158, 16));
-    makeLabel(this, "Label26", "FS98 folder", QRect(6, 378, 62, 18));
-    auto* folder = makeTextBox(this, "Text7", QRect(68, 377, 257, 20), true);
+    makeLabel(this, "Label28", QString(), QRect(6, 348, 160, 16));
+    makeLabel(this, "Label29", QString(), QRect(168, 348, 158, 16));
+    makeLabel(this, "Label26", "FS98 folder", QRect(6, 366, 62, 18));
+    auto* folder = makeTextBox(this, "Text7", QRect(68, 365, 257, 20), true);
     folder->setToolTip(QStringLiteral("The simulator's folder (set in the parameter file)"));
 
-    makeLabel(this, "Label18", "Weather file", QRect(332, 360, 70, 16));
-    auto* fileName = makeLabel(this, "Label19", QString(), QRect(402, 360, 200, 16));
+    makeLabel(this, "Label18", "Weather file", QRect(332, 348, 70, 16));
+    auto* fileName = makeLabel(this, "Label19", QString(), QRect(402, 348, 200, 16));
     fileName->setToolTip(QString());
-    auto* path = makeLabel(this, "all_vane", QString(), QRect(332, 378, 270, 16));
+    auto* path = makeLabel(this, "all_vane", QString(), QRect(332, 366, 270, 16));
     path->hide();
 
-    auto* tipLine = makeLabel(this, "Label24", QString(), QRect(4, 398, 598, 14));
+    // Two lines, wrapped: the longest tip fits whole.
+    auto* tipLine = makeLabel(this, "Label24", QString(), QRect(4, 386, 598, 26));
+    tipLine->setWordWrap(true);
+    tipLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QFont tf = tipLine->font();
     tf.setItalic(true);
     tipLine->setFont(tf);
@@ -583,17 +573,18 @@ VaneWindow::LoadResult VaneWindow::load() {
     ctx_.settings = settings;
     ctx_.shared = SharedState{};
     ctx_.transition = TransitionSettings{};
-    platform::setCurrentDirectory(ctx_.programFolder);
+    // The launch folder stays current until the parameter file was found there.
+    platform::setCurrentDirectory(check.currentFolder);
     if (!check.configured) {
-        showConfiguration();
+        showConfiguration(check.currentFolder);
         return LoadResult::Configuration;
     }
     setInitialState();
     return LoadResult::MainWindow;
 }
 
-void VaneWindow::showConfiguration() {
-    start_ = std::make_unique<StartWindow>(ctx_);
+void VaneWindow::showConfiguration(const std::string& currentFolder) {
+    start_ = std::make_unique<StartWindow>(ctx_, currentFolder);
     start_->show();
     hide();
 }
@@ -602,217 +593,47 @@ void VaneWindow::setInitialState() {
     option("optMETAR")->setChecked(true);
     textBox("Text4")->setText(QStringLiteral("Data: METAR"));
     setStatus(QString::fromLatin1(kNoDatabase));
-    if (ctx_.settings.AP_Upd == 0) {
-        checkBox("UPDHDG")->setChecked(false);
-        label("Label16")->setText(QStringLiteral("No"));
-    } else {
-        checkBox("UPDHDG")->setChecked(true);
-        label("Label16")->setText(QStringLiteral("Yes"));
+    switches_->setApUpdate(ctx_.settings.AP_Upd != 0);
+    if (ctx_.settings.AP_Upd != 0) {
         ctx_.settings.AP_Upd = 1;
     }
     ctx_.shared.planDistance = ctx_.settings.FP_Dist;
     textBox("Text7")->setText(qs(ctx_.settings.Path98));
     textBox("Text7")->setCursorPosition(0);
     label("Text6")->setText(QStringLiteral("Yes"));
-    checkBox("upd_vane")->setChecked(true);
-    label("Text5")->setText(QStringLiteral("Yes"));
-    image("Image7")->hide();
-    image("Image9")->show();
-    checkBox("AutSwitch")->setChecked(false);
-    label("Label17")->setText(QStringLiteral("No"));
+    switches_->setSendWeather(true);
+    switches_->setAutoSwitch(false);
+}
+
+QString clockTimeFormat(const QLocale& locale) {
+    // The regional long format without its time zone ("t"): the label has no room for it.
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString out;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+        }
+        if (!quoted && c == QLatin1Char('t')) {
+            continue;
+        }
+        out += c;
+    }
+    return out.simplified();
 }
 
 void VaneWindow::updateClock() {
     const QDateTime now =
         QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(ctx_.scheduler.wallClock() * 1000.0));
-    const QLocale locale = QLocale::system();
+    const QLocale locale;
     label("Label28")->setText(QStringLiteral("Todays Date: ") +
                               locale.toString(now.date(), QLocale::ShortFormat));
     label("Label29")->setText(QStringLiteral("Current Time: ") +
-                              locale.toString(now.time(), QLocale::LongFormat));
+                              locale.toString(now.time(), clockTimeFormat(locale)));
 }
 
 // ---------------------------------------------------------------------------------------------
-// Picture buttons
-
-void VaneWindow::connectPictures() {
-    for (auto& [name, widget] : controls_) {
-        if (auto* p = qobject_cast<PictureButton*>(widget)) {
-            const QString n = name;
-            connect(p, &PictureButton::released, this,
-                    [this, n](Qt::MouseButton b) { onPictureReleased(n, b); });
-            connect(p, &PictureButton::hovered, this, [this, n] {
-                auto it = tips_.find(n);
-                if (it != tips_.end()) {
-                    setTipLine(it->second);
-                }
-            });
-        }
-    }
-}
-
-void VaneWindow::onPictureReleased(const QString& name, Qt::MouseButton button) {
-    for (const auto& [pic, cmd] : kPictureCommands) {
-        if (name == QLatin1String(pic)) {
-            press(QString::fromLatin1(cmd));
-            return;
-        }
-    }
-    if (name == "Picture2") {
-        if (checkSimulatorForLoad(QStringLiteral(
-                "FS98 does not appear to be active. Would you like to start FS98 now? If yes, "
-                "wait until FS98 finishes loading then press Load METAR again."))) {
-            press(QStringLiteral("Command2"));
-        }
-    } else if (name == "Picture4") {
-        const auto answer =
-            ctx_.dialogs.message({"Are you sure you want to use the last weather loaded?",
-                                  "Proceed?", platform::Buttons::YesNo, platform::Icon::None, 1});
-        if (answer == platform::Answer::No) {
-            return;
-        }
-        if (checkSimulatorForLoad(QStringLiteral(
-                "FS98 does not appear to be active. Would you like to start FS98 now? If yes, "
-                "wait until FS98 finishes loading then press Load METAR again."))) {
-            press(QStringLiteral("Command5"));
-        }
-    } else if (name == "Picture6") {
-        if (showWorldReport) {
-            showWorldReport();
-        }
-    } else if (name == "Picture7") {
-        if (autoGenerate) {
-            autoGenerate();
-        }
-    } else if (name == "Picture8") {
-        if (button == Qt::RightButton) {
-            if (tipsEnabled_ == 0) {
-                tipsEnabled_ = 1;
-            } else {
-                tipsEnabled_ = 0;
-                setTipLine(QString());
-            }
-        } else {
-            press(QStringLiteral("Command9"));
-        }
-    } else if (name == "Picture9") {
-        if (showQuickLink) {
-            showQuickLink();
-        }
-    } else if (name == "Picture10") {
-        if (showWeatherBuilder) {
-            showWeatherBuilder();
-        }
-    } else if (name == "Picture12") {
-        toggleApUpdate();
-    } else if (name == "Picture13") {
-        toggleAutoSwitch();
-    } else if (name == "Picture14") {
-        toggleSendWeatherFromPicture();
-    } else if (name == "Picture15") {
-        showNavigationPanel();
-    }
-}
-
-bool VaneWindow::checkSimulatorForLoad(const QString& question) {
-    if (ctx_.platform.simulatorWindowExists()) {
-        return true;
-    }
-    const auto answer = ctx_.dialogs.message(
-        {question.toStdString(), "Load FS98?", platform::Buttons::YesNo, platform::Icon::None, 2});
-    if (answer == platform::Answer::Yes) {
-        const std::string folder = textBox("Text7")->text().toStdString();
-        if (!ctx_.platform.startSimulator(folder)) {
-            ctx_.dialogs.message({"FS98 could not be started from \"" + folder +
-                                      "\". Please start it yourself, then try again.",
-                                  "Load FS98?", platform::Buttons::Ok, platform::Icon::Exclamation,
-                                  1});
-        }
-        return false;
-    }
-    return true;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Switches
-
-void VaneWindow::setSendWeatherFromImage(bool on) {
-    image("Image7")->setVisible(!on);
-    image("Image9")->setVisible(on);
-    checkBox("upd_vane")->setChecked(on);
-    label("Text5")->setText(on ? QStringLiteral("Yes") : QStringLiteral("No"));
-}
-
-void VaneWindow::toggleSendWeatherFromPicture() {
-    QCheckBox* send = checkBox("upd_vane");
-    if (send->isChecked()) {
-        label("Text5")->setText(QStringLiteral("No"));
-        send->setChecked(false);
-    } else {
-        send->setChecked(true);
-        label("Text5")->setText(QStringLiteral("Yes"));
-    }
-}
-
-void VaneWindow::toggleApUpdate() {
-    if (label("FWAYP")->text().isEmpty()) {
-        ctx_.dialogs.inform("Must load and send flight plan first!");
-        return;
-    }
-    if (label("Label16")->text() != QLatin1String("No")) {
-        checkBox("UPDHDG")->setChecked(false);
-        label("Label16")->setText(QStringLiteral("No"));
-    } else {
-        checkBox("UPDHDG")->setChecked(true);
-        label("Label16")->setText(QStringLiteral("Yes"));
-    }
-}
-
-void VaneWindow::toggleAutoSwitch() {
-    if (label("Label17")->text() != QLatin1String("No")) {
-        checkBox("AutSwitch")->setChecked(false);
-        label("Label17")->setText(QStringLiteral("No"));
-    } else {
-        checkBox("AutSwitch")->setChecked(true);
-        label("Label17")->setText(QStringLiteral("Yes"));
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Help tips, compact mode, navigation panel
-
-void VaneWindow::setTipLine(const QString& text) {
-    QLabel* line = label("Label24");
-    line->setText(text);
-    if (tipsEnabled_ == 0 && !line->text().isEmpty()) {
-        line->setText(QString());
-    }
-}
-
-QString VaneWindow::tipFor(const QString& controlName) const {
-    auto it = tips_.find(controlName);
-    return it == tips_.end() ? QString() : it->second;
-}
-
-bool VaneWindow::topmost() const {
-    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-}
-
-void VaneWindow::toggleCompactMode() {
-    const double tpp = twipsPerPixel(this);
-    const bool wasVisible = isVisible();
-    if (widthTwips() > kCompactThreshold) {
-        resize(static_cast<int>(kCompactWidth / tpp), static_cast<int>(kCompactHeight / tpp));
-        setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    } else {
-        resize(static_cast<int>(kNormalWidth / tpp), static_cast<int>(kNormalHeight / tpp));
-        setWindowFlag(Qt::WindowStaysOnTopHint, false);
-    }
-    // Changing the window flags hides a window; bring it back where it was.
-    if (wasVisible) {
-        show();
-    }
-}
+// Navigation panel
 
 void VaneWindow::showNavigationPanel() {
     if (!ctx_.platform.simulatorWindowExists()) {
@@ -824,81 +645,7 @@ void VaneWindow::showNavigationPanel() {
     label("Label34")->setText("Distance: " + label("Dist")->text());
     label("Label35")->setText("ETE   Hours: " + textBox("HRS")->text());
     label("Label33")->setText("Minutes: " + textBox("MIN")->text());
-    QWidget* host = simulatorPanelHost ? simulatorPanelHost() : nullptr;
-    if (host != nullptr && picture11_->parentWidget() != host) {
-        picture11_->setParent(host);
-        picture11_->move(8, 8);
-    }
-    picture11_->show();
-    picture11_->raise();
-}
-
-bool VaneWindow::eventFilter(QObject* watched, QEvent* event) {
-    const QString name = watched->objectName();
-    const QEvent::Type type = event->type();
-
-    if (type == QEvent::MouseMove || type == QEvent::HoverMove) {
-        QString key = name;
-        if (auto* viewport = qobject_cast<QWidget*>(watched);
-            viewport != nullptr && key == QLatin1String("qt_scrollarea_viewport") &&
-            viewport->parentWidget() != nullptr) {
-            key = viewport->parentWidget()->objectName();
-        }
-        auto it = tips_.find(key);
-        if (it != tips_.end()) {
-            setTipLine(it->second);
-        }
-    }
-
-    if (name == QLatin1String("Label30") && type == QEvent::MouseButtonDblClick) {
-        toggleCompactMode();
-        return true;
-    }
-    if ((name == QLatin1String("Image7") || name == QLatin1String("Image9")) &&
-        type == QEvent::MouseButtonRelease) {
-        setSendWeatherFromImage(name == QLatin1String("Image7"));
-        return true;
-    }
-    if (name == QLatin1String("upd_vane") || name == QLatin1String("UPDHDG") ||
-        name == QLatin1String("AutSwitch")) {
-        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
-            return true;
-        }
-        if (type == QEvent::MouseButtonRelease) {
-            if (name == QLatin1String("upd_vane")) {
-                toggleSendWeatherFromPicture();
-            } else if (name == QLatin1String("UPDHDG")) {
-                toggleApUpdate();
-            } else {
-                toggleAutoSwitch();
-            }
-            return true;
-        }
-        if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
-            return true;
-        }
-    }
-    if (name == QLatin1String("Label37")) {
-        auto* me = static_cast<QMouseEvent*>(event);
-        if (type == QEvent::MouseButtonPress) {
-            panelDragOrigin_ = me->position().toPoint();
-            panelDragging_ = true;
-            return true;
-        }
-        if (type == QEvent::MouseMove && panelDragging_) {
-            const QPoint d = me->position().toPoint() - panelDragOrigin_;
-            picture11_->move(picture11_->pos() + d);
-            return true;
-        }
-        if (type == QEvent::MouseButtonRelease) {
-            panelDragging_ = false;
-            if (me->button() == Qt::RightButton) {
-                picture11_->hide();
-            }
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+    picture11_->showIn(simulatorPanelHost ? simulatorPanelHost() : nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------

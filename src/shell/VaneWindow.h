@@ -6,36 +6,48 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPoint>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/Scheduler.h"
 #include "shell/AppContext.h"
+#include "shell/CompactMode.h"
 #include "shell/PictureButton.h"
 
 namespace zephyra::shell {
 
 class PlanControls;
 class DeliveryActions;
+class HelpTips;
+class NavigationPanel;
+class PictureActions;
 class StartWindow;
+class Switches;
 class WeatherActions;
+
+// The regional long time format without its time zone.
+QString clockTimeFormat(const QLocale& locale);
 
 // The main window "Zephyra! 1.1": picture buttons that start every function, the status area
 // the other modules write into, the help-tip line, the clock, the switches and all timers.
+// The window builds its controls and composes one small class per concern (tips, compact mode,
+// switches, picture buttons, the weather path); see compose().
 class VaneWindow : public QWidget {
     Q_OBJECT
   public:
     // Sizes in twips (1/1440 inch).
-    static constexpr int kNormalWidth = 9090;
-    static constexpr int kNormalHeight = 6180;
-    static constexpr int kCompactWidth = 4935;
-    static constexpr int kCompactHeight = 2940;
-    static constexpr int kCompactThreshold = 7000;
+    static constexpr int kNormalWidth = CompactMode::kNormalWidth;
+    static constexpr int kNormalHeight = CompactMode::kNormalHeight;
+    static constexpr int kCompactWidth = CompactMode::kCompactWidth;
+    static constexpr int kCompactHeight = CompactMode::kCompactHeight;
+    static constexpr int kCompactThreshold = CompactMode::kCompactThreshold;
 
     explicit VaneWindow(AppContext& context, QWidget* parent = nullptr);
     ~VaneWindow() override;
@@ -56,10 +68,12 @@ class VaneWindow : public QWidget {
     QListWidget* list(const QString& name) const;
     QRadioButton* option(const QString& name) const;
     QWidget* image(const QString& name) const;
-    QFrame* navigationPanel() const { return picture11_; }
+    NavigationPanel* navigationPanel() const { return picture11_; }
     WeatherActions& weatherActions() { return *weatherActions_; }
     PlanControls& planControls() { return *planControls_; }
     DeliveryActions& deliveryActions() { return *deliveryActions_; }
+    PictureActions& pictureActions() { return *pictures_; }
+    Switches& switches() { return *switches_; }
     StartWindow* startWindow() const { return start_.get(); }
 
     // Pressing a command button runs its click handler exactly as a click would.
@@ -69,9 +83,7 @@ class VaneWindow : public QWidget {
     QString status() const;
 
     // Help tips.
-    bool tipsEnabled() const { return tipsEnabled_ != 0; }
-    void setTipLine(const QString& text);
-    QString tipFor(const QString& controlName) const;
+    bool tipsEnabled() const;
 
     // Compact mode, judged by the current width.
     void toggleCompactMode();
@@ -108,7 +120,6 @@ class VaneWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildControls();
@@ -116,17 +127,14 @@ class VaneWindow : public QWidget {
     void buildPlanArea();
     void buildButtons();
     void buildSwitches();
-    void connectPictures();
+    // Creates the per-concern classes and binds them to the controls.
+    void compose();
+    void bindPictures();
+    // The controls lying on the status area's surface, buttons excepted.
+    std::vector<QWidget*> statusAreaControls() const;
     void setInitialState();
-    void showConfiguration();
-    void onPictureReleased(const QString& name, Qt::MouseButton button);
-    // Asks to start the simulator when it is not running; true when the caller goes on.
-    bool checkSimulatorForLoad(const QString& question);
+    void showConfiguration(const std::string& currentFolder);
     void showNavigationPanel();
-    void toggleSendWeatherFromPicture();
-    void setSendWeatherFromImage(bool on);
-    void toggleApUpdate();
-    void toggleAutoSwitch();
 
     QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, QRect geometry);
     QLineEdit* makeTextBox(QWidget* parent, const QString& name, QRect geometry, bool readOnly);
@@ -136,8 +144,11 @@ class VaneWindow : public QWidget {
 
     AppContext& ctx_;
     std::map<QString, QWidget*> controls_;
-    std::map<QString, QString> tips_;
-    QFrame* picture11_ = nullptr;
+    NavigationPanel* picture11_ = nullptr;
+    HelpTips* tips_ = nullptr;
+    CompactMode* compact_ = nullptr;
+    Switches* switches_ = nullptr;
+    PictureActions* pictures_ = nullptr;
     WeatherActions* weatherActions_ = nullptr;
     std::unique_ptr<PlanControls> planControls_;
     DeliveryActions* deliveryActions_ = nullptr;
@@ -146,10 +157,6 @@ class VaneWindow : public QWidget {
     std::unique_ptr<platform::Timer> timer1_;
     std::unique_ptr<platform::Timer> closest_;
     std::unique_ptr<platform::Timer> random_;
-
-    std::int16_t tipsEnabled_ = 0;
-    bool panelDragging_ = false;
-    QPoint panelDragOrigin_;
     bool exitConfirmed_ = false;
 };
 

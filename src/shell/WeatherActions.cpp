@@ -5,6 +5,7 @@
 
 #include "platform/Files.h"
 #include "shell/DownloadActions.h"
+#include "shell/PictureActions.h"
 #include "shell/VaneWindow.h"
 #include "weather/LineEnds.h"
 #include "weather/WeatherDb.h"
@@ -18,7 +19,7 @@ constexpr int kYieldEvery = 25;
 
 // Plain report files first; NOAA's CSV products (gzip-compressed or not) are read too.
 constexpr const char* kMetarFilter =
-    "METAR Weather (*.txt)|*.txt|NOAA CSV (*.csv *.csv.gz)|*.csv;*.csv.gz";
+    "METAR Weather (*.txt)|*.txt|NOAA CSV (*.csv *.csv.gz)|*.csv;*.csv.gz|All files|*";
 
 // Marks a long operation: busy flag, hourglass, weather buttons off; all undone on exit.
 class BusyScope {
@@ -63,6 +64,47 @@ WeatherActions::WeatherActions(AppContext& context, VaneWindow& vane)
     });
     vane_.reloadWaypoints = [this] { loadWaypoints(); };
     downloads_ = new DownloadActions(ctx_, vane_, *this);
+}
+
+void WeatherActions::bindPictures(PictureActions& pictures) {
+    pictures.bind(vane_.picture("Picture2"), [this](Qt::MouseButton) {
+        if (checkSimulatorForLoad()) {
+            vane_.press(QStringLiteral("Command2"));
+        }
+    });
+    pictures.bind(vane_.picture("Picture4"), [this](Qt::MouseButton) { useLastWeatherPicture(); });
+}
+
+void WeatherActions::useLastWeatherPicture() {
+    const auto answer =
+        ctx_.dialogs.message({"Are you sure you want to use the last weather loaded?", "Proceed?",
+                              platform::Buttons::YesNo, platform::Icon::None, 1});
+    if (answer == platform::Answer::No) {
+        return;
+    }
+    if (checkSimulatorForLoad()) {
+        vane_.press(QStringLiteral("Command5"));
+    }
+}
+
+bool WeatherActions::checkSimulatorForLoad() {
+    if (ctx_.platform.simulatorWindowExists()) {
+        return true;
+    }
+    const auto answer = ctx_.dialogs.message(
+        {"FS98 does not appear to be active. Would you like to start FS98 now? If yes, wait "
+         "until FS98 finishes loading then press Load METAR again.",
+         "Load FS98?", platform::Buttons::YesNo, platform::Icon::None, 2});
+    if (answer != platform::Answer::Yes) {
+        return true;
+    }
+    const std::string folder = vane_.textBox("Text7")->text().toStdString();
+    if (!ctx_.platform.startSimulator(folder)) {
+        ctx_.dialogs.message({"FS98 could not be started from \"" + folder +
+                                  "\". Please start it yourself, then try again.",
+                              "Load FS98?", platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+    }
+    return false;
 }
 
 void WeatherActions::selectFormat(bool sa) {
@@ -117,13 +159,15 @@ void WeatherActions::updateWeather() {
         }
         weather::WeatherLoader loader(*db, ctx_.random, ctx_.dialogs, ctx_.scheduler, *this,
                                       ctx_.weather);
+        weather::LoadOutcome outcome;
         if (vane_.option("optSA")->isChecked()) {
-            loader.loadSa(path);
+            outcome = loader.loadSa(path);
         } else {
             platform::setCurrentDirectory(ctx_.programFolder);
             weather::repairBareLineFeeds(path, platform::joinPath(ctx_.programFolder, "vane1.txt"));
-            loader.loadMetar(path, false);
+            outcome = loader.loadMetar(path, false);
         }
+        clearNoWeatherText(outcome);
     }
     vane_.textBox("Text8")->setText(QStringLiteral("0"));
     loadWaypoints();
@@ -142,11 +186,18 @@ void WeatherActions::useLastWeather() {
         ctx_.shared.useLastWeather = 1;
         weather::WeatherLoader loader(*db, ctx_.random, ctx_.dialogs, ctx_.scheduler, *this,
                                       ctx_.weather);
-        loader.loadMetar({}, true);
+        clearNoWeatherText(loader.loadMetar({}, true));
         ctx_.shared.useLastWeather = 0;
     }
     vane_.textBox("Text8")->setText(QStringLiteral("0"));
     loadWaypoints();
+}
+
+void WeatherActions::clearNoWeatherText(const weather::LoadOutcome& outcome) {
+    // A failed load leaves "No weather loaded..." in the status area; a good one takes it away.
+    if (outcome.finished && !ctx_.weather.noWeather) {
+        vane_.label("Label15")->clear();
+    }
 }
 
 void WeatherActions::loadWaypoints() {

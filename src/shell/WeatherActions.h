@@ -14,6 +14,7 @@ class WeatherDb;
 namespace zephyra::shell {
 
 class DownloadActions;
+class PictureActions;
 class VaneWindow;
 struct AppContext;
 
@@ -25,6 +26,8 @@ class WeatherActions : public QObject,
     Q_OBJECT
   public:
     WeatherActions(AppContext& context, VaneWindow& vane);
+    // The weather pictures: Load METAR (Picture2) and Use Last Weather (Picture4).
+    void bindPictures(PictureActions& pictures);
 
     void loadMetar();  // Command2
     // Shows a chosen weather file in all_vane and Label19 and runs Update Weather on it.
@@ -52,6 +55,10 @@ class WeatherActions : public QObject,
     void showMessage(const std::string& text) override;
 
   private:
+    // Asks to start the simulator when it is not running; true when the caller goes on.
+    bool checkSimulatorForLoad();
+    void useLastWeatherPicture();
+    void clearNoWeatherText(const weather::LoadOutcome& outcome);
     std::unique_ptr<weather::WeatherDb> openDatabase(const std::string& weatherFile);
     void selectFormat(bool sa);
 

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QScreen>
+#include <QTimer>
 #include <csignal>
 #include <cstdlib>
 #include <string>
@@ -17,6 +19,7 @@
 #include "shell/DesktopPlatform.h"
 #include "shell/SimulatorWindow.h"
 #include "shell/VaneWindow.h"
+#include "shell/WindowPlacement.h"
 #include "simlink/BuiltInAircraft.h"
 #include "weather/WeatherDb.h"
 
@@ -43,6 +46,40 @@ void ensureRuntimeDir() {
     mkdir(dir.c_str(), 0700);
     chmod(dir.c_str(), 0700);
     setenv("XDG_RUNTIME_DIR", dir.c_str(), 0);
+}
+
+// A window's size with its frame. Before the window manager has framed a window its frame is
+// unknown; a usual title bar and border stand in for it.
+QSize frameSize(const QWidget& w) {
+    const QSize frame = w.frameGeometry().size();
+    return frame != w.size() ? frame : w.size() + QSize(8, 32);
+}
+
+// Puts the main window and, when shown, the simulator's window fully on the screen's
+// available area, side by side where they fit.
+void arrangeWindows(QWidget& vane, QWidget& simulator, bool moveMain) {
+    const QScreen* screen =
+        vane.screen() != nullptr ? vane.screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QSize mainFrame = frameSize(vane);
+    const QSize simFrame = frameSize(simulator);
+    const auto place = zephyra::shell::placeSideBySide(
+        {area.x(), area.y(), area.width(), area.height()}, mainFrame.width(), mainFrame.height(),
+        simFrame.width(), simFrame.height());
+    if (moveMain) {
+        vane.move(place.main.x, place.main.y);
+    }
+    if (simulator.isVisible()) {
+        if (place.simulator.width < simFrame.width() ||
+            place.simulator.height < simFrame.height()) {
+            simulator.resize(simulator.size() -
+                             (simFrame - QSize(place.simulator.width, place.simulator.height)));
+        }
+        simulator.move(place.simulator.x, place.simulator.y);
+    }
 }
 
 }  // namespace
@@ -92,23 +129,32 @@ int main(int argc, char** argv) {
         auto db = weather::WeatherDb::open(context.databasePath(), nullptr, false);
         return db ? db->airportPosition(ident) : std::nullopt;
     };
-    desktop.onBuiltInStarted = [&simulator] {
+    auto showSimulator = [&vane, &simulator] {
+        const bool first = !simulator.isVisible();
         simulator.show();
         simulator.raise();
+        if (first) {
+            arrangeWindows(vane, simulator, false);
+        }
     };
-    vane.simulatorPanelHost = [&simulator] {
-        simulator.show();
+    desktop.onBuiltInStarted = showSimulator;
+    vane.simulatorPanelHost = [&simulator, showSimulator] {
+        showSimulator();
         return simulator.panelHost();
     };
 
     if (vane.load() == shell::VaneWindow::LoadResult::MainWindow) {
+        arrangeWindows(vane, simulator, true);
         vane.show();
         if (parser.isSet(startSimulator) &&
             shell::DesktopPlatform::isBuiltInFolder(context.settings.Path98)) {
             desktop.startSimulator(context.settings.Path98);
-            simulator.move(vane.frameGeometry().topRight() + QPoint(12, 0));
             vane.activateWindow();
         }
+        // Once the window manager has framed the windows, place them again by their real
+        // frames.
+        QTimer::singleShot(400, &vane,
+                           [&vane, &simulator] { arrangeWindows(vane, simulator, true); });
     }
     return QApplication::exec();
 }

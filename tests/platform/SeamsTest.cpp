@@ -114,8 +114,9 @@ TEST(ScriptedDialogs, AnswersFromTheQueueThenTheDefaultButton) {
     EXPECT_EQ(d.message({"Sure?", "Proceed?", Buttons::YesNo, Icon::None, 1}), Answer::Yes);
     EXPECT_EQ(d.message({"Load?", "", Buttons::YesNo, Icon::None, 2}), Answer::No);
     EXPECT_EQ(d.message({"Go?", "", Buttons::OkCancel, Icon::None, 2}), Answer::Cancel);
+    // A plain OK box is no confirmation: the last answer stays the confirmation's.
     d.inform("Done.");
-    EXPECT_EQ(d.lastAnswer(), Answer::Ok);
+    EXPECT_EQ(d.lastAnswer(), Answer::Cancel);
     EXPECT_EQ(d.messages().size(), 5u);
     EXPECT_EQ(d.lastMessage(), "Done.");
 }
@@ -190,4 +191,20 @@ TEST(Files, FindsNamesWhateverTheirCase) {
     EXPECT_EQ(findFileNoCase(dir.path(), "fltsim98.exe"), dir.file("FLTSIM98.EXE"));
     EXPECT_EQ(findFileNoCase(dir.path(), "fltsim98.cfg"), "");
     EXPECT_EQ(findFileNoCase(dir.file("nope"), "fltsim98.exe"), "");
+}
+
+TEST(Files, FindsEveryPartOfAPathWhateverItsCase) {
+    zephyra::test::TempDir dir;
+    dir.write("FS98/TEXTURE/CLOUDS.R8", "c");
+    dir.mkdir("FS98/Adv/WAV");
+    const std::string root = dir.file("FS98");
+    const std::pair<const char*, const char*> cases[] = {
+        {"texture/clouds.r8", "TEXTURE/CLOUDS.R8"},    // found as spelled on disk
+        {"texture/clouds.sav", "TEXTURE/clouds.sav"},  // to be created beside it
+        {"adv/wav/thunder1.wav", "Adv/WAV/thunder1.wav"},
+        {"modules/fs6ipc.dll", "modules/fs6ipc.dll"},  // nothing there: as given
+    };
+    for (const auto& [asked, found] : cases) {
+        EXPECT_EQ(findPathNoCase(root, asked), root + "/" + found) << asked;
+    }
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "shell/ParamFile.h"
 #include "support/TempDir.h"
 
@@ -26,51 +28,52 @@ TEST(ParamFileRead, DefaultsBeforeAnyLine) {
     EXPECT_EQ(s.QSend, "");
 }
 
-TEST(ParamFileRead, KeysAreCaseSensitiveAndUnknownKeysSkipped) {
-    const Settings s = parse("WAYP=0\r\nwind=False\r\nColour=blue\r\n");
-    EXPECT_EQ(s.Wayp, 2);
-    EXPECT_TRUE(s.Wind);
-}
-
-TEST(ParamFileRead, OnlyExactFalseSwitchesWindOff) {
-    EXPECT_TRUE(parse("Wind=false\r\n").Wind);
-    EXPECT_TRUE(parse("Wind=FALSE\r\n").Wind);
-    EXPECT_TRUE(parse("Wind=\r\n").Wind);
-    const Settings off = parse("Wind=False\r\n");
-    EXPECT_FALSE(off.Wind);
-    EXPECT_EQ(off.WindText, "False");
-}
-
-TEST(ParamFileRead, QuickSendIsFalseOnlyForFalse) {
-    EXPECT_EQ(parse("QSend=False\r\n").QSend, "False");
-    EXPECT_EQ(parse("QSend=no\r\n").QSend, "True");
-    EXPECT_EQ(parse("QSend=\r\n").QSend, "True");
-}
-
-TEST(ParamFileRead, NewCloudsIsTrueOnlyForTheNumberOne) {
-    EXPECT_TRUE(parse("NewClouds=1\r\n").NewClouds);
-    EXPECT_TRUE(parse("NewClouds=1.0\r\n").NewClouds);
-    EXPECT_FALSE(parse("NewClouds=2\r\n").NewClouds);
-    EXPECT_FALSE(parse("NewClouds=-1\r\n").NewClouds);
-    EXPECT_FALSE(parse("NewClouds=0\r\n").NewClouds);
+// One value per case, read as the program reads it.
+TEST(ParamFileRead, ConvertsEachValueAsTheProgramReadsIt) {
+    using Field = std::function<std::string(const Settings&)>;
+    const Field wayp = [](const Settings& s) { return std::to_string(s.Wayp); };
+    const Field wind = [](const Settings& s) {
+        return s.Wind ? "on " + s.WindText : "off " + s.WindText;
+    };
+    const Field qsend = [](const Settings& s) { return s.QSend; };
+    const Field clouds = [](const Settings& s) { return s.NewClouds ? "1" : "0"; };
+    const Field fpDist = [](const Settings& s) { return std::to_string(s.FP_Dist); };
+    const Field maxTurb = [](const Settings& s) { return std::to_string(s.MaxTurb); };
+    const struct {
+        const char* text;
+        Field field;
+        const char* expected;
+    } cases[] = {
+        {"WAYP=0\r\nColour=blue\r\n", wayp, "2"},  // keys keep their case; unknown skipped
+        {"wind=False\r\n", wind, "on True"},
+        {"Wind=false\r\n", wind, "on True"},  // only exactly "False" switches winds off
+        {"Wind=FALSE\r\n", wind, "on True"},
+        {"Wind=\r\n", wind, "on True"},
+        {"Wind=False\r\n", wind, "off False"},
+        {"QSend=False\r\n", qsend, "False"},
+        {"QSend=no\r\n", qsend, "True"},
+        {"QSend=\r\n", qsend, "True"},
+        {"NewClouds=1\r\n", clouds, "1"},  // true only for the number one
+        {"NewClouds=1.0\r\n", clouds, "1"},
+        {"NewClouds=2\r\n", clouds, "0"},
+        {"NewClouds=-1\r\n", clouds, "0"},
+        {"NewClouds=0\r\n", clouds, "0"},
+        {"FP_Dist=75.5\r\n", fpDist, "76"},  // half to even
+        {"FP_Dist=74.5\r\n", fpDist, "74"},
+        {"MaxTurb=180.4\r\n", maxTurb, "180"},
+        {"UnlimitedVis=-2.5\r\n", [](const Settings& s) { return std::to_string(s.UnlimitedVis); },
+         "-2"},
+        {"Wayp= 1 \r\n", wayp, "1"},
+        {"98Path=/games/fs=98\r\n", [](const Settings& s) { return s.Path98; }, "/games/fs=98"},
+        {"UOM=M\r\n", [](const Settings& s) { return s.UOM; }, "M"},
+        {"Wayp=0\r\nWayp=3\r\n", wayp, "3"},    // a later line wins
+        {"Wayp=0\nMaxTurb=7\n", maxTurb, "7"},  // Unix line ends
+        {"Wayp=1\rMaxTurb=8", maxTurb, "8"},    // old Mac line ends
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.field(parse(c.text)), c.expected) << c.text;
+    }
     parse("NewClouds=True\r\n", false);
-}
-
-TEST(ParamFileRead, IntegersRoundHalfToEven) {
-    EXPECT_EQ(parse("FP_Dist=75.5\r\n").FP_Dist, 76);
-    EXPECT_EQ(parse("FP_Dist=74.5\r\n").FP_Dist, 74);
-    EXPECT_EQ(parse("MaxTurb=180.4\r\n").MaxTurb, 180);
-    EXPECT_EQ(parse("UnlimitedVis=-2.5\r\n").UnlimitedVis, -2);
-    EXPECT_EQ(parse("Wayp= 1 \r\n").Wayp, 1);
-}
-
-TEST(ParamFileRead, ValueIsEverythingAfterTheFirstEquals) {
-    EXPECT_EQ(parse("98Path=/games/fs=98\r\n").Path98, "/games/fs=98");
-    EXPECT_EQ(parse("UOM=M\r\n").UOM, "M");
-}
-
-TEST(ParamFileRead, LaterLinesOverrideEarlierOnes) {
-    EXPECT_EQ(parse("Wayp=0\r\nWayp=3\r\n").Wayp, 3);
 }
 
 TEST(ParamFileRead, BadLinesStopReadingAndKeepEarlierValues) {
@@ -93,13 +96,6 @@ TEST(ParamFileRead, BadLinesStopReadingAndKeepEarlierValues) {
         EXPECT_EQ(s.Wayp, 1) << c.text;
         EXPECT_EQ(s.MaxTurb, 0) << c.text;
     }
-}
-
-TEST(ParamFileRead, AcceptsUnixAndOldMacLineEnds) {
-    const Settings lf = parse("Wayp=0\nMaxTurb=7\n");
-    EXPECT_EQ(lf.Wayp, 0);
-    EXPECT_EQ(lf.MaxTurb, 7);
-    EXPECT_EQ(parse("Wayp=1\rMaxTurb=8").MaxTurb, 8);
 }
 
 TEST(ParamFileRead, MissingFileIsAnError) {
@@ -155,4 +151,22 @@ TEST(ParamFileWrite, FailsCleanlyOnAnUnwritableFolder) {
     std::string error;
     EXPECT_FALSE(writeParamFile("/nonexistent/dir/vane98.par", Settings{}, std::nullopt, &error));
     EXPECT_FALSE(error.empty());
+}
+
+// "F" is metric with heights in feet; only exactly "U" keeps Fahrenheit and inches.
+TEST(Settings, UnitCodeIsReadThreeWays) {
+    const struct {
+        const char* code;
+        bool metres, kilometres, fahrenheit;
+    } cases[] = {
+        {"U", false, false, true}, {"M", true, true, false},   {"F", false, true, false},
+        {"", false, false, false}, {"X", false, false, false},
+    };
+    for (const auto& c : cases) {
+        Settings s;
+        s.UOM = c.code;
+        EXPECT_EQ(s.heightsInMetres(), c.metres) << c.code;
+        EXPECT_EQ(s.distancesInKilometres(), c.kilometres) << c.code;
+        EXPECT_EQ(s.fahrenheitAndInches(), c.fahrenheit) << c.code;
+    }
 }

@@ -1,3 +1,5 @@
+#include <QTest>
+
 #include "platform/Files.h"
 #include "shell/ParmMaintWindow.h"
 #include "shell/VaneWindow.h"
@@ -144,12 +146,20 @@ TEST_F(ParmMaintTest, TransitionFieldsShowTheirProduct) {
     EXPECT_EQ(context.transition.periods, 60);
 }
 
-TEST_F(ParmMaintTest, ReleasingOverCheckedVorsClearsNdbs) {
+// A real press and release: the box's state after the click decides.
+TEST_F(ParmMaintTest, TickingVorsClearsNdbsAndUntickingLeavesThem) {
     auto* w = openSettings();
-    ASSERT_TRUE(w->checkBox("Check3")->isChecked());
-    ASSERT_TRUE(w->checkBox("Check4")->isChecked());
-    mouse(w->checkBox("Check3"), QEvent::MouseButtonRelease);
-    EXPECT_FALSE(w->checkBox("Check4")->isChecked());
+    QCheckBox* vors = w->checkBox("Check3");
+    QCheckBox* ndbs = w->checkBox("Check4");
+    ASSERT_TRUE(vors->isChecked());
+    ASSERT_TRUE(ndbs->isChecked());
+    const QPoint onTheBox(6, vors->height() / 2);
+    QTest::mouseClick(vors, Qt::LeftButton, {}, onTheBox);
+    EXPECT_FALSE(vors->isChecked());
+    EXPECT_TRUE(ndbs->isChecked());
+    QTest::mouseClick(vors, Qt::LeftButton, {}, onTheBox);
+    EXPECT_TRUE(vors->isChecked());
+    EXPECT_FALSE(ndbs->isChecked());
 }
 
 TEST_F(ParmMaintTest, ChangingTheRegionWithWaypointsLoadedOffersAReload) {
@@ -240,4 +250,12 @@ TEST_F(ParmMaintTest, TextureButtonsCopyAndReport) {
     w->button("Command5")->click();
     EXPECT_EQ(dialogs.lastMessage().rfind("New lightning texture installed.", 0), 0u);
     EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "lightning");
+
+    // A simulator folder copied from Windows spells its names in capitals.
+    program.write("WINFS/TEXTURE/CLOUDS.SAV", "windows clouds");
+    program.write("WINFS/TEXTURE/CLOUDS.R8", "current clouds");
+    main->textBox("Text7")->setText(QString::fromStdString(program.file("WINFS")));
+    w->button("Command2")->click();
+    EXPECT_EQ(dialogs.lastMessage(), "Default clouds restored.");
+    EXPECT_EQ(program.read("WINFS/TEXTURE/CLOUDS.R8"), "windows clouds");
 }

@@ -9,13 +9,13 @@ class StartWindowTest : public test::WindowFixture {};
 TEST_F(StartWindowTest, OpensWithTheRegistryFolderWhenItIsValid) {
     program.write("FS98/fltsim98.cfg", "cfg");
     platform.registryPath = simFolder();
-    StartWindow w(context);
+    StartWindow w(context, program.path());
     EXPECT_EQ(w.label1()->text().toStdString(), simFolder());
     EXPECT_TRUE(w.proceedButton()->isEnabled());
 }
 
 TEST_F(StartWindowTest, WithoutRegistryTheUserMustLocate) {
-    StartWindow w(context);
+    StartWindow w(context, program.path());
     EXPECT_EQ(w.label1()->text(), "FS98 not located.");
     EXPECT_FALSE(w.proceedButton()->isEnabled());
 
@@ -31,7 +31,7 @@ TEST_F(StartWindowTest, WithoutRegistryTheUserMustLocate) {
 }
 
 TEST_F(StartWindowTest, ProceedConfiguresAndEndsTheProgram) {
-    StartWindow w(context);
+    StartWindow w(context, program.path());
     w.show();
     dialogs.queueFile(simFolder() + "/fltsim98.exe");
     w.locateButton()->click();
@@ -43,7 +43,7 @@ TEST_F(StartWindowTest, ProceedConfiguresAndEndsTheProgram) {
 }
 
 TEST_F(StartWindowTest, ClosingTheWindowEndsTheProgram) {
-    StartWindow w(context);
+    StartWindow w(context, program.path());
     w.show();
     w.close();
     EXPECT_EQ(quitCalls, 1);

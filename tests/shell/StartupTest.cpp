@@ -46,7 +46,12 @@ TEST(StartupCheck, NeedsTheFileInTheLaunchFolderEvenWhenTheProgramFolderHasOne) 
     TempDir launch;
     program.write("vane98.par", parFor(makeSimFolder(program)));
     Settings s;
-    EXPECT_FALSE(checkStartup(launch.path(), program.path(), s).configured);
+    const auto check = checkStartup(launch.path(), program.path(), s);
+    EXPECT_FALSE(check.configured);
+    // Relative names ("storm.cld") are still read from the launch folder.
+    EXPECT_EQ(check.currentFolder, launch.path());
+    launch.write("vane98.par", "");
+    EXPECT_EQ(checkStartup(launch.path(), program.path(), s).currentFolder, program.path());
 }
 
 TEST(StartupCheck, MissingPathOrExecutableMeansConfiguration) {
@@ -170,6 +175,26 @@ TEST_F(ProceedTest, MissingFilesAreReportedAndConfigurationStillCompletes) {
     EXPECT_TRUE(program.exists("vane98.par"));
     // The backup was made even though our storm texture was missing.
     EXPECT_EQ(program.read("FS98/texture/stormy.sav"), "original storm");
+}
+
+TEST_F(ProceedTest, AFolderCopiedFromWindowsIsFoundInAnyLetterCase) {
+    sim = program.mkdir("WINFS");
+    program.write("WINFS/FLTSIM98.EXE", "exe");
+    program.write("WINFS/TEXTURE/CLOUDS.R8", "original clouds");
+    program.write("WINFS/TEXTURE/STORMY.R8", "original storm");
+    program.mkdir("WINFS/Modules");
+    program.write("WINFS/ADV/LIGHTW.ADV", "theirs");
+    program.mkdir("WINFS/ADV/WAV");
+    shipEverything();
+    EXPECT_EQ(proceed(), ProceedResult::Configured);
+    EXPECT_EQ(dialogs.messages(),
+              std::vector<std::string>{"Configuration Saved! Please restart Zephyra."});
+    EXPECT_EQ(program.read("WINFS/TEXTURE/clouds.sav"), "original clouds");
+    EXPECT_EQ(program.read("WINFS/TEXTURE/stormy.sav"), "original storm");
+    EXPECT_EQ(program.read("WINFS/TEXTURE/STORMY.R8"), "our storm");
+    EXPECT_EQ(program.read("WINFS/Modules/fs6ipc.dll"), "ipc");
+    EXPECT_EQ(program.read("WINFS/ADV/LIGHTW.ADV"), "theirs");
+    EXPECT_EQ(program.read("WINFS/ADV/WAV/thunder3.wav"), "thunder3.wav");
 }
 
 TEST_F(ProceedTest, ExistingTargetsAreLeftAlone) {

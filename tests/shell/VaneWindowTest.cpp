@@ -1,5 +1,9 @@
 #include <QCloseEvent>
+#include <QTest>
 
+#include "platform/Files.h"
+#include "shell/HelpTips.h"
+#include "shell/NavigationPanel.h"
 #include "shell/StartWindow.h"
 #include "shell/VaneWindow.h"
 #include "support/WindowFixture.h"
@@ -18,19 +22,40 @@ class VaneTest : public test::WindowFixture {
     }
 };
 
-TEST_F(VaneTest, MissingParameterFileShowsTheConfigurationWindow) {
+TEST_F(VaneTest, MissingOrUselessParameterFileShowsTheConfigurationWindow) {
     VaneWindow w(context);
     EXPECT_EQ(w.load(), VaneWindow::LoadResult::Configuration);
     ASSERT_NE(w.startWindow(), nullptr);
     EXPECT_TRUE(w.startWindow()->isVisible());
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.startWindow()->windowTitle(), "Initial Configuration");
+
+    program.write("vane98.par", shell::formatParamFile(shell::firstRunSettings("/nowhere")));
+    VaneWindow again(context);
+    EXPECT_EQ(again.load(), VaneWindow::LoadResult::Configuration);
 }
 
-TEST_F(VaneTest, ParameterFileWithoutTheSimulatorShowsTheConfigurationWindow) {
-    program.write("vane98.par", shell::formatParamFile(shell::firstRunSettings("/nowhere")));
+// Started from another folder without a parameter file there: the first run takes the storm
+// texture and the adventures from the launch folder, not the program folder.
+TEST_F(VaneTest, FirstRunFromAnotherFolderReadsTheLaunchFolder) {
+    const std::string cwd = platform::currentDirectory();
+    test::TempDir launch;
+    context.launchFolder = launch.path();
+    writeDefaultParams();
+    program.write("storm.cld", "program storm");
+    launch.write("storm.cld", "launch storm");
+    for (const char* f : {"lighte.adv", "lighteur.adv", "lightw.adv", "thunder1.wav",
+                          "thunder2.wav", "thunder3.wav"}) {
+        launch.write(f, f);
+    }
+    program.mkdir("FS98/adv/wav");
     VaneWindow w(context);
-    EXPECT_EQ(w.load(), VaneWindow::LoadResult::Configuration);
+    ASSERT_EQ(w.load(), VaneWindow::LoadResult::Configuration);
+    w.startWindow()->label1()->setText(QString::fromStdString(simFolder()));
+    w.startWindow()->proceed();
+    EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "launch storm");
+    EXPECT_EQ(program.read("FS98/adv/wav/thunder3.wav"), "thunder3.wav");
+    platform::setCurrentDirectory(cwd);
 }
 
 TEST_F(VaneTest, InitialStateFollowsTheSettings) {
@@ -52,55 +77,76 @@ TEST_F(VaneTest, InitialStateFollowsTheSettings) {
     EXPECT_FALSE(w->timer1().running());
     EXPECT_FALSE(w->closest().running());
     EXPECT_FALSE(w->randomTimer().running());
-}
 
-TEST_F(VaneTest, AutopilotUpdateOffAtStartWhenTheSettingIsZero) {
     auto s = shell::firstRunSettings(simFolder());
     s.AP_Upd = 0;
     program.write("vane98.par", shell::formatParamFile(s));
-    VaneWindow w(context);
-    ASSERT_EQ(w.load(), VaneWindow::LoadResult::MainWindow);
-    EXPECT_FALSE(w.checkBox("UPDHDG")->isChecked());
-    EXPECT_EQ(w.label("Label16")->text(), "No");
+    VaneWindow off(context);
+    ASSERT_EQ(off.load(), VaneWindow::LoadResult::MainWindow);
+    EXPECT_FALSE(off.checkBox("UPDHDG")->isChecked());
+    EXPECT_EQ(off.label("Label16")->text(), "No");
 }
 
-TEST_F(VaneTest, ClockRunsOnTheSchedulerWithDateAndTimeCaptions) {
+// The regional formats, the time without its zone: the label has no room for one.
+TEST_F(VaneTest, ClockRunsOnTheSchedulerInTheRegionalFormats) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(shell::clockTimeFormat(QLocale()), "h:mm:ss AP");
     auto w = open();
-    EXPECT_TRUE(w->label("Label28")->text().startsWith("Todays Date: "));
+    const QDateTime now =
+        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(scheduler.wallClock() * 1000));
+    EXPECT_EQ(w->label("Label28")->text(),
+              "Todays Date: " + QLocale().toString(now.date(), QLocale::ShortFormat));
+    EXPECT_EQ(w->label("Label29")->text(), "Current Time: " + now.time().toString("h:mm:ss AP"));
     const QString before = w->label("Label29")->text();
-    EXPECT_TRUE(before.startsWith("Current Time: "));
     scheduler.advance(61);
     EXPECT_NE(w->label("Label29")->text(), before);
+    QLocale::setDefault(QLocale::system());
 }
 
 TEST_F(VaneTest, HelpTipsShowOnlyWhileEnabled) {
     auto w = open();
-    test::WindowFixture::hover(w->picture("Picture5"));
+    QTest::mouseMove(w->picture("Picture5"));
     EXPECT_EQ(w->label("Label24")->text(), "");
 
-    click(w->picture("Picture8"), Qt::RightButton);
+    QTest::mouseClick(w->picture("Picture8"), Qt::RightButton);
     EXPECT_TRUE(w->tipsEnabled());
-    hover(w->picture("Picture5"));
+    QTest::mouseMove(w->picture("Picture5"), QPoint(5, 5));
     EXPECT_EQ(w->label("Label24")->text(), "Opens the Settings window.");
-    hover(w->textBox("FWP"));
-    EXPECT_TRUE(w->label("Label24")->text().startsWith("Enter text here to do a Find"));
-    hover(w->list("WaypLst")->viewport());
-    EXPECT_EQ(w->label("Label24")->text(), "The entries in your flight plan are displayed here.");
 
-    click(w->picture("Picture8"), Qt::RightButton);
+    QTest::mouseClick(w->picture("Picture8"), Qt::RightButton);
     EXPECT_FALSE(w->tipsEnabled());
     EXPECT_EQ(w->label("Label24")->text(), "");
-    hover(w->picture("Picture28"));
+    QTest::mouseMove(w->picture("Picture28"));
     EXPECT_EQ(w->label("Label24")->text(), "");
 }
 
-TEST_F(VaneTest, PicturesWithoutATipLeaveTheLineAlone) {
+// The mouse really moves from control to control: each tip replaces the last one whole, and a
+// control without a tip leaves the line empty rather than speaking of the previous control.
+TEST_F(VaneTest, EveryTipShowsWholeAndOnlyOverItsOwnControl) {
     auto w = open();
-    click(w->picture("Picture8"), Qt::RightButton);
-    hover(w->picture("Picture5"));
-    hover(w->picture("Picture3"));
-    EXPECT_EQ(w->label("Label24")->text(), "Opens the Settings window.");
-    EXPECT_EQ(w->tipFor("Picture3"), "");
+    QTest::mouseClick(w->picture("Picture8"), Qt::RightButton);
+    QLabel* line = w->label("Label24");
+    ASSERT_TRUE(w->rect().contains(line->geometry()));
+    const QStringList withoutTip = {"Picture26",   "Picture3",  "Picture22", "Picture21",
+                                    "Update_Vane", "Picture12", "Picture13", "Picture14"};
+    int i = 0;
+    for (const auto& [name, tip] : shell::HelpTips::table()) {
+        QWidget* control = w->findChild<QWidget*>(name);
+        ASSERT_NE(control, nullptr) << name.toStdString();
+        if (auto* list = qobject_cast<QListWidget*>(control)) {
+            control = list->viewport();
+        }
+        QTest::mouseMove(control);
+        EXPECT_EQ(line->text(), tip) << name.toStdString();
+        const QRect room = line->contentsRect();
+        const int flags = Qt::AlignLeft | Qt::AlignTop | (line->wordWrap() ? Qt::TextWordWrap : 0);
+        EXPECT_TRUE(room.contains(line->fontMetrics().boundingRect(room, flags, tip)))
+            << name.toStdString();
+
+        const QString other = withoutTip[i++ % withoutTip.size()];
+        QTest::mouseMove(w->findChild<QWidget*>(other));
+        EXPECT_EQ(line->text(), "") << other.toStdString() << " after " << name.toStdString();
+    }
 }
 
 TEST_F(VaneTest, PressingDrawsABorderAndReleasingRemovesIt) {
@@ -167,18 +213,24 @@ TEST_F(VaneTest, AnsweringNoToExitKeepsEveryTimerRunning) {
     QApplication::restoreOverrideCursor();
 }
 
-TEST_F(VaneTest, CompactModeTogglesByWidth) {
+TEST_F(VaneTest, DoubleClickAnywhereOnTheStatusAreaTogglesCompactMode) {
     auto w = open();
     const double tpp = VaneWindow::twipsPerPixel(w.get());
     EXPECT_GT(w->widthTwips(), VaneWindow::kCompactThreshold);
-    mouse(w->label("Label30"), QEvent::MouseButtonDblClick);
-    EXPECT_NEAR(w->widthTwips(), VaneWindow::kCompactWidth, tpp);
-    EXPECT_NEAR(w->heightTwips(), VaneWindow::kCompactHeight, tpp);
-    EXPECT_TRUE(w->topmost());
-    EXPECT_TRUE(w->isVisible());
-    mouse(w->label("Label30"), QEvent::MouseButtonDblClick);
-    EXPECT_NEAR(w->widthTwips(), VaneWindow::kNormalWidth, tpp);
-    EXPECT_FALSE(w->topmost());
+    bool compact = false;
+    for (const char* name : {"Label30", "Label15", "Status", "Text1", "HRS", "Text3"}) {
+        QWidget* spot = w->findChild<QWidget*>(name);
+        QTest::mouseDClick(spot, Qt::LeftButton);
+        compact = !compact;
+        EXPECT_EQ(w->topmost(), compact) << name;
+        EXPECT_NEAR(w->widthTwips(), compact ? VaneWindow::kCompactWidth : VaneWindow::kNormalWidth,
+                    tpp)
+            << name;
+        EXPECT_NEAR(w->heightTwips(),
+                    compact ? VaneWindow::kCompactHeight : VaneWindow::kNormalHeight, tpp)
+            << name;
+        EXPECT_TRUE(w->isVisible());
+    }
 }
 
 TEST_F(VaneTest, NarrowedWindowCountsAsCompact) {
@@ -189,26 +241,40 @@ TEST_F(VaneTest, NarrowedWindowCountsAsCompact) {
     EXPECT_FALSE(w->topmost());
 }
 
-TEST_F(VaneTest, SendWeatherSwitchImagesAndPicture) {
+TEST_F(VaneTest, SendWeatherPictureBoxAndLabelAlwaysAgree) {
     auto w = open();
-    click(w->image("Image9"));
-    EXPECT_FALSE(w->checkBox("upd_vane")->isChecked());
-    EXPECT_EQ(w->label("Text5")->text(), "No");
-    EXPECT_TRUE(w->image("Image7")->isVisibleTo(w.get()));
-    EXPECT_FALSE(w->image("Image9")->isVisibleTo(w.get()));
+    QCheckBox* box = w->checkBox("upd_vane");
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"Image9", [&] { QTest::mouseClick(w->image("Image9"), Qt::LeftButton); }},
+        {"Image7", [&] { QTest::mouseClick(w->image("Image7"), Qt::LeftButton); }},
+        {"Picture14", [&] { QTest::mouseClick(w->picture("Picture14"), Qt::LeftButton); }},
+        {"Picture14 again", [&] { QTest::mouseClick(w->picture("Picture14"), Qt::RightButton); }},
+        {"box", [&] { QTest::mouseClick(box, Qt::LeftButton); }},
+        {"space", [&] { QTest::keyClick(box, Qt::Key_Space); }},
+    };
+    bool on = true;
+    for (const auto& [what, step] : steps) {
+        step();
+        on = !on;
+        EXPECT_EQ(box->isChecked(), on) << what;
+        EXPECT_EQ(w->image("Image9")->isVisibleTo(w.get()), on) << what;
+        EXPECT_EQ(w->image("Image7")->isVisibleTo(w.get()), !on) << what;
+        EXPECT_EQ(w->label("Text5")->text(), on ? "Yes" : "No") << what;
+    }
+}
 
-    click(w->image("Image7"));
-    EXPECT_TRUE(w->checkBox("upd_vane")->isChecked());
-    EXPECT_TRUE(w->image("Image9")->isVisibleTo(w.get()));
-
-    // The picture toggles the switch but leaves the images as they were.
-    click(w->picture("Picture14"));
-    EXPECT_FALSE(w->checkBox("upd_vane")->isChecked());
-    EXPECT_EQ(w->label("Text5")->text(), "No");
-    EXPECT_TRUE(w->image("Image9")->isVisibleTo(w.get()));
-    click(w->picture("Picture14"));
-    EXPECT_TRUE(w->checkBox("upd_vane")->isChecked());
-    EXPECT_EQ(w->label("Text5")->text(), "Yes");
+TEST_F(VaneTest, SwitchesToggleFromTheKeyboard) {
+    auto w = open();
+    w->label("FWAYP")->setText("ATLANTA");
+    for (const auto& [box, label] : {std::pair{"upd_vane", "Text5"}, std::pair{"UPDHDG", "Label16"},
+                                     std::pair{"AutSwitch", "Label17"}}) {
+        QCheckBox* c = w->checkBox(box);
+        const bool before = c->isChecked();
+        c->setFocus();
+        QTest::keyClick(c, Qt::Key_Space);
+        EXPECT_EQ(c->isChecked(), !before) << box;
+        EXPECT_EQ(w->label(label)->text(), before ? "No" : "Yes") << box;
+    }
 }
 
 TEST_F(VaneTest, AutopilotSwitchNeedsASentPlan) {
@@ -221,7 +287,7 @@ TEST_F(VaneTest, AutopilotSwitchNeedsASentPlan) {
     click(w->picture("Picture12"));
     EXPECT_FALSE(w->checkBox("UPDHDG")->isChecked());
     EXPECT_EQ(w->label("Label16")->text(), "No");
-    click(w->checkBox("UPDHDG"));
+    QTest::mouseClick(w->checkBox("UPDHDG"), Qt::LeftButton);
     EXPECT_TRUE(w->checkBox("UPDHDG")->isChecked());
     EXPECT_EQ(w->label("Label16")->text(), "Yes");
     EXPECT_EQ(context.settings.AP_Upd, 1);
@@ -310,7 +376,7 @@ TEST_F(VaneTest, NavigationPanelMovesIntoTheSimulatorWindowAndDrags) {
     w->textBox("MIN")->setText("22");
 
     click(w->picture("Picture15"));
-    QFrame* panel = w->navigationPanel();
+    shell::NavigationPanel* panel = w->navigationPanel();
     EXPECT_EQ(panel->parentWidget(), &cockpit);
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(w->label("Label37")->text(), "MACON");
@@ -328,6 +394,11 @@ TEST_F(VaneTest, NavigationPanelMovesIntoTheSimulatorWindowAndDrags) {
     mouse(title, QEvent::MouseMove, Qt::NoButton, QPoint(90, 90));
     EXPECT_EQ(panel->pos(), start + QPoint(30, 20));
     EXPECT_TRUE(panel->isVisible());
+
+    // Pressing the panel itself gives it the pressed border, which stays.
+    EXPECT_FALSE(panel->pressedLook());
+    QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(100, 60));
+    EXPECT_TRUE(panel->pressedLook());
 
     mouse(title, QEvent::MouseButtonPress, Qt::RightButton);
     mouse(title, QEvent::MouseButtonRelease, Qt::RightButton);

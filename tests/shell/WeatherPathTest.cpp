@@ -1,3 +1,8 @@
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QTest>
+
+#include "platform/qt/QtDialogs.h"
 #include "shell/VaneWindow.h"
 #include "shell/WeatherActions.h"
 #include "support/DbRows.h"
@@ -51,7 +56,8 @@ TEST_F(WeatherPathTest, LoadMetarDecodesAndLoadsTheWaypoints) {
     const auto& open = dialogs.shown().front();
     EXPECT_EQ(open.kind, "open");
     EXPECT_EQ(open.file.filter,
-              "METAR Weather (*.txt)|*.txt|NOAA CSV (*.csv *.csv.gz)|*.csv;*.csv.gz");
+              "METAR Weather (*.txt)|*.txt|NOAA CSV (*.csv *.csv.gz)|"
+              "*.csv;*.csv.gz|All files|*");
     EXPECT_EQ(open.file.initialDir, program.path());
     EXPECT_EQ(vane->label("all_vane")->text().toStdString(), file);
     EXPECT_EQ(vane->label("Label19")->text(), "today.txt");
@@ -66,6 +72,47 @@ TEST_F(WeatherPathTest, LoadMetarDecodesAndLoadsTheWaypoints) {
     EXPECT_EQ(vane->randomTimer().interval(), 60000);
     EXPECT_TRUE(vane->isEnabled());
     EXPECT_TRUE(vane->picture("Picture2")->isEnabled());
+}
+
+TEST_F(WeatherPathTest, AGoodLoadAfterAFailedOneClearsTheNoWeatherText) {
+    dialogs.queueFile(program.write("empty.txt", "no reports here\r\n"));
+    vane->press("Command2");
+    EXPECT_EQ(vane->label("Label15")->text(), "No weather loaded...");
+    dialogs.queueFile(program.write("today.txt", kReports));
+    vane->press("Command2");
+    EXPECT_EQ(context.weather.stations.count(), 2);
+    EXPECT_EQ(vane->label("Label15")->text(), "");
+}
+
+// Qt's own file dialog, as the program shows it: the filter reads once, NOAA's capital cycle
+// files pass it, and "All files" is the second choice.
+TEST_F(WeatherPathTest, FileDialogFilterMatchesAnyLetterCase) {
+    program.write("cycles/11Z.TXT", "x");
+    program.write("cycles/today.txt", "x");
+    program.write("cycles/notes.dat", "x");
+    const platform::FileRequest request{"Load METAR", program.file("cycles"),
+                                        "METAR Weather (*.txt)|*.txt|All files|*"};
+    EXPECT_EQ(platform::QtDialogs::toQtFilter(request.filter),
+              "METAR Weather (*.txt);;All files (*)");
+    auto dialog = platform::QtDialogs::makeFileDialog(request, nullptr);
+    EXPECT_EQ(dialog->nameFilters(), QStringList({"METAR Weather (*.txt)", "All files (*)"}));
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    ASSERT_NE(model, nullptr);
+    dialog->show();
+    // The dialog reads the folder on a thread of its own; wait for what it lists.
+    const QModelIndex folder = model->index(QString::fromStdString(program.file("cycles")));
+    auto listed = [&] {
+        QStringList names;
+        for (int row = 0; row < model->rowCount(folder); ++row) {
+            names << model->index(row, 0, folder).data().toString();
+        }
+        names.sort();
+        return names.join(' ').toStdString();
+    };
+    for (int i = 0; i < 100 && listed() != "11Z.TXT today.txt"; ++i) {
+        QTest::qWait(50);
+    }
+    EXPECT_EQ(listed(), "11Z.TXT today.txt");
 }
 
 TEST_F(WeatherPathTest, CancellingTheFileDialogChangesNothing) {

@@ -49,11 +49,6 @@ class WindowFixture : public ::testing::Test {
         mouse(w, QEvent::MouseButtonPress, button);
         mouse(w, QEvent::MouseButtonRelease, button);
     }
-    static void hover(QWidget* w) {
-        QMouseEvent e(QEvent::MouseMove, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::NoButton,
-                      Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &e);
-    }
 
     TempDir program;
     platform::VirtualScheduler scheduler;

@@ -30,7 +30,8 @@ QString QtDialogs::toQtFilter(const std::string& filter) {
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(';', ' ');
-        out << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+        const QString shown = QStringLiteral("(%1)").arg(patterns);
+        out << (parts[i].contains(shown) ? parts[i] : QStringLiteral("%1 %2").arg(parts[i], shown));
     }
     return out.join(QStringLiteral(";;"));
 }
@@ -103,24 +104,34 @@ std::optional<std::string> QtDialogs::inputBox(const std::string& prompt, const 
     return text.toStdString();
 }
 
+std::unique_ptr<QFileDialog> QtDialogs::makeFileDialog(const FileRequest& request,
+                                                       QWidget* parent) {
+    auto dialog = std::make_unique<QFileDialog>(parent, qs(request.title), qs(request.initialDir),
+                                                toQtFilter(request.filter));
+    // The desktop's own dialog may match patterns by letter case; Qt's never does here.
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setFilter(dialog->filter() & ~QDir::CaseSensitive);
+    return dialog;
+}
+
 std::optional<std::string> QtDialogs::openFile(const FileRequest& request) {
-    const QString path =
-        QFileDialog::getOpenFileName(dialogParent(parent_), qs(request.title),
-                                     qs(request.initialDir), toQtFilter(request.filter));
-    if (path.isEmpty()) {
+    auto dialog = makeFileDialog(request, dialogParent(parent_));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return path.toStdString();
+    return dialog->selectedFiles().constFirst().toStdString();
 }
 
 std::optional<std::string> QtDialogs::saveFile(const FileRequest& request) {
-    const QString path =
-        QFileDialog::getSaveFileName(dialogParent(parent_), qs(request.title),
-                                     qs(request.initialDir), toQtFilter(request.filter));
-    if (path.isEmpty()) {
+    auto dialog = makeFileDialog(request, dialogParent(parent_));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return path.toStdString();
+    return dialog->selectedFiles().constFirst().toStdString();
 }
 
 }  // namespace zephyra::platform

@@ -4,6 +4,9 @@
 
 #include "platform/Dialogs.h"
 
+#include <memory>
+
+class QFileDialog;
 class QWidget;
 
 namespace zephyra::platform {
@@ -19,8 +22,12 @@ class QtDialogs final : public Dialogs {
     std::optional<std::string> openFile(const FileRequest& request) override;
     std::optional<std::string> saveFile(const FileRequest& request) override;
 
-    // "Desc|pattern|Desc|pattern" → Qt's "Desc (pattern);;Desc (pattern)".
+    // "Desc|pattern|Desc|pattern" → Qt's "Desc (pattern);;Desc (pattern)". A description
+    // that already shows its pattern ("METAR Weather (*.txt)") is not given it twice.
     static QString toQtFilter(const std::string& filter);
+    // The file dialog the program shows: Qt's own, matching names in any letter case
+    // ("11Z.TXT" passes "*.txt").
+    static std::unique_ptr<QFileDialog> makeFileDialog(const FileRequest& request, QWidget* parent);
 
   protected:
     Answer show(const MessageRequest& request) override;

@@ -1,0 +1,40 @@
+#include "shell/WindowPlacement.h"
+
+#include <algorithm>
+
+namespace zephyra::shell {
+
+namespace {
+
+constexpr int kGap = 8;     // between the two windows
+constexpr int kMargin = 8;  // from the area's edge, when there is room for it
+
+}  // namespace
+
+WindowPlacement placeSideBySide(const ScreenRect& available, int mainWidth, int mainHeight,
+                                int simulatorWidth, int simulatorHeight) {
+    WindowPlacement p;
+    p.main = {0, 0, std::min(mainWidth, available.width), std::min(mainHeight, available.height)};
+    p.simulator = {0, 0, std::min(simulatorWidth, available.width),
+                   std::min(simulatorHeight, available.height)};
+
+    const int pairWidth = p.main.width + kGap + p.simulator.width;
+    if (pairWidth <= available.width) {
+        const int slack = available.width - pairWidth;
+        const int left = available.x + std::min(kMargin, slack / 2);
+        const int tallest = std::max(p.main.height, p.simulator.height);
+        const int top = available.y + std::min(kMargin, (available.height - tallest) / 2);
+        p.main.x = left;
+        p.main.y = top;
+        p.simulator.x = left + p.main.width + kGap;
+        p.simulator.y = top;
+        return p;
+    }
+    p.main.x = available.x;
+    p.main.y = available.y;
+    p.simulator.x = available.right() - p.simulator.width;
+    p.simulator.y = available.bottom() - p.simulator.height;
+    return p;
+}
+
+}  // namespace zephyra::shell

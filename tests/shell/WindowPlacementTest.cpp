@@ -1,0 +1,28 @@
+#include <gtest/gtest.h>
+
+#include "shell/WindowPlacement.h"
+
+using namespace zephyra::shell;
+
+// Frames as a window manager draws them: the main window 614 x 444, the simulator's 628 x 592.
+TEST(WindowPlacement, BothWindowsStayWholeOnTheAvailableArea) {
+    const struct {
+        ScreenRect area;
+        bool sideBySide;
+    } cases[] = {
+        {{0, 0, 1280, 800}, true},    // the Xvfb screen of script/run
+        {{0, 28, 1920, 1052}, true},  // a panel at the top
+        {{0, 0, 1024, 768}, false},   // too narrow: corners, overlapping
+        {{0, 0, 600, 400}, false},    // smaller than either window: shrunk
+    };
+    for (const auto& c : cases) {
+        const auto p = placeSideBySide(c.area, 614, 444, 628, 592);
+        EXPECT_TRUE(c.area.contains(p.main)) << c.area.width;
+        EXPECT_TRUE(c.area.contains(p.simulator)) << c.area.width;
+        EXPECT_EQ(!p.main.overlaps(p.simulator), c.sideBySide) << c.area.width;
+        if (c.sideBySide) {
+            EXPECT_LT(p.main.right(), p.simulator.x);
+            EXPECT_EQ(p.main.y, p.simulator.y);
+        }
+    }
+}
