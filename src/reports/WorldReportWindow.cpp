@@ -110,7 +110,7 @@ WorldReportWindow::WorldReportWindow(std::string databasePath, std::string uom,
     layout->addLayout(grid);
     layout->addWidget(rtbVane_, 1);
     layout->addLayout(bottom);
-    resize(560, 460);
+    resize(640, 480);
 
     connect(cmbRegion_, &QComboBox::activated, this, [this](int index) {
         browser_.chooseCountry(index);

@@ -66,7 +66,8 @@ int main(int argc, char** argv) {
         std::cerr << "usage: help_screenshots OUTPUT_FOLDER [METAR_FILE]\n";
         return 2;
     }
-    outFolder = QString::fromLocal8Bit(argv[1]);
+    // Absolute: loading weather makes the program folder the current one.
+    outFolder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(outFolder);
     const std::string metar =
         argc > 2 ? argv[2] : "/work/shared/data/metar/awc_metars_2022-10-23T11Z.txt";
@@ -101,6 +102,11 @@ int main(int argc, char** argv) {
     shell::VaneWindow vane(context);
     shell::SideWindows side(context, vane);
     shell::SimulatorWindow simulator(aircraft);
+    simulator.findAirport =
+        [&context](const std::string& ident) -> std::optional<std::pair<double, double>> {
+        auto db = weather::WeatherDb::open(context.databasePath(), nullptr, false);
+        return db ? db->airportPosition(ident) : std::nullopt;
+    };
     if (vane.load() != shell::VaneWindow::LoadResult::MainWindow) {
         std::cerr << "the main window did not load\n";
         return 1;
@@ -119,8 +125,8 @@ int main(int argc, char** argv) {
     clickPicture(vane.picture("Picture2"));
     vane.textBox("AltHld")->setText("9000");
     vane.textBox("Speed")->setText("250");
-    findAndAdd(vane, "atlanta");
-    findAndAdd(vane, "kennedy");
+    findAndAdd(vane, "hartsfield");
+    findAndAdd(vane, "kennedy international");
     save(&vane, "plan-two-entries.png");
     dialogs.queueAnswer(platform::Answer::Ok);
     clickPicture(vane.picture("Picture7"));
