@@ -115,7 +115,7 @@ HelpWindow::HelpWindow(const std::string& programFolder, platform::Platform& pla
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(richTextBox1_, 1);
     layout->addLayout(buttons);
-    resize(900, 680);
+    resize(960, 700);
 
     connect(command1_, &QPushButton::clicked, this, [this] { close(); });
     connect(command2_, &QPushButton::clicked, this,
