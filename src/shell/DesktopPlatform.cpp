@@ -2,10 +2,13 @@
 
 #include <spawn.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
+#include <string_view>
 
 #include "assets/SimFolder.h"
 #include "platform/Files.h"
@@ -46,7 +49,28 @@ bool DesktopPlatform::openUrl(const std::string& url) {
     if (url.empty()) {
         return false;
     }
-    return spawnDetached({"xdg-open", url}, {});
+    // The desktop's opener stands for the program associated with web pages; the address is
+    // its one argument, whatever characters it holds.
+    const std::string opener = findProgramOnPath("xdg-open");
+    if (opener.empty()) {
+        return false;
+    }
+    return spawnDetached({opener, url}, {});
+}
+
+std::string findProgramOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string_view rest(path == nullptr ? "" : path);
+    while (!rest.empty()) {
+        const auto colon = rest.find(':');
+        const std::string folder(rest.substr(0, colon));
+        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+        const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0 && !std::filesystem::is_directory(candidate)) {
+            return candidate;
+        }
+    }
+    return {};
 }
 
 std::optional<std::string> DesktopPlatform::fs98PathFromRegistry() {

@@ -34,6 +34,8 @@ class DesktopPlatform final : public platform::Platform {
 
 // Starts a program with arguments, no shell in between; the working folder may be empty.
 bool spawnDetached(const std::vector<std::string>& argv, const std::string& workingFolder);
+// The first executable of that name in the folders of PATH, or empty.
+std::string findProgramOnPath(const std::string& name);
 // True when a process runs whose command line names FS98's executable (FS98 under Wine).
 bool fs98ProcessRunning();
 

@@ -17,6 +17,7 @@
 #include "platform/qt/QtScheduler.h"
 #include "shell/AppContext.h"
 #include "shell/DesktopPlatform.h"
+#include "shell/SideWindows.h"
 #include "shell/SimulatorWindow.h"
 #include "shell/VaneWindow.h"
 #include "shell/WindowPlacement.h"
@@ -122,6 +123,7 @@ int main(int argc, char** argv) {
 
     shell::VaneWindow vane(context);
     dialogs.setParent(&vane);
+    shell::SideWindows sideWindows(context, vane);
     shell::SimulatorWindow simulator(aircraft);
     // Airports by identifier (KATL), from the waypoint table, else the station table.
     simulator.findAirport =

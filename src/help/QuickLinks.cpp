@@ -1,0 +1,64 @@
+#include "help/QuickLinks.h"
+
+#include <fstream>
+
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+
+namespace zephyra::help {
+
+namespace {
+
+bool readLine(std::istream& in, std::string& line) {
+    if (!std::getline(in, line)) {
+        return false;
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return true;
+}
+
+}  // namespace
+
+QuickLinks loadQuickLinks(const std::string& path, QuickLinks current) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return current;
+    }
+    std::string line;
+    if (readLine(in, line)) {
+        current.first = line;
+        if (readLine(in, line)) {
+            current.second = line;
+        }
+    }
+    return current;
+}
+
+std::string normaliseLink(const std::string& text) {
+    return text.empty() || text == " " ? std::string(kEmptyLink) : text;
+}
+
+bool saveQuickLinks(const std::string& path, const QuickLinks& links) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << normaliseLink(links.first) << "\r\n" << normaliseLink(links.second) << "\r\n";
+    return static_cast<bool>(out.flush());
+}
+
+bool usableLink(const std::string& text) {
+    return !text.empty() && text != " " && text != kEmptyLink;
+}
+
+void openLink(const std::string& text, platform::Platform& platform, platform::Dialogs& dialogs) {
+    if (!usableLink(text)) {
+        dialogs.inform("Invalid URL in box!");
+        return;
+    }
+    if (!platform.openUrl(text)) {
+        dialogs.message({"Could not find associated Browser", "Browser Not Found",
+                         platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+    }
+}
+
+}  // namespace zephyra::help

@@ -1,0 +1,89 @@
+#include "shell/SideWindows.h"
+
+#include "shell/VaneWindow.h"
+
+namespace zephyra::shell {
+
+namespace {
+
+// Shows a window that closes for good: closing it deletes it, so its unload step runs then.
+void present(QWidget* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+bool bringForward(QWidget* window) {
+    if (window == nullptr) {
+        return false;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return true;
+}
+
+}  // namespace
+
+SideWindows::SideWindows(AppContext& context, VaneWindow& vane) : ctx_(context), vane_(vane) {
+    vane_.showWorldReport = [this] { showWorldReport(); };
+    vane_.showQuickLink = [this] { showQuickLink(); };
+    vane_.showHelp = [this] { showHelp(); };
+    vane_.tutorVisible = [this] { return tutorVisible(); };
+}
+
+SideWindows::~SideWindows() {
+    vane_.showWorldReport = nullptr;
+    vane_.showQuickLink = nullptr;
+    vane_.showHelp = nullptr;
+    vane_.tutorVisible = nullptr;
+    for (QWidget* w : {static_cast<QWidget*>(report_), static_cast<QWidget*>(quickLink_),
+                       static_cast<QWidget*>(help_), static_cast<QWidget*>(tutor_)}) {
+        if (w != nullptr) {
+            w->close();
+            delete w;
+        }
+    }
+}
+
+void SideWindows::showWorldReport() {
+    if (bringForward(report_)) {
+        return;
+    }
+    report_ = new reports::WorldReportWindow(ctx_.databasePath(), ctx_.settings.UOM,
+                                             ctx_.settings.UnlimitedVis, ctx_.dialogs);
+    present(report_);
+    report_->load(vane_.label(QStringLiteral("Text3"))->text().toStdString());
+}
+
+void SideWindows::showQuickLink() {
+    if (bringForward(quickLink_)) {
+        return;
+    }
+    quickLink_ = new help::QuickLinkWindow(ctx_.programFolder, ctx_.platform, ctx_.dialogs);
+    present(quickLink_);
+}
+
+void SideWindows::showHelp() {
+    if (bringForward(help_)) {
+        return;
+    }
+    help_ = new help::HelpWindow(ctx_.programFolder, ctx_.platform, ctx_.dialogs);
+    help_->showTutorial = [this] { showTutorial(); };
+    present(help_);
+}
+
+void SideWindows::showTutorial() {
+    if (bringForward(tutor_)) {
+        return;
+    }
+    tutor_ = new help::TutorWindow;
+    present(tutor_);
+}
+
+bool SideWindows::tutorVisible() const {
+    return tutor_ != nullptr && tutor_->isVisible();
+}
+
+}  // namespace zephyra::shell

@@ -1,0 +1,176 @@
+// Draws the pictures of the user's guide: builds the program's windows on a scratch copy of
+// the program folder, loads real weather, plans Atlanta to New York, flies a little and
+// saves each window as a PNG. Run under an X server (xvfb-run) so the pictures use real fonts:
+//   xvfb-run -a build/tests/help_screenshots docs/help/vuduvo-images
+
+#include <QApplication>
+#include <QDir>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <filesystem>
+#include <iostream>
+
+#include "platform/Random.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/VirtualScheduler.h"
+#include "shell/AppContext.h"
+#include "shell/ParamFile.h"
+#include "shell/ParmMaintWindow.h"
+#include "shell/SideWindows.h"
+#include "shell/SimulatorWindow.h"
+#include "shell/VaneWindow.h"
+#include "simlink/BuiltInAircraft.h"
+#include "support/FakePlatform.h"
+#include "support/TempDir.h"
+#include "weather/WeatherDb.h"
+
+namespace fs = std::filesystem;
+using namespace zephyra;
+
+namespace {
+
+QString outFolder;
+
+void save(QWidget* window, const char* name) {
+    QApplication::processEvents();
+    const QString path = outFolder + "/" + name;
+    if (!window->grab().save(path)) {
+        std::cerr << "could not save " << path.toStdString() << "\n";
+    } else {
+        std::cout << path.toStdString() << "\n";
+    }
+}
+
+// A press and release of the left button, as the picture buttons expect.
+void clickPicture(QWidget* w) {
+    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(type, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+}
+
+void findAndAdd(shell::VaneWindow& vane, const char* text) {
+    vane.textBox("FWP")->setText(QString::fromUtf8(text));
+    emit vane.textBox("FWP")->returnPressed();
+    clickPicture(vane.picture("Picture25"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    if (argc < 2) {
+        std::cerr << "usage: help_screenshots OUTPUT_FOLDER [METAR_FILE]\n";
+        return 2;
+    }
+    // Absolute: loading weather makes the program folder the current one.
+    outFolder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(outFolder);
+    const std::string metar =
+        argc > 2 ? argv[2] : "/work/shared/data/metar/awc_metars_2022-10-23T11Z.txt";
+
+    test::TempDir program;
+    const fs::path built(ZEPHYRA_PROGRAM_DIR);
+    fs::copy_file(built / "vanedb.mdb", program.file("vanedb.mdb"));
+    fs::copy(built / "FS98", program.file("FS98"), fs::copy_options::recursive);
+    fs::copy_file(built / "vuduvo.md", program.file("vuduvo.md"));
+    fs::copy(built / "vuduvo-images", program.file("vuduvo-images"), fs::copy_options::recursive);
+    // The weather is loaded from a copy: a load may repair a file's line ends in place.
+    fs::copy_file(metar, program.file("weather.txt"));
+    program.write("quick.txt",
+                  "https://aviationweather.gov/data/metar/\r\n"
+                  "https://tgftp.nws.noaa.gov/data/observations/metar/cycles/\r\n");
+
+    platform::VirtualScheduler scheduler;
+    platform::ScriptedDialogs dialogs;
+    platform::PinnedRandom random;
+    simlink::BuiltInAircraft aircraft(scheduler);
+    test::FakePlatform desktop;
+    desktop.simulatorRunning = true;
+    shell::AppContext context(scheduler, dialogs, random, desktop, aircraft);
+    context.builtIn = &aircraft;
+    context.programFolder = program.path();
+    context.launchFolder = program.path();
+    context.modalWindows = false;
+    context.quit = [] {};
+    auto settings = shell::firstRunSettings(program.file("FS98"));
+    program.write("vane98.par", shell::formatParamFile(settings));
+
+    shell::VaneWindow vane(context);
+    shell::SideWindows side(context, vane);
+    shell::SimulatorWindow simulator(aircraft);
+    simulator.findAirport =
+        [&context](const std::string& ident) -> std::optional<std::pair<double, double>> {
+        auto db = weather::WeatherDb::open(context.databasePath(), nullptr, false);
+        return db ? db->airportPosition(ident) : std::nullopt;
+    };
+    if (vane.load() != shell::VaneWindow::LoadResult::MainWindow) {
+        std::cerr << "the main window did not load\n";
+        return 1;
+    }
+    vane.show();
+    save(&vane, "main-window-empty.png");
+
+    // Load METAR, then a plan from Atlanta to Kennedy, generated and sent.
+    aircraft.setLatitude(33.6367);
+    aircraft.setLongitude(-84.4281);
+    aircraft.setAltitude(3000);
+    aircraft.setHeading(45);
+    aircraft.setAirspeed(250);
+    aircraft.start();
+    dialogs.queueFile(program.file("weather.txt"));
+    clickPicture(vane.picture("Picture2"));
+    vane.textBox("AltHld")->setText("9000");
+    vane.textBox("Speed")->setText("250");
+    findAndAdd(vane, "hartsfield");
+    findAndAdd(vane, "kennedy international");
+    save(&vane, "plan-two-entries.png");
+    dialogs.queueAnswer(platform::Answer::Ok);
+    clickPicture(vane.picture("Picture7"));
+    clickPicture(vane.picture("Picture20"));
+    scheduler.advance(600);
+    save(&vane, "main-window-flying.png");
+    simulator.show();
+    simulator.refresh();
+    save(&simulator, "simulator.png");
+
+    vane.openSettings();
+    if (auto* settingsWindow = vane.findChild<shell::ParmMaintWindow*>()) {
+        save(settingsWindow, "settings.png");
+        settingsWindow->close();
+    }
+
+    side.showWorldReport();
+    auto* report = side.worldReport();
+    report->stations()->setEditText(QStringLiteral("KATL"));
+    report->reportButton()->click();
+    report->regions()->setCurrentIndex(report->regions()->findText("United States"));
+    emit report->regions()->activated(report->regions()->currentIndex());
+    report->findStatesButton()->click();
+    report->states()->setCurrentIndex(report->states()->findText("NY"));
+    emit report->states()->activated(report->states()->currentIndex());
+    report->findStationsButton()->click();
+    const int kennedy = report->stations()->findText("KJFK", Qt::MatchEndsWith);
+    report->stations()->setCurrentIndex(kennedy);
+    emit report->stations()->activated(kennedy);
+    report->reportButton()->click();
+    save(report, "weather-report.png");
+
+    side.showQuickLink();
+    save(side.quickLink(), "quick-link.png");
+    side.showHelp();
+    save(side.help(), "quick-help.png");
+    side.showTutorial();
+    side.tutor()->courseButton('B')->click();
+    side.tutor()->nextButton()->click();
+    side.tutor()->nextButton()->click();
+    save(side.tutor(), "tutorial.png");
+
+    for (const auto& text : dialogs.messages()) {
+        std::cout << "message: " << text << "\n";
+    }
+    return 0;
+}
