@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "shell/DeliveryActions.h"
 #include "shell/Icons.h"
+#include "shell/MapBinder.h"
 #include "shell/NavigationStatusBinder.h"
 #include "shell/ParamFile.h"
 #include "shell/ParmMaintWindow.h"
@@ -153,6 +154,7 @@ VaneWindow::VaneWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
     planControls_ = std::make_unique<PlanControls>(ctx_, *this);
     // The first navigation tick that reads a position starts closest-station tracking.
     planControls_->navigation().onFirstConnection = [this] { deliveryActions_->startTracking(); };
+    new MapBinder(ctx_, *this);
     const double tpp = twipsPerPixel(this);
     resize(static_cast<int>(kNormalWidth / tpp), static_cast<int>(kNormalHeight / tpp));
 }
