@@ -92,7 +92,16 @@ const QImage& MapRenderer::sprite(int which) {
         p.drawEllipse(QPointF(0, 0), 8.5, 8.5);
         p.setPen(QPen(QColor(255, 255, 0), 1.2));
         p.drawEllipse(QPointF(0, 0), 8.5, 8.5);
-    } else if (which == kNavaidSprite) {  // VOR: a hexagon with a dot
+    } else {
+        drawNavaidSprite(p, which - kNavaidSprite);
+    }
+    return img;
+}
+
+// NAVAIDs stay light so that the weather reads first.
+void MapRenderer::drawNavaidSprite(QPainter& p, int kind) {
+    p.setOpacity(0.75);
+    if (kind == 0) {  // VOR: a hexagon with a dot
         QPolygonF hex;
         for (int k = 0; k < 6; ++k) {
             const double a = k * M_PI / 3.0;
@@ -103,18 +112,17 @@ const QImage& MapRenderer::sprite(int which) {
         p.drawPolygon(hex);
         p.setBrush(QColor(0, 70, 170));
         p.drawEllipse(QPointF(0, 0), 1.2, 1.2);
-    } else if (which == kNavaidSprite + 1) {  // NDB: a dotted circle
+    } else if (kind == 1) {  // NDB: a dotted circle
         p.setPen(QPen(QColor(150, 60, 20), 1.6, Qt::DotLine));
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(QPointF(0, 0), 5.0, 5.0);
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(150, 60, 20));
         p.drawEllipse(QPointF(0, 0), 1.8, 1.8);
-    } else if (which == kNavaidSprite + 2) {  // airport: a ring with a runway
-        p.setPen(QPen(QColor(100, 30, 110), 1.6));
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QPointF(0, 0), 4.5, 4.5);
-        p.drawLine(QPointF(-3.0, 3.0), QPointF(3.0, -3.0));
+    } else if (kind == 2) {  // airport: a runway cross
+        p.setPen(QPen(QColor(100, 30, 110), 1.8));
+        p.drawLine(QPointF(-4.0, 0.0), QPointF(4.0, 0.0));
+        p.drawLine(QPointF(0.0, -4.0), QPointF(0.0, 4.0));
     } else {  // fix: a small triangle
         QPolygonF tri;
         tri << QPointF(0, -3.5) << QPointF(3.2, 2.5) << QPointF(-3.2, 2.5);
@@ -122,7 +130,6 @@ const QImage& MapRenderer::sprite(int which) {
         p.setBrush(Qt::NoBrush);
         p.drawPolygon(tri);
     }
-    return img;
 }
 
 void MapRenderer::drawRings(QPainter& p, const MapView& view, const std::vector<Ring>& rings,
@@ -393,7 +400,7 @@ void MapRenderer::drawLegend(QPainter& p, const MapView& view) {
     constexpr int kRow = 14;
     constexpr int kWidth = 290;
     constexpr int kHeight = 13 * kRow + 10;
-    const QRectF box(8, view.height() - kHeight - 8, kWidth, kHeight);
+    const QRectF box(view.width() - kWidth - 8, view.height() - kHeight - 8, kWidth, kHeight);
     p.setPen(QColor(90, 90, 90));
     p.setBrush(QColor(255, 255, 255, 225));
     p.drawRect(box);

@@ -35,6 +35,7 @@ class MapRenderer {
     void drawAircraft(QPainter& p, const MapView& view, const MapScene& scene);
     void drawLegend(QPainter& p, const MapView& view);
     const QImage& sprite(int which);
+    static void drawNavaidSprite(QPainter& p, int kind);
 
     std::string dataFolder_;
     std::array<BaseMap, 2> bases_;

@@ -29,10 +29,11 @@ double minScaleFor(PointKind kind) {
         case PointKind::Vor:
             return 12.0;
         case PointKind::Airport:
+            return 60.0;
         case PointKind::Ndb:
-            return 30.0;
+            return 120.0;
         case PointKind::Fix:
-            return 80.0;
+            return 200.0;
     }
     return 0.0;
 }

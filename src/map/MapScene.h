@@ -32,7 +32,7 @@ struct MapLayers {
 enum class PointKind { Station, Vor, Ndb, Airport, Fix };
 PointKind kindOfType(const std::string& wpsType);
 // The smallest scale (pixels per degree) at which a kind is drawn: stations always; VORs from
-// a continent's size, airports and NDBs from a country's, fixes from a region's.
+// a continent's size, airports from a few states', NDBs and fixes from a region's.
 double minScaleFor(PointKind kind);
 bool shownAt(PointKind kind, double pixelsPerDegree, const MapLayers& layers);
 

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <cstdio>
+#include <vector>
 
 #include "map/MapWindow.h"
 #include "platform/ScriptedDialogs.h"
@@ -62,14 +63,16 @@ int main(int argc, char** argv) {
     auto* binder = vane.findChild<shell::MapBinder*>();
     binder->open();
     map::MapWindow& mw = *binder->window();
-    mw.resize(1280, 720);
+    mw.resize(1288, 686);
     app.processEvents();
     mw.canvas().view().setScale(0.0);  // the whole world
     mw.canvas().view().setCentre({20.0, 0.0});
     mw.refresh();
     app.processEvents();
     const QString out = QString::fromLocal8Bit(argv[4]);
-    mw.grab().save(out + "/map-world.png");
+    if (!mw.grab().save(out + "/map-world.png")) {
+        std::fprintf(stderr, "cannot write %s/map-world.png\n", argv[4]);
+    }
 
     // The plan, sent with A/P Update on, flown for 80 minutes from Atlanta.
     aircraft.setLatitude(33.6367);
@@ -82,10 +85,11 @@ int main(int argc, char** argv) {
     vane.checkBox(QStringLiteral("UPDHDG"))->setChecked(true);
     vane.checkBox(QStringLiteral("AutSwitch"))->setChecked(true);
     click(vane.picture(QStringLiteral("Picture20")));
-    scheduler.advance(80 * 60);
-    mw.refresh();
-    mw.fitPlan();
-    mw.canvas().view().zoomAbout({640, 340}, 0.8);
+    scheduler.advance(45 * 60);
+    mw.resize(1280, 800);
+    app.processEvents();
+    const std::vector<map::GeoPoint> atlantaNewYork{{33.64, -84.43}, {40.64, -73.78}};
+    mw.canvas().view().fit(atlantaNewYork, 60.0);
     mw.refresh();
     app.processEvents();
     mw.grab().save(out + "/map-east-coast.png");

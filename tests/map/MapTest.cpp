@@ -151,10 +151,10 @@ TEST(MapLayers, KindsZoomLevelsAndDetail) {
 
     MapLayers layers;
     EXPECT_TRUE(shownAt(PointKind::Station, 2.0, layers));
-    EXPECT_FALSE(shownAt(PointKind::Fix, 2.0, layers));
-    EXPECT_TRUE(shownAt(PointKind::Fix, 100.0, layers));
-    layers.fixes = false;
     EXPECT_FALSE(shownAt(PointKind::Fix, 100.0, layers));
+    EXPECT_TRUE(shownAt(PointKind::Fix, 300.0, layers));
+    layers.fixes = false;
+    EXPECT_FALSE(shownAt(PointKind::Fix, 300.0, layers));
     EXPECT_EQ(detailFor(3.0), Detail::Coarse110m);
     EXPECT_EQ(detailFor(40.0), Detail::Fine50m);
 }
