@@ -207,12 +207,13 @@ void MapRenderer::drawGrid(QPainter& p, const MapView& view) {
 void MapRenderer::paintBase(QPainter& p, const MapView& view, const MapLayers& layers) {
     p.fillRect(QRectF(0, 0, view.width(), view.height()), kSea);
     const BaseMap& base = baseMap(detailFor(view.scale()));
-    p.setRenderHint(QPainter::Antialiasing, true);
+    // Fills without antialiasing: the antialiased coastline drawn over them hides the steps.
     p.setPen(Qt::NoPen);
     p.setBrush(kLand);
     drawRings(p, view, base.layer(BaseLayer::Land), true);
     p.setBrush(kLake);
     drawRings(p, view, base.layer(BaseLayer::Lakes), true);
+    p.setRenderHint(QPainter::Antialiasing, true);
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(kCoast, 0.8));
     drawRings(p, view, base.layer(BaseLayer::Lakes), false);

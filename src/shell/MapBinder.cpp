@@ -16,7 +16,7 @@ namespace zephyra::shell {
 
 namespace {
 
-const QRect kButtonPlace(174, 358, 100, 22);
+const QRect kButtonPlace(506, 376, 96, 21);
 
 }  // namespace
 
