@@ -278,7 +278,7 @@ void MapRenderer::drawPoints(QPainter& p, const MapView& view, const MapScene& s
                 continue;
             }
             p.drawImage(QPointF(s.x - kSpriteSize / 2.0, s.y - kSpriteSize / 2.0), img);
-            if (names && scene.store != nullptr) {
+            if (names && scene.store != nullptr && set.storeIndex[i] <= scene.store->WpsCount) {
                 p.drawText(QPointF(s.x + 7, s.y + 3),
                            QString::fromStdString(scene.store->WpsName[set.storeIndex[i]]));
             }
@@ -299,6 +299,9 @@ void MapRenderer::drawStations(QPainter& p, const MapView& view, const MapScene&
             continue;
         }
         const int entry = set.storeIndex[i];
+        if (entry > store.WpsCount) {
+            continue;  // the store is being reloaded; the next refresh splits it again
+        }
         const int level = precipitationLevel(store.WpsPrecip[entry]);
         if (level > 0) {
             p.drawImage(QPointF(s.x - half, s.y - half), sprite(kPrecipSprite + level - 1));

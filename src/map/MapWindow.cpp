@@ -105,19 +105,23 @@ void MapCanvas::mouseReleaseEvent(QMouseEvent* event) {
     }
     pressAt_.reset();
     if (!dragged_ && scene_.store != nullptr) {
-        if (const int entry = navaidAt(event->position())) {
+        const int entry = navaidAt(event->position());
+        if (entry > 0 && entry <= scene_.store->WpsCount) {
             source_.navaidChosen(scene_.store->WpsName[entry]);
         }
     }
 }
 
 void MapCanvas::hover(QPointF pos, QPoint global) {
-    const int entry = stationAt(pos);
+    int entry = stationAt(pos);
+    if (scene_.store == nullptr || entry > scene_.store->WpsCount) {
+        entry = 0;  // the store is being reloaded
+    }
     if (entry == hovered_) {
         return;
     }
     hovered_ = entry;
-    if (entry == 0 || scene_.store == nullptr) {
+    if (entry == 0) {
         QToolTip::hideText();
         setToolTip(QString());
         return;

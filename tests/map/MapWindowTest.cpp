@@ -89,4 +89,11 @@ TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
         canvas.scene().aircraft ? canvas.view().project(canvas.scene().aircraft->position)
                                 : map::ScreenPoint{},
         0));
+
+    // A weather load empties the store before the next refresh: painting and hovering the
+    // entries that are gone touch nothing.
+    context.waypoints.clear();
+    EXPECT_FALSE(canvas.grab().isNull());
+    QApplication::sendEvent(&canvas, &move);
+    EXPECT_TRUE(canvas.toolTip().isEmpty());
 }
