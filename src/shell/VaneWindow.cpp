@@ -10,6 +10,7 @@
 #include "shell/DeliveryActions.h"
 #include "shell/HelpTips.h"
 #include "shell/Icons.h"
+#include "shell/MapBinder.h"
 #include "shell/NavigationPanel.h"
 #include "shell/NavigationStatusBinder.h"
 #include "shell/ParamFile.h"
@@ -112,6 +113,7 @@ void VaneWindow::compose() {
     planControls_ = std::make_unique<PlanControls>(ctx_, *this);
     // The first navigation tick that reads a position starts closest-station tracking.
     planControls_->navigation().onFirstConnection = [this] { deliveryActions_->startTracking(); };
+    new MapBinder(ctx_, *this);
 
     tips_->watch(*this);
 }

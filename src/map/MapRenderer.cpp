@@ -1,0 +1,442 @@
+#include "map/MapRenderer.h"
+
+#include <QPainterPath>
+#include <QPolygonF>
+#include <cmath>
+#include <cstdio>
+
+#include "flightplan/WaypointStore.h"
+#include "map/Palette.h"
+
+namespace zephyra::map {
+
+namespace {
+
+constexpr QColor kSea(170, 200, 226);
+constexpr QColor kLand(238, 234, 220);
+constexpr QColor kLake(170, 200, 226);
+constexpr QColor kCoast(90, 110, 130);
+constexpr QColor kBorder(150, 120, 140);
+constexpr QColor kState(185, 170, 180);
+constexpr QColor kGrid(255, 255, 255, 110);
+constexpr QColor kRoute(200, 0, 160);
+constexpr QColor kActiveLeg(0, 200, 80);
+
+constexpr int kStationSprite = 0;
+constexpr int kPrecipSprite = 12;
+constexpr int kClosestSprite = 21;
+constexpr int kNavaidSprite = 22;
+constexpr int kSpriteSize = 20;
+
+QColor colourOf(Rgb c) {
+    return QColor(c.r, c.g, c.b);
+}
+
+int navaidSprite(PointKind kind) {
+    switch (kind) {
+        case PointKind::Vor:
+            return kNavaidSprite;
+        case PointKind::Ndb:
+            return kNavaidSprite + 1;
+        case PointKind::Airport:
+            return kNavaidSprite + 2;
+        default:
+            return kNavaidSprite + 3;
+    }
+}
+
+// The grid step in degrees that leaves at least 60 pixels between lines.
+double gridStep(double scale) {
+    for (double step : {0.25, 0.5, 1.0, 2.0, 5.0, 10.0, 15.0, 30.0}) {
+        if (step * scale >= 60.0) {
+            return step;
+        }
+    }
+    return 30.0;
+}
+
+}  // namespace
+
+MapRenderer::MapRenderer(std::string dataFolder) : dataFolder_(std::move(dataFolder)) {}
+
+const BaseMap& MapRenderer::baseMap(Detail detail) {
+    const auto i = static_cast<std::size_t>(detail);
+    if (!loaded_[i]) {
+        bases_[i] = loadBaseMap(dataFolder_ + "/" + baseMapFileName(detail));
+        loaded_[i] = true;
+    }
+    return bases_[i];
+}
+
+const QImage& MapRenderer::sprite(int which) {
+    QImage& img = sprites_[static_cast<std::size_t>(which)];
+    if (!img.isNull()) {
+        return img;
+    }
+    img = QImage(kSpriteSize, kSpriteSize, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.translate(kSpriteSize / 2.0, kSpriteSize / 2.0);
+    if (which < kPrecipSprite) {
+        p.setPen(QPen(QColor(40, 40, 40), 1.0));
+        p.setBrush(colourOf(categoryColour(which)));
+        p.drawEllipse(QPointF(0, 0), 3.6, 3.6);
+    } else if (which < kClosestSprite) {
+        p.setPen(QPen(colourOf(precipitationColour(which - kPrecipSprite + 1)), 2.4));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(0, 0), 6.2, 6.2);
+    } else if (which == kClosestSprite) {
+        p.setPen(QPen(QColor(0, 0, 0), 2.0));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(0, 0), 8.5, 8.5);
+        p.setPen(QPen(QColor(255, 255, 0), 1.2));
+        p.drawEllipse(QPointF(0, 0), 8.5, 8.5);
+    } else {
+        drawNavaidSprite(p, which - kNavaidSprite);
+    }
+    return img;
+}
+
+// NAVAIDs stay light so that the weather reads first.
+void MapRenderer::drawNavaidSprite(QPainter& p, int kind) {
+    p.setOpacity(0.75);
+    if (kind == 0) {  // VOR: a hexagon with a dot
+        QPolygonF hex;
+        for (int k = 0; k < 6; ++k) {
+            const double a = k * M_PI / 3.0;
+            hex << QPointF(5.0 * std::cos(a), 5.0 * std::sin(a));
+        }
+        p.setPen(QPen(QColor(0, 70, 170), 1.4));
+        p.setBrush(QColor(255, 255, 255, 160));
+        p.drawPolygon(hex);
+        p.setBrush(QColor(0, 70, 170));
+        p.drawEllipse(QPointF(0, 0), 1.2, 1.2);
+    } else if (kind == 1) {  // NDB: a dotted circle
+        p.setPen(QPen(QColor(150, 60, 20), 1.6, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(0, 0), 5.0, 5.0);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(150, 60, 20));
+        p.drawEllipse(QPointF(0, 0), 1.8, 1.8);
+    } else if (kind == 2) {  // airport: a runway cross
+        p.setPen(QPen(QColor(100, 30, 110), 1.8));
+        p.drawLine(QPointF(-4.0, 0.0), QPointF(4.0, 0.0));
+        p.drawLine(QPointF(0.0, -4.0), QPointF(0.0, 4.0));
+    } else {  // fix: a small triangle
+        QPolygonF tri;
+        tri << QPointF(0, -3.5) << QPointF(3.2, 2.5) << QPointF(-3.2, 2.5);
+        p.setPen(QPen(QColor(60, 60, 60), 1.0));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolygon(tri);
+    }
+}
+
+void MapRenderer::drawRings(QPainter& p, const MapView& view, const std::vector<Ring>& rings,
+                            bool fill) {
+    const double s = view.scale();
+    const double y0 = view.yOf(0.0);
+    const double south = view.south();
+    const double north = view.north();
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    QPolygonF poly;
+    for (const double offset : view.worldOffsets()) {
+        const double west = view.west() - offset;
+        const double east = view.east() - offset;
+        const double x0 = view.xOfUnwrapped(offset);
+        for (const Ring& r : rings) {
+            if (r.east < west || r.west > east || r.north < south || r.south > north) {
+                continue;
+            }
+            poly.clear();
+            const std::size_t n = r.lon.size();
+            QPointF last(x0 + r.lon[0] * s, y0 - r.lat[0] * s);
+            poly << last;
+            // Points closer than a pixel to the last one kept add nothing visible.
+            for (std::size_t i = 1; i < n; ++i) {
+                const QPointF q(x0 + r.lon[i] * s, y0 - r.lat[i] * s);
+                if (i + 1 == n || std::abs(q.x() - last.x()) + std::abs(q.y() - last.y()) >= 0.8) {
+                    poly << q;
+                    last = q;
+                }
+            }
+            if (fill) {
+                path.addPolygon(poly);
+            } else {
+                p.drawPolyline(poly);
+            }
+        }
+    }
+    if (fill) {
+        p.drawPath(path);
+    }
+}
+
+void MapRenderer::drawGrid(QPainter& p, const MapView& view) {
+    const double step = gridStep(view.scale());
+    p.setPen(QPen(kGrid, 1.0));
+    for (double lon = std::floor(view.west() / step) * step; lon <= view.east(); lon += step) {
+        const double x = view.xOfUnwrapped(lon);
+        p.drawLine(QPointF(x, 0), QPointF(x, view.height()));
+    }
+    for (double lat = std::max(-90.0, std::floor(view.south() / step) * step);
+         lat <= std::min(90.0, view.north()); lat += step) {
+        const double y = view.yOf(lat);
+        p.drawLine(QPointF(0, y), QPointF(view.width(), y));
+    }
+    p.setPen(QColor(60, 80, 100));
+    QFont f = p.font();
+    f.setPointSizeF(7.0);
+    p.setFont(f);
+    char text[32];
+    for (double lon = std::floor(view.west() / step) * step; lon <= view.east(); lon += step) {
+        const double w = wrapLongitude(lon + 1e-9);
+        std::snprintf(text, sizeof text, "%g%s", std::abs(std::round(w * 100) / 100),
+                      std::abs(w) < 1e-6 || std::abs(w) > 179.999 ? "" : (w < 0 ? "W" : "E"));
+        p.drawText(QPointF(view.xOfUnwrapped(lon) + 2, 10), QString::fromLatin1(text));
+    }
+    for (double lat = std::max(-90.0, std::floor(view.south() / step) * step);
+         lat <= std::min(90.0, view.north()); lat += step) {
+        std::snprintf(text, sizeof text, "%g%s", std::abs(lat),
+                      std::abs(lat) < 1e-6 ? "" : (lat < 0 ? "S" : "N"));
+        p.drawText(QPointF(2, view.yOf(lat) - 2), QString::fromLatin1(text));
+    }
+}
+
+void MapRenderer::paintBase(QPainter& p, const MapView& view, const MapLayers& layers) {
+    p.fillRect(QRectF(0, 0, view.width(), view.height()), kSea);
+    const BaseMap& base = baseMap(detailFor(view.scale()));
+    // Fills without antialiasing: the antialiased coastline drawn over them hides the steps.
+    p.setPen(Qt::NoPen);
+    p.setBrush(kLand);
+    drawRings(p, view, base.layer(BaseLayer::Land), true);
+    p.setBrush(kLake);
+    drawRings(p, view, base.layer(BaseLayer::Lakes), true);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kCoast, 0.8));
+    drawRings(p, view, base.layer(BaseLayer::Lakes), false);
+    drawRings(p, view, base.layer(BaseLayer::Coastline), false);
+    if (layers.borders) {
+        p.setPen(QPen(kState, 0.7, Qt::DashLine));
+        drawRings(p, view, base.layer(BaseLayer::States), false);
+        p.setPen(QPen(kBorder, 1.0));
+        drawRings(p, view, base.layer(BaseLayer::Borders), false);
+    }
+    p.setRenderHint(QPainter::Antialiasing, false);
+    if (layers.grid) {
+        drawGrid(p, view);
+    }
+}
+
+void MapRenderer::paint(QPainter& painter, const MapView& view, const MapScene& scene) {
+    char key[160];
+    std::snprintf(key, sizeof key, "%.9f %.9f %.9f %d %d %d %d", view.centre().lat,
+                  view.centre().lon, view.scale(), view.width(), view.height(),
+                  scene.layers.borders ? 1 : 0, scene.layers.grid ? 1 : 0);
+    if (baseKey_ != key) {
+        base_ = QImage(view.width(), view.height(), QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&base_);
+        paintBase(p, view, scene.layers);
+        baseKey_ = key;
+    }
+    painter.drawImage(0, 0, base_);
+    drawPoints(painter, view, scene);
+    if (scene.layers.stations) {
+        drawStations(painter, view, scene);
+    }
+    if (scene.layers.plan) {
+        drawPlan(painter, view, scene);
+    }
+    if (scene.layers.aircraft) {
+        drawAircraft(painter, view, scene);
+    }
+    if (scene.layers.legend && scene.layers.stations) {
+        drawLegend(painter, view);
+    }
+}
+
+void MapRenderer::drawPoints(QPainter& p, const MapView& view, const MapScene& scene) {
+    if (scene.points == nullptr) {
+        return;
+    }
+    const bool names = view.scale() >= 150.0;
+    p.setPen(QColor(40, 40, 60));
+    QFont f = p.font();
+    f.setPointSizeF(7.0);
+    p.setFont(f);
+    for (PointKind kind : {PointKind::Fix, PointKind::Airport, PointKind::Ndb, PointKind::Vor}) {
+        if (!shownAt(kind, view.scale(), scene.layers)) {
+            continue;
+        }
+        const QImage& img = sprite(navaidSprite(kind));
+        const PointSet& set = scene.points->of(kind);
+        for (std::size_t i = 0; i < set.positions.size(); ++i) {
+            const ScreenPoint s = view.project(set.positions[i]);
+            if (!view.onScreen(s, kSpriteSize)) {
+                continue;
+            }
+            p.drawImage(QPointF(s.x - kSpriteSize / 2.0, s.y - kSpriteSize / 2.0), img);
+            if (names && scene.store != nullptr && set.storeIndex[i] <= scene.store->WpsCount) {
+                p.drawText(QPointF(s.x + 7, s.y + 3),
+                           QString::fromStdString(scene.store->WpsName[set.storeIndex[i]]));
+            }
+        }
+    }
+}
+
+void MapRenderer::drawStations(QPainter& p, const MapView& view, const MapScene& scene) {
+    if (scene.points == nullptr || scene.store == nullptr) {
+        return;
+    }
+    const PointSet& set = scene.points->stations;
+    const auto& store = *scene.store;
+    const double half = kSpriteSize / 2.0;
+    for (std::size_t i = 0; i < set.positions.size(); ++i) {
+        const ScreenPoint s = view.project(set.positions[i]);
+        if (!view.onScreen(s, half)) {
+            continue;
+        }
+        const int entry = set.storeIndex[i];
+        if (entry > store.WpsCount) {
+            continue;  // the store is being reloaded; the next refresh splits it again
+        }
+        const int level = precipitationLevel(store.WpsPrecip[entry]);
+        if (level > 0) {
+            p.drawImage(QPointF(s.x - half, s.y - half), sprite(kPrecipSprite + level - 1));
+        }
+        const int cat = store.WpsWxCat[entry];
+        p.drawImage(QPointF(s.x - half, s.y - half),
+                    sprite(kStationSprite + (cat >= 0 && cat <= 10 ? cat : 11)));
+    }
+    const int closest = scene.closestStation;
+    if (closest > 0 && closest <= store.WpsCount) {
+        const ScreenPoint s = view.project({store.WpsLat[closest], store.WpsLon[closest]});
+        p.drawImage(QPointF(s.x - half, s.y - half), sprite(kClosestSprite));
+        QFont f = p.font();
+        f.setPointSizeF(8.0);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(Qt::black);
+        p.drawText(QPointF(s.x + 11, s.y - 6), QString::fromStdString(store.WpsFreq[closest]));
+    }
+}
+
+void MapRenderer::drawPlan(QPainter& p, const MapView& view, const MapScene& scene) {
+    const PlanRoute& route = scene.route;
+    if (route.points.empty()) {
+        return;
+    }
+    p.setRenderHint(QPainter::Antialiasing, true);
+    // Each leg runs from its start the shorter way round to its end.
+    const auto leg = [&](ScreenPoint a, GeoPoint from, GeoPoint to) {
+        return QPointF(a.x + wrapLongitude(to.lon - from.lon) * view.scale(), view.yOf(to.lat));
+    };
+    for (std::size_t i = 1; i < route.points.size(); ++i) {
+        const bool active = static_cast<int>(i) == route.active;
+        p.setPen(QPen(active ? kActiveLeg : kRoute, active ? 4.0 : 2.0));
+        const ScreenPoint a = view.project(route.points[i - 1]);
+        p.drawLine(QPointF(a.x, a.y), leg(a, route.points[i - 1], route.points[i]));
+    }
+    if (route.active == 0 && scene.aircraft) {
+        p.setPen(QPen(kActiveLeg, 4.0));
+        const ScreenPoint a = view.project(scene.aircraft->position);
+        p.drawLine(QPointF(a.x, a.y), leg(a, scene.aircraft->position, route.points[0]));
+    }
+    QFont f = p.font();
+    f.setPointSizeF(8.0);
+    f.setBold(true);
+    p.setFont(f);
+    for (std::size_t i = 0; i < route.points.size(); ++i) {
+        const ScreenPoint s = view.project(route.points[i]);
+        if (!view.onScreen(s, 100)) {
+            continue;
+        }
+        const bool active = static_cast<int>(i) == route.active;
+        p.setPen(QPen(Qt::black, 1.0));
+        p.setBrush(active ? kActiveLeg : kRoute);
+        p.drawRect(QRectF(s.x - 4, s.y - 4, 8, 8));
+        const QString name = QString::fromStdString(route.names[i]);
+        const QPointF at(s.x + 8, s.y + 14);
+        p.setPen(QColor(255, 255, 255, 220));
+        p.drawText(at + QPointF(1, 1), name);
+        p.setPen(active ? QColor(0, 110, 40) : QColor(120, 0, 100));
+        p.drawText(at, name);
+    }
+    p.setRenderHint(QPainter::Antialiasing, false);
+}
+
+void MapRenderer::drawAircraft(QPainter& p, const MapView& view, const MapScene& scene) {
+    if (!scene.aircraft) {
+        return;
+    }
+    p.setRenderHint(QPainter::Antialiasing, true);
+    if (scene.track != nullptr && scene.track->points().size() > 1) {
+        const auto& pts = scene.track->points();
+        QPolygonF line;
+        ScreenPoint a = view.project(pts.front());
+        line << QPointF(a.x, a.y);
+        for (std::size_t i = 1; i < pts.size(); ++i) {
+            a.x += wrapLongitude(pts[i].lon - pts[i - 1].lon) * view.scale();
+            a.y = view.yOf(pts[i].lat);
+            line << QPointF(a.x, a.y);
+        }
+        p.setPen(QPen(QColor(30, 30, 30, 200), 1.5, Qt::DashLine));
+        p.drawPolyline(line);
+    }
+    const ScreenPoint s = view.project(scene.aircraft->position);
+    p.save();
+    p.translate(s.x, s.y);
+    p.rotate(scene.aircraft->heading);
+    QPolygonF plane;
+    plane << QPointF(0, -11) << QPointF(2, -4) << QPointF(10, 2) << QPointF(10, 4) << QPointF(2, 1)
+          << QPointF(1.5, 7) << QPointF(4, 10) << QPointF(-4, 10) << QPointF(-1.5, 7)
+          << QPointF(-2, 1) << QPointF(-10, 4) << QPointF(-10, 2) << QPointF(-2, -4);
+    p.setPen(QPen(Qt::black, 1.2));
+    p.setBrush(QColor(255, 215, 0));
+    p.drawPolygon(plane);
+    p.restore();
+    p.setRenderHint(QPainter::Antialiasing, false);
+}
+
+void MapRenderer::drawLegend(QPainter& p, const MapView& view) {
+    constexpr int kRow = 14;
+    constexpr int kWidth = 290;
+    constexpr int kHeight = 13 * kRow + 10;
+    const QRectF box(view.width() - kWidth - 8, view.height() - kHeight - 8, kWidth, kHeight);
+    p.setPen(QColor(90, 90, 90));
+    p.setBrush(QColor(255, 255, 255, 225));
+    p.drawRect(box);
+    QFont f = p.font();
+    f.setPointSizeF(7.5);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(Qt::black);
+    p.drawText(QPointF(box.left() + 6, box.top() + kRow), QStringLiteral("Weather category"));
+    p.drawText(QPointF(box.left() + 150, box.top() + kRow), QStringLiteral("Precipitation index"));
+    f.setBold(false);
+    p.setFont(f);
+    const double half = kSpriteSize / 2.0;
+    for (int cat = 0; cat <= kThunderstormCategory; ++cat) {
+        const double y = box.top() + kRow * (cat + 2);
+        p.drawImage(QPointF(box.left() + 12 - half, y - 4 - half), sprite(kStationSprite + cat));
+        p.drawText(QPointF(box.left() + 22, y), QString::number(cat) + QStringLiteral("  ") +
+                                                    QString::fromStdString(categoryLabel(cat)));
+    }
+    const char* groups[] = {"drizzle, mist", "rain, snow", "thunder"};
+    for (int level = 1; level <= kPrecipitationLevels; ++level) {
+        const double y = box.top() + kRow * (level + 1);
+        p.drawImage(QPointF(box.left() + 158 - half, y - 4 - half),
+                    sprite(kPrecipSprite + level - 1));
+        QString text = QString::fromStdString(precipitationLabel(level));
+        if (level % 3 == 2) {
+            text += QStringLiteral("  ") + QString::fromLatin1(groups[level / 3]);
+        }
+        p.drawText(QPointF(box.left() + 172, y), text);
+    }
+    p.drawText(QPointF(box.left() + 150, box.top() + kRow * 12),
+               QStringLiteral("ring round the dot"));
+}
+
+}  // namespace zephyra::map

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <array>
+#include <string>
+
+#include "map/BaseMap.h"
+#include "map/MapScene.h"
+#include "map/MapView.h"
+
+namespace zephyra::map {
+
+// Paints the map with Qt's painter (no widgets): the base map and grid from a cached image
+// that is redrawn only when the view or its layers change, then the stations, NAVAIDs, plan,
+// aircraft and legend. Everything off-screen is skipped.
+class MapRenderer {
+  public:
+    // Base maps are read from dataFolder on first use.
+    explicit MapRenderer(std::string dataFolder = {});
+
+    void paint(QPainter& painter, const MapView& view, const MapScene& scene);
+    // Draws the base map and grid for the view now, without the cache.
+    void paintBase(QPainter& painter, const MapView& view, const MapLayers& layers);
+    const BaseMap& baseMap(Detail detail);
+    // Forgets the cached base-map image (the next paint redraws it).
+    void invalidateBase() { baseKey_.clear(); }
+
+  private:
+    void drawRings(QPainter& p, const MapView& view, const std::vector<Ring>& rings, bool fill);
+    void drawGrid(QPainter& p, const MapView& view);
+    void drawPoints(QPainter& p, const MapView& view, const MapScene& scene);
+    void drawStations(QPainter& p, const MapView& view, const MapScene& scene);
+    void drawPlan(QPainter& p, const MapView& view, const MapScene& scene);
+    void drawAircraft(QPainter& p, const MapView& view, const MapScene& scene);
+    void drawLegend(QPainter& p, const MapView& view);
+    const QImage& sprite(int which);
+    static void drawNavaidSprite(QPainter& p, int kind);
+
+    std::string dataFolder_;
+    std::array<BaseMap, 2> bases_;
+    std::array<bool, 2> loaded_{false, false};
+    QImage base_;
+    std::string baseKey_;
+    // Station dots by category (0..10, 11 unknown), precipitation rings by level (12..20),
+    // the closest-station ring (21), VOR, NDB, airport, fix (22..25).
+    std::array<QImage, 26> sprites_;
+};
+
+}  // namespace zephyra::map

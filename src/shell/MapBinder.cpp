@@ -1,0 +1,120 @@
+#include "shell/MapBinder.h"
+
+#include <QPushButton>
+#include <cmath>
+
+#include "map/MapWindow.h"
+#include "reports/StationReport.h"
+#include "shell/AppContext.h"
+#include "shell/FindBoxBinder.h"
+#include "shell/PlanControls.h"
+#include "shell/VaneWindow.h"
+#include "simlink/BuiltInAircraft.h"
+#include "weather/WeatherDb.h"
+
+namespace zephyra::shell {
+
+namespace {
+
+const QRect kButtonPlace(506, 376, 96, 21);
+
+}  // namespace
+
+MapBinder::MapBinder(AppContext& context, VaneWindow& vane)
+    : QObject(&vane), ctx_(context), vane_(vane) {
+    button_ = new QPushButton(QStringLiteral("Weather Map"), &vane_);
+    button_->setObjectName(QStringLiteral("WeatherMapButton"));
+    button_->setGeometry(kButtonPlace);
+    connect(button_, &QPushButton::clicked, this, [this] { open(); });
+    timer_ = ctx_.scheduler.createTimer([this] {
+        if (window_ && window_->isVisible()) {
+            window_->refresh();
+        }
+    });
+}
+
+MapBinder::~MapBinder() = default;
+
+void MapBinder::open() {
+    if (!window_) {
+        window_ = std::make_unique<map::MapWindow>(*this, ctx_.programFolder + "/map");
+    }
+    window_->refresh();
+    window_->show();
+    window_->raise();
+    timer_->setInterval(kRefreshMs);
+}
+
+const flightplan::WaypointStore& MapBinder::waypoints() {
+    return ctx_.waypoints;
+}
+
+map::PlanRoute MapBinder::route() {
+    const flightplan::FlightPlan& flight = vane_.planControls().flight();
+    map::PlanRoute route;
+    const auto& leg = flight.leg;
+    if (leg.CurWpLat != 0.0 && leg.CurWpLon != 0.0) {
+        if (leg.PrevWpLat != 0.0 && leg.PrevWpLon != 0.0) {
+            route.points.push_back({leg.PrevWpLat, leg.PrevWpLon});
+            route.names.push_back(leg.PrevWpName);
+        }
+        route.active = static_cast<int>(route.points.size());
+        route.points.push_back({leg.CurWpLat, leg.CurWpLon});
+        route.names.push_back(leg.FWAYP);
+    }
+    const auto& plan = flight.plan;
+    for (int i = 0; i < plan.PlanCount && i < static_cast<int>(plan.WaypLst.size()); ++i) {
+        route.points.push_back({plan.PlanLat[i], plan.PlanLon[i]});
+        route.names.push_back(plan.WaypLst[i]);
+    }
+    return route;
+}
+
+std::optional<map::AircraftState> MapBinder::aircraft() {
+    if (ctx_.builtIn != nullptr) {
+        return map::AircraftState{{ctx_.builtIn->latitude(), ctx_.builtIn->longitude()},
+                                  ctx_.builtIn->heading()};
+    }
+    // Another simulator: the position the navigation tick last read, heading from the track.
+    const auto& display = vane_.planControls().flight().display;
+    if (display.Text1.empty() || display.Text2.empty()) {
+        return std::nullopt;
+    }
+    try {
+        const map::GeoPoint p{std::stod(display.Text1), std::stod(display.Text2)};
+        double heading = 0.0;
+        if (window_) {
+            const auto& track = window_->canvas().scene();
+            if (track.aircraft) {
+                const auto from = track.aircraft->position;
+                const double dLon =
+                    map::wrapLongitude(p.lon - from.lon) * std::cos(p.lat * M_PI / 180.0);
+                heading = (dLon == 0.0 && p.lat == from.lat)
+                              ? track.aircraft->heading
+                              : std::atan2(dLon, p.lat - from.lat) * 180.0 / M_PI;
+            }
+        }
+        return map::AircraftState{p, heading};
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::string MapBinder::closestStationId() {
+    return vane_.label(QStringLiteral("Text3"))->text().left(4).trimmed().toStdString();
+}
+
+std::string MapBinder::stationReport(const std::string& id) {
+    auto db = weather::WeatherDb::open(ctx_.databasePath(), nullptr, false);
+    if (!db) {
+        return reports::kStationNotFound;
+    }
+    return reports::stationReport(*db, id, ctx_.settings.UOM, ctx_.settings.UnlimitedVis).text;
+}
+
+void MapBinder::navaidChosen(const std::string& name) {
+    vane_.textBox(QStringLiteral("FWP"))->setText(QString::fromStdString(name));
+    vane_.planControls().findBox().find();
+}
+
+}  // namespace zephyra::shell

@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "flightplan/WaypointStore.h"
+#include "map/BaseMap.h"
+#include "map/MapScene.h"
+#include "map/MapView.h"
+#include "map/Palette.h"
+
+using namespace zephyra::map;
+
+namespace {
+
+MapView viewAt(double lat, double lon, double scale) {
+    MapView v(1000, 500);
+    v.setScale(scale);
+    v.setCentre({lat, lon});
+    return v;
+}
+
+}  // namespace
+
+TEST(MapProjection, ProjectsAndUnprojectsAcrossTheAntimeridian) {
+    const struct {
+        double centreLat, centreLon, scale, lat, lon, x, y;
+    } cases[] = {
+        {0, 0, 10, 0, 0, 500, 250},       // the centre
+        {0, 0, 10, 10, -20, 300, 150},    // north-west of it
+        {0, 179, 10, 0, -179, 520, 250},  // east across 180: two degrees, not 358
+        {0, -179, 10, 0, 179, 480, 250},  // and west across it
+        {0, 540, 10, 0, 180, 500, 250},   // a centre beyond 180 is wrapped
+        {40, -75, 40, 40.5, -74.0, 540, 230},
+    };
+    for (const auto& c : cases) {
+        const MapView v = viewAt(c.centreLat, c.centreLon, c.scale);
+        const ScreenPoint s = v.project({c.lat, c.lon});
+        EXPECT_NEAR(s.x, c.x, 1e-9) << c.lat << " " << c.lon;
+        EXPECT_NEAR(s.y, c.y, 1e-9) << c.lat << " " << c.lon;
+        const GeoPoint back = v.unproject(s);
+        EXPECT_NEAR(back.lat, c.lat, 1e-9);
+        EXPECT_NEAR(wrapLongitude(back.lon - c.lon), 0.0, 1e-9);
+    }
+}
+
+TEST(MapProjection, WrapsLongitudesAndWorldCopies) {
+    const struct {
+        double in, out;
+    } wraps[] = {{0, 0}, {180, -180}, {-180, -180}, {190, -170}, {-190, 170}, {725, 5}};
+    for (const auto& w : wraps) {
+        EXPECT_DOUBLE_EQ(wrapLongitude(w.in), w.out) << w.in;
+    }
+    // At 10 px/degree a 1000 px view shows 100 degrees: one copy of the world in the middle,
+    // two where the view straddles the 180th meridian.
+    EXPECT_EQ(viewAt(0, 0, 10).worldOffsets(), std::vector<double>{0.0});
+    EXPECT_EQ(viewAt(0, 170, 10).worldOffsets(), (std::vector<double>{0.0, 360.0}));
+    EXPECT_EQ(viewAt(0, -170, 10).worldOffsets(), (std::vector<double>{-360.0, 0.0}));
+}
+
+TEST(MapProjection, ZoomKeepsTheAnchorPanMovesAndTheViewStaysOnTheGlobe) {
+    MapView v = viewAt(30, -80, 20);
+    const ScreenPoint anchor{800, 100};
+    const GeoPoint under = v.unproject(anchor);
+    v.zoomAbout(anchor, 3.0);
+    EXPECT_DOUBLE_EQ(v.scale(), 60);
+    const ScreenPoint after = v.project(under);
+    EXPECT_NEAR(after.x, anchor.x, 1e-6);
+    EXPECT_NEAR(after.y, anchor.y, 1e-6);
+
+    v.pan(120, -60);  // drag right and up: the map moves west and south of its centre
+    EXPECT_NEAR(v.project(under).x, anchor.x + 120, 1e-6);
+    EXPECT_NEAR(v.project(under).y, anchor.y - 60, 1e-6);
+
+    v.zoomAbout({0, 0}, 1e-6);  // zoomed out to the whole world: no more, no poles passed
+    EXPECT_DOUBLE_EQ(v.scale(), v.minScale());
+    EXPECT_DOUBLE_EQ(v.north(), 90.0);
+    v.pan(0, -10000);
+    EXPECT_DOUBLE_EQ(v.south(), -90.0);
+}
+
+TEST(MapProjection, FitTakesAPlanAcrossTheAntimeridian) {
+    MapView v(1000, 500);
+    const std::vector<GeoPoint> atlantaNewYork{{33.64, -84.43}, {40.64, -73.78}};
+    v.fit(atlantaNewYork, 40);
+    for (const GeoPoint& p : atlantaNewYork) {
+        EXPECT_TRUE(v.onScreen(v.project(p), -39.0));
+    }
+    const std::vector<GeoPoint> pacific{{21.3, -157.9}, {-33.9, 151.2}, {13.5, 144.8}};
+    v.fit(pacific, 40);
+    EXPECT_GT(std::abs(v.centre().lon), 150.0);  // centred over the Pacific, not Africa
+    for (const GeoPoint& p : pacific) {
+        EXPECT_TRUE(v.onScreen(v.project(p), -39.0));
+    }
+}
+
+TEST(MapHitTest, FindsTheNearestPointWithinTheRadius) {
+    const MapView v = viewAt(0, 179, 10);
+    const std::vector<GeoPoint> points{{0, 179}, {0, -179.5}, {0.3, -179.5}, {10, 0}};
+    const struct {
+        double x, y;
+        std::optional<std::size_t> hit;
+    } cases[] = {
+        {500, 250, 0},             // on the first point
+        {514, 250, 1},             // east across 180: 1.5 degrees, 15 px
+        {515, 247, 2},             // nearer the third
+        {505, 250, 0},             // between: the first is nearer
+        {530, 250, std::nullopt},  // nothing within 7 px
+        {0, 0, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(nearestWithin(v, points, {c.x, c.y}, 7.0), c.hit) << c.x << "," << c.y;
+    }
+    EXPECT_EQ(nearestWithin(v, {}, {500, 250}, 7.0), std::nullopt);
+}
+
+TEST(MapPalette, CategoriesAndPrecipitationLevels) {
+    EXPECT_EQ(categoryColour(0), (Rgb{255, 255, 255}));
+    for (int cat = 1; cat <= 8; ++cat) {  // more cover, darker
+        const Rgb a = categoryColour(cat - 1), b = categoryColour(cat);
+        EXPECT_LT(b.r + b.g + b.b, a.r + a.g + a.b) << cat;
+    }
+    EXPECT_NE(categoryColour(9), categoryColour(10));
+    EXPECT_EQ(categoryColour(-1), categoryColour(11));  // unknown: grey
+    EXPECT_EQ(categoryLabel(9), "obstruction to vision");
+    EXPECT_EQ(categoryLabel(10), "thunderstorm");
+    EXPECT_EQ(categoryLabel(3), "3/8 cloud");
+
+    const struct {
+        int index, level;
+    } levels[] = {{0, 0}, {-3, 0}, {1, 1}, {5, 1}, {6, 2}, {10, 2}, {41, 9}, {45, 9}, {60, 9}};
+    for (const auto& l : levels) {
+        EXPECT_EQ(precipitationLevel(l.index), l.level) << l.index;
+    }
+    EXPECT_EQ(precipitationLabel(2), "6-10");
+    EXPECT_NE(precipitationColour(1), precipitationColour(9));
+}
+
+TEST(MapLayers, KindsZoomLevelsAndDetail) {
+    zephyra::flightplan::WaypointStore store;
+    store.add("V", "ATLANTA", "116.90", 33.6, -84.4);
+    store.add("C", "ATLANTA HARTSFIELD", "KATL", 33.64, -84.43, 6, 12);
+    store.add("W", "BURNY", "", 34.0, -84.0);
+    const StorePoints points = splitStore(store);
+    EXPECT_EQ(points.stations.storeIndex, std::vector<int>{2});
+    EXPECT_EQ(points.vors.storeIndex, std::vector<int>{1});
+    EXPECT_EQ(points.fixes.storeIndex, std::vector<int>{3});
+
+    const auto before = storeFingerprint(store);
+    store.WpsWxCat[2] = 10;
+    EXPECT_NE(storeFingerprint(store), before);
+
+    MapLayers layers;
+    EXPECT_TRUE(shownAt(PointKind::Station, 2.0, layers));
+    EXPECT_FALSE(shownAt(PointKind::Fix, 100.0, layers));
+    EXPECT_TRUE(shownAt(PointKind::Fix, 300.0, layers));
+    layers.fixes = false;
+    EXPECT_FALSE(shownAt(PointKind::Fix, 300.0, layers));
+    EXPECT_EQ(detailFor(3.0), Detail::Coarse110m);
+    EXPECT_EQ(detailFor(40.0), Detail::Fine50m);
+}
+
+TEST(MapBaseMap, ReadsTheShippedFilesAndRefusesDamagedOnes) {
+    const std::string folder = ZEPHYRA_SOURCE_DIR "/data/map/";
+    for (Detail d : {Detail::Coarse110m, Detail::Fine50m}) {
+        std::string error;
+        const BaseMap map = loadBaseMap(folder + baseMapFileName(d), &error);
+        EXPECT_EQ(error, "");
+        for (const auto& layer : map.layers) {
+            EXPECT_FALSE(layer.empty());
+        }
+        for (const Ring& r : map.layer(BaseLayer::Coastline)) {
+            ASSERT_GE(r.west, -180.0f);
+            ASSERT_LE(r.east, 180.0f);
+        }
+    }
+    std::string error;
+    EXPECT_EQ(loadBaseMap(folder + "missing.zmap", &error).vertexCount(), 0u);
+    EXPECT_NE(error, "");
+    // A ring that claims more points than the file holds.
+    EXPECT_EQ(
+        decodeBaseMap(std::string("ZMAP\x01\x01\x02\x01\x7f\x02\x02", 11), &error).vertexCount(),
+        0u);
+    EXPECT_EQ(error, "damaged base-map file");
+    EXPECT_EQ(decodeBaseMap("ZMAX", &error).vertexCount(), 0u);
+}
+
+TEST(MapTrack, KeepsVisibleStepsUpToItsLength) {
+    AircraftTrack track;
+    EXPECT_TRUE(track.add({33.0, 179.999}));
+    EXPECT_FALSE(track.add({33.0, -179.9995}));  // a hair across 180 is no step
+    for (int i = 1; i <= 200; ++i) {
+        track.add({33.0 + i * 0.01, -84.0});
+    }
+    EXPECT_EQ(track.points().size(), AircraftTrack::kLength);
+    EXPECT_DOUBLE_EQ(track.points().back().lat, 35.0);
+}

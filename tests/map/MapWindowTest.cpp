@@ -1,0 +1,99 @@
+#include <QCheckBox>
+#include <QPushButton>
+
+#include "map/MapWindow.h"
+#include "shell/MapBinder.h"
+#include "shell/PlanControls.h"
+#include "shell/VaneWindow.h"
+#include "support/DbRows.h"
+#include "support/WindowFixture.h"
+
+using namespace zephyra;
+
+namespace {
+
+class MapWindowTest : public test::WindowFixture {};
+
+QPoint at(map::MapCanvas& canvas, double lat, double lon) {
+    const map::ScreenPoint s = canvas.view().project({lat, lon});
+    return QPoint(static_cast<int>(std::lround(s.x)), static_cast<int>(std::lround(s.y)));
+}
+
+}  // namespace
+
+TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
+    writeDefaultParams();
+    {
+        auto db = weather::WeatherDb::open(context.databasePath());
+        test::addWps(*db, {"Atlanta", "V", "333745", -1, "0842606", -1, "116.90", "ATL"});
+    }
+    context.waypoints.add("V", "Atlanta", "116.90", 33.629, -84.435);
+    context.waypoints.add("C", "ATLANTA HARTSFIELD", "KATL", 33.64, -84.0, 10, 40);
+    shell::VaneWindow w(context);
+    ASSERT_EQ(w.load(), shell::VaneWindow::LoadResult::MainWindow);
+    w.show();
+    w.findChild<QPushButton*>("WeatherMapButton")->click();
+    auto* binder = w.findChild<shell::MapBinder*>();
+    ASSERT_NE(binder->window(), nullptr);
+    map::MapWindow& mw = *binder->window();
+    EXPECT_TRUE(mw.isVisible());
+    map::MapCanvas& canvas = mw.canvas();
+    canvas.view().setScale(100.0);
+    canvas.view().setCentre({33.6, -84.2});
+
+    // The built-in aircraft near Atlanta, heading east.
+    ASSERT_TRUE(canvas.scene().aircraft.has_value());
+    EXPECT_NEAR(canvas.scene().aircraft->position.lat, 33.6367, 1e-3);
+    EXPECT_DOUBLE_EQ(canvas.scene().aircraft->heading, 90.0);
+
+    // Clicking the VOR finds it.
+    test::WindowFixture::mouse(&canvas, QEvent::MouseButtonPress, Qt::LeftButton,
+                               at(canvas, 33.629, -84.435));
+    test::WindowFixture::mouse(&canvas, QEvent::MouseButtonRelease, Qt::LeftButton,
+                               at(canvas, 33.629, -84.435));
+    EXPECT_EQ(w.textBox("FWP")->text(), "Atlanta");
+    EXPECT_EQ(w.textBox("FoundWayp")->text(), "Atlanta-V");
+
+    // Resting on the station shows its report (no weather loaded here).
+    const QPoint katl = at(canvas, 33.64, -84.0);
+    QMouseEvent move(QEvent::MouseMove, QPointF(katl), canvas.mapToGlobal(QPointF(katl)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&canvas, &move);
+    EXPECT_TRUE(canvas.toolTip().startsWith("KATL ATLANTA HARTSFIELD\n"));
+    EXPECT_TRUE(canvas.toolTip().contains("ICAO Station Weather not Found"));
+    mw.layerSwitch("Stations")->setChecked(false);
+    EXPECT_EQ(canvas.stationAt(QPointF(katl)), 0);
+    mw.layerSwitch("Stations")->setChecked(true);
+    EXPECT_NE(canvas.stationAt(QPointF(katl)), 0);
+
+    // A new weather load and the closest station show within a second.
+    context.waypoints.add("C", "PEACHTREE", "KPDK", 33.88, -84.3, 9, 0);
+    w.label("Text3")->setText("KPDK-PEACHTREE, GA");
+    scheduler.advance(1.0);
+    EXPECT_EQ(canvas.scene().points->stations.positions.size(), 2u);
+    EXPECT_EQ(context.waypoints.WpsFreq[canvas.scene().closestStation], "KPDK");
+
+    // The plan with its active leg, and fitting the view to it.
+    auto& flight = w.planControls().flight();
+    flight.leg.CurWpLat = 36.1;
+    flight.leg.CurWpLon = -79.9;
+    flight.leg.FWAYP = "Greensboro";
+    flight.plan.append({"Kennedy", "9000", "250", 40.64, -73.78, 9000, 250});
+    scheduler.advance(1.0);
+    const map::PlanRoute& route = canvas.scene().route;
+    EXPECT_EQ(route.names, (std::vector<std::string>{"Greensboro", "Kennedy"}));
+    EXPECT_EQ(route.active, 0);
+    mw.fitPlan();
+    EXPECT_TRUE(canvas.view().onScreen(canvas.view().project({40.64, -73.78}), 0));
+    EXPECT_TRUE(canvas.view().onScreen(
+        canvas.scene().aircraft ? canvas.view().project(canvas.scene().aircraft->position)
+                                : map::ScreenPoint{},
+        0));
+
+    // A weather load empties the store before the next refresh: painting and hovering the
+    // entries that are gone touch nothing.
+    context.waypoints.clear();
+    EXPECT_FALSE(canvas.grab().isNull());
+    QApplication::sendEvent(&canvas, &move);
+    EXPECT_TRUE(canvas.toolTip().isEmpty());
+}
