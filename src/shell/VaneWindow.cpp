@@ -872,8 +872,9 @@ bool VaneWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (name == QLatin1String("Label37")) {
-        auto* me = static_cast<QMouseEvent*>(event);
+    // Other events (hover, paint ...) reach the filter too: only a mouse event is read as one.
+    if (auto* me = dynamic_cast<QMouseEvent*>(event);
+        me != nullptr && name == QLatin1String("Label37")) {
         if (type == QEvent::MouseButtonPress) {
             panelDragOrigin_ = me->position().toPoint();
             panelDragging_ = true;

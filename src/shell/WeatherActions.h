@@ -54,7 +54,6 @@ class WeatherActions : public QObject,
     AppContext& ctx_;
     VaneWindow& vane_;
     bool busy_ = false;
-    int yieldCount_ = 0;
 };
 
 }  // namespace zephyra::shell

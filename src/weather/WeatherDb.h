@@ -16,6 +16,12 @@ namespace zephyra::weather {
 
 class Checkpointer;
 
+inline constexpr const char* kRebuildCommand = "zephyra-cli build-db";
+
+// What the user is told when the program's database cannot be used: where it is, what is wrong
+// with it and how to rebuild it.
+std::string unusableMessage(const std::string& path, const std::string& problem);
+
 // The program's database ("vanedb.mdb"): weather records, reporting stations and waypoints.
 // Opens the file, creates what is missing, and offers the few operations the program needs.
 // Writes of a whole load are batched by the caller with transaction().
@@ -26,7 +32,8 @@ class WeatherDb {
     WeatherDb& operator=(const WeatherDb&) = delete;
 
     // Opens the database file, creating it and its tables when create is set; null with a
-    // reason on failure.
+    // reason on failure. Without create the file must be the program's database: a missing,
+    // empty or damaged file is refused, and the reason says how to rebuild it.
     static std::unique_ptr<WeatherDb> open(const std::string& path, std::string* error = nullptr,
                                            bool create = true);
 

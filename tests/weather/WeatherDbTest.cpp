@@ -360,3 +360,34 @@ TEST(WeatherDbOpen, BadFilesAreReportedNotFatal) {
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(dir.read("garbage.mdb"), std::string(4096, 'x'));
 }
+
+TEST(WeatherDbOpen, TheProgramsDatabaseMissingEmptyOrDamagedIsNeverRecreated) {
+    zephyra::test::TempDir dir;
+    WeatherDb::open(dir.file("shipped.mdb")).reset();
+    dir.write("foreign.mdb", "");
+    {
+        sqlite3* foreign = nullptr;
+        ASSERT_EQ(sqlite3_open(dir.file("foreign.mdb").c_str(), &foreign), SQLITE_OK);
+        sqlite3_exec(foreign, "CREATE TABLE Other (x)", nullptr, nullptr, nullptr);
+        sqlite3_close(foreign);
+    }
+    const auto foreignBytes = dir.read("foreign.mdb");
+    dir.write("empty.mdb", "");
+    dir.write("garbage.mdb", std::string(4096, 'x'));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"nope.mdb", "missing"},
+        {"empty.mdb", "empty"},
+        {"garbage.mdb", "damaged (file is not a database)"},
+        {"foreign.mdb", "damaged (the station and waypoint tables are missing)"},
+    };
+    for (const auto& [name, problem] : cases) {
+        std::string error;
+        EXPECT_EQ(WeatherDb::open(dir.file(name), &error, false), nullptr) << name;
+        EXPECT_EQ(error, "The weather database \"" + dir.file(name) + "\" is " + problem +
+                             ". Rebuild it with \"zephyra-cli build-db\".");
+    }
+    EXPECT_FALSE(dir.exists("nope.mdb"));
+    EXPECT_EQ(dir.read("empty.mdb"), "");
+    EXPECT_EQ(dir.read("foreign.mdb"), foreignBytes);
+    EXPECT_NE(WeatherDb::open(dir.file("shipped.mdb"), nullptr, false), nullptr);
+}
