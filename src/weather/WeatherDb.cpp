@@ -6,7 +6,6 @@
 #include <cctype>
 #include <filesystem>
 
-#include "weather/Checkpointer.h"
 #include "weather/Schema.h"
 #include "weather/WeatherFields.h"
 #include "weather/WeatherRows.h"
@@ -160,16 +159,14 @@ WeatherDb::~WeatherDb() {
     updateWeather_ = Statement();
     findStation_ = Statement();
     searchWps_ = Statement();
-    // The checkpoint thread's connection closes first, so the program's own, closing last,
-    // empties the log.
-    checkpointer_.reset();
+    // Closing the last connection copies the write-ahead log back into the file.
     sqlite3_close_v2(db_);
 }
 
 std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string* error,
                                            bool create) {
-    // Every connection stays on one thread (the log checkpoints have their own): no locking
-    // per connection, and no memory statistics, which otherwise take a lock on every allocation.
+    // The program is single-threaded: no locking per connection, and no memory statistics,
+    // which otherwise take a lock on every allocation.
     static const bool configured = [] {
         sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
         sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
@@ -211,6 +208,15 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
     sqlite3_exec(db,
                  "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;",
                  nullptr, nullptr, nullptr);
+    // Every action opens the database and closes it when done, and closing the last connection
+    // checkpoints the log. Within one opening, the log is checkpointed after a commit that
+    // leaves kLogBytes in it, counted in this file's pages (SQLite's own 1,000 pages would be
+    // 64 MB with 64 KB pages).
+    {
+        Statement pageSize(db, "PRAGMA page_size");
+        const int page = pageSize.step() == SQLITE_ROW ? pageSize.integer(0) : 0;
+        sqlite3_wal_autocheckpoint(db, std::max(1, kLogBytes / std::max(page, 512)));
+    }
     if (!createSchema(db, &schemaError) || !registerWeatherRows(db)) {
         if (schemaError.empty()) {
             schemaError = sqlite3_errmsg(db);
@@ -221,12 +227,7 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
         sqlite3_close_v2(db);
         return nullptr;
     }
-    auto opened = std::unique_ptr<WeatherDb>(new WeatherDb(db));
-    // The file's full name, as SQLite resolved it: the program may change folders later.
-    const char* file = sqlite3_db_filename(db, "main");
-    opened->checkpointer_ = std::make_unique<Checkpointer>(file != nullptr ? file : path);
-    opened->checkpointer_->attach(db);
-    return opened;
+    return std::unique_ptr<WeatherDb>(new WeatherDb(db));
 }
 
 std::string WeatherDb::lastError() const {

@@ -14,9 +14,10 @@ struct sqlite3;
 
 namespace zephyra::weather {
 
-class Checkpointer;
-
 inline constexpr const char* kRebuildCommand = "zephyra-cli build-db";
+
+// The write-ahead log is copied back into the file once a commit leaves this much in it.
+inline constexpr int kLogBytes = 4 * 1024 * 1024;
 
 // What the user is told when the program's database cannot be used: where it is, what is wrong
 // with it and how to rebuild it.
@@ -38,8 +39,6 @@ class WeatherDb {
                                            bool create = true);
 
     sqlite3* handle() const { return db_; }
-    // Runs the write-ahead log's checkpoints off the program's thread.
-    Checkpointer& checkpointer() { return *checkpointer_; }
     std::string lastError() const;
     std::unique_ptr<Transaction> transaction() { return std::make_unique<Transaction>(db_); }
 
@@ -102,7 +101,6 @@ class WeatherDb {
     Statement& cached(Statement& slot, const char* sql);
 
     sqlite3* db_;
-    std::unique_ptr<Checkpointer> checkpointer_;
     Statement insertWeather_;
     Statement insertWeatherBatch_;
     Statement deleteWeather_;
