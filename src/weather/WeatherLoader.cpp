@@ -200,7 +200,6 @@ bool WeatherLoader::readMetarFile(const std::string& path, std::string& text) {
 
 void WeatherLoader::keepPreviousWeather(std::string_view text, bool saSelected) {
     dialogs_.inform(kNoWeatherMessage);
-    dialogs_.setLastAnswer(platform::Answer::No);
     if (weather_.stations.count() > 0) {
         dialogs_.inform(kPreviousWeatherKept);
     } else {

@@ -240,13 +240,19 @@ TEST_F(LoaderTest, FileWithoutReportsGivesTheNoWeatherMessage) {
 
 TEST_F(LoaderTest, UseLastWeatherRebuildsTheListWithoutReading) {
     loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
+    const auto listOfTheLoad = loaded.stations.entries;
     dialogs.clear();
     loaded = {};
     host.randomTimer = 0;
     const auto outcome = loader().loadMetar("", true);
     EXPECT_TRUE(outcome.finished);
     EXPECT_TRUE(dialogs.messages().empty());
-    EXPECT_EQ(loaded.stations.count(), 3);
+    // One list, built from the stored query either way.
+    ASSERT_EQ(loaded.stations.entries.size(), listOfTheLoad.size());
+    for (std::size_t i = 0; i < listOfTheLoad.size(); ++i) {
+        EXPECT_EQ(loaded.stations.entries[i].ID, listOfTheLoad[i].ID);
+        EXPECT_EQ(loaded.stations.entries[i].latitude, listOfTheLoad[i].latitude);
+    }
     EXPECT_EQ(host.randomTimer, 60000);
 
     db->emptyWeather();
