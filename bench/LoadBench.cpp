@@ -101,6 +101,34 @@ void BM_ReadNoaaCsvGz(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadNoaaCsvGz)->Unit(benchmark::kMillisecond);
 
+// The same load as the program runs it: the database is opened for the action and closed after
+// it, and closing the last connection copies the write-ahead log back into the file.
+void BM_LoadRealMetarFileOpenAndClose(benchmark::State& state) {
+    const std::string file =
+        std::string(ZEPHYRA_SOURCE_DIR) + "/../shared/data/metar/awc_metars_2022-10-23T11Z.txt";
+    if (!fs::exists(file)) {
+        state.SkipWithError("the shared METAR files are missing");
+        return;
+    }
+    ScratchDb scratch;
+    scratch.db.reset();
+    platform::DefaultRandom rnd;
+    platform::ScriptedDialogs dialogs;
+    platform::VirtualScheduler clock;
+    NullHost host;
+    weather::LoadedWeather loaded;
+    for (auto _ : state) {
+        auto db = weather::WeatherDb::open(scratch.path, nullptr, false);
+        weather::WeatherLoader loader(*db, rnd, dialogs, clock, host, loaded);
+        const auto outcome = loader.loadMetar(file, false);
+        benchmark::DoNotOptimize(outcome.processed);
+        db.reset();
+        dialogs.clear();
+    }
+    state.counters["stations"] = loaded.stations.count();
+}
+BENCHMARK(BM_LoadRealMetarFileOpenAndClose)->Unit(benchmark::kMillisecond);
+
 // The waypoint store from the shipped WPS table (up to 50,000 rows) and a loaded weather file
 // (target: 50 ms).
 void BM_LoadWaypointStore(benchmark::State& state) {

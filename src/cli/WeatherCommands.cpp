@@ -1,8 +1,10 @@
 #include "cli/WeatherCommands.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <iomanip>
 #include <optional>
 #include <sstream>
@@ -18,6 +20,7 @@
 #include "weather/NoaaProducts.h"
 #include "weather/Reports.h"
 #include "weather/WeatherDb.h"
+#include "weather/WeatherFile.h"
 #include "weather/WeatherLoader.h"
 #include "weather/download/WeatherDownload.h"
 
@@ -26,11 +29,14 @@ namespace zephyra::cli {
 namespace {
 
 void decodeUsage(std::ostream& out) {
-    out << "usage: zephyra-cli decode [--sa] [--dump] [--db FILE] WEATHER_FILE\n"
+    out << "usage: zephyra-cli decode [--sa] [--dump] [--db FILE] [--wayp N] WEATHER_FILE\n"
            "  Loads a METAR (or with --sa an SA) file into the database as the main window\n"
            "  does, then the waypoints, and prints every message the window would show.\n"
+           "  A file that needs its line ends repaired is repaired into vane1.txt beside\n"
+           "  the database; the file itself is never changed.\n"
            "  --dump  print one JSON line per report as the first pass reads it; no load\n"
-           "  --db    the database (default: vanedb.mdb beside the program)\n";
+           "  --db    the database (default: vanedb.mdb beside the program)\n"
+           "  --wayp  waypoint region: 0 Americas, 1 Europe-Other, 2 All (default), 3 None\n";
 }
 
 std::string jsonString(const std::string& s) {
@@ -117,46 +123,68 @@ class ConsoleHost final : public weather::LoadHost, public flightplan::WaypointL
     platform::Dialogs& dialogs_;
 };
 
-int dump(const std::string& path, std::ostream& out, std::ostream& err) {
+void emitMetar(const weather::MetarReport& m, std::ostream& out) {
+    out << "{\"ID\":" << jsonString(m.id) << ",\"w0Dir\":" << m.windDirection
+        << ",\"w0Spd\":" << m.windSpeed << ",\"w0Gust\":" << (m.gust ? 1 : 0)
+        << ",\"Visibility\":" << number(m.visibility) << ",\"t0Deg\":" << m.temperature
+        << ",\"Pressure\":" << number(m.pressure)
+        << ",\"VisibVary\":" << (m.obstruction ? "true" : "false")
+        << ",\"Thunder\":" << (m.thunder ? "true" : "false") << ",\"Precip\":" << m.precipitation
+        << ",\"cl1Base\":" << m.cl1Base << ",\"cl1Top\":" << m.cl1Top
+        << ",\"Cl1Coverage\":" << m.cl1Cover << ",\"cl2Base\":" << m.cl2Base
+        << ",\"cl2Top\":" << m.cl2Top << ",\"Cl2Coverage\":" << m.cl2Cover << "}\n";
+}
+
+void emitSa(const weather::SaReport& s, std::ostream& out) {
+    out << "{\"ID\":" << jsonString(s.id) << ",\"Observation\":" << jsonString(s.observation)
+        << ",\"Time\":" << jsonString(s.time) << ",\"cl1Base\":" << s.cl1Base
+        << ",\"cl1Top\":" << s.cl1Top << ",\"cl1CoverCode\":" << jsonString(s.cl1CoverCode)
+        << ",\"cl2Base\":" << s.cl2Base << ",\"cl2Top\":" << s.cl2Top
+        << ",\"cl2CoverCode\":" << jsonString(s.cl2CoverCode) << ",\"Visibility\":" << s.visibility
+        << ",\"Pressure\":" << number(s.pressure) << ",\"t0Deg\":" << s.temperature
+        << ",\"Dew\":" << s.dewPoint << ",\"w0Dir\":" << s.windDirection
+        << ",\"w0Spd\":" << s.windSpeed << ",\"w0Gust\":" << (s.gust ? 1 : 0)
+        << ",\"Altimeter\":" << number(s.altimeter)
+        << ",\"VisibVary\":" << (s.weather ? "true" : "false")
+        << ",\"Thunder\":" << (s.thunder ? "true" : "false") << "}\n";
+}
+
+// The first pass of the chosen reader over every line; the same file checks as a load.
+int dump(const std::string& path, bool sa, std::ostream& out, std::ostream& err) {
     std::string text;
-    if (!platform::readFile(path, text)) {
-        err << "zephyra-cli: cannot read " << path << "\n";
+    std::string reason;
+    if (!weather::readWeatherFile(path, text, reason)) {
+        err << "zephyra-cli: " << path << ": " << reason << "\n";
         return 1;
     }
     platform::DefaultRandom rnd;
-    auto print = [&](std::string_view line) {
-        const auto decoded = weather::decodeMetarLine(line, rnd);
-        if (decoded.outcome != weather::MetarLine::Outcome::Report) {
-            return;
-        }
-        const auto& m = decoded.report;
-        out << "{\"ID\":" << jsonString(m.id) << ",\"w0Dir\":" << m.windDirection
-            << ",\"w0Spd\":" << m.windSpeed << ",\"w0Gust\":" << (m.gust ? 1 : 0)
-            << ",\"Visibility\":" << number(m.visibility) << ",\"t0Deg\":" << m.temperature
-            << ",\"Pressure\":" << number(m.pressure)
-            << ",\"VisibVary\":" << (m.obstruction ? "true" : "false")
-            << ",\"Thunder\":" << (m.thunder ? "true" : "false")
-            << ",\"Precip\":" << m.precipitation << ",\"cl1Base\":" << m.cl1Base
-            << ",\"cl1Top\":" << m.cl1Top << ",\"Cl1Coverage\":" << m.cl1Cover
-            << ",\"cl2Base\":" << m.cl2Base << ",\"cl2Top\":" << m.cl2Top
-            << ",\"Cl2Coverage\":" << m.cl2Cover << "}\n";
-    };
     if (std::string error; !weather::toReportText(text, &error)) {
         err << "zephyra-cli: " << path << ": " << error << "\n";
         return 1;
     }
-    weather::forEachLine(text, print);
+    weather::forEachLine(text, [&](std::string_view line) {
+        if (sa) {
+            if (const auto report = weather::decodeSaLine(line, rnd)) {
+                emitSa(*report, out);
+            }
+            return;
+        }
+        const auto decoded = weather::decodeMetarLine(line, rnd);
+        if (decoded.outcome == weather::MetarLine::Outcome::Report) {
+            emitMetar(decoded.report, out);
+        }
+    });
     return 0;
 }
 
-// Loads a weather file as the main window does, then the waypoints, and prints every message
-// the window would show.
-int load(const std::string& database, const std::string& file, bool sa, std::ostream& out,
-         std::ostream& err) {
+// Loads a weather file as the main window does, then the waypoints of a region, and prints the
+// figures, then every message the window would show (the last one says how the load ended).
+int load(const std::string& database, const std::string& file, bool sa, int region,
+         std::ostream& out, std::ostream& err) {
     std::string error;
     auto db = weather::WeatherDb::open(database, &error, false);
     if (!db) {
-        err << "zephyra-cli: cannot open the database " << database << ": " << error << "\n";
+        err << "zephyra-cli: " << error << "\n";
         return 1;
     }
     platform::ScriptedDialogs dialogs;
@@ -171,20 +199,23 @@ int load(const std::string& database, const std::string& file, bool sa, std::ost
     if (sa) {
         outcome = loader.loadSa(file);
     } else {
-        weather::repairBareLineFeeds(file,
-                                     platform::joinPath(platform::programFolder(), "vane1.txt"));
+        // The program folder of this load is the database's.
+        const auto folder = std::filesystem::absolute(database).parent_path();
+        loader.setScratchFile((folder / "vane1.txt").string());
         outcome = loader.loadMetar(file, false);
     }
     const auto decoded = std::chrono::steady_clock::now();
     flightplan::WaypointStore store;
-    flightplan::loadWaypoints(*db, flightplan::kAll, loaded.stations, rnd, store, host);
+    flightplan::loadWaypoints(*db, region, loaded.stations, rnd, store, host);
+    const auto stationEntries =
+        std::count(store.WpsType.begin(), store.WpsType.end(), std::string("C"));
     const auto done = std::chrono::steady_clock::now();
 
     using ms = std::chrono::duration<double, std::milli>;
     out << "status: " << host.status << "\n"
         << "stations: " << loaded.stations.count() << " (records " << outcome.loaded
         << ", completed " << outcome.processed << ")\n"
-        << "waypoints: " << store.WpsCount << "\n"
+        << "waypoints: " << store.WpsCount << " (" << stationEntries << " stations)\n"
         << "load: " << std::fixed << std::setprecision(1) << ms(decoded - started).count()
         << " ms, waypoints: " << ms(done - decoded).count() << " ms\n";
     for (const auto& shown : dialogs.shown()) {
@@ -210,9 +241,13 @@ int runDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
     bool dumpOnly = false;
     std::string database = defaultDatabase();
     std::string file;
+    int region = flightplan::kAll;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--sa") {
+        if (a == "--wayp" && i + 1 < args.size() && args[i + 1].size() == 1 &&
+            args[i + 1][0] >= '0' && args[i + 1][0] <= '3') {
+            region = args[++i][0] - '0';
+        } else if (a == "--sa") {
             sa = true;
         } else if (a == "--dump") {
             dumpOnly = true;
@@ -233,9 +268,9 @@ int runDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
         return 2;
     }
     if (dumpOnly) {
-        return dump(file, out, err);
+        return dump(file, sa, out, err);
     }
-    return load(database, file, sa, out, err);
+    return load(database, file, sa, region, out, err);
 }
 
 int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -279,7 +314,7 @@ int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, 
         return 1;
     }
     out << "Wrote " << result.reports << " reports to " << result.path << "\n";
-    return load(database, result.path, false, out, err);
+    return load(database, result.path, false, flightplan::kAll, out, err);
 }
 
 int runAgreeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -339,7 +374,7 @@ int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std:
     std::string error;
     auto db = weather::WeatherDb::open(database, &error, false);
     if (!db) {
-        err << "zephyra-cli: cannot open the database " << database << ": " << error << "\n";
+        err << "zephyra-cli: " << error << "\n";
         return 1;
     }
     const auto r = db->findWeather(id);

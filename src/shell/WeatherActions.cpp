@@ -7,15 +7,11 @@
 #include "shell/DownloadActions.h"
 #include "shell/PictureActions.h"
 #include "shell/VaneWindow.h"
-#include "weather/LineEnds.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::shell {
 
 namespace {
-
-// Yields to the window every so many calls: a load asks after every report line.
-constexpr int kYieldEvery = 25;
 
 // Plain report files first; NOAA's CSV products (gzip-compressed or not) are read too.
 constexpr const char* kMetarFilter =
@@ -134,10 +130,8 @@ std::unique_ptr<weather::WeatherDb> WeatherActions::openDatabase(const std::stri
     std::string error;
     auto db = weather::WeatherDb::open(ctx_.databasePath(), &error, false);
     if (!db) {
-        ctx_.dialogs.message(
-            {"The weather database \"" + ctx_.databasePath() + "\" could not be opened: " + error,
-             "Weather File " + weatherFile + "  -- ERROR", platform::Buttons::Ok,
-             platform::Icon::Exclamation, 1});
+        ctx_.dialogs.message({error, "Weather File " + weatherFile + "  -- ERROR",
+                              platform::Buttons::Ok, platform::Icon::Exclamation, 1});
     }
     return db;
 }
@@ -153,19 +147,18 @@ void WeatherActions::updateWeather() {
     }
     {
         BusyScope scope(busy_, vane_);
-        auto db = openDatabase(path);
-        if (!db) {
-            return;
-        }
-        weather::WeatherLoader loader(*db, ctx_.random, ctx_.dialogs, ctx_.scheduler, *this,
-                                      ctx_.weather);
+        // Without a database nothing is decoded, but the waypoint step below still runs.
         weather::LoadOutcome outcome;
-        if (vane_.option("optSA")->isChecked()) {
-            outcome = loader.loadSa(path);
-        } else {
-            platform::setCurrentDirectory(ctx_.programFolder);
-            weather::repairBareLineFeeds(path, platform::joinPath(ctx_.programFolder, "vane1.txt"));
-            outcome = loader.loadMetar(path, false);
+        if (auto db = openDatabase(path)) {
+            weather::WeatherLoader loader(*db, ctx_.random, ctx_.dialogs, ctx_.scheduler, *this,
+                                          ctx_.weather);
+            if (vane_.option("optSA")->isChecked()) {
+                outcome = loader.loadSa(path);
+            } else {
+                platform::setCurrentDirectory(ctx_.programFolder);
+                loader.setScratchFile(platform::joinPath(ctx_.programFolder, "vane1.txt"));
+                outcome = loader.loadMetar(path, false);
+            }
         }
         clearNoWeatherText(outcome);
     }
@@ -179,15 +172,13 @@ void WeatherActions::useLastWeather() {
     }
     {
         BusyScope scope(busy_, vane_);
-        auto db = openDatabase(vane_.label("all_vane")->text().toStdString());
-        if (!db) {
-            return;
+        if (auto db = openDatabase(vane_.label("all_vane")->text().toStdString())) {
+            ctx_.shared.useLastWeather = 1;
+            weather::WeatherLoader loader(*db, ctx_.random, ctx_.dialogs, ctx_.scheduler, *this,
+                                          ctx_.weather);
+            clearNoWeatherText(loader.loadMetar({}, true));
+            ctx_.shared.useLastWeather = 0;
         }
-        ctx_.shared.useLastWeather = 1;
-        weather::WeatherLoader loader(*db, ctx_.random, ctx_.dialogs, ctx_.scheduler, *this,
-                                      ctx_.weather);
-        clearNoWeatherText(loader.loadMetar({}, true));
-        ctx_.shared.useLastWeather = 0;
     }
     vane_.textBox("Text8")->setText(QStringLiteral("0"));
     loadWaypoints();
@@ -204,6 +195,11 @@ void WeatherActions::loadWaypoints() {
     std::string error;
     auto db = weather::WeatherDb::open(ctx_.databasePath(), &error, false);
     if (!db) {
+        // No table to read, but tracking is armed as after every load.
+        if (!storeMarkedLoaded()) {
+            beginLoad();
+            endLoad();
+        }
         return;
     }
     flightplan::loadWaypoints(*db, ctx_.settings.Wayp, ctx_.weather.stations, ctx_.random,
@@ -215,9 +211,7 @@ void WeatherActions::setStatus(const std::string& text) {
 }
 
 void WeatherActions::processEvents() {
-    if (++yieldCount_ % kYieldEvery == 0) {
-        ctx_.scheduler.processEvents();
-    }
+    ctx_.scheduler.processEvents();
 }
 
 void WeatherActions::setRandomTimerInterval(int milliseconds) {

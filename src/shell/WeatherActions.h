@@ -66,7 +66,6 @@ class WeatherActions : public QObject,
     VaneWindow& vane_;
     DownloadActions* downloads_ = nullptr;
     bool busy_ = false;
-    int yieldCount_ = 0;
 };
 
 }  // namespace zephyra::shell

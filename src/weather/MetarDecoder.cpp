@@ -3,41 +3,26 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
 #include <optional>
 
 #include "platform/Random.h"
 #include "weather/LineEnds.h"
 #include "weather/Reports.h"
+#include "weather/TextScan.h"
 
 namespace zephyra::weather {
 
 namespace {
 
+using text::contains;
+using text::isAsciiDigit;
+using text::isDecimalNumber;
+
 constexpr std::size_t kMaxGroups = 50;
 constexpr double kInchesToHpa = 0.02953;
 constexpr double kKphToKnots = 0.539957;
 constexpr double kMpsToKnots = 1.943844;
-
-// Groups are a few characters long, so a plain scan beats a library search per test.
-inline bool has(std::string_view text, std::string_view part) {
-    const std::size_t n = part.size();
-    if (n > text.size()) {
-        return false;
-    }
-    if (n == 0) {
-        return true;
-    }
-    const char first = part.front();
-    const std::size_t last = text.size() - n;
-    for (std::size_t k = 0; k <= last; ++k) {
-        if (text[k] == first && text.substr(k, n) == part) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // The multi-word tests below scan a group once, looking at each character for the words
 // that can start there, instead of searching the group once per word.
@@ -102,10 +87,6 @@ bool hasPressureLetter(std::string_view g) {
     return std::any_of(g.begin(), g.end(), [](char c) { return c == 'A' || c == 'Q'; });
 }
 
-bool isDigit(char c) {
-    return std::isdigit(static_cast<unsigned char>(c)) != 0;
-}
-
 // 1-based substring that never reads past either end, like the classic Mid.
 std::string_view mid(std::string_view text, std::size_t start, std::size_t length) {
     if (start == 0 || start > text.size()) {
@@ -136,7 +117,7 @@ double numberOf(std::string_view text) {
     double scale = 0.1;
     for (; k < text.size(); ++k) {
         const char c = text[k];
-        if (isDigit(c)) {
+        if (isAsciiDigit(c)) {
             if (!fraction) {
                 value = value * 10 + (c - '0');
             } else {
@@ -161,22 +142,6 @@ int wholeOf(double value) {
     return static_cast<int>(std::nearbyint(value));
 }
 
-// "The group is a number": the whole group is a plain decimal number.
-bool isNumber(std::string_view text) {
-    bool digit = false;
-    bool point = false;
-    for (const char c : text) {
-        if (isDigit(c)) {
-            digit = true;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            return false;
-        }
-    }
-    return digit;
-}
-
 // Digits only: "as a whole number" must convert, or the step that needs it is skipped.
 std::optional<int> strictWhole(std::string_view text) {
     if (text.empty()) {
@@ -184,7 +149,7 @@ std::optional<int> strictWhole(std::string_view text) {
     }
     int value = 0;
     for (const char c : text) {
-        if (!isDigit(c)) {
+        if (!isAsciiDigit(c)) {
             return std::nullopt;
         }
         value = value * 10 + (c - '0');
@@ -199,7 +164,7 @@ int drawInt(platform::Random& rnd, double scale, double offset) {
 // A statute-mile group: "3SM", "1/4SM". Nothing when the fraction cannot be computed, in which
 // case the visibility keeps what it had (the step fails, the reading goes on).
 std::optional<double> statuteMiles(std::string_view group) {
-    if (!group.empty() && !isDigit(group.front())) {
+    if (!group.empty() && !isAsciiDigit(group.front())) {
         group.remove_prefix(1);  // M1/4SM and P6SM read as 1/4SM and 6SM
     }
     const auto sm = group.find("SM");
@@ -227,23 +192,23 @@ std::optional<double> statuteMiles(std::string_view group) {
 void readPhenomenon(std::string_view group, MetarReport& r) {
     r.obstruction = true;
     const auto adjust = [&] {
-        if (has(group, "-")) {
+        if (contains(group, "-")) {
             --r.precipitation;
         }
-        if (has(group, "+")) {
+        if (contains(group, "+")) {
             ++r.precipitation;
         }
     };
-    if (has(group, "TS")) {
+    if (contains(group, "TS")) {
         r.thunder = true;
         r.precipitation = 8;
         adjust();
     }
-    if ((has(group, "DZ") || has(group, "BR")) && r.precipitation <= 3) {
+    if ((contains(group, "DZ") || contains(group, "BR")) && r.precipitation <= 3) {
         r.precipitation = 2;
         adjust();
     }
-    if ((has(group, "RA") || has(group, "SN")) && r.precipitation <= 6) {
+    if ((contains(group, "RA") || contains(group, "SN")) && r.precipitation <= 6) {
         r.precipitation = 5;
         adjust();
     }
@@ -261,28 +226,28 @@ int baseFromHeight(std::string_view group) {
 }
 
 // One cloud group; cover draws happen here, tops are drawn at the finish.
-void readLayer(std::string_view group, int& base, int& cover, platform::Random& rnd) {
-    if (has(group, "TCU")) {
+void readCloudGroup(std::string_view group, int& base, int& cover, platform::Random& rnd) {
+    if (contains(group, "TCU")) {
         group.remove_suffix(3);
-    } else if (has(group, "CB") || has(group, "CU")) {
+    } else if (contains(group, "CB") || contains(group, "CU")) {
         group.remove_suffix(2);
     }
-    if (has(group, "VV")) {
+    if (contains(group, "VV")) {
         cover = 8;
         base = baseFromHeight(group);
-    } else if (has(group, "SKC") || has(group, "CLR")) {
+    } else if (contains(group, "SKC") || contains(group, "CLR")) {
         base = 25000;
         cover = 0;
-    } else if (has(group, "FEW")) {
+    } else if (contains(group, "FEW")) {
         cover = drawInt(rnd, 2, 1);
         base = baseFromHeight(group);
-    } else if (has(group, "SCT")) {
+    } else if (contains(group, "SCT")) {
         cover = drawInt(rnd, 3, 3);
         base = baseFromHeight(group);
-    } else if (has(group, "BKN")) {
+    } else if (contains(group, "BKN")) {
         cover = drawInt(rnd, 2, 6);
         base = baseFromHeight(group);
-    } else if (has(group, "OVC")) {
+    } else if (contains(group, "OVC")) {
         cover = 8;
         base = baseFromHeight(group);
     }
@@ -327,7 +292,7 @@ void finishClouds(MetarReport& r, platform::Random& rnd) {
 }
 
 bool isTemperatureGroup(std::string_view g) {
-    return has(g, "/") && !has(g, "//") && !has(g, "SM");
+    return contains(g, "/") && !contains(g, "//") && !contains(g, "SM");
 }
 
 // The groups of one report, indexed from 1 like the report itself (group 1 is the station).
@@ -373,13 +338,14 @@ bool isUnobservedLayer(std::string_view g) {
 
 // A runway visual range group: "R24/P2000N", "R06L/0600U".
 bool isRunwayRange(std::string_view g) {
-    return g.size() > 4 && g[0] == 'R' && isDigit(g[1]) && isDigit(g[2]) && has(g, "/");
+    return g.size() > 4 && g[0] == 'R' && isAsciiDigit(g[1]) && isAsciiDigit(g[2]) &&
+           contains(g, "/");
 }
 
 // "1000SW": the lowest visibility and its direction, behind the prevailing one.
 bool isDirectionalVisibility(std::string_view g) {
-    if (g.size() < 5 || g.size() > 6 || !isDigit(g[0]) || !isDigit(g[1]) || !isDigit(g[2]) ||
-        !isDigit(g[3])) {
+    if (g.size() < 5 || g.size() > 6 || !isAsciiDigit(g[0]) || !isAsciiDigit(g[1]) ||
+        !isAsciiDigit(g[2]) || !isAsciiDigit(g[3])) {
         return false;
     }
     const std::string_view direction = g.substr(4);
@@ -427,7 +393,7 @@ Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
         return Next::Finish;
     }
     // Variable direction ("210V320"); "9999NDV" is a visibility.
-    if (has(g.current(), "V") && g.current() != "CAVOK" && !g.current().ends_with("NDV") &&
+    if (contains(g.current(), "V") && g.current() != "CAVOK" && !g.current().ends_with("NDV") &&
         !startsWithSkyWord(g.current())) {
         ++g.i;
         if (g.done()) {
@@ -441,14 +407,14 @@ Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
         vis.remove_suffix(3);
     }
     bool visibilityGroup = true;
-    if (has(vis, "SM")) {
+    if (contains(vis, "SM")) {
         if (const auto miles = statuteMiles(vis)) {
             r.visibility = *miles;
         }
-    } else if (isNumber(vis)) {
+    } else if (isDecimalNumber(vis)) {
         const std::string_view after = g.following();
         const double whole = numberOf(vis);
-        if (has(after, "SM") && has(after, "/")) {
+        if (contains(after, "SM") && contains(after, "/")) {
             // "1 1/2SM"
             if (const auto fraction = statuteMiles(after); fraction && std::isfinite(whole)) {
                 r.visibility = whole + *fraction;
@@ -501,14 +467,14 @@ bool findsTemperatureBeforePhenomena(Groups& g) {
         return false;
     }
     const auto temperatureAfterRvr = [](std::string_view s) {
-        return has(s, "/") && !has(s, "R") && !has(s, "//");
+        return contains(s, "/") && !contains(s, "R") && !contains(s, "//");
     };
     if (temperatureAfterRvr(g.current())) {
         return true;
     }
 
     // Runway visual range.
-    if (has(g.current(), "/") && has(g.current(), "R")) {
+    if (contains(g.current(), "/") && contains(g.current(), "R")) {
         ++g.i;
         // Today's reports give a range for each runway in use: the others go the same way.
         while (!g.done() && isRunwayRange(g.current())) {
@@ -563,9 +529,9 @@ Next readSky(Groups& g, MetarReport& r, platform::Random& rnd) {
 
     // Two cloud layers from two successive groups.
     const auto temperatureBetweenLayers = [](std::string_view s) {
-        return has(s, "/") && !has(s, "//");
+        return contains(s, "/") && !contains(s, "//");
     };
-    readLayer(layerGroup(g.current()), r.cl1Base, r.cl1Cover, rnd);
+    readCloudGroup(layerGroup(g.current()), r.cl1Base, r.cl1Cover, rnd);
     ++g.i;
     if (skipUnobservedLayers()) {
         return Next::Finish;
@@ -577,7 +543,7 @@ Next readSky(Groups& g, MetarReport& r, platform::Random& rnd) {
     if (isPressureGroup(g.current())) {
         return Next::Pressure;
     }
-    readLayer(layerGroup(g.current()), r.cl2Base, r.cl2Cover, rnd);
+    readCloudGroup(layerGroup(g.current()), r.cl2Base, r.cl2Cover, rnd);
     ++g.i;
     if (g.done()) {
         return Next::Finish;
@@ -589,8 +555,9 @@ Next readSky(Groups& g, MetarReport& r, platform::Random& rnd) {
         g.current().remove_suffix(3);
     }
     // Further layers go by, "BKN044///" and "//////CB" too.
-    while (!g.done() && (isUnobservedLayer(g.current()) ||
-                         (!has(layerGroup(g.current()), "/") && !hasPressureLetter(g.current())))) {
+    while (!g.done() &&
+           (isUnobservedLayer(g.current()) ||
+            (!contains(layerGroup(g.current()), "/") && !hasPressureLetter(g.current())))) {
         ++g.i;
     }
     if (g.done()) {
@@ -610,8 +577,8 @@ MetarLine decodeMetarLine(std::string_view line, platform::Random& rnd) {
         line.remove_prefix(std::min<std::size_t>(6, line.size()));
     }
     // A report begins with a four-character identifier and one blank.
-    if (line.empty() || isDigit(line.front()) || (!has(line, "/") && !has(line, "KT")) ||
-        line.find(' ') != 4 || line[3] == ' ') {
+    if (line.empty() || isAsciiDigit(line.front()) ||
+        (!contains(line, "/") && !contains(line, "KT")) || line.find(' ') != 4 || line[3] == ' ') {
         return out;
     }
     r.id = std::string(line.substr(0, 4));
@@ -627,12 +594,14 @@ MetarLine decodeMetarLine(std::string_view line, platform::Random& rnd) {
     }
     out.outcome = MetarLine::Outcome::Report;
     const std::string_view wind = g.current();
-    r.windDirection = has(wind, "RB") ? 0 : wholeOf(numberOf(mid(wind, 1, 3)));
+    r.windDirection = contains(wind, "RB") ? 0 : wholeOf(numberOf(mid(wind, 1, 3)));
     const double speed = numberOf(mid(wind, 4, 2));
     // Speeds are kept in knots whatever unit the station reports.
-    const double factor = has(wind, "KT") ? 1.0 : has(wind, "KPH") ? kKphToKnots : kMpsToKnots;
+    const double factor = contains(wind, "KT")    ? 1.0
+                          : contains(wind, "KPH") ? kKphToKnots
+                                                  : kMpsToKnots;
     r.windSpeed = wholeOf(speed * factor);
-    r.gust = has(wind, "G");
+    r.gust = contains(wind, "G");
     ++g.i;
 
     Next next = readBody(g, r, rnd);

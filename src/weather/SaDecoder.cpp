@@ -3,7 +3,6 @@
 // not read as expected makes the whole line a format error.
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -12,6 +11,7 @@
 #include "platform/Random.h"
 #include "weather/LineEnds.h"
 #include "weather/Reports.h"
+#include "weather/TextScan.h"
 
 namespace zephyra::weather {
 
@@ -25,28 +25,17 @@ constexpr std::string_view kDefaultPressureField = "160";
 // Thrown inside the reader only; the public function turns it into "no report".
 struct FormatError {};
 
-bool has(std::string_view text, std::string_view part) {
-    return text.find(part) != std::string_view::npos;
-}
-
-bool isDigit(char c) {
-    return std::isdigit(static_cast<unsigned char>(c)) != 0;
-}
-
-bool isLetter(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) != 0;
-}
-
-bool beginsWithDigit(std::string_view t) {
-    return !t.empty() && isDigit(t.front());
-}
+using text::contains;
+using text::isAsciiLetter;
+using text::isDigitsOnly;
+using text::startsWithDigit;
 
 // A cover word may carry the "-" of a thin layer.
-bool beginsWithLetter(std::string_view t) {
+bool startsLikeCoverWord(std::string_view t) {
     if (!t.empty() && t.front() == '-') {
         t.remove_prefix(1);
     }
-    return !t.empty() && isLetter(t.front());
+    return !t.empty() && isAsciiLetter(t.front());
 }
 
 std::string_view trimBlanks(std::string_view t) {
@@ -60,7 +49,7 @@ std::string_view trimBlanks(std::string_view t) {
 }
 
 // A number that must convert: blanks around it, an optional sign, digits and nothing else.
-int number(std::string_view text) {
+int wholeNumberOrFail(std::string_view text) {
     text = trimBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
@@ -70,27 +59,19 @@ int number(std::string_view text) {
     if (text.empty() || text.size() > 9) {
         throw FormatError{};
     }
+    if (!isDigitsOnly(text)) {
+        throw FormatError{};
+    }
     int value = 0;
     for (const char c : text) {
-        if (!isDigit(c)) {
-            throw FormatError{};
-        }
         value = value * 10 + (c - '0');
     }
     return negative ? -value : value;
 }
 
-bool isNumber(std::string_view text) {
-    text = trimBlanks(text);
-    if (text.empty() || text.size() > 9) {
-        return false;
-    }
-    for (const char c : text) {
-        if (!isDigit(c)) {
-            return false;
-        }
-    }
-    return true;
+// A whole number the reader can hold: digits only, nine at most.
+bool isWholeNumber(std::string_view text) {
+    return isDigitsOnly(text) && text.size() <= 9;
 }
 
 // A height token: its digits, behind an optional "-" (thin) and one ceiling letter (M, E, W ...).
@@ -98,14 +79,14 @@ std::optional<int> heightOf(std::string_view t) {
     if (!t.empty() && t.front() == '-') {
         t.remove_prefix(1);
     }
-    if (!t.empty() && isLetter(t.front())) {
+    if (!t.empty() && isAsciiLetter(t.front())) {
         t.remove_prefix(1);
     }
     // Heights are hundreds of feet: three digits, four at the very most.
-    if (!isNumber(t) || t.size() > 4) {
+    if (!isWholeNumber(t) || t.size() > 4) {
         return std::nullopt;
     }
-    return number(t);
+    return wholeNumberOrFail(t);
 }
 
 bool isCoverWord(std::string_view t) {
@@ -122,7 +103,7 @@ struct Layer {
 };
 
 // Two tokens form a layer: the height (either order) and the cover word, kept as written.
-Layer readLayer(std::string_view a, std::string_view b) {
+Layer layerFromTokens(std::string_view a, std::string_view b) {
     const auto ha = heightOf(a);
     const auto hb = heightOf(b);
     if (ha && !hb) {
@@ -162,14 +143,14 @@ std::vector<std::string_view> keptTokens(std::string_view line, SaReport& r) {
         const auto t = all[k];
         if (k + 1 == all.size()) {
             kept.push_back(t);  // the last token always stays
-        } else if (t == "S" || t == "R" || t == "F" || has(t, "S-") || has(t, "F-") ||
-                   has(t, "R-")) {
+        } else if (t == "S" || t == "R" || t == "F" || contains(t, "S-") || contains(t, "F-") ||
+                   contains(t, "R-")) {
             r.weather = true;
-        } else if (((has(t, "TR") || has(t, "RT")) && t.size() != 3) ||
-                   (has(t, "TS") && t.size() == 2)) {
+        } else if (((contains(t, "TR") || contains(t, "RT")) && t.size() != 3) ||
+                   (contains(t, "TS") && t.size() == 2)) {
             r.weather = true;
             r.thunder = true;
-        } else if (has(t, "W-") || std::count(t.begin(), t.end(), '/') == 1) {
+        } else if (contains(t, "W-") || std::count(t.begin(), t.end(), '/') == 1) {
             // dropped without a flag
         } else {
             kept.push_back(t);
@@ -180,7 +161,7 @@ std::vector<std::string_view> keptTokens(std::string_view line, SaReport& r) {
 
 // "SP1432": US reports write the type and the time as one token.
 bool isJoinedTypeAndTime(std::string_view t) {
-    return t.size() > 2 && isLetter(t[0]) && isLetter(t[1]) && isNumber(t.substr(2));
+    return t.size() > 2 && isAsciiLetter(t[0]) && isAsciiLetter(t[1]) && isWholeNumber(t.substr(2));
 }
 
 void readSlashGroup(std::string_view rest, SaReport& r) {
@@ -203,18 +184,18 @@ void readSlashGroup(std::string_view rest, SaReport& r) {
         throw FormatError{};  // the altimeter field is missing
     }
     // Fields of 500 and up (below 1000 hPa) are left as the formula gives them.
-    r.pressure = (number(pressureField) + 10000) / 10.0;
-    r.temperature = number(fields[k]);
-    r.dewPoint = number(fields[k + 1]);
+    r.pressure = (wholeNumberOrFail(pressureField) + 10000) / 10.0;
+    r.temperature = wholeNumberOrFail(fields[k]);
+    r.dewPoint = wholeNumberOrFail(fields[k + 1]);
 
     const std::string_view wind = fields[k + 2];
-    r.windDirection = number(std::string(wind.substr(0, 2)) + "0");
-    r.windSpeed = number(wind.substr(std::min<std::size_t>(2, wind.size()), 2));
+    r.windDirection = wholeNumberOrFail(std::string(wind.substr(0, 2)) + "0");
+    r.windSpeed = wholeNumberOrFail(wind.substr(std::min<std::size_t>(2, wind.size()), 2));
     r.gust = wind.size() >= 5 && wind[4] == 'G';
 
     // Three digits of hundredths without the leading "29" or "30".
     const std::string_view altimeter = fields[k + 3].substr(0, 3);
-    const int a = beginsWithDigit(altimeter) ? number(altimeter) : 0;
+    const int a = startsWithDigit(altimeter) ? wholeNumberOrFail(altimeter) : 0;
     r.altimeter = (a < 900 ? a + 3000 : a + 2000) / 100.0;
 }
 
@@ -250,22 +231,27 @@ SaReport readReport(std::string_view line, platform::Random& rnd) {
     };
     // A visibility token begins with a digit; a slash group is never one.
     const auto visibilityAt = [&](std::size_t k) {
-        return exists(k) && beginsWithDigit(tokens[k]) && !has(tokens[k], "/");
+        return exists(k) && startsWithDigit(tokens[k]) && !contains(tokens[k], "/");
     };
 
     std::size_t skyEnd = sky;  // first token behind the layers
     const std::string_view first = token(sky);
-    if (has(first, "/")) {
-        setClear();  // no sky part
+    if (contains(first, "/")) {
+        // No sky part: clear, and no visibility either (the number in front of the slash group
+        // is the report's time), so the clear sky's default.
+        setClear();
+        r.visibility = kNoVisibilityClear;
     } else if (first == "CLR") {
         setClear();
-        r.visibility = visibilityAt(sky + 1) ? number(tokens[sky + 1]) : kNoVisibilityClear;
+        // A slash group right behind "CLR" is no visibility, though it begins with a digit.
+        r.visibility =
+            visibilityAt(sky + 1) ? wholeNumberOrFail(tokens[sky + 1]) : kNoVisibilityClear;
     } else {
         const std::string_view second = token(sky + 1);
-        if (has(second, "/")) {
+        if (contains(second, "/")) {
             throw FormatError{};  // a layer without its height
         }
-        const Layer one = readLayer(first, second);
+        const Layer one = layerFromTokens(first, second);
         r.cl1Base = one.base;
         r.cl1CoverCode = one.cover;
         r.cl1Top = drawTop(r.cl1Base, rnd);
@@ -274,13 +260,12 @@ SaReport readReport(std::string_view line, platform::Random& rnd) {
 
         const bool third = exists(sky + 2);
         const bool fourth = exists(sky + 3);
-        if (fourth && has(tokens[sky + 3], "/")) {
-            if (visibilityAt(sky + 2)) {
-                r.visibility = number(tokens[sky + 2]);
-            }
-        } else if (third && fourth && !has(tokens[sky + 2], "/") &&
-                   (beginsWithLetter(tokens[sky + 2]) || beginsWithLetter(tokens[sky + 3]))) {
-            const Layer two = readLayer(tokens[sky + 2], tokens[sky + 3]);
+        if (fourth && contains(tokens[sky + 3], "/")) {
+            // The token in front of the slash group is the visibility: it must be a number.
+            r.visibility = wholeNumberOrFail(tokens[sky + 2]);
+        } else if (third && fourth && !contains(tokens[sky + 2], "/") &&
+                   (startsLikeCoverWord(tokens[sky + 2]) || startsLikeCoverWord(tokens[sky + 3]))) {
+            const Layer two = layerFromTokens(tokens[sky + 2], tokens[sky + 3]);
             r.cl2Base = two.base;
             r.cl2CoverCode = two.cover;
             r.cl2Top = drawTop(r.cl2Base, rnd);
@@ -294,13 +279,13 @@ SaReport readReport(std::string_view line, platform::Random& rnd) {
             }
             skyEnd = k;
             if (visibilityAt(k)) {
-                r.visibility = number(tokens[k]);
+                r.visibility = wholeNumberOrFail(tokens[k]);
             }
         }
     }
 
     std::size_t slash = sky;
-    while (slash < tokens.size() && !has(tokens[slash], "/")) {
+    while (slash < tokens.size() && !contains(tokens[slash], "/")) {
         ++slash;
     }
     if (slash == tokens.size()) {
@@ -308,8 +293,8 @@ SaReport readReport(std::string_view line, platform::Random& rnd) {
     }
     // A number right in front of the slash group is the visibility, unless it is the header's
     // time or a layer's height.
-    if (slash > skyEnd && isNumber(tokens[slash - 1])) {
-        r.visibility = number(tokens[slash - 1]);
+    if (slash > skyEnd && isWholeNumber(tokens[slash - 1])) {
+        r.visibility = wholeNumberOrFail(tokens[slash - 1]);
     }
     if (r.visibility >= 10) {
         r.visibility += 10;

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
-#include "weather/Checkpointer.h"
 #include "weather/Schema.h"
 #include "weather/WeatherFields.h"
 #include "weather/WeatherRows.h"
@@ -110,7 +110,44 @@ std::string lowerAscii(std::string s) {
     return s;
 }
 
+// The file the program opens must exist and hold something; SQLite would take a missing or
+// empty file for a new database.
+bool usableFile(const std::string& path, std::string& problem) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) {
+        problem = "missing";
+        return false;
+    }
+    if (std::filesystem::is_regular_file(status) && std::filesystem::file_size(path, ec) == 0 &&
+        !ec) {
+        problem = "empty";
+        return false;
+    }
+    return true;
+}
+
+bool holdsShippedTables(sqlite3* db, std::string& problem) {
+    Statement st(db,
+                 "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                 "('Stations', 'WPS')");
+    if (!st.valid() || st.step() != SQLITE_ROW) {
+        problem = sqlite3_errmsg(db);
+        return false;
+    }
+    if (st.integer(0) != 2) {
+        problem = "the station and waypoint tables are missing";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+std::string unusableMessage(const std::string& path, const std::string& problem) {
+    return "The weather database \"" + path + "\" is " + problem + ". Rebuild it with \"" +
+           kRebuildCommand + "\".";
+}
 
 WeatherDb::WeatherDb(sqlite3* db) : db_(db) {}
 
@@ -122,22 +159,27 @@ WeatherDb::~WeatherDb() {
     updateWeather_ = Statement();
     findStation_ = Statement();
     searchWps_ = Statement();
-    // The checkpoint thread's connection closes first, so the program's own, closing last,
-    // empties the log.
-    checkpointer_.reset();
+    // Closing the last connection copies the write-ahead log back into the file.
     sqlite3_close_v2(db_);
 }
 
 std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string* error,
                                            bool create) {
-    // Every connection stays on one thread (the log checkpoints have their own): no locking
-    // per connection, and no memory statistics, which otherwise take a lock on every allocation.
+    // The program is single-threaded: no locking per connection, and no memory statistics,
+    // which otherwise take a lock on every allocation.
     static const bool configured = [] {
         sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
         sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
         return sqlite3_initialize() == SQLITE_OK;
     }();
     (void)configured;
+    std::string problem;
+    if (!create && !usableFile(path, problem)) {
+        if (error != nullptr) {
+            *error = unusableMessage(path, problem);
+        }
+        return nullptr;
+    }
     sqlite3* db = nullptr;
     const int flags =
         SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
@@ -150,29 +192,42 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
         return nullptr;
     }
     sqlite3_busy_timeout(db, 2000);
+    std::string schemaError;
+    // A file that is not a database, or one without the shipped tables, is never "repaired"
+    // into an empty database: the user is told to rebuild it.
+    if (!create && !holdsShippedTables(db, schemaError)) {
+        if (error != nullptr) {
+            *error = unusableMessage(path, "damaged (" + schemaError + ")");
+        }
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
     // Write-ahead logging keeps the file valid through a crash or kill in the middle of a load,
     // and NORMAL sync keeps a 5,000-station load fast.
     sqlite3_exec(db, kPageSizePragma, nullptr, nullptr, nullptr);
     sqlite3_exec(db,
                  "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;",
                  nullptr, nullptr, nullptr);
-    std::string schemaError;
+    // Every action opens the database and closes it when done, and closing the last connection
+    // checkpoints the log. Within one opening, the log is checkpointed after a commit that
+    // leaves kLogBytes in it, counted in this file's pages (SQLite's own 1,000 pages would be
+    // 64 MB with 64 KB pages).
+    {
+        Statement pageSize(db, "PRAGMA page_size");
+        const int page = pageSize.step() == SQLITE_ROW ? pageSize.integer(0) : 0;
+        sqlite3_wal_autocheckpoint(db, std::max(1, kLogBytes / std::max(page, 512)));
+    }
     if (!createSchema(db, &schemaError) || !registerWeatherRows(db)) {
         if (schemaError.empty()) {
             schemaError = sqlite3_errmsg(db);
         }
         if (error != nullptr) {
-            *error = schemaError;
+            *error = create ? schemaError : unusableMessage(path, "damaged (" + schemaError + ")");
         }
         sqlite3_close_v2(db);
         return nullptr;
     }
-    auto opened = std::unique_ptr<WeatherDb>(new WeatherDb(db));
-    // The file's full name, as SQLite resolved it: the program may change folders later.
-    const char* file = sqlite3_db_filename(db, "main");
-    opened->checkpointer_ = std::make_unique<Checkpointer>(file != nullptr ? file : path);
-    opened->checkpointer_->attach(db);
-    return opened;
+    return std::unique_ptr<WeatherDb>(new WeatherDb(db));
 }
 
 std::string WeatherDb::lastError() const {

@@ -14,7 +14,14 @@ struct sqlite3;
 
 namespace zephyra::weather {
 
-class Checkpointer;
+inline constexpr const char* kRebuildCommand = "zephyra-cli build-db";
+
+// The write-ahead log is copied back into the file once a commit leaves this much in it.
+inline constexpr int kLogBytes = 4 * 1024 * 1024;
+
+// What the user is told when the program's database cannot be used: where it is, what is wrong
+// with it and how to rebuild it.
+std::string unusableMessage(const std::string& path, const std::string& problem);
 
 // The program's database ("vanedb.mdb"): weather records, reporting stations and waypoints.
 // Opens the file, creates what is missing, and offers the few operations the program needs.
@@ -26,13 +33,12 @@ class WeatherDb {
     WeatherDb& operator=(const WeatherDb&) = delete;
 
     // Opens the database file, creating it and its tables when create is set; null with a
-    // reason on failure.
+    // reason on failure. Without create the file must be the program's database: a missing,
+    // empty or damaged file is refused, and the reason says how to rebuild it.
     static std::unique_ptr<WeatherDb> open(const std::string& path, std::string* error = nullptr,
                                            bool create = true);
 
     sqlite3* handle() const { return db_; }
-    // Runs the write-ahead log's checkpoints off the program's thread.
-    Checkpointer& checkpointer() { return *checkpointer_; }
     std::string lastError() const;
     std::unique_ptr<Transaction> transaction() { return std::make_unique<Transaction>(db_); }
 
@@ -95,7 +101,6 @@ class WeatherDb {
     Statement& cached(Statement& slot, const char* sql);
 
     sqlite3* db_;
-    std::unique_ptr<Checkpointer> checkpointer_;
     Statement insertWeather_;
     Statement insertWeatherBatch_;
     Statement deleteWeather_;

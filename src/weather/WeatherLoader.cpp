@@ -4,25 +4,24 @@
 #include <cmath>
 #include <cstdint>
 #include <ctime>
-#include <filesystem>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/Dialogs.h"
-#include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/Scheduler.h"
 #include "weather/LineEnds.h"
 #include "weather/NoaaProducts.h"
 #include "weather/Reports.h"
 #include "weather/WeatherDb.h"
+#include "weather/WeatherFile.h"
 
 namespace zephyra::weather {
 
 namespace {
 
-// A day of worldwide reports is a few megabytes; anything far larger was picked by mistake.
-constexpr std::uintmax_t kMaxWeatherFileBytes = 256ull * 1024 * 1024;
+// The window gets its turn after every so many report lines.
+constexpr int kLinesPerYield = 25;
 
 int percent(int part, int whole) {
     if (whole <= 0) {
@@ -163,20 +162,60 @@ std::string WeatherLoader::timestamp() const {
     return text;
 }
 
-bool WeatherLoader::readFile(const std::string& path, std::string& text) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    const bool tooLarge = !ec && size > kMaxWeatherFileBytes;
-    if (platform::fileExists(path) && !tooLarge && platform::readFile(path, text)) {
-        return true;
-    }
-    const std::string reason = tooLarge ? "The file is too large to be a weather file."
-                               : platform::fileExists(path) ? "The file could not be read."
-                                                            : "File not found.";
+void WeatherLoader::reportFileError(const std::string& path, const std::string& reason) {
     dialogs_.message({reason, "Weather File " + path + "  -- ERROR", platform::Buttons::Ok,
                       platform::Icon::Exclamation, 1});
     dialogs_.setLastAnswer(platform::Answer::None);
-    return false;
+}
+
+bool WeatherLoader::readFile(const std::string& path, std::string& text) {
+    std::string reason;
+    if (!readWeatherFile(path, text, reason)) {
+        reportFileError(path, reason);
+        return false;
+    }
+    return true;
+}
+
+bool WeatherLoader::readMetarFile(const std::string& path, std::string& text) {
+    if (!readFile(path, text)) {
+        return false;
+    }
+    if (!needsLineEndRepair(text)) {
+        return true;
+    }
+    text = repairLineEnds(text);
+    if (scratchFile_.empty()) {
+        return true;
+    }
+    // The load reads what the scratch file holds, so a copy that did not reach the disk in
+    // full is never mistaken for the weather.
+    std::string reason;
+    if (!writeScratchFile(scratchFile_, text, reason) ||
+        !readWeatherFile(scratchFile_, text, reason)) {
+        reportFileError(path, reason + " Nothing was loaded.");
+        return false;
+    }
+    return true;
+}
+
+void WeatherLoader::keepPreviousWeather(std::string_view text, bool saSelected) {
+    dialogs_.inform(kNoWeatherMessage);
+    if (weather_.stations.count() > 0) {
+        dialogs_.inform(kPreviousWeatherKept);
+    } else {
+        weather_.noWeather = true;
+    }
+    if (saSelected) {
+        bool metar = false;
+        forEachLine(text, [&](std::string_view line) {
+            metar = metar || decodeMetarLine(line, rnd_).outcome == MetarLine::Outcome::Report;
+        });
+        if (metar) {
+            dialogs_.inform(kLooksLikeMetar);
+        }
+    }
+    dialogs_.setLastAnswer(platform::Answer::No);
 }
 
 std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRecord>& records,
@@ -227,17 +266,9 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
         return std::nullopt;
     }
 
-    // The stations that now have weather, in the stored query's order, without asking again.
-    StationList list;
-    list.entries.reserve(order.size() + 1);
-    for (const auto& s : stations) {
-        if (s) {
-            list.entries.push_back({s->ID, stationLatitude(s->Latitude),
-                                    stationLongitude(s->Longitude), s->Name, s->StateCode,
-                                    s->Country});
-        }
-    }
-    return list;
+    // The stations that now have weather, as the stored query lists them ("Use Last Weather"
+    // builds its list the same way).
+    return db_.stationList();
 }
 
 bool WeatherLoader::finish(LoadOutcome& outcome, StationList stations) {
@@ -259,7 +290,7 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
     StationList stations;
     if (!useLastWeather) {
         std::string text;
-        if (!readFile(path, text)) {
+        if (!readMetarFile(path, text)) {
             return outcome;
         }
         // NOAA's CSV products (gzip-compressed or not) are read for their reports.
@@ -275,6 +306,7 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
         RecordSet set;
         set.reserve(lineCountHint(text));
         int lastPrecipitation = 0;
+        int lines = 0;
         forEachLine(text, [&](std::string_view line) {
             const MetarLine decoded = decodeMetarLine(line, rnd_);
             lastPrecipitation = decoded.report.precipitation;
@@ -286,8 +318,14 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
                     }
                 }
             }
-            host_.processEvents();
+            if (++lines % kLinesPerYield == 0) {
+                host_.processEvents();
+            }
         });
+        if (set.records().empty()) {
+            keepPreviousWeather(text, false);
+            return outcome;
+        }
         weather_.precipitation = lastPrecipitation;
 
         // The second pass walks the records in table order (by station), then the whole
@@ -326,6 +364,7 @@ LoadOutcome WeatherLoader::loadSa(const std::string& path) {
 
     RecordSet set;
     set.reserve(lineCountHint(text));
+    int lines = 0;
     forEachLine(text, [&](std::string_view line) {
         if (const auto report = decodeSaLine(line, rnd_)) {
             if (!set.put(saRecord(*report, stamp))) {
@@ -333,7 +372,9 @@ LoadOutcome WeatherLoader::loadSa(const std::string& path) {
             }
             host_.setStatus("Loaded " + std::to_string(outcome.loaded) + " stations.");
         }
-        host_.processEvents();
+        if (++lines % kLinesPerYield == 0) {
+            host_.processEvents();
+        }
     });
 
     auto& records = set.records();
@@ -342,6 +383,10 @@ LoadOutcome WeatherLoader::loadSa(const std::string& path) {
         return !knownCover(r.cl1CoverCode) || !knownCover(r.cl2CoverCode) || r.cl1Top < r.cl1Base ||
                r.cl2Top < r.cl2Base || r.t0Deg > 150;
     });
+    if (records.empty()) {
+        keepPreviousWeather(text, true);
+        return outcome;
+    }
     auto stations = completeAndStore(records, CompletionStyle::sa(),
                                      static_cast<int>(records.size()), outcome, 1);
     if (!stations) {

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "weather/Completion.h"
@@ -42,6 +43,11 @@ struct LoadOutcome {
     int processed = 0;      // records completed by the second pass
 };
 
+inline constexpr const char* kPreviousWeatherKept = "The weather loaded before is kept.";
+inline constexpr const char* kLooksLikeMetar =
+    "The file holds METAR reports, but SA is selected under Data Format: the data format may be "
+    "the cause.";
+
 inline constexpr const char* kNoWeatherMessage =
     "No weather has been loaded. You must select a METAR text file downloaded from the internet "
     "and choose Update Weather or load a flight plan that contains custom weather. Also confirm "
@@ -61,11 +67,22 @@ class WeatherLoader {
     // An SA file.
     LoadOutcome loadSa(const std::string& path);
 
+    // The scratch file of the line-end repair ("vane1.txt" in the program folder). A METAR file
+    // that needs the repair is repaired into it and read from there; the picked file is never
+    // written. Without a scratch file the repair is made in memory only.
+    void setScratchFile(std::string path) { scratchFile_ = std::move(path); }
+
     // Current date and time as records stamp it.
     std::string timestamp() const;
 
   private:
     bool readFile(const std::string& path, std::string& text);
+    // readFile, then the line-end repair into the scratch file when the file needs it.
+    bool readMetarFile(const std::string& path, std::string& text);
+    void reportFileError(const std::string& path, const std::string& reason);
+    // A file that gave no record at all: the no-weather message, and the weather loaded before
+    // stays (table, station list and flags).
+    void keepPreviousWeather(std::string_view text, bool saSelected);
     bool finish(LoadOutcome& outcome, StationList stations);
     // Completes every record in station order and writes the whole set in one transaction.
     // Returns the stations that have weather, as the stored query lists them, or nothing when
@@ -80,6 +97,7 @@ class WeatherLoader {
     platform::Scheduler& clock_;
     LoadHost& host_;
     LoadedWeather& weather_;
+    std::string scratchFile_;
 };
 
 }  // namespace zephyra::weather

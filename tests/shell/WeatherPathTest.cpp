@@ -122,22 +122,59 @@ TEST_F(WeatherPathTest, CancellingTheFileDialogChangesNothing) {
     EXPECT_EQ(weatherRecords(), 0);
 }
 
-TEST_F(WeatherPathTest, UnixLineEndsAreRepairedForMetarOnly) {
-    const std::string file = program.write("unix.txt",
-                                           "KATL 121756Z 27010KT 10SM SKC 12/08 A2992\n"
-                                           "KMCN 121756Z 09005KT 10SM SKC 20/08 A2992\n");
+TEST_F(WeatherPathTest, UnixLineEndsAreRepairedIntoTheScratchFileForMetarOnly) {
+    const std::string text =
+        "KATL 121756Z 27010KT 10SM SKC 12/08 A2992\nKMCN 121756Z 09005KT 10SM SKC 20/08 A2992\n";
+    const std::string file = program.write("unix.txt", text);
     vane->label("all_vane")->setText(QString::fromStdString(file));
     vane->option("optSA")->setChecked(true);
     EXPECT_EQ(vane->textBox("Text4")->text(), "Data: SA");
     vane->press("Command3");
-    EXPECT_EQ(program.read("unix.txt").find('\r'), std::string::npos);
+    EXPECT_FALSE(program.exists("vane1.txt"));
 
     dialogs.clear();
     vane->option("optMETAR")->setChecked(true);
     EXPECT_EQ(vane->textBox("Text4")->text(), "Data: METAR");
     vane->press("Command3");
-    EXPECT_NE(program.read("unix.txt").find("\r\n"), std::string::npos);
+    EXPECT_EQ(program.read("unix.txt"), text);  // the picked file stays as it was
+    EXPECT_EQ(program.read("vane1.txt"),
+              "KATL 121756Z 27010KT 10SM SKC 12/08 A2992\r\nKMCN 121756Z 09005KT 10SM SKC 20/08 "
+              "A2992\r\n");
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Done Processing 2 stations."});
+}
+
+TEST_F(WeatherPathTest, ADatabaseThatCannotBeOpenedIsNamedAndTrackingStillStarts) {
+    program.write("vanedb.mdb", "");
+    vane->timer1().setInterval(0);
+    vane->closest().setInterval(0);
+    vane->label("all_vane")->setText(QString::fromStdString(program.write("wx.txt", kReports)));
+    vane->press("Command3");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].message.text,
+              "The weather database \"" + program.file("vanedb.mdb") +
+                  "\" is empty. Rebuild it with \"zephyra-cli build-db\".");
+    EXPECT_EQ(program.read("vanedb.mdb"), "");
+    EXPECT_EQ(vane->textBox("Text8")->text(), "0");
+    EXPECT_EQ(vane->timer1().interval(), 5000);
+    EXPECT_EQ(vane->closest().interval(), 60000);
+    EXPECT_TRUE(vane->isEnabled());
+}
+
+TEST_F(WeatherPathTest, WaypointLoadingLetsTheWindowWorkEvery250Records) {
+    {
+        auto db = weather::WeatherDb::open(program.file("vanedb.mdb"));
+        auto tx = db->transaction();
+        for (int i = 0; i < 999; ++i) {
+            test::addWps(*db,
+                         {"Fix" + std::to_string(i), "W", "333747", -1, "0842606", -1, "", ""});
+        }
+        ASSERT_TRUE(tx->commit());
+    }
+    vane->textBox("Text8")->setText("0");
+    const auto before = scheduler.processEventsCalls();
+    vane->reloadWaypoints();
+    EXPECT_EQ(context.waypoints.WpsCount, 1000);
+    EXPECT_EQ(scheduler.processEventsCalls() - before, 4);  // after 250, 500, 750 and 1000
 }
 
 TEST_F(WeatherPathTest, UseLastWeatherReusesTheTable) {

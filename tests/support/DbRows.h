@@ -19,12 +19,13 @@ struct StationRow {
     std::string name = "Station " + id;
     std::string state = "GA";
     std::string country = "United States";
+    bool celsius = true;  // false for the rows of SA codes, whose reports are in Fahrenheit
 };
 
 inline void addStation(weather::WeatherDb& db, const StationRow& row) {
     weather::Statement st(db.handle(),
                           "INSERT INTO Stations (ID, Name, Latitude, Longitude, Altitude, "
-                          "\"State Code\", Country, Celcius) VALUES (?, ?, ?, ?, ?, ?, ?, -1)");
+                          "\"State Code\", Country, Celcius) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     st.bind(1, row.id);
     st.bind(2, row.name);
     st.bind(3, row.latitude);
@@ -32,6 +33,7 @@ inline void addStation(weather::WeatherDb& db, const StationRow& row) {
     st.bind(5, row.metres);
     st.bind(6, row.state);
     st.bind(7, row.country);
+    st.bind(8, row.celsius ? -1 : 0);
     ASSERT_EQ(st.step(), SQLITE_DONE);
 }
 

@@ -120,7 +120,8 @@ TEST(SaSky, NoSkyPartMeansClear) {
     EXPECT_EQ(r.cl1Top, 25500);
     EXPECT_EQ(r.cl1CoverCode, "CLR");
     EXPECT_EQ(r.cl2CoverCode, "CLR");
-    EXPECT_EQ(r.visibility, 0);  // the time in front is not a visibility
+    // The time in front is not a visibility: the clear sky's 40, on the format's scale.
+    EXPECT_EQ(r.visibility, 50);
     EXPECT_EQ(r.temperature, 72);
 }
 
@@ -182,6 +183,9 @@ TEST(SaVisibility, WordAfterTheVisibilityMakesASecondLayer) {
 
 TEST(SaVisibility, LetterInTheVisibilityIsAFormatError) {
     EXPECT_TRUE(rejected("ATL SA 1756 250 SCT 7A 141/72/58/2510G18/992"));
+    // The third sky token in front of the slash group is the visibility, whatever it holds.
+    EXPECT_TRUE(rejected("ATL SA 1756 250 SCT H 141/72/58/2510G18/992"));
+    EXPECT_TRUE(rejected("ATL SA 1756 250 SCT M 141/72/58/2510G18/992"));
 }
 
 // ---------------------------------------------------------------------------------------------

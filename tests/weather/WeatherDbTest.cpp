@@ -7,7 +7,6 @@
 
 #include "support/DbRows.h"
 #include "support/TempDir.h"
-#include "weather/Checkpointer.h"
 #include "weather/WeatherDb.h"
 
 using namespace zephyra::weather;
@@ -286,9 +285,8 @@ TEST_F(WeatherDbTest, KilledLoadLeavesAValidDatabase) {
     EXPECT_TRUE(reopened->findWeather("KATL").has_value());
 }
 
-TEST_F(WeatherDbTest, TheLogIsCheckpointedOffTheWritersThread) {
-    // Whole loads, one after another: the log must not grow with every load, though the
-    // connection that writes them never checkpoints.
+TEST_F(WeatherDbTest, TheLogDoesNotGrowWithEveryLoad) {
+    // Whole loads, one after another on one opening: the log is checkpointed as it fills.
     std::vector<WeatherRecord> records;
     for (int i = 0; i < 6000; ++i) {
         records.push_back(record("S" + std::to_string(i)));
@@ -304,49 +302,17 @@ TEST_F(WeatherDbTest, TheLogIsCheckpointedOffTheWritersThread) {
         ASSERT_TRUE(db->emptyWeather());
         ASSERT_TRUE(db->addWeatherBatch(batch));
         ASSERT_TRUE(tx->commit());
-        db->checkpointer().drain();
         largest = std::max(largest, walBytes());
     }
-    EXPECT_GE(db->checkpointer().completed(), 1);
     // One load is about a megabyte; without checkpoints eight would be far above the threshold.
-    EXPECT_LT(largest, 3u * Checkpointer::kLogBytes);
+    EXPECT_LT(largest, 3u * kLogBytes);
     EXPECT_EQ(db->weatherCount(), 6000);
+    // Closing the only connection empties the log into the file.
     db.reset();
+    EXPECT_FALSE(dir.exists("vanedb.mdb-wal"));
     auto reopened = WeatherDb::open(dir.file("vanedb.mdb"));
     ASSERT_NE(reopened, nullptr);
     EXPECT_EQ(reopened->weatherCount(), 6000);
-}
-
-TEST(CheckpointerTest, AThreadThatCannotReachTheFileHandsTheWorkBack) {
-    Checkpointer checkpointer("/no/such/folder/vanedb.mdb");
-    EXPECT_TRUE(checkpointer.request());
-    checkpointer.drain();
-    EXPECT_EQ(checkpointer.completed(), 0);
-    // From now on the committing connection checkpoints for itself.
-    EXPECT_FALSE(checkpointer.request());
-}
-
-TEST(CheckpointerTest, AFolderChangeAfterOpeningDoesNotLoseTheFile) {
-    zephyra::test::TempDir dir;
-    const auto home = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    auto db = WeatherDb::open("vanedb.mdb");
-    std::filesystem::current_path(home);
-    ASSERT_NE(db, nullptr);
-    std::vector<WeatherRecord> records(20000);
-    std::vector<const WeatherRecord*> batch;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        records[i].ID = "S" + std::to_string(i);
-        batch.push_back(&records[i]);
-    }
-    for (int load = 0; load < 3; ++load) {
-        auto tx = db->transaction();
-        ASSERT_TRUE(db->emptyWeather());
-        ASSERT_TRUE(db->addWeatherBatch(batch));
-        ASSERT_TRUE(tx->commit());
-    }
-    db->checkpointer().drain();
-    EXPECT_GE(db->checkpointer().completed(), 1);
 }
 
 TEST(WeatherDbOpen, BadFilesAreReportedNotFatal) {
@@ -359,4 +325,35 @@ TEST(WeatherDbOpen, BadFilesAreReportedNotFatal) {
     EXPECT_EQ(WeatherDb::open(dir.file("garbage.mdb"), &error), nullptr);
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(dir.read("garbage.mdb"), std::string(4096, 'x'));
+}
+
+TEST(WeatherDbOpen, TheProgramsDatabaseMissingEmptyOrDamagedIsNeverRecreated) {
+    zephyra::test::TempDir dir;
+    WeatherDb::open(dir.file("shipped.mdb")).reset();
+    dir.write("foreign.mdb", "");
+    {
+        sqlite3* foreign = nullptr;
+        ASSERT_EQ(sqlite3_open(dir.file("foreign.mdb").c_str(), &foreign), SQLITE_OK);
+        sqlite3_exec(foreign, "CREATE TABLE Other (x)", nullptr, nullptr, nullptr);
+        sqlite3_close(foreign);
+    }
+    const auto foreignBytes = dir.read("foreign.mdb");
+    dir.write("empty.mdb", "");
+    dir.write("garbage.mdb", std::string(4096, 'x'));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"nope.mdb", "missing"},
+        {"empty.mdb", "empty"},
+        {"garbage.mdb", "damaged (file is not a database)"},
+        {"foreign.mdb", "damaged (the station and waypoint tables are missing)"},
+    };
+    for (const auto& [name, problem] : cases) {
+        std::string error;
+        EXPECT_EQ(WeatherDb::open(dir.file(name), &error, false), nullptr) << name;
+        EXPECT_EQ(error, "The weather database \"" + dir.file(name) + "\" is " + problem +
+                             ". Rebuild it with \"zephyra-cli build-db\".");
+    }
+    EXPECT_FALSE(dir.exists("nope.mdb"));
+    EXPECT_EQ(dir.read("empty.mdb"), "");
+    EXPECT_EQ(dir.read("foreign.mdb"), foreignBytes);
+    EXPECT_NE(WeatherDb::open(dir.file("shipped.mdb"), nullptr, false), nullptr);
 }

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <filesystem>
 
+#include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
@@ -11,6 +15,7 @@
 #include "support/TempDir.h"
 #include "weather/LineEnds.h"
 #include "weather/WeatherDb.h"
+#include "weather/WeatherFile.h"
 #include "weather/WeatherLoader.h"
 
 using namespace zephyra;
@@ -152,7 +157,9 @@ TEST_F(LoaderTest, NoaaCsvFilesLoadLikeTheirReports) {
         SCOPED_TRACE(file);
         dialogs.clear();
         // The line-end repair leaves both alone (its comma dropping would spoil them).
-        EXPECT_FALSE(weather::repairBareLineFeeds(file, dir.file("vane1.txt")));
+        std::string bytes;
+        ASSERT_TRUE(platform::readFile(file, bytes));
+        EXPECT_FALSE(weather::needsLineEndRepair(bytes));
         const auto outcome = loader().loadMetar(file, false);
         EXPECT_TRUE(outcome.finished);
         EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Done Processing 3 stations."});
@@ -188,12 +195,65 @@ TEST_F(LoaderTest, StoreFailureIsReportedAndThePreviousWeatherKept) {
     EXPECT_FALSE(db->findWeather("KMCN").has_value());
 }
 
-TEST_F(LoaderTest, HugeFileIsRefusedWithoutReadingIt) {
-    const std::string file = dir.write("movie.txt", "");
-    std::filesystem::resize_file(file, 300ull * 1024 * 1024);  // sparse: no disk used
-    const auto outcome = loader().loadMetar(file, false);
-    EXPECT_FALSE(outcome.finished);
-    EXPECT_EQ(dialogs.lastMessage(), "The file is too large to be a weather file.");
+TEST_F(LoaderTest, OnlyARegularFileOfSaneSizeIsRead) {
+    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
+    const std::string huge = dir.write("movie.txt", "");
+    std::filesystem::resize_file(huge, 300ull * 1024 * 1024);  // sparse: no disk used
+    const std::string fifo = dir.file("pipe.txt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // nobody writes: a read would never end
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {huge, "The file is too large to be a weather file."},
+        {"/dev/zero", "This is not a regular file, so it cannot be a weather file."},
+        {fifo, "This is not a regular file, so it cannot be a weather file."},
+        {dir.path(), "This is a folder, not a weather file."},
+        {dir.file("nope.txt"), "File not found."},
+    };
+    for (const auto& [path, reason] : cases) {
+        for (const bool sa : {false, true}) {
+            dialogs.clear();
+            const auto outcome = sa ? loader().loadSa(path) : loader().loadMetar(path, false);
+            EXPECT_FALSE(outcome.finished);
+            ASSERT_EQ(dialogs.shown().size(), 1u) << path;
+            EXPECT_EQ(dialogs.shown()[0].message.text, reason);
+            EXPECT_EQ(dialogs.shown()[0].message.title, "Weather File " + path + "  -- ERROR");
+            EXPECT_EQ(db->weatherCount(), 3);
+        }
+    }
+    EXPECT_EQ(std::filesystem::file_size(huge), 300ull * 1024 * 1024);
+}
+
+TEST_F(LoaderTest, FileWithoutReportsKeepsThePreviousWeather) {
+    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
+    const auto kept = loaded.stations.entries;
+    struct Case {
+        std::string text;
+        bool sa;
+        std::vector<std::string> messages;
+    };
+    const std::vector<std::string> keptMessages = {weather::kNoWeatherMessage,
+                                                   weather::kPreviousWeatherKept};
+    const std::vector<Case> cases = {
+        {"", false, keptMessages},
+        {"\x7f"
+         "ELF binary, not weather\r\n",
+         false, keptMessages},
+        {"no reports here\r\n", true, keptMessages},
+        {kThreeReports,
+         true,
+         {weather::kNoWeatherMessage, weather::kPreviousWeatherKept, weather::kLooksLikeMetar}},
+    };
+    for (const auto& c : cases) {
+        dialogs.clear();
+        const std::string file = dir.write("none.txt", c.text);
+        const auto outcome = c.sa ? loader().loadSa(file) : loader().loadMetar(file, false);
+        EXPECT_FALSE(outcome.finished);
+        EXPECT_EQ(dialogs.messages(), c.messages) << c.text;
+        EXPECT_EQ(db->weatherCount(), 3) << c.text;
+        EXPECT_EQ(loaded.stations.count(), 3) << c.text;
+        EXPECT_FALSE(loaded.noWeather);
+    }
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), loaded.stations.entries.begin(),
+                           [](const auto& a, const auto& b) { return a.ID == b.ID; }));
 }
 
 TEST_F(LoaderTest, FileWithoutReportsGivesTheNoWeatherMessage) {
@@ -209,13 +269,19 @@ TEST_F(LoaderTest, FileWithoutReportsGivesTheNoWeatherMessage) {
 
 TEST_F(LoaderTest, UseLastWeatherRebuildsTheListWithoutReading) {
     loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
+    const auto listOfTheLoad = loaded.stations.entries;
     dialogs.clear();
     loaded = {};
     host.randomTimer = 0;
     const auto outcome = loader().loadMetar("", true);
     EXPECT_TRUE(outcome.finished);
     EXPECT_TRUE(dialogs.messages().empty());
-    EXPECT_EQ(loaded.stations.count(), 3);
+    // One list, built from the stored query either way.
+    ASSERT_EQ(loaded.stations.entries.size(), listOfTheLoad.size());
+    for (std::size_t i = 0; i < listOfTheLoad.size(); ++i) {
+        EXPECT_EQ(loaded.stations.entries[i].ID, listOfTheLoad[i].ID);
+        EXPECT_EQ(loaded.stations.entries[i].latitude, listOfTheLoad[i].latitude);
+    }
     EXPECT_EQ(host.randomTimer, 60000);
 
     db->emptyWeather();
@@ -233,26 +299,28 @@ TEST_F(LoaderTest, PrecipitationOfTheLastLineIsKept) {
 }
 
 TEST_F(LoaderTest, SaFileIsValidatedAndCompleted) {
+    test::addStation(
+        *db,
+        {.id = "ATL", .latitude = "3338N", .longitude = "08426W", .metres = 313, .celsius = false});
     const std::string file = dir.write("sa.txt",
-                                       "KATL SA 1756 250 SCT 7 141/72/58/2510G18/992\r\n"
+                                       "ATL SA 1756 250 SCT 7 141/72/58/2510G18/992\r\n"
                                        "KMCN SA 1756 CLR 10 160/80/60/0905/012\r\n"
                                        "KXYZ SA 1756 20 SKC 7 141/72/58/2510/992\r\n"
                                        "EGLL SA 1756 garbage\r\n");
     const auto outcome = loader().loadSa(file);
     ASSERT_TRUE(outcome.finished);
     EXPECT_FALSE(db->findWeather("KXYZ").has_value());
-    const auto katl = db->findWeather("KATL");
-    ASSERT_TRUE(katl.has_value());
-    EXPECT_EQ(katl->Observation, "SA");
-    EXPECT_EQ(katl->Time, "1756");
-    EXPECT_EQ(katl->w0Dir, 250);
-    EXPECT_EQ(katl->w0Gust, 1);
-    EXPECT_NEAR(katl->Altimeter, 29.92, 1e-9);
-    // The station table marks every station as reporting Celsius, so the pass converts the
-    // report's Fahrenheit as well: 72 becomes Int(72 × 1.8 + 32).
-    EXPECT_EQ(katl->t0Deg, 161);
-    EXPECT_EQ(katl->Dew, 58);
-    EXPECT_GE(katl->Cl1Coverage, 1);
+    const auto atl = db->findWeather("ATL");
+    ASSERT_TRUE(atl.has_value());
+    EXPECT_EQ(atl->Observation, "SA");
+    EXPECT_EQ(atl->Time, "1756");
+    EXPECT_EQ(atl->w0Dir, 250);
+    EXPECT_EQ(atl->w0Gust, 1);
+    EXPECT_NEAR(atl->Altimeter, 29.92, 1e-9);
+    // SA reports are in Fahrenheit and their station row says so: no second conversion.
+    EXPECT_EQ(atl->t0Deg, 72);
+    EXPECT_EQ(atl->Dew, 58);
+    EXPECT_GE(atl->Cl1Coverage, 1);
     EXPECT_EQ(db->findWeather("KMCN")->Visibility, 20);
     EXPECT_EQ(host.randomTimer, 60000);
     EXPECT_EQ(dialogs.lastMessage(),
@@ -309,26 +377,68 @@ TEST(LineEnds, LinesEndAtCrLfALoneCrOrALoneLf) {
     }
 }
 
-TEST(LineEnds, BareLineFeedFilesAreRewrittenWithCrLf) {
-    test::TempDir dir;
-    const std::string file = dir.write("unix.txt", "KATL 1,2\nEGLL 3\nlast line");
-    EXPECT_EQ(weather::countReaderLines(dir.read("unix.txt")), 1);
-    EXPECT_TRUE(weather::repairBareLineFeeds(file, dir.file("vane1.txt")));
-    EXPECT_EQ(dir.read("unix.txt"), "KATL 12\r\nEGLL 3\r\nlast line\r\n");
-    EXPECT_FALSE(dir.exists("vane1.txt"));
+TEST(LineEnds, RepairEndsEveryLineWithCrLfAndKeepsTheLastOne) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"KATL 1,2\nEGLL 3\nlast line", "KATL 12\r\nEGLL 3\r\nlast line\r\n"},
+        {"KATL 1\rEGLL 2\rKMCN 3", "KATL 1\r\nEGLL 2\r\nKMCN 3\r\n"},  // bare CRs end lines
+        {"A\r\nB\nC\rD\r\n", "A\r\nB\r\nC\r\nD\r\n"},
+        {"", ""},
+    };
+    for (const auto& [text, repaired] : cases) {
+        EXPECT_EQ(weather::repairLineEnds(text), repaired);
+    }
+    std::string tenLines;
+    for (int i = 0; i < 10; ++i) {
+        tenLines += "LINE " + std::to_string(i) + "\r";
+    }
+    EXPECT_FALSE(weather::needsLineEndRepair(tenLines));
+    EXPECT_TRUE(weather::needsLineEndRepair(tenLines.substr(0, tenLines.size() - 8)));
+    EXPECT_TRUE(weather::needsLineEndRepair("KATL 1\nEGLL 2\n"));
 }
 
-TEST(LineEnds, FilesOfTenLinesOrMoreAreLeftAlone) {
-    test::TempDir dir;
-    std::string text;
-    for (int i = 0; i < 10; ++i) {
-        text += "LINE, " + std::to_string(i) + "\r";
+TEST_F(LoaderTest, PickedFileIsNeverChangedAndEveryReportLoads) {
+    const std::string reports[] = {"KATL 121756Z 27010KT 10SM SKC 12/08 A2992",
+                                   "EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021",
+                                   "KMCN 121756Z 09005KT 10SM SKC 20/08 A2992"};
+    const auto joined = [&](const std::string& end) {
+        return reports[0] + end + reports[1] + end + reports[2];
+    };
+    const std::vector<std::string> files = {
+        joined("\n") + "\n", joined("\r"),
+        "KATL 121756Z 27010KT 10SM, SKC 12/08 A2992\n" + joined("\n")};
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
+    for (const auto& text : files) {
+        const std::string picked = dir.write("picked.txt", text);
+        std::filesystem::last_write_time(picked, old);
+        dialogs.clear();
+        auto l = loader();
+        l.setScratchFile(dir.file("vane1.txt"));
+        const auto outcome = l.loadMetar(picked, false);
+        EXPECT_TRUE(outcome.finished) << text;
+        EXPECT_EQ(outcome.loaded, 3) << text;
+        EXPECT_EQ(dir.read("picked.txt"), text);
+        EXPECT_EQ(std::filesystem::last_write_time(picked), old);
+        EXPECT_EQ(dir.read("vane1.txt"), weather::repairLineEnds(text));
     }
-    const std::string file = dir.write("mac.txt", text);
-    EXPECT_EQ(weather::countReaderLines(text), 10);
-    EXPECT_FALSE(weather::repairBareLineFeeds(file, dir.file("vane1.txt")));
-    EXPECT_EQ(dir.read("mac.txt"), text);
-    EXPECT_FALSE(weather::repairBareLineFeeds(dir.file("missing.txt"), dir.file("vane1.txt")));
+}
+
+TEST_F(LoaderTest, ScratchFileThatCannotBeWrittenStopsTheLoad) {
+    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
+    const std::string picked = dir.write("unix.txt", "KMCN 121756Z 09005KT 10SM SKC 20/08 A2992\n");
+    // A full disk, and a folder that is not there.
+    for (const std::string& scratch : {std::string("/dev/full"), dir.file("gone/vane1.txt")}) {
+        dialogs.clear();
+        auto l = loader();
+        l.setScratchFile(scratch);
+        EXPECT_FALSE(l.loadMetar(picked, false).finished);
+        ASSERT_EQ(dialogs.shown().size(), 1u);
+        EXPECT_NE(dialogs.shown()[0].message.text.find("\"" + scratch + "\" could not be"),
+                  std::string::npos)
+            << dialogs.shown()[0].message.text;
+        EXPECT_EQ(db->weatherCount(), 3);
+        EXPECT_FALSE(db->findWeather("KMCN").has_value());
+        EXPECT_EQ(dir.read("unix.txt"), "KMCN 121756Z 09005KT 10SM SKC 20/08 A2992\n");
+    }
 }
 
 TEST(RealMetarFiles, LoadIntoTheShippedDatabase) {
@@ -350,11 +460,23 @@ TEST(RealMetarFiles, LoadIntoTheShippedDatabase) {
         RecordingHost host;
         weather::LoadedWeather loaded;
         WeatherLoader loader(*db, rnd, dialogs, clock, host, loaded);
+        loader.setScratchFile(dir.file("vane1.txt"));
+        // The shared files end their lines with bare line feeds, so they go through the repair;
+        // a copy with CR LF ends does not. Both must give every report.
+        const std::string original = dir.read(name);
+        ASSERT_TRUE(weather::needsLineEndRepair(original));
         const auto outcome = loader.loadMetar(copy, false);
         ASSERT_TRUE(outcome.finished) << name;
+        EXPECT_EQ(dir.read(name), original);
+        std::string crlf;
+        for (const char c : original) {
+            crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        }
+        const auto reference = loader.loadMetar(dir.write("crlf.txt", crlf), false);
+        EXPECT_EQ(outcome.loaded, reference.loaded) << name;
         EXPECT_GT(outcome.loaded, 4000) << name;
         EXPECT_GT(loaded.stations.count(), 3900) << name;
-        EXPECT_EQ(dialogs.messages().size(), 1u);
+        EXPECT_EQ(dialogs.messages().size(), 2u);
         std::cout << name << ": " << outcome.loaded << " records, " << loaded.stations.count()
                   << " stations\n";
     }

@@ -213,7 +213,7 @@ bool carryWeather(sqlite3* db, const std::string& previous, int& kept, std::stri
 bool writeStations(sqlite3* db, const std::vector<StationRow>& rows, std::string* error) {
     Statement insert(db,
                      "INSERT INTO Stations (ID, Name, Latitude, Longitude, Altitude, "
-                     "\"State Code\", Country, Celcius) VALUES (?, ?, ?, ?, ?, ?, ?, 1)");
+                     "\"State Code\", Country, Celcius) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     if (!insert.valid()) {
         return fail(error, sqlite3_errmsg(db));
     }
@@ -225,6 +225,7 @@ bool writeStations(sqlite3* db, const std::vector<StationRow>& rows, std::string
         insert.bind(5, row.altitudeM);
         insert.bind(6, row.stateCode);
         insert.bind(7, row.country);
+        insert.bind(8, row.celsius ? 1 : 0);
         if (!run(db, insert, error)) {
             return false;
         }
@@ -381,7 +382,7 @@ bool buildDatabase(const Sources& sources, const std::string& target, ImportRepo
         mergeStations({nsd.rows, awc.rows, weatherUtil.rows, airports.rows, countries});
     auto airportRows = selectAirports(airports.rows, stations.airportStation);
     auto navaidRows = selectNavaids(navaids.rows);
-    int left = kMaxWaypoints;
+    int left = kStoreCapacity - static_cast<int>(stations.rows.size());
     fitBudget(airportRows, left);
     fitBudget(navaidRows.vors, left);
     fitBudget(navaidRows.ndbs, left);

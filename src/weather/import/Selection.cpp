@@ -296,6 +296,7 @@ MergedStations mergeStations(const StationInputs& in) {
         }
         StationRow alias = row;
         alias.id = s->shortId;
+        alias.celsius = false;
         if (!shortRows.emplace(alias.id, std::move(alias)).second) {
             clashing.insert(s->shortId);  // two stations claim the code: neither gets it
         }

@@ -18,6 +18,9 @@ struct StationRow {
     double altitudeM = 0.0;
     std::string stateCode;
     std::string country;
+    // METAR reports give degrees Celsius; SA reports (the rows under three-letter codes) give
+    // degrees Fahrenheit already.
+    bool celsius = true;
 };
 
 struct WaypointRow {
@@ -35,8 +38,10 @@ struct WaypointRow {
 // that happens to share the code (codes get reused), so the match is dropped.
 inline constexpr double kMaxStationAirportKm = 30.0;
 
-// At most this many rows go into WPS.
-inline constexpr int kMaxWaypoints = 50000;
+// The waypoint store holds this many entries: the WPS rows of the region plus one per station
+// with weather. WPS gets what the station table leaves, so with every region chosen and every
+// station reporting there is still room for each station entry.
+inline constexpr int kStoreCapacity = 50000;
 
 struct StationInputs {
     const std::vector<StationRecord>& nsd;

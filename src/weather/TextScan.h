@@ -1,0 +1,71 @@
+#pragma once
+
+#include <string_view>
+
+// The few text tests the report readers share, each named for exactly what it accepts.
+namespace zephyra::weather::text {
+
+// True when part occurs anywhere in text (an empty part always does). Groups are a few
+// characters long, so a plain scan beats a library search per test.
+inline bool contains(std::string_view text, std::string_view part) {
+    const std::size_t n = part.size();
+    if (n > text.size()) {
+        return false;
+    }
+    if (n == 0) {
+        return true;
+    }
+    const char first = part.front();
+    const std::size_t last = text.size() - n;
+    for (std::size_t k = 0; k <= last; ++k) {
+        if (text[k] == first && text.substr(k, n) == part) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// 0 to 9 only, whatever the locale.
+inline bool isAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A to Z and a to z only, whatever the locale.
+inline bool isAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+inline bool startsWithDigit(std::string_view text) {
+    return !text.empty() && isAsciiDigit(text.front());
+}
+
+// One digit or more and nothing else: no sign, no blank, no decimal point.
+inline bool isDigitsOnly(std::string_view text) {
+    if (text.empty()) {
+        return false;
+    }
+    for (const char c : text) {
+        if (!isAsciiDigit(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Digits with at most one decimal point anywhere ("12", "1.5", ".5", "3."), at least one digit.
+inline bool isDecimalNumber(std::string_view text) {
+    bool digit = false;
+    bool point = false;
+    for (const char c : text) {
+        if (isAsciiDigit(c)) {
+            digit = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
+}  // namespace zephyra::weather::text

@@ -1,0 +1,143 @@
+#include "weather/WeatherFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "weather/LineEnds.h"
+#include "weather/NoaaProducts.h"
+
+namespace zephyra::weather {
+
+namespace {
+
+std::string systemError() {
+    return std::strerror(errno);
+}
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now and tells whether the close went well (a write may fail only here).
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+}  // namespace
+
+bool readWeatherFile(const std::string& path, std::string& text, std::string& reason,
+                     std::uintmax_t maxBytes) {
+    text.clear();
+    // Without O_NONBLOCK, opening a pipe would wait for a writer.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0) {
+        reason = errno == ENOENT ? "File not found."
+                                 : "The file could not be opened (" + systemError() + ").";
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        reason = "The file could not be read (" + systemError() + ").";
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = S_ISDIR(info.st_mode) ? "This is a folder, not a weather file."
+                                       : "This is not a regular file, so it cannot be a weather "
+                                         "file.";
+        return false;
+    }
+    const auto size = static_cast<std::uintmax_t>(info.st_size);
+    if (size > maxBytes) {
+        reason = "The file is too large to be a weather file.";
+        return false;
+    }
+    // Read what the file held when it was checked; a file still growing is cut there.
+    text.resize(static_cast<std::size_t>(size));
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::read(fd.get(), text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            reason = "The file could not be read (" + systemError() + ").";
+            text.clear();
+            return false;
+        }
+        if (n == 0) {
+            break;  // it shrank meanwhile
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    text.resize(done);
+    return true;
+}
+
+bool writeScratchFile(const std::string& path, std::string_view text, std::string& reason) {
+    const auto failed = [&](const char* what) {
+        reason =
+            "The repaired copy \"" + path + "\" could not be " + what + " (" + systemError() + ").";
+        return false;
+    };
+    Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (fd.get() < 0) {
+        return failed("created");
+    }
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd.get(), text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return failed("written");
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (!fd.close()) {
+        return failed("written");
+    }
+    return true;
+}
+
+bool needsLineEndRepair(std::string_view text) {
+    // Compressed and CSV products are read as they are; dropping their commas would spoil them.
+    if (looksGzipped(text) || csvHeaderStart(text)) {
+        return false;
+    }
+    return countReaderLines(text) < 10;
+}
+
+std::string repairLineEnds(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 40 + 2);
+    forEachLine(text, [&](std::string_view line) {
+        for (const char c : line) {
+            if (c != ',') {
+                out.push_back(c);
+            }
+        }
+        out += "\r\n";
+    });
+    return out;
+}
+
+}  // namespace zephyra::weather
