@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "platform/Files.h"
+#include "shell/BuilderBinder.h"
 #include "shell/DeliveryActions.h"
 #include "shell/Icons.h"
 #include "shell/NavigationStatusBinder.h"
@@ -153,6 +154,7 @@ VaneWindow::VaneWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
     planControls_ = std::make_unique<PlanControls>(ctx_, *this);
     // The first navigation tick that reads a position starts closest-station tracking.
     planControls_->navigation().onFirstConnection = [this] { deliveryActions_->startTracking(); };
+    new BuilderBinder(ctx_, *this);  // Picture10 and the custom weather of a loaded plan
     const double tpp = twipsPerPixel(this);
     resize(static_cast<int>(kNormalWidth / tpp), static_cast<int>(kNormalHeight / tpp));
 }
