@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/FlightWeather.h"
 #include "flightplan/AutoGenerator.h"
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanFlight.h"
@@ -38,6 +39,7 @@ NAME is an identifier (KATL) or a part of a name (the first match of the Find bo
 
 constexpr const char* kFlyUsage =
     R"(usage: zephyra-cli fly PLAN.fpl [--from-airport ID] [--db FILE] [--metric]
+                         [--weather FILE | --custom-weather]
 
 Sends the plan and flies it on the built-in aircraft in virtual time with A/P Update on,
 printing each waypoint as it is passed: virtual time, aircraft position, and the distance
@@ -46,7 +48,13 @@ Ends when the last waypoint is reached.
 
   --from-airport ID  start over this airport (default: the aircraft's start, near Atlanta)
   --metric           altitudes in the plan are metres (UOM "M")
-  --db FILE          the database, for --from-airport
+  --db FILE          the database, for --from-airport and the weather
+  --weather FILE     load a METAR file (as decode does) and deliver its weather on the way,
+                     printing each change of station and what the simulator then holds
+  --custom-weather   use the plan's own custom weather (the Yes answer of Load) and print
+                     each switch to a waypoint's weather and what the simulator then holds
+
+The weather is loaded into a temporary copy of the database; the database is not changed.
 )";
 
 std::string defaultDatabase() {
@@ -210,24 +218,30 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
 
 namespace {
 
-class DecliningHost final : public flightplan::PlanLoadHost {
+// Takes the plan's custom weather when asked to (it is processed once the whole plan is
+// read), declines it otherwise.
+class FlyLoadHost final : public flightplan::PlanLoadHost {
   public:
-    explicit DecliningHost(std::ostream& err) : err_(err) {}
+    FlyLoadHost(std::ostream& err, bool take) : err_(err), take_(take) {}
     bool useCustomWeather() override {
-        err_ << "zephyra-cli fly: the plan's custom weather is not used; entries after it are "
-                "ignored\n";
-        return false;
+        if (!take_) {
+            err_ << "zephyra-cli fly: the plan's custom weather is not used (--custom-weather "
+                    "uses it); entries after it are ignored\n";
+        }
+        return take_;
     }
     void processCustomWeather() override {}
 
   private:
     std::ostream& err_;
+    bool take_;
 };
 
 }  // namespace
 
 int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string planPath, airport, database = defaultDatabase();
+    FlightWeatherOptions weatherOptions;
     bool metric = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -237,6 +251,10 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         }
         if (a == "--metric") {
             metric = true;
+        } else if (a == "--custom-weather") {
+            weatherOptions.customWeather = true;
+        } else if (a == "--weather" && i + 1 < args.size()) {
+            weatherOptions.metarFile = args[++i];
         } else if ((a == "--from-airport" || a == "--db") && i + 1 < args.size()) {
             (a == "--db" ? database : airport) = args[++i];
         } else if (!a.empty() && a[0] != '-' && planPath.empty()) {
@@ -246,12 +264,13 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
             return 2;
         }
     }
-    if (planPath.empty()) {
+    if (planPath.empty() || (weatherOptions.customWeather && !weatherOptions.metarFile.empty())) {
         err << kFlyUsage;
         return 2;
     }
+    weatherOptions.database = database;
     flightplan::FlightPlan flight;
-    DecliningHost host(err);
+    FlyLoadHost host(err, weatherOptions.customWeather);
     const auto loaded = flightplan::loadPlanFile(planPath, flight.plan, host);
     if (!loaded.opened) {
         err << "zephyra-cli fly: cannot read " << planPath << "\n";
@@ -279,9 +298,19 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         aircraft.setLatitude(where->first);
         aircraft.setLongitude(where->second);
     }
+    std::unique_ptr<FlightWeather> weather;
+    if (weatherOptions.customWeather || !weatherOptions.metarFile.empty()) {
+        weather = FlightWeather::prepare(weatherOptions, flight.plan, aircraft, clock, out, err);
+        if (!weather) {
+            return 1;
+        }
+    }
     out << "start " << flightplan::fourDecimals(aircraft.latitude()) << " "
         << flightplan::fourDecimals(aircraft.longitude()) << ", " << flight.plan.PlanCount
         << " waypoints\n";
+    if (weather) {
+        weather->start();
+    }
     const auto outcome = flightplan::flyPlan(
         flight, aircraft, clock, {48.0 * 3600.0, metric}, [&](const flightplan::PassedWaypoint& p) {
             char dist[32];

@@ -6,6 +6,7 @@
 #include <QLocale>
 
 #include "platform/Files.h"
+#include "shell/BuilderBinder.h"
 #include "shell/CompactMode.h"
 #include "shell/DeliveryActions.h"
 #include "shell/HelpTips.h"
@@ -114,6 +115,7 @@ void VaneWindow::compose() {
     // The first navigation tick that reads a position starts closest-station tracking.
     planControls_->navigation().onFirstConnection = [this] { deliveryActions_->startTracking(); };
     new MapBinder(ctx_, *this);
+    new BuilderBinder(ctx_, *this);  // Picture10 and the custom weather of a loaded plan
 
     tips_->watch(*this);
 }

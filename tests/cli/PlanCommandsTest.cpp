@@ -50,6 +50,7 @@ TEST(PlanCommands, BadArgumentsExitWithTwo) {
     EXPECT_EQ(fly({}).code, 2);
     EXPECT_EQ(fly({"a.fpl", "--bogus"}).code, 2);
     EXPECT_EQ(fly({"/nonexistent/a.fpl"}).code, 1);
+    EXPECT_EQ(fly({"a.fpl", "--weather", "w.txt", "--custom-weather"}).code, 2);
 }
 
 // Atlanta to New York JFK through VORs, generated from the shipped database and flown by the
@@ -108,6 +109,47 @@ TEST(PlanCommands, AtlantaToKennedyThroughVorsIsFlownToTheEnd) {
     EXPECT_NE(flown.out.find("arrived at John F. Kennedy International Airport"),
               std::string::npos);
     EXPECT_LT(previous, 4 * 3600);  // about 760 nm at 250 kt indicated
+}
+
+// A plan north from Atlanta with custom weather on its three waypoints, flown with that weather
+// and with a METAR file's: each switch prints the weather the simulator then holds.
+TEST(PlanCommands, FlyDeliversCustomAndMetarWeather) {
+    const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
+    if (!std::filesystem::exists(shipped)) {
+        GTEST_SKIP() << "no database at " << shipped;
+    }
+    test::TempDir dir;
+    std::string text =
+        "A|34|-84.4|6000|250\r\nB|35|-84.4|6000|250\r\nC|36|-84.4|6000|250\r\n"
+        "Weather\r\n 2 \r\n";
+    for (int a = 0; a < 3; ++a) {
+        const std::string base = std::to_string(1000 * (a + 1));
+        text += "000" + std::to_string(a) + std::string(1, static_cast<char>('A' + a)) + "\r\n " +
+                std::to_string(34 + a) + " \r\n-84.4 \r\n 8 \r\n " + base + " \r\n 9000 \r\n";
+        text +=
+            " 0 \r\n 0 \r\n 0 \r\n 10 \r\n 270 \r\n 3000 \r\n 10 \r\n 0 \r\n 50 \r\n 29.92 \r\n";
+    }
+    const std::string fpl = dir.write("wx.fpl", text);
+    const Outcome custom = fly({fpl, "--custom-weather", "--db", shipped});
+    ASSERT_EQ(custom.code, 0) << custom.err;
+    EXPECT_NE(custom.out.find("Done Processing 3 stations."), std::string::npos);
+    for (const char* seen : {"weather of 0000 (A)\n          temperature 50, pressure 1013.2 mb, "
+                             "visibility 10 mi, cloud 1 1000-9000 ft",
+                             "weather of 0001 (B)",
+                             "weather of 0002 (C)\n          temperature "
+                             "50, pressure 1013.2 mb, visibility 10 mi, "
+                             "cloud 1 3000-9000 ft"}) {
+        EXPECT_NE(custom.out.find(seen), std::string::npos) << seen << "\n" << custom.out;
+    }
+    EXPECT_EQ(custom.out.find("weather of 0003"), std::string::npos);
+
+    const std::string metars = dir.write("metars.txt",
+                                         "KATL 061152Z 27010KT 10SM FEW030 10/02 A3001\n"
+                                         "KCHA 061153Z 36005KT 5SM BKN020 05/01 A2990\n");
+    const Outcome real = fly({fpl, "--weather", metars, "--db", shipped});
+    ASSERT_EQ(real.code, 0) << real.err;
+    EXPECT_NE(real.out.find("weather of KATL"), std::string::npos) << real.out;
+    EXPECT_NE(real.out.find("weather of KCHA"), std::string::npos) << real.out;
 }
 
 }  // namespace

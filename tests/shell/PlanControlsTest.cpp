@@ -149,7 +149,8 @@ TEST_F(PlanControlsTest, SaveThenLoadWithQuickSendAndTheCustomWeatherSeam) {
     EXPECT_EQ(w->label("Label16")->text(), "Yes");
     EXPECT_EQ(w->label("Label17")->text(), "Yes");
 
-    // Custom weather before its processing exists: the user is told, the weather stays.
+    // Custom weather without its processing: the user is told, the weather stays.
+    w->planControls().lists().customWeatherProcessing = nullptr;
     context.settings.QSend = "False";
     program.write(
         "wx.fpl", "A|1|2|3000|250\r\nWeather\r\n0\r\nWX\r\n" + [] {

@@ -1,0 +1,201 @@
+#include "builder/WeatherBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include "flightplan/PlanFile.h"
+
+using namespace zephyra;
+using builder::BuilderControls;
+using builder::WeatherBuilder;
+
+namespace {
+
+WeatherBuilder threeLinePlan() {
+    WeatherBuilder b;
+    EXPECT_TRUE(
+        b.loadText("Approach=ILS 27L\r\nA|33.5|-84.5|3000|250\r\nB|34|-84|9000|250\r\n"
+                   "C|35|-83.5|9000|0.6\r\n",
+                   [] { return true; }));
+    return b;
+}
+
+BuilderControls cloud1(const char* base, const char* top) {
+    BuilderControls c;
+    c.Cld1Cmb = "5/8";
+    c.Cld1B = base;
+    c.Cld1T = top;
+    return c;
+}
+
+TEST(WeatherBuilderAttach, ChecksInOrderAndConvertsUnits) {
+    struct Case {
+        const char* what;
+        BuilderControls controls;
+        const char* uom;
+        std::optional<int> row;
+        const char* message;  // empty: attached
+        std::vector<std::pair<int, double>> fields;
+    };
+    auto with = [](BuilderControls c, auto change) {
+        change(c);
+        return c;
+    };
+    const std::vector<Case> cases = {
+        {"no cloud 1", BuilderControls{}, "U", 0, "Cloud 1 can't be set to None.", {}},
+        {"tops not a number",
+         cloud1("3000", "x"),
+         "U",
+         0,
+         "Invalid Number In Cloud 1 Tops Box",
+         {}},
+        {"equal base and top",
+         cloud1("3000", "3000"),
+         "U",
+         0,
+         "Cloud 1 Tops Must Be Higher Than Cloud 1 Base",
+         {}},
+        {"base 0", cloud1("0", "3000"), "U", 0, "Cloud 1 Base must be greater than 0", {}},
+        {"cloud 2 below cloud 1 top",
+         with(cloud1("1000", "3000"),
+              [](auto& c) { c.Cld2Cmb = "Overcast", c.Cld2B = "2999", c.Cld2T = "5000"; }),
+         "U",
+         0,
+         "Cloud 2 Base must be higher the Cloud 1 Tops",
+         {}},
+        {"no selection",
+         cloud1("1000", "3000"),
+         "U",
+         std::nullopt,
+         "You must select a waypoint to attach to.",
+         {}},
+        {"cloud 2 base at cloud 1 top, defaults",
+         with(cloud1("1000", "3000"),
+              [](auto& c) {
+                  c.Cld2Cmb = "Overcast", c.Cld2B = "3000", c.Cld2T = "5000", c.TempTxt = "warm";
+              }),
+         "U",
+         1,
+         "",
+         {{3, 5},
+          {4, 1000},
+          {5, 3000},
+          {6, 8},
+          {7, 3000},
+          {8, 5000},
+          {9, 0},
+          {10, 0},
+          {11, 3000},
+          {12, 100},
+          {13, 0},
+          {14, 27},
+          {15, 30},
+          {1, 34},
+          {2, -84}}},
+        {"metric",
+         with(cloud1("1000", "2000"),
+              [](auto& c) { c.BaroTxt = "1013", c.TempTxt = "15", c.SWTop = "1000"; }),
+         "M",
+         0,
+         "",
+         {{4, 3300}, {5, 6600}, {11, 3300}, {14, 59}, {15, 29.91}}},
+        {"metric with feet",
+         with(cloud1("1000", "2000"), [](auto& c) { c.BaroTxt = "1013"; }),
+         "F",
+         0,
+         "",
+         {{4, 1000}, {15, 29.91}, {14, 81}}},
+        {"wind, limits, visibility, storms",
+         with(cloud1("1000", "2000"),
+              [](auto& c) {
+                  c.W0DirTxt = "400", c.W0SpdTxt = "25", c.VisiCmb = "3/4 Mile", c.PrecipCmb = 7,
+                  c.TempTxt = "250", c.BaroTxt = "35";
+              }),
+         "U",
+         2,
+         "",
+         {{10, 359}, {9, 25}, {12, 0.75}, {13, 7}, {14, 150}, {15, 29.91}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto b = threeLinePlan();
+        const auto out = b.attach(c.controls, c.uom, c.row);
+        if (*c.message) {
+            EXPECT_FALSE(out.attached);
+            EXPECT_EQ(out.message, c.message);
+            EXPECT_EQ(b.counter, 0);
+            EXPECT_FALSE(b.changed);
+            continue;
+        }
+        ASSERT_TRUE(out.attached) << out.message;
+        EXPECT_EQ(out.message, "Weather successfully added to " +
+                                   b.plan.WaypLst[static_cast<std::size_t>(*c.row)] + ".");
+        EXPECT_EQ(b.entries[0].id, "0000" + b.plan.WaypLst[static_cast<std::size_t>(*c.row)]);
+        for (const auto& [field, value] : c.fields) {
+            EXPECT_DOUBLE_EQ(b.entries[0].field[static_cast<std::size_t>(field)], value)
+                << "field " << field;
+        }
+    }
+}
+
+TEST(WeatherBuilderAttach, VisibilityTexts) {
+    const std::vector<std::pair<std::string, double>> cases = {
+        {"Unlimited", 100}, {"40 Miles", 40},   {"2.5 Miles", 2.5},  {"2 Miles", 2},
+        {"1 Mile", 1},      {"3/4 Mile", 0.75}, {"3/8 Mile", 0.375}, {"1/16 Mile", 0.0625}};
+    for (const auto& [text, miles] : cases) {
+        EXPECT_DOUBLE_EQ(builder::visibilityMiles(text), miles) << text;
+    }
+    for (std::size_t i = 0; i < builder::kVisibilityTexts.size(); ++i) {
+        EXPECT_DOUBLE_EQ(builder::visibilityMiles(builder::kVisibilityTexts[i]),
+                         builder::kVisibilityMiles[i]);
+    }
+}
+
+TEST(WeatherBuilderAttach, SecondAttachOverwritesAndShowsBack) {
+    auto b = threeLinePlan();
+    ASSERT_TRUE(b.attach(cloud1("1000", "2000"), "U", 0).added);
+    ASSERT_TRUE(b.attach(cloud1("1500", "2500"), "U", 2).added);
+    auto again = cloud1("4000", "6000");
+    again.VisiCmb = "2.5 Miles";
+    const auto out = b.attach(again, "U", 0);
+    EXPECT_FALSE(out.added);
+    EXPECT_EQ(out.entry, 0);
+    EXPECT_EQ(b.counter, 2);
+    EXPECT_EQ(b.entries[0].field[4], 4000);
+
+    // Selection finds the entry by its line; ShowPlanWeather gives the texts back.
+    EXPECT_EQ(b.entryForLine(" C "), 1);
+    EXPECT_EQ(b.entryForLine("B"), std::nullopt);
+    const auto shown = WeatherBuilder::showPlanWeather(b.entries[0]);
+    EXPECT_EQ(shown.Cld1Cmb, "5/8");
+    EXPECT_EQ(shown.Cld2Cmb, "None");
+    EXPECT_EQ(shown.Cld1B, "4000");
+    EXPECT_EQ(shown.VisiCmb, "2.5 Miles");
+    EXPECT_EQ(shown.BaroTxt, "30.00");
+    EXPECT_EQ(shown.SWTop, "3000");
+}
+
+TEST(WeatherBuilderFile, SaveKeepsTheApproachAndLoadAsksForTheWeather) {
+    auto b = threeLinePlan();
+    EXPECT_EQ(b.approachLine, "Approach=ILS 27L");
+    ASSERT_TRUE(b.attach(cloud1("1000", "2000"), "U", 1).attached);
+    const std::string text = b.saveText();
+    EXPECT_EQ(text.substr(0, 18), "Approach=ILS 27L\r\n");
+    EXPECT_NE(text.find("\r\nWeather\r\n 0 \r\n0000B\r\n 34 \r\n"), std::string::npos);
+
+    // Yes takes the entries for editing.
+    WeatherBuilder yes;
+    int asked = 0;
+    ASSERT_TRUE(yes.loadText(text, [&] { return ++asked, true; }));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(yes.counter, 1);
+    EXPECT_EQ(yes.plan.PlanCount, 3);
+    EXPECT_EQ(yes.entries[0].field[4], 1000);
+
+    // No leaves the counter of a fresh window at 0, so the next save has no weather.
+    WeatherBuilder no;
+    ASSERT_TRUE(no.loadText(text, [] { return false; }));
+    EXPECT_EQ(no.counter, 0);
+    EXPECT_EQ(no.saveText().find("Weather"), std::string::npos);
+}
+
+}  // namespace
