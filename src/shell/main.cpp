@@ -7,6 +7,8 @@
 #include <QCommandLineParser>
 #include <csignal>
 #include <cstdlib>
+#include <iostream>
+#include <optional>
 #include <string>
 
 #include "platform/Files.h"
@@ -18,6 +20,9 @@
 #include "shell/SimulatorWindow.h"
 #include "shell/VaneWindow.h"
 #include "simlink/BuiltInAircraft.h"
+#include "simlink/FlightGearLink.h"
+#include "simlink/SelectedLink.h"
+#include "simlink/SimulatorChoice.h"
 #include "weather/WeatherDb.h"
 
 namespace {
@@ -69,17 +74,57 @@ int main(int argc, char** argv) {
         QStringLiteral("start-simulator"),
         QStringLiteral("Start the built-in simulator with the program when it is configured."));
     parser.addOption(startSimulator);
+    QCommandLineOption simulatorOption(
+        QStringLiteral("simulator"),
+        QStringLiteral("The simulator to fly with: builtin (the default) or flightgear."),
+        QStringLiteral("name"));
+    QCommandLineOption hostOption(QStringLiteral("fg-host"),
+                                  QStringLiteral("FlightGear's property server host."),
+                                  QStringLiteral("host"));
+    QCommandLineOption portOption(QStringLiteral("fg-port"),
+                                  QStringLiteral("FlightGear's property server port."),
+                                  QStringLiteral("port"));
+    parser.addOption(simulatorOption);
+    parser.addOption(hostOption);
+    parser.addOption(portOption);
     parser.process(app);
+
+    // The simulator: "simulator.ini" beside the program, then the command line.
+    const std::string programFolder = platform::programFolder();
+    std::vector<std::string> problems;
+    auto choice = simlink::readSimulatorChoice(
+        platform::joinPath(programFolder, simlink::kSimulatorFile), &problems);
+    for (const auto* option : {&simulatorOption, &hostOption, &portOption}) {
+        if (parser.isSet(*option)) {
+            const std::string value = parser.value(*option).toStdString();
+            std::string problem;
+            if (simlink::takeSimulatorOption("--" + option->names().front().toStdString(), &value,
+                                             choice, problem) == simlink::OptionUse::Bad) {
+                problems.push_back(problem);
+            }
+        }
+    }
+    for (const auto& problem : problems) {
+        std::cerr << "zephyra: " << problem << "\n";
+    }
 
     platform::QtScheduler scheduler;
     platform::QtDialogs dialogs;
     platform::DefaultRandom random;
     simlink::BuiltInAircraft aircraft(scheduler);
     shell::DesktopPlatform desktop(aircraft);
+    simlink::SelectedLink link(&aircraft);
+    std::optional<simlink::FlightGearLink> flightGear;
+    const bool useFlightGear = choice.kind == simlink::SimulatorKind::FlightGear;
+    if (useFlightGear) {
+        flightGear.emplace(choice.flightGear);
+        link.select(&*flightGear);
+        desktop.useFlightGear(*flightGear, simlink::fgfsArguments(choice));
+    }
 
-    shell::AppContext context{scheduler, dialogs, random, desktop, aircraft};
+    shell::AppContext context{scheduler, dialogs, random, desktop, link};
     context.builtIn = &aircraft;
-    context.programFolder = platform::programFolder();
+    context.programFolder = programFolder;
     context.launchFolder = launchFolder;
     context.quit = [] { QCoreApplication::exit(0); };
 
@@ -101,10 +146,19 @@ int main(int argc, char** argv) {
         return simulator.panelHost();
     };
 
+    desktop.tellUser = [&dialogs](const std::string& text) { dialogs.inform(text); };
+
     if (vane.load() == shell::VaneWindow::LoadResult::MainWindow) {
         vane.show();
-        if (parser.isSet(startSimulator) &&
-            shell::DesktopPlatform::isBuiltInFolder(context.settings.Path98)) {
+        const bool builtInFolder = shell::DesktopPlatform::isBuiltInFolder(context.settings.Path98);
+        if (!useFlightGear && !builtInFolder) {
+            // FS98 under Wine: nothing of ours reaches it. Say so once, then plan without a link.
+            link.select(nullptr);
+            dialogs.inform(simlink::choice_text::kNoLinkToFs98);
+        }
+        if (parser.isSet(startSimulator) && useFlightGear) {
+            desktop.startSimulator(context.settings.Path98);
+        } else if (parser.isSet(startSimulator) && builtInFolder) {
             desktop.startSimulator(context.settings.Path98);
             simulator.move(vane.frameGeometry().topRight() + QPoint(12, 0));
             vane.activateWindow();
