@@ -45,7 +45,15 @@ std::string setb(const std::string& path, std::string_view value) {
     return "setb " + path + " " + std::string(value) + "\r\n";
 }
 
-double parseValue(const std::string& text) {
+// A prompt ("/> ") the server printed before data mode took effect, in front of a value.
+std::string withoutPrompt(const std::string& line) {
+    const auto at = line.find("> ");
+    return !line.empty() && line.front() == '/' && at != std::string::npos ? line.substr(at + 2)
+                                                                           : line;
+}
+
+double parseValue(const std::string& line) {
+    const std::string text = withoutPrompt(line);
     if (text.empty()) {
         return std::nan("");
     }
@@ -271,7 +279,8 @@ void FlightGearLink::writeWeather(const std::string& lines) {
             if (!was) {
                 return;
             }
-            savedWeatherSwitches_ = std::array<std::string, 2>{(*was)[0], (*was)[1]};
+            savedWeatherSwitches_ =
+                std::array<std::string, 2>{withoutPrompt((*was)[0]), withoutPrompt((*was)[1])};
         }
         if (!connection_.send(setb(kRealWeather, "false") + setb(kMetarUpdates, "false"),
                               settings_.replyTimeout)) {
