@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
     parser.addVersionOption();
     QCommandLineOption startSimulator(
         QStringLiteral("start-simulator"),
-        QStringLiteral("Start the built-in simulator with the program when it is configured."));
+        QStringLiteral("Start the simulator with the program: FlightGear when chosen, else the "
+                       "built-in one when it is configured."));
     parser.addOption(startSimulator);
     QCommandLineOption simulatorOption(
         QStringLiteral("simulator"),
