@@ -1,8 +1,10 @@
 #include "cli/WeatherCommands.h"
 
+#include <QCoreApplication>
 #include <chrono>
 #include <cstdio>
 #include <iomanip>
+#include <optional>
 #include <sstream>
 
 #include "flightplan/WaypointStore.h"
@@ -10,10 +12,14 @@
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
+#include "platform/qt/QtScheduler.h"
 #include "weather/LineEnds.h"
+#include "weather/NoaaAgreement.h"
+#include "weather/NoaaProducts.h"
 #include "weather/Reports.h"
 #include "weather/WeatherDb.h"
 #include "weather/WeatherLoader.h"
+#include "weather/download/WeatherDownload.h"
 
 namespace zephyra::cli {
 
@@ -50,6 +56,43 @@ std::string number(double v) {
     return s.str();
 }
 
+void downloadUsage(std::ostream& out) {
+    out << "usage: zephyra-cli download [--url URL] [--out FILE] [--db FILE]\n"
+           "  Fetches the current bulk reports, writes them as a plain report file and loads\n"
+           "  it as the main window loads a picked file.\n"
+           "  --url  where from (default: Url in zephyra.ini beside the program, else\n"
+           "         "
+        << weather::kDefaultWeatherUrl
+        << ")\n"
+           "  --out  the report file (default: metar-YYYYMMDD-HHMMZ.txt beside the program)\n"
+           "  --db   the database (default: vanedb.mdb beside the program)\n";
+}
+
+// A console that prints the download's status lines, progress at most once a second; it is
+// never cancelled.
+class ConsoleDownloadHost final : public weather::DownloadHost {
+  public:
+    explicit ConsoleDownloadHost(std::ostream& out) : out_(out) {}
+    void setStatus(const std::string& text) override {
+        const auto now = std::chrono::steady_clock::now();
+        const bool progress = text.starts_with("Downloading current weather:");
+        if (text == last_ || (progress && now - lastProgress_ < std::chrono::seconds(1))) {
+            return;
+        }
+        if (progress) {
+            lastProgress_ = now;
+        }
+        last_ = text;
+        out_ << text << "\n";
+    }
+    bool cancelRequested() override { return false; }
+
+  private:
+    std::ostream& out_;
+    std::string last_;
+    std::chrono::steady_clock::time_point lastProgress_{};
+};
+
 // A headless window: status lines are kept, events need no processing.
 class ConsoleHost final : public weather::LoadHost, public flightplan::WaypointLoadHost {
   public:
@@ -81,7 +124,7 @@ int dump(const std::string& path, std::ostream& out, std::ostream& err) {
         return 1;
     }
     platform::DefaultRandom rnd;
-    auto emit = [&](std::string_view line) {
+    auto print = [&](std::string_view line) {
         const auto decoded = weather::decodeMetarLine(line, rnd);
         if (decoded.outcome != weather::MetarLine::Outcome::Report) {
             return;
@@ -98,8 +141,62 @@ int dump(const std::string& path, std::ostream& out, std::ostream& err) {
             << ",\"cl2Base\":" << m.cl2Base << ",\"cl2Top\":" << m.cl2Top
             << ",\"Cl2Coverage\":" << m.cl2Cover << "}\n";
     };
-    weather::forEachLine(text, emit);
+    if (std::string error; !weather::toReportText(text, &error)) {
+        err << "zephyra-cli: " << path << ": " << error << "\n";
+        return 1;
+    }
+    weather::forEachLine(text, print);
     return 0;
+}
+
+// Loads a weather file as the main window does, then the waypoints, and prints every message
+// the window would show.
+int load(const std::string& database, const std::string& file, bool sa, std::ostream& out,
+         std::ostream& err) {
+    std::string error;
+    auto db = weather::WeatherDb::open(database, &error, false);
+    if (!db) {
+        err << "zephyra-cli: cannot open the database " << database << ": " << error << "\n";
+        return 1;
+    }
+    platform::ScriptedDialogs dialogs;
+    platform::DefaultRandom rnd;
+    platform::VirtualScheduler clock(static_cast<double>(std::time(nullptr)));
+    ConsoleHost host(dialogs);
+    weather::LoadedWeather loaded;
+    weather::WeatherLoader loader(*db, rnd, dialogs, clock, host, loaded);
+
+    const auto started = std::chrono::steady_clock::now();
+    weather::LoadOutcome outcome;
+    if (sa) {
+        outcome = loader.loadSa(file);
+    } else {
+        weather::repairBareLineFeeds(file,
+                                     platform::joinPath(platform::programFolder(), "vane1.txt"));
+        outcome = loader.loadMetar(file, false);
+    }
+    const auto decoded = std::chrono::steady_clock::now();
+    flightplan::WaypointStore store;
+    flightplan::loadWaypoints(*db, flightplan::kAll, loaded.stations, rnd, store, host);
+    const auto done = std::chrono::steady_clock::now();
+
+    using ms = std::chrono::duration<double, std::milli>;
+    out << "status: " << host.status << "\n"
+        << "stations: " << loaded.stations.count() << " (records " << outcome.loaded
+        << ", completed " << outcome.processed << ")\n"
+        << "waypoints: " << store.WpsCount << "\n"
+        << "load: " << std::fixed << std::setprecision(1) << ms(decoded - started).count()
+        << " ms, waypoints: " << ms(done - decoded).count() << " ms\n";
+    for (const auto& shown : dialogs.shown()) {
+        if (shown.kind != "message") {
+            continue;
+        }
+        if (!shown.message.title.empty()) {
+            out << "[" << shown.message.title << "] ";
+        }
+        out << shown.message.text << "\n";
+    }
+    return outcome.finished ? 0 : 1;
 }
 
 std::string defaultDatabase() {
@@ -138,50 +235,88 @@ int runDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (dumpOnly) {
         return dump(file, out, err);
     }
-    std::string error;
-    auto db = weather::WeatherDb::open(database, &error, false);
-    if (!db) {
-        err << "zephyra-cli: cannot open the database " << database << ": " << error << "\n";
+    return load(database, file, sa, out, err);
+}
+
+int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const std::string folder = platform::programFolder();
+    weather::DownloadSettings settings = weather::readDownloadSettings(folder);
+    std::string database = defaultDatabase();
+    std::string file;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--url" && i + 1 < args.size()) {
+            settings.url = args[++i];
+        } else if (a == "--out" && i + 1 < args.size()) {
+            file = args[++i];
+        } else if (a == "--db" && i + 1 < args.size()) {
+            database = args[++i];
+        } else if (a == "--help" || a == "-h") {
+            downloadUsage(out);
+            return 0;
+        } else {
+            downloadUsage(err);
+            return 2;
+        }
+    }
+    // The network needs Qt's event loop; the waits of the download run it.
+    int argc = 1;
+    char name[] = "zephyra-cli";
+    char* argv[] = {name, nullptr};
+    std::optional<QCoreApplication> app;
+    if (QCoreApplication::instance() == nullptr) {
+        app.emplace(argc, argv);
+    }
+    platform::QtScheduler clock;
+    if (file.empty()) {
+        file = platform::joinPath(folder, weather::downloadFileName(clock.wallClock()));
+    }
+    ConsoleDownloadHost host(out);
+    weather::WeatherDownload download(clock, host);
+    const auto result = download.fetch(settings, file);
+    if (!result.ok) {
+        err << "zephyra-cli: " << result.error << " The weather already loaded is kept.\n";
         return 1;
     }
-    platform::ScriptedDialogs dialogs;
-    platform::DefaultRandom rnd;
-    platform::VirtualScheduler clock(static_cast<double>(std::time(nullptr)));
-    ConsoleHost host(dialogs);
-    weather::LoadedWeather loaded;
-    weather::WeatherLoader loader(*db, rnd, dialogs, clock, host, loaded);
+    out << "Wrote " << result.reports << " reports to " << result.path << "\n";
+    return load(database, result.path, false, out, err);
+}
 
-    const auto started = std::chrono::steady_clock::now();
-    weather::LoadOutcome outcome;
-    if (sa) {
-        outcome = loader.loadSa(file);
-    } else {
-        weather::repairBareLineFeeds(file,
-                                     platform::joinPath(platform::programFolder(), "vane1.txt"));
-        outcome = loader.loadMetar(file, false);
+int runAgreeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
+        (args.size() == 1 && (args[0] == "--help" || args[0] == "-h") ? out : err)
+            << "usage: zephyra-cli agree NOAA_CSV_FILE\n"
+               "  Reads the reports of a NOAA CSV product (metars.cache.csv, or .csv.gz) as\n"
+               "  the METAR reader's first pass does and prints, field by field, how often\n"
+               "  that agrees with NOAA's own decoded columns.\n";
+        return args.size() == 1 && (args[0] == "--help" || args[0] == "-h") ? 0 : 2;
     }
-    const auto decoded = std::chrono::steady_clock::now();
-    flightplan::WaypointStore store;
-    flightplan::loadWaypoints(*db, flightplan::kAll, loaded.stations, rnd, store, host);
-    const auto done = std::chrono::steady_clock::now();
-
-    for (const auto& shown : dialogs.shown()) {
-        if (shown.kind != "message") {
-            continue;
-        }
-        if (!shown.message.title.empty()) {
-            out << "[" << shown.message.title << "] ";
-        }
-        out << shown.message.text << "\n";
+    std::string text;
+    if (!platform::readFile(args[0], text)) {
+        err << "zephyra-cli: cannot read " << args[0] << "\n";
+        return 1;
     }
-    using ms = std::chrono::duration<double, std::milli>;
-    out << "status: " << host.status << "\n"
-        << "stations: " << loaded.stations.count() << " (records " << outcome.loaded
-        << ", completed " << outcome.processed << ")\n"
-        << "waypoints: " << store.WpsCount << "\n"
-        << "load: " << std::fixed << std::setprecision(1) << ms(decoded - started).count()
-        << " ms, waypoints: " << ms(done - decoded).count() << " ms\n";
-    return outcome.finished ? 0 : 1;
+    if (weather::looksGzipped(text)) {
+        std::string error;
+        auto inflated = weather::gunzip(text, &error);
+        if (!inflated) {
+            err << "zephyra-cli: " << args[0] << ": " << error << "\n";
+            return 1;
+        }
+        text = std::move(*inflated);
+    }
+    const auto a = weather::compareWithNoaa(text);
+    if (!a) {
+        err << "zephyra-cli: " << args[0] << " is not a NOAA CSV product with decoded columns\n";
+        return 1;
+    }
+    out << a->reports << " reports of " << a->rows << " rows\n"
+        << "| Field | Agreement | Reports compared |\n| --- | --- | --- |\n";
+    for (const auto& f : a->fields) {
+        out << "| " << f.field << " | " << std::fixed << std::setprecision(2) << f.rate() * 100
+            << " % | " << f.agree << " of " << f.total << " |\n";
+    }
+    return 0;
 }
 
 int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

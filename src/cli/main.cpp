@@ -7,6 +7,7 @@
 #include "cli/BuildDbCommand.h"
 #include "cli/ConfigureCommand.h"
 #include "cli/PlanCommands.h"
+#include "cli/DeliveryCommands.h"
 #include "cli/SimCommand.h"
 #include "cli/WeatherCommands.h"
 
@@ -19,9 +20,13 @@ void usage(std::ostream& out) {
            "  configure  write vane98.par and install files into a simulator folder\n"
            "  build-db   build vanedb.mdb (stations, airports, NAVAIDs, fixes) from data files\n"
            "  decode     load a METAR or SA weather file into the database (--dump: decode only)\n"
+           "  download   fetch the current METAR reports, write them to a file and load it\n"
+           "  agree      compare the METAR reader with NOAA's decode of a CSV product\n"
            "  show       print one station's weather record\n"
            "  plan       generate a flight plan (.fpl) between two airports or NAVAIDs\n"
            "  fly        fly a flight plan on the built-in aircraft in simulated time\n"
+           "  report     print a station's weather report (--uom U|M|F)\n"
+           "  closest    print the station with weather closest to LAT LON\n"
            "Run 'zephyra-cli COMMAND --help' for a command's options.\n";
 }
 
@@ -43,6 +48,12 @@ int main(int argc, char** argv) {
     if (command == "decode") {
         return zephyra::cli::runDecodeCommand(args, std::cout, std::cerr);
     }
+    if (command == "download") {
+        return zephyra::cli::runDownloadCommand(args, std::cout, std::cerr);
+    }
+    if (command == "agree") {
+        return zephyra::cli::runAgreeCommand(args, std::cout, std::cerr);
+    }
     if (command == "show") {
         return zephyra::cli::runShowCommand(args, std::cout, std::cerr);
     }
@@ -51,6 +62,12 @@ int main(int argc, char** argv) {
     }
     if (command == "fly") {
         return zephyra::cli::runFlyCommand(args, std::cout, std::cerr);
+    }
+    if (command == "report") {
+        return zephyra::cli::runReportCommand(args, std::cout, std::cerr);
+    }
+    if (command == "closest") {
+        return zephyra::cli::runClosestCommand(args, std::cout, std::cerr);
     }
     if (command == "configure") {
         return zephyra::cli::runConfigureCommand(args, std::cout, std::cerr);

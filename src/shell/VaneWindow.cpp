@@ -9,7 +9,9 @@
 #include <QScreen>
 
 #include "platform/Files.h"
+#include "shell/DeliveryActions.h"
 #include "shell/Icons.h"
+#include "shell/NavigationStatusBinder.h"
 #include "shell/ParamFile.h"
 #include "shell/ParmMaintWindow.h"
 #include "shell/PlanControls.h"
@@ -130,6 +132,7 @@ VaneWindow::VaneWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
     buildControls();
     connectPictures();
     weatherActions_ = new WeatherActions(ctx_, *this);
+    deliveryActions_ = new DeliveryActions(ctx_, *this);
 
     timer6_ = ctx_.scheduler.createTimer([this] { updateClock(); });
     timer1_ = ctx_.scheduler.createTimer([this] {
@@ -148,6 +151,8 @@ VaneWindow::VaneWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
         }
     });
     planControls_ = std::make_unique<PlanControls>(ctx_, *this);
+    // The first navigation tick that reads a position starts closest-station tracking.
+    planControls_->navigation().onFirstConnection = [this] { deliveryActions_->startTracking(); };
     const double tpp = twipsPerPixel(this);
     resize(static_cast<int>(kNormalWidth / tpp), static_cast<int>(kNormalHeight / tpp));
 }

@@ -21,6 +21,7 @@
 namespace zephyra::shell {
 
 class PlanControls;
+class DeliveryActions;
 class StartWindow;
 class WeatherActions;
 
@@ -58,6 +59,7 @@ class VaneWindow : public QWidget {
     QFrame* navigationPanel() const { return picture11_; }
     WeatherActions& weatherActions() { return *weatherActions_; }
     PlanControls& planControls() { return *planControls_; }
+    DeliveryActions& deliveryActions() { return *deliveryActions_; }
     StartWindow* startWindow() const { return start_.get(); }
 
     // Pressing a command button runs its click handler exactly as a click would.
@@ -138,6 +140,7 @@ class VaneWindow : public QWidget {
     QFrame* picture11_ = nullptr;
     WeatherActions* weatherActions_ = nullptr;
     std::unique_ptr<PlanControls> planControls_;
+    DeliveryActions* deliveryActions_ = nullptr;
     std::unique_ptr<StartWindow> start_;
     std::unique_ptr<platform::Timer> timer6_;
     std::unique_ptr<platform::Timer> timer1_;

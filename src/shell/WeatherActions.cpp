@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "platform/Files.h"
+#include "shell/DownloadActions.h"
 #include "shell/VaneWindow.h"
 #include "weather/LineEnds.h"
 #include "weather/WeatherDb.h"
@@ -14,6 +15,10 @@ namespace {
 
 // Yields to the window every so many calls: a load asks after every report line.
 constexpr int kYieldEvery = 25;
+
+// Plain report files first; NOAA's CSV products (gzip-compressed or not) are read too.
+constexpr const char* kMetarFilter =
+    "METAR Weather (*.txt)|*.txt|NOAA CSV (*.csv *.csv.gz)|*.csv;*.csv.gz";
 
 // Marks a long operation: busy flag, hourglass, weather buttons off; all undone on exit.
 class BusyScope {
@@ -57,6 +62,7 @@ WeatherActions::WeatherActions(AppContext& context, VaneWindow& vane)
         }
     });
     vane_.reloadWaypoints = [this] { loadWaypoints(); };
+    downloads_ = new DownloadActions(ctx_, vane_, *this);
 }
 
 void WeatherActions::selectFormat(bool sa) {
@@ -65,16 +71,19 @@ void WeatherActions::selectFormat(bool sa) {
 }
 
 void WeatherActions::loadMetar() {
-    if (busy_) {
+    if (busy_ || downloads_->downloading()) {
         return;
     }
-    const auto chosen =
-        ctx_.dialogs.openFile({"Load METAR", ctx_.programFolder, "METAR Weather (*.txt)|*.txt"});
+    const auto chosen = ctx_.dialogs.openFile({"Load METAR", ctx_.programFolder, kMetarFilter});
     if (!chosen) {
         return;
     }
-    vane_.label("all_vane")->setText(QString::fromStdString(*chosen));
-    vane_.label("Label19")->setText(QFileInfo(QString::fromStdString(*chosen)).fileName());
+    loadChosenFile(*chosen);
+}
+
+void WeatherActions::loadChosenFile(const std::string& path) {
+    vane_.label("all_vane")->setText(QString::fromStdString(path));
+    vane_.label("Label19")->setText(QFileInfo(QString::fromStdString(path)).fileName());
     platform::setCurrentDirectory(ctx_.programFolder);
     vane_.press(QStringLiteral("Command3"));
 }
@@ -92,7 +101,7 @@ std::unique_ptr<weather::WeatherDb> WeatherActions::openDatabase(const std::stri
 }
 
 void WeatherActions::updateWeather() {
-    if (busy_) {
+    if (busy_ || downloads_->downloading()) {
         return;
     }
     const std::string path = vane_.label("all_vane")->text().toStdString();

@@ -13,6 +13,7 @@ class WeatherDb;
 
 namespace zephyra::shell {
 
+class DownloadActions;
 class VaneWindow;
 struct AppContext;
 
@@ -25,12 +26,15 @@ class WeatherActions : public QObject,
   public:
     WeatherActions(AppContext& context, VaneWindow& vane);
 
-    void loadMetar();       // Command2
+    void loadMetar();  // Command2
+    // Shows a chosen weather file in all_vane and Label19 and runs Update Weather on it.
+    void loadChosenFile(const std::string& path);
     void updateWeather();   // Command3
     void useLastWeather();  // Command5
     // Rebuilds the waypoint store when it is marked stale.
     void loadWaypoints();
     bool busy() const { return busy_; }
+    DownloadActions& downloads() { return *downloads_; }
 
     // LoadHost
     void setStatus(const std::string& text) override;
@@ -53,6 +57,7 @@ class WeatherActions : public QObject,
 
     AppContext& ctx_;
     VaneWindow& vane_;
+    DownloadActions* downloads_ = nullptr;
     bool busy_ = false;
     int yieldCount_ = 0;
 };

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "platform/Files.h"
+#include "weather/NoaaProducts.h"
 
 namespace zephyra::weather {
 
@@ -35,7 +36,8 @@ bool repairBareLineFeeds(const std::string& path, const std::string& scratchPath
         }
         return false;
     }
-    if (countReaderLines(text) >= 10) {
+    // Compressed and CSV products are read as they are; dropping their commas would spoil them.
+    if (looksGzipped(text) || csvHeaderStart(text) || countReaderLines(text) >= 10) {
         return false;
     }
     std::string out;

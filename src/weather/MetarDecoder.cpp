@@ -358,23 +358,89 @@ class Groups {
     std::size_t count_ = 0;
 };
 
+// Forms of today's automated reports. A "not observed" mark never becomes a value: each of
+// these gives what the report would read without it.
+
+// "NCD" (no cloud detected) and "NSC" (no significant cloud) say what "CLR" says.
+bool isNoCloudWord(std::string_view g) {
+    return g == "NCD" || g == "NSC";
+}
+
+// "//////", "///CB", "//////TCU": neither cover nor height observed, so no layer.
+bool isUnobservedLayer(std::string_view g) {
+    return g.starts_with("///");
+}
+
+// A runway visual range group: "R24/P2000N", "R06L/0600U".
+bool isRunwayRange(std::string_view g) {
+    return g.size() > 4 && g[0] == 'R' && isDigit(g[1]) && isDigit(g[2]) && has(g, "/");
+}
+
+// "1000SW": the lowest visibility and its direction, behind the prevailing one.
+bool isDirectionalVisibility(std::string_view g) {
+    if (g.size() < 5 || g.size() > 6 || !isDigit(g[0]) || !isDigit(g[1]) || !isDigit(g[2]) ||
+        !isDigit(g[3])) {
+        return false;
+    }
+    const std::string_view direction = g.substr(4);
+    return direction == "N" || direction == "NE" || direction == "E" || direction == "SE" ||
+           direction == "S" || direction == "SW" || direction == "W" || direction == "NW";
+}
+
+// "Q1013", "A2992": a pressure group where a cloud or the temperature would stand.
+bool isPressureGroup(std::string_view g) {
+    return g.size() == 5 && (g[0] == 'A' || g[0] == 'Q') && strictWhole(g.substr(1)).has_value();
+}
+
+// A sky group standing where the visibility belongs: the station reported none.
+bool startsWithSkyWord(std::string_view g) {
+    for (const std::string_view word : {"FEW", "SCT", "BKN", "OVC", "VV", "SKC", "CLR"}) {
+        if (g.starts_with(word)) {
+            return true;
+        }
+    }
+    return isNoCloudWord(g);
+}
+
+// A cloud group as the layer reader takes it. "BKN034///" is "BKN034" with its cloud type not
+// observed; the height stays as reported. "BKN///" (height not observed) is left alone.
+std::string_view layerGroup(std::string_view g) {
+    if (isNoCloudWord(g)) {
+        return "CLR";
+    }
+    const bool cover = g.starts_with("FEW") || g.starts_with("SCT") || g.starts_with("BKN") ||
+                       g.starts_with("OVC");
+    if (cover && g.size() > 6 && g.ends_with("///")) {
+        g.remove_suffix(3);
+    }
+    return g;
+}
+
 enum class Next { Temperature, Pressure, Finish };
+
+bool findsTemperatureBeforePhenomena(Groups& g);
+Next readSky(Groups& g, MetarReport& r, platform::Random& rnd);
 
 // Everything between the wind group and the temperature group. Returns where reading goes on.
 Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
     if (g.done()) {
         return Next::Finish;
     }
-    // Variable direction ("210V320").
-    if (has(g.current(), "V") && g.current() != "CAVOK") {
+    // Variable direction ("210V320"); "9999NDV" is a visibility.
+    if (has(g.current(), "V") && g.current() != "CAVOK" && !g.current().ends_with("NDV") &&
+        !startsWithSkyWord(g.current())) {
         ++g.i;
         if (g.done()) {
             return Next::Finish;
         }
     }
 
-    // Visibility.
-    const std::string_view vis = g.current();
+    // Visibility; "NDV" (no directional variation) behind it changes nothing.
+    std::string_view vis = g.current();
+    if (vis.size() > 3 && vis.ends_with("NDV")) {
+        vis.remove_suffix(3);
+    }
+    bool visibilityGroup = true;
     if (has(vis, "SM")) {
         if (const auto miles = statuteMiles(vis)) {
             r.visibility = *miles;
@@ -395,38 +461,79 @@ Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
         }
     } else if (vis == "CAVOK") {
         ++g.i;
-        return g.done() ? Next::Finish : Next::Temperature;
+        // "CAVOK //////": the sky group that follows says nothing more.
+        while (!g.done() && isUnobservedLayer(g.current())) {
+            ++g.i;
+        }
+        if (g.done()) {
+            return Next::Finish;
+        }
+        return isPressureGroup(g.current()) ? Next::Pressure : Next::Temperature;
+    } else {
+        visibilityGroup = false;
     }
-
-    // Temperature tests.
-    if (isTemperatureGroup(g.current())) {
+    // A station that reports no visibility goes on with its sky or its pressure.
+    if (!visibilityGroup && isPressureGroup(g.current())) {
+        return Next::Pressure;
+    }
+    const bool skyNext = !visibilityGroup && startsWithSkyWord(g.current());
+    if (!skyNext && findsTemperatureBeforePhenomena(g)) {
         return Next::Temperature;
     }
-    ++g.i;
     if (g.done()) {
         return Next::Finish;
+    }
+    return readSky(g, r, rnd);
+}
+
+// From the group behind the visibility to the first phenomenon: a temperature right away, a
+// directional visibility, runway ranges. True when the temperature group is found.
+bool findsTemperatureBeforePhenomena(Groups& g) {
+    // Temperature tests.
+    if (isTemperatureGroup(g.current())) {
+        return true;
+    }
+    ++g.i;
+    if (!g.done() && isDirectionalVisibility(g.current())) {
+        ++g.i;
+    }
+    if (g.done()) {
+        return false;
     }
     const auto temperatureAfterRvr = [](std::string_view s) {
         return has(s, "/") && !has(s, "R") && !has(s, "//");
     };
     if (temperatureAfterRvr(g.current())) {
-        return Next::Temperature;
+        return true;
     }
 
-    // Runway visual range: one group at most.
+    // Runway visual range.
     if (has(g.current(), "/") && has(g.current(), "R")) {
         ++g.i;
+        // Today's reports give a range for each runway in use: the others go the same way.
+        while (!g.done() && isRunwayRange(g.current())) {
+            ++g.i;
+        }
         if (g.done()) {
-            return Next::Finish;
+            return false;
         }
         if (temperatureAfterRvr(g.current())) {
-            return Next::Temperature;
+            return true;
         }
     }
 
+    return false;
+}
+
+// The weather phenomena and the sky, up to the temperature or the pressure.
+Next readSky(Groups& g, MetarReport& r, platform::Random& rnd) {
     // Weather phenomena, up to the first sky or slash group.
-    while (!g.done() && !hasSkyWordOrSlash(g.current())) {
-        readPhenomenon(g.current(), r);
+    // "//" (present weather not observed) is no phenomenon; "NCD" and "NSC" are sky groups.
+    while (!g.done() && (g.current() == "//" ||
+                         (!hasSkyWordOrSlash(g.current()) && !isNoCloudWord(g.current())))) {
+        if (g.current() != "//") {
+            readPhenomenon(g.current(), r);
+        }
         ++g.i;
     }
     if (g.done()) {
@@ -438,23 +545,39 @@ Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
             return Next::Finish;
         }
     }
+    const auto skipUnobservedLayers = [&g] {
+        while (!g.done() && isUnobservedLayer(g.current())) {
+            ++g.i;
+        }
+        return g.done();
+    };
+    if (skipUnobservedLayers()) {
+        return Next::Finish;
+    }
     if (isTemperatureGroup(g.current())) {
         return Next::Temperature;
+    }
+    if (isPressureGroup(g.current())) {
+        return Next::Pressure;
     }
 
     // Two cloud layers from two successive groups.
     const auto temperatureBetweenLayers = [](std::string_view s) {
         return has(s, "/") && !has(s, "//");
     };
-    readLayer(g.current(), r.cl1Base, r.cl1Cover, rnd);
+    readLayer(layerGroup(g.current()), r.cl1Base, r.cl1Cover, rnd);
     ++g.i;
-    if (g.done()) {
+    if (skipUnobservedLayers()) {
         return Next::Finish;
     }
     if (temperatureBetweenLayers(g.current())) {
         return Next::Temperature;
     }
-    readLayer(g.current(), r.cl2Base, r.cl2Cover, rnd);
+    // No temperature reported: "CLR A3005".
+    if (isPressureGroup(g.current())) {
+        return Next::Pressure;
+    }
+    readLayer(layerGroup(g.current()), r.cl2Base, r.cl2Cover, rnd);
     ++g.i;
     if (g.done()) {
         return Next::Finish;
@@ -465,7 +588,9 @@ Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
     if (g.current().ends_with("///")) {
         g.current().remove_suffix(3);
     }
-    while (!g.done() && !has(g.current(), "/") && !hasPressureLetter(g.current())) {
+    // Further layers go by, "BKN044///" and "//////CB" too.
+    while (!g.done() && (isUnobservedLayer(g.current()) ||
+                         (!has(layerGroup(g.current()), "/") && !hasPressureLetter(g.current())))) {
         ++g.i;
     }
     if (g.done()) {

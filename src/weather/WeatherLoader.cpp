@@ -13,6 +13,7 @@
 #include "platform/Random.h"
 #include "platform/Scheduler.h"
 #include "weather/LineEnds.h"
+#include "weather/NoaaProducts.h"
 #include "weather/Reports.h"
 #include "weather/WeatherDb.h"
 
@@ -259,6 +260,13 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
     if (!useLastWeather) {
         std::string text;
         if (!readFile(path, text)) {
+            return outcome;
+        }
+        // NOAA's CSV products (gzip-compressed or not) are read for their reports.
+        if (std::string error; !toReportText(text, &error)) {
+            dialogs_.message({error, "Weather File " + path + "  -- ERROR", platform::Buttons::Ok,
+                              platform::Icon::Exclamation, 1});
+            dialogs_.setLastAnswer(platform::Answer::None);
             return outcome;
         }
         host_.setStatus("Processing weather.");

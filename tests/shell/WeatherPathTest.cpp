@@ -50,7 +50,8 @@ TEST_F(WeatherPathTest, LoadMetarDecodesAndLoadsTheWaypoints) {
     click(vane->picture("Picture2"));
     const auto& open = dialogs.shown().front();
     EXPECT_EQ(open.kind, "open");
-    EXPECT_EQ(open.file.filter, "METAR Weather (*.txt)|*.txt");
+    EXPECT_EQ(open.file.filter,
+              "METAR Weather (*.txt)|*.txt|NOAA CSV (*.csv *.csv.gz)|*.csv;*.csv.gz");
     EXPECT_EQ(open.file.initialDir, program.path());
     EXPECT_EQ(vane->label("all_vane")->text().toStdString(), file);
     EXPECT_EQ(vane->label("Label19")->text(), "today.txt");

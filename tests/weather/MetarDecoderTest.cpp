@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "platform/Random.h"
+#include "weather/NoaaAgreement.h"
+#include "weather/NoaaProducts.h"
 #include "weather/Reports.h"
 
 using zephyra::platform::PinnedRandom;
@@ -517,228 +520,99 @@ TEST(MetarRobustness, BinaryGarbage) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Forms of today's automated reports (real lines from NOAA's files)
+
+TEST(MetarTodaysForms, NotObservedMarksGiveNoValue) {
+    const struct {
+        const char* form;
+        const char* line;
+        double visibility;
+        int cl1Base, cl1Cover, cl2Base, temperature;
+        double pressure;
+        bool obstruction;
+    } cases[] = {
+        {"// weather", "YSDU 020038Z AUTO 26014KT 9999 // SCT013 SCT020 BKN031 12/11 Q1013", 100,
+         1300, 4, 2000, 12, 1013, false},
+        {"// weather, NCD", "YSDU 180730Z AUTO 34016KT 9999 // NCD 30/04 Q1006", 100, 25000, 0, 0,
+         30, 1006, false},
+        {"BKN034///", "LIRZ 020037Z AUTO 10004KT 070V150 9999 BKN034/// 15/14 Q1009", 100, 3400, 7,
+         0, 15, 1009, false},
+        {"BKN/// keeps the clear base", "EGLL 121750Z 24008KT 9999 BKN/// M02/M04 Q1021", 100,
+         25000, 7, 0, -2, 1021, false},
+        {"NCD", "ESUT 180750Z AUTO 16010KT 9999 NCD M07/M09 Q0988", 100, 25000, 0, 0, -7, 988,
+         false},
+        {"NSC", "EDAH 180750Z 23010KT 9000 NSC 06/05 Q1006", 9000 / 1600.0, 25000, 0, 0, 6, 1006,
+         false},
+        {"//// visibility, //////", "ETML 180720Z AUTO 20009KT //// // ////// 08/06 Q1004 ///", 100,
+         0, 0, 0, 8, 1004, false},
+        {"//// visibility, no temperature", "NCMR 231100Z AUTO 04003KT //// ////// ///// Q1012",
+         100, 0, 0, 0, 27, 1012, false},
+        {"M1/4SM", "KPAN 180755Z AUTO 00000KT M1/4SM -UP OVC001 00/M00 A3014 RMK AO2", 0.25, 100, 8,
+         0, 0, 3014 * kHpaPerInchHundredth, true},
+        {"P6SM", "KXYZ 121755Z 27005KT P6SM SCT250 15/08 A2992", 6, 25000, 4, 0, 15,
+         2992 * kHpaPerInchHundredth, false},
+        {"///CB", "LFQG 231130Z AUTO 13007KT 9999 ///CB 20/16 Q1009", 100, 0, 0, 0, 20, 1009,
+         false},
+        {"//////CB behind three layers",
+         "LFRO 231130Z AUTO 26007KT 8000 -RA SCT039/// BKN048/// OVC054/// //////CB 13/12 Q0998", 5,
+         3900, 4, 4800, 13, 998, true},
+        {"BKN044/// as a fourth layer",
+         "EKYT 231120Z AUTO 24009KT 9999 FEW006/// SCT008/// BKN010/// BKN044/// 13/12 Q1012", 100,
+         600, 2, 800, 13, 1012, false},
+        {"R24/P2000N and more ranges",
+         "ENGM 180750Z 21002KT 3000 1100NW R19R/1500U R01R/P2000N BR FZFG OVC002 M05/M05 Q0992",
+         3000 / 1600.0, 200, 8, 0, -5, 992, true},
+        {"NDV", "DTNH 180730Z AUTO 26009KT 8000NDV FEW035 13/09 Q1019", 5, 3500, 2, 0, 13, 1019,
+         false},
+        {"9999NDV after a variable wind",
+         "LSZL 231120Z AUTO VRB02KT 9999NDV FEW027 BKN053 16/14 Q1023 RMK", 100, 2700, 2, 5300, 16,
+         1023, false},
+        {"no visibility", "KNSI 231133Z AUTO 31020G27KT OVC015 14/11 A2980 RMK AO2", 100, 1500, 8,
+         0, 14, 2980 * kHpaPerInchHundredth, false},
+        {"no temperature", "KRNV 231135Z AUTO 16011KT 10SM CLR A3005 RMK AO2 TSNO", 10, 25000, 0, 0,
+         27, 3005 * kHpaPerInchHundredth, false},
+        {"CAVOK //////", "OODQ 231050Z AUTO 07010KT CAVOK ////// 28/23 Q1015 NOSIG", 100, 0, 0, 0,
+         28, 1015, false},
+        {"CAVOK without temperature", "HSSS 180730Z 36006KT CAVOK Q1016", 100, 0, 0, 0, 27, 1016,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.form) + ": " + c.line);
+        const auto r = report(c.line);
+        EXPECT_NEAR(r.visibility, c.visibility, 1e-9);
+        EXPECT_EQ(r.cl1Base, c.cl1Base);
+        EXPECT_EQ(r.cl1Cover, c.cl1Cover);
+        EXPECT_EQ(r.cl2Base, c.cl2Base);
+        EXPECT_EQ(r.temperature, c.temperature);
+        EXPECT_NEAR(r.pressure, c.pressure, 1e-9);
+        EXPECT_EQ(r.obstruction, c.obstruction);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
 // Real reports against NOAA's own decode
-
-std::vector<std::string> readLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// CSV rows with quoted fields; the AWC files end lines with CR CR LF.
-std::vector<std::vector<std::string>> readCsv(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> row;
-    std::string field;
-    bool quoted = false;
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        const char c = text[k];
-        if (quoted) {
-            if (c == '"' && k + 1 < text.size() && text[k + 1] == '"') {
-                field += '"';
-                ++k;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            row.push_back(field);
-            field.clear();
-        } else if (c == '\n') {
-            row.push_back(field);
-            field.clear();
-            rows.push_back(row);
-            row.clear();
-        } else if (c != '\r') {
-            field += c;
-        }
-    }
-    if (!field.empty() || !row.empty()) {
-        row.push_back(field);
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-std::string gunzip(const std::string& path) {
-    std::string text;
-    FILE* pipe = popen(("gzip -dc '" + path + "'").c_str(), "r");
-    if (pipe == nullptr) {
-        return text;
-    }
-    char buffer[65536];
-    std::size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        text.append(buffer, n);
-    }
-    pclose(pipe);
-    return text;
-}
-
-std::string trimmed(std::string s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\r')) {
-        s.pop_back();
-    }
-    return s;
-}
-
-struct Tally {
-    int agree = 0;
-    int total = 0;
-    void add(bool same) {
-        ++total;
-        agree += same ? 1 : 0;
-    }
-    double rate() const { return total == 0 ? 1.0 : static_cast<double>(agree) / total; }
-};
-
-// A group of the report body (station and remarks left out) with this unit.
-bool hasGroupEnding(const std::string& report, const std::string& suffix) {
-    std::istringstream in(report);
-    std::string group;
-    in >> group;
-    while (in >> group) {
-        if (group == "RMK") {
-            return false;
-        }
-        if (group.size() > suffix.size() && group.ends_with(suffix)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-struct Agreement {
-    int reports = 0;
-    int lines = 0;
-    int unmatched = 0;  // text lines that differ from their CSV row's raw_text
-    Tally temperature, direction, speed, speedOtherUnits, visibilityMiles, pressure, cloudBase,
-        cloudCover;
-};
-
-Agreement compareWithNoaa(const std::string& stem) {
-    Agreement a;
-    const std::string dir = ZEPHYRA_SOURCE_DIR "/../shared/data/metar/";
-    const auto lines = readLines(dir + stem + ".txt");
-    const auto rows = readCsv(gunzip(dir + stem + ".csv.gz"));
-    std::size_t header = 0;
-    while (header < rows.size() && (rows[header].empty() || rows[header][0] != "raw_text")) {
-        ++header;
-    }
-    if (header == rows.size()) {
-        ADD_FAILURE() << "no header in " << stem;
-        return a;
-    }
-    std::map<std::string, std::size_t> column;
-    for (std::size_t c = 0; c < rows[header].size(); ++c) {
-        column.emplace(rows[header][c], c);  // the first of the repeated sky columns wins
-    }
-    const auto at = [&](const std::vector<std::string>& row, const std::string& name) {
-        const auto c = column.at(name);
-        return c < row.size() ? row[c] : std::string();
-    };
-
-    PinnedRandom rnd;
-    for (std::size_t k = 0; k < lines.size() && header + 1 + k < rows.size(); ++k) {
-        const auto& row = rows[header + 1 + k];
-        const std::string raw = trimmed(lines[k]);
-        ++a.lines;
-        // The text file is a re-packaging of the CSV's raw_text column; a copy that lost a
-        // character here and there (commas have been seen to go) only loses those lines.
-        if (trimmed(at(row, "raw_text")) != raw) {
-            ++a.unmatched;
-            continue;
-        }
-        const MetarLine decoded = decodeMetarLine(lines[k], rnd);
-        if (decoded.outcome != Outcome::Report) {
-            continue;
-        }
-        ++a.reports;
-        const MetarReport& r = decoded.report;
-
-        if (const auto t = at(row, "temp_c"); !t.empty()) {
-            a.temperature.add(std::fabs(r.temperature - std::stod(t)) <= 0.5 + 1e-9);
-        }
-        const auto dirText = at(row, "wind_dir_degrees");
-        const auto speedText = at(row, "wind_speed_kt");
-        if (hasGroupEnding(raw, "KT")) {
-            if (!dirText.empty()) {
-                a.direction.add(r.windDirection == std::stoi(dirText));
-            }
-            if (!speedText.empty()) {
-                a.speed.add(r.windSpeed == std::stoi(speedText));
-            }
-        } else if (!speedText.empty()) {
-            a.speedOtherUnits.add(std::abs(r.windSpeed - std::stoi(speedText)) <= 1);
-        }
-        // Statute-mile reports only: metres, 9999 and CAVOK differ from NOAA on purpose.
-        if (const auto v = at(row, "visibility_statute_mi");
-            !v.empty() && hasGroupEnding(raw, "SM")) {
-            a.visibilityMiles.add(std::fabs(r.visibility - std::stod(v)) < 0.01);
-        }
-        if (const auto p = at(row, "altim_in_hg"); !p.empty()) {
-            a.pressure.add(std::fabs(r.pressure * 0.02953 - std::stod(p)) < 0.015);
-        }
-        const auto cover = at(row, "sky_cover");
-        const auto base = at(row, "cloud_base_ft_agl");
-        if ((cover == "FEW" || cover == "SCT" || cover == "BKN" || cover == "OVC") &&
-            !base.empty()) {
-            a.cloudBase.add(r.cl1Base == std::stoi(base));
-            const int eighths = r.cl1Cover;
-            a.cloudCover.add((cover == "FEW" && eighths >= 1 && eighths <= 2) ||
-                             (cover == "SCT" && eighths >= 3 && eighths <= 5) ||
-                             (cover == "BKN" && eighths >= 6 && eighths <= 7) ||
-                             (cover == "OVC" && eighths == 8));
-        }
-    }
-    return a;
-}
-
-void printAgreement(const std::string& stem, const Agreement& a) {
-    const auto line = [](const char* name, const Tally& t) {
-        std::cout << "  " << name << ": " << t.agree << "/" << t.total << " ("
-                  << std::round(t.rate() * 1000) / 10 << "%)\n";
-    };
-    std::cout << stem << ": " << a.reports << " reports (" << a.unmatched << " of " << a.lines
-              << " lines differ from their CSV row)\n";
-    line("temperature", a.temperature);
-    line("wind direction (KT)", a.direction);
-    line("wind speed (KT)", a.speed);
-    line("wind speed (MPS/KPH, +-1 kt)", a.speedOtherUnits);
-    line("visibility (SM reports)", a.visibilityMiles);
-    line("altimeter", a.pressure);
-    line("first cloud base", a.cloudBase);
-    line("first cloud cover", a.cloudCover);
-}
 
 class MetarCorpus : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(MetarCorpus, AgreesWithNoaaWhereTheRulesCoincide) {
-    const std::string stem = GetParam();
-    const std::string txt = ZEPHYRA_SOURCE_DIR "/../shared/data/metar/" + stem + ".txt";
-    if (!std::ifstream(txt) ||
-        !std::ifstream(ZEPHYRA_SOURCE_DIR "/../shared/data/metar/" + stem + ".csv.gz")) {
+TEST_P(MetarCorpus, AgreesWithNoaaOnEveryField) {
+    const std::string path =
+        ZEPHYRA_SOURCE_DIR "/../shared/data/metar/" + std::string(GetParam()) + ".csv.gz";
+    std::string text;
+    if (!zephyra::platform::readFile(path, text)) {
         GTEST_SKIP() << "real METAR data not found beside the repository";
     }
-    const Agreement a = compareWithNoaa(stem);
-    printAgreement(stem, a);
-    EXPECT_GT(a.reports, 4000);
-    // Lines and rows stay in step: only a stray line may differ from its row.
-    EXPECT_LE(a.unmatched * 100, a.lines) << a.unmatched << " of " << a.lines << " lines";
-    EXPECT_GE(a.temperature.rate(), 0.95);
-    EXPECT_GE(a.direction.rate(), 0.95);
-    EXPECT_GE(a.speed.rate(), 0.95);
-    EXPECT_GE(a.visibilityMiles.rate(), 0.95);
-    EXPECT_GE(a.pressure.rate(), 0.95);
-    EXPECT_GE(a.cloudBase.rate(), 0.90);
-    EXPECT_GE(a.cloudCover.rate(), 0.90);
+    const auto csv = zephyra::weather::gunzip(text);
+    ASSERT_TRUE(csv.has_value());
+    const auto a = zephyra::weather::compareWithNoaa(*csv);
+    ASSERT_TRUE(a.has_value());
+    std::cout << GetParam() << ": " << a->reports << " reports of " << a->rows << " rows\n";
+    EXPECT_GT(a->reports, 4000);
+    for (const auto& f : a->fields) {
+        std::cout << "  " << f.field << ": " << f.agree << "/" << f.total << " ("
+                  << std::round(f.rate() * 1000) / 10 << "%)\n";
+        EXPECT_GE(f.rate(), 0.99) << f.field << ": " << f.agree << " of " << f.total;
+        EXPECT_GT(f.total, 100) << f.field;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(RealReports, MetarCorpus,

@@ -7,6 +7,7 @@
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
 #include "support/DbRows.h"
+#include "support/Gzip.h"
 #include "support/TempDir.h"
 #include "weather/LineEnds.h"
 #include "weather/WeatherDb.h"
@@ -138,6 +139,31 @@ TEST_F(LoaderTest, MissingFileIsReportedAndTheWeatherKept) {
     EXPECT_EQ(dialogs.shown()[0].message.title, "Weather File " + missing + "  -- ERROR");
     EXPECT_EQ(dialogs.shown()[0].message.icon, platform::Icon::Exclamation);
     EXPECT_EQ(dialogs.lastAnswer(), platform::Answer::None);
+    EXPECT_EQ(db->weatherCount(), 3);
+}
+
+TEST_F(LoaderTest, NoaaCsvFilesLoadLikeTheirReports) {
+    const std::string csv =
+        std::string("No errors\r\nNo warnings\r\nstation_id,raw_text\r\n") +
+        "KATL,METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992\r\n" +
+        "EGLL,EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021\r\n" +
+        "KXYZ,KXYZ 121755Z VRB03KT 1 1/2SM BR OVC004 05/04 A3001\r\n";
+    for (const auto& file : {dir.write("wx.csv", csv), dir.write("wx.csv.gz", test::gzip(csv))}) {
+        SCOPED_TRACE(file);
+        dialogs.clear();
+        // The line-end repair leaves both alone (its comma dropping would spoil them).
+        EXPECT_FALSE(weather::repairBareLineFeeds(file, dir.file("vane1.txt")));
+        const auto outcome = loader().loadMetar(file, false);
+        EXPECT_TRUE(outcome.finished);
+        EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Done Processing 3 stations."});
+        EXPECT_EQ(db->findWeather("KXYZ")->Visibility, 1.5);
+    }
+    // A damaged download is refused and the weather already loaded stays.
+    const std::string cut = dir.write("cut.csv.gz", test::gzip(csv).substr(0, 40));
+    dialogs.clear();
+    EXPECT_FALSE(loader().loadMetar(cut, false).finished);
+    EXPECT_EQ(dialogs.messages(),
+              std::vector<std::string>{"The gzip data ends early (the file is incomplete)."});
     EXPECT_EQ(db->weatherCount(), 3);
 }
 

@@ -1,0 +1,112 @@
+#include "cli/DeliveryCommands.h"
+
+#include <charconv>
+
+#include "delivery/StationTracker.h"
+#include "platform/Files.h"
+#include "reports/StationReport.h"
+#include "shell/ParamFile.h"
+#include "weather/WeatherDb.h"
+
+namespace zephyra::cli {
+
+namespace {
+
+constexpr const char* kReportUsage =
+    "usage: zephyra-cli report [--db FILE] [--uom U|M|F] STATION_ID\n"
+    "  Prints the station weather report as the main window shows it. Units and the\n"
+    "  visibility ceiling come from vane98.par beside the program unless --uom is given.\n";
+constexpr const char* kClosestUsage =
+    "usage: zephyra-cli closest [--db FILE] LATITUDE LONGITUDE\n"
+    "  Prints the closest station with weather (ID-Name, State), degrees north and east\n"
+    "  positive; nothing and exit status 1 when no weather is loaded.\n";
+
+std::string programFile(const char* name) {
+    return platform::joinPath(platform::programFolder(), name);
+}
+
+bool parseDegrees(const std::string& text, double& value) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end;
+}
+
+}  // namespace
+
+int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string database = programFile("vanedb.mdb");
+    shell::Settings settings;
+    settings.UOM = "U";
+    shell::readParamFile(programFile(shell::kParamFileName), settings);
+    std::string id;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--db" && i + 1 < args.size()) {
+            database = args[++i];
+        } else if (a == "--uom" && i + 1 < args.size()) {
+            settings.UOM = args[++i];
+        } else if (a == "--help" || a == "-h") {
+            out << kReportUsage;
+            return 0;
+        } else if (!a.empty() && a[0] != '-' && id.empty()) {
+            id = a;
+        } else {
+            err << kReportUsage;
+            return 2;
+        }
+    }
+    if (id.empty()) {
+        err << kReportUsage;
+        return 2;
+    }
+    std::string error;
+    auto db = weather::WeatherDb::open(database, &error, false);
+    if (!db) {
+        err << "zephyra-cli: cannot open the database " << database << ": " << error << "\n";
+        return 1;
+    }
+    const auto report =
+        reports::stationReport(*db, delivery::stationId(id), settings.UOM, settings.UnlimitedVis);
+    (report.found ? out : err) << report.text << (report.found ? "" : "\n");
+    return report.found ? 0 : 1;
+}
+
+int runClosestCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string database = programFile("vanedb.mdb");
+    std::vector<double> position;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        double value = 0;
+        if (a == "--db" && i + 1 < args.size()) {
+            database = args[++i];
+        } else if (a == "--help" || a == "-h") {
+            out << kClosestUsage;
+            return 0;
+        } else if (position.size() < 2 && parseDegrees(a, value)) {
+            position.push_back(value);
+        } else {
+            err << kClosestUsage;
+            return 2;
+        }
+    }
+    if (position.size() != 2) {
+        err << kClosestUsage;
+        return 2;
+    }
+    std::string error;
+    auto db = weather::WeatherDb::open(database, &error, false);
+    if (!db) {
+        err << "zephyra-cli: cannot open the database " << database << ": " << error << "\n";
+        return 1;
+    }
+    const std::string text =
+        delivery::findClosestStation(db->stationList(), position[0], position[1]);
+    if (text.empty()) {
+        err << "zephyra-cli: no station with weather\n";
+        return 1;
+    }
+    out << text << "\n";
+    return 0;
+}
+
+}  // namespace zephyra::cli

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "delivery/DeliveryHost.h"
+#include "delivery/RandomVariation.h"
+#include "delivery/StationTracker.h"
+#include "delivery/WeatherSender.h"
+#include "weather/Records.h"
+
+namespace zephyra::platform {
+class Random;
+class Scheduler;
+class Timer;
+}  // namespace zephyra::platform
+
+namespace zephyra::delivery {
+
+// Weather delivery as one piece: the sender, the closest-station tracking and the random
+// variation over one station list, one database and one simulator. The main window drives
+// the parts from its own timers; the command-line tool and the tests let it own the two
+// timers (armTimers) and run on virtual time.
+class WeatherDelivery {
+  public:
+    WeatherDelivery(simlink::SimLink& sim, platform::Scheduler& scheduler, platform::Random& random,
+                    DeliveryHost& host, const std::string& databasePath,
+                    const weather::StationList& stations, const int& precipitation);
+    ~WeatherDelivery();
+    WeatherDelivery(const WeatherDelivery&) = delete;
+    WeatherDelivery& operator=(const WeatherDelivery&) = delete;
+
+    DeliverySettings& settings() { return sender_.settings; }
+    WeatherSender& sender() { return sender_; }
+    StationTracker& tracker() { return tracker_; }
+    RandomVariation& variation() { return variation_; }
+
+    // The Random_Timer's tick: runs the variation and gives the next interval in ms (0: keep).
+    int randomTick() { return variation_.tick(tracker_.closestText()); }
+
+    // Runs the Closest timer (60 s) and the random variation (60 s, then 10 to 59 s) on
+    // the scheduler, as a weather load and the waypoint loading arm them in the window.
+    void armTimers();
+    void stopTimers();
+
+  private:
+    platform::Scheduler& scheduler_;
+    WeatherSender sender_;
+    StationTracker tracker_;
+    RandomVariation variation_;
+    std::unique_ptr<platform::Timer> closest_;
+    std::unique_ptr<platform::Timer> random_;
+};
+
+}  // namespace zephyra::delivery

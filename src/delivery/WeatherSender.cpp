@@ -1,0 +1,265 @@
+#include "delivery/WeatherSender.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "delivery/CloudTextures.h"
+#include "platform/Scheduler.h"
+#include "simlink/SimLink.h"
+#include "weather/WeatherDb.h"
+
+namespace zephyra::delivery {
+
+namespace {
+
+constexpr double kMinVisibility = 0.0625;
+constexpr double kStandardPressure = 1013.21;
+constexpr double kMaxPressure = 1185.0;
+constexpr double kHighAltitude = 18000.0;
+constexpr int kCloudRedrawWaitMs = 4000;
+
+// The change of a direction the shorter way round: 350 to 10 is +20, 10 to 350 is -20.
+double directionChange(double from, double to) {
+    double d = std::fmod(to - from, 360.0);
+    if (d > 180.0) {
+        d -= 360.0;
+    } else if (d < -180.0) {
+        d += 360.0;
+    }
+    return d;
+}
+
+double wholeDirection(double degrees) {
+    return wholeNumber(normalizedDirection(degrees));
+}
+
+}  // namespace
+
+WeatherSender::WeatherSender(simlink::SimLink& sim, platform::Scheduler& scheduler,
+                             DeliveryHost& host, std::string databasePath, const int& precipitation)
+    : sim_(sim),
+      scheduler_(scheduler),
+      host_(host),
+      databasePath_(std::move(databasePath)),
+      precipitation_(precipitation) {}
+
+void WeatherSender::sendWeatherToSimulator(WeatherSet& s) {
+    const double maxTurb = settings.MaxTurb;
+    for (const auto field : WeatherSet::kTurbulence) {
+        s.*field = std::min(s.*field, maxTurb);
+    }
+    if (!host_.sendWeatherOn()) {
+        return;
+    }
+    host_.setStatus("Updating Weather");
+
+    double pressure = s.Pressure;
+    if (sim_.get_alt() >= kHighAltitude) {
+        pressure = kStandardPressure;
+    }
+    pressure = std::min(pressure, kMaxPressure);
+    sim_.upd_temps(wholeNumber(s.t0Alt), wholeNumber(s.t0Deg), wholeNumber(s.t1alt),
+                   wholeNumber(s.t1Deg), wholeNumber(s.t2Alt), wholeNumber(s.t2Deg),
+                   wholeNumber(s.t3alt), wholeNumber(s.t3Deg), pressure);
+
+    double visibility = wholeNumber(s.Visibility);
+    visibility = std::max(visibility, kMinVisibility);
+    visibility = std::min(visibility, static_cast<double>(settings.UnlimitedVis));
+    sim_.upd_visib(visibility);
+
+    cloudCall(false, s, settings.NewClouds ? 7.0 : wholeNumber(s.Cl2Coverage));
+    cloudCall(true, s, settings.NewClouds ? 7.0 : wholeNumber(s.Cl1Coverage));
+
+    if (settings.Wind) {
+        sim_.upd_wind0(wholeNumber(s.w0Depth), wholeNumber(s.w0Spd), wholeDirection(s.w0Dir),
+                       s.w0Turb, wholeNumber(s.w0Gust));
+        sim_.upd_wind1(wholeNumber(s.w1Base), wholeNumber(s.w1Top), wholeNumber(s.w1Spd),
+                       wholeDirection(s.w1Dir), s.w1Turb, wholeNumber(s.w1Gust));
+        sim_.upd_wind2(wholeNumber(s.w2Base), wholeNumber(s.w2Top), wholeNumber(s.w2Spd),
+                       wholeDirection(s.w2Dir), s.w2Turb, wholeNumber(s.w2Gust));
+        sim_.upd_wind3(wholeNumber(s.w3Base), wholeNumber(s.w3Top), wholeNumber(s.w3Spd),
+                       wholeDirection(s.w3Dir), s.w3Turb, wholeNumber(s.w3Gust));
+    }
+
+    if (precipitation_ > 6) {
+        s.Thunder = true;
+    }
+    if (wholeNumber(s.cl1Base) > 100 && s.Thunder) {
+        sim_.upd_Tstorm(5000, 30000, 5.0, 0, 0, 0, 150.0);
+    } else {
+        sim_.upd_Tstorm(0, 0, 0.0, 0, 0, 0, 0.0);
+    }
+}
+
+void WeatherSender::cloudCall(bool layer1, const WeatherSet& s, double coverage) {
+    if (layer1) {
+        sim_.upd_cloud1(wholeNumber(s.cl1Base), wholeNumber(s.cl1Top), coverage,
+                        wholeNumber(s.Cl1Dev), 0, wholeNumber(s.Cl1Icing), s.Cl1Turb);
+    } else {
+        sim_.upd_cloud2(wholeNumber(s.cl2Base), wholeNumber(s.cl2Top), coverage,
+                        wholeNumber(s.Cl2Dev), 0, wholeNumber(s.Cl2Icing), s.Cl2Turb);
+    }
+}
+
+bool WeatherSender::sendStationWeather(const std::string& newId, const std::string& previousId) {
+    const std::uint64_t generation = ++generation_;
+
+    // Read both records, then let the database go: a transition lasts a minute or more.
+    std::optional<weather::WeatherRecord> previous;
+    std::optional<weather::WeatherRecord> next;
+    {
+        auto db = weather::WeatherDb::open(databasePath_, nullptr, false);
+        if (!db) {
+            return false;
+        }
+        if (!previousId.empty()) {
+            previous = db->findWeather(previousId);
+        }
+        next = db->findWeather(newId);
+    }
+    if (!next) {
+        return false;
+    }
+    WeatherSet to = WeatherSet::fromRecord(*next);
+
+    std::optional<WeatherSet> from;
+    if (!previousId.empty() && inFlight_ != nullptr) {
+        from = *inFlight_;  // what the simulator holds now, part way through the other send
+    } else if (previous) {
+        from = WeatherSet::fromRecord(*previous);
+        if (variedVisibility != 0.0) {
+            from->Visibility = variedVisibility;
+        }
+    }
+
+    if (!from) {
+        sendWeatherToSimulator(to);
+        if (!host_.sendWeatherOn()) {
+            return true;
+        }
+    } else if (!transition(*from, to, generation)) {
+        return false;
+    }
+    if (settings.NewClouds) {
+        for (const auto field : WeatherSet::kTurbulence) {
+            to.*field = std::min(to.*field, static_cast<double>(settings.MaxTurb));
+        }
+        if (!cloudRedraw(to, generation)) {
+            return false;
+        }
+    }
+    host_.refreshReport();
+    return true;
+}
+
+bool WeatherSender::transition(WeatherSet from, WeatherSet& to, std::uint64_t generation) {
+    const int periods = std::max(1, settings.transitionPeriods);
+
+    // Cloud layer 2 appearing grows out of a sliver at its own base; vanishing, it shrinks
+    // onto layer 1 and is removed after the last period.
+    const bool vanishing = from.cl2Base > 0 && !(to.cl2Base > 0);
+    if (!(from.cl2Base > 0) && to.cl2Base > 0) {
+        from.cl2Base = to.cl2Base + 10;
+        from.cl2Top = to.cl2Base + 100;
+        from.Cl2Coverage = to.Cl2Coverage;
+        from.Cl2Icing = to.Cl2Icing;
+        from.Cl2Turb = to.Cl2Turb;
+        from.Cl2Dev = 0;
+    } else if (vanishing) {
+        to.cl2Base = to.cl1Base + 10;
+        to.cl2Top = to.cl1Base + 100;
+        to.Cl2Coverage = to.Cl1Coverage;
+        to.Cl2Icing = to.Cl1Icing;
+        to.Cl2Turb = to.Cl1Turb;
+        to.Cl2Dev = 0;
+        layer2Removal = 1;
+    }
+
+    std::array<double, WeatherSet::kStepped.size()> steps{};
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const auto field = WeatherSet::kStepped[i];
+        const bool direction =
+            std::find(WeatherSet::kDirections.begin(), WeatherSet::kDirections.end(), field) !=
+            WeatherSet::kDirections.end();
+        const double change =
+            direction ? directionChange(from.*field, to.*field) : to.*field - from.*field;
+        steps[i] = change / periods;
+    }
+    WeatherSet current = from;
+    for (const auto field : WeatherSet::kTakenAtOnce) {
+        current.*field = to.*field;
+    }
+    current.Thunder = to.Thunder;
+
+    // A send that starts during the waits below starts from these values.
+    const WeatherSet* outer = inFlight_;
+    inFlight_ = &current;
+    struct Restore {
+        const WeatherSet*& slot;
+        const WeatherSet* value;
+        ~Restore() { slot = value; }
+    } restore{inFlight_, outer};
+
+    for (int k = 1; k <= periods; ++k) {
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const auto field = WeatherSet::kStepped[i];
+            // The last period lands exactly on the new values, whatever the rounding on the way.
+            current.*field = k == periods ? to.*field : current.*field + steps[i];
+        }
+        WeatherSet sent = current;
+        sendWeatherToSimulator(sent);
+        if (!waitAndKeep(settings.transitionSeconds * 1000, generation)) {
+            return false;
+        }
+        host_.setStatus("Transition " + std::to_string(k));
+    }
+    if (vanishing) {
+        current.cl2Base = 0;
+        current.cl2Top = 0;
+        current.Cl2Coverage = 0;
+        current.Cl2Dev = 0;
+        WeatherSet sent = current;
+        sendWeatherToSimulator(sent);
+    }
+    variedVisibility = 0.0;
+    return true;
+}
+
+bool WeatherSender::cloudRedraw(const WeatherSet& to, std::uint64_t generation) {
+    installCloudTexture(settings.programFolder, settings.simulatorFolder, wholeNumber(to.cl2Base),
+                        wholeNumber(to.Cl2Coverage));
+    if (layer2Removal == 1) {
+        sim_.upd_cloud2(0, 0, 0.0, 0, 0, 0, 0.0);
+        layer2Removal = 0;
+        if (!waitAndKeep(kCloudRedrawWaitMs, generation)) {
+            return false;
+        }
+    } else if (wholeNumber(to.Cl2Coverage) >= 0) {
+        cloudCall(false, to, 6.0);
+        if (!waitAndKeep(kCloudRedrawWaitMs, generation)) {
+            return false;
+        }
+        cloudCall(false, to, 7.0);
+        if (!waitAndKeep(kCloudRedrawWaitMs, generation)) {
+            return false;
+        }
+    }
+    installCloudTexture(settings.programFolder, settings.simulatorFolder, wholeNumber(to.cl1Base),
+                        wholeNumber(to.Cl1Coverage));
+    cloudCall(true, to, 6.0);
+    if (!waitAndKeep(kCloudRedrawWaitMs, generation)) {
+        return false;
+    }
+    cloudCall(true, to, 7.0);
+    return true;
+}
+
+bool WeatherSender::waitAndKeep(int milliseconds, std::uint64_t generation) {
+    scheduler_.wait(milliseconds);
+    scheduler_.processEvents();
+    return generation == generation_;
+}
+
+}  // namespace zephyra::delivery

@@ -1,0 +1,112 @@
+#include "reports/StationReport.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "weather/WeatherDb.h"
+
+namespace zephyra::reports {
+
+namespace {
+
+// Cloud cover in words, with the base above the station, or nothing for a cover out of range.
+std::string layerText(int cover, int base, int elevationFeet, const ReportUnits& units,
+                      bool clearWhenZero) {
+    const char* words = nullptr;
+    if (cover == 0 && clearWhenZero) {
+        return " clear.";
+    }
+    if (cover < 4 && (cover > 0 || !clearWhenZero)) {
+        words = " scattered at ";
+    } else if (cover >= 4 && cover < 8) {
+        words = " broken at ";
+    } else if (cover == 8) {
+        words = " overcast at ";
+    }
+    if (words == nullptr) {
+        return {};
+    }
+    const double height = std::floor((base - elevationFeet) * units.heightFactor);
+    return words + plainNumber(height) + units.heightUnit;
+}
+
+// Rounds to two decimals as a "000.00" picture does (halves away from zero).
+double twoDecimals(double value) {
+    return std::round(value * 100.0) / 100.0;
+}
+
+}  // namespace
+
+std::string plainNumber(double value) {
+    if (value == 0.0) {
+        return "0";  // no "-0"
+    }
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.15g", value);
+    return buf;
+}
+
+ReportUnits reportUnits(const std::string& uom) {
+    if (uom == "M") {
+        return {0.30497, " metres.", 1.6, " Kilometres."};
+    }
+    if (uom == "F") {
+        return {1.0, " feet.", 1.6, " Kilometres."};
+    }
+    return {};
+}
+
+std::string composeStationReport(const weather::WeatherRecord& r, int elevationFeet,
+                                 const std::string& uom, int unlimitedVisibility) {
+    const ReportUnits units = reportUnits(uom);
+    const bool us = uom == "U";
+    std::string text = r.ID + " REPORT\n";
+    text += "Skies:" + layerText(r.Cl1Coverage, r.cl1Base, elevationFeet, units, true) + "\n";
+    if (r.Cl2Coverage != 0) {
+        text += "Second layer of clouds" +
+                layerText(r.Cl2Coverage, r.cl2Base, elevationFeet, units, false) + "\n";
+    }
+    text += "Surface winds are " + plainNumber(r.w0Spd) + " knots from " + plainNumber(r.w0Dir) +
+            " degrees.\n";
+    if (us) {
+        text += "Temperature is " + std::to_string(r.t0Deg) + ".\n";
+    } else {
+        // Five ninths in single precision: 31 F reads -1, not -0.
+        const double celsius = (r.t0Deg - 32) * static_cast<double>(5.0F / 9.0F);
+        text += "Temperature is " + plainNumber(std::floor(celsius)) + ".\n";
+    }
+    const double visibility = r.Visibility > unlimitedVisibility
+                                  ? static_cast<double>(unlimitedVisibility)
+                                  : r.Visibility;
+    text += "Visibility is " + plainNumber(twoDecimals(visibility) * units.distanceFactor) +
+            units.distanceUnit + "\n";
+    char buf[48];
+    if (us) {
+        std::snprintf(buf, sizeof buf, "%05.2f", r.Pressure * 0.02953);
+        text += std::string("Reported barometer is ") + buf + ".\n";
+    } else {
+        std::snprintf(buf, sizeof buf, "%04.0f", std::round(r.Pressure));
+        text += std::string("Reported pressure is ") + buf + ".\n";
+    }
+    return text;
+}
+
+int stationAltitudeFeet(weather::WeatherDb& db, const std::string& id) {
+    const auto station = db.findStation(id);
+    if (!station) {
+        return 0;
+    }
+    return static_cast<int>(std::floor(station->Altitude * 3.281));
+}
+
+StationReport stationReport(weather::WeatherDb& db, const std::string& id, const std::string& uom,
+                            int unlimitedVisibility) {
+    const int elevation = stationAltitudeFeet(db, id);
+    const auto record = db.findWeather(id);
+    if (!record) {
+        return {false, kStationNotFound};
+    }
+    return {true, composeStationReport(*record, elevation, uom, unlimitedVisibility)};
+}
+
+}  // namespace zephyra::reports

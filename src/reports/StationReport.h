@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+#include "weather/Records.h"
+
+namespace zephyra::weather {
+class WeatherDb;
+}
+
+namespace zephyra::reports {
+
+inline constexpr const char* kStationNotFound = "ICAO Station Weather not Found";
+
+// Heights and distances of a report in the user's units. "M" is metres and kilometres (with
+// the program's own 0.30497 feet-to-metre factor), "F" feet and kilometres, anything else
+// feet and miles.
+struct ReportUnits {
+    double heightFactor = 1.0;
+    const char* heightUnit = " feet.";
+    double distanceFactor = 1.0;
+    const char* distanceUnit = " miles.";
+};
+ReportUnits reportUnits(const std::string& uom);
+
+// A few lines of plain English about one station's weather, line-feed separated. Heights of
+// cloud bases are counted from the station's elevation (feet). Temperatures and pressure
+// stay Fahrenheit and inches of mercury only for "U"; every other unit setting shows Celsius
+// and millibars.
+std::string composeStationReport(const weather::WeatherRecord& record, int elevationFeet,
+                                 const std::string& uom, int unlimitedVisibility);
+
+// The station's elevation in whole feet (rounded down), 0 without a station record.
+int stationAltitudeFeet(weather::WeatherDb& db, const std::string& id);
+
+// The report of a station from the database; found is false (and the text is
+// kStationNotFound) when the station has no weather record.
+struct StationReport {
+    bool found = false;
+    std::string text;
+};
+StationReport stationReport(weather::WeatherDb& db, const std::string& id, const std::string& uom,
+                            int unlimitedVisibility);
+
+// Numbers as the reports join them: the shortest plain decimal form, 15 significant digits.
+std::string plainNumber(double value);
+
+}  // namespace zephyra::reports

@@ -1,0 +1,127 @@
+#include "shell/DeliveryActions.h"
+
+#include "reports/StationReport.h"
+#include "shell/AppContext.h"
+#include "shell/VaneWindow.h"
+#include "weather/WeatherDb.h"
+
+namespace zephyra::shell {
+
+DeliveryActions::DeliveryActions(AppContext& context, VaneWindow& vane)
+    : QObject(&vane),
+      ctx_(context),
+      vane_(vane),
+      delivery_(context.sim, context.scheduler, context.random, *this, context.databasePath(),
+                context.weather.stations, context.weather.precipitation) {
+    connect(vane_.command("Update_Vane"), &QPushButton::clicked, this, [this] { manualUpdate(); });
+    connect(vane_.command("Command4"), &QPushButton::clicked, this, [this] { showReportBox(); });
+    connect(vane_.command("Command6"), &QPushButton::clicked, this, [this] { showReportLine(); });
+    vane_.onClosest = [this] { closestTick(); };
+    vane_.onRandomTimer = [this] { randomTick(); };
+}
+
+void DeliveryActions::refreshSettings() {
+    auto& s = delivery_.settings();
+    s.MaxTurb = ctx_.settings.MaxTurb;
+    s.UnlimitedVis = ctx_.settings.UnlimitedVis;
+    s.NewClouds = ctx_.settings.NewClouds;
+    s.Wind = ctx_.settings.Wind;
+    s.transitionPeriods = ctx_.transition.periods;
+    s.transitionSeconds = ctx_.transition.seconds;
+    s.programFolder = ctx_.programFolder;
+    s.simulatorFolder = vane_.textBox("Text7")->text().toStdString();
+    delivery_.sender().setDatabasePath(ctx_.databasePath());
+    delivery_.variation().setDatabasePath(ctx_.databasePath());
+    delivery_.tracker().adoptShownTexts(vane_.label("Text3")->text().toStdString(),
+                                        vane_.textBox("LastStation")->text().toStdString());
+}
+
+void DeliveryActions::startTracking() {
+    refreshSettings();
+    delivery_.tracker().startTracking();
+}
+
+void DeliveryActions::closestTick() {
+    refreshSettings();
+    delivery_.tracker().tick();
+}
+
+void DeliveryActions::randomTick() {
+    refreshSettings();
+    const std::string closest = vane_.label("Text3")->text().toStdString();
+    if (const int next = delivery_.variation().tick(closest); next > 0) {
+        vane_.randomTimer().setInterval(next);
+    }
+}
+
+void DeliveryActions::manualUpdate() {
+    refreshSettings();
+    delivery_.tracker().manualUpdate();
+}
+
+namespace {
+
+reports::StationReport currentReport(AppContext& ctx, const std::string& closestText) {
+    auto db = weather::WeatherDb::open(ctx.databasePath(), nullptr, false);
+    if (!db) {
+        return {false, reports::kStationNotFound};
+    }
+    return reports::stationReport(*db, closestText.substr(0, 4), ctx.settings.UOM,
+                                  ctx.settings.UnlimitedVis);
+}
+
+}  // namespace
+
+void DeliveryActions::showReportBox() {
+    const auto report = currentReport(ctx_, vane_.label("Text3")->text().toStdString());
+    if (!report.found) {
+        ctx_.dialogs.inform(report.text);
+        return;
+    }
+    ctx_.dialogs.message({report.text, "Current Station Report", platform::Buttons::Ok,
+                          platform::Icon::Information, 1});
+}
+
+void DeliveryActions::showReportLine() {
+    const auto report = currentReport(ctx_, vane_.label("Text3")->text().toStdString());
+    if (!report.found) {
+        ctx_.dialogs.inform(report.text);
+        return;
+    }
+    vane_.label("Label15")->setText(QString::fromStdString(report.text));
+}
+
+void DeliveryActions::setStatus(const std::string& text) {
+    vane_.setStatus(QString::fromStdString(text));
+}
+
+bool DeliveryActions::windowEnabled() {
+    return vane_.isEnabled();
+}
+
+bool DeliveryActions::sendWeatherOn() {
+    return vane_.checkBox("upd_vane")->isChecked();
+}
+
+std::optional<std::pair<double, double>> DeliveryActions::aircraftPosition() {
+    const QString lat = vane_.textBox("Text1")->text();
+    const QString lon = vane_.textBox("Text2")->text();
+    if (lat.isEmpty()) {
+        return std::nullopt;
+    }
+    return std::make_pair(lat.trimmed().toDouble(), lon.trimmed().toDouble());
+}
+
+void DeliveryActions::showClosestStation(const std::string& text) {
+    vane_.label("Text3")->setText(QString::fromStdString(text));
+}
+
+void DeliveryActions::showLastStation(const std::string& text) {
+    vane_.textBox("LastStation")->setText(QString::fromStdString(text));
+}
+
+void DeliveryActions::refreshReport() {
+    vane_.press(QStringLiteral("Command6"));
+}
+
+}  // namespace zephyra::shell

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "delivery/WeatherDelivery.h"
+
+namespace zephyra::shell {
+
+class VaneWindow;
+struct AppContext;
+
+// Binds the main window to weather delivery: the Closest and Random_Timer ticks, "Manual
+// Update", the station report in a message box (Command4) and in the weather display
+// (Command6), and the "Send Weather to FS" switch that gates every send.
+class DeliveryActions : public QObject, public delivery::DeliveryHost {
+    Q_OBJECT
+  public:
+    DeliveryActions(AppContext& context, VaneWindow& vane);
+
+    delivery::WeatherDelivery& delivery() { return delivery_; }
+
+    // The first navigation tick that reads a position starts the tracking with one tick.
+    void startTracking();
+    void closestTick();     // Closest
+    void randomTick();      // Random_Timer
+    void manualUpdate();    // Update_Vane
+    void showReportBox();   // Command4
+    void showReportLine();  // Command6
+
+    // DeliveryHost
+    void setStatus(const std::string& text) override;
+    bool windowEnabled() override;
+    bool sendWeatherOn() override;
+    std::optional<std::pair<double, double>> aircraftPosition() override;
+    void showClosestStation(const std::string& text) override;
+    void showLastStation(const std::string& text) override;
+    void refreshReport() override;
+
+  private:
+    // Settings may change in the Settings window between ticks, and other parts of the
+    // program write Text3 and LastStation.
+    void refreshSettings();
+
+    AppContext& ctx_;
+    VaneWindow& vane_;
+    delivery::WeatherDelivery delivery_;
+};
+
+}  // namespace zephyra::shell

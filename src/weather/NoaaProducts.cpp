@@ -1,0 +1,262 @@
+#include "weather/NoaaProducts.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace zephyra::weather {
+
+namespace {
+
+// A day of worldwide reports inflates to a few megabytes; far more is not a weather file.
+constexpr std::size_t kMaxInflatedBytes = 256u * 1024 * 1024;
+// The status lines NOAA writes before a CSV header are few; reports never name the column.
+constexpr int kHeaderSearchLines = 20;
+
+void setError(std::string* error, const char* text) {
+    if (error != nullptr) {
+        *error = text;
+    }
+}
+
+}  // namespace
+
+bool looksGzipped(std::string_view bytes) {
+    return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0x1f &&
+           static_cast<unsigned char>(bytes[1]) == 0x8b;
+}
+
+std::optional<std::string> gunzip(std::string_view bytes, std::string* error) {
+    if (!looksGzipped(bytes)) {
+        setError(error, "The data is not gzip-compressed.");
+        return std::nullopt;
+    }
+    z_stream stream{};
+    // 15 window bits plus 16: a gzip header and trailer around the deflate data.
+    if (inflateInit2(&stream, 15 + 16) != Z_OK) {
+        setError(error, "The gzip data could not be read.");
+        return std::nullopt;
+    }
+    std::string out;
+    out.reserve(std::min<std::size_t>(bytes.size() * 4, kMaxInflatedBytes));
+    std::size_t offset = 0;
+    bool streamEnded = false;
+    char buffer[65536];
+    while (true) {
+        const std::size_t chunk = std::min<std::size_t>(bytes.size() - offset, 1u << 30);
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + offset));
+        stream.avail_in = static_cast<uInt>(chunk);
+        stream.next_out = reinterpret_cast<Bytef*>(buffer);
+        stream.avail_out = sizeof buffer;
+        const int rc = inflate(&stream, Z_NO_FLUSH);
+        const std::size_t used = chunk - stream.avail_in;
+        offset += used;
+        out.append(buffer, sizeof buffer - stream.avail_out);
+        if (out.size() > kMaxInflatedBytes) {
+            inflateEnd(&stream);
+            setError(error, "The data inflates to more than a weather file can hold.");
+            return std::nullopt;
+        }
+        if (rc == Z_STREAM_END) {
+            streamEnded = true;
+            // Another member may follow; trailing zero padding does not count as one.
+            if (offset < bytes.size() && looksGzipped(bytes.substr(offset))) {
+                inflateReset(&stream);
+                streamEnded = false;
+                continue;
+            }
+            break;
+        }
+        if (rc == Z_BUF_ERROR && offset >= bytes.size()) {
+            break;  // the input ran out before the stream ended
+        }
+        if (rc != Z_OK && rc != Z_BUF_ERROR) {
+            inflateEnd(&stream);
+            setError(error, "The gzip data is damaged.");
+            return std::nullopt;
+        }
+        if (offset >= bytes.size() && stream.avail_out != 0) {
+            break;
+        }
+    }
+    inflateEnd(&stream);
+    if (!streamEnded) {
+        setError(error, "The gzip data ends early (the file is incomplete).");
+        return std::nullopt;
+    }
+    return out;
+}
+
+std::vector<std::vector<std::string>> readCsvRows(std::string_view text) {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> row;
+    std::string field;
+    bool quoted = false;
+    bool rowHasText = false;
+    const auto endRow = [&] {
+        if (rowHasText) {
+            row.push_back(std::move(field));
+            rows.push_back(std::move(row));
+        }
+        row.clear();
+        field.clear();
+        rowHasText = false;
+    };
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const char c = text[k];
+        if (quoted) {
+            if (c == '"' && k + 1 < text.size() && text[k + 1] == '"') {
+                field += '"';
+                ++k;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+            continue;
+        }
+        switch (c) {
+            case '"':
+                quoted = true;
+                rowHasText = true;
+                break;
+            case ',':
+                row.push_back(std::move(field));
+                field.clear();
+                rowHasText = true;
+                break;
+            case '\n':
+                endRow();
+                break;
+            case '\r':
+                // CR before CR or LF belongs to the line end; a lone CR ends the row itself.
+                if (k + 1 >= text.size() || (text[k + 1] != '\r' && text[k + 1] != '\n')) {
+                    endRow();
+                }
+                break;
+            default:
+                field += c;
+                rowHasText = true;
+                break;
+        }
+    }
+    endRow();
+    return rows;
+}
+
+std::optional<std::size_t> csvHeaderStart(std::string_view text) {
+    std::size_t start = 0;
+    for (int line = 0; line < kHeaderSearchLines && start < text.size(); ++line) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        const std::string_view candidate = text.substr(start, end - start);
+        if (candidate.find("raw_text") != std::string_view::npos) {
+            const auto rows = readCsvRows(candidate);
+            if (!rows.empty()) {
+                const auto& fields = rows.front();
+                if (std::find(fields.begin(), fields.end(), "raw_text") != fields.end()) {
+                    return start;
+                }
+            }
+        }
+        start = end + 1;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> csvReports(std::string_view text) {
+    const auto header = csvHeaderStart(text);
+    if (!header) {
+        return std::nullopt;
+    }
+    text.remove_prefix(*header);
+    const auto headerEnd = text.find('\n');
+    const auto names = readCsvRows(text.substr(0, headerEnd));
+    const auto column = static_cast<std::size_t>(
+        std::find(names.front().begin(), names.front().end(), "raw_text") - names.front().begin());
+    std::vector<std::string> reports;
+    if (headerEnd == std::string_view::npos) {
+        return reports;
+    }
+    reports.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+
+    // One pass that keeps only the report column: a file holds some forty columns per row.
+    std::string field;
+    std::size_t index = 0;
+    bool quoted = false;
+    const auto endRow = [&] {
+        if (index == column && !field.empty()) {
+            reports.push_back(field);
+        }
+        field.clear();
+        index = 0;
+    };
+    for (std::size_t k = headerEnd + 1; k < text.size(); ++k) {
+        const char c = text[k];
+        if (quoted) {
+            if (c == '"' && k + 1 < text.size() && text[k + 1] == '"') {
+                ++k;
+                if (index == column) {
+                    field += '"';
+                }
+            } else if (c == '"') {
+                quoted = false;
+            } else if (index == column) {
+                field += c;
+            }
+            continue;
+        }
+        if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            if (index == column && !field.empty()) {
+                reports.push_back(field);
+                field.clear();
+            }
+            ++index;
+        } else if (c == '\n') {
+            endRow();
+        } else if (c == '\r') {
+            // CR before CR or LF belongs to the line end; a lone CR ends the row itself.
+            if (k + 1 >= text.size() || (text[k + 1] != '\r' && text[k + 1] != '\n')) {
+                endRow();
+            }
+        } else if (index == column) {
+            field += c;
+        }
+    }
+    endRow();
+    return reports;
+}
+
+bool toReportText(std::string& bytes, std::string* error) {
+    if (looksGzipped(bytes)) {
+        auto inflated = gunzip(bytes, error);
+        if (!inflated) {
+            return false;
+        }
+        bytes = std::move(*inflated);
+    }
+    if (auto reports = csvReports(bytes)) {
+        std::string text;
+        std::size_t size = 0;
+        for (const auto& r : *reports) {
+            size += r.size() + 2;
+        }
+        text.reserve(size);
+        for (auto& r : *reports) {
+            // A report is one line; a line end inside a quoted field would split it.
+            std::replace(r.begin(), r.end(), '\r', ' ');
+            std::replace(r.begin(), r.end(), '\n', ' ');
+            text += r;
+            text += "\r\n";
+        }
+        bytes = std::move(text);
+    }
+    return true;
+}
+
+}  // namespace zephyra::weather

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zephyra::weather {
+
+// NOAA's bulk weather products as the report readers take them: gzip-compressed bodies and CSV
+// files whose column "raw_text" holds the reports (the Aviation Weather Center's
+// metars.cache.csv, with or without its status lines before the header).
+
+// A gzip stream starts with the bytes 1F 8B.
+bool looksGzipped(std::string_view bytes);
+
+// Inflates a gzip stream (several members one after the other are allowed). Nothing when the
+// bytes are not gzip, are damaged or end before the stream does; error says which.
+std::optional<std::string> gunzip(std::string_view bytes, std::string* error = nullptr);
+
+// Rows of CSV text: fields split at commas, double quotes around a field may hold commas, line
+// ends and doubled quotes; rows end at LF, CR LF or CR CR LF.
+std::vector<std::vector<std::string>> readCsvRows(std::string_view text);
+
+// Where the header row of a NOAA CSV product starts: the first of the file's first lines that
+// names a column "raw_text". Nothing for any other text.
+std::optional<std::size_t> csvHeaderStart(std::string_view text);
+
+// The reports of a NOAA CSV product: the "raw_text" field of every row behind the header,
+// wherever the column stands. Nothing when the text has no such header.
+std::optional<std::vector<std::string>> csvReports(std::string_view text);
+
+// What a report reader gets of a file's bytes: gzip is inflated and a NOAA CSV product becomes
+// its reports, one per line with CR LF; any other text comes back unchanged. False (with the
+// reason in error) when the bytes are gzip that cannot be inflated.
+bool toReportText(std::string& bytes, std::string* error = nullptr);
+
+}  // namespace zephyra::weather

@@ -1,0 +1,227 @@
+#include "weather/download/WeatherDownload.h"
+
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSettings>
+#include <QUrl>
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+
+#include "platform/Files.h"
+#include "platform/Random.h"
+#include "platform/Scheduler.h"
+#include "weather/LineEnds.h"
+#include "weather/NoaaProducts.h"
+#include "weather/Reports.h"
+
+namespace zephyra::weather {
+
+namespace {
+
+// How often the wait looks at the reply, the clock and the cancel button.
+constexpr int kPollMilliseconds = 50;
+// NOAA's bulk file is a few megabytes; a body far larger is not weather.
+constexpr qint64 kMaxBodyBytes = 256ll * 1024 * 1024;
+
+std::string kilobytes(qint64 bytes) {
+    return std::to_string((bytes + 1023) / 1024) + " KB";
+}
+
+std::string progressText(qint64 received, qint64 total) {
+    std::string text = "Downloading current weather: " + kilobytes(received);
+    if (total > 0) {
+        text += " of " + kilobytes(total);
+    }
+    return text + ".";
+}
+
+// A line the METAR reader takes for a report (a cycle file's date lines and blanks are not;
+// neither is an error page that answered in place of the file).
+bool isReportLine(std::string_view line, platform::Random& rnd) {
+    return decodeMetarLine(line, rnd).outcome != MetarLine::Outcome::Skipped;
+}
+
+bool endsWithGz(const std::string& url) {
+    std::string path = QUrl(QString::fromStdString(url)).path().toStdString();
+    std::transform(path.begin(), path.end(), path.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return path.ends_with(".gz");
+}
+
+}  // namespace
+
+DownloadSettings readDownloadSettings(const std::string& programFolder) {
+    DownloadSettings settings;
+    const QSettings file(
+        QString::fromStdString(platform::joinPath(programFolder, kDownloadSettingsFile)),
+        QSettings::IniFormat);
+    const QString url = file.value(QStringLiteral("Download/Url")).toString().trimmed();
+    if (!url.isEmpty()) {
+        settings.url = url.toStdString();
+    }
+    bool ok = false;
+    const int timeout = file.value(QStringLiteral("Download/TimeoutSeconds")).toInt(&ok);
+    if (ok && timeout > 0) {
+        settings.timeoutSeconds = timeout;
+    }
+    return settings;
+}
+
+std::string downloadFileName(double wallClockSeconds) {
+    const auto seconds = static_cast<std::time_t>(wallClockSeconds);
+    std::tm tm{};
+    gmtime_r(&seconds, &tm);
+    char name[40];
+    std::strftime(name, sizeof name, "metar-%Y%m%d-%H%MZ.txt", &tm);
+    return name;
+}
+
+bool reportFileText(const std::string& url, std::string& body, std::string& error, int& reports) {
+    if (endsWithGz(url) && !looksGzipped(body)) {
+        error = "The server did not send a gzip file.";
+        return false;
+    }
+    if (!toReportText(body, &error)) {
+        return false;
+    }
+    std::string text;
+    text.reserve(body.size() + body.size() / 40);
+    reports = 0;
+    platform::DefaultRandom rnd;
+    forEachLine(body, [&](std::string_view line) {
+        if (isReportLine(line, rnd)) {
+            ++reports;
+        }
+        text += line;
+        text += "\r\n";
+    });
+    if (reports == 0) {
+        error = "The download holds no weather reports.";
+        return false;
+    }
+    body = std::move(text);
+    return true;
+}
+
+WeatherDownload::WeatherDownload(platform::Scheduler& clock, DownloadHost& host)
+    : clock_(clock), host_(host) {}
+
+DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
+                                      const std::string& outPath) {
+    DownloadResult result;
+    const QUrl url(QString::fromStdString(settings.url), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != "http" && scheme != "https")) {
+        result.error = "\"" + settings.url + "\" is not a web address (http or https).";
+        return result;
+    }
+    if (QCoreApplication::instance() == nullptr) {
+        result.error = "The network cannot be reached from here.";
+        return result;
+    }
+
+    // Proxies come from the environment (http_proxy, https_proxy, no_proxy).
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    QNetworkAccessManager manager;
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(5);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Zephyra/1.1"));
+
+    host_.setStatus("Downloading current weather.");
+    // Declared before the reply, so the reply and its connections go first.
+    QByteArray body;
+    double lastByte = clock_.now();
+    bool tooLarge = false;
+    std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, [&] {
+        body += reply->readAll();
+        lastByte = clock_.now();
+        if (body.size() > kMaxBodyBytes) {
+            tooLarge = true;
+        }
+    });
+    QObject::connect(reply.get(), &QNetworkReply::downloadProgress,
+                     [&](qint64 received, qint64 total) {
+                         lastByte = clock_.now();
+                         host_.setStatus(progressText(received, total));
+                     });
+
+    while (!reply->isFinished()) {
+        if (host_.cancelRequested()) {
+            reply->abort();
+            result.cancelled = true;
+            result.error = "The download was cancelled.";
+            return result;
+        }
+        if (tooLarge) {
+            reply->abort();
+            result.error = "The server sent far more than a weather file.";
+            return result;
+        }
+        if (clock_.now() - lastByte > settings.timeoutSeconds) {
+            reply->abort();
+            result.error = "The server did not answer for " +
+                           std::to_string(settings.timeoutSeconds) + " seconds.";
+            return result;
+        }
+        clock_.wait(kPollMilliseconds);
+    }
+    body += reply->readAll();
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && status.toInt() != 200) {
+        const std::string reason =
+            reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().toStdString();
+        result.error = "The server answered " + std::to_string(status.toInt()) +
+                       (reason.empty() ? "" : " (" + reason + ")") + ".";
+        return result;
+    }
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (length.isValid() && body.size() < length.toLongLong()) {
+        result.error = "The download ended early (" + kilobytes(body.size()) + " of " +
+                       kilobytes(length.toLongLong()) + ").";
+        return result;
+    }
+    if (reply->error() != QNetworkReply::NoError) {
+        result.error = "The download failed: " + reply->errorString().toStdString() + ".";
+        return result;
+    }
+
+    std::string text = body.toStdString();
+    body.clear();
+    std::string error;
+    if (!reportFileText(settings.url, text, error, result.reports)) {
+        result.error = error;
+        return result;
+    }
+
+    // The file appears whole or not at all: written beside its final name, then renamed.
+    const std::string partial = outPath + ".part";
+    std::string writeError;
+    if (!platform::writeFile(partial, text, &writeError)) {
+        std::error_code ec;
+        std::filesystem::remove(partial, ec);
+        result.error = "The report file could not be written: " + writeError;
+        return result;
+    }
+    std::error_code ec;
+    std::filesystem::rename(partial, outPath, ec);
+    if (ec) {
+        std::filesystem::remove(partial, ec);
+        result.error = "The report file \"" + outPath + "\" could not be written.";
+        return result;
+    }
+    result.ok = true;
+    result.path = outPath;
+    host_.setStatus("Downloaded " + std::to_string(result.reports) + " reports.");
+    return result;
+}
+
+}  // namespace zephyra::weather

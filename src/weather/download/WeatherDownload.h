@@ -1,0 +1,70 @@
+#pragma once
+
+#include <string>
+
+namespace zephyra::platform {
+class Scheduler;
+}
+
+namespace zephyra::weather {
+
+// Fetches NOAA's current bulk reports over HTTP(S) and writes them as a plain report file that
+// the weather loader reads like any picked file.
+
+inline constexpr const char* kDefaultWeatherUrl =
+    "https://aviationweather.gov/data/cache/metars.cache.csv.gz";
+// The settings file beside the program; vane98.par keeps its own thirteen lines.
+inline constexpr const char* kDownloadSettingsFile = "zephyra.ini";
+
+// Where the reports come from and how long a silent server is waited for.
+struct DownloadSettings {
+    std::string url = kDefaultWeatherUrl;
+    int timeoutSeconds = 60;
+};
+
+// Reads the [Download] section of zephyra.ini in the program folder (keys Url and
+// TimeoutSeconds); missing keys keep their defaults.
+DownloadSettings readDownloadSettings(const std::string& programFolder);
+
+// What a download needs of the window (or console) it runs in.
+class DownloadHost {
+  public:
+    virtual ~DownloadHost() = default;
+    virtual void setStatus(const std::string& text) = 0;
+    // Asked while the download waits; true ends it.
+    virtual bool cancelRequested() = 0;
+};
+
+struct DownloadResult {
+    bool ok = false;
+    bool cancelled = false;
+    std::string path;   // the report file written
+    std::string error;  // why there is none, in words for the user
+    int reports = 0;    // report lines written
+};
+
+// The name of a download's report file, from the UTC time it was made:
+// "metar-YYYYMMDD-HHMMZ.txt".
+std::string downloadFileName(double wallClockSeconds);
+
+// Turns a downloaded body into the text of a report file: gzip inflated, a NOAA CSV product
+// reduced to its reports, CR LF line ends. False (error says why) for a damaged or truncated
+// body, a compressed address that answered something else, or a body without reports.
+bool reportFileText(const std::string& url, std::string& body, std::string& error, int& reports);
+
+// One download. The waits go through the scheduler, so a window stays live and a test can run
+// it on a loopback server.
+class WeatherDownload {
+  public:
+    WeatherDownload(platform::Scheduler& clock, DownloadHost& host);
+
+    // Fetches settings.url and writes the reports to outPath (through a temporary file, so a
+    // failed or cancelled download never replaces a good file).
+    DownloadResult fetch(const DownloadSettings& settings, const std::string& outPath);
+
+  private:
+    platform::Scheduler& clock_;
+    DownloadHost& host_;
+};
+
+}  // namespace zephyra::weather

@@ -1,0 +1,184 @@
+#include "delivery/CloudTextures.h"
+#include "delivery/DeliveryFixture.h"
+#include "delivery/RandomVariation.h"
+#include "delivery/StationTracker.h"
+#include "platform/Random.h"
+
+namespace zephyra::delivery::test {
+namespace {
+
+weather::StationList listOf(std::initializer_list<weather::StationEntry> entries) {
+    weather::StationList list;
+    list.entries.insert(list.entries.end(), entries);
+    return list;
+}
+
+TEST(ClosestStation, FlatGridTiesAndEmptyTexts) {
+    const weather::StationEntry north{"CYAA", 61, -100, "North", "MB", "Canada"};
+    const weather::StationEntry west{"CYBB", 60, -101.5, "West", "SK", "Canada"};
+    const weather::StationEntry twin{"CYCC", 59, -100, "Twin", "MB", "Canada"};
+    const weather::StationEntry shortId{"X", 60, -100.1, "Short", "", ""};
+    struct Case {
+        const char* what;
+        weather::StationList list;
+        std::string expected;
+    };
+    const Case cases[] = {
+        // 1 degree against 1.5 on the grid, although the second is nearer on the ground.
+        {"grid, not ground distance", listOf({west, north}), "CYAA-North, MB"},
+        {"a tie keeps the lower index", listOf({twin, north}), "CYCC-Twin, MB"},
+        {"a tie keeps the lower index", listOf({north, twin}), "CYAA-North, MB"},
+        {"the nearest has a short identifier", listOf({north, shortId}), ""},
+        {"no stations", weather::StationList{}, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(findClosestStation(c.list, 60, -100), c.expected) << c.what;
+    }
+    EXPECT_DOUBLE_EQ(stationDistance(60, 61, -100, -101.5), std::sqrt(3.25));
+}
+
+class TrackerTest : public DeliveryTest {
+  protected:
+    void SetUp() override {
+        DeliveryTest::SetUp();
+        add(station("KAAA"));
+        add(station("KBBB"));
+        stations = listOf(
+            {{"KAAA", 33, -84, "Alpha", "GA", "US"}, {"KBBB", 35, -84, "Bravo", "TN", "US"}});
+    }
+    weather::StationList stations;
+    StationTracker tracker{stations, sender, host};
+};
+
+TEST_F(TrackerTest, SwitchesOncePerChangeOfStation) {
+    tracker.tick();  // no position yet
+    EXPECT_TRUE(host.statuses.empty());
+
+    host.position = {{33.2, -84.0}};
+    tracker.tick();
+    EXPECT_EQ(host.closest, "KAAA-Alpha, GA");
+    EXPECT_EQ(host.last, "KAAA");
+    EXPECT_EQ(host.count("Switching stations"), 1);
+    EXPECT_EQ(sim.callCount("upd_temps"), 1);  // first send: at once
+
+    tracker.tick();  // same station: nothing sent
+    EXPECT_EQ(sim.callCount("upd_temps"), 1);
+    EXPECT_EQ(host.count("Finding Closest Station"), 2);
+
+    host.position = {{34.9, -84.0}};
+    tracker.tick();
+    EXPECT_EQ(host.last, "KBBB");
+    EXPECT_EQ(sim.callCount("upd_temps"), 61);
+    EXPECT_EQ(host.count("Transition 60"), 1);
+
+    // Manual Update sends the shown station from itself.
+    tracker.manualUpdate();
+    EXPECT_EQ(sim.callCount("upd_temps"), 121);
+
+    // An empty station text sends nothing and empties the last station.
+    stations.clear();
+    tracker.tick();
+    EXPECT_EQ(host.closest, "");
+    EXPECT_EQ(host.last, "KBBB");
+    tracker.manualUpdate();
+    EXPECT_EQ(host.last, "");
+    EXPECT_EQ(sim.callCount("upd_temps"), 121);
+}
+
+class VariationTest : public DeliveryTest {
+  protected:
+    platform::PinnedRandom random;
+    RandomVariation variation{sim, random, sender, host, dir.file("vanedb.mdb")};
+};
+
+TEST_F(VariationTest, StepsClampWrapAndWriteBack) {
+    weather::WeatherRecord r = station("KAAA");
+    r.w2Dir = 358;
+    r.w3Dir = 2;
+    r.w2Spd = 2;
+    r.w2Turb = 98;
+    r.w3Spd = 10;
+    r.w3Turb = 3;
+    add(r);
+    sender.settings.MaxTurb = 100;
+    // Sign draw below 0.5 is +, then the magnitude draw.
+    random.queueAll({0.0, 0.9,   // w2Dir +4
+                     0.6, 0.9,   // w3Dir -4
+                     0.6, 0.9,   // w2Spd -4
+                     0.0, 0.95,  // w2Turb +9
+                     0.0, 0.0,   // w3Spd +0
+                     0.6, 0.95,  // w3Turb -9
+                     0.999});    // interval
+    EXPECT_EQ(variation.tick("KAAA-Alpha, GA"), 59000);
+    EXPECT_EQ(host.statuses.back(), "Processing Weather");
+    const auto after = db->findWeather("KAAA");
+    EXPECT_EQ(after->w2Dir, 2);
+    EXPECT_EQ(after->w3Dir, 358);
+    EXPECT_EQ(after->w2Spd, 0);
+    EXPECT_EQ(after->w2Turb, 100);
+    EXPECT_EQ(after->w3Spd, 10);
+    EXPECT_EQ(after->w3Turb, 0);
+    ASSERT_EQ(sim.calls().size(), 2u);
+    EXPECT_EQ(sim.calls()[0].name, "upd_wind3");
+    EXPECT_EQ(sim.calls()[1].args, (std::vector<double>{8000, 20000, 0, 2, 100, 0}));
+}
+
+TEST_F(VariationTest, WindsOffChangeNothingButHazeStillToggles) {
+    weather::WeatherRecord r = station("KAAA");
+    r.VisibVary = true;
+    add(r);
+    sender.settings.Wind = false;
+    random.setConstant(0.5);
+    EXPECT_EQ(variation.tick(""), 0);  // no station yet: no draw
+    EXPECT_EQ(random.draws(), 0u);
+    EXPECT_EQ(variation.tick("KAAA"), 35000);
+    EXPECT_EQ(*db->findWeather("KAAA"), r);
+    EXPECT_TRUE(sim.calls().empty());
+    EXPECT_EQ(sender.variedVisibility, 5.0);
+    variation.tick("KAAA");
+    EXPECT_EQ(sender.variedVisibility, 0.0);
+    variation.tick("KZZZ");  // no record: left alone
+    EXPECT_EQ(sender.variedVisibility, 0.0);
+
+    // The held reduction is the next transition's starting visibility, then cleared.
+    variation.tick("KAAA");
+    add(station("KBBB"));
+    sender.sendStationWeather("KBBB", "KAAA");
+    EXPECT_EQ(sim.calls().front().name, "upd_temps");
+    EXPECT_EQ(sim.lastCall("upd_visib")->args[0], 10);
+    EXPECT_EQ(sim.calls()[1].args[0], 5);  // 5 + 5/60, rounded
+    EXPECT_EQ(sender.variedVisibility, 0.0);
+}
+
+TEST(CloudTextures, BandsAndCovers) {
+    struct Case {
+        double base, cover;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {2500, 6, "DENSE.CL1"},   {2500, 1, "LIGHT.CL1"},   {2500, 4, "MED.CL2"},
+        {9999, 6, "DENSE.CL1"},   {10000, 6, "FRONTW.CLD"}, {12000, 5, "DENSE.CL1"},
+        {17999, 7, "FRONTW.CLD"}, {18000, 6, "DENSE.CL1"},  {18000, 5, "CIRD.CLD"},
+        {25000, 0, "CLR.CLD"},    {0, 3, nullptr},          {40000, 8, "OVCB.CLD"},
+        {3000, 8, "OVCB.CLD"},
+    };
+    for (const auto& c : cases) {
+        const char* got = cloudTextureFor(c.base, c.cover);
+        EXPECT_EQ(got == nullptr ? "" : std::string(got), c.expected == nullptr ? "" : c.expected)
+            << c.base << " ft, " << c.cover << " eighths";
+    }
+}
+
+TEST(CloudTextures, FailsQuietlyAndKeepsThePreviousTexture) {
+    zephyra::test::TempDir dir;
+    dir.write("FS98/texture/clouds.r8", "old");
+    EXPECT_FALSE(installCloudTexture(dir.path(), dir.file("FS98"), 2500, 6));  // no source
+    EXPECT_EQ(dir.read("FS98/texture/clouds.r8"), "old");
+    dir.write("DENSE.CL1", "dense");
+    EXPECT_TRUE(installCloudTexture(dir.path(), dir.file("FS98"), 2500, 6));
+    EXPECT_EQ(dir.read("FS98/texture/clouds.r8"), "dense");
+    EXPECT_FALSE(installCloudTexture(dir.path(), dir.file("missing"), 2500, 6));
+}
+
+}  // namespace
+}  // namespace zephyra::delivery::test

@@ -1,0 +1,231 @@
+#include <algorithm>
+
+#include "delivery/DeliveryFixture.h"
+
+namespace zephyra::delivery::test {
+namespace {
+
+using weather::WeatherRecord;
+
+// One send: every limit, each seen in the argument the simulator received.
+TEST_F(DeliveryTest, OneSendAppliesTheLimits) {
+    struct Case {
+        const char* what;
+        double WeatherSet::*field = nullptr;
+        double value = 0;
+        int maxTurb = 255, unlimitedVis = 50;
+        bool newClouds = false, thunder = false;
+        int precipitation = 0;
+        double altitude = 3000;
+        const char* call = "";
+        std::size_t arg = 0;
+        double expected = 0;
+    };
+    using W = WeatherSet;
+    // clang-format off
+    const Case cases[] = {
+        {.what = "0.4 rounds to 0", .field = &W::Visibility, .value = 0.4, .call = "upd_visib", .expected = 0.0625},
+        {.what = "2.5 to even", .field = &W::Visibility, .value = 2.5, .call = "upd_visib", .expected = 2},
+        {.what = "unlimited", .field = &W::Visibility, .value = 100, .unlimitedVis = 30, .call = "upd_visib", .expected = 30},
+        {.what = "pressure cap", .field = &W::Pressure, .value = 1200, .call = "upd_temps", .arg = 8, .expected = 1185},
+        {.what = "18000 ft", .field = &W::Pressure, .value = 990, .altitude = 18000, .call = "upd_temps", .arg = 8, .expected = 1013.21},
+        {.what = "17999 ft", .field = &W::Pressure, .value = 990, .altitude = 17999, .call = "upd_temps", .arg = 8, .expected = 990},
+        {.what = "MaxTurb", .field = &W::Cl1Turb, .value = 200, .maxTurb = 180, .call = "upd_cloud1", .arg = 6, .expected = 180},
+        {.what = "new clouds 1", .newClouds = true, .call = "upd_cloud1", .arg = 2, .expected = 7},
+        {.what = "new clouds 2", .newClouds = true, .call = "upd_cloud2", .arg = 2, .expected = 7},
+        {.what = "own cover", .call = "upd_cloud1", .arg = 2, .expected = 4},
+        {.what = "storm base 100", .field = &W::cl1Base, .value = 100, .precipitation = 7, .call = "upd_Tstorm", .expected = 0},
+        {.what = "storm base 101", .field = &W::cl1Base, .value = 101, .precipitation = 7, .call = "upd_Tstorm", .expected = 5000},
+        {.what = "record's thunder", .field = &W::cl1Base, .value = 101, .thunder = true, .call = "upd_Tstorm", .arg = 6, .expected = 150},
+        {.what = "no thunder", .call = "upd_Tstorm", .expected = 0},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        WeatherSet set = WeatherSet::fromRecord(station("KAAA"));
+        if (c.field != nullptr) {
+            set.*c.field = c.value;
+        }
+        set.Thunder = c.thunder;
+        sender.settings.MaxTurb = c.maxTurb;
+        sender.settings.UnlimitedVis = c.unlimitedVis;
+        sender.settings.NewClouds = c.newClouds;
+        precipitation = c.precipitation;
+        sim.start();
+        sim.setAltitude(c.altitude);
+        sender.sendWeatherToSimulator(set);
+        sim.stop();
+        EXPECT_DOUBLE_EQ(sent(c.call, c.arg).back(), c.expected) << c.what;
+    }
+}
+
+TEST_F(DeliveryTest, OneSendCallsTheLinkInItsOrderAndWindsOnlyWhenEnabled) {
+    WeatherSet set = WeatherSet::fromRecord(station("KAAA"));
+    sender.sendWeatherToSimulator(set);
+    EXPECT_EQ(callNames(), (std::vector<std::string>{"upd_temps", "upd_visib", "upd_cloud2",
+                                                     "upd_cloud1", "upd_wind0", "upd_wind1",
+                                                     "upd_wind2", "upd_wind3", "upd_Tstorm"}));
+    sim.clearLog();
+    sender.settings.Wind = false;
+    sender.sendWeatherToSimulator(set);
+    EXPECT_EQ(callNames(), (std::vector<std::string>{"upd_temps", "upd_visib", "upd_cloud2",
+                                                     "upd_cloud1", "upd_Tstorm"}));
+
+    // Switch off: nothing reaches the simulator, but the caller's turbulence is still capped.
+    sim.clearLog();
+    host.sendOn = false;
+    host.statuses.clear();
+    sender.settings.MaxTurb = 50;
+    set.w2Turb = 90;
+    sender.sendWeatherToSimulator(set);
+    EXPECT_TRUE(sim.calls().empty());
+    EXPECT_TRUE(host.statuses.empty());
+    EXPECT_EQ(set.w2Turb, 50);
+}
+
+TEST_F(DeliveryTest, FirstSendGoesAtOnceAndAStationWithoutWeatherSendsNothing) {
+    add(station("KAAA"));
+    EXPECT_FALSE(sender.sendStationWeather("KZZZ", ""));
+    EXPECT_FALSE(sender.sendStationWeather("KZZZ", "KAAA"));
+    EXPECT_TRUE(sim.calls().empty());
+
+    EXPECT_TRUE(sender.sendStationWeather("KAAA", ""));
+    EXPECT_EQ(sim.callCount("upd_temps"), 1);
+    EXPECT_EQ(host.count("Transition 1"), 0);
+    EXPECT_EQ(host.reports, 1);
+    EXPECT_EQ(clock.now(), 0.0);
+
+    // A previous station without a record counts as none: the new weather goes at once.
+    EXPECT_TRUE(sender.sendStationWeather("KAAA", "KGONE"));
+    EXPECT_EQ(sim.callCount("upd_temps"), 2);
+
+    // With the switch off the first send stops before clouds and report.
+    host.sendOn = false;
+    sender.settings.NewClouds = true;
+    EXPECT_TRUE(sender.sendStationWeather("KAAA", ""));
+    EXPECT_EQ(sim.callCount("upd_temps"), 2);
+    EXPECT_EQ(host.reports, 2);
+}
+
+TEST_F(DeliveryTest, TransitionStepsSixtyPeriodsTheShorterWayRound) {
+    WeatherRecord a = station("KAAA");
+    WeatherRecord b = station("KBBB");
+    a.w0Dir = 350;
+    b.w0Dir = 10;
+    b.t0Deg = 71;  // +12: steps of 0.2 arrive although smaller than one degree
+    b.Visibility = 4;
+    b.Pressure = 1020;
+    b.w1Gust = 1;
+    add(a);
+    add(b);
+    ASSERT_TRUE(sender.sendStationWeather("KBBB", "KAAA"));
+
+    EXPECT_EQ(clock.now(), 60.0);
+    for (int k = 1; k <= 60; ++k) {
+        EXPECT_EQ(host.count("Transition " + std::to_string(k)), 1) << k;
+    }
+    EXPECT_EQ(host.statuses.back(), "Transition 60");
+    EXPECT_EQ(host.reports, 1);
+    const auto directions = sent("upd_wind0", 2);
+    ASSERT_EQ(directions.size(), 60u);
+    for (double d : directions) {
+        EXPECT_TRUE(d >= 350 || d <= 10) << d;  // through north, never through south
+    }
+    EXPECT_EQ(directions[29], 360.0);
+    EXPECT_EQ(sent("upd_temps", 1)[4], 60.0);  // 59 + 5 x 0.2
+    // Pressure and gusts are the new station's from the first period.
+    EXPECT_EQ(std::ranges::count(sent("upd_temps", 8), 1020.0), 60);
+    EXPECT_EQ(std::ranges::count(sent("upd_wind1", 5), 1.0), 60);
+
+    const auto& held = sim.weather();
+    EXPECT_EQ(held.wind[0].direction, 10.0);
+    EXPECT_EQ(held.temperatures.degrees[0], 71);
+    EXPECT_EQ(held.visibilityStatuteMiles, 4.0);
+}
+
+TEST_F(DeliveryTest, CloudLayerTwoAppearsFromASliverAndVanishesOntoLayerOne) {
+    WeatherRecord a = station("KAAA");
+    a.cl2Base = 3000;
+    a.cl2Top = 4000;
+    a.Cl2Coverage = 5;
+    WeatherRecord b = station("KBBB");
+    b.cl1Base = 1500;
+    b.cl1Top = 2000;
+    b.Cl1Coverage = 3;
+    add(a);
+    add(b);
+    ASSERT_TRUE(sender.sendStationWeather("KBBB", "KAAA"));
+    const auto layer2 = [&](std::size_t i) {
+        std::vector<double> args;
+        for (std::size_t arg = 0; arg < 7; ++arg) {
+            args.push_back(sent("upd_cloud2", arg).at(i));
+        }
+        return args;
+    };
+    ASSERT_EQ(sent("upd_cloud2", 0).size(), 61u);
+    EXPECT_EQ(layer2(59), (std::vector<double>{1510, 1600, 3, 0, 0, 0, 0}));
+    EXPECT_EQ(layer2(60), (std::vector<double>{0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(sender.layer2Removal, 1);  // without new clouds, left for a later redraw
+
+    // Back again: layer 2 grows out of (3010, 3100) towards (3000, 4000).
+    sim.clearLog();
+    ASSERT_TRUE(sender.sendStationWeather("KAAA", "KBBB"));
+    EXPECT_EQ(layer2(0), (std::vector<double>{3010, 3115, 5, 0, 0, 0, 0}));
+    EXPECT_EQ(sim.weather().cloud2.top, 4000);
+}
+
+TEST_F(DeliveryTest, CloudRedrawWaitsFourSecondsBetweenCalls) {
+    for (const char* name : {"DENSE.CL1", "CLR.CLD"}) {
+        dir.write(name, name);
+    }
+    dir.mkdir("FS98/texture");
+    sender.settings.NewClouds = true;
+    WeatherRecord r = station("KAAA");
+    r.cl1Base = 2500;
+    r.Cl1Coverage = 6;
+    add(r);
+    ASSERT_TRUE(sender.sendStationWeather("KAAA", ""));
+    std::vector<std::string> redraw;
+    for (const auto& c : sim.calls()) {
+        if (c.name.starts_with("upd_cloud")) {
+            redraw.push_back(c.name + " " + std::to_string(int(c.args[2])) + " at " +
+                             std::to_string(int(c.time)));
+        }
+    }
+    EXPECT_EQ(redraw, (std::vector<std::string>{"upd_cloud2 7 at 0", "upd_cloud1 7 at 0",
+                                                "upd_cloud2 6 at 0", "upd_cloud2 7 at 4",
+                                                "upd_cloud1 6 at 8", "upd_cloud1 7 at 12"}));
+    EXPECT_EQ(dir.read("FS98/texture/clouds.r8"), "DENSE.CL1");  // layer 1 is copied last
+    EXPECT_EQ(host.reports, 1);
+}
+
+TEST_F(DeliveryTest, ASendInsideATransitionWinsFromWhereTheSimulatorIs) {
+    WeatherRecord b = station("KBBB");
+    b.t0Deg = 119;  // +60: one degree a period
+    WeatherRecord c = station("KCCC");
+    c.t0Deg = 0;
+    add(station("KAAA"));
+    add(b);
+    add(c);
+    std::unique_ptr<platform::Timer> interrupt;
+    bool inner = false;
+    interrupt = clock.createTimer([&] {
+        interrupt->setInterval(0);
+        inner = sender.sendStationWeather("KCCC", "KBBB");
+    });
+    interrupt->setInterval(10500);
+    EXPECT_FALSE(sender.sendStationWeather("KBBB", "KAAA"));
+    EXPECT_TRUE(inner);
+
+    // Eleven periods of the first (59 -> 70), then sixty from 70 to 0; the first stops.
+    const auto temperatures = sent("upd_temps", 1);
+    ASSERT_EQ(temperatures.size(), 71u);
+    EXPECT_EQ(temperatures[10], 70);
+    EXPECT_EQ(temperatures[11], 69);  // 70 - 70/60, rounded
+    EXPECT_EQ(temperatures.back(), 0);
+    EXPECT_EQ(host.reports, 1);
+    EXPECT_EQ(host.count("Transition 11"), 1);  // the second's own
+    EXPECT_FALSE(sender.transitionRunning());
+}
+
+}  // namespace
+}  // namespace zephyra::delivery::test

@@ -1,0 +1,102 @@
+#include "reports/StationReport.h"
+
+#include <gtest/gtest.h>
+
+#include "support/DbRows.h"
+#include "support/TempDir.h"
+#include "weather/WeatherDb.h"
+
+namespace zephyra::reports {
+namespace {
+
+weather::WeatherRecord record() {
+    weather::WeatherRecord r;
+    r.ID = "KATL";
+    r.Cl1Coverage = 3;
+    r.cl1Base = 4000;
+    r.w0Spd = 12;
+    r.w0Dir = 270;
+    r.t0Deg = 59;
+    r.Visibility = 10;
+    r.Pressure = 1013.2;
+    return r;
+}
+
+TEST(StationReport, WordingAndUnits) {
+    EXPECT_EQ(composeStationReport(record(), 1000, "U", 50),
+              "KATL REPORT\nSkies: scattered at 3000 feet.\nSurface winds are 12 knots from 270 "
+              "degrees.\nTemperature is 59.\nVisibility is 10 miles.\nReported barometer is "
+              "29.92.\n");
+    EXPECT_EQ(composeStationReport(record(), 1000, "M", 50),
+              "KATL REPORT\nSkies: scattered at 914 metres.\nSurface winds are 12 knots from 270 "
+              "degrees.\nTemperature is 15.\nVisibility is 16 Kilometres.\nReported pressure is "
+              "1013.\n");
+
+    struct Case {
+        const char* what;
+        void (*change)(weather::WeatherRecord&);
+        std::string uom;
+        int elevation;
+        std::string expectedLine;
+        int unlimitedVisibility = 50;
+    };
+    const Case cases[] = {
+        {"cover 4 is broken", [](auto& r) { r.Cl1Coverage = 4; }, "U", 0,
+         "Skies: broken at 4000 feet."},
+        {"cover 7 is broken", [](auto& r) { r.Cl1Coverage = 7; }, "U", 0,
+         "Skies: broken at 4000 feet."},
+        {"cover 8 is overcast", [](auto& r) { r.Cl1Coverage = 8; }, "U", 0,
+         "Skies: overcast at 4000 feet."},
+        {"cover 0 is clear", [](auto& r) { r.Cl1Coverage = 0; }, "U", 0, "Skies: clear."},
+        {"a base below the station rounds down", [](auto& r) { r.cl1Base = 999; }, "M", 1001,
+         "Skies: scattered at -1 metres."},
+        {"second layer",
+         [](auto& r) {
+             r.Cl2Coverage = 8;
+             r.cl2Base = 9000;
+         },
+         "F", 0, "Second layer of clouds overcast at 9000 feet."},
+        {"visibility capped", [](auto& r) { r.Visibility = 15; }, "U", 0, "Visibility is 10 miles.",
+         10},
+        {"2.5 miles in kilometres", [](auto& r) { r.Visibility = 2.5; }, "F", 0,
+         "Visibility is 4 Kilometres."},
+        {"31 F in Celsius rounds down", [](auto& r) { r.t0Deg = 31; }, "F", 0,
+         "Temperature is -1."},
+        {"an empty unit setting is metric for temperature", [](auto& r) { r.t0Deg = 50; }, "", 0,
+         "Temperature is 10."},
+        {"pressure below 1000 mb keeps four digits", [](auto& r) { r.Pressure = 998.4; }, "M", 0,
+         "Reported pressure is 0998."},
+        {"inches keep two digits", [](auto& r) { r.Pressure = 300; }, "U", 0,
+         "Reported barometer is 08.86."},
+    };
+    for (const auto& c : cases) {
+        auto r = record();
+        c.change(r);
+        const std::string text = composeStationReport(r, c.elevation, c.uom, c.unlimitedVisibility);
+        EXPECT_NE(text.find("\n" + c.expectedLine + "\n"), std::string::npos) << c.what << ":\n"
+                                                                              << text;
+    }
+    auto r = record();
+    r.Cl2Coverage = 0;
+    r.cl2Base = 9000;
+    EXPECT_EQ(composeStationReport(r, 0, "U", 50).find("Second"), std::string::npos);
+}
+
+TEST(StationReport, FromTheDatabase) {
+    test::TempDir dir;
+    auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
+    ASSERT_TRUE(db);
+    test::addStation(*db, {"KATL", "3338N", "08426W", 313});
+    ASSERT_EQ(db->addWeather(record()), weather::WeatherDb::AddResult::Added);
+    EXPECT_EQ(stationAltitudeFeet(*db, "KATL"), 1026);  // 313 x 3.281 = 1026.953
+    EXPECT_EQ(stationAltitudeFeet(*db, "KXXX"), 0);
+    const auto found = stationReport(*db, "KATL", "U", 50);
+    EXPECT_TRUE(found.found);
+    EXPECT_NE(found.text.find("scattered at 2974 feet."), std::string::npos);
+    const auto missing = stationReport(*db, "KXXX", "U", 50);
+    EXPECT_FALSE(missing.found);
+    EXPECT_EQ(missing.text, "ICAO Station Weather not Found");
+}
+
+}  // namespace
+}  // namespace zephyra::reports

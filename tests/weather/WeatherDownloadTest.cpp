@@ -1,0 +1,152 @@
+// The download against a server on the loopback interface: the suite never reaches the internet.
+
+#include <gtest/gtest.h>
+
+#include "platform/qt/QtScheduler.h"
+#include "support/Gzip.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/TempDir.h"
+#include "weather/download/WeatherDownload.h"
+
+using namespace zephyra;
+using Mode = test::LoopbackHttpServer::Mode;
+
+namespace {
+
+QByteArray gzip(const QByteArray& data) {
+    const std::string packed = test::gzip(data.toStdString());
+    return QByteArray(packed.data(), static_cast<qsizetype>(packed.size()));
+}
+
+// Status lines before the header and raw_text in the middle, as NOAA's older files have it.
+const QByteArray kCsv =
+    "No errors\r\nNo warnings\r\n3 results\r\n"
+    "station_id,raw_text,temp_c\r\n"
+    "KATL,KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992,12\r\n"
+    "EGLL,\"EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021\",-2\r\n"
+    "LIRZ,LIRZ 020037Z AUTO 10004KT 070V150 9999 BKN034/// 15/14 Q1009,15\r\n";
+
+const QByteArray kCycle =
+    "2022/10/23 11:00\n"
+    "KATL 231100Z 27010KT 10SM BKN025 12/08 A2992\n\n"
+    "2022/10/23 11:00\n"
+    "KMCN 231100Z 09005KT 10SM SKC 20/08 A2992\n\n";
+
+class RecordingHost final : public weather::DownloadHost {
+  public:
+    void setStatus(const std::string& text) override { statuses.push_back(text); }
+    bool cancelRequested() override { return cancelAfterPolls >= 0 && ++polls > cancelAfterPolls; }
+    std::vector<std::string> statuses;
+    int cancelAfterPolls = -1;
+    int polls = 0;
+};
+
+class WeatherDownloadTest : public ::testing::Test {
+  protected:
+    weather::DownloadResult fetch(const std::string& path, int timeoutSeconds = 5) {
+        weather::DownloadSettings settings;
+        settings.url = server.url(path);
+        settings.timeoutSeconds = timeoutSeconds;
+        weather::WeatherDownload download(clock, host);
+        return download.fetch(settings, out);
+    }
+
+    test::LoopbackHttpServer server;
+    platform::QtScheduler clock;
+    RecordingHost host;
+    test::TempDir dir;
+    std::string out = dir.write("metar.txt", "a good file from before\r\n");
+};
+
+TEST_F(WeatherDownloadTest, GoodBodiesBecomePlainReportFiles) {
+    const QByteArray gz = gzip(kCsv);
+    server.route("/metars.cache.csv.gz", {200, gz});
+    server.route("/cycles/11Z.TXT", {200, kCycle});
+    server.route("/moved.csv.gz",
+                 {301, {}, Mode::Whole, server.url("/metars.cache.csv.gz").c_str()});
+    const struct {
+        const char* path;
+        int reports;
+        const char* firstLine;
+    } cases[] = {
+        {"/metars.cache.csv.gz", 3, "KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992"},
+        {"/cycles/11Z.TXT", 2, "2022/10/23 11:00"},
+        {"/moved.csv.gz", 3, "KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto result = fetch(c.path);
+        ASSERT_TRUE(result.ok) << result.error;
+        EXPECT_EQ(result.reports, c.reports);
+        EXPECT_EQ(result.path, out);
+        const std::string text = dir.read("metar.txt");
+        EXPECT_EQ(text.substr(0, text.find("\r\n")), c.firstLine);
+        EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);  // CR LF line ends
+        EXPECT_FALSE(dir.exists("metar.txt.part"));
+    }
+    EXPECT_NE(dir.read("metar.txt").find("EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021\r\n"),
+              std::string::npos);
+    EXPECT_EQ(host.statuses.back(), "Downloaded 3 reports.");
+}
+
+TEST_F(WeatherDownloadTest, FailuresKeepTheFileAlreadyThere) {
+    const QByteArray gz = gzip(kCsv);
+    server.route("/stalled.csv.gz", {200, gz, Mode::Stall});
+    server.route("/truncated.csv.gz", {200, gz, Mode::Truncate});
+    server.route("/cut-gzip.csv.gz", {200, gz.left(gz.size() - 12)});
+    server.route("/page.csv.gz", {200, "<html>maintenance</html>"});
+    server.route("/empty.TXT", {200, "\r\n\r\n"});
+    server.route("/portal.TXT", {200, "<html>\n<body>Please sign in</body>\n</html>\n"});
+    const struct {
+        const char* path;
+        const char* error;
+    } cases[] = {
+        {"/missing.csv.gz", "The server answered 404 (Not Found)."},
+        {"/stalled.csv.gz", "The server did not answer for 1 seconds."},
+        {"/truncated.csv.gz", "The download ended early"},
+        {"/cut-gzip.csv.gz", "The gzip data ends early (the file is incomplete)."},
+        {"/page.csv.gz", "The server did not send a gzip file."},
+        {"/empty.TXT", "The download holds no weather reports."},
+        {"/portal.TXT", "The download holds no weather reports."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const double started = clock.now();
+        const auto result = fetch(c.path, 1);
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(result.error.rfind(c.error, 0), 0u) << result.error;
+        EXPECT_LT(clock.now() - started, 4.0);
+        EXPECT_EQ(dir.read("metar.txt"), "a good file from before\r\n");
+        EXPECT_FALSE(dir.exists("metar.txt.part"));
+    }
+}
+
+TEST_F(WeatherDownloadTest, CancelAndUnusableAddressesEndWithoutAFile) {
+    server.route("/stalled.csv.gz", {200, {}, Mode::Stall});
+    host.cancelAfterPolls = 3;
+    auto result = fetch("/stalled.csv.gz");
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.error, "The download was cancelled.");
+
+    weather::WeatherDownload download(clock, host);
+    result = download.fetch({"ftp://example.org/metars.txt", 5}, out);
+    EXPECT_EQ(result.error,
+              "\"ftp://example.org/metars.txt\" is not a web address (http or https).");
+    EXPECT_EQ(dir.read("metar.txt"), "a good file from before\r\n");
+}
+
+TEST(DownloadSettings, DefaultsAndTheSettingsFile) {
+    test::TempDir dir;
+    auto settings = weather::readDownloadSettings(dir.path());
+    EXPECT_EQ(settings.url, "https://aviationweather.gov/data/cache/metars.cache.csv.gz");
+    EXPECT_EQ(settings.timeoutSeconds, 60);
+    dir.write("zephyra.ini",
+              "[Download]\nUrl=https://tgftp.nws.noaa.gov/data/observations/metar/cycles/"
+              "11Z.TXT\nTimeoutSeconds=20\n");
+    settings = weather::readDownloadSettings(dir.path());
+    EXPECT_EQ(settings.url, "https://tgftp.nws.noaa.gov/data/observations/metar/cycles/11Z.TXT");
+    EXPECT_EQ(settings.timeoutSeconds, 20);
+    EXPECT_EQ(weather::downloadFileName(1666523400.0), "metar-20221023-1110Z.txt");
+}
+
+}  // namespace
