@@ -142,10 +142,14 @@ int main(int argc, char** argv) {
         simulator.show();
         simulator.raise();
     };
-    vane.simulatorPanelHost = [&simulator] {
-        simulator.show();
-        return simulator.panelHost();
-    };
+    // The navigation panel goes into the built-in simulator's window; FlightGear has none of
+    // ours, so with it the panel stays in the main window.
+    if (!useFlightGear) {
+        vane.simulatorPanelHost = [&simulator] {
+            simulator.show();
+            return simulator.panelHost();
+        };
+    }
 
     desktop.tellUser = [&dialogs](const std::string& text) { dialogs.inform(text); };
 
