@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/FlightGearFly.h"
 #include "cli/FlightWeather.h"
 #include "flightplan/AutoGenerator.h"
 #include "flightplan/PlanFile.h"
@@ -14,6 +15,7 @@
 #include "platform/Random.h"
 #include "platform/VirtualScheduler.h"
 #include "simlink/BuiltInAircraft.h"
+#include "simlink/SimulatorChoice.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::cli {
@@ -40,11 +42,17 @@ NAME is an identifier (KATL) or a part of a name (the first match of the Find bo
 constexpr const char* kFlyUsage =
     R"(usage: zephyra-cli fly PLAN.fpl [--from-airport ID] [--db FILE] [--metric]
                          [--weather FILE | --custom-weather]
+                         [--simulator builtin|flightgear] [--fg-host HOST] [--fg-port PORT]
 
 Sends the plan and flies it on the built-in aircraft in virtual time with A/P Update on,
 printing each waypoint as it is passed: virtual time, aircraft position, and the distance
 from the waypoint on the tick that made the switch (as the Dist label showed it, and exactly).
 Ends when the last waypoint is reached.
+
+With --simulator flightgear the plan is flown in a running FlightGear instead, in real time
+through its property server, with a line every five-second tick; the aircraft starts where
+FlightGear has it (--from-airport does not apply). The default simulator, host and port come
+from "simulator.ini" beside the program (built-in, 127.0.0.1, 5401).
 
   --from-airport ID  start over this airport (default: the aircraft's start, near Atlanta)
   --metric           altitudes in the plan are metres (UOM "M")
@@ -53,6 +61,9 @@ Ends when the last waypoint is reached.
                      printing each change of station and what the simulator then holds
   --custom-weather   use the plan's own custom weather (the Yes answer of Load) and print
                      each switch to a waypoint's weather and what the simulator then holds
+  --simulator NAME   builtin or flightgear
+  --fg-host HOST     FlightGear's property server (default 127.0.0.1)
+  --fg-port PORT     its port (default 5401)
 
 The weather is loaded into a temporary copy of the database; the database is not changed.
 )";
@@ -243,11 +254,24 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
     std::string planPath, airport, database = defaultDatabase();
     FlightWeatherOptions weatherOptions;
     bool metric = false;
+    auto simulator = simlink::readSimulatorChoice(
+        platform::joinPath(platform::programFolder(), simlink::kSimulatorFile));
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
             out << kFlyUsage;
             return 0;
+        }
+        std::string problem;
+        const auto use = simlink::takeSimulatorOption(
+            a, i + 1 < args.size() ? &args[i + 1] : nullptr, simulator, problem);
+        if (use == simlink::OptionUse::Bad) {
+            err << "zephyra-cli fly: " << problem << "\n";
+            return 2;
+        }
+        if (use == simlink::OptionUse::Taken) {
+            ++i;
+            continue;
         }
         if (a == "--metric") {
             metric = true;
@@ -284,6 +308,15 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
     if (flight.plan.PlanCount == 0) {
         err << "zephyra-cli fly: the plan has no entries\n";
         return 1;
+    }
+    if (simulator.kind == simlink::SimulatorKind::FlightGear) {
+        if (weatherOptions.customWeather || !weatherOptions.metarFile.empty()) {
+            err << "zephyra-cli fly: weather is not yet delivered to FlightGear from the command "
+                   "line; fly without --weather or --custom-weather\n";
+            return 2;
+        }
+        simlink::FlightGearLink link(simulator.flightGear);
+        return flyOnFlightGear(flight, link, {metric}, out, err);
     }
     platform::VirtualScheduler clock;
     simlink::BuiltInAircraft aircraft(clock);

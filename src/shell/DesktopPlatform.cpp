@@ -15,6 +15,8 @@
 #include "platform/WineRegistry.h"
 #include "shell/Startup.h"
 #include "simlink/BuiltInAircraft.h"
+#include "simlink/FlightGearLink.h"
+#include "simlink/SimulatorChoice.h"
 
 extern char** environ;
 
@@ -26,11 +28,31 @@ bool DesktopPlatform::isBuiltInFolder(const std::string& folder) {
     return assets::isBuiltInSimFolder(folder);
 }
 
+void DesktopPlatform::useFlightGear(simlink::FlightGearLink& link,
+                                    std::vector<std::string> command) {
+    flightGear_ = &link;
+    fgfsCommand_ = std::move(command);
+}
+
 bool DesktopPlatform::simulatorWindowExists() {
+    if (flightGear_ != nullptr) {
+        return flightGear_->probe();
+    }
     return aircraft_.running() || fs98ProcessRunning();
 }
 
 bool DesktopPlatform::startSimulator(const std::string& folder) {
+    if (flightGear_ != nullptr) {
+        if (fgfsCommand_.empty()) {
+            // Told here, and reported as handled: the caller's "could not be started from
+            // the folder" would point the user at the wrong thing.
+            if (tellUser) {
+                tellUser(simlink::choice_text::kFgfsMissing);
+            }
+            return true;
+        }
+        return spawnDetached(fgfsCommand_, {});
+    }
     if (isBuiltInFolder(folder)) {
         aircraft_.start();
         if (onBuiltInStarted) {

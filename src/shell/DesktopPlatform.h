@@ -8,15 +8,24 @@
 
 namespace zephyra::simlink {
 class BuiltInAircraft;
-}
+class FlightGearLink;
+}  // namespace zephyra::simlink
 
 namespace zephyra::shell {
 
 // The platform on a Linux desktop. The simulator is the built-in aircraft when the folder is
 // the bundled one (it holds "zephyra-sim.ini"); a real FS98 folder is started through Wine.
+// With FlightGear chosen, "is it running" asks its property server and "start it" launches
+// the configured fgfs command line.
 class DesktopPlatform final : public platform::Platform {
   public:
     explicit DesktopPlatform(simlink::BuiltInAircraft& aircraft);
+
+    // From now on the simulator is FlightGear, started with these words (empty: not
+    // installed, and starting it tells the user so).
+    void useFlightGear(simlink::FlightGearLink& link, std::vector<std::string> command);
+    // Tells the user something (a message box in the application).
+    std::function<void(const std::string&)> tellUser;
 
     bool simulatorWindowExists() override;
     bool startSimulator(const std::string& folder) override;
@@ -30,6 +39,8 @@ class DesktopPlatform final : public platform::Platform {
 
   private:
     simlink::BuiltInAircraft& aircraft_;
+    simlink::FlightGearLink* flightGear_ = nullptr;
+    std::vector<std::string> fgfsCommand_;
 };
 
 // Starts a program with arguments, no shell in between; the working folder may be empty.

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdlib>
+#include <iostream>
+#include <optional>
 #include <string>
 
 #include "platform/Files.h"
@@ -22,6 +24,9 @@
 #include "shell/VaneWindow.h"
 #include "shell/WindowPlacement.h"
 #include "simlink/BuiltInAircraft.h"
+#include "simlink/FlightGearLink.h"
+#include "simlink/SelectedLink.h"
+#include "simlink/SimulatorChoice.h"
 #include "weather/WeatherDb.h"
 
 namespace {
@@ -105,19 +110,60 @@ int main(int argc, char** argv) {
     parser.addVersionOption();
     QCommandLineOption startSimulator(
         QStringLiteral("start-simulator"),
-        QStringLiteral("Start the built-in simulator with the program when it is configured."));
+        QStringLiteral("Start the simulator with the program: FlightGear when chosen, else the "
+                       "built-in one when it is configured."));
     parser.addOption(startSimulator);
+    QCommandLineOption simulatorOption(
+        QStringLiteral("simulator"),
+        QStringLiteral("The simulator to fly with: builtin (the default) or flightgear."),
+        QStringLiteral("name"));
+    QCommandLineOption hostOption(QStringLiteral("fg-host"),
+                                  QStringLiteral("FlightGear's property server host."),
+                                  QStringLiteral("host"));
+    QCommandLineOption portOption(QStringLiteral("fg-port"),
+                                  QStringLiteral("FlightGear's property server port."),
+                                  QStringLiteral("port"));
+    parser.addOption(simulatorOption);
+    parser.addOption(hostOption);
+    parser.addOption(portOption);
     parser.process(app);
+
+    // The simulator: "simulator.ini" beside the program, then the command line.
+    const std::string programFolder = platform::programFolder();
+    std::vector<std::string> problems;
+    auto choice = simlink::readSimulatorChoice(
+        platform::joinPath(programFolder, simlink::kSimulatorFile), &problems);
+    for (const auto* option : {&simulatorOption, &hostOption, &portOption}) {
+        if (parser.isSet(*option)) {
+            const std::string value = parser.value(*option).toStdString();
+            std::string problem;
+            if (simlink::takeSimulatorOption("--" + option->names().front().toStdString(), &value,
+                                             choice, problem) == simlink::OptionUse::Bad) {
+                problems.push_back(problem);
+            }
+        }
+    }
+    for (const auto& problem : problems) {
+        std::cerr << "zephyra: " << problem << "\n";
+    }
 
     platform::QtScheduler scheduler;
     platform::QtDialogs dialogs;
     platform::DefaultRandom random;
     simlink::BuiltInAircraft aircraft(scheduler);
     shell::DesktopPlatform desktop(aircraft);
+    simlink::SelectedLink link(&aircraft);
+    std::optional<simlink::FlightGearLink> flightGear;
+    const bool useFlightGear = choice.kind == simlink::SimulatorKind::FlightGear;
+    if (useFlightGear) {
+        flightGear.emplace(choice.flightGear);
+        link.select(&*flightGear);
+        desktop.useFlightGear(*flightGear, simlink::fgfsArguments(choice));
+    }
 
-    shell::AppContext context{scheduler, dialogs, random, desktop, aircraft};
+    shell::AppContext context{scheduler, dialogs, random, desktop, link};
     context.builtIn = &aircraft;
-    context.programFolder = platform::programFolder();
+    context.programFolder = programFolder;
     context.launchFolder = launchFolder;
     context.quit = [] { QCoreApplication::exit(0); };
 
@@ -140,16 +186,29 @@ int main(int argc, char** argv) {
         }
     };
     desktop.onBuiltInStarted = showSimulator;
-    vane.simulatorPanelHost = [&simulator, showSimulator] {
-        showSimulator();
-        return simulator.panelHost();
-    };
+    // The navigation panel goes into the built-in simulator's window; FlightGear has none of
+    // ours, so with it the panel stays in the main window.
+    if (!useFlightGear) {
+        vane.simulatorPanelHost = [&simulator, showSimulator] {
+            showSimulator();
+            return simulator.panelHost();
+        };
+    }
+
+    desktop.tellUser = [&dialogs](const std::string& text) { dialogs.inform(text); };
 
     if (vane.load() == shell::VaneWindow::LoadResult::MainWindow) {
         arrangeWindows(vane, simulator, true);
         vane.show();
-        if (parser.isSet(startSimulator) &&
-            shell::DesktopPlatform::isBuiltInFolder(context.settings.Path98)) {
+        const bool builtInFolder = shell::DesktopPlatform::isBuiltInFolder(context.settings.Path98);
+        if (!useFlightGear && !builtInFolder) {
+            // FS98 under Wine: nothing of ours reaches it. Say so once, then plan without a link.
+            link.select(nullptr);
+            dialogs.inform(simlink::choice_text::kNoLinkToFs98);
+        }
+        if (parser.isSet(startSimulator) && useFlightGear) {
+            desktop.startSimulator(context.settings.Path98);
+        } else if (parser.isSet(startSimulator) && builtInFolder) {
             desktop.startSimulator(context.settings.Path98);
             vane.activateWindow();
         }

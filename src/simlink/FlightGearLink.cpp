@@ -1,0 +1,426 @@
+#include "simlink/FlightGearLink.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+#include "simlink/BuiltInAircraft.h"
+
+namespace zephyra::simlink {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr double kFeetPerSecondToKnots = 0.592483801;
+constexpr double kMetresPerStatuteMile = 1609.344;
+constexpr double kInHgPerMillibar = 0.0295299830714;
+constexpr double kLapseRatePerFoot = 0.0019812;  // ISA, degrees C per foot
+
+constexpr const char* kRealWeather = "/environment/realwx/enabled";
+constexpr const char* kMetarUpdates = "/environment/params/metar-updates-environment";
+
+// Every config entry a weather value is spread over: two boundary (surface) entries, then
+// the five aloft entries.
+const std::array<std::string, 7> kEntries{
+    "/environment/config/boundary/entry[0]/", "/environment/config/boundary/entry[1]/",
+    "/environment/config/aloft/entry[0]/",    "/environment/config/aloft/entry[1]/",
+    "/environment/config/aloft/entry[2]/",    "/environment/config/aloft/entry[3]/",
+    "/environment/config/aloft/entry[4]/"};
+
+std::string aloft(int entry) {
+    return "/environment/config/aloft/entry[" + std::to_string(entry) + "]/";
+}
+
+std::string setd(const std::string& path, double value) {
+    return "setd " + path + " " + FlightGearLink::number(value) + "\r\n";
+}
+
+std::string set(const std::string& path, std::string_view value) {
+    return "set " + path + " " + std::string(value) + "\r\n";
+}
+
+std::string setb(const std::string& path, std::string_view value) {
+    return "setb " + path + " " + std::string(value) + "\r\n";
+}
+
+// A prompt ("/> ") the server printed before data mode took effect, in front of a value.
+std::string withoutPrompt(const std::string& line) {
+    const auto at = line.find("> ");
+    return !line.empty() && line.front() == '/' && at != std::string::npos ? line.substr(at + 2)
+                                                                           : line;
+}
+
+double parseValue(const std::string& line) {
+    const std::string text = withoutPrompt(line);
+    if (text.empty()) {
+        return std::nan("");
+    }
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    while (end != nullptr && *end == ' ') {
+        ++end;
+    }
+    return end != nullptr && *end == '\0' && std::isfinite(v) ? v : std::nan("");
+}
+
+double turbulenceNorm(double turbulence) {
+    return std::clamp(turbulence / 255.0, 0.0, 1.0);
+}
+
+}  // namespace
+
+const std::array<const char*, FlightGearLink::ReadCount> FlightGearLink::kReadPaths{
+    "/position/latitude-deg",
+    "/position/longitude-deg",
+    "/position/altitude-ft",
+    "/instrumentation/airspeed-indicator/true-speed-kt",
+    "/velocities/speed-north-fps",
+    "/velocities/speed-east-fps",
+    "/environment/wind-from-north-fps",
+    "/environment/wind-from-east-fps",
+    "/environment/magnetic-variation-deg",
+    "/environment/config/boundary/entry[0]/wind-from-heading-deg",
+    "/environment/config/boundary/entry[0]/wind-speed-kt",
+    "/environment/config/aloft/entry[0]/wind-from-heading-deg",
+    "/environment/config/aloft/entry[0]/wind-speed-kt",
+    "/environment/config/aloft/entry[0]/elevation-ft",
+    "/environment/config/aloft/entry[1]/wind-from-heading-deg",
+    "/environment/config/aloft/entry[1]/wind-speed-kt",
+    "/environment/config/aloft/entry[1]/elevation-ft",
+    "/environment/config/aloft/entry[2]/wind-from-heading-deg",
+    "/environment/config/aloft/entry[2]/wind-speed-kt",
+    "/environment/config/aloft/entry[2]/elevation-ft",
+};
+
+FlightGearLink::FlightGearLink(FlightGearSettings settings) : settings_(std::move(settings)) {}
+
+FlightGearLink::~FlightGearLink() {
+    restoreWeather();
+}
+
+std::string FlightGearLink::number(double value) {
+    if (!std::isfinite(value)) {
+        return "0";
+    }
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, r.ptr);
+}
+
+std::string_view FlightGearLink::coverageWord(double eighths) {
+    if (eighths < 0.5) {
+        return "clear";
+    }
+    if (eighths < 2.5) {
+        return "few";
+    }
+    if (eighths < 4.5) {
+        return "scattered";
+    }
+    if (eighths < 7.5) {
+        return "broken";
+    }
+    return "overcast";
+}
+
+bool FlightGearLink::ensureConnected(bool now) {
+    if (connection_.isOpen() && !connection_.peerClosed()) {
+        return true;
+    }
+    const auto t = SteadyClock::now();
+    if (!now && lastAttempt_ && t - *lastAttempt_ < settings_.retryInterval) {
+        return false;
+    }
+    lastAttempt_ = t;
+    weatherTakenOver_ = false;
+    snapshotTime_.reset();
+    return connection_.open(settings_.host, settings_.port, settings_.connectTimeout) &&
+           connection_.send("data\r\n", settings_.replyTimeout);
+}
+
+bool FlightGearLink::probe() {
+    return ensureConnected(true);
+}
+
+const std::array<double, FlightGearLink::ReadCount>* FlightGearLink::snapshot() {
+    const auto t = SteadyClock::now();
+    if (snapshotTime_ && t - *snapshotTime_ < settings_.freshFor) {
+        return havePosition_ ? &values_ : nullptr;
+    }
+    havePosition_ = false;
+    const bool connectedNow = ensureConnected(false);
+    snapshotTime_ = t;  // after a reconnect, which forgets the last read
+    if (!connectedNow) {
+        return nullptr;
+    }
+    std::string request;
+    for (const char* path : kReadPaths) {
+        request += "get ";
+        request += path;
+        request += "\r\n";
+    }
+    if (!connection_.send(request, settings_.replyTimeout)) {
+        return nullptr;
+    }
+    const auto lines = connection_.readLines(ReadCount, settings_.replyTimeout);
+    if (!lines) {
+        return nullptr;
+    }
+    for (std::size_t i = 0; i < ReadCount; ++i) {
+        values_[i] = parseValue((*lines)[i]);
+    }
+    havePosition_ = !std::isnan(values_[Latitude]) && !std::isnan(values_[Longitude]);
+    if (havePosition_ && !std::isnan(values_[Altitude])) {
+        lastAltitude_ = values_[Altitude];
+    }
+    return havePosition_ ? &values_ : nullptr;
+}
+
+double FlightGearLink::read(Read which, double whenMissing) {
+    const auto* v = snapshot();
+    if (v == nullptr) {
+        return kNoPosition;
+    }
+    return std::isnan((*v)[which]) ? whenMissing : (*v)[which];
+}
+
+double FlightGearLink::get_curr_lat() {
+    return read(Latitude);
+}
+double FlightGearLink::get_curr_lon() {
+    return read(Longitude);
+}
+double FlightGearLink::get_alt() {
+    return read(Altitude);
+}
+
+double FlightGearLink::get_TAS() {
+    const auto* v = snapshot();
+    if (v == nullptr) {
+        return kNoPosition;
+    }
+    const auto& s = *v;
+    if (!std::isnan(s[TrueAirspeed])) {
+        return s[TrueAirspeed];
+    }
+    // Velocity through the air: over the ground, less the air's own motion (a wind from the
+    // north moves the air south).
+    const double north = s[SpeedNorth] + (std::isnan(s[WindFromNorth]) ? 0.0 : s[WindFromNorth]);
+    const double east = s[SpeedEast] + (std::isnan(s[WindFromEast]) ? 0.0 : s[WindFromEast]);
+    if (std::isnan(north) || std::isnan(east)) {
+        return 0.0;
+    }
+    return std::hypot(north, east) * kFeetPerSecondToKnots;
+}
+
+double FlightGearLink::get_MagVar() {
+    const double v = read(MagVar);
+    if (v == kNoPosition) {
+        return v;
+    }
+    const double wrapped = std::fmod(std::fmod(v, 360.0) + 360.0, 360.0);
+    return wrapped;
+}
+
+double FlightGearLink::get_wind0Dir() {
+    return read(SurfaceWindDir);
+}
+double FlightGearLink::get_wind1Dir() {
+    return read(Aloft0Dir);
+}
+double FlightGearLink::get_wind2Dir() {
+    return read(Aloft1Dir);
+}
+double FlightGearLink::get_wind3Dir() {
+    return read(Aloft2Dir);
+}
+double FlightGearLink::get_wind0Spd() {
+    return read(SurfaceWindSpeed);
+}
+double FlightGearLink::get_wind1Spd() {
+    return read(Aloft0Speed);
+}
+double FlightGearLink::get_wind2Spd() {
+    return read(Aloft1Speed);
+}
+double FlightGearLink::get_wind3Spd() {
+    return read(Aloft2Speed);
+}
+double FlightGearLink::get_wind1Floor() {
+    return read(Aloft0Floor, BuiltInAircraft::kDefaultWindFloors[0]);
+}
+double FlightGearLink::get_wind2Floor() {
+    return read(Aloft1Floor, BuiltInAircraft::kDefaultWindFloors[1]);
+}
+double FlightGearLink::get_wind3Floor() {
+    return read(Aloft2Floor, BuiltInAircraft::kDefaultWindFloors[2]);
+}
+
+void FlightGearLink::write(const std::string& lines) {
+    if (ensureConnected(false)) {
+        connection_.send(lines, settings_.replyTimeout);
+    }
+}
+
+void FlightGearLink::writeWeather(const std::string& lines) {
+    if (!ensureConnected(false)) {
+        return;
+    }
+    if (!weatherTakenOver_) {
+        if (!savedWeatherSwitches_) {
+            const std::string ask =
+                std::string("get ") + kRealWeather + "\r\nget " + kMetarUpdates + "\r\n";
+            if (!connection_.send(ask, settings_.replyTimeout)) {
+                return;
+            }
+            const auto was = connection_.readLines(2, settings_.replyTimeout);
+            if (!was) {
+                return;
+            }
+            savedWeatherSwitches_ =
+                std::array<std::string, 2>{withoutPrompt((*was)[0]), withoutPrompt((*was)[1])};
+        }
+        if (!connection_.send(setb(kRealWeather, "false") + setb(kMetarUpdates, "false"),
+                              settings_.replyTimeout)) {
+            return;
+        }
+        weatherTakenOver_ = true;
+    }
+    connection_.send(lines, settings_.replyTimeout);
+}
+
+void FlightGearLink::restoreWeather() {
+    if (!savedWeatherSwitches_ || !connection_.isOpen() || connection_.peerClosed()) {
+        return;
+    }
+    std::string lines;
+    const auto& was = *savedWeatherSwitches_;
+    if (!was[0].empty()) {
+        lines += setb(kRealWeather, was[0]);
+    }
+    if (!was[1].empty()) {
+        lines += setb(kMetarUpdates, was[1]);
+    }
+    connection_.send(lines, settings_.replyTimeout);
+    weatherTakenOver_ = false;
+}
+
+// Autopilot.
+
+void FlightGearLink::upd_APHead(double headingMagnetic) {
+    write(setd("/autopilot/settings/heading-bug-deg", headingMagnetic) +
+          set("/autopilot/locks/heading", "dg-heading-hold"));
+}
+
+void FlightGearLink::upd_APAlt(double altitudeFeet) {
+    write(setd("/autopilot/settings/target-altitude-ft", altitudeFeet) +
+          set("/autopilot/locks/altitude", "altitude-hold"));
+}
+
+void FlightGearLink::upd_APAirSpeed(double knots) {
+    write(setd("/autopilot/settings/target-speed-kt", knots) +
+          set("/autopilot/locks/speed", "speed-with-throttle"));
+}
+
+void FlightGearLink::upd_APMachNumber(double mach) {
+    // The speed hold flies indicated knots: Mach to true airspeed at the aircraft's altitude,
+    // then true to indicated by the same rule of thumb the built-in aircraft uses.
+    const double trueKt = mach * BuiltInAircraft::speedOfSoundKt(lastAltitude_);
+    const double indicated = trueKt / BuiltInAircraft::trueFromIndicated(1.0, lastAltitude_);
+    upd_APAirSpeed(std::round(indicated * 10.0) / 10.0);
+}
+
+// Weather.
+
+void FlightGearLink::upd_visib(double statuteMiles) {
+    std::string lines;
+    for (const auto& e : kEntries) {
+        lines += setd(e + "visibility-m", statuteMiles * kMetresPerStatuteMile);
+    }
+    writeWeather(lines);
+}
+
+void FlightGearLink::upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt,
+                               std::int32_t t1Deg, std::int32_t t2Alt, std::int32_t t2Deg,
+                               std::int32_t t3Alt, std::int32_t t3Deg, double pressureMb) {
+    // Each temperature layer becomes the sea-level temperature that gives it at its own
+    // altitude, so it holds whatever elevation the wind layers give the entries.
+    auto seaLevel = [](std::int32_t alt, std::int32_t deg) {
+        return deg + kLapseRatePerFoot * alt;
+    };
+    const std::array<double, 7> temps{seaLevel(t0Alt, t0Deg), seaLevel(t0Alt, t0Deg),
+                                      seaLevel(t1Alt, t1Deg), seaLevel(t2Alt, t2Deg),
+                                      seaLevel(t3Alt, t3Deg), seaLevel(t3Alt, t3Deg),
+                                      seaLevel(t3Alt, t3Deg)};
+    const double inHg = std::round(pressureMb * kInHgPerMillibar * 1000.0) / 1000.0;
+    std::string lines;
+    for (std::size_t i = 0; i < kEntries.size(); ++i) {
+        lines += setd(kEntries[i] + "temperature-sea-level-degc", std::round(temps[i] * 10) / 10);
+        lines += setd(kEntries[i] + "pressure-sea-level-inhg", inHg);
+    }
+    writeWeather(lines);
+}
+
+void FlightGearLink::upd_cloud(int layer, std::int32_t base, std::int32_t top, double coverage) {
+    const std::string path = "/environment/clouds/layer[" + std::to_string(layer) + "]/";
+    writeWeather(set(path + "coverage", coverageWord(coverage)) +
+                 setd(path + "elevation-ft", base) +
+                 setd(path + "thickness-ft", std::max(top - base, 0)));
+}
+
+void FlightGearLink::upd_cloud1(std::int32_t base, std::int32_t top, double coverage, std::int32_t,
+                                std::int32_t, std::int32_t, double) {
+    upd_cloud(0, base, top, coverage);
+}
+
+void FlightGearLink::upd_cloud2(std::int32_t base, std::int32_t top, double coverage, std::int32_t,
+                                std::int32_t, std::int32_t, double) {
+    upd_cloud(1, base, top, coverage);
+}
+
+void FlightGearLink::upd_wind0(std::int32_t, std::int32_t speed, double direction,
+                               double turbulence, std::int32_t) {
+    std::string lines;
+    for (std::size_t i = 0; i < 2; ++i) {
+        lines += setd(kEntries[i] + "wind-from-heading-deg", direction);
+        lines += setd(kEntries[i] + "wind-speed-kt", speed);
+        lines += setd(kEntries[i] + "turbulence/magnitude-norm", turbulenceNorm(turbulence));
+    }
+    writeWeather(lines);
+}
+
+void FlightGearLink::upd_aloft(int entry, std::int32_t base, std::int32_t speed, double direction,
+                               double turbulence) {
+    const std::string e = aloft(entry);
+    writeWeather(setd(e + "elevation-ft", base) + setd(e + "wind-from-heading-deg", direction) +
+                 setd(e + "wind-speed-kt", speed) +
+                 setd(e + "turbulence/magnitude-norm", turbulenceNorm(turbulence)));
+}
+
+void FlightGearLink::upd_wind1(std::int32_t base, double, std::int32_t speed, double direction,
+                               double turbulence, std::int32_t) {
+    upd_aloft(0, base, speed, direction, turbulence);
+}
+
+void FlightGearLink::upd_wind2(std::int32_t base, double, std::int32_t speed, double direction,
+                               double turbulence, std::int32_t) {
+    upd_aloft(1, base, speed, direction, turbulence);
+}
+
+void FlightGearLink::upd_wind3(std::int32_t base, double, std::int32_t speed, double direction,
+                               double turbulence, std::int32_t) {
+    upd_aloft(2, base, speed, direction, turbulence);
+}
+
+void FlightGearLink::upd_Tstorm(std::int32_t base, std::int32_t top, double coverage, std::int32_t,
+                                std::int32_t, std::int32_t, double) {
+    // FlightGear's basic environment has no thunderstorm; a towering third cloud layer with
+    // rain is the nearest it offers. "Off" clears the layer and the rain.
+    const bool on = coverage > 0.0 && top > base;
+    upd_cloud(2, on ? base : 0, on ? top : 0, on ? coverage : 0.0);
+    writeWeather(setd("/environment/rain-norm", on ? 1.0 : 0.0));
+}
+
+}  // namespace zephyra::simlink

@@ -1,0 +1,157 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "simlink/PropertyConnection.h"
+#include "simlink/SimLink.h"
+
+namespace zephyra::simlink {
+
+// Where FlightGear's property server is and how long the link may wait for it.
+struct FlightGearSettings {
+    static constexpr int kDefaultPort = 5401;
+    std::string host = "127.0.0.1";
+    int port = kDefaultPort;
+    std::chrono::milliseconds connectTimeout{300};
+    std::chrono::milliseconds replyTimeout{500};  // one pipelined round trip
+    std::chrono::milliseconds retryInterval{2000};
+    // One read of every value serves all the getters called within this time (a navigation
+    // tick calls sixteen of them one after another).
+    std::chrono::milliseconds freshFor{250};
+};
+
+// The simulator link to a running FlightGear over its property server (`fgfs --telnet=...`),
+// in data mode: getters share one pipelined round trip per tick, setters write typed values.
+//
+// Conventions:
+// - Position, altitude and true airspeed come from /position and the airspeed indicator;
+//   an aircraft without that instrument gets its true airspeed from the ground-speed vector
+//   less the wind. Magnetic variation is brought into 0..360 (5 W reads 355).
+// - Weather goes layer by layer onto /environment/config: the surface wind onto both
+//   boundary entries, wind layers 1..3 onto aloft entries 0..2 (their elevation is the
+//   layer's floor), cloud layers 1 and 2 onto /environment/clouds/layer[0] and [1]. The
+//   thunderstorm has no switch in FlightGear; its nearest equivalent is a third cloud layer
+//   with rain. Before the first weather of a connection FlightGear's own live weather and
+//   METAR updates are switched off; the destructor switches them back as they were.
+// - The autopilot gets the magnetic heading bug, target altitude and target speed with
+//   their locks engaged; a Mach number is converted to indicated knots at the aircraft's
+//   altitude, since the generic autopilot has no Mach hold.
+// - A lost or silent server makes getters report kNoPosition and drops setters; the link
+//   tries again at most every retryInterval, from inside the next call, so no call waits
+//   longer than connectTimeout plus replyTimeout.
+class FlightGearLink final : public SimLink {
+  public:
+    explicit FlightGearLink(FlightGearSettings settings = {});
+    ~FlightGearLink() override;
+    FlightGearLink(const FlightGearLink&) = delete;
+    FlightGearLink& operator=(const FlightGearLink&) = delete;
+
+    const FlightGearSettings& settings() const { return settings_; }
+    bool connected() const { return connection_.isOpen(); }
+    // "Is the simulator running": connects now when not connected, whatever the retry wait.
+    bool probe();
+    // The next getter reads every value anew.
+    void invalidate() { snapshotTime_.reset(); }
+    // Switches FlightGear's own weather back the way it was (the destructor does this too).
+    void restoreWeather();
+
+    double get_curr_lat() override;
+    double get_curr_lon() override;
+    double get_alt() override;
+    double get_TAS() override;
+    double get_MagVar() override;
+    double get_wind0Dir() override;
+    double get_wind1Dir() override;
+    double get_wind2Dir() override;
+    double get_wind3Dir() override;
+    double get_wind0Spd() override;
+    double get_wind1Spd() override;
+    double get_wind2Spd() override;
+    double get_wind3Spd() override;
+    double get_wind1Floor() override;
+    double get_wind2Floor() override;
+    double get_wind3Floor() override;
+
+    void upd_APHead(double headingMagnetic) override;
+    void upd_APAlt(double altitudeFeet) override;
+    void upd_APAirSpeed(double knots) override;
+    void upd_APMachNumber(double mach) override;
+
+    void upd_visib(double statuteMiles) override;
+    void upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt, std::int32_t t1Deg,
+                   std::int32_t t2Alt, std::int32_t t2Deg, std::int32_t t3Alt, std::int32_t t3Deg,
+                   double pressureMb) override;
+    void upd_cloud1(std::int32_t base, std::int32_t top, double coverage, std::int32_t deviation,
+                    std::int32_t reserved, std::int32_t icing, double turbulence) override;
+    void upd_cloud2(std::int32_t base, std::int32_t top, double coverage, std::int32_t deviation,
+                    std::int32_t reserved, std::int32_t icing, double turbulence) override;
+    void upd_wind0(std::int32_t depth, std::int32_t speed, double direction, double turbulence,
+                   std::int32_t gust) override;
+    void upd_wind1(std::int32_t base, double top, std::int32_t speed, double direction,
+                   double turbulence, std::int32_t gust) override;
+    void upd_wind2(std::int32_t base, double top, std::int32_t speed, double direction,
+                   double turbulence, std::int32_t gust) override;
+    void upd_wind3(std::int32_t base, double top, std::int32_t speed, double direction,
+                   double turbulence, std::int32_t gust) override;
+    void upd_Tstorm(std::int32_t base, std::int32_t top, double coverage, std::int32_t deviation,
+                    std::int32_t reserved, std::int32_t icing, double turbulence) override;
+
+    // FlightGear's cloud coverage word for a coverage in eighths.
+    static std::string_view coverageWord(double eighths);
+    // A number as the property server reads it (shortest exact form).
+    static std::string number(double value);
+
+    // The values read in one round trip, in this order.
+    enum Read : std::size_t {
+        Latitude,
+        Longitude,
+        Altitude,
+        TrueAirspeed,
+        SpeedNorth,
+        SpeedEast,
+        WindFromNorth,
+        WindFromEast,
+        MagVar,
+        SurfaceWindDir,
+        SurfaceWindSpeed,
+        Aloft0Dir,
+        Aloft0Speed,
+        Aloft0Floor,
+        Aloft1Dir,
+        Aloft1Speed,
+        Aloft1Floor,
+        Aloft2Dir,
+        Aloft2Speed,
+        Aloft2Floor,
+        ReadCount
+    };
+    static const std::array<const char*, ReadCount> kReadPaths;
+
+  private:
+    bool ensureConnected(bool now);
+    // The values of this tick, or nothing when there is no position.
+    const std::array<double, ReadCount>* snapshot();
+    double read(Read which, double whenMissing = 0.0);
+    void write(const std::string& lines);
+    void writeWeather(const std::string& lines);
+    void upd_aloft(int entry, std::int32_t base, std::int32_t speed, double direction,
+                   double turbulence);
+    void upd_cloud(int layer, std::int32_t base, std::int32_t top, double coverage);
+
+    FlightGearSettings settings_;
+    PropertyConnection connection_;
+    std::optional<std::chrono::steady_clock::time_point> lastAttempt_;
+    std::optional<std::chrono::steady_clock::time_point> snapshotTime_;
+    std::array<double, ReadCount> values_{};
+    bool havePosition_ = false;
+    double lastAltitude_ = 0.0;
+    bool weatherTakenOver_ = false;  // on this connection
+    std::optional<std::array<std::string, 2>> savedWeatherSwitches_;
+};
+
+}  // namespace zephyra::simlink

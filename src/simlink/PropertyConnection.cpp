@@ -1,0 +1,156 @@
+#include "simlink/PropertyConnection.h"
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace zephyra::simlink {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int remainingMs(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+bool waitFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int rc = ::poll(&p, 1, remainingMs(deadline));
+        if (rc > 0) {
+            return true;
+        }
+        if (rc == 0 || errno != EINTR) {
+            return false;
+        }
+    }
+}
+
+}  // namespace
+
+PropertyConnection::~PropertyConnection() {
+    close();
+}
+
+void PropertyConnection::close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    pending_.clear();
+}
+
+bool PropertyConnection::open(const std::string& host, int port,
+                              std::chrono::milliseconds timeout) {
+    close();
+    const auto deadline = Clock::now() + timeout;
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const std::string service = std::to_string(port);
+    if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr) {
+        return false;
+    }
+    for (addrinfo* a = found; a != nullptr && fd_ < 0; a = a->ai_next) {
+        const int fd =
+            ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+        if (fd < 0) {
+            continue;
+        }
+        int rc = ::connect(fd, a->ai_addr, a->ai_addrlen);
+        if (rc != 0 && errno == EINPROGRESS && waitFor(fd, POLLOUT, deadline)) {
+            int error = 0;
+            socklen_t len = sizeof error;
+            rc = ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) == 0 && error == 0 ? 0 : -1;
+        }
+        if (rc == 0) {
+            const int one = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            fd_ = fd;
+        } else {
+            ::close(fd);
+        }
+    }
+    ::freeaddrinfo(found);
+    return fd_ >= 0;
+}
+
+bool PropertyConnection::send(std::string_view text, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (fd_ >= 0 && !text.empty()) {
+        const ssize_t n = ::send(fd_, text.data(), text.size(), MSG_NOSIGNAL);
+        if (n > 0) {
+            text.remove_prefix(static_cast<std::size_t>(n));
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
+                   waitFor(fd_, POLLOUT, deadline)) {
+            continue;
+        } else {
+            close();
+        }
+    }
+    return fd_ >= 0;
+}
+
+std::optional<std::vector<std::string>> PropertyConnection::readLines(
+    std::size_t count, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (;;) {
+        for (std::size_t end;
+             lines.size() < count && (end = pending_.find("\r\n", start)) != std::string::npos;) {
+            lines.push_back(pending_.substr(start, end - start));
+            start = end + 2;
+        }
+        if (lines.size() == count) {
+            pending_.erase(0, start);
+            return lines;
+        }
+        if (fd_ < 0 || !waitFor(fd_, POLLIN, deadline)) {
+            close();
+            return std::nullopt;
+        }
+        char buf[4096];
+        const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
+        if (n > 0) {
+            pending_.append(buf, static_cast<std::size_t>(n));
+        } else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+            close();
+            return std::nullopt;
+        }
+    }
+}
+
+bool PropertyConnection::peerClosed() {
+    while (fd_ >= 0) {
+        char buf[4096];
+        const ssize_t n = ::recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
+        if (n > 0) {
+            continue;  // nothing is expected between round trips
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+            close();
+        }
+        break;
+    }
+    pending_.clear();
+    return fd_ < 0;
+}
+
+}  // namespace zephyra::simlink

@@ -1,0 +1,253 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "simlink/FakePropertyServer.h"
+#include "simlink/FlightGearLink.h"
+
+namespace zephyra::simlink {
+namespace {
+
+using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
+
+class FlightGearLinkTest : public ::testing::Test {
+  protected:
+    FlightGearSettings settings() {
+        FlightGearSettings s;
+        s.port = server.port();
+        s.connectTimeout = 200ms;
+        s.replyTimeout = 200ms;
+        s.retryInterval = 0ms;
+        s.freshFor = 10s;  // reads are renewed by invalidate()
+        return s;
+    }
+
+    // Lines the server has received once it has received at least `count` of them.
+    Lines waitForLines(std::size_t count) {
+        for (int i = 0; i < 200 && server.lines().size() < count; ++i) {
+            std::this_thread::sleep_for(5ms);
+        }
+        return server.lines();
+    }
+
+    void setAircraft() {
+        server.set("/position/latitude-deg", "37.6188");
+        server.set("/position/longitude-deg", "-122.375");
+        server.set("/position/altitude-ft", "3000.5");
+        server.set("/instrumentation/airspeed-indicator/true-speed-kt", "101.25");
+        server.set("/environment/magnetic-variation-deg", "-12.5");
+        server.set("/environment/config/boundary/entry[0]/wind-from-heading-deg", "270");
+        server.set("/environment/config/boundary/entry[0]/wind-speed-kt", "12");
+        for (int i = 0; i < 3; ++i) {
+            const std::string e = "/environment/config/aloft/entry[" + std::to_string(i) + "]/";
+            server.set(e + "wind-from-heading-deg", std::to_string(280 + 10 * i));
+            server.set(e + "wind-speed-kt", std::to_string(20 + 10 * i));
+            server.set(e + "elevation-ft", std::to_string(5000 * (i + 1)));
+        }
+    }
+
+    test::FakePropertyServer server;
+};
+
+TEST_F(FlightGearLinkTest, ATickOfGettersIsOnePipelinedRoundTrip) {
+    setAircraft();
+    FlightGearLink link(settings());
+    // The getters in the order the navigation tick calls them.
+    EXPECT_DOUBLE_EQ(link.get_curr_lat(), 37.6188);
+    EXPECT_DOUBLE_EQ(link.get_curr_lon(), -122.375);
+    EXPECT_DOUBLE_EQ(link.get_alt(), 3000.5);
+    EXPECT_DOUBLE_EQ(link.get_TAS(), 101.25);
+    EXPECT_DOUBLE_EQ(link.get_MagVar(), 347.5);
+    EXPECT_DOUBLE_EQ(link.get_wind1Floor(), 5000);
+    EXPECT_DOUBLE_EQ(link.get_wind2Floor(), 10000);
+    EXPECT_DOUBLE_EQ(link.get_wind3Floor(), 15000);
+    EXPECT_DOUBLE_EQ(link.get_wind0Dir(), 270);
+    EXPECT_DOUBLE_EQ(link.get_wind0Spd(), 12);
+    EXPECT_DOUBLE_EQ(link.get_wind1Dir(), 280);
+    EXPECT_DOUBLE_EQ(link.get_wind2Spd(), 30);
+    EXPECT_DOUBLE_EQ(link.get_wind3Dir(), 300);
+    EXPECT_DOUBLE_EQ(link.get_wind3Spd(), 40);
+
+    Lines expected{"data"};
+    for (const char* path : FlightGearLink::kReadPaths) {
+        expected.push_back(std::string("get ") + path);
+    }
+    EXPECT_EQ(server.lines(), expected);
+    EXPECT_EQ(server.answeringFrames(), 1);
+}
+
+TEST_F(FlightGearLinkTest, ConvertsWhatItReads) {
+    setAircraft();
+    FlightGearLink link(settings());
+    struct Case {
+        const char* path;
+        const char* value;
+        std::function<double(FlightGearLink&)> get;
+        double expected;
+    };
+    const std::vector<Case> cases{
+        {"/environment/magnetic-variation-deg", "12.25", &FlightGearLink::get_MagVar, 12.25},
+        {"/environment/magnetic-variation-deg", "-5", &FlightGearLink::get_MagVar, 355},
+        {"/environment/magnetic-variation-deg", "365", &FlightGearLink::get_MagVar, 5},
+        // Without an airspeed instrument: 100 kt north over the ground into a 10 kt north
+        // wind is 110 kt through the air.
+        {"/instrumentation/airspeed-indicator/true-speed-kt", "", &FlightGearLink::get_TAS, 110.0},
+        // No aloft entries: the floors the navigation loop expects by default.
+        {"/environment/config/aloft/entry[1]/elevation-ft", "", &FlightGearLink::get_wind2Floor,
+         15000},
+        {"/position/latitude-deg", "", &FlightGearLink::get_alt, SimLink::kNoPosition},
+        {"/position/longitude-deg", "garbage", &FlightGearLink::get_curr_lat, SimLink::kNoPosition},
+    };
+    server.set("/velocities/speed-north-fps", "168.78098");
+    server.set("/velocities/speed-east-fps", "0");
+    server.set("/environment/wind-from-north-fps", "16.878098");
+    server.set("/environment/wind-from-east-fps", "0");
+    for (const auto& c : cases) {
+        setAircraft();
+        server.set(c.path, c.value);
+        link.invalidate();
+        EXPECT_NEAR(c.get(link), c.expected, 1e-3) << c.path << " = '" << c.value << "'";
+    }
+}
+
+TEST_F(FlightGearLinkTest, SettersWriteTypedCommands) {
+    server.set("/environment/realwx/enabled", "true");
+    server.set("/environment/params/metar-updates-environment", "true");
+    server.set("/position/latitude-deg", "0");
+    server.set("/position/longitude-deg", "0");
+    server.set("/position/altitude-ft", "0");
+    struct Case {
+        std::function<void(FlightGearLink&)> call;
+        Lines expected;  // the first lines written; weather calls write more after them
+    };
+    const std::string b0 = "/environment/config/boundary/entry[0]/";
+    const std::string a1 = "/environment/config/aloft/entry[1]/";
+    const std::vector<Case> cases{
+        {[](auto& l) { l.upd_APHead(123.5); },
+         {"setd /autopilot/settings/heading-bug-deg 123.5",
+          "set /autopilot/locks/heading dg-heading-hold"}},
+        {[](auto& l) { l.upd_APAlt(9000); },
+         {"setd /autopilot/settings/target-altitude-ft 9000",
+          "set /autopilot/locks/altitude altitude-hold"}},
+        {[](auto& l) { l.upd_APAirSpeed(250); },
+         {"setd /autopilot/settings/target-speed-kt 250",
+          "set /autopilot/locks/speed speed-with-throttle"}},
+        // Mach 0.5 at sea level: half the speed of sound, indicated as flown.
+        {[](auto& l) { l.upd_APMachNumber(0.5); },
+         {"setd /autopilot/settings/target-speed-kt 330.7",
+          "set /autopilot/locks/speed speed-with-throttle"}},
+        // The first weather of a connection turns FlightGear's own weather off.
+        {[](auto& l) { l.upd_visib(10); },
+         {"get /environment/realwx/enabled", "get /environment/params/metar-updates-environment",
+          "setb /environment/realwx/enabled false",
+          "setb /environment/params/metar-updates-environment false",
+          "setd " + b0 + "visibility-m 16093.44"}},
+        {[](auto& l) { l.upd_temps(0, 15, 5000, 5, 10000, -5, 20000, -25, 1013.25); },
+         {"setd " + b0 + "temperature-sea-level-degc 15",
+          "setd " + b0 + "pressure-sea-level-inhg 29.921"}},
+        {[](auto& l) { l.upd_cloud1(2000, 3500, 8.0, 0, 0, 0, 10.0); },
+         {"set /environment/clouds/layer[0]/coverage overcast",
+          "setd /environment/clouds/layer[0]/elevation-ft 2000",
+          "setd /environment/clouds/layer[0]/thickness-ft 1500"}},
+        {[](auto& l) { l.upd_cloud2(0, 0, 0.0, 0, 0, 0, 0.0); },
+         {"set /environment/clouds/layer[1]/coverage clear",
+          "setd /environment/clouds/layer[1]/elevation-ft 0",
+          "setd /environment/clouds/layer[1]/thickness-ft 0"}},
+        {[](auto& l) { l.upd_wind0(1000, 12, 270, 127.5, 0); },
+         {"setd " + b0 + "wind-from-heading-deg 270", "setd " + b0 + "wind-speed-kt 12",
+          "setd " + b0 + "turbulence/magnitude-norm 0.5"}},
+        {[](auto& l) { l.upd_wind2(12000, 20000, 45, 300, 300, 0); },
+         {"setd " + a1 + "elevation-ft 12000", "setd " + a1 + "wind-from-heading-deg 300",
+          "setd " + a1 + "wind-speed-kt 45", "setd " + a1 + "turbulence/magnitude-norm 1"}},
+        {[](auto& l) { l.upd_Tstorm(5000, 30000, 5.0, 0, 0, 0, 150.0); },
+         {"set /environment/clouds/layer[2]/coverage broken",
+          "setd /environment/clouds/layer[2]/elevation-ft 5000",
+          "setd /environment/clouds/layer[2]/thickness-ft 25000", "setd /environment/rain-norm 1"}},
+        {[](auto& l) { l.upd_Tstorm(0, 0, 0.0, 0, 0, 0, 0.0); },
+         {"set /environment/clouds/layer[2]/coverage clear",
+          "setd /environment/clouds/layer[2]/elevation-ft 0",
+          "setd /environment/clouds/layer[2]/thickness-ft 0", "setd /environment/rain-norm 0"}},
+    };
+    {
+        FlightGearLink link(settings());
+        ASSERT_TRUE(link.probe());
+        EXPECT_DOUBLE_EQ(link.get_alt(), 0.0);  // the Mach conversion's altitude
+        waitForLines(1 + FlightGearLink::ReadCount);
+        for (const auto& c : cases) {
+            server.clearLines();
+            c.call(link);
+            const Lines got = waitForLines(c.expected.size());
+            ASSERT_GE(got.size(), c.expected.size()) << c.expected.front();
+            EXPECT_EQ(Lines(got.begin(), got.begin() + c.expected.size()), c.expected);
+        }
+        server.clearLines();
+    }
+    // Closing the link gives FlightGear its own weather back.
+    EXPECT_EQ(waitForLines(2), (Lines{"setb /environment/realwx/enabled true",
+                                      "setb /environment/params/metar-updates-environment true"}));
+}
+
+TEST(FlightGearLinkCoverage, WordsFromEighths) {
+    const std::vector<std::pair<double, std::string_view>> cases{
+        {0, "clear"},     {1, "few"},    {2, "few"},    {3, "scattered"},
+        {4, "scattered"}, {5, "broken"}, {7, "broken"}, {8, "overcast"}};
+    for (const auto& [eighths, word] : cases) {
+        EXPECT_EQ(FlightGearLink::coverageWord(eighths), word) << eighths;
+    }
+}
+
+TEST_F(FlightGearLinkTest, ASilentServerCostsOneTimeoutAndNoPosition) {
+    setAircraft();
+    server.setSilent(true);
+    FlightGearLink link(settings());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(link.get_curr_lat(), SimLink::kNoPosition);
+    EXPECT_EQ(link.get_curr_lon(), SimLink::kNoPosition);        // same tick: no second wait
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 450ms);  // one 200 ms wait
+    EXPECT_FALSE(link.connected());  // late answers would be out of step
+}
+
+TEST_F(FlightGearLinkTest, LostServerMeansNoPositionDroppedSettersAndAReconnect) {
+    setAircraft();
+    auto s = settings();
+    s.retryInterval = 300ms;
+    FlightGearLink link(s);
+    EXPECT_DOUBLE_EQ(link.get_curr_lat(), 37.6188);
+
+    server.stopListening();
+    server.dropClients();
+    link.invalidate();
+    EXPECT_EQ(link.get_curr_lat(), SimLink::kNoPosition);
+    link.upd_APHead(90);  // dropped: nobody to send it to, and no retry before the interval
+    EXPECT_FALSE(link.connected());
+
+    server.startListening();
+    server.clearLines();
+    link.invalidate();
+    EXPECT_EQ(link.get_curr_lat(), SimLink::kNoPosition);  // still inside the retry interval
+    EXPECT_EQ(server.connections(), 1);
+    std::this_thread::sleep_for(350ms);
+    link.invalidate();
+    EXPECT_DOUBLE_EQ(link.get_curr_lat(), 37.6188);
+    EXPECT_EQ(server.connections(), 2);
+    const Lines got = server.lines();
+    EXPECT_EQ(std::count(got.begin(), got.end(), "set /autopilot/locks/heading dg-heading-hold"),
+              0);
+}
+
+TEST(FlightGearLinkNoServer, NoPositionWithoutWaiting) {
+    FlightGearSettings s;
+    s.port = 1;  // nothing listens there
+    FlightGearLink link(s);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(link.get_curr_lat(), SimLink::kNoPosition);
+    EXPECT_FALSE(link.probe());
+    link.upd_visib(10);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+}
+
+}  // namespace
+}  // namespace zephyra::simlink
