@@ -13,8 +13,8 @@ namespace zephyra::shell {
 
 namespace {
 
-// Beside the Data Format frame, under the weather buttons.
-const QRect kButtonPlace(4, 358, 166, 22);
+// Under the weather file name, beside the Weather Map button.
+const QRect kButtonPlace(332, 365, 170, 21);
 
 }  // namespace
 

@@ -16,7 +16,7 @@ namespace zephyra::shell {
 
 namespace {
 
-const QRect kButtonPlace(506, 376, 96, 21);
+const QRect kButtonPlace(506, 365, 96, 21);
 
 }  // namespace
 

@@ -162,7 +162,8 @@ int main(int argc, char** argv) {
     }
 
     shell::AppContext context{scheduler, dialogs, random, desktop, link};
-    context.builtIn = &aircraft;
+    // Windows that draw the aircraft read the embedded one only while it is the link.
+    context.builtIn = useFlightGear ? nullptr : &aircraft;
     context.programFolder = programFolder;
     context.launchFolder = launchFolder;
     context.quit = [] { QCoreApplication::exit(0); };
@@ -204,6 +205,7 @@ int main(int argc, char** argv) {
         if (!useFlightGear && !builtInFolder) {
             // FS98 under Wine: nothing of ours reaches it. Say so once, then plan without a link.
             link.select(nullptr);
+            context.builtIn = nullptr;
             dialogs.inform(simlink::choice_text::kNoLinkToFs98);
         }
         if (parser.isSet(startSimulator) && useFlightGear) {
