@@ -310,13 +310,11 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         return 1;
     }
     if (simulator.kind == simlink::SimulatorKind::FlightGear) {
-        if (weatherOptions.customWeather || !weatherOptions.metarFile.empty()) {
-            err << "zephyra-cli fly: weather is not yet delivered to FlightGear from the command "
-                   "line; fly without --weather or --custom-weather\n";
-            return 2;
-        }
         simlink::FlightGearLink link(simulator.flightGear);
-        return flyOnFlightGear(flight, link, {metric}, out, err);
+        LiveFlightOptions live;
+        live.metric = metric;
+        live.weather = weatherOptions;
+        return flyOnFlightGear(flight, link, live, out, err);
     }
     platform::VirtualScheduler clock;
     simlink::BuiltInAircraft aircraft(clock);
@@ -332,7 +330,7 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         aircraft.setLongitude(where->second);
     }
     std::unique_ptr<FlightWeather> weather;
-    if (weatherOptions.customWeather || !weatherOptions.metarFile.empty()) {
+    if (weatherOptions.wanted()) {
         weather = FlightWeather::prepare(weatherOptions, flight.plan, aircraft, clock, out, err);
         if (!weather) {
             return 1;
@@ -342,6 +340,8 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         << flightplan::fourDecimals(aircraft.longitude()) << ", " << flight.plan.PlanCount
         << " waypoints\n";
     if (weather) {
+        // The tracking reads the position of a running aircraft.
+        aircraft.start();
         weather->start();
     }
     const auto outcome = flightplan::flyPlan(

@@ -4,7 +4,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "platform/Scheduler.h"
@@ -33,13 +32,6 @@ class VirtualScheduler final : public Scheduler {
     // Number of processEvents() calls so far (lets tests see that long work yields).
     std::int64_t processEventsCalls() const { return processEventsCalls_; }
     std::int64_t nowMs() const { return nowMs_; }
-    // When the next timer falls due, or nothing while no timer runs.
-    std::optional<std::int64_t> nextDueMs() const {
-        if (queue_.empty()) {
-            return std::nullopt;
-        }
-        return queue_.begin()->first.first;
-    }
 
   private:
     class VirtualTimer;
