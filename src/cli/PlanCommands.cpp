@@ -51,14 +51,17 @@ Ends when the last waypoint is reached.
 
 With --simulator flightgear the plan is flown in a running FlightGear instead, in real time
 through its property server, with a line every five-second tick; the aircraft starts where
-FlightGear has it (--from-airport does not apply). The default simulator, host and port come
-from "simulator.ini" beside the program (built-in, 127.0.0.1, 5401).
+FlightGear has it (--from-airport does not apply). Weather goes to FlightGear in real time too
+(the closest station every minute, a minute's transition to a new one), and each switch prints
+the values sent. The default simulator, host and port come from "simulator.ini" beside the
+program (built-in, 127.0.0.1, 5401).
 
   --from-airport ID  start over this airport (default: the aircraft's start, near Atlanta)
   --metric           altitudes in the plan are metres (UOM "M")
   --db FILE          the database, for --from-airport and the weather
   --weather FILE     load a METAR file (as decode does) and deliver its weather on the way,
                      printing each change of station and what the simulator then holds
+                     (with FlightGear: the values sent)
   --custom-weather   use the plan's own custom weather (the Yes answer of Load) and print
                      each switch to a waypoint's weather and what the simulator then holds
   --simulator NAME   builtin or flightgear
