@@ -1,21 +1,16 @@
 #include "cli/FlightGearFly.h"
 
-#include <chrono>
+#include <cmath>
 #include <cstdio>
-#include <thread>
+#include <memory>
 
 #include "flightplan/Navigator.h"
 #include "flightplan/PlanNumbers.h"
+#include "platform/RealTimeScheduler.h"
 
 namespace zephyra::cli {
 
 namespace {
-
-using SteadyClock = std::chrono::steady_clock;
-
-double secondsSince(SteadyClock::time_point start) {
-    return std::chrono::duration<double>(SteadyClock::now() - start).count();
-}
 
 std::string clock(double seconds) {
     const long s = static_cast<long>(seconds);
@@ -36,13 +31,21 @@ int flyOnFlightGear(flightplan::FlightPlan& flight, simlink::FlightGearLink& lin
             << ") and try again\n";
         return 1;
     }
-    const auto start = SteadyClock::now();
+    platform::RealTimeScheduler time(options.timeScale);
+    std::unique_ptr<FlightWeather> weather;
+    if (options.weather.wanted()) {
+        weather = FlightWeather::prepare(options.weather, flight.plan, link, time, out, err);
+        if (!weather) {
+            return 1;
+        }
+    }
+    const double waitFrom = time.now();
     while (link.get_curr_lat() == simlink::SimLink::kNoPosition) {
-        if (secondsSince(start) > options.waitForPositionSeconds) {
+        if (time.now() - waitFrom > options.waitForPositionSeconds) {
             err << "zephyra-cli fly: FlightGear on " << server << " reports no position\n";
             return 1;
         }
-        std::this_thread::sleep_for(std::chrono::seconds(1));
+        time.wait(1000);
         link.invalidate();
     }
     out << "start " << flightplan::fourDecimals(link.get_curr_lat()) << " "
@@ -56,14 +59,16 @@ int flyOnFlightGear(flightplan::FlightPlan& flight, simlink::FlightGearLink& lin
     flightplan::Navigator nav(flight, link, firstConnection);
     nav.status = [&] { return status; };
     nav.setStatus = [&](const std::string& s) { status = s; };
-    const auto sent = SteadyClock::now();
+    const double sent = time.now();
     nav.onSwitch = [&](const std::string&) {
-        out << clock(secondsSince(sent)) << "  passed " << flight.leg.PrevWpName << std::endl;
+        out << clock(time.now() - sent) << "  passed " << flight.leg.PrevWpName << std::endl;
     };
-    for (;;) {
+    // The exit code once the flight is over.
+    int code = -1;
+    auto tick = [&] {
         link.invalidate();
         const auto result = nav.tick({true, options.metric});
-        const double t = secondsSince(sent);
+        const double t = time.now() - sent;
         if (result == flightplan::Navigator::TickResult::NotConnected) {
             out << clock(t) << "  " << flightplan::Navigator::kNotConnected << std::endl;
         } else {
@@ -74,15 +79,36 @@ int flyOnFlightGear(flightplan::FlightPlan& flight, simlink::FlightGearLink& lin
             const auto shown = flightplan::readNumber(flight.display.Dist);
             if (flight.plan.PlanCount == 0 && shown && *shown <= nav.AutoSwitchDist) {
                 out << clock(t) << "  arrived at " << flight.leg.FWAYP << std::endl;
-                return 0;
+                code = 0;
+                return;
             }
         }
         if (t > options.maxSeconds) {
             err << "zephyra-cli fly: the last waypoint was not reached in " << clock(t) << "\n";
-            return 1;
+            code = 1;
         }
-        std::this_thread::sleep_for(std::chrono::duration<double>(options.tickSeconds));
+    };
+    // The navigation tick runs on the clock, so it goes on while a weather transition waits
+    // out its periods; a transition under way when the flight ends is finished first.
+    const int tickMs = static_cast<int>(std::lround(options.tickSeconds * 1000.0));
+    std::unique_ptr<platform::Timer> ticks;
+    ticks = time.createTimer([&] {
+        tick();
+        if (code >= 0) {
+            ticks->setInterval(0);
+        }
+    });
+    if (weather) {
+        weather->start();
     }
+    tick();
+    if (code < 0) {
+        ticks->setInterval(tickMs);
+    }
+    while (code < 0) {
+        time.wait(tickMs);
+    }
+    return code;
 }
 
 }  // namespace zephyra::cli

@@ -9,8 +9,8 @@
 #include "delivery/WeatherDelivery.h"
 #include "flightplan/PlanNumbers.h"
 #include "platform/Random.h"
+#include "platform/Scheduler.h"
 #include "platform/ScriptedDialogs.h"
-#include "platform/VirtualScheduler.h"
 #include "simlink/BuiltInAircraft.h"
 #include "weather/WeatherDb.h"
 #include "weather/WeatherLoader.h"
@@ -33,19 +33,107 @@ std::string clockText(double seconds) {
     return text;
 }
 
-// The window for the delivery: the position comes from the aircraft, the switch is on, and
-// every send of the tracking is printed with what the simulator then holds.
+// The simulator as the delivery sees it when its weather cannot be read back: every call goes
+// through, and the weather setters are remembered for the printed line.
+class SentWeatherLink final : public simlink::SimLink {
+  public:
+    explicit SentWeatherLink(simlink::SimLink& sim) : sim_(sim) {}
+    WeatherLine sent;
+
+    double get_curr_lat() override { return sim_.get_curr_lat(); }
+    double get_curr_lon() override { return sim_.get_curr_lon(); }
+    double get_alt() override { return sim_.get_alt(); }
+    double get_TAS() override { return sim_.get_TAS(); }
+    double get_MagVar() override { return sim_.get_MagVar(); }
+    double get_wind0Dir() override { return sim_.get_wind0Dir(); }
+    double get_wind1Dir() override { return sim_.get_wind1Dir(); }
+    double get_wind2Dir() override { return sim_.get_wind2Dir(); }
+    double get_wind3Dir() override { return sim_.get_wind3Dir(); }
+    double get_wind0Spd() override { return sim_.get_wind0Spd(); }
+    double get_wind1Spd() override { return sim_.get_wind1Spd(); }
+    double get_wind2Spd() override { return sim_.get_wind2Spd(); }
+    double get_wind3Spd() override { return sim_.get_wind3Spd(); }
+    double get_wind1Floor() override { return sim_.get_wind1Floor(); }
+    double get_wind2Floor() override { return sim_.get_wind2Floor(); }
+    double get_wind3Floor() override { return sim_.get_wind3Floor(); }
+
+    void upd_APHead(double headingMagnetic) override { sim_.upd_APHead(headingMagnetic); }
+    void upd_APAlt(double altitudeFeet) override { sim_.upd_APAlt(altitudeFeet); }
+    void upd_APAirSpeed(double knots) override { sim_.upd_APAirSpeed(knots); }
+    void upd_APMachNumber(double mach) override { sim_.upd_APMachNumber(mach); }
+
+    void upd_visib(double statuteMiles) override {
+        sent.visibilityMiles = statuteMiles;
+        sim_.upd_visib(statuteMiles);
+    }
+    void upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt, std::int32_t t1Deg,
+                   std::int32_t t2Alt, std::int32_t t2Deg, std::int32_t t3Alt, std::int32_t t3Deg,
+                   double pressureMb) override {
+        sent.temperature = t0Deg;
+        sent.pressureMb = pressureMb;
+        sim_.upd_temps(t0Alt, t0Deg, t1Alt, t1Deg, t2Alt, t2Deg, t3Alt, t3Deg, pressureMb);
+    }
+    void upd_cloud1(std::int32_t base, std::int32_t top, double coverage, std::int32_t deviation,
+                    std::int32_t reserved, std::int32_t icing, double turbulence) override {
+        sent.cloud1Base = base;
+        sent.cloud1Top = top;
+        sent.cloud1Coverage = coverage;
+        sim_.upd_cloud1(base, top, coverage, deviation, reserved, icing, turbulence);
+    }
+    void upd_cloud2(std::int32_t base, std::int32_t top, double coverage, std::int32_t deviation,
+                    std::int32_t reserved, std::int32_t icing, double turbulence) override {
+        sent.cloud2Base = base;
+        sent.cloud2Top = top;
+        sent.cloud2Coverage = coverage;
+        sim_.upd_cloud2(base, top, coverage, deviation, reserved, icing, turbulence);
+    }
+    void upd_wind0(std::int32_t depth, std::int32_t speed, double direction, double turbulence,
+                   std::int32_t gust) override {
+        sent.windDirection = direction;
+        sent.windSpeed = speed;
+        sim_.upd_wind0(depth, speed, direction, turbulence, gust);
+    }
+    void upd_wind1(std::int32_t base, double top, std::int32_t speed, double direction,
+                   double turbulence, std::int32_t gust) override {
+        sim_.upd_wind1(base, top, speed, direction, turbulence, gust);
+    }
+    void upd_wind2(std::int32_t base, double top, std::int32_t speed, double direction,
+                   double turbulence, std::int32_t gust) override {
+        sim_.upd_wind2(base, top, speed, direction, turbulence, gust);
+    }
+    void upd_wind3(std::int32_t base, double top, std::int32_t speed, double direction,
+                   double turbulence, std::int32_t gust) override {
+        sim_.upd_wind3(base, top, speed, direction, turbulence, gust);
+    }
+    void upd_Tstorm(std::int32_t base, std::int32_t top, double coverage, std::int32_t deviation,
+                    std::int32_t reserved, std::int32_t icing, double turbulence) override {
+        sim_.upd_Tstorm(base, top, coverage, deviation, reserved, icing, turbulence);
+    }
+
+  private:
+    simlink::SimLink& sim_;
+};
+
+// The window for the delivery: the position comes from the simulator, the switch is on, and
+// every send of the tracking is printed with the weather the simulator then holds (the
+// built-in aircraft) or was sent (a live simulator).
 class PrintingHost final : public delivery::DeliveryHost {
   public:
-    PrintingHost(simlink::BuiltInAircraft& sim, platform::VirtualScheduler& clock,
+    PrintingHost(simlink::SimLink& sim, const simlink::BuiltInAircraft* held,
+                 const SentWeatherLink* sent, platform::Scheduler& clock,
                  const weather::StationList& stations, std::ostream& out)
-        : sim_(sim), clock_(clock), stations_(stations), out_(out) {}
+        : sim_(sim), held_(held), sent_(sent), clock_(clock), stations_(stations), out_(out) {}
     int switches = 0;
+    double startedAt = 0.0;
 
     void setStatus(const std::string&) override {}
     bool sendWeatherOn() override { return true; }
     std::optional<std::pair<double, double>> aircraftPosition() override {
-        return std::make_pair(sim_.get_curr_lat(), sim_.get_curr_lon());
+        const double lat = sim_.get_curr_lat();
+        if (lat == simlink::SimLink::kNoPosition) {
+            return std::nullopt;
+        }
+        return std::make_pair(lat, sim_.get_curr_lon());
     }
     void showLastStation(const std::string& id) override {
         ++switches;
@@ -56,15 +144,19 @@ class PrintingHost final : public delivery::DeliveryHost {
                 break;
             }
         }
-        out_ << clockText(clock_.now()) << "  " << flightplan::fourDecimals(sim_.get_curr_lat())
-             << " " << flightplan::fourDecimals(sim_.get_curr_lon()) << "  weather of " << id
-             << (name.empty() ? "" : " (" + name + ")") << "\n          " << heldWeatherText(sim_)
-             << "\n";
+        out_ << clockText(clock_.now() - startedAt) << "  "
+             << flightplan::fourDecimals(sim_.get_curr_lat()) << " "
+             << flightplan::fourDecimals(sim_.get_curr_lon()) << "  weather of " << id
+             << (name.empty() ? "" : " (" + name + ")") << "\n          "
+             << (held_ != nullptr ? heldWeatherText(*held_) : "sent " + weatherText(sent_->sent))
+             << std::endl;
     }
 
   private:
-    simlink::BuiltInAircraft& sim_;
-    platform::VirtualScheduler& clock_;
+    simlink::SimLink& sim_;
+    const simlink::BuiltInAircraft* held_;
+    const SentWeatherLink* sent_;
+    platform::Scheduler& clock_;
     const weather::StationList& stations_;
     std::ostream& out_;
 };
@@ -85,8 +177,9 @@ struct FlightWeather::Parts {
     platform::DefaultRandom random;
     platform::ScriptedDialogs dialogs;
     weather::LoadedWeather loaded;
-    simlink::BuiltInAircraft* sim = nullptr;
+    std::unique_ptr<SentWeatherLink> sentLink;
     std::unique_ptr<PrintingHost> host;
+    platform::Scheduler* clock = nullptr;
     std::unique_ptr<delivery::WeatherDelivery> delivery;
 
     ~Parts() {
@@ -103,9 +196,9 @@ FlightWeather::~FlightWeather() = default;
 
 std::unique_ptr<FlightWeather> FlightWeather::prepare(const FlightWeatherOptions& options,
                                                       const flightplan::PlanStore& plan,
-                                                      simlink::BuiltInAircraft& sim,
-                                                      platform::VirtualScheduler& clock,
-                                                      std::ostream& out, std::ostream& err) {
+                                                      simlink::SimLink& sim,
+                                                      platform::Scheduler& clock, std::ostream& out,
+                                                      std::ostream& err) {
     auto parts = std::make_unique<Parts>();
     parts->folder = tempFolder();
     std::error_code ec;
@@ -149,10 +242,16 @@ std::unique_ptr<FlightWeather> FlightWeather::prepare(const FlightWeatherOptions
     }
     out << parts->dialogs.lastMessage() << "\n";
     db.reset();
-    parts->sim = &sim;
-    parts->host = std::make_unique<PrintingHost>(sim, clock, parts->loaded.stations, out);
+    parts->clock = &clock;
+    const auto* held = dynamic_cast<const simlink::BuiltInAircraft*>(&sim);
+    if (held == nullptr) {
+        parts->sentLink = std::make_unique<SentWeatherLink>(sim);
+    }
+    simlink::SimLink& target = parts->sentLink ? *parts->sentLink : sim;
+    parts->host = std::make_unique<PrintingHost>(sim, held, parts->sentLink.get(), clock,
+                                                 parts->loaded.stations, out);
     parts->delivery = std::make_unique<delivery::WeatherDelivery>(
-        sim, clock, parts->random, *parts->host, parts->database, parts->loaded.stations,
+        target, clock, parts->random, *parts->host, parts->database, parts->loaded.stations,
         parts->loaded.precipitation);
     auto& settings = parts->delivery->settings();
     settings.MaxTurb = 100;
@@ -162,8 +261,7 @@ std::unique_ptr<FlightWeather> FlightWeather::prepare(const FlightWeatherOptions
 }
 
 void FlightWeather::start() {
-    // The tracking reads the position of a running aircraft.
-    parts_->sim->start();
+    parts_->host->startedAt = parts_->clock->now();
     parts_->delivery->tracker().startTracking();
     parts_->delivery->armTimers();
 }
@@ -172,16 +270,23 @@ int FlightWeather::switches() const {
     return parts_->host->switches;
 }
 
-std::string heldWeatherText(const simlink::BuiltInAircraft& sim) {
-    const auto& w = sim.weather();
+std::string weatherText(const WeatherLine& w) {
     char text[256];
     std::snprintf(text, sizeof text,
                   "temperature %d, pressure %.1f mb, visibility %g mi, cloud 1 %d-%d ft %g/8, "
                   "cloud 2 %d-%d ft %g/8, wind %03.0f/%d kt",
-                  w.temperatures.degrees[0], w.temperatures.pressureMb, w.visibilityStatuteMiles,
-                  w.cloud1.base, w.cloud1.top, w.cloud1.coverage, w.cloud2.base, w.cloud2.top,
-                  w.cloud2.coverage, w.wind[0].direction, w.wind[0].speed);
+                  w.temperature, w.pressureMb, w.visibilityMiles, w.cloud1Base, w.cloud1Top,
+                  w.cloud1Coverage, w.cloud2Base, w.cloud2Top, w.cloud2Coverage, w.windDirection,
+                  w.windSpeed);
     return text;
+}
+
+std::string heldWeatherText(const simlink::BuiltInAircraft& sim) {
+    const auto& w = sim.weather();
+    return weatherText({w.temperatures.degrees[0], w.temperatures.pressureMb,
+                        w.visibilityStatuteMiles, w.cloud1.base, w.cloud1.top, w.cloud1.coverage,
+                        w.cloud2.base, w.cloud2.top, w.cloud2.coverage, w.wind[0].direction,
+                        w.wind[0].speed});
 }
 
 }  // namespace zephyra::cli

@@ -7,11 +7,12 @@
 #include "flightplan/PlanStore.h"
 
 namespace zephyra::platform {
-class VirtualScheduler;
+class Scheduler;
 }
 namespace zephyra::simlink {
 class BuiltInAircraft;
-}
+class SimLink;
+}  // namespace zephyra::simlink
 
 namespace zephyra::cli {
 
@@ -20,24 +21,28 @@ struct FlightWeatherOptions {
     std::string metarFile;       // a METAR (or NOAA CSV) file, loaded as decode loads it
     bool customWeather = false;  // the plan's own custom weather (the Yes answer at Load)
     std::string database;        // copied to a temporary folder: the flight never changes it
+
+    bool wanted() const { return customWeather || !metarFile.empty(); }
 };
 
 // The weather of a zephyra-cli flight: a temporary copy of the database with the chosen
-// weather loaded, and the weather delivery running on the flight's virtual clock. Each switch
-// of station is printed with the weather the simulator then holds.
+// weather loaded, and the weather delivery running on the flight's clock (virtual time for the
+// built-in aircraft, real time for a live simulator). Each switch of station is printed with
+// the weather the built-in aircraft then holds; a live simulator's weather cannot be read
+// back, so for it the line gives the values last sent.
 class FlightWeather {
   public:
     // Nothing, with the reason on err, when the weather cannot be loaded.
     static std::unique_ptr<FlightWeather> prepare(const FlightWeatherOptions& options,
                                                   const flightplan::PlanStore& plan,
-                                                  simlink::BuiltInAircraft& sim,
-                                                  platform::VirtualScheduler& clock,
+                                                  simlink::SimLink& sim, platform::Scheduler& clock,
                                                   std::ostream& out, std::ostream& err);
     ~FlightWeather();
     FlightWeather(const FlightWeather&) = delete;
     FlightWeather& operator=(const FlightWeather&) = delete;
 
-    // Starts the closest-station tracking and its timers (the first navigation tick).
+    // Starts the closest-station tracking and its timers (the first navigation tick); the
+    // built-in aircraft must be running.
     void start();
     int switches() const;
 
@@ -48,8 +53,20 @@ class FlightWeather {
     std::unique_ptr<Parts> parts_;
 };
 
-// One line of the weather the simulator holds: temperature, pressure, visibility, clouds and
-// the surface wind.
+// One line of weather: temperature, pressure, visibility, clouds and the surface wind.
+struct WeatherLine {
+    int temperature = 0;
+    double pressureMb = 0.0;
+    double visibilityMiles = 0.0;
+    int cloud1Base = 0, cloud1Top = 0;
+    double cloud1Coverage = 0.0;
+    int cloud2Base = 0, cloud2Top = 0;
+    double cloud2Coverage = 0.0;
+    double windDirection = 0.0;
+    int windSpeed = 0;
+};
+std::string weatherText(const WeatherLine& w);
+// The weather the built-in aircraft holds.
 std::string heldWeatherText(const simlink::BuiltInAircraft& sim);
 
 }  // namespace zephyra::cli

@@ -51,14 +51,17 @@ Ends when the last waypoint is reached.
 
 With --simulator flightgear the plan is flown in a running FlightGear instead, in real time
 through its property server, with a line every five-second tick; the aircraft starts where
-FlightGear has it (--from-airport does not apply). The default simulator, host and port come
-from "simulator.ini" beside the program (built-in, 127.0.0.1, 5401).
+FlightGear has it (--from-airport does not apply). Weather goes to FlightGear in real time too
+(the closest station every minute, a minute's transition to a new one), and each switch prints
+the values sent. The default simulator, host and port come from "simulator.ini" beside the
+program (built-in, 127.0.0.1, 5401).
 
   --from-airport ID  start over this airport (default: the aircraft's start, near Atlanta)
   --metric           altitudes in the plan are metres (UOM "M")
   --db FILE          the database, for --from-airport and the weather
   --weather FILE     load a METAR file (as decode does) and deliver its weather on the way,
                      printing each change of station and what the simulator then holds
+                     (with FlightGear: the values sent)
   --custom-weather   use the plan's own custom weather (the Yes answer of Load) and print
                      each switch to a waypoint's weather and what the simulator then holds
   --simulator NAME   builtin or flightgear
@@ -310,13 +313,11 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         return 1;
     }
     if (simulator.kind == simlink::SimulatorKind::FlightGear) {
-        if (weatherOptions.customWeather || !weatherOptions.metarFile.empty()) {
-            err << "zephyra-cli fly: weather is not yet delivered to FlightGear from the command "
-                   "line; fly without --weather or --custom-weather\n";
-            return 2;
-        }
         simlink::FlightGearLink link(simulator.flightGear);
-        return flyOnFlightGear(flight, link, {metric}, out, err);
+        LiveFlightOptions live;
+        live.metric = metric;
+        live.weather = weatherOptions;
+        return flyOnFlightGear(flight, link, live, out, err);
     }
     platform::VirtualScheduler clock;
     simlink::BuiltInAircraft aircraft(clock);
@@ -332,7 +333,7 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         aircraft.setLongitude(where->second);
     }
     std::unique_ptr<FlightWeather> weather;
-    if (weatherOptions.customWeather || !weatherOptions.metarFile.empty()) {
+    if (weatherOptions.wanted()) {
         weather = FlightWeather::prepare(weatherOptions, flight.plan, aircraft, clock, out, err);
         if (!weather) {
             return 1;
@@ -342,6 +343,8 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         << flightplan::fourDecimals(aircraft.longitude()) << ", " << flight.plan.PlanCount
         << " waypoints\n";
     if (weather) {
+        // The tracking reads the position of a running aircraft.
+        aircraft.start();
         weather->start();
     }
     const auto outcome = flightplan::flyPlan(

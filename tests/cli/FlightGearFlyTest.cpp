@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <future>
 #include <sstream>
+#include <thread>
 
 #include "simlink/FakePropertyServer.h"
+#include "support/TempDir.h"
 
 namespace zephyra::cli {
 namespace {
@@ -42,6 +47,80 @@ TEST(FlightGearFly, SteersTheAutopilotThroughThePropertyServerAndArrives) {
     EXPECT_TRUE(sent("setd /autopilot/settings/heading-bug-deg "));
     EXPECT_TRUE(sent("set /autopilot/locks/heading dg-heading-hold"));
     EXPECT_TRUE(sent("setd /autopilot/settings/target-altitude-ft 6000"));
+}
+
+// A flight from Atlanta towards Chattanooga with a METAR file of the two, the clock a hundred
+// times faster than real time. Atlanta's weather goes at once; after the first tick the aircraft
+// is moved close to Chattanooga, whose weather comes with the next closest-station timer over a
+// transition of 60 one-second periods. The aircraft arrives early in the transition, and the
+// flight ends once the transition is over.
+TEST(FlightGearFly, DeliversTheStationWeatherOnTheFlightsClock) {
+    const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
+    if (!std::filesystem::exists(shipped)) {
+        GTEST_SKIP() << "no database at " << shipped;
+    }
+    test::TempDir dir;
+    test::FakePropertyServer server;
+    server.set("/position/latitude-deg", "33.64");
+    server.set("/position/longitude-deg", "-84.43");
+    server.set("/position/altitude-ft", "5000");
+    server.set("/instrumentation/airspeed-indicator/true-speed-kt", "120");
+    flightplan::FlightPlan flight;
+    flight.addFromPicture(flightplan::FoundNavaid{"Start", "A", 33.64, -84.43}, "Start", "6000",
+                          "120");
+    flight.addFromPicture(flightplan::FoundNavaid{"End", "A", 35.03, -85.20}, "End", "6000", "120");
+    simlink::FlightGearSettings settings;
+    settings.port = server.port();
+    simlink::FlightGearLink link(settings);
+    LiveFlightOptions options;
+    options.timeScale = 100;
+    options.maxSeconds = 1000;
+    options.weather.database = shipped;
+    options.weather.metarFile = dir.write("metars.txt",
+                                          "KATL 061152Z 27010KT 10SM FEW030 10/02 A3001\n"
+                                          "KCHA 061153Z 36005KT 5SM BKN020 05/01 A2990\n");
+    const std::string chattanooga =
+        "setd /environment/config/boundary/entry[0]/pressure-sea-level-inhg 29.9";
+    auto sendsOf = [&](const std::string& line) {
+        const auto lines = server.lines();
+        return std::count(lines.begin(), lines.end(), line);
+    };
+    // Moves the aircraft once the given line has come, at most ten seconds on.
+    auto moveAfter = [&](const std::string& line, const char* lat, const char* lon) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (sendsOf(line) == 0 && std::chrono::steady_clock::now() < limit) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        server.set("/position/latitude-deg", lat);
+        server.set("/position/longitude-deg", lon);
+    };
+    auto mover = std::async(std::launch::async, [&] {
+        // The first tick has read the start and steered (after Atlanta's weather).
+        moveAfter("set /autopilot/locks/heading dg-heading-hold", "34.9", "-85.2");
+        moveAfter(chattanooga, "35.02", "-85.20");
+    });
+    std::ostringstream out, err;
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_EQ(flyOnFlightGear(flight, link, options, out, err), 0) << err.str() << out.str();
+    mover.wait();
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5));
+
+    EXPECT_NE(out.str().find("weather of KATL (Hartsfield Jackson Atlanta International "
+                             "Airport)\n          sent temperature 50, pressure 1016.3 mb, "
+                             "visibility 10 mi"),
+              std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("weather of KCHA (Chattanooga Metropolitan Airport (Lovell "
+                             "Field))\n          sent temperature 41, pressure 1012.5 mb"),
+              std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("arrived at End"), std::string::npos) << out.str();
+    // The pressure goes at once: Atlanta's once, then Chattanooga's with each of the
+    // transition's 60 periods.
+    EXPECT_EQ(sendsOf("setd /environment/config/boundary/entry[0]/pressure-sea-level-inhg 30.01"),
+              1);
+    EXPECT_EQ(sendsOf(chattanooga), 60);
+    EXPECT_EQ(sendsOf("setb /environment/params/metar-updates-environment false"), 1);
 }
 
 TEST(FlightGearFly, NoServerIsAClearError) {

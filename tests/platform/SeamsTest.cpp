@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 
 #include "platform/Files.h"
 #include "platform/Random.h"
+#include "platform/RealTimeScheduler.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
 #include "support/TempDir.h"
@@ -104,6 +106,34 @@ TEST(VirtualScheduler, RunUntilStopsAtTheConditionOrTheLimit) {
     EXPECT_DOUBLE_EQ(s.now(), 5.0);
     EXPECT_FALSE(s.runUntil([] { return false; }, 2.5));
     EXPECT_DOUBLE_EQ(s.now(), 7.5);
+}
+
+// Thirty seconds at a hundred times real speed: a five-second tick keeps running while another
+// timer's handler waits twenty seconds, and the waits take real time.
+TEST(RealTimeScheduler, WaitsInRealTimeAndKeepsOtherTimersRunning) {
+    RealTimeScheduler s(100.0);
+    const auto began = std::chrono::steady_clock::now();
+    int ticks = 0;
+    int ticksDuringWait = -1;
+    auto tick = s.createTimer([&] { ++ticks; });
+    tick->setInterval(5000);
+    std::unique_ptr<Timer> transition;
+    transition = s.createTimer([&] {
+        transition->setInterval(0);
+        const int before = ticks;
+        s.wait(20000);
+        ticksDuringWait = ticks - before;
+    });
+    transition->setInterval(1000);
+    s.wait(30000);
+    const double real =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    EXPECT_GE(s.now(), 30.0);
+    EXPECT_GE(real, 0.3);
+    EXPECT_LT(real, 3.0);
+    EXPECT_GE(ticksDuringWait, 3);
+    EXPECT_GE(ticks, 5);
+    EXPECT_LE(ticks, 6);
 }
 
 TEST(ScriptedDialogs, AnswersFromTheQueueThenTheDefaultButton) {
