@@ -6,8 +6,8 @@
 
 #include "cli/BuildDbCommand.h"
 #include "cli/ConfigureCommand.h"
-#include "cli/PlanCommands.h"
 #include "cli/DeliveryCommands.h"
+#include "cli/PlanCommands.h"
 #include "cli/SimCommand.h"
 #include "cli/WeatherCommands.h"
 
