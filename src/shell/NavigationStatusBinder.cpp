@@ -44,7 +44,8 @@ NavigationStatusBinder::NavigationStatusBinder(AppContext& context, VaneWindow& 
     };
     vane.onTimer1 = [this] { tick(); };
     connect(vane.command("Command11"), &QPushButton::clicked, this, [this] { setNextWaypoint(); });
-    vane.label("FWAYP")->installEventFilter(this);
+    activeWaypointLabel_ = vane.label("FWAYP");
+    activeWaypointLabel_->installEventFilter(this);
 }
 
 void NavigationStatusBinder::tick() {
@@ -107,7 +108,7 @@ void NavigationStatusBinder::show() {
 }
 
 bool NavigationStatusBinder::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == vane_.label("FWAYP")) {
+    if (watched == activeWaypointLabel_) {
         if (event->type() == QEvent::MouseButtonRelease) {
             vane_.list("WaypLst")->clearSelection();
         } else if (event->type() == QEvent::MouseButtonDblClick) {

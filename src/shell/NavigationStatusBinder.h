@@ -42,6 +42,9 @@ class NavigationStatusBinder : public QObject {
     flightplan::FlightPlan& flight_;
     flightplan::Navigator navigator_;
     std::string shownWaypoint_;
+    // The active-waypoint label, kept so that events reaching the filter while the window is
+    // being taken down never call into it.
+    QObject* activeWaypointLabel_ = nullptr;
 };
 
 }  // namespace zephyra::shell
