@@ -72,6 +72,9 @@ std::string numberText(double v) {
     return flightplan::standardText(v);
 }
 
+constexpr double kFeetPerMetre = 3.3;  // the Builder's own factor, kept both ways
+constexpr double kInchesPerMillibar = 0.02953;
+
 }  // namespace
 
 std::optional<int> coverageOf(const std::string& density) {
@@ -183,18 +186,27 @@ AttachOutcome WeatherBuilder::attach(const BuilderControls& c, const std::string
     if (const auto v = whole16(c.W0DirTxt)) {
         f[10] = static_cast<double>(std::min<long long>(*v, 359));
     }
-    if (const auto v = whole32(c.SWTop)) {
-        f[11] = static_cast<double>(*v);
+    // Only typed heights, temperatures and pressures are in the user's units; the defaults
+    // are already in feet, Fahrenheit and inches.
+    const auto windTop = whole32(c.SWTop);
+    if (windTop) {
+        f[11] = static_cast<double>(*windTop);
     }
     f[12] = visibilityMiles(c.VisiCmb);
     f[13] = std::clamp(c.PrecipCmb, 0, 9);
     long long temperature = 27;
-    if (const auto v = whole16(c.TempTxt)) {
-        temperature = *v > 200 ? 150 : *v < -100 ? -150 : *v;
+    const auto typedTemperature = whole16(c.TempTxt);
+    if (typedTemperature) {
+        const long long v = *typedTemperature;
+        temperature = v > 200 ? 150 : v < -100 ? -150 : v;
     }
     double pressure = 30.0;
-    if (const auto v = flightplan::readNumber(c.BaroTxt); v && std::isfinite(*v)) {
-        pressure = *v;
+    auto typedPressure = flightplan::readNumber(c.BaroTxt);
+    if (typedPressure && !std::isfinite(*typedPressure)) {
+        typedPressure.reset();
+    }
+    if (typedPressure) {
+        pressure = *typedPressure;
     }
     if (uom == "U" && (pressure > 32.0 || pressure < 25)) {
         pressure = 29.91;
@@ -220,14 +232,20 @@ AttachOutcome WeatherBuilder::attach(const BuilderControls& c, const std::string
 
     if (uom == "M") {
         for (int k : {4, 5, 7, 8, 11}) {
-            f[static_cast<std::size_t>(k)] =
-                flightplan::roundHalfEven(f[static_cast<std::size_t>(k)] * 3.3);
+            if (k != 11 || windTop) {
+                f[static_cast<std::size_t>(k)] =
+                    flightplan::roundHalfEven(f[static_cast<std::size_t>(k)] * kFeetPerMetre);
+            }
         }
     }
     if (uom == "M" || uom == "F") {
-        pressure *= 0.02953;
-        temperature = static_cast<long long>(
-            flightplan::roundHalfEven(static_cast<double>(temperature) * 1.8 + 32));
+        if (typedPressure) {
+            pressure *= kInchesPerMillibar;
+        }
+        if (typedTemperature) {
+            temperature = static_cast<long long>(
+                flightplan::roundHalfEven(static_cast<double>(temperature) * 1.8 + 32));
+        }
     }
     char baro[32];
     std::snprintf(baro, sizeof baro, "%05.2f", pressure);
@@ -270,35 +288,54 @@ std::optional<int> WeatherBuilder::entryForLine(const std::string& lineText) con
     return std::nullopt;
 }
 
-BuilderControls WeatherBuilder::showPlanWeather(const flightplan::PlanWxEntry& entry) {
+flightplan::PlanWxEntry WeatherBuilder::defaultEntry() {
+    flightplan::PlanWxEntry e;
+    e.field[11] = 3000;
+    e.field[12] = 100;
+    e.field[14] = 27;
+    e.field[15] = 30.0;
+    return e;
+}
+
+BuilderControls WeatherBuilder::showPlanWeather(const flightplan::PlanWxEntry& entry,
+                                                const std::string& uom) {
     const auto& f = entry.field;
+    const bool metres = uom == "M";
+    const bool metric = metres || uom == "F";
+    // The inverse of Attach's conversions: what the user typed comes back in the same units.
+    auto height = [&](double feet) {
+        return numberText(metres ? flightplan::roundHalfEven(feet / kFeetPerMetre) : feet);
+    };
     BuilderControls c;
-    c.Cld1Cmb = densityText(f[3]);
-    c.Cld2Cmb = densityText(f[6]);
-    c.Cld1B = numberText(f[4]);
-    c.Cld1T = numberText(f[5]);
-    c.Cld2B = numberText(f[7]);
-    c.Cld2T = numberText(f[8]);
-    c.SWTop = numberText(f[11]);
+    // A layer that was never attached shows no density and empty boxes.
+    if (f[4] != 0) {
+        c.Cld1Cmb = densityText(f[3]);
+        c.Cld1B = height(f[4]);
+        c.Cld1T = height(f[5]);
+    }
+    if (f[7] != 0) {
+        c.Cld2Cmb = densityText(f[6]);
+        c.Cld2B = height(f[7]);
+        c.Cld2T = height(f[8]);
+    }
+    c.SWTop = height(f[11]);
     c.W0SpdTxt = numberText(f[9]);
     c.W0DirTxt = numberText(f[10]);
-    // A layer that was never attached shows no density.
-    if (f[4] == 0) {
-        c.Cld1Cmb = "None";
-    }
-    if (f[7] == 0) {
-        c.Cld2Cmb = "None";
-    }
     for (std::size_t i = 0; i < kVisibilityMiles.size(); ++i) {
         if (kVisibilityMiles[i] == f[12]) {
             c.VisiCmb = kVisibilityTexts[i];
         }
     }
     c.PrecipCmb = std::clamp(static_cast<int>(std::nearbyint(f[13])), 0, 9);
-    c.TempTxt = numberText(f[14]);
-    char baro[32];
-    std::snprintf(baro, sizeof baro, "%05.2f", f[15]);
-    c.BaroTxt = baro;
+    if (metric) {
+        c.TempTxt = numberText(flightplan::roundHalfEven((f[14] - 32) / 1.8));
+        c.BaroTxt = numberText(flightplan::roundHalfEven(f[15] / kInchesPerMillibar));
+    } else {
+        c.TempTxt = numberText(f[14]);
+        char baro[32];
+        std::snprintf(baro, sizeof baro, "%05.2f", f[15]);
+        c.BaroTxt = baro;
+    }
     return c;
 }
 
@@ -332,12 +369,12 @@ bool WeatherBuilder::loadText(const std::string& text, const std::function<bool(
     BuilderLoadHost host(keepWeather);
     const auto result = flightplan::readPlan(body, read, host);
     plan = std::move(read);
-    if (result.weatherLoaded) {
-        const int n = plan.PlanWxCount + 1;
-        std::copy_n(plan.PlanWx.begin(), n, entries.begin());
-        std::fill(entries.begin() + n, entries.end(), flightplan::PlanWxEntry{});
-        counter = static_cast<std::int16_t>(n);
-    }
+    // Weather not taken for editing (none in the file, or refused) is cleared, so no entry of
+    // an earlier plan is saved into this one.
+    const int n = result.weatherLoaded ? plan.PlanWxCount + 1 : 0;
+    std::copy_n(plan.PlanWx.begin(), n, entries.begin());
+    std::fill(entries.begin() + n, entries.end(), flightplan::PlanWxEntry{});
+    counter = static_cast<std::int16_t>(n);
     listChanged = true;
     return plan.PlanCount > 0;
 }

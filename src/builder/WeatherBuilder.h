@@ -19,7 +19,6 @@ extern const std::array<const char*, 10> kPrecipitationTexts;  // PrecipCmb, cod
 
 inline constexpr const char* kBuilderLabel =
     "All entries must be entered in measurements above MSL. ";
-inline constexpr const char* kListHeader = "             Waypoint               Altitude   Speed";
 extern const char* const kBuilderHelp;
 
 // Eighths of a density text: "Clear" 0, "1/8" to "7/8", "Overcast" 8; nothing for "None".
@@ -65,12 +64,17 @@ class WeatherBuilder {
                          std::optional<int> selectedRow);
     // The entry attached to a plan line (matched by its line text), if any.
     std::optional<int> entryForLine(const std::string& lineText) const;
-    // ShowPlanWeather: the controls' texts for an entry.
-    static BuilderControls showPlanWeather(const flightplan::PlanWxEntry& entry);
+    // ShowPlanWeather: the controls' texts for an entry, in the units of the setting (the
+    // inverse of Attach's conversions).
+    static BuilderControls showPlanWeather(const flightplan::PlanWxEntry& entry,
+                                           const std::string& uom = "U");
+    // The entry Attach starts from: no clouds, calm, wind top 3000, unlimited visibility,
+    // 27 degrees Fahrenheit, 30.00 inches.
+    static flightplan::PlanWxEntry defaultEntry();
 
     // Reads a plan file's text. keepWeather is asked at a weather section: yes takes its
-    // entries for editing; no ends the reading there and keeps the counter. False when no
-    // entry line could be read.
+    // entries for editing; no ends the reading there. Weather not taken is cleared (counter
+    // 0). False when no entry line could be read.
     bool loadText(const std::string& text, const std::function<bool()>& keepWeather);
     bool loadFile(const std::string& path, const std::function<bool()>& keepWeather);
     // The file text: the approach line, the plan lines, the weather of entries 0 to counter-1.

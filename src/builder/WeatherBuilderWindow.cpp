@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -97,16 +98,22 @@ WeatherBuilderWindow::WeatherBuilderWindow(platform::Dialogs& dialogs,
 void WeatherBuilderWindow::build() {
     auto* top = new QHBoxLayout(this);
 
-    // The plan: three lists under one header, scrolling and selecting together.
+    // The plan: three lists, each under its own column title, scrolling and selecting
+    // together.
     auto* planBox = new QVBoxLayout;
-    auto* header = new QLabel(QString::fromLatin1(kListHeader), this);
-    header->setObjectName(QStringLiteral("ListHeader"));
-    planBox->addWidget(header);
-    auto* listsRow = new QHBoxLayout;
+    auto* listsGrid = new QGridLayout;
+    listsGrid->setHorizontalSpacing(4);
+    const char* const titles[] = {"Waypoint", "Altitude", "Speed"};
     for (int i = 0; i < 3; ++i) {
+        auto* title = new QLabel(QString::fromLatin1(titles[i]), this);
+        title->setObjectName(QStringLiteral("ListHeader%1").arg(i));
+        title->setAlignment(i == 0 ? Qt::AlignLeft | Qt::AlignVCenter
+                                   : Qt::AlignRight | Qt::AlignVCenter);
+        listsGrid->addWidget(title, 0, i);
         lists_[i] = new QListWidget(this);
         lists_[i]->setObjectName(QString::fromLatin1(kListNames[i]));
-        listsRow->addWidget(lists_[i], i == 0 ? 4 : 1);
+        listsGrid->addWidget(lists_[i], 1, i);
+        listsGrid->setColumnStretch(i, i == 0 ? 4 : 1);
         connect(lists_[i], &QListWidget::currentRowChanged, this, [this](int row) {
             if (row >= 0) {
                 selectRow(row);
@@ -118,17 +125,22 @@ void WeatherBuilderWindow::build() {
             }
         });
     }
-    planBox->addLayout(listsRow);
+    // Altitudes and speeds read as columns of numbers.
+    for (int i = 1; i < 3; ++i) {
+        lists_[i]->setMinimumWidth(60);
+    }
+    planBox->addLayout(listsGrid);
     auto* msl = new QLabel(QString::fromLatin1(kBuilderLabel), this);
     msl->setObjectName(QStringLiteral("Label1"));
     planBox->addWidget(msl);
     auto* instructionsLabel = new QLabel(QStringLiteral("Instructions"), this);
     instructionsLabel->setObjectName(QStringLiteral("Label2"));
     planBox->addWidget(instructionsLabel);
-    auto* instructions = new QLineEdit(QString::fromLatin1(kInstructions), this);
+    auto* instructions = new QLabel(QString::fromLatin1(kInstructions), this);
     instructions->setObjectName(QStringLiteral("Text2"));
-    instructions->setReadOnly(true);
-    instructions->setCursorPosition(0);
+    instructions->setWordWrap(true);
+    instructions->setFrameShape(QFrame::StyledPanel);
+    instructions->setMargin(4);
     planBox->addWidget(instructions);
     top->addLayout(planBox, 3);
 
@@ -168,6 +180,8 @@ void WeatherBuilderWindow::build() {
             // The wind layer has no base box: its base is the ground.
             auto* ground = new QLabel(QStringLiteral("surface"), this);
             ground->setObjectName(QStringLiteral("SWBase"));
+            // As tall as the boxes it stands in for, so no row moves when the layer changes.
+            ground->setMinimumHeight(e->sizeHint().height());
             bases->addWidget(ground);
         }
     }
@@ -249,18 +263,14 @@ void WeatherBuilderWindow::selectRow(int row) {
     if (!control<QCheckBox>("Check1")->isChecked() || row < 0 || row >= lists_[0]->count()) {
         return;
     }
+    // A waypoint without weather shows what Attach would start from.
     const auto entry = builder_.entryForLine(ss(lists_[0]->item(row)->text()));
-    if (entry) {
-        showPlanWeather(builder_.entries[static_cast<std::size_t>(*entry)]);
-    } else {
-        showPlanWeather(flightplan::PlanWxEntry{});
-        control<QComboBox>("Cld1Cmb")->setCurrentIndex(0);
-        control<QComboBox>("Cld2Cmb")->setCurrentIndex(0);
-    }
+    showPlanWeather(entry ? builder_.entries[static_cast<std::size_t>(*entry)]
+                          : WeatherBuilder::defaultEntry());
 }
 
 void WeatherBuilderWindow::showPlanWeather(const flightplan::PlanWxEntry& entry) {
-    setControls(WeatherBuilder::showPlanWeather(entry));
+    setControls(WeatherBuilder::showPlanWeather(entry, uom_ ? uom_() : "U"));
 }
 
 BuilderControls WeatherBuilderWindow::controls() const {

@@ -128,6 +128,7 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
     if (wpsRows == 0) {
         // Nothing to move to: the store keeps its stale mark so the next call tries again.
         host.showMessage("No weather has been loaded.");
+        store.loadingFlag = -1;
         host.endLoad();
         return WaypointLoadResult::NoWaypointTable;
     }
@@ -158,6 +159,7 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
             return true;
         });
         if (!ok) {
+            store.loadingFlag = -1;
             host.endLoad();
             return WaypointLoadResult::Failed;
         }

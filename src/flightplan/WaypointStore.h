@@ -30,8 +30,8 @@ struct WaypointStore {
     std::vector<std::int16_t> WpsWxCat{0};
     std::vector<std::int16_t> WpsPrecip{0};
     int WpsCount = 0;
-    // 0 while a load runs (and before the first one), -1 once a load has finished.
-    std::int16_t loadingFlag = 0;
+    // 0 while a load runs, -1 when none does (before the first one and after each).
+    std::int16_t loadingFlag = -1;
 
     void clear();
     // Adds an entry unless the store is full; returns false when it is.

@@ -46,9 +46,17 @@ void BuilderBinder::processPlanWeather() {
     ctx_.random.seedFromClock();
     const weather::WeatherLoader stamper(*db, ctx_.random, ctx_.dialogs, ctx_.scheduler, actions,
                                          ctx_.weather);
-    builder::processPlanWeather(vane_.planControls().flight().plan, *db, ctx_.random, ctx_.dialogs,
-                                actions, ctx_.weather, stamper.timestamp());
+    const auto outcome =
+        builder::processPlanWeather(vane_.planControls().flight().plan, *db, ctx_.random,
+                                    ctx_.dialogs, actions, ctx_.weather, stamper.timestamp());
     db.reset();
+    if (outcome.finished) {
+        // The weather now flown is the plan's, not the last METAR file's.
+        auto* fileName = vane_.label("Label19");
+        fileName->setText(QStringLiteral("the flight plan's weather"));
+        fileName->setToolTip(
+            QStringLiteral("The weather attached to the plan's waypoints in the Weather Builder"));
+    }
     actions.loadWaypoints();
 }
 

@@ -121,7 +121,7 @@ void WeatherActions::loadMetar() {
 
 void WeatherActions::loadChosenFile(const std::string& path) {
     vane_.label("all_vane")->setText(QString::fromStdString(path));
-    vane_.label("Label19")->setText(QFileInfo(QString::fromStdString(path)).fileName());
+    showWeatherFile(path);
     platform::setCurrentDirectory(ctx_.programFolder);
     vane_.press(QStringLiteral("Command3"));
 }
@@ -161,9 +161,18 @@ void WeatherActions::updateWeather() {
             }
         }
         clearNoWeatherText(outcome);
+        if (outcome.finished) {
+            showWeatherFile(path);
+        }
     }
     vane_.textBox("Text8")->setText(QStringLiteral("0"));
     loadWaypoints();
+}
+
+void WeatherActions::showWeatherFile(const std::string& path) {
+    auto* fileName = vane_.label("Label19");
+    fileName->setText(QFileInfo(QString::fromStdString(path)).fileName());
+    fileName->setToolTip(QString::fromStdString(path));
 }
 
 void WeatherActions::useLastWeather() {

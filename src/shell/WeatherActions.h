@@ -59,6 +59,8 @@ class WeatherActions : public QObject,
     bool checkSimulatorForLoad();
     void useLastWeatherPicture();
     void clearNoWeatherText(const weather::LoadOutcome& outcome);
+    // Label19: the name of the weather file now loaded, its path in the tip.
+    void showWeatherFile(const std::string& path);
     std::unique_ptr<weather::WeatherDb> openDatabase(const std::string& weatherFile);
     void selectFormat(bool sa);
 

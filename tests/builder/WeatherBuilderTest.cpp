@@ -103,7 +103,9 @@ TEST(WeatherBuilderAttach, ChecksInOrderAndConvertsUnits) {
          "F",
          0,
          "",
-         {{4, 1000}, {15, 29.91}, {14, 81}}},
+         {{4, 1000}, {15, 29.91}, {14, 27}}},
+        // Empty boxes keep the defaults, which are already in feet, Fahrenheit and inches.
+        {"metric defaults", cloud1("1000", "2000"), "M", 0, "", {{11, 3000}, {14, 27}, {15, 30}}},
         {"wind, limits, visibility, storms",
          with(cloud1("1000", "2000"),
               [](auto& c) {
@@ -174,6 +176,54 @@ TEST(WeatherBuilderAttach, SecondAttachOverwritesAndShowsBack) {
     EXPECT_EQ(shown.SWTop, "3000");
 }
 
+// What Attach stores, shown back, reads as what was typed; attached again, it stores the same.
+TEST(WeatherBuilderAttach, ShownBackInTheUsersUnits) {
+    struct Case {
+        const char* uom;
+        const char* base;
+        const char* top;
+        const char* windTop;
+        const char* temperature;
+        const char* pressure;
+    };
+    for (const Case& u : {Case{"U", "3300", "6600", "3000", "59", "29.91"},
+                          Case{"M", "1000", "2000", "900", "15", "1013"},
+                          Case{"M", "1234", "1500", "50", "-40", "980"},
+                          Case{"F", "3300", "6600", "3000", "-7", "1030"}}) {
+        SCOPED_TRACE(std::string(u.uom) + " " + u.base);
+        auto b = threeLinePlan();
+        auto typed = cloud1(u.base, u.top);
+        typed.SWTop = u.windTop, typed.TempTxt = u.temperature, typed.BaroTxt = u.pressure;
+        ASSERT_TRUE(b.attach(typed, u.uom, 0).attached);
+        const auto stored = b.entries[0];
+        const auto shown = WeatherBuilder::showPlanWeather(stored, u.uom);
+        EXPECT_EQ(shown.Cld1B, u.base);
+        EXPECT_EQ(shown.Cld1T, u.top);
+        EXPECT_EQ(shown.SWTop, u.windTop);
+        EXPECT_EQ(shown.TempTxt, u.temperature);
+        EXPECT_EQ(shown.BaroTxt, u.pressure);
+        ASSERT_TRUE(b.attach(shown, u.uom, 0).attached);
+        EXPECT_EQ(b.counter, 1);
+        for (std::size_t k = 1; k < 16; ++k) {
+            EXPECT_DOUBLE_EQ(b.entries[0].field[k], stored.field[k]) << "field " << k;
+        }
+    }
+    // A waypoint without weather shows the defaults, and attaching them stores them unchanged.
+    const auto shown = WeatherBuilder::showPlanWeather(WeatherBuilder::defaultEntry(), "M");
+    EXPECT_EQ(shown.Cld1Cmb, "None");
+    EXPECT_EQ(shown.Cld1B, "");
+    EXPECT_EQ(shown.VisiCmb, "Unlimited");
+    EXPECT_EQ(shown.TempTxt, "-3");
+    EXPECT_EQ(shown.BaroTxt, "1016");
+    auto b = threeLinePlan();
+    auto withCloud = shown;
+    withCloud.Cld1Cmb = "Clear", withCloud.Cld1B = "100", withCloud.Cld1T = "200";
+    ASSERT_TRUE(b.attach(withCloud, "M", 0).attached);
+    EXPECT_DOUBLE_EQ(b.entries[0].field[11], 3000);
+    EXPECT_DOUBLE_EQ(b.entries[0].field[14], 27);
+    EXPECT_DOUBLE_EQ(b.entries[0].field[15], 30);
+}
+
 TEST(WeatherBuilderFile, SaveKeepsTheApproachAndLoadAsksForTheWeather) {
     auto b = threeLinePlan();
     EXPECT_EQ(b.approachLine, "Approach=ILS 27L");
@@ -191,11 +241,16 @@ TEST(WeatherBuilderFile, SaveKeepsTheApproachAndLoadAsksForTheWeather) {
     EXPECT_EQ(yes.plan.PlanCount, 3);
     EXPECT_EQ(yes.entries[0].field[4], 1000);
 
-    // No leaves the counter of a fresh window at 0, so the next save has no weather.
-    WeatherBuilder no;
-    ASSERT_TRUE(no.loadText(text, [] { return false; }));
-    EXPECT_EQ(no.counter, 0);
-    EXPECT_EQ(no.saveText().find("Weather"), std::string::npos);
+    // Every load that does not take the file's weather clears what the Builder held: No at the
+    // question, and a plan without weather.
+    for (const std::string& next : {text, std::string("D|36|-83|9000|250\r\n")}) {
+        WeatherBuilder held = threeLinePlan();
+        ASSERT_TRUE(held.attach(cloud1("1000", "2000"), "U", 0).attached);
+        ASSERT_TRUE(held.loadText(next, [] { return false; }));
+        EXPECT_EQ(held.counter, 0);
+        EXPECT_EQ(held.entries[0].id, "");
+        EXPECT_EQ(held.saveText().find("Weather"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -8,12 +8,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "platform/qt/QtDialogs.h"
 #include "shell/BuilderBinder.h"
 #include "shell/VaneWindow.h"
 #include "support/WindowFixture.h"
@@ -49,7 +51,6 @@ class BuilderWindowTest : public test::WindowFixture {
         vane->show();
     }
     builder::WeatherBuilderWindow* openBuilder() {
-        context.waypoints.loadingFlag = -1;
         click(vane->picture("Picture10"));
         auto* w = vane->findChild<shell::BuilderBinder*>()->window();
         return w;
@@ -70,13 +71,18 @@ class BuilderWindowTest : public test::WindowFixture {
     std::unique_ptr<shell::VaneWindow> vane;
 };
 
-TEST_F(BuilderWindowTest, OpensAfterWaypointsLoadWithItsControls) {
+TEST_F(BuilderWindowTest, OpensAtAFreshStartWithItsControls) {
+    // Refused only while waypoints load.
+    context.waypoints.loadingFlag = 0;
     click(vane->picture("Picture10"));
     EXPECT_EQ(dialogs.lastMessage(),
               "Waypoints are currenly loading. Please wait until they are finished before using "
               "METGEN.");
+    context.waypoints.loadingFlag = -1;
+    dialogs.clear();
     auto* w = openBuilder();
     ASSERT_TRUE(w);
+    EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(w->windowTitle(), "Weather Builder");
     EXPECT_EQ(w->control<QComboBox>("Cld1Cmb")->currentText(), "None");
     EXPECT_EQ(w->control<QComboBox>("VisiCmb")->count(), 20);
@@ -124,6 +130,80 @@ TEST_F(BuilderWindowTest, OpensAfterWaypointsLoadWithItsControls) {
     EXPECT_EQ(w->control<QLineEdit>("Cld1T")->text(), "4000");
 }
 
+// A metric user: what was attached comes back as typed, a waypoint without weather shows the
+// defaults, and a plan loaded without its weather drops the entries of the one before.
+TEST_F(BuilderWindowTest, MetricPlanShownBackAndClearedOnLoad) {
+    context.settings.UOM = "M";
+    auto* w = openBuilder();
+    ASSERT_TRUE(w);
+    program.write("plan.fpl", kPlan);
+    dialogs.queueFile(program.file("plan.fpl"));
+    w->control<QPushButton>("Command6")->click();
+    attach(*w, {1, "3/8", "1000", "2000", "15", "1013"});
+    ASSERT_EQ(w->builder().counter, 1);
+    EXPECT_DOUBLE_EQ(w->builder().entries[0].field[4], 3300);
+
+    w->control<QCheckBox>("Check1")->setChecked(true);
+    w->control<QListWidget>("FltPlnLst")->setCurrentRow(0);
+    EXPECT_EQ(w->control<QComboBox>("Cld1Cmb")->currentText(), "None");
+    EXPECT_EQ(w->control<QLineEdit>("Cld1B")->text(), "");
+    EXPECT_EQ(w->control<QLineEdit>("SWTop")->text(), "909");
+    EXPECT_EQ(w->control<QLineEdit>("BaroTxt")->text(), "1016");
+    w->control<QListWidget>("FltPlnLst")->setCurrentRow(1);
+    EXPECT_EQ(w->control<QLineEdit>("Cld1B")->text(), "1000");
+    EXPECT_EQ(w->control<QLineEdit>("TempTxt")->text(), "15");
+    EXPECT_EQ(w->control<QLineEdit>("BaroTxt")->text(), "1013");
+    // The picture of the user's guide: the metric plan's weather shown back.
+    if (const char* shot = std::getenv("ZEPHYRA_SCREENSHOT_METRIC")) {
+        w->control<QComboBox>("Cld1Cmb")->setFocus();
+        QApplication::processEvents();
+        w->grab().save(QString::fromLocal8Bit(shot));
+    }
+    w->control<QPushButton>("Command14")->click();
+    EXPECT_EQ(w->builder().counter, 1);
+    EXPECT_DOUBLE_EQ(w->builder().entries[0].field[4], 3300);
+
+    // Saved without a suffix typed, the dialog gives the chosen filter's.
+    dialogs.queueFile(program.file("metric.fpl"));
+    w->control<QPushButton>("Command5")->click();
+    const auto& save = dialogs.shown().back().file;
+    auto dialog = platform::QtDialogs::makeFileDialog(save, nullptr);
+    EXPECT_EQ(dialog->defaultSuffix(), "fpl");
+    emit dialog->filterSelected(QStringLiteral("STAR File (*.str)"));
+    EXPECT_EQ(dialog->defaultSuffix(), "str");
+
+    // The saved plan loaded again with No, then a plan without weather: nothing is kept.
+    for (const char* file : {"metric.fpl", "plan.fpl"}) {
+        dialogs.queueAnswer(Answer::No);
+        dialogs.queueFile(program.file(file));
+        w->control<QPushButton>("Command6")->click();
+        EXPECT_EQ(w->builder().counter, 0) << file;
+    }
+}
+
+// The layout: column titles over their lists, the instructions wrapped, and no row moving
+// when the wind layer's heights take the place of the cloud's.
+TEST_F(BuilderWindowTest, LayoutStaysInPlace) {
+    auto* w = openBuilder();
+    ASSERT_TRUE(w);
+    w->resize(860, 440);
+    QApplication::processEvents();
+    for (int i = 0; i < 3; ++i) {
+        const char* names[] = {"FltPlnLst", "AltLst", "SpdLst"};
+        auto* title = w->control<QLabel>(QStringLiteral("ListHeader%1").arg(i).toLatin1());
+        auto* list = w->control<QListWidget>(names[i]);
+        EXPECT_EQ(title->geometry().left(), list->geometry().left()) << names[i];
+        EXPECT_EQ(title->geometry().right(), list->geometry().right()) << names[i];
+    }
+    auto* instructions = w->control<QLabel>("Text2");
+    EXPECT_TRUE(instructions->wordWrap());
+    EXPECT_LE(instructions->sizeHint().width(), instructions->width());
+    const QRect before = w->control<QLineEdit>("W0DirTxt")->geometry();
+    w->selectLayer(2);
+    QApplication::processEvents();
+    EXPECT_EQ(w->control<QLineEdit>("W0DirTxt")->geometry(), before);
+}
+
 TEST_F(BuilderWindowTest, BuiltSavedLoadedWithYesAndFlown) {
     auto* w = openBuilder();
     ASSERT_TRUE(w);
@@ -152,6 +232,7 @@ TEST_F(BuilderWindowTest, BuiltSavedLoadedWithYesAndFlown) {
     dialogs.queueFile(program.file("wx.fpl"));
     click(vane->picture("Picture1"));
     EXPECT_EQ(context.weather.stations.count(), 3);
+    EXPECT_EQ(vane->label("Label19")->text(), "the flight plan's weather");
     const auto messages = dialogs.messages();
     EXPECT_NE(std::find(messages.begin(), messages.end(), "Done Processing 3 stations."),
               messages.end());

@@ -15,14 +15,27 @@ QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-QWidget* dialogParent(QWidget* preferred) {
-    if (preferred != nullptr && preferred->isVisible()) {
-        return preferred;
+// The window that asked is the active one (the user just pressed one of its buttons); the
+// main window stands in when none is active.
+QWidget* dialogParent(QWidget* fallback) {
+    if (QWidget* active = QApplication::activeWindow()) {
+        return active;
     }
-    return QApplication::activeWindow();
+    return fallback != nullptr && fallback->isVisible() ? fallback : nullptr;
 }
 
 }  // namespace
+
+QString QtDialogs::suffixOfFilter(const QString& filter) {
+    const qsizetype open = filter.lastIndexOf('(');
+    const QString patterns = filter.mid(open + 1).section(')', 0, 0);
+    const QString first = patterns.section(' ', 0, 0, QString::SectionSkipEmpty);
+    if (!first.startsWith(QStringLiteral("*."))) {
+        return {};
+    }
+    const QString suffix = first.mid(2);
+    return suffix.contains('*') || suffix.contains('?') ? QString() : suffix;
+}
 
 QString QtDialogs::toQtFilter(const std::string& filter) {
     const QStringList parts = qs(filter).split('|');
@@ -111,6 +124,13 @@ std::unique_ptr<QFileDialog> QtDialogs::makeFileDialog(const FileRequest& reques
     // The desktop's own dialog may match patterns by letter case; Qt's never does here.
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
     dialog->setFilter(dialog->filter() & ~QDir::CaseSensitive);
+    // A name typed without a suffix gets the one of the chosen filter.
+    auto* d = dialog.get();
+    const auto followFilter = [d](const QString& chosen) {
+        d->setDefaultSuffix(suffixOfFilter(chosen));
+    };
+    QObject::connect(d, &QFileDialog::filterSelected, d, followFilter);
+    followFilter(d->selectedNameFilter());
     return dialog;
 }
 

@@ -25,6 +25,9 @@ class QtDialogs final : public Dialogs {
     // "Desc|pattern|Desc|pattern" → Qt's "Desc (pattern);;Desc (pattern)". A description
     // that already shows its pattern ("METAR Weather (*.txt)") is not given it twice.
     static QString toQtFilter(const std::string& filter);
+    // The suffix a filter's first pattern names: "STAR File (*.str)" gives "str", "All (*.*)"
+    // nothing.
+    static QString suffixOfFilter(const QString& filter);
     // The file dialog the program shows: Qt's own, matching names in any letter case
     // ("11Z.TXT" passes "*.txt").
     static std::unique_ptr<QFileDialog> makeFileDialog(const FileRequest& request, QWidget* parent);
