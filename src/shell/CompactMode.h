@@ -11,11 +11,14 @@ namespace zephyra::shell {
 class CompactMode : public QObject {
     Q_OBJECT
   public:
+    // Pixels the main window's status area is taller than the classic one (room for the whole
+    // station report); both heights grow by as much (15 twips a pixel).
+    static constexpr int kReportRoom = 56;
     // Sizes in twips (1/1440 inch).
     static constexpr int kNormalWidth = 9090;
-    static constexpr int kNormalHeight = 6180;
+    static constexpr int kNormalHeight = 6180 + kReportRoom * 15;
     static constexpr int kCompactWidth = 4935;
-    static constexpr int kCompactHeight = 2940;
+    static constexpr int kCompactHeight = 2940 + kReportRoom * 15;
     static constexpr int kCompactThreshold = 7000;
 
     explicit CompactMode(QWidget& window);

@@ -7,6 +7,7 @@
 
 #include "shell/AppContext.h"
 #include "shell/VaneWindow.h"
+#include "simlink/BuiltInAircraft.h"
 
 namespace zephyra::shell {
 
@@ -53,6 +54,14 @@ void NavigationStatusBinder::tick() {
     const auto result =
         navigator_.tick({vane_.checkBox("UPDHDG")->isChecked(), ctx_.settings.heightsInMetres()});
     if (result == flightplan::Navigator::TickResult::NotConnected) {
+        // The built-in aircraft answers no position while it is stopped: say so, and show no
+        // ground speed or time to the waypoint that no longer hold.
+        if (ctx_.builtIn != nullptr && !ctx_.builtIn->running()) {
+            vane_.setStatus(QString::fromLatin1(kAircraftStopped));
+            vane_.label("TAS")->setText(QStringLiteral("0"));
+            vane_.textBox("HRS")->clear();
+            vane_.textBox("MIN")->clear();
+        }
         return;
     }
     show();

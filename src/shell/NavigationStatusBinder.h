@@ -10,6 +10,9 @@ namespace zephyra::shell {
 class VaneWindow;
 struct AppContext;
 
+// The status line while the built-in aircraft is stopped.
+inline constexpr const char* kAircraftStopped = "The aircraft is stopped.";
+
 // The navigation status of the main window: the five-second tick (Timer1), Set Next Waypoint
 // (Command11, Send), clearing the active waypoint, and the labels the tick writes (position,
 // heading, distance, wind, ground speed, time en route, the active waypoint and its frequency,

@@ -95,15 +95,19 @@ void ParmMaintWindow::build() {
     hint->setStyleSheet(QStringLiteral("color: #667;"));
     lg->addWidget(hint, 1, 2);
     lg->addWidget(new QLabel(QStringLiteral("Vane Transition Periods")), 2, 0);
-    lg->addWidget(edit("tp"), 2, 1);
+    // The transition is fixed: its two values are shown, not edited.
+    lg->addWidget(edit("tp", true), 2, 1);
     lg->addWidget(new QLabel(QStringLiteral("Vane Transition Seconds")), 3, 0);
-    lg->addWidget(edit("ts"), 3, 1);
+    lg->addWidget(edit("ts", true), 3, 1);
     lg->addWidget(new QLabel(QStringLiteral("Periods X Seconds = total transition time:")), 4, 0);
     lg->addWidget(edit("tt", true), 4, 1);
     lg->addWidget(new QLabel(QStringLiteral("Switching Distance")), 5, 0);
-    lg->addWidget(edit("sd"), 5, 1);
-    textBox("tp")->setText(QStringLiteral("0"));
-    textBox("ts")->setText(QStringLiteral("0"));
+    lg->addWidget(edit("sd", true), 5, 1);
+    textBox("sd")->setToolTip(
+        QStringLiteral("Weather switches to the closest station by nearness alone; there is no "
+                       "distance to set"));
+    textBox("tp")->setText(QString::number(ctx_.transition.periods));
+    textBox("ts")->setText(QString::number(ctx_.transition.seconds));
 
     auto* units = new QGroupBox(QStringLiteral("Unit of Measure"), this);
     auto* ul = new QVBoxLayout(units);
@@ -215,8 +219,6 @@ void ParmMaintWindow::build() {
             checkBox("Check4")->setChecked(false);
         }
     });
-    connect(textBox("tp"), &QLineEdit::textChanged, this, [this] { updateTotal(); });
-    connect(textBox("ts"), &QLineEdit::textChanged, this, [this] { updateTotal(); });
     connect(save, &QPushButton::clicked, this, [this] { this->save(); });
     connect(close, &QPushButton::clicked, this, [this] { closeWindow(); });
     connect(button("Command2"), &QPushButton::clicked, this, [this] { restoreDefaultClouds(); });
@@ -262,24 +264,6 @@ void ParmMaintWindow::fillFromMemory() {
         checkBox("Check2")->setChecked(false);
     }
     textBox("Text1")->setText(QString::number(s.FP_Dist));
-}
-
-void ParmMaintWindow::updateTotal() {
-    const QString tp = textBox("tp")->text();
-    const QString ts = textBox("ts")->text();
-    if (tp.isEmpty() || ts.isEmpty()) {
-        return;
-    }
-    const auto periods = toInt16(tp.toStdString());
-    const auto seconds = toInt16(ts.toStdString());
-    if (!periods || !seconds) {
-        return;
-    }
-    const int product = *periods * *seconds;
-    if (product < -32768 || product > 32767) {
-        return;
-    }
-    textBox("tt")->setText(QString::number(product));
 }
 
 QString ParmMaintWindow::fs98Folder() const {

@@ -42,7 +42,6 @@ class ParmMaintWindow : public QDialog {
   private:
     void build();
     void fillFromMemory();
-    void updateTotal();
     void databaseOptionReleased();
     QString fs98Folder() const;
     // A file of the simulator's folder, found without regard to letter case.

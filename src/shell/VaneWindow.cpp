@@ -9,6 +9,7 @@
 #include "shell/BuilderBinder.h"
 #include "shell/CompactMode.h"
 #include "shell/DeliveryActions.h"
+#include "shell/ElidedLabel.h"
 #include "shell/HelpTips.h"
 #include "shell/Icons.h"
 #include "shell/MapBinder.h"
@@ -73,6 +74,7 @@ VaneWindow::VaneWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
         }
     });
     compose();
+    makeRoomForReport();
 
     compact_->setNormalSize();
 }
@@ -191,8 +193,8 @@ bool VaneWindow::tipsEnabled() const {
 // Controls
 
 QLabel* VaneWindow::makeLabel(QWidget* parent, const QString& name, const QString& text,
-                              QRect geometry) {
-    auto* l = new QLabel(text, parent);
+                              QRect geometry, bool elide) {
+    auto* l = elide ? new ElidedLabel(text, parent) : new QLabel(text, parent);
     l->setObjectName(name);
     l->setGeometry(geometry);
     controls_[name] = l;
@@ -267,6 +269,29 @@ void VaneWindow::buildControls() {
     });
 }
 
+void VaneWindow::makeRoomForReport() {
+    // Below the report the left column moves down. On the right the plan lists grow and what
+    // lies under them moves, and the bottom band moves as a whole.
+    constexpr int kReportBottom = 96, kRightColumn = 328, kListsBottom = 258;
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        QRect g = w->geometry();
+        if (w == label("Label30")) {
+            g.setHeight(g.height() + kReportRoom);
+        } else if (w == label("Label15")) {
+            continue;
+        } else if (g.left() < kRightColumn) {
+            if (g.top() >= kReportBottom) {
+                g.translate(0, kReportRoom);
+            }
+        } else if (g.top() >= kListsBottom) {
+            g.translate(0, kReportRoom);
+        } else if (g.bottom() >= kListsBottom - 10) {
+            g.setHeight(g.height() + kReportRoom);
+        }
+        w->setGeometry(g);
+    }
+}
+
 void VaneWindow::buildStatusArea() {
     makeLabel(this, "Label30", QString(), QRect(4, 4, 321, 190));
     auto caption = [&](const QString& text, QRect g) {
@@ -276,10 +301,12 @@ void VaneWindow::buildStatusArea() {
         l->setAttribute(Qt::WA_TransparentForMouseEvents);
         return l;
     };
-    auto value = [&](const QString& name, QRect g) {
-        auto* l = makeLabel(this, name, QString(), g);
+    // A value that may be long (a name) is elided with the whole of it in the tool tip; it
+    // takes the mouse for that tip (a double-click still reaches the compact mode).
+    auto value = [&](const QString& name, QRect g, bool mayBeLong = false) {
+        auto* l = makeLabel(this, name, QString(), g, mayBeLong);
         l->setProperty("role", "value");
-        l->setAttribute(Qt::WA_TransparentForMouseEvents);
+        l->setAttribute(Qt::WA_TransparentForMouseEvents, !mayBeLong);
         return l;
     };
     auto valueBox = [&](const QString& name, QRect g) {
@@ -299,13 +326,13 @@ void VaneWindow::buildStatusArea() {
     controls_["Update_Vane"] = manual;
 
     caption("Station", QRect(12, 32, 44, 16));
-    value("Text3", QRect(58, 32, 260, 16));
-    auto* wx = makeLabel(this, "Label15", QString(), QRect(12, 50, 306, 46));
-    wx->setWordWrap(true);
+    value("Text3", QRect(58, 32, 260, 16), true);
+    // Every line of the station report, each on one line.
+    auto* wx = makeLabel(this, "Label15", QString(), QRect(12, 50, 306, 46 + kReportRoom), true);
     wx->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     caption("Waypoint", QRect(12, 98, 52, 16));
-    value("FWAYP", QRect(66, 98, 160, 16));
+    value("FWAYP", QRect(66, 98, 160, 16), true);
     caption("Freq", QRect(230, 98, 28, 16));
     value("Label23", QRect(260, 98, 58, 16));
 
@@ -504,7 +531,7 @@ void VaneWindow::buildSwitches() {
     folder->setToolTip(QStringLiteral("The simulator's folder (set in the parameter file)"));
 
     makeLabel(this, "Label18", "Weather file", QRect(332, 348, 70, 16));
-    auto* fileName = makeLabel(this, "Label19", QString(), QRect(402, 348, 200, 16));
+    auto* fileName = makeLabel(this, "Label19", QString(), QRect(402, 348, 200, 16), true);
     fileName->setToolTip(QString());
     auto* path = makeLabel(this, "all_vane", QString(), QRect(332, 366, 270, 16));
     path->hide();

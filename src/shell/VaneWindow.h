@@ -42,6 +42,9 @@ QString clockTimeFormat(const QLocale& locale);
 class VaneWindow : public QWidget {
     Q_OBJECT
   public:
+    // Pixels the status area has beyond the classic three lines of the station report, so
+    // that all of its seven lines show.
+    static constexpr int kReportRoom = CompactMode::kReportRoom;
     // Sizes in twips (1/1440 inch).
     static constexpr int kNormalWidth = CompactMode::kNormalWidth;
     static constexpr int kNormalHeight = CompactMode::kNormalHeight;
@@ -127,6 +130,8 @@ class VaneWindow : public QWidget {
     void buildPlanArea();
     void buildButtons();
     void buildSwitches();
+    // Grows the status area by kReportRoom for the whole station report.
+    void makeRoomForReport();
     // Creates the per-concern classes and binds them to the controls.
     void compose();
     void bindPictures();
@@ -136,7 +141,9 @@ class VaneWindow : public QWidget {
     void showConfiguration(const std::string& currentFolder);
     void showNavigationPanel();
 
-    QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, QRect geometry);
+    // elide: an ElidedLabel, for texts that may be wider than the label.
+    QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, QRect geometry,
+                      bool elide = false);
     QLineEdit* makeTextBox(QWidget* parent, const QString& name, QRect geometry, bool readOnly);
     PictureButton* makePicture(const QString& name, int icon, const QString& caption,
                                QRect geometry);

@@ -40,7 +40,6 @@ TEST_F(ParmMaintTest, OpensFilledFromMemory) {
     EXPECT_EQ(w->textBox("uv")->text(), "30");
     EXPECT_EQ(w->textBox("mx_turb")->text(), "180");
     EXPECT_EQ(w->textBox("tt")->text(), "60");
-    EXPECT_EQ(w->textBox("tp")->text(), "0");
     EXPECT_TRUE(w->option("Option6")->isChecked());
     EXPECT_EQ(w->textBox("UOM")->text(), "F");
     EXPECT_FALSE(w->checkBox("Check1")->isChecked());
@@ -134,16 +133,16 @@ TEST_F(ParmMaintTest, UnwritableFileGivesTheBusyMessage) {
               "try again in a few moments.");
 }
 
-TEST_F(ParmMaintTest, TransitionFieldsShowTheirProduct) {
+// The transition is fixed: its values and the never-used switching distance are read only.
+TEST_F(ParmMaintTest, TransitionFieldsShowTheRealValuesReadOnly) {
     auto* w = openSettings();
-    w->textBox("tp")->setText("30");
-    w->textBox("ts")->setText("2");
+    EXPECT_EQ(w->textBox("tp")->text(), "60");
+    EXPECT_EQ(w->textBox("ts")->text(), "1");
     EXPECT_EQ(w->textBox("tt")->text(), "60");
-    w->textBox("ts")->setText("3");
-    EXPECT_EQ(w->textBox("tt")->text(), "90");
-    w->textBox("ts")->setText("");
-    EXPECT_EQ(w->textBox("tt")->text(), "90");
-    EXPECT_EQ(context.transition.periods, 60);
+    for (const char* name : {"tp", "ts", "tt", "sd"}) {
+        EXPECT_TRUE(w->textBox(name)->isReadOnly()) << name;
+    }
+    EXPECT_FALSE(w->textBox("sd")->toolTip().isEmpty());
 }
 
 // A real press and release: the box's state after the click decides.

@@ -1,9 +1,14 @@
 #include <QCloseEvent>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 
 #include "platform/Files.h"
+#include "shell/ElidedLabel.h"
 #include "shell/HelpTips.h"
 #include "shell/NavigationPanel.h"
+#include "shell/NavigationStatusBinder.h"
+#include "shell/PlanControls.h"
 #include "shell/StartWindow.h"
 #include "shell/VaneWindow.h"
 #include "support/WindowFixture.h"
@@ -136,7 +141,10 @@ TEST_F(VaneTest, EveryTipShowsWholeAndOnlyOverItsOwnControl) {
         if (auto* list = qobject_cast<QListWidget*>(control)) {
             control = list->viewport();
         }
-        QTest::mouseMove(control);
+        // The status area's surface shows between its fields, as at its bottom edge.
+        QTest::mouseMove(control, name == "Label30"
+                                      ? QPoint(control->width() / 2, control->height() - 3)
+                                      : control->rect().center());
         EXPECT_EQ(line->text(), tip) << name.toStdString();
         const QRect room = line->contentsRect();
         const int flags = Qt::AlignLeft | Qt::AlignTop | (line->wordWrap() ? Qt::TextWordWrap : 0);
@@ -231,6 +239,54 @@ TEST_F(VaneTest, DoubleClickAnywhereOnTheStatusAreaTogglesCompactMode) {
             << name;
         EXPECT_TRUE(w->isVisible());
     }
+}
+
+// Every line of a station report shows; a name too long for its label ends in an ellipsis and
+// the tool tip gives it whole, while the label's text stays whole for whoever reads it back.
+TEST_F(VaneTest, StatusAreaShowsEveryLineAndElidesLongNames) {
+    auto w = open();
+    auto* report = qobject_cast<shell::ElidedLabel*>(w->label("Label15"));
+    ASSERT_NE(report, nullptr);
+    report->setText(
+        "KGVL REPORT\nSkies: 4/8 at 2500 feet.\nSecond layer of clouds 8/8 at 9000 feet.\n"
+        "Surface winds are 12 knots from 270 degrees.\nTemperature is 48.\n"
+        "Visibility is 10 miles.\nReported barometer is 30.23.");
+    EXPECT_GE(report->contentsRect().height(), 7 * report->fontMetrics().lineSpacing());
+    EXPECT_FALSE(report->elided());
+    // Nothing of the status area lies over the report or outside the area.
+    const QRect area = w->label("Label30")->geometry();
+    for (const char* name : {"Label15", "FWAYP", "Hdg", "WindDir", "Status"}) {
+        EXPECT_TRUE(area.contains(w->label(name)->geometry())) << name;
+    }
+    EXPECT_GT(w->label("FWAYP")->geometry().top(), report->geometry().bottom());
+
+    const QString name = "KGVL-Lee Gilmer Memorial Airport, Gainesville, Georgia, United States";
+    auto* station = qobject_cast<shell::ElidedLabel*>(w->label("Text3"));
+    ASSERT_NE(station, nullptr);
+    station->setText(name);
+    EXPECT_TRUE(station->elided());
+    EXPECT_EQ(station->text(), name);
+    QHelpEvent tip(QEvent::ToolTip, QPoint(4, 4), station->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(station, &tip);
+    EXPECT_EQ(QToolTip::text(), name);
+}
+
+// Stopped, the built-in aircraft leaves no stale ground speed or time en route behind.
+TEST_F(VaneTest, StatusSaysTheAircraftIsStopped) {
+    auto w = open();
+    auto& navigation = w->planControls().navigation();
+    aircraft.start();
+    navigation.tick();
+    EXPECT_NE(w->status(), shell::kAircraftStopped);
+    w->label("TAS")->setText("291");
+    w->textBox("HRS")->setText("0");
+    w->textBox("MIN")->setText("3");
+    aircraft.stop();
+    navigation.tick();
+    EXPECT_EQ(w->status(), shell::kAircraftStopped);
+    EXPECT_EQ(w->label("TAS")->text(), "0");
+    EXPECT_EQ(w->textBox("HRS")->text(), "");
+    EXPECT_EQ(w->textBox("MIN")->text(), "");
 }
 
 TEST_F(VaneTest, NarrowedWindowCountsAsCompact) {
