@@ -1,17 +1,41 @@
 #include "shell/StartWindow.h"
 
+#include <QButtonGroup>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QVBoxLayout>
 
+#include "assets/SimFolder.h"
 #include "shell/Startup.h"
 
 namespace zephyra::shell {
 
-StartWindow::StartWindow(AppContext& context, std::string currentFolder, QWidget* parent)
+StartWindow::StartWindow(AppContext& context, std::string currentFolder, std::string fgfs,
+                         QWidget* parent)
     : QWidget(parent), ctx_(context), currentFolder_(std::move(currentFolder)) {
     setObjectName(QStringLiteral("start"));
     setWindowTitle(QStringLiteral("Initial Configuration"));
     setWindowFlag(Qt::Window, true);
+
+    auto* simulators = new QGroupBox(QStringLiteral("Fly with"), this);
+    auto* simulatorsLayout = new QVBoxLayout(simulators);
+    auto* group = new QButtonGroup(this);
+    const QString builtInFolder =
+        QString::fromStdString(assets::builtInSimFolder(ctx_.programFolder));
+    const QString texts[] = {
+        QStringLiteral("The built-in simulator (in %1)").arg(builtInFolder),
+        fgfs.empty() ? QStringLiteral("FlightGear (not installed: no fgfs found)")
+                     : QStringLiteral("FlightGear (%1)").arg(QString::fromStdString(fgfs)),
+        QStringLiteral("FS98, from its folder:")};
+    const char* names[] = {"ChooseBuiltIn", "ChooseFlightGear", "ChooseFs98"};
+    for (int i = 0; i < 3; ++i) {
+        choices_[i] = new QRadioButton(texts[i], simulators);
+        choices_[i]->setObjectName(QString::fromLatin1(names[i]));
+        group->addButton(choices_[i], i);
+        simulatorsLayout->addWidget(choices_[i]);
+    }
+    choices_[1]->setEnabled(!fgfs.empty());
+    choices_[0]->setChecked(true);
 
     label1_ = new QLabel(QString::fromLatin1(kNotLocated), this);
     label1_->setObjectName(QStringLiteral("Label1"));
@@ -33,53 +57,101 @@ StartWindow::StartWindow(AppContext& context, std::string currentFolder, QWidget
 
     proceed_ = new QPushButton(QStringLiteral("Proceed"), this);
     proceed_->setObjectName(QStringLiteral("Command1"));
-    proceed_->setEnabled(false);
     locate_ = new QPushButton(QStringLiteral("Locate FS98 (Fltsim98.exe)"), this);
     locate_->setObjectName(QStringLiteral("Command2"));
 
+    // The FS98 part: its folder, its instructions and its Locate button.
+    auto* fs98 = new QVBoxLayout;
+    fs98->setContentsMargins(24, 0, 0, 0);
+    fs98->addWidget(label1_);
+    fs98->addWidget(label2_);
+    auto* locateRow = new QHBoxLayout;
+    locateRow->addWidget(locate_);
+    locateRow->addStretch(1);
+    fs98->addLayout(locateRow);
+    simulatorsLayout->addLayout(fs98);
+
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(locate_);
     buttons->addStretch(1);
     buttons->addWidget(proceed_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(label1_);
-    layout->addWidget(label2_);
+    layout->addWidget(simulators);
     layout->addStretch(1);
     layout->addLayout(buttons);
-    resize(440, 200);
+    resize(520, 300);
 
+    connect(group, &QButtonGroup::idToggled, this, [this](int, bool) { updateProceed(); });
     connect(locate_, &QPushButton::clicked, this, [this] { locate(); });
     connect(proceed_, &QPushButton::clicked, this, [this] { proceed(); });
     findFs98();
+    updateProceed();
+}
+
+QRadioButton* StartWindow::choice(FirstRunChoice which) const {
+    return choices_[static_cast<int>(which)];
+}
+
+FirstRunChoice StartWindow::chosen() const {
+    for (int i = 0; i < 3; ++i) {
+        if (choices_[i]->isChecked()) {
+            return static_cast<FirstRunChoice>(i);
+        }
+    }
+    return FirstRunChoice::BuiltIn;
+}
+
+void StartWindow::updateProceed() {
+    const bool fs98 = chosen() == FirstRunChoice::Fs98;
+    for (QWidget* w : {static_cast<QWidget*>(label1_), static_cast<QWidget*>(label2_),
+                       static_cast<QWidget*>(locate_)}) {
+        w->setEnabled(fs98);
+    }
+    proceed_->setEnabled(!fs98 || fs98Known_);
 }
 
 void StartWindow::findFs98() {
     const LocateState state = shell::findFs98(ctx_.platform);
     label1_->setText(QString::fromStdString(state.label));
     if (state.proceedEnabled) {
-        proceed_->setEnabled(true);
+        fs98Known_ = true;
+        // FS98 found in the registry: that is what this machine flies.
+        choices_[static_cast<int>(FirstRunChoice::Fs98)]->setChecked(true);
     }
+    updateProceed();
 }
 
 void StartWindow::locate() {
-    const auto chosen =
+    const auto chosenFile =
         ctx_.dialogs.openFile({"Locate FS98", ctx_.programFolder, "Fltsim98.exe|Fltsim98.exe"});
-    if (!chosen) {
+    if (!chosenFile) {
         return;
     }
-    proceed_->setEnabled(true);
-    label1_->setText(QString::fromStdString(folderOfChosenExe(*chosen)));
+    fs98Known_ = true;
+    label1_->setText(QString::fromStdString(folderOfChosenExe(*chosenFile)));
+    updateProceed();
 }
 
 void StartWindow::proceed() {
     const FirstRunFolders folders{ctx_.programFolder, currentFolder_};
-    proceedWithConfiguration(label1_->text().toStdString(), folders, ctx_.dialogs);
-    close();
+    if (configureFirstRun(chosen(), label1_->text().toStdString(), folders, ctx_.dialogs) !=
+        ProceedResult::Configured) {
+        // Nothing usable was written (an FS98 folder without fltsim98.exe): the program ends,
+        // as it always did.
+        if (chosen() == FirstRunChoice::Fs98) {
+            close();
+        }
+        return;
+    }
+    configured_ = true;
+    hide();
+    if (onConfigured) {
+        onConfigured();
+    }
 }
 
 void StartWindow::closeEvent(QCloseEvent* event) {
     event->accept();
-    if (ctx_.quit) {
+    if (!configured_ && ctx_.quit) {
         ctx_.quit();
     }
 }

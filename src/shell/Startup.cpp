@@ -1,7 +1,10 @@
 #include "shell/Startup.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 
+#include "assets/SimFolder.h"
 #include "platform/Files.h"
 #include "shell/ParamFile.h"
 
@@ -100,6 +103,12 @@ ProceedResult proceedWithConfiguration(const std::string& fs98, const FirstRunFo
         }
     }
 
+    if (assets::isBuiltInSimFolder(fs98)) {
+        if (folders.askForRestart) {
+            dialogs.inform("Configuration Saved! Please restart Zephyra.");
+        }
+        return ProceedResult::Configured;
+    }
     const std::string ipcTarget = inSimulator("modules/fs6ipc.dll");
     if (!fileExists(ipcTarget) &&
         !copyFile(joinPath(folders.program, "fs6ipc.dll"), ipcTarget, &error)) {
@@ -129,7 +138,73 @@ ProceedResult proceedWithConfiguration(const std::string& fs98, const FirstRunFo
         }
     }
 
-    dialogs.inform("Configuration Saved! Please restart Zephyra.");
+    if (folders.askForRestart) {
+        dialogs.inform("Configuration Saved! Please restart Zephyra.");
+    }
+    return ProceedResult::Configured;
+}
+
+bool writeSimulatorKind(const std::string& path, simlink::SimulatorKind kind, std::string* error) {
+    std::string text;
+    platform::readFile(path, text);
+    const std::string wanted =
+        std::string("Simulator=") + std::string(simlink::simulatorKindName(kind));
+    std::string out;
+    bool placed = false;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        std::string line = text.substr(at, end - at);
+        std::string key = line.substr(0, line.find('='));
+        key.erase(0, key.find_first_not_of(" \t"));
+        std::transform(key.begin(), key.end(), key.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) {
+            key.pop_back();
+        }
+        if (key == "simulator" && line.find('=') != std::string::npos) {
+            if (!placed) {
+                out += wanted + "\n";
+                placed = true;
+            }
+        } else {
+            out += line;
+            if (out.back() != '\n') {
+                out += '\n';
+            }
+        }
+        at = end;
+    }
+    if (!placed) {
+        out += wanted + "\n";
+    }
+    return platform::writeFile(path, out, error);
+}
+
+ProceedResult configureFirstRun(FirstRunChoice choice, const std::string& fs98Folder,
+                                const FirstRunFolders& folders, platform::Dialogs& dialogs) {
+    FirstRunFolders quiet = folders;
+    quiet.askForRestart = false;
+    if (choice == FirstRunChoice::Fs98) {
+        return proceedWithConfiguration(fs98Folder, quiet, dialogs);
+    }
+    std::string error;
+    const std::string builtIn = assets::builtInSimFolder(folders.program);
+    if (!assets::isBuiltInSimFolder(builtIn) &&
+        !assets::writeShippedFiles(folders.program, &error)) {
+        warnCopy(dialogs, "The built-in simulator's folder could not be made.", error);
+        return ProceedResult::NotConfigured;
+    }
+    if (proceedWithConfiguration(builtIn, quiet, dialogs) != ProceedResult::Configured) {
+        return ProceedResult::NotConfigured;
+    }
+    const auto kind = choice == FirstRunChoice::FlightGear ? simlink::SimulatorKind::FlightGear
+                                                           : simlink::SimulatorKind::BuiltIn;
+    if (!writeSimulatorKind(joinPath(folders.program, simlink::kSimulatorFile), kind, &error)) {
+        warnCopy(dialogs, "Zephyra could not write its simulator choice.", error);
+        return ProceedResult::NotConfigured;
+    }
     return ProceedResult::Configured;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "shell/Settings.h"
+#include "simlink/SimulatorChoice.h"
 
 namespace zephyra::shell {
 
@@ -40,13 +41,33 @@ std::string folderOfChosenExe(const std::string& chosenFile);
 struct FirstRunFolders {
     std::string program;  // the program's own folder (vane98.par, fs6ipc.dll)
     std::string current;  // the working folder (storm.cld, the lightning adventures)
+    // Ends with "Configuration Saved! Please restart Zephyra."; the window that takes the
+    // choice at once says nothing when all went well.
+    bool askForRestart = true;
 };
 
 enum class ProceedResult { Configured, NotConfigured };
 
 // Writes the default parameter file and installs the program's files into the simulator's
-// folder, telling the user about every failure. Backups are never overwritten.
+// folder, telling the user about every failure. Backups are never overwritten. fs6ipc.dll and
+// the lightning adventures are FS98's: the built-in simulator's folder gets neither, and no
+// message about them.
 ProceedResult proceedWithConfiguration(const std::string& fs98Folder,
                                        const FirstRunFolders& folders, platform::Dialogs& dialogs);
+
+// What the first run offers on this machine: the built-in simulator (the default, with its
+// folder beside the program), FlightGear when fgfs is installed, or an FS98 folder.
+enum class FirstRunChoice { BuiltIn, FlightGear, Fs98 };
+
+// Sets the Simulator line of "simulator.ini" (other lines kept, the file made when missing).
+bool writeSimulatorKind(const std::string& path, simlink::SimulatorKind kind,
+                        std::string* error = nullptr);
+
+// Configures the first run for the choice: the built-in simulator and FlightGear use the
+// built-in simulator's folder (made when missing) as the simulator folder and set the
+// simulator in "simulator.ini"; an FS98 folder is configured as the classic window did, with
+// all of its messages. No restart is asked for.
+ProceedResult configureFirstRun(FirstRunChoice choice, const std::string& fs98Folder,
+                                const FirstRunFolders& folders, platform::Dialogs& dialogs);
 
 }  // namespace zephyra::shell

@@ -23,6 +23,7 @@
 #include "shell/Startup.h"
 #include "shell/Switches.h"
 #include "shell/WeatherActions.h"
+#include "simlink/SimulatorChoice.h"
 
 namespace zephyra::shell {
 
@@ -615,7 +616,23 @@ VaneWindow::LoadResult VaneWindow::load() {
 }
 
 void VaneWindow::showConfiguration(const std::string& currentFolder) {
-    start_ = std::make_unique<StartWindow>(ctx_, currentFolder);
+    if (start_) {
+        start_->show();
+        hide();
+        return;
+    }
+    start_ = std::make_unique<StartWindow>(ctx_, currentFolder, simlink::findFgfs());
+    // The choice takes effect at once: the main window loads on the new settings, read from
+    // the program folder where they were written.
+    start_->onConfigured = [this] {
+        ctx_.launchFolder = ctx_.programFolder;
+        if (load() == LoadResult::MainWindow) {
+            show();
+            if (onConfigured) {
+                onConfigured();
+            }
+        }
+    };
     start_->show();
     hide();
 }

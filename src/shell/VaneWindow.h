@@ -78,6 +78,8 @@ class VaneWindow : public QWidget {
     PictureActions& pictureActions() { return *pictures_; }
     Switches& switches() { return *switches_; }
     StartWindow* startWindow() const { return start_.get(); }
+    // Runs when the configuration window configured the program and this window loaded on it.
+    std::function<void()> onConfigured;
 
     // Pressing a command button runs its click handler exactly as a click would.
     void press(const QString& commandName);

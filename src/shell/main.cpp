@@ -154,12 +154,18 @@ int main(int argc, char** argv) {
     shell::DesktopPlatform desktop(aircraft);
     simlink::SelectedLink link(&aircraft);
     std::optional<simlink::FlightGearLink> flightGear;
-    const bool useFlightGear = choice.kind == simlink::SimulatorKind::FlightGear;
-    if (useFlightGear) {
-        flightGear.emplace(choice.flightGear);
-        link.select(&*flightGear);
-        desktop.useFlightGear(*flightGear, simlink::fgfsArguments(choice));
-    }
+    bool useFlightGear = false;
+    auto flyWith = [&](const simlink::SimulatorChoice& chosen) {
+        useFlightGear = chosen.kind == simlink::SimulatorKind::FlightGear;
+        if (useFlightGear && !flightGear) {
+            flightGear.emplace(chosen.flightGear);
+            link.select(&*flightGear);
+            desktop.useFlightGear(*flightGear, simlink::fgfsArguments(chosen));
+        } else if (!useFlightGear) {
+            link.select(&aircraft);
+        }
+    };
+    flyWith(choice);
 
     shell::AppContext context{scheduler, dialogs, random, desktop, link};
     // Windows that draw the aircraft read the embedded one only while it is the link.
@@ -198,7 +204,7 @@ int main(int argc, char** argv) {
 
     desktop.tellUser = [&dialogs](const std::string& text) { dialogs.inform(text); };
 
-    if (vane.load() == shell::VaneWindow::LoadResult::MainWindow) {
+    auto startMainWindow = [&] {
         arrangeWindows(vane, simulator, true);
         vane.show();
         const bool builtInFolder = shell::DesktopPlatform::isBuiltInFolder(context.settings.Path98);
@@ -218,6 +224,19 @@ int main(int argc, char** argv) {
         // frames.
         QTimer::singleShot(400, &vane,
                            [&vane, &simulator] { arrangeWindows(vane, simulator, true); });
+    };
+    // A first run takes its choice at once: the simulator chosen there, then the main window.
+    vane.onConfigured = [&] {
+        flyWith(simlink::readSimulatorChoice(
+            platform::joinPath(programFolder, simlink::kSimulatorFile)));
+        context.builtIn = useFlightGear ? nullptr : &aircraft;
+        if (useFlightGear) {
+            vane.simulatorPanelHost = nullptr;
+        }
+        startMainWindow();
+    };
+    if (vane.load() == shell::VaneWindow::LoadResult::MainWindow) {
+        startMainWindow();
     }
     return QApplication::exec();
 }

@@ -1,4 +1,9 @@
 #include "shell/StartWindow.h"
+
+#include <algorithm>
+
+#include "shell/ParamFile.h"
+#include "simlink/SimulatorChoice.h"
 #include "support/WindowFixture.h"
 
 using namespace zephyra;
@@ -16,6 +21,7 @@ TEST_F(StartWindowTest, OpensWithTheRegistryFolderWhenItIsValid) {
 
 TEST_F(StartWindowTest, WithoutRegistryTheUserMustLocate) {
     StartWindow w(context, program.path());
+    w.choice(shell::FirstRunChoice::Fs98)->setChecked(true);
     EXPECT_EQ(w.label1()->text(), "FS98 not located.");
     EXPECT_FALSE(w.proceedButton()->isEnabled());
 
@@ -30,16 +36,64 @@ TEST_F(StartWindowTest, WithoutRegistryTheUserMustLocate) {
     EXPECT_TRUE(w.proceedButton()->isEnabled());
 }
 
-TEST_F(StartWindowTest, ProceedConfiguresAndEndsTheProgram) {
-    StartWindow w(context, program.path());
-    w.show();
-    dialogs.queueFile(simFolder() + "/fltsim98.exe");
-    w.locateButton()->click();
-    w.proceedButton()->click();
-    EXPECT_EQ(dialogs.lastMessage(), "Configuration Saved! Please restart Zephyra.");
-    EXPECT_TRUE(program.exists("vane98.par"));
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(quitCalls, 1);
+// The first run offers what the machine has; Proceed configures the choice and hands over at
+// once, with FS98's messages only for an FS98 folder.
+TEST_F(StartWindowTest, ProceedTakesTheChoiceAtOnce) {
+    struct Case {
+        shell::FirstRunChoice choice;
+        const char* fgfs;
+        const char* simulatorLine;  // in simulator.ini; empty: no file
+        bool fs98Messages;
+    };
+    for (const Case& c :
+         {Case{shell::FirstRunChoice::BuiltIn, "", "Simulator=builtin", false},
+          Case{shell::FirstRunChoice::FlightGear, "/usr/games/fgfs", "Simulator=flightgear", false},
+          Case{shell::FirstRunChoice::Fs98, "", "", true}}) {
+        SCOPED_TRACE(static_cast<int>(c.choice));
+        test::TempDir folder;
+        context.programFolder = folder.path();
+        folder.write("FS98/fltsim98.exe", "exe");
+        folder.write("FS98/texture/clouds.r8", "clouds");
+        folder.write("FS98/texture/stormy.r8", "stormy");
+        folder.write(std::string(simlink::kSimulatorFile), "FlightGearPort=5500\nSimulator=x\n");
+        dialogs.clear();
+        StartWindow w(context, folder.path(), c.fgfs);
+        EXPECT_TRUE(w.choice(shell::FirstRunChoice::BuiltIn)->isChecked());
+        EXPECT_EQ(w.choice(shell::FirstRunChoice::FlightGear)->isEnabled(), *c.fgfs != 0);
+        EXPECT_TRUE(w.proceedButton()->isEnabled());
+        w.show();
+        int configured = 0;
+        w.onConfigured = [&] { ++configured; };
+        w.choice(c.choice)->setChecked(true);
+        if (c.choice == shell::FirstRunChoice::Fs98) {
+            EXPECT_FALSE(w.proceedButton()->isEnabled());
+            dialogs.queueFile(folder.file("FS98/fltsim98.exe"));
+            w.locateButton()->click();
+        }
+        w.proceedButton()->click();
+        EXPECT_EQ(configured, 1);
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_EQ(quitCalls, 0);
+        shell::Settings settings;
+        ASSERT_TRUE(shell::readParamFile(folder.file("vane98.par"), settings).ok);
+        EXPECT_EQ(settings.Path98, folder.file("FS98"));
+        const std::string ini = folder.read(std::string(simlink::kSimulatorFile));
+        if (*c.simulatorLine) {
+            EXPECT_EQ(ini, std::string("FlightGearPort=5500\n") + c.simulatorLine + "\n");
+        } else {
+            EXPECT_EQ(ini, "FlightGearPort=5500\nSimulator=x\n");
+        }
+        const auto messages = dialogs.messages();
+        const bool anyFs98 =
+            std::any_of(messages.begin(), messages.end(), [](const std::string& m) {
+                return m.find("fs6ipc") != std::string::npos ||
+                       m.find("adventure") != std::string::npos;
+            });
+        EXPECT_EQ(anyFs98, c.fs98Messages);
+        for (const auto& m : messages) {
+            EXPECT_EQ(m.find("restart"), std::string::npos) << m;
+        }
+    }
 }
 
 TEST_F(StartWindowTest, ClosingTheWindowEndsTheProgram) {

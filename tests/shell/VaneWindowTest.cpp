@@ -40,6 +40,22 @@ TEST_F(VaneTest, MissingOrUselessParameterFileShowsTheConfigurationWindow) {
     EXPECT_EQ(again.load(), VaneWindow::LoadResult::Configuration);
 }
 
+// The first run's choice takes effect at once: the main window opens on the new settings.
+TEST_F(VaneTest, FirstRunOpensTheMainWindowWithoutARestart) {
+    test::TempDir launch;
+    context.launchFolder = launch.path();
+    VaneWindow w(context);
+    int configured = 0;
+    w.onConfigured = [&] { ++configured; };
+    ASSERT_EQ(w.load(), VaneWindow::LoadResult::Configuration);
+    w.startWindow()->proceed();
+    EXPECT_EQ(configured, 1);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.startWindow()->isVisible());
+    EXPECT_EQ(w.textBox("Text7")->text().toStdString(), simFolder());
+    EXPECT_EQ(quitCalls, 0);
+}
+
 // Started from another folder without a parameter file there: the first run takes the storm
 // texture and the adventures from the launch folder, not the program folder.
 TEST_F(VaneTest, FirstRunFromAnotherFolderReadsTheLaunchFolder) {
@@ -56,6 +72,7 @@ TEST_F(VaneTest, FirstRunFromAnotherFolderReadsTheLaunchFolder) {
     program.mkdir("FS98/adv/wav");
     VaneWindow w(context);
     ASSERT_EQ(w.load(), VaneWindow::LoadResult::Configuration);
+    w.startWindow()->choice(shell::FirstRunChoice::Fs98)->setChecked(true);
     w.startWindow()->label1()->setText(QString::fromStdString(simFolder()));
     w.startWindow()->proceed();
     EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "launch storm");
