@@ -3,7 +3,10 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLocale>
+#include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "simlink/BuiltInAircraft.h"
@@ -24,6 +27,103 @@ QString degreesText(double value, bool latitude) {
         .arg(value, 0, 'f', 4);
 }
 
+// A number with as many decimals as its size deserves: 30, 2.5, 0.75.
+QString sensible(double value) {
+    const double a = std::fabs(value);
+    const int decimals = a >= 10 ? 0 : a >= 1 ? 1 : 2;
+    QString text = QString::number(value, 'f', decimals);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0'))) {
+            text.chop(1);
+        }
+        if (text.endsWith(QLatin1Char('.'))) {
+            text.chop(1);
+        }
+    }
+    return text;
+}
+
+QString feet(double value) {
+    return QLocale(QLocale::English).toString(std::lround(value)) + QStringLiteral(" ft");
+}
+
+// Turbulence comes on a scale of 0 to 255.
+QString outOf255(double value) {
+    return QStringLiteral("%1/255").arg(value, 0, 'f', 0);
+}
+
+// "6,273 to 21,273 ft"
+QString feetSpan(double from, double to) {
+    return QLocale(QLocale::English).toString(std::lround(from)) + QStringLiteral(" to ") +
+           feet(to);
+}
+
+QString eighths(double coverage) {
+    return sensible(coverage) + QStringLiteral("/8");
+}
+
+// The picture above the Simulator window's controls: sky and ground, the cloud layers the
+// aircraft holds drawn as thick as their cover, and a haze as dense as the visibility is low.
+class SkyPicture final : public QFrame {
+  public:
+    SkyPicture(const simlink::BuiltInAircraft& aircraft, QWidget* parent)
+        : QFrame(parent), aircraft_(aircraft) {}
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        const auto& w = aircraft_.weather();
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF r = rect();
+        const double horizon = r.height() * 0.56;
+        QLinearGradient sky(0, 0, 0, horizon);
+        sky.setColorAt(0, QColor(0x4f, 0x86, 0xc6));
+        sky.setColorAt(1, QColor(0xa9, 0xc9, 0xec));
+        p.fillRect(QRectF(0, 0, r.width(), horizon), sky);
+        QLinearGradient ground(0, horizon, 0, r.height());
+        ground.setColorAt(0, QColor(0x6f, 0x8f, 0x4e));
+        ground.setColorAt(1, QColor(0x4c, 0x6a, 0x33));
+        p.fillRect(QRectF(0, horizon, r.width(), r.height() - horizon), ground);
+
+        // Each layer veils the sky above its base as much as it covers it; its puffs line the
+        // base, which lies the higher in the picture the higher it is.
+        auto layer = [&](const simlink::BuiltInAircraft::CloudLayer& c) {
+            if (!c.received || c.coverage <= 0 || c.top <= c.base) {
+                return;
+            }
+            const double cover = std::clamp(c.coverage / 8.0, 0.0, 1.0);
+            const double y = horizon * (1.0 - std::clamp(c.base / 30000.0, 0.05, 0.9));
+            QColor grey(0xd8, 0xdc, 0xe2);
+            grey.setAlphaF(static_cast<float>(0.1 + 0.85 * cover));
+            p.fillRect(QRectF(0, 0, r.width(), y), grey);
+            p.setPen(Qt::NoPen);
+            p.setBrush(grey);
+            const int puffs = 3 + static_cast<int>(cover * 13);
+            for (int i = 0; i < puffs; ++i) {
+                const double x = (i + 0.5) * r.width() / puffs;
+                const double wide = r.width() / puffs * (0.3 + 0.5 * cover);
+                p.drawEllipse(QPointF(x, y), wide, 4 + 6 * cover);
+            }
+        };
+        layer(w.cloud1);
+        layer(w.cloud2);
+
+        // Haze: none at 10 miles and more, the picture nearly white at none.
+        if (w.visibilityReceived) {
+            const double haze = std::clamp(1.0 - w.visibilityStatuteMiles / 10.0, 0.0, 0.85);
+            QColor white(0xf4, 0xf5, 0xf6);
+            white.setAlphaF(static_cast<float>(haze));
+            p.fillRect(r, white);
+        }
+        p.setPen(QColor(0x22, 0x22, 0x33));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+    }
+
+  private:
+    const simlink::BuiltInAircraft& aircraft_;
+};
+
 QDoubleSpinBox* spin(double min, double max, int decimals, const QString& suffix) {
     auto* s = new QDoubleSpinBox;
     s->setRange(min, max);
@@ -41,12 +141,9 @@ SimulatorWindow::SimulatorWindow(simlink::BuiltInAircraft& aircraft, QWidget* pa
     setWindowTitle(QStringLiteral("Simulator"));
     setWindowFlag(Qt::Window, true);
 
-    cockpit_ = new QFrame(this);
+    cockpit_ = new SkyPicture(aircraft_, this);
     cockpit_->setObjectName(QStringLiteral("FS98MAIN"));
     cockpit_->setMinimumSize(360, 120);
-    cockpit_->setStyleSheet(QStringLiteral(
-        "QFrame#FS98MAIN { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #4f86c6, "
-        "stop:0.55 #a9c9ec, stop:0.56 #6f8f4e, stop:1 #4c6a33); border: 1px solid #223; }"));
 
     state_ = new QLabel(this);
     state_->setObjectName(QStringLiteral("AircraftState"));
@@ -195,27 +292,29 @@ QString SimulatorWindow::weatherSummary() const {
     const auto& w = aircraft_.weather();
     QStringList lines;
     if (w.visibilityReceived) {
-        lines << QStringLiteral("Visibility  %1 sm").arg(w.visibilityStatuteMiles, 0, 'f', 4);
+        lines << QStringLiteral("Visibility  %1 statute miles")
+                     .arg(sensible(w.visibilityStatuteMiles));
     }
     if (w.temperatures.received) {
         const auto& t = w.temperatures;
-        lines << QStringLiteral("Pressure    %1 mb").arg(t.pressureMb, 0, 'f', 2);
-        QString temps = QStringLiteral("Temps      ");
-        for (int i = 0; i < 4; ++i) {
-            temps += QStringLiteral(" %1 at %2 ft;").arg(t.degrees[i]).arg(t.altitude[i]);
-        }
-        lines << temps;
+        lines << QStringLiteral("Pressure    %1 mb").arg(t.pressureMb, 0, 'f', 1);
+        auto temperature = [&](std::size_t at) {
+            return QStringLiteral("%1 °F at %2").arg(t.degrees[at]).arg(feet(t.altitude[at]));
+        };
+        lines << QStringLiteral("Temperature %1, %2").arg(temperature(0), temperature(1));
+        lines << QStringLiteral("            %1, %2").arg(temperature(2), temperature(3));
     }
     auto cloud = [&](const char* name, const simlink::BuiltInAircraft::CloudLayer& c) {
         if (c.received) {
-            lines << QStringLiteral("%1 %2-%3 ft, cover %4/8, dev %5, icing %6, turb %7")
+            lines << QStringLiteral("%1 %2, %3, %4, turbulence %5%6")
                          .arg(QLatin1String(name))
-                         .arg(c.base)
-                         .arg(c.top)
-                         .arg(c.coverage, 0, 'f', 1)
-                         .arg(c.deviation)
-                         .arg(c.icing)
-                         .arg(c.turbulence, 0, 'f', 1);
+                         .arg(eighths(c.coverage))
+                         .arg(feetSpan(c.base, c.top))
+                         .arg(c.icing != 0 ? QStringLiteral("icing") : QStringLiteral("no icing"))
+                         .arg(outOf255(c.turbulence))
+                         .arg(c.deviation != 0
+                                  ? QStringLiteral(", deviation %1").arg(feet(c.deviation))
+                                  : QString());
         }
     };
     cloud("Cloud 1    ", w.cloud1);
@@ -223,13 +322,15 @@ QString SimulatorWindow::weatherSummary() const {
     for (int i = 0; i < 4; ++i) {
         const auto& l = w.wind[static_cast<std::size_t>(i)];
         if (l.received) {
-            lines << QStringLiteral("Wind %1      %2° %3 kt from %4 ft%5, turb %6%7")
+            // The surface layer reaches up to its depth; the others lie between floor and top.
+            const QString span = i == 0 ? QStringLiteral("up to %1").arg(feet(l.base))
+                                        : QStringLiteral("from %1").arg(feetSpan(l.base, l.top));
+            lines << QStringLiteral("Wind %1      %2° at %3 kt %4, turbulence %5%6")
                          .arg(i)
                          .arg(l.direction, 0, 'f', 0)
                          .arg(l.speed)
-                         .arg(l.base)
-                         .arg(i == 0 ? QString() : QStringLiteral(" to %1").arg(l.top, 0, 'f', 0))
-                         .arg(l.turbulence, 0, 'f', 1)
+                         .arg(span)
+                         .arg(outOf255(l.turbulence))
                          .arg(l.gust != 0 ? QStringLiteral(", gusts") : QString());
         }
     }
@@ -276,6 +377,7 @@ void SimulatorWindow::refresh() {
     const QString summary = weatherSummary();
     if (weather_->toPlainText() != summary) {
         weather_->setPlainText(summary);
+        cockpit_->update();
     }
     airportGo_->setEnabled(static_cast<bool>(findAirport));
     airport_->setEnabled(static_cast<bool>(findAirport));

@@ -71,10 +71,34 @@ TEST_F(SimulatorWindowTest, ShowsTheWeatherItReceived) {
     aircraft.upd_Tstorm(5000, 30000, 5.0, 0, 0, 0, 150.0);
     w.refresh();
     const QString text = w.findChild<QPlainTextEdit*>("WeatherHeld")->toPlainText();
-    EXPECT_TRUE(text.contains("Visibility  30.0000 sm"));
-    EXPECT_TRUE(text.contains("Pressure    1013.20 mb"));
-    EXPECT_TRUE(text.contains("Cloud 1     3526-4100 ft, cover 7.0/8"));
-    EXPECT_TRUE(text.contains("Wind 0      270° 10 kt"));
-    EXPECT_TRUE(text.contains("gusts"));
-    EXPECT_TRUE(text.contains("Storm       on"));
+    for (const char* line :
+         {"Visibility  30 statute miles", "Pressure    1013.2 mb",
+          "Temperature 53 °F at 1,026 ft, -21 °F at 20,000 ft",
+          "Cloud 1     7/8, 3,526 to 4,100 ft, no icing, turbulence 13/255, deviation 300 ft",
+          "Wind 0      270° at 10 kt up to 5,000 ft, turbulence 4/255, gusts", "Storm       on"}) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line << "\n" << text.toStdString();
+    }
+}
+
+// The sky picture holds the weather: a low overcast in thick haze turns the blue sky grey.
+TEST_F(SimulatorWindowTest, SkyPictureShowsCoverAndVisibility) {
+    SimulatorWindow w(aircraft);
+    w.resize(620, 560);
+    auto* sky = w.findChild<QFrame*>("FS98MAIN");
+    auto saturation = [&] {
+        const QImage image = sky->grab().toImage();
+        return image.pixelColor(image.width() / 2, image.height() / 4).hsvSaturationF();
+    };
+    const double clear = saturation();
+    aircraft.upd_cloud1(3000, 9000, 8.0, 0, 0, 0, 0);
+    aircraft.upd_visib(10);
+    w.refresh();
+    const double overcast = saturation();
+    aircraft.upd_visib(0.5);
+    w.refresh();
+    const double hazy = saturation();
+    EXPECT_GT(clear, 0.4);
+    EXPECT_LT(overcast, clear);
+    EXPECT_LT(hazy, overcast);
+    EXPECT_LT(hazy, 0.15);
 }
