@@ -1,7 +1,9 @@
 #include "map/MapRenderer.h"
 
+#include <QFontMetricsF>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -230,7 +232,51 @@ void MapRenderer::paintBase(QPainter& p, const MapView& view, const MapLayers& l
     }
 }
 
+template <class F>
+void LabelSpace::forCells(const QRectF& box, F&& f) const {
+    const int x0 = static_cast<int>(std::floor(box.left() / kCell));
+    const int x1 = static_cast<int>(std::floor(box.right() / kCell));
+    const int y0 = static_cast<int>(std::floor(box.top() / kCell));
+    const int y1 = static_cast<int>(std::floor(box.bottom() / kCell));
+    for (int x = x0; x <= x1; ++x) {
+        for (int y = y0; y <= y1; ++y) {
+            if (!f(std::make_pair(x, y))) {
+                return;
+            }
+        }
+    }
+}
+
+bool LabelSpace::claim(const QRectF& box) {
+    bool free = true;
+    forCells(box, [&](const std::pair<int, int>& cell) {
+        const auto it = cells_.find(cell);
+        if (it != cells_.end()) {
+            for (const QRectF& taken : it->second) {
+                if (taken.intersects(box)) {
+                    free = false;
+                    return false;
+                }
+            }
+        }
+        return true;
+    });
+    if (free) {
+        take(box);
+    }
+    return free;
+}
+
+void LabelSpace::take(const QRectF& box) {
+    forCells(box, [&](const std::pair<int, int>& cell) {
+        cells_[cell].push_back(box);
+        return true;
+    });
+}
+
 void MapRenderer::paint(QPainter& painter, const MapView& view, const MapScene& scene) {
+    labels_.clear();
+    pending_.clear();
     char key[160];
     std::snprintf(key, sizeof key, "%.9f %.9f %.9f %d %d %d %d", view.centre().lat,
                   view.centre().lon, view.scale(), view.width(), view.height(),
@@ -249,6 +295,7 @@ void MapRenderer::paint(QPainter& painter, const MapView& view, const MapScene& 
     if (scene.layers.plan) {
         drawPlan(painter, view, scene);
     }
+    drawPendingLabels(painter);
     if (scene.layers.aircraft) {
         drawAircraft(painter, view, scene);
     }
@@ -279,9 +326,32 @@ void MapRenderer::drawPoints(QPainter& p, const MapView& view, const MapScene& s
             }
             p.drawImage(QPointF(s.x - kSpriteSize / 2.0, s.y - kSpriteSize / 2.0), img);
             if (names && scene.store != nullptr && set.storeIndex[i] <= scene.store->WpsCount) {
-                p.drawText(QPointF(s.x + 7, s.y + 3),
-                           QString::fromStdString(scene.store->WpsName[set.storeIndex[i]]));
+                pending_.push_back(
+                    {-static_cast<int>(kind), QPointF(s.x + 7, s.y + 3),
+                     QString::fromStdString(scene.store->WpsName[set.storeIndex[i]])});
             }
+        }
+    }
+}
+
+void MapRenderer::drawPendingLabels(QPainter& p) {
+    if (pending_.empty()) {
+        return;
+    }
+    // VORs, then NDBs, airports and fixes; within a kind, in the order they were met.
+    std::stable_sort(
+        pending_.begin(), pending_.end(),
+        [](const PendingLabel& a, const PendingLabel& b) { return a.priority > b.priority; });
+    QFont f = p.font();
+    f.setPointSizeF(7.0);
+    f.setBold(false);
+    p.setFont(f);
+    p.setPen(QColor(40, 40, 60));
+    const QFontMetricsF metrics(f, p.device());
+    for (const PendingLabel& label : pending_) {
+        const QRectF box = metrics.boundingRect(label.text).translated(label.at);
+        if (labels_.claim(box.adjusted(-1, -1, 1, 1))) {
+            p.drawText(label.at, label.text);
         }
     }
 }
@@ -319,7 +389,10 @@ void MapRenderer::drawStations(QPainter& p, const MapView& view, const MapScene&
         f.setBold(true);
         p.setFont(f);
         p.setPen(Qt::black);
-        p.drawText(QPointF(s.x + 11, s.y - 6), QString::fromStdString(store.WpsFreq[closest]));
+        const QString id = QString::fromStdString(store.WpsFreq[closest]);
+        const QPointF at(s.x + 11, s.y - 6);
+        labels_.take(QFontMetricsF(f, p.device()).boundingRect(id).translated(at));
+        p.drawText(at, id);
     }
 }
 
@@ -359,6 +432,8 @@ void MapRenderer::drawPlan(QPainter& p, const MapView& view, const MapScene& sce
         p.drawRect(QRectF(s.x - 4, s.y - 4, 8, 8));
         const QString name = QString::fromStdString(route.names[i]);
         const QPointF at(s.x + 8, s.y + 14);
+        // The plan's names are always drawn; the NAVAIDs' make way for them.
+        labels_.take(QFontMetricsF(f, p.device()).boundingRect(name).translated(at));
         p.setPen(QColor(255, 255, 255, 220));
         p.drawText(at + QPointF(1, 1), name);
         p.setPen(active ? QColor(0, 110, 40) : QColor(120, 0, 100));

@@ -1,14 +1,19 @@
 #include "shell/MapBinder.h"
 
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 #include "map/MapWindow.h"
 #include "reports/StationReport.h"
 #include "shell/AppContext.h"
+#include "shell/EventHook.h"
 #include "shell/FindBoxBinder.h"
 #include "shell/PlanControls.h"
 #include "shell/VaneWindow.h"
+#include "shell/WindowPlacement.h"
 #include "simlink/BuiltInAircraft.h"
 #include "weather/WeatherDb.h"
 
@@ -33,16 +38,47 @@ MapBinder::MapBinder(AppContext& context, VaneWindow& vane)
     });
 }
 
-MapBinder::~MapBinder() = default;
+MapBinder::~MapBinder() {
+    // The window goes first: hiding it on the way out stops the timer, which must still be there.
+    window_.reset();
+}
 
 void MapBinder::open() {
-    if (!window_) {
+    const bool first = !window_;
+    if (first) {
         window_ = std::make_unique<map::MapWindow>(*this, ctx_.programFolder + "/map");
+        // The refresh runs only while the map is shown.
+        EventHook::install(window_.get(), QEvent::Show,
+                           [this] { timer_->setInterval(kRefreshMs); });
+        EventHook::install(window_.get(), QEvent::Hide, [this] { timer_->setInterval(0); });
     }
     window_->refresh();
+    if (first) {
+        place();
+    }
     window_->show();
     window_->raise();
-    timer_->setInterval(kRefreshMs);
+}
+
+void MapBinder::place() {
+    const QScreen* screen =
+        vane_.screen() != nullptr ? vane_.screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    // The frame the window manager adds, as the main window has it.
+    const QSize frame = vane_.isVisible() ? vane_.frameGeometry().size() - vane_.size() : QSize();
+    const QRect area = screen->availableGeometry();
+    const ScreenRect at =
+        placeCentred({area.x(), area.y(), area.width(), area.height()},
+                     window_->width() + frame.width(), window_->height() + frame.height());
+    // Never narrower or lower than its controls need: then it starts at the area's edge.
+    const QSize size = QSize(at.width - frame.width(), at.height - frame.height())
+                           .expandedTo(window_->minimumSizeHint());
+    window_->resize(size);
+    window_->move(
+        std::max(area.x(), at.x - std::max(0, size.width() + frame.width() - at.width)),
+        std::max(area.y(), at.y - std::max(0, size.height() + frame.height() - at.height)));
 }
 
 const flightplan::WaypointStore& MapBinder::waypoints() {

@@ -19,7 +19,7 @@ struct AppContext;
 
 // The main window's "Weather Map" button and the map's view of the program: the waypoint
 // store, the plan with its active leg, the aircraft, the closest station, station reports and
-// the Find box. While the map is open it is refreshed once a second.
+// the Find box. While the map is shown it is refreshed once a second.
 class MapBinder : public QObject, public map::MapSource {
     Q_OBJECT
   public:
@@ -38,7 +38,13 @@ class MapBinder : public QObject, public map::MapSource {
     std::string stationReport(const std::string& id) override;
     void navaidChosen(const std::string& name) override;
 
+    // The refresh timer: running while the map is shown.
+    const platform::Timer& refreshTimer() const { return *timer_; }
+
   private:
+    // Places the map centred on the available area of the main window's screen.
+    void place();
+
     AppContext& ctx_;
     VaneWindow& vane_;
     QPushButton* button_;

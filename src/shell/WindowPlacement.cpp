@@ -37,4 +37,13 @@ WindowPlacement placeSideBySide(const ScreenRect& available, int mainWidth, int 
     return p;
 }
 
+ScreenRect placeCentred(const ScreenRect& available, int width, int height) {
+    ScreenRect r;
+    r.width = std::min(width, available.width);
+    r.height = std::min(height, available.height);
+    r.x = available.x + (available.width - r.width) / 2;
+    r.y = available.y + (available.height - r.height) / 2;
+    return r;
+}
+
 }  // namespace zephyra::shell

@@ -30,4 +30,8 @@ struct WindowPlacement {
 WindowPlacement placeSideBySide(const ScreenRect& available, int mainWidth, int mainHeight,
                                 int simulatorWidth, int simulatorHeight);
 
+// Where another window goes: centred on the available area (frame included), shrunk to it
+// when it is larger, so no part of it lies off the area.
+ScreenRect placeCentred(const ScreenRect& available, int width, int height);
+
 }  // namespace zephyra::shell

@@ -1,6 +1,8 @@
 #include <QCheckBox>
 #include <QPushButton>
+#include <QScreen>
 
+#include "map/MapRenderer.h"
 #include "map/MapWindow.h"
 #include "shell/MapBinder.h"
 #include "shell/PlanControls.h"
@@ -20,6 +22,53 @@ QPoint at(map::MapCanvas& canvas, double lat, double lon) {
 }
 
 }  // namespace
+
+// Labels are drawn only where they overlap none drawn before; the plan's take their room
+// whatever lies there.
+TEST(MapLabels, ALabelNeedsRoomOfItsOwn) {
+    map::LabelSpace space;
+    const struct {
+        QRectF box;
+        bool drawn;
+    } cases[] = {
+        {{10, 10, 60, 12}, true},    // the first
+        {{40, 15, 60, 12}, false},   // over the first
+        {{10, 23, 60, 12}, true},    // just below it
+        {{62, 40, 80, 12}, true},    // across a grid cell's edge
+        {{120, 45, 30, 12}, false},  // over that one, in the next cell
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(space.claim(c.box), c.drawn) << c.box.x() << "," << c.box.y();
+    }
+    space.take({300, 300, 50, 12});
+    EXPECT_FALSE(space.claim({320, 305, 10, 10}));
+    space.clear();
+    EXPECT_TRUE(space.claim({40, 15, 60, 12}));
+}
+
+// At first open the map lies whole on the screen's available area, and it refreshes only
+// while it is shown.
+TEST_F(MapWindowTest, OpensOnTheScreenAndRefreshesOnlyWhileShown) {
+    writeDefaultParams();
+    shell::VaneWindow w(context);
+    ASSERT_EQ(w.load(), shell::VaneWindow::LoadResult::MainWindow);
+    w.show();
+    w.findChild<QPushButton*>("WeatherMapButton")->click();
+    auto* binder = w.findChild<shell::MapBinder*>();
+    map::MapWindow& mw = *binder->window();
+    const QRect area = w.screen()->availableGeometry();
+    // The offscreen screen is narrower than the map's switches: it may only stick out right.
+    const QRect frame = mw.frameGeometry();
+    EXPECT_GE(frame.left(), area.left());
+    EXPECT_GE(frame.top(), area.top());
+    EXPECT_LE(frame.bottom(), area.bottom());
+    EXPECT_TRUE(frame.width() <= area.width() || frame.left() == area.left());
+    EXPECT_TRUE(binder->refreshTimer().running());
+    mw.hide();
+    EXPECT_FALSE(binder->refreshTimer().running());
+    binder->open();
+    EXPECT_TRUE(binder->refreshTimer().running());
+}
 
 TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
     writeDefaultParams();

@@ -26,3 +26,24 @@ TEST(WindowPlacement, BothWindowsStayWholeOnTheAvailableArea) {
         }
     }
 }
+
+// Another window (the map) is centred on the area and shrunk to it when larger.
+TEST(WindowPlacement, CentredWindowStaysOnTheArea) {
+    const struct {
+        ScreenRect area;
+        int width, height;
+        ScreenRect expected;
+    } cases[] = {
+        {{0, 0, 1600, 1000}, 1108, 676, {246, 162, 1108, 676}},
+        {{0, 28, 1600, 972}, 1108, 1200, {246, 28, 1108, 972}},
+        {{100, 0, 800, 600}, 1108, 676, {100, 0, 800, 600}},
+    };
+    for (const auto& c : cases) {
+        const auto r = placeCentred(c.area, c.width, c.height);
+        EXPECT_EQ(r.x, c.expected.x);
+        EXPECT_EQ(r.y, c.expected.y);
+        EXPECT_EQ(r.width, c.expected.width);
+        EXPECT_EQ(r.height, c.expected.height);
+        EXPECT_TRUE(c.area.contains(r));
+    }
+}
