@@ -208,4 +208,31 @@ ProceedResult configureFirstRun(FirstRunChoice choice, const std::string& fs98Fo
     return ProceedResult::Configured;
 }
 
+std::string simulatorName(bool builtInIsTheLink, const std::string& simulatorFolder) {
+    if (builtInIsTheLink) {
+        return "the built-in simulator";
+    }
+    return assets::isBuiltInSimFolder(simulatorFolder) ? "FlightGear" : "FS98";
+}
+
+std::string namingSimulator(const std::string& text, const std::string& name) {
+    static const std::string fs98 = "FS98";
+    std::string out;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(fs98); at != std::string::npos; at = text.find(fs98, from)) {
+        out += text.substr(from, at - from);
+        std::string named = name;
+        // At the start of the text or of a sentence the name takes a capital.
+        std::size_t before = out.find_last_not_of(' ');
+        const bool sentenceStart = before == std::string::npos || out[before] == '.' ||
+                                   out[before] == '?' || out[before] == '!';
+        if (sentenceStart && !named.empty()) {
+            named[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(named[0])));
+        }
+        out += named;
+        from = at + fs98.size();
+    }
+    return out + text.substr(from);
+}
+
 }  // namespace zephyra::shell

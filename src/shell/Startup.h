@@ -55,6 +55,13 @@ enum class ProceedResult { Configured, NotConfigured };
 ProceedResult proceedWithConfiguration(const std::string& fs98Folder,
                                        const FirstRunFolders& folders, platform::Dialogs& dialogs);
 
+// The simulator the messages name: "the built-in simulator" while it is the link, else
+// "FlightGear" when the simulator folder is the built-in one (FlightGear chosen), else "FS98".
+std::string simulatorName(bool builtInIsTheLink, const std::string& simulatorFolder);
+// A message written for FS98 with every "FS98" replaced by that name, a sentence that now
+// starts with it capitalised ("The built-in simulator not loaded.").
+std::string namingSimulator(const std::string& text, const std::string& name);
+
 // What the first run offers on this machine: the built-in simulator (the default, with its
 // folder beside the program), FlightGear when fgfs is installed, or an FS98 folder.
 enum class FirstRunChoice { BuiltIn, FlightGear, Fs98 };

@@ -647,10 +647,17 @@ void VaneWindow::setInitialState() {
     }
     ctx_.shared.planDistance = ctx_.settings.FP_Dist;
     textBox("Text7")->setText(qs(ctx_.settings.Path98));
+    label("Label26")->setText(shell::simulatorName(false, ctx_.settings.Path98) == "FS98"
+                                  ? QStringLiteral("FS98 folder")
+                                  : QStringLiteral("Sim folder"));
     textBox("Text7")->setCursorPosition(0);
     label("Text6")->setText(QStringLiteral("Yes"));
     switches_->setSendWeather(true);
     switches_->setAutoSwitch(false);
+}
+
+std::string VaneWindow::simulatorName() const {
+    return shell::simulatorName(ctx_.builtIn != nullptr, ctx_.settings.Path98);
 }
 
 QString clockTimeFormat(const QLocale& locale) {
@@ -685,7 +692,8 @@ void VaneWindow::updateClock() {
 
 void VaneWindow::showNavigationPanel() {
     if (!ctx_.platform.simulatorWindowExists()) {
-        ctx_.dialogs.inform("FS98 not loaded. Please start FS98 and try again.");
+        ctx_.dialogs.inform(
+            namingSimulator("FS98 not loaded. Please start FS98 and try again.", simulatorName()));
         return;
     }
     label("Label37")->setText(label("FWAYP")->text());

@@ -78,6 +78,9 @@ class VaneWindow : public QWidget {
     PictureActions& pictureActions() { return *pictures_; }
     Switches& switches() { return *switches_; }
     StartWindow* startWindow() const { return start_.get(); }
+    // The simulator the window's messages name ("FS98", "FlightGear", "the built-in
+    // simulator").
+    std::string simulatorName() const;
     // Runs when the configuration window configured the program and this window loaded on it.
     std::function<void()> onConfigured;
 

@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "shell/DownloadActions.h"
 #include "shell/PictureActions.h"
+#include "shell/Startup.h"
 #include "shell/VaneWindow.h"
 #include "weather/WeatherDb.h"
 
@@ -87,18 +88,21 @@ bool WeatherActions::checkSimulatorForLoad() {
     if (ctx_.platform.simulatorWindowExists()) {
         return true;
     }
+    const std::string name = vane_.simulatorName();
     const auto answer = ctx_.dialogs.message(
-        {"FS98 does not appear to be active. Would you like to start FS98 now? If yes, wait "
-         "until FS98 finishes loading then press Load METAR again.",
-         "Load FS98?", platform::Buttons::YesNo, platform::Icon::None, 2});
+        {namingSimulator("FS98 does not appear to be active. Would you like to start FS98 now? "
+                         "If yes, wait until FS98 finishes loading then press Load METAR again.",
+                         name),
+         namingSimulator("Load FS98?", name), platform::Buttons::YesNo, platform::Icon::None, 2});
     if (answer != platform::Answer::Yes) {
         return true;
     }
     const std::string folder = vane_.textBox("Text7")->text().toStdString();
     if (!ctx_.platform.startSimulator(folder)) {
-        ctx_.dialogs.message({"FS98 could not be started from \"" + folder +
-                                  "\". Please start it yourself, then try again.",
-                              "Load FS98?", platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+        ctx_.dialogs.message({namingSimulator("FS98", name) + " could not be started from \"" +
+                                  folder + "\". Please start it yourself, then try again.",
+                              namingSimulator("Load FS98?", name), platform::Buttons::Ok,
+                              platform::Icon::Exclamation, 1});
     }
     return false;
 }

@@ -208,3 +208,28 @@ TEST_F(ProceedTest, ExistingTargetsAreLeftAlone) {
     EXPECT_EQ(dialogs.messages().size(), 1u);
     EXPECT_EQ(program.read("FS98/modules/fs6ipc.dll"), "theirs");
 }
+
+// Messages written for FS98 name the simulator chosen.
+TEST(SimulatorName, MessagesNameTheChosenSimulator) {
+    test::TempDir builtIn;
+    builtIn.write("zephyra-sim.ini", "[Zephyra]\nBuiltInSimulator=1\n");
+    EXPECT_EQ(shell::simulatorName(true, "/anywhere"), "the built-in simulator");
+    EXPECT_EQ(shell::simulatorName(false, builtIn.path()), "FlightGear");
+    EXPECT_EQ(shell::simulatorName(false, "/wine/FS98"), "FS98");
+    const struct {
+        const char* name;
+        const char* text;
+    } cases[] = {
+        {"FS98", "FS98 not loaded. Please start FS98 and try again."},
+        {"FlightGear", "FlightGear not loaded. Please start FlightGear and try again."},
+        {"the built-in simulator",
+         "The built-in simulator not loaded. Please start the built-in simulator and try again."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(
+            shell::namingSimulator("FS98 not loaded. Please start FS98 and try again.", c.name),
+            c.text);
+    }
+    EXPECT_EQ(shell::namingSimulator("Load FS98?", "the built-in simulator"),
+              "Load the built-in simulator?");
+}

@@ -376,7 +376,9 @@ TEST_F(VaneTest, AutoSwitchToggles) {
     EXPECT_EQ(w->label("Label17")->text(), "No");
 }
 
+// With an FS98 folder (no built-in aircraft as the link) the classic texts stand.
 TEST_F(VaneTest, LoadMetarAsksToStartTheSimulatorFirst) {
+    context.builtIn = nullptr;
     auto w = open();
     int loads = 0;
     QObject::connect(w->command("Command2"), &QPushButton::clicked, [&] { ++loads; });
@@ -410,8 +412,10 @@ TEST_F(VaneTest, ASimulatorThatWillNotStartIsReported) {
     dialogs.queueAnswer(platform::Answer::Yes);
     click(w->picture("Picture2"));
     ASSERT_EQ(dialogs.messages().size(), 2u);
-    EXPECT_EQ(dialogs.messages()[1], "FS98 could not be started from \"" + simFolder() +
+    EXPECT_EQ(dialogs.messages()[1], "The built-in simulator could not be started from \"" +
+                                         simFolder() +
                                          "\". Please start it yourself, then try again.");
+    EXPECT_EQ(dialogs.shown()[1].message.title, "Load the built-in simulator?");
 }
 
 TEST_F(VaneTest, UseLastWeatherAsksBeforeAnything) {
@@ -431,7 +435,9 @@ TEST_F(VaneTest, UseLastWeatherAsksBeforeAnything) {
 TEST_F(VaneTest, NavigationPanelNeedsTheSimulator) {
     auto w = open();
     click(w->picture("Picture15"));
-    EXPECT_EQ(dialogs.lastMessage(), "FS98 not loaded. Please start FS98 and try again.");
+    EXPECT_EQ(dialogs.lastMessage(),
+              "The built-in simulator not loaded. Please start the built-in simulator and try "
+              "again.");
     EXPECT_FALSE(w->navigationPanel()->isVisible());
 }
 
