@@ -107,8 +107,8 @@ void WeatherBuilderWindow::build() {
     for (int i = 0; i < 3; ++i) {
         auto* title = new QLabel(QString::fromLatin1(titles[i]), this);
         title->setObjectName(QStringLiteral("ListHeader%1").arg(i));
-        title->setAlignment(i == 0 ? Qt::AlignLeft | Qt::AlignVCenter
-                                   : Qt::AlignRight | Qt::AlignVCenter);
+        // Over the start of the list's texts, which are left-aligned.
+        title->setIndent(4);
         listsGrid->addWidget(title, 0, i);
         lists_[i] = new QListWidget(this);
         lists_[i]->setObjectName(QString::fromLatin1(kListNames[i]));

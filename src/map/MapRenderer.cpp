@@ -421,6 +421,9 @@ void MapRenderer::drawPlan(QPainter& p, const MapView& view, const MapScene& sce
     f.setPointSizeF(8.0);
     f.setBold(true);
     p.setFont(f);
+    // Every waypoint's box; then the names, the active waypoint's first and always, the
+    // others where they overlap no name drawn before (the NAVAIDs' names come after).
+    std::vector<std::size_t> order;
     for (std::size_t i = 0; i < route.points.size(); ++i) {
         const ScreenPoint s = view.project(route.points[i]);
         if (!view.onScreen(s, 100)) {
@@ -430,10 +433,20 @@ void MapRenderer::drawPlan(QPainter& p, const MapView& view, const MapScene& sce
         p.setPen(QPen(Qt::black, 1.0));
         p.setBrush(active ? kActiveLeg : kRoute);
         p.drawRect(QRectF(s.x - 4, s.y - 4, 8, 8));
+        order.insert(active ? order.begin() : order.end(), i);
+    }
+    const QFontMetricsF metrics(f, p.device());
+    for (const std::size_t i : order) {
+        const ScreenPoint s = view.project(route.points[i]);
+        const bool active = static_cast<int>(i) == route.active;
         const QString name = QString::fromStdString(route.names[i]);
         const QPointF at(s.x + 8, s.y + 14);
-        // The plan's names are always drawn; the NAVAIDs' make way for them.
-        labels_.take(QFontMetricsF(f, p.device()).boundingRect(name).translated(at));
+        const QRectF box = metrics.boundingRect(name).translated(at);
+        if (active) {
+            labels_.take(box);
+        } else if (!labels_.claim(box)) {
+            continue;
+        }
         p.setPen(QColor(255, 255, 255, 220));
         p.drawText(at + QPointF(1, 1), name);
         p.setPen(active ? QColor(0, 110, 40) : QColor(120, 0, 100));

@@ -5,21 +5,29 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 #include <filesystem>
 #include <iostream>
 
+#include "map/MapWindow.h"
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
 #include "shell/AppContext.h"
+#include "shell/MapBinder.h"
 #include "shell/ParamFile.h"
 #include "shell/ParmMaintWindow.h"
 #include "shell/SideWindows.h"
 #include "shell/SimulatorWindow.h"
+#include "shell/StartWindow.h"
 #include "shell/VaneWindow.h"
 #include "simlink/BuiltInAircraft.h"
+#include "simlink/SimulatorChoice.h"
 #include "support/FakePlatform.h"
 #include "support/TempDir.h"
 #include "weather/WeatherDb.h"
@@ -136,6 +144,29 @@ int main(int argc, char** argv) {
     simulator.show();
     simulator.refresh();
     save(&simulator, "simulator.png");
+
+    // The first-run window, as a machine without a parameter file shows it.
+    {
+        shell::StartWindow start(context, program.path(), simlink::findFgfs());
+        start.show();
+        save(&start, "first-run.png");
+        start.hide();
+    }
+
+    // The weather map at its first open, with the window manager's frames: the whole screen.
+    vane.findChild<QPushButton*>("WeatherMapButton")->click();
+    {
+        QEventLoop settle;
+        QTimer::singleShot(2000, &settle, &QEventLoop::quit);
+        settle.exec();
+        const QString path = outFolder + "/map-first-open.png";
+        if (QGuiApplication::primaryScreen()->grabWindow(0).save(path)) {
+            std::cout << path.toStdString() << "\n";
+        }
+        if (auto* map = vane.findChild<shell::MapBinder*>()->window()) {
+            map->hide();
+        }
+    }
 
     vane.openSettings();
     if (auto* settingsWindow = vane.findChild<shell::ParmMaintWindow*>()) {
