@@ -45,8 +45,9 @@ constexpr const char* kFlyUsage =
                          [--simulator builtin|flightgear] [--fg-host HOST] [--fg-port PORT]
 
 Sends the plan and flies it on the built-in aircraft in virtual time with A/P Update on,
-printing each waypoint as it is passed: virtual time, aircraft position, and the distance
-from the waypoint on the tick that made the switch (as the Dist label showed it, and exactly).
+printing each waypoint as it is passed: virtual time, aircraft position, altitude and
+indicated airspeed ("5,000 ft 180 kt IAS"), and the distance from the waypoint on the tick
+that made the switch (as the Dist label showed it, and exactly).
 Ends when the last waypoint is reached.
 
 With --simulator flightgear the plan is flown in a running FlightGear instead, in real time
@@ -352,8 +353,10 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
             char dist[32];
             std::snprintf(dist, sizeof dist, "%.2f", p.distance);
             out << clockText(p.seconds) << "  " << flightplan::fourDecimals(p.lat) << " "
-                << flightplan::fourDecimals(p.lon) << "  Dist " << p.shownDist << " (" << dist
-                << " nm)  " << (p.last ? "arrived at " : "passed ") << p.name << "\n";
+                << flightplan::fourDecimals(p.lon) << "  "
+                << flightplan::altitudeSpeedText(p.altitude, p.indicated) << "  Dist "
+                << p.shownDist << " (" << dist << " nm)  " << (p.last ? "arrived at " : "passed ")
+                << p.name << "\n";
         });
     if (!outcome.arrived) {
         err << "zephyra-cli fly: the last waypoint was not reached in "

@@ -53,8 +53,8 @@ map::PlanRoute MapBinder::route() {
     const flightplan::FlightPlan& flight = vane_.planControls().flight();
     map::PlanRoute route;
     const auto& leg = flight.leg;
-    if (leg.CurWpLat != 0.0 && leg.CurWpLon != 0.0) {
-        if (leg.PrevWpLat != 0.0 && leg.PrevWpLon != 0.0) {
+    if (leg.active) {
+        if (leg.hasPrevious) {
             route.points.push_back({leg.PrevWpLat, leg.PrevWpLon});
             route.names.push_back(leg.PrevWpName);
         }

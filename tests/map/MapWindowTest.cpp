@@ -75,6 +75,7 @@ TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
 
     // The plan with its active leg, and fitting the view to it.
     auto& flight = w.planControls().flight();
+    flight.leg.active = true;
     flight.leg.CurWpLat = 36.1;
     flight.leg.CurWpLon = -79.9;
     flight.leg.FWAYP = "Greensboro";
