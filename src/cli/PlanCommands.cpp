@@ -304,6 +304,9 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         err << "zephyra-cli fly: cannot read " << planPath << "\n";
         return 1;
     }
+    if (!loaded.problem.empty()) {
+        err << "zephyra-cli fly: " << loaded.problem << "\n";
+    }
     if (!loaded.completed) {
         err << "zephyra-cli fly: line " << loaded.stoppedAtLine
             << " is not a plan entry; flying the " << flight.plan.PlanCount

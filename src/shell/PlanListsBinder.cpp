@@ -332,6 +332,10 @@ void PlanListsBinder::load() {
     LoadDialogue dialogue(ctx_, vane_, customWeatherProcessing);
     const auto result = flightplan::loadPlanFile(*path, flight_.plan, dialogue);
     showPlan();
+    if (!result.problem.empty()) {
+        ctx_.dialogs.message({result.problem + " The plan was read up to that line.", "Load",
+                              platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+    }
     if (!result.completed) {
         return;
     }

@@ -94,6 +94,10 @@ TEST(PlanFile, SectionsAnswersAndBadLines) {
         bool completed;
         bool weather;
     };
+    auto crOnly = [](std::string text) {
+        std::erase(text, '\n');
+        return text;
+    };
     const std::string a = "A|1|2|3000|250\r\n";
     const std::string b = "B|3|4|4000|0.7\r\n";
     std::string many;
@@ -112,6 +116,12 @@ TEST(PlanFile, SectionsAnswersAndBadLines) {
         {"weather index above 200", a + "Weather\r\n201\r\n", true, 1, false, false},
         {"2002nd entry", many, true, 2001, false, false},
         {"unix line ends", "A|1|2|3000|250\nB|3|4|4000|0.7\n", true, 2, true, false},
+        {"old Macintosh line ends", "A|1|2|3000|250\rB|3|4|4000|0.7\r", true, 2, true, false},
+        {"weather with CR line ends", crOnly(a + weatherSection(1) + b), true, 2, true, true},
+        {"latitude off the Earth", a + "C|90.5|2|3000|250\r\n" + b, true, 1, false, false},
+        {"longitude off the Earth", a + "C|1|-180.01|3000|250\r\n" + b, true, 1, false, false},
+        {"poles and date line are fine", "N|90|180|1|1\r\nS|-90|-180|1|1\r\n", true, 2, true,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -126,6 +136,9 @@ TEST(PlanFile, SectionsAnswersAndBadLines) {
         EXPECT_EQ(r.weatherLoaded, c.weather);
         EXPECT_EQ(plan.PlanWxCount, c.weather ? 1 : 7);
         EXPECT_EQ(host.processed, c.weather ? 1 : 0);
+        EXPECT_EQ(r.problem.find("outside the Earth") != std::string::npos,
+                  std::string(c.what).find("off the Earth") != std::string::npos)
+            << r.problem;
     }
     Host host;
     PlanStore plan;
