@@ -1,5 +1,6 @@
 #include "cli/PlanCommands.h"
 
+#include <cctype>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -104,6 +105,13 @@ std::optional<flightplan::FoundNavaid> resolve(weather::WeatherDb& db, const std
                                    found->longitudeDegrees()};
 }
 
+std::string upper(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
 std::string clockText(double seconds) {
     const long s = static_cast<long>(seconds);
     char buf[32];
@@ -152,8 +160,9 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
             speed = v;
         } else if (a == "--dist") {
             const auto n = flightplan::readNumber(v);
-            if (!n || *n < 1 || *n > 32767) {
-                err << "zephyra-cli plan: --dist takes a number of nautical miles\n";
+            if (!n || *n < 20 || *n > 200) {
+                err << "zephyra-cli plan: --dist takes a number of nautical miles from 20 to "
+                       "200\n";
                 return 2;
             }
             dist = static_cast<int>(flightplan::roundHalfEven(*n));
@@ -166,8 +175,18 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         err << "zephyra-cli plan: --from and --to are needed\n" << kPlanUsage;
         return 2;
     }
-    if (!flightplan::readNumber(alt) || !flightplan::readNumber(speed)) {
-        err << "zephyra-cli plan: --alt and --speed take numbers\n";
+    if (upper(from) == upper(to)) {
+        err << "zephyra-cli plan: --from and --to name the same place\n";
+        return 2;
+    }
+    const auto altNumber = flightplan::readNumber(alt);
+    const auto speedNumber = flightplan::readNumber(speed);
+    if (!altNumber || *altNumber < 0 || *altNumber > 60000) {
+        err << "zephyra-cli plan: --alt takes an altitude from 0 to 60000 feet\n";
+        return 2;
+    }
+    if (!speedNumber || !(*speedNumber > 0) || *speedNumber > 10000) {
+        err << "zephyra-cli plan: --speed takes knots, or a Mach number below 1, above 0\n";
         return 2;
     }
     if (types.find_first_not_of("VNWvnw") != std::string::npos || types.empty()) {
@@ -185,6 +204,10 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     if (!dep || !arr) {
         err << "zephyra-cli plan: no waypoint matches \"" << (dep ? to : from) << "\"\n";
         return 1;
+    }
+    if (dep->name == arr->name && dep->lat == arr->lat && dep->lon == arr->lon) {
+        err << "zephyra-cli plan: --from and --to name the same place\n";
+        return 2;
     }
 
     flightplan::WaypointStore store;
@@ -204,7 +227,8 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     };
     flightplan::GenerationSettings settings{
         dist, flightplan::kAll, has('V'), has('N'), has('W'), alt, speed};
-    if (!flightplan::generateRoute(flight, store, settings)) {
+    flightplan::GenerationReport report;
+    if (!flightplan::generateRoute(flight, store, settings, {}, &report)) {
         err << flightplan::generation_text::kFailed << "\n";
         return 1;
     }
@@ -215,6 +239,9 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     out << "from " << dep->name << " (" << flightplan::fourDecimals(dep->lat) << " "
         << flightplan::fourDecimals(dep->lon) << ") to " << arr->name << ": "
         << flight.plan.PlanCount << " entries, written to " << outPath << "\n";
+    if (report.direct) {
+        out << flightplan::directText(report.waypoints) << "\n";
+    }
     for (int i = 0; i < flight.plan.PlanCount; ++i) {
         const auto r = flight.plan.row(i);
         std::string type = i + 1 == flight.plan.PlanCount ? arr->type : "?";

@@ -43,6 +43,12 @@ TEST(PlanCommands, BadArgumentsExitWithTwo) {
         {"generate", "--from", "KATL", "--to", "KJFK", "--dist", "far"},
         {"generate", "--from", "KATL", "--to", "KJFK", "--alt", "high"},
         {"generate", "--from", "KATL", "--to"},
+        {"generate", "--from", "KATL", "--to", "KJFK", "--dist", "10"},
+        {"generate", "--from", "KATL", "--to", "KJFK", "--dist", "201"},
+        {"generate", "--from", "KATL", "--to", "KJFK", "--alt", "-1"},
+        {"generate", "--from", "KATL", "--to", "KJFK", "--alt", "60001"},
+        {"generate", "--from", "KATL", "--to", "KJFK", "--speed", "0"},
+        {"generate", "--from", "KATL", "--to", "katl"},
     };
     for (const auto& args : cases) {
         EXPECT_EQ(plan(args).code, 2) << ::testing::PrintToString(args);
