@@ -8,6 +8,7 @@
 #include "cli/FlightGearFly.h"
 #include "cli/FlightWeather.h"
 #include "flightplan/AutoGenerator.h"
+#include "flightplan/NavaidFinder.h"
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanFlight.h"
 #include "flightplan/PlanNumbers.h"
@@ -28,7 +29,10 @@ constexpr const char* kPlanUsage =
 
 Auto-generates a flight plan from the departure to the arrival through the waypoints of the
 database, the way the main window's Auto button does, and writes it as a ".fpl" file.
-NAME is an identifier (KATL) or a part of a name (the first match of the Find box).
+NAME is an identifier in any letter case (katl) or a part of a name ("atlanta"). An identifier
+several places share is taken for the airport among them, if exactly one is an airport; a name
+several places contain is taken only when it is exactly one airport's whole name. Otherwise the
+command lists up to 10 candidates, airports first, and stops.
 
   --from NAME      departure airport or NAVAID
   --to NAME        arrival airport or NAVAID
@@ -92,17 +96,31 @@ class QuietLoadHost final : public flightplan::WaypointLoadHost {
     std::string message;
 };
 
-std::optional<flightplan::FoundNavaid> resolve(weather::WeatherDb& db, const std::string& name) {
-    auto found = db.findWpsByIdent(name);
-    if (!found) {
-        auto search = db.searchWps(name);
-        found = search.first();
+// The place a --from or --to names; nothing, with the reason on err, when it names none or
+// several.
+std::optional<flightplan::FoundNavaid> resolve(weather::WeatherDb& db, const std::string& option,
+                                               const std::string& text, std::ostream& err) {
+    const auto choice = flightplan::chooseNavaid(db, text);
+    if (choice.chosen) {
+        const auto& w = *choice.chosen;
+        return flightplan::FoundNavaid{w.Name, w.Type, w.latitudeDegrees(), w.longitudeDegrees()};
     }
-    if (!found) {
+    if (choice.matches == 0) {
+        err << "zephyra-cli plan: no waypoint matches " << option << " \"" << text << "\"\n";
         return std::nullopt;
     }
-    return flightplan::FoundNavaid{found->Name, found->Type, found->latitudeDegrees(),
-                                   found->longitudeDegrees()};
+    err << "zephyra-cli plan: " << option << " \"" << text << "\" could be " << choice.matches
+        << " places; give one of these identifiers";
+    if (choice.matches > static_cast<int>(choice.candidates.size())) {
+        err << " (the first " << choice.candidates.size() << ")";
+    }
+    err << ":\n";
+    for (const auto& w : choice.candidates) {
+        err << "  " << w.Ident << "  " << flightplan::typeWord(w.Type) << "  " << w.Name << "  "
+            << flightplan::fourDecimals(w.latitudeDegrees()) << " "
+            << flightplan::fourDecimals(w.longitudeDegrees()) << "\n";
+    }
+    return std::nullopt;
 }
 
 std::string upper(std::string text) {
@@ -199,10 +217,9 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         err << "zephyra-cli plan: cannot open " << database << ": " << error << "\n";
         return 1;
     }
-    const auto dep = resolve(*db, from);
-    const auto arr = resolve(*db, to);
+    const auto dep = resolve(*db, "--from", from, err);
+    const auto arr = resolve(*db, "--to", to, err);
     if (!dep || !arr) {
-        err << "zephyra-cli plan: no waypoint matches \"" << (dep ? to : from) << "\"\n";
         return 1;
     }
     if (dep->name == arr->name && dep->lat == arr->lat && dep->lon == arr->lon) {

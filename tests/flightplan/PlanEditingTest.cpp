@@ -103,30 +103,86 @@ TEST(PlanEditing, FullPlanRefusesToGrow) {
     EXPECT_EQ(f.plan.PlanCount, 2000);
 }
 
-TEST(NavaidFinder, FindNextAndPositions) {
+TEST(NavaidFinder, IdentifiersFirstThenNamesAndNextKeepsTheLast) {
     test::TempDir dir;
     {
         auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
+        test::addWps(*db, {"Atlantic City", "A", "392700", -1, "0743400", -1, "", "KACY"});
         test::addWps(*db, {"Atlanta", "V", "334212", -1, "0842623", -1, "116.9", "ATL"});
-        test::addWps(*db, {"Macon", "V", "324130", -1, "0833856", -1, "114.2", "MCN"});
         test::addWps(*db, {"SATLEY", "W", "334212", 0, "0842623", 0, "", ""});
+        test::addWps(*db, {"Atlanta", "N", "330613", -1, "0941127", -1, "234", "ATL"});
     }
     flightplan::NavaidFinder finder(dir.file("vanedb.mdb"));
     EXPECT_FALSE(finder.next().has_value());  // no Find yet
-    auto shown = finder.find("atl");
-    EXPECT_EQ(shown.text, "Atlanta-V");
+    auto shown = finder.find("atl");          // the two ATLs, then the names holding "atl"
+    EXPECT_EQ(shown.text, "ATL (VOR) Atlanta 116.9");
     EXPECT_TRUE(shown.nextEnabled);
     EXPECT_NEAR(finder.current()->lat, 33.703333, 1e-5);
     EXPECT_NEAR(finder.current()->lon, -84.439722, 1e-5);
-    shown = *finder.next();
-    EXPECT_EQ(shown.text, "SATLEY-W");
+    std::vector<std::string> walked{shown.text};
+    for (int i = 0; i < 3; ++i) {
+        walked.push_back(finder.next()->text);
+    }
+    EXPECT_EQ(walked, (std::vector<std::string>{"ATL (VOR) Atlanta 116.9", "ATL (NDB) Atlanta 234",
+                                                "KACY (airport) Atlantic City", "(fix) SATLEY"}));
     EXPECT_NEAR(finder.current()->lat, -33.703333, 1e-5);  // NS 0: south
-    EXPECT_NEAR(finder.current()->lon, 84.439722, 1e-5);
-    shown = *finder.next();
-    EXPECT_EQ(shown.text, "No more matches.");
+    shown = *finder.next();                                // past the last: the last stays
+    EXPECT_EQ(shown.text, "(fix) SATLEY");
     EXPECT_FALSE(shown.nextEnabled);
+    EXPECT_EQ(finder.current()->name, "SATLEY");
+    // A map click on the NDB puts it first.
+    EXPECT_EQ(finder.find("ATL", std::make_pair(33.103611, -94.190833)).text,
+              "ATL (NDB) Atlanta 234");
+    EXPECT_EQ(finder.find("kacy").text, "KACY (airport) Atlantic City");
     EXPECT_EQ(finder.find("zzz").text, "Not Found");
     EXPECT_FALSE(finder.current().has_value());
+}
+
+TEST(NavaidFinder, CommandLineChoiceRefusesAmbiguity) {
+    test::TempDir dir;
+    {
+        auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
+        test::addWps(
+            *db, {"John F Kennedy Memorial Airport", "A", "463300", -1, "0905500", -1, "", "KASX"});
+        test::addWps(*db, {"John F. Kennedy International Airport", "A", "403800", -1, "0734700",
+                           -1, "", "KJFK"});
+        test::addWps(*db, {"Kennedy", "V", "403800", -1, "0734600", -1, "115.9", "JFK"});
+        test::addWps(*db, {"Mount Isa", "V", "204000", 0, "1392900", 0, "117.5", "MA"});
+        test::addWps(*db, {"Madrid", "N", "402800", -1, "0033400", 0, "390", "MA"});
+        test::addWps(*db, {"Bowling Green", "V", "370000", -1, "0862600", -1, "117.9", "BWG"});
+        test::addWps(*db,
+                     {"Bowling Green Warren County", "A", "365800", -1, "0862500", -1, "", "KBWG"});
+        test::addWps(*db, {"Bowling Green", "A", "410000", -1, "0834000", -1, "", "1G0"});
+        test::addWps(*db, {"Springfield", "A", "394500", -1, "0894000", -1, "", "SPI"});
+        test::addWps(*db, {"Springfield", "V", "394500", -1, "0894000", -1, "116.3", "SPI"});
+    }
+    auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
+    struct Case {
+        const char* text;
+        std::string chosen;                   // identifier taken, empty when refused
+        std::vector<std::string> candidates;  // identifiers listed when refused
+    };
+    const Case cases[] = {
+        {"kjfk", "KJFK", {}},
+        {"spi", "SPI", {}},  // shared, but exactly one is an airport
+        {"MA", "", {"MA", "MA"}},
+        {"Kennedy", "", {"KASX", "KJFK", "JFK"}},
+        {"john f kennedy", "", {"KASX", "KJFK"}},  // punctuation aside, both hold it
+        {"John F. Kennedy International", "KJFK", {}},
+        {"bowling green", "1G0", {}},  // exactly one airport's whole name
+        {"Warren", "KBWG", {}},
+        {"Nowhere", "", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto choice = flightplan::chooseNavaid(*db, c.text);
+        EXPECT_EQ(choice.chosen ? choice.chosen->Ident : "", c.chosen);
+        std::vector<std::string> listed;
+        for (const auto& w : choice.candidates) {
+            listed.push_back(w.Ident);
+        }
+        EXPECT_EQ(listed, c.candidates);
+    }
 }
 
 }  // namespace

@@ -54,8 +54,8 @@ TEST_F(PlanControlsTest, FindAddGenerateSendFlyAndClearTheActiveWaypoint) {
     w->textBox("AltHld")->setText("9000");
     w->textBox("Speed")->setText("250");
     findAndAdd(*w, "atlanta");
-    EXPECT_EQ(w->textBox("FoundWayp")->text(), "Atlanta Intl-A");
-    findAndAdd(*w, "KENNEDY");
+    EXPECT_EQ(w->textBox("FoundWayp")->text(), "KATL (airport) Atlanta Intl");
+    findAndAdd(*w, "kjfk");
     EXPECT_EQ(rows(*w, "WaypLst"), QStringList({"Atlanta Intl", "Kennedy Intl"}));
     EXPECT_TRUE(w->picture("Picture7")->isEnabled());
 
