@@ -204,6 +204,16 @@ std::string formatPlan(const PlanStore& plan) {
     return out;
 }
 
+std::string withPlanSuffix(const std::string& path) {
+    const auto slash = path.find_last_of("/\\");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto dot = name.rfind('.');
+    if (name.empty() || (dot != std::string::npos && dot > 0 && dot + 1 < name.size())) {
+        return path;
+    }
+    return path + (dot + 1 == name.size() ? "fpl" : ".fpl");
+}
+
 bool savePlanFile(const std::string& path, const PlanStore& plan, std::string* error) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (out) {

@@ -36,6 +36,8 @@ PlanLoadResult loadPlanFile(const std::string& path, PlanStore& plan, PlanLoadHo
 // The file text of a plan: entry lines, then the weather section when the plan has one; every
 // line ends with CR LF.
 std::string formatPlan(const PlanStore& plan);
+// The path a plan is saved to: ".fpl" added to a file name without a suffix.
+std::string withPlanSuffix(const std::string& path);
 bool savePlanFile(const std::string& path, const PlanStore& plan, std::string* error = nullptr);
 
 }  // namespace zephyra::flightplan

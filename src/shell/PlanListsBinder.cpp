@@ -18,6 +18,7 @@ namespace zephyra::shell {
 namespace {
 
 constexpr const char* kPlanFilter = "Flight Plan(*.fpl)|*.fpl";
+constexpr const char* kPlanLoadFilter = "Flight Plan(*.fpl)|*.fpl|All files (*)|*";
 const char* const kLists[] = {"WaypLst", "AltLst", "SpdLst"};
 
 QString qs(const std::string& s) {
@@ -297,12 +298,13 @@ void PlanListsBinder::setAltitude() {
 }
 
 void PlanListsBinder::save() {
-    const auto path = ctx_.dialogs.saveFile({"Save", ctx_.programFolder, kPlanFilter});
-    if (!path) {
+    const auto chosen = ctx_.dialogs.saveFile({"Save", ctx_.programFolder, kPlanFilter});
+    if (!chosen) {
         return;
     }
+    const std::string path = flightplan::withPlanSuffix(*chosen);
     std::string error;
-    if (!flightplan::savePlanFile(*path, flight_.plan, &error)) {
+    if (!flightplan::savePlanFile(path, flight_.plan, &error)) {
         ctx_.dialogs.message({"The flight plan could not be saved. " + error, "Save",
                               platform::Buttons::Ok, platform::Icon::Exclamation, 1});
     }
@@ -325,7 +327,7 @@ void PlanListsBinder::load() {
             return;
         }
     }
-    const auto path = ctx_.dialogs.openFile({"Open", ctx_.programFolder, kPlanFilter});
+    const auto path = ctx_.dialogs.openFile({"Open", ctx_.programFolder, kPlanLoadFilter});
     if (!path) {
         return;
     }

@@ -85,6 +85,16 @@ TEST(PlanFile, RoundTripKeepsNamesAltitudesPositionsAndWeather) {
     EXPECT_EQ(flightplan::formatPlan(bare), "X|1|2|1|2\r\n");
 }
 
+TEST(PlanFile, SaveNamesGetTheSuffix) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"trip", "trip.fpl"},     {"/a/b/trip", "/a/b/trip.fpl"},     {"trip.fpl", "trip.fpl"},
+        {"trip.txt", "trip.txt"}, {"dir.v2/trip", "dir.v2/trip.fpl"}, {"trip.", "trip.fpl"},
+    };
+    for (const auto& [given, saved] : cases) {
+        EXPECT_EQ(flightplan::withPlanSuffix(given), saved);
+    }
+}
+
 TEST(PlanFile, SectionsAnswersAndBadLines) {
     struct Case {
         const char* what;

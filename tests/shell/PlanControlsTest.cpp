@@ -134,7 +134,7 @@ TEST_F(PlanControlsTest, SaveThenLoadWithQuickSendAndTheCustomWeatherSeam) {
     for (const char* name : {"atlanta", "kennedy", "atlanta"}) {
         findAndAdd(*w, name);
     }
-    dialogs.queueFile(program.file("three.fpl"));
+    dialogs.queueFile(program.file("three"));  // saved with ".fpl" added
     click(w->picture("Picture19"));
     EXPECT_EQ(program.read("three.fpl").substr(0, 16), "Atlanta Intl|33.");
 
@@ -144,6 +144,7 @@ TEST_F(PlanControlsTest, SaveThenLoadWithQuickSendAndTheCustomWeatherSeam) {
     dialogs.queueFile(program.file("three.fpl"));
     click(w->picture("Picture1"));
     EXPECT_EQ(rows(*w, "WaypLst"), QStringList({"Kennedy Intl", "Atlanta Intl"}));
+    EXPECT_EQ(dialogs.shown().back().file.filter, "Flight Plan(*.fpl)|*.fpl|All files (*)|*");
     EXPECT_EQ(rows(*w, "SpdLst"), QStringList({"250", "250"}));
     EXPECT_EQ(w->label("FWAYP")->text(), "Atlanta Intl");
     EXPECT_EQ(w->label("Label16")->text(), "Yes");
