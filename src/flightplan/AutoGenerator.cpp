@@ -121,6 +121,7 @@ bool generateRoute(FlightPlan& flight, const WaypointStore& store,
     PlanStore& plan = flight.plan;
     const GenerationEnds ends = flight.ends;
     plan.clearLists();
+    flight.passed.clear();
     GenerationReport done;
     const double step = generationStep(settings.FP_Dist) / kNmPerRadian;
     const std::vector<Candidate> candidates = candidatesOf(store, settings);

@@ -92,6 +92,7 @@ bool FlightPlan::remove(std::optional<int> selected) {
 
 void FlightPlan::clear() {
     plan.clearLists();
+    passed.clear();
 }
 
 void FlightPlan::clearActiveWaypoint() {
@@ -173,6 +174,11 @@ bool FlightPlan::setAltitude(std::optional<int> selected, const std::string& alt
 bool FlightPlan::setNextWaypoint() {
     if (plan.PlanCount <= 0) {
         return false;
+    }
+    if (leg.active) {
+        passed.push_back({leg.FWAYP, std::to_string(leg.CurWpAlt), standardText(leg.CurWpSpd),
+                          leg.CurWpLat, leg.CurWpLon, static_cast<double>(leg.CurWpAlt),
+                          leg.CurWpSpd});
     }
     leg.PrevWpLat = leg.CurWpLat;
     leg.PrevWpLon = leg.CurWpLon;

@@ -67,6 +67,8 @@ class FlightPlan {
   public:
     PlanStore plan;
     ActiveLeg leg;
+    // The entries flown past since the plan was sent, oldest first (the plan table shows them).
+    std::vector<PlanStore::Row> passed;
     NavDisplay display;
     GenerationEnds ends;
 

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "flightplan/FlightPlan.h"
+#include "flightplan/GreatCircle.h"
 #include "flightplan/NavaidFinder.h"
+#include "flightplan/PlanTable.h"
+#include "simlink/BuiltInAircraft.h"
 #include "support/DbRows.h"
 #include "support/TempDir.h"
 
@@ -183,6 +186,56 @@ TEST(NavaidFinder, CommandLineChoiceRefusesAmbiguity) {
         }
         EXPECT_EQ(listed, c.candidates);
     }
+}
+
+// The plan table: passed, active and planned entries with what the store knows of them, the
+// leg to each from the departure on, courses magnetic when the variation is known.
+TEST(PlanTable, EntriesLegsTotalsAndPassedMarks) {
+    flightplan::WaypointStore store;
+    store.add("V", "Macon", "114.2", 32.69, -83.65);
+    store.WpsIdent.back() = "MCN";
+    store.add("A", "Kennedy", "", 40.64, -73.78);
+    store.WpsIdent.back() = "KJFK";
+    FlightPlan f;
+    f.ends = {"Atlanta", 33.64, -84.43, "Kennedy", 40.64, -73.78};
+    f.plan.append({"Macon", "9000", "240", 32.69, -83.65, 9000, 240});
+    f.plan.append({"Nowhere", "9000", "0", 35.0, -80.0, 9000, 0});  // not in the store, no speed
+    f.plan.append({"Kennedy", "9000", "0.5", 40.64, -73.78, 9000, 0.5});
+    ASSERT_TRUE(f.setNextWaypoint());
+    ASSERT_TRUE(f.setNextWaypoint());  // Macon passed, Nowhere active
+    using State = flightplan::PlanTableRow::State;
+    const double leg1 = flightplan::sphericalCourseDistance(33.64, -84.43, 32.69, -83.65).distance;
+    const double course1 = flightplan::sphericalCourseDistance(33.64, -84.43, 32.69, -83.65).course;
+
+    const auto withVariation = flightplan::planTable(f, store, 355.0);  // 5 W
+    ASSERT_EQ(withVariation.rows.size(), 3u);
+    EXPECT_TRUE(withVariation.magnetic);
+    const auto& macon = withVariation.rows[0];
+    EXPECT_EQ(macon.state, State::Passed);
+    EXPECT_EQ(macon.ident + "|" + macon.type + "|" + macon.frequency, "MCN|VOR|114.2");
+    EXPECT_NEAR(*macon.course, course1 + 5, 1e-9);
+    EXPECT_NEAR(*macon.legNm, leg1, 1e-9);
+    EXPECT_NEAR(*macon.totalHours, leg1 / 240, 1e-9);
+    const auto& nowhere = withVariation.rows[1];
+    EXPECT_EQ(nowhere.state, State::Active);
+    EXPECT_EQ(nowhere.ident + nowhere.type, "");
+    EXPECT_FALSE(nowhere.legHours.has_value());  // no speed: no time from here on
+    EXPECT_FALSE(nowhere.totalHours.has_value());
+    const auto& kennedy = withVariation.rows[2];
+    EXPECT_EQ(kennedy.state, State::Planned);
+    EXPECT_EQ(kennedy.type, "airport");
+    EXPECT_NEAR(*kennedy.legHours,
+                *kennedy.legNm / (0.5 * simlink::BuiltInAircraft::speedOfSoundKt(9000)), 1e-9);
+    EXPECT_NEAR(withVariation.totalNm, leg1 + *nowhere.legNm + *kennedy.legNm, 1e-9);
+    EXPECT_NEAR(kennedy.totalNm, withVariation.totalNm, 1e-9);
+    EXPECT_FALSE(withVariation.totalHours.has_value());
+
+    const auto trueCourses = flightplan::planTable(f, store, std::nullopt);
+    EXPECT_FALSE(trueCourses.magnetic);
+    EXPECT_NEAR(*trueCourses.rows[0].course, course1, 1e-9);
+    EXPECT_EQ(flightplan::hoursText(1.09), "1:05");
+    f.clear();
+    EXPECT_TRUE(f.passed.empty());
 }
 
 }  // namespace

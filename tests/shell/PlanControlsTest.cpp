@@ -1,9 +1,12 @@
 #include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
 
 #include "shell/FindBoxBinder.h"
 #include "shell/NavigationStatusBinder.h"
 #include "shell/PlanControls.h"
 #include "shell/PlanListsBinder.h"
+#include "shell/PlanTableBinder.h"
 #include "shell/VaneWindow.h"
 #include "support/DbRows.h"
 #include "support/WindowFixture.h"
@@ -82,6 +85,23 @@ TEST_F(PlanControlsTest, FindAddGenerateSendFlyAndClearTheActiveWaypoint) {
     EXPECT_FALSE(w->label("Dist")->text().isEmpty());
     EXPECT_FALSE(w->textBox("Text1")->text().isEmpty());
     EXPECT_EQ(firstConnections, 1);
+
+    // The plan table: the active VOR first with its frequency, Kennedy last, a total line.
+    auto* tableBinder = w->findChild<shell::PlanTableBinder*>();
+    ASSERT_NE(tableBinder, nullptr);
+    click(w->findChild<QPushButton*>("PlanTableButton"));
+    QTableWidget* table = tableBinder->table();
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rowCount(), plan.size() + 1);
+    EXPECT_EQ(table->item(0, 0)->text(), "active");
+    EXPECT_EQ(table->horizontalHeaderItem(5)->text(), "Course °M");
+    const int last = table->rowCount() - 2;
+    EXPECT_EQ(table->item(0, 2)->text(), "VOR");
+    EXPECT_EQ(table->item(0, 4)->text(), w->label("Label23")->text());
+    EXPECT_EQ(table->item(last, 3)->text(), "Kennedy Intl");
+    EXPECT_EQ(table->item(last + 1, 3)->text(), "Total");
+    EXPECT_EQ(table->item(last + 1, 7)->text(), table->item(last, 7)->text());
+    tableBinder->window()->close();
 
     click(w->picture("Picture17"), Qt::RightButton);
     EXPECT_TRUE(w->label("FWAYP")->text().isEmpty());
