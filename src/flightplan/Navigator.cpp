@@ -57,6 +57,19 @@ Navigator::TickResult Navigator::tick(const NavigationSwitches& switches) {
     return TickResult::Steered;
 }
 
+void Navigator::sendNow(const NavigationSwitches& switches) {
+    const double lat = sim_.get_curr_lat();
+    const double lon = sim_.get_curr_lon();
+    if (!flight_.leg.active || noPosition(lat) || noPosition(lon)) {
+        return;
+    }
+    flight_.display.Text1 = fourDecimals(lat);
+    flight_.display.Text2 = fourDecimals(lon);
+    if (compute()) {
+        steer(switches);
+    }
+}
+
 void Navigator::sendSpeed(double speed) {
     if (speed > 0.0 && speed < 1.0) {
         sim_.upd_APMachNumber(speed);

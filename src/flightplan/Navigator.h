@@ -47,6 +47,10 @@ class Navigator {
     enum class TickResult { NotConnected, PositionOnly, Steered };
     TickResult tick(const NavigationSwitches& switches);
 
+    // Right after Send: reads the position, shows the new leg and gives the autopilot its
+    // targets at once, without waiting for the next tick (no automatic switch).
+    void sendNow(const NavigationSwitches& switches);
+
     // The computation alone, from the position shown in Text1/Text2; false when it could not
     // be done (no active waypoint, a crosswind beyond the airspeed) and nothing new is shown.
     bool compute();

@@ -69,6 +69,7 @@ void NavigationStatusBinder::setNextWaypoint() {
     if (!flight_.setNextWaypoint()) {
         return;
     }
+    navigator_.sendNow({vane_.checkBox("UPDHDG")->isChecked(), ctx_.settings.heightsInMetres()});
     show();
     if (onPlanChanged) {
         onPlanChanged();

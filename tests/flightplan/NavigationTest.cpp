@@ -165,10 +165,17 @@ TEST_F(NavigationTest, AutopilotGetsSpeedAtOnceClimbsAtOnceAndDescentsOnTime) {
             EXPECT_DOUBLE_EQ(aircraft.lastCall(c.speedCall)->args.at(0), c.spd);
         }
     }
+    // Send gives the new entry's targets at once.
+    flight.plan.append({"NEXT", "15000", "210", 35.0, -84.0, 15000, 210});
+    ASSERT_TRUE(flight.setNextWaypoint());
+    nav.sendNow({true, false});
+    EXPECT_DOUBLE_EQ(aircraft.lastCall("upd_APAirSpeed")->args.at(0), 210);
+    ASSERT_NE(aircraft.lastCall("upd_APAlt"), nullptr);
+    EXPECT_DOUBLE_EQ(aircraft.lastCall("upd_APAlt")->args.at(0), 15000);  // a climb
     // Editing the active speed sends it again.
     ASSERT_TRUE(flight.setSpeed(std::nullopt, "200"));
     nav.tick({true, false});
-    EXPECT_EQ(aircraft.callCount("upd_APAirSpeed"), 2);
+    EXPECT_EQ(aircraft.callCount("upd_APAirSpeed"), 3);
     EXPECT_DOUBLE_EQ(aircraft.lastCall("upd_APAirSpeed")->args.at(0), 200);
 }
 
