@@ -205,6 +205,7 @@ TEST(AutoGenerator, RandomAirportPairsOfTheShippedDatabase) {
     std::uniform_int_distribution<std::size_t> pick(0, airports.size() - 1);
     std::vector<double> ratios;
     int longPairs = 0, longWithVor = 0;
+    double legs = 0, legNm = 0;
     while (ratios.size() < 400) {
         const Airport a = airports[pick(gen)], b = airports[pick(gen)];
         const double direct = nm(a.lat, a.lon, b.lat, b.lon);
@@ -218,6 +219,8 @@ TEST(AutoGenerator, RandomAirportPairsOfTheShippedDatabase) {
         const double ratio = routeLength(f) / direct;
         EXPECT_LE(ratio, 1.3) << a.lat << " " << a.lon << " to " << b.lat << " " << b.lon;
         ratios.push_back(ratio);
+        legs += f.plan.PlanCount;
+        legNm += routeLength(f);
         if (direct >= 300) {
             ++longPairs;
             longWithVor += f.plan.PlanCount > 1 ? 1 : 0;
@@ -226,7 +229,8 @@ TEST(AutoGenerator, RandomAirportPairsOfTheShippedDatabase) {
     std::sort(ratios.begin(), ratios.end());
     const double median = ratios[ratios.size() / 2];
     std::cout << "400 pairs: median " << median << ", worst " << ratios.back() << ", "
-              << longWithVor << " of " << longPairs << " pairs of 300 nm or more through a VOR\n";
+              << longWithVor << " of " << longPairs << " pairs of 300 nm or more through a VOR, "
+              << "legs of " << legNm / legs << " nm on average\n";
     EXPECT_LE(median, 1.10);
     EXPECT_GE(longWithVor, 0.85 * longPairs);
 }
