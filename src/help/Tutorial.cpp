@@ -86,7 +86,8 @@ const std::array<TutorialPage, 23> kPages = {{
      "Identifiers are found first, then names. Next, press the Find button."},
     {"C3", "Adding to Flight Plan",
      "If the location you entered does not appear, click Next to cycle through all similar "
-     "entries. Some may say 'V' for VOR, others may say 'A' for Airport. Enter an Altitude or "
+     "entries. Each shows its identifier, its type (VOR, NDB, fix or airport), its name and its "
+     "frequency. Enter an Altitude or "
      "Speed next to the Altitude or Speed buttons. When you are ready, press 'Add' next to the "
      "Flight Plan window."},
     {"C4", "Adding More Entries",

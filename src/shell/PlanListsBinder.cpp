@@ -332,6 +332,7 @@ void PlanListsBinder::load() {
         return;
     }
     LoadDialogue dialogue(ctx_, vane_, customWeatherProcessing);
+    flight_.passed.clear();
     const auto result = flightplan::loadPlanFile(*path, flight_.plan, dialogue);
     showPlan();
     if (!result.problem.empty()) {
