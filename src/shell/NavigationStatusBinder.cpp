@@ -77,6 +77,11 @@ void NavigationStatusBinder::setNextWaypoint() {
     vane_.timer1().setInterval(5000);
 }
 
+void NavigationStatusBinder::activeTargetsChanged() {
+    navigator_.sendNow({vane_.checkBox("UPDHDG")->isChecked(), ctx_.settings.heightsInMetres()});
+    show();
+}
+
 void NavigationStatusBinder::clearActiveWaypoint() {
     flight_.clearActiveWaypoint();
     show();

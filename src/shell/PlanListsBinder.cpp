@@ -223,7 +223,7 @@ void PlanListsBinder::onPicture(const QString& name, Qt::MouseButton button) {
     } else if (name == "Picture23") {
         if (right) {
             if (flight_.setSpeed(std::nullopt, spdText())) {
-                navigation_.show();
+                navigation_.activeTargetsChanged();
             }
         } else {
             vane_.press(QStringLiteral("Command23"));
@@ -231,7 +231,7 @@ void PlanListsBinder::onPicture(const QString& name, Qt::MouseButton button) {
     } else if (name == "Picture24") {
         if (right) {
             if (flight_.setAltitude(std::nullopt, altText())) {
-                navigation_.show();
+                navigation_.activeTargetsChanged();
             }
         } else {
             vane_.press(QStringLiteral("Command24"));
@@ -278,7 +278,7 @@ void PlanListsBinder::modify() {
         if (row) {
             showPlan();
         } else {
-            navigation_.show();
+            navigation_.activeTargetsChanged();
         }
     }
 }
@@ -286,14 +286,14 @@ void PlanListsBinder::modify() {
 void PlanListsBinder::setSpeed() {
     const auto row = selectedRow();
     if (flight_.setSpeed(row, spdText())) {
-        row ? showPlan() : navigation_.show();
+        row ? showPlan() : navigation_.activeTargetsChanged();
     }
 }
 
 void PlanListsBinder::setAltitude() {
     const auto row = selectedRow();
     if (flight_.setAltitude(row, altText())) {
-        row ? showPlan() : navigation_.show();
+        row ? showPlan() : navigation_.activeTargetsChanged();
     }
 }
 

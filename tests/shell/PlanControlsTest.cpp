@@ -86,6 +86,13 @@ TEST_F(PlanControlsTest, FindAddGenerateSendFlyAndClearTheActiveWaypoint) {
     EXPECT_FALSE(w->textBox("Text1")->text().isEmpty());
     EXPECT_EQ(firstConnections, 1);
 
+    // With A/P Update on, a new speed for the active waypoint reaches the autopilot at once.
+    w->checkBox("UPDHDG")->setChecked(true);
+    w->textBox("Speed")->setText("300");
+    click(w->picture("Picture23"), Qt::RightButton);
+    ASSERT_NE(aircraft.lastCall("upd_APAirSpeed"), nullptr);
+    EXPECT_EQ(aircraft.lastCall("upd_APAirSpeed")->args.at(0), 300);
+
     // The plan table: the active VOR first with its frequency, Kennedy last, a total line.
     auto* tableBinder = w->findChild<shell::PlanTableBinder*>();
     ASSERT_NE(tableBinder, nullptr);
