@@ -7,6 +7,7 @@
 #include "flightplan/Navigator.h"
 #include "flightplan/PlanNumbers.h"
 #include "platform/RealTimeScheduler.h"
+#include "simlink/BuiltInAircraft.h"
 
 namespace zephyra::cli {
 
@@ -73,9 +74,12 @@ int flyOnFlightGear(flightplan::FlightPlan& flight, simlink::FlightGearLink& lin
             out << clock(t) << "  " << flightplan::Navigator::kNotConnected << std::endl;
         } else {
             out << clock(t) << "  " << flightplan::fourDecimals(link.get_curr_lat()) << " "
-                << flightplan::fourDecimals(link.get_curr_lon()) << "  alt "
-                << static_cast<long>(link.get_alt()) << "  Hdg " << flight.display.Hdg << "  Dist "
-                << flight.display.Dist << "  to " << flight.leg.FWAYP << std::endl;
+                << flightplan::fourDecimals(link.get_curr_lon()) << "  "
+                << flightplan::altitudeSpeedText(
+                       link.get_alt(),
+                       simlink::BuiltInAircraft::indicatedFromTrue(link.get_TAS(), link.get_alt()))
+                << "  Hdg " << flight.display.Hdg << "  Dist " << flight.display.Dist << "  to "
+                << flight.leg.FWAYP << std::endl;
             const auto shown = flightplan::readNumber(flight.display.Dist);
             if (flight.plan.PlanCount == 0 && shown && *shown <= nav.AutoSwitchDist) {
                 out << clock(t) << "  arrived at " << flight.leg.FWAYP << std::endl;

@@ -1,5 +1,6 @@
 #include "cli/PlanCommands.h"
 
+#include <cctype>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -7,6 +8,7 @@
 #include "cli/FlightGearFly.h"
 #include "cli/FlightWeather.h"
 #include "flightplan/AutoGenerator.h"
+#include "flightplan/NavaidFinder.h"
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanFlight.h"
 #include "flightplan/PlanNumbers.h"
@@ -27,7 +29,10 @@ constexpr const char* kPlanUsage =
 
 Auto-generates a flight plan from the departure to the arrival through the waypoints of the
 database, the way the main window's Auto button does, and writes it as a ".fpl" file.
-NAME is an identifier (KATL) or a part of a name (the first match of the Find box).
+NAME is an identifier in any letter case (katl) or a part of a name ("atlanta"). An identifier
+several places share is taken for the airport among them, if exactly one is an airport; a name
+several places contain is taken only when it is exactly one airport's whole name. Otherwise the
+command lists up to 10 candidates, airports first, and stops.
 
   --from NAME      departure airport or NAVAID
   --to NAME        arrival airport or NAVAID
@@ -45,8 +50,9 @@ constexpr const char* kFlyUsage =
                          [--simulator builtin|flightgear] [--fg-host HOST] [--fg-port PORT]
 
 Sends the plan and flies it on the built-in aircraft in virtual time with A/P Update on,
-printing each waypoint as it is passed: virtual time, aircraft position, and the distance
-from the waypoint on the tick that made the switch (as the Dist label showed it, and exactly).
+printing each waypoint as it is passed: virtual time, aircraft position, altitude and
+indicated airspeed ("5,000 ft 180 kt IAS"), and the distance from the waypoint on the tick
+that made the switch (as the Dist label showed it, and exactly).
 Ends when the last waypoint is reached.
 
 With --simulator flightgear the plan is flown in a running FlightGear instead, in real time
@@ -90,17 +96,38 @@ class QuietLoadHost final : public flightplan::WaypointLoadHost {
     std::string message;
 };
 
-std::optional<flightplan::FoundNavaid> resolve(weather::WeatherDb& db, const std::string& name) {
-    auto found = db.findWpsByIdent(name);
-    if (!found) {
-        auto search = db.searchWps(name);
-        found = search.first();
+// The place a --from or --to names; nothing, with the reason on err, when it names none or
+// several.
+std::optional<flightplan::FoundNavaid> resolve(weather::WeatherDb& db, const std::string& option,
+                                               const std::string& text, std::ostream& err) {
+    const auto choice = flightplan::chooseNavaid(db, text);
+    if (choice.chosen) {
+        const auto& w = *choice.chosen;
+        return flightplan::FoundNavaid{w.Name, w.Type, w.latitudeDegrees(), w.longitudeDegrees()};
     }
-    if (!found) {
+    if (choice.matches == 0) {
+        err << "zephyra-cli plan: no waypoint matches " << option << " \"" << text << "\"\n";
         return std::nullopt;
     }
-    return flightplan::FoundNavaid{found->Name, found->Type, found->latitudeDegrees(),
-                                   found->longitudeDegrees()};
+    err << "zephyra-cli plan: " << option << " \"" << text << "\" could be " << choice.matches
+        << " places; give one of these identifiers";
+    if (choice.matches > static_cast<int>(choice.candidates.size())) {
+        err << " (the first " << choice.candidates.size() << ")";
+    }
+    err << ":\n";
+    for (const auto& w : choice.candidates) {
+        err << "  " << w.Ident << "  " << flightplan::typeWord(w.Type) << "  " << w.Name << "  "
+            << flightplan::fourDecimals(w.latitudeDegrees()) << " "
+            << flightplan::fourDecimals(w.longitudeDegrees()) << "\n";
+    }
+    return std::nullopt;
+}
+
+std::string upper(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
 }
 
 std::string clockText(double seconds) {
@@ -151,8 +178,9 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
             speed = v;
         } else if (a == "--dist") {
             const auto n = flightplan::readNumber(v);
-            if (!n || *n < 1 || *n > 32767) {
-                err << "zephyra-cli plan: --dist takes a number of nautical miles\n";
+            if (!n || *n < 20 || *n > 200) {
+                err << "zephyra-cli plan: --dist takes a number of nautical miles from 20 to "
+                       "200\n";
                 return 2;
             }
             dist = static_cast<int>(flightplan::roundHalfEven(*n));
@@ -165,8 +193,18 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         err << "zephyra-cli plan: --from and --to are needed\n" << kPlanUsage;
         return 2;
     }
-    if (!flightplan::readNumber(alt) || !flightplan::readNumber(speed)) {
-        err << "zephyra-cli plan: --alt and --speed take numbers\n";
+    if (upper(from) == upper(to)) {
+        err << "zephyra-cli plan: --from and --to name the same place\n";
+        return 2;
+    }
+    const auto altNumber = flightplan::readNumber(alt);
+    const auto speedNumber = flightplan::readNumber(speed);
+    if (!altNumber || *altNumber < 0 || *altNumber > 60000) {
+        err << "zephyra-cli plan: --alt takes an altitude from 0 to 60000 feet\n";
+        return 2;
+    }
+    if (!speedNumber || !(*speedNumber > 0) || *speedNumber > 10000) {
+        err << "zephyra-cli plan: --speed takes knots, or a Mach number below 1, above 0\n";
         return 2;
     }
     if (types.find_first_not_of("VNWvnw") != std::string::npos || types.empty()) {
@@ -179,11 +217,14 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         err << "zephyra-cli plan: cannot open " << database << ": " << error << "\n";
         return 1;
     }
-    const auto dep = resolve(*db, from);
-    const auto arr = resolve(*db, to);
+    const auto dep = resolve(*db, "--from", from, err);
+    const auto arr = resolve(*db, "--to", to, err);
     if (!dep || !arr) {
-        err << "zephyra-cli plan: no waypoint matches \"" << (dep ? to : from) << "\"\n";
         return 1;
+    }
+    if (dep->name == arr->name && dep->lat == arr->lat && dep->lon == arr->lon) {
+        err << "zephyra-cli plan: --from and --to name the same place\n";
+        return 2;
     }
 
     flightplan::WaypointStore store;
@@ -203,7 +244,8 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     };
     flightplan::GenerationSettings settings{
         dist, flightplan::kAll, has('V'), has('N'), has('W'), alt, speed};
-    if (!flightplan::generateRoute(flight, store, settings)) {
+    flightplan::GenerationReport report;
+    if (!flightplan::generateRoute(flight, store, settings, {}, &report)) {
         err << flightplan::generation_text::kFailed << "\n";
         return 1;
     }
@@ -214,6 +256,9 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     out << "from " << dep->name << " (" << flightplan::fourDecimals(dep->lat) << " "
         << flightplan::fourDecimals(dep->lon) << ") to " << arr->name << ": "
         << flight.plan.PlanCount << " entries, written to " << outPath << "\n";
+    if (report.direct) {
+        out << flightplan::directText(report.waypoints) << "\n";
+    }
     for (int i = 0; i < flight.plan.PlanCount; ++i) {
         const auto r = flight.plan.row(i);
         std::string type = i + 1 == flight.plan.PlanCount ? arr->type : "?";
@@ -303,6 +348,9 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         err << "zephyra-cli fly: cannot read " << planPath << "\n";
         return 1;
     }
+    if (!loaded.problem.empty()) {
+        err << "zephyra-cli fly: " << loaded.problem << "\n";
+    }
     if (!loaded.completed) {
         err << "zephyra-cli fly: line " << loaded.stoppedAtLine
             << " is not a plan entry; flying the " << flight.plan.PlanCount
@@ -352,8 +400,10 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
             char dist[32];
             std::snprintf(dist, sizeof dist, "%.2f", p.distance);
             out << clockText(p.seconds) << "  " << flightplan::fourDecimals(p.lat) << " "
-                << flightplan::fourDecimals(p.lon) << "  Dist " << p.shownDist << " (" << dist
-                << " nm)  " << (p.last ? "arrived at " : "passed ") << p.name << "\n";
+                << flightplan::fourDecimals(p.lon) << "  "
+                << flightplan::altitudeSpeedText(p.altitude, p.indicated) << "  Dist "
+                << p.shownDist << " (" << dist << " nm)  " << (p.last ? "arrived at " : "passed ")
+                << p.name << "\n";
         });
     if (!outcome.arrived) {
         err << "zephyra-cli fly: the last waypoint was not reached in "

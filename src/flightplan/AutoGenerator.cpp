@@ -2,10 +2,8 @@
 
 #include <cmath>
 #include <functional>
-#include <limits>
 #include <vector>
 
-#include "flightplan/GreatCircle.h"
 #include "flightplan/PlanNumbers.h"
 #include "platform/Dialogs.h"
 
@@ -13,23 +11,14 @@ namespace zephyra::flightplan {
 
 namespace {
 
-constexpr int kMaxGenerated = 200;
-
-// Every candidate's direction and distance from P are first judged on unit vectors (a few
-// multiplications); only the candidates that may lie in the right quadrant and may beat the
-// best so far are worked out with the exact course-and-distance, so the result is the one a
-// full scan with it gives.
-struct Candidate {
-    int index;
-    double x, y, z;
-};
+// The generated points and the arrival fill the plan store at most.
+constexpr int kMaxGenerated = PlanStore::kCapacity - 1;
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kRad = kPi / 180.0;
-// An angle of 1e-4 rad around a quadrant boundary, as a squared sine, and 0.05 nm of
-// distance: well beyond the difference between the vector estimate and the exact formula.
-constexpr double kBoundarySin2 = 1e-8;
-constexpr double kDistanceMarginNm = 0.05;
+constexpr double kNmPerRadian = 180.0 * 60.0 / kPi;
+// The longest route, as a multiple of the direct distance.
+constexpr double kMaxRouteRatio = 1.2;
 
 struct Vec {
     double x, y, z;
@@ -41,18 +30,35 @@ Vec unit(double lat, double lon) {
     return {std::cos(p) * std::cos(l), std::cos(p) * std::sin(l), std::sin(p)};
 }
 
-// Quadrant of the course towards a vector with east and north parts e and n; 0 when it lies
-// too near a boundary to tell without the exact formula.
-int clearQuadrant(double e, double n) {
-    const double r2 = e * e + n * n;
-    if (e * e <= kBoundarySin2 * r2 || n * n <= kBoundarySin2 * r2) {
-        return 0;
-    }
-    if (e > 0) {
-        return n > 0 ? 1 : 2;
-    }
-    return n < 0 ? 3 : 4;
+double dot(const Vec& a, const Vec& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
 }
+
+Vec cross(const Vec& a, const Vec& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+Vec scaled(const Vec& a, double k) {
+    return {a.x * k, a.y * k, a.z * k};
+}
+
+Vec sum(const Vec& a, const Vec& b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+
+double norm(const Vec& a) {
+    return std::sqrt(dot(a, a));
+}
+
+// Central angle between two unit vectors, well conditioned at every size.
+double angle(const Vec& a, const Vec& b) {
+    return std::atan2(norm(cross(a, b)), dot(a, b));
+}
+
+struct Candidate {
+    int index;
+    Vec v;
+};
 
 std::vector<Candidate> candidatesOf(const WaypointStore& store, const GenerationSettings& s) {
     std::vector<Candidate> out;
@@ -62,22 +68,51 @@ std::vector<Candidate> candidatesOf(const WaypointStore& store, const Generation
         const std::string& type = store.WpsType[k];
         const bool taken =
             (type == "V" && s.vors) || (type == "W" && s.others) || (type == "N" && s.ndbs);
-        if (taken) {
-            const Vec v = unit(store.WpsLat[k], store.WpsLon[k]);
-            out.push_back({i, v.x, v.y, v.z});
+        if (taken && std::fabs(store.WpsLat[k]) <= 90.0 && std::fabs(store.WpsLon[k]) <= 180.0) {
+            out.push_back({i, unit(store.WpsLat[k], store.WpsLon[k])});
         }
     }
     return out;
 }
 
+// The unit normal of the great circle from p to a: the axis that turns p towards a. For
+// coincident or opposite points any great circle through p will do.
+Vec pathNormal(const Vec& p, const Vec& a) {
+    Vec n = cross(p, a);
+    if (norm(n) < 1e-12) {
+        n = cross(p, std::fabs(p.z) < 0.9 ? Vec{0, 0, 1} : Vec{1, 0, 0});
+    }
+    return scaled(n, 1.0 / norm(n));
+}
+
 }  // namespace
+
+std::string directText(int waypoints) {
+    if (waypoints == 0) {
+        return "No waypoint lies on the way: the plan goes direct to the arrival.";
+    }
+    return "No further waypoint lies on the way after the " + std::to_string(waypoints) +
+           (waypoints == 1 ? " waypoint" : " waypoints") +
+           " found: the plan goes direct from there to the arrival.";
+}
 
 int generationStep(int fpDist) {
     return fpDist > 200 ? 200 : (fpDist < 20 ? 20 : fpDist);
 }
 
+// From the current point P, each step looks for the waypoint nearest the point one step along
+// the great circle to the arrival, among those that
+// - bring the arrival closer by at least a quarter of the step,
+// - lie within a corridor around the great circle from P to the arrival (cross-track distance
+//   at most 30% of the remaining distance),
+// - are nearer to P than the arrival is (nothing beyond the arrival),
+// - keep the route, flown on direct from there, within 1.2 times the direct distance,
+// - differ in name from the waypoint taken last.
+// All of it on unit vectors, so the poles and the date line need no care. When no waypoint
+// qualifies the plan goes direct from P to the arrival.
 bool generateRoute(FlightPlan& flight, const WaypointStore& store,
-                   const GenerationSettings& settings, const std::function<void()>& yield) {
+                   const GenerationSettings& settings, const std::function<void()>& yield,
+                   GenerationReport* report) {
     const auto alt = readNumber(settings.altText);
     const auto spd = readNumber(settings.spdText);
     if (!alt || !spd) {
@@ -86,92 +121,71 @@ bool generateRoute(FlightPlan& flight, const WaypointStore& store,
     PlanStore& plan = flight.plan;
     const GenerationEnds ends = flight.ends;
     plan.clearLists();
-    const int step = generationStep(settings.FP_Dist);
+    flight.passed.clear();
+    GenerationReport done;
+    const double step = generationStep(settings.FP_Dist) / kNmPerRadian;
     const std::vector<Candidate> candidates = candidatesOf(store, settings);
-
-    double pLat = ends.departureLat;
-    double pLon = ends.departureLon;
-    auto toArrival = [&] {
-        return courseAndDistance(pLat, pLon, ends.arrivalLat, ends.arrivalLon);
-    };
-    auto leg = toArrival();
-    if (!leg) {
-        return false;
-    }
-    double h = leg->course;
-    int q = quadrantOf(h);
-    double d = leg->distance;
+    const Vec arrival = unit(ends.arrivalLat, ends.arrivalLon);
+    Vec p = unit(ends.departureLat, ends.departureLon);
+    double d = angle(p, arrival);
+    // Flying on direct from any chosen point keeps the route within this length.
+    const double budget = kMaxRouteRatio * d;
+    double flown = 0.0;
     std::string lastName;
-    int generated = 0;
 
     while (d > step) {
-        // Advance on a flat grid (3.14 as pi, no convergence of meridians).
-        pLat += std::cos(h * 3.14 / 180.0) * 0.017323 * step;
-        pLon += std::sin(h * 3.14 / 180.0) * 0.01666668 * step;
-
-        const Vec p = unit(pLat, pLon);
-        const double sl = std::sin(pLon * kRad);
-        const double cl = std::cos(pLon * kRad);
-        const double sp = std::sin(pLat * kRad);
-        const double cp = std::cos(pLat * kRad);
-        const Vec east{-sl, cl, 0.0};
-        const Vec north{-sp * cl, -sp * sl, cp};
-
-        double bestDistance = 999999.0;
-        int best = 0;
-        double minDot = -2.0;  // vectors closer than this cannot beat the best
-        for (const Candidate& c : candidates) {
-            const double dot = c.x * p.x + c.y * p.y + c.z * p.z;
-            if (dot < minDot) {
-                continue;
-            }
-            const double e = c.x * east.x + c.y * east.y;
-            const double n = c.x * north.x + c.y * north.y + c.z * north.z;
-            const int clear = clearQuadrant(e, n);
-            if (clear != 0 && clear != q) {
-                continue;
-            }
-            const auto k = static_cast<std::size_t>(c.index);
-            const auto exact = courseAndDistance(pLat, pLon, store.WpsLat[k], store.WpsLon[k]);
-            if (!exact || quadrantOf(exact->course) != q || !(exact->distance < bestDistance)) {
-                continue;
-            }
-            if (store.WpsName[k] == lastName) {
-                continue;
-            }
-            bestDistance = exact->distance;
-            best = c.index;
-            const double angle = (bestDistance + kDistanceMarginNm) / 60.0 * kRad;
-            minDot = angle >= kPi ? -2.0 : std::cos(angle);
-        }
-        if (best == 0) {
-            return false;  // nothing in the right direction
-        }
-        const auto k = static_cast<std::size_t>(best);
-        pLat = store.WpsLat[k];
-        pLon = store.WpsLon[k];
-        leg = toArrival();
-        if (!leg) {
-            return false;
-        }
-        h = leg->course;
-        q = quadrantOf(h);
-        d = leg->distance;
-        if (d < step / 2) {
+        if (done.waypoints >= kMaxGenerated) {
+            done.direct = true;
             break;
         }
-        plan.append({store.WpsName[k], settings.altText, settings.spdText, pLat, pLon, *alt, *spd});
+        const Vec n = pathNormal(p, arrival);
+        // One step along the great circle towards the arrival.
+        const Vec ahead = sum(scaled(p, std::cos(step)), scaled(cross(n, p), std::sin(step)));
+        const double closerThan = std::cos(d - step / 4.0);  // dot with the arrival above this
+        const double corridor = std::sin(0.3 * d);           // |dot with the normal| below this
+        const double nearerThan = std::cos(d);               // dot with P above this
+        double bestDot = -2.0;
+        int best = 0;
+        Vec bestV{};
+        for (const Candidate& c : candidates) {
+            const double towards = dot(c.v, ahead);
+            if (towards <= bestDot || dot(c.v, arrival) <= closerThan ||
+                std::fabs(dot(c.v, n)) > corridor || dot(c.v, p) <= nearerThan) {
+                continue;
+            }
+            if (flown + angle(p, c.v) + angle(c.v, arrival) > budget ||
+                store.WpsName[static_cast<std::size_t>(c.index)] == lastName) {
+                continue;
+            }
+            bestDot = towards;
+            best = c.index;
+            bestV = c.v;
+        }
+        if (best == 0) {
+            done.direct = true;
+            break;
+        }
+        const double remaining = angle(bestV, arrival);
+        if (remaining < step / 2.0) {
+            break;  // close enough: the arrival is the next point
+        }
+        const auto k = static_cast<std::size_t>(best);
+        plan.append({store.WpsName[k], settings.altText, settings.spdText, store.WpsLat[k],
+                     store.WpsLon[k], *alt, *spd});
         lastName = store.WpsName[k];
-        ++generated;
+        ++done.waypoints;
+        flown += angle(p, bestV);
+        p = bestV;
+        d = remaining;
         if (yield) {
             yield();
-        }
-        if (generated > kMaxGenerated) {
-            return false;
         }
     }
     plan.append({ends.arrivalName, settings.altText, settings.spdText, ends.arrivalLat,
                  ends.arrivalLon, *alt, *spd});
+    if (report != nullptr) {
+        *report = done;
+    }
     return true;
 }
 
@@ -229,7 +243,9 @@ GenerationResult autoGenerate(FlightPlan& flight, const WaypointStore& store,
         }
     }
     host.setBusy(true);
-    const bool ok = generateRoute(flight, store, settings, [&] { host.processEvents(); });
+    GenerationReport report;
+    const bool ok = generateRoute(
+        flight, store, settings, [&] { host.processEvents(); }, &report);
     host.setBusy(false);
     if (!ok) {
         dialogs.message(
@@ -240,7 +256,8 @@ GenerationResult autoGenerate(FlightPlan& flight, const WaypointStore& store,
                    ends.departureName +
                    ", it will not be necessary to add it to the plan because you do not need to "
                    "fly to your departure airport. Press the Send button to initialize your "
-                   "flight or Save to save it for later use or for use in the Weather Builder.");
+                   "flight or Save to save it for later use or for use in the Weather Builder." +
+                   (report.direct ? " " + directText(report.waypoints) : std::string()));
     return GenerationResult::Created;
 }
 

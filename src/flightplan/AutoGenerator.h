@@ -48,10 +48,21 @@ GenerationResult autoGenerate(FlightPlan& flight, const WaypointStore& store,
                               const GenerationSettings& settings, platform::Dialogs& dialogs,
                               GenerationHost& host);
 
-// The generation alone (no checks, no messages): false when it failed (no candidate in the
-// right direction, too many entries, non-numeric altitude or speed); what was appended stays.
+// What a generation found: the waypoints between departure and arrival, and whether it went
+// direct to the arrival because no further waypoint qualified (or the store was full).
+struct GenerationReport {
+    int waypoints = 0;
+    bool direct = false;
+};
+
+// The generation alone (no checks, no messages): always a plan ending at the arrival; false
+// only for a non-numeric altitude or speed.
 bool generateRoute(FlightPlan& flight, const WaypointStore& store,
-                   const GenerationSettings& settings, const std::function<void()>& yield = {});
+                   const GenerationSettings& settings, const std::function<void()>& yield = {},
+                   GenerationReport* report = nullptr);
+
+// The sentence that tells a plan went direct to the arrival after some waypoints.
+std::string directText(int waypoints);
 
 // The step actually used for a FP_Dist value.
 int generationStep(int fpDist);

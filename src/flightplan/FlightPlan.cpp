@@ -92,6 +92,7 @@ bool FlightPlan::remove(std::optional<int> selected) {
 
 void FlightPlan::clear() {
     plan.clearLists();
+    passed.clear();
 }
 
 void FlightPlan::clearActiveWaypoint() {
@@ -101,6 +102,7 @@ void FlightPlan::clearActiveWaypoint() {
     display.Dist.clear();
     display.SpdHold.clear();
     leg.PrevWpLat = leg.PrevWpLon = leg.CurWpLat = leg.CurWpLon = 0.0;
+    leg.active = leg.hasPrevious = false;
     leg.CurWpAlt = 0;
     leg.CurWpSpd = 0.0;
     leg.PrevWpName.clear();
@@ -126,6 +128,8 @@ bool FlightPlan::modify(std::optional<int> selected, const std::optional<FoundNa
         return false;
     }
     leg.FWAYP = found->name;
+    leg.active = true;
+    ++leg.targets;
     leg.CurWpLat = found->lat;
     leg.CurWpLon = found->lon;
     leg.CurWpAlt = clampedInt32(*alt);
@@ -145,6 +149,7 @@ bool FlightPlan::setSpeed(std::optional<int> selected, const std::string& spdTex
         plan.PlanSpd[at(*selected)] = *spd;
     } else {
         leg.CurWpSpd = *spd;
+        ++leg.targets;
         display.SpdHold = standardText(*spd);
     }
     return true;
@@ -160,6 +165,7 @@ bool FlightPlan::setAltitude(std::optional<int> selected, const std::string& alt
         plan.PlanAlt[at(*selected)] = *alt;
     } else {
         leg.CurWpAlt = clampedInt32(*alt);
+        ++leg.targets;
         display.AltHold = std::to_string(leg.CurWpAlt);
     }
     return true;
@@ -169,9 +175,17 @@ bool FlightPlan::setNextWaypoint() {
     if (plan.PlanCount <= 0) {
         return false;
     }
+    if (leg.active) {
+        passed.push_back({leg.FWAYP, std::to_string(leg.CurWpAlt), standardText(leg.CurWpSpd),
+                          leg.CurWpLat, leg.CurWpLon, static_cast<double>(leg.CurWpAlt),
+                          leg.CurWpSpd});
+    }
     leg.PrevWpLat = leg.CurWpLat;
     leg.PrevWpLon = leg.CurWpLon;
     leg.PrevWpName = leg.FWAYP;
+    leg.hasPrevious = leg.active;
+    leg.active = true;
+    ++leg.targets;
     leg.FWAYP = plan.WaypLst[0];
     leg.CurWpLat = plan.PlanLat[0];
     leg.CurWpLon = plan.PlanLon[0];

@@ -17,9 +17,14 @@ struct FoundNavaid {
     double lon = 0.0;
 };
 
-// The waypoint being flown and the one before it. A latitude or longitude of exactly 0 means
-// no waypoint is active.
+// The waypoint being flown and the one before it. Any position can be a waypoint (the equator,
+// the prime meridian, the poles): whether one is active is its own flag.
 struct ActiveLeg {
+    bool active = false;
+    bool hasPrevious = false;
+    // Changes whenever a waypoint becomes active or the active altitude or speed is edited, so
+    // the navigation tick knows which targets the autopilot has not been given yet.
+    unsigned targets = 0;
     double CurWpLat = 0.0;
     double CurWpLon = 0.0;
     std::int32_t CurWpAlt = 0;
@@ -62,6 +67,8 @@ class FlightPlan {
   public:
     PlanStore plan;
     ActiveLeg leg;
+    // The entries flown past since the plan was sent, oldest first (the plan table shows them).
+    std::vector<PlanStore::Row> passed;
     NavDisplay display;
     GenerationEnds ends;
 

@@ -29,6 +29,23 @@ std::optional<CourseDistance> greatCircle(double fromLat, double fromLon, double
 std::optional<CourseDistance> courseAndDistance(double fromLat, double fromLon, double toLat,
                                                 double toLon);
 
+// Great-circle course and distance by the spherical formulas in their well-conditioned form
+// (haversine, atan2): defined for every pair of valid positions, the equator, the prime
+// meridian, the poles and the date line included. Course true in 0..360 (0 for coincident
+// points or a start at a pole towards the other one).
+CourseDistance sphericalCourseDistance(double fromLat, double fromLon, double toLat, double toLon);
+
+// Where a great circle from a point along a true course leads after a distance in nm.
+struct GeoPoint {
+    double lat = 0.0;
+    double lon = 0.0;  // -180..180
+};
+GeoPoint destinationPoint(double lat, double lon, double courseTrue, double distanceNm);
+
+// Distance in nm of a point from the great circle through two others (positive either side).
+double crossTrackNm(double fromLat, double fromLon, double toLat, double toLon, double lat,
+                    double lon);
+
 // Mode "H" gives the course, "D" the distance; 0 when it cannot be computed.
 double GET_GPS_DATA(double fromLat, double fromLon, double toLat, double toLon, char mode);
 

@@ -1,20 +1,23 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "flightplan/FlightPlan.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::flightplan {
 
-// The Find box: a case-insensitive name search over the WPS table that remembers its place,
-// so Next walks the further matches. The current match is the NAVAID Add, Insert and Modify use.
+// The Find box: the records whose identifier is the text (any letter case) first, then those
+// whose name holds it (any letter case), each in table order. It remembers its place, so Next
+// walks the further matches; past the last it keeps the last. The current match is the NAVAID
+// Add, Insert and Modify use.
 class NavaidFinder {
   public:
     static constexpr const char* kNotFound = "Not Found";
-    static constexpr const char* kNoMoreMatches = "No more matches.";
 
     struct Shown {
         std::string text;  // what the found-waypoint box shows
@@ -24,21 +27,44 @@ class NavaidFinder {
     // Each Find opens the database afresh (so a rebuilt database is seen).
     explicit NavaidFinder(std::string databasePath) : path_(std::move(databasePath)) {}
 
-    Shown find(const std::string& text);
+    // With a position, the identifier match at that position comes first (the waypoint
+    // clicked on the map, when several share its identifier).
+    Shown find(const std::string& text, std::optional<std::pair<double, double>> at = {});
     // Nothing when there was no Find before (the box stays as it is).
     std::optional<Shown> next();
     const std::optional<FoundNavaid>& current() const { return current_; }
 
-    // "Name-Type", as the found-waypoint box shows a match.
+    // "BWG (VOR) Bowling Green 117.90": identifier, type, name and frequency of a match.
     static std::string describe(const weather::WpsRecord& w);
 
   private:
-    void take(const weather::WpsRecord& w);
+    Shown take(const weather::WpsRecord& w);
+    std::optional<weather::WpsRecord> nextByName();
 
     std::string path_;
     std::unique_ptr<weather::WeatherDb> db_;
+    std::vector<weather::WpsRecord> byIdent_;
+    std::size_t identAt_ = 0;
     std::optional<weather::WeatherDb::WpsSearch> search_;
+    bool searchStarted_ = false;
+    std::optional<weather::WpsRecord> last_;
     std::optional<FoundNavaid> current_;
 };
+
+// The word for a waypoint type: airport, VOR, NDB, fix.
+std::string typeWord(const std::string& type);
+
+// What a command-line place name comes to: the one place it names, or why not.
+struct NavaidChoice {
+    std::optional<weather::WpsRecord> chosen;
+    std::vector<weather::WpsRecord> candidates;  // when ambiguous: up to 10, airports first
+    int matches = 0;                             // all the places it could mean
+};
+
+// An identifier one record holds is taken; one several hold is taken for the airport among
+// them when exactly one is an airport. Otherwise the text is a part of a name (letter case and
+// punctuation aside): one match is taken, and so is the airport whose whole name it is when
+// exactly one airport's is; several are ambiguous.
+NavaidChoice chooseNavaid(weather::WeatherDb& db, const std::string& text);
 
 }  // namespace zephyra::flightplan

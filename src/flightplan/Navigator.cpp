@@ -57,6 +57,31 @@ Navigator::TickResult Navigator::tick(const NavigationSwitches& switches) {
     return TickResult::Steered;
 }
 
+void Navigator::sendNow(const NavigationSwitches& switches) {
+    const double lat = sim_.get_curr_lat();
+    const double lon = sim_.get_curr_lon();
+    if (!flight_.leg.active || noPosition(lat) || noPosition(lon)) {
+        return;
+    }
+    flight_.display.Text1 = fourDecimals(lat);
+    flight_.display.Text2 = fourDecimals(lon);
+    if (compute()) {
+        steer(switches);
+    }
+}
+
+void Navigator::sendSpeed(double speed) {
+    if (speed > 0.0 && speed < 1.0) {
+        sim_.upd_APMachNumber(speed);
+    } else if (speed >= 1.0) {
+        sim_.upd_APAirSpeed(speed);
+    }
+}
+
+// The heading goes out on every tick. The speed goes out once per active entry (and again
+// after an edit of it); the altitude too: a climb at once, a descent at the top of descent,
+// when the time to the waypoint falls below the minutes needed at 1800 ft/min plus two, so
+// the aircraft levels off about two minutes before the waypoint.
 void Navigator::steer(const NavigationSwitches& switches) {
     if (!switches.apUpdate) {
         return;
@@ -66,23 +91,20 @@ void Navigator::steer(const NavigationSwitches& switches) {
     if (const auto hdg = readNumber(shown.Hdg)) {
         sim_.upd_APHead(*hdg);
     }
-    if (leg.CurWpAlt <= 0) {
+    if (speedSent_ != leg.targets) {
+        speedSent_ = leg.targets;
+        sendSpeed(leg.CurWpSpd);
+    }
+    if (altitudeSent_ == leg.targets || leg.CurWpAlt <= 0) {
         return;
     }
-    double ete = 0.0;
-    if (!shown.MIN.empty()) {
-        ete = 60.0 * readNumber(shown.HRS).value_or(0.0) + readNumber(shown.MIN).value_or(0.0);
-    }
-    // Minutes needed to reach the altitude at 1800 ft/min, plus two.
-    const double lead = (sim_.get_alt() - leg.CurWpAlt) / 1800.0 + 2.0;
-    if (!(lead <= 0.0 || ete < lead)) {
-        return;
-    }
-    sim_.upd_APAlt(switches.metric ? leg.CurWpAlt * 3.3 : leg.CurWpAlt);
-    if (leg.CurWpSpd > 0.0 && leg.CurWpSpd < 1.0) {
-        sim_.upd_APMachNumber(leg.CurWpSpd);
-    } else if (leg.CurWpSpd >= 1.0) {
-        sim_.upd_APAirSpeed(leg.CurWpSpd);
+    const double aircraftAlt = sim_.get_alt();
+    const double target = switches.metric ? leg.CurWpAlt * kFeetPerMetre : leg.CurWpAlt;
+    const double leadSeconds = ((aircraftAlt - target) / 1800.0 + 2.0) * 60.0;
+    const bool climb = target > aircraftAlt;
+    if (climb || !eteSeconds_ || *eteSeconds_ < leadSeconds) {
+        altitudeSent_ = leg.targets;
+        sim_.upd_APAlt(target);
     }
 }
 
@@ -112,27 +134,19 @@ bool Navigator::compute() {
         windDir += 360.0;
     }
     const ActiveLeg& leg = flight_.leg;
-    if (leg.CurWpLat == 0.0 || leg.CurWpLon == 0.0) {
+    eteSeconds_.reset();
+    if (!leg.active) {
         return false;
     }
     NavDisplay& shown = flight_.display;
-    double aLat = readNumber(shown.Text1).value_or(0.0);
-    double aLon = readNumber(shown.Text2).value_or(0.0);
-    if (aLat == 0.0) {
-        aLat = kTickZero;
-    }
-    if (aLon == 0.0) {
-        aLon = kTickZero;
-    }
-    const auto gc = greatCircle(aLat, aLon, leg.CurWpLat, leg.CurWpLon, kTickZero, false);
-    if (!gc) {
-        return false;
-    }
-    const double distance = gc->distance;
+    const double aLat = readNumber(shown.Text1).value_or(0.0);
+    const double aLon = readNumber(shown.Text2).value_or(0.0);
+    const auto gc = sphericalCourseDistance(aLat, aLon, leg.CurWpLat, leg.CurWpLon);
+    const double distance = gc.distance;
 
     // Magnetic course.
     const double v = sim_.get_MagVar();
-    double course = v >= 180.0 ? gc->course + (360.0 - v) : gc->course - v;
+    double course = v >= 180.0 ? gc.course + (360.0 - v) : gc.course - v;
     if (course < 0.0) {
         course += 360.0;
     }
@@ -163,6 +177,9 @@ bool Navigator::compute() {
         }
     }
     shown.Dist = floorText(distance);
+    if (tas > 0.0) {
+        eteSeconds_ = distance / (groundSpeed > 20.0 ? groundSpeed : tas) * 3600.0;
+    }
 
     // Wind correction.
     double heading = course;

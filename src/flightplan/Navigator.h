@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "flightplan/FlightPlan.h"
@@ -17,6 +18,8 @@ struct NavigationSwitches {
     bool apUpdate = false;  // "A/P Update" ticked
     bool metric = false;    // UOM "M": altitudes are metres, the autopilot wants feet
 };
+
+constexpr double kFeetPerMetre = 3.2808;
 
 // The five-second navigation tick: reads the aircraft position through the simulator link,
 // switches to the next plan entry within 5 nm, works out course, distance, wind correction,
@@ -44,12 +47,23 @@ class Navigator {
     enum class TickResult { NotConnected, PositionOnly, Steered };
     TickResult tick(const NavigationSwitches& switches);
 
+    // Right after Send: reads the position, shows the new leg and gives the autopilot its
+    // targets at once, without waiting for the next tick (no automatic switch).
+    void sendNow(const NavigationSwitches& switches);
+
     // The computation alone, from the position shown in Text1/Text2; false when it could not
-    // be done (no active waypoint, a zero divisor) and nothing new is shown.
+    // be done (no active waypoint, a crosswind beyond the airspeed) and nothing new is shown.
     bool compute();
 
   private:
     void steer(const NavigationSwitches& switches);
+    void sendSpeed(double speed);
+
+    // Seconds to the active waypoint from the last computation, when the aircraft moves.
+    std::optional<double> eteSeconds_;
+    // The leg's `targets` value whose speed and altitude the autopilot has been given.
+    unsigned speedSent_ = 0;
+    unsigned altitudeSent_ = 0;
 
     FlightPlan& flight_;
     simlink::SimLink& sim_;

@@ -1,5 +1,6 @@
 #include "flightplan/PlanFile.h"
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -10,21 +11,18 @@ namespace zephyra::flightplan {
 
 namespace {
 
+// Lines end with CR LF, LF or a lone CR.
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const bool last = end == std::string::npos;
-        if (last) {
-            end = text.size();
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
         }
-        std::size_t stop = end;
-        if (stop > start && text[stop - 1] == '\r') {
-            --stop;
-        }
-        lines.push_back(text.substr(start, stop - start));
-        start = end + 1;
+        lines.push_back(text.substr(start, end - start));
+        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
     }
     return lines;
 }
@@ -66,7 +64,7 @@ class FieldReader {
     std::size_t pos_ = 0;
 };
 
-bool readEntry(const std::string& line, PlanStore& plan) {
+bool readEntry(const std::string& line, PlanStore& plan, std::string& problem) {
     const auto p1 = line.find('|');
     if (p1 == std::string::npos) {
         return false;
@@ -83,6 +81,12 @@ bool readEntry(const std::string& line, PlanStore& plan) {
     const auto alt = readInt32(altText);
     const auto spd = readNumber(line.substr(p4 + 1));
     if (!lat || !lon || !alt || !spd || plan.full()) {
+        return false;
+    }
+    if (std::fabs(*lat) > 90.0 || std::fabs(*lon) > 180.0) {
+        problem = "The position of \"" + line.substr(0, p1) + "\" (" + standardText(*lat) + ", " +
+                  standardText(*lon) +
+                  ") is outside the Earth's latitudes (-90 to 90) and longitudes (-180 to 180).";
         return false;
     }
     return plan.append({line.substr(0, p1), altText, standardText(*spd), *lat, *lon,
@@ -155,7 +159,10 @@ PlanLoadResult readPlan(const std::string& text, PlanStore& plan, PlanLoadHost& 
             i = fields.nextLine();
             continue;
         }
-        if (!readEntry(line, plan)) {
+        if (!readEntry(line, plan, result.problem)) {
+            if (!result.problem.empty()) {
+                result.problem = "Line " + std::to_string(i + 1) + ": " + result.problem;
+            }
             return stop(i);
         }
         ++i;
@@ -195,6 +202,16 @@ std::string formatPlan(const PlanStore& plan) {
         }
     }
     return out;
+}
+
+std::string withPlanSuffix(const std::string& path) {
+    const auto slash = path.find_last_of("/\\");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto dot = name.rfind('.');
+    if (name.empty() || (dot != std::string::npos && dot > 0 && dot + 1 < name.size())) {
+        return path;
+    }
+    return path + (dot + 1 == name.size() ? "fpl" : ".fpl");
 }
 
 bool savePlanFile(const std::string& path, const PlanStore& plan, std::string* error) {

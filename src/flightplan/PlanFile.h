@@ -22,11 +22,13 @@ struct PlanLoadResult {
     bool weatherLoaded = false;    // a weather section was taken
     bool weatherDeclined = false;  // a weather section was refused; the rest was ignored
     int stoppedAtLine = 0;         // 1-based line that ended an incomplete load
+    std::string problem;           // what was wrong with that line, when it can be told
 };
 
 // Reads a ".fpl" text into the plan store (the lists are emptied first). Entry lines are
 // "name|latitude|longitude|altitude|speed"; "Weather" and "ATC" start their sections.
-// A bad line, a 2002nd entry or a weather index above 200 ends the reading there; what was
+// Lines may end with CR LF, LF or CR. A bad line (a position off the Earth among them), a
+// 2002nd entry or a weather index above 200 ends the reading there; what was
 // read before stays.
 PlanLoadResult readPlan(const std::string& text, PlanStore& plan, PlanLoadHost& host);
 PlanLoadResult loadPlanFile(const std::string& path, PlanStore& plan, PlanLoadHost& host);
@@ -34,6 +36,8 @@ PlanLoadResult loadPlanFile(const std::string& path, PlanStore& plan, PlanLoadHo
 // The file text of a plan: entry lines, then the weather section when the plan has one; every
 // line ends with CR LF.
 std::string formatPlan(const PlanStore& plan);
+// The path a plan is saved to: ".fpl" added to a file name without a suffix.
+std::string withPlanSuffix(const std::string& path);
 bool savePlanFile(const std::string& path, const PlanStore& plan, std::string* error = nullptr);
 
 }  // namespace zephyra::flightplan

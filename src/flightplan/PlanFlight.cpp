@@ -23,9 +23,16 @@ FlightOutcome flyPlan(FlightPlan& flight, simlink::BuiltInAircraft& aircraft,
     std::string lastShown;
 
     auto passed = [&](const std::string& name, bool last) {
-        PassedWaypoint p{
-            clock.now() - start, name, aircraft.latitude(), aircraft.longitude(), lastDistance,
-            lastShown,           last};
+        PassedWaypoint p{clock.now() - start,
+                         name,
+                         aircraft.latitude(),
+                         aircraft.longitude(),
+                         aircraft.altitude(),
+                         simlink::BuiltInAircraft::indicatedFromTrue(aircraft.trueAirspeed(),
+                                                                     aircraft.altitude()),
+                         lastDistance,
+                         lastShown,
+                         last};
         out.passed.push_back(p);
         if (onPassed) {
             onPassed(p);
@@ -36,12 +43,12 @@ FlightOutcome flyPlan(FlightPlan& flight, simlink::BuiltInAircraft& aircraft,
     auto timer = clock.createTimer([&] {
         ++out.ticks;
         nav.tick({true, options.metric});
-        const auto gc = greatCircle(aircraft.latitude(), aircraft.longitude(), flight.leg.CurWpLat,
-                                    flight.leg.CurWpLon, kTickZero, false);
-        lastDistance = gc ? gc->distance : 0.0;
+        lastDistance = sphericalCourseDistance(aircraft.latitude(), aircraft.longitude(),
+                                               flight.leg.CurWpLat, flight.leg.CurWpLon)
+                           .distance;
         lastShown = flight.display.Dist;
         const auto shown = readNumber(flight.display.Dist);
-        if (flight.plan.PlanCount == 0 && shown && *shown <= nav.AutoSwitchDist) {
+        if (!out.arrived && flight.plan.PlanCount == 0 && shown && *shown <= nav.AutoSwitchDist) {
             out.arrived = true;
             passed(flight.leg.FWAYP, true);
         }

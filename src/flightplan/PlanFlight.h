@@ -21,9 +21,11 @@ struct PassedWaypoint {
     std::string name;
     double lat = 0.0;  // aircraft position when it was passed
     double lon = 0.0;
-    double distance = 0.0;  // nm from the waypoint on the tick that passed it
-    std::string shownDist;  // what Dist showed then (the switch needs 5 or less)
-    bool last = false;      // the final waypoint: the flight ends here
+    double altitude = 0.0;   // feet
+    double indicated = 0.0;  // indicated airspeed, knots
+    double distance = 0.0;   // nm from the waypoint on the tick that passed it
+    std::string shownDist;   // what Dist showed then (the switch needs 5 or less)
+    bool last = false;       // the final waypoint: the flight ends here
 };
 
 struct FlightOptions {

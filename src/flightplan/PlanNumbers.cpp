@@ -1,5 +1,6 @@
 #include "flightplan/PlanNumbers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -139,6 +140,20 @@ std::string floorText(double value) {
         return "0";
     }
     return std::to_string(static_cast<long long>(f));
+}
+
+}  // namespace zephyra::flightplan
+
+namespace zephyra::flightplan {
+
+std::string altitudeSpeedText(double feet, double indicatedKt) {
+    const long long ft = std::llround(std::clamp(feet, -1e9, 1e9));
+    std::string digits = std::to_string(ft < 0 ? -ft : ft);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) {
+        digits.insert(static_cast<std::size_t>(i), ",");
+    }
+    const long long kt = std::llround(std::clamp(indicatedKt, -1e6, 1e6));
+    return (ft < 0 ? "-" : "") + digits + " ft " + std::to_string(kt) + " kt IAS";
 }
 
 }  // namespace zephyra::flightplan

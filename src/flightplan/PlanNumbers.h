@@ -24,5 +24,7 @@ std::string printForm(double value);
 std::string fourDecimals(double value);
 // Whole number rounded down, as the navigation labels show it.
 std::string floorText(double value);
+// Altitude and indicated airspeed as the flight commands print them: "5,000 ft 180 kt IAS".
+std::string altitudeSpeedText(double feet, double indicatedKt);
 
 }  // namespace zephyra::flightplan

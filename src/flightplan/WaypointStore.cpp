@@ -13,7 +13,7 @@
 namespace zephyra::flightplan {
 
 void WaypointStore::clear() {
-    for (auto* v : {&WpsType, &WpsName, &WpsFreq}) {
+    for (auto* v : {&WpsType, &WpsName, &WpsFreq, &WpsIdent}) {
         v->assign(1, std::string());
     }
     WpsLat.assign(1, 0.0);
@@ -25,7 +25,7 @@ void WaypointStore::clear() {
 
 void WaypointStore::reserve(std::size_t entries) {
     const std::size_t n = std::min<std::size_t>(entries, kCapacity) + 1;
-    for (auto* v : {&WpsType, &WpsName, &WpsFreq}) {
+    for (auto* v : {&WpsType, &WpsName, &WpsFreq, &WpsIdent}) {
         v->reserve(n);
     }
     WpsLat.reserve(n);
@@ -42,6 +42,7 @@ bool WaypointStore::add(std::string type, std::string name, std::string freq, do
     WpsType.push_back(std::move(type));
     WpsName.push_back(std::move(name));
     WpsFreq.push_back(std::move(freq));
+    WpsIdent.emplace_back();
     WpsLat.push_back(lat);
     WpsLon.push_back(lon);
     WpsWxCat.push_back(wxCat);
@@ -152,8 +153,10 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
                 const bool navaid = w.Type == "V" || w.Type == "N";
                 const double lat = w.latitudeDegrees();
                 const double lon = w.longitudeDegrees();
-                store.add(std::move(w.Type), std::move(w.Name),
-                          navaid ? std::move(w.Frequency) : std::string(), lat, lon);
+                if (store.add(std::move(w.Type), std::move(w.Name),
+                              navaid ? std::move(w.Frequency) : std::string(), lat, lon)) {
+                    store.WpsIdent.back() = std::move(w.Ident);
+                }
             }
             progress();
             return true;

@@ -25,6 +25,7 @@ struct WaypointStore {
     std::vector<std::string> WpsType{std::string()};
     std::vector<std::string> WpsName{std::string()};
     std::vector<std::string> WpsFreq{std::string()};
+    std::vector<std::string> WpsIdent{std::string()};  // WPS identifier; empty for stations
     std::vector<double> WpsLat{0.0};
     std::vector<double> WpsLon{0.0};
     std::vector<std::int16_t> WpsWxCat{0};

@@ -82,11 +82,12 @@ const std::array<TutorialPage, 23> kPages = {{
      "For custom weather, you can use Weather Builder after you create a plan."},
     {"C2", "Manual Flight Plans",
      "Enter text that relects the first waypoint of your desired flight in the Find box. For "
-     "example you may want to enter 'Ashev' for Asheville Regional. Do not use ICAO codes. Next, "
-     "press the Find button."},
+     "example you may want to enter 'Ashev' for Asheville Regional, or its identifier 'KAVL'. "
+     "Identifiers are found first, then names. Next, press the Find button."},
     {"C3", "Adding to Flight Plan",
      "If the location you entered does not appear, click Next to cycle through all similar "
-     "entries. Some may say 'V' for VOR, others may say 'A' for Airport. Enter an Altitude or "
+     "entries. Each shows its identifier, its type (VOR, NDB, fix or airport), its name and its "
+     "frequency. Enter an Altitude or "
      "Speed next to the Altitude or Speed buttons. When you are ready, press 'Add' next to the "
      "Flight Plan window."},
     {"C4", "Adding More Entries",

@@ -23,8 +23,8 @@ class MapSource {
     virtual std::string closestStationId() = 0;
     // The station report shown when the pointer rests on a station.
     virtual std::string stationReport(const std::string& id) = 0;
-    // A NAVAID was clicked.
-    virtual void navaidChosen(const std::string& name) = 0;
+    // A NAVAID was clicked: its name and position (degrees).
+    virtual void navaidChosen(const std::string& name, double lat, double lon) = 0;
 };
 
 }  // namespace zephyra::map

@@ -107,7 +107,9 @@ void MapCanvas::mouseReleaseEvent(QMouseEvent* event) {
     if (!dragged_ && scene_.store != nullptr) {
         const int entry = navaidAt(event->position());
         if (entry > 0 && entry <= scene_.store->WpsCount) {
-            source_.navaidChosen(scene_.store->WpsName[entry]);
+            const auto k = static_cast<std::size_t>(entry);
+            source_.navaidChosen(scene_.store->WpsName[k], scene_.store->WpsLat[k],
+                                 scene_.store->WpsLon[k]);
         }
     }
 }

@@ -21,8 +21,8 @@ FindBoxBinder::FindBoxBinder(AppContext& context, VaneWindow& vane)
     fwp->installEventFilter(this);
 }
 
-void FindBoxBinder::find() {
-    const auto shown = finder_.find(vane_.textBox("FWP")->text().toStdString());
+void FindBoxBinder::find(std::optional<std::pair<double, double>> at) {
+    const auto shown = finder_.find(vane_.textBox("FWP")->text().trimmed().toStdString(), at);
     setFoundText(shown.text);
     vane_.command("Command22")->setEnabled(shown.nextEnabled);
 }

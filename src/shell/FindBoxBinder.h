@@ -18,7 +18,8 @@ class FindBoxBinder : public QObject {
   public:
     FindBoxBinder(AppContext& context, VaneWindow& vane);
 
-    void find();  // Command21
+    // Command21; with a position, the identifier match there comes first.
+    void find(std::optional<std::pair<double, double>> at = {});
     void next();  // Command22
     // The NAVAID that Add, Insert and Modify use, and the text the found box shows.
     const std::optional<flightplan::FoundNavaid>& current() const { return finder_.current(); }

@@ -8,8 +8,8 @@ namespace zephyra::shell {
 const std::vector<std::pair<QString, QString>>& HelpTips::table() {
     static const std::vector<std::pair<QString, QString>> tips = [] {
         const QString find = QStringLiteral(
-            "Enter text here to do a Find for your desired Airport or NAVAID. Use names only, not "
-            "ICAO codes. Then press the Find button.");
+            "Enter text here to do a Find for your desired Airport or NAVAID: its identifier "
+            "(KATL, ATL) or a part of its name, in any letter case. Then press the Find button.");
         const QString next =
             QStringLiteral("After you do a Find command, press Next to display the next match.");
         return std::vector<std::pair<QString, QString>>{

@@ -89,8 +89,8 @@ map::PlanRoute MapBinder::route() {
     const flightplan::FlightPlan& flight = vane_.planControls().flight();
     map::PlanRoute route;
     const auto& leg = flight.leg;
-    if (leg.CurWpLat != 0.0 && leg.CurWpLon != 0.0) {
-        if (leg.PrevWpLat != 0.0 && leg.PrevWpLon != 0.0) {
+    if (leg.active) {
+        if (leg.hasPrevious) {
             route.points.push_back({leg.PrevWpLat, leg.PrevWpLon});
             route.names.push_back(leg.PrevWpName);
         }
@@ -148,9 +148,24 @@ std::string MapBinder::stationReport(const std::string& id) {
     return reports::stationReport(*db, id, ctx_.settings.UOM, ctx_.settings.UnlimitedVis).text;
 }
 
-void MapBinder::navaidChosen(const std::string& name) {
-    vane_.textBox(QStringLiteral("FWP"))->setText(QString::fromStdString(name));
-    vane_.planControls().findBox().find();
+// The Find box gets the clicked waypoint's identifier (its name when it has none), and Find
+// takes that very waypoint first when several share the identifier.
+void MapBinder::navaidChosen(const std::string& name, double lat, double lon) {
+    std::string text = name;
+    if (auto db = weather::WeatherDb::open(ctx_.databasePath(), nullptr, false)) {
+        auto search = db->searchWps(name);
+        for (auto w = search.first(); w; w = search.next()) {
+            if (w->Name == name && std::fabs(w->latitudeDegrees() - lat) < 1e-4 &&
+                std::fabs(w->longitudeDegrees() - lon) < 1e-4) {
+                if (!w->Ident.empty()) {
+                    text = w->Ident;
+                }
+                break;
+            }
+        }
+    }
+    vane_.textBox(QStringLiteral("FWP"))->setText(QString::fromStdString(text));
+    vane_.planControls().findBox().find(std::make_pair(lat, lon));
 }
 
 }  // namespace zephyra::shell

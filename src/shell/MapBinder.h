@@ -36,7 +36,7 @@ class MapBinder : public QObject, public map::MapSource {
     std::optional<map::AircraftState> aircraft() override;
     std::string closestStationId() override;
     std::string stationReport(const std::string& id) override;
-    void navaidChosen(const std::string& name) override;
+    void navaidChosen(const std::string& name, double lat, double lon) override;
 
     // The refresh timer: running while the map is shown.
     const platform::Timer& refreshTimer() const { return *timer_; }

@@ -78,11 +78,17 @@ void NavigationStatusBinder::setNextWaypoint() {
     if (!flight_.setNextWaypoint()) {
         return;
     }
+    navigator_.sendNow({vane_.checkBox("UPDHDG")->isChecked(), ctx_.settings.heightsInMetres()});
     show();
     if (onPlanChanged) {
         onPlanChanged();
     }
     vane_.timer1().setInterval(5000);
+}
+
+void NavigationStatusBinder::activeTargetsChanged() {
+    navigator_.sendNow({vane_.checkBox("UPDHDG")->isChecked(), ctx_.settings.heightsInMetres()});
+    show();
 }
 
 void NavigationStatusBinder::clearActiveWaypoint() {

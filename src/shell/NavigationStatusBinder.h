@@ -34,6 +34,9 @@ class NavigationStatusBinder : public QObject {
     void clearActiveWaypoint();  // Picture17, right button
     // Copies the navigation texts into the labels.
     void show();
+    // The active waypoint, its altitude or its speed was edited: the autopilot gets them at
+    // once (with A/P Update on) and the status shows them.
+    void activeTargetsChanged();
     flightplan::Navigator& navigator() { return navigator_; }
 
   protected:

@@ -18,6 +18,7 @@ namespace zephyra::shell {
 namespace {
 
 constexpr const char* kPlanFilter = "Flight Plan(*.fpl)|*.fpl";
+constexpr const char* kPlanLoadFilter = "Flight Plan(*.fpl)|*.fpl|All files (*)|*";
 const char* const kLists[] = {"WaypLst", "AltLst", "SpdLst"};
 
 QString qs(const std::string& s) {
@@ -222,7 +223,7 @@ void PlanListsBinder::onPicture(const QString& name, Qt::MouseButton button) {
     } else if (name == "Picture23") {
         if (right) {
             if (flight_.setSpeed(std::nullopt, spdText())) {
-                navigation_.show();
+                navigation_.activeTargetsChanged();
             }
         } else {
             vane_.press(QStringLiteral("Command23"));
@@ -230,7 +231,7 @@ void PlanListsBinder::onPicture(const QString& name, Qt::MouseButton button) {
     } else if (name == "Picture24") {
         if (right) {
             if (flight_.setAltitude(std::nullopt, altText())) {
-                navigation_.show();
+                navigation_.activeTargetsChanged();
             }
         } else {
             vane_.press(QStringLiteral("Command24"));
@@ -277,7 +278,7 @@ void PlanListsBinder::modify() {
         if (row) {
             showPlan();
         } else {
-            navigation_.show();
+            navigation_.activeTargetsChanged();
         }
     }
 }
@@ -285,24 +286,25 @@ void PlanListsBinder::modify() {
 void PlanListsBinder::setSpeed() {
     const auto row = selectedRow();
     if (flight_.setSpeed(row, spdText())) {
-        row ? showPlan() : navigation_.show();
+        row ? showPlan() : navigation_.activeTargetsChanged();
     }
 }
 
 void PlanListsBinder::setAltitude() {
     const auto row = selectedRow();
     if (flight_.setAltitude(row, altText())) {
-        row ? showPlan() : navigation_.show();
+        row ? showPlan() : navigation_.activeTargetsChanged();
     }
 }
 
 void PlanListsBinder::save() {
-    const auto path = ctx_.dialogs.saveFile({"Save", ctx_.programFolder, kPlanFilter});
-    if (!path) {
+    const auto chosen = ctx_.dialogs.saveFile({"Save", ctx_.programFolder, kPlanFilter});
+    if (!chosen) {
         return;
     }
+    const std::string path = flightplan::withPlanSuffix(*chosen);
     std::string error;
-    if (!flightplan::savePlanFile(*path, flight_.plan, &error)) {
+    if (!flightplan::savePlanFile(path, flight_.plan, &error)) {
         ctx_.dialogs.message({"The flight plan could not be saved. " + error, "Save",
                               platform::Buttons::Ok, platform::Icon::Exclamation, 1});
     }
@@ -325,13 +327,18 @@ void PlanListsBinder::load() {
             return;
         }
     }
-    const auto path = ctx_.dialogs.openFile({"Open", ctx_.programFolder, kPlanFilter});
+    const auto path = ctx_.dialogs.openFile({"Open", ctx_.programFolder, kPlanLoadFilter});
     if (!path) {
         return;
     }
     LoadDialogue dialogue(ctx_, vane_, customWeatherProcessing);
+    flight_.passed.clear();
     const auto result = flightplan::loadPlanFile(*path, flight_.plan, dialogue);
     showPlan();
+    if (!result.problem.empty()) {
+        ctx_.dialogs.message({result.problem + " The plan was read up to that line.", "Load",
+                              platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+    }
     if (!result.completed) {
         return;
     }

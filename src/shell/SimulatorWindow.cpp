@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLocale>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -199,6 +200,15 @@ SimulatorWindow::SimulatorWindow(simlink::BuiltInAircraft& aircraft, QWidget* pa
     form->addRow(QStringLiteral("Altitude"), altitude_);
     form->addRow(QStringLiteral("True airspeed"), speed_);
     form->addRow(QStringLiteral("Variation"), magVar_);
+    rate_ = new QComboBox(this);
+    rate_->setObjectName(QStringLiteral("SimRate"));
+    for (const int r : {1, 2, 4, 8, 16}) {
+        rate_->addItem(QStringLiteral("×%1").arg(r), r);
+    }
+    rate_->setToolTip(QStringLiteral(
+        "Time acceleration: the aircraft, the navigation and the weather all run this much "
+        "faster."));
+    form->addRow(QStringLiteral("Time"), rate_);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(apply);
     buttons->addWidget(startStop_);
@@ -222,6 +232,11 @@ SimulatorWindow::SimulatorWindow(simlink::BuiltInAircraft& aircraft, QWidget* pa
     layout->addWidget(weatherBox, 1);
 
     connect(apply, &QPushButton::clicked, this, [this] { applySettings(); });
+    connect(rate_, &QComboBox::currentIndexChanged, this, [this] {
+        if (onRateChanged) {
+            onRateChanged(rate_->currentData().toDouble());
+        }
+    });
     connect(startStop_, &QPushButton::clicked, this, [this] { toggleRunning(); });
     connect(airportGo_, &QPushButton::clicked, this, [this] { goToAirport(); });
     connect(airport_, &QLineEdit::returnPressed, this, [this] { goToAirport(); });
@@ -257,6 +272,14 @@ void SimulatorWindow::applySettings() {
     aircraft_.setAirspeed(speed_->value());
     aircraft_.setMagVar(magVar_->value());
     refresh();
+}
+
+void SimulatorWindow::showRate(double rate) {
+    const int i = rate_->findData(static_cast<int>(rate));
+    if (i >= 0) {
+        const QSignalBlocker quiet(rate_);
+        rate_->setCurrentIndex(i);
+    }
 }
 
 void SimulatorWindow::toggleRunning() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFrame>
 #include <QLabel>
@@ -27,6 +28,10 @@ class SimulatorWindow : public QWidget {
 
     // The area the main window's navigation panel is placed into.
     QWidget* panelHost() const { return cockpit_; }
+    // Time acceleration: the rate chosen (1, 2, 4, 8 or 16), for the program's clock.
+    std::function<void(double)> onRateChanged;
+    // Shows a rate chosen elsewhere (the command line).
+    void showRate(double rate);
     // Looks an airport identifier up; set once the database can answer.
     std::function<std::optional<std::pair<double, double>>(const std::string&)> findAirport;
 
@@ -52,6 +57,7 @@ class SimulatorWindow : public QWidget {
     QDoubleSpinBox* speed_;
     QDoubleSpinBox* magVar_;
     QPushButton* startStop_;
+    QComboBox* rate_;
 };
 
 }  // namespace zephyra::shell

@@ -19,6 +19,7 @@
 #include "shell/ParmMaintWindow.h"
 #include "shell/PictureActions.h"
 #include "shell/PlanControls.h"
+#include "shell/PlanTableBinder.h"
 #include "shell/StartWindow.h"
 #include "shell/Startup.h"
 #include "shell/Switches.h"
@@ -118,6 +119,7 @@ void VaneWindow::compose() {
     // The first navigation tick that reads a position starts closest-station tracking.
     planControls_->navigation().onFirstConnection = [this] { deliveryActions_->startTracking(); };
     new MapBinder(ctx_, *this);
+    new PlanTableBinder(ctx_, *this);
     new BuilderBinder(ctx_, *this);  // Picture10 and the custom weather of a loaded plan
 
     tips_->watch(*this);

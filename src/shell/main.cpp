@@ -123,6 +123,12 @@ int main(int argc, char** argv) {
     QCommandLineOption portOption(QStringLiteral("fg-port"),
                                   QStringLiteral("FlightGear's property server port."),
                                   QStringLiteral("port"));
+    QCommandLineOption rateOption(
+        QStringLiteral("rate"),
+        QStringLiteral("Time acceleration for the built-in aircraft: 1, 2, 4, 8 or 16 (also in "
+                       "the Simulator window)."),
+        QStringLiteral("N"));
+    parser.addOption(rateOption);
     parser.addOption(simulatorOption);
     parser.addOption(hostOption);
     parser.addOption(portOption);
@@ -143,11 +149,28 @@ int main(int argc, char** argv) {
             }
         }
     }
+    double rate = 1.0;
+    if (parser.isSet(rateOption)) {
+        const QString text = parser.value(rateOption);
+        if (const QStringList allowed{"1", "2", "4", "8", "16"}; allowed.contains(text)) {
+            rate = text.toDouble();
+        } else {
+            problems.push_back("--rate takes 1, 2, 4, 8 or 16, not \"" + text.toStdString() +
+                               "\"; the time runs at its normal rate");
+        }
+        if (rate != 1.0 && choice.kind == simlink::SimulatorKind::FlightGear) {
+            problems.push_back(
+                "--rate applies to the built-in aircraft only; FlightGear keeps "
+                "its own time");
+            rate = 1.0;
+        }
+    }
     for (const auto& problem : problems) {
         std::cerr << "zephyra: " << problem << "\n";
     }
 
     platform::QtScheduler scheduler;
+    scheduler.setRate(rate);
     platform::QtDialogs dialogs;
     platform::DefaultRandom random;
     simlink::BuiltInAircraft aircraft(scheduler);
@@ -178,6 +201,8 @@ int main(int argc, char** argv) {
     dialogs.setParent(&vane);
     shell::SideWindows sideWindows(context, vane);
     shell::SimulatorWindow simulator(aircraft);
+    simulator.showRate(rate);
+    simulator.onRateChanged = [&scheduler](double r) { scheduler.setRate(r); };
     // Airports by identifier (KATL), from the waypoint table, else the station table.
     simulator.findAirport =
         [&context](const std::string& ident) -> std::optional<std::pair<double, double>> {

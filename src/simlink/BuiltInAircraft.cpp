@@ -142,6 +142,11 @@ double BuiltInAircraft::trueFromIndicated(double indicatedKt, double altitudeFee
     return indicatedKt * (1.0 + 0.02 * altitudeFeet / 1000.0);
 }
 
+double BuiltInAircraft::indicatedFromTrue(double trueKt, double altitudeFeet) {
+    const double factor = 1.0 + 0.02 * altitudeFeet / 1000.0;
+    return factor > 0.0 ? trueKt / factor : trueKt;
+}
+
 double BuiltInAircraft::targetTrueAirspeed() const {
     switch (speedMode_) {
         case SpeedMode::IndicatedAirspeed:

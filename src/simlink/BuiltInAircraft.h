@@ -197,6 +197,7 @@ class BuiltInAircraft final : public SimLink {
     static double speedOfSoundKt(double altitudeFeet);
     // True airspeed for an indicated airspeed at an altitude (rule of thumb: 2% per 1000 ft).
     static double trueFromIndicated(double indicatedKt, double altitudeFeet);
+    static double indicatedFromTrue(double trueKt, double altitudeFeet);
 
   private:
     void tick();

@@ -410,6 +410,17 @@ std::optional<WpsRecord> WeatherDb::findWpsByIdent(const std::string& ident) {
     return std::nullopt;
 }
 
+std::vector<WpsRecord> WeatherDb::wpsByIdent(const std::string& ident) {
+    Statement st(db_, std::string("SELECT ") + kWpsColumns +
+                          " FROM WPS WHERE Ident = ? COLLATE NOCASE ORDER BY rowid");
+    st.bind(1, ident);
+    std::vector<WpsRecord> out;
+    while (st.step() == SQLITE_ROW) {
+        out.push_back(readWps(st));
+    }
+    return out;
+}
+
 std::optional<std::pair<double, double>> WeatherDb::airportPosition(const std::string& ident) {
     if (const auto w = findWpsByIdent(ident); w && w->Type == "A") {
         return std::make_pair(w->latitudeDegrees(), w->longitudeDegrees());

@@ -73,6 +73,8 @@ class WeatherDb {
     bool forEachWps(const std::function<bool(WpsRecord&)>& visit);
     // First record of the given identifier (airports and NAVAIDs), case-insensitive.
     std::optional<WpsRecord> findWpsByIdent(const std::string& ident);
+    // Every record of the given identifier, case-insensitive, in table order.
+    std::vector<WpsRecord> wpsByIdent(const std::string& ident);
     // Where an airport is, by its identifier (KATL): the airport waypoint, else the reporting
     // station of that identifier. Latitude and longitude in degrees.
     std::optional<std::pair<double, double>> airportPosition(const std::string& ident);

@@ -43,6 +43,12 @@ TEST(PlanCommands, BadArgumentsExitWithTwo) {
         {"generate", "--from", "KATL", "--to", "KJFK", "--dist", "far"},
         {"generate", "--from", "KATL", "--to", "KJFK", "--alt", "high"},
         {"generate", "--from", "KATL", "--to"},
+        {"generate", "--from", "KATL", "--to", "KJFK", "--dist", "10"},
+        {"generate", "--from", "KATL", "--to", "KJFK", "--dist", "201"},
+        {"generate", "--from", "KATL", "--to", "KJFK", "--alt", "-1"},
+        {"generate", "--from", "KATL", "--to", "KJFK", "--alt", "60001"},
+        {"generate", "--from", "KATL", "--to", "KJFK", "--speed", "0"},
+        {"generate", "--from", "KATL", "--to", "katl"},
     };
     for (const auto& args : cases) {
         EXPECT_EQ(plan(args).code, 2) << ::testing::PrintToString(args);
@@ -67,7 +73,7 @@ TEST(PlanCommands, AtlantaToKennedyThroughVorsIsFlownToTheEnd) {
 
     const Outcome made =
         plan({"generate", "--from", "KATL", "--to", "KJFK", "--types", "V", "--dist", "100",
-              "--alt", "9000", "--speed", "250", "--out", fpl, "--db", db});
+              "--alt", "5000", "--speed", "180", "--out", fpl, "--db", db});
     ASSERT_EQ(made.code, 0) << made.err;
     flightplan::PlanStore planned;
     NoWeather host;
@@ -90,7 +96,7 @@ TEST(PlanCommands, AtlantaToKennedyThroughVorsIsFlownToTheEnd) {
     const Outcome flown = fly({fpl, "--from-airport", "KATL", "--db", db});
     ASSERT_EQ(flown.code, 0) << flown.err;
     const std::regex passedLine(
-        R"((\d\d):(\d\d):(\d\d)  (-?[\d.]+) (-?[\d.]+)  Dist (\d+) \(([\d.]+) nm\)  (passed|arrived at) (.*))");
+        R"((\d\d):(\d\d):(\d\d)  (-?[\d.]+) (-?[\d.]+)  ([\d,]+) ft (\d+) kt IAS  Dist (\d+) \(([\d.]+) nm\)  (passed|arrived at) (.*))");
     std::istringstream lines(flown.out);
     std::getline(lines, line);  // start
     std::vector<std::string> passed;
@@ -101,14 +107,21 @@ TEST(PlanCommands, AtlantaToKennedyThroughVorsIsFlownToTheEnd) {
         const double t = std::stod(m[1]) * 3600 + std::stod(m[2]) * 60 + std::stod(m[3]);
         EXPECT_GT(t, previous);
         previous = t;
-        EXPECT_LE(std::stoi(m[6]), 5) << line;
-        EXPECT_LT(std::stod(m[7]), 6.0) << line;
-        passed.push_back(m[9]);
+        EXPECT_LE(std::stoi(m[8]), 5) << line;
+        EXPECT_LT(std::stod(m[9]), 6.0) << line;
+        passed.push_back(m[11]);
+        if (passed.size() >= 2) {  // climbed from 3,000 ft and sped up from 120 kt by now
+            std::string feet = m[6];
+            std::erase(feet, ',');
+            EXPECT_NEAR(std::stod(feet), 5000, 150) << line;
+            EXPECT_NEAR(std::stod(m[7]), 180, 10) << line;
+        }
     }
     EXPECT_EQ(passed, planned.WaypLst);
-    EXPECT_NE(flown.out.find("arrived at John F. Kennedy International Airport"),
-              std::string::npos);
-    EXPECT_LT(previous, 4 * 3600);  // about 760 nm at 250 kt indicated
+    const auto arrived = flown.out.find("arrived at John F. Kennedy International Airport");
+    ASSERT_NE(arrived, std::string::npos);
+    EXPECT_EQ(flown.out.find("arrived at", arrived + 1), std::string::npos);
+    EXPECT_LT(previous, 4 * 3600);  // about 760 nm at 180 kt indicated
 }
 
 // A plan north from Atlanta with custom weather on its three waypoints, flown with that weather

@@ -4,6 +4,7 @@
 
 #include "flightplan/GreatCircle.h"
 #include "flightplan/Navigator.h"
+#include "flightplan/PlanFlight.h"
 #include "platform/VirtualScheduler.h"
 #include "simlink/BuiltInAircraft.h"
 
@@ -35,6 +36,8 @@ class NavigationTest : public ::testing::Test {
     }
     void activate(double lat, double lon, std::int32_t alt = 0, double spd = 0) {
         flight.leg.FWAYP = "WAYPOINT";
+        flight.leg.active = true;
+        ++flight.leg.targets;
         flight.leg.CurWpLat = lat;
         flight.leg.CurWpLon = lon;
         flight.leg.CurWpAlt = alt;
@@ -53,7 +56,7 @@ TEST_F(NavigationTest, CourseDistanceAndTimeEnRoute) {
     const Case cases[] = {
         {33.64, -84.43, 40.64, -73.78, 120, "659", "47", "5", "29"},
         {40.64, -73.78, 33.64, -84.43, 120, "659", "233", "5", "29"},
-        {33.64, -84.43, 33.94, -84.43, 120, "17", "0", "0", "8"},
+        {33.64, -84.43, 33.94, -84.43, 120, "18", "0", "0", "9"},
         // Below 20 kt: no time en route, and the heading is the course.
         {33.64, -84.43, 40.64, -73.78, 15, "659", "47", "", ""},
     };
@@ -74,6 +77,39 @@ TEST_F(NavigationTest, CourseDistanceAndTimeEnRoute) {
     EXPECT_NEAR(north->distance, 18.0, 1e-4);
 }
 
+// Waypoints on the equator, the prime meridian, both at once, a pole and across the date line
+// are steered to like any other.
+TEST_F(NavigationTest, AnyCoordinateIsFlyable) {
+    struct Case {
+        double aLat, aLon, wLat, wLon;
+        std::string dist, hdg;
+    };
+    const Case cases[] = {
+        {1.0, 10.0, 0.0, 10.0, "60", "180"},   {0.0, -1.0, 0.0, 0.0, "60", "90"},
+        {0.5, 0.5, 0.0, 0.0, "42", "225"},     {89.0, 20.0, 90.0, 0.0, "60", "359"},
+        {-89.5, 0.0, -90.0, 0.0, "29", "180"}, {10.0, 179.5, 10.0, -179.5, "59", "89"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dist + "/" + c.hdg);
+        flight.display = {};
+        place(c.aLat, c.aLon, 3000, 120);
+        activate(c.wLat, c.wLon);
+        EXPECT_EQ(nav.tick({}), Navigator::TickResult::Steered);
+        EXPECT_EQ(flight.display.Dist, c.dist);
+        EXPECT_EQ(flight.display.Hdg, c.hdg);
+    }
+}
+
+// A flight to a waypoint at 0 N 0 E is flown to the end.
+TEST_F(NavigationTest, ZeroCoordinateWaypointFlown) {
+    place(1.0, 1.0, 3000, 240);
+    flight.plan.append({"NULL ISLAND", "3000", "240", 0.0, 0.0, 3000, 240});
+    const auto outcome = flightplan::flyPlan(flight, aircraft, clock);
+    EXPECT_TRUE(outcome.arrived);
+    ASSERT_EQ(outcome.passed.size(), 1u);
+    EXPECT_LT(std::hypot(aircraft.latitude(), aircraft.longitude()), 6.0 / 60.0);
+}
+
 TEST_F(NavigationTest, WindCorrectionAndMagneticVariation) {
     // Due north, 10 degrees east variation, a 30-knot wind from the east at 120 kt true:
     // the heading turns into the wind by asin(30/120) = 14.5 degrees.
@@ -88,8 +124,9 @@ TEST_F(NavigationTest, WindCorrectionAndMagneticVariation) {
     EXPECT_EQ(flight.display.altbrng, "10");
 }
 
-TEST_F(NavigationTest, AutopilotAltitudeLeadAndSpeedUnits) {
+TEST_F(NavigationTest, AutopilotGetsSpeedAtOnceClimbsAtOnceAndDescentsOnTime) {
     struct Case {
+        const char* what;
         double aircraftAlt;
         std::int32_t target;
         double spd;
@@ -99,28 +136,28 @@ TEST_F(NavigationTest, AutopilotAltitudeLeadAndSpeedUnits) {
         const char* speedCall;
     };
     const Case cases[] = {
-        {3000, 9000, 0.78, false, 30, 9000, "upd_APMachNumber"},
-        {3000, 9000, 250, false, 30, 9000, "upd_APAirSpeed"},
-        {3000, 9000, 0, false, 30, 9000, nullptr},
-        {3000, 3000, 250, true, 1.6, 9900, "upd_APAirSpeed"},
-        // 12000 down to 8000: lead 4.2 minutes.
-        {12000, 8000, 250, false, 3.5, 8000, "upd_APAirSpeed"},
-        {12000, 8000, 250, false, 10.5, 0, nullptr},
+        {"climb, Mach", 3000, 9000, 0.78, false, 30, 9000, "upd_APMachNumber"},
+        {"small climb far out", 3000, 3500, 250, false, 30, 3500, "upd_APAirSpeed"},
+        {"no speed", 3000, 9000, 0, false, 30, 9000, nullptr},
+        {"metres", 3000, 3000, 250, true, 30, 3000 * 3.2808, "upd_APAirSpeed"},
+        // 12000 down to 8000: 4.2 minutes to descend and level off two minutes early.
+        {"inside the descent lead", 12000, 8000, 250, false, 3.5, 8000, "upd_APAirSpeed"},
+        {"before the top of descent", 12000, 8000, 180, false, 10.5, 0, "upd_APAirSpeed"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.minutesOut);
+        SCOPED_TRACE(c.what);
         aircraft.clearLog();
         flight.display = {};
         place(33.0, -84.0, c.aircraftAlt, 240);  // 4 nm a minute
         activate(33.0 + c.minutesOut * 4.0 / 60.0, -84.0, c.target, c.spd);
+        nav.tick({false, c.metric});  // A/P Update off: nothing goes out
+        EXPECT_TRUE(aircraft.calls().empty());
         nav.tick({true, c.metric});
+        nav.tick({true, c.metric});  // and nothing twice
         ASSERT_NE(aircraft.lastCall("upd_APHead"), nullptr);
-        const auto* alt = aircraft.lastCall("upd_APAlt");
-        if (c.sentAlt == 0) {
-            EXPECT_EQ(alt, nullptr);
-        } else {
-            ASSERT_NE(alt, nullptr);
-            EXPECT_DOUBLE_EQ(alt->args.at(0), c.sentAlt);
+        EXPECT_EQ(aircraft.callCount("upd_APAlt"), c.sentAlt == 0 ? 0 : 1);
+        if (c.sentAlt != 0) {
+            EXPECT_DOUBLE_EQ(aircraft.lastCall("upd_APAlt")->args.at(0), c.sentAlt);
         }
         EXPECT_EQ(aircraft.callCount("upd_APMachNumber") + aircraft.callCount("upd_APAirSpeed"),
                   c.speedCall ? 1 : 0);
@@ -128,6 +165,38 @@ TEST_F(NavigationTest, AutopilotAltitudeLeadAndSpeedUnits) {
             EXPECT_DOUBLE_EQ(aircraft.lastCall(c.speedCall)->args.at(0), c.spd);
         }
     }
+    // Send gives the new entry's targets at once.
+    flight.plan.append({"NEXT", "15000", "210", 35.0, -84.0, 15000, 210});
+    ASSERT_TRUE(flight.setNextWaypoint());
+    nav.sendNow({true, false});
+    EXPECT_DOUBLE_EQ(aircraft.lastCall("upd_APAirSpeed")->args.at(0), 210);
+    ASSERT_NE(aircraft.lastCall("upd_APAlt"), nullptr);
+    EXPECT_DOUBLE_EQ(aircraft.lastCall("upd_APAlt")->args.at(0), 15000);  // a climb
+    // Editing the active speed sends it again.
+    ASSERT_TRUE(flight.setSpeed(std::nullopt, "200"));
+    nav.tick({true, false});
+    EXPECT_EQ(aircraft.callCount("upd_APAirSpeed"), 3);
+    EXPECT_DOUBLE_EQ(aircraft.lastCall("upd_APAirSpeed")->args.at(0), 200);
+}
+
+// Flown on the clock: from 9000 ft to a waypoint at 3000 ft 60 nm ahead, the descent starts
+// 5.3 minutes (21.3 nm at 240 kt) before the waypoint and levels off about two minutes early.
+TEST_F(NavigationTest, DescentStartsAtTheTopOfDescent) {
+    place(33.0, -84.0, 9000, 240);
+    activate(34.0, -84.0, 3000);  // no speed: the 240 kt true stay
+    double sentAt = -1;
+    auto timer = clock.createTimer([&] {
+        nav.tick({true, false});
+        if (sentAt < 0 && aircraft.callCount("upd_APAlt") > 0) {
+            sentAt = std::stod(flight.display.Dist);
+        }
+    });
+    timer->setInterval(5000);
+    clock.runUntil(
+        [&] { return !flight.display.Dist.empty() && std::stod(flight.display.Dist) <= 5; }, 3600);
+    EXPECT_GE(sentAt, 20);
+    EXPECT_LE(sentAt, 21.4);
+    EXPECT_NEAR(aircraft.altitude(), 3000, 1);  // level before the switch distance
 }
 
 TEST_F(NavigationTest, SwitchesAtFiveMilesAndKeepsTheLastWaypoint) {
@@ -163,18 +232,15 @@ TEST_F(NavigationTest, NoPositionFirstConnectionAndZeroDivisors) {
     EXPECT_EQ(positions, 0);
     status.clear();
 
-    // Exactly at the waypoint, then on the equator and the prime meridian: the tick survives.
+    // Exactly at the waypoint: the tick survives.
     place(33.0, -84.0, 3000, 120);
     nav.tick({true, false});
-    place(0.0, 0.0, 3000, 120);
-    activate(0.0, 10.0);  // a zero waypoint latitude: no computation
+    flight.clearActiveWaypoint();
     flight.display.Hdg = "old";
-    nav.tick({true, false});
+    EXPECT_FALSE(nav.compute());  // no active waypoint: nothing new shown
     EXPECT_EQ(flight.display.Hdg, "old");
-    EXPECT_FALSE(nav.compute());
-    activate(10.0, 0.000001);
-    EXPECT_TRUE(nav.compute());
-    EXPECT_EQ(flight.display.Hdg, "0");
+    place(0.0, 0.0, 3000, 120);
+    nav.tick({});
     EXPECT_EQ(first, 1);
     EXPECT_EQ(firstConnection, 1);
     EXPECT_EQ(positions, 2);

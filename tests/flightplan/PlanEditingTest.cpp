@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "flightplan/FlightPlan.h"
+#include "flightplan/GreatCircle.h"
 #include "flightplan/NavaidFinder.h"
+#include "flightplan/PlanTable.h"
+#include "simlink/BuiltInAircraft.h"
 #include "support/DbRows.h"
 #include "support/TempDir.h"
 
@@ -103,30 +106,136 @@ TEST(PlanEditing, FullPlanRefusesToGrow) {
     EXPECT_EQ(f.plan.PlanCount, 2000);
 }
 
-TEST(NavaidFinder, FindNextAndPositions) {
+TEST(NavaidFinder, IdentifiersFirstThenNamesAndNextKeepsTheLast) {
     test::TempDir dir;
     {
         auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
+        test::addWps(*db, {"Atlantic City", "A", "392700", -1, "0743400", -1, "", "KACY"});
         test::addWps(*db, {"Atlanta", "V", "334212", -1, "0842623", -1, "116.9", "ATL"});
-        test::addWps(*db, {"Macon", "V", "324130", -1, "0833856", -1, "114.2", "MCN"});
         test::addWps(*db, {"SATLEY", "W", "334212", 0, "0842623", 0, "", ""});
+        test::addWps(*db, {"Atlanta", "N", "330613", -1, "0941127", -1, "234", "ATL"});
     }
     flightplan::NavaidFinder finder(dir.file("vanedb.mdb"));
     EXPECT_FALSE(finder.next().has_value());  // no Find yet
-    auto shown = finder.find("atl");
-    EXPECT_EQ(shown.text, "Atlanta-V");
+    auto shown = finder.find("atl");          // the two ATLs, then the names holding "atl"
+    EXPECT_EQ(shown.text, "ATL (VOR) Atlanta 116.9");
     EXPECT_TRUE(shown.nextEnabled);
     EXPECT_NEAR(finder.current()->lat, 33.703333, 1e-5);
     EXPECT_NEAR(finder.current()->lon, -84.439722, 1e-5);
-    shown = *finder.next();
-    EXPECT_EQ(shown.text, "SATLEY-W");
+    std::vector<std::string> walked{shown.text};
+    for (int i = 0; i < 3; ++i) {
+        walked.push_back(finder.next()->text);
+    }
+    EXPECT_EQ(walked, (std::vector<std::string>{"ATL (VOR) Atlanta 116.9", "ATL (NDB) Atlanta 234",
+                                                "KACY (airport) Atlantic City", "(fix) SATLEY"}));
     EXPECT_NEAR(finder.current()->lat, -33.703333, 1e-5);  // NS 0: south
-    EXPECT_NEAR(finder.current()->lon, 84.439722, 1e-5);
-    shown = *finder.next();
-    EXPECT_EQ(shown.text, "No more matches.");
+    shown = *finder.next();                                // past the last: the last stays
+    EXPECT_EQ(shown.text, "(fix) SATLEY");
     EXPECT_FALSE(shown.nextEnabled);
+    EXPECT_EQ(finder.current()->name, "SATLEY");
+    // A map click on the NDB puts it first.
+    EXPECT_EQ(finder.find("ATL", std::make_pair(33.103611, -94.190833)).text,
+              "ATL (NDB) Atlanta 234");
+    EXPECT_EQ(finder.find("kacy").text, "KACY (airport) Atlantic City");
     EXPECT_EQ(finder.find("zzz").text, "Not Found");
     EXPECT_FALSE(finder.current().has_value());
+}
+
+TEST(NavaidFinder, CommandLineChoiceRefusesAmbiguity) {
+    test::TempDir dir;
+    {
+        auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
+        test::addWps(
+            *db, {"John F Kennedy Memorial Airport", "A", "463300", -1, "0905500", -1, "", "KASX"});
+        test::addWps(*db, {"John F. Kennedy International Airport", "A", "403800", -1, "0734700",
+                           -1, "", "KJFK"});
+        test::addWps(*db, {"Kennedy", "V", "403800", -1, "0734600", -1, "115.9", "JFK"});
+        test::addWps(*db, {"Mount Isa", "V", "204000", 0, "1392900", 0, "117.5", "MA"});
+        test::addWps(*db, {"Madrid", "N", "402800", -1, "0033400", 0, "390", "MA"});
+        test::addWps(*db, {"Bowling Green", "V", "370000", -1, "0862600", -1, "117.9", "BWG"});
+        test::addWps(*db,
+                     {"Bowling Green Warren County", "A", "365800", -1, "0862500", -1, "", "KBWG"});
+        test::addWps(*db, {"Bowling Green", "A", "410000", -1, "0834000", -1, "", "1G0"});
+        test::addWps(*db, {"Springfield", "A", "394500", -1, "0894000", -1, "", "SPI"});
+        test::addWps(*db, {"Springfield", "V", "394500", -1, "0894000", -1, "116.3", "SPI"});
+    }
+    auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
+    struct Case {
+        const char* text;
+        std::string chosen;                   // identifier taken, empty when refused
+        std::vector<std::string> candidates;  // identifiers listed when refused
+    };
+    const Case cases[] = {
+        {"kjfk", "KJFK", {}},
+        {"spi", "SPI", {}},  // shared, but exactly one is an airport
+        {"MA", "", {"MA", "MA"}},
+        {"Kennedy", "", {"KASX", "KJFK", "JFK"}},
+        {"john f kennedy", "", {"KASX", "KJFK"}},  // punctuation aside, both hold it
+        {"John F. Kennedy International", "KJFK", {}},
+        {"bowling green", "1G0", {}},  // exactly one airport's whole name
+        {"Warren", "KBWG", {}},
+        {"Nowhere", "", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto choice = flightplan::chooseNavaid(*db, c.text);
+        EXPECT_EQ(choice.chosen ? choice.chosen->Ident : "", c.chosen);
+        std::vector<std::string> listed;
+        for (const auto& w : choice.candidates) {
+            listed.push_back(w.Ident);
+        }
+        EXPECT_EQ(listed, c.candidates);
+    }
+}
+
+// The plan table: passed, active and planned entries with what the store knows of them, the
+// leg to each from the departure on, courses magnetic when the variation is known.
+TEST(PlanTable, EntriesLegsTotalsAndPassedMarks) {
+    flightplan::WaypointStore store;
+    store.add("V", "Macon", "114.2", 32.69, -83.65);
+    store.WpsIdent.back() = "MCN";
+    store.add("A", "Kennedy", "", 40.64, -73.78);
+    store.WpsIdent.back() = "KJFK";
+    FlightPlan f;
+    f.ends = {"Atlanta", 33.64, -84.43, "Kennedy", 40.64, -73.78};
+    f.plan.append({"Macon", "9000", "240", 32.69, -83.65, 9000, 240});
+    f.plan.append({"Nowhere", "9000", "0", 35.0, -80.0, 9000, 0});  // not in the store, no speed
+    f.plan.append({"Kennedy", "9000", "0.5", 40.64, -73.78, 9000, 0.5});
+    ASSERT_TRUE(f.setNextWaypoint());
+    ASSERT_TRUE(f.setNextWaypoint());  // Macon passed, Nowhere active
+    using State = flightplan::PlanTableRow::State;
+    const double leg1 = flightplan::sphericalCourseDistance(33.64, -84.43, 32.69, -83.65).distance;
+    const double course1 = flightplan::sphericalCourseDistance(33.64, -84.43, 32.69, -83.65).course;
+
+    const auto withVariation = flightplan::planTable(f, store, 355.0);  // 5 W
+    ASSERT_EQ(withVariation.rows.size(), 3u);
+    EXPECT_TRUE(withVariation.magnetic);
+    const auto& macon = withVariation.rows[0];
+    EXPECT_EQ(macon.state, State::Passed);
+    EXPECT_EQ(macon.ident + "|" + macon.type + "|" + macon.frequency, "MCN|VOR|114.2");
+    EXPECT_NEAR(*macon.course, course1 + 5, 1e-9);
+    EXPECT_NEAR(*macon.legNm, leg1, 1e-9);
+    EXPECT_NEAR(*macon.totalHours, leg1 / 240, 1e-9);
+    const auto& nowhere = withVariation.rows[1];
+    EXPECT_EQ(nowhere.state, State::Active);
+    EXPECT_EQ(nowhere.ident + nowhere.type, "");
+    EXPECT_FALSE(nowhere.legHours.has_value());  // no speed: no time from here on
+    EXPECT_FALSE(nowhere.totalHours.has_value());
+    const auto& kennedy = withVariation.rows[2];
+    EXPECT_EQ(kennedy.state, State::Planned);
+    EXPECT_EQ(kennedy.type, "airport");
+    EXPECT_NEAR(*kennedy.legHours,
+                *kennedy.legNm / (0.5 * simlink::BuiltInAircraft::speedOfSoundKt(9000)), 1e-9);
+    EXPECT_NEAR(withVariation.totalNm, leg1 + *nowhere.legNm + *kennedy.legNm, 1e-9);
+    EXPECT_NEAR(kennedy.totalNm, withVariation.totalNm, 1e-9);
+    EXPECT_FALSE(withVariation.totalHours.has_value());
+
+    const auto trueCourses = flightplan::planTable(f, store, std::nullopt);
+    EXPECT_FALSE(trueCourses.magnetic);
+    EXPECT_NEAR(*trueCourses.rows[0].course, course1, 1e-9);
+    EXPECT_EQ(flightplan::hoursText(1.09), "1:05");
+    f.clear();
+    EXPECT_TRUE(f.passed.empty());
 }
 
 }  // namespace

@@ -85,6 +85,16 @@ TEST(PlanFile, RoundTripKeepsNamesAltitudesPositionsAndWeather) {
     EXPECT_EQ(flightplan::formatPlan(bare), "X|1|2|1|2\r\n");
 }
 
+TEST(PlanFile, SaveNamesGetTheSuffix) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"trip", "trip.fpl"},     {"/a/b/trip", "/a/b/trip.fpl"},     {"trip.fpl", "trip.fpl"},
+        {"trip.txt", "trip.txt"}, {"dir.v2/trip", "dir.v2/trip.fpl"}, {"trip.", "trip.fpl"},
+    };
+    for (const auto& [given, saved] : cases) {
+        EXPECT_EQ(flightplan::withPlanSuffix(given), saved);
+    }
+}
+
 TEST(PlanFile, SectionsAnswersAndBadLines) {
     struct Case {
         const char* what;
@@ -93,6 +103,10 @@ TEST(PlanFile, SectionsAnswersAndBadLines) {
         int entries;
         bool completed;
         bool weather;
+    };
+    auto crOnly = [](std::string text) {
+        std::erase(text, '\n');
+        return text;
     };
     const std::string a = "A|1|2|3000|250\r\n";
     const std::string b = "B|3|4|4000|0.7\r\n";
@@ -112,6 +126,12 @@ TEST(PlanFile, SectionsAnswersAndBadLines) {
         {"weather index above 200", a + "Weather\r\n201\r\n", true, 1, false, false},
         {"2002nd entry", many, true, 2001, false, false},
         {"unix line ends", "A|1|2|3000|250\nB|3|4|4000|0.7\n", true, 2, true, false},
+        {"old Macintosh line ends", "A|1|2|3000|250\rB|3|4|4000|0.7\r", true, 2, true, false},
+        {"weather with CR line ends", crOnly(a + weatherSection(1) + b), true, 2, true, true},
+        {"latitude off the Earth", a + "C|90.5|2|3000|250\r\n" + b, true, 1, false, false},
+        {"longitude off the Earth", a + "C|1|-180.01|3000|250\r\n" + b, true, 1, false, false},
+        {"poles and date line are fine", "N|90|180|1|1\r\nS|-90|-180|1|1\r\n", true, 2, true,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -126,6 +146,9 @@ TEST(PlanFile, SectionsAnswersAndBadLines) {
         EXPECT_EQ(r.weatherLoaded, c.weather);
         EXPECT_EQ(plan.PlanWxCount, c.weather ? 1 : 7);
         EXPECT_EQ(host.processed, c.weather ? 1 : 0);
+        EXPECT_EQ(r.problem.find("outside the Earth") != std::string::npos,
+                  std::string(c.what).find("off the Earth") != std::string::npos)
+            << r.problem;
     }
     Host host;
     PlanStore plan;

@@ -75,8 +75,9 @@ TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
     {
         auto db = weather::WeatherDb::open(context.databasePath());
         test::addWps(*db, {"Atlanta", "V", "333745", -1, "0842606", -1, "116.90", "ATL"});
+        test::addWps(*db, {"Atlanta", "N", "330613", -1, "0941127", -1, "234", "ATL"});
     }
-    context.waypoints.add("V", "Atlanta", "116.90", 33.629, -84.435);
+    context.waypoints.add("V", "Atlanta", "116.90", 33.629167, -84.435);
     context.waypoints.add("C", "ATLANTA HARTSFIELD", "KATL", 33.64, -84.0, 10, 40);
     shell::VaneWindow w(context);
     ASSERT_EQ(w.load(), shell::VaneWindow::LoadResult::MainWindow);
@@ -95,13 +96,13 @@ TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
     EXPECT_NEAR(canvas.scene().aircraft->position.lat, 33.6367, 1e-3);
     EXPECT_DOUBLE_EQ(canvas.scene().aircraft->heading, 90.0);
 
-    // Clicking the VOR finds it.
+    // Clicking the VOR finds it by its identifier, ahead of the NDB that shares it.
     test::WindowFixture::mouse(&canvas, QEvent::MouseButtonPress, Qt::LeftButton,
                                at(canvas, 33.629, -84.435));
     test::WindowFixture::mouse(&canvas, QEvent::MouseButtonRelease, Qt::LeftButton,
                                at(canvas, 33.629, -84.435));
-    EXPECT_EQ(w.textBox("FWP")->text(), "Atlanta");
-    EXPECT_EQ(w.textBox("FoundWayp")->text(), "Atlanta-V");
+    EXPECT_EQ(w.textBox("FWP")->text(), "ATL");
+    EXPECT_EQ(w.textBox("FoundWayp")->text(), "ATL (VOR) Atlanta 116.90");
 
     // Resting on the station shows its report (no weather loaded here).
     const QPoint katl = at(canvas, 33.64, -84.0);
@@ -124,6 +125,7 @@ TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
 
     // The plan with its active leg, and fitting the view to it.
     auto& flight = w.planControls().flight();
+    flight.leg.active = true;
     flight.leg.CurWpLat = 36.1;
     flight.leg.CurWpLon = -79.9;
     flight.leg.FWAYP = "Greensboro";

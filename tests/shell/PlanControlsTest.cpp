@@ -1,9 +1,12 @@
 #include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
 
 #include "shell/FindBoxBinder.h"
 #include "shell/NavigationStatusBinder.h"
 #include "shell/PlanControls.h"
 #include "shell/PlanListsBinder.h"
+#include "shell/PlanTableBinder.h"
 #include "shell/VaneWindow.h"
 #include "support/DbRows.h"
 #include "support/WindowFixture.h"
@@ -54,8 +57,8 @@ TEST_F(PlanControlsTest, FindAddGenerateSendFlyAndClearTheActiveWaypoint) {
     w->textBox("AltHld")->setText("9000");
     w->textBox("Speed")->setText("250");
     findAndAdd(*w, "atlanta");
-    EXPECT_EQ(w->textBox("FoundWayp")->text(), "Atlanta Intl-A");
-    findAndAdd(*w, "KENNEDY");
+    EXPECT_EQ(w->textBox("FoundWayp")->text(), "KATL (airport) Atlanta Intl");
+    findAndAdd(*w, "kjfk");
     EXPECT_EQ(rows(*w, "WaypLst"), QStringList({"Atlanta Intl", "Kennedy Intl"}));
     EXPECT_TRUE(w->picture("Picture7")->isEnabled());
 
@@ -82,6 +85,30 @@ TEST_F(PlanControlsTest, FindAddGenerateSendFlyAndClearTheActiveWaypoint) {
     EXPECT_FALSE(w->label("Dist")->text().isEmpty());
     EXPECT_FALSE(w->textBox("Text1")->text().isEmpty());
     EXPECT_EQ(firstConnections, 1);
+
+    // With A/P Update on, a new speed for the active waypoint reaches the autopilot at once.
+    w->checkBox("UPDHDG")->setChecked(true);
+    w->textBox("Speed")->setText("300");
+    click(w->picture("Picture23"), Qt::RightButton);
+    ASSERT_NE(aircraft.lastCall("upd_APAirSpeed"), nullptr);
+    EXPECT_EQ(aircraft.lastCall("upd_APAirSpeed")->args.at(0), 300);
+
+    // The plan table: the active VOR first with its frequency, Kennedy last, a total line.
+    auto* tableBinder = w->findChild<shell::PlanTableBinder*>();
+    ASSERT_NE(tableBinder, nullptr);
+    click(w->findChild<QPushButton*>("PlanTableButton"));
+    QTableWidget* table = tableBinder->table();
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rowCount(), plan.size() + 1);
+    EXPECT_EQ(table->item(0, 0)->text(), "active");
+    EXPECT_EQ(table->horizontalHeaderItem(5)->text(), "Course °M");
+    const int last = table->rowCount() - 2;
+    EXPECT_EQ(table->item(0, 2)->text(), "VOR");
+    EXPECT_EQ(table->item(0, 4)->text(), w->label("Label23")->text());
+    EXPECT_EQ(table->item(last, 3)->text(), "Kennedy Intl");
+    EXPECT_EQ(table->item(last + 1, 3)->text(), "Total");
+    EXPECT_EQ(table->item(last + 1, 7)->text(), table->item(last, 7)->text());
+    tableBinder->window()->close();
 
     click(w->picture("Picture17"), Qt::RightButton);
     EXPECT_TRUE(w->label("FWAYP")->text().isEmpty());
@@ -134,7 +161,7 @@ TEST_F(PlanControlsTest, SaveThenLoadWithQuickSendAndTheCustomWeatherSeam) {
     for (const char* name : {"atlanta", "kennedy", "atlanta"}) {
         findAndAdd(*w, name);
     }
-    dialogs.queueFile(program.file("three.fpl"));
+    dialogs.queueFile(program.file("three"));  // saved with ".fpl" added
     click(w->picture("Picture19"));
     EXPECT_EQ(program.read("three.fpl").substr(0, 16), "Atlanta Intl|33.");
 
@@ -144,6 +171,7 @@ TEST_F(PlanControlsTest, SaveThenLoadWithQuickSendAndTheCustomWeatherSeam) {
     dialogs.queueFile(program.file("three.fpl"));
     click(w->picture("Picture1"));
     EXPECT_EQ(rows(*w, "WaypLst"), QStringList({"Kennedy Intl", "Atlanta Intl"}));
+    EXPECT_EQ(dialogs.shown().back().file.filter, "Flight Plan(*.fpl)|*.fpl|All files (*)|*");
     EXPECT_EQ(rows(*w, "SpdLst"), QStringList({"250", "250"}));
     EXPECT_EQ(w->label("FWAYP")->text(), "Atlanta Intl");
     EXPECT_EQ(w->label("Label16")->text(), "Yes");

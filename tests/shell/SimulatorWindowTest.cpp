@@ -1,4 +1,10 @@
 #include "shell/SimulatorWindow.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "platform/qt/QtScheduler.h"
 #include "support/WindowFixture.h"
 
 using namespace zephyra;
@@ -101,4 +107,39 @@ TEST_F(SimulatorWindowTest, SkyPictureShowsCoverAndVisibility) {
     EXPECT_LT(overcast, clear);
     EXPECT_LT(hazy, overcast);
     EXPECT_LT(hazy, 0.15);
+}
+
+// The Time box speeds up the program's clock, its timers and waits; the clock goes on from
+// where it was when the rate changes.
+TEST_F(SimulatorWindowTest, TimeAccelerationRunsTheClockAndTimersFaster) {
+    platform::QtScheduler clock;
+    SimulatorWindow w(aircraft);
+    w.onRateChanged = [&](double r) { clock.setRate(r); };
+    auto* rate = w.findChild<QComboBox*>("SimRate");
+    ASSERT_NE(rate, nullptr);
+    ASSERT_EQ(rate->count(), 5);
+    rate->setCurrentIndex(4);  // ×16
+    EXPECT_EQ(clock.rate(), 16.0);
+    int fired = 0;
+    auto timer = clock.createTimer([&] { ++fired; });
+    timer->setInterval(800);  // 50 ms of real time at ×16
+    QElapsedTimer real;
+    real.start();
+    const double from = clock.now();
+    while (real.elapsed() < 300) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    EXPECT_GE(fired, 2);
+    EXPECT_GE(clock.now() - from, 0.3 * 16 * 0.99);
+    real.restart();
+    clock.wait(1600);  // 100 ms of real time
+    EXPECT_LT(real.elapsed(), 1000);
+    const double before = clock.now();
+    rate->setCurrentIndex(0);
+    EXPECT_EQ(clock.rate(), 1.0);
+    EXPECT_GE(clock.now(), before);
+    EXPECT_LT(clock.now() - before, 1.0);
+    w.showRate(8);
+    EXPECT_EQ(rate->currentText(), "×8");
+    EXPECT_EQ(clock.rate(), 1.0);  // showing a rate does not set it again
 }

@@ -4,14 +4,14 @@
 #include <QDateTime>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 namespace zephyra::platform {
 
-namespace {
-
 class QtTimer final : public Timer {
   public:
-    explicit QtTimer(std::function<void()> handler) {
+    QtTimer(QtScheduler* owner, std::function<void()> handler) : owner_(owner) {
         timer_.setTimerType(Qt::PreciseTimer);
         // A timer never re-enters its own handler (a handler that waits lets the event loop
         // run); a tick that falls due meanwhile is dropped.
@@ -34,16 +34,26 @@ class QtTimer final : public Timer {
         if (alive_ != nullptr) {
             *alive_ = false;
         }
+        if (owner_ != nullptr) {
+            auto& list = owner_->timers_;
+            list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        }
     }
     void setInterval(int milliseconds) override {
         interval_ = milliseconds > 0 ? milliseconds : 0;
+        restart();
+    }
+    int interval() const override { return interval_; }
+    // Runs the timer again at the scheduler's current rate.
+    void restart() {
         if (interval_ > 0) {
-            timer_.start(interval_);
+            timer_.start(owner_ != nullptr ? owner_->realMs(interval_) : interval_);
         } else {
             timer_.stop();
         }
     }
-    int interval() const override { return interval_; }
+
+    QtScheduler* owner_;
 
   private:
     QTimer timer_;
@@ -52,14 +62,36 @@ class QtTimer final : public Timer {
     bool* alive_ = nullptr;  // cleared when the timer is destroyed inside its own handler
 };
 
-}  // namespace
-
 QtScheduler::QtScheduler() {
     clock_.start();
 }
 
+QtScheduler::~QtScheduler() {
+    for (auto* t : timers_) {
+        t->owner_ = nullptr;
+    }
+}
+
 double QtScheduler::now() const {
-    return static_cast<double>(clock_.elapsed()) / 1000.0;
+    const double real = static_cast<double>(clock_.elapsed()) / 1000.0;
+    return base_ + (real - baseReal_) * rate_;
+}
+
+void QtScheduler::setRate(double rate) {
+    const double r = std::isfinite(rate) ? std::clamp(rate, 1.0, kMaxRate) : 1.0;
+    if (r == rate_) {
+        return;
+    }
+    base_ = now();
+    baseReal_ = static_cast<double>(clock_.elapsed()) / 1000.0;
+    rate_ = r;
+    for (auto* t : timers_) {
+        t->restart();
+    }
+}
+
+int QtScheduler::realMs(int milliseconds) const {
+    return std::max(1, static_cast<int>(std::lround(milliseconds / rate_)));
 }
 
 double QtScheduler::wallClock() const {
@@ -67,7 +99,9 @@ double QtScheduler::wallClock() const {
 }
 
 std::unique_ptr<Timer> QtScheduler::createTimer(std::function<void()> handler) {
-    return std::make_unique<QtTimer>(std::move(handler));
+    auto timer = std::make_unique<QtTimer>(this, std::move(handler));
+    timers_.push_back(timer.get());
+    return timer;
 }
 
 void QtScheduler::wait(int milliseconds) {
@@ -76,7 +110,7 @@ void QtScheduler::wait(int milliseconds) {
         return;
     }
     QEventLoop loop;
-    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    QTimer::singleShot(realMs(milliseconds), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
 }
 

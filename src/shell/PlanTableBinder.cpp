@@ -1,0 +1,159 @@
+#include "shell/PlanTableBinder.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <cmath>
+#include <cstdio>
+
+#include "flightplan/PlanTable.h"
+#include "shell/AppContext.h"
+#include "shell/PlanControls.h"
+#include "shell/VaneWindow.h"
+#include "simlink/SimLink.h"
+
+namespace zephyra::shell {
+
+namespace {
+
+QString fixed(double value, int decimals) {
+    return QString::number(value, 'f', decimals);
+}
+
+QString course(double degrees) {
+    long c = std::lround(degrees) % 360;
+    if (c == 0) {
+        c = 360;
+    }
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%03ld", c);
+    return QString::fromLatin1(buf);
+}
+
+}  // namespace
+
+PlanTableBinder::PlanTableBinder(AppContext& context, VaneWindow& vane)
+    : QObject(&vane), ctx_(context), vane_(vane) {
+    button_ = new QPushButton(QStringLiteral("Table"), &vane_);
+    button_->setObjectName(QStringLiteral("PlanTableButton"));
+    const QRect lists = vane_.list("WaypLst")->geometry();
+    button_->setGeometry(QRect(lists.x() + 96, lists.y() - 19, 54, 18));
+    button_->setToolTip(QStringLiteral(
+        "Shows the plan as a table: identifier, type, frequency, course, distances and times."));
+    connect(button_, &QPushButton::clicked, this, [this] { open(); });
+    timer_ = ctx_.scheduler.createTimer([this] {
+        if (window_ && window_->isVisible()) {
+            refresh();
+        }
+    });
+}
+
+PlanTableBinder::~PlanTableBinder() = default;
+
+void PlanTableBinder::open() {
+    if (!window_) {
+        window_ = std::make_unique<QWidget>(nullptr, Qt::Window);
+        window_->setObjectName(QStringLiteral("PlanTableWindow"));
+        window_->setWindowTitle(QStringLiteral("Flight Plan Table"));
+        auto* layout = new QVBoxLayout(window_.get());
+        table_ = new QTableWidget(window_.get());
+        table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        table_->setSelectionMode(QAbstractItemView::NoSelection);
+        table_->verticalHeader()->hide();
+        layout->addWidget(table_);
+        note_ = new QLabel(window_.get());
+        note_->setWordWrap(true);
+        layout->addWidget(note_);
+        window_->resize(860, 360);
+    }
+    refresh();
+    window_->show();
+    window_->raise();
+    timer_->setInterval(kRefreshMs);
+}
+
+void PlanTableBinder::refresh() {
+    if (table_ == nullptr) {
+        return;
+    }
+    const double v = ctx_.sim.get_MagVar();
+    std::optional<double> magVar;
+    if (std::isfinite(v) && v != simlink::SimLink::kNoPosition && v != 9992.0) {
+        magVar = v;
+    }
+    const auto plan = flightplan::planTable(vane_.planControls().flight(), ctx_.waypoints, magVar);
+    const QStringList headers = {
+        QString(),
+        QStringLiteral("Identifier"),
+        QStringLiteral("Type"),
+        QStringLiteral("Name"),
+        QStringLiteral("Frequency"),
+        plan.magnetic ? QStringLiteral("Course °M") : QStringLiteral("Course °T"),
+        QStringLiteral("Leg nm"),
+        QStringLiteral("Total nm"),
+        QStringLiteral("Leg time"),
+        QStringLiteral("Total time"),
+        QStringLiteral("Altitude"),
+        QStringLiteral("Speed")};
+    table_->setColumnCount(static_cast<int>(headers.size()));
+    table_->setHorizontalHeaderLabels(headers);
+    table_->setRowCount(static_cast<int>(plan.rows.size()) + 1);
+    auto put = [&](int row, int column, const QString& text, bool dim, bool bold) {
+        auto* item = new QTableWidgetItem(text);
+        if (dim) {
+            item->setForeground(QColor(128, 128, 128));
+        }
+        if (bold) {
+            QFont f = item->font();
+            f.setBold(true);
+            item->setFont(f);
+        }
+        if (column >= 5) {
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        }
+        table_->setItem(row, column, item);
+    };
+    int r = 0;
+    for (const auto& row : plan.rows) {
+        using State = flightplan::PlanTableRow::State;
+        const bool passed = row.state == State::Passed;
+        const bool active = row.state == State::Active;
+        const QString cells[] = {
+            passed ? QStringLiteral("passed") : (active ? QStringLiteral("active") : QString()),
+            QString::fromStdString(row.ident),
+            QString::fromStdString(row.type),
+            QString::fromStdString(row.name),
+            QString::fromStdString(row.frequency),
+            row.course ? course(*row.course) : QString(),
+            row.legNm ? fixed(*row.legNm, 0) : QString(),
+            fixed(row.totalNm, 0),
+            row.legHours ? QString::fromStdString(flightplan::hoursText(*row.legHours)) : QString(),
+            row.totalHours ? QString::fromStdString(flightplan::hoursText(*row.totalHours))
+                           : QString(),
+            QString::fromStdString(row.altitude),
+            QString::fromStdString(row.speed),
+        };
+        for (int c = 0; c < static_cast<int>(std::size(cells)); ++c) {
+            put(r, c, cells[c], passed, active);
+        }
+        ++r;
+    }
+    put(r, 3, QStringLiteral("Total"), false, true);
+    put(r, 7, fixed(plan.totalNm, 0), false, true);
+    put(r, 9,
+        plan.totalHours ? QString::fromStdString(flightplan::hoursText(*plan.totalHours))
+                        : QString(),
+        false, true);
+    table_->resizeColumnsToContents();
+    note_->setText(
+        plan.magnetic
+            ? QStringLiteral("Courses are magnetic, with the simulator's variation. Times are "
+                             "at each entry's speed, without wind.")
+            : QStringLiteral("Courses are true: the simulator gives no variation. Times are at "
+                             "each entry's speed, without wind."));
+}
+
+}  // namespace zephyra::shell
