@@ -40,6 +40,7 @@ class SentWeatherLink final : public simlink::SimLink {
     explicit SentWeatherLink(simlink::SimLink& sim) : sim_(sim) {}
     WeatherLine sent;
 
+    bool drawsCover() const override { return sim_.drawsCover(); }
     double get_curr_lat() override { return sim_.get_curr_lat(); }
     double get_curr_lon() override { return sim_.get_curr_lon(); }
     double get_alt() override { return sim_.get_alt(); }

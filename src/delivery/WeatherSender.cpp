@@ -69,8 +69,9 @@ void WeatherSender::sendWeatherToSimulator(WeatherSet& s) {
     visibility = std::min(visibility, static_cast<double>(settings.UnlimitedVis));
     sim_.upd_visib(visibility);
 
-    cloudCall(false, s, settings.NewClouds ? 7.0 : wholeNumber(s.Cl2Coverage));
-    cloudCall(true, s, settings.NewClouds ? 7.0 : wholeNumber(s.Cl1Coverage));
+    const bool textureClouds = newCloudsApply();
+    cloudCall(false, s, textureClouds ? 7.0 : wholeNumber(s.Cl2Coverage));
+    cloudCall(true, s, textureClouds ? 7.0 : wholeNumber(s.Cl1Coverage));
 
     if (settings.Wind) {
         sim_.upd_wind0(wholeNumber(s.w0Depth), wholeNumber(s.w0Spd), wholeDirection(s.w0Dir),
@@ -142,7 +143,7 @@ bool WeatherSender::sendStationWeather(const std::string& newId, const std::stri
     } else if (!transition(*from, to, generation)) {
         return false;
     }
-    if (settings.NewClouds) {
+    if (newCloudsApply()) {
         for (const auto field : WeatherSet::kTurbulence) {
             to.*field = std::min(to.*field, static_cast<double>(settings.MaxTurb));
         }
@@ -254,6 +255,10 @@ bool WeatherSender::cloudRedraw(const WeatherSet& to, std::uint64_t generation) 
     }
     cloudCall(true, to, 7.0);
     return true;
+}
+
+bool WeatherSender::newCloudsApply() const {
+    return settings.NewClouds && !sim_.drawsCover();
 }
 
 bool WeatherSender::waitAndKeep(int milliseconds, std::uint64_t generation) {

@@ -50,6 +50,10 @@ class WeatherSender {
     bool transitionRunning() const { return inFlight_ != nullptr; }
     void setDatabasePath(std::string path) { databasePath_ = std::move(path); }
 
+    // New clouds (the texture swap, the 7/8 cover and the redraw) are for a simulator that
+    // does not draw the cover it is sent; any other gets each layer's own cover.
+    bool newCloudsApply() const;
+
   private:
     bool transition(WeatherSet from, WeatherSet& to, std::uint64_t generation);
     bool cloudRedraw(const WeatherSet& to, std::uint64_t generation);

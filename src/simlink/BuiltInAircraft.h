@@ -30,7 +30,7 @@ namespace zephyra::simlink {
 // - Before any wind arrives every layer is calm and the floors are 5000, 15000, 30000 ft.
 // - While stopped the SimLink getters return kNoPosition; setters and the accessors below
 //   keep working, so the state can be prepared before the simulator "runs".
-class BuiltInAircraft final : public SimLink {
+class BuiltInAircraft : public SimLink {
   public:
     struct CloudLayer {
         bool received = false;

@@ -13,6 +13,9 @@ class SelectedLink final : public SimLink {
     void select(SimLink* target) { target_ = target; }
     SimLink* selected() const { return target_; }
 
+    // With no simulator chosen the weather is meant for FS98.
+    bool drawsCover() const override { return target_ != nullptr && target_->drawsCover(); }
+
     double get_curr_lat() override { return get(&SimLink::get_curr_lat); }
     double get_curr_lon() override { return get(&SimLink::get_curr_lon); }
     double get_alt() override { return get(&SimLink::get_alt); }

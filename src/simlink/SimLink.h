@@ -13,6 +13,11 @@ class SimLink {
 
     virtual ~SimLink() = default;
 
+    // Whether the simulator draws each cloud layer with the cover it is sent. FS98 does not: it
+    // draws every cloud with one texture and takes a change of cover only as a cue to redraw,
+    // which is what the new-clouds texture swap and redraw are for.
+    virtual bool drawsCover() const { return true; }
+
     // Position and state.
     virtual double get_curr_lat() = 0;  // degrees, north positive
     virtual double get_curr_lon() = 0;  // degrees, east positive
