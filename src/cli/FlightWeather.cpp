@@ -69,10 +69,11 @@ class SentWeatherLink final : public simlink::SimLink {
     }
     void upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt, std::int32_t t1Deg,
                    std::int32_t t2Alt, std::int32_t t2Deg, std::int32_t t3Alt, std::int32_t t3Deg,
-                   double pressureMb) override {
+                   double pressureMb, simlink::TemperatureScale scale) override {
         sent.temperature = t0Deg;
+        sent.celsius = scale == simlink::TemperatureScale::Celsius;
         sent.pressureMb = pressureMb;
-        sim_.upd_temps(t0Alt, t0Deg, t1Alt, t1Deg, t2Alt, t2Deg, t3Alt, t3Deg, pressureMb);
+        sim_.upd_temps(t0Alt, t0Deg, t1Alt, t1Deg, t2Alt, t2Deg, t3Alt, t3Deg, pressureMb, scale);
     }
     void upd_cloud1(std::int32_t base, std::int32_t top, double coverage, std::int32_t deviation,
                     std::int32_t reserved, std::int32_t icing, double turbulence) override {
@@ -274,20 +275,21 @@ int FlightWeather::switches() const {
 std::string weatherText(const WeatherLine& w) {
     char text[256];
     std::snprintf(text, sizeof text,
-                  "temperature %d, pressure %.1f mb, visibility %g mi, cloud 1 %d-%d ft %g/8, "
+                  "temperature %d %s, pressure %.1f mb, visibility %g mi, cloud 1 %d-%d ft %g/8, "
                   "cloud 2 %d-%d ft %g/8, wind %03.0f/%d kt",
-                  w.temperature, w.pressureMb, w.visibilityMiles, w.cloud1Base, w.cloud1Top,
-                  w.cloud1Coverage, w.cloud2Base, w.cloud2Top, w.cloud2Coverage, w.windDirection,
-                  w.windSpeed);
+                  w.temperature, w.celsius ? "\u00B0C" : "\u00B0F", w.pressureMb, w.visibilityMiles,
+                  w.cloud1Base, w.cloud1Top, w.cloud1Coverage, w.cloud2Base, w.cloud2Top,
+                  w.cloud2Coverage, w.windDirection, w.windSpeed);
     return text;
 }
 
 std::string heldWeatherText(const simlink::BuiltInAircraft& sim) {
     const auto& w = sim.weather();
-    return weatherText({w.temperatures.degrees[0], w.temperatures.pressureMb,
-                        w.visibilityStatuteMiles, w.cloud1.base, w.cloud1.top, w.cloud1.coverage,
-                        w.cloud2.base, w.cloud2.top, w.cloud2.coverage, w.wind[0].direction,
-                        w.wind[0].speed});
+    return weatherText({w.temperatures.degrees[0],
+                        w.temperatures.scale == simlink::TemperatureScale::Celsius,
+                        w.temperatures.pressureMb, w.visibilityStatuteMiles, w.cloud1.base,
+                        w.cloud1.top, w.cloud1.coverage, w.cloud2.base, w.cloud2.top,
+                        w.cloud2.coverage, w.wind[0].direction, w.wind[0].speed});
 }
 
 }  // namespace zephyra::cli

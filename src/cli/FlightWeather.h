@@ -56,6 +56,7 @@ class FlightWeather {
 // One line of weather: temperature, pressure, visibility, clouds and the surface wind.
 struct WeatherLine {
     int temperature = 0;
+    bool celsius = false;  // the temperature's scale: Celsius, else Fahrenheit
     double pressureMb = 0.0;
     double visibilityMiles = 0.0;
     int cloud1Base = 0, cloud1Top = 0;

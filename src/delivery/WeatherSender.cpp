@@ -60,9 +60,11 @@ void WeatherSender::sendWeatherToSimulator(WeatherSet& s) {
         pressure = kStandardPressure;
     }
     pressure = std::min(pressure, kMaxPressure);
-    sim_.upd_temps(wholeNumber(s.t0Alt), wholeNumber(s.t0Deg), wholeNumber(s.t1alt),
-                   wholeNumber(s.t1Deg), wholeNumber(s.t2Alt), wholeNumber(s.t2Deg),
-                   wholeNumber(s.t3alt), wholeNumber(s.t3Deg), pressure);
+    sim_.upd_temps(
+        wholeNumber(s.t0Alt), wholeNumber(s.t0Deg), wholeNumber(s.t1alt), wholeNumber(s.t1Deg),
+        wholeNumber(s.t2Alt), wholeNumber(s.t2Deg), wholeNumber(s.t3alt), wholeNumber(s.t3Deg),
+        pressure,
+        s.celsius ? simlink::TemperatureScale::Celsius : simlink::TemperatureScale::Fahrenheit);
 
     double visibility = wholeNumber(s.Visibility);
     visibility = std::max(visibility, kMinVisibility);
@@ -157,6 +159,8 @@ bool WeatherSender::sendStationWeather(const std::string& newId, const std::stri
 
 bool WeatherSender::transition(WeatherSet from, WeatherSet& to, std::uint64_t generation) {
     const int periods = std::max(1, settings.transitionPeriods);
+    // Temperatures step in the new station's scale.
+    from = from.inScale(to.celsius);
 
     // Cloud layer 2 appearing grows out of a sliver at its own base; vanishing, it shrinks
     // onto layer 1 and is removed after the last period.

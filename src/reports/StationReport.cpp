@@ -37,6 +37,14 @@ double twoDecimals(double value) {
 
 }  // namespace
 
+int shownTemperature(const weather::WeatherRecord& r, bool fahrenheit) {
+    if (r.celsius() != fahrenheit) {
+        return r.t0Deg;
+    }
+    const double converted = fahrenheit ? r.t0Deg * 1.8 + 32.0 : (r.t0Deg - 32.0) / 1.8;
+    return static_cast<int>(std::lround(converted));
+}
+
 std::string plainNumber(double value) {
     if (value == 0.0) {
         return "0";  // no "-0"
@@ -68,13 +76,7 @@ std::string composeStationReport(const weather::WeatherRecord& r, int elevationF
     }
     text += "Surface winds are " + plainNumber(r.w0Spd) + " knots from " + plainNumber(r.w0Dir) +
             " degrees.\n";
-    if (us) {
-        text += "Temperature is " + std::to_string(r.t0Deg) + ".\n";
-    } else {
-        // Five ninths in single precision: 31 F reads -1, not -0.
-        const double celsius = (r.t0Deg - 32) * static_cast<double>(5.0F / 9.0F);
-        text += "Temperature is " + plainNumber(std::floor(celsius)) + ".\n";
-    }
+    text += "Temperature is " + std::to_string(shownTemperature(r, us)) + ".\n";
     const double visibility = r.Visibility > unlimitedVisibility
                                   ? static_cast<double>(unlimitedVisibility)
                                   : r.Visibility;

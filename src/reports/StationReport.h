@@ -30,6 +30,10 @@ ReportUnits reportUnits(const std::string& uom);
 std::string composeStationReport(const weather::WeatherRecord& record, int elevationFeet,
                                  const std::string& uom, int unlimitedVisibility);
 
+// The record's temperature in Fahrenheit or Celsius, converted from its own scale once and
+// rounded to nearest (23 F reads -5 C, 48 F reads 9 C).
+int shownTemperature(const weather::WeatherRecord& record, bool fahrenheit);
+
 // The station's elevation in whole feet (rounded down), 0 without a station record.
 int stationAltitudeFeet(weather::WeatherDb& db, const std::string& id);
 

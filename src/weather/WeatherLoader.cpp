@@ -62,10 +62,27 @@ class RecordSet {
     std::unordered_map<std::string, std::size_t> index_;
 };
 
-WeatherRecord metarRecord(const MetarReport& m, const std::string& stamp) {
+// A report line as stored with its record: without surrounding blanks, control characters as
+// blanks, at most 512 characters.
+std::string trimmedReport(std::string_view line) {
+    constexpr std::size_t kLongest = 512;
+    std::string text;
+    for (const char c : line.substr(0, kLongest)) {
+        text += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    }
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+WeatherRecord metarRecord(const MetarReport& m, std::string_view line, const std::string& stamp) {
     WeatherRecord r;
     r.ID = m.id;
     r.Observation = "METAR";
+    r.RawText = trimmedReport(line);
+    r.TempScale = "C";
     r.Time = "0";
     r.cl1Base = m.cl1Base;
     r.cl1Top = m.cl1Top;
@@ -90,9 +107,10 @@ WeatherRecord metarRecord(const MetarReport& m, const std::string& stamp) {
     return r;
 }
 
-WeatherRecord saRecord(const SaReport& s, const std::string& stamp) {
+WeatherRecord saRecord(const SaReport& s, std::string_view line, const std::string& stamp) {
     WeatherRecord r;
     r.ID = s.id;
+    r.RawText = trimmedReport(line);
     r.Observation = s.observation;
     r.Time = s.time;
     r.cl1Base = s.cl1Base;
@@ -311,7 +329,7 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
             const MetarLine decoded = decodeMetarLine(line, rnd_);
             lastPrecipitation = decoded.report.precipitation;
             if (decoded.outcome == MetarLine::Outcome::Report) {
-                if (!set.put(metarRecord(decoded.report, stamp))) {
+                if (!set.put(metarRecord(decoded.report, line, stamp))) {
                     ++outcome.loaded;
                     if (outcome.loaded % 100 == 0) {
                         host_.setStatus("Loaded " + std::to_string(outcome.loaded) + " stations.");
@@ -367,7 +385,7 @@ LoadOutcome WeatherLoader::loadSa(const std::string& path) {
     int lines = 0;
     forEachLine(text, [&](std::string_view line) {
         if (const auto report = decodeSaLine(line, rnd_)) {
-            if (!set.put(saRecord(*report, stamp))) {
+            if (!set.put(saRecord(*report, line, stamp))) {
                 ++outcome.loaded;
             }
             host_.setStatus("Loaded " + std::to_string(outcome.loaded) + " stations.");

@@ -60,8 +60,22 @@ TEST(StationReport, WordingAndUnits) {
          10},
         {"2.5 miles in kilometres", [](auto& r) { r.Visibility = 2.5; }, "F", 0,
          "Visibility is 4 Kilometres."},
-        {"31 F in Celsius rounds down", [](auto& r) { r.t0Deg = 31; }, "F", 0,
-         "Temperature is -1."},
+        {"31 F in Celsius", [](auto& r) { r.t0Deg = 31; }, "F", 0, "Temperature is -1."},
+        // -5 C and 9 C as the load stores them (Int(C x 1.8 + 32)) read back as reported.
+        {"23 F is -5 C", [](auto& r) { r.t0Deg = 23; }, "M", 0, "Temperature is -5."},
+        {"48 F is 9 C", [](auto& r) { r.t0Deg = 48; }, "M", 0, "Temperature is 9."},
+        {"a Celsius record stays Celsius",
+         [](auto& r) {
+             r.t0Deg = -5;
+             r.TempScale = "C";
+         },
+         "M", 0, "Temperature is -5."},
+        {"a Celsius record in Fahrenheit",
+         [](auto& r) {
+             r.t0Deg = 9;
+             r.TempScale = "C";
+         },
+         "U", 0, "Temperature is 48."},
         {"an empty unit setting is metric for temperature", [](auto& r) { r.t0Deg = 50; }, "", 0,
          "Temperature is 10."},
         {"pressure below 1000 mb keeps four digits", [](auto& r) { r.Pressure = 998.4; }, "M", 0,

@@ -97,7 +97,9 @@ TEST_F(LoaderTest, MetarFileBecomesCompletedRecordsAndAStationList) {
     EXPECT_EQ(katl->cl2Base, 8000 + elevation);
     EXPECT_EQ(katl->t0Alt, elevation);
     EXPECT_EQ(katl->t0Deg, 53);  // 12 °C in the record's Fahrenheit
-    EXPECT_EQ(katl->Dew, 12);    // the surface temperature as read, unconverted
+    EXPECT_EQ(katl->TempScale, "F");
+    EXPECT_EQ(katl->RawText, "METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992");
+    EXPECT_EQ(katl->Dew, 12);  // the surface temperature as read, unconverted
     EXPECT_EQ(katl->t1alt, 20000);
     EXPECT_EQ(db->findWeather("EGLL")->Visibility, 100);
     EXPECT_EQ(db->findWeather("KXYZ")->w0Dir, 0);
@@ -131,6 +133,7 @@ TEST_F(LoaderTest, UnknownStationKeepsItsRecordButIsNotListed) {
     const auto zzzz = db->findWeather("ZZZZ");
     ASSERT_TRUE(zzzz.has_value());
     EXPECT_EQ(zzzz->t0Deg, 12);  // no station: sea level, report's own scale
+    EXPECT_EQ(zzzz->TempScale, "C");
     EXPECT_EQ(loaded.stations.count(), 1);
 }
 
@@ -319,6 +322,8 @@ TEST_F(LoaderTest, SaFileIsValidatedAndCompleted) {
     EXPECT_NEAR(atl->Altimeter, 29.92, 1e-9);
     // SA reports are in Fahrenheit and their station row says so: no second conversion.
     EXPECT_EQ(atl->t0Deg, 72);
+    EXPECT_EQ(atl->TempScale, "F");
+    EXPECT_EQ(atl->RawText, "ATL SA 1756 250 SCT 7 141/72/58/2510G18/992");
     EXPECT_EQ(atl->Dew, 58);
     EXPECT_GE(atl->Cl1Coverage, 1);
     EXPECT_EQ(db->findWeather("KMCN")->Visibility, 20);
