@@ -11,6 +11,7 @@
 #include "platform/Random.h"
 #include "platform/Scheduler.h"
 #include "platform/ScriptedDialogs.h"
+#include "shell/ParamFile.h"
 #include "simlink/BuiltInAircraft.h"
 #include "weather/WeatherDb.h"
 #include "weather/WeatherLoader.h"
@@ -173,6 +174,62 @@ std::string tempFolder() {
 
 }  // namespace
 
+FlySettings readFlySettings(const std::string& paramFile, std::ostream& err) {
+    shell::Settings read;
+    const auto result = shell::readParamFile(paramFile, read);
+    if (result.errorLine == 0 && !result.ok) {
+        read = shell::firstRunSettings("");
+    } else if (!result.ok) {
+        err << "zephyra-cli fly: " << paramFile << " line " << result.errorLine << ": "
+            << result.error << "; the settings before it are used\n";
+    }
+    FlySettings s;
+    s.maxTurb = read.MaxTurb;
+    s.unlimitedVis = read.UnlimitedVis;
+    s.newClouds = read.NewClouds;
+    s.winds = read.Wind;
+    s.uom = read.UOM;
+    return s;
+}
+
+simlink::OptionUse takeFlySettingOption(const std::string& option, const std::string* value,
+                                        FlySettings& settings, std::string& problem) {
+    using simlink::OptionUse;
+    const bool number = option == "--max-turb" || option == "--unlimited-vis";
+    const bool onOff = option == "--new-clouds" || option == "--winds";
+    if (!number && !onOff && option != "--uom") {
+        return OptionUse::NotMine;
+    }
+    if (value == nullptr) {
+        problem = option + " needs a value";
+        return OptionUse::Bad;
+    }
+    if (number) {
+        const auto n = shell::toInt16(*value);
+        const int low = option == "--max-turb" ? 0 : 1;
+        const int high = option == "--max-turb" ? 255 : 100;
+        if (!n || *n < low || *n > high) {
+            problem = option + " takes a whole number from " + std::to_string(low) + " to " +
+                      std::to_string(high) + ", not \"" + *value + "\"";
+            return OptionUse::Bad;
+        }
+        (option == "--max-turb" ? settings.maxTurb : settings.unlimitedVis) = *n;
+    } else if (onOff) {
+        if (*value != "on" && *value != "off") {
+            problem = option + " takes on or off, not \"" + *value + "\"";
+            return OptionUse::Bad;
+        }
+        (option == "--winds" ? settings.winds : settings.newClouds) = *value == "on";
+    } else {
+        if (*value != "U" && *value != "M" && *value != "F") {
+            problem = "--uom takes U, M or F, not \"" + *value + "\"";
+            return OptionUse::Bad;
+        }
+        settings.uom = *value;
+    }
+    return OptionUse::Taken;
+}
+
 struct FlightWeather::Parts {
     std::string folder;
     std::string database;
@@ -256,9 +313,10 @@ std::unique_ptr<FlightWeather> FlightWeather::prepare(const FlightWeatherOptions
         target, clock, parts->random, *parts->host, parts->database, parts->loaded.stations,
         parts->loaded.precipitation);
     auto& settings = parts->delivery->settings();
-    settings.MaxTurb = 100;
-    settings.UnlimitedVis = 50;
-    settings.NewClouds = false;
+    settings.MaxTurb = options.settings.maxTurb;
+    settings.UnlimitedVis = options.settings.unlimitedVis;
+    settings.NewClouds = options.settings.newClouds;
+    settings.Wind = options.settings.winds;
     return std::unique_ptr<FlightWeather>(new FlightWeather(std::move(parts)));
 }
 
