@@ -1,5 +1,7 @@
 #include "cli/DeliveryCommands.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 
 #include "delivery/StationTracker.h"
@@ -65,6 +67,9 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
         err << "zephyra-cli: cannot open the database " << database << ": " << error << "\n";
         return 1;
     }
+    // Identifiers are stored in capitals; "kjfk" means KJFK.
+    std::transform(id.begin(), id.end(), id.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     const auto report =
         reports::stationReport(*db, delivery::stationId(id), settings.UOM, settings.UnlimitedVis);
     (report.found ? out : err) << report.text << (report.found ? "" : "\n");

@@ -54,6 +54,7 @@ void WeatherSender::sendWeatherToSimulator(WeatherSet& s) {
         return;
     }
     host_.setStatus("Updating Weather");
+    held_ = s;
 
     double pressure = s.Pressure;
     if (sim_.get_alt() >= kHighAltitude) {
@@ -97,6 +98,9 @@ void WeatherSender::sendWeatherToSimulator(WeatherSet& s) {
 }
 
 void WeatherSender::cloudCall(bool layer1, const WeatherSet& s, double coverage) {
+    if (!host_.sendWeatherOn()) {
+        return;
+    }
     if (layer1) {
         sim_.upd_cloud1(wholeNumber(s.cl1Base), wholeNumber(s.cl1Top), coverage,
                         wholeNumber(s.Cl1Dev), 0, wholeNumber(s.Cl1Icing), s.Cl1Turb);
@@ -127,9 +131,16 @@ bool WeatherSender::sendStationWeather(const std::string& newId, const std::stri
     }
     WeatherSet to = WeatherSet::fromRecord(*next);
 
+    // Until this send is done, a later one starts from what the simulator holds.
+    ++underWay_;
+    struct Done {
+        int& count;
+        ~Done() { --count; }
+    } done{underWay_};
+
     std::optional<WeatherSet> from;
-    if (!previousId.empty() && inFlight_ != nullptr) {
-        from = *inFlight_;  // what the simulator holds now, part way through the other send
+    if (!previousId.empty() && underWay_ > 1 && held_) {
+        from = *held_;  // part way through the other send's transition or cloud redraw
     } else if (previous) {
         from = WeatherSet::fromRecord(*previous);
         if (variedVisibility != 0.0) {
@@ -145,7 +156,7 @@ bool WeatherSender::sendStationWeather(const std::string& newId, const std::stri
     } else if (!transition(*from, to, generation)) {
         return false;
     }
-    if (newCloudsApply()) {
+    if (newCloudsApply() && host_.sendWeatherOn()) {
         for (const auto field : WeatherSet::kTurbulence) {
             to.*field = std::min(to.*field, static_cast<double>(settings.MaxTurb));
         }
@@ -197,15 +208,7 @@ bool WeatherSender::transition(WeatherSet from, WeatherSet& to, std::uint64_t ge
         current.*field = to.*field;
     }
     current.Thunder = to.Thunder;
-
-    // A send that starts during the waits below starts from these values.
-    const WeatherSet* outer = inFlight_;
-    inFlight_ = &current;
-    struct Restore {
-        const WeatherSet*& slot;
-        const WeatherSet* value;
-        ~Restore() { slot = value; }
-    } restore{inFlight_, outer};
+    current.celsius = to.celsius;
 
     for (int k = 1; k <= periods; ++k) {
         for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -236,7 +239,9 @@ bool WeatherSender::cloudRedraw(const WeatherSet& to, std::uint64_t generation) 
     installCloudTexture(settings.programFolder, settings.simulatorFolder, wholeNumber(to.cl2Base),
                         wholeNumber(to.Cl2Coverage));
     if (layer2Removal == 1) {
-        sim_.upd_cloud2(0, 0, 0.0, 0, 0, 0, 0.0);
+        if (host_.sendWeatherOn()) {
+            sim_.upd_cloud2(0, 0, 0.0, 0, 0, 0, 0.0);
+        }
         layer2Removal = 0;
         if (!waitAndKeep(kCloudRedrawWaitMs, generation)) {
             return false;
