@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "weather/Estimates.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::reports {
@@ -28,6 +29,14 @@ std::string layerText(int cover, int base, int elevationFeet, const ReportUnits&
     }
     const double height = std::floor((base - elevationFeet) * units.heightFactor);
     return words + plainNumber(height) + units.heightUnit;
+}
+
+// A unit text ending in "." with a note put before the full stop.
+std::string withNote(const std::string& unit, const std::string& note) {
+    if (note.empty() || unit.empty() || unit.back() != '.') {
+        return unit + note;
+    }
+    return unit.substr(0, unit.size() - 1) + note + ".";
 }
 
 // Rounds to two decimals as a "000.00" picture does (halves away from zero).
@@ -76,19 +85,20 @@ std::string composeStationReport(const weather::WeatherRecord& r, int elevationF
     }
     text += "Surface winds are " + plainNumber(r.w0Spd) + " knots from " + plainNumber(r.w0Dir) +
             " degrees.\n";
-    text += "Temperature is " + std::to_string(shownTemperature(r, us)) + ".\n";
+    text += "Temperature is " + std::to_string(shownTemperature(r, us)) +
+            weather::estimateNote(r, 'T') + ".\n";
     const double visibility = r.Visibility > unlimitedVisibility
                                   ? static_cast<double>(unlimitedVisibility)
                                   : r.Visibility;
     text += "Visibility is " + plainNumber(twoDecimals(visibility) * units.distanceFactor) +
-            units.distanceUnit + "\n";
+            withNote(units.distanceUnit, weather::estimateNote(r, 'V')) + "\n";
     char buf[48];
     if (us) {
         std::snprintf(buf, sizeof buf, "%05.2f", r.Pressure * 0.02953);
-        text += std::string("Reported barometer is ") + buf + ".\n";
+        text += std::string("Reported barometer is ") + buf + weather::estimateNote(r, 'P') + ".\n";
     } else {
         std::snprintf(buf, sizeof buf, "%04.0f", std::round(r.Pressure));
-        text += std::string("Reported pressure is ") + buf + ".\n";
+        text += std::string("Reported pressure is ") + buf + weather::estimateNote(r, 'P') + ".\n";
     }
     return text;
 }

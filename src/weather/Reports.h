@@ -24,6 +24,10 @@ struct MetarReport {
     int precipitation = 0;  // intensity 0..9
     int cl1Base = 0, cl1Cover = 0, cl1Top = 0;
     int cl2Base = 0, cl2Cover = 0, cl2Top = 0;
+    // Which of the values above with a default the report gave.
+    bool temperatureReported = false;
+    bool pressureReported = false;
+    bool visibilityReported = false;
 };
 
 struct MetarLine {

@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
 #include "platform/Scheduler.h"
+#include "weather/Estimates.h"
 #include "weather/LineEnds.h"
 #include "weather/NoaaProducts.h"
 #include "weather/Reports.h"
@@ -83,6 +84,8 @@ WeatherRecord metarRecord(const MetarReport& m, std::string_view line, const std
     r.Observation = "METAR";
     r.RawText = trimmedReport(line);
     r.TempScale = "C";
+    r.Estimated =
+        missingElements(!m.temperatureReported, !m.pressureReported, !m.visibilityReported);
     r.Time = "0";
     r.cl1Base = m.cl1Base;
     r.cl1Top = m.cl1Top;
@@ -248,6 +251,14 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
         ids.push_back(r->ID);
     }
     const auto stations = weather_.stationTable.lookup(db_, ids);
+
+    // What a report left out is taken from its neighbours before anything is derived from it.
+    std::vector<EstimateSubject> subjects;
+    subjects.reserve(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        subjects.push_back({order[i], stations[i]});
+    }
+    estimateMissing(subjects);
 
     for (std::size_t i = 0; i < order.size(); ++i) {
         // A station missing from the table stays at sea level in its report's own scale.

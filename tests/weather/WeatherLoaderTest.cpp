@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+
 #include <sqlite3.h>
+#include <cmath>
 
 #include <sys/stat.h>
 
@@ -20,6 +22,7 @@
 
 using namespace zephyra;
 using weather::WeatherLoader;
+using weather::WeatherRecord;
 
 namespace {
 
@@ -135,6 +138,47 @@ TEST_F(LoaderTest, UnknownStationKeepsItsRecordButIsNotListed) {
     EXPECT_EQ(zzzz->t0Deg, 12);  // no station: sea level, report's own scale
     EXPECT_EQ(zzzz->TempScale, "C");
     EXPECT_EQ(loaded.stations.count(), 1);
+}
+
+// What a report leaves out comes from the nearest station within 100 nm that reported it, else
+// from the standard atmosphere at the station's elevation; the record says which.
+TEST_F(LoaderTest, MissingElementsAreEstimatedFromNeighboursOrTheStandardAtmosphere) {
+    station("KBBB", "3400N", "08430W", 0);     // 22 nm from KATL
+    station("KGGG", "4500N", "09000W", 1000);  // alone: 3281 ft
+    const std::string file = dir.write("wx.txt",
+                                       "KATL 231053Z 00000KT 10SM CLR 10/05 A3000\r\n"
+                                       "KBBB 231053Z 00000KT CLR A3021\r\n"
+                                       "KMCN 231053Z 00000KT 10SM CLR 20/10\r\n"
+                                       "KGGG 231053Z AUTO 00000KT 10SM CLR ///// A3000\r\n"
+                                       "KXYZ 231053Z 00000KT 5SM CLR 05/04\r\n");
+    ASSERT_TRUE(loader().loadMetar(file, false).finished);
+    struct Case {
+        const char* id;
+        double (*value)(const WeatherRecord&);
+        double expected;
+        const char* estimated;
+    };
+    const auto t0 = [](const WeatherRecord& r) { return static_cast<double>(r.t0Deg); };
+    const auto vis = [](const WeatherRecord& r) { return r.Visibility; };
+    const auto pressure = [](const WeatherRecord& r) { return std::round(r.Pressure * 10) / 10; };
+    const Case cases[] = {
+        {"KATL", t0, 50, ""},
+        // 10 C at 1026 ft is 12 C at sea level (2 C per 1,000 ft): 53 F.
+        {"KBBB", t0, 53, "T=KATL;V=KATL"},
+        {"KBBB", vis, 10, "T=KATL;V=KATL"},
+        {"KBBB", pressure, 1023, "T=KATL;V=KATL"},
+        {"KMCN", pressure, 1015.9, "P=KATL"},
+        // 15 C less 6.6 C for 3281 ft: 8 C, 46 F.
+        {"KGGG", t0, 46, "T=STD"},
+        {"KXYZ", pressure, 1013.2, "P=STD"},
+        {"KXYZ", vis, 5, "P=STD"},
+    };
+    for (const auto& c : cases) {
+        const auto r = db->findWeather(c.id);
+        ASSERT_TRUE(r.has_value()) << c.id;
+        EXPECT_EQ(c.value(*r), c.expected) << c.id;
+        EXPECT_EQ(r->Estimated, c.estimated) << c.id;
+    }
 }
 
 TEST_F(LoaderTest, MissingFileIsReportedAndTheWeatherKept) {
