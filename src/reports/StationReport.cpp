@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "weather/Estimates.h"
+#include "weather/ObservationTime.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::reports {
@@ -74,7 +75,8 @@ ReportUnits reportUnits(const std::string& uom) {
 }
 
 std::string composeStationReport(const weather::WeatherRecord& r, int elevationFeet,
-                                 const std::string& uom, int unlimitedVisibility) {
+                                 const std::string& uom, int unlimitedVisibility,
+                                 double nowSeconds) {
     const ReportUnits units = reportUnits(uom);
     const bool us = uom == "U";
     std::string text = r.ID + " REPORT\n";
@@ -100,6 +102,13 @@ std::string composeStationReport(const weather::WeatherRecord& r, int elevationF
         std::snprintf(buf, sizeof buf, "%04.0f", std::round(r.Pressure));
         text += std::string("Reported pressure is ") + buf + weather::estimateNote(r, 'P') + ".\n";
     }
+    if (!r.RawText.empty()) {
+        text += r.RawText + "\n";
+    }
+    if (const std::string observed = weather::observedText(r.ObsTime, nowSeconds);
+        !observed.empty()) {
+        text += "observed " + observed + "\n";
+    }
     return text;
 }
 
@@ -112,13 +121,13 @@ int stationAltitudeFeet(weather::WeatherDb& db, const std::string& id) {
 }
 
 StationReport stationReport(weather::WeatherDb& db, const std::string& id, const std::string& uom,
-                            int unlimitedVisibility) {
+                            int unlimitedVisibility, double nowSeconds) {
     const int elevation = stationAltitudeFeet(db, id);
     const auto record = db.findWeather(id);
     if (!record) {
         return {false, kStationNotFound};
     }
-    return {true, composeStationReport(*record, elevation, uom, unlimitedVisibility)};
+    return {true, composeStationReport(*record, elevation, uom, unlimitedVisibility, nowSeconds)};
 }
 
 }  // namespace zephyra::reports

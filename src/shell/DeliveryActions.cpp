@@ -67,7 +67,7 @@ reports::StationReport currentReport(AppContext& ctx, const std::string& closest
         return {false, reports::kStationNotFound};
     }
     return reports::stationReport(*db, closestText.substr(0, 4), ctx.settings.UOM,
-                                  ctx.settings.UnlimitedVis);
+                                  ctx.settings.UnlimitedVis, ctx.scheduler.wallClock());
 }
 
 }  // namespace

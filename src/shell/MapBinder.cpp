@@ -109,7 +109,9 @@ std::string MapBinder::stationReport(const std::string& id) {
     if (!db) {
         return reports::kStationNotFound;
     }
-    return reports::stationReport(*db, id, ctx_.settings.UOM, ctx_.settings.UnlimitedVis).text;
+    return reports::stationReport(*db, id, ctx_.settings.UOM, ctx_.settings.UnlimitedVis,
+                                  ctx_.scheduler.wallClock())
+        .text;
 }
 
 void MapBinder::navaidChosen(const std::string& name) {

@@ -13,6 +13,7 @@
 #include "weather/Estimates.h"
 #include "weather/LineEnds.h"
 #include "weather/NoaaProducts.h"
+#include "weather/ObservationTime.h"
 #include "weather/Reports.h"
 #include "weather/WeatherDb.h"
 #include "weather/WeatherFile.h"
@@ -336,11 +337,18 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
         set.reserve(lineCountHint(text));
         int lastPrecipitation = 0;
         int lines = 0;
+        // The month and year of the reports' days: a date line above them, else the file's date.
+        std::optional<ReferenceDate> reference = fileDate(path);
         forEachLine(text, [&](std::string_view line) {
+            if (const auto date = dateLine(line)) {
+                reference = date;
+            }
             const MetarLine decoded = decodeMetarLine(line, rnd_);
             lastPrecipitation = decoded.report.precipitation;
             if (decoded.outcome == MetarLine::Outcome::Report) {
-                if (!set.put(metarRecord(decoded.report, line, stamp))) {
+                WeatherRecord record = metarRecord(decoded.report, line, stamp);
+                record.ObsTime = observationTime(line, reference);
+                if (!set.put(std::move(record))) {
                     ++outcome.loaded;
                     if (outcome.loaded % 100 == 0) {
                         host_.setStatus("Loaded " + std::to_string(outcome.loaded) + " stations.");

@@ -100,6 +100,15 @@ TEST(StationReport, WordingAndUnits) {
     r.Cl2Coverage = 0;
     r.cl2Base = 9000;
     EXPECT_EQ(composeStationReport(r, 0, "U", 50).find("Second"), std::string::npos);
+
+    // The report itself and its age close the text.
+    r.RawText = "KATL 231052Z 27010KT 10SM FEW200 15/M01 A2992";
+    r.ObsTime = "2022-10-23T10:52Z";
+    const std::string text = composeStationReport(r, 0, "U", 50, 1666522320.0 + 3600);
+    EXPECT_TRUE(
+        text.ends_with("29.92.\nKATL 231052Z 27010KT 10SM FEW200 15/M01 A2992\n"
+                       "observed 10:52Z, 1 h 00 min ago\n"))
+        << text;
 }
 
 TEST(StationReport, FromTheDatabase) {

@@ -101,6 +101,7 @@ TEST_F(LoaderTest, MetarFileBecomesCompletedRecordsAndAStationList) {
     EXPECT_EQ(katl->t0Alt, elevation);
     EXPECT_EQ(katl->t0Deg, 53);  // 12 °C in the record's Fahrenheit
     EXPECT_EQ(katl->TempScale, "F");
+    EXPECT_EQ(katl->ObsTime, "1999-12-12T17:56Z");  // the month and year of the date line
     EXPECT_EQ(katl->RawText, "METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992");
     EXPECT_EQ(katl->Dew, 12);  // the surface temperature as read, unconverted
     EXPECT_EQ(katl->t1alt, 20000);
@@ -196,8 +197,9 @@ TEST_F(LoaderTest, MissingFileIsReportedAndTheWeatherKept) {
 
 TEST_F(LoaderTest, NoaaCsvFilesLoadLikeTheirReports) {
     const std::string csv =
-        std::string("No errors\r\nNo warnings\r\nstation_id,raw_text\r\n") +
-        "KATL,METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992\r\n" +
+        std::string("No errors\r\nNo warnings\r\nstation_id,raw_text,observation_time\r\n") +
+        "KATL,METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992,"
+        "1999-12-12T17:56:00Z\r\n" +
         "EGLL,EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021\r\n" +
         "KXYZ,KXYZ 121755Z VRB03KT 1 1/2SM BR OVC004 05/04 A3001\r\n";
     for (const auto& file : {dir.write("wx.csv", csv), dir.write("wx.csv.gz", test::gzip(csv))}) {
@@ -211,6 +213,7 @@ TEST_F(LoaderTest, NoaaCsvFilesLoadLikeTheirReports) {
         EXPECT_TRUE(outcome.finished);
         EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Done Processing 3 stations."});
         EXPECT_EQ(db->findWeather("KXYZ")->Visibility, 1.5);
+        EXPECT_EQ(db->findWeather("KXYZ")->ObsTime, "1999-12-12T17:55Z");  // observation_time's
     }
     // A damaged download is refused and the weather already loaded stays.
     const std::string cut = dir.write("cut.csv.gz", test::gzip(csv).substr(0, 40));
