@@ -304,12 +304,13 @@ int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, 
         app.emplace(argc, argv);
     }
     platform::QtScheduler clock;
+    const bool nameAfterReports = file.empty();
     if (file.empty()) {
         file = platform::joinPath(folder, weather::downloadFileName(clock.wallClock()));
     }
     ConsoleDownloadHost host(out);
     weather::WeatherDownload download(clock, host);
-    const auto result = download.fetch(settings, file);
+    const auto result = download.fetch(settings, file, nameAfterReports);
     if (!result.ok) {
         err << "zephyra-cli: " << result.error << " The weather already loaded is kept.\n";
         return 1;

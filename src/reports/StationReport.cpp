@@ -112,6 +112,20 @@ std::string composeStationReport(const weather::WeatherRecord& r, int elevationF
     return text;
 }
 
+ReportAge reportAge(const weather::WeatherRecord& r, double nowSeconds) {
+    ReportAge age;
+    const std::string observed = weather::observedText(r.ObsTime, nowSeconds);
+    if (observed.empty()) {
+        return age;
+    }
+    age.text = r.ID + " observed " + observed;
+    const auto seconds = weather::observationSeconds(r.ObsTime);
+    if (seconds && nowSeconds - *seconds > kStaleReportSeconds) {
+        age.warning = "Old weather: " + age.text + ". It may no longer be what the pilot flies in.";
+    }
+    return age;
+}
+
 int stationAltitudeFeet(weather::WeatherDb& db, const std::string& id) {
     const auto station = db.findStation(id);
     if (!station) {

@@ -51,6 +51,16 @@ struct StationReport {
 StationReport stationReport(weather::WeatherDb& db, const std::string& id, const std::string& uom,
                             int unlimitedVisibility, double nowSeconds = 0);
 
+// How old a station's report is, for the main window: "KATL observed 10:51Z, 3 h 20 min ago"
+// (empty when the record holds no observation time), and a warning when the report is more
+// than three hours old at nowSeconds.
+inline constexpr double kStaleReportSeconds = 3 * 3600.0;
+struct ReportAge {
+    std::string text;
+    std::string warning;
+};
+ReportAge reportAge(const weather::WeatherRecord& record, double nowSeconds);
+
 // Numbers as the reports join them: the shortest plain decimal form, 15 significant digits.
 std::string plainNumber(double value);
 
