@@ -64,6 +64,7 @@ struct SaReport {
     double altimeter = 0;  // inches of mercury
     bool weather = false;  // an obstruction or precipitation token
     bool thunder = false;
+    bool pressureReported = false;  // false: the format's default field (160) was used
 };
 
 // Reads one line of an SA file; nothing when the line is not a readable report.

@@ -115,6 +115,7 @@ WeatherRecord saRecord(const SaReport& s, std::string_view line, const std::stri
     WeatherRecord r;
     r.ID = s.id;
     r.RawText = trimmedReport(line);
+    r.Estimated = missingElements(false, !s.pressureReported, false);
     r.Observation = s.observation;
     r.Time = s.time;
     r.cl1Base = s.cl1Base;

@@ -356,7 +356,8 @@ TEST_F(LoaderTest, SaFileIsValidatedAndCompleted) {
                                        "ATL SA 1756 250 SCT 7 141/72/58/2510G18/992\r\n"
                                        "KMCN SA 1756 CLR 10 160/80/60/0905/012\r\n"
                                        "KXYZ SA 1756 20 SKC 7 141/72/58/2510/992\r\n"
-                                       "EGLL SA 1756 garbage\r\n");
+                                       "EGLL SA 1756 garbage\r\n"
+                                       "KATL SA 1756 CLR 10 80/60/0905/012\r\n");
     const auto outcome = loader().loadSa(file);
     ASSERT_TRUE(outcome.finished);
     EXPECT_FALSE(db->findWeather("KXYZ").has_value());
@@ -374,6 +375,10 @@ TEST_F(LoaderTest, SaFileIsValidatedAndCompleted) {
     EXPECT_EQ(atl->Dew, 58);
     EXPECT_GE(atl->Cl1Coverage, 1);
     EXPECT_EQ(db->findWeather("KMCN")->Visibility, 20);
+    // A report without the pressure field takes its neighbour's, not the format's 1016 hPa.
+    EXPECT_EQ(db->findWeather("KATL")->Estimated, "P=ATL");
+    EXPECT_DOUBLE_EQ(db->findWeather("KATL")->Pressure, 1014.1);
+    EXPECT_EQ(atl->Estimated, "");
     EXPECT_EQ(host.randomTimer, 60000);
     EXPECT_EQ(dialogs.lastMessage(),
               "Done Processing " + std::to_string(outcome.processed) + " stations.");
