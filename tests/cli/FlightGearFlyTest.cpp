@@ -120,6 +120,8 @@ TEST(FlightGearFly, DeliversTheStationWeatherOnTheFlightsClock) {
     EXPECT_EQ(sendsOf("setd /environment/config/boundary/entry[0]/pressure-sea-level-inhg 30.01"),
               1);
     EXPECT_EQ(sendsOf(chattanooga), 60);
+    // KATL's FEW030 is few with the first-run settings' new clouds on (they are for FS98).
+    EXPECT_GE(sendsOf("set /environment/clouds/layer[0]/coverage few"), 1);
     // KATL's 50 F (10 C) at 1023 ft is 12 C at sea level, not 50 C.
     EXPECT_GE(sendsOf("setd /environment/config/boundary/entry[0]/temperature-sea-level-degc 12"),
               1);

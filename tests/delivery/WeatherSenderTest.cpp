@@ -146,6 +146,23 @@ TEST_F(DeliveryTest, TransitionStepsSixtyPeriodsTheShorterWayRound) {
     EXPECT_EQ(held.visibilityStatuteMiles, 4.0);
 }
 
+// From a Fahrenheit record (59 F, 15 C) to a Celsius one (a station without a Stations row,
+// 21 C): the steps run in Celsius from 15, never from 59.
+TEST_F(DeliveryTest, ATransitionBetweenScalesStepsInTheNewOne) {
+    WeatherRecord b = station("KBBB");
+    b.t0Deg = 21;
+    b.TempScale = "C";
+    add(station("KAAA"));
+    add(b);
+    ASSERT_TRUE(sender.sendStationWeather("KBBB", "KAAA"));
+    const auto temperatures = sent("upd_temps", 1);
+    ASSERT_EQ(temperatures.size(), 60u);
+    EXPECT_EQ(temperatures[0], 15);   // 15 + 6/60
+    EXPECT_EQ(temperatures[29], 18);  // 15 + 3
+    EXPECT_EQ(temperatures.back(), 21);
+    EXPECT_EQ(sim.weather().temperatures.scale, simlink::TemperatureScale::Celsius);
+}
+
 TEST_F(DeliveryTest, CloudLayerTwoAppearsFromASliverAndVanishesOntoLayerOne) {
     WeatherRecord a = station("KAAA");
     a.cl2Base = 3000;
