@@ -150,7 +150,7 @@ TEST_F(LoaderTest, MissingElementsAreEstimatedFromNeighboursOrTheStandardAtmosph
                                        "KATL 231053Z 00000KT 10SM CLR 10/05 A3000\r\n"
                                        "KBBB 231053Z 00000KT CLR A3021\r\n"
                                        "KMCN 231053Z 00000KT 10SM CLR 20/10\r\n"
-                                       "KGGG 231053Z AUTO 00000KT 10SM CLR ///// A3000\r\n"
+                                       "KGGG 231053Z AUTO 00000KT CLR ///// A3000\r\n"
                                        "KXYZ 231053Z 00000KT 5SM CLR 05/04\r\n");
     ASSERT_TRUE(loader().loadMetar(file, false).finished);
     struct Case {
@@ -170,7 +170,8 @@ TEST_F(LoaderTest, MissingElementsAreEstimatedFromNeighboursOrTheStandardAtmosph
         {"KBBB", pressure, 1023, "T=KATL;V=KATL"},
         {"KMCN", pressure, 1015.9, "P=KATL"},
         // 15 C less 6.6 C for 3281 ft: 8 C, 46 F.
-        {"KGGG", t0, 46, "T=STD"},
+        {"KGGG", t0, 46, "T=STD;V=STD"},
+        {"KGGG", vis, 100, "T=STD;V=STD"},  // unlimited: sent as the settings' ceiling
         {"KXYZ", pressure, 1013.2, "P=STD"},
         {"KXYZ", vis, 5, "P=STD"},
     };
