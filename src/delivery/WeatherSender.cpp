@@ -236,8 +236,14 @@ bool WeatherSender::transition(WeatherSet from, WeatherSet& to, std::uint64_t ge
 }
 
 bool WeatherSender::cloudRedraw(const WeatherSet& to, std::uint64_t generation) {
-    installCloudTexture(settings.programFolder, settings.simulatorFolder, wholeNumber(to.cl2Base),
-                        wholeNumber(to.Cl2Coverage));
+    // The switch may be turned off during the redraw's waits: from then on nothing is copied
+    // or sent.
+    const auto install = [this](double base, double cover) {
+        if (host_.sendWeatherOn()) {
+            installCloudTexture(settings.programFolder, settings.simulatorFolder, base, cover);
+        }
+    };
+    install(wholeNumber(to.cl2Base), wholeNumber(to.Cl2Coverage));
     if (layer2Removal == 1) {
         if (host_.sendWeatherOn()) {
             sim_.upd_cloud2(0, 0, 0.0, 0, 0, 0, 0.0);
@@ -256,8 +262,7 @@ bool WeatherSender::cloudRedraw(const WeatherSet& to, std::uint64_t generation) 
             return false;
         }
     }
-    installCloudTexture(settings.programFolder, settings.simulatorFolder, wholeNumber(to.cl1Base),
-                        wholeNumber(to.Cl1Coverage));
+    install(wholeNumber(to.cl1Base), wholeNumber(to.Cl1Coverage));
     cloudCall(true, to, 6.0);
     if (!waitAndKeep(kCloudRedrawWaitMs, generation)) {
         return false;

@@ -151,6 +151,18 @@ TEST_F(VariationTest, SwitchOffSilencesEverySend) {
     }
     // The drift still goes on in the record.
     EXPECT_NE(db->findWeather("KBBB")->w2Dir, station("KBBB").w2Dir);
+
+    // Turned off during the redraw's waits: nothing more goes out after that.
+    host.sendOn = true;
+    std::unique_ptr<platform::Timer> off = clock.createTimer([&] {
+        off->setInterval(0);
+        host.sendOn = false;
+    });
+    off->setInterval(2000);
+    const double start = clock.now();
+    sender.sendStationWeather("KAAA", "");
+    ASSERT_FALSE(sim.calls().empty());
+    EXPECT_EQ(sim.calls().back().time, start);  // the send and the first redraw call only
 }
 
 // A send that starts during the cloud redraw of another starts from what the simulator holds,
