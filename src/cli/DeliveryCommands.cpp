@@ -1,9 +1,12 @@
 #include "cli/DeliveryCommands.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 
 #include "delivery/StationTracker.h"
 #include "platform/Files.h"
+#include "platform/RealTimeScheduler.h"
 #include "reports/StationReport.h"
 #include "shell/ParamFile.h"
 #include "weather/WeatherDb.h"
@@ -65,8 +68,12 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
         err << "zephyra-cli: cannot open the database " << database << ": " << error << "\n";
         return 1;
     }
+    // Identifiers are stored in capitals; "kjfk" means KJFK.
+    std::transform(id.begin(), id.end(), id.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     const auto report =
-        reports::stationReport(*db, delivery::stationId(id), settings.UOM, settings.UnlimitedVis);
+        reports::stationReport(*db, delivery::stationId(id), settings.UOM, settings.UnlimitedVis,
+                               platform::RealTimeScheduler().wallClock());
     (report.found ? out : err) << report.text << (report.found ? "" : "\n");
     return report.found ? 0 : 1;
 }

@@ -11,6 +11,7 @@
 #include "platform/Random.h"
 #include "platform/Scheduler.h"
 #include "platform/ScriptedDialogs.h"
+#include "shell/ParamFile.h"
 #include "simlink/BuiltInAircraft.h"
 #include "weather/WeatherDb.h"
 #include "weather/WeatherLoader.h"
@@ -40,6 +41,7 @@ class SentWeatherLink final : public simlink::SimLink {
     explicit SentWeatherLink(simlink::SimLink& sim) : sim_(sim) {}
     WeatherLine sent;
 
+    bool drawsCover() const override { return sim_.drawsCover(); }
     double get_curr_lat() override { return sim_.get_curr_lat(); }
     double get_curr_lon() override { return sim_.get_curr_lon(); }
     double get_alt() override { return sim_.get_alt(); }
@@ -68,10 +70,11 @@ class SentWeatherLink final : public simlink::SimLink {
     }
     void upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt, std::int32_t t1Deg,
                    std::int32_t t2Alt, std::int32_t t2Deg, std::int32_t t3Alt, std::int32_t t3Deg,
-                   double pressureMb) override {
+                   double pressureMb, simlink::TemperatureScale scale) override {
         sent.temperature = t0Deg;
+        sent.celsius = scale == simlink::TemperatureScale::Celsius;
         sent.pressureMb = pressureMb;
-        sim_.upd_temps(t0Alt, t0Deg, t1Alt, t1Deg, t2Alt, t2Deg, t3Alt, t3Deg, pressureMb);
+        sim_.upd_temps(t0Alt, t0Deg, t1Alt, t1Deg, t2Alt, t2Deg, t3Alt, t3Deg, pressureMb, scale);
     }
     void upd_cloud1(std::int32_t base, std::int32_t top, double coverage, std::int32_t deviation,
                     std::int32_t reserved, std::int32_t icing, double turbulence) override {
@@ -171,6 +174,62 @@ std::string tempFolder() {
 
 }  // namespace
 
+FlySettings readFlySettings(const std::string& paramFile, std::ostream& err) {
+    shell::Settings read;
+    const auto result = shell::readParamFile(paramFile, read);
+    if (result.errorLine == 0 && !result.ok) {
+        read = shell::firstRunSettings("");
+    } else if (!result.ok) {
+        err << "zephyra-cli fly: " << paramFile << " line " << result.errorLine << ": "
+            << result.error << "; the settings before it are used\n";
+    }
+    FlySettings s;
+    s.maxTurb = read.MaxTurb;
+    s.unlimitedVis = read.UnlimitedVis;
+    s.newClouds = read.NewClouds;
+    s.winds = read.Wind;
+    s.uom = read.UOM;
+    return s;
+}
+
+simlink::OptionUse takeFlySettingOption(const std::string& option, const std::string* value,
+                                        FlySettings& settings, std::string& problem) {
+    using simlink::OptionUse;
+    const bool number = option == "--max-turb" || option == "--unlimited-vis";
+    const bool onOff = option == "--new-clouds" || option == "--winds";
+    if (!number && !onOff && option != "--uom") {
+        return OptionUse::NotMine;
+    }
+    if (value == nullptr) {
+        problem = option + " needs a value";
+        return OptionUse::Bad;
+    }
+    if (number) {
+        const auto n = shell::toInt16(*value);
+        const int low = option == "--max-turb" ? 0 : 1;
+        const int high = option == "--max-turb" ? 255 : 100;
+        if (!n || *n < low || *n > high) {
+            problem = option + " takes a whole number from " + std::to_string(low) + " to " +
+                      std::to_string(high) + ", not \"" + *value + "\"";
+            return OptionUse::Bad;
+        }
+        (option == "--max-turb" ? settings.maxTurb : settings.unlimitedVis) = *n;
+    } else if (onOff) {
+        if (*value != "on" && *value != "off") {
+            problem = option + " takes on or off, not \"" + *value + "\"";
+            return OptionUse::Bad;
+        }
+        (option == "--winds" ? settings.winds : settings.newClouds) = *value == "on";
+    } else {
+        if (*value != "U" && *value != "M" && *value != "F") {
+            problem = "--uom takes U, M or F, not \"" + *value + "\"";
+            return OptionUse::Bad;
+        }
+        settings.uom = *value;
+    }
+    return OptionUse::Taken;
+}
+
 struct FlightWeather::Parts {
     std::string folder;
     std::string database;
@@ -254,9 +313,10 @@ std::unique_ptr<FlightWeather> FlightWeather::prepare(const FlightWeatherOptions
         target, clock, parts->random, *parts->host, parts->database, parts->loaded.stations,
         parts->loaded.precipitation);
     auto& settings = parts->delivery->settings();
-    settings.MaxTurb = 100;
-    settings.UnlimitedVis = 50;
-    settings.NewClouds = false;
+    settings.MaxTurb = options.settings.maxTurb;
+    settings.UnlimitedVis = options.settings.unlimitedVis;
+    settings.NewClouds = options.settings.newClouds;
+    settings.Wind = options.settings.winds;
     return std::unique_ptr<FlightWeather>(new FlightWeather(std::move(parts)));
 }
 
@@ -273,20 +333,21 @@ int FlightWeather::switches() const {
 std::string weatherText(const WeatherLine& w) {
     char text[256];
     std::snprintf(text, sizeof text,
-                  "temperature %d, pressure %.1f mb, visibility %g mi, cloud 1 %d-%d ft %g/8, "
+                  "temperature %d %s, pressure %.1f mb, visibility %g mi, cloud 1 %d-%d ft %g/8, "
                   "cloud 2 %d-%d ft %g/8, wind %03.0f/%d kt",
-                  w.temperature, w.pressureMb, w.visibilityMiles, w.cloud1Base, w.cloud1Top,
-                  w.cloud1Coverage, w.cloud2Base, w.cloud2Top, w.cloud2Coverage, w.windDirection,
-                  w.windSpeed);
+                  w.temperature, w.celsius ? "\u00B0C" : "\u00B0F", w.pressureMb, w.visibilityMiles,
+                  w.cloud1Base, w.cloud1Top, w.cloud1Coverage, w.cloud2Base, w.cloud2Top,
+                  w.cloud2Coverage, w.windDirection, w.windSpeed);
     return text;
 }
 
 std::string heldWeatherText(const simlink::BuiltInAircraft& sim) {
     const auto& w = sim.weather();
-    return weatherText({w.temperatures.degrees[0], w.temperatures.pressureMb,
-                        w.visibilityStatuteMiles, w.cloud1.base, w.cloud1.top, w.cloud1.coverage,
-                        w.cloud2.base, w.cloud2.top, w.cloud2.coverage, w.wind[0].direction,
-                        w.wind[0].speed});
+    return weatherText({w.temperatures.degrees[0],
+                        w.temperatures.scale == simlink::TemperatureScale::Celsius,
+                        w.temperatures.pressureMb, w.visibilityStatuteMiles, w.cloud1.base,
+                        w.cloud1.top, w.cloud1.coverage, w.cloud2.base, w.cloud2.top,
+                        w.cloud2.coverage, w.wind[0].direction, w.wind[0].speed});
 }
 
 }  // namespace zephyra::cli

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "flightplan/PlanStore.h"
+#include "simlink/SimulatorChoice.h"
 
 namespace zephyra::platform {
 class Scheduler;
@@ -16,11 +17,34 @@ class SimLink;
 
 namespace zephyra::cli {
 
+// The settings a flight sends weather with: vane98.par's, as the window reads them, then the
+// command line's.
+struct FlySettings {
+    int maxTurb = 180;
+    int unlimitedVis = 30;
+    bool newClouds = true;
+    bool winds = true;
+    std::string uom = "U";
+
+    bool metric() const { return uom == "M"; }  // plan altitudes in metres
+};
+
+// The settings of vane98.par at that path. A file that cannot be read gives the settings a first
+// run writes; a bad line stops the reading as it does in the window (the values before it are
+// kept, the others are the window's defaults) and is reported on err.
+FlySettings readFlySettings(const std::string& paramFile, std::ostream& err);
+
+// Applies one option: --max-turb N (0-255), --unlimited-vis N (1-100), --new-clouds on|off,
+// --winds on|off, --uom U|M|F, taking its value (null when the option ends the line).
+simlink::OptionUse takeFlySettingOption(const std::string& option, const std::string* value,
+                                        FlySettings& settings, std::string& problem);
+
 // Where the weather of a flight comes from.
 struct FlightWeatherOptions {
     std::string metarFile;       // a METAR (or NOAA CSV) file, loaded as decode loads it
     bool customWeather = false;  // the plan's own custom weather (the Yes answer at Load)
     std::string database;        // copied to a temporary folder: the flight never changes it
+    FlySettings settings;
 
     bool wanted() const { return customWeather || !metarFile.empty(); }
 };
@@ -56,6 +80,7 @@ class FlightWeather {
 // One line of weather: temperature, pressure, visibility, clouds and the surface wind.
 struct WeatherLine {
     int temperature = 0;
+    bool celsius = false;  // the temperature's scale: Celsius, else Fahrenheit
     double pressureMb = 0.0;
     double visibilityMiles = 0.0;
     int cloud1Base = 0, cloud1Top = 0;

@@ -16,6 +16,7 @@
 #include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/VirtualScheduler.h"
+#include "shell/ParamFile.h"
 #include "simlink/BuiltInAircraft.h"
 #include "simlink/SimulatorChoice.h"
 #include "weather/WeatherDb.h"
@@ -45,8 +46,9 @@ command lists up to 10 candidates, airports first, and stops.
 )";
 
 constexpr const char* kFlyUsage =
-    R"(usage: zephyra-cli fly PLAN.fpl [--from-airport ID] [--db FILE] [--metric]
-                         [--weather FILE | --custom-weather]
+    R"(usage: zephyra-cli fly PLAN.fpl [--from-airport ID] [--db FILE] [--metric | --uom U|M|F]
+                         [--weather FILE | --custom-weather] [--max-turb N]
+                         [--unlimited-vis N] [--new-clouds on|off] [--winds on|off]
                          [--simulator builtin|flightgear] [--fg-host HOST] [--fg-port PORT]
 
 Sends the plan and flies it on the built-in aircraft in virtual time with A/P Update on,
@@ -63,17 +65,24 @@ the values sent. The default simulator, host and port come from "simulator.ini" 
 program (built-in, 127.0.0.1, 5401).
 
   --from-airport ID  start over this airport (default: the aircraft's start, near Atlanta)
-  --metric           altitudes in the plan are metres (UOM "M")
+  --uom U|M|F        the unit setting (altitudes in the plan are metres only for M)
+  --metric           short for --uom M
   --db FILE          the database, for --from-airport and the weather
   --weather FILE     load a METAR file (as decode does) and deliver its weather on the way,
                      printing each change of station and what the simulator then holds
                      (with FlightGear: the values sent)
   --custom-weather   use the plan's own custom weather (the Yes answer of Load) and print
                      each switch to a waypoint's weather and what the simulator then holds
+  --max-turb N       turbulence ceiling, 0-255 (MaxTurb)
+  --unlimited-vis N  visibility ceiling in statute miles, 1-100 (UnlimitedVis)
+  --new-clouds on|off  FS98's cloud textures and redraw (NewClouds; no effect here)
+  --winds on|off     send winds (Wind)
   --simulator NAME   builtin or flightgear
   --fg-host HOST     FlightGear's property server (default 127.0.0.1)
   --fg-port PORT     its port (default 5401)
 
+The weather settings and the unit setting come from "vane98.par" beside the program, as in
+the window (without it: those a first run writes); the options above override them.
 The weather is loaded into a temporary copy of the database; the database is not changed.
 )";
 
@@ -301,7 +310,8 @@ class FlyLoadHost final : public flightplan::PlanLoadHost {
 int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string planPath, airport, database = defaultDatabase();
     FlightWeatherOptions weatherOptions;
-    bool metric = false;
+    weatherOptions.settings =
+        readFlySettings(platform::joinPath(platform::programFolder(), shell::kParamFileName), err);
     auto simulator = simlink::readSimulatorChoice(
         platform::joinPath(platform::programFolder(), simlink::kSimulatorFile));
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -311,8 +321,11 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
             return 0;
         }
         std::string problem;
-        const auto use = simlink::takeSimulatorOption(
-            a, i + 1 < args.size() ? &args[i + 1] : nullptr, simulator, problem);
+        const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
+        auto use = simlink::takeSimulatorOption(a, value, simulator, problem);
+        if (use == simlink::OptionUse::NotMine) {
+            use = takeFlySettingOption(a, value, weatherOptions.settings, problem);
+        }
         if (use == simlink::OptionUse::Bad) {
             err << "zephyra-cli fly: " << problem << "\n";
             return 2;
@@ -322,7 +335,7 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
             continue;
         }
         if (a == "--metric") {
-            metric = true;
+            weatherOptions.settings.uom = "M";
         } else if (a == "--custom-weather") {
             weatherOptions.customWeather = true;
         } else if (a == "--weather" && i + 1 < args.size()) {
@@ -341,6 +354,7 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         return 2;
     }
     weatherOptions.database = database;
+    const bool metric = weatherOptions.settings.metric();
     flightplan::FlightPlan flight;
     FlyLoadHost host(err, weatherOptions.customWeather);
     const auto loaded = flightplan::loadPlanFile(planPath, flight.plan, host);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -303,12 +304,13 @@ int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, 
         app.emplace(argc, argv);
     }
     platform::QtScheduler clock;
+    const bool nameAfterReports = file.empty();
     if (file.empty()) {
         file = platform::joinPath(folder, weather::downloadFileName(clock.wallClock()));
     }
     ConsoleDownloadHost host(out);
     weather::WeatherDownload download(clock, host);
-    const auto result = download.fetch(settings, file);
+    const auto result = download.fetch(settings, file, nameAfterReports);
     if (!result.ok) {
         err << "zephyra-cli: " << result.error << " The weather already loaded is kept.\n";
         return 1;
@@ -377,6 +379,9 @@ int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std:
         err << "zephyra-cli: " << error << "\n";
         return 1;
     }
+    // Identifiers are stored in capitals; "katl" means KATL.
+    std::transform(id.begin(), id.end(), id.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     const auto r = db->findWeather(id);
     if (!r) {
         err << "zephyra-cli: no weather for " << id << "\n";
@@ -412,7 +417,8 @@ int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std:
             << "Turb: " << number(l.turb) << w << "Gust: " << number(l.gust);
     }
     out << "\nThunder: " << b(r->Thunder) << "\nPrecip: " << r->Precip << "\nUpd_Ts: " << r->Upd_Ts
-        << "\n";
+        << "\nRawText: " << r->RawText << "\nObsTime: " << r->ObsTime
+        << "\nTempScale: " << r->TempScale << "\nEstimated: " << r->Estimated << "\n";
     return 0;
 }
 

@@ -31,7 +31,7 @@ class DeliveryHost {
 struct DeliverySettings {
     int MaxTurb = 0;        // ceiling of every turbulence value sent, 0..255
     int UnlimitedVis = 50;  // ceiling of the visibility sent, statute miles
-    bool NewClouds = true;  // swap cloud textures and redraw the clouds
+    bool NewClouds = true;  // FS98: swap cloud textures and redraw the clouds
     bool Wind = true;       // send winds
     int transitionPeriods = 60;
     int transitionSeconds = 1;

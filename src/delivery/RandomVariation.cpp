@@ -77,10 +77,13 @@ void RandomVariation::vary(const std::string& id) {
     r.w3Turb = clampTurbulence(r.w3Turb + randomStep(random_, 10), s.MaxTurb);
 
     if (s.Wind) {
-        sim_.upd_wind3(wholeNumber(r.w3Base), wholeNumber(r.w3Top), wholeNumber(r.w3Spd),
-                       wholeNumber(r.w3Dir), r.w3Turb, wholeNumber(r.w3Gust));
-        sim_.upd_wind2(wholeNumber(r.w2Base), wholeNumber(r.w2Top), wholeNumber(r.w2Spd),
-                       wholeNumber(r.w2Dir), r.w2Turb, wholeNumber(r.w2Gust));
+        // The drift goes on in the record; the simulator gets it only with the switch on.
+        if (host_.sendWeatherOn()) {
+            sim_.upd_wind3(wholeNumber(r.w3Base), wholeNumber(r.w3Top), wholeNumber(r.w3Spd),
+                           wholeNumber(r.w3Dir), r.w3Turb, wholeNumber(r.w3Gust));
+            sim_.upd_wind2(wholeNumber(r.w2Base), wholeNumber(r.w2Top), wholeNumber(r.w2Spd),
+                           wholeNumber(r.w2Dir), r.w2Turb, wholeNumber(r.w2Gust));
+        }
         weather::Statement update(db->handle(),
                                   "UPDATE Weather SET w3Turb = ?, w2Turb = ?, w2Dir = ?, "
                                   "w3Dir = ?, w2Spd = ?, w3Spd = ? WHERE ID = ?");

@@ -54,23 +54,27 @@ void WeatherSender::sendWeatherToSimulator(WeatherSet& s) {
         return;
     }
     host_.setStatus("Updating Weather");
+    held_ = s;
 
     double pressure = s.Pressure;
     if (sim_.get_alt() >= kHighAltitude) {
         pressure = kStandardPressure;
     }
     pressure = std::min(pressure, kMaxPressure);
-    sim_.upd_temps(wholeNumber(s.t0Alt), wholeNumber(s.t0Deg), wholeNumber(s.t1alt),
-                   wholeNumber(s.t1Deg), wholeNumber(s.t2Alt), wholeNumber(s.t2Deg),
-                   wholeNumber(s.t3alt), wholeNumber(s.t3Deg), pressure);
+    sim_.upd_temps(
+        wholeNumber(s.t0Alt), wholeNumber(s.t0Deg), wholeNumber(s.t1alt), wholeNumber(s.t1Deg),
+        wholeNumber(s.t2Alt), wholeNumber(s.t2Deg), wholeNumber(s.t3alt), wholeNumber(s.t3Deg),
+        pressure,
+        s.celsius ? simlink::TemperatureScale::Celsius : simlink::TemperatureScale::Fahrenheit);
 
     double visibility = wholeNumber(s.Visibility);
     visibility = std::max(visibility, kMinVisibility);
     visibility = std::min(visibility, static_cast<double>(settings.UnlimitedVis));
     sim_.upd_visib(visibility);
 
-    cloudCall(false, s, settings.NewClouds ? 7.0 : wholeNumber(s.Cl2Coverage));
-    cloudCall(true, s, settings.NewClouds ? 7.0 : wholeNumber(s.Cl1Coverage));
+    const bool textureClouds = newCloudsApply();
+    cloudCall(false, s, textureClouds ? 7.0 : wholeNumber(s.Cl2Coverage));
+    cloudCall(true, s, textureClouds ? 7.0 : wholeNumber(s.Cl1Coverage));
 
     if (settings.Wind) {
         sim_.upd_wind0(wholeNumber(s.w0Depth), wholeNumber(s.w0Spd), wholeDirection(s.w0Dir),
@@ -94,6 +98,9 @@ void WeatherSender::sendWeatherToSimulator(WeatherSet& s) {
 }
 
 void WeatherSender::cloudCall(bool layer1, const WeatherSet& s, double coverage) {
+    if (!host_.sendWeatherOn()) {
+        return;
+    }
     if (layer1) {
         sim_.upd_cloud1(wholeNumber(s.cl1Base), wholeNumber(s.cl1Top), coverage,
                         wholeNumber(s.Cl1Dev), 0, wholeNumber(s.Cl1Icing), s.Cl1Turb);
@@ -124,9 +131,16 @@ bool WeatherSender::sendStationWeather(const std::string& newId, const std::stri
     }
     WeatherSet to = WeatherSet::fromRecord(*next);
 
+    // Until this send is done, a later one starts from what the simulator holds.
+    ++underWay_;
+    struct Done {
+        int& count;
+        ~Done() { --count; }
+    } done{underWay_};
+
     std::optional<WeatherSet> from;
-    if (!previousId.empty() && inFlight_ != nullptr) {
-        from = *inFlight_;  // what the simulator holds now, part way through the other send
+    if (!previousId.empty() && underWay_ > 1 && held_) {
+        from = *held_;  // part way through the other send's transition or cloud redraw
     } else if (previous) {
         from = WeatherSet::fromRecord(*previous);
         if (variedVisibility != 0.0) {
@@ -142,7 +156,7 @@ bool WeatherSender::sendStationWeather(const std::string& newId, const std::stri
     } else if (!transition(*from, to, generation)) {
         return false;
     }
-    if (settings.NewClouds) {
+    if (newCloudsApply() && host_.sendWeatherOn()) {
         for (const auto field : WeatherSet::kTurbulence) {
             to.*field = std::min(to.*field, static_cast<double>(settings.MaxTurb));
         }
@@ -156,6 +170,8 @@ bool WeatherSender::sendStationWeather(const std::string& newId, const std::stri
 
 bool WeatherSender::transition(WeatherSet from, WeatherSet& to, std::uint64_t generation) {
     const int periods = std::max(1, settings.transitionPeriods);
+    // Temperatures step in the new station's scale.
+    from = from.inScale(to.celsius);
 
     // Cloud layer 2 appearing grows out of a sliver at its own base; vanishing, it shrinks
     // onto layer 1 and is removed after the last period.
@@ -192,15 +208,7 @@ bool WeatherSender::transition(WeatherSet from, WeatherSet& to, std::uint64_t ge
         current.*field = to.*field;
     }
     current.Thunder = to.Thunder;
-
-    // A send that starts during the waits below starts from these values.
-    const WeatherSet* outer = inFlight_;
-    inFlight_ = &current;
-    struct Restore {
-        const WeatherSet*& slot;
-        const WeatherSet* value;
-        ~Restore() { slot = value; }
-    } restore{inFlight_, outer};
+    current.celsius = to.celsius;
 
     for (int k = 1; k <= periods; ++k) {
         for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -228,10 +236,18 @@ bool WeatherSender::transition(WeatherSet from, WeatherSet& to, std::uint64_t ge
 }
 
 bool WeatherSender::cloudRedraw(const WeatherSet& to, std::uint64_t generation) {
-    installCloudTexture(settings.programFolder, settings.simulatorFolder, wholeNumber(to.cl2Base),
-                        wholeNumber(to.Cl2Coverage));
+    // The switch may be turned off during the redraw's waits: from then on nothing is copied
+    // or sent.
+    const auto install = [this](double base, double cover) {
+        if (host_.sendWeatherOn()) {
+            installCloudTexture(settings.programFolder, settings.simulatorFolder, base, cover);
+        }
+    };
+    install(wholeNumber(to.cl2Base), wholeNumber(to.Cl2Coverage));
     if (layer2Removal == 1) {
-        sim_.upd_cloud2(0, 0, 0.0, 0, 0, 0, 0.0);
+        if (host_.sendWeatherOn()) {
+            sim_.upd_cloud2(0, 0, 0.0, 0, 0, 0, 0.0);
+        }
         layer2Removal = 0;
         if (!waitAndKeep(kCloudRedrawWaitMs, generation)) {
             return false;
@@ -246,14 +262,17 @@ bool WeatherSender::cloudRedraw(const WeatherSet& to, std::uint64_t generation) 
             return false;
         }
     }
-    installCloudTexture(settings.programFolder, settings.simulatorFolder, wholeNumber(to.cl1Base),
-                        wholeNumber(to.Cl1Coverage));
+    install(wholeNumber(to.cl1Base), wholeNumber(to.Cl1Coverage));
     cloudCall(true, to, 6.0);
     if (!waitAndKeep(kCloudRedrawWaitMs, generation)) {
         return false;
     }
     cloudCall(true, to, 7.0);
     return true;
+}
+
+bool WeatherSender::newCloudsApply() const {
+    return settings.NewClouds && !sim_.drawsCover();
 }
 
 bool WeatherSender::waitAndKeep(int milliseconds, std::uint64_t generation) {

@@ -20,9 +20,11 @@ namespace zephyra::delivery {
 // ones step from the previous station's values to the new ones over the transition periods,
 // one send a period, waiting on the scheduler between periods so the window stays live.
 //
-// A send that starts while another is still in its transition wins: it starts from the
-// values the simulator holds at that moment, and the earlier send stops at its next wait
-// without sending again, redrawing clouds or refreshing the report.
+// A send that starts while another is still under way (in its transition or its cloud redraw)
+// wins: it starts from the values the simulator holds at that moment, and the earlier send
+// stops at its next wait without sending again, redrawing clouds or refreshing the report.
+//
+// With "Send Weather to FS" off nothing reaches the simulator: no values, no cloud redraw.
 class WeatherSender {
   public:
     // precipitation: the level of the last report decoded (above 6 is a thunderstorm).
@@ -47,8 +49,12 @@ class WeatherSender {
     // Set when a transition removed cloud layer 2 and the cloud redraw has yet to clear it.
     std::int16_t layer2Removal = 0;
 
-    bool transitionRunning() const { return inFlight_ != nullptr; }
+    bool transitionRunning() const { return underWay_ > 0; }
     void setDatabasePath(std::string path) { databasePath_ = std::move(path); }
+
+    // New clouds (the texture swap, the 7/8 cover and the redraw) are for a simulator that
+    // does not draw the cover it is sent; any other gets each layer's own cover.
+    bool newCloudsApply() const;
 
   private:
     bool transition(WeatherSet from, WeatherSet& to, std::uint64_t generation);
@@ -63,7 +69,8 @@ class WeatherSender {
     std::string databasePath_;
     const int& precipitation_;
     std::uint64_t generation_ = 0;
-    const WeatherSet* inFlight_ = nullptr;  // values of the transition under way
+    int underWay_ = 0;                // station sends not yet finished (nested in their waits)
+    std::optional<WeatherSet> held_;  // the values last sent: what the simulator holds
 };
 
 }  // namespace zephyra::delivery

@@ -72,6 +72,19 @@ WeatherSet WeatherSet::fromRecord(const weather::WeatherRecord& r) {
     s.Pressure = r.Pressure;
     s.Visibility = r.Visibility;
     s.Thunder = r.Thunder;
+    s.celsius = r.celsius();
+    return s;
+}
+
+WeatherSet WeatherSet::inScale(bool toCelsius) const {
+    WeatherSet s = *this;
+    if (celsius == toCelsius) {
+        return s;
+    }
+    for (const auto field : {&W::t0Deg, &W::t1Deg, &W::t2Deg, &W::t3Deg}) {
+        s.*field = toCelsius ? (s.*field - 32.0) / 1.8 : s.*field * 1.8 + 32.0;
+    }
+    s.celsius = toCelsius;
     return s;
 }
 

@@ -20,8 +20,11 @@ struct WeatherSet {
     double Pressure = 0;
     double Visibility = 0;
     bool Thunder = false;
+    bool celsius = false;  // the scale of the four temperatures: Celsius, else Fahrenheit
 
     static WeatherSet fromRecord(const weather::WeatherRecord& record);
+    // The same weather with its temperatures in the other scale when they are not in this one.
+    WeatherSet inScale(bool toCelsius) const;
 
     using Field = double WeatherSet::*;
     // Values a transition moves in equal steps; the four directions among them.

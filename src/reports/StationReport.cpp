@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "weather/Estimates.h"
+#include "weather/ObservationTime.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::reports {
@@ -30,12 +32,28 @@ std::string layerText(int cover, int base, int elevationFeet, const ReportUnits&
     return words + plainNumber(height) + units.heightUnit;
 }
 
+// A unit text ending in "." with a note put before the full stop.
+std::string withNote(const std::string& unit, const std::string& note) {
+    if (note.empty() || unit.empty() || unit.back() != '.') {
+        return unit + note;
+    }
+    return unit.substr(0, unit.size() - 1) + note + ".";
+}
+
 // Rounds to two decimals as a "000.00" picture does (halves away from zero).
 double twoDecimals(double value) {
     return std::round(value * 100.0) / 100.0;
 }
 
 }  // namespace
+
+int shownTemperature(const weather::WeatherRecord& r, bool fahrenheit) {
+    if (r.celsius() != fahrenheit) {
+        return r.t0Deg;
+    }
+    const double converted = fahrenheit ? r.t0Deg * 1.8 + 32.0 : (r.t0Deg - 32.0) / 1.8;
+    return static_cast<int>(std::lround(converted));
+}
 
 std::string plainNumber(double value) {
     if (value == 0.0) {
@@ -57,7 +75,8 @@ ReportUnits reportUnits(const std::string& uom) {
 }
 
 std::string composeStationReport(const weather::WeatherRecord& r, int elevationFeet,
-                                 const std::string& uom, int unlimitedVisibility) {
+                                 const std::string& uom, int unlimitedVisibility,
+                                 double nowSeconds) {
     const ReportUnits units = reportUnits(uom);
     const bool us = uom == "U";
     std::string text = r.ID + " REPORT\n";
@@ -68,27 +87,43 @@ std::string composeStationReport(const weather::WeatherRecord& r, int elevationF
     }
     text += "Surface winds are " + plainNumber(r.w0Spd) + " knots from " + plainNumber(r.w0Dir) +
             " degrees.\n";
-    if (us) {
-        text += "Temperature is " + std::to_string(r.t0Deg) + ".\n";
-    } else {
-        // Five ninths in single precision: 31 F reads -1, not -0.
-        const double celsius = (r.t0Deg - 32) * static_cast<double>(5.0F / 9.0F);
-        text += "Temperature is " + plainNumber(std::floor(celsius)) + ".\n";
-    }
+    text += "Temperature is " + std::to_string(shownTemperature(r, us)) +
+            weather::estimateNote(r, 'T') + ".\n";
     const double visibility = r.Visibility > unlimitedVisibility
                                   ? static_cast<double>(unlimitedVisibility)
                                   : r.Visibility;
     text += "Visibility is " + plainNumber(twoDecimals(visibility) * units.distanceFactor) +
-            units.distanceUnit + "\n";
+            withNote(units.distanceUnit, weather::estimateNote(r, 'V')) + "\n";
     char buf[48];
     if (us) {
         std::snprintf(buf, sizeof buf, "%05.2f", r.Pressure * 0.02953);
-        text += std::string("Reported barometer is ") + buf + ".\n";
+        text += std::string("Reported barometer is ") + buf + weather::estimateNote(r, 'P') + ".\n";
     } else {
         std::snprintf(buf, sizeof buf, "%04.0f", std::round(r.Pressure));
-        text += std::string("Reported pressure is ") + buf + ".\n";
+        text += std::string("Reported pressure is ") + buf + weather::estimateNote(r, 'P') + ".\n";
+    }
+    if (!r.RawText.empty()) {
+        text += r.RawText + "\n";
+    }
+    if (const std::string observed = weather::observedText(r.ObsTime, nowSeconds);
+        !observed.empty()) {
+        text += "observed " + observed + "\n";
     }
     return text;
+}
+
+ReportAge reportAge(const weather::WeatherRecord& r, double nowSeconds) {
+    ReportAge age;
+    const std::string observed = weather::observedText(r.ObsTime, nowSeconds);
+    if (observed.empty()) {
+        return age;
+    }
+    age.text = r.ID + " observed " + observed;
+    const auto seconds = weather::observationSeconds(r.ObsTime);
+    if (seconds && nowSeconds - *seconds > kStaleReportSeconds) {
+        age.warning = "Old weather: " + age.text + ". It may no longer be what the pilot flies in.";
+    }
+    return age;
 }
 
 int stationAltitudeFeet(weather::WeatherDb& db, const std::string& id) {
@@ -100,13 +135,13 @@ int stationAltitudeFeet(weather::WeatherDb& db, const std::string& id) {
 }
 
 StationReport stationReport(weather::WeatherDb& db, const std::string& id, const std::string& uom,
-                            int unlimitedVisibility) {
+                            int unlimitedVisibility, double nowSeconds) {
     const int elevation = stationAltitudeFeet(db, id);
     const auto record = db.findWeather(id);
     if (!record) {
         return {false, kStationNotFound};
     }
-    return {true, composeStationReport(*record, elevation, uom, unlimitedVisibility)};
+    return {true, composeStationReport(*record, elevation, uom, unlimitedVisibility, nowSeconds)};
 }
 
 }  // namespace zephyra::reports

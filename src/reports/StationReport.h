@@ -27,8 +27,17 @@ ReportUnits reportUnits(const std::string& uom);
 // cloud bases are counted from the station's elevation (feet). Temperatures and pressure
 // stay Fahrenheit and inches of mercury only for "U"; every other unit setting shows Celsius
 // and millibars.
+//
+// Below that text come the report as received and when it was observed ("observed 10:51Z,
+// 2 h 05 min ago"; the age against nowSeconds, seconds since 1970 UTC, left out for 0), each
+// when the record holds it.
 std::string composeStationReport(const weather::WeatherRecord& record, int elevationFeet,
-                                 const std::string& uom, int unlimitedVisibility);
+                                 const std::string& uom, int unlimitedVisibility,
+                                 double nowSeconds = 0);
+
+// The record's temperature in Fahrenheit or Celsius, converted from its own scale once and
+// rounded to nearest (23 F reads -5 C, 48 F reads 9 C).
+int shownTemperature(const weather::WeatherRecord& record, bool fahrenheit);
 
 // The station's elevation in whole feet (rounded down), 0 without a station record.
 int stationAltitudeFeet(weather::WeatherDb& db, const std::string& id);
@@ -40,7 +49,17 @@ struct StationReport {
     std::string text;
 };
 StationReport stationReport(weather::WeatherDb& db, const std::string& id, const std::string& uom,
-                            int unlimitedVisibility);
+                            int unlimitedVisibility, double nowSeconds = 0);
+
+// How old a station's report is, for the main window: "KATL observed 10:51Z, 3 h 20 min ago"
+// (empty when the record holds no observation time), and a warning when the report is more
+// than three hours old at nowSeconds.
+inline constexpr double kStaleReportSeconds = 3 * 3600.0;
+struct ReportAge {
+    std::string text;
+    std::string warning;
+};
+ReportAge reportAge(const weather::WeatherRecord& record, double nowSeconds);
 
 // Numbers as the reports join them: the shortest plain decimal form, 15 significant digits.
 std::string plainNumber(double value);

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <utility>
 
+#include "platform/Scheduler.h"
 #include "reports/StationReport.h"
 #include "weather/Statement.h"
 #include "weather/WeatherDb.h"
@@ -169,8 +170,9 @@ std::string WorldReportBrowser::report() {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
     auto db = openExisting(databasePath_);
-    const StationReport station =
-        db ? stationReport(*db, id, uom_, unlimitedVisibility_) : StationReport{};
+    const StationReport station = db ? stationReport(*db, id, uom_, unlimitedVisibility_,
+                                                     clock_ != nullptr ? clock_->wallClock() : 0.0)
+                                     : StationReport{};
     if (!station.found) {
         return kStationNotFound;
     }

@@ -6,6 +6,9 @@
 namespace zephyra::weather {
 class WeatherDb;
 }
+namespace zephyra::platform {
+class Scheduler;
+}
 
 namespace zephyra::reports {
 
@@ -48,6 +51,8 @@ class WorldReportBrowser {
     // The database is opened by each action and closed again, so a weather load in between is
     // seen at once.
     WorldReportBrowser(std::string databasePath, std::string uom, int unlimitedVisibility);
+    // The clock the reports' ages are counted on (none: no ages).
+    void setClock(const platform::Scheduler* clock) { clock_ = clock; }
 
     const View& view() const { return view_; }
 
@@ -74,6 +79,7 @@ class WorldReportBrowser {
     std::string databasePath_;
     std::string uom_;
     int unlimitedVisibility_;
+    const platform::Scheduler* clock_ = nullptr;
     View view_;
 };
 

@@ -34,6 +34,7 @@ class WorldReportWindow : public QWidget {
     QPushButton* clearButton() const { return command1_; }
     QPlainTextEdit* reports() const { return rtbVane_; }
     const WorldReportBrowser& browser() const { return browser_; }
+    void setClock(const platform::Scheduler* clock) { browser_.setClock(clock); }
 
   private:
     // Copies the browser's view onto the controls.

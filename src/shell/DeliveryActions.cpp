@@ -67,7 +67,7 @@ reports::StationReport currentReport(AppContext& ctx, const std::string& closest
         return {false, reports::kStationNotFound};
     }
     return reports::stationReport(*db, closestText.substr(0, 4), ctx.settings.UOM,
-                                  ctx.settings.UnlimitedVis);
+                                  ctx.settings.UnlimitedVis, ctx.scheduler.wallClock());
 }
 
 }  // namespace
@@ -113,7 +113,22 @@ std::optional<std::pair<double, double>> DeliveryActions::aircraftPosition() {
 }
 
 void DeliveryActions::showClosestStation(const std::string& text) {
-    vane_.label("Text3")->setText(QString::fromStdString(text));
+    auto* shown = vane_.label("Text3");
+    shown->setText(QString::fromStdString(text));
+    // The age of the station's report beside it; an old one turns red and says so once.
+    reports::ReportAge age;
+    if (auto db = weather::WeatherDb::open(ctx_.databasePath(), nullptr, false);
+        db && text.size() >= 4) {
+        if (const auto record = db->findWeather(text.substr(0, 4))) {
+            age = reports::reportAge(*record, ctx_.scheduler.wallClock());
+        }
+    }
+    shown->setToolTip(QString::fromStdString(age.text));
+    shown->setStyleSheet(age.warning.empty() ? QString() : QStringLiteral("color: #b00000;"));
+    if (!age.warning.empty() && age.warning != lastWarning_) {
+        setStatus(age.warning);
+    }
+    lastWarning_ = age.warning;
 }
 
 void DeliveryActions::showLastStation(const std::string& text) {

@@ -46,6 +46,7 @@ class DeliveryActions : public QObject, public delivery::DeliveryHost {
 
     AppContext& ctx_;
     VaneWindow& vane_;
+    std::string lastWarning_;  // the old-weather warning last given
     delivery::WeatherDelivery delivery_;
 };
 

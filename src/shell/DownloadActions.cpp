@@ -52,7 +52,7 @@ void DownloadActions::download() {
         ctx_.programFolder, weather::downloadFileName(ctx_.scheduler.wallClock()));
     setDownloading(true);
     weather::WeatherDownload fetcher(ctx_.scheduler, *this);
-    const weather::DownloadResult result = fetcher.fetch(settings, path);
+    const weather::DownloadResult result = fetcher.fetch(settings, path, true);
     setDownloading(false);
 
     if (result.cancelled) {

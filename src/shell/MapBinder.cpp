@@ -145,7 +145,9 @@ std::string MapBinder::stationReport(const std::string& id) {
     if (!db) {
         return reports::kStationNotFound;
     }
-    return reports::stationReport(*db, id, ctx_.settings.UOM, ctx_.settings.UnlimitedVis).text;
+    return reports::stationReport(*db, id, ctx_.settings.UOM, ctx_.settings.UnlimitedVis,
+                                  ctx_.scheduler.wallClock())
+        .text;
 }
 
 // The Find box gets the clicked waypoint's identifier (its name when it has none), and Find

@@ -136,7 +136,11 @@ void ParmMaintWindow::build() {
     ol->addWidget(check("Check1", "Winds Enabled", false));
     ol->addWidget(check("Check5", "Quick Send", false));
     ol->addWidget(check("Check2", "Autopilot Update", true));
-    ol->addWidget(check("Check7", "Use New Clouds", true));
+    auto* newClouds = check("Check7", "Use New Clouds", true);
+    newClouds->setToolTip(QStringLiteral(
+        "FS98 only: swap in the cloud textures, send 7/8 cover and redraw the clouds. The "
+        "built-in aircraft and FlightGear always get each layer's reported cover."));
+    ol->addWidget(newClouds);
 
     auto* gen = new QGroupBox(QStringLiteral("Use in Auto Generation of Flight Plans"), this);
     auto* gl = new QGridLayout(gen);

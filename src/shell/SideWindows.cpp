@@ -53,6 +53,7 @@ void SideWindows::showWorldReport() {
     }
     report_ = new reports::WorldReportWindow(ctx_.databasePath(), ctx_.settings.UOM,
                                              ctx_.settings.UnlimitedVis, ctx_.dialogs);
+    report_->setClock(&ctx_.scheduler);
     present(report_);
     report_->load(vane_.label(QStringLiteral("Text3"))->text().toStdString());
 }

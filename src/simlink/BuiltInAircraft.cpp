@@ -353,7 +353,8 @@ void BuiltInAircraft::upd_visib(double statuteMiles) {
 
 void BuiltInAircraft::upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt,
                                 std::int32_t t1Deg, std::int32_t t2Alt, std::int32_t t2Deg,
-                                std::int32_t t3Alt, std::int32_t t3Deg, double pressureMb) {
+                                std::int32_t t3Alt, std::int32_t t3Deg, double pressureMb,
+                                TemperatureScale scale) {
     log("upd_temps",
         {static_cast<double>(t0Alt), static_cast<double>(t0Deg), static_cast<double>(t1Alt),
          static_cast<double>(t1Deg), static_cast<double>(t2Alt), static_cast<double>(t2Deg),
@@ -363,6 +364,7 @@ void BuiltInAircraft::upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int
     t.altitude = {t0Alt, t1Alt, t2Alt, t3Alt};
     t.degrees = {t0Deg, t1Deg, t2Deg, t3Deg};
     t.pressureMb = pressureMb;
+    t.scale = scale;
 }
 
 namespace {

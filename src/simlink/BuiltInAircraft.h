@@ -30,7 +30,7 @@ namespace zephyra::simlink {
 // - Before any wind arrives every layer is calm and the floors are 5000, 15000, 30000 ft.
 // - While stopped the SimLink getters return kNoPosition; setters and the accessors below
 //   keep working, so the state can be prepared before the simulator "runs".
-class BuiltInAircraft final : public SimLink {
+class BuiltInAircraft : public SimLink {
   public:
     struct CloudLayer {
         bool received = false;
@@ -58,6 +58,7 @@ class BuiltInAircraft final : public SimLink {
         std::array<std::int32_t, 4> altitude{};
         std::array<std::int32_t, 4> degrees{};
         double pressureMb = 0.0;
+        TemperatureScale scale = TemperatureScale::Fahrenheit;
     };
 
     // The last value of every weather operation received.
@@ -177,7 +178,7 @@ class BuiltInAircraft final : public SimLink {
     void upd_visib(double statuteMiles) override;
     void upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt, std::int32_t t1Deg,
                    std::int32_t t2Alt, std::int32_t t2Deg, std::int32_t t3Alt, std::int32_t t3Deg,
-                   double pressureMb) override;
+                   double pressureMb, TemperatureScale scale) override;
     void upd_cloud1(std::int32_t base, std::int32_t top, double coverage, std::int32_t deviation,
                     std::int32_t reserved, std::int32_t icing, double turbulence) override;
     void upd_cloud2(std::int32_t base, std::int32_t top, double coverage, std::int32_t deviation,

@@ -344,11 +344,13 @@ void FlightGearLink::upd_visib(double statuteMiles) {
 
 void FlightGearLink::upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt,
                                std::int32_t t1Deg, std::int32_t t2Alt, std::int32_t t2Deg,
-                               std::int32_t t3Alt, std::int32_t t3Deg, double pressureMb) {
-    // Each temperature layer becomes the sea-level temperature that gives it at its own
-    // altitude, so it holds whatever elevation the wind layers give the entries.
-    auto seaLevel = [](std::int32_t alt, std::int32_t deg) {
-        return deg + kLapseRatePerFoot * alt;
+                               std::int32_t t3Alt, std::int32_t t3Deg, double pressureMb,
+                               TemperatureScale scale) {
+    // Each temperature layer becomes the sea-level temperature (Celsius, whatever the scale
+    // sent) that gives it at its own altitude, so it holds whatever elevation the wind layers
+    // give the entries.
+    auto seaLevel = [scale](std::int32_t alt, std::int32_t deg) {
+        return toCelsius(deg, scale) + kLapseRatePerFoot * alt;
     };
     const std::array<double, 7> temps{seaLevel(t0Alt, t0Deg), seaLevel(t0Alt, t0Deg),
                                       seaLevel(t1Alt, t1Deg), seaLevel(t2Alt, t2Deg),

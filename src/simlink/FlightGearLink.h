@@ -85,7 +85,7 @@ class FlightGearLink final : public SimLink {
     void upd_visib(double statuteMiles) override;
     void upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt, std::int32_t t1Deg,
                    std::int32_t t2Alt, std::int32_t t2Deg, std::int32_t t3Alt, std::int32_t t3Deg,
-                   double pressureMb) override;
+                   double pressureMb, TemperatureScale scale) override;
     void upd_cloud1(std::int32_t base, std::int32_t top, double coverage, std::int32_t deviation,
                     std::int32_t reserved, std::int32_t icing, double turbulence) override;
     void upd_cloud2(std::int32_t base, std::int32_t top, double coverage, std::int32_t deviation,

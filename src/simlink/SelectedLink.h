@@ -13,6 +13,9 @@ class SelectedLink final : public SimLink {
     void select(SimLink* target) { target_ = target; }
     SimLink* selected() const { return target_; }
 
+    // With no simulator chosen the weather is meant for FS98.
+    bool drawsCover() const override { return target_ != nullptr && target_->drawsCover(); }
+
     double get_curr_lat() override { return get(&SimLink::get_curr_lat); }
     double get_curr_lon() override { return get(&SimLink::get_curr_lon); }
     double get_alt() override { return get(&SimLink::get_alt); }
@@ -36,8 +39,9 @@ class SelectedLink final : public SimLink {
     void upd_APMachNumber(double v) override { put(&SimLink::upd_APMachNumber, v); }
     void upd_visib(double v) override { put(&SimLink::upd_visib, v); }
     void upd_temps(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
-                   std::int32_t f, std::int32_t g, std::int32_t h, double p) override {
-        put(&SimLink::upd_temps, a, b, c, d, e, f, g, h, p);
+                   std::int32_t f, std::int32_t g, std::int32_t h, double p,
+                   TemperatureScale scale) override {
+        put(&SimLink::upd_temps, a, b, c, d, e, f, g, h, p, scale);
     }
     void upd_cloud1(std::int32_t a, std::int32_t b, double c, std::int32_t d, std::int32_t e,
                     std::int32_t f, double g) override {

@@ -4,6 +4,14 @@
 
 namespace zephyra::simlink {
 
+// The scale the temperatures of a send are in: a weather record holds whole degrees of either.
+enum class TemperatureScale { Fahrenheit, Celsius };
+
+// Degrees Celsius of a temperature in the given scale.
+inline double toCelsius(double degrees, TemperatureScale scale) {
+    return scale == TemperatureScale::Celsius ? degrees : (degrees - 32.0) / 1.8;
+}
+
 // Every read and write of the simulator's state. The operations, argument order and units are
 // those the rest of the program relies on; an implementation may be the built-in aircraft, a
 // networked simulator or a test double. Getters return 9991 while there is no position.
@@ -12,6 +20,11 @@ class SimLink {
     static constexpr double kNoPosition = 9991.0;
 
     virtual ~SimLink() = default;
+
+    // Whether the simulator draws each cloud layer with the cover it is sent. FS98 does not: it
+    // draws every cloud with one texture and takes a change of cover only as a cue to redraw,
+    // which is what the new-clouds texture swap and redraw are for.
+    virtual bool drawsCover() const { return true; }
 
     // Position and state.
     virtual double get_curr_lat() = 0;  // degrees, north positive
@@ -43,7 +56,8 @@ class SimLink {
     virtual void upd_visib(double statuteMiles) = 0;
     virtual void upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt,
                            std::int32_t t1Deg, std::int32_t t2Alt, std::int32_t t2Deg,
-                           std::int32_t t3Alt, std::int32_t t3Deg, double pressureMb) = 0;
+                           std::int32_t t3Alt, std::int32_t t3Deg, double pressureMb,
+                           TemperatureScale scale) = 0;
     virtual void upd_cloud1(std::int32_t base, std::int32_t top, double coverage,
                             std::int32_t deviation, std::int32_t reserved, std::int32_t icing,
                             double turbulence) = 0;

@@ -162,6 +162,7 @@ void completeRecord(WeatherRecord& r, const StationFacts& station, const Complet
         return;
     }
     if (station.celsius) {
+        r.TempScale = "F";
         auto toF = [](int t) { return static_cast<int>(Int(t * 1.8 + 32)); };
         r.t0Deg = toF(r.t0Deg);
         r.t1Deg = toF(r.t1Deg);

@@ -260,6 +260,7 @@ void readTemperature(std::string_view group, MetarReport& r) {
     } else {
         r.temperature = wholeOf(numberOf(mid(group, 1, 2)));
     }
+    r.temperatureReported = true;
 }
 
 void readPressure(std::string_view group, MetarReport& r) {
@@ -273,8 +274,10 @@ void readPressure(std::string_view group, MetarReport& r) {
     }
     if (group.front() == 'A') {
         r.pressure = *value / 100.0 / kInchesToHpa;
+        r.pressureReported = true;
     } else if (group.front() == 'Q') {
         r.pressure = *value;
+        r.pressureReported = true;
     }
 }
 
@@ -410,6 +413,7 @@ Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
     if (contains(vis, "SM")) {
         if (const auto miles = statuteMiles(vis)) {
             r.visibility = *miles;
+            r.visibilityReported = true;
         }
     } else if (isDecimalNumber(vis)) {
         const std::string_view after = g.following();
@@ -418,14 +422,18 @@ Next readBody(Groups& g, MetarReport& r, platform::Random& rnd) {
             // "1 1/2SM"
             if (const auto fraction = statuteMiles(after); fraction && std::isfinite(whole)) {
                 r.visibility = whole + *fraction;
+                r.visibilityReported = true;
             }
             ++g.i;
         } else if (whole == 9999) {
             r.visibility = 100;
+            r.visibilityReported = true;
         } else if (std::isfinite(whole)) {
             r.visibility = whole / 1600;  // metres
+            r.visibilityReported = true;
         }
     } else if (vis == "CAVOK") {
+        r.visibilityReported = true;
         ++g.i;
         // "CAVOK //////": the sky group that follows says nothing more.
         while (!g.done() && isUnobservedLayer(g.current())) {

@@ -232,6 +232,27 @@ std::optional<std::vector<std::string>> csvReports(std::string_view text) {
     return reports;
 }
 
+namespace {
+
+// The first "YYYY-MM-DDTHH:MM" in the text (a CSV row's observation_time), as a cycle file's
+// date line "YYYY/MM/DD HH:MM"; empty when there is none.
+std::string firstTimeAsDateLine(std::string_view text) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    for (std::size_t k = 0; k + 16 <= text.size(); ++k) {
+        const std::string_view t = text.substr(k, 16);
+        if (t[4] == '-' && t[7] == '-' && t[10] == 'T' && t[13] == ':' && digit(t[0]) &&
+            digit(t[1]) && digit(t[2]) && digit(t[3]) && digit(t[5]) && digit(t[6]) &&
+            digit(t[8]) && digit(t[9]) && digit(t[11]) && digit(t[12]) && digit(t[14]) &&
+            digit(t[15])) {
+            return std::string(t.substr(0, 4)) + "/" + std::string(t.substr(5, 2)) + "/" +
+                   std::string(t.substr(8, 2)) + " " + std::string(t.substr(11, 5));
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
 bool toReportText(std::string& bytes, std::string* error) {
     if (looksGzipped(bytes)) {
         auto inflated = gunzip(bytes, error);
@@ -241,8 +262,13 @@ bool toReportText(std::string& bytes, std::string* error) {
         bytes = std::move(*inflated);
     }
     if (auto reports = csvReports(bytes)) {
-        std::string text;
-        std::size_t size = 0;
+        // The reports' time groups give no month or year: a date line in front gives them, as
+        // in a cycle file.
+        std::string text = firstTimeAsDateLine(bytes);
+        if (!text.empty()) {
+            text += "\r\n";
+        }
+        std::size_t size = text.size();
         for (const auto& r : *reports) {
             size += r.size() + 2;
         }

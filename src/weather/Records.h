@@ -65,6 +65,18 @@ struct WeatherRecord {
     bool Thunder = false;
     int Precip = 0;
     std::string Upd_Ts;
+    // The report as received, and when it was observed ("YYYY-MM-DDTHH:MMZ", empty when not
+    // known).
+    std::string RawText;
+    std::string ObsTime;
+    // The scale of t0Deg..t3Deg: "F" or "C" (Dew stays as reported).
+    std::string TempScale = "F";
+    // Elements the report did not give, each "T", "P" or "V" with its source: a station
+    // identifier, or "STD" for the standard atmosphere or the unlimited visibility
+    // ("T=KLGA;P=STD").
+    std::string Estimated;
+
+    bool celsius() const { return TempScale == "C"; }
 
     bool operator==(const WeatherRecord&) const = default;
 };

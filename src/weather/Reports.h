@@ -24,6 +24,10 @@ struct MetarReport {
     int precipitation = 0;  // intensity 0..9
     int cl1Base = 0, cl1Cover = 0, cl1Top = 0;
     int cl2Base = 0, cl2Cover = 0, cl2Top = 0;
+    // Which of the values above with a default the report gave.
+    bool temperatureReported = false;
+    bool pressureReported = false;
+    bool visibilityReported = false;
 };
 
 struct MetarLine {
@@ -60,6 +64,7 @@ struct SaReport {
     double altimeter = 0;  // inches of mercury
     bool weather = false;  // an obstruction or precipitation token
     bool thunder = false;
+    bool pressureReported = false;  // false: the format's default field (160) was used
 };
 
 // Reads one line of an SA file; nothing when the line is not a readable report.

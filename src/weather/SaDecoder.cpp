@@ -179,6 +179,7 @@ void readSlashGroup(std::string_view rest, SaReport& r) {
     std::string_view pressureField = kDefaultPressureField;
     if (slashes >= 4) {
         pressureField = fields[k++];
+        r.pressureReported = true;
     }
     if (fields.size() < k + 4) {
         throw FormatError{};  // the altimeter field is missing

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <string>
+
 namespace zephyra::weather {
 
 namespace {
@@ -63,7 +65,11 @@ CREATE TABLE IF NOT EXISTS Weather (
     w3Gust REAL DEFAULT 0,
     Thunder INTEGER DEFAULT 0,
     Precip INTEGER DEFAULT 0,
-    Upd_Ts TEXT DEFAULT ''
+    Upd_Ts TEXT DEFAULT '',
+    RawText TEXT DEFAULT '',
+    ObsTime TEXT DEFAULT '',
+    TempScale TEXT DEFAULT 'F',
+    Estimated TEXT DEFAULT ''
 );
 
 CREATE TABLE IF NOT EXISTS Stations (
@@ -104,16 +110,51 @@ CREATE VIEW IF NOT EXISTS UniqueStations AS
     SELECT Name, ID, Country, "State Code" FROM SelectStations ORDER BY Name, ID;
 )sql";
 
-}  // namespace
+// Columns added to Weather after databases were first shipped; an older file gets them when
+// it is opened.
+const char* const kAddedColumns[][2] = {
+    {"RawText", "TEXT DEFAULT ''"},
+    {"ObsTime", "TEXT DEFAULT ''"},
+    {"TempScale", "TEXT DEFAULT 'F'"},
+    {"Estimated", "TEXT DEFAULT ''"},
+};
 
-bool createSchema(sqlite3* db, std::string* error) {
+bool hasColumn(sqlite3* db, const char* table, const char* column) {
+    sqlite3_stmt* st = nullptr;
+    const std::string sql = std::string("SELECT 1 FROM pragma_table_info('") + table +
+                            "') WHERE name = '" + column + "'";
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return false;
+    }
+    const bool found = sqlite3_step(st) == SQLITE_ROW;
+    sqlite3_finalize(st);
+    return found;
+}
+
+bool run(sqlite3* db, const std::string& sql, std::string* error) {
     char* message = nullptr;
-    if (sqlite3_exec(db, kSchema, nullptr, nullptr, &message) != SQLITE_OK) {
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
         if (error != nullptr) {
             *error = message != nullptr ? message : "unknown error";
         }
         sqlite3_free(message);
         return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool createSchema(sqlite3* db, std::string* error) {
+    if (!run(db, kSchema, error)) {
+        return false;
+    }
+    for (const auto& [name, type] : kAddedColumns) {
+        if (!hasColumn(db, "Weather", name) &&
+            !run(db, std::string("ALTER TABLE Weather ADD COLUMN ") + name + " " + type, error)) {
+            return false;
+        }
     }
     return true;
 }

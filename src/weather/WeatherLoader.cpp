@@ -10,8 +10,10 @@
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
 #include "platform/Scheduler.h"
+#include "weather/Estimates.h"
 #include "weather/LineEnds.h"
 #include "weather/NoaaProducts.h"
+#include "weather/ObservationTime.h"
 #include "weather/Reports.h"
 #include "weather/WeatherDb.h"
 #include "weather/WeatherFile.h"
@@ -62,10 +64,29 @@ class RecordSet {
     std::unordered_map<std::string, std::size_t> index_;
 };
 
-WeatherRecord metarRecord(const MetarReport& m, const std::string& stamp) {
+// A report line as stored with its record: without surrounding blanks, control characters as
+// blanks, at most 512 characters.
+std::string trimmedReport(std::string_view line) {
+    constexpr std::size_t kLongest = 512;
+    std::string text;
+    for (const char c : line.substr(0, kLongest)) {
+        text += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    }
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+WeatherRecord metarRecord(const MetarReport& m, std::string_view line, const std::string& stamp) {
     WeatherRecord r;
     r.ID = m.id;
     r.Observation = "METAR";
+    r.RawText = trimmedReport(line);
+    r.TempScale = "C";
+    r.Estimated =
+        missingElements(!m.temperatureReported, !m.pressureReported, !m.visibilityReported);
     r.Time = "0";
     r.cl1Base = m.cl1Base;
     r.cl1Top = m.cl1Top;
@@ -90,9 +111,11 @@ WeatherRecord metarRecord(const MetarReport& m, const std::string& stamp) {
     return r;
 }
 
-WeatherRecord saRecord(const SaReport& s, const std::string& stamp) {
+WeatherRecord saRecord(const SaReport& s, std::string_view line, const std::string& stamp) {
     WeatherRecord r;
     r.ID = s.id;
+    r.RawText = trimmedReport(line);
+    r.Estimated = missingElements(false, !s.pressureReported, false);
     r.Observation = s.observation;
     r.Time = s.time;
     r.cl1Base = s.cl1Base;
@@ -231,6 +254,14 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
     }
     const auto stations = weather_.stationTable.lookup(db_, ids);
 
+    // What a report left out is taken from its neighbours before anything is derived from it.
+    std::vector<EstimateSubject> subjects;
+    subjects.reserve(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        subjects.push_back({order[i], stations[i]});
+    }
+    estimateMissing(subjects);
+
     for (std::size_t i = 0; i < order.size(); ++i) {
         // A station missing from the table stays at sea level in its report's own scale.
         StationFacts facts;
@@ -307,11 +338,18 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
         set.reserve(lineCountHint(text));
         int lastPrecipitation = 0;
         int lines = 0;
+        // The month and year of the reports' days: a date line above them, else the file's date.
+        std::optional<ReferenceDate> reference = fileDate(path);
         forEachLine(text, [&](std::string_view line) {
+            if (const auto date = dateLine(line)) {
+                reference = date;
+            }
             const MetarLine decoded = decodeMetarLine(line, rnd_);
             lastPrecipitation = decoded.report.precipitation;
             if (decoded.outcome == MetarLine::Outcome::Report) {
-                if (!set.put(metarRecord(decoded.report, stamp))) {
+                WeatherRecord record = metarRecord(decoded.report, line, stamp);
+                record.ObsTime = observationTime(line, reference);
+                if (!set.put(std::move(record))) {
                     ++outcome.loaded;
                     if (outcome.loaded % 100 == 0) {
                         host_.setStatus("Loaded " + std::to_string(outcome.loaded) + " stations.");
@@ -367,7 +405,7 @@ LoadOutcome WeatherLoader::loadSa(const std::string& path) {
     int lines = 0;
     forEachLine(text, [&](std::string_view line) {
         if (const auto report = decodeSaLine(line, rnd_)) {
-            if (!set.put(saRecord(*report, stamp))) {
+            if (!set.put(saRecord(*report, line, stamp))) {
                 ++outcome.loaded;
             }
             host_.setStatus("Loaded " + std::to_string(outcome.loaded) + " stations.");

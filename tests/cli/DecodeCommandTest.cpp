@@ -82,6 +82,8 @@ TEST(DecodeRealFiles, StationEntriesFitBesideAllWaypointsAndSaTemperaturesStayFa
     EXPECT_EQ(decode({"--db", db, "--sa", sa}).code, 0);
     std::ostringstream out;
     std::ostringstream err;
-    ASSERT_EQ(runShowCommand({"--db", db, "ICT"}, out, err), 0) << err.str();
+    ASSERT_EQ(runShowCommand({"--db", db, "ict"}, out, err), 0) << err.str();
     EXPECT_NE(out.str().find("\nt0Deg: 72\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("\nTempScale: F\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("\nRawText: ICT SP1432 "), std::string::npos) << out.str();
 }

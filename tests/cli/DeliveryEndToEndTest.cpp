@@ -159,7 +159,7 @@ TEST_F(RealWeather, ReportAndClosestCommands) {
     EXPECT_EQ(cli::runClosestCommand({"--db", database, "north", "-84"}, out, err), 2);
 
     out.str("");
-    EXPECT_EQ(cli::runReportCommand({"--db", database, "--uom", "M", "KATL"}, out, err), 0);
+    EXPECT_EQ(cli::runReportCommand({"--db", database, "--uom", "M", "katl"}, out, err), 0);
     EXPECT_EQ(out.str().substr(0, 12), "KATL REPORT\n");
     EXPECT_NE(out.str().find(" Kilometres.\n"), std::string::npos);
     EXPECT_NE(out.str().find("Reported pressure is "), std::string::npos);

@@ -106,12 +106,12 @@ TEST(FlightGearFly, DeliversTheStationWeatherOnTheFlightsClock) {
     EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5));
 
     EXPECT_NE(out.str().find("weather of KATL (Hartsfield Jackson Atlanta International "
-                             "Airport)\n          sent temperature 50, pressure 1016.3 mb, "
+                             "Airport)\n          sent temperature 50 \u00B0F, pressure 1016.3 mb, "
                              "visibility 10 mi"),
               std::string::npos)
         << out.str();
     EXPECT_NE(out.str().find("weather of KCHA (Chattanooga Metropolitan Airport (Lovell "
-                             "Field))\n          sent temperature 41, pressure 1012.5 mb"),
+                             "Field))\n          sent temperature 41 \u00B0F, pressure 1012.5 mb"),
               std::string::npos)
         << out.str();
     EXPECT_NE(out.str().find("arrived at End"), std::string::npos) << out.str();
@@ -120,6 +120,11 @@ TEST(FlightGearFly, DeliversTheStationWeatherOnTheFlightsClock) {
     EXPECT_EQ(sendsOf("setd /environment/config/boundary/entry[0]/pressure-sea-level-inhg 30.01"),
               1);
     EXPECT_EQ(sendsOf(chattanooga), 60);
+    // KATL's FEW030 is few with the first-run settings' new clouds on (they are for FS98).
+    EXPECT_GE(sendsOf("set /environment/clouds/layer[0]/coverage few"), 1);
+    // KATL's 50 F (10 C) at 1023 ft is 12 C at sea level, not 50 C.
+    EXPECT_GE(sendsOf("setd /environment/config/boundary/entry[0]/temperature-sea-level-degc 12"),
+              1);
     EXPECT_EQ(sendsOf("setb /environment/params/metar-updates-environment false"), 1);
 }
 

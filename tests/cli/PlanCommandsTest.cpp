@@ -146,12 +146,13 @@ TEST(PlanCommands, FlyDeliversCustomAndMetarWeather) {
     const Outcome custom = fly({fpl, "--custom-weather", "--db", shipped});
     ASSERT_EQ(custom.code, 0) << custom.err;
     EXPECT_NE(custom.out.find("Done Processing 3 stations."), std::string::npos);
-    for (const char* seen : {"weather of 0000 (A)\n          temperature 50, pressure 1013.2 mb, "
-                             "visibility 10 mi, cloud 1 1000-9000 ft",
-                             "weather of 0001 (B)",
-                             "weather of 0002 (C)\n          temperature "
-                             "50, pressure 1013.2 mb, visibility 10 mi, "
-                             "cloud 1 3000-9000 ft"}) {
+    for (const char* seen :
+         {"weather of 0000 (A)\n          temperature 50 \u00B0F, pressure 1013.2 mb, "
+          "visibility 10 mi, cloud 1 1000-9000 ft",
+          "weather of 0001 (B)",
+          "weather of 0002 (C)\n          temperature "
+          "50 \u00B0F, pressure 1013.2 mb, visibility 10 mi, "
+          "cloud 1 3000-9000 ft"}) {
         EXPECT_NE(custom.out.find(seen), std::string::npos) << seen << "\n" << custom.out;
     }
     EXPECT_EQ(custom.out.find("weather of 0003"), std::string::npos);

@@ -44,6 +44,15 @@ class FakeHost : public DeliveryHost {
     }
 };
 
+// The built-in aircraft, which logs every call; with coverDrawn false it stands in for FS98,
+// which draws every cloud with one texture.
+class TestAircraft final : public simlink::BuiltInAircraft {
+  public:
+    using BuiltInAircraft::BuiltInAircraft;
+    bool coverDrawn = true;
+    bool drawsCover() const override { return coverDrawn; }
+};
+
 // A plain station record: one cloud layer, light winds, no thunder.
 inline weather::WeatherRecord station(const std::string& id) {
     weather::WeatherRecord r;
@@ -112,7 +121,7 @@ class DeliveryTest : public ::testing::Test {
     zephyra::test::TempDir dir;
     std::unique_ptr<weather::WeatherDb> db;
     platform::VirtualScheduler clock;
-    simlink::BuiltInAircraft sim{clock};
+    TestAircraft sim{clock};
     FakeHost host;
     int precipitation = 0;
     WeatherSender sender{sim, clock, host, dir.file("vanedb.mdb"), precipitation};

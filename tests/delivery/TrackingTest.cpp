@@ -4,6 +4,8 @@
 #include "delivery/StationTracker.h"
 #include "platform/Random.h"
 
+#include <functional>
+
 namespace zephyra::delivery::test {
 namespace {
 
@@ -121,6 +123,73 @@ TEST_F(VariationTest, StepsClampWrapAndWriteBack) {
     ASSERT_EQ(sim.calls().size(), 2u);
     EXPECT_EQ(sim.calls()[0].name, "upd_wind3");
     EXPECT_EQ(sim.calls()[1].args, (std::vector<double>{8000, 20000, 0, 2, 100, 0}));
+}
+
+// "Send Weather to FS" off: no send of any kind reaches the simulator (FS98 with new clouds,
+// so the redraw and the texture copy would run too).
+TEST_F(VariationTest, SwitchOffSilencesEverySend) {
+    for (const char* name : {"DENSE.CL1", "CLR.CLD"}) {
+        dir.write(name, name);
+    }
+    dir.mkdir("FS98/texture");
+    sim.coverDrawn = false;
+    sender.settings.NewClouds = true;
+    add(station("KAAA"));
+    add(station("KBBB"));
+    host.sendOn = false;
+    random.setConstant(0.5);
+    const std::pair<const char*, std::function<void()>> sends[] = {
+        {"first send", [&] { sender.sendStationWeather("KAAA", ""); }},
+        {"transition", [&] { sender.sendStationWeather("KBBB", "KAAA"); }},
+        {"manual update", [&] { sender.sendStationWeather("KBBB", "KBBB"); }},
+        {"random variation", [&] { variation.tick("KBBB-Bravo, GA"); }},
+    };
+    for (const auto& [what, send] : sends) {
+        send();
+        EXPECT_TRUE(sim.calls().empty()) << what << ": " << sim.calls().front().name;
+        EXPECT_FALSE(dir.exists("FS98/texture/clouds.r8")) << what;
+    }
+    // The drift still goes on in the record.
+    EXPECT_NE(db->findWeather("KBBB")->w2Dir, station("KBBB").w2Dir);
+
+    // Turned off during the redraw's waits: nothing more goes out after that.
+    host.sendOn = true;
+    std::unique_ptr<platform::Timer> off = clock.createTimer([&] {
+        off->setInterval(0);
+        host.sendOn = false;
+    });
+    off->setInterval(2000);
+    const double start = clock.now();
+    sender.sendStationWeather("KAAA", "");
+    ASSERT_FALSE(sim.calls().empty());
+    EXPECT_EQ(sim.calls().back().time, start);  // the send and the first redraw call only
+}
+
+// A send that starts during the cloud redraw of another starts from what the simulator holds,
+// even when the window's last station is still the one before.
+TEST_F(DeliveryTest, ASendDuringTheCloudRedrawStartsFromTheHeldValues) {
+    dir.mkdir("FS98/texture");
+    sim.coverDrawn = false;
+    sender.settings.NewClouds = true;
+    weather::WeatherRecord b = station("KBBB");
+    b.t0Deg = 119;
+    weather::WeatherRecord c = station("KCCC");
+    c.t0Deg = 0;
+    add(station("KAAA"));
+    add(b);
+    add(c);
+    ASSERT_TRUE(sender.sendStationWeather("KAAA", ""));  // at once, then a 12 s redraw
+    std::unique_ptr<platform::Timer> interrupt = clock.createTimer([&] {
+        interrupt->setInterval(0);
+        EXPECT_TRUE(sender.sendStationWeather("KCCC", "KAAA"));
+    });
+    interrupt->setInterval(64000);  // 60 s of transition, then 4 s into the redraw
+    EXPECT_FALSE(sender.sendStationWeather("KBBB", "KAAA"));
+    const auto temperatures = sent("upd_temps", 1);
+    ASSERT_EQ(temperatures.size(), 121u);
+    EXPECT_EQ(temperatures[60], 119);
+    EXPECT_EQ(temperatures[61], 117);  // 119 - 119/60, not KAAA's 59 - 59/60
+    EXPECT_EQ(temperatures.back(), 0);
 }
 
 TEST_F(VariationTest, WindsOffChangeNothingButHazeStillToggles) {

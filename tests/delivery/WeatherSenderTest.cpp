@@ -14,7 +14,7 @@ TEST_F(DeliveryTest, OneSendAppliesTheLimits) {
         double WeatherSet::*field = nullptr;
         double value = 0;
         int maxTurb = 255, unlimitedVis = 50;
-        bool newClouds = false, thunder = false;
+        bool newClouds = false, thunder = false, fs98 = false;
         int precipitation = 0;
         double altitude = 3000;
         const char* call = "";
@@ -31,9 +31,12 @@ TEST_F(DeliveryTest, OneSendAppliesTheLimits) {
         {.what = "18000 ft", .field = &W::Pressure, .value = 990, .altitude = 18000, .call = "upd_temps", .arg = 8, .expected = 1013.21},
         {.what = "17999 ft", .field = &W::Pressure, .value = 990, .altitude = 17999, .call = "upd_temps", .arg = 8, .expected = 990},
         {.what = "MaxTurb", .field = &W::Cl1Turb, .value = 200, .maxTurb = 180, .call = "upd_cloud1", .arg = 6, .expected = 180},
-        {.what = "new clouds 1", .newClouds = true, .call = "upd_cloud1", .arg = 2, .expected = 7},
-        {.what = "new clouds 2", .newClouds = true, .call = "upd_cloud2", .arg = 2, .expected = 7},
-        {.what = "own cover", .call = "upd_cloud1", .arg = 2, .expected = 4},
+        {.what = "FS98 new clouds 1", .newClouds = true, .fs98 = true, .call = "upd_cloud1", .arg = 2, .expected = 7},
+        {.what = "FS98 new clouds 2", .newClouds = true, .fs98 = true, .call = "upd_cloud2", .arg = 2, .expected = 7},
+        {.what = "FS98 own cover", .fs98 = true, .call = "upd_cloud1", .arg = 2, .expected = 4},
+        {.what = "drawn cover, new clouds 1", .newClouds = true, .call = "upd_cloud1", .arg = 2, .expected = 4},
+        {.what = "drawn cover, new clouds 2", .field = &W::Cl2Coverage, .value = 0, .newClouds = true, .call = "upd_cloud2", .arg = 2, .expected = 0},
+        {.what = "drawn cover", .call = "upd_cloud1", .arg = 2, .expected = 4},
         {.what = "storm base 100", .field = &W::cl1Base, .value = 100, .precipitation = 7, .call = "upd_Tstorm", .expected = 0},
         {.what = "storm base 101", .field = &W::cl1Base, .value = 101, .precipitation = 7, .call = "upd_Tstorm", .expected = 5000},
         {.what = "record's thunder", .field = &W::cl1Base, .value = 101, .thunder = true, .call = "upd_Tstorm", .arg = 6, .expected = 150},
@@ -49,6 +52,7 @@ TEST_F(DeliveryTest, OneSendAppliesTheLimits) {
         sender.settings.MaxTurb = c.maxTurb;
         sender.settings.UnlimitedVis = c.unlimitedVis;
         sender.settings.NewClouds = c.newClouds;
+        sim.coverDrawn = !c.fs98;
         precipitation = c.precipitation;
         sim.start();
         sim.setAltitude(c.altitude);
@@ -142,6 +146,23 @@ TEST_F(DeliveryTest, TransitionStepsSixtyPeriodsTheShorterWayRound) {
     EXPECT_EQ(held.visibilityStatuteMiles, 4.0);
 }
 
+// From a Fahrenheit record (59 F, 15 C) to a Celsius one (a station without a Stations row,
+// 21 C): the steps run in Celsius from 15, never from 59.
+TEST_F(DeliveryTest, ATransitionBetweenScalesStepsInTheNewOne) {
+    WeatherRecord b = station("KBBB");
+    b.t0Deg = 21;
+    b.TempScale = "C";
+    add(station("KAAA"));
+    add(b);
+    ASSERT_TRUE(sender.sendStationWeather("KBBB", "KAAA"));
+    const auto temperatures = sent("upd_temps", 1);
+    ASSERT_EQ(temperatures.size(), 60u);
+    EXPECT_EQ(temperatures[0], 15);   // 15 + 6/60
+    EXPECT_EQ(temperatures[29], 18);  // 15 + 3
+    EXPECT_EQ(temperatures.back(), 21);
+    EXPECT_EQ(sim.weather().temperatures.scale, simlink::TemperatureScale::Celsius);
+}
+
 TEST_F(DeliveryTest, CloudLayerTwoAppearsFromASliverAndVanishesOntoLayerOne) {
     WeatherRecord a = station("KAAA");
     a.cl2Base = 3000;
@@ -183,6 +204,16 @@ TEST_F(DeliveryTest, CloudRedrawWaitsFourSecondsBetweenCalls) {
     r.cl1Base = 2500;
     r.Cl1Coverage = 6;
     add(r);
+
+    // A simulator that draws the cover it gets has no redraw and no waits.
+    ASSERT_TRUE(sender.sendStationWeather("KAAA", ""));
+    EXPECT_EQ(sim.callCount("upd_cloud1"), 1);
+    EXPECT_EQ(sent("upd_cloud1", 2), std::vector<double>{6});
+    EXPECT_EQ(clock.now(), 0.0);
+    EXPECT_FALSE(dir.exists("FS98/texture/clouds.r8"));
+
+    sim.clearLog();
+    sim.coverDrawn = false;
     ASSERT_TRUE(sender.sendStationWeather("KAAA", ""));
     std::vector<std::string> redraw;
     for (const auto& c : sim.calls()) {
@@ -195,7 +226,7 @@ TEST_F(DeliveryTest, CloudRedrawWaitsFourSecondsBetweenCalls) {
                                                 "upd_cloud2 6 at 0", "upd_cloud2 7 at 4",
                                                 "upd_cloud1 6 at 8", "upd_cloud1 7 at 12"}));
     EXPECT_EQ(dir.read("FS98/texture/clouds.r8"), "DENSE.CL1");  // layer 1 is copied last
-    EXPECT_EQ(host.reports, 1);
+    EXPECT_EQ(host.reports, 2);
 }
 
 TEST_F(DeliveryTest, ASendInsideATransitionWinsFromWhereTheSimulatorIs) {

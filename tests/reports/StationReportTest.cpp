@@ -60,10 +60,30 @@ TEST(StationReport, WordingAndUnits) {
          10},
         {"2.5 miles in kilometres", [](auto& r) { r.Visibility = 2.5; }, "F", 0,
          "Visibility is 4 Kilometres."},
-        {"31 F in Celsius rounds down", [](auto& r) { r.t0Deg = 31; }, "F", 0,
-         "Temperature is -1."},
+        {"31 F in Celsius", [](auto& r) { r.t0Deg = 31; }, "F", 0, "Temperature is -1."},
+        // -5 C and 9 C as the load stores them (Int(C x 1.8 + 32)) read back as reported.
+        {"23 F is -5 C", [](auto& r) { r.t0Deg = 23; }, "M", 0, "Temperature is -5."},
+        {"48 F is 9 C", [](auto& r) { r.t0Deg = 48; }, "M", 0, "Temperature is 9."},
+        {"a Celsius record stays Celsius",
+         [](auto& r) {
+             r.t0Deg = -5;
+             r.TempScale = "C";
+         },
+         "M", 0, "Temperature is -5."},
+        {"a Celsius record in Fahrenheit",
+         [](auto& r) {
+             r.t0Deg = 9;
+             r.TempScale = "C";
+         },
+         "U", 0, "Temperature is 48."},
         {"an empty unit setting is metric for temperature", [](auto& r) { r.t0Deg = 50; }, "", 0,
          "Temperature is 10."},
+        {"estimated temperature", [](auto& r) { r.Estimated = "T=KLGA"; }, "U", 0,
+         "Temperature is 59 (estimated from KLGA)."},
+        {"standard pressure", [](auto& r) { r.Estimated = "T=KLGA;P=STD"; }, "M", 0,
+         "Reported pressure is 1013 (estimated from the standard atmosphere)."},
+        {"unreported visibility", [](auto& r) { r.Estimated = "V=STD"; }, "U", 0,
+         "Visibility is 10 miles (not reported: unlimited)."},
         {"pressure below 1000 mb keeps four digits", [](auto& r) { r.Pressure = 998.4; }, "M", 0,
          "Reported pressure is 0998."},
         {"inches keep two digits", [](auto& r) { r.Pressure = 300; }, "U", 0,
@@ -80,6 +100,15 @@ TEST(StationReport, WordingAndUnits) {
     r.Cl2Coverage = 0;
     r.cl2Base = 9000;
     EXPECT_EQ(composeStationReport(r, 0, "U", 50).find("Second"), std::string::npos);
+
+    // The report itself and its age close the text.
+    r.RawText = "KATL 231052Z 27010KT 10SM FEW200 15/M01 A2992";
+    r.ObsTime = "2022-10-23T10:52Z";
+    const std::string text = composeStationReport(r, 0, "U", 50, 1666522320.0 + 3600);
+    EXPECT_TRUE(
+        text.ends_with("29.92.\nKATL 231052Z 27010KT 10SM FEW200 15/M01 A2992\n"
+                       "observed 10:52Z, 1 h 00 min ago\n"))
+        << text;
 }
 
 TEST(StationReport, FromTheDatabase) {

@@ -21,6 +21,7 @@ class DeliveryActionsTest : public test::WindowFixture {
         r.Visibility = 10;
         r.Pressure = 1013;
         r.t0Deg = 59;
+        r.ObsTime = "2001-09-08T22:00Z";  // 3 h 46 min before the scheduler's wall clock
         ASSERT_EQ(db->addWeather(r), weather::WeatherDb::AddResult::Added);
         context.weather.stations = db->stationList();
         db.reset();
@@ -45,6 +46,10 @@ TEST_F(DeliveryActionsTest, ClosestTickSendsAndShowsTheReport) {
     scheduler.advance(60);
     EXPECT_EQ(vane->label("Text3")->text(), "KATL-Station KATL, GA");
     EXPECT_EQ(vane->textBox("LastStation")->text(), "KATL");
+    // The report is old: the station turns red, its age in the tip; no message box.
+    EXPECT_EQ(vane->label("Text3")->toolTip(), "KATL observed 22:00Z, 3 h 48 min ago");
+    EXPECT_FALSE(vane->label("Text3")->styleSheet().isEmpty());
+    EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(aircraft.callCount("upd_temps"), 1);
     EXPECT_TRUE(vane->label("Label15")->text().startsWith("KATL REPORT\nSkies: overcast at 2500"));
 

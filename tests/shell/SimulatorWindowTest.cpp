@@ -71,7 +71,8 @@ TEST_F(SimulatorWindowTest, ShowsTheWeatherItReceived) {
     SimulatorWindow w(aircraft);
     EXPECT_EQ(w.weatherSummary(), "No weather received yet.");
     aircraft.upd_visib(30);
-    aircraft.upd_temps(1026, 53, 20000, -21, 30000, -39, 40000, -50, 1013.2);
+    aircraft.upd_temps(1026, 53, 20000, -21, 30000, -39, 40000, -50, 1013.2,
+                       simlink::TemperatureScale::Fahrenheit);
     aircraft.upd_cloud1(3526, 4100, 7.0, 300, 0, 0, 12.5);
     aircraft.upd_wind0(5000, 10, 270, 3.5, 1);
     aircraft.upd_Tstorm(5000, 30000, 5.0, 0, 0, 0, 150.0);

@@ -265,7 +265,7 @@ TEST_F(AircraftTest, KeepsTheLastValueOfEveryWeatherOperation) {
                  w.cloud2.received || w.thunderstorm.received || w.wind[0].received);
     aircraft.upd_visib(3.0);
     aircraft.upd_visib(7.5);
-    aircraft.upd_temps(0, 15, 5000, 5, 10000, -5, 30000, -45, 1013.2);
+    aircraft.upd_temps(0, 15, 5000, 5, 10000, -5, 30000, -45, 1013.2, TemperatureScale::Fahrenheit);
     aircraft.upd_cloud1(2500, 4000, 0.75, 100, 0, 1, 2.0);
     aircraft.upd_cloud2(12000, 14000, 0.25, 200, 0, 0, 1.0);
     aircraft.upd_Tstorm(3000, 30000, 1.0, 0, 0, 1, 4.0);

@@ -145,8 +145,17 @@ TEST_F(FlightGearLinkTest, SettersWriteTypedCommands) {
           "setb /environment/realwx/enabled false",
           "setb /environment/params/metar-updates-environment false",
           "setd " + b0 + "visibility-m 16093.44"}},
-        {[](auto& l) { l.upd_temps(0, 15, 5000, 5, 10000, -5, 20000, -25, 1013.25); },
+        {[](auto& l) {
+             l.upd_temps(0, 15, 5000, 5, 10000, -5, 20000, -25, 1013.25, TemperatureScale::Celsius);
+         },
          {"setd " + b0 + "temperature-sea-level-degc 15",
+          "setd " + b0 + "pressure-sea-level-inhg 29.921"}},
+        // KATL's 48 F at 1026 ft: 8.9 C there, 10.9 C at sea level.
+        {[](auto& l) {
+             l.upd_temps(1026, 48, 20000, 12, 30000, -6, 40000, -24, 1013.25,
+                         TemperatureScale::Fahrenheit);
+         },
+         {"setd " + b0 + "temperature-sea-level-degc 10.9",
           "setd " + b0 + "pressure-sea-level-inhg 29.921"}},
         {[](auto& l) { l.upd_cloud1(2000, 3500, 8.0, 0, 0, 0, 10.0); },
          {"set /environment/clouds/layer[0]/coverage overcast",

@@ -57,8 +57,10 @@ TEST(SelectedLink, PassesToTheChosenSimulatorOrToNothing) {
     link.upd_APAlt(9000);
     EXPECT_EQ(link.get_curr_lat(), SimLink::kNoPosition);
     EXPECT_EQ(aircraft.callCount("upd_APAlt"), 0);
+    EXPECT_FALSE(link.drawsCover());  // FS98: weather goes out for its texture clouds
     link.select(&aircraft);
-    link.upd_temps(0, 15, 1, 2, 3, 4, 5, 6, 1013.0);
+    EXPECT_TRUE(link.drawsCover());
+    link.upd_temps(0, 15, 1, 2, 3, 4, 5, 6, 1013.0, TemperatureScale::Celsius);
     EXPECT_EQ(link.get_curr_lat(), aircraft.latitude());
     EXPECT_EQ(aircraft.weather().temperatures.pressureMb, 1013.0);
 }

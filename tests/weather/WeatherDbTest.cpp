@@ -75,11 +75,41 @@ TEST_F(WeatherDbTest, EveryFieldRoundTrips) {
     r.Thunder = true;
     r.Precip = 8;
     r.Upd_Ts = "2026-12-06 02:00:00";
+    r.RawText = "KATL 231052Z 27010KT 10SM FEW200 09/M01 A3020";
+    r.ObsTime = "2022-10-23T10:52Z";
+    r.TempScale = "C";
+    r.Estimated = "P=KPDK";
     ASSERT_EQ(db->addWeather(r), WeatherDb::AddResult::Added);
     const auto back = db->findWeather("KATL");
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(*back, r);
     EXPECT_FALSE(db->findWeather("KXYZ").has_value());
+}
+
+TEST(WeatherDbOpen, AnOlderWeatherTableGetsTheNewColumnsAndKeepsItsRows) {
+    zephyra::test::TempDir dir;
+    WeatherDb::open(dir.file("old.mdb")).reset();
+    {
+        sqlite3* old = nullptr;
+        ASSERT_EQ(sqlite3_open(dir.file("old.mdb").c_str(), &old), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(old,
+                               "ALTER TABLE Weather DROP COLUMN RawText;"
+                               "ALTER TABLE Weather DROP COLUMN ObsTime;"
+                               "ALTER TABLE Weather DROP COLUMN TempScale;"
+                               "ALTER TABLE Weather DROP COLUMN Estimated;"
+                               "INSERT INTO Weather (ID, t0Deg) VALUES ('KATL', 48);",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(old);
+    }
+    std::string error;
+    const auto db = WeatherDb::open(dir.file("old.mdb"), &error, false);
+    ASSERT_NE(db, nullptr) << error;
+    const auto katl = db->findWeather("KATL");
+    ASSERT_TRUE(katl.has_value()) << db->lastError();
+    EXPECT_EQ(katl->t0Deg, 48);
+    EXPECT_EQ(katl->TempScale, "F");
+    EXPECT_EQ(katl->RawText, "");
 }
 
 TEST_F(WeatherDbTest, SecondReportOfAStationReplacesTheFirst) {

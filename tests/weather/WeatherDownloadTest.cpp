@@ -147,6 +147,16 @@ TEST(DownloadSettings, DefaultsAndTheSettingsFile) {
     EXPECT_EQ(settings.url, "https://tgftp.nws.noaa.gov/data/observations/metar/cycles/11Z.TXT");
     EXPECT_EQ(settings.timeoutSeconds, 20);
     EXPECT_EQ(weather::downloadFileName(1666523400.0), "metar-20221023-1110Z.txt");
+
+    // A download is named after its newest report, the month from its date lines or the clock.
+    const double clock = 1666523400.0;  // 2022-10-23 11:10Z
+    EXPECT_EQ(weather::downloadFileName(*weather::newestObservation(
+                  "KATL 231052Z 27010KT\r\nKJFK 231051Z 02008KT\r\nKBOS 230954Z 0KT\r\n", clock)),
+              "metar-20221023-1052Z.txt");
+    EXPECT_EQ(weather::downloadFileName(*weather::newestObservation(
+                  "2014/12/18 07:37\r\nKATL 180651Z 27010KT\r\n", clock)),
+              "metar-20141218-0651Z.txt");
+    EXPECT_FALSE(weather::newestObservation("no reports here\r\n", clock));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+
 #include <sqlite3.h>
+#include <cmath>
 
 #include <sys/stat.h>
 
@@ -20,6 +22,7 @@
 
 using namespace zephyra;
 using weather::WeatherLoader;
+using weather::WeatherRecord;
 
 namespace {
 
@@ -97,7 +100,10 @@ TEST_F(LoaderTest, MetarFileBecomesCompletedRecordsAndAStationList) {
     EXPECT_EQ(katl->cl2Base, 8000 + elevation);
     EXPECT_EQ(katl->t0Alt, elevation);
     EXPECT_EQ(katl->t0Deg, 53);  // 12 °C in the record's Fahrenheit
-    EXPECT_EQ(katl->Dew, 12);    // the surface temperature as read, unconverted
+    EXPECT_EQ(katl->TempScale, "F");
+    EXPECT_EQ(katl->ObsTime, "1999-12-12T17:56Z");  // the month and year of the date line
+    EXPECT_EQ(katl->RawText, "METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992");
+    EXPECT_EQ(katl->Dew, 12);  // the surface temperature as read, unconverted
     EXPECT_EQ(katl->t1alt, 20000);
     EXPECT_EQ(db->findWeather("EGLL")->Visibility, 100);
     EXPECT_EQ(db->findWeather("KXYZ")->w0Dir, 0);
@@ -131,7 +137,50 @@ TEST_F(LoaderTest, UnknownStationKeepsItsRecordButIsNotListed) {
     const auto zzzz = db->findWeather("ZZZZ");
     ASSERT_TRUE(zzzz.has_value());
     EXPECT_EQ(zzzz->t0Deg, 12);  // no station: sea level, report's own scale
+    EXPECT_EQ(zzzz->TempScale, "C");
     EXPECT_EQ(loaded.stations.count(), 1);
+}
+
+// What a report leaves out comes from the nearest station within 100 nm that reported it, else
+// from the standard atmosphere at the station's elevation; the record says which.
+TEST_F(LoaderTest, MissingElementsAreEstimatedFromNeighboursOrTheStandardAtmosphere) {
+    station("KBBB", "3400N", "08430W", 0);     // 22 nm from KATL
+    station("KGGG", "4500N", "09000W", 1000);  // alone: 3281 ft
+    const std::string file = dir.write("wx.txt",
+                                       "KATL 231053Z 00000KT 10SM CLR 10/05 A3000\r\n"
+                                       "KBBB 231053Z 00000KT CLR A3021\r\n"
+                                       "KMCN 231053Z 00000KT 10SM CLR 20/10\r\n"
+                                       "KGGG 231053Z AUTO 00000KT CLR ///// A3000\r\n"
+                                       "KXYZ 231053Z 00000KT 5SM CLR 05/04\r\n");
+    ASSERT_TRUE(loader().loadMetar(file, false).finished);
+    struct Case {
+        const char* id;
+        double (*value)(const WeatherRecord&);
+        double expected;
+        const char* estimated;
+    };
+    const auto t0 = [](const WeatherRecord& r) { return static_cast<double>(r.t0Deg); };
+    const auto vis = [](const WeatherRecord& r) { return r.Visibility; };
+    const auto pressure = [](const WeatherRecord& r) { return std::round(r.Pressure * 10) / 10; };
+    const Case cases[] = {
+        {"KATL", t0, 50, ""},
+        // 10 C at 1026 ft is 12 C at sea level (2 C per 1,000 ft): 53 F.
+        {"KBBB", t0, 53, "T=KATL;V=KATL"},
+        {"KBBB", vis, 10, "T=KATL;V=KATL"},
+        {"KBBB", pressure, 1023, "T=KATL;V=KATL"},
+        {"KMCN", pressure, 1015.9, "P=KATL"},
+        // 15 C less 6.6 C for 3281 ft: 8 C, 46 F.
+        {"KGGG", t0, 46, "T=STD;V=STD"},
+        {"KGGG", vis, 100, "T=STD;V=STD"},  // unlimited: sent as the settings' ceiling
+        {"KXYZ", pressure, 1013.2, "P=STD"},
+        {"KXYZ", vis, 5, "P=STD"},
+    };
+    for (const auto& c : cases) {
+        const auto r = db->findWeather(c.id);
+        ASSERT_TRUE(r.has_value()) << c.id;
+        EXPECT_EQ(c.value(*r), c.expected) << c.id;
+        EXPECT_EQ(r->Estimated, c.estimated) << c.id;
+    }
 }
 
 TEST_F(LoaderTest, MissingFileIsReportedAndTheWeatherKept) {
@@ -149,8 +198,9 @@ TEST_F(LoaderTest, MissingFileIsReportedAndTheWeatherKept) {
 
 TEST_F(LoaderTest, NoaaCsvFilesLoadLikeTheirReports) {
     const std::string csv =
-        std::string("No errors\r\nNo warnings\r\nstation_id,raw_text\r\n") +
-        "KATL,METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992\r\n" +
+        std::string("No errors\r\nNo warnings\r\nstation_id,raw_text,observation_time\r\n") +
+        "KATL,METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992,"
+        "1999-12-12T17:56:00Z\r\n" +
         "EGLL,EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021\r\n" +
         "KXYZ,KXYZ 121755Z VRB03KT 1 1/2SM BR OVC004 05/04 A3001\r\n";
     for (const auto& file : {dir.write("wx.csv", csv), dir.write("wx.csv.gz", test::gzip(csv))}) {
@@ -164,6 +214,7 @@ TEST_F(LoaderTest, NoaaCsvFilesLoadLikeTheirReports) {
         EXPECT_TRUE(outcome.finished);
         EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Done Processing 3 stations."});
         EXPECT_EQ(db->findWeather("KXYZ")->Visibility, 1.5);
+        EXPECT_EQ(db->findWeather("KXYZ")->ObsTime, "1999-12-12T17:55Z");  // observation_time's
     }
     // A damaged download is refused and the weather already loaded stays.
     const std::string cut = dir.write("cut.csv.gz", test::gzip(csv).substr(0, 40));
@@ -306,7 +357,8 @@ TEST_F(LoaderTest, SaFileIsValidatedAndCompleted) {
                                        "ATL SA 1756 250 SCT 7 141/72/58/2510G18/992\r\n"
                                        "KMCN SA 1756 CLR 10 160/80/60/0905/012\r\n"
                                        "KXYZ SA 1756 20 SKC 7 141/72/58/2510/992\r\n"
-                                       "EGLL SA 1756 garbage\r\n");
+                                       "EGLL SA 1756 garbage\r\n"
+                                       "KATL SA 1756 CLR 10 80/60/0905/012\r\n");
     const auto outcome = loader().loadSa(file);
     ASSERT_TRUE(outcome.finished);
     EXPECT_FALSE(db->findWeather("KXYZ").has_value());
@@ -319,9 +371,15 @@ TEST_F(LoaderTest, SaFileIsValidatedAndCompleted) {
     EXPECT_NEAR(atl->Altimeter, 29.92, 1e-9);
     // SA reports are in Fahrenheit and their station row says so: no second conversion.
     EXPECT_EQ(atl->t0Deg, 72);
+    EXPECT_EQ(atl->TempScale, "F");
+    EXPECT_EQ(atl->RawText, "ATL SA 1756 250 SCT 7 141/72/58/2510G18/992");
     EXPECT_EQ(atl->Dew, 58);
     EXPECT_GE(atl->Cl1Coverage, 1);
     EXPECT_EQ(db->findWeather("KMCN")->Visibility, 20);
+    // A report without the pressure field takes its neighbour's, not the format's 1016 hPa.
+    EXPECT_EQ(db->findWeather("KATL")->Estimated, "P=ATL");
+    EXPECT_DOUBLE_EQ(db->findWeather("KATL")->Pressure, 1014.1);
+    EXPECT_EQ(atl->Estimated, "");
     EXPECT_EQ(host.randomTimer, 60000);
     EXPECT_EQ(dialogs.lastMessage(),
               "Done Processing " + std::to_string(outcome.processed) + " stations.");

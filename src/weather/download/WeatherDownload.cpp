@@ -17,6 +17,7 @@
 #include "platform/Scheduler.h"
 #include "weather/LineEnds.h"
 #include "weather/NoaaProducts.h"
+#include "weather/ObservationTime.h"
 #include "weather/Reports.h"
 
 namespace zephyra::weather {
@@ -81,6 +82,26 @@ std::string downloadFileName(double wallClockSeconds) {
     return name;
 }
 
+std::optional<double> newestObservation(std::string_view text, double wallClockSeconds) {
+    const auto seconds = static_cast<std::time_t>(wallClockSeconds);
+    std::tm tm{};
+    gmtime_r(&seconds, &tm);
+    std::optional<ReferenceDate> reference =
+        ReferenceDate{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+    std::optional<double> newest;
+    forEachLine(text, [&](std::string_view line) {
+        if (const auto date = dateLine(line)) {
+            reference = date;
+            return;
+        }
+        if (const auto observed = observationSeconds(observationTime(line, reference));
+            observed && (!newest || *observed > *newest)) {
+            newest = observed;
+        }
+    });
+    return newest;
+}
+
 bool reportFileText(const std::string& url, std::string& body, std::string& error, int& reports) {
     if (endsWithGz(url) && !looksGzipped(body)) {
         error = "The server did not send a gzip file.";
@@ -112,7 +133,9 @@ WeatherDownload::WeatherDownload(platform::Scheduler& clock, DownloadHost& host)
     : clock_(clock), host_(host) {}
 
 DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
-                                      const std::string& outPath) {
+                                      const std::string& requestedPath,
+                                      bool nameAfterNewestReport) {
+    std::string outPath = requestedPath;
     DownloadResult result;
     const QUrl url(QString::fromStdString(settings.url), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
@@ -200,6 +223,13 @@ DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
     if (!reportFileText(settings.url, text, error, result.reports)) {
         result.error = error;
         return result;
+    }
+
+    if (nameAfterNewestReport) {
+        if (const auto newest = newestObservation(text, clock_.wallClock())) {
+            outPath = (std::filesystem::path(requestedPath).parent_path() / downloadFileName(*newest))
+                          .string();
+        }
     }
 
     // The file appears whole or not at all: written beside its final name, then renamed.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace zephyra::platform {
 class Scheduler;
@@ -47,6 +49,10 @@ struct DownloadResult {
 // "metar-YYYYMMDD-HHMMZ.txt".
 std::string downloadFileName(double wallClockSeconds);
 
+// The observation time (seconds since 1970, UTC) of the newest report of a report file's text,
+// the month and year from its date lines or else from the wall clock's date.
+std::optional<double> newestObservation(std::string_view text, double wallClockSeconds);
+
 // Turns a downloaded body into the text of a report file: gzip inflated, a NOAA CSV product
 // reduced to its reports, CR LF line ends. False (error says why) for a damaged or truncated
 // body, a compressed address that answered something else, or a body without reports.
@@ -60,7 +66,11 @@ class WeatherDownload {
 
     // Fetches settings.url and writes the reports to outPath (through a temporary file, so a
     // failed or cancelled download never replaces a good file).
-    DownloadResult fetch(const DownloadSettings& settings, const std::string& outPath);
+    // With nameAfterNewestReport the file goes into outPath's folder under the name
+    // downloadFileName gives the newest report's observation time (outPath's own name when
+    // no report has one).
+    DownloadResult fetch(const DownloadSettings& settings, const std::string& outPath,
+                         bool nameAfterNewestReport = false);
 
   private:
     platform::Scheduler& clock_;

@@ -1,0 +1,44 @@
+#include "weather/ObservationTime.h"
+
+#include <gtest/gtest.h>
+
+namespace zephyra::weather {
+namespace {
+
+TEST(ObservationTime, DayHourMinuteWithTheFilesMonthAndYear) {
+    const ReferenceDate oct23{2022, 10, 23};
+    struct Case {
+        const char* line;
+        std::optional<ReferenceDate> reference;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"KJFK 231051Z COR 02008KT 10SM FEW035", oct23, "2022-10-23T10:51Z"},
+        {"METAR KATL 230052Z 27010KT", oct23, "2022-10-23T00:52Z"},
+        {"KATL 240002Z 27010KT", oct23, "2022-10-24T00:02Z"},  // a report just past midnight
+        {"KATL 312351Z 27010KT", ReferenceDate{2023, 1, 1}, "2022-12-31T23:51Z"},
+        {"KATL 27010KT 10SM", oct23, ""},            // no time group
+        {"KATL 232561Z 27010KT", oct23, ""},         // no such hour
+        {"KATL 231051Z 27010KT", std::nullopt, ""},  // no date for it
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(observationTime(c.line, c.reference), c.expected) << c.line;
+    }
+    EXPECT_EQ(dateLine("2022/10/23 11:37")->day, 23);
+    EXPECT_FALSE(dateLine("KATL 231051Z"));
+    EXPECT_EQ(isoDate("2022-10-23T10:51:00Z")->month, 10);
+}
+
+TEST(ObservationTime, AgeAgainstTheClock) {
+    const double observed = *observationSeconds("2022-10-23T10:51Z");
+    EXPECT_EQ(observed, 1666522260.0);
+    EXPECT_EQ(observedText("2022-10-23T10:51Z", 0), "10:51Z");
+    EXPECT_EQ(observedText("2022-10-23T10:51Z", observed + 3 * 3600 + 5 * 60),
+              "10:51Z, 3 h 05 min ago");
+    EXPECT_EQ(observedText("2022-10-23T10:51Z", observed + 3 * 86400), "10:51Z, 3 days ago");
+    EXPECT_EQ(observedText("2022-10-23T10:51Z", observed - 60), "10:51Z");
+    EXPECT_EQ(observedText("", observed), "");
+}
+
+}  // namespace
+}  // namespace zephyra::weather
