@@ -181,7 +181,10 @@ std::optional<std::vector<std::string>> csvReports(std::string_view text) {
     if (headerEnd == std::string_view::npos) {
         return reports;
     }
-    reports.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+    // A row per line, but never more than a day's worth up front: a file of empty rows
+    // reserves little.
+    reports.reserve(std::min<std::size_t>(
+        static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), 1u << 16));
 
     // One pass that keeps only the report column: a file holds some forty columns per row.
     std::string field;
