@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -116,6 +118,34 @@ bool writeScratchFile(const std::string& path, std::string_view text, std::strin
         return failed("written");
     }
     return true;
+}
+
+std::string whatTextHolds(std::string_view text) {
+    std::string head;
+    for (const char c : text.substr(0, 1024)) {
+        head.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    }
+    for (const char* tag : {"<!doctype html", "<html", "<head", "<body", "<title"}) {
+        if (head.find(tag) != std::string::npos) {
+            return "an HTML page";
+        }
+    }
+    // Text has few control characters besides its line ends and tabs.
+    const std::string_view sample = text.substr(0, 4096);
+    const auto controls = std::count_if(sample.begin(), sample.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return (b < 0x20 && c != '\r' && c != '\n' && c != '\t') || b == 0x7f;
+    });
+    if (controls * 20 > static_cast<std::ptrdiff_t>(sample.size())) {
+        return "binary data";
+    }
+    return "no weather reports";
+}
+
+std::string nothingFoundSentence(std::string_view what, std::string_view text) {
+    const std::string found = whatTextHolds(text);
+    return "The " + std::string(what) + " holds " + found +
+           (found == "no weather reports" ? "." : ", not weather reports.");
 }
 
 bool needsLineEndRepair(std::string_view text) {

@@ -205,6 +205,7 @@ bool WeatherLoader::readMetarFile(const std::string& path, std::string& text) {
 
 void WeatherLoader::keepPreviousWeather(std::string_view text, bool saSelected) {
     dialogs_.inform(kNoWeatherMessage);
+    dialogs_.inform(nothingFoundSentence("file", text));
     if (weather_.stations.count() > 0) {
         dialogs_.inform(kPreviousWeatherKept);
     } else {

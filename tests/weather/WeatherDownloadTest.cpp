@@ -97,6 +97,13 @@ TEST_F(WeatherDownloadTest, FailuresKeepTheFileAlreadyThere) {
     server.route("/page.csv.gz", {200, "<html>maintenance</html>"});
     server.route("/empty.TXT", {200, "\r\n\r\n"});
     server.route("/portal.TXT", {200, "<html>\n<body>Please sign in</body>\n</html>\n"});
+    server.route("/error-page.TXT",
+                 {200, "Page not found: /data/metars.cache.csv BACKTRACE=off\n"});
+    QByteArray noise;
+    for (int k = 0; k < 240; ++k) {
+        noise.append(static_cast<char>((k * 151 + 7) % 256));
+    }
+    server.route("/noise.TXT", {200, noise});
     const struct {
         const char* path;
         const char* error;
@@ -107,7 +114,9 @@ TEST_F(WeatherDownloadTest, FailuresKeepTheFileAlreadyThere) {
         {"/cut-gzip.csv.gz", "The gzip data ends early (the file is incomplete)."},
         {"/page.csv.gz", "The server did not send a gzip file."},
         {"/empty.TXT", "The download holds no weather reports."},
-        {"/portal.TXT", "The download holds no weather reports."},
+        {"/error-page.TXT", "The download holds no weather reports."},
+        {"/noise.TXT", "The download holds binary data, not weather reports."},
+        {"/portal.TXT", "The download holds an HTML page, not weather reports."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);

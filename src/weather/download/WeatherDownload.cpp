@@ -18,6 +18,7 @@
 #include "weather/LineEnds.h"
 #include "weather/NoaaProducts.h"
 #include "weather/Reports.h"
+#include "weather/WeatherFile.h"
 
 namespace zephyra::weather {
 
@@ -101,7 +102,7 @@ bool reportFileText(const std::string& url, std::string& body, std::string& erro
         text += "\r\n";
     });
     if (reports == 0) {
-        error = "The download holds no weather reports.";
+        error = nothingFoundSentence("download", body);
         return false;
     }
     body = std::move(text);
