@@ -8,6 +8,7 @@
 
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanNumbers.h"
+#include "platform/Files.h"
 
 namespace zephyra::builder {
 
@@ -365,12 +366,7 @@ std::string WeatherBuilder::saveText() const {
 }
 
 bool WeatherBuilder::saveFile(const std::string& path, std::string* error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    const std::string text = saveText();
-    if (!out || !out.write(text.data(), static_cast<std::streamsize>(text.size()))) {
-        if (error) {
-            *error = "cannot write " + path;
-        }
+    if (!platform::writeFile(path, saveText(), error)) {
         return false;
     }
     changed = false;

@@ -354,7 +354,7 @@ void WeatherBuilderWindow::save() {
     }
     std::string error;
     if (!builder_.saveFile(*path, &error)) {
-        dialogs_.message({"The flight plan could not be saved: " + error + ".", kTitle,
+        dialogs_.message({"The flight plan could not be saved. " + error, kTitle,
                           platform::Buttons::Ok, platform::Icon::Exclamation, 1});
     }
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "flightplan/PlanNumbers.h"
+#include "platform/Files.h"
 
 namespace zephyra::flightplan {
 
@@ -198,17 +199,7 @@ std::string formatPlan(const PlanStore& plan) {
 }
 
 bool savePlanFile(const std::string& path, const PlanStore& plan, std::string* error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) {
-        out << formatPlan(plan);
-    }
-    if (!out) {
-        if (error != nullptr) {
-            *error = "\"" + path + "\" could not be written.";
-        }
-        return false;
-    }
-    return true;
+    return platform::writeFile(path, formatPlan(plan), error);
 }
 
 }  // namespace zephyra::flightplan

@@ -1,8 +1,12 @@
 #include "platform/Files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -145,21 +149,64 @@ bool readFile(const std::string& path, std::string& contents) {
     return !in.bad();
 }
 
-bool writeFile(const std::string& path, const std::string& contents, std::string* error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
+bool writeFile(const std::string& path, std::string_view contents, std::string* error) {
+    const auto fail = [&](int code) {
         if (error != nullptr) {
-            *error = "\"" + path + "\" could not be created.";
+            *error = "\"" + path + "\" could not be written (" + std::strerror(code) + ").";
         }
         return false;
+    };
+    // A link is followed, so the file it names is replaced and the link stays.
+    std::error_code ec;
+    fs::path target(path);
+    if (fs::is_symlink(target, ec)) {
+        target = fs::weakly_canonical(target, ec);
+        if (ec) {
+            return fail(ENOENT);
+        }
     }
-    out << contents;
-    out.close();
-    if (!out) {
-        if (error != nullptr) {
-            *error = "\"" + path + "\" could not be written.";
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        return fail(errno);
+    }
+    // The new file keeps the old one's permissions; a new one gets the usual 0644.
+    struct stat old {};
+    ::fchmod(fd, ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+    const auto discard = [&](int code) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return fail(code);
+    };
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        const ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
         }
-        return false;
+        if (n <= 0) {
+            return discard(n < 0 ? errno : ENOSPC);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) {
+        return discard(errno);
+    }
+    if (::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(temporary.c_str());
+        return fail(code);
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int code = errno;
+        ::unlink(temporary.c_str());
+        return fail(code);
+    }
+    // The rename itself reaches the disk with the folder.
+    if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
     }
     return true;
 }

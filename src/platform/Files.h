@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zephyra::platform {
 
@@ -25,6 +26,10 @@ std::string currentDirectory();
 bool setCurrentDirectory(const std::string& folder);
 // Reads a whole file; false when it cannot be read.
 bool readFile(const std::string& path, std::string& contents);
-bool writeFile(const std::string& path, const std::string& contents, std::string* error = nullptr);
+// Replaces a file the user keeps, all or nothing: the contents go to a temporary file in the
+// same folder, which is flushed and synced to the disk and then renamed over path. On failure
+// (a full disk, a read-only folder) the old file is left exactly as it was, the temporary file
+// is gone, and error says why ("\"plan.fpl\" could not be written (No space left on device).").
+bool writeFile(const std::string& path, std::string_view contents, std::string* error = nullptr);
 
 }  // namespace zephyra::platform

@@ -9,7 +9,6 @@
 #include <QUrl>
 #include <algorithm>
 #include <ctime>
-#include <filesystem>
 #include <memory>
 
 #include "platform/Files.h"
@@ -203,20 +202,9 @@ DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
         return result;
     }
 
-    // The file appears whole or not at all: written beside its final name, then renamed.
-    const std::string partial = outPath + ".part";
-    std::string writeError;
-    if (!platform::writeFile(partial, text, &writeError)) {
-        std::error_code ec;
-        std::filesystem::remove(partial, ec);
+    // The file appears whole or not at all.
+    if (std::string writeError; !platform::writeFile(outPath, text, &writeError)) {
         result.error = "The report file could not be written: " + writeError;
-        return result;
-    }
-    std::error_code ec;
-    std::filesystem::rename(partial, outPath, ec);
-    if (ec) {
-        std::filesystem::remove(partial, ec);
-        result.error = "The report file \"" + outPath + "\" could not be written.";
         return result;
     }
     result.ok = true;
