@@ -343,14 +343,18 @@ bool WeatherBuilder::loadText(const std::string& text, const std::function<bool(
     return plan.PlanCount > 0;
 }
 
-bool WeatherBuilder::loadFile(const std::string& path, const std::function<bool()>& keepWeather) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+bool WeatherBuilder::loadFile(const std::string& path, const std::function<bool()>& keepWeather,
+                              std::string* error) {
+    std::string text;
+    std::string reason;
+    if (!platform::readRegularFile(path, text, reason, flightplan::kMaxPlanFileBytes,
+                                   "flight plan")) {
+        if (error != nullptr) {
+            *error = reason;
+        }
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return loadText(text.str(), keepWeather);
+    return loadText(text, keepWeather);
 }
 
 std::string WeatherBuilder::saveText() const {

@@ -166,16 +166,12 @@ PlanLoadResult readPlan(const std::string& text, PlanStore& plan, PlanLoadHost& 
 }
 
 PlanLoadResult loadPlanFile(const std::string& path, PlanStore& plan, PlanLoadHost& host) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return {};
+    std::string text;
+    PlanLoadResult failed;
+    if (!platform::readRegularFile(path, text, failed.error, kMaxPlanFileBytes, "flight plan")) {
+        return failed;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        return {};
-    }
-    return readPlan(text.str(), plan, host);
+    return readPlan(text, plan, host);
 }
 
 std::string formatPlan(const PlanStore& plan) {

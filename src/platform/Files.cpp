@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <system_error>
 
@@ -147,6 +148,57 @@ bool readFile(const std::string& path, std::string& contents) {
     ss << in.rdbuf();
     contents = ss.str();
     return !in.bad();
+}
+
+bool readRegularFile(const std::string& path, std::string& text, std::string& reason,
+                     std::uintmax_t maxBytes, const std::string& what) {
+    text.clear();
+    const auto systemError = [] { return std::string(std::strerror(errno)); };
+    // Without O_NONBLOCK, opening a pipe would wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        reason = errno == ENOENT ? "File not found."
+                                 : "The file could not be opened (" + systemError() + ").";
+        return false;
+    }
+    const std::unique_ptr<const int, void (*)(const int*)> closer(
+        &fd, [](const int* f) { ::close(*f); });
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        reason = "The file could not be read (" + systemError() + ").";
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = S_ISDIR(info.st_mode)
+                     ? "This is a folder, not a " + what + "."
+                     : "This is not a regular file, so it cannot be a " + what + ".";
+        return false;
+    }
+    const auto size = static_cast<std::uintmax_t>(info.st_size);
+    if (size > maxBytes) {
+        reason = "The file is too large to be a " + what + ".";
+        return false;
+    }
+    // Read what the file held when it was checked; a file still growing is cut there.
+    text.resize(static_cast<std::size_t>(size));
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            reason = "The file could not be read (" + systemError() + ").";
+            text.clear();
+            return false;
+        }
+        if (n == 0) {
+            break;  // it shrank meanwhile
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    text.resize(done);
+    return true;
 }
 
 bool writeFile(const std::string& path, std::string_view contents, std::string* error) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,13 @@ std::string currentDirectory();
 bool setCurrentDirectory(const std::string& folder);
 // Reads a whole file; false when it cannot be read.
 bool readFile(const std::string& path, std::string& contents);
+// Reads a file the user picked, checked before a byte is read: it must be a regular file (not a
+// folder, a device such as /dev/zero or a pipe, which is opened without waiting for a writer)
+// of at most maxBytes. On failure returns false and reason is a sentence for the user naming
+// what the file should have been ("This is a folder, not a flight plan.").
+bool readRegularFile(const std::string& path, std::string& text, std::string& reason,
+                     std::uintmax_t maxBytes, const std::string& what);
+
 // Replaces a file the user keeps, all or nothing: the contents go to a temporary file in the
 // same folder, which is flushed and synced to the disk and then renamed over path. On failure
 // (a full disk, a read-only folder) the old file is left exactly as it was, the temporary file

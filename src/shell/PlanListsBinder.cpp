@@ -331,6 +331,11 @@ void PlanListsBinder::load() {
     }
     LoadDialogue dialogue(ctx_, vane_, customWeatherProcessing);
     const auto result = flightplan::loadPlanFile(*path, flight_.plan, dialogue);
+    if (!result.opened) {
+        ctx_.dialogs.message({result.error, "Flight Plan " + *path + "  -- ERROR",
+                              platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+        return;
+    }
     showPlan();
     if (!result.completed) {
         return;

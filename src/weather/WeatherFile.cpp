@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/Files.h"
 #include "weather/LineEnds.h"
 #include "weather/NoaaProducts.h"
 
@@ -47,50 +48,7 @@ class Descriptor {
 
 bool readWeatherFile(const std::string& path, std::string& text, std::string& reason,
                      std::uintmax_t maxBytes) {
-    text.clear();
-    // Without O_NONBLOCK, opening a pipe would wait for a writer.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (fd.get() < 0) {
-        reason = errno == ENOENT ? "File not found."
-                                 : "The file could not be opened (" + systemError() + ").";
-        return false;
-    }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) {
-        reason = "The file could not be read (" + systemError() + ").";
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        reason = S_ISDIR(info.st_mode) ? "This is a folder, not a weather file."
-                                       : "This is not a regular file, so it cannot be a weather "
-                                         "file.";
-        return false;
-    }
-    const auto size = static_cast<std::uintmax_t>(info.st_size);
-    if (size > maxBytes) {
-        reason = "The file is too large to be a weather file.";
-        return false;
-    }
-    // Read what the file held when it was checked; a file still growing is cut there.
-    text.resize(static_cast<std::size_t>(size));
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::read(fd.get(), text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            reason = "The file could not be read (" + systemError() + ").";
-            text.clear();
-            return false;
-        }
-        if (n == 0) {
-            break;  // it shrank meanwhile
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    text.resize(done);
-    return true;
+    return platform::readRegularFile(path, text, reason, maxBytes, "weather file");
 }
 
 bool writeScratchFile(const std::string& path, std::string_view text, std::string& reason) {

@@ -198,4 +198,17 @@ TEST(WeatherBuilderFile, SaveKeepsTheApproachAndLoadAsksForTheWeather) {
     EXPECT_EQ(no.saveText().find("Weather"), std::string::npos);
 }
 
+TEST(WeatherBuilderFile, DevicesAndFoldersAreNotRead) {
+    for (const auto& [path, reason] : std::vector<std::pair<std::string, std::string>>{
+             {"/dev/zero", "This is not a regular file, so it cannot be a flight plan."},
+             {"/tmp", "This is a folder, not a flight plan."}}) {
+        auto b = threeLinePlan();
+        std::string error;
+        EXPECT_FALSE(b.loadFile(
+            path, [] { return true; }, &error));
+        EXPECT_EQ(error, reason);
+        EXPECT_EQ(b.plan.PlanCount, 3);
+    }
+}
+
 }  // namespace
