@@ -56,18 +56,22 @@ std::string withoutPrompt(const std::string& line) {
 
 double FlightGearLink::parseValue(const std::string& line, Read which) {
     // The widest values each property can physically hold; anything outside is no answer.
+    // Angles are wrapped by their readers, so any few turns will do.
+    constexpr std::pair<double, double> kAngle{-3600, 3600};
+    constexpr std::pair<double, double> kHeight{-2000, 200000};  // ft
+    constexpr std::pair<double, double> kWind{0, 1000};          // kt
     static constexpr std::array<std::pair<double, double>, ReadCount> kRanges{{
-        {-90, 90},                                          // latitude
-        {-180, 180},                                        // longitude
-        {-2000, 200000},                                    // altitude, ft
-        {-5000, 5000},                                      // true airspeed, kt
-        {-10000, 10000}, {-10000, 10000},                   // ground speed, ft/s
-        {-1000, 1000},   {-1000, 1000},                     // wind, ft/s
-        {-360, 360},                                        // magnetic variation
-        {-360, 360},     {0, 1000},                         // surface wind
-        {-360, 360},     {0, 1000},       {-2000, 200000},  // aloft 0
-        {-360, 360},     {0, 1000},       {-2000, 200000},  // aloft 1
-        {-360, 360},     {0, 1000},       {-2000, 200000},  // aloft 2
+        {-90, 90},                                  // latitude
+        {-180, 180},                                // longitude
+        kHeight,                                    // altitude
+        {-5000, 5000},                              // true airspeed, kt
+        {-10000, 10000}, {-10000, 10000},           // ground speed, ft/s
+        {-1000, 1000},   {-1000, 1000},             // wind, ft/s
+        kAngle,                                     // magnetic variation
+        kAngle,          kWind,                     // surface wind
+        kAngle,          kWind,           kHeight,  // aloft 0
+        kAngle,          kWind,           kHeight,  // aloft 1
+        kAngle,          kWind,           kHeight,  // aloft 2
     }};
     const std::string text = withoutPrompt(line);
     if (text.empty()) {
