@@ -151,7 +151,7 @@ AttachOutcome WeatherBuilder::attach(const BuilderControls& c, const std::string
     if (*top1 <= *base1) {
         return refuse("Cloud 1 Tops Must Be Higher Than Cloud 1 Base");
     }
-    if (*base1 == 0) {
+    if (*base1 < 1) {
         return refuse("Cloud 1 Base must be greater than 0");
     }
     f[4] = static_cast<double>(*base1);
