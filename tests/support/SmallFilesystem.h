@@ -11,16 +11,16 @@
 
 namespace zephyra::test {
 
-// A 64 KB tmpfs mounted on a scratch folder, for saves onto a full disk. Mounting needs
-// CAP_SYS_ADMIN; without it mounted() is false and why() says so, for the test to skip.
+// A small tmpfs (64 KB unless told) mounted on a scratch folder, for saves onto a full or
+// read-only disk. Mounting needs CAP_SYS_ADMIN; without it mounted() is false and why() says
+// so, for the test to skip.
 class SmallFilesystem {
   public:
-    SmallFilesystem() {
-        if (::mount("tmpfs", dir_.path().c_str(), "tmpfs", 0, "size=64k") == 0) {
+    explicit SmallFilesystem(const std::string& size = "64k") {
+        if (::mount("tmpfs", dir_.path().c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0) {
             mounted_ = true;
         } else {
-            why_ =
-                "a 64 KB tmpfs cannot be mounted here (" + std::string(std::strerror(errno)) + ")";
+            why_ = "a tmpfs cannot be mounted here (" + std::string(std::strerror(errno)) + ")";
         }
     }
     ~SmallFilesystem() {
@@ -42,6 +42,11 @@ class SmallFilesystem {
         while (filler.write(block.data(), static_cast<std::streamsize>(block.size())) &&
                filler.flush()) {
         }
+    }
+
+    // From now on nothing on it can be written, whoever asks.
+    bool makeReadOnly() const {
+        return ::mount(nullptr, dir_.path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
     }
 
   private:

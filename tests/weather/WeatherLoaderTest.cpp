@@ -12,6 +12,7 @@
 #include "platform/VirtualScheduler.h"
 #include "support/DbRows.h"
 #include "support/Gzip.h"
+#include "support/SmallFilesystem.h"
 #include "support/TempDir.h"
 #include "weather/LineEnds.h"
 #include "weather/WeatherDb.h"
@@ -520,4 +521,37 @@ TEST(RealMetarFiles, LoadIntoTheShippedDatabase) {
         std::cout << name << ": " << outcome.loaded << " records, " << loaded.stations.count()
                   << " stations\n";
     }
+}
+
+TEST_F(LoaderTest, DatabasePermissionsAreTold) {
+    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
+    db.reset();  // closing copies the log into the file
+
+    // A folder where the file should be gets the rebuild hint.
+    std::string error;
+    dir.mkdir("folder/vanedb.mdb");
+    EXPECT_EQ(weather::WeatherDb::open(dir.file("folder/vanedb.mdb"), &error, false), nullptr);
+    EXPECT_EQ(error, "The weather database \"" + dir.file("folder/vanedb.mdb") +
+                         "\" is a folder, not a database file. Rebuild it with \"zephyra-cli "
+                         "build-db\".");
+
+    // A read-only database is read, and a load into it says it is read-only.
+    test::SmallFilesystem fs("8m");
+    if (!fs.mounted()) {
+        GTEST_SKIP() << fs.why();
+    }
+    const std::string path = fs.dir().file("vanedb.mdb");
+    std::filesystem::copy_file(dir.file("vanedb.mdb"), path);
+    ASSERT_TRUE(fs.makeReadOnly());
+    db = weather::WeatherDb::open(path, &error, false);
+    ASSERT_NE(db, nullptr) << error;
+    EXPECT_TRUE(db->readOnly());
+    EXPECT_EQ(db->weatherCount(), 3);
+    EXPECT_EQ(db->stationList().count(), 3);
+    dialogs.clear();
+    loader().loadMetar(dir.write("other.txt", "KMCN 121756Z 27010KT 10SM 12/08 A2992\r\n"), false);
+    EXPECT_EQ(dialogs.messages(),
+              std::vector<std::string>{"The weather could not be stored in the database (the "
+                                       "database is read-only). The previous weather is kept."});
+    EXPECT_EQ(db->weatherCount(), 3);
 }
