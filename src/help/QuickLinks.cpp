@@ -47,7 +47,7 @@ bool saveQuickLinks(const std::string& path, const QuickLinks& links, std::strin
 }
 
 bool usableLink(const std::string& text) {
-    return !text.empty() && text != " " && text != kEmptyLink;
+    return !text.empty() && text != " " && text != kEmptyLink && text.front() != '-';
 }
 
 void openLink(const std::string& text, platform::Platform& platform, platform::Dialogs& dialogs) {
