@@ -236,7 +236,8 @@ std::optional<std::vector<std::string>> csvReports(std::string_view text) {
 }
 
 bool toReportText(std::string& bytes, std::string* error) {
-    if (looksGzipped(bytes)) {
+    // A compressed file may come compressed once more on the way (a server's Content-Encoding).
+    for (int layer = 0; layer < 2 && looksGzipped(bytes); ++layer) {
         auto inflated = gunzip(bytes, error);
         if (!inflated) {
             return false;
