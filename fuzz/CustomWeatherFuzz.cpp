@@ -80,8 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::ScriptedDialogs dialogs;
     QuietHost host;
     weather::LoadedWeather loaded;
-    const auto outcome = builder::processPlanWeather(plan, *f.db, rnd, dialogs, host, loaded,
-                                                     "2026-12-06 12:00:00");
+    const auto outcome =
+        builder::processPlanWeather(plan, *f.db, rnd, dialogs, host, loaded, "2026-12-06 12:00:00");
     if (!outcome.finished) {
         return 0;
     }

@@ -87,7 +87,7 @@ bool DesktopPlatform::openUrl(const std::string& url) {
                     environ) != 0) {
         return false;
     }
-    for (int waited = 0; waited < 3000; waited += 20) {
+    for (int waited = 0; waited < 2000; waited += 20) {
         int status = 0;
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid) {
