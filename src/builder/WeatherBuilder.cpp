@@ -8,6 +8,7 @@
 
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanNumbers.h"
+#include "platform/Files.h"
 
 namespace zephyra::builder {
 
@@ -153,7 +154,7 @@ AttachOutcome WeatherBuilder::attach(const BuilderControls& c, const std::string
     if (*top1 <= *base1) {
         return refuse("Cloud 1 Tops Must Be Higher Than Cloud 1 Base");
     }
-    if (*base1 == 0) {
+    if (*base1 < 1) {
         return refuse("Cloud 1 Base must be greater than 0");
     }
     f[4] = static_cast<double>(*base1);
@@ -379,14 +380,18 @@ bool WeatherBuilder::loadText(const std::string& text, const std::function<bool(
     return plan.PlanCount > 0;
 }
 
-bool WeatherBuilder::loadFile(const std::string& path, const std::function<bool()>& keepWeather) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+bool WeatherBuilder::loadFile(const std::string& path, const std::function<bool()>& keepWeather,
+                              std::string* error) {
+    std::string text;
+    std::string reason;
+    if (!platform::readRegularFile(path, text, reason, flightplan::kMaxPlanFileBytes,
+                                   "flight plan")) {
+        if (error != nullptr) {
+            *error = reason;
+        }
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return loadText(text.str(), keepWeather);
+    return loadText(text, keepWeather);
 }
 
 std::string WeatherBuilder::saveText() const {
@@ -402,12 +407,7 @@ std::string WeatherBuilder::saveText() const {
 }
 
 bool WeatherBuilder::saveFile(const std::string& path, std::string* error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    const std::string text = saveText();
-    if (!out || !out.write(text.data(), static_cast<std::streamsize>(text.size()))) {
-        if (error) {
-            *error = "cannot write " + path;
-        }
+    if (!platform::writeFile(path, saveText(), error)) {
         return false;
     }
     changed = false;

@@ -76,7 +76,10 @@ class WeatherBuilder {
     // entries for editing; no ends the reading there. Weather not taken is cleared (counter
     // 0). False when no entry line could be read.
     bool loadText(const std::string& text, const std::function<bool()>& keepWeather);
-    bool loadFile(const std::string& path, const std::function<bool()>& keepWeather);
+    // loadText of a file, which must be a regular file of at most 16 MB; otherwise false and,
+    // when the file could not be read at all, error says why.
+    bool loadFile(const std::string& path, const std::function<bool()>& keepWeather,
+                  std::string* error = nullptr);
     // The file text: the approach line, the plan lines, the weather of entries 0 to counter-1.
     std::string saveText() const;
     bool saveFile(const std::string& path, std::string* error = nullptr);

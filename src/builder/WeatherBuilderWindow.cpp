@@ -341,17 +341,23 @@ void WeatherBuilderWindow::load() {
     }
     control<QComboBox>("Cld1Cmb")->setCurrentIndex(0);
     control<QComboBox>("Cld2Cmb")->setCurrentIndex(0);
-    const bool read = builder_.loadFile(*path, [this] {
-        return dialogs_.message({"Weather is detected in this flight plan.  Do you want to load "
-                                 "this weather for editing?  Selecting No will clear the weather "
-                                 "from this plan.",
-                                 kTitle, platform::Buttons::YesNo, platform::Icon::Question, 1}) ==
-               platform::Answer::Yes;
-    });
+    std::string error;
+    const bool read = builder_.loadFile(
+        *path,
+        [this] {
+            return dialogs_.message(
+                       {"Weather is detected in this flight plan.  Do you want to load "
+                        "this weather for editing?  Selecting No will clear the weather "
+                        "from this plan.",
+                        kTitle, platform::Buttons::YesNo, platform::Icon::Question, 1}) ==
+                   platform::Answer::Yes;
+        },
+        &error);
     showPlan();
     if (!read) {
-        dialogs_.message({"No flight plan entries could be read from " + *path + ".", kTitle,
-                          platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+        dialogs_.message(
+            {error.empty() ? "No flight plan entries could be read from " + *path + "." : error,
+             kTitle, platform::Buttons::Ok, platform::Icon::Exclamation, 1});
     }
 }
 
@@ -364,7 +370,7 @@ void WeatherBuilderWindow::save() {
     }
     std::string error;
     if (!builder_.saveFile(*path, &error)) {
-        dialogs_.message({"The flight plan could not be saved: " + error + ".", kTitle,
+        dialogs_.message({"The flight plan could not be saved. " + error, kTitle,
                           platform::Buttons::Ok, platform::Icon::Exclamation, 1});
     }
 }

@@ -359,7 +359,7 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
     FlyLoadHost host(err, weatherOptions.customWeather);
     const auto loaded = flightplan::loadPlanFile(planPath, flight.plan, host);
     if (!loaded.opened) {
-        err << "zephyra-cli fly: cannot read " << planPath << "\n";
+        err << "zephyra-cli fly: cannot read " << planPath << ": " << loaded.error << "\n";
         return 1;
     }
     if (!loaded.problem.empty()) {

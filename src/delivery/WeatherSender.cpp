@@ -8,6 +8,7 @@
 #include "delivery/CloudTextures.h"
 #include "platform/Scheduler.h"
 #include "simlink/SimLink.h"
+#include "weather/Completion.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::delivery {
@@ -60,7 +61,7 @@ void WeatherSender::sendWeatherToSimulator(WeatherSet& s) {
     if (sim_.get_alt() >= kHighAltitude) {
         pressure = kStandardPressure;
     }
-    pressure = std::min(pressure, kMaxPressure);
+    pressure = std::clamp(pressure, weather::kMinPressure, kMaxPressure);
     sim_.upd_temps(
         wholeNumber(s.t0Alt), wholeNumber(s.t0Deg), wholeNumber(s.t1alt), wholeNumber(s.t1Deg),
         wholeNumber(s.t2Alt), wholeNumber(s.t2Deg), wholeNumber(s.t3alt), wholeNumber(s.t3Deg),

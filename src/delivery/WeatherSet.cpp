@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "weather/Completion.h"
+
 namespace zephyra::delivery {
 
 using W = WeatherSet;
@@ -24,7 +26,10 @@ const std::array<W::Field, 7> W::kTakenAtOnce = {
 const std::array<W::Field, 6> W::kTurbulence = {&W::Cl1Turb, &W::Cl2Turb, &W::w0Turb,
                                                 &W::w1Turb,  &W::w2Turb,  &W::w3Turb};
 
-WeatherSet WeatherSet::fromRecord(const weather::WeatherRecord& r) {
+WeatherSet WeatherSet::fromRecord(const weather::WeatherRecord& record) {
+    // The table may hold anything (an older load, a hand edit): the simulator gets physics.
+    weather::WeatherRecord r = record;
+    weather::clampToPhysicalRanges(r);
     WeatherSet s;
     s.t0Alt = r.t0Alt;
     s.t0Deg = r.t0Deg;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "flightplan/PlanNumbers.h"
+#include "platform/Files.h"
 
 namespace zephyra::flightplan {
 
@@ -172,16 +173,12 @@ PlanLoadResult readPlan(const std::string& text, PlanStore& plan, PlanLoadHost& 
 }
 
 PlanLoadResult loadPlanFile(const std::string& path, PlanStore& plan, PlanLoadHost& host) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return {};
+    std::string text;
+    PlanLoadResult failed;
+    if (!platform::readRegularFile(path, text, failed.error, kMaxPlanFileBytes, "flight plan")) {
+        return failed;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
-        return {};
-    }
-    return readPlan(text.str(), plan, host);
+    return readPlan(text, plan, host);
 }
 
 std::string formatPlan(const PlanStore& plan) {
@@ -215,17 +212,7 @@ std::string withPlanSuffix(const std::string& path) {
 }
 
 bool savePlanFile(const std::string& path, const PlanStore& plan, std::string* error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) {
-        out << formatPlan(plan);
-    }
-    if (!out) {
-        if (error != nullptr) {
-            *error = "\"" + path + "\" could not be written.";
-        }
-        return false;
-    }
-    return true;
+    return platform::writeFile(path, formatPlan(plan), error);
 }
 
 }  // namespace zephyra::flightplan

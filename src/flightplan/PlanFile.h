@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "flightplan/FlightPlan.h"
@@ -23,7 +24,11 @@ struct PlanLoadResult {
     bool weatherDeclined = false;  // a weather section was refused; the rest was ignored
     int stoppedAtLine = 0;         // 1-based line that ended an incomplete load
     std::string problem;           // what was wrong with that line, when it can be told
+    std::string error;             // why the file could not be read, when it was not opened
 };
+
+// A plan of 2001 entries and 201 weather entries is well under a megabyte.
+inline constexpr std::uintmax_t kMaxPlanFileBytes = 16u * 1024 * 1024;
 
 // Reads a ".fpl" text into the plan store (the lists are emptied first). Entry lines are
 // "name|latitude|longitude|altitude|speed"; "Weather" and "ATC" start their sections.
@@ -31,6 +36,8 @@ struct PlanLoadResult {
 // 2002nd entry or a weather index above 200 ends the reading there; what was
 // read before stays.
 PlanLoadResult readPlan(const std::string& text, PlanStore& plan, PlanLoadHost& host);
+// readPlan of a file, which must be a regular file of at most kMaxPlanFileBytes; otherwise
+// nothing is read and error says why.
 PlanLoadResult loadPlanFile(const std::string& path, PlanStore& plan, PlanLoadHost& host);
 
 // The file text of a plan: entry lines, then the weather section when the plan has one; every

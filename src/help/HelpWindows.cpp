@@ -16,7 +16,7 @@ namespace zephyra::help {
 
 QuickLinkWindow::QuickLinkWindow(const std::string& programFolder, platform::Platform& platform,
                                  platform::Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), file_(programFolder + "/" + kQuickLinkFile) {
+    : QWidget(parent, Qt::Window), file_(programFolder + "/" + kQuickLinkFile), dialogs_(dialogs) {
     setObjectName(QStringLiteral("QL"));
     setWindowTitle(QStringLiteral("Quick Link"));
 
@@ -66,7 +66,11 @@ QuickLinkWindow::QuickLinkWindow(const std::string& programFolder, platform::Pla
 void QuickLinkWindow::closeEvent(QCloseEvent* event) {
     text1_->setText(QString::fromStdString(normaliseLink(text1_->text().toStdString())));
     text2_->setText(QString::fromStdString(normaliseLink(text2_->text().toStdString())));
-    saveQuickLinks(file_, {text1_->text().toStdString(), text2_->text().toStdString()});
+    if (std::string error; !saveQuickLinks(
+            file_, {text1_->text().toStdString(), text2_->text().toStdString()}, &error)) {
+        dialogs_.message({"The links could not be saved. " + error, "Quick Link",
+                          platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+    }
     event->accept();
 }
 

@@ -40,6 +40,7 @@ class QuickLinkWindow : public QWidget {
 
   private:
     std::string file_;
+    platform::Dialogs& dialogs_;
     QLineEdit* text1_;
     QLineEdit* text2_;
     QPushButton* command1_;

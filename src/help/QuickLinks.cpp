@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "platform/Dialogs.h"
+#include "platform/Files.h"
 #include "platform/Platform.h"
 
 namespace zephyra::help {
@@ -40,14 +41,13 @@ std::string normaliseLink(const std::string& text) {
     return text.empty() || text == " " ? std::string(kEmptyLink) : text;
 }
 
-bool saveQuickLinks(const std::string& path, const QuickLinks& links) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << normaliseLink(links.first) << "\r\n" << normaliseLink(links.second) << "\r\n";
-    return static_cast<bool>(out.flush());
+bool saveQuickLinks(const std::string& path, const QuickLinks& links, std::string* error) {
+    return platform::writeFile(
+        path, normaliseLink(links.first) + "\r\n" + normaliseLink(links.second) + "\r\n", error);
 }
 
 bool usableLink(const std::string& text) {
-    return !text.empty() && text != " " && text != kEmptyLink;
+    return !text.empty() && text != " " && text != kEmptyLink && text.front() != '-';
 }
 
 void openLink(const std::string& text, platform::Platform& platform, platform::Dialogs& dialogs) {

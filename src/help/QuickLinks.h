@@ -27,10 +27,12 @@ struct QuickLinks {
 QuickLinks loadQuickLinks(const std::string& path, QuickLinks current = {});
 // An empty box or a single blank is stored as "Empty".
 std::string normaliseLink(const std::string& text);
-// Writes both boxes, normalised, as two CR LF lines; false when the file cannot be written.
-bool saveQuickLinks(const std::string& path, const QuickLinks& links);
+// Writes both boxes, normalised, as two CR LF lines, replacing the file whole; false with the
+// reason in error when it cannot be written (the old file then stays as it was).
+bool saveQuickLinks(const std::string& path, const QuickLinks& links, std::string* error = nullptr);
 
-// True when the box holds an address to open: not "Empty", not empty, not a single blank.
+// True when the box holds an address to open: not "Empty", not empty, not a single blank, and
+// not beginning with "-" (the opener would take it for one of its options).
 bool usableLink(const std::string& text);
 // Go: refuses an unusable box with "Invalid URL in box!", else hands the text unchanged to the
 // user's browser, saying "Could not find associated Browser" when there is none.

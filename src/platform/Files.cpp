@@ -1,10 +1,15 @@
 #include "platform/Files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <system_error>
 
@@ -145,21 +150,115 @@ bool readFile(const std::string& path, std::string& contents) {
     return !in.bad();
 }
 
-bool writeFile(const std::string& path, const std::string& contents, std::string* error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        if (error != nullptr) {
-            *error = "\"" + path + "\" could not be created.";
-        }
+bool readRegularFile(const std::string& path, std::string& text, std::string& reason,
+                     std::uintmax_t maxBytes, const std::string& what) {
+    text.clear();
+    const auto systemError = [] { return std::string(std::strerror(errno)); };
+    // Without O_NONBLOCK, opening a pipe would wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        reason = errno == ENOENT ? "File not found."
+                                 : "The file could not be opened (" + systemError() + ").";
         return false;
     }
-    out << contents;
-    out.close();
-    if (!out) {
+    const std::unique_ptr<const int, void (*)(const int*)> closer(
+        &fd, [](const int* f) { ::close(*f); });
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        reason = "The file could not be read (" + systemError() + ").";
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = S_ISDIR(info.st_mode)
+                     ? "This is a folder, not a " + what + "."
+                     : "This is not a regular file, so it cannot be a " + what + ".";
+        return false;
+    }
+    const auto size = static_cast<std::uintmax_t>(info.st_size);
+    if (size > maxBytes) {
+        reason = "The file is too large to be a " + what + ".";
+        return false;
+    }
+    // Read what the file held when it was checked; a file still growing is cut there.
+    text.resize(static_cast<std::size_t>(size));
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            reason = "The file could not be read (" + systemError() + ").";
+            text.clear();
+            return false;
+        }
+        if (n == 0) {
+            break;  // it shrank meanwhile
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    text.resize(done);
+    return true;
+}
+
+bool writeFile(const std::string& path, std::string_view contents, std::string* error) {
+    const auto fail = [&](int code) {
         if (error != nullptr) {
-            *error = "\"" + path + "\" could not be written.";
+            *error = "\"" + path + "\" could not be written (" + std::strerror(code) + ").";
         }
         return false;
+    };
+    // A link is followed, so the file it names is replaced and the link stays.
+    std::error_code ec;
+    fs::path target(path);
+    if (fs::is_symlink(target, ec)) {
+        target = fs::weakly_canonical(target, ec);
+        if (ec) {
+            return fail(ENOENT);
+        }
+    }
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        return fail(errno);
+    }
+    // The new file keeps the old one's permissions; a new one gets the usual 0644.
+    struct stat old {};
+    ::fchmod(fd, ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+    const auto discard = [&](int code) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return fail(code);
+    };
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        const ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return discard(n < 0 ? errno : ENOSPC);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) {
+        return discard(errno);
+    }
+    if (::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(temporary.c_str());
+        return fail(code);
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int code = errno;
+        ::unlink(temporary.c_str());
+        return fail(code);
+    }
+    // The rename itself reaches the disk with the folder.
+    if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
     }
     return true;
 }

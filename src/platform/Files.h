@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zephyra::platform {
 
@@ -25,6 +27,17 @@ std::string currentDirectory();
 bool setCurrentDirectory(const std::string& folder);
 // Reads a whole file; false when it cannot be read.
 bool readFile(const std::string& path, std::string& contents);
-bool writeFile(const std::string& path, const std::string& contents, std::string* error = nullptr);
+// Reads a file the user picked, checked before a byte is read: it must be a regular file (not a
+// folder, a device such as /dev/zero or a pipe, which is opened without waiting for a writer)
+// of at most maxBytes. On failure returns false and reason is a sentence for the user naming
+// what the file should have been ("This is a folder, not a flight plan.").
+bool readRegularFile(const std::string& path, std::string& text, std::string& reason,
+                     std::uintmax_t maxBytes, const std::string& what);
+
+// Replaces a file the user keeps, all or nothing: the contents go to a temporary file in the
+// same folder, which is flushed and synced to the disk and then renamed over path. On failure
+// (a full disk, a read-only folder) the old file is left exactly as it was, the temporary file
+// is gone, and error says why ("\"plan.fpl\" could not be written (No space left on device).").
+bool writeFile(const std::string& path, std::string_view contents, std::string* error = nullptr);
 
 }  // namespace zephyra::platform

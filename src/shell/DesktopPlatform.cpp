@@ -2,6 +2,7 @@
 
 #include <spawn.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
+#include <thread>
 
 #include "assets/SimFolder.h"
 #include "platform/Files.h"
@@ -77,7 +79,27 @@ bool DesktopPlatform::openUrl(const std::string& url) {
     if (opener.empty()) {
         return false;
     }
-    return spawnDetached({opener, url}, {});
+    // The opener hands the address on and exits at once; its failure (no browser, an address
+    // it refuses) is its exit status. One that is still busy after a while is left to it.
+    const char* const args[] = {opener.c_str(), url.c_str(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawn(&pid, opener.c_str(), nullptr, nullptr, const_cast<char* const*>(args),
+                    environ) != 0) {
+        return false;
+    }
+    for (int waited = 0; waited < 2000; waited += 20) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        }
+        if (done < 0) {
+            return true;  // reaped elsewhere: nothing to tell
+        }
+        ::usleep(20000);
+    }
+    std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
+    return true;
 }
 
 std::string findProgramOnPath(const std::string& name) {

@@ -323,8 +323,9 @@ bool ParmMaintWindow::save() {
     Settings toWrite = s;
     toWrite.Path98 = fs98Folder().toStdString();
     toWrite.NewClouds = checkBox("Check7")->isChecked();
-    if (!writeParamFile(platform::joinPath(ctx_.programFolder, kParamFileName), toWrite, typed)) {
-        ctx_.dialogs.inform(kBusyMessage);
+    if (std::string error; !writeParamFile(platform::joinPath(ctx_.programFolder, kParamFileName),
+                                           toWrite, typed, &error)) {
+        ctx_.dialogs.inform("The settings could not be saved. " + error);
         return false;
     }
     s.NewClouds = checkBox("Check7")->isChecked();

@@ -334,6 +334,11 @@ void PlanListsBinder::load() {
     LoadDialogue dialogue(ctx_, vane_, customWeatherProcessing);
     flight_.passed.clear();
     const auto result = flightplan::loadPlanFile(*path, flight_.plan, dialogue);
+    if (!result.opened) {
+        ctx_.dialogs.message({result.error, "Flight Plan " + *path + "  -- ERROR",
+                              platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+        return;
+    }
     showPlan();
     if (!result.problem.empty()) {
         ctx_.dialogs.message({result.problem + " The plan was read up to that line.", "Load",

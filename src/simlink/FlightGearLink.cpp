@@ -52,7 +52,27 @@ std::string withoutPrompt(const std::string& line) {
                                                                            : line;
 }
 
-double parseValue(const std::string& line) {
+}  // namespace
+
+double FlightGearLink::parseValue(const std::string& line, Read which) {
+    // The widest values each property can physically hold; anything outside is no answer.
+    // Angles are wrapped by their readers, so any few turns will do.
+    constexpr std::pair<double, double> kAngle{-3600, 3600};
+    constexpr std::pair<double, double> kHeight{-2000, 200000};  // ft
+    constexpr std::pair<double, double> kWind{0, 1000};          // kt
+    static constexpr std::array<std::pair<double, double>, ReadCount> kRanges{{
+        {-90, 90},                                  // latitude
+        {-180, 180},                                // longitude
+        kHeight,                                    // altitude
+        {-5000, 5000},                              // true airspeed, kt
+        {-10000, 10000}, {-10000, 10000},           // ground speed, ft/s
+        {-1000, 1000},   {-1000, 1000},             // wind, ft/s
+        kAngle,                                     // magnetic variation
+        kAngle,          kWind,                     // surface wind
+        kAngle,          kWind,           kHeight,  // aloft 0
+        kAngle,          kWind,           kHeight,  // aloft 1
+        kAngle,          kWind,           kHeight,  // aloft 2
+    }};
     const std::string text = withoutPrompt(line);
     if (text.empty()) {
         return std::nan("");
@@ -62,8 +82,13 @@ double parseValue(const std::string& line) {
     while (end != nullptr && *end == ' ') {
         ++end;
     }
-    return end != nullptr && *end == '\0' && std::isfinite(v) ? v : std::nan("");
+    const auto [low, high] = kRanges[which < ReadCount ? which : Latitude];
+    return end != nullptr && *end == '\0' && std::isfinite(v) && v >= low && v <= high
+               ? v
+               : std::nan("");
 }
+
+namespace {
 
 double turbulenceNorm(double turbulence) {
     return std::clamp(turbulence / 255.0, 0.0, 1.0);
@@ -169,7 +194,7 @@ const std::array<double, FlightGearLink::ReadCount>* FlightGearLink::snapshot() 
         return nullptr;
     }
     for (std::size_t i = 0; i < ReadCount; ++i) {
-        values_[i] = parseValue((*lines)[i]);
+        values_[i] = parseValue((*lines)[i], static_cast<Read>(i));
     }
     havePosition_ = !std::isnan(values_[Latitude]) && !std::isnan(values_[Longitude]);
     if (havePosition_ && !std::isnan(values_[Altitude])) {
@@ -279,8 +304,15 @@ void FlightGearLink::writeWeather(const std::string& lines) {
             if (!was) {
                 return;
             }
+            // Only a switch's own words are kept to be written back later.
+            const auto switchWord = [](const std::string& line) {
+                const std::string word = withoutPrompt(line);
+                return word == "true" || word == "false" || word == "1" || word == "0"
+                           ? word
+                           : std::string();
+            };
             savedWeatherSwitches_ =
-                std::array<std::string, 2>{withoutPrompt((*was)[0]), withoutPrompt((*was)[1])};
+                std::array<std::string, 2>{switchWord((*was)[0]), switchWord((*was)[1])};
         }
         if (!connection_.send(setb(kRealWeather, "false") + setb(kMetarUpdates, "false"),
                               settings_.replyTimeout)) {

@@ -131,6 +131,9 @@ class FlightGearLink final : public SimLink {
         ReadCount
     };
     static const std::array<const char*, ReadCount> kReadPaths;
+    // One reply line as the value of `which`: NaN (no answer) for text that is not a number,
+    // for NaN and infinities, and for a value outside what the property can physically hold.
+    static double parseValue(const std::string& line, Read which);
 
   private:
     bool ensureConnected(bool now);

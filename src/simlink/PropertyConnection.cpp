@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -108,10 +109,19 @@ std::optional<std::vector<std::string>> PropertyConnection::readLines(
     std::size_t count, std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     std::vector<std::string> lines;
-    std::size_t start = 0;
+    std::size_t start = 0;    // where the next line begins
+    std::size_t scanned = 0;  // pending_ holds no line end before this
+    const auto fail = [this] {
+        close();
+        return std::nullopt;
+    };
     for (;;) {
         for (std::size_t end;
-             lines.size() < count && (end = pending_.find("\r\n", start)) != std::string::npos;) {
+             lines.size() < count &&
+             (end = pending_.find("\r\n", std::max(start, scanned))) != std::string::npos;) {
+            if (end - start > kMaxLineBytes) {
+                return fail();
+            }
             lines.push_back(pending_.substr(start, end - start));
             start = end + 2;
         }
@@ -119,27 +129,37 @@ std::optional<std::vector<std::string>> PropertyConnection::readLines(
             pending_.erase(0, start);
             return lines;
         }
-        if (fd_ < 0 || !waitFor(fd_, POLLIN, deadline)) {
-            close();
-            return std::nullopt;
+        // A CR at the very end may be half of a line end still on its way.
+        scanned = pending_.empty() ? 0 : pending_.size() - 1;
+        // A line or a reply far longer than any answer is a peer that floods: it is dropped.
+        // So is one that keeps sending past the deadline (poll would report it ready forever).
+        if (pending_.size() - start > kMaxLineBytes || pending_.size() > kMaxBufferBytes ||
+            fd_ < 0 || Clock::now() >= deadline || !waitFor(fd_, POLLIN, deadline)) {
+            return fail();
         }
         char buf[4096];
         const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
         if (n > 0) {
             pending_.append(buf, static_cast<std::size_t>(n));
         } else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
-            close();
-            return std::nullopt;
+            return fail();
         }
     }
 }
 
 bool PropertyConnection::peerClosed() {
+    // Nothing is expected between round trips: what came is dropped, but a peer that keeps
+    // sending more than a reply's worth is dropped itself.
+    std::size_t drained = 0;
     while (fd_ >= 0) {
         char buf[4096];
         const ssize_t n = ::recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
         if (n > 0) {
-            continue;  // nothing is expected between round trips
+            drained += static_cast<std::size_t>(n);
+            if (drained > kMaxBufferBytes) {
+                close();
+            }
+            continue;
         }
         if (n < 0 && errno == EINTR) {
             continue;

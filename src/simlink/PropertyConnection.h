@@ -13,6 +13,10 @@ namespace zephyra::simlink {
 // delay the caller by at most that long; the socket is non-blocking throughout.
 class PropertyConnection {
   public:
+    // No reply line is longer, and no reply larger; a peer that sends more is dropped.
+    static constexpr std::size_t kMaxLineBytes = 64 * 1024;
+    static constexpr std::size_t kMaxBufferBytes = 1024 * 1024;
+
     PropertyConnection() = default;
     ~PropertyConnection();
     PropertyConnection(const PropertyConnection&) = delete;
@@ -26,10 +30,13 @@ class PropertyConnection {
     // Writes all of text within the timeout; false (and closed) when the peer is gone.
     bool send(std::string_view text, std::chrono::milliseconds timeout);
     // Reads exactly `count` lines (without their CR LF) within the timeout, or nothing; a
-    // timeout or a closed peer closes the connection, since later replies would be out of step.
+    // timeout, a closed peer or a peer that floods (a line over kMaxLineBytes, a reply over
+    // kMaxBufferBytes) closes the connection, since later replies would be out of step. The
+    // timeout holds whatever the peer sends.
     std::optional<std::vector<std::string>> readLines(std::size_t count,
                                                       std::chrono::milliseconds timeout);
-    // True when the peer has closed the connection; drops any bytes nobody asked for.
+    // True when the peer has closed the connection; drops any bytes nobody asked for, and the
+    // connection with them when there are more than kMaxBufferBytes.
     bool peerClosed();
 
   private:

@@ -78,11 +78,29 @@ int coverFromWord(const std::string& word, int current, platform::Random& rnd) {
 }  // namespace
 
 int elevationFeet(double metres) {
-    return static_cast<int>(Int(metres * 3.281));
+    // From the Dead Sea to above Everest; a damaged table cannot overflow the heights.
+    return static_cast<int>(
+        Int(std::clamp(std::isnan(metres) ? 0.0 : metres, -500.0, 9000.0) * 3.281));
+}
+
+void clampToPhysicalRanges(WeatherRecord& r) {
+    const auto bounded = [](double v, double low, double high) {
+        return std::isnan(v) ? low : std::clamp(v, low, high);
+    };
+    for (int* height : {&r.cl1Base, &r.cl1Top, &r.cl2Base, &r.cl2Top}) {
+        *height = std::clamp(*height, 0, kMaxCloudFeet);
+    }
+    r.w0Spd = bounded(r.w0Spd, 0, kMaxWindKnots);
+    r.w0Dir = bounded(r.w0Dir, 0, 360);
+    r.t0Deg = std::clamp(r.t0Deg, -kMaxTemperature, kMaxTemperature);
+    r.Dew = std::clamp(r.Dew, -kMaxTemperature, kMaxTemperature);
+    r.Pressure =
+        std::isnan(r.Pressure) ? 1013.25 : std::clamp(r.Pressure, kMinPressure, kMaxPressure);
 }
 
 void completeRecord(WeatherRecord& r, const StationFacts& station, const CompletionStyle& style,
                     platform::Random& rnd) {
+    clampToPhysicalRanges(r);
     const double f = style.turbulenceFactor;
     if (style.coverageFromWords) {
         r.Cl1Coverage = coverFromWord(r.cl1CoverCode, r.Cl1Coverage, rnd);

@@ -46,4 +46,16 @@ void completeRecord(WeatherRecord& record, const StationFacts& station,
 // Elevation in feet from metres, as the pass takes it: Int(metres × 3.281).
 int elevationFeet(double metres);
 
+// The physical ranges a record's surface values are brought into before completion and before
+// any send, whatever a report, a plan or the database held: cloud heights 0 to 60,000 ft, wind
+// 0 to 250 kt from 0 to 360 degrees, temperature and dew point -150 to +150 in the record's
+// scale, pressure 850 to 1185 hPa. Out-of-range numbers go to the nearest bound; a pressure
+// that is not a number becomes standard.
+inline constexpr int kMaxCloudFeet = 60000;
+inline constexpr double kMaxWindKnots = 250;
+inline constexpr int kMaxTemperature = 150;
+inline constexpr double kMinPressure = 850;
+inline constexpr double kMaxPressure = 1185;
+void clampToPhysicalRanges(WeatherRecord& record);
+
 }  // namespace zephyra::weather

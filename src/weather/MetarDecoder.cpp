@@ -589,9 +589,15 @@ MetarLine decodeMetarLine(std::string_view line, platform::Random& rnd) {
         (!contains(line, "/") && !contains(line, "KT")) || line.find(' ') != 4 || line[3] == ' ') {
         return out;
     }
+    // ... and its day and time right behind: text that merely has a short first word and a
+    // slash is not a report.
+    Groups g(line);
+    if (!text::isStationIdentifier(line.substr(0, 4), 4, 4) || g.done() ||
+        !text::isDayTimeGroup(g.current())) {
+        return out;
+    }
     r.id = std::string(line.substr(0, 4));
 
-    Groups g(line);
     // Wind: the first group with a speed unit; a report without one is not stored.
     while (!g.done() && !hasSpeedUnit(g.current())) {
         ++g.i;

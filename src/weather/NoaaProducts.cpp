@@ -181,7 +181,10 @@ std::optional<std::vector<std::string>> csvReports(std::string_view text) {
     if (headerEnd == std::string_view::npos) {
         return reports;
     }
-    reports.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+    // A row per line, but never more than a day's worth up front: a file of empty rows
+    // reserves little.
+    reports.reserve(std::min<std::size_t>(
+        static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), 1u << 16));
 
     // One pass that keeps only the report column: a file holds some forty columns per row.
     std::string field;
@@ -254,7 +257,8 @@ std::string firstTimeAsDateLine(std::string_view text) {
 }  // namespace
 
 bool toReportText(std::string& bytes, std::string* error) {
-    if (looksGzipped(bytes)) {
+    // A compressed file may come compressed once more on the way (a server's Content-Encoding).
+    for (int layer = 0; layer < 2 && looksGzipped(bytes); ++layer) {
         auto inflated = gunzip(bytes, error);
         if (!inflated) {
             return false;

@@ -221,6 +221,10 @@ SaReport readReport(std::string_view line, platform::Random& rnd) {
         r.observation = std::string(token(1));
         r.time = std::string(token(2));
     }
+    // A station and a time of day make a report; any other line is skipped.
+    if (!text::isStationIdentifier(r.id, 3, 5) || !text::isHourMinute(r.time)) {
+        throw FormatError{};
+    }
 
     const auto setClear = [&] {
         r.cl1Base = kClearBase;

@@ -68,4 +68,35 @@ inline bool isDecimalNumber(std::string_view text) {
     return digit;
 }
 
+// A station identifier: a letter, then letters or digits, shortest to longest characters long.
+inline bool isStationIdentifier(std::string_view text, std::size_t shortest, std::size_t longest) {
+    if (text.size() < shortest || text.size() > longest || !isAsciiLetter(text.front())) {
+        return false;
+    }
+    for (const char c : text) {
+        if (!isAsciiLetter(c) && !isAsciiDigit(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Two digits from 0 to limit.
+inline bool isTwoDigitsUpTo(std::string_view text, int limit) {
+    return text.size() == 2 && isDigitsOnly(text) &&
+           (text[0] - '0') * 10 + (text[1] - '0') <= limit;
+}
+
+// A time of day "HHMM": hours 00 to 23, minutes 00 to 59.
+inline bool isHourMinute(std::string_view text) {
+    return text.size() == 4 && isTwoDigitsUpTo(text.substr(0, 2), 23) &&
+           isTwoDigitsUpTo(text.substr(2), 59);
+}
+
+// A report's day and time "DDHHMMZ": day 01 to 31, then "HHMM", then "Z".
+inline bool isDayTimeGroup(std::string_view text) {
+    return text.size() == 7 && text[6] == 'Z' && isTwoDigitsUpTo(text.substr(0, 2), 31) &&
+           text.substr(0, 2) != "00" && isHourMinute(text.substr(2, 4));
+}
+
 }  // namespace zephyra::weather::text

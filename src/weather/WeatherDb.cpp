@@ -1,6 +1,7 @@
 #include "weather/WeatherDb.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -119,6 +120,10 @@ bool usableFile(const std::string& path, std::string& problem) {
         problem = "missing";
         return false;
     }
+    if (std::filesystem::is_directory(status)) {
+        problem = "a folder, not a database file";
+        return false;
+    }
     if (std::filesystem::is_regular_file(status) && std::filesystem::file_size(path, ec) == 0 &&
         !ec) {
         problem = "empty";
@@ -140,6 +145,31 @@ bool holdsShippedTables(sqlite3* db, std::string& problem) {
         return false;
     }
     return true;
+}
+
+// Whether the file and its folder (for the write-ahead log) can be written.
+bool writable(const std::string& path) {
+    const auto folder = std::filesystem::path(path).parent_path();
+    return ::access(path.c_str(), W_OK) == 0 &&
+           ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+}
+
+// A path as a file URI's path: every byte but letters, digits, "/", "-", ".", "_" and "~"
+// percent-encoded.
+std::string uriPath(const std::string& path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : path) {
+        const auto b = static_cast<unsigned char>(c);
+        if (std::isalnum(b) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[b >> 4];
+            out += kHex[b & 15];
+        }
+    }
+    return out;
 }
 
 }  // namespace
@@ -181,9 +211,19 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
         return nullptr;
     }
     sqlite3* db = nullptr;
-    const int flags =
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    // A database that cannot be written is read as it is: no log (its files could not be
+    // made), no schema changes, and nobody writes it meanwhile.
+    const bool readOnly = !create && !writable(path);
+    int rc = SQLITE_OK;
+    if (readOnly) {
+        const std::string uri = "file:" + uriPath(path) + "?immutable=1";
+        rc = sqlite3_open_v2(uri.c_str(), &db,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    } else {
+        const int flags =
+            SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+        rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    }
     if (rc != SQLITE_OK) {
         if (error != nullptr) {
             *error = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
@@ -201,6 +241,18 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
         }
         sqlite3_close_v2(db);
         return nullptr;
+    }
+    if (readOnly) {
+        if (!registerWeatherRows(db)) {
+            if (error != nullptr) {
+                *error = unusableMessage(path, "damaged (" + std::string(sqlite3_errmsg(db)) + ")");
+            }
+            sqlite3_close_v2(db);
+            return nullptr;
+        }
+        auto opened = std::unique_ptr<WeatherDb>(new WeatherDb(db));
+        opened->readOnly_ = true;
+        return opened;
     }
     // Write-ahead logging keeps the file valid through a crash or kill in the middle of a load,
     // and NORMAL sync keeps a 5,000-station load fast.
@@ -231,6 +283,10 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
 }
 
 std::string WeatherDb::lastError() const {
+    // The engine's "attempt to write a readonly database", in the user's words.
+    if (readOnly_ && sqlite3_errcode(db_) == SQLITE_READONLY) {
+        return "the database is read-only";
+    }
     return sqlite3_errmsg(db_);
 }
 

@@ -34,11 +34,14 @@ class WeatherDb {
 
     // Opens the database file, creating it and its tables when create is set; null with a
     // reason on failure. Without create the file must be the program's database: a missing,
-    // empty or damaged file is refused, and the reason says how to rebuild it.
+    // empty or damaged file (or a folder in its place) is refused, and the reason says how to
+    // rebuild it; a file that cannot be written (its own permissions, its folder's, a read-only
+    // disk) is opened read-only, so reading works and writes fail (readOnly() says why).
     static std::unique_ptr<WeatherDb> open(const std::string& path, std::string* error = nullptr,
                                            bool create = true);
 
     sqlite3* handle() const { return db_; }
+    bool readOnly() const { return readOnly_; }
     std::string lastError() const;
     std::unique_ptr<Transaction> transaction() { return std::make_unique<Transaction>(db_); }
 
@@ -103,6 +106,7 @@ class WeatherDb {
     Statement& cached(Statement& slot, const char* sql);
 
     sqlite3* db_;
+    bool readOnly_ = false;
     Statement insertWeather_;
     Statement insertWeatherBatch_;
     Statement deleteWeather_;

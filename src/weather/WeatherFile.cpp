@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
+#include "platform/Files.h"
 #include "weather/LineEnds.h"
 #include "weather/NoaaProducts.h"
 
@@ -45,50 +48,7 @@ class Descriptor {
 
 bool readWeatherFile(const std::string& path, std::string& text, std::string& reason,
                      std::uintmax_t maxBytes) {
-    text.clear();
-    // Without O_NONBLOCK, opening a pipe would wait for a writer.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (fd.get() < 0) {
-        reason = errno == ENOENT ? "File not found."
-                                 : "The file could not be opened (" + systemError() + ").";
-        return false;
-    }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) {
-        reason = "The file could not be read (" + systemError() + ").";
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        reason = S_ISDIR(info.st_mode) ? "This is a folder, not a weather file."
-                                       : "This is not a regular file, so it cannot be a weather "
-                                         "file.";
-        return false;
-    }
-    const auto size = static_cast<std::uintmax_t>(info.st_size);
-    if (size > maxBytes) {
-        reason = "The file is too large to be a weather file.";
-        return false;
-    }
-    // Read what the file held when it was checked; a file still growing is cut there.
-    text.resize(static_cast<std::size_t>(size));
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::read(fd.get(), text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            reason = "The file could not be read (" + systemError() + ").";
-            text.clear();
-            return false;
-        }
-        if (n == 0) {
-            break;  // it shrank meanwhile
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    text.resize(done);
-    return true;
+    return platform::readRegularFile(path, text, reason, maxBytes, "weather file");
 }
 
 bool writeScratchFile(const std::string& path, std::string_view text, std::string& reason) {
@@ -116,6 +76,34 @@ bool writeScratchFile(const std::string& path, std::string_view text, std::strin
         return failed("written");
     }
     return true;
+}
+
+std::string whatTextHolds(std::string_view text) {
+    std::string head;
+    for (const char c : text.substr(0, 1024)) {
+        head.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    }
+    for (const char* tag : {"<!doctype html", "<html", "<head", "<body", "<title"}) {
+        if (head.find(tag) != std::string::npos) {
+            return "an HTML page";
+        }
+    }
+    // Text has few control characters besides its line ends and tabs.
+    const std::string_view sample = text.substr(0, 4096);
+    const auto controls = std::count_if(sample.begin(), sample.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return (b < 0x20 && c != '\r' && c != '\n' && c != '\t') || b == 0x7f;
+    });
+    if (controls * 20 > static_cast<std::ptrdiff_t>(sample.size())) {
+        return "binary data";
+    }
+    return "no weather reports";
+}
+
+std::string nothingFoundSentence(std::string_view what, std::string_view text) {
+    const std::string found = whatTextHolds(text);
+    return "The " + std::string(what) + " holds " + found +
+           (found == "no weather reports" ? "." : ", not weather reports.");
 }
 
 bool needsLineEndRepair(std::string_view text) {

@@ -20,6 +20,15 @@ bool readWeatherFile(const std::string& path, std::string& text, std::string& re
 // the file cannot be created or written in full (a full disk, a read-only folder).
 bool writeScratchFile(const std::string& path, std::string_view text, std::string& reason);
 
+// What a text in which no report was found holds, for the message that says so: "an HTML page"
+// (an error or sign-in page answered in place of the file), "binary data" or "no weather
+// reports".
+std::string whatTextHolds(std::string_view text);
+
+// The sentence for such a text: "The file holds an HTML page, not weather reports." or "The
+// file holds no weather reports."; what names the source ("file", "download").
+std::string nothingFoundSentence(std::string_view what, std::string_view text);
+
 // The line-end repair of short files: a file that the report reader sees as fewer than ten
 // lines (a line ends at CR or CR LF there) is assumed to use bare line feeds.
 bool needsLineEndRepair(std::string_view text);

@@ -33,16 +33,20 @@ int percent(int part, int whole) {
     return static_cast<int>(std::nearbyint(100.0 * part / whole));
 }
 
-// About one record per line: room for a record per line feed (a file of bare CRs grows as it
-// goes).
+// About one record per line, bounded twice over: a report is never shorter than its
+// station and time ("XXXX DDHHMMZ"), and past a few ten thousand stations the set simply grows.
+// A file of bare line ends thus reserves little.
 std::size_t lineCountHint(std::string_view text) {
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    constexpr std::size_t kShortestReport = 12;
+    constexpr std::size_t kMostReserved = 1u << 16;
+    const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    return std::min({lines, text.size() / kShortestReport + 1, kMostReserved});
 }
 
 // Records keyed by station: a later report replaces the earlier one.
 class RecordSet {
   public:
-    // Room for about this many records, so filling the set never moves them.
+    // Room for about this many records; more simply grow the set.
     void reserve(std::size_t n) {
         records_.reserve(n);
         index_.reserve(n);
@@ -224,6 +228,7 @@ bool WeatherLoader::readMetarFile(const std::string& path, std::string& text) {
 
 void WeatherLoader::keepPreviousWeather(std::string_view text, bool saSelected) {
     dialogs_.inform(kNoWeatherMessage);
+    dialogs_.inform(nothingFoundSentence("file", text));
     if (weather_.stations.count() > 0) {
         dialogs_.inform(kPreviousWeatherKept);
     } else {

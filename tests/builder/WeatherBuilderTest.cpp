@@ -55,6 +55,12 @@ TEST(WeatherBuilderAttach, ChecksInOrderAndConvertsUnits) {
          "Cloud 1 Tops Must Be Higher Than Cloud 1 Base",
          {}},
         {"base 0", cloud1("0", "3000"), "U", 0, "Cloud 1 Base must be greater than 0", {}},
+        {"base below 0",
+         cloud1("-2147483648", "3000"),
+         "U",
+         0,
+         "Cloud 1 Base must be greater than 0",
+         {}},
         {"cloud 2 below cloud 1 top",
          with(cloud1("1000", "3000"),
               [](auto& c) { c.Cld2Cmb = "Overcast", c.Cld2B = "2999", c.Cld2T = "5000"; }),
@@ -250,6 +256,19 @@ TEST(WeatherBuilderFile, SaveKeepsTheApproachAndLoadAsksForTheWeather) {
         EXPECT_EQ(held.counter, 0);
         EXPECT_EQ(held.entries[0].id, "");
         EXPECT_EQ(held.saveText().find("Weather"), std::string::npos);
+    }
+}
+
+TEST(WeatherBuilderFile, DevicesAndFoldersAreNotRead) {
+    for (const auto& [path, reason] : std::vector<std::pair<std::string, std::string>>{
+             {"/dev/zero", "This is not a regular file, so it cannot be a flight plan."},
+             {"/tmp", "This is a folder, not a flight plan."}}) {
+        auto b = threeLinePlan();
+        std::string error;
+        EXPECT_FALSE(b.loadFile(
+            path, [] { return true; }, &error));
+        EXPECT_EQ(error, reason);
+        EXPECT_EQ(b.plan.PlanCount, 3);
     }
 }
 

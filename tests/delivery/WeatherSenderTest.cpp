@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <limits>
 
 #include "delivery/DeliveryFixture.h"
 
@@ -6,6 +7,22 @@ namespace zephyra::delivery::test {
 namespace {
 
 using weather::WeatherRecord;
+
+// A record from the table may hold anything; what is sent is physical.
+TEST(WeatherSetRanges, RecordsAreBroughtIntoRangeBeforeAnySend) {
+    WeatherRecord r;
+    r.w0Spd = 2147483647.0;
+    r.Pressure = -std::numeric_limits<double>::infinity();
+    r.cl1Base = std::numeric_limits<int>::min();
+    r.cl1Top = std::numeric_limits<int>::max();
+    r.t0Deg = std::numeric_limits<int>::max();
+    const auto s = WeatherSet::fromRecord(r);
+    EXPECT_EQ(s.w0Spd, 250);
+    EXPECT_EQ(s.Pressure, 850);
+    EXPECT_EQ(s.cl1Base, 0);
+    EXPECT_EQ(s.cl1Top, 60000);
+    EXPECT_EQ(s.t0Deg, 150);
+}
 
 // One send: every limit, each seen in the argument the simulator received.
 TEST_F(DeliveryTest, OneSendAppliesTheLimits) {

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanNumbers.h"
@@ -150,9 +153,31 @@ TEST(PlanFile, SectionsAnswersAndBadLines) {
                   std::string(c.what).find("off the Earth") != std::string::npos)
             << r.problem;
     }
-    Host host;
-    PlanStore plan;
-    EXPECT_FALSE(flightplan::loadPlanFile("/nonexistent/x.fpl", plan, host).opened);
+}
+
+TEST(PlanFile, OnlyRegularFilesOfAtMost16MbAreRead) {
+    test::TempDir dir;
+    const std::string huge = dir.write("huge.fpl", "");
+    std::filesystem::resize_file(huge, flightplan::kMaxPlanFileBytes + 1);  // sparse
+    const std::string fifo = dir.file("pipe.fpl");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // nobody writes: a read would never end
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/dev/zero", "This is not a regular file, so it cannot be a flight plan."},
+        {"/dev/urandom", "This is not a regular file, so it cannot be a flight plan."},
+        {fifo, "This is not a regular file, so it cannot be a flight plan."},
+        {dir.path(), "This is a folder, not a flight plan."},
+        {huge, "The file is too large to be a flight plan."},
+        {dir.file("nope.fpl"), "File not found."},
+    };
+    for (const auto& [path, reason] : cases) {
+        Host host;
+        PlanStore plan;
+        plan.append({"KEPT", "9000", "250", 33.6, -84.4, 9000, 250});
+        const auto r = flightplan::loadPlanFile(path, plan, host);
+        EXPECT_FALSE(r.opened) << path;
+        EXPECT_EQ(r.error, reason);
+        EXPECT_EQ(plan.PlanCount, 1);  // the plan shown before stays
+    }
 }
 
 }  // namespace

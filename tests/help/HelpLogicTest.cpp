@@ -26,6 +26,8 @@ TEST(QuickLinks, GoRefusesPlaceholdersAndPassesAnythingElse) {
         {" ", false},
         {"  ", true},  // only a single blank counts as none
         {"not a web address", true},
+        {"-", false},  // an opener's option, never an address
+        {"--help", false},
         {"https://aviationweather.gov/data/metar/", true},
     };
     for (const auto& c : cases) {
@@ -86,10 +88,16 @@ TEST(QuickLinks, DesktopBrowserGetsTheAddressAsOneArgument) {
     EXPECT_FALSE(dir.exists("pwned"));
     EXPECT_TRUE(dialogs.messages().empty());
 
+    // No opener, or one that fails (as xdg-open does without a browser).
     setenv("PATH", dir.file("nothing-here").c_str(), 1);
     openLink(url, desktop, dialogs);
+    dir.write("failing/xdg-open", "#!/bin/sh\nexit 3\n");
+    chmod(dir.file("failing/xdg-open").c_str(), 0755);
+    setenv("PATH", dir.file("failing").c_str(), 1);
+    openLink(url, desktop, dialogs);
     setenv("PATH", oldPath.c_str(), 1);
-    ASSERT_EQ(dialogs.shown().size(), 1U);
+    ASSERT_EQ(dialogs.shown().size(), 2U);
+    EXPECT_EQ(dialogs.shown()[1].message.text, "Could not find associated Browser");
     EXPECT_EQ(dialogs.shown()[0].message.text, "Could not find associated Browser");
     EXPECT_EQ(dialogs.shown()[0].message.title, "Browser Not Found");
     EXPECT_EQ(dialogs.shown()[0].message.icon, platform::Icon::Exclamation);

@@ -124,13 +124,14 @@ TEST_F(ParmMaintTest, NonNumericVisibilityStopsTheSaveButKeepsEarlierValues) {
     EXPECT_EQ(savedFile(), before);
 }
 
-TEST_F(ParmMaintTest, UnwritableFileGivesTheBusyMessage) {
+TEST_F(ParmMaintTest, UnwritableFileSaysWhy) {
     auto* w = openSettings();
     context.programFolder = program.file("missing-folder");
     EXPECT_FALSE(w->save());
-    EXPECT_EQ(dialogs.lastMessage(),
-              "Parameters can't be saved because another Zephyra operation is in process. Please "
-              "try again in a few moments.");
+    EXPECT_EQ(dialogs.lastMessage(), "The settings could not be saved. \"" +
+                                         program.file("missing-folder") +
+                                         "/vane98.par\" could not be written (No such file or "
+                                         "directory).");
 }
 
 // The transition is fixed: its values and the never-used switching distance are read only.

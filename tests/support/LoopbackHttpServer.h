@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <memory>
 #include <vector>
 
@@ -19,18 +20,22 @@ class LoopbackHttpServer : public QObject {
         Whole,     // status, headers, the whole body, close
         Stall,     // accept the request and never answer
         Truncate,  // announce the whole body, send half of it, close
+        Endless,   // no length; the body, over and over, while the client reads
+        Drip,      // no length; one byte of the body every 100 ms, for ever
     };
     struct Route {
         Route(int status_ = 200, QByteArray body_ = {}, Mode mode_ = Mode::Whole,
-              QByteArray location_ = {})
+              QByteArray location_ = {}, QByteArray headers_ = {})
             : status(status_),
               body(std::move(body_)),
               mode(mode_),
-              location(std::move(location_)) {}
+              location(std::move(location_)),
+              headers(std::move(headers_)) {}
         int status;
         QByteArray body;
         Mode mode;
         QByteArray location;  // for redirects
+        QByteArray headers;   // more header lines, each ending in CR LF
     };
 
     LoopbackHttpServer() {
@@ -68,16 +73,35 @@ class LoopbackHttpServer : public QObject {
         if (r.mode == Mode::Stall) {
             return;
         }
+        const bool open = r.mode == Mode::Endless || r.mode == Mode::Drip;
         QByteArray head = "HTTP/1.1 " + QByteArray::number(r.status) +
                           (r.status == 200   ? " OK"
                            : r.status == 404 ? " Not Found"
                                              : " Moved") +
-                          "\r\nContent-Length: " + QByteArray::number(r.body.size()) +
-                          "\r\nConnection: close\r\n";
+                          "\r\n" +
+                          (open ? QByteArray()
+                                : "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n") +
+                          "Connection: close\r\n" + r.headers;
         if (!r.location.isEmpty()) {
             head += "Location: " + r.location + "\r\n";
         }
         socket.write(head + "\r\n");
+        if (r.mode == Mode::Endless) {
+            QObject::connect(&socket, &QTcpSocket::bytesWritten, &socket, [&socket, r] {
+                if (socket.bytesToWrite() < r.body.size()) {
+                    socket.write(r.body);
+                }
+            });
+            socket.write(r.body);
+            return;
+        }
+        if (r.mode == Mode::Drip) {
+            auto* timer = new QTimer(&socket);
+            QObject::connect(timer, &QTimer::timeout, &socket,
+                             [&socket, r] { socket.write(r.body.left(1)); });
+            timer->start(100);
+            return;
+        }
         socket.write(r.mode == Mode::Truncate ? r.body.left(r.body.size() / 2) : r.body);
         socket.disconnectFromHost();
     }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "platform/Random.h"
 #include "weather/Completion.h"
 
@@ -199,4 +202,48 @@ TEST(CompletionStyles, CustomWeatherKeepsItsHeightsAndScale) {
     EXPECT_EQ(r.t1Deg, 15 - 34);
     EXPECT_EQ(r.t2Deg, -53);
     EXPECT_EQ(r.t3Deg, -70);
+}
+
+// Whatever a report, a plan or the database holds, completion works on physical values and
+// its arithmetic cannot overflow.
+TEST(CompletionRanges, ValuesAreBroughtIntoPhysicalRanges) {
+    constexpr int kMin = std::numeric_limits<int>::min();
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    const struct {
+        const char* name;
+        int base, top, t0;
+        double wind, pressure;
+        int wantBase, wantTop, wantT0;
+        double wantWind, wantPressure;
+    } cases[] = {
+        {"in range", 1000, 3000, 15, 12, 1013, 1000, 3000, 15, 12, 1013},
+        {"extreme ints", kMin, kMax, kMin, 2147483647.0, -kInf, 0, 60000, -150, 250, 850},
+        {"the other ends", kMax, kMin, kMax, -5, kInf, 60000, 0, 150, 0, 1185},
+        {"not a number", 0, 0, 0, std::nan(""), std::nan(""), 0, 0, 0, 0, 1013.25},
+    };
+    for (const auto& c : cases) {
+        WeatherRecord r;
+        r.cl1Base = c.base;
+        r.cl1Top = c.top;
+        r.cl2Base = c.base;
+        r.cl2Top = c.top;
+        r.t0Deg = c.t0;
+        r.Dew = c.t0;
+        r.w0Spd = c.wind;
+        r.w0Dir = c.wind;
+        r.Pressure = c.pressure;
+        platform::PinnedRandom rnd;
+        rnd.setConstant(0.99);
+        const int shift = weather::elevationFeet(1e300);  // capped, as a damaged table gives
+        weather::completeRecord(r, StationFacts{shift, true}, CompletionStyle::metar(), rnd);
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(r.Pressure, c.wantPressure);
+        EXPECT_EQ(r.w0Spd, c.wantWind);
+        EXPECT_LE(r.Cl1Turb, 255);
+        // The station shift and the scale change come after the clamp.
+        EXPECT_EQ(r.cl1Base, c.wantBase + shift);
+        EXPECT_EQ(r.cl1Top, c.wantTop + shift);
+        EXPECT_EQ(r.t0Deg, static_cast<int>(std::floor(c.wantT0 * 1.8 + 32)));
+    }
 }

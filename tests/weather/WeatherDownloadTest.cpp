@@ -43,10 +43,13 @@ class RecordingHost final : public weather::DownloadHost {
 
 class WeatherDownloadTest : public ::testing::Test {
   protected:
-    weather::DownloadResult fetch(const std::string& path, int timeoutSeconds = 5) {
+    weather::DownloadResult fetch(const std::string& path, int timeoutSeconds = 5,
+                                  int totalSeconds = 600) {
         weather::DownloadSettings settings;
         settings.url = server.url(path);
         settings.timeoutSeconds = timeoutSeconds;
+        settings.totalSeconds = totalSeconds;
+        settings.maxBytes = 4 * 1024 * 1024;
         weather::WeatherDownload download(clock, host);
         return download.fetch(settings, out);
     }
@@ -97,22 +100,50 @@ TEST_F(WeatherDownloadTest, FailuresKeepTheFileAlreadyThere) {
     server.route("/page.csv.gz", {200, "<html>maintenance</html>"});
     server.route("/empty.TXT", {200, "\r\n\r\n"});
     server.route("/portal.TXT", {200, "<html>\n<body>Please sign in</body>\n</html>\n"});
+    server.route("/error-page.TXT",
+                 {200, "Page not found: /data/metars.cache.csv BACKTRACE=off\n"});
+    QByteArray noise;
+    for (int k = 0; k < 240; ++k) {
+        noise.append(static_cast<char>((k * 151 + 7) % 256));
+    }
+    server.route("/noise.TXT", {200, noise});
+    server.route("/endless.TXT", {200, QByteArray(65536, 'x'), Mode::Endless});
+    server.route("/drip.TXT", {200, "KATL 121756Z 27010KT", Mode::Drip});
+    server.route("/loop.TXT", {302, {}, Mode::Whole, server.url("/loop.TXT").c_str()});
+    server.route("/nowhere.TXT", {302, {}});
+    server.route("/ftp.TXT", {302, {}, Mode::Whole, "ftp://127.0.0.1/metars.txt"});
+    server.route("/encoded.TXT",
+                 {200,
+                  gz.left(gz.size() / 2) + QByteArray(64, '\xff') + gz.mid(gz.size() / 2),
+                  Mode::Whole,
+                  {},
+                  "Content-Encoding: gzip\r\n"});
     const struct {
         const char* path;
         const char* error;
     } cases[] = {
+        {"/endless.TXT", "The server sent far more than a weather file."},
+        {"/drip.TXT", "The download took longer than 2 seconds."},
+        {"/loop.TXT", "The server redirected the download more than 5 times."},
+        {"/nowhere.TXT", "The server redirected the download (302) without saying where to."},
+        {"/ftp.TXT",
+         "The server redirected the download to \"ftp://127.0.0.1/metars.txt\", "
+         "which could not be followed (only http and https are)."},
+        {"/encoded.TXT", "The gzip data is damaged."},
         {"/missing.csv.gz", "The server answered 404 (Not Found)."},
         {"/stalled.csv.gz", "The server did not answer for 1 seconds."},
         {"/truncated.csv.gz", "The download ended early"},
         {"/cut-gzip.csv.gz", "The gzip data ends early (the file is incomplete)."},
         {"/page.csv.gz", "The server did not send a gzip file."},
         {"/empty.TXT", "The download holds no weather reports."},
-        {"/portal.TXT", "The download holds no weather reports."},
+        {"/error-page.TXT", "The download holds no weather reports."},
+        {"/noise.TXT", "The download holds binary data, not weather reports."},
+        {"/portal.TXT", "The download holds an HTML page, not weather reports."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         const double started = clock.now();
-        const auto result = fetch(c.path, 1);
+        const auto result = fetch(c.path, 1, 2);
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.error.rfind(c.error, 0), 0u) << result.error;
         EXPECT_LT(clock.now() - started, 4.0);
@@ -142,8 +173,9 @@ TEST(DownloadSettings, DefaultsAndTheSettingsFile) {
     EXPECT_EQ(settings.timeoutSeconds, 60);
     dir.write("zephyra.ini",
               "[Download]\nUrl=https://tgftp.nws.noaa.gov/data/observations/metar/cycles/"
-              "11Z.TXT\nTimeoutSeconds=20\n");
+              "11Z.TXT\nTimeoutSeconds=20\nTotalSeconds=90\n");
     settings = weather::readDownloadSettings(dir.path());
+    EXPECT_EQ(settings.totalSeconds, 90);
     EXPECT_EQ(settings.url, "https://tgftp.nws.noaa.gov/data/observations/metar/cycles/11Z.TXT");
     EXPECT_EQ(settings.timeoutSeconds, 20);
     EXPECT_EQ(weather::downloadFileName(1666523400.0), "metar-20221023-1110Z.txt");

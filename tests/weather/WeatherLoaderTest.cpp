@@ -14,6 +14,7 @@
 #include "platform/VirtualScheduler.h"
 #include "support/DbRows.h"
 #include "support/Gzip.h"
+#include "support/SmallFilesystem.h"
 #include "support/TempDir.h"
 #include "weather/LineEnds.h"
 #include "weather/WeatherDb.h"
@@ -276,29 +277,55 @@ TEST_F(LoaderTest, OnlyARegularFileOfSaneSizeIsRead) {
 TEST_F(LoaderTest, FileWithoutReportsKeepsThePreviousWeather) {
     loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
     const auto kept = loaded.stations.entries;
+    std::string randomBytes;
+    std::uint32_t state = 2463534242u;
+    for (int k = 0; k < 240; ++k) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        randomBytes.push_back(static_cast<char>(state & 0xff));
+    }
+    const std::string none = "The file holds no weather reports.";
+    const std::string html = "The file holds an HTML page, not weather reports.";
+    const std::string binary = "The file holds binary data, not weather reports.";
     struct Case {
         std::string text;
         bool sa;
-        std::vector<std::string> messages;
+        std::string found;
+        bool looksLikeMetar = false;
     };
-    const std::vector<std::string> keptMessages = {weather::kNoWeatherMessage,
-                                                   weather::kPreviousWeatherKept};
     const std::vector<Case> cases = {
-        {"", false, keptMessages},
+        {"", false, none},
         {"\x7f"
          "ELF binary, not weather\r\n",
-         false, keptMessages},
-        {"no reports here\r\n", true, keptMessages},
-        {kThreeReports,
-         true,
-         {weather::kNoWeatherMessage, weather::kPreviousWeatherKept, weather::kLooksLikeMetar}},
+         false, none},
+        {"no reports here\r\n", true, none},
+        {kThreeReports, true, none, true},
+        // A short first word and a slash once passed for a report.
+        {"Page not found: /data/metars.cache.csv BACKTRACE=off\n", false, none},
+        {"Page not found: /data/metars.cache.csv BACKTRACE=off\n", true, none},
+        {"<!DOCTYPE html>\n<html><body>KATL 1/2 KT</body></html>\n", false, html},
+        {randomBytes, false, binary},
+        {randomBytes, true, binary},
+        // Station and time must both be real: no day 32, no hour 24, no minute 60.
+        {"KATL 321756Z 27010KT 10SM 12/08 A2992\r\nKATL 122456Z 27010KT 12/08 A2992\r\n"
+         "KATL 121760Z 27010KT 12/08 A2992\r\nK-TL 121756Z 27010KT 12/08 A2992\r\n",
+         false, none},
+        {"ATL SA 2500 CLR 15 132/72/64/0214/992\r\nATL SA 1460 CLR 15 132/72/64/0214/992\r\n"
+         "A SA 1400 CLR 15 132/72/64/0214/992\r\n",
+         true, none},
     };
     for (const auto& c : cases) {
         dialogs.clear();
         const std::string file = dir.write("none.txt", c.text);
         const auto outcome = c.sa ? loader().loadSa(file) : loader().loadMetar(file, false);
         EXPECT_FALSE(outcome.finished);
-        EXPECT_EQ(dialogs.messages(), c.messages) << c.text;
+        std::vector<std::string> messages = {weather::kNoWeatherMessage, c.found,
+                                             weather::kPreviousWeatherKept};
+        if (c.looksLikeMetar) {
+            messages.push_back(weather::kLooksLikeMetar);
+        }
+        EXPECT_EQ(dialogs.messages(), messages) << c.text;
         EXPECT_EQ(db->weatherCount(), 3) << c.text;
         EXPECT_EQ(loaded.stations.count(), 3) << c.text;
         EXPECT_FALSE(loaded.noWeather);
@@ -307,11 +334,25 @@ TEST_F(LoaderTest, FileWithoutReportsKeepsThePreviousWeather) {
                            [](const auto& a, const auto& b) { return a.ID == b.ID; }));
 }
 
+TEST_F(LoaderTest, EndlessLineEndsAfterAReportLoadTheReport) {
+    // Room is reserved by bounded estimates: millions of empty lines ask for little.
+    const std::string report = "KATL 121756Z 27010G18KT 10SM BKN025 12/08 A2992";
+    const std::string lineEnds(8u << 20, '\n');
+    for (const auto& file : {dir.write("wx.txt", report + "\n" + lineEnds),
+                             dir.write("wx.csv.gz", test::gzip("raw_text,station_id\n" + report +
+                                                               ",KATL\n" + lineEnds))}) {
+        dialogs.clear();
+        EXPECT_TRUE(loader().loadMetar(file, false).finished) << file;
+        EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Done Processing 1 stations."});
+    }
+}
+
 TEST_F(LoaderTest, FileWithoutReportsGivesTheNoWeatherMessage) {
     host.randomTimer = -1;
     const auto outcome = loader().loadMetar(dir.write("wx.txt", "no reports here\r\n"), false);
     EXPECT_FALSE(outcome.finished);
-    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{weather::kNoWeatherMessage});
+    EXPECT_EQ(dialogs.messages(), (std::vector<std::string>{weather::kNoWeatherMessage,
+                                                            "The file holds no weather reports."}));
     EXPECT_EQ(dialogs.lastAnswer(), platform::Answer::No);
     EXPECT_TRUE(loaded.noWeather);
     EXPECT_EQ(loaded.stations.count(), 0);
@@ -538,4 +579,37 @@ TEST(RealMetarFiles, LoadIntoTheShippedDatabase) {
         std::cout << name << ": " << outcome.loaded << " records, " << loaded.stations.count()
                   << " stations\n";
     }
+}
+
+TEST_F(LoaderTest, DatabasePermissionsAreTold) {
+    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
+    db.reset();  // closing copies the log into the file
+
+    // A folder where the file should be gets the rebuild hint.
+    std::string error;
+    dir.mkdir("folder/vanedb.mdb");
+    EXPECT_EQ(weather::WeatherDb::open(dir.file("folder/vanedb.mdb"), &error, false), nullptr);
+    EXPECT_EQ(error, "The weather database \"" + dir.file("folder/vanedb.mdb") +
+                         "\" is a folder, not a database file. Rebuild it with \"zephyra-cli "
+                         "build-db\".");
+
+    // A read-only database is read, and a load into it says it is read-only.
+    test::SmallFilesystem fs("8m");
+    if (!fs.mounted()) {
+        GTEST_SKIP() << fs.why();
+    }
+    const std::string path = fs.dir().file("vanedb.mdb");
+    std::filesystem::copy_file(dir.file("vanedb.mdb"), path);
+    ASSERT_TRUE(fs.makeReadOnly());
+    db = weather::WeatherDb::open(path, &error, false);
+    ASSERT_NE(db, nullptr) << error;
+    EXPECT_TRUE(db->readOnly());
+    EXPECT_EQ(db->weatherCount(), 3);
+    EXPECT_EQ(db->stationList().count(), 3);
+    dialogs.clear();
+    loader().loadMetar(dir.write("other.txt", "KMCN 121756Z 27010KT 10SM 12/08 A2992\r\n"), false);
+    EXPECT_EQ(dialogs.messages(),
+              std::vector<std::string>{"The weather could not be stored in the database (the "
+                                       "database is read-only). The previous weather is kept."});
+    EXPECT_EQ(db->weatherCount(), 3);
 }

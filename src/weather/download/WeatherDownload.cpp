@@ -9,7 +9,6 @@
 #include <QUrl>
 #include <algorithm>
 #include <ctime>
-#include <filesystem>
 #include <memory>
 
 #include "platform/Files.h"
@@ -19,6 +18,7 @@
 #include "weather/NoaaProducts.h"
 #include "weather/ObservationTime.h"
 #include "weather/Reports.h"
+#include "weather/WeatherFile.h"
 
 namespace zephyra::weather {
 
@@ -26,8 +26,8 @@ namespace {
 
 // How often the wait looks at the reply, the clock and the cancel button.
 constexpr int kPollMilliseconds = 50;
-// NOAA's bulk file is a few megabytes; a body far larger is not weather.
-constexpr qint64 kMaxBodyBytes = 256ll * 1024 * 1024;
+// What Qt holds of a body before it is taken: the cap is checked on every read.
+constexpr qint64 kReadBufferBytes = 1024 * 1024;
 
 std::string kilobytes(qint64 bytes) {
     return std::to_string((bytes + 1023) / 1024) + " KB";
@@ -69,6 +69,10 @@ DownloadSettings readDownloadSettings(const std::string& programFolder) {
     const int timeout = file.value(QStringLiteral("Download/TimeoutSeconds")).toInt(&ok);
     if (ok && timeout > 0) {
         settings.timeoutSeconds = timeout;
+    }
+    const int total = file.value(QStringLiteral("Download/TotalSeconds")).toInt(&ok);
+    if (ok && total > 0) {
+        settings.totalSeconds = total;
     }
     return settings;
 }
@@ -122,7 +126,7 @@ bool reportFileText(const std::string& url, std::string& body, std::string& erro
         text += "\r\n";
     });
     if (reports == 0) {
-        error = "The download holds no weather reports.";
+        error = nothingFoundSentence("download", body);
         return false;
     }
     body = std::move(text);
@@ -156,19 +160,32 @@ DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(5);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Zephyra/1.1"));
+    // Asked for by name, a compressed answer arrives as it was sent and is inflated by the
+    // program's own reader, which has a cap and says what went wrong.
+    request.setRawHeader("Accept-Encoding", "gzip");
 
     host_.setStatus("Downloading current weather.");
     // Declared before the reply, so the reply and its connections go first.
     QByteArray body;
-    double lastByte = clock_.now();
+    const double started = clock_.now();
+    double lastByte = started;
     bool tooLarge = false;
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, [&] {
-        body += reply->readAll();
-        lastByte = clock_.now();
-        if (body.size() > kMaxBodyBytes) {
-            tooLarge = true;
+    reply->setReadBufferSize(kReadBufferBytes);
+    const auto take = [&] {
+        // Never more than one byte past the cap.
+        const qint64 room = settings.maxBytes + 1 - body.size();
+        if (room > 0) {
+            body += reply->read(room);
         }
+        if (body.size() > settings.maxBytes) {
+            tooLarge = true;
+            reply->abort();
+        }
+    };
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, [&] {
+        lastByte = clock_.now();
+        take();
     });
     QObject::connect(reply.get(), &QNetworkReply::downloadProgress,
                      [&](qint64 received, qint64 total) {
@@ -188,6 +205,12 @@ DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
             result.error = "The server sent far more than a weather file.";
             return result;
         }
+        if (clock_.now() - started > settings.totalSeconds) {
+            reply->abort();
+            result.error = "The download took longer than " +
+                           std::to_string(settings.totalSeconds) + " seconds.";
+            return result;
+        }
         if (clock_.now() - lastByte > settings.timeoutSeconds) {
             reply->abort();
             result.error = "The server did not answer for " +
@@ -196,9 +219,36 @@ DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
         }
         clock_.wait(kPollMilliseconds);
     }
-    body += reply->readAll();
+    if (!tooLarge) {
+        take();
+    }
+    if (tooLarge) {
+        result.error = "The server sent far more than a weather file.";
+        return result;
+    }
 
+    switch (reply->error()) {
+        case QNetworkReply::TooManyRedirectsError:
+            result.error = "The server redirected the download more than 5 times.";
+            return result;
+        case QNetworkReply::InsecureRedirectError:
+            result.error =
+                "The server redirected the download from HTTPS to plain HTTP, which is not "
+                "followed.";
+            return result;
+        default:
+            break;
+    }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && status.toInt() >= 300 && status.toInt() < 400) {
+        const std::string target = reply->rawHeader("Location").trimmed().toStdString();
+        result.error = target.empty()
+                           ? "The server redirected the download (" +
+                                 std::to_string(status.toInt()) + ") without saying where to."
+                           : "The server redirected the download to \"" + target +
+                                 "\", which could not be followed (only http and https are).";
+        return result;
+    }
     if (status.isValid() && status.toInt() != 200) {
         const std::string reason =
             reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().toStdString();
@@ -232,20 +282,9 @@ DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
         }
     }
 
-    // The file appears whole or not at all: written beside its final name, then renamed.
-    const std::string partial = outPath + ".part";
-    std::string writeError;
-    if (!platform::writeFile(partial, text, &writeError)) {
-        std::error_code ec;
-        std::filesystem::remove(partial, ec);
+    // The file appears whole or not at all.
+    if (std::string writeError; !platform::writeFile(outPath, text, &writeError)) {
         result.error = "The report file could not be written: " + writeError;
-        return result;
-    }
-    std::error_code ec;
-    std::filesystem::rename(partial, outPath, ec);
-    if (ec) {
-        std::filesystem::remove(partial, ec);
-        result.error = "The report file \"" + outPath + "\" could not be written.";
         return result;
     }
     result.ok = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,14 +19,17 @@ inline constexpr const char* kDefaultWeatherUrl =
 // The settings file beside the program; vane98.par keeps its own thirteen lines.
 inline constexpr const char* kDownloadSettingsFile = "zephyra.ini";
 
-// Where the reports come from and how long a silent server is waited for.
+// Where the reports come from, how long a silent server is waited for, how long a whole
+// download may take, and how large a body may grow.
 struct DownloadSettings {
     std::string url = kDefaultWeatherUrl;
     int timeoutSeconds = 60;
+    int totalSeconds = 600;
+    std::int64_t maxBytes = 256ll * 1024 * 1024;  // a day of reports is a few megabytes
 };
 
-// Reads the [Download] section of zephyra.ini in the program folder (keys Url and
-// TimeoutSeconds); missing keys keep their defaults.
+// Reads the [Download] section of zephyra.ini in the program folder (keys Url, TimeoutSeconds
+// and TotalSeconds); missing keys keep their defaults.
 DownloadSettings readDownloadSettings(const std::string& programFolder);
 
 // What a download needs of the window (or console) it runs in.

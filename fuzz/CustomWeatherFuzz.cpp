@@ -1,0 +1,94 @@
+// Arbitrary bytes as a plan that carries custom weather, through the processing that replaces
+// the Weather table with it. Besides the sanitizers' checks (no overflow in the completion, no
+// out-of-range conversion): every stored record holds physical values.
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "builder/CustomWeather.h"
+#include "flightplan/PlanFile.h"
+#include "platform/Random.h"
+#include "platform/ScriptedDialogs.h"
+#include "weather/Statement.h"
+#include "weather/WeatherDb.h"
+#include "weather/WeatherLoader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zephyra;
+
+void require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+class QuietHost final : public weather::LoadHost {
+  public:
+    void setStatus(const std::string&) override {}
+    void processEvents() override {}
+    void setRandomTimerInterval(int) override {}
+};
+
+class TakeWeather final : public flightplan::PlanLoadHost {
+  public:
+    bool useCustomWeather() override { return true; }
+    void processCustomWeather() override {}
+};
+
+struct Fixture {
+    Fixture() {
+        folder = fs::temp_directory_path() / ("zephyra-fuzz-cw-" + std::to_string(::getpid()));
+        fs::create_directories(folder);
+        db = weather::WeatherDb::open((folder / "vanedb.mdb").string());
+        require(db != nullptr);
+    }
+    ~Fixture() {
+        db.reset();
+        std::error_code ec;
+        fs::remove_all(folder, ec);
+    }
+    fs::path folder;
+    std::unique_ptr<weather::WeatherDb> db;
+};
+
+Fixture& fixture() {
+    static Fixture f;
+    return f;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Fixture& f = fixture();
+    flightplan::PlanStore plan;
+    TakeWeather take;
+    const auto read =
+        flightplan::readPlan(std::string(reinterpret_cast<const char*>(data), size), plan, take);
+    if (!read.weatherLoaded) {
+        return 0;
+    }
+    platform::PinnedRandom rnd;
+    rnd.setConstant(0.73);
+    platform::ScriptedDialogs dialogs;
+    QuietHost host;
+    weather::LoadedWeather loaded;
+    const auto outcome =
+        builder::processPlanWeather(plan, *f.db, rnd, dialogs, host, loaded, "2026-12-06 12:00:00");
+    if (!outcome.finished) {
+        return 0;
+    }
+    weather::Statement st(f.db->handle(),
+                          "SELECT COUNT(*) FROM Weather WHERE w0Spd < 0 OR w0Spd > 250 OR "
+                          "t0Deg < -150 OR t0Deg > 150 OR Pressure < 850 OR Pressure > 1185 OR "
+                          "cl1Base < 0 OR cl1Base > 60000 OR cl2Top > 60000");
+    require(st.step() == SQLITE_ROW && st.integer(0) == 0);
+    return 0;
+}

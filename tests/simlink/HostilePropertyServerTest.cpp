@@ -1,0 +1,125 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "simlink/FlightGearLink.h"
+#include "simlink/PropertyConnection.h"
+
+// A property server that answers with floods instead of replies: the connection gives up within
+// its deadline, holds at most its buffer, and drops the server.
+
+namespace zephyra::simlink {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Accepts one client on loopback, then writes `chunk` over and over until the client goes.
+class FloodingServer {
+  public:
+    explicit FloodingServer(std::string chunk) : chunk_(std::move(chunk)) {
+        listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&a), len);
+        ::listen(listenFd_, 1);
+        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&a), &len);
+        port_ = ntohs(a.sin_port);
+        thread_ = std::thread([this] {
+            const int fd = ::accept(listenFd_, nullptr, nullptr);
+            while (fd >= 0 && !stop_ &&
+                   ::send(fd, chunk_.data(), chunk_.size(), MSG_NOSIGNAL) > 0) {
+            }
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        });
+    }
+    ~FloodingServer() {
+        stop_ = true;
+        ::shutdown(listenFd_, SHUT_RDWR);
+        thread_.join();
+        ::close(listenFd_);
+    }
+    int port() const { return port_; }
+
+  private:
+    std::string chunk_;
+    int listenFd_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+TEST(HostilePropertyServer, FloodsAreDroppedWithinTheDeadline) {
+    const struct {
+        const char* name;
+        std::string chunk;
+    } cases[] = {
+        {"an endless line", std::string(4096, 'x')},
+        {"endless short lines", "1\r\n"},
+        {"a line just over 64 KB, then more", std::string(65 * 1024, 'y') + "\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FloodingServer server(c.chunk);
+        PropertyConnection connection;
+        ASSERT_TRUE(connection.open("127.0.0.1", server.port(), 300ms));
+        const auto start = Clock::now();
+        // More lines than any flood of short lines delivers in time.
+        EXPECT_FALSE(connection.readLines(100000000, 500ms).has_value());
+        EXPECT_LT(Clock::now() - start, 900ms);
+        EXPECT_FALSE(connection.isOpen());
+    }
+    // Between round trips nothing is expected: a flood there drops the server too.
+    FloodingServer server(std::string(4096, 'z'));
+    PropertyConnection connection;
+    ASSERT_TRUE(connection.open("127.0.0.1", server.port(), 300ms));
+    const auto start = Clock::now();
+    while (connection.isOpen() && Clock::now() - start < 2s) {
+        connection.peerClosed();
+    }
+    EXPECT_FALSE(connection.isOpen());
+}
+
+TEST(HostilePropertyServer, NumbersOutsideWhatAPropertyHoldsAreNoAnswer) {
+    using L = FlightGearLink;
+    const struct {
+        const char* line;
+        L::Read which;
+        double value;  // NaN: no answer
+    } cases[] = {
+        {"37.5", L::Latitude, 37.5},
+        {"/> -122.25", L::Longitude, -122.25},
+        {"nan", L::Latitude, NAN},
+        {"inf", L::Altitude, NAN},
+        {"-inf", L::Altitude, NAN},
+        {"1e308", L::Altitude, NAN},
+        {"91", L::Latitude, NAN},
+        {"-180.5", L::Longitude, NAN},
+        {"2147483648", L::SurfaceWindSpeed, NAN},
+        {"-5", L::Aloft1Speed, NAN},
+        {"12abc", L::MagVar, NAN},
+        {"", L::MagVar, NAN},
+    };
+    for (const auto& c : cases) {
+        const double v = L::parseValue(c.line, c.which);
+        if (std::isnan(c.value)) {
+            EXPECT_TRUE(std::isnan(v)) << c.line << " gave " << v;
+        } else {
+            EXPECT_EQ(v, c.value) << c.line;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zephyra::simlink
