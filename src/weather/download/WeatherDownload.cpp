@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 #include <memory>
 
 #include "platform/Files.h"
