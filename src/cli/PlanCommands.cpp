@@ -1,4 +1,5 @@
 #include "cli/PlanCommands.h"
+#include "platform/Folders.h"
 
 #include <cstdio>
 #include <memory>
@@ -72,7 +73,7 @@ The weather is loaded into a temporary copy of the database; the database is not
 )";
 
 std::string defaultDatabase() {
-    return platform::joinPath(platform::programFolder(), "vanedb.mdb");
+    return platform::joinPath(platform::folders().user, "vanedb.mdb");
 }
 
 class QuietLoadHost final : public flightplan::WaypointLoadHost {
@@ -258,7 +259,7 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
     FlightWeatherOptions weatherOptions;
     bool metric = false;
     auto simulator = simlink::readSimulatorChoice(
-        platform::joinPath(platform::programFolder(), simlink::kSimulatorFile));
+        platform::joinPath(platform::folders().settings, simlink::kSimulatorFile));
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {

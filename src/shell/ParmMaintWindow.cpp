@@ -281,7 +281,7 @@ bool ParmMaintWindow::save() {
         ctx_.dialogs.inform(kDistanceMessage);
         return false;
     }
-    platform::setCurrentDirectory(ctx_.programFolder);
+    platform::setCurrentDirectory(ctx_.folders.settings);
 
     Settings& s = ctx_.settings;
     const auto uv = toInt16(textBox("uv")->text().toStdString());
@@ -319,7 +319,8 @@ bool ParmMaintWindow::save() {
     Settings toWrite = s;
     toWrite.Path98 = fs98Folder().toStdString();
     toWrite.NewClouds = checkBox("Check7")->isChecked();
-    if (!writeParamFile(platform::joinPath(ctx_.programFolder, kParamFileName), toWrite, typed)) {
+    if (!writeParamFile(platform::joinPath(ctx_.folders.settings, kParamFileName), toWrite,
+                        typed)) {
         ctx_.dialogs.inform(kBusyMessage);
         return false;
     }

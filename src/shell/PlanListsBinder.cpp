@@ -297,7 +297,7 @@ void PlanListsBinder::setAltitude() {
 }
 
 void PlanListsBinder::save() {
-    const auto path = ctx_.dialogs.saveFile({"Save", ctx_.programFolder, kPlanFilter});
+    const auto path = ctx_.dialogs.saveFile({"Save", ctx_.folders.user, kPlanFilter});
     if (!path) {
         return;
     }
@@ -325,7 +325,7 @@ void PlanListsBinder::load() {
             return;
         }
     }
-    const auto path = ctx_.dialogs.openFile({"Open", ctx_.programFolder, kPlanFilter});
+    const auto path = ctx_.dialogs.openFile({"Open", ctx_.folders.user, kPlanFilter});
     if (!path) {
         return;
     }

@@ -126,7 +126,7 @@ TEST_F(ParmMaintTest, NonNumericVisibilityStopsTheSaveButKeepsEarlierValues) {
 
 TEST_F(ParmMaintTest, UnwritableFileGivesTheBusyMessage) {
     auto* w = openSettings();
-    context.programFolder = program.file("missing-folder");
+    context.folders = platform::allIn(program.file("missing-folder"));
     EXPECT_FALSE(w->save());
     EXPECT_EQ(dialogs.lastMessage(),
               "Parameters can't be saved because another Zephyra operation is in process. Please "
