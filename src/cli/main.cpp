@@ -15,8 +15,9 @@
 namespace {
 
 void usage(std::ostream& out) {
-    out << "usage: zephyra-cli COMMAND [OPTIONS]\n"
-           "commands:\n"
+    out << "Usage: zephyra-cli COMMAND [OPTIONS]\n"
+           "\n"
+           "Commands:\n"
            "  sim        fly the built-in aircraft in simulated time and print its final state\n"
            "  configure  write vane98.par and install files into a simulator folder\n"
            "  build-db   build vanedb.mdb (stations, airports, NAVAIDs, fixes) from data files\n"

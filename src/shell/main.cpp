@@ -102,6 +102,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zephyra"));
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
+    // The menu entry's name: desktops take the window's icon and grouping from it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zephyra"));
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     QCommandLineParser parser;
