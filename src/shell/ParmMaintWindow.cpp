@@ -405,15 +405,20 @@ void ParmMaintWindow::restoreDefaultStorms() {
                 "The default storm texture could not be restored.");
 }
 
+std::string ParmMaintWindow::shippedFile(const char* name) const {
+    // Run from the build folder the pictures are read from the current folder, as they always
+    // were; installed, from the shipped folder (the current one is the user's).
+    return platform::joinPath(
+        ctx_.folders.installed ? ctx_.folders.shipped : platform::currentDirectory(), name);
+}
+
 void ParmMaintWindow::installNewStorms() {
-    copyTexture(ctx_, platform::joinPath(platform::currentDirectory(), "storm.cld"),
-                inSimulator("texture/stormy.r8"), "New storm texture installed.",
-                "The new storm texture could not be installed.");
+    copyTexture(ctx_, shippedFile("storm.cld"), inSimulator("texture/stormy.r8"),
+                "New storm texture installed.", "The new storm texture could not be installed.");
 }
 
 void ParmMaintWindow::installLightningStorms() {
-    if (platform::copyFile(platform::joinPath(platform::currentDirectory(), "lightn.fsc"),
-                           inSimulator("texture/stormy.r8"))) {
+    if (platform::copyFile(shippedFile("lightn.fsc"), inSimulator("texture/stormy.r8"))) {
         ctx_.dialogs.inform(
             "New lightning texture installed. Please be aware that the lightning texture has "
             "replaced the storm texture. To see lightning, you must fly at night, then start one "

@@ -257,4 +257,12 @@ TEST_F(ParmMaintTest, TextureButtonsCopyAndReport) {
     w->button("Command2")->click();
     EXPECT_EQ(dialogs.lastMessage(), "Default clouds restored.");
     EXPECT_EQ(program.read("WINFS/TEXTURE/CLOUDS.R8"), "windows clouds");
+
+    // Installed, the pictures come from the shipped folder whatever the current folder is.
+    main->textBox("Text7")->setText(QString::fromStdString(simFolder()));
+    context.folders.installed = true;
+    context.folders.shipped = program.file("share");
+    program.write("share/storm.cld", "shipped storm");
+    w->button("Command4")->click();
+    EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "shipped storm");
 }
