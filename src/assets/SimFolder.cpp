@@ -137,4 +137,29 @@ bool writeShippedFiles(const std::string& programFolder, std::string* error) {
                           bytes(makeTexture(TextureKind::SimStorm)), error);
 }
 
+bool copySimFolder(const std::string& templateFolder, const std::string& target,
+                   std::string* error) {
+    std::error_code ec;
+    fs::create_directories(target, ec);
+    if (!ec) {
+        fs::copy(templateFolder, target,
+                 fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
+    }
+    if (!ec) {
+        // The shipped copy is read-only; the user's folder must take the program's swaps.
+        for (auto it = fs::recursive_directory_iterator(target, ec);
+             !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+            fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
+        }
+    }
+    if (ec) {
+        if (error != nullptr) {
+            *error = "\"" + target + "\" could not be laid out from \"" + templateFolder +
+                     "\": " + ec.message() + ".";
+        }
+        return false;
+    }
+    return true;
+}
+
 }  // namespace zephyra::assets

@@ -26,4 +26,10 @@ bool isBuiltInSimFolder(const std::string& folder);
 // in error, when something could not be created.
 bool writeShippedFiles(const std::string& programFolder, std::string* error = nullptr);
 
+// Lays out the built-in simulator's folder at target from a shipped, read-only copy of it
+// (an installed program keeps the user's simulator folder in the user's home). Files already
+// at target are kept. False, with the reason in error, when something could not be copied.
+bool copySimFolder(const std::string& templateFolder, const std::string& target,
+                   std::string* error = nullptr);
+
 }  // namespace zephyra::assets

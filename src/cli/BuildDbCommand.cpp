@@ -1,4 +1,5 @@
 #include "cli/BuildDbCommand.h"
+#include "platform/Folders.h"
 
 #include <chrono>
 #include <filesystem>
@@ -27,7 +28,7 @@ replaces FILE only once it is complete; the Weather rows FILE already holds are 
                  stations/weather-util_stations (optional)
                  fixes/fix.dat
                Full downloads in these formats may replace the shipped files.
-  --out FILE   database to write (default: PROGRAM_FOLDER/vanedb.mdb)
+  --out FILE   database to write (default: vanedb.mdb among the user's files)
   --help       show this text
 
 Options may also be written --name=value.
@@ -82,7 +83,7 @@ int runBuildDbCommand(const std::vector<std::string>& args, std::ostream& out, s
         dataDir = defaultDataDir();
     }
     if (target.empty()) {
-        target = platform::joinPath(platform::programFolder(), weather::kDatabaseFileName);
+        target = platform::joinPath(platform::folders().user, weather::kDatabaseFileName);
     }
     if (!platform::dirExists(dataDir)) {
         err << "zephyra-cli build-db: data folder \"" << dataDir << "\" was not found\n";

@@ -1,4 +1,5 @@
 #include "cli/DeliveryCommands.h"
+#include "platform/Folders.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,8 +25,12 @@ constexpr const char* kClosestUsage =
     "  Prints the closest station with weather (ID-Name, State), degrees north and east\n"
     "  positive; nothing and exit status 1 when no weather is loaded.\n";
 
-std::string programFile(const char* name) {
-    return platform::joinPath(platform::programFolder(), name);
+std::string userFile(const char* name) {
+    return platform::joinPath(platform::folders().user, name);
+}
+
+std::string settingsFile(const char* name) {
+    return platform::joinPath(platform::folders().settings, name);
 }
 
 bool parseDegrees(const std::string& text, double& value) {
@@ -37,10 +42,10 @@ bool parseDegrees(const std::string& text, double& value) {
 }  // namespace
 
 int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string database = programFile("vanedb.mdb");
+    std::string database = userFile("vanedb.mdb");
     shell::Settings settings;
     settings.UOM = "U";
-    shell::readParamFile(programFile(shell::kParamFileName), settings);
+    shell::readParamFile(settingsFile(shell::kParamFileName), settings);
     std::string id;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -79,7 +84,7 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
 }
 
 int runClosestCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string database = programFile("vanedb.mdb");
+    std::string database = userFile("vanedb.mdb");
     std::vector<double> position;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];

@@ -1,4 +1,5 @@
 #include "cli/PlanCommands.h"
+#include "platform/Folders.h"
 
 #include <cctype>
 #include <cstdio>
@@ -87,7 +88,7 @@ The weather is loaded into a temporary copy of the database; the database is not
 )";
 
 std::string defaultDatabase() {
-    return platform::joinPath(platform::programFolder(), "vanedb.mdb");
+    return platform::joinPath(platform::folders().user, "vanedb.mdb");
 }
 
 class QuietLoadHost final : public flightplan::WaypointLoadHost {
@@ -310,10 +311,10 @@ class FlyLoadHost final : public flightplan::PlanLoadHost {
 int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string planPath, airport, database = defaultDatabase();
     FlightWeatherOptions weatherOptions;
-    weatherOptions.settings =
-        readFlySettings(platform::joinPath(platform::programFolder(), shell::kParamFileName), err);
+    weatherOptions.settings = readFlySettings(
+        platform::joinPath(platform::folders().settings, shell::kParamFileName), err);
     auto simulator = simlink::readSimulatorChoice(
-        platform::joinPath(platform::programFolder(), simlink::kSimulatorFile));
+        platform::joinPath(platform::folders().settings, simlink::kSimulatorFile));
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {

@@ -1,4 +1,5 @@
 #include "cli/WeatherCommands.h"
+#include "platform/Folders.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -232,7 +233,7 @@ int load(const std::string& database, const std::string& file, bool sa, int regi
 }
 
 std::string defaultDatabase() {
-    return platform::joinPath(platform::programFolder(), "vanedb.mdb");
+    return platform::joinPath(platform::folders().user, "vanedb.mdb");
 }
 
 }  // namespace
@@ -275,8 +276,9 @@ int runDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
 }
 
 int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const std::string folder = platform::programFolder();
-    weather::DownloadSettings settings = weather::readDownloadSettings(folder);
+    const std::string folder = platform::folders().user;
+    weather::DownloadSettings settings =
+        weather::readDownloadSettings(platform::folders().settings);
     std::string database = defaultDatabase();
     std::string file;
     for (std::size_t i = 0; i < args.size(); ++i) {

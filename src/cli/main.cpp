@@ -10,12 +10,14 @@
 #include "cli/PlanCommands.h"
 #include "cli/SimCommand.h"
 #include "cli/WeatherCommands.h"
+#include "platform/Folders.h"
 
 namespace {
 
 void usage(std::ostream& out) {
-    out << "usage: zephyra-cli COMMAND [OPTIONS]\n"
-           "commands:\n"
+    out << "Usage: zephyra-cli COMMAND [OPTIONS]\n"
+           "\n"
+           "Commands:\n"
            "  sim        fly the built-in aircraft in simulated time and print its final state\n"
            "  configure  write vane98.par and install files into a simulator folder\n"
            "  build-db   build vanedb.mdb (stations, airports, NAVAIDs, fixes) from data files\n"
@@ -27,7 +29,13 @@ void usage(std::ostream& out) {
            "  fly        fly a flight plan on the built-in aircraft in simulated time\n"
            "  report     print a station's weather report (--uom U|M|F)\n"
            "  closest    print the station with weather closest to LAT LON\n"
-           "Run 'zephyra-cli COMMAND --help' for a command's options.\n";
+           "Run 'zephyra-cli COMMAND --help' for a command's options.\n"
+           "\n"
+           "Files \"beside the program\" are there when Zephyra runs from its build folder.\n"
+           "Installed (the program in bin/, its data in share/zephyra), the settings\n"
+           "(vane98.par, simulator.ini, zephyra.ini) are in $XDG_CONFIG_HOME/zephyra\n"
+           "(~/.config/zephyra) and the database, downloads and FS98 folder in\n"
+           "$XDG_DATA_HOME/zephyra (~/.local/share/zephyra).\n";
 }
 
 }  // namespace
@@ -38,6 +46,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string command = argv[1];
+    // An installed program keeps the user's files in the home folder: make it ready once.
+    if (std::string problem;
+        !zephyra::platform::prepareUserFolders(zephyra::platform::folders(), &problem)) {
+        std::cerr << "zephyra-cli: " << problem << "\n";
+    }
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "sim") {
         return zephyra::cli::runSimCommand(args, std::cout, std::cerr);

@@ -5,6 +5,7 @@
 
 #include "flightplan/WaypointStore.h"
 #include "platform/Dialogs.h"
+#include "platform/Folders.h"
 #include "platform/Platform.h"
 #include "platform/Random.h"
 #include "platform/Scheduler.h"
@@ -50,8 +51,10 @@ struct AppContext {
     simlink::SimLink& sim;
     simlink::BuiltInAircraft* builtIn = nullptr;  // the embedded aircraft, when it is the link
 
-    std::string programFolder;  // folder of the executable: vane98.par, textures, database
-    std::string launchFolder;   // current folder when the program started
+    // Shipped files, settings and the user's files: all beside the executable when run where it
+    // was built, apart when installed.
+    platform::Folders folders;
+    std::string launchFolder;  // current folder when the program started
 
     Settings settings;
     TransitionSettings transition;
@@ -59,7 +62,7 @@ struct AppContext {
     weather::LoadedWeather weather;       // stations with weather, no-weather flag
     flightplan::WaypointStore waypoints;  // the in-memory waypoints
 
-    std::string databasePath() const { return programFolder + "/vanedb.mdb"; }
+    std::string databasePath() const { return folders.user + "/vanedb.mdb"; }
 
     // Windows open modal (the application) or modeless (tests drive them while open).
     bool modalWindows = true;

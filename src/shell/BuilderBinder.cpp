@@ -26,7 +26,7 @@ void BuilderBinder::showWeatherBuilder() {
     }
     if (!window_) {
         window_ = new builder::WeatherBuilderWindow(
-            ctx_.dialogs, [this] { return ctx_.settings.UOM; }, ctx_.programFolder);
+            ctx_.dialogs, [this] { return ctx_.settings.UOM; }, ctx_.folders.user);
         window_->setAttribute(Qt::WA_DeleteOnClose);
     }
     window_->show();

@@ -28,7 +28,7 @@ void DeliveryActions::refreshSettings() {
     s.Wind = ctx_.settings.Wind;
     s.transitionPeriods = ctx_.transition.periods;
     s.transitionSeconds = ctx_.transition.seconds;
-    s.programFolder = ctx_.programFolder;
+    s.programFolder = ctx_.folders.shipped;
     s.simulatorFolder = vane_.textBox("Text7")->text().toStdString();
     delivery_.sender().setDatabasePath(ctx_.databasePath());
     delivery_.variation().setDatabasePath(ctx_.databasePath());

@@ -47,9 +47,9 @@ void DownloadActions::download() {
     if (downloading_ || weather_.busy()) {
         return;
     }
-    const weather::DownloadSettings settings = weather::readDownloadSettings(ctx_.programFolder);
+    const weather::DownloadSettings settings = weather::readDownloadSettings(ctx_.folders.settings);
     const std::string path = platform::joinPath(
-        ctx_.programFolder, weather::downloadFileName(ctx_.scheduler.wallClock()));
+        ctx_.folders.user, weather::downloadFileName(ctx_.scheduler.wallClock()));
     setDownloading(true);
     weather::WeatherDownload fetcher(ctx_.scheduler, *this);
     const weather::DownloadResult result = fetcher.fetch(settings, path, true);

@@ -46,7 +46,7 @@ MapBinder::~MapBinder() {
 void MapBinder::open() {
     const bool first = !window_;
     if (first) {
-        window_ = std::make_unique<map::MapWindow>(*this, ctx_.programFolder + "/map");
+        window_ = std::make_unique<map::MapWindow>(*this, ctx_.folders.shipped + "/map");
         // The refresh runs only while the map is shown.
         EventHook::install(window_.get(), QEvent::Show,
                            [this] { timer_->setInterval(kRefreshMs); });

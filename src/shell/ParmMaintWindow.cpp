@@ -285,7 +285,7 @@ bool ParmMaintWindow::save() {
         ctx_.dialogs.inform(kDistanceMessage);
         return false;
     }
-    platform::setCurrentDirectory(ctx_.programFolder);
+    platform::setCurrentDirectory(ctx_.folders.settings);
 
     Settings& s = ctx_.settings;
     const auto uv = toInt16(textBox("uv")->text().toStdString());
@@ -323,8 +323,8 @@ bool ParmMaintWindow::save() {
     Settings toWrite = s;
     toWrite.Path98 = fs98Folder().toStdString();
     toWrite.NewClouds = checkBox("Check7")->isChecked();
-    if (std::string error; !writeParamFile(platform::joinPath(ctx_.programFolder, kParamFileName),
-                                           toWrite, typed, &error)) {
+    if (std::string error; !writeParamFile(
+            platform::joinPath(ctx_.folders.settings, kParamFileName), toWrite, typed, &error)) {
         ctx_.dialogs.inform("The settings could not be saved. " + error);
         return false;
     }
@@ -409,15 +409,20 @@ void ParmMaintWindow::restoreDefaultStorms() {
                 "The default storm texture could not be restored.");
 }
 
+std::string ParmMaintWindow::shippedFile(const char* name) const {
+    // Run from the build folder the pictures are read from the current folder, as they always
+    // were; installed, from the shipped folder (the current one is the user's).
+    return platform::joinPath(
+        ctx_.folders.installed ? ctx_.folders.shipped : platform::currentDirectory(), name);
+}
+
 void ParmMaintWindow::installNewStorms() {
-    copyTexture(ctx_, platform::joinPath(platform::currentDirectory(), "storm.cld"),
-                inSimulator("texture/stormy.r8"), "New storm texture installed.",
-                "The new storm texture could not be installed.");
+    copyTexture(ctx_, shippedFile("storm.cld"), inSimulator("texture/stormy.r8"),
+                "New storm texture installed.", "The new storm texture could not be installed.");
 }
 
 void ParmMaintWindow::installLightningStorms() {
-    if (platform::copyFile(platform::joinPath(platform::currentDirectory(), "lightn.fsc"),
-                           inSimulator("texture/stormy.r8"))) {
+    if (platform::copyFile(shippedFile("lightn.fsc"), inSimulator("texture/stormy.r8"))) {
         ctx_.dialogs.inform(
             "New lightning texture installed. Please be aware that the lightning texture has "
             "replaced the storm texture. To see lightning, you must fly at night, then start one "

@@ -46,6 +46,7 @@ class ParmMaintWindow : public QDialog {
     QString fs98Folder() const;
     // A file of the simulator's folder, found without regard to letter case.
     std::string inSimulator(const char* relative) const;
+    std::string shippedFile(const char* name) const;
 
     AppContext& ctx_;
     VaneWindow& main_;

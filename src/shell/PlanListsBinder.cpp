@@ -298,7 +298,7 @@ void PlanListsBinder::setAltitude() {
 }
 
 void PlanListsBinder::save() {
-    const auto chosen = ctx_.dialogs.saveFile({"Save", ctx_.programFolder, kPlanFilter});
+    const auto chosen = ctx_.dialogs.saveFile({"Save", ctx_.folders.user, kPlanFilter});
     if (!chosen) {
         return;
     }
@@ -327,7 +327,7 @@ void PlanListsBinder::load() {
             return;
         }
     }
-    const auto path = ctx_.dialogs.openFile({"Open", ctx_.programFolder, kPlanLoadFilter});
+    const auto path = ctx_.dialogs.openFile({"Open", ctx_.folders.user, kPlanLoadFilter});
     if (!path) {
         return;
     }

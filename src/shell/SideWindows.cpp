@@ -62,7 +62,7 @@ void SideWindows::showQuickLink() {
     if (bringForward(quickLink_)) {
         return;
     }
-    quickLink_ = new help::QuickLinkWindow(ctx_.programFolder, ctx_.platform, ctx_.dialogs);
+    quickLink_ = new help::QuickLinkWindow(ctx_.folders.settings, ctx_.platform, ctx_.dialogs);
     present(quickLink_);
 }
 
@@ -70,7 +70,7 @@ void SideWindows::showHelp() {
     if (bringForward(help_)) {
         return;
     }
-    help_ = new help::HelpWindow(ctx_.programFolder, ctx_.platform, ctx_.dialogs);
+    help_ = new help::HelpWindow(ctx_.folders.shipped, ctx_.platform, ctx_.dialogs);
     help_->showTutorial = [this] { showTutorial(); };
     present(help_);
 }

@@ -21,7 +21,7 @@ StartWindow::StartWindow(AppContext& context, std::string currentFolder, std::st
     auto* simulatorsLayout = new QVBoxLayout(simulators);
     auto* group = new QButtonGroup(this);
     const QString builtInFolder =
-        QString::fromStdString(assets::builtInSimFolder(ctx_.programFolder));
+        QString::fromStdString(assets::builtInSimFolder(ctx_.folders.user));
     const QString texts[] = {
         QStringLiteral("The built-in simulator (in %1)").arg(builtInFolder),
         fgfs.empty() ? QStringLiteral("FlightGear (not installed: no fgfs found)")
@@ -122,7 +122,7 @@ void StartWindow::findFs98() {
 
 void StartWindow::locate() {
     const auto chosenFile =
-        ctx_.dialogs.openFile({"Locate FS98", ctx_.programFolder, "Fltsim98.exe|Fltsim98.exe"});
+        ctx_.dialogs.openFile({"Locate FS98", ctx_.folders.user, "Fltsim98.exe|Fltsim98.exe"});
     if (!chosenFile) {
         return;
     }
@@ -132,7 +132,11 @@ void StartWindow::locate() {
 }
 
 void StartWindow::proceed() {
-    const FirstRunFolders folders{ctx_.programFolder, currentFolder_};
+    // Installed, the shipped files (storm.cld, the simulator folder) are read from the shipped
+    // folder and the simulator's folder is laid out among the user's files.
+    const platform::Folders& where = ctx_.folders;
+    const FirstRunFolders folders{where.settings, where.installed ? where.shipped : currentFolder_,
+                                  where.user};
     if (configureFirstRun(chosen(), label1_->text().toStdString(), folders, ctx_.dialogs) !=
         ProceedResult::Configured) {
         // Nothing usable was written (an FS98 folder without fltsim98.exe): the program ends,

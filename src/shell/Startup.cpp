@@ -182,6 +182,20 @@ bool writeSimulatorKind(const std::string& path, simlink::SimulatorKind kind, st
     return platform::writeFile(path, out, error);
 }
 
+std::string layOutBuiltInSimFolder(const FirstRunFolders& folders, std::string* error) {
+    const bool apart = !folders.simulatorHome.empty() && folders.simulatorHome != folders.program;
+    const std::string builtIn =
+        assets::builtInSimFolder(apart ? folders.simulatorHome : folders.program);
+    if (assets::isBuiltInSimFolder(builtIn)) {
+        return builtIn;
+    }
+    const bool made =
+        apart ? assets::copySimFolder(assets::builtInSimFolder(folders.current), builtIn, error) &&
+                    assets::isBuiltInSimFolder(builtIn)
+              : assets::writeShippedFiles(folders.program, error);
+    return made ? builtIn : std::string();
+}
+
 ProceedResult configureFirstRun(FirstRunChoice choice, const std::string& fs98Folder,
                                 const FirstRunFolders& folders, platform::Dialogs& dialogs) {
     FirstRunFolders quiet = folders;
@@ -190,9 +204,8 @@ ProceedResult configureFirstRun(FirstRunChoice choice, const std::string& fs98Fo
         return proceedWithConfiguration(fs98Folder, quiet, dialogs);
     }
     std::string error;
-    const std::string builtIn = assets::builtInSimFolder(folders.program);
-    if (!assets::isBuiltInSimFolder(builtIn) &&
-        !assets::writeShippedFiles(folders.program, &error)) {
+    const std::string builtIn = layOutBuiltInSimFolder(folders, &error);
+    if (builtIn.empty()) {
         warnCopy(dialogs, "The built-in simulator's folder could not be made.", error);
         return ProceedResult::NotConfigured;
     }

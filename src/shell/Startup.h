@@ -41,12 +41,19 @@ std::string folderOfChosenExe(const std::string& chosenFile);
 struct FirstRunFolders {
     std::string program;  // the program's own folder (vane98.par, fs6ipc.dll)
     std::string current;  // the working folder (storm.cld, the lightning adventures)
+    // Where the built-in simulator's folder lies; the program folder when empty. When it is
+    // not the program folder, the folder is copied there from the one shipped in current.
+    std::string simulatorHome;
     // Ends with "Configuration Saved! Please restart Zephyra."; the window that takes the
     // choice at once says nothing when all went well.
     bool askForRestart = true;
 };
 
 enum class ProceedResult { Configured, NotConfigured };
+
+// The built-in simulator's folder for these folders, laid out when it is missing. Empty, with
+// the reason in error, when it could not be made.
+std::string layOutBuiltInSimFolder(const FirstRunFolders& folders, std::string* error);
 
 // Writes the default parameter file and installs the program's files into the simulator's
 // folder, telling the user about every failure. Backups are never overwritten. fs6ipc.dll and

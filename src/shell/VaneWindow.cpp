@@ -603,7 +603,7 @@ VaneWindow::LoadResult VaneWindow::load() {
     timer6_->setInterval(1000);
 
     Settings settings;
-    const StartupCheck check = checkStartup(ctx_.launchFolder, ctx_.programFolder, settings);
+    const StartupCheck check = checkStartup(ctx_.launchFolder, ctx_.folders.settings, settings);
     ctx_.settings = settings;
     ctx_.shared = SharedState{};
     ctx_.transition = TransitionSettings{};
@@ -627,7 +627,7 @@ void VaneWindow::showConfiguration(const std::string& currentFolder) {
     // The choice takes effect at once: the main window loads on the new settings, read from
     // the program folder where they were written.
     start_->onConfigured = [this] {
-        ctx_.launchFolder = ctx_.programFolder;
+        ctx_.launchFolder = ctx_.folders.settings;
         if (load() == LoadResult::MainWindow) {
             show();
             if (onConfigured) {

@@ -116,7 +116,7 @@ void WeatherActions::loadMetar() {
     if (busy_ || downloads_->downloading()) {
         return;
     }
-    const auto chosen = ctx_.dialogs.openFile({"Load METAR", ctx_.programFolder, kMetarFilter});
+    const auto chosen = ctx_.dialogs.openFile({"Load METAR", ctx_.folders.user, kMetarFilter});
     if (!chosen) {
         return;
     }
@@ -126,7 +126,7 @@ void WeatherActions::loadMetar() {
 void WeatherActions::loadChosenFile(const std::string& path) {
     vane_.label("all_vane")->setText(QString::fromStdString(path));
     showWeatherFile(path);
-    platform::setCurrentDirectory(ctx_.programFolder);
+    platform::setCurrentDirectory(ctx_.folders.user);
     vane_.press(QStringLiteral("Command3"));
 }
 
@@ -159,8 +159,8 @@ void WeatherActions::updateWeather() {
             if (vane_.option("optSA")->isChecked()) {
                 outcome = loader.loadSa(path);
             } else {
-                platform::setCurrentDirectory(ctx_.programFolder);
-                loader.setScratchFile(platform::joinPath(ctx_.programFolder, "vane1.txt"));
+                platform::setCurrentDirectory(ctx_.folders.user);
+                loader.setScratchFile(platform::joinPath(ctx_.folders.user, "vane1.txt"));
                 outcome = loader.loadMetar(path, false);
             }
         }

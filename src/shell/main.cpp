@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/Files.h"
+#include "platform/Folders.h"
 #include "platform/Random.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtScheduler.h"
@@ -101,6 +102,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zephyra"));
     QApplication::setApplicationVersion(QStringLiteral("1.1"));
+    // The menu entry's name: desktops take the window's icon and grouping from it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zephyra"));
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     QCommandLineParser parser;
@@ -134,11 +137,16 @@ int main(int argc, char** argv) {
     parser.addOption(portOption);
     parser.process(app);
 
-    // The simulator: "simulator.ini" beside the program, then the command line.
-    const std::string programFolder = platform::programFolder();
+    // The simulator: "simulator.ini" among the settings, then the command line.
+    const platform::Folders& folders = platform::folders();
+    std::string folderProblem;
+    if (!platform::prepareUserFolders(folders, &folderProblem)) {
+        std::cerr << "zephyra: " << folderProblem << "\n";
+    }
+    const std::string& settingsFolder = folders.settings;
     std::vector<std::string> problems;
     auto choice = simlink::readSimulatorChoice(
-        platform::joinPath(programFolder, simlink::kSimulatorFile), &problems);
+        platform::joinPath(settingsFolder, simlink::kSimulatorFile), &problems);
     for (const auto* option : {&simulatorOption, &hostOption, &portOption}) {
         if (parser.isSet(*option)) {
             const std::string value = parser.value(*option).toStdString();
@@ -193,8 +201,9 @@ int main(int argc, char** argv) {
     shell::AppContext context{scheduler, dialogs, random, desktop, link};
     // Windows that draw the aircraft read the embedded one only while it is the link.
     context.builtIn = useFlightGear ? nullptr : &aircraft;
-    context.programFolder = programFolder;
-    context.launchFolder = launchFolder;
+    context.folders = folders;
+    // Installed, the settings folder stands for the folder the program was started from.
+    context.launchFolder = folders.installed ? folders.settings : launchFolder;
     context.quit = [] { QCoreApplication::exit(0); };
 
     shell::VaneWindow vane(context);
@@ -253,7 +262,7 @@ int main(int argc, char** argv) {
     // A first run takes its choice at once: the simulator chosen there, then the main window.
     vane.onConfigured = [&] {
         flyWith(simlink::readSimulatorChoice(
-            platform::joinPath(programFolder, simlink::kSimulatorFile)));
+            platform::joinPath(settingsFolder, simlink::kSimulatorFile)));
         context.builtIn = useFlightGear ? nullptr : &aircraft;
         if (useFlightGear) {
             vane.simulatorPanelHost = nullptr;

@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     desktop.simulatorRunning = true;
     shell::AppContext context(scheduler, dialogs, random, desktop, aircraft);
     context.builtIn = &aircraft;
-    context.programFolder = program.path();
+    context.folders = platform::allIn(program.path());
     context.launchFolder = program.path();
     context.modalWindows = false;
     context.quit = [] {};

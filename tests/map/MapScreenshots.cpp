@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     simlink::BuiltInAircraft aircraft(scheduler);
     shell::AppContext ctx(scheduler, dialogs, random, fake, aircraft);
     ctx.builtIn = &aircraft;
-    ctx.programFolder = argv[1];
+    ctx.folders = platform::allIn(argv[1]);
     ctx.launchFolder = argv[1];
     ctx.modalWindows = false;
     shell::VaneWindow vane(ctx);

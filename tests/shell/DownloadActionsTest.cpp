@@ -35,7 +35,7 @@ class DownloadActionsTest : public ::testing::Test {
   protected:
     DownloadActionsTest() : aircraft(clock), context(clock, dialogs, random, platform, aircraft) {
         context.builtIn = &aircraft;
-        context.programFolder = program.path();
+        context.folders = platform::allIn(program.path());
         context.launchFolder = program.path();
         context.modalWindows = false;
         program.write("FS98/fltsim98.exe", "exe");

@@ -126,7 +126,7 @@ TEST_F(ParmMaintTest, NonNumericVisibilityStopsTheSaveButKeepsEarlierValues) {
 
 TEST_F(ParmMaintTest, UnwritableFileSaysWhy) {
     auto* w = openSettings();
-    context.programFolder = program.file("missing-folder");
+    context.folders = platform::allIn(program.file("missing-folder"));
     EXPECT_FALSE(w->save());
     EXPECT_EQ(dialogs.lastMessage(), "The settings could not be saved. \"" +
                                          program.file("missing-folder") +
@@ -258,4 +258,12 @@ TEST_F(ParmMaintTest, TextureButtonsCopyAndReport) {
     w->button("Command2")->click();
     EXPECT_EQ(dialogs.lastMessage(), "Default clouds restored.");
     EXPECT_EQ(program.read("WINFS/TEXTURE/CLOUDS.R8"), "windows clouds");
+
+    // Installed, the pictures come from the shipped folder whatever the current folder is.
+    main->textBox("Text7")->setText(QString::fromStdString(simFolder()));
+    context.folders.installed = true;
+    context.folders.shipped = program.file("share");
+    program.write("share/storm.cld", "shipped storm");
+    w->button("Command4")->click();
+    EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "shipped storm");
 }

@@ -51,7 +51,7 @@ TEST_F(StartWindowTest, ProceedTakesTheChoiceAtOnce) {
           Case{shell::FirstRunChoice::Fs98, "", "", true}}) {
         SCOPED_TRACE(static_cast<int>(c.choice));
         test::TempDir folder;
-        context.programFolder = folder.path();
+        context.folders = platform::allIn(folder.path());
         folder.write("FS98/fltsim98.exe", "exe");
         folder.write("FS98/texture/clouds.r8", "clouds");
         folder.write("FS98/texture/stormy.r8", "stormy");

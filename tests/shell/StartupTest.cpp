@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "assets/SimFolder.h"
+#include "platform/Folders.h"
 #include "platform/ScriptedDialogs.h"
 #include "shell/ParamFile.h"
 #include "shell/Startup.h"
@@ -111,7 +115,7 @@ class ProceedTest : public ::testing::Test {
     std::string sim = makeSimFolder(program);
 
     ProceedResult proceed() {
-        return proceedWithConfiguration(sim, {program.path(), work.path()}, dialogs);
+        return proceedWithConfiguration(sim, {program.path(), work.path(), {}}, dialogs);
     }
     void shipEverything() {
         work.write("storm.cld", "our storm");
@@ -232,4 +236,42 @@ TEST(SimulatorName, MessagesNameTheChosenSimulator) {
     }
     EXPECT_EQ(shell::namingSimulator("Load FS98?", "the built-in simulator"),
               "Load the built-in simulator?");
+}
+
+// Installed, the shipped tree is read-only: the first run copies the database and lays out the
+// built-in simulator's folder among the user's files and writes its settings apart from both.
+TEST(InstalledFirstRun, WritesOnlyAmongTheUsersFiles) {
+    TempDir root;
+    const std::string shipped = root.file("usr/share/zephyra");
+    ASSERT_TRUE(assets::writeShippedFiles(shipped));
+    root.write("usr/share/zephyra/vanedb.mdb", "shipped database");
+    root.write("usr/share/zephyra/storm.cld", "zephyra storm");
+    auto listing = [&root] {
+        std::string all;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root.file("usr"))) {
+            all += entry.path().string() + "=" +
+                   (entry.is_regular_file() ? std::to_string(entry.file_size()) : "") + "\n";
+        }
+        return all;
+    };
+    const std::string before = listing();
+    const platform::Folders folders{shipped, root.file("home/.config/zephyra"),
+                                    root.file("home/.local/share/zephyra"), true};
+
+    ASSERT_TRUE(platform::prepareUserFolders(folders));
+    root.write("home/.local/share/zephyra/vanedb.mdb", "the user's weather");
+    ASSERT_TRUE(platform::prepareUserFolders(folders));  // a later run keeps the user's copy
+    EXPECT_EQ(root.read("home/.local/share/zephyra/vanedb.mdb"), "the user's weather");
+
+    platform::ScriptedDialogs dialogs;
+    ASSERT_EQ(configureFirstRun(FirstRunChoice::BuiltIn, "",
+                                {folders.settings, folders.shipped, folders.user}, dialogs),
+              ProceedResult::Configured);
+    const std::string sim = root.file("home/.local/share/zephyra/FS98");
+    EXPECT_TRUE(assets::isBuiltInSimFolder(sim));
+    EXPECT_EQ(root.read("home/.local/share/zephyra/FS98/texture/stormy.r8"), "zephyra storm");
+    EXPECT_EQ(root.read("home/.config/zephyra/vane98.par"), parFor(sim));
+    EXPECT_EQ(root.read("home/.config/zephyra/simulator.ini"), "Simulator=builtin\n");
+    EXPECT_EQ(listing(), before);
+    EXPECT_TRUE(dialogs.messages().empty());
 }

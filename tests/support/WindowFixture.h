@@ -23,7 +23,7 @@ class WindowFixture : public ::testing::Test {
   protected:
     WindowFixture() : aircraft(scheduler), context(scheduler, dialogs, random, platform, aircraft) {
         context.builtIn = &aircraft;
-        context.programFolder = program.path();
+        context.folders = platform::allIn(program.path());
         context.launchFolder = program.path();
         context.modalWindows = false;
         context.quit = [this] { ++quitCalls; };
