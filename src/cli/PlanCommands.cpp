@@ -9,6 +9,7 @@
 #include "cli/FlightWeather.h"
 #include "flightplan/AutoGenerator.h"
 #include "flightplan/NavaidFinder.h"
+#include "flightplan/PlanExchange.h"
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanFlight.h"
 #include "flightplan/PlanNumbers.h"
@@ -77,6 +78,24 @@ program (built-in, 127.0.0.1, 5401).
 The weather is loaded into a temporary copy of the database; the database is not changed.
 )";
 
+constexpr const char* kExchangeUsage =
+    R"(usage: zephyra-cli plan export PLAN.fpl --format fgroute|gpx --out FILE [--db FILE]
+       zephyra-cli plan import FILE --out PLAN.fpl [--db FILE] [--alt A] [--speed S]
+
+export writes the plan as a FlightGear route-manager file (fgroute) or as a GPX 1.1 route
+(gpx). An entry whose name the waypoint table holds within 0.01 degrees of its position
+carries that waypoint's identifier and type; any other is a plain position with its name.
+Custom weather is not part of these formats and is left out.
+
+import reads a FlightGear route, a GPX file (its route; else its track; else its waypoints) or
+a ".fpl" plan, the format told from the content, and writes it as a ".fpl" plan. Entries the
+file gives no altitude or speed take --alt (default 9000) and --speed (default 250); an entry
+FlightGear names only by its identifier is placed where the waypoint table has it. A file over
+16 MB or over 2,001 entries is refused, and nothing is written.
+
+  --db FILE        the database (default: vanedb.mdb beside the program)
+)";
+
 std::string defaultDatabase() {
     return platform::joinPath(platform::programFolder(), "vanedb.mdb");
 }
@@ -137,6 +156,160 @@ std::string clockText(double seconds) {
     return buf;
 }
 
+// Reads PLAN.fpl whole for export or sending; false (with the reason on err) when it cannot.
+bool readWholePlan(const std::string& path, flightplan::PlanStore& plan, const char* command,
+                   std::ostream& err) {
+    class TakeWeather final : public flightplan::PlanLoadHost {
+        bool useCustomWeather() override { return true; }
+        void processCustomWeather() override {}
+    } host;
+    const auto loaded = flightplan::loadPlanFile(path, plan, host);
+    if (!loaded.opened) {
+        err << "zephyra-cli plan " << command << ": cannot read " << path << "\n";
+        return false;
+    }
+    if (!loaded.completed) {
+        err << "zephyra-cli plan " << command << ": line " << loaded.stoppedAtLine << " of " << path
+            << " is not a plan entry" << (loaded.problem.empty() ? "" : " (" + loaded.problem + ")")
+            << "\n";
+        return false;
+    }
+    if (plan.PlanCount == 0) {
+        err << "zephyra-cli plan " << command << ": " << path << " has no entries\n";
+        return false;
+    }
+    return true;
+}
+
+// The waypoint table of the database, for identifiers; empty (and said so) without one.
+flightplan::WaypointStore waypointsOf(const std::string& database, const char* command,
+                                      std::ostream& err) {
+    flightplan::WaypointStore store;
+    auto db = weather::WeatherDb::open(database, nullptr, false);
+    QuietLoadHost host;
+    platform::DefaultRandom random;
+    if (!db || flightplan::loadWaypoints(*db, flightplan::kAll, weather::StationList{}, random,
+                                         store, host) != flightplan::WaypointLoadResult::Loaded) {
+        err << "zephyra-cli plan " << command << ": no waypoint table in " << database
+            << "; entries are written as plain positions\n";
+        store.clear();
+    }
+    return store;
+}
+
+int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string planPath, outPath, database = defaultDatabase();
+    std::optional<flightplan::ExchangeFormat> format;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--format" && hasValue) {
+            format = flightplan::exchangeFormatNamed(args[++i]);
+            if (!format) {
+                err << "zephyra-cli plan export: --format takes fgroute or gpx\n";
+                return 2;
+            }
+        } else if (a == "--out" && hasValue) {
+            outPath = args[++i];
+        } else if (a == "--db" && hasValue) {
+            database = args[++i];
+        } else if (!a.empty() && a[0] != '-' && planPath.empty()) {
+            planPath = a;
+        } else {
+            err << kExchangeUsage;
+            return 2;
+        }
+    }
+    if (planPath.empty() || outPath.empty() || !format) {
+        err << kExchangeUsage;
+        return 2;
+    }
+    flightplan::PlanStore plan;
+    if (!readWholePlan(planPath, plan, "export", err)) {
+        return 1;
+    }
+    const auto store = waypointsOf(database, "export", err);
+    std::string error;
+    if (!flightplan::exportPlanFile(outPath, *format, plan, &store, &error)) {
+        err << "zephyra-cli plan export: " << error << "\n";
+        return 1;
+    }
+    out << plan.PlanCount << " entries written to " << outPath << " as "
+        << (*format == flightplan::ExchangeFormat::Gpx ? "GPX" : "a FlightGear route") << "\n";
+    if (plan.hasCustomWeather) {
+        out << "The plan's custom weather is not part of this format and was left out.\n";
+    }
+    return 0;
+}
+
+int runImport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string inPath, outPath, database = defaultDatabase();
+    flightplan::ImportDefaults defaults;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--out" && hasValue) {
+            outPath = args[++i];
+        } else if (a == "--db" && hasValue) {
+            database = args[++i];
+        } else if (a == "--alt" && hasValue) {
+            defaults.altText = args[++i];
+        } else if (a == "--speed" && hasValue) {
+            defaults.spdText = args[++i];
+        } else if (!a.empty() && a[0] != '-' && inPath.empty()) {
+            inPath = a;
+        } else {
+            err << kExchangeUsage;
+            return 2;
+        }
+    }
+    const auto alt = flightplan::readInt32(defaults.altText);
+    const auto speed = flightplan::readNumber(defaults.spdText);
+    if (inPath.empty() || outPath.empty() || !alt || *alt < 0 || *alt > 60000 || !speed ||
+        !(*speed > 0) || *speed > 10000) {
+        err << kExchangeUsage;
+        return 2;
+    }
+    std::unique_ptr<weather::WeatherDb> db;
+    bool dbTried = false;
+    defaults.findIdent = [&](const std::string& ident) -> std::optional<flightplan::FoundNavaid> {
+        if (!dbTried) {
+            dbTried = true;
+            db = weather::WeatherDb::open(database, nullptr, false);
+        }
+        if (!db || ident.empty()) {
+            return std::nullopt;
+        }
+        const auto choice = flightplan::chooseNavaid(*db, ident);
+        if (!choice.chosen) {
+            return std::nullopt;
+        }
+        const auto& w = *choice.chosen;
+        return flightplan::FoundNavaid{w.Name, w.Type, w.latitudeDegrees(), w.longitudeDegrees()};
+    };
+    flightplan::PlanStore plan;
+    class KeepWeather final : public flightplan::PlanLoadHost {
+        bool useCustomWeather() override { return true; }
+        void processCustomWeather() override {}
+    } host;
+    const auto result = flightplan::importPlanFile(inPath, plan, host, defaults);
+    if (!result.ok) {
+        err << "zephyra-cli plan import: " << result.message << "\n";
+        return 1;
+    }
+    std::string error;
+    if (!flightplan::savePlanFile(outPath, plan, &error)) {
+        err << "zephyra-cli plan import: " << error << "\n";
+        return 1;
+    }
+    out << plan.PlanCount << " entries imported from " << inPath << " (" << result.format
+        << ") into " << outPath << "\n";
+    for (const auto& note : result.notes) {
+        out << note << "\n";
+    }
+    return 0;
+}
+
 }  // namespace
 
 int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -144,8 +317,15 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         (args.empty() ? err : out) << kPlanUsage;
         return args.empty() ? 2 : 0;
     }
+    if (args[0] == "export" || args[0] == "import") {
+        if (args.size() > 1 && (args[1] == "--help" || args[1] == "-h")) {
+            out << kExchangeUsage;
+            return 0;
+        }
+        return args[0] == "export" ? runExport(args, out, err) : runImport(args, out, err);
+    }
     if (args[0] != "generate") {
-        err << kPlanUsage;
+        err << kPlanUsage << "\n" << kExchangeUsage;
         return 2;
     }
     std::string from, to, types = "V", outPath = "plan.fpl", database = defaultDatabase();
