@@ -1,5 +1,6 @@
 #include "cli/PlanCommands.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanFlight.h"
 #include "flightplan/PlanNumbers.h"
+#include "flightplan/RouteSender.h"
 #include "flightplan/WaypointStore.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
@@ -81,6 +83,7 @@ The weather is loaded into a temporary copy of the database; the database is not
 constexpr const char* kExchangeUsage =
     R"(usage: zephyra-cli plan export PLAN.fpl --format fgroute|gpx --out FILE [--db FILE]
        zephyra-cli plan import FILE --out PLAN.fpl [--db FILE] [--alt A] [--speed S]
+       zephyra-cli plan send PLAN.fpl [--fg-host HOST] [--fg-port PORT] [--db FILE]
 
 export writes the plan as a FlightGear route-manager file (fgroute) or as a GPX 1.1 route
 (gpx). An entry whose name the waypoint table holds within 0.01 degrees of its position
@@ -92,6 +95,12 @@ a ".fpl" plan, the format told from the content, and writes it as a ".fpl" plan.
 file gives no altitude or speed take --alt (default 9000) and --speed (default 250); an entry
 FlightGear names only by its identifier is placed where the waypoint table has it. A file over
 16 MB or over 2,001 entries is refused, and nothing is written.
+
+send loads the plan into the route manager of a running FlightGear through its property
+server (host and port as fly takes them; defaults from "simulator.ini"), then prints the
+route FlightGear holds: /autopilot/route-manager/route/num and each route/wp[i]/id. With
+FlightGear's home folder on this machine the route is written to its Export folder and
+loaded from there; otherwise the positions are inserted one by one.
 
   --db FILE        the database (default: vanedb.mdb beside the program)
 )";
@@ -310,6 +319,55 @@ int runImport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return 0;
 }
 
+int runSend(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::string planPath, database = defaultDatabase();
+    auto choice = simlink::readSimulatorChoice(
+        platform::joinPath(platform::programFolder(), simlink::kSimulatorFile));
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        std::string problem;
+        const auto use = simlink::takeSimulatorOption(
+            a, i + 1 < args.size() ? &args[i + 1] : nullptr, choice, problem);
+        if (use == simlink::OptionUse::Bad) {
+            err << "zephyra-cli plan send: " << problem << "\n";
+            return 2;
+        }
+        if (use == simlink::OptionUse::Taken) {
+            ++i;
+        } else if (a == "--db" && i + 1 < args.size()) {
+            database = args[++i];
+        } else if (!a.empty() && a[0] != '-' && planPath.empty()) {
+            planPath = a;
+        } else {
+            err << kExchangeUsage;
+            return 2;
+        }
+    }
+    if (planPath.empty()) {
+        err << kExchangeUsage;
+        return 2;
+    }
+    flightplan::PlanStore plan;
+    if (!readWholePlan(planPath, plan, "send", err)) {
+        return 1;
+    }
+    const auto store = waypointsOf(database, "send", err);
+    auto settings = choice.flightGear;
+    settings.replyTimeout = std::max(settings.replyTimeout, std::chrono::milliseconds(2000));
+    settings.connectTimeout = std::max(settings.connectTimeout, std::chrono::milliseconds(2000));
+    const auto result = flightplan::sendRouteToFlightGear(plan, &store, settings);
+    if (result.routeCount >= 0) {
+        out << "/autopilot/route-manager/route/num = " << result.routeCount << " (plan entries "
+            << plan.PlanCount << ")\n";
+        for (std::size_t i = 0; i < result.ids.size(); ++i) {
+            out << "/autopilot/route-manager/route/wp[" << i << "]/id = " << result.ids[i] << "\n";
+        }
+    }
+    (result.ok ? out : err) << (result.ok ? "" : "zephyra-cli plan send: ") << result.message
+                            << "\n";
+    return result.ok ? 0 : 1;
+}
+
 }  // namespace
 
 int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -317,10 +375,13 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         (args.empty() ? err : out) << kPlanUsage;
         return args.empty() ? 2 : 0;
     }
-    if (args[0] == "export" || args[0] == "import") {
+    if (args[0] == "export" || args[0] == "import" || args[0] == "send") {
         if (args.size() > 1 && (args[1] == "--help" || args[1] == "-h")) {
             out << kExchangeUsage;
             return 0;
+        }
+        if (args[0] == "send") {
+            return runSend(args, out, err);
         }
         return args[0] == "export" ? runExport(args, out, err) : runImport(args, out, err);
     }

@@ -490,6 +490,17 @@ std::string formatFlightGearRoute(const PlanStore& plan, const WaypointStore* st
     return bytes.toStdString();
 }
 
+std::vector<std::string> flightGearIdents(const PlanStore& plan, const WaypointStore* store) {
+    const StoreLookup lookup(plan, store);
+    std::vector<std::string> idents;
+    for (int i = 0; i < plan.PlanCount; ++i) {
+        const auto r = plan.row(i);
+        const auto known = lookup.find(r);
+        idents.push_back(known ? known->ident : r.name);
+    }
+    return idents;
+}
+
 std::string formatGpx(const PlanStore& plan, const WaypointStore* store) {
     const StoreLookup lookup(plan, store);
     QByteArray bytes;

@@ -26,6 +26,9 @@ constexpr long long kMaxExchangeFileBytes = 16LL * 1024 * 1024;
 // written with that waypoint's identifier as a navaid; any other entry is a plain position
 // named by its name. Altitudes are "at" restrictions; speeds are knots or, below 1, Mach.
 std::string formatFlightGearRoute(const PlanStore& plan, const WaypointStore* store);
+// The ident each entry gets in that route file, in order (FlightGear shows it as the
+// waypoint's id).
+std::vector<std::string> flightGearIdents(const PlanStore& plan, const WaypointStore* store);
 // A GPX 1.1 route: one rtept per entry with name, elevation in metres, the identifier in cmt
 // and the type in type. The speed goes into an extension of this program's own namespace.
 std::string formatGpx(const PlanStore& plan, const WaypointStore* store);

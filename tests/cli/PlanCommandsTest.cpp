@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "flightplan/PlanFile.h"
+#include "simlink/FakePropertyServer.h"
 #include "support/TempDir.h"
 
 namespace zephyra::cli {
@@ -213,6 +214,25 @@ TEST(PlanCommands, AtlantaToKennedyTravelsThroughFlightGearAndGpx) {
     EXPECT_EQ(refused.code, 1);
     EXPECT_NE(refused.err.find("root element <kml>"), std::string::npos) << refused.err;
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.fpl")));
+}
+
+TEST(PlanCommands, SendLoadsThePlanIntoFlightGearsRouteManager) {
+    test::TempDir dir;
+    const std::string fpl = dir.write("two.fpl", "Alpha|1|2|3000|250\r\nBravo|3|4|5000|0.7\r\n");
+    test::FakePropertyServer fg;
+    fg.set("/sim/fg-home", dir.path());
+    fg.set("/autopilot/route-manager/route/num", "2");
+    fg.set("/autopilot/route-manager/route/wp[0]/id", "Alpha");
+    fg.set("/autopilot/route-manager/route/wp[1]/id", "Bravo");
+    const std::string port = std::to_string(fg.port());
+    const Outcome sent = plan({"send", fpl, "--fg-port", port, "--db", dir.file("none.mdb")});
+    EXPECT_EQ(sent.code, 0) << sent.err;
+    EXPECT_NE(sent.out.find("route/num = 2 (plan entries 2)"), std::string::npos) << sent.out;
+    EXPECT_NE(sent.out.find("route/wp[1]/id = Bravo"), std::string::npos) << sent.out;
+    EXPECT_TRUE(dir.exists("Export/zephyra-route.xml"));
+    fg.set("/autopilot/route-manager/route/num", "1");
+    EXPECT_EQ(plan({"send", fpl, "--fg-port", port, "--db", dir.file("none.mdb")}).code, 1);
+    EXPECT_EQ(plan({"send", fpl, "--fg-port", "none"}).code, 2);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
 #include "flightplan/PlanExchange.h"
 #include "flightplan/PlanNumbers.h"
+#include "flightplan/RouteSender.h"
+#include "simlink/FakePropertyServer.h"
 #include "support/TempDir.h"
 
 using namespace zephyra;
@@ -244,4 +247,62 @@ TEST(PlanExchange, RefusesHostileFilesAndKeepsThePlan) {
         ASSERT_EQ(plan.PlanCount, 1) << c.what;
         EXPECT_EQ(plan.WaypLst[0], "kept") << c.what;
     }
+}
+
+TEST(RouteSender, LoadsTheRouteIntoFlightGearAndReadsItBack) {
+    const auto store = storeWith();
+    const PlanStore plan = katlKjfk();
+    const std::vector<std::string> ids = {"KATL", "SPA", "Point <A> & \"B\"", "KJFK"};
+    struct Case {
+        std::string what;
+        bool home;   // /sim/fg-home names a folder here
+        int num;     // what the fake route reports
+        bool named;  // its ids are those sent
+        bool ok;
+        std::string method;
+    };
+    const std::vector<Case> cases = {
+        {"file", true, 4, true, true, "file"},
+        {"remote: inserted", false, 4, false, true, "inserted"},
+        {"short route", true, 3, true, false, "file"},
+        {"renamed", true, 4, false, false, "file"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir home;
+        test::FakePropertyServer fg;
+        fg.set("/sim/fg-home", c.home ? home.path() : "/nonexistent/fg-home");
+        fg.set("/autopilot/route-manager/route/num", std::to_string(c.num));
+        for (int i = 0; i < c.num; ++i) {
+            fg.set("/autopilot/route-manager/route/wp[" + std::to_string(i) + "]/id",
+                   c.named ? ids[static_cast<std::size_t>(i)] : "WP" + std::to_string(i));
+        }
+        simlink::FlightGearSettings settings;
+        settings.port = fg.port();
+        const auto r = flightplan::sendRouteToFlightGear(plan, &store, settings);
+        EXPECT_EQ(r.ok, c.ok) << c.what << ": " << r.message;
+        EXPECT_EQ(r.method, c.method) << c.what;
+        EXPECT_EQ(r.routeCount, c.num) << c.what;
+        const auto lines = fg.lines();
+        const auto sent = [&](const std::string& line) {
+            return std::find(lines.begin(), lines.end(), line) != lines.end();
+        };
+        if (c.method == "file") {
+            EXPECT_TRUE(sent("set /autopilot/route-manager/file-path " + home.path() +
+                             "/Export/zephyra-route.xml"))
+                << c.what;
+            EXPECT_TRUE(sent("set /autopilot/route-manager/input @LOAD")) << c.what;
+            EXPECT_NE(home.read("Export/zephyra-route.xml").find("<ident type=\"string\">SPA"),
+                      std::string::npos);
+        } else {
+            EXPECT_TRUE(sent("set /autopilot/route-manager/input @CLEAR")) << c.what;
+            EXPECT_TRUE(sent("set /autopilot/route-manager/input -81.927000,35.033800@9000"))
+                << c.what;
+        }
+    }
+    // Nobody listening.
+    simlink::FlightGearSettings nobody;
+    nobody.port = 1;
+    const auto r = flightplan::sendRouteToFlightGear(plan, &store, nobody);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("does not answer"), std::string::npos) << r.message;
 }
