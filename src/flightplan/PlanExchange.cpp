@@ -446,15 +446,20 @@ std::string formatFlightGearRoute(const PlanStore& plan, const WaypointStore* st
     w.writeStartDocument();
     w.writeStartElement(QStringLiteral("PropertyList"));
     typed(w, "version", "int", "2");
-    if (plan.PlanCount > 0) {
+    // Airports at either end become FlightGear's departure and destination. Their entries are
+    // flagged as the departure and approach legs, or FlightGear would add the airports again.
+    bool departure = false, destination = false;
+    if (plan.PlanCount > 1) {
         const auto first = lookup.find(plan.row(0));
         const auto last = lookup.find(plan.row(plan.PlanCount - 1));
-        if (first && first->type == "A") {
+        departure = first && first->type == "A";
+        destination = last && last->type == "A";
+        if (departure) {
             w.writeStartElement(QStringLiteral("departure"));
             typed(w, "airport", "string", first->ident);
             w.writeEndElement();
         }
-        if (last && last->type == "A") {
+        if (destination) {
             w.writeStartElement(QStringLiteral("destination"));
             typed(w, "airport", "string", last->ident);
             w.writeEndElement();
@@ -470,6 +475,12 @@ std::string formatFlightGearRoute(const PlanStore& plan, const WaypointStore* st
             w.writeAttribute(QStringLiteral("n"), QString::number(i));
         }
         typed(w, "type", "string", navaid ? "navaid" : "basic");
+        if (i == 0 && departure) {
+            typed(w, "departure", "bool", "true");
+        }
+        if (i + 1 == plan.PlanCount && destination) {
+            typed(w, "approach", "bool", "true");
+        }
         typed(w, "ident", "string", known ? known->ident : r.name);
         if (known && known->ident != r.name) {
             typed(w, "name", "string", r.name);

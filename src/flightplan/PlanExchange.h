@@ -21,7 +21,8 @@ std::optional<ExchangeFormat> exchangeFormatNamed(const std::string& word);
 constexpr long long kMaxExchangeFileBytes = 16LL * 1024 * 1024;
 
 // The route file FlightGear's route manager loads: a PropertyList of version 2 with the
-// departure and destination airports (when the first and last entries are airports) and one
+// departure and destination airports (when the first and last entries are airports, their
+// entries flagged as departure and approach so FlightGear does not add them twice) and one
 // route/wp per entry. An entry whose name the waypoint store holds within 0.01 degrees is
 // written with that waypoint's identifier as a navaid; any other entry is a plain position
 // named by its name. Altitudes are "at" restrictions; speeds are knots or, below 1, Mach.

@@ -85,7 +85,8 @@ TEST(PlanExchange, ExportsImportBackToTheSameEntries) {
     const std::vector<Case> cases = {
         {ExchangeFormat::FlightGearRoute,
          {"<version type=\"int\">2</version>", "<airport type=\"string\">KATL</airport>",
-          "<destination>", "<type type=\"string\">navaid</type>",
+          "<destination>", "<departure type=\"bool\">true</departure>",
+          "<approach type=\"bool\">true</approach>", "<type type=\"string\">navaid</type>",
           "<ident type=\"string\">SPA</ident>", "<type type=\"string\">basic</type>",
           "<lat type=\"double\">37.123456</lat>", "<altitude-ft type=\"double\">33000",
           "<speed-restrict type=\"string\">mach</speed-restrict>"},
@@ -119,7 +120,8 @@ TEST(PlanExchange, ExportsImportBackToTheSameEntries) {
 }
 
 TEST(PlanExchange, ReadsARouteFlightGearSaved) {
-    // Kept as FlightGear wrote it (see the note at the top of the file).
+    // Written by FlightGear itself (see data/README.md): a runway without a position, navaids
+    // and a plain position, altitudes only where FlightGear had a restriction.
     std::ifstream in(std::string(ZEPHYRA_SOURCE_DIR) + "/tests/flightplan/data/fg-saved-route.xml");
     const std::string text(std::istreambuf_iterator<char>(in), {});
     ASSERT_FALSE(text.empty());
@@ -136,10 +138,16 @@ TEST(PlanExchange, ReadsARouteFlightGearSaved) {
     const auto r = flightplan::importPlanText(text, plan, host, defaults);
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_EQ(r.format, "FlightGear route");
-    ASSERT_GE(plan.PlanCount, 2);
-    EXPECT_EQ(plan.WaypLst.front(), "KSFO 28L");
-    EXPECT_NEAR(plan.PlanLat[0], 37.618806, 1e-4);
-    EXPECT_FALSE(r.notes.empty());
+    const std::vector<std::string> names = {"KSFO 28L", "KSJC", "OSI", "W121N037"};
+    const std::vector<std::string> alts = {"5000", "5000", "6000", "4000"};
+    const std::vector<double> lats = {37.618806, 37.36237467, 37.3925, 37.2};
+    ASSERT_EQ(plan.PlanCount, 4);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(plan.WaypLst[i], names[i]);
+        EXPECT_EQ(plan.AltLst[i], alts[i]);
+        EXPECT_NEAR(plan.PlanLat[i], lats[i], 1e-6);
+    }
+    EXPECT_EQ(r.notes.size(), 3u);  // a position looked up, altitudes and speeds made up
 }
 
 TEST(PlanExchange, GpxRouteTrackOrWaypoints) {
