@@ -128,7 +128,8 @@ PlanListsBinder::PlanListsBinder(AppContext& context, VaneWindow& vane,
         "FlightGear's route manager."));
     share->setPopupMode(QToolButton::InstantPopup);
     const QRect lists = vane.list("WaypLst")->geometry();
-    share->setGeometry(QRect(lists.x() + 56, lists.y() - 19, 38, 18));
+    share->setGeometry(QRect(lists.x() + 68, lists.y() - 19, 34, 18));
+    share->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
     auto* menu = new QMenu(share);
     auto action = [&](const char* name, const QString& text, auto handler) {
         QAction* a = menu->addAction(text);
