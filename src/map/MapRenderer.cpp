@@ -402,20 +402,28 @@ void MapRenderer::drawPlan(QPainter& p, const MapView& view, const MapScene& sce
         return;
     }
     p.setRenderHint(QPainter::Antialiasing, true);
-    // Each leg runs from its start the shorter way round to its end.
-    const auto leg = [&](ScreenPoint a, GeoPoint from, GeoPoint to) {
-        return QPointF(a.x + wrapLongitude(to.lon - from.lon) * view.scale(), view.yOf(to.lat));
+    // Each leg follows the great circle from its start to its end, each step the shorter way
+    // round, so a leg across the 180th meridian stays one line.
+    const auto leg = [&](GeoPoint from, GeoPoint to) {
+        const auto points = greatCircleLeg(from, to);
+        ScreenPoint a = view.project(from);
+        QPolygonF line;
+        line << QPointF(a.x, a.y);
+        for (std::size_t i = 1; i < points.size(); ++i) {
+            a.x += wrapLongitude(points[i].lon - points[i - 1].lon) * view.scale();
+            a.y = view.yOf(points[i].lat);
+            line << QPointF(a.x, a.y);
+        }
+        p.drawPolyline(line);
     };
     for (std::size_t i = 1; i < route.points.size(); ++i) {
         const bool active = static_cast<int>(i) == route.active;
         p.setPen(QPen(active ? kActiveLeg : kRoute, active ? 4.0 : 2.0));
-        const ScreenPoint a = view.project(route.points[i - 1]);
-        p.drawLine(QPointF(a.x, a.y), leg(a, route.points[i - 1], route.points[i]));
+        leg(route.points[i - 1], route.points[i]);
     }
     if (route.active == 0 && scene.aircraft) {
         p.setPen(QPen(kActiveLeg, 4.0));
-        const ScreenPoint a = view.project(scene.aircraft->position);
-        p.drawLine(QPointF(a.x, a.y), leg(a, scene.aircraft->position, route.points[0]));
+        leg(scene.aircraft->position, route.points[0]);
     }
     QFont f = p.font();
     f.setPointSizeF(8.0);

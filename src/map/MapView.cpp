@@ -13,6 +13,38 @@ double wrapLongitude(double lon) {
     return w - 180.0;
 }
 
+std::vector<GeoPoint> greatCircleLeg(GeoPoint from, GeoPoint to, double maxStepDegrees) {
+    constexpr double kRad = 3.14159265358979323846 / 180.0;
+    struct V {
+        double x, y, z;
+    };
+    const auto vec = [&](GeoPoint p) {
+        const double la = p.lat * kRad, lo = p.lon * kRad;
+        return V{std::cos(la) * std::cos(lo), std::cos(la) * std::sin(lo), std::sin(la)};
+    };
+    const V a = vec(from), b = vec(to);
+    const V c{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+    const double arc =
+        std::atan2(std::sqrt(c.x * c.x + c.y * c.y + c.z * c.z), a.x * b.x + a.y * b.y + a.z * b.z);
+    const double sinArc = std::sin(arc);
+    std::vector<GeoPoint> points{from};
+    if (!(maxStepDegrees > 0.0) || sinArc < 1e-9) {
+        points.push_back(to);
+        return points;
+    }
+    const int steps = std::max(1, static_cast<int>(std::ceil(arc / kRad / maxStepDegrees - 1e-9)));
+    for (int i = 1; i < steps; ++i) {
+        const double f = static_cast<double>(i) / steps;
+        const double wa = std::sin((1.0 - f) * arc) / sinArc;
+        const double wb = std::sin(f * arc) / sinArc;
+        const V v{wa * a.x + wb * b.x, wa * a.y + wb * b.y, wa * a.z + wb * b.z};
+        points.push_back({std::atan2(v.z, std::sqrt(v.x * v.x + v.y * v.y)) / kRad,
+                          wrapLongitude(std::atan2(v.y, v.x) / kRad)});
+    }
+    points.push_back(to);
+    return points;
+}
+
 MapView::MapView(int width, int height) : width_(std::max(1, width)), height_(std::max(1, height)) {
     scale_ = minScale();
 }

@@ -21,6 +21,11 @@ struct ScreenPoint {
 // The longitude brought into [-180, 180).
 double wrapLongitude(double lon);
 
+// Points along the great circle from one position to another, both ends included, no two
+// neighbours more than maxStepDegrees of arc apart; longitudes in [-180, 180). Positions on
+// opposite sides of the Earth (no single great circle joins them) give just the two ends.
+std::vector<GeoPoint> greatCircleLeg(GeoPoint from, GeoPoint to, double maxStepDegrees = 1.0);
+
 // The equirectangular view of the map: a centre, a scale in pixels per degree and the size of
 // the widget. The world repeats east and west of the 180th meridian; the view never shows
 // more than one turn of it, so every point has exactly one place on the screen, found the

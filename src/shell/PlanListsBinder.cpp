@@ -2,12 +2,15 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QToolButton>
 
 #include "flightplan/AutoGenerator.h"
 #include "flightplan/PlanFile.h"
+#include "flightplan/PlanNumbers.h"
 #include "shell/AppContext.h"
 #include "shell/FindBoxBinder.h"
 #include "shell/NavigationStatusBinder.h"
@@ -19,6 +22,9 @@ namespace {
 
 constexpr const char* kPlanFilter = "Flight Plan(*.fpl)|*.fpl";
 constexpr const char* kPlanLoadFilter = "Flight Plan(*.fpl)|*.fpl|All files (*)|*";
+constexpr const char* kImportFilter =
+    "Flight plans (*.xml *.gpx *.fpl)|*.xml;*.gpx;*.fpl|FlightGear route (*.xml)|*.xml|"
+    "GPX (*.gpx)|*.gpx|Flight Plan (*.fpl)|*.fpl|All files (*)|*";
 const char* const kLists[] = {"WaypLst", "AltLst", "SpdLst"};
 
 QString qs(const std::string& s) {
@@ -114,6 +120,38 @@ PlanListsBinder::PlanListsBinder(AppContext& context, VaneWindow& vane,
         connect(vane.picture(n), &PictureButton::released, this,
                 [this, n](Qt::MouseButton b) { onPicture(n, b); });
     }
+    auto* share = new QToolButton(&vane);
+    share->setObjectName(QStringLiteral("PlanShareButton"));
+    share->setText(QStringLiteral("Share"));
+    share->setToolTip(QStringLiteral(
+        "Export the plan to FlightGear's route format or GPX, import one, or send the plan to "
+        "FlightGear's route manager."));
+    share->setPopupMode(QToolButton::InstantPopup);
+    const QRect lists = vane.list("WaypLst")->geometry();
+    share->setGeometry(QRect(lists.x() + 68, lists.y() - 19, 34, 18));
+    share->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+    auto* menu = new QMenu(share);
+    auto action = [&](const char* name, const QString& text, auto handler) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    action("ExportFlightGearRoute", QStringLiteral("Export as FlightGear route..."),
+           [this] { exportPlan(flightplan::ExchangeFormat::FlightGearRoute); });
+    action("ExportGpx", QStringLiteral("Export as GPX..."),
+           [this] { exportPlan(flightplan::ExchangeFormat::Gpx); });
+    action("ImportPlan", QStringLiteral("Import..."), [this] { importPlan(); });
+    menu->addSeparator();
+    QAction* send =
+        action("SendPlanToFlightGear", QStringLiteral("Send plan to FlightGear"), [this] {
+            if (sendToFlightGear) {
+                sendToFlightGear();
+            }
+        });
+    connect(menu, &QMenu::aboutToShow, this,
+            [this, send] { send->setEnabled(static_cast<bool>(sendToFlightGear)); });
+    share->setMenu(menu);
     vane.autoGenerate = [this] { autoGenerate(); };
     navigation.onPlanChanged = [this] { showPlan(false); };
 
@@ -328,14 +366,17 @@ void PlanListsBinder::load() {
         }
     }
     const auto path = ctx_.dialogs.openFile({"Open", ctx_.folders.user, kPlanLoadFilter});
-    if (!path) {
-        return;
+    if (path) {
+        loadFrom(*path);
     }
+}
+
+void PlanListsBinder::loadFrom(const std::string& path) {
     LoadDialogue dialogue(ctx_, vane_, customWeatherProcessing);
     flight_.passed.clear();
-    const auto result = flightplan::loadPlanFile(*path, flight_.plan, dialogue);
+    const auto result = flightplan::loadPlanFile(path, flight_.plan, dialogue);
     if (!result.opened) {
-        ctx_.dialogs.message({result.error, "Flight Plan " + *path + "  -- ERROR",
+        ctx_.dialogs.message({result.error, "Flight Plan " + path + "  -- ERROR",
                               platform::Buttons::Ok, platform::Icon::Exclamation, 1});
         return;
     }
@@ -344,9 +385,12 @@ void PlanListsBinder::load() {
         ctx_.dialogs.message({result.problem + " The plan was read up to that line.", "Load",
                               platform::Buttons::Ok, platform::Icon::Exclamation, 1});
     }
-    if (!result.completed) {
-        return;
+    if (result.completed) {
+        afterLoad(dialogue.applied);
     }
+}
+
+void PlanListsBinder::afterLoad(bool weatherApplied) {
     if (ctx_.settings.QSend == "True") {
         vane_.press(QStringLiteral("Command11"));
         vane_.checkBox("UPDHDG")->setChecked(true);
@@ -354,9 +398,92 @@ void PlanListsBinder::load() {
         vane_.checkBox("AutSwitch")->setChecked(true);
         vane_.label("Label17")->setText(QStringLiteral("Yes"));
     }
-    if (!dialogue.applied && vane_.reloadWaypoints) {
+    if (!weatherApplied && vane_.reloadWaypoints) {
         vane_.reloadWaypoints();
     }
+}
+
+void PlanListsBinder::exportPlan(flightplan::ExchangeFormat format) {
+    const bool gpx = format == flightplan::ExchangeFormat::Gpx;
+    const std::string title = gpx ? "Export as GPX" : "Export as FlightGear route";
+    const auto chosen = ctx_.dialogs.saveFile(
+        {title, ctx_.programFolder, gpx ? "GPX (*.gpx)|*.gpx" : "FlightGear route (*.xml)|*.xml"});
+    if (!chosen) {
+        return;
+    }
+    std::string path = *chosen;
+    const auto slash = path.find_last_of("/\\");
+    if (path.find('.', slash == std::string::npos ? 0 : slash + 1) == std::string::npos) {
+        path += gpx ? ".gpx" : ".xml";
+    }
+    std::string error;
+    if (!flightplan::exportPlanFile(path, format, flight_.plan, &ctx_.waypoints, &error)) {
+        ctx_.dialogs.message({"The flight plan could not be exported. " + error, title,
+                              platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+        return;
+    }
+    ctx_.dialogs.message(
+        {std::to_string(flight_.plan.PlanCount) + " entries were written to \"" + path + "\". " +
+             (flight_.plan.hasCustomWeather
+                  ? "The plan's custom weather is not part of this format and was left out."
+                  : "Custom weather is not part of this format."),
+         title, platform::Buttons::Ok, platform::Icon::Information, 1});
+}
+
+void PlanListsBinder::importPlan() {
+    const auto path = ctx_.dialogs.openFile({"Import", ctx_.programFolder, kImportFilter});
+    if (!path) {
+        return;
+    }
+    // Our own plans go through Load, with its custom-weather question.
+    class Probe final : public flightplan::PlanLoadHost {
+        bool useCustomWeather() override { return false; }
+        void processCustomWeather() override {}
+    } probe;
+    flightplan::ImportDefaults defaults;
+    // The altitude and speed boxes give what the file does not, when they hold one.
+    if (const auto a = flightplan::readInt32(altText()); a && *a > 0) {
+        defaults.altText = altText();
+    }
+    if (const auto v = flightplan::readNumber(spdText()); v && *v > 0) {
+        defaults.spdText = spdText();
+    }
+    const auto& store = ctx_.waypoints;
+    defaults.findIdent =
+        [&store](const std::string& ident) -> std::optional<flightplan::FoundNavaid> {
+        for (int k = 1; k <= store.WpsCount; ++k) {
+            const auto i = static_cast<std::size_t>(k);
+            if (!ident.empty() && store.WpsIdent[i] == ident) {
+                return flightplan::FoundNavaid{store.WpsName[i], store.WpsType[i], store.WpsLat[i],
+                                               store.WpsLon[i]};
+            }
+        }
+        return std::nullopt;
+    };
+    flightplan::PlanStore imported;
+    const auto result = flightplan::importPlanFile(*path, imported, probe, defaults);
+    if (result.format == "Zephyra plan") {
+        loadFrom(*path);
+        return;
+    }
+    if (!result.ok) {
+        ctx_.dialogs.message(
+            {result.message, "Import", platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+        return;
+    }
+    flight_.passed.clear();
+    flight_.plan = std::move(imported);
+    showPlan();
+    std::string notes;
+    for (const auto& n : result.notes) {
+        notes += " " + n;
+    }
+    if (!notes.empty()) {
+        ctx_.dialogs.message({std::to_string(flight_.plan.PlanCount) +
+                                  " entries were imported from the " + result.format + "." + notes,
+                              "Import", platform::Buttons::Ok, platform::Icon::Information, 1});
+    }
+    afterLoad(false);
 }
 
 void PlanListsBinder::autoGenerate() {

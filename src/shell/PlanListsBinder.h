@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "flightplan/FlightPlan.h"
+#include "flightplan/PlanExchange.h"
 
 namespace zephyra::shell {
 
@@ -37,6 +38,12 @@ class PlanListsBinder : public QObject {
     void save();            // Command13
     void load();            // Command14
     void autoGenerate();    // Picture7
+    // The Share menu above the plan: export to and import from other programs' formats.
+    void exportPlan(flightplan::ExchangeFormat format);
+    void importPlan();
+    // Loads the plan into the chosen FlightGear's route manager; unset while FlightGear is not
+    // the simulator (the menu entry is then disabled).
+    std::function<void()> sendToFlightGear;
 
     // The selected plan row, if any.
     std::optional<int> selectedRow() const;
@@ -49,6 +56,8 @@ class PlanListsBinder : public QObject {
   private:
     void onPicture(const QString& name, Qt::MouseButton button);
     void applyGenerateButton(flightplan::GenerateButton state);
+    void loadFrom(const std::string& path);
+    void afterLoad(bool weatherApplied);
     void selectRow(int row);
     std::string altText() const;
     std::string spdText() const;

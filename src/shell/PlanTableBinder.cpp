@@ -40,7 +40,7 @@ PlanTableBinder::PlanTableBinder(AppContext& context, VaneWindow& vane)
     button_ = new QPushButton(QStringLiteral("Table"), &vane_);
     button_->setObjectName(QStringLiteral("PlanTableButton"));
     const QRect lists = vane_.list("WaypLst")->geometry();
-    button_->setGeometry(QRect(lists.x() + 96, lists.y() - 19, 54, 18));
+    button_->setGeometry(QRect(lists.x() + 104, lists.y() - 19, 46, 18));
     button_->setToolTip(QStringLiteral(
         "Shows the plan as a table: identifier, type, frequency, course, distances and times."));
     connect(button_, &QPushButton::clicked, this, [this] { open(); });

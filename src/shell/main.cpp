@@ -7,12 +7,14 @@
 #include <QCommandLineParser>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
 
+#include "flightplan/RouteSender.h"
 #include "platform/Files.h"
 #include "platform/Folders.h"
 #include "platform/Random.h"
@@ -20,6 +22,8 @@
 #include "platform/qt/QtScheduler.h"
 #include "shell/AppContext.h"
 #include "shell/DesktopPlatform.h"
+#include "shell/PlanControls.h"
+#include "shell/PlanListsBinder.h"
 #include "shell/SideWindows.h"
 #include "shell/SimulatorWindow.h"
 #include "shell/VaneWindow.h"
@@ -237,6 +241,22 @@ int main(int argc, char** argv) {
     }
 
     desktop.tellUser = [&dialogs](const std::string& text) { dialogs.inform(text); };
+    if (useFlightGear) {
+        vane.planControls().lists().sendToFlightGear = [&vane, &context, &dialogs, &choice] {
+            auto settings = choice.flightGear;
+            settings.connectTimeout =
+                std::max(settings.connectTimeout, std::chrono::milliseconds(2000));
+            settings.replyTimeout =
+                std::max(settings.replyTimeout, std::chrono::milliseconds(2000));
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            const auto result = flightplan::sendRouteToFlightGear(vane.planControls().flight().plan,
+                                                                  &context.waypoints, settings);
+            QApplication::restoreOverrideCursor();
+            dialogs.message({result.message, "Send plan to FlightGear", platform::Buttons::Ok,
+                             result.ok ? platform::Icon::Information : platform::Icon::Exclamation,
+                             1});
+        };
+    }
 
     auto startMainWindow = [&] {
         arrangeWindows(vane, simulator, true);

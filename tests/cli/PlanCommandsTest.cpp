@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "flightplan/PlanFile.h"
+#include "simlink/FakePropertyServer.h"
 #include "support/TempDir.h"
 
 namespace zephyra::cli {
@@ -49,6 +50,10 @@ TEST(PlanCommands, BadArgumentsExitWithTwo) {
         {"generate", "--from", "KATL", "--to", "KJFK", "--alt", "60001"},
         {"generate", "--from", "KATL", "--to", "KJFK", "--speed", "0"},
         {"generate", "--from", "KATL", "--to", "katl"},
+        {"export", "a.fpl", "--format", "kml", "--out", "x"},
+        {"export", "a.fpl", "--out", "x"},
+        {"import", "a.gpx"},
+        {"import", "a.gpx", "--out", "b.fpl", "--speed", "0"},
     };
     for (const auto& args : cases) {
         EXPECT_EQ(plan(args).code, 2) << ::testing::PrintToString(args);
@@ -164,6 +169,71 @@ TEST(PlanCommands, FlyDeliversCustomAndMetarWeather) {
     ASSERT_EQ(real.code, 0) << real.err;
     EXPECT_NE(real.out.find("weather of KATL"), std::string::npos) << real.out;
     EXPECT_NE(real.out.find("weather of KCHA"), std::string::npos) << real.out;
+}
+
+TEST(PlanCommands, AtlantaToKennedyTravelsThroughFlightGearAndGpx) {
+    const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
+    if (!std::filesystem::exists(shipped)) {
+        GTEST_SKIP() << "no database at " << shipped;
+    }
+    test::TempDir dir;
+    const std::string fpl = dir.file("atl-jfk.fpl");
+    ASSERT_EQ(plan({"generate", "--from", "KATL", "--to", "KJFK", "--alt", "7000", "--out", fpl,
+                    "--db", shipped})
+                  .code,
+              0);
+    flightplan::PlanStore original;
+    NoWeather host;
+    ASSERT_TRUE(flightplan::loadPlanFile(fpl, original, host).completed);
+    // The Kennedy entry goes out under its identifier.
+    const std::vector<std::pair<std::string, std::string>> formats = {
+        {"fgroute", "<ident type=\"string\">KJFK</ident>"}, {"gpx", "<cmt>KJFK</cmt>"}};
+    for (const auto& [format, ident] : formats) {
+        const std::string file = dir.file("route." + format);
+        const Outcome out =
+            plan({"export", fpl, "--format", format, "--out", file, "--db", shipped});
+        ASSERT_EQ(out.code, 0) << out.err;
+        EXPECT_NE(dir.read("route." + format).find(ident), std::string::npos) << format;
+        const std::string back = dir.file("back-" + format + ".fpl");
+        const Outcome in = plan({"import", file, "--out", back, "--db", shipped});
+        ASSERT_EQ(in.code, 0) << in.err;
+        flightplan::PlanStore imported;
+        ASSERT_TRUE(flightplan::loadPlanFile(back, imported, host).completed);
+        ASSERT_EQ(imported.PlanCount, original.PlanCount) << format;
+        for (int i = 0; i < original.PlanCount; ++i) {
+            const auto a = original.row(i), b = imported.row(i);
+            EXPECT_EQ(a.name, b.name) << format << " " << i;
+            EXPECT_NEAR(a.lat, b.lat, 1e-4) << format << " " << i;
+            EXPECT_NEAR(a.lon, b.lon, 1e-4) << format << " " << i;
+            EXPECT_EQ(a.altText, b.altText) << format << " " << i;
+            EXPECT_EQ(a.spdText, b.spdText) << format << " " << i;
+        }
+    }
+    // A refused import writes nothing.
+    const std::string junk = dir.write("junk.xml", "<kml/>");
+    const Outcome refused = plan({"import", junk, "--out", dir.file("none.fpl")});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("root element <kml>"), std::string::npos) << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("none.fpl")));
+}
+
+TEST(PlanCommands, SendLoadsThePlanIntoFlightGearsRouteManager) {
+    test::TempDir dir;
+    const std::string fpl = dir.write("two.fpl", "Alpha|1|2|3000|250\r\nBravo|3|4|5000|0.7\r\n");
+    test::FakePropertyServer fg;
+    fg.set("/sim/fg-home", dir.path());
+    fg.set("/autopilot/route-manager/route/num", "2");
+    fg.set("/autopilot/route-manager/route/wp[0]/id", "Alpha");
+    fg.set("/autopilot/route-manager/route/wp[1]/id", "Bravo");
+    const std::string port = std::to_string(fg.port());
+    const Outcome sent = plan({"send", fpl, "--fg-port", port, "--db", dir.file("none.mdb")});
+    EXPECT_EQ(sent.code, 0) << sent.err;
+    EXPECT_NE(sent.out.find("route/num = 2 (plan entries 2)"), std::string::npos) << sent.out;
+    EXPECT_NE(sent.out.find("route/wp[1]/id = Bravo"), std::string::npos) << sent.out;
+    EXPECT_TRUE(dir.exists("Export/zephyra-route.xml"));
+    fg.set("/autopilot/route-manager/route/num", "1");
+    EXPECT_EQ(plan({"send", fpl, "--fg-port", port, "--db", dir.file("none.mdb")}).code, 1);
+    EXPECT_EQ(plan({"send", fpl, "--fg-port", "none"}).code, 2);
 }
 
 }  // namespace

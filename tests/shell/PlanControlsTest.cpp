@@ -1,6 +1,9 @@
+#include <QAction>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QToolButton>
 
 #include "shell/FindBoxBinder.h"
 #include "shell/NavigationStatusBinder.h"
@@ -202,6 +205,73 @@ TEST_F(PlanControlsTest, SaveThenLoadWithQuickSendAndTheCustomWeatherSeam) {
     EXPECT_EQ(processed, 1);
     EXPECT_EQ(w->textBox("Text8")->text(), "0");
     EXPECT_TRUE(w->planControls().flight().plan.hasCustomWeather);
+}
+
+TEST_F(PlanControlsTest, ShareExportsAndImportsFlightGearRoutesAndGpx) {
+    auto w = open();
+    w->textBox("AltHld")->setText("3000");
+    w->textBox("Speed")->setText("250");
+    for (const char* name : {"atlanta", "kennedy"}) {
+        w->textBox("FWP")->setText(QString::fromLatin1(name));
+        emit w->textBox("FWP")->returnPressed();
+        w->press("Command20");
+    }
+    // The waypoint store knows the airports by identifier.
+    context.waypoints.add("A", "Atlanta Intl", "", 33.636944, -84.428333);
+    context.waypoints.WpsIdent.back() = "KATL";
+    context.waypoints.add("A", "Kennedy Intl", "", 40.639444, -73.779722);
+    context.waypoints.WpsIdent.back() = "KJFK";
+    auto trigger = [&](const char* name) {
+        auto* a = w->findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(a, nullptr) << name;
+        a->trigger();
+    };
+    auto* share = w->findChild<QToolButton*>(QStringLiteral("PlanShareButton"));
+    ASSERT_NE(share, nullptr);
+    emit share->menu()->aboutToShow();
+    EXPECT_FALSE(w->findChild<QAction*>(QStringLiteral("SendPlanToFlightGear"))->isEnabled());
+
+    dialogs.queueFile(program.file("route"));  // ".xml" added
+    trigger("ExportFlightGearRoute");
+    EXPECT_EQ(dialogs.shown().at(dialogs.shown().size() - 2).file.filter,
+              "FlightGear route (*.xml)|*.xml");
+    EXPECT_NE(dialogs.lastMessage().find("Custom weather is not part of this format"),
+              std::string::npos);
+    EXPECT_NE(program.read("route.xml").find("<airport type=\"string\">KJFK</airport>"),
+              std::string::npos);
+    dialogs.queueFile(program.file("plan.gpx"));
+    trigger("ExportGpx");
+    EXPECT_NE(program.read("plan.gpx").find("<cmt>KATL</cmt>"), std::string::npos);
+
+    // Import replaces the plan as Load does; a refused file leaves it alone.
+    context.settings.QSend = "False";
+    w->press("Command18");
+    dialogs.queueFile(program.write("bad.gpx", "<gpx><rte>"));
+    trigger("ImportPlan");
+    EXPECT_NE(dialogs.lastMessage().find("not well-formed XML"), std::string::npos);
+    EXPECT_TRUE(rows(*w, "WaypLst").isEmpty());
+    for (const char* file : {"route.xml", "plan.gpx"}) {
+        w->press("Command18");
+        dialogs.queueFile(program.file(file));
+        trigger("ImportPlan");
+        EXPECT_EQ(rows(*w, "WaypLst"), QStringList({"Atlanta Intl", "Kennedy Intl"})) << file;
+        EXPECT_EQ(rows(*w, "AltLst"), QStringList({"3000", "3000"})) << file;
+    }
+    // A track gives no speed: the speed box does, and the user is told.
+    w->textBox("Speed")->setText("180");
+    dialogs.queueFile(
+        program.write("trk.gpx",
+                      "<gpx><trk><trkseg><trkpt lat=\"1\" lon=\"2\"><ele>100</ele></trkpt>"
+                      "</trkseg></trk></gpx>"));
+    trigger("ImportPlan");
+    EXPECT_EQ(rows(*w, "SpdLst"), QStringList({"180"}));
+    EXPECT_NE(dialogs.lastMessage().find("default speed, 180"), std::string::npos);
+
+    bool sent = false;
+    w->planControls().lists().sendToFlightGear = [&] { sent = true; };
+    emit share->menu()->aboutToShow();
+    trigger("SendPlanToFlightGear");
+    EXPECT_TRUE(sent);
 }
 
 }  // namespace

@@ -1,0 +1,653 @@
+#include "flightplan/PlanExchange.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+#include <unordered_map>
+
+#include "flightplan/NavaidFinder.h"
+#include "flightplan/PlanNumbers.h"
+#include "platform/Files.h"
+
+namespace zephyra::flightplan {
+
+namespace {
+
+constexpr double kFeetPerMetre = 1.0 / 0.3048;
+constexpr double kSameWaypointDegrees = 0.01;
+constexpr const char* kGpxNamespace = "http://www.topografix.com/GPX/1/1";
+constexpr const char* kOwnNamespace = "urn:zephyra:plan";
+constexpr int kMaxDepth = 64;
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+std::string sixDecimals(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.6f", v);
+    return buf;
+}
+
+// What the waypoint store knows of a plan entry: the waypoint of that name within 0.01 degrees.
+struct Known {
+    std::string ident;
+    std::string type;  // store type letter: A, V, N, W or C (station)
+};
+
+class StoreLookup {
+  public:
+    StoreLookup(const PlanStore& plan, const WaypointStore* store) : store_(store) {
+        if (store == nullptr) {
+            return;
+        }
+        for (int i = 0; i < plan.PlanCount; ++i) {
+            byName_.emplace(plan.WaypLst[static_cast<std::size_t>(i)], std::vector<int>{});
+        }
+        for (int k = 1; k <= store->WpsCount; ++k) {
+            const auto it = byName_.find(store->WpsName[static_cast<std::size_t>(k)]);
+            if (it != byName_.end()) {
+                it->second.push_back(k);
+            }
+        }
+    }
+
+    std::optional<Known> find(const PlanStore::Row& r) const {
+        const auto it = byName_.find(r.name);
+        if (it == byName_.end()) {
+            return std::nullopt;
+        }
+        for (const int i : it->second) {
+            const auto k = static_cast<std::size_t>(i);
+            if (std::fabs(store_->WpsLat[k] - r.lat) <= kSameWaypointDegrees &&
+                std::fabs(store_->WpsLon[k] - r.lon) <= kSameWaypointDegrees) {
+                const bool station = store_->WpsType[k] == "C";
+                Known known{station ? store_->WpsFreq[k] : store_->WpsIdent[k], store_->WpsType[k]};
+                if (!known.ident.empty()) {
+                    return known;
+                }
+            }
+        }
+        return std::nullopt;
+    }
+
+  private:
+    const WaypointStore* store_;
+    std::unordered_map<std::string, std::vector<int>> byName_;
+};
+
+void typed(QXmlStreamWriter& w, const char* name, const char* type, const std::string& value) {
+    w.writeStartElement(QString::fromLatin1(name));
+    w.writeAttribute(QStringLiteral("type"), QString::fromLatin1(type));
+    w.writeCharacters(q(value));
+    w.writeEndElement();
+}
+
+// A small element tree read with the stream reader, so both formats are walked the same way.
+struct XmlNode {
+    std::string name;  // local name
+    std::string text;
+    std::vector<std::unique_ptr<XmlNode>> children;
+
+    const XmlNode* child(const std::string& n) const {
+        for (const auto& c : children) {
+            if (c->name == n) {
+                return c.get();
+            }
+        }
+        return nullptr;
+    }
+    std::string childText(const std::string& n) const {
+        const XmlNode* c = child(n);
+        return c == nullptr ? std::string() : c->text;
+    }
+    std::unordered_map<std::string, std::string> attributes;
+};
+
+std::string trimmed(const std::string& s) {
+    const auto b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) {
+        return {};
+    }
+    const auto e = s.find_last_not_of(" \t\r\n");
+    return s.substr(b, e - b + 1);
+}
+
+// Parses the whole document; on error says what and on which line. Document types are refused
+// outright, so no entity is declared, expanded or fetched.
+std::unique_ptr<XmlNode> parseXml(const std::string& text, std::string& error) {
+    QXmlStreamReader reader(
+        QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())));
+    auto root = std::make_unique<XmlNode>();
+    std::vector<XmlNode*> open{root.get()};
+    while (!reader.atEnd()) {
+        const auto token = reader.readNext();
+        if (token == QXmlStreamReader::DTD) {
+            error = "Line " + std::to_string(reader.lineNumber()) +
+                    ": the file declares a document type (<!DOCTYPE>), which plan files do not "
+                    "have; it was not read.";
+            return nullptr;
+        }
+        if (token == QXmlStreamReader::StartElement) {
+            if (static_cast<int>(open.size()) > kMaxDepth) {
+                error = "Line " + std::to_string(reader.lineNumber()) +
+                        ": the elements are nested more than " + std::to_string(kMaxDepth) +
+                        " deep.";
+                return nullptr;
+            }
+            auto node = std::make_unique<XmlNode>();
+            node->name = reader.name().toString().toStdString();
+            for (const auto& a : reader.attributes()) {
+                node->attributes[a.name().toString().toStdString()] =
+                    a.value().toString().toStdString();
+            }
+            XmlNode* raw = node.get();
+            open.back()->children.push_back(std::move(node));
+            open.push_back(raw);
+        } else if (token == QXmlStreamReader::EndElement) {
+            open.back()->text = trimmed(open.back()->text);
+            open.pop_back();
+        } else if (token == QXmlStreamReader::Characters && open.size() > 1) {
+            open.back()->text += reader.text().toString().toStdString();
+        }
+    }
+    if (reader.hasError()) {
+        error = "The file is not well-formed XML. Line " + std::to_string(reader.lineNumber()) +
+                ": " + reader.errorString().toStdString() + ".";
+        return nullptr;
+    }
+    if (root->children.empty()) {
+        error = "The file holds no XML element.";
+        return nullptr;
+    }
+    return root;
+}
+
+std::optional<double> number(const std::string& text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    const auto v = readNumber(text);
+    if (!v || !std::isfinite(*v)) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+// One entry as a file gives it, before it becomes a plan row.
+struct Entry {
+    std::string name;
+    std::optional<double> lat, lon, altFeet, speed;
+};
+
+class Builder {
+  public:
+    Builder(const ImportDefaults& defaults, PlanImport& result)
+        : defaults_(defaults), result_(result) {
+        defaultSpeed_ = readNumber(defaults.spdText).value_or(250.0);
+        defaultAlt_ = readInt32(defaults.altText).value_or(0);
+    }
+
+    bool add(Entry e, int index) {
+        const std::string name = cleanEntryName(e.name);
+        const std::string shown = name.empty() ? "entry " + std::to_string(index + 1) : name;
+        if (!e.lat || !e.lon) {
+            result_.message =
+                "Entry " + std::to_string(index + 1) + " (" + shown + ") has no position" +
+                (e.name.empty() ? std::string() : " and no waypoint has that identifier") +
+                ". Nothing was imported.";
+            return false;
+        }
+        if (std::fabs(*e.lat) > 90.0 || std::fabs(*e.lon) > 180.0) {
+            result_.message = "The position of \"" + shown + "\" (" + standardText(*e.lat) + ", " +
+                              standardText(*e.lon) +
+                              ") is outside the Earth's latitudes (-90 to 90) and longitudes "
+                              "(-180 to 180). Nothing was imported.";
+            return false;
+        }
+        PlanStore::Row row;
+        row.name = name.empty() ? "WP" + std::to_string(index + 1) : name;
+        row.lat = *e.lat;
+        row.lon = *e.lon;
+        if (e.altFeet && std::fabs(*e.altFeet) < 1e6) {
+            row.alt = static_cast<double>(std::lround(*e.altFeet));
+        } else {
+            row.alt = defaultAlt_;
+            ++noAltitude_;
+        }
+        row.altText = std::to_string(static_cast<long>(row.alt));
+        if (e.speed && *e.speed > 0.0 && *e.speed <= 10000.0) {
+            row.spd = *e.speed;
+        } else {
+            row.spd = defaultSpeed_;
+            ++noSpeed_;
+        }
+        row.spdText = standardText(row.spd);
+        if (name != e.name && !e.name.empty()) {
+            ++cleaned_;
+        }
+        plan_.append(row);
+        return true;
+    }
+
+    void finish(PlanStore& target) {
+        if (noAltitude_ > 0) {
+            result_.notes.push_back(std::to_string(noAltitude_) +
+                                    " entries had no altitude in the file and take " +
+                                    std::to_string(defaultAlt_) + " ft.");
+        }
+        if (noSpeed_ > 0) {
+            result_.notes.push_back(std::to_string(noSpeed_) +
+                                    " entries had no speed in the file and take the plan's "
+                                    "default speed, " +
+                                    standardText(defaultSpeed_) + ".");
+        }
+        if (cleaned_ > 0) {
+            result_.notes.push_back(std::to_string(cleaned_) +
+                                    " names held \"|\" or line breaks, which were taken out.");
+        }
+        target = std::move(plan_);
+        result_.ok = true;
+    }
+
+    const ImportDefaults& defaults() const { return defaults_; }
+
+  private:
+    const ImportDefaults& defaults_;
+    PlanImport& result_;
+    PlanStore plan_;
+    double defaultSpeed_ = 250.0;
+    std::int32_t defaultAlt_ = 0;
+    int noAltitude_ = 0, noSpeed_ = 0, cleaned_ = 0;
+};
+
+std::string tooMany(std::size_t n, const char* what) {
+    return "The file holds " + std::to_string(n) + " " + what +
+           "; a plan holds at most 2,001 entries. Nothing was imported (points are not thinned "
+           "out).";
+}
+
+void importFlightGear(const XmlNode& root, PlanStore& plan, const ImportDefaults& defaults,
+                      PlanImport& result) {
+    const XmlNode* route = root.child("route");
+    std::vector<const XmlNode*> wps;
+    if (route != nullptr) {
+        for (const auto& c : route->children) {
+            if (c->name == "wp") {
+                wps.push_back(c.get());
+            }
+        }
+    }
+    if (wps.empty()) {
+        result.message = "The FlightGear route holds no route/wp entries. Nothing was imported.";
+        return;
+    }
+    if (wps.size() > static_cast<std::size_t>(PlanStore::kCapacity)) {
+        result.message = tooMany(wps.size(), "waypoints");
+        return;
+    }
+    Builder builder(defaults, result);
+    int looked = 0;
+    for (std::size_t i = 0; i < wps.size(); ++i) {
+        const XmlNode& wp = *wps[i];
+        const std::string type = wp.childText("type");
+        std::string ident = wp.childText("ident");
+        const std::string icao = wp.childText("icao");
+        Entry e;
+        e.name = wp.childText("name");
+        if (e.name.empty()) {
+            e.name = type == "runway" && !icao.empty() ? icao + " " + ident : ident;
+        }
+        e.lat = number(wp.childText("lat"));
+        e.lon = number(wp.childText("lon"));
+        if ((!e.lat || !e.lon) && defaults.findIdent) {
+            const auto found = defaults.findIdent(type == "runway" && !icao.empty() ? icao : ident);
+            if (found) {
+                e.lat = found->lat;
+                e.lon = found->lon;
+                ++looked;
+            }
+        }
+        if (wp.child("altitude-ft") != nullptr) {
+            e.altFeet = number(wp.childText("altitude-ft"));
+        }
+        const std::string restrict = wp.childText("speed-restrict");
+        for (const char* key : {"speed", "speed-kts", "speed-mach"}) {
+            if (wp.child(key) != nullptr && !restrict.empty()&& restrict != "none") {
+                e.speed = number(wp.childText(key));
+            }
+        }
+        if (!builder.add(std::move(e), static_cast<int>(i))) {
+            return;
+        }
+    }
+    if (looked > 0) {
+        result.notes.push_back(std::to_string(looked) +
+                               " entries gave no position; the waypoint of their identifier "
+                               "gave it.");
+    }
+    builder.finish(plan);
+}
+
+void collect(const XmlNode& parent, const char* name, std::vector<const XmlNode*>& out) {
+    for (const auto& c : parent.children) {
+        if (c->name == name) {
+            out.push_back(c.get());
+        }
+    }
+}
+
+void importGpx(const XmlNode& root, PlanStore& plan, const ImportDefaults& defaults,
+               PlanImport& result) {
+    std::vector<const XmlNode*> points;
+    const char* what = "route points";
+    if (const XmlNode* rte = root.child("rte")) {
+        collect(*rte, "rtept", points);
+    }
+    if (points.empty()) {
+        if (const XmlNode* trk = root.child("trk")) {
+            what = "track points";
+            for (const auto& seg : trk->children) {
+                if (seg->name == "trkseg") {
+                    collect(*seg, "trkpt", points);
+                }
+            }
+        }
+    }
+    if (points.empty()) {
+        what = "waypoints";
+        collect(root, "wpt", points);
+    }
+    if (points.empty()) {
+        result.message = "The GPX file holds no route, track or waypoints. Nothing was imported.";
+        return;
+    }
+    if (points.size() > static_cast<std::size_t>(PlanStore::kCapacity)) {
+        result.message = tooMany(points.size(), what);
+        return;
+    }
+    Builder builder(defaults, result);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const XmlNode& p = *points[i];
+        Entry e;
+        e.name = p.childText("name");
+        if (e.name.empty()) {
+            e.name = !p.childText("cmt").empty() ? p.childText("cmt") : p.childText("desc");
+        }
+        const auto lat = p.attributes.find("lat");
+        const auto lon = p.attributes.find("lon");
+        if (lat != p.attributes.end()) {
+            e.lat = number(lat->second);
+        }
+        if (lon != p.attributes.end()) {
+            e.lon = number(lon->second);
+        }
+        if (const auto ele = number(p.childText("ele"))) {
+            e.altFeet = *ele * kFeetPerMetre;
+        }
+        if (const XmlNode* ext = p.child("extensions")) {
+            e.speed = number(ext->childText("speed"));
+        }
+        if (!builder.add(std::move(e), static_cast<int>(i))) {
+            return;
+        }
+    }
+    builder.finish(plan);
+}
+
+// The first characters of a text, for a message about what it is not.
+std::string opening(const std::string& text) {
+    std::string out;
+    for (const char c : text.substr(0, 40)) {
+        out += (static_cast<unsigned char>(c) < 0x20) ? ' ' : c;
+    }
+    return trimmed(out);
+}
+
+}  // namespace
+
+std::optional<ExchangeFormat> exchangeFormatNamed(const std::string& word) {
+    if (word == "fgroute") {
+        return ExchangeFormat::FlightGearRoute;
+    }
+    if (word == "gpx") {
+        return ExchangeFormat::Gpx;
+    }
+    return std::nullopt;
+}
+
+std::string cleanEntryName(const std::string& name) {
+    std::string out;
+    for (const char c : name) {
+        if (c == '|') {
+            continue;
+        }
+        out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    }
+    const auto b = out.find_first_not_of(' ');
+    if (b == std::string::npos) {
+        return {};
+    }
+    return out.substr(b, out.find_last_not_of(' ') - b + 1);
+}
+
+std::string formatFlightGearRoute(const PlanStore& plan, const WaypointStore* store) {
+    const StoreLookup lookup(plan, store);
+    QByteArray bytes;
+    QXmlStreamWriter w(&bytes);
+    w.setAutoFormatting(true);
+    w.setAutoFormattingIndent(2);
+    w.writeStartDocument();
+    w.writeStartElement(QStringLiteral("PropertyList"));
+    typed(w, "version", "int", "2");
+    // Airports at either end become FlightGear's departure and destination. Their entries are
+    // flagged as the departure and approach legs, or FlightGear would add the airports again.
+    bool departure = false, destination = false;
+    if (plan.PlanCount > 1) {
+        const auto first = lookup.find(plan.row(0));
+        const auto last = lookup.find(plan.row(plan.PlanCount - 1));
+        departure = first && first->type == "A";
+        destination = last && last->type == "A";
+        if (departure) {
+            w.writeStartElement(QStringLiteral("departure"));
+            typed(w, "airport", "string", first->ident);
+            w.writeEndElement();
+        }
+        if (destination) {
+            w.writeStartElement(QStringLiteral("destination"));
+            typed(w, "airport", "string", last->ident);
+            w.writeEndElement();
+        }
+    }
+    w.writeStartElement(QStringLiteral("route"));
+    for (int i = 0; i < plan.PlanCount; ++i) {
+        const auto r = plan.row(i);
+        const auto known = lookup.find(r);
+        const bool navaid = known && known->type != "C";
+        w.writeStartElement(QStringLiteral("wp"));
+        if (i > 0) {
+            w.writeAttribute(QStringLiteral("n"), QString::number(i));
+        }
+        typed(w, "type", "string", navaid ? "navaid" : "basic");
+        if (i == 0 && departure) {
+            typed(w, "departure", "bool", "true");
+        }
+        if (i + 1 == plan.PlanCount && destination) {
+            typed(w, "approach", "bool", "true");
+        }
+        typed(w, "ident", "string", known ? known->ident : r.name);
+        if (known && known->ident != r.name) {
+            typed(w, "name", "string", r.name);
+        }
+        typed(w, "lon", "double", sixDecimals(r.lon));
+        typed(w, "lat", "double", sixDecimals(r.lat));
+        typed(w, "alt-restrict", "string", "at");
+        typed(w, "altitude-ft", "double", r.altText);
+        if (r.spd > 0.0) {
+            typed(w, "speed-restrict", "string", r.spd < 1.0 ? "mach" : "at");
+            typed(w, "speed", "double", r.spdText);
+        }
+        w.writeEndElement();
+    }
+    w.writeEndElement();
+    w.writeEndElement();
+    w.writeEndDocument();
+    return bytes.toStdString();
+}
+
+std::vector<std::string> flightGearIdents(const PlanStore& plan, const WaypointStore* store) {
+    const StoreLookup lookup(plan, store);
+    std::vector<std::string> idents;
+    for (int i = 0; i < plan.PlanCount; ++i) {
+        const auto r = plan.row(i);
+        const auto known = lookup.find(r);
+        idents.push_back(known ? known->ident : r.name);
+    }
+    return idents;
+}
+
+std::string formatGpx(const PlanStore& plan, const WaypointStore* store) {
+    const StoreLookup lookup(plan, store);
+    QByteArray bytes;
+    QXmlStreamWriter w(&bytes);
+    w.setAutoFormatting(true);
+    w.setAutoFormattingIndent(2);
+    w.writeStartDocument();
+    w.writeDefaultNamespace(QString::fromLatin1(kGpxNamespace));
+    w.writeNamespace(QString::fromLatin1(kOwnNamespace), QStringLiteral("zephyra"));
+    w.writeStartElement(QString::fromLatin1(kGpxNamespace), QStringLiteral("gpx"));
+    w.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
+    w.writeAttribute(QStringLiteral("creator"), QStringLiteral("Zephyra"));
+    w.writeStartElement(QString::fromLatin1(kGpxNamespace), QStringLiteral("rte"));
+    if (plan.PlanCount > 0) {
+        w.writeTextElement(QString::fromLatin1(kGpxNamespace), QStringLiteral("name"),
+                           q(plan.WaypLst.front() + " to " +
+                             plan.WaypLst[static_cast<std::size_t>(plan.PlanCount - 1)]));
+    }
+    for (int i = 0; i < plan.PlanCount; ++i) {
+        const auto r = plan.row(i);
+        const auto known = lookup.find(r);
+        w.writeStartElement(QString::fromLatin1(kGpxNamespace), QStringLiteral("rtept"));
+        w.writeAttribute(QStringLiteral("lat"), q(sixDecimals(r.lat)));
+        w.writeAttribute(QStringLiteral("lon"), q(sixDecimals(r.lon)));
+        char ele[32];
+        std::snprintf(ele, sizeof ele, "%.4f", r.alt / kFeetPerMetre);
+        w.writeTextElement(QString::fromLatin1(kGpxNamespace), QStringLiteral("ele"),
+                           QString::fromLatin1(ele));
+        w.writeTextElement(QString::fromLatin1(kGpxNamespace), QStringLiteral("name"), q(r.name));
+        if (known) {
+            w.writeTextElement(QString::fromLatin1(kGpxNamespace), QStringLiteral("cmt"),
+                               q(known->ident));
+            w.writeTextElement(
+                QString::fromLatin1(kGpxNamespace), QStringLiteral("type"),
+                q(known->type == "C" ? std::string("station") : typeWord(known->type)));
+        }
+        if (r.spd > 0.0) {
+            w.writeStartElement(QString::fromLatin1(kGpxNamespace), QStringLiteral("extensions"));
+            w.writeTextElement(QString::fromLatin1(kOwnNamespace), QStringLiteral("speed"),
+                               q(r.spdText));
+            w.writeEndElement();
+        }
+        w.writeEndElement();
+    }
+    w.writeEndElement();
+    w.writeEndElement();
+    w.writeEndDocument();
+    return bytes.toStdString();
+}
+
+bool exportPlanFile(const std::string& path, ExchangeFormat format, const PlanStore& plan,
+                    const WaypointStore* store, std::string* error) {
+    const std::string text = format == ExchangeFormat::FlightGearRoute
+                                 ? formatFlightGearRoute(plan, store)
+                                 : formatGpx(plan, store);
+    return platform::writeFile(path, text, error);
+}
+
+PlanImport importPlanText(const std::string& text, PlanStore& plan, PlanLoadHost& host,
+                          const ImportDefaults& defaults) {
+    PlanImport result;
+    std::size_t start = 0;
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        start = 3;
+    }
+    const auto first = text.find_first_not_of(" \t\r\n", start);
+    if (first == std::string::npos) {
+        result.message = "The file is empty. Nothing was imported.";
+        return result;
+    }
+    if (text[first] == '<') {
+        std::string error;
+        const auto root = parseXml(text, error);
+        if (!root) {
+            result.message = error + " Nothing was imported.";
+            return result;
+        }
+        const XmlNode& top = *root->children.front();
+        if (top.name == "PropertyList") {
+            result.format = "FlightGear route";
+            importFlightGear(top, plan, defaults, result);
+        } else if (top.name == "gpx") {
+            result.format = "GPX";
+            importGpx(top, plan, defaults, result);
+        } else {
+            result.message = "The file is XML with the root element <" + top.name +
+                             ">, which is neither a FlightGear route (<PropertyList>) nor GPX "
+                             "(<gpx>). Nothing was imported.";
+        }
+        return result;
+    }
+    const auto lineEnd = text.find_first_of("\r\n", first);
+    const std::string firstLine =
+        text.substr(first, lineEnd == std::string::npos ? lineEnd : lineEnd - first);
+    if (firstLine.find('|') == std::string::npos && firstLine != "Weather" && firstLine != "ATC") {
+        result.message =
+            "The file is neither a FlightGear route, GPX nor a Zephyra plan: it begins "
+            "\"" +
+            opening(firstLine) + "\". Nothing was imported.";
+        return result;
+    }
+    result.format = "Zephyra plan";
+    PlanStore read;
+    const auto r = readPlan(text, read, host);
+    if (!r.completed) {
+        result.message =
+            "Line " + std::to_string(r.stoppedAtLine) + " of the plan could not be read" +
+            (r.problem.empty() ? std::string(".") : ": " + r.problem) + " Nothing was imported.";
+        return result;
+    }
+    plan = std::move(read);
+    result.ok = true;
+    return result;
+}
+
+PlanImport importPlanFile(const std::string& path, PlanStore& plan, PlanLoadHost& host,
+                          const ImportDefaults& defaults) {
+    PlanImport result;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        result.message = "\"" + path + "\" is not a file that can be read.";
+        return result;
+    }
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec || static_cast<long long>(size) > kMaxExchangeFileBytes) {
+        result.message = "\"" + path +
+                         "\" is larger than 16 MB; a plan file is far smaller. "
+                         "Nothing was imported.";
+        return result;
+    }
+    std::string text;
+    if (!platform::readFile(path, text)) {
+        result.message = "\"" + path + "\" could not be read.";
+        return result;
+    }
+    return importPlanText(text, plan, host, defaults);
+}
+
+}  // namespace zephyra::flightplan

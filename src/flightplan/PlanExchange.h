@@ -1,0 +1,66 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "flightplan/FlightPlan.h"
+#include "flightplan/PlanFile.h"
+#include "flightplan/WaypointStore.h"
+
+namespace zephyra::flightplan {
+
+// Plans exchanged with other programs: FlightGear's route manager XML and GPX 1.1.
+enum class ExchangeFormat { FlightGearRoute, Gpx };
+
+// "fgroute" or "gpx"; nothing for any other word.
+std::optional<ExchangeFormat> exchangeFormatNamed(const std::string& word);
+
+// The largest plan file read, in bytes.
+constexpr long long kMaxExchangeFileBytes = 16LL * 1024 * 1024;
+
+// The route file FlightGear's route manager loads: a PropertyList of version 2 with the
+// departure and destination airports (when the first and last entries are airports, their
+// entries flagged as departure and approach so FlightGear does not add them twice) and one
+// route/wp per entry. An entry whose name the waypoint store holds within 0.01 degrees is
+// written with that waypoint's identifier as a navaid; any other entry is a plain position
+// named by its name. Altitudes are "at" restrictions; speeds are knots or, below 1, Mach.
+std::string formatFlightGearRoute(const PlanStore& plan, const WaypointStore* store);
+// The ident each entry gets in that route file, in order (FlightGear shows it as the
+// waypoint's id).
+std::vector<std::string> flightGearIdents(const PlanStore& plan, const WaypointStore* store);
+// A GPX 1.1 route: one rtept per entry with name, elevation in metres, the identifier in cmt
+// and the type in type. The speed goes into an extension of this program's own namespace.
+std::string formatGpx(const PlanStore& plan, const WaypointStore* store);
+bool exportPlanFile(const std::string& path, ExchangeFormat format, const PlanStore& plan,
+                    const WaypointStore* store, std::string* error = nullptr);
+
+// What an import needs beyond the file: the altitude and speed of entries whose file gives
+// none, and where a waypoint named only by its identifier lies.
+struct ImportDefaults {
+    std::string altText = "9000";
+    std::string spdText = "250";
+    std::function<std::optional<FoundNavaid>(const std::string& ident)> findIdent;
+};
+
+struct PlanImport {
+    bool ok = false;
+    std::string format;              // "FlightGear route", "GPX", "Zephyra plan" once told
+    std::string message;             // why nothing was imported
+    std::vector<std::string> notes;  // what the import had to make up or leave out
+};
+
+// Reads a FlightGear route, a GPX file or a ".fpl" text, the format told from the content.
+// The plan is replaced only when the whole file was read; otherwise it stays as it was.
+PlanImport importPlanText(const std::string& text, PlanStore& plan, PlanLoadHost& host,
+                          const ImportDefaults& defaults);
+// The same for a file: a regular file of at most 16 MB.
+PlanImport importPlanFile(const std::string& path, PlanStore& plan, PlanLoadHost& host,
+                          const ImportDefaults& defaults);
+
+// A name as a plan entry can hold it: no "|" and no line breaks or other control characters,
+// spaces at either end dropped.
+std::string cleanEntryName(const std::string& name);
+
+}  // namespace zephyra::flightplan

@@ -1,0 +1,133 @@
+#include "flightplan/RouteSender.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "flightplan/PlanExchange.h"
+#include "platform/Files.h"
+
+namespace zephyra::flightplan {
+
+namespace {
+
+constexpr const char* kRouteManager = "/autopilot/route-manager";
+constexpr const char* kRouteFile = "zephyra-route.xml";
+// Round trips spent waiting for the route to show the new waypoints.
+constexpr int kReadBackTries = 10;
+
+std::string place(double lon, double lat, double alt) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "%.6f,%.6f@%.0f", lon, lat, alt);
+    return buf;
+}
+
+}  // namespace
+
+RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore* store,
+                                      const simlink::FlightGearSettings& settings) {
+    RouteSendResult result;
+    const std::string where = settings.host + ":" + std::to_string(settings.port);
+    if (plan.PlanCount == 0) {
+        result.message = "The plan has no entries to send.";
+        return result;
+    }
+    simlink::PropertyConnection fg;
+    const auto timeout = settings.replyTimeout;
+    auto lost = [&] {
+        result.message = "FlightGear's property server at " + where + " stopped answering.";
+        return result;
+    };
+    if (!fg.open(settings.host, settings.port, settings.connectTimeout)) {
+        result.message = "FlightGear's property server at " + where +
+                         " does not answer. Is FlightGear running with --telnet?";
+        return result;
+    }
+    if (!fg.send("data\r\nget /sim/fg-home\r\n", timeout)) {
+        return lost();
+    }
+    const auto home = fg.readLines(1, timeout);
+    if (!home) {
+        return lost();
+    }
+    const std::string r = kRouteManager;
+    std::string commands;
+    std::error_code ec;
+    const std::string exportDir = home->front().empty() ? std::string() : home->front() + "/Export";
+    if (!exportDir.empty() && std::filesystem::is_directory(home->front(), ec)) {
+        std::filesystem::create_directories(exportDir, ec);
+        result.file = exportDir + "/" + kRouteFile;
+        if (platform::writeFile(result.file, formatFlightGearRoute(plan, store))) {
+            result.method = "file";
+            result.expectedIds = flightGearIdents(plan, store);
+            commands =
+                "set " + r + "/file-path " + result.file + "\r\nset " + r + "/input @LOAD\r\n";
+        } else {
+            result.file.clear();
+        }
+    }
+    if (result.method.empty()) {
+        result.method = "inserted";
+        commands = "set " + r + "/input @CLEAR\r\n";
+        for (int i = 0; i < plan.PlanCount; ++i) {
+            const auto row = plan.row(i);
+            commands += "set " + r + "/input " + place(row.lon, row.lat, row.alt) + "\r\n";
+        }
+    }
+    if (!fg.send(commands, timeout)) {
+        return lost();
+    }
+    for (int tries = 0; tries < kReadBackTries; ++tries) {
+        if (!fg.send("get " + r + "/route/num\r\n", timeout)) {
+            return lost();
+        }
+        const auto num = fg.readLines(1, timeout);
+        if (!num) {
+            return lost();
+        }
+        try {
+            result.routeCount = num->front().empty() ? -1 : std::stoi(num->front());
+        } catch (const std::exception&) {
+            result.routeCount = -1;
+        }
+        if (result.routeCount == plan.PlanCount) {
+            break;
+        }
+    }
+    if (result.routeCount > 0) {
+        std::string gets;
+        for (int i = 0; i < result.routeCount; ++i) {
+            gets += "get " + r + "/route/wp[" + std::to_string(i) + "]/id\r\n";
+        }
+        if (!fg.send(gets, timeout)) {
+            return lost();
+        }
+        const auto ids = fg.readLines(static_cast<std::size_t>(result.routeCount), timeout);
+        if (!ids) {
+            return lost();
+        }
+        result.ids = *ids;
+    }
+    fg.send("quit\r\n", timeout);
+    const std::string how =
+        result.method == "file" ? " (loaded from " + result.file + ")" : " (inserted one by one)";
+    if (result.routeCount != plan.PlanCount) {
+        result.message = "FlightGear's route has " +
+                         std::to_string(result.routeCount < 0 ? 0 : result.routeCount) +
+                         " waypoints after sending the plan's " + std::to_string(plan.PlanCount) +
+                         how + ".";
+        return result;
+    }
+    if (!result.expectedIds.empty() && result.ids != result.expectedIds) {
+        result.message = "FlightGear's route has " + std::to_string(result.routeCount) +
+                         " waypoints" + how + ", but not named as sent.";
+        return result;
+    }
+    result.ok = true;
+    result.message = "FlightGear's route manager now holds the plan's " +
+                     std::to_string(result.routeCount) + " waypoints" + how +
+                     ". Activate the route in FlightGear to fly it with the GPS.";
+    return result;
+}
+
+}  // namespace zephyra::flightplan

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "flightplan/PlanStore.h"
+#include "flightplan/WaypointStore.h"
+#include "simlink/FlightGearLink.h"
+
+namespace zephyra::flightplan {
+
+struct RouteSendResult {
+    bool ok = false;
+    std::string message;  // what happened, for the user
+    // How the route went in: "file" (written where FlightGear reads and loaded with @LOAD) or
+    // "inserted" (cleared, then one position per entry through the route manager's input).
+    std::string method;
+    std::string file;              // the route file written, with the file method
+    int routeCount = -1;           // /autopilot/route-manager/route/num afterwards
+    std::vector<std::string> ids;  // /autopilot/route-manager/route/wp[i]/id afterwards
+    std::vector<std::string> expectedIds;
+};
+
+// Loads the plan into the route manager of the FlightGear behind the property server, then
+// reads the route back. When FlightGear's home folder (/sim/fg-home) is a folder here, the
+// route is written to its Export folder, which FlightGear may read, and loaded from there;
+// otherwise (FlightGear on another machine) the positions are inserted one by one. The route
+// is loaded, not activated. ok: the route holds as many waypoints as the plan has entries,
+// each named as sent.
+RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore* store,
+                                      const simlink::FlightGearSettings& settings);
+
+}  // namespace zephyra::flightplan
