@@ -117,7 +117,7 @@ std::string observationTime(std::string_view line, const std::optional<Reference
                 --year;
             }
         }
-        char text[32];
+        char text[64];  // room for any int the format could print
         std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02dZ", year, month, day, hour,
                       minute);
         return text;
