@@ -118,7 +118,8 @@ ReportAge reportAge(const weather::WeatherRecord& r, double nowSeconds) {
     if (observed.empty()) {
         return age;
     }
-    age.text = r.ID + " observed " + observed;
+    age.observed = "observed " + observed;
+    age.text = r.ID + " " + age.observed;
     const auto seconds = weather::observationSeconds(r.ObsTime);
     if (seconds && nowSeconds - *seconds > kStaleReportSeconds) {
         age.warning = "Old weather: " + age.text + ". It may no longer be what the pilot flies in.";

@@ -56,7 +56,8 @@ StationReport stationReport(weather::WeatherDb& db, const std::string& id, const
 // than three hours old at nowSeconds.
 inline constexpr double kStaleReportSeconds = 3 * 3600.0;
 struct ReportAge {
-    std::string text;
+    std::string observed;  // "observed 10:51Z, 3 h 20 min ago"
+    std::string text;      // the same after the station's identifier
     std::string warning;
 };
 ReportAge reportAge(const weather::WeatherRecord& record, double nowSeconds);

@@ -12,8 +12,9 @@ class CompactMode : public QObject {
     Q_OBJECT
   public:
     // Pixels the main window's status area is taller than the classic one (room for the whole
-    // station report); both heights grow by as much (15 twips a pixel).
-    static constexpr int kReportRoom = 56;
+    // station report and the age of its observation); both heights grow by as much (15 twips a
+    // pixel).
+    static constexpr int kReportRoom = 70;
     // Sizes in twips (1/1440 inch).
     static constexpr int kNormalWidth = 9090;
     static constexpr int kNormalHeight = 6180 + kReportRoom * 15;

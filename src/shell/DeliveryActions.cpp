@@ -115,7 +115,8 @@ std::optional<std::pair<double, double>> DeliveryActions::aircraftPosition() {
 void DeliveryActions::showClosestStation(const std::string& text) {
     auto* shown = vane_.label("Text3");
     shown->setText(QString::fromStdString(text));
-    // The age of the station's report beside it; an old one turns red and says so once.
+    // The age of the station's report under it and in its tip; an old one turns red and says
+    // so once on the status line.
     reports::ReportAge age;
     if (auto db = weather::WeatherDb::open(ctx_.databasePath(), nullptr, false);
         db && text.size() >= 4) {
@@ -124,7 +125,11 @@ void DeliveryActions::showClosestStation(const std::string& text) {
         }
     }
     shown->setToolTip(QString::fromStdString(age.text));
-    shown->setStyleSheet(age.warning.empty() ? QString() : QStringLiteral("color: #b00000;"));
+    auto* observed = vane_.label("ReportAge");
+    observed->setText(QString::fromStdString(age.observed));
+    const QString stale = age.warning.empty() ? QString() : QStringLiteral("color: #ff7070;");
+    shown->setStyleSheet(stale);
+    observed->setStyleSheet(stale);
     if (!age.warning.empty() && age.warning != lastWarning_) {
         setStatus(age.warning);
     }

@@ -43,6 +43,7 @@ const char* const kStatusStyle =
     "QLabel[role=\"value\"] { color: #9df2b4; font-weight: bold; }"
     "QLabel#Status { color: #ffd27a; }"
     "QLabel#Label15 { color: #e8eef7; }"
+    "QLabel#ReportAge { color: #8fa3bf; font-size: 8pt; }"
     "QLineEdit[role=\"value\"] { background: #0d141e; color: #9df2b4; border: 1px solid #34465e;"
     " border-radius: 2px; padding: 0 2px; font-weight: bold; }";
 
@@ -330,8 +331,11 @@ void VaneWindow::buildStatusArea() {
 
     caption("Station", QRect(12, 32, 44, 16));
     value("Text3", QRect(58, 32, 260, 16), true);
+    // When the station's report was observed, and how long ago.
+    auto* age = makeLabel(this, "ReportAge", QString(), QRect(58, 48, 260, 14));
+    age->setAttribute(Qt::WA_TransparentForMouseEvents);
     // Every line of the station report, each on one line.
-    auto* wx = makeLabel(this, "Label15", QString(), QRect(12, 50, 306, 46 + kReportRoom), true);
+    auto* wx = makeLabel(this, "Label15", QString(), QRect(12, 64, 306, 32 + kReportRoom), true);
     wx->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     caption("Waypoint", QRect(12, 98, 52, 16));

@@ -46,11 +46,19 @@ TEST_F(DeliveryActionsTest, ClosestTickSendsAndShowsTheReport) {
     scheduler.advance(60);
     EXPECT_EQ(vane->label("Text3")->text(), "KATL-Station KATL, GA");
     EXPECT_EQ(vane->textBox("LastStation")->text(), "KATL");
-    // The report is old: the station turns red, its age in the tip; no message box.
+    // The report is old: the station and its age under it turn red, the age is in the tip
+    // too; no message box.
+    auto* age = vane->label("ReportAge");
+    EXPECT_TRUE(age->isVisible());
+    EXPECT_EQ(age->text(), "observed 22:00Z, 3 h 48 min ago");
     EXPECT_EQ(vane->label("Text3")->toolTip(), "KATL observed 22:00Z, 3 h 48 min ago");
     EXPECT_FALSE(vane->label("Text3")->styleSheet().isEmpty());
+    EXPECT_FALSE(age->styleSheet().isEmpty());
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(aircraft.callCount("upd_temps"), 1);
+    // A minute later the age has moved on.
+    scheduler.advance(60);
+    EXPECT_EQ(age->text(), "observed 22:00Z, 3 h 49 min ago");
     EXPECT_TRUE(vane->label("Label15")->text().startsWith("KATL REPORT\nSkies: overcast at 2500"));
 
     vane->press("Command4");

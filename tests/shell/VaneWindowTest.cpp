@@ -272,9 +272,12 @@ TEST_F(VaneTest, StatusAreaShowsEveryLineAndElidesLongNames) {
     EXPECT_FALSE(report->elided());
     // Nothing of the status area lies over the report or outside the area.
     const QRect area = w->label("Label30")->geometry();
-    for (const char* name : {"Label15", "FWAYP", "Hdg", "WindDir", "Status"}) {
+    for (const char* name :
+         {"Text3", "ReportAge", "Label15", "FWAYP", "Hdg", "WindDir", "Status"}) {
         EXPECT_TRUE(area.contains(w->label(name)->geometry())) << name;
     }
+    EXPECT_GT(w->label("ReportAge")->geometry().top(), w->label("Text3")->geometry().bottom());
+    EXPECT_GT(report->geometry().top(), w->label("ReportAge")->geometry().bottom());
     EXPECT_GT(w->label("FWAYP")->geometry().top(), report->geometry().bottom());
 
     const QString name = "KGVL-Lee Gilmer Memorial Airport, Gainesville, Georgia, United States";
