@@ -321,8 +321,11 @@ QString SimulatorWindow::weatherSummary() const {
     if (w.temperatures.received) {
         const auto& t = w.temperatures;
         lines << QStringLiteral("Pressure    %1 mb").arg(t.pressureMb, 0, 'f', 1);
+        // In the scale the record holds: a station whose report gave Celsius may keep it.
+        const QString unit = t.scale == simlink::TemperatureScale::Celsius ? QStringLiteral("°C")
+                                                                           : QStringLiteral("°F");
         auto temperature = [&](std::size_t at) {
-            return QStringLiteral("%1 °F at %2").arg(t.degrees[at]).arg(feet(t.altitude[at]));
+            return QStringLiteral("%1 %2 at %3").arg(t.degrees[at]).arg(unit, feet(t.altitude[at]));
         };
         lines << QStringLiteral("Temperature %1, %2").arg(temperature(0), temperature(1));
         lines << QStringLiteral("            %1, %2").arg(temperature(2), temperature(3));

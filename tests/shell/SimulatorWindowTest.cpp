@@ -85,6 +85,14 @@ TEST_F(SimulatorWindowTest, ShowsTheWeatherItReceived) {
           "Wind 0      270° at 10 kt up to 5,000 ft, turbulence 4/255, gusts", "Storm       on"}) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line << "\n" << text.toStdString();
     }
+    // A record in Celsius shows Celsius.
+    aircraft.upd_temps(1026, 9, 20000, -29, 30000, -39, 40000, -50, 1013.2,
+                       simlink::TemperatureScale::Celsius);
+    w.refresh();
+    EXPECT_TRUE(
+        w.findChild<QPlainTextEdit*>("WeatherHeld")
+            ->toPlainText()
+            .contains(QString::fromUtf8("Temperature 9 °C at 1,026 ft, -29 °C at 20,000 ft")));
 }
 
 // The sky picture holds the weather: a low overcast in thick haze turns the blue sky grey.
