@@ -335,7 +335,7 @@ void VaneWindow::buildStatusArea() {
     auto* age = makeLabel(this, "ReportAge", QString(), QRect(58, 48, 260, 14));
     age->setAttribute(Qt::WA_TransparentForMouseEvents);
     // Every line of the station report, each on one line.
-    auto* wx = makeLabel(this, "Label15", QString(), QRect(12, 64, 306, 32 + kReportRoom), true);
+    auto* wx = makeLabel(this, "Label15", QString(), QRect(12, 62, 306, 34 + kReportRoom), true);
     wx->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     caption("Waypoint", QRect(12, 98, 52, 16));

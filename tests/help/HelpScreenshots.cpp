@@ -1,16 +1,23 @@
 // Draws the pictures of the user's guide: builds the program's windows on a scratch copy of
 // the program folder, loads real weather, plans Atlanta to New York, flies a little and
-// saves each window as a PNG. Run under an X server (xvfb-run) so the pictures use real fonts:
-//   xvfb-run -a build/tests/help_screenshots docs/help/vuduvo-images
+// saves each window as a PNG. Run under an X server (xvfb-run) so the pictures use real fonts,
+// with a window manager for the frames of the map's whole-screen picture:
+//   xvfb-run -a -s "-screen 0 1600x1000x24" sh -c 'openbox & sleep 1;
+//     build/tests/help_screenshots docs/help/vuduvo-images; kill $!'
+// Exit status 1 when a window could not be drawn at its proper size.
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
+#include <QWindow>
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 
@@ -38,12 +45,45 @@ using namespace zephyra;
 namespace {
 
 QString outFolder;
+int failures = 0;
+// The clock stands shortly after the default file's reports (2022-10-23 11:40Z), so their ages
+// read as they did that day.
+constexpr long long kClockStart = 1666525200;
 
+// Draws a window as the screen shows it. grab() draws a widget at whatever size it has right
+// then. Under a window manager a window's size comes back from the window manager: a window
+// just shown can still read the 100x30 its X window was created with (a grey strip), and one
+// that grew (a longer text) its old size, until the window manager's answer has been
+// processed. So the window is shown and mapped, events are processed until its size is at least
+// what its layout needs, and a picture that never gets there is refused.
 void save(QWidget* window, const char* name) {
-    QApplication::processEvents();
     const QString path = outFolder + "/" + name;
+    if (!window->isVisible()) {
+        window->show();
+    }
+    auto settled = [window] {
+        const QSize least = window->minimumSizeHint();
+        return window->windowHandle() != nullptr && window->windowHandle()->isExposed() &&
+               window->width() >= least.width() && window->height() >= least.height();
+    };
+    QElapsedTimer waited;
+    waited.start();
+    QApplication::processEvents();
+    while (!settled() && waited.elapsed() < 5000) {
+        QThread::msleep(20);
+        QApplication::processEvents();
+    }
+    if (!settled()) {
+        const QSize least = window->minimumSizeHint();
+        std::cerr << "not saved: " << path.toStdString() << " would be " << window->width() << "x"
+                  << window->height() << ", smaller than its layout (" << least.width() << "x"
+                  << least.height() << ") or not shown\n";
+        ++failures;
+        return;
+    }
     if (!window->grab().save(path)) {
         std::cerr << "could not save " << path.toStdString() << "\n";
+        ++failures;
     } else {
         std::cout << path.toStdString() << "\n";
     }
@@ -88,11 +128,16 @@ int main(int argc, char** argv) {
     fs::copy(built / "vuduvo-images", program.file("vuduvo-images"), fs::copy_options::recursive);
     // The weather is loaded from a copy: a load may repair a file's line ends in place.
     fs::copy_file(metar, program.file("weather.txt"));
+    // A report file without a date line takes its month and year from the file's date: the
+    // copy's is that of the clock below, as the original's was when it was fetched.
+    fs::last_write_time(program.file("weather.txt"),
+                        std::chrono::file_clock::from_sys(
+                            std::chrono::sys_seconds(std::chrono::seconds(kClockStart))));
     program.write("quick.txt",
                   "https://aviationweather.gov/data/metar/\r\n"
                   "https://tgftp.nws.noaa.gov/data/observations/metar/cycles/\r\n");
 
-    platform::VirtualScheduler scheduler;
+    platform::VirtualScheduler scheduler(static_cast<double>(kClockStart));
     platform::ScriptedDialogs dialogs;
     platform::PinnedRandom random;
     simlink::BuiltInAircraft aircraft(scheduler);
@@ -203,5 +248,5 @@ int main(int argc, char** argv) {
     for (const auto& text : dialogs.messages()) {
         std::cout << "message: " << text << "\n";
     }
-    return 0;
+    return failures == 0 ? 0 : 1;
 }

@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot write %s/map-world.png\n", argv[4]);
     }
 
-    // The plan, sent with A/P Update on, flown for 80 minutes from Atlanta.
+    // The plan, sent with A/P Update on, flown for 45 minutes from Atlanta.
     aircraft.setLatitude(33.6367);
     aircraft.setLongitude(-84.4281);
     aircraft.setAltitude(9000);
