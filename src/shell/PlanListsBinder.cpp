@@ -407,7 +407,7 @@ void PlanListsBinder::exportPlan(flightplan::ExchangeFormat format) {
     const bool gpx = format == flightplan::ExchangeFormat::Gpx;
     const std::string title = gpx ? "Export as GPX" : "Export as FlightGear route";
     const auto chosen = ctx_.dialogs.saveFile(
-        {title, ctx_.programFolder, gpx ? "GPX (*.gpx)|*.gpx" : "FlightGear route (*.xml)|*.xml"});
+        {title, ctx_.folders.user, gpx ? "GPX (*.gpx)|*.gpx" : "FlightGear route (*.xml)|*.xml"});
     if (!chosen) {
         return;
     }
@@ -431,7 +431,7 @@ void PlanListsBinder::exportPlan(flightplan::ExchangeFormat format) {
 }
 
 void PlanListsBinder::importPlan() {
-    const auto path = ctx_.dialogs.openFile({"Import", ctx_.programFolder, kImportFilter});
+    const auto path = ctx_.dialogs.openFile({"Import", ctx_.folders.user, kImportFilter});
     if (!path) {
         return;
     }
