@@ -19,20 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zephyra;
 
-class QuietHost final : public flightplan::WaypointLoadHost {
-  public:
-    bool storeMarkedLoaded() override { return false; }
-    void markStoreLoaded() override {}
-    void beginLoad() override {}
-    void endLoad() override {}
-    void setStatus(const std::string&) override {}
-    void setCurrentWeatherText(const std::string&) override {}
-    void processEvents() override {}
-    std::string activeWaypointName() override { return {}; }
-    void setActiveWaypointFrequency(const std::string&) override {}
-    void showMessage(const std::string&) override {}
-};
-
 // The shipped WPS table as a waypoint store (region All), read from a scratch copy.
 const flightplan::WaypointStore& shippedStore() {
     static const flightplan::WaypointStore store = [] {
@@ -48,7 +34,7 @@ const flightplan::WaypointStore& shippedStore() {
         {
             auto db = weather::WeatherDb::open(path, nullptr, false);
             platform::PinnedRandom rnd;
-            QuietHost host;
+            flightplan::QuietWaypointLoadHost host;
             flightplan::loadWaypoints(*db, flightplan::kAll, weather::StationList{}, rnd, s, host);
         }
         for (const char* suffix : {"", "-wal", "-shm"}) {

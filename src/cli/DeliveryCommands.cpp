@@ -1,4 +1,5 @@
 #include "cli/DeliveryCommands.h"
+#include "cli/OpenDatabase.h"
 #include "platform/Folders.h"
 
 #include <algorithm>
@@ -67,10 +68,8 @@ int runReportCommand(const std::vector<std::string>& args, std::ostream& out, st
         err << kReportUsage;
         return 2;
     }
-    std::string error;
-    auto db = weather::WeatherDb::open(database, &error, false);
+    auto db = openDatabaseOrSay(database, "zephyra-cli", err);
     if (!db) {
-        err << "zephyra-cli: cannot open the database " << database << ": " << error << "\n";
         return 1;
     }
     // Identifiers are stored in capitals; "kjfk" means KJFK.
@@ -105,10 +104,8 @@ int runClosestCommand(const std::vector<std::string>& args, std::ostream& out, s
         err << kClosestUsage;
         return 2;
     }
-    std::string error;
-    auto db = weather::WeatherDb::open(database, &error, false);
+    auto db = openDatabaseOrSay(database, "zephyra-cli", err);
     if (!db) {
-        err << "zephyra-cli: cannot open the database " << database << ": " << error << "\n";
         return 1;
     }
     const std::string text =

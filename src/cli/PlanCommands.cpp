@@ -1,4 +1,5 @@
 #include "cli/PlanCommands.h"
+#include "cli/OpenDatabase.h"
 #include "platform/Folders.h"
 
 #include <algorithm>
@@ -119,21 +120,6 @@ std::string defaultDatabase() {
     return platform::joinPath(platform::folders().user, "vanedb.mdb");
 }
 
-class QuietLoadHost final : public flightplan::WaypointLoadHost {
-  public:
-    bool storeMarkedLoaded() override { return false; }
-    void markStoreLoaded() override {}
-    void beginLoad() override {}
-    void endLoad() override {}
-    void setStatus(const std::string&) override {}
-    void setCurrentWeatherText(const std::string&) override {}
-    void processEvents() override {}
-    std::string activeWaypointName() override { return {}; }
-    void setActiveWaypointFrequency(const std::string&) override {}
-    void showMessage(const std::string& text) override { message = text; }
-    std::string message;
-};
-
 // The place a --from or --to names; nothing, with the reason on err, when it names none or
 // several.
 std::optional<flightplan::FoundNavaid> resolve(weather::WeatherDb& db, const std::string& option,
@@ -205,7 +191,7 @@ flightplan::WaypointStore waypointsOf(const std::string& database, const char* c
                                       std::ostream& err) {
     flightplan::WaypointStore store;
     auto db = weather::WeatherDb::open(database, nullptr, false);
-    QuietLoadHost host;
+    flightplan::QuietWaypointLoadHost host;
     platform::DefaultRandom random;
     if (!db || flightplan::loadWaypoints(*db, flightplan::kAll, weather::StationList{}, random,
                                          store, host) != flightplan::WaypointLoadResult::Loaded) {
@@ -462,10 +448,8 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         err << "zephyra-cli plan: --types takes letters of V, N and W\n";
         return 2;
     }
-    std::string error;
-    auto db = weather::WeatherDb::open(database, &error, false);
+    auto db = openDatabaseOrSay(database, "zephyra-cli plan", err);
     if (!db) {
-        err << "zephyra-cli plan: cannot open " << database << ": " << error << "\n";
         return 1;
     }
     const auto dep = resolve(*db, "--from", from, err);
@@ -479,7 +463,7 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     }
 
     flightplan::WaypointStore store;
-    QuietLoadHost host;
+    flightplan::QuietWaypointLoadHost host;
     platform::DefaultRandom random;
     if (flightplan::loadWaypoints(*db, flightplan::kAll, weather::StationList{}, random, store,
                                   host) != flightplan::WaypointLoadResult::Loaded) {
@@ -500,6 +484,7 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         err << flightplan::generation_text::kFailed << "\n";
         return 1;
     }
+    std::string error;
     if (!flightplan::savePlanFile(outPath, flight.plan, &error)) {
         err << "zephyra-cli plan: " << error << "\n";
         return 1;

@@ -1,4 +1,5 @@
 #include "cli/WeatherCommands.h"
+#include "cli/OpenDatabase.h"
 #include "platform/Folders.h"
 
 #include <QCoreApplication>
@@ -183,10 +184,8 @@ int dump(const std::string& path, bool sa, std::ostream& out, std::ostream& err)
 // figures, then every message the window would show (the last one says how the load ended).
 int load(const std::string& database, const std::string& file, bool sa, int region,
          std::ostream& out, std::ostream& err) {
-    std::string error;
-    auto db = weather::WeatherDb::open(database, &error, false);
+    auto db = openDatabaseOrSay(database, "zephyra-cli", err);
     if (!db) {
-        err << "zephyra-cli: " << error << "\n";
         return 1;
     }
     platform::ScriptedDialogs dialogs;
@@ -375,10 +374,8 @@ int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std:
         err << "usage: zephyra-cli show [--db FILE] STATION_ID\n";
         return 2;
     }
-    std::string error;
-    auto db = weather::WeatherDb::open(database, &error, false);
+    auto db = openDatabaseOrSay(database, "zephyra-cli", err);
     if (!db) {
-        err << "zephyra-cli: " << error << "\n";
         return 1;
     }
     // Identifiers are stored in capitals; "katl" means KATL.

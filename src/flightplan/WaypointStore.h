@@ -62,6 +62,23 @@ class WaypointLoadHost {
     virtual void showMessage(const std::string& text) = 0;
 };
 
+// A host without a window (the command-line tool, benchmarks): nothing is shown, the store is
+// always rebuilt, and the last message is kept for the caller.
+class QuietWaypointLoadHost : public WaypointLoadHost {
+  public:
+    bool storeMarkedLoaded() override { return false; }
+    void markStoreLoaded() override {}
+    void beginLoad() override {}
+    void endLoad() override {}
+    void setStatus(const std::string&) override {}
+    void setCurrentWeatherText(const std::string&) override {}
+    void processEvents() override {}
+    std::string activeWaypointName() override { return {}; }
+    void setActiveWaypointFrequency(const std::string&) override {}
+    void showMessage(const std::string& text) override { message = text; }
+    std::string message;
+};
+
 enum class WaypointLoadResult { AlreadyLoaded, Loaded, NoWaypointTable, Failed };
 
 // Region codes of the Wayp setting.

@@ -81,38 +81,27 @@ TEST(ShippedFiles, NoFs98OnlyFilesAreCreated) {
     }
 }
 
-TEST(ShippedFiles, UserStateInTheSimulatorFolderSurvivesARebuild) {
+// A rebuild keeps what the program swapped in and the user edited, and restores what is missing
+// or damaged.
+TEST(ShippedFiles, RebuildKeepsUserStateAndRestoresTheRest) {
     TempDir dir;
     ASSERT_TRUE(writeShippedFiles(dir.path()));
-    // The program has swapped in another texture and kept the originals; the user has edited
-    // the configuration.
     dir.write("FS98/texture/clouds.r8", bytes(TextureKind::Cirrus));
     dir.write("FS98/texture/clouds.sav", bytes(TextureKind::SimClouds));
     dir.write("FS98/texture/stormy.r8", "short");
     dir.write("FS98/texture/stormy.sav", bytes(TextureKind::SimStorm));
     dir.write("FS98/fltsim98.cfg", "[Aircraft]\nTitle=Mine\n");
+    dir.write("LIGHT.CL1", "junk");
     ASSERT_TRUE(writeShippedFiles(dir.path()));
     EXPECT_EQ(dir.read("FS98/texture/clouds.r8"), bytes(TextureKind::Cirrus));
     EXPECT_EQ(dir.read("FS98/texture/clouds.sav"), bytes(TextureKind::SimClouds));
     EXPECT_EQ(dir.read("FS98/texture/stormy.r8"), "short");
     EXPECT_EQ(dir.read("FS98/texture/stormy.sav"), bytes(TextureKind::SimStorm));
     EXPECT_EQ(dir.read("FS98/fltsim98.cfg"), "[Aircraft]\nTitle=Mine\n");
-}
-
-TEST(ShippedFiles, MissingSimulatorTexturesAreRestored) {
-    TempDir dir;
-    ASSERT_TRUE(writeShippedFiles(dir.path()));
+    EXPECT_EQ(dir.read("LIGHT.CL1"), bytes(TextureKind::LightCumulus));
     fs::remove(dir.file("FS98/texture/stormy.r8"));
     ASSERT_TRUE(writeShippedFiles(dir.path()));
     EXPECT_EQ(dir.read("FS98/texture/stormy.r8"), bytes(TextureKind::SimStorm));
-}
-
-TEST(ShippedFiles, DamagedProgramFolderTexturesAreRewritten) {
-    TempDir dir;
-    ASSERT_TRUE(writeShippedFiles(dir.path()));
-    dir.write("LIGHT.CL1", "junk");
-    ASSERT_TRUE(writeShippedFiles(dir.path()));
-    EXPECT_EQ(dir.read("LIGHT.CL1"), bytes(TextureKind::LightCumulus));
 }
 
 TEST(ShippedFiles, FailureSaysWhy) {

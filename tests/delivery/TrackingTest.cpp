@@ -36,6 +36,10 @@ TEST(ClosestStation, FlatGridTiesAndEmptyTexts) {
     for (const auto& c : cases) {
         EXPECT_EQ(findClosestStation(c.list, 60, -100), c.expected) << c.what;
     }
+    // The grid does not wrap at the date line: 9.5 degrees west beats 1 degree east.
+    const weather::StationEntry east{"PAAA", 60, -179.5, "East", "AK", "US"};
+    const weather::StationEntry west170{"UHAA", 60, 170, "West", "", "Russia"};
+    EXPECT_EQ(findClosestStation(listOf({east, west170}), 60, 179.5), "UHAA-West, ");
     EXPECT_DOUBLE_EQ(stationDistance(60, 61, -100, -101.5), std::sqrt(3.25));
 }
 
@@ -85,6 +89,12 @@ TEST_F(TrackerTest, SwitchesOncePerChangeOfStation) {
     tracker.manualUpdate();
     EXPECT_EQ(host.last, "");
     EXPECT_EQ(sim.callCount("upd_temps"), 121);
+
+    // A disabled window shows no search.
+    host.enabled = false;
+    const int shown = host.count("Finding Closest Station");
+    tracker.tick();
+    EXPECT_EQ(host.count("Finding Closest Station"), shown);
 }
 
 class VariationTest : public DeliveryTest {
@@ -95,7 +105,7 @@ class VariationTest : public DeliveryTest {
 
 TEST_F(VariationTest, StepsClampWrapAndWriteBack) {
     weather::WeatherRecord r = station("KAAA");
-    r.w2Dir = 358;
+    r.w2Dir = 356;
     r.w3Dir = 2;
     r.w2Spd = 2;
     r.w2Turb = 98;
@@ -114,7 +124,7 @@ TEST_F(VariationTest, StepsClampWrapAndWriteBack) {
     EXPECT_EQ(variation.tick("KAAA-Alpha, GA"), 59000);
     EXPECT_EQ(host.statuses.back(), "Processing Weather");
     const auto after = db->findWeather("KAAA");
-    EXPECT_EQ(after->w2Dir, 2);
+    EXPECT_EQ(after->w2Dir, 360);  // only above 360 wraps
     EXPECT_EQ(after->w3Dir, 358);
     EXPECT_EQ(after->w2Spd, 0);
     EXPECT_EQ(after->w2Turb, 100);
@@ -122,7 +132,10 @@ TEST_F(VariationTest, StepsClampWrapAndWriteBack) {
     EXPECT_EQ(after->w3Turb, 0);
     ASSERT_EQ(sim.calls().size(), 2u);
     EXPECT_EQ(sim.calls()[0].name, "upd_wind3");
-    EXPECT_EQ(sim.calls()[1].args, (std::vector<double>{8000, 20000, 0, 2, 100, 0}));
+    EXPECT_EQ(sim.calls()[1].args, (std::vector<double>{8000, 20000, 0, 360, 100, 0}));
+    random.queueAll({0.0, 0.9, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0});
+    variation.tick("KAAA-Alpha, GA");
+    EXPECT_EQ(db->findWeather("KAAA")->w2Dir, 4);  // 360 + 4
 }
 
 // "Send Weather to FS" off: no send of any kind reaches the simulator (FS98 with new clouds,

@@ -136,6 +136,8 @@ TEST_F(DeliveryTest, TransitionStepsSixtyPeriodsTheShorterWayRound) {
     b.Visibility = 4;
     b.Pressure = 1020;
     b.w1Gust = 1;
+    b.Cl1Icing = 1;
+    b.Thunder = true;
     add(a);
     add(b);
     ASSERT_TRUE(sender.sendStationWeather("KBBB", "KAAA"));
@@ -153,9 +155,11 @@ TEST_F(DeliveryTest, TransitionStepsSixtyPeriodsTheShorterWayRound) {
     }
     EXPECT_EQ(directions[29], 360.0);
     EXPECT_EQ(sent("upd_temps", 1)[4], 60.0);  // 59 + 5 x 0.2
-    // Pressure and gusts are the new station's from the first period.
+    // Pressure, gusts, icing and thunder are the new station's from the first period.
     EXPECT_EQ(std::ranges::count(sent("upd_temps", 8), 1020.0), 60);
     EXPECT_EQ(std::ranges::count(sent("upd_wind1", 5), 1.0), 60);
+    EXPECT_EQ(std::ranges::count(sent("upd_cloud1", 5), 1.0), 60);
+    EXPECT_EQ(std::ranges::count(sent("upd_Tstorm", 0), 5000.0), 60);
 
     const auto& held = sim.weather();
     EXPECT_EQ(held.wind[0].direction, 10.0);

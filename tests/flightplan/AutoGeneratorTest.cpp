@@ -112,6 +112,21 @@ TEST(AutoGenerator, StepClampsAndVorOnlyRoute) {
     EXPECT_EQ(near.plan.WaypLst, std::vector<std::string>{"Arrival"});
 }
 
+// From 0 N 0 E to 0 N 10 E with one VOR at 1 E, off the track: 1.15 times the direct distance
+// is taken, 1.25 times is not.
+TEST(AutoGenerator, ADetourIsTakenOnlyWithinOneFifthMoreThanDirect) {
+    for (const auto& [off, taken] : {std::pair{2.0, true}, std::pair{2.9, false}}) {
+        WaypointStore store;
+        store.add("V", "VOR", "", off, 1.0);
+        FlightPlan f;
+        f.plan.append({"From", "3000", "250", 0, 0, 3000, 250});
+        f.plan.append({"To", "3000", "250", 0, 10, 3000, 250});
+        f.ends = {"From", 0, 0, "To", 0, 10};
+        ASSERT_TRUE(flightplan::generateRoute(f, store, vorsOnly()));
+        EXPECT_EQ(f.plan.PlanCount, taken ? 2 : 1) << off;
+    }
+}
+
 // Awkward pairs, each checked against the direct distance: the route stays within a ratio of
 // it, takes between a least and a most number of waypoints, and never fails.
 TEST(AutoGenerator, AwkwardPairsGoNearlyDirect) {

@@ -57,6 +57,7 @@ TEST_F(NavigationTest, CourseDistanceAndTimeEnRoute) {
         {33.64, -84.43, 40.64, -73.78, 120, "659", "47", "5", "29"},
         {40.64, -73.78, 33.64, -84.43, 120, "659", "233", "5", "29"},
         {33.64, -84.43, 33.94, -84.43, 120, "18", "0", "0", "9"},
+        {33.64, -84.43, 33.94, -84.43, 40, "18", "0", "0", "27"},
         // Below 20 kt: no time en route, and the heading is the course.
         {33.64, -84.43, 40.64, -73.78, 15, "659", "47", "", ""},
     };
@@ -124,6 +125,23 @@ TEST_F(NavigationTest, WindCorrectionAndMagneticVariation) {
     EXPECT_EQ(flight.display.altbrng, "10");
 }
 
+// At a layer's floor its own wind counts. A ground speed of 20 kt or less (here 60 kt true into
+// 50 kt) times the descent on the true airspeed: 3 nm at 60 kt is inside the 4.2 minute lead.
+TEST_F(NavigationTest, WindLayerFromItsFloorAndSlowGroundSpeedTimedOnTrueAirspeed) {
+    place(33.0, -84.0, 5000, 120);
+    aircraft.upd_wind0(5000, 30, 90, 0, 0);
+    aircraft.upd_wind1(5000, 15000, 50, 360, 0, 0);
+    activate(33.05, -84.0, 1000);
+    nav.tick({});
+    EXPECT_EQ(flight.display.WindDir, "360");
+    EXPECT_EQ(flight.display.WindSpd, "50");
+    aircraft.setAltitude(5000);
+    aircraft.setAirspeed(60);
+    nav.tick({true, false});
+    EXPECT_EQ(flight.display.TAS, "10");
+    EXPECT_EQ(aircraft.callCount("upd_APAlt"), 1);
+}
+
 TEST_F(NavigationTest, AutopilotGetsSpeedAtOnceClimbsAtOnceAndDescentsOnTime) {
     struct Case {
         const char* what;
@@ -139,6 +157,7 @@ TEST_F(NavigationTest, AutopilotGetsSpeedAtOnceClimbsAtOnceAndDescentsOnTime) {
         {"climb, Mach", 3000, 9000, 0.78, false, 30, 9000, "upd_APMachNumber"},
         {"small climb far out", 3000, 3500, 250, false, 30, 3500, "upd_APAirSpeed"},
         {"no speed", 3000, 9000, 0, false, 30, 9000, nullptr},
+        {"1 is knots, not Mach", 3000, 9000, 1, false, 30, 9000, "upd_APAirSpeed"},
         {"metres", 3000, 3000, 250, true, 30, 3000 * 3.2808, "upd_APAirSpeed"},
         // 12000 down to 8000: 4.2 minutes to descend and level off two minutes early.
         {"inside the descent lead", 12000, 8000, 250, false, 3.5, 8000, "upd_APAirSpeed"},
@@ -162,6 +181,7 @@ TEST_F(NavigationTest, AutopilotGetsSpeedAtOnceClimbsAtOnceAndDescentsOnTime) {
         EXPECT_EQ(aircraft.callCount("upd_APMachNumber") + aircraft.callCount("upd_APAirSpeed"),
                   c.speedCall ? 1 : 0);
         if (c.speedCall) {
+            ASSERT_NE(aircraft.lastCall(c.speedCall), nullptr);
             EXPECT_DOUBLE_EQ(aircraft.lastCall(c.speedCall)->args.at(0), c.spd);
         }
     }

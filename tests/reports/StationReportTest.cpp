@@ -56,6 +56,14 @@ TEST(StationReport, WordingAndUnits) {
              r.cl2Base = 9000;
          },
          "F", 0, "Second layer of clouds overcast at 9000 feet."},
+        {"a negative second cover is scattered",
+         [](auto& r) {
+             r.Cl2Coverage = -1;
+             r.cl2Base = 9000;
+         },
+         "F", 0, "Second layer of clouds scattered at 9000 feet."},
+        {"visibility to two decimals", [](auto& r) { r.Visibility = 1.666; }, "U", 0,
+         "Visibility is 1.67 miles."},
         {"visibility capped", [](auto& r) { r.Visibility = 15; }, "U", 0, "Visibility is 10 miles.",
          10},
         {"2.5 miles in kilometres", [](auto& r) { r.Visibility = 2.5; }, "F", 0,
@@ -86,6 +94,8 @@ TEST(StationReport, WordingAndUnits) {
          "Visibility is 10 miles (not reported: unlimited)."},
         {"pressure below 1000 mb keeps four digits", [](auto& r) { r.Pressure = 998.4; }, "M", 0,
          "Reported pressure is 0998."},
+        {"millibars round to the nearest", [](auto& r) { r.Pressure = 1013.6; }, "M", 0,
+         "Reported pressure is 1014."},
         {"inches keep two digits", [](auto& r) { r.Pressure = 300; }, "U", 0,
          "Reported barometer is 08.86."},
     };
