@@ -430,8 +430,8 @@ StationList WeatherDb::stationList() {
                  "SELECT ID, Latitude, Longitude, Name, \"State Code\", Country FROM "
                  "SelectStations");
     while (st.step() == SQLITE_ROW) {
-        list.entries.push_back({st.text(0), stationLatitude(st.text(1)),
-                                stationLongitude(st.text(2)), st.text(3), st.text(4), st.text(5)});
+        list.entries.push_back({st.text(0), stationLatitude(st.view(1)),
+                                stationLongitude(st.view(2)), st.text(3), st.text(4), st.text(5)});
     }
     return list;
 }
@@ -450,6 +450,30 @@ bool WeatherDb::forEachWps(const std::function<bool(WpsRecord&)>& visit) {
     while ((rc = st.step()) == SQLITE_ROW) {
         WpsRecord row = readWps(st);
         if (!visit(row)) {
+            return true;
+        }
+    }
+    return rc == SQLITE_DONE;
+}
+
+bool WeatherDb::forEachWpsEntry(const std::function<bool(const WpsEntry&)>& visit) {
+    Statement st(db_,
+                 "SELECT Name, Type, Frequency, Lat, NS, Lon, we, Ident FROM WPS ORDER BY rowid");
+    if (!st.valid()) {
+        return false;
+    }
+    int rc = SQLITE_OK;
+    WpsEntry e;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        e.we = st.integer(6);
+        e.latitude = waypointLatitude(st.view(3), st.integer(4));
+        e.Lon = st.view(5);
+        e.longitude = waypointLongitude(e.Lon, e.we);
+        e.Name = st.view(0);
+        e.Type = st.view(1);
+        e.Frequency = st.view(2);
+        e.Ident = st.view(7);
+        if (!visit(e)) {
             return true;
         }
     }

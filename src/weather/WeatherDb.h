@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -74,6 +75,15 @@ class WeatherDb {
     // Visits every WPS record in table order; return false to stop. The record is the
     // visitor's to take from (its texts may be moved out).
     bool forEachWps(const std::function<bool(WpsRecord&)>& visit);
+    // A WPS record as the waypoint store takes it: texts in place (valid during the visit
+    // only) and the position already in degrees.
+    struct WpsEntry {
+        std::string_view Name, Type, Frequency, Ident, Lon;
+        int we = 0;
+        double latitude = 0, longitude = 0;
+    };
+    // Visits every WPS record in table order without copying its texts; return false to stop.
+    bool forEachWpsEntry(const std::function<bool(const WpsEntry&)>& visit);
     // First record of the given identifier (airports and NAVAIDs), case-insensitive.
     std::optional<WpsRecord> findWpsByIdent(const std::string& ident);
     // Every record of the given identifier, case-insensitive, in table order.

@@ -302,9 +302,19 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
         return std::nullopt;
     }
 
-    // The stations that now have weather, as the stored query lists them ("Use Last Weather"
-    // builds its list the same way).
-    return db_.stationList();
+    // The stations that now have weather, as the stored query lists them (the stored weather
+    // joined with the station table, in identifier order): the records in table order with a
+    // station row. "Use Last Weather" builds its list from the query itself.
+    StationList list;
+    list.entries.reserve(order.size() + 1);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (const StationRecord* s = stations[i]) {
+            list.entries.push_back({s->ID, stationLatitude(s->Latitude),
+                                    stationLongitude(s->Longitude), s->Name, s->StateCode,
+                                    s->Country});
+        }
+    }
+    return list;
 }
 
 bool WeatherLoader::finish(LoadOutcome& outcome, StationList stations) {
