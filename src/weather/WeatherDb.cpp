@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <map>
 
 #include "weather/Schema.h"
 #include "weather/WeatherFields.h"
@@ -193,6 +194,24 @@ WeatherDb::~WeatherDb() {
     sqlite3_close_v2(db_);
 }
 
+namespace {
+
+// The scratch copies of this process, with whether an opening has already checked the file.
+std::map<std::string, bool>& scratchFiles() {
+    static std::map<std::string, bool> files;
+    return files;
+}
+
+}  // namespace
+
+void WeatherDb::treatAsScratch(const std::string& path) {
+    scratchFiles().emplace(path, false);
+}
+
+void WeatherDb::forgetScratch(const std::string& path) {
+    scratchFiles().erase(path);
+}
+
 std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string* error,
                                            bool create) {
     // The program is single-threaded: no locking per connection, and no memory statistics,
@@ -235,7 +254,9 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
     std::string schemaError;
     // A file that is not a database, or one without the shipped tables, is never "repaired"
     // into an empty database: the user is told to rebuild it.
-    if (!create && !holdsShippedTables(db, schemaError)) {
+    const auto scratch = scratchFiles().find(path);
+    const bool checkedScratch = scratch != scratchFiles().end() && scratch->second;
+    if (!create && !checkedScratch && !holdsShippedTables(db, schemaError)) {
         if (error != nullptr) {
             *error = unusableMessage(path, "damaged (" + schemaError + ")");
         }
@@ -253,6 +274,32 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
         auto opened = std::unique_ptr<WeatherDb>(new WeatherDb(db));
         opened->readOnly_ = true;
         return opened;
+    }
+    if (scratch != scratchFiles().end()) {
+        // A copy that is thrown away needs no durability: its log stays in memory and nothing
+        // is synced. Its schema was made by the first opening; later ones only register the
+        // weather rows.
+        sqlite3_exec(db, "PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF;", nullptr, nullptr,
+                     nullptr);
+        if (!scratch->second) {
+            sqlite3_exec(db, kPageSizePragma, nullptr, nullptr, nullptr);
+            if (!createSchema(db, &schemaError)) {
+                if (error != nullptr) {
+                    *error = unusableMessage(path, "damaged (" + schemaError + ")");
+                }
+                sqlite3_close_v2(db);
+                return nullptr;
+            }
+            scratch->second = true;
+        }
+        if (!registerWeatherRows(db)) {
+            if (error != nullptr) {
+                *error = sqlite3_errmsg(db);
+            }
+            sqlite3_close_v2(db);
+            return nullptr;
+        }
+        return std::unique_ptr<WeatherDb>(new WeatherDb(db));
     }
     // Write-ahead logging keeps the file valid through a crash or kill in the middle of a load,
     // and NORMAL sync keeps a 5,000-station load fast.

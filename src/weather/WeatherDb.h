@@ -41,6 +41,12 @@ class WeatherDb {
     static std::unique_ptr<WeatherDb> open(const std::string& path, std::string* error = nullptr,
                                            bool create = true);
 
+    // Marks a file as a scratch copy that this process throws away: every opening of it in this
+    // process keeps no durability (no sync, the rollback log in memory), and only the first
+    // one checks and completes the schema. forgetScratch ends that before the file is removed.
+    static void treatAsScratch(const std::string& path);
+    static void forgetScratch(const std::string& path);
+
     sqlite3* handle() const { return db_; }
     bool readOnly() const { return readOnly_; }
     std::string lastError() const;
