@@ -305,7 +305,8 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
     // and NORMAL sync keeps a 5,000-station load fast.
     sqlite3_exec(db, kPageSizePragma, nullptr, nullptr, nullptr);
     sqlite3_exec(db,
-                 "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;",
+                 "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768; "
+                 "PRAGMA temp_store=MEMORY;",
                  nullptr, nullptr, nullptr);
     // Every action opens the database and closes it when done, and closing the last connection
     // checkpoints the log. Within one opening, the log is checkpointed after a commit that
