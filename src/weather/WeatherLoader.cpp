@@ -72,15 +72,23 @@ class RecordSet {
 // blanks, at most 512 characters.
 std::string trimmedReport(std::string_view line) {
     constexpr std::size_t kLongest = 512;
-    std::string text;
-    for (const char c : line.substr(0, kLongest)) {
-        text += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    const std::string_view part = line.substr(0, kLongest);
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    std::size_t first = 0;
+    std::size_t last = part.size();
+    while (first < last && blank(part[first])) {
+        ++first;
     }
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
+    while (last > first && blank(part[last - 1])) {
+        --last;
     }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    std::string text(part.substr(first, last - first));
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            c = ' ';
+        }
+    }
+    return text;
 }
 
 WeatherRecord metarRecord(const MetarReport& m, std::string_view line, const std::string& stamp) {
