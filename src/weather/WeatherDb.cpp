@@ -180,7 +180,7 @@ std::string unusableMessage(const std::string& path, const std::string& problem)
            kRebuildCommand + "\".";
 }
 
-WeatherDb::WeatherDb(sqlite3* db) : db_(db) {}
+WeatherDb::WeatherDb(sqlite3* db, bool ownsConnection) : db_(db), ownsConnection_(ownsConnection) {}
 
 WeatherDb::~WeatherDb() {
     insertWeather_ = Statement();
@@ -190,26 +190,33 @@ WeatherDb::~WeatherDb() {
     updateWeather_ = Statement();
     findStation_ = Statement();
     searchWps_ = Statement();
-    // Closing the last connection copies the write-ahead log back into the file.
-    sqlite3_close_v2(db_);
+    // Closing the last connection copies the write-ahead log back into the file. A scratch
+    // copy's connection stays open for the next opening.
+    if (ownsConnection_) {
+        sqlite3_close_v2(db_);
+    }
 }
 
 namespace {
 
-// The scratch copies of this process, with whether an opening has already checked the file.
-std::map<std::string, bool>& scratchFiles() {
-    static std::map<std::string, bool> files;
+// The scratch copies of this process, each with its connection once the first opening has
+// checked the file and made it.
+std::map<std::string, sqlite3*>& scratchFiles() {
+    static std::map<std::string, sqlite3*> files;
     return files;
 }
 
 }  // namespace
 
 void WeatherDb::treatAsScratch(const std::string& path) {
-    scratchFiles().emplace(path, false);
+    scratchFiles().emplace(path, nullptr);
 }
 
 void WeatherDb::forgetScratch(const std::string& path) {
-    scratchFiles().erase(path);
+    if (const auto it = scratchFiles().find(path); it != scratchFiles().end()) {
+        sqlite3_close_v2(it->second);
+        scratchFiles().erase(it);
+    }
 }
 
 std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string* error,
@@ -228,6 +235,10 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
             *error = unusableMessage(path, problem);
         }
         return nullptr;
+    }
+    const auto scratch = scratchFiles().find(path);
+    if (scratch != scratchFiles().end() && scratch->second != nullptr) {
+        return std::unique_ptr<WeatherDb>(new WeatherDb(scratch->second, false));
     }
     sqlite3* db = nullptr;
     // A database that cannot be written is read as it is: no log (its files could not be
@@ -254,9 +265,7 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
     std::string schemaError;
     // A file that is not a database, or one without the shipped tables, is never "repaired"
     // into an empty database: the user is told to rebuild it.
-    const auto scratch = scratchFiles().find(path);
-    const bool checkedScratch = scratch != scratchFiles().end() && scratch->second;
-    if (!create && !checkedScratch && !holdsShippedTables(db, schemaError)) {
+    if (!create && !holdsShippedTables(db, schemaError)) {
         if (error != nullptr) {
             *error = unusableMessage(path, "damaged (" + schemaError + ")");
         }
@@ -277,29 +286,25 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
     }
     if (scratch != scratchFiles().end()) {
         // A copy that is thrown away needs no durability: its log stays in memory and nothing
-        // is synced. Its schema was made by the first opening; later ones only register the
-        // weather rows.
-        sqlite3_exec(db, "PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF;", nullptr, nullptr,
-                     nullptr);
-        if (!scratch->second) {
-            sqlite3_exec(db, kPageSizePragma, nullptr, nullptr, nullptr);
-            if (!createSchema(db, &schemaError)) {
-                if (error != nullptr) {
-                    *error = unusableMessage(path, "damaged (" + schemaError + ")");
-                }
-                sqlite3_close_v2(db);
-                return nullptr;
-            }
-            scratch->second = true;
-        }
-        if (!registerWeatherRows(db)) {
+        // is synced. Its connection, schema read, is kept for the later openings.
+        sqlite3_exec(db, kPageSizePragma, nullptr, nullptr, nullptr);
+        sqlite3_exec(db,
+                     "PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF; "
+                     "PRAGMA temp_store=MEMORY;",
+                     nullptr, nullptr, nullptr);
+        if (!createSchema(db, &schemaError) || !registerWeatherRows(db)) {
             if (error != nullptr) {
-                *error = sqlite3_errmsg(db);
+                *error = unusableMessage(
+                    path,
+                    "damaged (" +
+                        (schemaError.empty() ? std::string(sqlite3_errmsg(db)) : schemaError) +
+                        ")");
             }
             sqlite3_close_v2(db);
             return nullptr;
         }
-        return std::unique_ptr<WeatherDb>(new WeatherDb(db));
+        scratch->second = db;
+        return std::unique_ptr<WeatherDb>(new WeatherDb(db, false));
     }
     // Write-ahead logging keeps the file valid through a crash or kill in the middle of a load,
     // and NORMAL sync keeps a 5,000-station load fast.

@@ -41,9 +41,10 @@ class WeatherDb {
     static std::unique_ptr<WeatherDb> open(const std::string& path, std::string* error = nullptr,
                                            bool create = true);
 
-    // Marks a file as a scratch copy that this process throws away: every opening of it in this
-    // process keeps no durability (no sync, the rollback log in memory), and only the first
-    // one checks and completes the schema. forgetScratch ends that before the file is removed.
+    // Marks a file as a scratch copy that this process throws away: it is kept without
+    // durability (no sync, the rollback log in memory), and its first opening's connection
+    // serves every later one, so the schema is read once. forgetScratch closes that connection
+    // (no opening of the copy may outlive it) before the file is removed.
     static void treatAsScratch(const std::string& path);
     static void forgetScratch(const std::string& path);
 
@@ -118,11 +119,12 @@ class WeatherDb {
     WpsSearch searchWps(const std::string& text) { return WpsSearch(*this, text); }
 
   private:
-    explicit WeatherDb(sqlite3* db);
+    explicit WeatherDb(sqlite3* db, bool ownsConnection = true);
     Statement& cached(Statement& slot, const char* sql);
 
     sqlite3* db_;
     bool readOnly_ = false;
+    bool ownsConnection_ = true;
     Statement insertWeather_;
     Statement insertWeatherBatch_;
     Statement deleteWeather_;
