@@ -140,26 +140,38 @@ void estimateMissing(const std::vector<EstimateSubject>& subjects) {
             last = std::upper_bound(first, byLatitude.end(), p.lat + band,
                                     [&](double lat, std::size_t i) { return lat < all[i].lat; });
         }
-        std::string estimated;
-        for (const char e : p.missing) {
-            const Placed* nearest = nullptr;
-            std::size_t nearestIndex = 0;
-            double best = kEstimateRadiusNm;
-            for (auto it = first; it != last; ++it) {
-                const std::size_t qi = *it;
-                const Placed& q = all[qi];
-                if (qi == pi || q.missing.find(e) != std::string::npos ||
-                    std::fabs(q.lat - p.lat) * 60.0 > kEstimateRadiusNm ||
-                    surelyBeyondRadius(p.lon, p.cosLat, q.lon, q.cosLat)) {
+        // The nearest source of each missing element, the candidates walked once.
+        struct Nearest {
+            const Placed* place = nullptr;
+            std::size_t index = 0;
+            double distance = kEstimateRadiusNm;
+        };
+        Nearest found[3];
+        for (auto it = first; it != last; ++it) {
+            const std::size_t qi = *it;
+            const Placed& q = all[qi];
+            if (qi == pi || std::fabs(q.lat - p.lat) * 60.0 > kEstimateRadiusNm ||
+                surelyBeyondRadius(p.lon, p.cosLat, q.lon, q.cosLat)) {
+                continue;
+            }
+            double d = -1;  // worked out for the first element q can give
+            for (std::size_t k = 0; k < p.missing.size(); ++k) {
+                if (q.missing.find(p.missing[k]) != std::string::npos) {
                     continue;
                 }
-                const double d = distanceNm(p.lat, p.lon, p.cosLat, q.lat, q.lon, q.cosLat);
-                if (d < best || (d == best && (nearest == nullptr || qi > nearestIndex))) {
-                    best = d;
-                    nearest = &q;
-                    nearestIndex = qi;
+                if (d < 0) {
+                    d = distanceNm(p.lat, p.lon, p.cosLat, q.lat, q.lon, q.cosLat);
+                }
+                Nearest& n = found[k];
+                if (d < n.distance || (d == n.distance && (n.place == nullptr || qi > n.index))) {
+                    n = {&q, qi, d};
                 }
             }
+        }
+        std::string estimated;
+        for (std::size_t k = 0; k < p.missing.size(); ++k) {
+            const char e = p.missing[k];
+            const Placed* nearest = found[k].place;
             WeatherRecord& r = *p.record;
             if (e == 'T') {
                 const double t =
