@@ -244,6 +244,7 @@ struct FlightWeather::Parts {
     ~Parts() {
         delivery.reset();
         if (!folder.empty()) {
+            weather::WeatherDb::forgetScratch(database);
             std::error_code ec;
             std::filesystem::remove_all(folder, ec);
         }
@@ -267,6 +268,8 @@ std::unique_ptr<FlightWeather> FlightWeather::prepare(const FlightWeatherOptions
         err << "zephyra-cli fly: cannot copy the database " << options.database << "\n";
         return nullptr;
     }
+    // The copy is thrown away at the end of the flight: it is written without syncs.
+    weather::WeatherDb::treatAsScratch(parts->database);
     auto db = weather::WeatherDb::open(parts->database, nullptr, false);
     if (!db) {
         err << "zephyra-cli fly: cannot open the database " << options.database << "\n";

@@ -1,5 +1,7 @@
 // zephyra-cli: Zephyra's headless tool.
 
+#include <cstdint>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -11,6 +13,12 @@
 #include "cli/SimCommand.h"
 #include "cli/WeatherCommands.h"
 #include "platform/Folders.h"
+
+#if defined(__linux__) && defined(__GLIBC__)
+#include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -40,9 +48,31 @@ void usage(std::ostream& out) {
            "$XDG_DATA_HOME/zephyra (~/.local/share/zephyra).\n";
 }
 
+// A load touches some 25 MB of fresh memory (the records, the station table, the waypoint
+// store, the database's pages): taken 4 KB at a time that is 6,000 page faults, a fifth of the
+// run. The heap is grown in one step instead, in large pages where the system offers them.
+void prepareHeap() {
+#if defined(__linux__) && defined(__GLIBC__)
+    constexpr std::size_t kHeap = std::size_t{64} << 20;
+    constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+    mallopt(M_TOP_PAD, static_cast<int>(kHeap));
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    const auto start = reinterpret_cast<std::uintptr_t>(sbrk(0));
+    // Grows the heap by this block and the pad (volatile: the pair is not optimised away).
+    void* volatile block = malloc(std::size_t{1} << 20);
+    free(block);
+    const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
+    const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
+    if (end > first) {
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+    }
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    prepareHeap();
     if (argc < 2) {
         usage(std::cerr);
         return 2;

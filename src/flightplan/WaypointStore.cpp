@@ -61,7 +61,7 @@ std::optional<std::string> WaypointStore::frequencyOf(const std::string& name) c
     return found;
 }
 
-bool inRegion(int region, const std::string& lonText, int we) {
+bool inRegion(int region, std::string_view lonText, int we) {
     // The whole degrees: the first three characters read as a number.
     int degrees = 0;
     for (std::size_t i = 0; i < std::min<std::size_t>(3, lonText.size()); ++i) {
@@ -148,14 +148,13 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
     };
 
     if (region != kNone) {
-        const bool ok = db.forEachWps([&](weather::WpsRecord& w) {
+        const bool ok = db.forEachWpsEntry([&](const weather::WeatherDb::WpsEntry& w) {
             if (inRegion(region, w.Lon, w.we)) {
                 const bool navaid = w.Type == "V" || w.Type == "N";
-                const double lat = w.latitudeDegrees();
-                const double lon = w.longitudeDegrees();
-                if (store.add(std::move(w.Type), std::move(w.Name),
-                              navaid ? std::move(w.Frequency) : std::string(), lat, lon)) {
-                    store.WpsIdent.back() = std::move(w.Ident);
+                if (store.add(std::string(w.Type), std::string(w.Name),
+                              navaid ? std::string(w.Frequency) : std::string(), w.latitude,
+                              w.longitude)) {
+                    store.WpsIdent.back() = std::string(w.Ident);
                 }
             }
             progress();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "weather/Records.h"
@@ -85,7 +86,7 @@ enum class WaypointLoadResult { AlreadyLoaded, Loaded, NoWaypointTable, Failed }
 enum Region : int { kAmericas = 0, kEuropeOther = 1, kAll = 2, kNone = 3 };
 
 // True when a WPS record belongs to the region, judged by its whole degrees of longitude.
-bool inRegion(int region, const std::string& lonText, int we);
+bool inRegion(int region, std::string_view lonText, int we);
 
 // Rebuilds the store when it is marked stale.
 WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -15,6 +16,7 @@
 #include <string>
 
 #include "flightplan/RouteSender.h"
+#include "map/MapWindow.h"
 #include "platform/Files.h"
 #include "platform/Folders.h"
 #include "platform/Random.h"
@@ -22,6 +24,8 @@
 #include "platform/qt/QtScheduler.h"
 #include "shell/AppContext.h"
 #include "shell/DesktopPlatform.h"
+#include "shell/EventHook.h"
+#include "shell/MapBinder.h"
 #include "shell/PlanControls.h"
 #include "shell/PlanListsBinder.h"
 #include "shell/SideWindows.h"
@@ -93,10 +97,77 @@ void arrangeWindows(QWidget& vane, QWidget& simulator, bool moveMain) {
     }
 }
 
+// With ZEPHYRA_STARTUP_TIMING set, the start prints when the main window and the map first
+// paint, counted from the start of main(). With the value "map" the map is opened as soon as
+// the main window has painted, and the program ends once the map has painted: a timing run.
+class StartupTiming {
+  public:
+    StartupTiming() : started_(std::chrono::steady_clock::now()) {
+        const char* value = std::getenv("ZEPHYRA_STARTUP_TIMING");
+        on_ = value != nullptr && *value != '\0';
+        openMap_ = on_ && std::string(value) == "map";
+    }
+
+    void watch(zephyra::shell::VaneWindow& vane) {
+        if (!on_) {
+            return;
+        }
+        zephyra::shell::EventHook::install(&vane, QEvent::Paint, [this, &vane] {
+            if (mainPainted_) {
+                return;
+            }
+            mainPainted_ = true;
+            print("main window painted");
+            if (openMap_) {
+                // After this paint has been shown.
+                QTimer::singleShot(0, &vane, [this, &vane] { openMap(vane); });
+            }
+        });
+    }
+
+  private:
+    void openMap(zephyra::shell::VaneWindow& vane) {
+        auto* binder = vane.findChild<zephyra::shell::MapBinder*>();
+        if (binder == nullptr) {
+            QCoreApplication::exit(1);
+            return;
+        }
+        mapOpened_ = std::chrono::steady_clock::now();
+        binder->open();
+        zephyra::shell::EventHook::install(&binder->window()->canvas(), QEvent::Paint, [this] {
+            if (mapPainted_) {
+                return;
+            }
+            mapPainted_ = true;
+            print("map painted", mapOpened_);
+            QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        });
+    }
+
+    void print(const char* what,
+               std::optional<std::chrono::steady_clock::time_point> since = std::nullopt) const {
+        using ms = std::chrono::duration<double, std::milli>;
+        const auto now = std::chrono::steady_clock::now();
+        std::cerr << "startup: " << what << " after " << ms(now - started_).count() << " ms";
+        if (since) {
+            std::cerr << " (" << ms(now - *since).count() << " ms after it was opened)";
+        }
+        std::cerr << "\n";
+    }
+
+    std::chrono::steady_clock::time_point started_;
+    std::chrono::steady_clock::time_point mapOpened_;
+    bool on_ = false;
+    bool openMap_ = false;
+    bool mainPainted_ = false;
+    bool mapPainted_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace zephyra;
+    StartupTiming timing;
     const std::string launchFolder = platform::currentDirectory();
     ensureRuntimeDir();
     // Programs started for the user (the simulator, the browser) are reaped by the system.
@@ -211,6 +282,7 @@ int main(int argc, char** argv) {
     context.quit = [] { QCoreApplication::exit(0); };
 
     shell::VaneWindow vane(context);
+    timing.watch(vane);
     dialogs.setParent(&vane);
     shell::SideWindows sideWindows(context, vane);
     shell::SimulatorWindow simulator(aircraft);

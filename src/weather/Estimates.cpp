@@ -18,13 +18,24 @@ double radians(double degrees) {
     return degrees * kPi / 180.0;
 }
 
-double distanceNm(double lat1, double lon1, double lat2, double lon2) {
+// The great-circle distance (haversine), with the cosines of both latitudes given.
+double distanceNm(double lat1, double lon1, double cos1, double lat2, double lon2, double cos2) {
     const double dLat = radians(lat2 - lat1);
     const double dLon = radians(lon2 - lon1);
-    const double a =
-        std::sin(dLat / 2) * std::sin(dLat / 2) +
-        std::cos(radians(lat1)) * std::cos(radians(lat2)) * std::sin(dLon / 2) * std::sin(dLon / 2);
+    const double a = std::sin(dLat / 2) * std::sin(dLat / 2) +
+                     cos1 * cos2 * std::sin(dLon / 2) * std::sin(dLon / 2);
     return 2 * kEarthRadiusNm * std::asin(std::min(1.0, std::sqrt(a)));
+}
+
+// Whether two stations are surely farther apart than the radius by their longitudes alone: the
+// haversine term of the longitudes, cos1 cos2 sin^2(dLon/2), is at least cos1 cos2 (dLon/pi)^2.
+bool surelyBeyondRadius(double lon1, double cos1, double lon2, double cos2) {
+    double dLon = std::fabs(radians(lon2 - lon1));
+    dLon = std::fmod(dLon, 2 * kPi);
+    dLon = std::min(dLon, 2 * kPi - dLon);
+    const double half = std::sin(kEstimateRadiusNm / (2 * kEarthRadiusNm));
+    const double bound = cos1 * cos2 * (dLon / kPi) * (dLon / kPi);
+    return bound > half * half * (1 + 1e-9) + 1e-15;
 }
 
 // The element's entry in an Estimated text: nothing when the element is not listed, else its
@@ -48,6 +59,7 @@ std::optional<std::string> entry(const std::string& estimated, char element) {
 struct Placed {
     WeatherRecord* record = nullptr;
     double lat = 0, lon = 0, elevationFeet = 0;
+    double cosLat = 1;
     bool placed = false;
     std::string missing;  // the elements its own report left out
 };
@@ -93,6 +105,7 @@ void estimateMissing(const std::vector<EstimateSubject>& subjects) {
             p.lon = stationLongitude(s.station->Longitude);
             p.elevationFeet = std::floor(s.station->Altitude * 3.281);
             p.placed = std::isfinite(p.lat) && std::isfinite(p.lon);
+            p.cosLat = std::cos(radians(p.lat));
         }
         for (const char e : kEstimatedElements) {
             if (entry(s.record->Estimated, e)) {
@@ -101,29 +114,64 @@ void estimateMissing(const std::vector<EstimateSubject>& subjects) {
         }
         all.push_back(std::move(p));
     }
-    for (auto& p : all) {
+    // The stations by latitude: a degree of latitude is 60 nm, so only those within the radius
+    // in latitude need the distance worked out. Among equally near stations the one latest in
+    // table order is taken, as a walk of the whole table in order would.
+    std::vector<std::size_t> byLatitude;
+    byLatitude.reserve(all.size());
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (all[i].placed) {
+            byLatitude.push_back(i);
+        }
+    }
+    std::sort(byLatitude.begin(), byLatitude.end(),
+              [&](std::size_t a, std::size_t b) { return all[a].lat < all[b].lat; });
+    const double band = kEstimateRadiusNm / 60.0 + 1e-6;
+    for (std::size_t pi = 0; pi < all.size(); ++pi) {
+        Placed& p = all[pi];
         if (p.missing.empty()) {
             continue;
         }
-        std::string estimated;
-        for (const char e : p.missing) {
-            const Placed* nearest = nullptr;
-            double best = kEstimateRadiusNm;
-            if (p.placed) {
-                for (const auto& q : all) {
-                    // A degree of latitude is 60 nm: most stations are ruled out without
-                    // trigonometry.
-                    if (&q == &p || !q.placed || q.missing.find(e) != std::string::npos ||
-                        std::fabs(q.lat - p.lat) * 60.0 > kEstimateRadiusNm) {
-                        continue;
-                    }
-                    const double d = distanceNm(p.lat, p.lon, q.lat, q.lon);
-                    if (d <= best) {
-                        best = d;
-                        nearest = &q;
-                    }
+        auto first = byLatitude.end();
+        auto last = byLatitude.end();
+        if (p.placed) {
+            first = std::lower_bound(byLatitude.begin(), byLatitude.end(), p.lat - band,
+                                     [&](std::size_t i, double lat) { return all[i].lat < lat; });
+            last = std::upper_bound(first, byLatitude.end(), p.lat + band,
+                                    [&](double lat, std::size_t i) { return lat < all[i].lat; });
+        }
+        // The nearest source of each missing element, the candidates walked once.
+        struct Nearest {
+            const Placed* place = nullptr;
+            std::size_t index = 0;
+            double distance = kEstimateRadiusNm;
+        };
+        Nearest found[3];
+        for (auto it = first; it != last; ++it) {
+            const std::size_t qi = *it;
+            const Placed& q = all[qi];
+            if (qi == pi || std::fabs(q.lat - p.lat) * 60.0 > kEstimateRadiusNm ||
+                surelyBeyondRadius(p.lon, p.cosLat, q.lon, q.cosLat)) {
+                continue;
+            }
+            double d = -1;  // worked out for the first element q can give
+            for (std::size_t k = 0; k < p.missing.size(); ++k) {
+                if (q.missing.find(p.missing[k]) != std::string::npos) {
+                    continue;
+                }
+                if (d < 0) {
+                    d = distanceNm(p.lat, p.lon, p.cosLat, q.lat, q.lon, q.cosLat);
+                }
+                Nearest& n = found[k];
+                if (d < n.distance || (d == n.distance && (n.place == nullptr || qi > n.index))) {
+                    n = {&q, qi, d};
                 }
             }
+        }
+        std::string estimated;
+        for (std::size_t k = 0; k < p.missing.size(); ++k) {
+            const char e = p.missing[k];
+            const Placed* nearest = found[k].place;
             WeatherRecord& r = *p.record;
             if (e == 'T') {
                 const double t =

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 
@@ -54,8 +55,7 @@ std::optional<ReferenceDate> dateLine(std::string_view line) {
         !digits(line.substr(5, 2)) || !digits(line.substr(8, 2))) {
         return std::nullopt;
     }
-    return checked(number(line.substr(0, 4)), number(line.substr(5, 2)),
-                   number(line.substr(8, 2)));
+    return checked(number(line.substr(0, 4)), number(line.substr(5, 2)), number(line.substr(8, 2)));
 }
 
 std::optional<ReferenceDate> isoDate(std::string_view text) {
@@ -63,8 +63,7 @@ std::optional<ReferenceDate> isoDate(std::string_view text) {
         !digits(text.substr(5, 2)) || !digits(text.substr(8, 2))) {
         return std::nullopt;
     }
-    return checked(number(text.substr(0, 4)), number(text.substr(5, 2)),
-                   number(text.substr(8, 2)));
+    return checked(number(text.substr(0, 4)), number(text.substr(5, 2)), number(text.substr(8, 2)));
 }
 
 std::optional<ReferenceDate> fileDate(const std::string& path) {
@@ -118,9 +117,25 @@ std::string observationTime(std::string_view line, const std::optional<Reference
             }
         }
         char text[64];  // room for any int the format could print
-        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02dZ", year, month, day, hour,
-                      minute);
-        return text;
+        if (year < 0 || year > 9999 || month < 0 || month > 99) {
+            std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02dZ", year, month, day, hour,
+                          minute);
+            return text;
+        }
+        // Every report of a load comes here: the digits are placed by hand.
+        const auto put = [&text](int at, int value, int width) {
+            for (int i = width - 1; i >= 0; --i) {
+                text[at + i] = static_cast<char>('0' + value % 10);
+                value /= 10;
+            }
+        };
+        std::memcpy(text, "0000-00-00T00:00Z", 18);
+        put(0, year, 4);
+        put(5, month, 2);
+        put(8, day, 2);
+        put(11, hour, 2);
+        put(14, minute, 2);
+        return std::string(text, 17);
     }
     return {};
 }

@@ -45,19 +45,19 @@ double waypointText(std::string_view text, std::size_t degreeDigits) {
 
 }  // namespace
 
-double stationLatitude(const std::string& text) {
+double stationLatitude(std::string_view text) {
     return stationText(text, 2, 'S');
 }
-double stationLongitude(const std::string& text) {
+double stationLongitude(std::string_view text) {
     return stationText(text, 3, 'W');
 }
 
-double waypointLatitude(const std::string& ddmmss, int ns) {
+double waypointLatitude(std::string_view ddmmss, int ns) {
     const double v = waypointText(ddmmss, 2);
     return ns == 0 ? -v : v;
 }
 
-double waypointLongitude(const std::string& dddmmss, int we) {
+double waypointLongitude(std::string_view dddmmss, int we) {
     const double v = waypointText(dddmmss, 3);
     return we < 0 ? -v : v;
 }

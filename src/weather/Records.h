@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zephyra::weather {
@@ -128,10 +129,10 @@ struct WpsRecord {
 };
 
 // Text positions to degrees. Station form: degrees + (minutes / 0.6) / 100, negative for S/W.
-double stationLatitude(const std::string& text);
-double stationLongitude(const std::string& text);
+double stationLatitude(std::string_view text);
+double stationLongitude(std::string_view text);
 // Waypoint form: degrees + (minutes + seconds / 60) / 60.
-double waypointLatitude(const std::string& ddmmss, int ns);
-double waypointLongitude(const std::string& dddmmss, int we);
+double waypointLatitude(std::string_view ddmmss, int ns);
+double waypointLongitude(std::string_view dddmmss, int we);
 
 }  // namespace zephyra::weather

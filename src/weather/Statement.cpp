@@ -67,6 +67,13 @@ std::string Statement::text(int column) const {
     }
     return std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
+std::string_view Statement::view(int column) const {
+    const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+    if (p == nullptr) {
+        return {};
+    }
+    return {p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column))};
+}
 double Statement::real(int column) const {
     return sqlite3_column_double(stmt_, column);
 }

@@ -34,6 +34,8 @@ class Statement {
     void clearBindings();
 
     std::string text(int column) const;
+    // The column's bytes in place: valid until the next step, reset or read of the column.
+    std::string_view view(int column) const;
     double real(int column) const;
     int integer(int column) const;
     long long integer64(int column) const;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <map>
 
 #include "weather/Schema.h"
 #include "weather/WeatherFields.h"
@@ -179,7 +180,7 @@ std::string unusableMessage(const std::string& path, const std::string& problem)
            kRebuildCommand + "\".";
 }
 
-WeatherDb::WeatherDb(sqlite3* db) : db_(db) {}
+WeatherDb::WeatherDb(sqlite3* db, bool ownsConnection) : db_(db), ownsConnection_(ownsConnection) {}
 
 WeatherDb::~WeatherDb() {
     insertWeather_ = Statement();
@@ -189,8 +190,33 @@ WeatherDb::~WeatherDb() {
     updateWeather_ = Statement();
     findStation_ = Statement();
     searchWps_ = Statement();
-    // Closing the last connection copies the write-ahead log back into the file.
-    sqlite3_close_v2(db_);
+    // Closing the last connection copies the write-ahead log back into the file. A scratch
+    // copy's connection stays open for the next opening.
+    if (ownsConnection_) {
+        sqlite3_close_v2(db_);
+    }
+}
+
+namespace {
+
+// The scratch copies of this process, each with its connection once the first opening has
+// checked the file and made it.
+std::map<std::string, sqlite3*>& scratchFiles() {
+    static std::map<std::string, sqlite3*> files;
+    return files;
+}
+
+}  // namespace
+
+void WeatherDb::treatAsScratch(const std::string& path) {
+    scratchFiles().emplace(path, nullptr);
+}
+
+void WeatherDb::forgetScratch(const std::string& path) {
+    if (const auto it = scratchFiles().find(path); it != scratchFiles().end()) {
+        sqlite3_close_v2(it->second);
+        scratchFiles().erase(it);
+    }
 }
 
 std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string* error,
@@ -209,6 +235,10 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
             *error = unusableMessage(path, problem);
         }
         return nullptr;
+    }
+    const auto scratch = scratchFiles().find(path);
+    if (scratch != scratchFiles().end() && scratch->second != nullptr) {
+        return std::unique_ptr<WeatherDb>(new WeatherDb(scratch->second, false));
     }
     sqlite3* db = nullptr;
     // A database that cannot be written is read as it is: no log (its files could not be
@@ -254,11 +284,34 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
         opened->readOnly_ = true;
         return opened;
     }
+    if (scratch != scratchFiles().end()) {
+        // A copy that is thrown away needs no durability: its log stays in memory and nothing
+        // is synced. Its connection, schema read, is kept for the later openings.
+        sqlite3_exec(db, kPageSizePragma, nullptr, nullptr, nullptr);
+        sqlite3_exec(db,
+                     "PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF; "
+                     "PRAGMA temp_store=MEMORY;",
+                     nullptr, nullptr, nullptr);
+        if (!createSchema(db, &schemaError) || !registerWeatherRows(db)) {
+            if (error != nullptr) {
+                *error = unusableMessage(
+                    path,
+                    "damaged (" +
+                        (schemaError.empty() ? std::string(sqlite3_errmsg(db)) : schemaError) +
+                        ")");
+            }
+            sqlite3_close_v2(db);
+            return nullptr;
+        }
+        scratch->second = db;
+        return std::unique_ptr<WeatherDb>(new WeatherDb(db, false));
+    }
     // Write-ahead logging keeps the file valid through a crash or kill in the middle of a load,
     // and NORMAL sync keeps a 5,000-station load fast.
     sqlite3_exec(db, kPageSizePragma, nullptr, nullptr, nullptr);
     sqlite3_exec(db,
-                 "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;",
+                 "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768; "
+                 "PRAGMA temp_store=MEMORY;",
                  nullptr, nullptr, nullptr);
     // Every action opens the database and closes it when done, and closing the last connection
     // checkpoints the log. Within one opening, the log is checkpointed after a commit that
@@ -430,8 +483,8 @@ StationList WeatherDb::stationList() {
                  "SELECT ID, Latitude, Longitude, Name, \"State Code\", Country FROM "
                  "SelectStations");
     while (st.step() == SQLITE_ROW) {
-        list.entries.push_back({st.text(0), stationLatitude(st.text(1)),
-                                stationLongitude(st.text(2)), st.text(3), st.text(4), st.text(5)});
+        list.entries.push_back({st.text(0), stationLatitude(st.view(1)),
+                                stationLongitude(st.view(2)), st.text(3), st.text(4), st.text(5)});
     }
     return list;
 }
@@ -450,6 +503,30 @@ bool WeatherDb::forEachWps(const std::function<bool(WpsRecord&)>& visit) {
     while ((rc = st.step()) == SQLITE_ROW) {
         WpsRecord row = readWps(st);
         if (!visit(row)) {
+            return true;
+        }
+    }
+    return rc == SQLITE_DONE;
+}
+
+bool WeatherDb::forEachWpsEntry(const std::function<bool(const WpsEntry&)>& visit) {
+    Statement st(db_,
+                 "SELECT Name, Type, Frequency, Lat, NS, Lon, we, Ident FROM WPS ORDER BY rowid");
+    if (!st.valid()) {
+        return false;
+    }
+    int rc = SQLITE_OK;
+    WpsEntry e;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        e.we = st.integer(6);
+        e.latitude = waypointLatitude(st.view(3), st.integer(4));
+        e.Lon = st.view(5);
+        e.longitude = waypointLongitude(e.Lon, e.we);
+        e.Name = st.view(0);
+        e.Type = st.view(1);
+        e.Frequency = st.view(2);
+        e.Ident = st.view(7);
+        if (!visit(e)) {
             return true;
         }
     }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -40,6 +41,13 @@ class WeatherDb {
     static std::unique_ptr<WeatherDb> open(const std::string& path, std::string* error = nullptr,
                                            bool create = true);
 
+    // Marks a file as a scratch copy that this process throws away: it is kept without
+    // durability (no sync, the rollback log in memory), and its first opening's connection
+    // serves every later one, so the schema is read once. forgetScratch closes that connection
+    // (no opening of the copy may outlive it) before the file is removed.
+    static void treatAsScratch(const std::string& path);
+    static void forgetScratch(const std::string& path);
+
     sqlite3* handle() const { return db_; }
     bool readOnly() const { return readOnly_; }
     std::string lastError() const;
@@ -74,6 +82,15 @@ class WeatherDb {
     // Visits every WPS record in table order; return false to stop. The record is the
     // visitor's to take from (its texts may be moved out).
     bool forEachWps(const std::function<bool(WpsRecord&)>& visit);
+    // A WPS record as the waypoint store takes it: texts in place (valid during the visit
+    // only) and the position already in degrees.
+    struct WpsEntry {
+        std::string_view Name, Type, Frequency, Ident, Lon;
+        int we = 0;
+        double latitude = 0, longitude = 0;
+    };
+    // Visits every WPS record in table order without copying its texts; return false to stop.
+    bool forEachWpsEntry(const std::function<bool(const WpsEntry&)>& visit);
     // First record of the given identifier (airports and NAVAIDs), case-insensitive.
     std::optional<WpsRecord> findWpsByIdent(const std::string& ident);
     // Every record of the given identifier, case-insensitive, in table order.
@@ -102,11 +119,12 @@ class WeatherDb {
     WpsSearch searchWps(const std::string& text) { return WpsSearch(*this, text); }
 
   private:
-    explicit WeatherDb(sqlite3* db);
+    explicit WeatherDb(sqlite3* db, bool ownsConnection = true);
     Statement& cached(Statement& slot, const char* sql);
 
     sqlite3* db_;
     bool readOnly_ = false;
+    bool ownsConnection_ = true;
     Statement insertWeather_;
     Statement insertWeatherBatch_;
     Statement deleteWeather_;

@@ -72,15 +72,23 @@ class RecordSet {
 // blanks, at most 512 characters.
 std::string trimmedReport(std::string_view line) {
     constexpr std::size_t kLongest = 512;
-    std::string text;
-    for (const char c : line.substr(0, kLongest)) {
-        text += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    const std::string_view part = line.substr(0, kLongest);
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    std::size_t first = 0;
+    std::size_t last = part.size();
+    while (first < last && blank(part[first])) {
+        ++first;
     }
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
+    while (last > first && blank(part[last - 1])) {
+        --last;
     }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    std::string text(part.substr(first, last - first));
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            c = ' ';
+        }
+    }
+    return text;
 }
 
 WeatherRecord metarRecord(const MetarReport& m, std::string_view line, const std::string& stamp) {
@@ -302,9 +310,19 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
         return std::nullopt;
     }
 
-    // The stations that now have weather, as the stored query lists them ("Use Last Weather"
-    // builds its list the same way).
-    return db_.stationList();
+    // The stations that now have weather, as the stored query lists them (the stored weather
+    // joined with the station table, in identifier order): the records in table order with a
+    // station row. "Use Last Weather" builds its list from the query itself.
+    StationList list;
+    list.entries.reserve(order.size() + 1);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (const StationRecord* s = stations[i]) {
+            list.entries.push_back({s->ID, stationLatitude(s->Latitude),
+                                    stationLongitude(s->Longitude), s->Name, s->StateCode,
+                                    s->Country});
+        }
+    }
+    return list;
 }
 
 bool WeatherLoader::finish(LoadOutcome& outcome, StationList stations) {

@@ -279,7 +279,7 @@ TEST_F(WeatherDbTest, SearchTextIsTakenLiterally) {
 
 TEST_F(WeatherDbTest, WalkingWpsKeepsTableOrder) {
     addWps("B", "V", "100000", -1, "0100000", 0);
-    addWps("A", "N", "100000", -1, "0100000", 0);
+    addWps("A", "N", "100000", 0, "0100000", -1);
     std::string names;
     db->forEachWps([&](WpsRecord& w) {
         names += w.Name;
@@ -287,6 +287,43 @@ TEST_F(WeatherDbTest, WalkingWpsKeepsTableOrder) {
     });
     EXPECT_EQ(names, "BA");
     EXPECT_EQ(db->wpsCount(), 2);
+    // The in-place walk gives the same rows, with the positions in degrees.
+    std::string entries;
+    db->forEachWpsEntry([&](const WeatherDb::WpsEntry& w) {
+        entries += std::string(w.Name) + std::string(w.Type) + std::to_string(w.latitude) +
+                   std::to_string(w.longitude) + ";";
+        return true;
+    });
+    EXPECT_EQ(entries, "BV10.00000010.000000;AN-10.000000-10.000000;");
+}
+
+TEST_F(WeatherDbTest, AScratchCopyIsWrittenWithoutSyncsAndKeepsItsRows) {
+    db->addWeather(record("KATL"));
+    db.reset();
+    const std::string copy = dir.file("scratch.mdb");
+    std::filesystem::copy_file(dir.file("vanedb.mdb"), copy);
+    WeatherDb::treatAsScratch(copy);
+    for (int opening = 0; opening < 2; ++opening) {
+        auto scratch = WeatherDb::open(copy, nullptr, false);
+        ASSERT_NE(scratch, nullptr);
+        const auto pragma = [&](const char* sql) {
+            sqlite3_stmt* st = nullptr;
+            sqlite3_prepare_v2(scratch->handle(), sql, -1, &st, nullptr);
+            sqlite3_step(st);
+            const std::string value = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+            sqlite3_finalize(st);
+            return value;
+        };
+        EXPECT_EQ(pragma("PRAGMA synchronous"), "0");
+        EXPECT_EQ(pragma("PRAGMA journal_mode"), "memory");
+        // The second opening sees what the first wrote.
+        EXPECT_EQ(scratch->weatherCount(), 1 + opening);
+        scratch->addWeather(record(opening == 0 ? "KJFK" : "KBOS"));
+    }
+    WeatherDb::forgetScratch(copy);
+    auto normal = WeatherDb::open(copy, nullptr, false);
+    ASSERT_NE(normal, nullptr);
+    EXPECT_EQ(normal->weatherCount(), 3);
 }
 
 TEST_F(WeatherDbTest, KilledLoadLeavesAValidDatabase) {

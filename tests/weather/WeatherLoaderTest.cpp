@@ -575,6 +575,16 @@ TEST(RealMetarFiles, LoadIntoTheShippedDatabase) {
         EXPECT_EQ(outcome.loaded, reference.loaded) << name;
         EXPECT_GT(outcome.loaded, 4000) << name;
         EXPECT_GT(loaded.stations.count(), 3900) << name;
+        // The list the load builds from its own records is the stored query's.
+        const auto listed = db->stationList();
+        ASSERT_EQ(listed.count(), loaded.stations.count()) << name;
+        for (int i = 1; i <= listed.count(); ++i) {
+            const auto& a = listed[i];
+            const auto& b = loaded.stations[i];
+            ASSERT_TRUE(a.ID == b.ID && a.latitude == b.latitude && a.longitude == b.longitude &&
+                        a.Name == b.Name && a.StateCode == b.StateCode && a.Country == b.Country)
+                << name << " entry " << i << ": " << a.ID << " / " << b.ID;
+        }
         EXPECT_EQ(dialogs.messages().size(), 2u);
         std::cout << name << ": " << outcome.loaded << " records, " << loaded.stations.count()
                   << " stations\n";
