@@ -1,6 +1,9 @@
 // The download against a server on the loopback interface: the suite never reaches the internet.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "platform/qt/QtScheduler.h"
 #include "support/Gzip.h"
@@ -179,6 +182,14 @@ TEST(DownloadSettings, DefaultsAndTheSettingsFile) {
     EXPECT_EQ(settings.url, "https://tgftp.nws.noaa.gov/data/observations/metar/cycles/11Z.TXT");
     EXPECT_EQ(settings.timeoutSeconds, 20);
     EXPECT_EQ(weather::downloadFileName(1666523400.0), "metar-20221023-1110Z.txt");
+
+    // A folder or a FIFO in the file's place keeps the defaults (a FIFO would hang the reader).
+    test::TempDir odd;
+    std::filesystem::create_directory(std::filesystem::path(odd.path()) / "zephyra.ini");
+    EXPECT_EQ(weather::readDownloadSettings(odd.path()).timeoutSeconds, 60);
+    test::TempDir fifo;
+    ASSERT_EQ(::mkfifo((std::filesystem::path(fifo.path()) / "zephyra.ini").c_str(), 0600), 0);
+    EXPECT_EQ(weather::readDownloadSettings(fifo.path()).totalSeconds, 600);
 
     // A download is named after its newest report, the month from its date lines or the clock.
     const double clock = 1666523400.0;  // 2022-10-23 11:10Z

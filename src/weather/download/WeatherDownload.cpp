@@ -5,7 +5,6 @@
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSettings>
 #include <QUrl>
 #include <algorithm>
 #include <ctime>
@@ -56,27 +55,6 @@ bool endsWithGz(const std::string& url) {
 }
 
 }  // namespace
-
-DownloadSettings readDownloadSettings(const std::string& programFolder) {
-    DownloadSettings settings;
-    const QSettings file(
-        QString::fromStdString(platform::joinPath(programFolder, kDownloadSettingsFile)),
-        QSettings::IniFormat);
-    const QString url = file.value(QStringLiteral("Download/Url")).toString().trimmed();
-    if (!url.isEmpty()) {
-        settings.url = url.toStdString();
-    }
-    bool ok = false;
-    const int timeout = file.value(QStringLiteral("Download/TimeoutSeconds")).toInt(&ok);
-    if (ok && timeout > 0) {
-        settings.timeoutSeconds = timeout;
-    }
-    const int total = file.value(QStringLiteral("Download/TotalSeconds")).toInt(&ok);
-    if (ok && total > 0) {
-        settings.totalSeconds = total;
-    }
-    return settings;
-}
 
 std::string downloadFileName(double wallClockSeconds) {
     const auto seconds = static_cast<std::time_t>(wallClockSeconds);
@@ -278,8 +256,9 @@ DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
 
     if (nameAfterNewestReport) {
         if (const auto newest = newestObservation(text, clock_.wallClock())) {
-            outPath = (std::filesystem::path(requestedPath).parent_path() / downloadFileName(*newest))
-                          .string();
+            outPath =
+                (std::filesystem::path(requestedPath).parent_path() / downloadFileName(*newest))
+                    .string();
         }
     }
 

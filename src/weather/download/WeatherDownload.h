@@ -29,7 +29,9 @@ struct DownloadSettings {
 };
 
 // Reads the [Download] section of zephyra.ini in the program folder (keys Url, TimeoutSeconds
-// and TotalSeconds); missing keys keep their defaults.
+// and TotalSeconds); missing keys keep their defaults, and so does a file that is not a regular
+// file of at most kMaxDownloadSettingsBytes.
+inline constexpr std::uintmax_t kMaxDownloadSettingsBytes = 1024 * 1024;
 DownloadSettings readDownloadSettings(const std::string& programFolder);
 
 // What a download needs of the window (or console) it runs in.
