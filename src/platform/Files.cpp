@@ -8,9 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -140,14 +138,38 @@ bool setCurrentDirectory(const std::string& folder) {
 }
 
 bool readFile(const std::string& path, std::string& contents) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    contents.clear();
+    // Without O_NONBLOCK, opening a pipe would wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
         return false;
     }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    contents = ss.str();
-    return !in.bad();
+    const std::unique_ptr<const int, void (*)(const int*)> closer(
+        &fd, [](const int* f) { ::close(*f); });
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    // Read to the end rather than to the size stat gives: files under /proc say 0.
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            contents.clear();
+            return false;
+        }
+        if (n == 0) {
+            return true;
+        }
+        if (contents.size() + static_cast<std::size_t>(n) > kMaxReadFileBytes) {
+            contents.clear();
+            return false;
+        }
+        contents.append(buffer, static_cast<std::size_t>(n));
+    }
 }
 
 bool readRegularFile(const std::string& path, std::string& text, std::string& reason,

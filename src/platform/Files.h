@@ -25,7 +25,9 @@ std::string joinPath(const std::string& folder, const std::string& name);
 std::string programFolder();
 std::string currentDirectory();
 bool setCurrentDirectory(const std::string& folder);
-// Reads a whole file; false when it cannot be read.
+// Reads a whole regular file of at most kMaxReadFileBytes; false (and contents empty) when it
+// cannot be read, is larger, or is a folder, a device or a pipe (never waited on).
+inline constexpr std::size_t kMaxReadFileBytes = 256u * 1024 * 1024;
 bool readFile(const std::string& path, std::string& contents);
 // Reads a file the user picked, checked before a byte is read: it must be a regular file (not a
 // folder, a device such as /dev/zero or a pipe, which is opened without waiting for a writer)

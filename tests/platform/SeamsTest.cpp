@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <chrono>
+#include <filesystem>
 
 #include "platform/Files.h"
 #include "platform/Random.h"
@@ -213,6 +215,23 @@ TEST(Files, CopyReportsWhyItFailed) {
     EXPECT_EQ(dir.read("b"), "one");
     EXPECT_FALSE(copyFile(dir.file("a"), dir.file("no/such/dir/b"), &error));
     EXPECT_NE(error.find("could not be written"), std::string::npos);
+}
+
+TEST(Files, ReadsRegularFilesOnlyAndNeverWaitsOnAPipe) {
+    zephyra::test::TempDir dir;
+    dir.write("a", std::string(200000, 'x'));
+    ::mkfifo(dir.file("fifo").c_str(), 0600);
+    std::filesystem::create_directory(dir.file("folder"));
+    std::string text;
+    EXPECT_TRUE(readFile(dir.file("a"), text));
+    EXPECT_EQ(text.size(), 200000u);
+    EXPECT_TRUE(readFile("/proc/self/cmdline", text));  // says size 0, yet has text
+    EXPECT_FALSE(text.empty());
+    for (const char* odd : {"fifo", "folder", "missing"}) {
+        EXPECT_FALSE(readFile(dir.file(odd), text)) << odd;
+        EXPECT_TRUE(text.empty()) << odd;
+    }
+    EXPECT_FALSE(readFile("/dev/zero", text));
 }
 
 TEST(Files, FindsNamesWhateverTheirCase) {
