@@ -215,7 +215,7 @@ TEST_F(BuilderWindowTest, BuiltSavedLoadedWithYesAndFlown) {
         attach(*w, a);
     }
     ASSERT_EQ(w->builder().counter, 3);
-    // The picture of the README: the second waypoint's weather shown on selection.
+    // The picture of the documentation: the second waypoint's weather shown on selection.
     if (const char* shot = std::getenv("ZEPHYRA_SCREENSHOT")) {
         w->control<QCheckBox>("Check1")->setChecked(true);
         w->control<QListWidget>("FltPlnLst")->setCurrentRow(1);

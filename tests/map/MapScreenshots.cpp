@@ -1,5 +1,5 @@
-// Draws the two weather-map pictures of the README with the real windows: the world after a
-// METAR load, and the US east coast with a plan from Atlanta to New York in flight.
+// Draws the two weather-map pictures of the documentation with the real windows: the world
+// after a METAR load, and the US east coast with a plan from Atlanta to New York in flight.
 // Usage: map_screenshots PROGRAM_FOLDER METAR_FILE PLAN_FILE OUT_FOLDER
 // PROGRAM_FOLDER is a scratch copy of build/bin (vanedb.mdb, vane98.par, map/);
 // tests/map/map-shots prepares it and runs this under Xvfb.
