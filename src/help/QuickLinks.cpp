@@ -1,6 +1,6 @@
 #include "help/QuickLinks.h"
 
-#include <fstream>
+#include <sstream>
 
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
@@ -23,10 +23,11 @@ bool readLine(std::istream& in, std::string& line) {
 }  // namespace
 
 QuickLinks loadQuickLinks(const std::string& path, QuickLinks current) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (!platform::readFile(path, text)) {  // regular files only; a pipe is never waited on
         return current;
     }
+    std::istringstream in(text);
     std::string line;
     if (readLine(in, line)) {
         current.first = line;

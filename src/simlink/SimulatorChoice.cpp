@@ -6,7 +6,9 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
+
+#include "platform/Files.h"
 
 namespace zephyra::simlink {
 
@@ -109,7 +111,10 @@ std::string_view simulatorKindName(SimulatorKind kind) {
 SimulatorChoice readSimulatorChoice(const std::string& path, std::vector<std::string>* problems) {
     SimulatorChoice choice;
     choice.fgfsCommand = defaultFgfsCommand();
-    std::ifstream in(path);
+    // Read whole first: only a regular file is read, and a pipe in its place is never waited on.
+    std::string contents;
+    platform::readFile(path, contents);
+    std::istringstream in(contents);
     std::string line;
     int number = 0;
     auto complain = [&](const std::string& what) {
