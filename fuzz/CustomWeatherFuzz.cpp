@@ -3,14 +3,13 @@
 // out-of-range conversion): every stored record holds physical values.
 
 #include <sqlite3.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "builder/CustomWeather.h"
 #include "flightplan/PlanFile.h"
 #include "platform/Random.h"
@@ -24,11 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zephyra;
 
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using zephyra::fuzz::require;
 
 class QuietHost final : public weather::LoadHost {
   public:
@@ -45,7 +40,7 @@ class TakeWeather final : public flightplan::PlanLoadHost {
 
 struct Fixture {
     Fixture() {
-        folder = fs::temp_directory_path() / ("zephyra-fuzz-cw-" + std::to_string(::getpid()));
+        folder = zephyra::fuzz::scratchPath("cw");
         fs::create_directories(folder);
         db = weather::WeatherDb::open((folder / "vanedb.mdb").string());
         require(db != nullptr);

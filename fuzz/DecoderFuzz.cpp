@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "FuzzSupport.h"
 #include "platform/Random.h"
 #include "weather/Reports.h"
 
@@ -16,11 +17,7 @@ using zephyra::weather::decodeMetarLine;
 using zephyra::weather::decodeSaLine;
 using zephyra::weather::MetarLine;
 
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using zephyra::fuzz::require;
 
 void decode(std::string_view line, PinnedRandom& rnd) {
     const MetarLine metar = decodeMetarLine(line, rnd);

@@ -1,14 +1,13 @@
 // Arbitrary bytes as "zephyra.ini": the download settings must come out usable whatever the
 // file holds (an address, and time limits above zero).
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "weather/download/WeatherDownload.h"
 
 namespace {
@@ -16,16 +15,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zephyra;
 
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using zephyra::fuzz::require;
 
 const std::string& folder() {
     static const std::string path = [] {
-        const auto p =
-            fs::temp_directory_path() / ("zephyra-fuzz-ini-" + std::to_string(::getpid()));
+        const auto p = zephyra::fuzz::scratchPath("ini");
         fs::create_directories(p);
         return p.string();
     }();

@@ -5,15 +5,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "shell/ParamFile.h"
 
 namespace {
 
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using zephyra::fuzz::require;
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "builder/WeatherBuilder.h"
 #include "flightplan/PlanFile.h"
 
@@ -14,11 +15,7 @@ namespace {
 
 using namespace zephyra;
 
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using zephyra::fuzz::require;
 
 class Host final : public flightplan::PlanLoadHost {
   public:

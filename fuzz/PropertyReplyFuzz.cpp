@@ -7,15 +7,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "simlink/FlightGearLink.h"
 
 namespace {
 
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using zephyra::fuzz::require;
 
 }  // namespace
 

@@ -2,14 +2,13 @@
 // "quick.txt" (the first byte picks which, and is not part of the file). The reader must
 // keep every value in its range whatever the file holds.
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "help/QuickLinks.h"
 #include "simlink/SimulatorChoice.h"
 
@@ -18,16 +17,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zephyra;
 
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using zephyra::fuzz::require;
 
 const std::string& scratch() {
-    static const std::string path =
-        (fs::temp_directory_path() / ("zephyra-fuzz-settings-" + std::to_string(::getpid())))
-            .string();
+    static const std::string path = zephyra::fuzz::scratchPath("settings").string();
     return path;
 }
 

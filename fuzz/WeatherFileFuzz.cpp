@@ -6,8 +6,6 @@
 // that matches the table or keeps the weather it had.
 
 #include <sqlite3.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "FuzzSupport.h"
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
@@ -28,11 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace zephyra;
 
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using zephyra::fuzz::require;
 
 class QuietHost final : public weather::LoadHost {
   public:
@@ -44,7 +39,7 @@ class QuietHost final : public weather::LoadHost {
 // One database for the whole run, in a folder of its own that goes away at exit.
 struct Fixture {
     Fixture() {
-        folder = fs::temp_directory_path() / ("zephyra-fuzz-" + std::to_string(::getpid()));
+        folder = zephyra::fuzz::scratchPath("file");
         fs::create_directories(folder);
         db = weather::WeatherDb::open((folder / "vanedb.mdb").string());
         require(db != nullptr);
