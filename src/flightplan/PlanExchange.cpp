@@ -410,6 +410,13 @@ std::string opening(const std::string& text) {
     return trimmed(out);
 }
 
+// Both formats are written indented by two, as FlightGear writes its own routes.
+void startDocument(QXmlStreamWriter& w) {
+    w.setAutoFormatting(true);
+    w.setAutoFormattingIndent(2);
+    w.writeStartDocument();
+}
+
 }  // namespace
 
 std::optional<ExchangeFormat> exchangeFormatNamed(const std::string& word) {
@@ -441,9 +448,7 @@ std::string formatFlightGearRoute(const PlanStore& plan, const WaypointStore* st
     const StoreLookup lookup(plan, store);
     QByteArray bytes;
     QXmlStreamWriter w(&bytes);
-    w.setAutoFormatting(true);
-    w.setAutoFormattingIndent(2);
-    w.writeStartDocument();
+    startDocument(w);
     w.writeStartElement(QStringLiteral("PropertyList"));
     typed(w, "version", "int", "2");
     // Airports at either end become FlightGear's departure and destination. Their entries are
@@ -516,9 +521,7 @@ std::string formatGpx(const PlanStore& plan, const WaypointStore* store) {
     const StoreLookup lookup(plan, store);
     QByteArray bytes;
     QXmlStreamWriter w(&bytes);
-    w.setAutoFormatting(true);
-    w.setAutoFormattingIndent(2);
-    w.writeStartDocument();
+    startDocument(w);
     w.writeDefaultNamespace(QString::fromLatin1(kGpxNamespace));
     w.writeNamespace(QString::fromLatin1(kOwnNamespace), QStringLiteral("zephyra"));
     w.writeStartElement(QString::fromLatin1(kGpxNamespace), QStringLiteral("gpx"));
