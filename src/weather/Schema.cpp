@@ -97,6 +97,26 @@ CREATE TABLE IF NOT EXISTS WPS (
 );
 CREATE INDEX IF NOT EXISTS WPSIdent ON WPS (Ident);
 
+-- WPS and Stations again, each as one blob in table order (see Packs.h); any change to either
+-- table drops its pack.
+CREATE TABLE IF NOT EXISTS Packs (
+    Name TEXT NOT NULL PRIMARY KEY,
+    Signature TEXT NOT NULL,
+    Data BLOB NOT NULL
+);
+CREATE TRIGGER IF NOT EXISTS WPSInsertDropsPack AFTER INSERT ON WPS
+    BEGIN DELETE FROM Packs WHERE Name = 'WPS'; END;
+CREATE TRIGGER IF NOT EXISTS WPSUpdateDropsPack AFTER UPDATE ON WPS
+    BEGIN DELETE FROM Packs WHERE Name = 'WPS'; END;
+CREATE TRIGGER IF NOT EXISTS WPSDeleteDropsPack AFTER DELETE ON WPS
+    BEGIN DELETE FROM Packs WHERE Name = 'WPS'; END;
+CREATE TRIGGER IF NOT EXISTS StationsInsertDropsPack AFTER INSERT ON Stations
+    BEGIN DELETE FROM Packs WHERE Name = 'Stations'; END;
+CREATE TRIGGER IF NOT EXISTS StationsUpdateDropsPack AFTER UPDATE ON Stations
+    BEGIN DELETE FROM Packs WHERE Name = 'Stations'; END;
+CREATE TRIGGER IF NOT EXISTS StationsDeleteDropsPack AFTER DELETE ON Stations
+    BEGIN DELETE FROM Packs WHERE Name = 'Stations'; END;
+
 -- Stored queries: only stations that have weather.
 CREATE VIEW IF NOT EXISTS SelectStations AS
     SELECT s.ID, s.Latitude, s.Longitude, s.Name, s."State Code", s.Country

@@ -4,30 +4,17 @@
 
 #include <algorithm>
 
-#include "weather/Statement.h"
+#include "weather/Packs.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::weather {
 
 void StationCache::refresh(WeatherDb& db) {
-    // Two statements: each alone is answered from the table's structure without a scan.
-    Statement count(db.handle(), "SELECT COUNT(*) FROM Stations");
-    Statement last(db.handle(), "SELECT IFNULL(MAX(ID), '') FROM Stations");
-    std::string signature;
-    if (count.step() == SQLITE_ROW && last.step() == SQLITE_ROW) {
-        signature = std::to_string(count.integer64(0)) + "/" + last.text(0);
-    }
+    const std::string signature = packs::signature(db.handle(), "Stations", "ID");
     if (signature == signature_ && !signature_.empty()) {
         return;
     }
-    sorted_.clear();
-    Statement st(db.handle(),
-                 "SELECT ID, Name, Latitude, Longitude, Altitude, \"State Code\", Country, Celcius "
-                 "FROM Stations ORDER BY ID");
-    while (st.step() == SQLITE_ROW) {
-        sorted_.push_back({st.text(0), st.text(1), st.text(2), st.text(3), st.real(4), st.text(5),
-                           st.text(6), st.integer(7) != 0});
-    }
+    sorted_ = packs::stations(db.handle(), signature);
     signature_ = signature;
 }
 

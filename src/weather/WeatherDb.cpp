@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 
+#include "weather/Packs.h"
 #include "weather/Schema.h"
 #include "weather/WeatherFields.h"
 #include "weather/WeatherRows.h"
@@ -510,27 +511,7 @@ bool WeatherDb::forEachWps(const std::function<bool(WpsRecord&)>& visit) {
 }
 
 bool WeatherDb::forEachWpsEntry(const std::function<bool(const WpsEntry&)>& visit) {
-    Statement st(db_,
-                 "SELECT Name, Type, Frequency, Lat, NS, Lon, we, Ident FROM WPS ORDER BY rowid");
-    if (!st.valid()) {
-        return false;
-    }
-    int rc = SQLITE_OK;
-    WpsEntry e;
-    while ((rc = st.step()) == SQLITE_ROW) {
-        e.we = st.integer(6);
-        e.latitude = waypointLatitude(st.view(3), st.integer(4));
-        e.Lon = st.view(5);
-        e.longitude = waypointLongitude(e.Lon, e.we);
-        e.Name = st.view(0);
-        e.Type = st.view(1);
-        e.Frequency = st.view(2);
-        e.Ident = st.view(7);
-        if (!visit(e)) {
-            return true;
-        }
-    }
-    return rc == SQLITE_DONE;
+    return packs::forEachWaypoint(db_, visit);
 }
 
 std::optional<WpsRecord> WeatherDb::findWpsByIdent(const std::string& ident) {

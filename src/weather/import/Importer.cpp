@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "platform/Files.h"
+#include "weather/Packs.h"
 #include "weather/Schema.h"
 #include "weather/Statement.h"
 #include "weather/import/Selection.h"
@@ -317,7 +318,11 @@ bool writeDatabase(const std::string& path, const std::string& previous,
         !createSchema(db.get(), error) || !db.exec("BEGIN", error) ||
         !writeStations(db.get(), stations.rows, error) ||
         !writeWaypoints(db.get(), waypoints, error) ||
-        !carryWeather(db.get(), previous, report.weatherKept, error) || !db.exec("COMMIT", error)) {
+        !carryWeather(db.get(), previous, report.weatherKept, error)) {
+        return false;
+    }
+    packs::rebuild(db.get());
+    if (!db.exec("COMMIT", error)) {
         return false;
     }
     db.close();

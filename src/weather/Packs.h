@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "weather/Records.h"
+#include "weather/WeatherDb.h"
+
+struct sqlite3;
+
+namespace zephyra::weather {
+
+// The tables that ship with the program and are only read (WPS, Stations) are also kept as one
+// blob each, in table order, in the Packs table: a load reads a blob in one step instead of tens
+// of thousands of rows. A pack carries its table's signature (row count and last key), and
+// triggers drop it when the table changes; the next reading of the rows writes it again.
+namespace packs {
+
+inline constexpr const char* kWaypoints = "WPS";
+inline constexpr const char* kStations = "Stations";
+
+// Row count and last key of a table, answered from the table's structure without a scan.
+std::string signature(sqlite3* db, const char* table, const char* key);
+
+// Hands the pack's bytes to use (valid only during the call) when a pack of that name and
+// signature is stored; returns what use returned, or false when there is none.
+bool read(sqlite3* db, const char* name, const std::string& signature,
+          const std::function<bool(std::string_view)>& use);
+
+// Stores a pack, replacing the previous one; false (and nothing stored) when the database
+// cannot be written.
+bool write(sqlite3* db, const char* name, const std::string& signature, std::string_view bytes);
+
+// Visits every WPS record in table order, from its pack when there is one, else from the rows
+// (and then stores the pack). Returns false when the table cannot be read.
+bool forEachWaypoint(sqlite3* db, const std::function<bool(const WeatherDb::WpsEntry&)>& visit);
+
+// Every Stations row, sorted by identifier, from its pack when there is one, else from the rows
+// (and then stores the pack). sig is the table's signature.
+std::vector<StationRecord> stations(sqlite3* db, const std::string& sig);
+
+// Writes both packs from their tables (a new database).
+void rebuild(sqlite3* db);
+
+// Builds a pack: texts, whole numbers and reals in the machine's own byte order (a pack is a
+// cache of this program's own, rebuilt from its table whenever it does not read back).
+class Writer {
+  public:
+    void text(std::string_view s);
+    void integer(std::int32_t v);
+    void real(double v);
+    const std::string& bytes() const { return out_; }
+
+  private:
+    std::string out_;
+};
+
+// Reads a pack back; every read is bounds-checked, and after the first bad one ok() is false
+// and every read gives an empty value.
+class Reader {
+  public:
+    explicit Reader(std::string_view bytes) : in_(bytes) {}
+    std::string_view text();
+    std::int32_t integer();
+    double real();
+    bool ok() const { return ok_; }
+    bool atEnd() const { return pos_ == in_.size(); }
+
+  private:
+    bool take(void* out, std::size_t n);
+    std::string_view in_;
+    std::size_t pos_ = 0;
+    bool ok_ = true;
+};
+
+}  // namespace packs
+}  // namespace zephyra::weather
