@@ -31,7 +31,9 @@ double distanceNm(double lat1, double lon1, double cos1, double lat2, double lon
 // haversine term of the longitudes, cos1 cos2 sin^2(dLon/2), is at least cos1 cos2 (dLon/pi)^2.
 bool surelyBeyondRadius(double lon1, double cos1, double lon2, double cos2) {
     double dLon = std::fabs(radians(lon2 - lon1));
-    dLon = std::fmod(dLon, 2 * kPi);
+    if (dLon >= 2 * kPi) {
+        dLon = std::fmod(dLon, 2 * kPi);
+    }
     dLon = std::min(dLon, 2 * kPi - dLon);
     const double half = std::sin(kEstimateRadiusNm / (2 * kEarthRadiusNm));
     const double bound = cos1 * cos2 * (dLon / kPi) * (dLon / kPi);

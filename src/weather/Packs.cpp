@@ -64,49 +64,21 @@ void Writer::real(double v) {
     out_.append(reinterpret_cast<const char*>(&v), sizeof v);
 }
 
-bool Reader::take(void* out, std::size_t n) {
-    if (!ok_ || in_.size() - pos_ < n) {
-        ok_ = false;
-        return false;
-    }
-    std::memcpy(out, in_.data() + pos_, n);
-    pos_ += n;
-    return true;
-}
-
-std::string_view Reader::text() {
-    const std::int32_t n = integer();
-    if (!ok_ || n < 0 || in_.size() - pos_ < static_cast<std::size_t>(n)) {
-        ok_ = false;
-        return {};
-    }
-    const std::string_view s = in_.substr(pos_, static_cast<std::size_t>(n));
-    pos_ += static_cast<std::size_t>(n);
-    return s;
-}
-
-std::int32_t Reader::integer() {
-    std::int32_t v = 0;
-    return take(&v, sizeof v) ? v : 0;
-}
-
-double Reader::real() {
-    double v = 0;
-    return take(&v, sizeof v) ? v : 0.0;
-}
-
 namespace {
 
 // WPS pack: the count, then per record Name, Type, Frequency, Ident, Lon, we and the position.
-bool readWaypointPack(std::string_view bytes, std::vector<WeatherDb::WpsEntry>& out) {
+// Walks the records, or only checks them when visit is empty; false when the pack does not
+// read back whole.
+bool walkWaypointPack(std::string_view bytes,
+                      const std::function<bool(const WeatherDb::WpsEntry&)>* visit) {
     Reader in(bytes);
     const std::int32_t count = in.integer();
     // Each record takes at least 5 lengths, we and two reals.
     if (count < 0 || static_cast<std::size_t>(count) > bytes.size() / 40) {
         return false;
     }
-    out.resize(static_cast<std::size_t>(count));
-    for (auto& e : out) {
+    WeatherDb::WpsEntry e;
+    for (std::int32_t i = 0; i < count; ++i) {
         e.Name = in.text();
         e.Type = in.text();
         e.Frequency = in.text();
@@ -115,6 +87,9 @@ bool readWaypointPack(std::string_view bytes, std::vector<WeatherDb::WpsEntry>& 
         e.we = in.integer();
         e.latitude = in.real();
         e.longitude = in.real();
+        if (visit != nullptr && !(*visit)(e)) {
+            return true;
+        }
     }
     return in.ok() && in.atEnd();
 }
@@ -156,22 +131,10 @@ bool readStationPack(std::string_view bytes, std::vector<StationRecord>& out) {
 
 bool forEachWaypoint(sqlite3* db, const std::function<bool(const WeatherDb::WpsEntry&)>& visit) {
     const std::string sig = signature(db, "WPS", "rowid");
-    std::vector<WeatherDb::WpsEntry> packed;
-    bool visited = false;
-    read(db, kWaypoints, sig, [&](std::string_view bytes) {
-        // The whole pack is checked before the first visit, so a bad one falls back cleanly.
-        if (!readWaypointPack(bytes, packed)) {
-            return false;
-        }
-        for (const auto& e : packed) {
-            if (!visit(e)) {
-                break;
-            }
-        }
-        visited = true;
-        return true;
-    });
-    if (visited) {
+    // The whole pack is checked before the first visit, so a bad one falls back cleanly.
+    if (read(db, kWaypoints, sig, [&](std::string_view bytes) {
+            return walkWaypointPack(bytes, nullptr) && walkWaypointPack(bytes, &visit);
+        })) {
         return true;
     }
 

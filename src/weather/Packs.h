@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -59,18 +60,39 @@ class Writer {
 };
 
 // Reads a pack back; every read is bounds-checked, and after the first bad one ok() is false
-// and every read gives an empty value.
+// and every later read gives an empty value.
 class Reader {
   public:
     explicit Reader(std::string_view bytes) : in_(bytes) {}
-    std::string_view text();
-    std::int32_t integer();
-    double real();
+    std::string_view text() {
+        const std::int32_t n = integer();
+        if (n < 0 || in_.size() - pos_ < static_cast<std::size_t>(n)) {
+            ok_ = false;
+            pos_ = in_.size();
+            return {};
+        }
+        const std::string_view s = in_.substr(pos_, static_cast<std::size_t>(n));
+        pos_ += static_cast<std::size_t>(n);
+        return s;
+    }
+    std::int32_t integer() { return take<std::int32_t>(); }
+    double real() { return take<double>(); }
     bool ok() const { return ok_; }
     bool atEnd() const { return pos_ == in_.size(); }
 
   private:
-    bool take(void* out, std::size_t n);
+    template <typename T>
+    T take() {
+        T v{};
+        if (in_.size() - pos_ < sizeof v) {
+            ok_ = false;
+            pos_ = in_.size();
+            return v;
+        }
+        std::memcpy(&v, in_.data() + pos_, sizeof v);
+        pos_ += sizeof v;
+        return v;
+    }
     std::string_view in_;
     std::size_t pos_ = 0;
     bool ok_ = true;

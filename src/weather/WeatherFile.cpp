@@ -118,11 +118,12 @@ std::string repairLineEnds(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 40 + 2);
     forEachLine(text, [&](std::string_view line) {
-        for (const char c : line) {
-            if (c != ',') {
-                out.push_back(c);
-            }
+        // Commas are dropped; a line is copied in the pieces between them.
+        for (auto comma = line.find(','); comma != std::string_view::npos; comma = line.find(',')) {
+            out.append(line.substr(0, comma));
+            line.remove_prefix(comma + 1);
         }
+        out.append(line);
         out += "\r\n";
     });
     return out;
