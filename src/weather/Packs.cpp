@@ -105,28 +105,6 @@ void writeWaypointEntry(Writer& out, const WeatherDb::WpsEntry& e) {
     out.real(e.longitude);
 }
 
-bool readStationPack(std::string_view bytes, std::vector<StationRecord>& out) {
-    Reader in(bytes);
-    const std::int32_t count = in.integer();
-    if (count < 0 || static_cast<std::size_t>(count) > bytes.size() / 36) {
-        return false;
-    }
-    out.reserve(static_cast<std::size_t>(count));
-    for (std::int32_t i = 0; i < count && in.ok(); ++i) {
-        StationRecord s;
-        s.ID = in.text();
-        s.Name = in.text();
-        s.Latitude = in.text();
-        s.Longitude = in.text();
-        s.Altitude = in.real();
-        s.StateCode = in.text();
-        s.Country = in.text();
-        s.Celcius = in.integer() != 0;
-        out.push_back(std::move(s));
-    }
-    return in.ok() && in.atEnd();
-}
-
 }  // namespace
 
 bool forEachWaypoint(sqlite3* db, const std::function<bool(const WeatherDb::WpsEntry&)>& visit) {
@@ -173,47 +151,39 @@ bool forEachWaypoint(sqlite3* db, const std::function<bool(const WeatherDb::WpsE
     return true;
 }
 
-std::vector<StationRecord> stations(sqlite3* db, const std::string& sig) {
-    std::vector<StationRecord> out;
-    if (read(db, kStations, sig,
-             [&](std::string_view bytes) { return readStationPack(bytes, out); })) {
-        return out;
-    }
-    out.clear();
+std::string stationRows(sqlite3* db, const std::string& sig) {
     Statement st(db,
                  "SELECT ID, Name, Latitude, Longitude, Altitude, \"State Code\", Country, Celcius "
                  "FROM Stations ORDER BY ID");
     Writer pack;
     std::int32_t count = 0;
-    pack.integer(0);
+    pack.integer(0);  // the count, filled in at the end
     int rc = SQLITE_OK;
     while ((rc = st.step()) == SQLITE_ROW) {
-        out.push_back({st.text(0), st.text(1), st.text(2), st.text(3), st.real(4), st.text(5),
-                       st.text(6), st.integer(7) != 0});
-        const auto& s = out.back();
-        for (const auto* t : {&s.ID, &s.Name, &s.Latitude, &s.Longitude}) {
-            pack.text(*t);
+        for (const int column : {0, 1, 2, 3}) {
+            pack.text(st.view(column));
         }
-        pack.real(s.Altitude);
-        pack.text(s.StateCode);
-        pack.text(s.Country);
-        pack.integer(s.Celcius ? 1 : 0);
+        pack.real(st.real(4));
+        pack.text(st.view(5));
+        pack.text(st.view(6));
+        pack.integer(st.integer(7) != 0 ? 1 : 0);
         ++count;
     }
-    if (rc == SQLITE_DONE) {
-        std::string bytes = pack.bytes();
-        std::memcpy(bytes.data(), &count, sizeof count);
-        st = Statement();
-        write(db, kStations, sig, bytes);
+    if (rc != SQLITE_DONE) {
+        return {};
     }
-    return out;
+    std::string bytes = pack.bytes();
+    std::memcpy(bytes.data(), &count, sizeof count);
+    st = Statement();
+    write(db, kStations, sig, bytes);
+    return bytes;
 }
 
 void rebuild(sqlite3* db) {
     Statement drop(db, "DELETE FROM Packs");
     drop.step();
     forEachWaypoint(db, [](const WeatherDb::WpsEntry&) { return true; });
-    stations(db, signature(db, "Stations", "ID"));
+    stationRows(db, signature(db, "Stations", "ID"));
 }
 
 }  // namespace zephyra::weather::packs

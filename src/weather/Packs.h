@@ -39,9 +39,10 @@ bool write(sqlite3* db, const char* name, const std::string& signature, std::str
 // (and then stores the pack). Returns false when the table cannot be read.
 bool forEachWaypoint(sqlite3* db, const std::function<bool(const WeatherDb::WpsEntry&)>& visit);
 
-// Every Stations row, sorted by identifier, from its pack when there is one, else from the rows
-// (and then stores the pack). sig is the table's signature.
-std::vector<StationRecord> stations(sqlite3* db, const std::string& sig);
+// A Stations pack built from the rows, sorted by identifier (and stored): per row ID, Name,
+// Latitude, Longitude, Altitude, State Code, Country and Celcius. Empty when the table cannot
+// be read. sig is the table's signature.
+std::string stationRows(sqlite3* db, const std::string& sig);
 
 // Writes both packs from their tables (a new database).
 void rebuild(sqlite3* db);
@@ -79,6 +80,7 @@ class Reader {
     double real() { return take<double>(); }
     bool ok() const { return ok_; }
     bool atEnd() const { return pos_ == in_.size(); }
+    std::size_t left() const { return in_.size() - pos_; }
 
   private:
     template <typename T>

@@ -14,22 +14,79 @@ void StationCache::refresh(WeatherDb& db) {
     if (signature == signature_ && !signature_.empty()) {
         return;
     }
-    sorted_ = packs::stations(db.handle(), signature);
+    signature_.clear();
+    if (!packs::read(db.handle(), packs::kStations, signature,
+                     [&](std::string_view bytes) { return index(std::string(bytes)); }) &&
+        !index(packs::stationRows(db.handle(), signature))) {
+        return;
+    }
     signature_ = signature;
+}
+
+bool StationCache::index(std::string bytes) {
+    pack_ = std::move(bytes);
+    ids_.clear();
+    read_.clear();
+    records_.clear();
+    packs::Reader in(pack_);
+    const std::int32_t count = in.integer();
+    // Each record takes at least 6 lengths, a real and the scale.
+    if (count < 0 || static_cast<std::size_t>(count) > pack_.size() / 36) {
+        return false;
+    }
+    ids_.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count && in.ok(); ++i) {
+        const std::size_t offset = pack_.size() - in.left();
+        const std::string_view id = in.text();
+        in.text();
+        in.text();
+        in.text();
+        in.real();
+        in.text();
+        in.text();
+        in.integer();
+        if (!ids_.empty() && !(ids_.back().first < id)) {
+            break;
+        }
+        ids_.emplace_back(id, offset);
+    }
+    if (!in.ok() || !in.atEnd() || ids_.size() != static_cast<std::size_t>(count)) {
+        ids_.clear();
+        pack_.clear();
+        return false;
+    }
+    read_.assign(ids_.size(), nullptr);
+    return true;
 }
 
 std::vector<const StationRecord*> StationCache::lookup(WeatherDb& db,
                                                        const std::vector<std::string>& sortedIds) {
     refresh(db);
     std::vector<const StationRecord*> out(sortedIds.size(), nullptr);
-    auto it = sorted_.begin();
+    auto it = ids_.begin();
     for (std::size_t i = 0; i < sortedIds.size(); ++i) {
-        it = std::lower_bound(
-            it, sorted_.end(), sortedIds[i],
-            [](const StationRecord& s, const std::string& id) { return s.ID < id; });
-        if (it != sorted_.end() && it->ID == sortedIds[i]) {
-            out[i] = &*it;
+        it = std::lower_bound(it, ids_.end(), sortedIds[i],
+                              [](const auto& entry, const std::string& id) {
+                                  return entry.first < std::string_view(id);
+                              });
+        if (it == ids_.end() || it->first != sortedIds[i]) {
+            continue;
         }
+        const auto k = static_cast<std::size_t>(it - ids_.begin());
+        if (read_[k] == nullptr) {
+            packs::Reader in(std::string_view(pack_).substr(it->second));
+            StationRecord& s = records_.emplace_back();
+            s.ID = in.text();
+            s.Name = in.text();
+            s.Latitude = in.text();
+            s.Longitude = in.text();
+            s.Altitude = in.real();
+            s.StateCode = in.text();
+            s.Country = in.text();
+            s.Celcius = in.integer() != 0;
+            read_[k] = &s;
+        }
+        out[i] = read_[k];
     }
     return out;
 }
