@@ -34,15 +34,16 @@ void WaypointStore::reserve(std::size_t entries) {
     WpsPrecip.reserve(n);
 }
 
-bool WaypointStore::add(std::string type, std::string name, std::string freq, double lat,
-                        double lon, std::int16_t wxCat, std::int16_t precip) {
+bool WaypointStore::add(std::string_view type, std::string_view name, std::string_view freq,
+                        double lat, double lon, std::int16_t wxCat, std::int16_t precip,
+                        std::string_view ident) {
     if (WpsCount >= kCapacity) {
         return false;
     }
-    WpsType.push_back(std::move(type));
-    WpsName.push_back(std::move(name));
-    WpsFreq.push_back(std::move(freq));
-    WpsIdent.emplace_back();
+    WpsType.emplace_back(type);
+    WpsName.emplace_back(name);
+    WpsFreq.emplace_back(freq);
+    WpsIdent.emplace_back(ident);
     WpsLat.push_back(lat);
     WpsLon.push_back(lon);
     WpsWxCat.push_back(wxCat);
@@ -151,11 +152,8 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
         const bool ok = db.forEachWpsEntry([&](const weather::WeatherDb::WpsEntry& w) {
             if (inRegion(region, w.Lon, w.we)) {
                 const bool navaid = w.Type == "V" || w.Type == "N";
-                if (store.add(std::string(w.Type), std::string(w.Name),
-                              navaid ? std::string(w.Frequency) : std::string(), w.latitude,
-                              w.longitude)) {
-                    store.WpsIdent.back() = std::string(w.Ident);
-                }
+                store.add(w.Type, w.Name, navaid ? w.Frequency : std::string_view(), w.latitude,
+                          w.longitude, 0, 0, w.Ident);
             }
             progress();
             return true;

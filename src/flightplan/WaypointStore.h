@@ -37,8 +37,9 @@ struct WaypointStore {
 
     void clear();
     // Adds an entry unless the store is full; returns false when it is.
-    bool add(std::string type, std::string name, std::string freq, double lat, double lon,
-             std::int16_t wxCat = 0, std::int16_t precip = 0);
+    bool add(std::string_view type, std::string_view name, std::string_view freq, double lat,
+             double lon, std::int16_t wxCat = 0, std::int16_t precip = 0,
+             std::string_view ident = {});
     // Room for this many entries, so a load does not move the ones it has added.
     void reserve(std::size_t entries);
     // Frequency of the last entry of that name; nothing when no entry has it.
