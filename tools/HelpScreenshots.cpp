@@ -3,7 +3,7 @@
 // saves each window as a PNG. Run under an X server (xvfb-run) so the pictures use real fonts,
 // with a window manager for the frames of the map's whole-screen picture:
 //   xvfb-run -a -s "-screen 0 1600x1000x24" sh -c 'openbox & sleep 1;
-//     build/tests/help_screenshots docs/help/vuduvo-images; kill $!'
+//     build/tools/help_screenshots docs/help/vuduvo-images; kill $!'
 // Exit status 1 when a window could not be drawn at its proper size.
 
 #include <QApplication>
