@@ -27,7 +27,8 @@ int closestStationIndex(const weather::StationList& stations, double latitude, d
         const double dLon = longitude - entries[i].longitude;
         const double square = dLat * dLat + dLon * dLon;
         if (square <= bestSquare) {
-            const double distance = std::sqrt(square);
+            const double distance =
+                stationDistance(latitude, entries[i].latitude, longitude, entries[i].longitude);
             if (distance < best) {
                 best = distance;
                 bestSquare = square;
