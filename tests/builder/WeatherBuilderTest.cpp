@@ -27,121 +27,64 @@ BuilderControls cloud1(const char* base, const char* top) {
     return c;
 }
 
-TEST(WeatherBuilderAttach, ChecksInOrderAndConvertsUnits) {
-    struct Case {
-        const char* what;
-        BuilderControls controls;
-        const char* uom;
-        std::optional<int> row;
-        const char* message;  // empty: attached
-        std::vector<std::pair<int, double>> fields;
+TEST(WeatherBuilderAttach, RefusalsComeInOrderAndChangeNothing) {
+    auto b = threeLinePlan();
+    auto refuses = [&](const BuilderControls& c, const std::string& message,
+                       std::optional<int> row = 0) {
+        SCOPED_TRACE(message);
+        const auto out = b.attach(c, "U", row);
+        EXPECT_FALSE(out.attached);
+        EXPECT_EQ(out.message, message);
+        EXPECT_EQ(b.counter, 0);
+        EXPECT_FALSE(b.changed);
     };
-    auto with = [](BuilderControls c, auto change) {
-        change(c);
-        return c;
-    };
-    const std::vector<Case> cases = {
-        {"no cloud 1", BuilderControls{}, "U", 0, "Cloud 1 can't be set to None.", {}},
-        {"tops not a number",
-         cloud1("3000", "x"),
-         "U",
-         0,
-         "Invalid Number In Cloud 1 Tops Box",
-         {}},
-        {"equal base and top",
-         cloud1("3000", "3000"),
-         "U",
-         0,
-         "Cloud 1 Tops Must Be Higher Than Cloud 1 Base",
-         {}},
-        {"base 0", cloud1("0", "3000"), "U", 0, "Cloud 1 Base must be greater than 0", {}},
-        {"base below 0",
-         cloud1("-2147483648", "3000"),
-         "U",
-         0,
-         "Cloud 1 Base must be greater than 0",
-         {}},
-        {"cloud 2 below cloud 1 top",
-         with(cloud1("1000", "3000"),
-              [](auto& c) { c.Cld2Cmb = "Overcast", c.Cld2B = "2999", c.Cld2T = "5000"; }),
-         "U",
-         0,
-         "Cloud 2 Base must be higher the Cloud 1 Tops",
-         {}},
-        {"no selection",
-         cloud1("1000", "3000"),
-         "U",
-         std::nullopt,
-         "You must select a waypoint to attach to.",
-         {}},
-        {"cloud 2 base at cloud 1 top, defaults",
-         with(cloud1("1000", "3000"),
-              [](auto& c) {
-                  c.Cld2Cmb = "Overcast", c.Cld2B = "3000", c.Cld2T = "5000", c.TempTxt = "warm";
-              }),
-         "U",
-         1,
-         "",
-         {{3, 5},
-          {4, 1000},
-          {5, 3000},
-          {6, 8},
-          {7, 3000},
-          {8, 5000},
-          {9, 0},
-          {10, 0},
-          {11, 3000},
-          {12, 100},
-          {13, 0},
-          {14, 27},
-          {15, 30},
-          {1, 34},
-          {2, -84}}},
-        {"metric",
-         with(cloud1("1000", "2000"),
-              [](auto& c) { c.BaroTxt = "1013", c.TempTxt = "15", c.SWTop = "1000"; }),
-         "M",
-         0,
-         "",
-         {{4, 3300}, {5, 6600}, {11, 3300}, {14, 59}, {15, 29.91}}},
-        {"metric with feet",
-         with(cloud1("1000", "2000"), [](auto& c) { c.BaroTxt = "1013"; }),
-         "F",
-         0,
-         "",
-         {{4, 1000}, {15, 29.91}, {14, 27}}},
-        // Empty boxes keep the defaults, which are already in feet, Fahrenheit and inches.
-        {"metric defaults", cloud1("1000", "2000"), "M", 0, "", {{11, 3000}, {14, 27}, {15, 30}}},
-        {"wind, limits, visibility, storms",
-         with(cloud1("1000", "2000"),
-              [](auto& c) {
-                  c.W0DirTxt = "400", c.W0SpdTxt = "25", c.VisiCmb = "3/4 Mile", c.PrecipCmb = 7,
-                  c.TempTxt = "250", c.BaroTxt = "35";
-              }),
-         "U",
-         2,
-         "",
-         {{10, 359}, {9, 25}, {12, 0.75}, {13, 7}, {14, 150}, {15, 29.91}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    refuses({}, "Cloud 1 can't be set to None.");
+    refuses(cloud1("3000", "x"), "Invalid Number In Cloud 1 Tops Box");
+    refuses(cloud1("3000", "3000"), "Cloud 1 Tops Must Be Higher Than Cloud 1 Base");
+    refuses(cloud1("0", "3000"), "Cloud 1 Base must be greater than 0");
+    refuses(cloud1("-2147483648", "3000"), "Cloud 1 Base must be greater than 0");
+    auto low2 = cloud1("1000", "3000");
+    low2.Cld2Cmb = "Overcast", low2.Cld2B = "2999", low2.Cld2T = "5000";
+    refuses(low2, "Cloud 2 Base must be higher the Cloud 1 Tops");
+    refuses(cloud1("1000", "3000"), "You must select a waypoint to attach to.", std::nullopt);
+}
+
+TEST(WeatherBuilderAttach, ConvertsUnitsAndLimits) {
+    // Attaches cloud 1 from 1000 to 2000 with the change given; checks the stored fields.
+    auto attached = [](const char* uom, int row, auto change,
+                       const std::vector<std::pair<std::size_t, double>>& fields) {
         auto b = threeLinePlan();
-        const auto out = b.attach(c.controls, c.uom, c.row);
-        if (*c.message) {
-            EXPECT_FALSE(out.attached);
-            EXPECT_EQ(out.message, c.message);
-            EXPECT_EQ(b.counter, 0);
-            EXPECT_FALSE(b.changed);
-            continue;
-        }
+        auto c = cloud1("1000", "2000");
+        change(c);
+        const auto out = b.attach(c, uom, row);
         ASSERT_TRUE(out.attached) << out.message;
-        EXPECT_EQ(out.message, "Weather successfully added to " +
-                                   b.plan.WaypLst[static_cast<std::size_t>(*c.row)] + ".");
-        EXPECT_EQ(b.entries[0].id, "0000" + b.plan.WaypLst[static_cast<std::size_t>(*c.row)]);
-        for (const auto& [field, value] : c.fields) {
-            EXPECT_DOUBLE_EQ(b.entries[0].field[static_cast<std::size_t>(field)], value)
-                << "field " << field;
+        const auto& name = b.plan.WaypLst[static_cast<std::size_t>(row)];
+        EXPECT_EQ(out.message, "Weather successfully added to " + name + ".");
+        EXPECT_EQ(b.entries[0].id, "0000" + name);
+        for (const auto& [field, value] : fields) {
+            EXPECT_DOUBLE_EQ(b.entries[0].field[field], value) << uom << " field " << field;
         }
+    };
+    attached("M", 0, [](auto& c) { c.BaroTxt = "1013", c.TempTxt = "15", c.SWTop = "1000"; },
+             {{4, 3300}, {5, 6600}, {11, 3300}, {14, 59}, {15, 29.91}});
+    attached("F", 0, [](auto& c) { c.BaroTxt = "1013"; }, {{4, 1000}, {15, 29.91}, {14, 27}});
+    // Empty boxes keep the defaults, which are already in feet, Fahrenheit and inches.
+    attached("M", 0, [](auto&) {}, {{11, 3000}, {14, 27}, {15, 30}});
+    attached("U", 2,
+             [](auto& c) {
+                 c.W0DirTxt = "400", c.W0SpdTxt = "25", c.VisiCmb = "3/4 Mile", c.PrecipCmb = 7,
+                 c.TempTxt = "250", c.BaroTxt = "35";
+             },
+             {{10, 359}, {9, 25}, {12, 0.75}, {13, 7}, {14, 150}, {15, 29.91}});
+    // Cloud 2's base may sit on cloud 1's top; a bad temperature keeps the default.
+    auto b = threeLinePlan();
+    auto two = cloud1("1000", "3000");
+    two.Cld2Cmb = "Overcast", two.Cld2B = "3000", two.Cld2T = "5000", two.TempTxt = "warm";
+    ASSERT_TRUE(b.attach(two, "U", 1).attached);
+    const std::array<double, 15> stored = {34, -84, 5,    1000, 3000, 8,  3000, 5000,
+                                           0,  0,   3000, 100,  0,    27, 30};
+    for (std::size_t k = 1; k < 16; ++k) {
+        EXPECT_DOUBLE_EQ(b.entries[0].field[k], stored[k - 1]) << k;
     }
 }
 
@@ -168,29 +111,18 @@ TEST(WeatherBuilderAttach, SecondAttachOverwritesAndShowsBack) {
     EXPECT_FALSE(out.added);
     EXPECT_EQ(out.entry, 0);
     EXPECT_EQ(b.counter, 2);
-    EXPECT_EQ(b.entries[0].field[4], 4000);
-
-    // Selection finds the entry by its line; ShowPlanWeather gives the texts back.
     EXPECT_EQ(b.entryForLine(" C "), 1);
     EXPECT_EQ(b.entryForLine("B"), std::nullopt);
     const auto shown = WeatherBuilder::showPlanWeather(b.entries[0]);
-    EXPECT_EQ(shown.Cld1Cmb, "5/8");
-    EXPECT_EQ(shown.Cld2Cmb, "None");
-    EXPECT_EQ(shown.Cld1B, "4000");
-    EXPECT_EQ(shown.VisiCmb, "2.5 Miles");
-    EXPECT_EQ(shown.BaroTxt, "30.00");
-    EXPECT_EQ(shown.SWTop, "3000");
+    EXPECT_EQ(shown.Cld1Cmb + "|" + shown.Cld2Cmb + "|" + shown.Cld1B + "|" + shown.VisiCmb + "|" +
+                  shown.BaroTxt + "|" + shown.SWTop,
+              "5/8|None|4000|2.5 Miles|30.00|3000");
 }
 
 // What Attach stores, shown back, reads as what was typed; attached again, it stores the same.
 TEST(WeatherBuilderAttach, ShownBackInTheUsersUnits) {
     struct Case {
-        const char* uom;
-        const char* base;
-        const char* top;
-        const char* windTop;
-        const char* temperature;
-        const char* pressure;
+        const char *uom, *base, *top, *windTop, *temperature, *pressure;
     };
     for (const Case& u : {Case{"U", "3300", "6600", "3000", "59", "29.91"},
                           Case{"M", "1000", "2000", "900", "15", "1013"},
@@ -203,28 +135,22 @@ TEST(WeatherBuilderAttach, ShownBackInTheUsersUnits) {
         ASSERT_TRUE(b.attach(typed, u.uom, 0).attached);
         const auto stored = b.entries[0];
         const auto shown = WeatherBuilder::showPlanWeather(stored, u.uom);
-        EXPECT_EQ(shown.Cld1B, u.base);
-        EXPECT_EQ(shown.Cld1T, u.top);
-        EXPECT_EQ(shown.SWTop, u.windTop);
-        EXPECT_EQ(shown.TempTxt, u.temperature);
-        EXPECT_EQ(shown.BaroTxt, u.pressure);
+        EXPECT_EQ(shown.Cld1B + "/" + shown.Cld1T + "/" + shown.SWTop + "/" + shown.TempTxt + "/" +
+                      shown.BaroTxt,
+                  std::string(u.base) + "/" + u.top + "/" + u.windTop + "/" + u.temperature + "/" +
+                      u.pressure);
         ASSERT_TRUE(b.attach(shown, u.uom, 0).attached);
         EXPECT_EQ(b.counter, 1);
-        for (std::size_t k = 1; k < 16; ++k) {
-            EXPECT_DOUBLE_EQ(b.entries[0].field[k], stored.field[k]) << "field " << k;
-        }
+        EXPECT_EQ(b.entries[0].field, stored.field);
     }
     // A waypoint without weather shows the defaults, and attaching them stores them unchanged.
-    const auto shown = WeatherBuilder::showPlanWeather(WeatherBuilder::defaultEntry(), "M");
-    EXPECT_EQ(shown.Cld1Cmb, "None");
-    EXPECT_EQ(shown.Cld1B, "");
-    EXPECT_EQ(shown.VisiCmb, "Unlimited");
-    EXPECT_EQ(shown.TempTxt, "-3");
-    EXPECT_EQ(shown.BaroTxt, "1016");
+    auto shown = WeatherBuilder::showPlanWeather(WeatherBuilder::defaultEntry(), "M");
+    EXPECT_EQ(shown.Cld1Cmb + "|" + shown.Cld1B + "|" + shown.VisiCmb + "|" + shown.TempTxt + "|" +
+                  shown.BaroTxt,
+              "None||Unlimited|-3|1016");
     auto b = threeLinePlan();
-    auto withCloud = shown;
-    withCloud.Cld1Cmb = "Clear", withCloud.Cld1B = "100", withCloud.Cld1T = "200";
-    ASSERT_TRUE(b.attach(withCloud, "M", 0).attached);
+    shown.Cld1Cmb = "Clear", shown.Cld1B = "100", shown.Cld1T = "200";
+    ASSERT_TRUE(b.attach(shown, "M", 0).attached);
     EXPECT_DOUBLE_EQ(b.entries[0].field[11], 3000);
     EXPECT_DOUBLE_EQ(b.entries[0].field[14], 27);
     EXPECT_DOUBLE_EQ(b.entries[0].field[15], 30);
@@ -232,7 +158,6 @@ TEST(WeatherBuilderAttach, ShownBackInTheUsersUnits) {
 
 TEST(WeatherBuilderFile, SaveKeepsTheApproachAndLoadAsksForTheWeather) {
     auto b = threeLinePlan();
-    EXPECT_EQ(b.approachLine, "Approach=ILS 27L");
     ASSERT_TRUE(b.attach(cloud1("1000", "2000"), "U", 1).attached);
     const std::string text = b.saveText();
     EXPECT_EQ(text.substr(0, 18), "Approach=ILS 27L\r\n");
