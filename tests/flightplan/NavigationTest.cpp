@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "flightplan/GreatCircle.h"
 #include "flightplan/Navigator.h"
 #include "flightplan/PlanFlight.h"
 #include "platform/VirtualScheduler.h"
@@ -43,9 +42,6 @@ class NavigationTest : public ::testing::Test {
         flight.leg.CurWpAlt = alt;
         flight.leg.CurWpSpd = spd;
     }
-    void addEntry(const std::string& name, double lat, double lon) {
-        flight.plan.append({name, "3000", "250", lat, lon, 3000, 250});
-    }
 };
 
 TEST_F(NavigationTest, CourseDistanceAndTimeEnRoute) {
@@ -73,9 +69,6 @@ TEST_F(NavigationTest, CourseDistanceAndTimeEnRoute) {
         EXPECT_EQ(flight.display.MIN, c.min);
         EXPECT_EQ(flight.display.TAS.empty(), c.tas < 20);
     }
-    const auto north = flightplan::greatCircle(33.64, -84.43, 33.94, -84.43, 1e-6, false);
-    ASSERT_TRUE(north);
-    EXPECT_NEAR(north->distance, 18.0, 1e-4);
 }
 
 // Waypoints on the equator, the prime meridian, both at once, a pole and across the date line
@@ -222,8 +215,8 @@ TEST_F(NavigationTest, DescentStartsAtTheTopOfDescent) {
 TEST_F(NavigationTest, SwitchesAtFiveMilesAndKeepsTheLastWaypoint) {
     place(33.0, -84.0, 3000, 120);
     activate(33.06, -84.0);
-    addEntry("ONE", 34.0, -84.0);
-    addEntry("TWO", 35.0, -84.0);
+    flight.plan.append({"ONE", "3000", "250", 34.0, -84.0, 3000, 250});
+    flight.plan.append({"TWO", "3000", "250", 35.0, -84.0, 3000, 250});
     std::vector<std::string> switched;
     nav.onSwitch = [&](const std::string& n) { switched.push_back(n); };
     nav.tick({});

@@ -31,13 +31,8 @@ PlanStore planOf(const std::vector<PlanStore::Row>& rows) {
 }
 
 PlanStore::Row row(const std::string& name, double lat, double lon, int alt, double spd) {
-    return {name,
-            std::to_string(alt),
-            flightplan::standardText(spd),
-            lat,
-            lon,
-            static_cast<double>(alt),
-            spd};
+    const auto text = flightplan::standardText(spd);
+    return {name, std::to_string(alt), text, lat, lon, static_cast<double>(alt), spd};
 }
 
 flightplan::WaypointStore storeWith() {
@@ -154,50 +149,34 @@ TEST(PlanExchange, GpxRouteTrackOrWaypoints) {
     const std::string head =
         "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\" "
         "xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
-    struct Case {
-        std::string body;
-        std::vector<std::string> names;
-        std::vector<std::string> alts;
-        bool speedNote;
-    };
-    const std::vector<Case> cases = {
+    const std::pair<std::string, std::string> cases[] = {
         // A route wins over the waypoints beside it; the identifier stands in for a missing
         // name; "|" leaves names.
         {"<wpt lat=\"1\" lon=\"1\"><name>ignored</name></wpt><rte><rtept lat=\"33.5\" "
          "lon=\"-84.5\"><ele>304.8</ele><name>A|B</name></rtept><rtept lat=\"34\" "
          "lon=\"-83\"><cmt>SPA</cmt></rtept></rte>",
-         {"AB", "SPA"},
-         {"1000", "7000"},
-         true},
+         "AB/1000/250 SPA/7000/250 "},
         // A track with two segments, read in order.
         {"<trk><trkseg><trkpt lat=\"10\" lon=\"20\"><ele>0</ele></trkpt></trkseg><trkseg><trkpt "
          "lat=\"11\" lon=\"21\"><name>end</name></trkpt></trkseg></trk>",
-         {"WP1", "end"},
-         {"0", "7000"},
-         true},
-        {"<wpt lat=\"-45\" lon=\"170\"><name>south</name><desc>d</desc></wpt>",
-         {"south"},
-         {"7000"},
-         true},
+         "WP1/0/250 end/7000/250 "},
+        {"<wpt lat=\"-45\" lon=\"170\"><name>south</name><desc>d</desc></wpt>", "south/7000/250 "},
     };
-    for (const auto& c : cases) {
+    for (const auto& [body, entries] : cases) {
         PlanStore plan;
         Host host;
         flightplan::ImportDefaults defaults;
         defaults.altText = "7000";
-        const auto r = flightplan::importPlanText(head + c.body + "</gpx>", plan, host, defaults);
+        const auto r = flightplan::importPlanText(head + body + "</gpx>", plan, host, defaults);
         ASSERT_TRUE(r.ok) << r.message;
-        ASSERT_EQ(plan.PlanCount, static_cast<int>(c.names.size())) << c.body;
-        for (std::size_t i = 0; i < c.names.size(); ++i) {
-            EXPECT_EQ(plan.WaypLst[i], c.names[i]);
-            EXPECT_EQ(plan.AltLst[i], c.alts[i]);
-            EXPECT_EQ(plan.SpdLst[i], "250");
+        std::string got;
+        for (int i = 0; i < plan.PlanCount; ++i) {
+            got += plan.row(i).name + "/" + plan.row(i).altText + "/" + plan.row(i).spdText + " ";
         }
-        bool speedNote = false;
-        for (const auto& n : r.notes) {
-            speedNote = speedNote || n.find("default speed, 250") != std::string::npos;
-        }
-        EXPECT_EQ(speedNote, c.speedNote) << c.body;
+        EXPECT_EQ(got, entries);
+        EXPECT_TRUE(std::any_of(r.notes.begin(), r.notes.end(), [](const std::string& n) {
+            return n.find("default speed, 250") != std::string::npos;
+        })) << body;
     }
 }
 
@@ -220,40 +199,33 @@ TEST(PlanExchange, RefusesHostileFilesAndKeepsThePlan) {
     many += "</trkseg></trk></gpx>";
     const std::string big =
         dir.write("big.gpx", "<gpx>" + std::string(20 * 1024 * 1024, ' ') + "</gpx>");
-    struct Case {
-        std::string what;
-        std::string text;  // empty: the file below
-        std::string file;
-        std::string message;
+    const std::pair<std::string, std::string> cases[] = {
+        {bomb, "the file declares a document type"},
+        {external, "declares a document type"},
+        {"<?xml version=\"1.0\"?>\n<PropertyList>\n<route>\n<wp><ident>A</ident>", "Line 4: "},
+        {"<gpx>\n<rte>\n</gpx>", "Line 3: "},
+        {"<kml><Placemark/></kml>", "root element <kml>"},
+        {many, "2002 track points; a plan holds at most 2,001"},
+        {"<gpx><wpt lat=\"91\" lon=\"0\"><name>N</name></wpt></gpx>", "outside the Earth"},
+        {"<PropertyList><route><wp><ident>ZZZ</ident></wp></route></PropertyList>",
+         "Entry 1 (ZZZ) has no position"},
+        {"<PropertyList><version>2</version></PropertyList>", "holds no route/wp"},
+        {"hello world\n", "it begins \"hello world\""},
+        {"A|1|2|3|4\r\nB|x|2|3|4\r\n", "Line 2 of the plan"},
+        {big, "larger than 16 MB"},
+        {dir.path(), "not a file"},
     };
-    const std::vector<Case> cases = {
-        {"entity bomb", bomb, "", "the file declares a document type"},
-        {"external entity", external, "", "declares a document type"},
-        {"truncated", "<?xml version=\"1.0\"?>\n<PropertyList>\n<route>\n<wp><ident>A</ident>", "",
-         "Line 4: "},
-        {"mismatched", "<gpx>\n<rte>\n</gpx>", "", "Line 3: "},
-        {"wrong root", "<kml><Placemark/></kml>", "", "root element <kml>"},
-        {"too many points", many, "", "2002 track points; a plan holds at most 2,001"},
-        {"off the Earth", "<gpx><wpt lat=\"91\" lon=\"0\"><name>N</name></wpt></gpx>", "",
-         "outside the Earth"},
-        {"no position", "<PropertyList><route><wp><ident>ZZZ</ident></wp></route></PropertyList>",
-         "", "Entry 1 (ZZZ) has no position"},
-        {"empty route", "<PropertyList><version>2</version></PropertyList>", "",
-         "holds no route/wp"},
-        {"not a plan", "hello world\n", "", "it begins \"hello world\""},
-        {"bad .fpl line", "A|1|2|3|4\r\nB|x|2|3|4\r\n", "", "Line 2 of the plan"},
-        {"20 MB", "", big, "larger than 16 MB"},
-        {"a folder", "", dir.path(), "not a file"},
-    };
-    for (const auto& c : cases) {
+    for (const auto& [text, message] : cases) {
+        SCOPED_TRACE(message);
         PlanStore plan = planOf({row("kept", 1, 2, 3, 4)});
         Host host;
-        const auto r = c.file.empty() ? flightplan::importPlanText(c.text, plan, host, {})
-                                      : flightplan::importPlanFile(c.file, plan, host, {});
-        EXPECT_FALSE(r.ok) << c.what;
-        EXPECT_NE(r.message.find(c.message), std::string::npos) << c.what << ": " << r.message;
-        ASSERT_EQ(plan.PlanCount, 1) << c.what;
-        EXPECT_EQ(plan.WaypLst[0], "kept") << c.what;
+        const bool file = text == big || text == dir.path();
+        const auto r = file ? flightplan::importPlanFile(text, plan, host, {})
+                            : flightplan::importPlanText(text, plan, host, {});
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.message.find(message), std::string::npos) << r.message;
+        ASSERT_EQ(plan.PlanCount, 1);
+        EXPECT_EQ(plan.WaypLst[0], "kept");
     }
 }
 
