@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "flightplan/PlanFile.h"
+#include "flightplan/PlanNumbers.h"
 #include "simlink/FakePropertyServer.h"
 #include "support/TempDir.h"
 
@@ -28,6 +29,17 @@ Outcome fly(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int code = runFlyCommand(args, out, err);
     return {code, out.str(), err.str()};
+}
+
+// Each entry's name, altitude and speed texts and its position to four decimals.
+std::string entries(const flightplan::PlanStore& plan) {
+    std::string text;
+    for (int i = 0; i < plan.PlanCount; ++i) {
+        const auto r = plan.row(i);
+        text += r.name + "|" + r.altText + "|" + r.spdText + "|" + flightplan::fourDecimals(r.lat) +
+                "|" + flightplan::fourDecimals(r.lon) + "\n";
+    }
+    return text;
 }
 
 class NoWeather final : public flightplan::PlanLoadHost {
@@ -64,18 +76,25 @@ TEST(PlanCommands, BadArgumentsExitWithTwo) {
     EXPECT_EQ(fly({"a.fpl", "--weather", "w.txt", "--custom-weather"}).code, 2);
 }
 
-// Atlanta to New York JFK through VORs, generated from the shipped database and flown by the
-// built-in aircraft in virtual time: every waypoint is passed in order, the last one reached.
-TEST(PlanCommands, AtlantaToKennedyThroughVorsIsFlownToTheEnd) {
-    const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
-    if (!std::filesystem::exists(shipped)) {
-        GTEST_SKIP() << "no database at " << shipped;
+// A copy of the shipped database, or the test is skipped.
+class PlanCommandsOnShippedDb : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
+        if (!std::filesystem::exists(shipped)) {
+            GTEST_SKIP() << "no database at " << shipped;
+        }
+        std::filesystem::copy_file(shipped, db);
     }
     test::TempDir dir;
-    std::filesystem::copy_file(shipped, dir.file("vanedb.mdb"));
     const std::string db = dir.file("vanedb.mdb");
-    const std::string fpl = dir.file("atl-jfk.fpl");
+};
 
+// Atlanta to New York JFK through VORs, generated from the shipped database and flown by the
+// built-in aircraft in virtual time: every waypoint is passed in order, the last one reached.
+// The plan then travels out and back through a FlightGear route and GPX.
+TEST_F(PlanCommandsOnShippedDb, AtlantaToKennedyThroughVorsIsFlownAndTravels) {
+    const std::string fpl = dir.file("atl-jfk.fpl");
     const Outcome made =
         plan({"generate", "--from", "KATL", "--to", "KJFK", "--types", "V", "--dist", "100",
               "--alt", "5000", "--speed", "180", "--out", fpl, "--db", db});
@@ -127,16 +146,31 @@ TEST(PlanCommands, AtlantaToKennedyThroughVorsIsFlownToTheEnd) {
     ASSERT_NE(arrived, std::string::npos);
     EXPECT_EQ(flown.out.find("arrived at", arrived + 1), std::string::npos);
     EXPECT_LT(previous, 4 * 3600);  // about 760 nm at 180 kt indicated
+
+    // The Kennedy entry goes out under its identifier; the entries come back as they were.
+    for (const auto& [format, ident] : {std::pair{"fgroute", "<ident type=\"string\">KJFK</ident>"},
+                                        std::pair{"gpx", "<cmt>KJFK</cmt>"}}) {
+        SCOPED_TRACE(format);
+        const std::string file = dir.file(std::string("route.") + format);
+        const std::string back = dir.file(std::string("back-") + format + ".fpl");
+        ASSERT_EQ(plan({"export", fpl, "--format", format, "--out", file, "--db", db}).code, 0);
+        EXPECT_NE(dir.read(std::string("route.") + format).find(ident), std::string::npos);
+        ASSERT_EQ(plan({"import", file, "--out", back, "--db", db}).code, 0);
+        flightplan::PlanStore imported;
+        ASSERT_TRUE(flightplan::loadPlanFile(back, imported, host).completed);
+        EXPECT_EQ(entries(imported), entries(planned));
+    }
+    // A refused import writes nothing.
+    const std::string junk = dir.write("junk.xml", "<kml/>");
+    const Outcome refused = plan({"import", junk, "--out", dir.file("none.fpl")});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("root element <kml>"), std::string::npos) << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("none.fpl")));
 }
 
 // A plan north from Atlanta with custom weather on its three waypoints, flown with that weather
 // and with a METAR file's: each switch prints the weather the simulator then holds.
-TEST(PlanCommands, FlyDeliversCustomAndMetarWeather) {
-    const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
-    if (!std::filesystem::exists(shipped)) {
-        GTEST_SKIP() << "no database at " << shipped;
-    }
-    test::TempDir dir;
+TEST_F(PlanCommandsOnShippedDb, FlyDeliversCustomAndMetarWeather) {
     std::string text =
         "A|34|-84.4|6000|250\r\nB|35|-84.4|6000|250\r\nC|36|-84.4|6000|250\r\n"
         "Weather\r\n 2 \r\n";
@@ -148,7 +182,7 @@ TEST(PlanCommands, FlyDeliversCustomAndMetarWeather) {
             " 0 \r\n 0 \r\n 0 \r\n 10 \r\n 270 \r\n 3000 \r\n 10 \r\n 0 \r\n 50 \r\n 29.92 \r\n";
     }
     const std::string fpl = dir.write("wx.fpl", text);
-    const Outcome custom = fly({fpl, "--custom-weather", "--db", shipped});
+    const Outcome custom = fly({fpl, "--custom-weather", "--db", db});
     ASSERT_EQ(custom.code, 0) << custom.err;
     EXPECT_NE(custom.out.find("Done Processing 3 stations."), std::string::npos);
     for (const char* seen :
@@ -165,56 +199,10 @@ TEST(PlanCommands, FlyDeliversCustomAndMetarWeather) {
     const std::string metars = dir.write("metars.txt",
                                          "KATL 061152Z 27010KT 10SM FEW030 10/02 A3001\n"
                                          "KCHA 061153Z 36005KT 5SM BKN020 05/01 A2990\n");
-    const Outcome real = fly({fpl, "--weather", metars, "--db", shipped});
+    const Outcome real = fly({fpl, "--weather", metars, "--db", db});
     ASSERT_EQ(real.code, 0) << real.err;
     EXPECT_NE(real.out.find("weather of KATL"), std::string::npos) << real.out;
     EXPECT_NE(real.out.find("weather of KCHA"), std::string::npos) << real.out;
-}
-
-TEST(PlanCommands, AtlantaToKennedyTravelsThroughFlightGearAndGpx) {
-    const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
-    if (!std::filesystem::exists(shipped)) {
-        GTEST_SKIP() << "no database at " << shipped;
-    }
-    test::TempDir dir;
-    const std::string fpl = dir.file("atl-jfk.fpl");
-    ASSERT_EQ(plan({"generate", "--from", "KATL", "--to", "KJFK", "--alt", "7000", "--out", fpl,
-                    "--db", shipped})
-                  .code,
-              0);
-    flightplan::PlanStore original;
-    NoWeather host;
-    ASSERT_TRUE(flightplan::loadPlanFile(fpl, original, host).completed);
-    // The Kennedy entry goes out under its identifier.
-    const std::vector<std::pair<std::string, std::string>> formats = {
-        {"fgroute", "<ident type=\"string\">KJFK</ident>"}, {"gpx", "<cmt>KJFK</cmt>"}};
-    for (const auto& [format, ident] : formats) {
-        const std::string file = dir.file("route." + format);
-        const Outcome out =
-            plan({"export", fpl, "--format", format, "--out", file, "--db", shipped});
-        ASSERT_EQ(out.code, 0) << out.err;
-        EXPECT_NE(dir.read("route." + format).find(ident), std::string::npos) << format;
-        const std::string back = dir.file("back-" + format + ".fpl");
-        const Outcome in = plan({"import", file, "--out", back, "--db", shipped});
-        ASSERT_EQ(in.code, 0) << in.err;
-        flightplan::PlanStore imported;
-        ASSERT_TRUE(flightplan::loadPlanFile(back, imported, host).completed);
-        ASSERT_EQ(imported.PlanCount, original.PlanCount) << format;
-        for (int i = 0; i < original.PlanCount; ++i) {
-            const auto a = original.row(i), b = imported.row(i);
-            EXPECT_EQ(a.name, b.name) << format << " " << i;
-            EXPECT_NEAR(a.lat, b.lat, 1e-4) << format << " " << i;
-            EXPECT_NEAR(a.lon, b.lon, 1e-4) << format << " " << i;
-            EXPECT_EQ(a.altText, b.altText) << format << " " << i;
-            EXPECT_EQ(a.spdText, b.spdText) << format << " " << i;
-        }
-    }
-    // A refused import writes nothing.
-    const std::string junk = dir.write("junk.xml", "<kml/>");
-    const Outcome refused = plan({"import", junk, "--out", dir.file("none.fpl")});
-    EXPECT_EQ(refused.code, 1);
-    EXPECT_NE(refused.err.find("root element <kml>"), std::string::npos) << refused.err;
-    EXPECT_FALSE(std::filesystem::exists(dir.file("none.fpl")));
 }
 
 TEST(PlanCommands, SendLoadsThePlanIntoFlightGearsRouteManager) {
