@@ -168,9 +168,9 @@ TEST_F(PlanCommandsOnShippedDb, AtlantaToKennedyThroughVorsIsFlownAndTravels) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.fpl")));
 }
 
-// A plan north from Atlanta with custom weather on its three waypoints, flown with that weather
-// and with a METAR file's: each switch prints the weather the simulator then holds.
-TEST_F(PlanCommandsOnShippedDb, FlyDeliversCustomAndMetarWeather) {
+// A plan north from Atlanta with custom weather on its three waypoints, flown with that weather:
+// each switch prints the weather the simulator then holds.
+TEST_F(PlanCommandsOnShippedDb, FlyDeliversCustomWeather) {
     std::string text =
         "A|34|-84.4|6000|250\r\nB|35|-84.4|6000|250\r\nC|36|-84.4|6000|250\r\n"
         "Weather\r\n 2 \r\n";
@@ -195,14 +195,6 @@ TEST_F(PlanCommandsOnShippedDb, FlyDeliversCustomAndMetarWeather) {
         EXPECT_NE(custom.out.find(seen), std::string::npos) << seen << "\n" << custom.out;
     }
     EXPECT_EQ(custom.out.find("weather of 0003"), std::string::npos);
-
-    const std::string metars = dir.write("metars.txt",
-                                         "KATL 061152Z 27010KT 10SM FEW030 10/02 A3001\n"
-                                         "KCHA 061153Z 36005KT 5SM BKN020 05/01 A2990\n");
-    const Outcome real = fly({fpl, "--weather", metars, "--db", db});
-    ASSERT_EQ(real.code, 0) << real.err;
-    EXPECT_NE(real.out.find("weather of KATL"), std::string::npos) << real.out;
-    EXPECT_NE(real.out.find("weather of KCHA"), std::string::npos) << real.out;
 }
 
 TEST(PlanCommands, SendLoadsThePlanIntoFlightGearsRouteManager) {

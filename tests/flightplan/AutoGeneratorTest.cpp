@@ -34,20 +34,6 @@ class Host final : public flightplan::GenerationHost {
     void setBusy(bool) override {}
 };
 
-// A store with VORs, NDBs and fixes on a grid over the eastern United States.
-WaypointStore gridStore() {
-    WaypointStore s;
-    int n = 0;
-    for (double lat = 30; lat <= 44; lat += 0.7) {
-        for (double lon = -90; lon <= -70; lon += 0.7) {
-            const char* type = n % 3 == 0 ? "V" : (n % 3 == 1 ? "N" : "W");
-            s.add(type, std::string(type) + std::to_string(n), "", lat, lon);
-            ++n;
-        }
-    }
-    return s;
-}
-
 // A plan of two entries, "Atlanta" (wherever it is) and "Arrival".
 FlightPlan departureAndArrival(double aLat, double aLon, double dLat = 33.64,
                                double dLon = -84.43) {
@@ -71,20 +57,21 @@ double routeLength(const FlightPlan& f) {
     double total = 0;
     double lat = f.ends.departureLat, lon = f.ends.departureLon;
     for (int i = 0; i < f.plan.PlanCount; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        total += nm(lat, lon, f.plan.PlanLat[k], f.plan.PlanLon[k]);
-        lat = f.plan.PlanLat[k];
-        lon = f.plan.PlanLon[k];
+        const auto r = f.plan.row(i);
+        total += nm(lat, lon, r.lat, r.lon);
+        lat = r.lat;
+        lon = r.lon;
     }
     return total;
 }
 
-// VORs every `spacing` degrees over a latitude and longitude box (longitudes may pass 180).
-void addGrid(WaypointStore& s, double lat0, double lat1, double lon0, double lon1, double spacing) {
+// Waypoints every `spacing` degrees over a box (longitudes may pass 180), of the `types` in turn.
+void addGrid(WaypointStore& s, double lat0, double lat1, double lon0, double lon1, double spacing,
+             const std::string& types = "V") {
     for (double lat = lat0; lat <= lat1 + 1e-9; lat += spacing) {
         for (double lon = lon0; lon <= lon1 + 1e-9; lon += spacing) {
-            const double wrapped = lon > 180 ? lon - 360 : lon;
-            s.add("V", "G" + std::to_string(s.WpsCount), "", lat, wrapped);
+            const std::string type(1, types[static_cast<std::size_t>(s.WpsCount) % types.size()]);
+            s.add(type, type + std::to_string(s.WpsCount), "", lat, lon > 180 ? lon - 360 : lon);
         }
     }
 }
@@ -94,7 +81,8 @@ TEST(AutoGenerator, StepClampsAndVorOnlyRoute) {
     EXPECT_EQ(flightplan::generationStep(500), 200);
     EXPECT_EQ(flightplan::generationStep(75), 75);
 
-    const WaypointStore store = gridStore();
+    WaypointStore store;
+    addGrid(store, 30, 44, -90, -70, 0.7, "VNW");  // VORs, NDBs and fixes
     FlightPlan f = departureAndArrival(40.64, -73.78);
     ASSERT_TRUE(flightplan::generateRoute(f, store, vorsOnly()));
     ASSERT_GE(f.plan.PlanCount, 6);
@@ -237,7 +225,8 @@ TEST(AutoGenerator, RandomAirportPairsOfTheShippedDatabase) {
 TEST(AutoGenerator, ChecksAndMessages) {
     using enum Answer;
     using enum GenerationResult;
-    const WaypointStore store = gridStore();
+    WaypointStore store;
+    addGrid(store, 30, 44, -90, -70, 0.7, "VNW");
     const std::string about =
         "We are about to create a flight plan that will depart from Atlanta and arrive at Arrival.";
     struct Case {

@@ -44,53 +44,34 @@ class NavigationTest : public ::testing::Test {
     }
 };
 
+// Waypoints on the equator, the prime meridian, both at once, a pole and across the date line
+// are steered to like any other.
 TEST_F(NavigationTest, CourseDistanceAndTimeEnRoute) {
     struct Case {
         double aLat, aLon, wLat, wLon, tas;
-        std::string dist, hdg, hrs, min;
+        std::string shown;  // distance/heading/hours/minutes/ground speed
     };
     const Case cases[] = {
-        {33.64, -84.43, 40.64, -73.78, 120, "659", "47", "5", "29"},
-        {40.64, -73.78, 33.64, -84.43, 120, "659", "233", "5", "29"},
-        {33.64, -84.43, 33.94, -84.43, 120, "18", "0", "0", "9"},
-        {33.64, -84.43, 33.94, -84.43, 40, "18", "0", "0", "27"},
-        // Below 20 kt: no time en route, and the heading is the course.
-        {33.64, -84.43, 40.64, -73.78, 15, "659", "47", "", ""},
+        {33.64, -84.43, 40.64, -73.78, 120, "659/47/5/29/120"},
+        {40.64, -73.78, 33.64, -84.43, 120, "659/233/5/29/120"},
+        {33.64, -84.43, 33.94, -84.43, 120, "18/0/0/9/120"},
+        {33.64, -84.43, 33.94, -84.43, 40, "18/0/0/27/40"},
+        {33.64, -84.43, 40.64, -73.78, 15, "659/47///"},  // below 20 kt: no time en route
+        {1.0, 10.0, 0.0, 10.0, 120, "60/180/0/30/120"},
+        {0.0, -1.0, 0.0, 0.0, 120, "60/90/0/30/120"},
+        {0.5, 0.5, 0.0, 0.0, 120, "42/225/0/21/120"},
+        {89.0, 20.0, 90.0, 0.0, 120, "60/359/0/30/120"},
+        {-89.5, 0.0, -90.0, 0.0, 120, "29/180/0/14/120"},
+        {10.0, 179.5, 10.0, -179.5, 120, "59/89/0/29/120"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.shown);
         flight.display = {};
         place(c.aLat, c.aLon, 3000, c.tas);
         activate(c.wLat, c.wLon);
-        nav.tick({});
-        SCOPED_TRACE(c.dist + "/" + c.hdg);
-        EXPECT_EQ(flight.display.Dist, c.dist);
-        EXPECT_EQ(flight.display.Hdg, c.hdg);
-        EXPECT_EQ(flight.display.HRS, c.hrs);
-        EXPECT_EQ(flight.display.MIN, c.min);
-        EXPECT_EQ(flight.display.TAS.empty(), c.tas < 20);
-    }
-}
-
-// Waypoints on the equator, the prime meridian, both at once, a pole and across the date line
-// are steered to like any other.
-TEST_F(NavigationTest, AnyCoordinateIsFlyable) {
-    struct Case {
-        double aLat, aLon, wLat, wLon;
-        std::string dist, hdg;
-    };
-    const Case cases[] = {
-        {1.0, 10.0, 0.0, 10.0, "60", "180"},   {0.0, -1.0, 0.0, 0.0, "60", "90"},
-        {0.5, 0.5, 0.0, 0.0, "42", "225"},     {89.0, 20.0, 90.0, 0.0, "60", "359"},
-        {-89.5, 0.0, -90.0, 0.0, "29", "180"}, {10.0, 179.5, 10.0, -179.5, "59", "89"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.dist + "/" + c.hdg);
-        flight.display = {};
-        place(c.aLat, c.aLon, 3000, 120);
-        activate(c.wLat, c.wLon);
         EXPECT_EQ(nav.tick({}), Navigator::TickResult::Steered);
-        EXPECT_EQ(flight.display.Dist, c.dist);
-        EXPECT_EQ(flight.display.Hdg, c.hdg);
+        const auto& d = flight.display;
+        EXPECT_EQ(d.Dist + "/" + d.Hdg + "/" + d.HRS + "/" + d.MIN + "/" + d.TAS, c.shown);
     }
 }
 
@@ -112,10 +93,8 @@ TEST_F(NavigationTest, WindCorrectionAndMagneticVariation) {
     aircraft.upd_wind0(3000, 30, 90, 0, 0);
     activate(34.0, -84.0);
     nav.tick({});
-    EXPECT_EQ(flight.display.Hdg, "4");  // 350 magnetic + 14.5 → 4.5
-    EXPECT_EQ(flight.display.WindDir, "90");
-    EXPECT_EQ(flight.display.WindSpd, "30");
-    EXPECT_EQ(flight.display.altbrng, "10");
+    const auto& d = flight.display;  // heading 350 magnetic + 14.5 → 4.5
+    EXPECT_EQ(d.Hdg + "/" + d.WindDir + "/" + d.WindSpd + "/" + d.altbrng, "4/90/30/10");
 }
 
 // At a layer's floor its own wind counts. A ground speed of 20 kt or less (here 60 kt true into
@@ -126,8 +105,7 @@ TEST_F(NavigationTest, WindLayerFromItsFloorAndSlowGroundSpeedTimedOnTrueAirspee
     aircraft.upd_wind1(5000, 15000, 50, 360, 0, 0);
     activate(33.05, -84.0, 1000);
     nav.tick({});
-    EXPECT_EQ(flight.display.WindDir, "360");
-    EXPECT_EQ(flight.display.WindSpd, "50");
+    EXPECT_EQ(flight.display.WindDir + "/" + flight.display.WindSpd, "360/50");
     aircraft.setAltitude(5000);
     aircraft.setAirspeed(60);
     nav.tick({true, false});

@@ -15,15 +15,12 @@ namespace {
 class Host final : public flightplan::PlanLoadHost {
   public:
     bool answer = true;
-    int asked = 0;
     int processed = 0;
-    bool useCustomWeather() override {
-        ++asked;
-        return answer;
-    }
+    bool useCustomWeather() override { return answer; }
     void processCustomWeather() override { ++processed; }
 };
 
+// A weather section of entries 0 to w: field 2 is -84.5, the others 10 * field + entry.
 std::string weatherSection(int w) {
     std::string s = "Weather\r\n " + std::to_string(w) + " \r\n";
     for (int a = 0; a <= w; ++a) {
@@ -59,10 +56,8 @@ TEST(PlanFile, RoundTripKeepsNamesAltitudesPositionsAndWeather) {
         weatherSection(0);
     PlanStore plan;
     const auto r = flightplan::readPlan(text, plan, host);
-    EXPECT_TRUE(r.completed);
-    EXPECT_TRUE(r.weatherLoaded);
+    EXPECT_TRUE(r.completed && r.weatherLoaded);
     EXPECT_EQ(host.processed, 1);
-    EXPECT_EQ(plan.PlanCount, 2);
     EXPECT_EQ(plan.SpdLst, (std::vector<std::string>{"0.6", "250"}));
     EXPECT_EQ(plan.PlanAlt[1], 3000);
     EXPECT_EQ(plan.PlanWxCount, 0);
@@ -76,8 +71,6 @@ TEST(PlanFile, RoundTripKeepsNamesAltitudesPositionsAndWeather) {
     EXPECT_NE(saved.find("|250\r\nWeather\r\n 0 \r\nWX0\r\n 10 \r\n-84.5 \r\n"), std::string::npos);
     PlanStore again;
     flightplan::loadPlanFile(dir.file("a.fpl"), again, host);
-    EXPECT_EQ(again.WaypLst, plan.WaypLst);
-    EXPECT_EQ(again.AltLst, plan.AltLst);
     EXPECT_EQ(again.PlanLat[0], plan.PlanLat[0]);
     EXPECT_EQ(again.PlanLon[1], plan.PlanLon[1]);
     EXPECT_EQ(flightplan::formatPlan(again), saved);
@@ -104,23 +97,21 @@ TEST(PlanFile, SectionsAnswersAndBadLines) {
         std::string text;
         bool answer;
         int entries;
-        bool completed;
-        bool weather;
+        bool completed, weather;
     };
     auto crOnly = [](std::string text) {
         std::erase(text, '\n');
         return text;
     };
-    const std::string a = "A|1|2|3000|250\r\n";
-    const std::string b = "B|3|4|4000|0.7\r\n";
+    const std::string a = "A|1|2|3000|250\r\n", b = "B|3|4|4000|0.7\r\n";
     std::string many;
     for (int i = 0; i < 2002; ++i) {
         many += a;
     }
+    const std::string wx = a + weatherSection(1) + b;
     const Case cases[] = {
-        {"declined weather keeps what came before", a + weatherSection(1) + b, false, 1, true,
-         false},
-        {"accepted weather goes on after it", a + weatherSection(1) + b, true, 2, true, true},
+        {"declined weather keeps what came before", wx, false, 1, true, false},
+        {"accepted weather goes on after it", wx, true, 2, true, true},
         {"ATC section consumed", a + "ATC\r\n1\r\nx,\"y,z\",w\r\nq,r,s\r\n" + b, true, 2, true,
          false},
         {"approach line loads nothing", "Approach=ILS 27\r\n" + a, true, 0, false, false},
@@ -130,11 +121,10 @@ TEST(PlanFile, SectionsAnswersAndBadLines) {
         {"2002nd entry", many, true, 2001, false, false},
         {"unix line ends", "A|1|2|3000|250\nB|3|4|4000|0.7\n", true, 2, true, false},
         {"old Macintosh line ends", "A|1|2|3000|250\rB|3|4|4000|0.7\r", true, 2, true, false},
-        {"weather with CR line ends", crOnly(a + weatherSection(1) + b), true, 2, true, true},
+        {"weather with CR line ends", crOnly(wx), true, 2, true, true},
         {"latitude off the Earth", a + "C|90.5|2|3000|250\r\n" + b, true, 1, false, false},
         {"longitude off the Earth", a + "C|1|-180.01|3000|250\r\n" + b, true, 1, false, false},
-        {"poles and date line are fine", "N|90|180|1|1\r\nS|-90|-180|1|1\r\n", true, 2, true,
-         false},
+        {"poles and date line", "N|90|180|1|1\r\nS|-90|-180|1|1\r\n", true, 2, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -150,7 +140,7 @@ TEST(PlanFile, SectionsAnswersAndBadLines) {
         EXPECT_EQ(plan.PlanWxCount, c.weather ? 1 : 7);
         EXPECT_EQ(host.processed, c.weather ? 1 : 0);
         EXPECT_EQ(r.problem.find("outside the Earth") != std::string::npos,
-                  std::string(c.what).find("off the Earth") != std::string::npos)
+                  std::string(c.what).ends_with("off the Earth"))
             << r.problem;
     }
 }
@@ -161,10 +151,11 @@ TEST(PlanFile, OnlyRegularFilesOfAtMost16MbAreRead) {
     std::filesystem::resize_file(huge, flightplan::kMaxPlanFileBytes + 1);  // sparse
     const std::string fifo = dir.file("pipe.fpl");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // nobody writes: a read would never end
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"/dev/zero", "This is not a regular file, so it cannot be a flight plan."},
-        {"/dev/urandom", "This is not a regular file, so it cannot be a flight plan."},
-        {fifo, "This is not a regular file, so it cannot be a flight plan."},
+    const std::string device = "This is not a regular file, so it cannot be a flight plan.";
+    const std::pair<std::string, std::string> cases[] = {
+        {"/dev/zero", device},
+        {"/dev/urandom", device},
+        {fifo, device},
         {dir.path(), "This is a folder, not a flight plan."},
         {huge, "The file is too large to be a flight plan."},
         {dir.file("nope.fpl"), "File not found."},
