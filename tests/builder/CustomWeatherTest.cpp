@@ -68,11 +68,10 @@ TEST_F(CustomWeatherTest, OneEntryReplacesAllWeather) {
     EXPECT_LE(r->t1Deg, 5);
     EXPECT_NEAR(r->Pressure, 1013.2, 0.05);  // the simulator works in millibars
     ASSERT_EQ(loaded.stations.count(), 1);
-    EXPECT_EQ(loaded.stations[1].ID, "0000");
-    EXPECT_EQ(loaded.stations[1].Name, "Atlanta Intl");
-    EXPECT_EQ(loaded.stations[1].StateCode, "FW");
-    EXPECT_EQ(loaded.stations[1].Country, "Manual Weather");
-    EXPECT_EQ(loaded.stations[1].latitude, 33.5);
+    const auto& s = loaded.stations[1];
+    EXPECT_EQ(s.ID + "|" + s.Name + "|" + s.StateCode + "|" + s.Country,
+              "0000|Atlanta Intl|FW|Manual Weather");
+    EXPECT_EQ(s.latitude, 33.5);
     EXPECT_EQ(host.randomTimer, 60000);
     EXPECT_EQ(host.statuses.front(), "Loaded 1 stations.");
     EXPECT_EQ(host.statuses.back(), "Processing 100 percent complete.");
