@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 
+#include "cli/FlightWeather.h"
+
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanNumbers.h"
+#include "shell/ParamFile.h"
 #include "simlink/FakePropertyServer.h"
 #include "support/TempDir.h"
 
@@ -214,6 +220,156 @@ TEST(PlanCommands, SendLoadsThePlanIntoFlightGearsRouteManager) {
     fg.set("/autopilot/route-manager/route/num", "1");
     EXPECT_EQ(plan({"send", fpl, "--fg-port", port, "--db", dir.file("none.mdb")}).code, 1);
     EXPECT_EQ(plan({"send", fpl, "--fg-port", "none"}).code, 2);
+}
+
+// Cover classes: clear 0, FEW 1-2, SCT 3-5, BKN 6-7, OVC/VV 8.
+int coverClass(double eighths) {
+    return eighths == 0 ? 0 : eighths <= 2 ? 1 : eighths <= 5 ? 2 : eighths <= 7 ? 3 : 4;
+}
+
+// KATL to KJFK with the 2022-10-23 cycle file and the settings a first run writes, KPDK's
+// report replaced by one without temperature: every switch of station holds the cover class
+// of the report's first layer and its own temperature, and KPDK an estimated temperature and
+// the visibility ceiling.
+using TruthfulWeather = PlanCommandsOnShippedDb;
+
+TEST_F(TruthfulWeather, AtlantaToKennedyFliesWhatTheReportsSay) {
+    const std::string cycle = std::string(ZEPHYRA_SOURCE_DIR) +
+                              "/../shared/data/metar/awc_metars_2022-10-23T11Z_cycle.txt";
+    if (!std::filesystem::exists(cycle)) {
+        GTEST_SKIP() << "needs the shared METAR files";
+    }
+    std::ifstream in(cycle, std::ios::binary);
+    std::ostringstream weather;
+    std::map<std::string, std::string> reports;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.starts_with("KPDK ")) {
+            line = "KPDK 231053Z 00000KT 9999 NCD A3021";
+        }
+        if (line.size() > 12 && line[4] == ' ' && line[11] == 'Z') {
+            reports[line.substr(0, 4)] = line;
+        }
+        weather << line << "\r\n";
+    }
+    const std::string file = dir.write("cycle.txt", weather.str());
+    const std::string plan = dir.write(
+        "atl-jfk.fpl",
+        "Sugarloaf Mt|35.4063888888889|-82.2686111111111|9000|250\r\n"
+        "Pulaski|37.0877777777778|-80.7127777777778|9000|250\r\n"
+        "Kessel|39.2255555555556|-78.9894444444444|9000|250\r\n"
+        "Harrisburg|40.3022222222222|-77.0697222222222|9000|250\r\n"
+        "John F. Kennedy International Airport|40.6394444444444|-73.7794444444445|9000|250\r\n");
+    std::ostringstream out, err;
+    ASSERT_EQ(runFlyCommand({plan, "--from-airport", "KATL", "--weather", file, "--db", db,
+                             "--max-turb", "180", "--unlimited-vis", "30", "--new-clouds", "on",
+                             "--winds", "on", "--uom", "U"},
+                            out, err),
+              0)
+        << err.str();
+
+    const std::regex switchLine(
+        R"(weather of (\S{4}).*\n +temperature (-?\d+) °F, pressure \S+ mb, visibility (\S+) mi, )"
+        R"(cloud 1 \S+ ft (\S+)/8)");
+    const std::regex firstLayer(R"(\b(FEW|SCT|BKN|OVC|VV)(\d{3}|///))");
+    const std::regex temperature(R"( (M?\d\d)/(M?\d\d)? )");
+    const std::map<std::string, int> classes{
+        {"FEW", 1}, {"SCT", 2}, {"BKN", 3}, {"OVC", 4}, {"VV", 4}};
+    const std::string text = out.str();
+    int switches = 0;
+    bool sawKpdk = false;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), switchLine);
+         it != std::sregex_iterator(); ++it) {
+        ++switches;
+        const std::string id = (*it)[1];
+        const std::string report = reports[id].substr(0, reports[id].find(" RMK"));
+        std::smatch layer, temp;
+        const int expectedClass =
+            std::regex_search(report, layer, firstLayer) ? classes.at(layer[1].str()) : 0;
+        EXPECT_EQ(coverClass(std::stod((*it)[4])), expectedClass) << report;
+        if (std::regex_search(report, temp, temperature)) {
+            std::string c = temp[1];
+            const int celsius = c[0] == 'M' ? -std::stoi(c.substr(1)) : std::stoi(c);
+            EXPECT_EQ(std::stoi((*it)[2]), static_cast<int>(std::floor(celsius * 1.8 + 32)))
+                << report;
+        } else {
+            // No temperature group (KPDK's, and KJRB's as reported): estimated, never 27 C.
+            EXPECT_NE(std::stoi((*it)[2]), 80) << report;
+        }
+        if (id == "KPDK") {
+            sawKpdk = true;
+            EXPECT_EQ(std::stod((*it)[3]), 30);  // 9999 is unlimited: the settings' 30 miles
+        }
+    }
+    EXPECT_GE(switches, 30) << text;
+    EXPECT_TRUE(sawKpdk) << text;
+}
+
+// maxTurb/unlimitedVis/newClouds/winds/uom
+std::string summary(const FlySettings& s) {
+    return std::to_string(s.maxTurb) + "/" + std::to_string(s.unlimitedVis) + "/" +
+           std::to_string(s.newClouds) + "/" + std::to_string(s.winds) + "/" + s.uom;
+}
+
+TEST(FlySettings, ReadFromTheParameterFileAsTheWindowReadsIt) {
+    test::TempDir dir;
+    shell::Settings saved = shell::firstRunSettings("/fs98");
+    saved.MaxTurb = 40;
+    saved.UnlimitedVis = 12;
+    saved.NewClouds = false;
+    saved.Wind = false;
+    saved.WindText = "False";
+    saved.UOM = "M";
+    ASSERT_TRUE(shell::writeParamFile(dir.file("vane98.par"), saved));
+    std::ostringstream err;
+    const FlySettings read = readFlySettings(dir.file("vane98.par"), err);
+    EXPECT_EQ(summary(read), "40/12/0/0/M");
+    EXPECT_TRUE(read.metric());
+    // No file: what a first run writes.
+    EXPECT_EQ(summary(readFlySettings(dir.file("none.par"), err)), "180/30/1/1/U");
+    EXPECT_EQ(err.str(), "");
+
+    // A bad line stops the reading, as in the window, and is reported.
+    dir.write("bad.par", "UnlimitedVis=12\r\nMaxTurb=lots\r\nNewClouds=0\r\n");
+    EXPECT_EQ(summary(readFlySettings(dir.file("bad.par"), err)).substr(0, 6), "0/12/1");
+    EXPECT_NE(err.str().find("bad.par line 2"), std::string::npos) << err.str();
+}
+
+TEST(FlySettings, OptionsOverrideTheFile) {
+    struct Case {
+        std::string option;
+        const char* value;
+        simlink::OptionUse use;
+        std::string settings;  // the summary after it
+    };
+    using simlink::OptionUse;
+    const Case cases[] = {
+        {"--max-turb", "0", OptionUse::Taken, "0/30/1/1/U"},
+        {"--max-turb", "255", OptionUse::Taken, "255/30/1/1/U"},
+        {"--max-turb", "256", OptionUse::Bad, "180/30/1/1/U"},
+        {"--max-turb", "x", OptionUse::Bad, "180/30/1/1/U"},
+        {"--max-turb", nullptr, OptionUse::Bad, "180/30/1/1/U"},
+        {"--unlimited-vis", "50", OptionUse::Taken, "180/50/1/1/U"},
+        {"--unlimited-vis", "0", OptionUse::Bad, "180/30/1/1/U"},
+        {"--new-clouds", "off", OptionUse::Taken, "180/30/0/1/U"},
+        {"--new-clouds", "no", OptionUse::Bad, "180/30/1/1/U"},
+        {"--winds", "off", OptionUse::Taken, "180/30/1/0/U"},
+        {"--uom", "F", OptionUse::Taken, "180/30/1/1/F"},
+        {"--uom", "m", OptionUse::Bad, "180/30/1/1/U"},
+        {"--metric", nullptr, OptionUse::NotMine, "180/30/1/1/U"},
+    };
+    for (const auto& c : cases) {
+        FlySettings s;
+        std::string value = c.value != nullptr ? c.value : "";
+        SCOPED_TRACE(c.option + " " + value);
+        std::string problem;
+        EXPECT_EQ(takeFlySettingOption(c.option, c.value != nullptr ? &value : nullptr, s, problem),
+                  c.use);
+        EXPECT_EQ(summary(s), c.settings);
+        EXPECT_EQ(problem.empty(), c.use != OptionUse::Bad);
+    }
 }
 
 }  // namespace

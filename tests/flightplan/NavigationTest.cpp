@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "flightplan/Navigator.h"
-#include "flightplan/PlanFlight.h"
 #include "platform/VirtualScheduler.h"
 #include "simlink/BuiltInAircraft.h"
 
@@ -73,16 +72,6 @@ TEST_F(NavigationTest, CourseDistanceAndTimeEnRoute) {
         const auto& d = flight.display;
         EXPECT_EQ(d.Dist + "/" + d.Hdg + "/" + d.HRS + "/" + d.MIN + "/" + d.TAS, c.shown);
     }
-}
-
-// A flight to a waypoint at 0 N 0 E is flown to the end.
-TEST_F(NavigationTest, ZeroCoordinateWaypointFlown) {
-    place(1.0, 1.0, 3000, 240);
-    flight.plan.append({"NULL ISLAND", "3000", "240", 0.0, 0.0, 3000, 240});
-    const auto outcome = flightplan::flyPlan(flight, aircraft, clock);
-    EXPECT_TRUE(outcome.arrived);
-    ASSERT_EQ(outcome.passed.size(), 1u);
-    EXPECT_LT(std::hypot(aircraft.latitude(), aircraft.longitude()), 6.0 / 60.0);
 }
 
 TEST_F(NavigationTest, WindCorrectionAndMagneticVariation) {
