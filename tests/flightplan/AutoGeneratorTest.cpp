@@ -225,66 +225,46 @@ TEST(AutoGenerator, RandomAirportPairsOfTheShippedDatabase) {
 TEST(AutoGenerator, ChecksAndMessages) {
     using enum Answer;
     using enum GenerationResult;
-    WaypointStore store;
-    addGrid(store, 30, 44, -90, -70, 0.7, "VNW");
+    WaypointStore grid, behind;
+    addGrid(grid, 30, 44, -90, -70, 0.7, "VNW");
+    behind.add("V", "SOUTH", "", 20.0, -100.0);
     const std::string about =
         "We are about to create a flight plan that will depart from Atlanta and arrive at Arrival.";
-    struct Case {
-        const char* what;
-        int entries, wayp;
-        bool names, storeLoaded;
-        std::vector<Answer> answers;
-        GenerationResult result;
-        std::string firstMessageStart;
-    };
-    const Case cases[] = {
-        {"one entry", 1, 2, true, true, {}, Refused, "Please enter both"},
-        {"three entries", 3, 2, true, true, {}, Refused, "Too many entries"},
-        {"names forgotten", 2, 2, false, true, {}, Refused, "Invalid data"},
-        {"cancelled", 2, 2, true, true, {Cancel}, Cancelled, about},
-        {"region None", 2, 3, true, true, {Ok}, Refused, about},
-        {"store stale, loaded", 2, 2, true, false, {Ok, Ok, Yes}, Created, about},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        FlightPlan f = departureAndArrival(40.64, -73.78);
-        if (c.entries == 1) {
-            f.plan.removeAt(1);
-        } else if (c.entries == 3) {
-            f.plan.append({"X", "1", "1", 1, 1, 1, 1});
-        }
-        if (!c.names) {
-            f.ends.forgetNames();
-        }
+    // Generates with the answers given and checks the result and the first message; gives the
+    // last message.
+    auto generate = [&](FlightPlan f, std::vector<Answer> answers, GenerationResult result,
+                        const std::string& first, int wayp = 2, bool loaded = true,
+                        const WaypointStore* store = nullptr) {
         platform::ScriptedDialogs dialogs;
-        for (Answer a : c.answers) {
+        for (Answer a : answers) {
             dialogs.queueAnswer(a);
         }
         Host host;
-        host.loaded = c.storeLoaded;
+        host.loaded = loaded;
         GenerationSettings g = vorsOnly();
-        g.Wayp = c.wayp;
-        EXPECT_EQ(flightplan::autoGenerate(f, store, g, dialogs, host), c.result);
-        ASSERT_FALSE(dialogs.messages().empty());
-        EXPECT_EQ(dialogs.messages()[0].rfind(c.firstMessageStart, 0), 0u);
-        EXPECT_EQ(host.loads, c.storeLoaded ? 0 : 1);
-        if (c.result == Created) {
-            EXPECT_EQ(
-                dialogs.lastMessage().rfind(
-                    "Your flight plan has been created. Since you are departing from Atlanta,", 0),
-                0u);
-        }
-    }
-
+        g.Wayp = wayp;
+        EXPECT_EQ(flightplan::autoGenerate(f, store ? *store : grid, g, dialogs, host), result);
+        EXPECT_EQ(dialogs.messages().at(0).rfind(first, 0), 0u) << first;
+        EXPECT_EQ(host.loads, loaded ? 0 : 1);
+        return dialogs.lastMessage();
+    };
+    const FlightPlan two = departureAndArrival(40.64, -73.78);
+    FlightPlan one = two, three = two, nameless = two;
+    one.plan.removeAt(1);
+    three.plan.append({"X", "1", "1", 1, 1, 1, 1});
+    nameless.ends.forgetNames();
+    generate(one, {}, Refused, "Please enter both");
+    generate(three, {}, Refused, "Too many entries");
+    generate(nameless, {}, Refused, "Invalid data");
+    generate(two, {Cancel}, Cancelled, about);
+    generate(two, {Ok}, Refused, about, 3);  // region None
+    const std::string created =
+        "Your flight plan has been created. Since you are departing from "
+        "Atlanta,";
+    EXPECT_EQ(generate(two, {Ok, Ok, Yes}, Created, about, 2, false).rfind(created, 0), 0u);
     // No candidate ahead: the plan goes direct, and the message says so.
-    WaypointStore behind;
-    behind.add("V", "SOUTH", "", 20.0, -100.0);
-    FlightPlan f = departureAndArrival(40.64, -73.78);
-    platform::ScriptedDialogs dialogs;
-    Host host;
-    EXPECT_EQ(flightplan::autoGenerate(f, behind, vorsOnly(), dialogs, host), Created);
-    EXPECT_EQ(f.plan.WaypLst, std::vector<std::string>{"Arrival"});
-    EXPECT_NE(dialogs.lastMessage().find(flightplan::directText(0)), std::string::npos);
+    const auto direct = generate(two, {}, Created, about, 2, true, &behind);
+    EXPECT_NE(direct.find(flightplan::directText(0)), std::string::npos);
 }
 
 }  // namespace
