@@ -31,9 +31,7 @@ class FlightGearFly : public ::testing::Test {
         server.set("/position/longitude-deg", lon);
     }
     int fly(const LiveFlightOptions& options) {
-        simlink::FlightGearSettings settings;
-        settings.port = server.port();
-        simlink::FlightGearLink link(settings);
+        simlink::FlightGearLink link({.port = server.port()});
         return flyOnFlightGear(flight, link, options, out, err);
     }
     long sends(const std::string& line) {
@@ -121,9 +119,7 @@ TEST_F(FlightGearFly, DeliversTheStationWeatherOnTheFlightsClock) {
 }
 
 TEST(FlightGearFlyNoServer, IsAClearError) {
-    simlink::FlightGearSettings settings;
-    settings.port = 1;
-    simlink::FlightGearLink link(settings);
+    simlink::FlightGearLink link({.port = 1});
     flightplan::FlightPlan flight;
     std::ostringstream out, err;
     EXPECT_EQ(flyOnFlightGear(flight, link, {}, out, err), 1);

@@ -392,9 +392,7 @@ TEST(RouteSender, LoadsTheRouteIntoFlightGearAndReadsItBack) {
             fg.set("/autopilot/route-manager/route/wp[" + std::to_string(i) + "]/id",
                    named ? ids[static_cast<std::size_t>(i)] : "WP" + std::to_string(i));
         }
-        simlink::FlightGearSettings settings;
-        settings.port = fg.port();
-        const auto r = flightplan::sendRouteToFlightGear(plan, &store, settings);
+        const auto r = flightplan::sendRouteToFlightGear(plan, &store, {.port = fg.port()});
         EXPECT_EQ(r.ok, ok) << r.message;
         EXPECT_EQ(r.method, method);
         EXPECT_EQ(r.routeCount, num);
@@ -418,9 +416,7 @@ TEST(RouteSender, LoadsTheRouteIntoFlightGearAndReadsItBack) {
     send(true, 4, false, false, "file");  // renamed
     send(false, 4, false, true, "inserted");
     // Nobody listening.
-    simlink::FlightGearSettings nobody;
-    nobody.port = 1;
-    const auto r = flightplan::sendRouteToFlightGear(plan, &store, nobody);
+    const auto r = flightplan::sendRouteToFlightGear(plan, &store, {.port = 1});
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("does not answer"), std::string::npos) << r.message;
 }
