@@ -28,10 +28,14 @@ struct CliRun {
     std::string err;
 };
 
-CliRun decode(const std::vector<std::string>& args) {
+CliRun run(int (*command)(const std::vector<std::string>&, std::ostream&, std::ostream&),
+           const std::vector<std::string>& args) {
     std::ostringstream out, err;
-    const int code = runDecodeCommand(args, out, err);
+    const int code = command(args, out, err);
     return {code, out.str(), err.str()};
+}
+CliRun decode(const std::vector<std::string>& args) {
+    return run(runDecodeCommand, args);
 }
 
 const std::string kShipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
@@ -73,26 +77,21 @@ TEST(DownloadCommand, EndsLikeDecodingTheSameReports) {
     const std::string gz = test::gzip(csvOf(kReports));
     server.route("/metars.cache.csv.gz", {200, QByteArray(gz.data(), qsizetype(gz.size()))});
 
-    std::ostringstream out, err;
-    EXPECT_EQ(cli::runDownloadCommand({"--url", server.url("/metars.cache.csv.gz"), "--out",
-                                       dir.file("wx.txt"), "--db", database},
-                                      out, err),
-              0)
-        << err.str();
-    EXPECT_EQ(lastLine(out.str()), "Done Processing 3 stations.") << out.str();
+    auto download = [&](const std::string& path) {
+        return run(cli::runDownloadCommand,
+                   {"--url", server.url(path), "--out", dir.file("wx.txt"), "--db", database});
+    };
+    const CliRun got = download("/metars.cache.csv.gz");
+    EXPECT_EQ(got.code, 0) << got.err;
+    EXPECT_EQ(lastLine(got.out), "Done Processing 3 stations.") << got.out;
     EXPECT_EQ(dir.read("wx.txt"), kReports);
-
-    std::ostringstream decoded;
-    cli::runDecodeCommand({"--db", database, dir.write("copy.txt", kReports)}, decoded, err);
-    EXPECT_EQ(lastLine(decoded.str()), "Done Processing 3 stations.") << decoded.str();
+    const CliRun decoded = decode({"--db", database, dir.write("copy.txt", kReports)});
+    EXPECT_EQ(lastLine(decoded.out), "Done Processing 3 stations.") << decoded.out;
 
     // A failed download says so and leaves the weather and the file as they were.
-    std::ostringstream failed, why;
-    EXPECT_EQ(cli::runDownloadCommand({"--url", server.url("/gone.csv.gz"), "--out",
-                                       dir.file("wx.txt"), "--db", database},
-                                      failed, why),
-              1);
-    EXPECT_EQ(why.str(),
+    const CliRun failed = download("/gone.csv.gz");
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_EQ(failed.err,
               "zephyra-cli: The server answered 404 (Not Found). The weather already "
               "loaded is kept.\n");
     EXPECT_EQ(weather::WeatherDb::open(database)->weatherCount(), 3);
@@ -127,15 +126,15 @@ TEST(DecodeRealFiles, StationEntriesFitBesideAllWaypointsAndSaTemperaturesStayFa
     fs::copy_file(metar, picked);
     const auto stamp = fs::last_write_time(picked);
 
-    const CliRun run = decode({"--db", db, "--wayp", "2", picked});
-    EXPECT_EQ(run.code, 0) << run.out << run.err;
-    int entries = 0;
-    int stations = 0;
-    const auto at = run.out.find("waypoints: ");
-    ASSERT_NE(at, std::string::npos) << run.out;
-    ASSERT_EQ(std::sscanf(run.out.c_str() + at, "waypoints: %d (%d stations)", &entries, &stations),
-              2)
-        << run.out;
+    const CliRun decoded = decode({"--db", db, "--wayp", "2", picked});
+    EXPECT_EQ(decoded.code, 0) << decoded.out << decoded.err;
+    int entries = 0, stations = 0;
+    const auto at = decoded.out.find("waypoints: ");
+    ASSERT_NE(at, std::string::npos) << decoded.out;
+    ASSERT_EQ(
+        std::sscanf(decoded.out.c_str() + at, "waypoints: %d (%d stations)", &entries, &stations),
+        2)
+        << decoded.out;
     EXPECT_GE(stations, 4800);
     EXPECT_LE(entries, 50000);
     std::cout << "waypoints: " << entries << " (" << stations << " stations)\n";
@@ -147,10 +146,11 @@ TEST(DecodeRealFiles, StationEntriesFitBesideAllWaypointsAndSaTemperaturesStayFa
     const std::string sa = dir.file("sa.txt");
     fs::copy_file(kData + "sa/sa_us_example_nasa_tutorial.txt", sa);
     EXPECT_EQ(decode({"--db", db, "--sa", sa}).code, 0);
-    std::ostringstream out, err;
-    ASSERT_EQ(runShowCommand({"--db", db, "ict"}, out, err), 0) << err.str();
-    EXPECT_NE(out.str().find("\nt0Deg: 72\n"), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("\nTempScale: F\n"), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("\nRawText: ICT SP1432 "), std::string::npos) << out.str();
+    const CliRun shown = run(runShowCommand, {"--db", db, "ict"});
+    ASSERT_EQ(shown.code, 0) << shown.err;
+    for (const char* field : {"\nt0Deg: 72\n", "\nTempScale: F\n", "\nRawText: ICT SP1432 "}) {
+        EXPECT_NE(shown.out.find(field), std::string::npos) << shown.out;
+    }
 }
+
 }  // namespace
