@@ -112,16 +112,12 @@ TEST_F(PlanCommandsOnShippedDb, AtlantaToKennedyThroughVorsIsFlownAndTravels) {
     EXPECT_EQ(planned.WaypLst.back(), "John F. Kennedy International Airport");
     // Every generated point is a VOR, the arrival an airport.
     std::istringstream listing(made.out);
-    std::string line;
+    std::string line, types;
     std::getline(listing, line);
-    std::vector<std::string> types;
     while (std::getline(listing, line)) {
-        types.push_back(line.substr(2, 1));
+        types += line.substr(2, 1);
     }
-    ASSERT_EQ(types.size(), static_cast<std::size_t>(planned.PlanCount));
-    for (std::size_t i = 0; i + 1 < types.size(); ++i) {
-        EXPECT_EQ(types[i], "V") << planned.WaypLst[i];
-    }
+    EXPECT_EQ(types, std::string(static_cast<std::size_t>(planned.PlanCount) - 1, 'V') + "A");
 
     const Outcome flown = fly({fpl, "--from-airport", "KATL", "--db", db});
     ASSERT_EQ(flown.code, 0) << flown.err;
