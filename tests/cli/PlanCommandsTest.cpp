@@ -2,11 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 
+#include "cli/FlightWeather.h"
+
 #include "flightplan/PlanFile.h"
+#include "flightplan/PlanNumbers.h"
+#include "shell/ParamFile.h"
 #include "simlink/FakePropertyServer.h"
 #include "support/TempDir.h"
 
@@ -28,6 +35,17 @@ Outcome fly(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int code = runFlyCommand(args, out, err);
     return {code, out.str(), err.str()};
+}
+
+// Each entry's name, altitude and speed texts and its position to four decimals.
+std::string entries(const flightplan::PlanStore& plan) {
+    std::string text;
+    for (int i = 0; i < plan.PlanCount; ++i) {
+        const auto r = plan.row(i);
+        text += r.name + "|" + r.altText + "|" + r.spdText + "|" + flightplan::fourDecimals(r.lat) +
+                "|" + flightplan::fourDecimals(r.lon) + "\n";
+    }
+    return text;
 }
 
 class NoWeather final : public flightplan::PlanLoadHost {
@@ -64,18 +82,25 @@ TEST(PlanCommands, BadArgumentsExitWithTwo) {
     EXPECT_EQ(fly({"a.fpl", "--weather", "w.txt", "--custom-weather"}).code, 2);
 }
 
-// Atlanta to New York JFK through VORs, generated from the shipped database and flown by the
-// built-in aircraft in virtual time: every waypoint is passed in order, the last one reached.
-TEST(PlanCommands, AtlantaToKennedyThroughVorsIsFlownToTheEnd) {
-    const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
-    if (!std::filesystem::exists(shipped)) {
-        GTEST_SKIP() << "no database at " << shipped;
+// A copy of the shipped database, or the test is skipped.
+class PlanCommandsOnShippedDb : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
+        if (!std::filesystem::exists(shipped)) {
+            GTEST_SKIP() << "no database at " << shipped;
+        }
+        std::filesystem::copy_file(shipped, db);
     }
     test::TempDir dir;
-    std::filesystem::copy_file(shipped, dir.file("vanedb.mdb"));
     const std::string db = dir.file("vanedb.mdb");
-    const std::string fpl = dir.file("atl-jfk.fpl");
+};
 
+// Atlanta to New York JFK through VORs, generated from the shipped database and flown by the
+// built-in aircraft in virtual time: every waypoint is passed in order, the last one reached.
+// The plan then travels out and back through a FlightGear route and GPX.
+TEST_F(PlanCommandsOnShippedDb, AtlantaToKennedyThroughVorsIsFlownAndTravels) {
+    const std::string fpl = dir.file("atl-jfk.fpl");
     const Outcome made =
         plan({"generate", "--from", "KATL", "--to", "KJFK", "--types", "V", "--dist", "100",
               "--alt", "5000", "--speed", "180", "--out", fpl, "--db", db});
@@ -87,16 +112,12 @@ TEST(PlanCommands, AtlantaToKennedyThroughVorsIsFlownToTheEnd) {
     EXPECT_EQ(planned.WaypLst.back(), "John F. Kennedy International Airport");
     // Every generated point is a VOR, the arrival an airport.
     std::istringstream listing(made.out);
-    std::string line;
+    std::string line, types;
     std::getline(listing, line);
-    std::vector<std::string> types;
     while (std::getline(listing, line)) {
-        types.push_back(line.substr(2, 1));
+        types += line.substr(2, 1);
     }
-    ASSERT_EQ(types.size(), static_cast<std::size_t>(planned.PlanCount));
-    for (std::size_t i = 0; i + 1 < types.size(); ++i) {
-        EXPECT_EQ(types[i], "V") << planned.WaypLst[i];
-    }
+    EXPECT_EQ(types, std::string(static_cast<std::size_t>(planned.PlanCount) - 1, 'V') + "A");
 
     const Outcome flown = fly({fpl, "--from-airport", "KATL", "--db", db});
     ASSERT_EQ(flown.code, 0) << flown.err;
@@ -127,16 +148,31 @@ TEST(PlanCommands, AtlantaToKennedyThroughVorsIsFlownToTheEnd) {
     ASSERT_NE(arrived, std::string::npos);
     EXPECT_EQ(flown.out.find("arrived at", arrived + 1), std::string::npos);
     EXPECT_LT(previous, 4 * 3600);  // about 760 nm at 180 kt indicated
+
+    // The Kennedy entry goes out under its identifier; the entries come back as they were.
+    for (const auto& [format, ident] : {std::pair{"fgroute", "<ident type=\"string\">KJFK</ident>"},
+                                        std::pair{"gpx", "<cmt>KJFK</cmt>"}}) {
+        SCOPED_TRACE(format);
+        const std::string file = dir.file(std::string("route.") + format);
+        const std::string back = dir.file(std::string("back-") + format + ".fpl");
+        ASSERT_EQ(plan({"export", fpl, "--format", format, "--out", file, "--db", db}).code, 0);
+        EXPECT_NE(dir.read(std::string("route.") + format).find(ident), std::string::npos);
+        ASSERT_EQ(plan({"import", file, "--out", back, "--db", db}).code, 0);
+        flightplan::PlanStore imported;
+        ASSERT_TRUE(flightplan::loadPlanFile(back, imported, host).completed);
+        EXPECT_EQ(entries(imported), entries(planned));
+    }
+    // A refused import writes nothing.
+    const std::string junk = dir.write("junk.xml", "<kml/>");
+    const Outcome refused = plan({"import", junk, "--out", dir.file("none.fpl")});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("root element <kml>"), std::string::npos) << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("none.fpl")));
 }
 
-// A plan north from Atlanta with custom weather on its three waypoints, flown with that weather
-// and with a METAR file's: each switch prints the weather the simulator then holds.
-TEST(PlanCommands, FlyDeliversCustomAndMetarWeather) {
-    const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
-    if (!std::filesystem::exists(shipped)) {
-        GTEST_SKIP() << "no database at " << shipped;
-    }
-    test::TempDir dir;
+// A plan north from Atlanta with custom weather on its three waypoints, flown with that weather:
+// each switch prints the weather the simulator then holds.
+TEST_F(PlanCommandsOnShippedDb, FlyDeliversCustomWeather) {
     std::string text =
         "A|34|-84.4|6000|250\r\nB|35|-84.4|6000|250\r\nC|36|-84.4|6000|250\r\n"
         "Weather\r\n 2 \r\n";
@@ -148,7 +184,7 @@ TEST(PlanCommands, FlyDeliversCustomAndMetarWeather) {
             " 0 \r\n 0 \r\n 0 \r\n 10 \r\n 270 \r\n 3000 \r\n 10 \r\n 0 \r\n 50 \r\n 29.92 \r\n";
     }
     const std::string fpl = dir.write("wx.fpl", text);
-    const Outcome custom = fly({fpl, "--custom-weather", "--db", shipped});
+    const Outcome custom = fly({fpl, "--custom-weather", "--db", db});
     ASSERT_EQ(custom.code, 0) << custom.err;
     EXPECT_NE(custom.out.find("Done Processing 3 stations."), std::string::npos);
     for (const char* seen :
@@ -161,60 +197,6 @@ TEST(PlanCommands, FlyDeliversCustomAndMetarWeather) {
         EXPECT_NE(custom.out.find(seen), std::string::npos) << seen << "\n" << custom.out;
     }
     EXPECT_EQ(custom.out.find("weather of 0003"), std::string::npos);
-
-    const std::string metars = dir.write("metars.txt",
-                                         "KATL 061152Z 27010KT 10SM FEW030 10/02 A3001\n"
-                                         "KCHA 061153Z 36005KT 5SM BKN020 05/01 A2990\n");
-    const Outcome real = fly({fpl, "--weather", metars, "--db", shipped});
-    ASSERT_EQ(real.code, 0) << real.err;
-    EXPECT_NE(real.out.find("weather of KATL"), std::string::npos) << real.out;
-    EXPECT_NE(real.out.find("weather of KCHA"), std::string::npos) << real.out;
-}
-
-TEST(PlanCommands, AtlantaToKennedyTravelsThroughFlightGearAndGpx) {
-    const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
-    if (!std::filesystem::exists(shipped)) {
-        GTEST_SKIP() << "no database at " << shipped;
-    }
-    test::TempDir dir;
-    const std::string fpl = dir.file("atl-jfk.fpl");
-    ASSERT_EQ(plan({"generate", "--from", "KATL", "--to", "KJFK", "--alt", "7000", "--out", fpl,
-                    "--db", shipped})
-                  .code,
-              0);
-    flightplan::PlanStore original;
-    NoWeather host;
-    ASSERT_TRUE(flightplan::loadPlanFile(fpl, original, host).completed);
-    // The Kennedy entry goes out under its identifier.
-    const std::vector<std::pair<std::string, std::string>> formats = {
-        {"fgroute", "<ident type=\"string\">KJFK</ident>"}, {"gpx", "<cmt>KJFK</cmt>"}};
-    for (const auto& [format, ident] : formats) {
-        const std::string file = dir.file("route." + format);
-        const Outcome out =
-            plan({"export", fpl, "--format", format, "--out", file, "--db", shipped});
-        ASSERT_EQ(out.code, 0) << out.err;
-        EXPECT_NE(dir.read("route." + format).find(ident), std::string::npos) << format;
-        const std::string back = dir.file("back-" + format + ".fpl");
-        const Outcome in = plan({"import", file, "--out", back, "--db", shipped});
-        ASSERT_EQ(in.code, 0) << in.err;
-        flightplan::PlanStore imported;
-        ASSERT_TRUE(flightplan::loadPlanFile(back, imported, host).completed);
-        ASSERT_EQ(imported.PlanCount, original.PlanCount) << format;
-        for (int i = 0; i < original.PlanCount; ++i) {
-            const auto a = original.row(i), b = imported.row(i);
-            EXPECT_EQ(a.name, b.name) << format << " " << i;
-            EXPECT_NEAR(a.lat, b.lat, 1e-4) << format << " " << i;
-            EXPECT_NEAR(a.lon, b.lon, 1e-4) << format << " " << i;
-            EXPECT_EQ(a.altText, b.altText) << format << " " << i;
-            EXPECT_EQ(a.spdText, b.spdText) << format << " " << i;
-        }
-    }
-    // A refused import writes nothing.
-    const std::string junk = dir.write("junk.xml", "<kml/>");
-    const Outcome refused = plan({"import", junk, "--out", dir.file("none.fpl")});
-    EXPECT_EQ(refused.code, 1);
-    EXPECT_NE(refused.err.find("root element <kml>"), std::string::npos) << refused.err;
-    EXPECT_FALSE(std::filesystem::exists(dir.file("none.fpl")));
 }
 
 TEST(PlanCommands, SendLoadsThePlanIntoFlightGearsRouteManager) {
@@ -234,6 +216,156 @@ TEST(PlanCommands, SendLoadsThePlanIntoFlightGearsRouteManager) {
     fg.set("/autopilot/route-manager/route/num", "1");
     EXPECT_EQ(plan({"send", fpl, "--fg-port", port, "--db", dir.file("none.mdb")}).code, 1);
     EXPECT_EQ(plan({"send", fpl, "--fg-port", "none"}).code, 2);
+}
+
+// Cover classes: clear 0, FEW 1-2, SCT 3-5, BKN 6-7, OVC/VV 8.
+int coverClass(double eighths) {
+    return eighths == 0 ? 0 : eighths <= 2 ? 1 : eighths <= 5 ? 2 : eighths <= 7 ? 3 : 4;
+}
+
+// KATL to KJFK with the 2022-10-23 cycle file and the settings a first run writes, KPDK's
+// report replaced by one without temperature: every switch of station holds the cover class
+// of the report's first layer and its own temperature, and KPDK an estimated temperature and
+// the visibility ceiling.
+using TruthfulWeather = PlanCommandsOnShippedDb;
+
+TEST_F(TruthfulWeather, AtlantaToKennedyFliesWhatTheReportsSay) {
+    const std::string cycle = std::string(ZEPHYRA_SOURCE_DIR) +
+                              "/../shared/data/metar/awc_metars_2022-10-23T11Z_cycle.txt";
+    if (!std::filesystem::exists(cycle)) {
+        GTEST_SKIP() << "needs the shared METAR files";
+    }
+    std::ifstream in(cycle, std::ios::binary);
+    std::ostringstream weather;
+    std::map<std::string, std::string> reports;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.starts_with("KPDK ")) {
+            line = "KPDK 231053Z 00000KT 9999 NCD A3021";
+        }
+        if (line.size() > 12 && line[4] == ' ' && line[11] == 'Z') {
+            reports[line.substr(0, 4)] = line;
+        }
+        weather << line << "\r\n";
+    }
+    const std::string file = dir.write("cycle.txt", weather.str());
+    const std::string plan = dir.write(
+        "atl-jfk.fpl",
+        "Sugarloaf Mt|35.4063888888889|-82.2686111111111|9000|250\r\n"
+        "Pulaski|37.0877777777778|-80.7127777777778|9000|250\r\n"
+        "Kessel|39.2255555555556|-78.9894444444444|9000|250\r\n"
+        "Harrisburg|40.3022222222222|-77.0697222222222|9000|250\r\n"
+        "John F. Kennedy International Airport|40.6394444444444|-73.7794444444445|9000|250\r\n");
+    std::ostringstream out, err;
+    ASSERT_EQ(runFlyCommand({plan, "--from-airport", "KATL", "--weather", file, "--db", db,
+                             "--max-turb", "180", "--unlimited-vis", "30", "--new-clouds", "on",
+                             "--winds", "on", "--uom", "U"},
+                            out, err),
+              0)
+        << err.str();
+
+    const std::regex switchLine(
+        R"(weather of (\S{4}).*\n +temperature (-?\d+) °F, pressure \S+ mb, visibility (\S+) mi, )"
+        R"(cloud 1 \S+ ft (\S+)/8)");
+    const std::regex firstLayer(R"(\b(FEW|SCT|BKN|OVC|VV)(\d{3}|///))");
+    const std::regex temperature(R"( (M?\d\d)/(M?\d\d)? )");
+    const std::map<std::string, int> classes{
+        {"FEW", 1}, {"SCT", 2}, {"BKN", 3}, {"OVC", 4}, {"VV", 4}};
+    const std::string text = out.str();
+    int switches = 0;
+    bool sawKpdk = false;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), switchLine);
+         it != std::sregex_iterator(); ++it) {
+        ++switches;
+        const std::string id = (*it)[1];
+        const std::string report = reports[id].substr(0, reports[id].find(" RMK"));
+        std::smatch layer, temp;
+        const int expectedClass =
+            std::regex_search(report, layer, firstLayer) ? classes.at(layer[1].str()) : 0;
+        EXPECT_EQ(coverClass(std::stod((*it)[4])), expectedClass) << report;
+        if (std::regex_search(report, temp, temperature)) {
+            std::string c = temp[1];
+            const int celsius = c[0] == 'M' ? -std::stoi(c.substr(1)) : std::stoi(c);
+            EXPECT_EQ(std::stoi((*it)[2]), static_cast<int>(std::floor(celsius * 1.8 + 32)))
+                << report;
+        } else {
+            // No temperature group (KPDK's, and KJRB's as reported): estimated, never 27 C.
+            EXPECT_NE(std::stoi((*it)[2]), 80) << report;
+        }
+        if (id == "KPDK") {
+            sawKpdk = true;
+            EXPECT_EQ(std::stod((*it)[3]), 30);  // 9999 is unlimited: the settings' 30 miles
+        }
+    }
+    EXPECT_GE(switches, 30) << text;
+    EXPECT_TRUE(sawKpdk) << text;
+}
+
+// maxTurb/unlimitedVis/newClouds/winds/uom
+std::string summary(const FlySettings& s) {
+    return std::to_string(s.maxTurb) + "/" + std::to_string(s.unlimitedVis) + "/" +
+           std::to_string(s.newClouds) + "/" + std::to_string(s.winds) + "/" + s.uom;
+}
+
+TEST(FlySettings, ReadFromTheParameterFileAsTheWindowReadsIt) {
+    test::TempDir dir;
+    shell::Settings saved = shell::firstRunSettings("/fs98");
+    saved.MaxTurb = 40;
+    saved.UnlimitedVis = 12;
+    saved.NewClouds = false;
+    saved.Wind = false;
+    saved.WindText = "False";
+    saved.UOM = "M";
+    ASSERT_TRUE(shell::writeParamFile(dir.file("vane98.par"), saved));
+    std::ostringstream err;
+    const FlySettings read = readFlySettings(dir.file("vane98.par"), err);
+    EXPECT_EQ(summary(read), "40/12/0/0/M");
+    EXPECT_TRUE(read.metric());
+    // No file: what a first run writes.
+    EXPECT_EQ(summary(readFlySettings(dir.file("none.par"), err)), "180/30/1/1/U");
+    EXPECT_EQ(err.str(), "");
+
+    // A bad line stops the reading, as in the window, and is reported.
+    dir.write("bad.par", "UnlimitedVis=12\r\nMaxTurb=lots\r\nNewClouds=0\r\n");
+    EXPECT_EQ(summary(readFlySettings(dir.file("bad.par"), err)).substr(0, 6), "0/12/1");
+    EXPECT_NE(err.str().find("bad.par line 2"), std::string::npos) << err.str();
+}
+
+TEST(FlySettings, OptionsOverrideTheFile) {
+    struct Case {
+        std::string option;
+        const char* value;
+        simlink::OptionUse use;
+        std::string settings;  // the summary after it
+    };
+    using simlink::OptionUse;
+    const Case cases[] = {
+        {"--max-turb", "0", OptionUse::Taken, "0/30/1/1/U"},
+        {"--max-turb", "255", OptionUse::Taken, "255/30/1/1/U"},
+        {"--max-turb", "256", OptionUse::Bad, "180/30/1/1/U"},
+        {"--max-turb", "x", OptionUse::Bad, "180/30/1/1/U"},
+        {"--max-turb", nullptr, OptionUse::Bad, "180/30/1/1/U"},
+        {"--unlimited-vis", "50", OptionUse::Taken, "180/50/1/1/U"},
+        {"--unlimited-vis", "0", OptionUse::Bad, "180/30/1/1/U"},
+        {"--new-clouds", "off", OptionUse::Taken, "180/30/0/1/U"},
+        {"--new-clouds", "no", OptionUse::Bad, "180/30/1/1/U"},
+        {"--winds", "off", OptionUse::Taken, "180/30/1/0/U"},
+        {"--uom", "F", OptionUse::Taken, "180/30/1/1/F"},
+        {"--uom", "m", OptionUse::Bad, "180/30/1/1/U"},
+        {"--metric", nullptr, OptionUse::NotMine, "180/30/1/1/U"},
+    };
+    for (const auto& c : cases) {
+        FlySettings s;
+        std::string value = c.value != nullptr ? c.value : "";
+        SCOPED_TRACE(c.option + " " + value);
+        std::string problem;
+        EXPECT_EQ(takeFlySettingOption(c.option, c.value != nullptr ? &value : nullptr, s, problem),
+                  c.use);
+        EXPECT_EQ(summary(s), c.settings);
+        EXPECT_EQ(problem.empty(), c.use != OptionUse::Bad);
+    }
 }
 
 }  // namespace

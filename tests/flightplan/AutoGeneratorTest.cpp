@@ -34,25 +34,13 @@ class Host final : public flightplan::GenerationHost {
     void setBusy(bool) override {}
 };
 
-// A store with VORs, NDBs and fixes on a grid over the eastern United States.
-WaypointStore gridStore() {
-    WaypointStore s;
-    int n = 0;
-    for (double lat = 30; lat <= 44; lat += 0.7) {
-        for (double lon = -90; lon <= -70; lon += 0.7) {
-            const char* type = n % 3 == 0 ? "V" : (n % 3 == 1 ? "N" : "W");
-            s.add(type, std::string(type) + std::to_string(n), "", lat, lon);
-            ++n;
-        }
-    }
-    return s;
-}
-
-FlightPlan departureAndArrival(double aLat, double aLon) {
+// A plan of two entries, "Atlanta" (wherever it is) and "Arrival".
+FlightPlan departureAndArrival(double aLat, double aLon, double dLat = 33.64,
+                               double dLon = -84.43) {
     FlightPlan f;
-    f.plan.append({"Atlanta", "3000", "250", 33.64, -84.43, 3000, 250});
+    f.plan.append({"Atlanta", "3000", "250", dLat, dLon, 3000, 250});
     f.plan.append({"Arrival", "3000", "250", aLat, aLon, 3000, 250});
-    f.ends = {"Atlanta", 33.64, -84.43, "Arrival", aLat, aLon};
+    f.ends = {"Atlanta", dLat, dLon, "Arrival", aLat, aLon};
     return f;
 }
 
@@ -69,20 +57,21 @@ double routeLength(const FlightPlan& f) {
     double total = 0;
     double lat = f.ends.departureLat, lon = f.ends.departureLon;
     for (int i = 0; i < f.plan.PlanCount; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        total += nm(lat, lon, f.plan.PlanLat[k], f.plan.PlanLon[k]);
-        lat = f.plan.PlanLat[k];
-        lon = f.plan.PlanLon[k];
+        const auto r = f.plan.row(i);
+        total += nm(lat, lon, r.lat, r.lon);
+        lat = r.lat;
+        lon = r.lon;
     }
     return total;
 }
 
-// VORs every `spacing` degrees over a latitude and longitude box (longitudes may pass 180).
-void addGrid(WaypointStore& s, double lat0, double lat1, double lon0, double lon1, double spacing) {
+// Waypoints every `spacing` degrees over a box (longitudes may pass 180), of the `types` in turn.
+void addGrid(WaypointStore& s, double lat0, double lat1, double lon0, double lon1, double spacing,
+             const std::string& types = "V") {
     for (double lat = lat0; lat <= lat1 + 1e-9; lat += spacing) {
         for (double lon = lon0; lon <= lon1 + 1e-9; lon += spacing) {
-            const double wrapped = lon > 180 ? lon - 360 : lon;
-            s.add("V", "G" + std::to_string(s.WpsCount), "", lat, wrapped);
+            const std::string type(1, types[static_cast<std::size_t>(s.WpsCount) % types.size()]);
+            s.add(type, type + std::to_string(s.WpsCount), "", lat, lon > 180 ? lon - 360 : lon);
         }
     }
 }
@@ -92,24 +81,18 @@ TEST(AutoGenerator, StepClampsAndVorOnlyRoute) {
     EXPECT_EQ(flightplan::generationStep(500), 200);
     EXPECT_EQ(flightplan::generationStep(75), 75);
 
-    const WaypointStore store = gridStore();
+    WaypointStore store;
+    addGrid(store, 30, 44, -90, -70, 0.7, "VNW");  // VORs, NDBs and fixes
     FlightPlan f = departureAndArrival(40.64, -73.78);
     ASSERT_TRUE(flightplan::generateRoute(f, store, vorsOnly()));
     ASSERT_GE(f.plan.PlanCount, 6);
     EXPECT_EQ(f.plan.WaypLst.back(), "Arrival");
-    for (int i = 0; i + 1 < f.plan.PlanCount; ++i) {
-        EXPECT_EQ(f.plan.WaypLst[static_cast<std::size_t>(i)][0], 'V');
-        EXPECT_EQ(f.plan.AltLst[static_cast<std::size_t>(i)], "9000");
-        if (i > 0) {
-            EXPECT_NE(f.plan.WaypLst[static_cast<std::size_t>(i)],
-                      f.plan.WaypLst[static_cast<std::size_t>(i - 1)]);
-        }
+    const auto& names = f.plan.WaypLst;
+    for (std::size_t i = 0; i + 1 < names.size(); ++i) {
+        EXPECT_EQ(names[i][0], 'V');
+        EXPECT_EQ(f.plan.AltLst[i], "9000");
+        EXPECT_TRUE(i == 0 || names[i] != names[i - 1]) << names[i];
     }
-
-    // Closer than the step: the arrival alone.
-    FlightPlan near = departureAndArrival(33.9, -84.43);
-    ASSERT_TRUE(flightplan::generateRoute(near, store, vorsOnly()));
-    EXPECT_EQ(near.plan.WaypLst, std::vector<std::string>{"Arrival"});
 }
 
 // From 0 N 0 E to 0 N 10 E with one VOR at 1 E, off the track: 1.15 times the direct distance
@@ -118,10 +101,7 @@ TEST(AutoGenerator, ADetourIsTakenOnlyWithinOneFifthMoreThanDirect) {
     for (const auto& [off, taken] : {std::pair{2.0, true}, std::pair{2.9, false}}) {
         WaypointStore store;
         store.add("V", "VOR", "", off, 1.0);
-        FlightPlan f;
-        f.plan.append({"From", "3000", "250", 0, 0, 3000, 250});
-        f.plan.append({"To", "3000", "250", 0, 10, 3000, 250});
-        f.ends = {"From", 0, 0, "To", 0, 10};
+        FlightPlan f = departureAndArrival(0, 10, 0, 0);
         ASSERT_TRUE(flightplan::generateRoute(f, store, vorsOnly()));
         EXPECT_EQ(f.plan.PlanCount, taken ? 2 : 1) << off;
     }
@@ -169,9 +149,7 @@ TEST(AutoGenerator, AwkwardPairsGoNearlyDirect) {
         SCOPED_TRACE(c.what);
         WaypointStore store;
         c.fill(store);
-        FlightPlan f = departureAndArrival(c.aLat, c.aLon);
-        f.ends.departureLat = c.dLat;
-        f.ends.departureLon = c.dLon;
+        FlightPlan f = departureAndArrival(c.aLat, c.aLon, c.dLat, c.dLon);
         flightplan::GenerationReport report;
         ASSERT_TRUE(flightplan::generateRoute(f, store, vorsOnly(), {}, &report));
         EXPECT_EQ(f.plan.WaypLst.back(), "Arrival");
@@ -220,22 +198,17 @@ TEST(AutoGenerator, RandomAirportPairsOfTheShippedDatabase) {
     std::uniform_int_distribution<std::size_t> pick(0, airports.size() - 1);
     std::vector<double> ratios;
     int longPairs = 0, longWithVor = 0;
-    double legs = 0, legNm = 0;
     while (ratios.size() < 400) {
         const Airport a = airports[pick(gen)], b = airports[pick(gen)];
         const double direct = nm(a.lat, a.lon, b.lat, b.lon);
         if (direct < 100 || direct > 1500) {
             continue;
         }
-        FlightPlan f = departureAndArrival(b.lat, b.lon);
-        f.ends.departureLat = a.lat;
-        f.ends.departureLon = a.lon;
+        FlightPlan f = departureAndArrival(b.lat, b.lon, a.lat, a.lon);
         ASSERT_TRUE(flightplan::generateRoute(f, store, vorsOnly(100)));
         const double ratio = routeLength(f) / direct;
         EXPECT_LE(ratio, 1.3) << a.lat << " " << a.lon << " to " << b.lat << " " << b.lon;
         ratios.push_back(ratio);
-        legs += f.plan.PlanCount;
-        legNm += routeLength(f);
         if (direct >= 300) {
             ++longPairs;
             longWithVor += f.plan.PlanCount > 1 ? 1 : 0;
@@ -244,88 +217,54 @@ TEST(AutoGenerator, RandomAirportPairsOfTheShippedDatabase) {
     std::sort(ratios.begin(), ratios.end());
     const double median = ratios[ratios.size() / 2];
     std::cout << "400 pairs: median " << median << ", worst " << ratios.back() << ", "
-              << longWithVor << " of " << longPairs << " pairs of 300 nm or more through a VOR, "
-              << "legs of " << legNm / legs << " nm on average\n";
+              << longWithVor << " of " << longPairs << " pairs of 300 nm or more through a VOR\n";
     EXPECT_LE(median, 1.10);
     EXPECT_GE(longWithVor, 0.85 * longPairs);
 }
 
 TEST(AutoGenerator, ChecksAndMessages) {
-    const WaypointStore store = gridStore();
-    struct Case {
-        const char* what;
-        int entries;
-        bool names;
-        int wayp;
-        bool storeLoaded;
-        std::vector<Answer> answers;
-        GenerationResult result;
-        std::string firstMessageStart;
-    };
-    const Case cases[] = {
-        {"one entry", 1, true, 2, true, {}, GenerationResult::Refused, "Please enter both"},
-        {"three entries", 3, true, 2, true, {}, GenerationResult::Refused, "Too many entries"},
-        {"names forgotten", 2, false, 2, true, {}, GenerationResult::Refused, "Invalid data"},
-        {"cancelled",
-         2,
-         true,
-         2,
-         true,
-         {Answer::Cancel},
-         GenerationResult::Cancelled,
-         "We are about to create a flight plan that will depart from Atlanta and arrive at "
-         "Arrival."},
-        {"region None", 2, true, 3, true, {Answer::Ok}, GenerationResult::Refused, "We are about"},
-        {"store stale, loaded",
-         2,
-         true,
-         2,
-         false,
-         {Answer::Ok, Answer::Ok, Answer::Yes},
-         GenerationResult::Created,
-         "We are about"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        FlightPlan f = departureAndArrival(40.64, -73.78);
-        if (c.entries == 1) {
-            f.plan.removeAt(1);
-        } else if (c.entries == 3) {
-            f.plan.append({"X", "1", "1", 1, 1, 1, 1});
-        }
-        if (!c.names) {
-            f.ends.forgetNames();
-        }
+    using enum Answer;
+    using enum GenerationResult;
+    WaypointStore grid, behind;
+    addGrid(grid, 30, 44, -90, -70, 0.7, "VNW");
+    behind.add("V", "SOUTH", "", 20.0, -100.0);
+    const std::string about =
+        "We are about to create a flight plan that will depart from Atlanta and arrive at Arrival.";
+    // Generates with the answers given and checks the result and the first message; gives the
+    // last message.
+    auto generate = [&](FlightPlan f, std::vector<Answer> answers, GenerationResult result,
+                        const std::string& first, int wayp = 2, bool loaded = true,
+                        const WaypointStore* store = nullptr) {
         platform::ScriptedDialogs dialogs;
-        for (Answer a : c.answers) {
+        for (Answer a : answers) {
             dialogs.queueAnswer(a);
         }
         Host host;
-        host.loaded = c.storeLoaded;
+        host.loaded = loaded;
         GenerationSettings g = vorsOnly();
-        g.Wayp = c.wayp;
-        EXPECT_EQ(flightplan::autoGenerate(f, store, g, dialogs, host), c.result);
-        ASSERT_FALSE(dialogs.messages().empty());
-        EXPECT_EQ(dialogs.messages()[0].rfind(c.firstMessageStart, 0), 0u);
-        EXPECT_EQ(host.loads, c.storeLoaded ? 0 : 1);
-        if (c.result == GenerationResult::Created) {
-            EXPECT_EQ(dialogs.lastMessage().rfind("Your flight plan has been created. Since you "
-                                                  "are departing from Atlanta,",
-                                                  0),
-                      0u);
-        }
-    }
-
+        g.Wayp = wayp;
+        EXPECT_EQ(flightplan::autoGenerate(f, store ? *store : grid, g, dialogs, host), result);
+        EXPECT_EQ(dialogs.messages().at(0).rfind(first, 0), 0u) << first;
+        EXPECT_EQ(host.loads, loaded ? 0 : 1);
+        return dialogs.lastMessage();
+    };
+    const FlightPlan two = departureAndArrival(40.64, -73.78);
+    FlightPlan one = two, three = two, nameless = two;
+    one.plan.removeAt(1);
+    three.plan.append({"X", "1", "1", 1, 1, 1, 1});
+    nameless.ends.forgetNames();
+    generate(one, {}, Refused, "Please enter both");
+    generate(three, {}, Refused, "Too many entries");
+    generate(nameless, {}, Refused, "Invalid data");
+    generate(two, {Cancel}, Cancelled, about);
+    generate(two, {Ok}, Refused, about, 3);  // region None
+    const std::string created =
+        "Your flight plan has been created. Since you are departing from "
+        "Atlanta,";
+    EXPECT_EQ(generate(two, {Ok, Ok, Yes}, Created, about, 2, false).rfind(created, 0), 0u);
     // No candidate ahead: the plan goes direct, and the message says so.
-    WaypointStore behind;
-    behind.add("V", "SOUTH", "", 20.0, -100.0);
-    FlightPlan f = departureAndArrival(40.64, -73.78);
-    platform::ScriptedDialogs dialogs;
-    Host host;
-    EXPECT_EQ(flightplan::autoGenerate(f, behind, vorsOnly(), dialogs, host),
-              GenerationResult::Created);
-    EXPECT_EQ(f.plan.WaypLst, std::vector<std::string>{"Arrival"});
-    EXPECT_NE(dialogs.lastMessage().find(flightplan::directText(0)), std::string::npos);
+    const auto direct = generate(two, {}, Created, about, 2, true, &behind);
+    EXPECT_NE(direct.find(flightplan::directText(0)), std::string::npos);
 }
 
 }  // namespace

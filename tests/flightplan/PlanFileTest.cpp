@@ -1,13 +1,19 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
+#include "flightplan/PlanExchange.h"
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanNumbers.h"
+#include "flightplan/RouteSender.h"
+#include "simlink/FakePropertyServer.h"
 #include "support/TempDir.h"
 
 using namespace zephyra;
+using flightplan::ExchangeFormat;
 using flightplan::PlanStore;
 
 namespace {
@@ -15,15 +21,12 @@ namespace {
 class Host final : public flightplan::PlanLoadHost {
   public:
     bool answer = true;
-    int asked = 0;
     int processed = 0;
-    bool useCustomWeather() override {
-        ++asked;
-        return answer;
-    }
+    bool useCustomWeather() override { return answer; }
     void processCustomWeather() override { ++processed; }
 };
 
+// A weather section of entries 0 to w: field 2 is -84.5, the others 10 * field + entry.
 std::string weatherSection(int w) {
     std::string s = "Weather\r\n " + std::to_string(w) + " \r\n";
     for (int a = 0; a <= w; ++a) {
@@ -33,6 +36,50 @@ std::string weatherSection(int w) {
         }
     }
     return s;
+}
+
+PlanStore planOf(const std::vector<PlanStore::Row>& rows) {
+    PlanStore plan;
+    for (const auto& r : rows) {
+        plan.append(r);
+    }
+    return plan;
+}
+
+PlanStore::Row row(const std::string& name, double lat, double lon, int alt, double spd) {
+    const auto text = flightplan::standardText(spd);
+    return {name, std::to_string(alt), text, lat, lon, static_cast<double>(alt), spd};
+}
+
+flightplan::WaypointStore storeWith() {
+    flightplan::WaypointStore store;
+    store.add("A", "Atlanta Hartsfield", "", 33.6367, -84.428101);
+    store.WpsIdent.back() = "KATL";
+    store.add("V", "Spartanburg", "115.7", 35.0338, -81.927);
+    store.WpsIdent.back() = "SPA";
+    store.add("A", "John F Kennedy Intl", "", 40.639801, -73.7789);
+    store.WpsIdent.back() = "KJFK";
+    return store;
+}
+
+// Atlanta to Kennedy: an airport, a VOR, a plain position (with characters XML escapes and a
+// Mach speed), the arrival airport; the store knows the airports and the VOR.
+PlanStore katlKjfk() {
+    return planOf({row("Atlanta Hartsfield", 33.6367, -84.428101, 1000, 250),
+                   row("Spartanburg", 35.0338, -81.927, 9000, 250),
+                   row("Point <A> & \"B\"", 37.123456, -78.654321, 33000, 0.78),
+                   row("John F Kennedy Intl", 40.639801, -73.7789, 3000, 180)});
+}
+
+// Each entry's name, altitude and speed texts and its position to four decimals.
+std::string entries(const PlanStore& plan) {
+    std::string text;
+    for (int i = 0; i < plan.PlanCount; ++i) {
+        const auto r = plan.row(i);
+        text += r.name + "|" + r.altText + "|" + r.spdText + "|" + flightplan::fourDecimals(r.lat) +
+                "|" + flightplan::fourDecimals(r.lon) + "\n";
+    }
+    return text;
 }
 
 TEST(PlanNumbers, TextForms) {
@@ -59,10 +106,8 @@ TEST(PlanFile, RoundTripKeepsNamesAltitudesPositionsAndWeather) {
         weatherSection(0);
     PlanStore plan;
     const auto r = flightplan::readPlan(text, plan, host);
-    EXPECT_TRUE(r.completed);
-    EXPECT_TRUE(r.weatherLoaded);
+    EXPECT_TRUE(r.completed && r.weatherLoaded);
     EXPECT_EQ(host.processed, 1);
-    EXPECT_EQ(plan.PlanCount, 2);
     EXPECT_EQ(plan.SpdLst, (std::vector<std::string>{"0.6", "250"}));
     EXPECT_EQ(plan.PlanAlt[1], 3000);
     EXPECT_EQ(plan.PlanWxCount, 0);
@@ -76,8 +121,6 @@ TEST(PlanFile, RoundTripKeepsNamesAltitudesPositionsAndWeather) {
     EXPECT_NE(saved.find("|250\r\nWeather\r\n 0 \r\nWX0\r\n 10 \r\n-84.5 \r\n"), std::string::npos);
     PlanStore again;
     flightplan::loadPlanFile(dir.file("a.fpl"), again, host);
-    EXPECT_EQ(again.WaypLst, plan.WaypLst);
-    EXPECT_EQ(again.AltLst, plan.AltLst);
     EXPECT_EQ(again.PlanLat[0], plan.PlanLat[0]);
     EXPECT_EQ(again.PlanLon[1], plan.PlanLon[1]);
     EXPECT_EQ(flightplan::formatPlan(again), saved);
@@ -104,23 +147,21 @@ TEST(PlanFile, SectionsAnswersAndBadLines) {
         std::string text;
         bool answer;
         int entries;
-        bool completed;
-        bool weather;
+        bool completed, weather;
     };
     auto crOnly = [](std::string text) {
         std::erase(text, '\n');
         return text;
     };
-    const std::string a = "A|1|2|3000|250\r\n";
-    const std::string b = "B|3|4|4000|0.7\r\n";
+    const std::string a = "A|1|2|3000|250\r\n", b = "B|3|4|4000|0.7\r\n";
     std::string many;
     for (int i = 0; i < 2002; ++i) {
         many += a;
     }
+    const std::string wx = a + weatherSection(1) + b;
     const Case cases[] = {
-        {"declined weather keeps what came before", a + weatherSection(1) + b, false, 1, true,
-         false},
-        {"accepted weather goes on after it", a + weatherSection(1) + b, true, 2, true, true},
+        {"declined weather keeps what came before", wx, false, 1, true, false},
+        {"accepted weather goes on after it", wx, true, 2, true, true},
         {"ATC section consumed", a + "ATC\r\n1\r\nx,\"y,z\",w\r\nq,r,s\r\n" + b, true, 2, true,
          false},
         {"approach line loads nothing", "Approach=ILS 27\r\n" + a, true, 0, false, false},
@@ -130,11 +171,10 @@ TEST(PlanFile, SectionsAnswersAndBadLines) {
         {"2002nd entry", many, true, 2001, false, false},
         {"unix line ends", "A|1|2|3000|250\nB|3|4|4000|0.7\n", true, 2, true, false},
         {"old Macintosh line ends", "A|1|2|3000|250\rB|3|4|4000|0.7\r", true, 2, true, false},
-        {"weather with CR line ends", crOnly(a + weatherSection(1) + b), true, 2, true, true},
+        {"weather with CR line ends", crOnly(wx), true, 2, true, true},
         {"latitude off the Earth", a + "C|90.5|2|3000|250\r\n" + b, true, 1, false, false},
         {"longitude off the Earth", a + "C|1|-180.01|3000|250\r\n" + b, true, 1, false, false},
-        {"poles and date line are fine", "N|90|180|1|1\r\nS|-90|-180|1|1\r\n", true, 2, true,
-         false},
+        {"poles and date line", "N|90|180|1|1\r\nS|-90|-180|1|1\r\n", true, 2, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -150,7 +190,7 @@ TEST(PlanFile, SectionsAnswersAndBadLines) {
         EXPECT_EQ(plan.PlanWxCount, c.weather ? 1 : 7);
         EXPECT_EQ(host.processed, c.weather ? 1 : 0);
         EXPECT_EQ(r.problem.find("outside the Earth") != std::string::npos,
-                  std::string(c.what).find("off the Earth") != std::string::npos)
+                  std::string(c.what).ends_with("off the Earth"))
             << r.problem;
     }
 }
@@ -161,10 +201,10 @@ TEST(PlanFile, OnlyRegularFilesOfAtMost16MbAreRead) {
     std::filesystem::resize_file(huge, flightplan::kMaxPlanFileBytes + 1);  // sparse
     const std::string fifo = dir.file("pipe.fpl");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // nobody writes: a read would never end
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"/dev/zero", "This is not a regular file, so it cannot be a flight plan."},
-        {"/dev/urandom", "This is not a regular file, so it cannot be a flight plan."},
-        {fifo, "This is not a regular file, so it cannot be a flight plan."},
+    const std::string device = "This is not a regular file, so it cannot be a flight plan.";
+    const std::pair<std::string, std::string> cases[] = {
+        {"/dev/zero", device},
+        {fifo, device},
         {dir.path(), "This is a folder, not a flight plan."},
         {huge, "The file is too large to be a flight plan."},
         {dir.file("nope.fpl"), "File not found."},
@@ -178,6 +218,199 @@ TEST(PlanFile, OnlyRegularFilesOfAtMost16MbAreRead) {
         EXPECT_EQ(r.error, reason);
         EXPECT_EQ(plan.PlanCount, 1);  // the plan shown before stays
     }
+}
+
+TEST(PlanExchange, ExportsImportBackToTheSameEntries) {
+    const auto store = storeWith();
+    const PlanStore original = katlKjfk();
+    struct Case {
+        ExchangeFormat format;
+        std::vector<std::string> contains;
+        std::string format_name;
+    };
+    const std::vector<Case> cases = {
+        {ExchangeFormat::FlightGearRoute,
+         {"<version type=\"int\">2</version>", "<airport type=\"string\">KATL</airport>",
+          "<destination>", "<departure type=\"bool\">true</departure>",
+          "<approach type=\"bool\">true</approach>", "<type type=\"string\">navaid</type>",
+          "<ident type=\"string\">SPA</ident>", "<type type=\"string\">basic</type>",
+          "<lat type=\"double\">37.123456</lat>", "<altitude-ft type=\"double\">33000",
+          "<speed-restrict type=\"string\">mach</speed-restrict>"},
+         "FlightGear route"},
+        {ExchangeFormat::Gpx,
+         {"version=\"1.1\"", "<rtept lat=\"33.636700\" lon=\"-84.428101\">", "<cmt>KJFK</cmt>",
+          "<type>VOR</type>", "<ele>10058.4000</ele>", "Point &lt;A&gt; &amp; &quot;B&quot;"},
+         "GPX"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        const std::string path = dir.file("plan.xml");
+        ASSERT_TRUE(flightplan::exportPlanFile(path, c.format, original, &store));
+        const std::string text = dir.read("plan.xml");
+        for (const auto& s : c.contains) {
+            EXPECT_NE(text.find(s), std::string::npos) << c.format_name << ": " << s;
+        }
+        PlanStore back = planOf({row("old", 1, 2, 3, 4)});
+        Host host;
+        const auto r = flightplan::importPlanFile(path, back, host, {});
+        ASSERT_TRUE(r.ok) << r.message;
+        EXPECT_EQ(r.format, c.format_name);
+        EXPECT_TRUE(r.notes.empty());
+        EXPECT_EQ(entries(back), entries(original));
+    }
+}
+
+TEST(PlanExchange, ReadsARouteFlightGearSaved) {
+    // Written by FlightGear itself (see data/README.md): a runway without a position, navaids
+    // and a plain position, altitudes only where FlightGear had a restriction.
+    std::ifstream in(std::string(ZEPHYRA_SOURCE_DIR) + "/tests/flightplan/data/fg-saved-route.xml");
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    ASSERT_FALSE(text.empty());
+    PlanStore plan;
+    Host host;
+    flightplan::ImportDefaults defaults;
+    defaults.altText = "5000";
+    defaults.findIdent = [](const std::string& ident) -> std::optional<flightplan::FoundNavaid> {
+        if (ident == "KSFO") {
+            return flightplan::FoundNavaid{"San Francisco Intl", "A", 37.618806, -122.375417};
+        }
+        return std::nullopt;
+    };
+    const auto r = flightplan::importPlanText(text, plan, host, defaults);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(r.format, "FlightGear route");
+    const std::vector<std::string> names = {"KSFO 28L", "KSJC", "OSI", "W121N037"};
+    const std::vector<std::string> alts = {"5000", "5000", "6000", "4000"};
+    const std::vector<double> lats = {37.618806, 37.36237467, 37.3925, 37.2};
+    ASSERT_EQ(plan.PlanCount, 4);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(plan.WaypLst[i], names[i]);
+        EXPECT_EQ(plan.AltLst[i], alts[i]);
+        EXPECT_NEAR(plan.PlanLat[i], lats[i], 1e-6);
+    }
+    EXPECT_EQ(r.notes.size(), 3u);  // a position looked up, altitudes and speeds made up
+}
+
+TEST(PlanExchange, GpxRouteTrackOrWaypoints) {
+    const std::string head =
+        "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\" "
+        "xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
+    const std::pair<std::string, std::string> cases[] = {
+        // A route wins over the waypoints beside it; the identifier stands in for a missing
+        // name; "|" leaves names.
+        {"<wpt lat=\"1\" lon=\"1\"><name>ignored</name></wpt><rte><rtept lat=\"33.5\" "
+         "lon=\"-84.5\"><ele>304.8</ele><name>A|B</name></rtept><rtept lat=\"34\" "
+         "lon=\"-83\"><cmt>SPA</cmt></rtept></rte>",
+         "AB/1000/250 SPA/7000/250 "},
+        // A track with two segments, read in order.
+        {"<trk><trkseg><trkpt lat=\"10\" lon=\"20\"><ele>0</ele></trkpt></trkseg><trkseg><trkpt "
+         "lat=\"11\" lon=\"21\"><name>end</name></trkpt></trkseg></trk>",
+         "WP1/0/250 end/7000/250 "},
+        {"<wpt lat=\"-45\" lon=\"170\"><name>south</name><desc>d</desc></wpt>", "south/7000/250 "},
+    };
+    for (const auto& [body, entries] : cases) {
+        PlanStore plan;
+        Host host;
+        flightplan::ImportDefaults defaults;
+        defaults.altText = "7000";
+        const auto r = flightplan::importPlanText(head + body + "</gpx>", plan, host, defaults);
+        ASSERT_TRUE(r.ok) << r.message;
+        std::string got;
+        for (int i = 0; i < plan.PlanCount; ++i) {
+            got += plan.row(i).name + "/" + plan.row(i).altText + "/" + plan.row(i).spdText + " ";
+        }
+        EXPECT_EQ(got, entries);
+        EXPECT_TRUE(std::any_of(r.notes.begin(), r.notes.end(), [](const std::string& n) {
+            return n.find("default speed, 250") != std::string::npos;
+        })) << body;
+    }
+}
+
+TEST(PlanExchange, RefusesHostileFilesAndKeepsThePlan) {
+    test::TempDir dir;
+    // Any document type is refused, so neither entity expansion nor external entities happen.
+    const std::string external =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n"
+        "<gpx><wpt lat=\"1\" lon=\"2\"><name>&x;</name></wpt></gpx>";
+    std::string many = "<gpx><trk><trkseg>";
+    for (int i = 0; i < 2002; ++i) {
+        many += "<trkpt lat=\"1\" lon=\"2\"/>";
+    }
+    many += "</trkseg></trk></gpx>";
+    const std::string big =
+        dir.write("big.gpx", "<gpx>" + std::string(20 * 1024 * 1024, ' ') + "</gpx>");
+    const std::pair<std::string, std::string> cases[] = {
+        {external, "the file declares a document type"},
+        {"<?xml version=\"1.0\"?>\n<PropertyList>\n<route>\n<wp><ident>A</ident>", "Line 4: "},
+        {"<gpx>\n<rte>\n</gpx>", "Line 3: "},
+        {"<kml><Placemark/></kml>", "root element <kml>"},
+        {many, "2002 track points; a plan holds at most 2,001"},
+        {"<gpx><wpt lat=\"91\" lon=\"0\"><name>N</name></wpt></gpx>", "outside the Earth"},
+        {"<PropertyList><route><wp><ident>ZZZ</ident></wp></route></PropertyList>",
+         "Entry 1 (ZZZ) has no position"},
+        {"<PropertyList><version>2</version></PropertyList>", "holds no route/wp"},
+        {"hello world\n", "it begins \"hello world\""},
+        {"A|1|2|3|4\r\nB|x|2|3|4\r\n", "Line 2 of the plan"},
+        {big, "larger than 16 MB"},
+        {dir.path(), "not a file"},
+    };
+    for (const auto& [text, message] : cases) {
+        SCOPED_TRACE(message);
+        PlanStore plan = planOf({row("kept", 1, 2, 3, 4)});
+        Host host;
+        const bool file = text == big || text == dir.path();
+        const auto r = file ? flightplan::importPlanFile(text, plan, host, {})
+                            : flightplan::importPlanText(text, plan, host, {});
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.message.find(message), std::string::npos) << r.message;
+        ASSERT_EQ(plan.PlanCount, 1);
+        EXPECT_EQ(plan.WaypLst[0], "kept");
+    }
+}
+
+TEST(RouteSender, LoadsTheRouteIntoFlightGearAndReadsItBack) {
+    const auto store = storeWith();
+    const PlanStore plan = katlKjfk();
+    const std::vector<std::string> ids = {"KATL", "SPA", "Point <A> & \"B\"", "KJFK"};
+    // A FlightGear whose fg-home is a folder here or not, reporting a route of `num` entries,
+    // named as sent or not.
+    auto send = [&](bool home, int num, bool named, bool ok, const std::string& method) {
+        SCOPED_TRACE(method + " " + std::to_string(num));
+        test::TempDir dir;
+        test::FakePropertyServer fg;
+        fg.set("/sim/fg-home", home ? dir.path() : "/nonexistent/fg-home");
+        fg.set("/autopilot/route-manager/route/num", std::to_string(num));
+        for (int i = 0; i < num; ++i) {
+            fg.set("/autopilot/route-manager/route/wp[" + std::to_string(i) + "]/id",
+                   named ? ids[static_cast<std::size_t>(i)] : "WP" + std::to_string(i));
+        }
+        const auto r = flightplan::sendRouteToFlightGear(plan, &store, {.port = fg.port()});
+        EXPECT_EQ(r.ok, ok) << r.message;
+        EXPECT_EQ(r.method, method);
+        EXPECT_EQ(r.routeCount, num);
+        const auto lines = fg.lines();
+        auto sent = [&](const std::string& line) {
+            return std::find(lines.begin(), lines.end(), line) != lines.end();
+        };
+        const std::string route = dir.path() + "/Export/zephyra-route.xml";
+        if (method == "file") {
+            EXPECT_TRUE(sent("set /autopilot/route-manager/file-path " + route));
+            EXPECT_TRUE(sent("set /autopilot/route-manager/input @LOAD"));
+            EXPECT_NE(dir.read("Export/zephyra-route.xml").find("<ident type=\"string\">SPA"),
+                      std::string::npos);
+        } else {
+            EXPECT_TRUE(sent("set /autopilot/route-manager/input @CLEAR"));
+            EXPECT_TRUE(sent("set /autopilot/route-manager/input -81.927000,35.033800@9000"));
+        }
+    };
+    send(true, 4, true, true, "file");
+    send(true, 3, true, false, "file");   // a short route
+    send(true, 4, false, false, "file");  // renamed
+    send(false, 4, false, true, "inserted");
+    // Nobody listening.
+    const auto r = flightplan::sendRouteToFlightGear(plan, &store, {.port = 1});
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("does not answer"), std::string::npos) << r.message;
 }
 
 }  // namespace

@@ -58,6 +58,12 @@ class WaypointStoreTest : public ::testing::Test {
     WaypointLoadResult load(int region) {
         return flightplan::loadWaypoints(*db, region, stations, rnd, store, host);
     }
+    // Entry i as "type|name|frequency|category|precipitation".
+    std::string entry(int i) const {
+        const auto k = static_cast<std::size_t>(i);
+        return store.WpsType[k] + "|" + store.WpsName[k] + "|" + store.WpsFreq[k] + "|" +
+               std::to_string(store.WpsWxCat[k]) + "|" + std::to_string(store.WpsPrecip[k]);
+    }
 
     test::TempDir dir;
     std::unique_ptr<weather::WeatherDb> db;
@@ -92,22 +98,15 @@ TEST_F(WaypointStoreTest, LoadsTheRegionThenTheStations) {
     addWeather("KATL", 3, 6, false, false, 0);
     ASSERT_EQ(load(0), WaypointLoadResult::Loaded);
     ASSERT_EQ(store.WpsCount, 3);
-    EXPECT_EQ(store.WpsName[1], "Atlanta");
-    EXPECT_EQ(store.WpsFreq[1], "116.90");
+    EXPECT_EQ(entry(1), "V|Atlanta|116.90|0|0");
     EXPECT_NEAR(store.WpsLat[1], 33.629722, 1e-5);
     EXPECT_NEAR(store.WpsLon[1], -84.435, 1e-5);
-    EXPECT_EQ(store.WpsType[2], "A");
-    EXPECT_EQ(store.WpsFreq[2], "");
-    EXPECT_EQ(store.WpsType[3], "C");
-    EXPECT_EQ(store.WpsName[3], "Station KATL");
-    EXPECT_EQ(store.WpsFreq[3], "KATL");
-    EXPECT_EQ(store.WpsWxCat[3], 6);
-    EXPECT_EQ(store.WpsPrecip[3], 0);
+    EXPECT_EQ(entry(2), "A|Hartsfield||0|0");
+    EXPECT_EQ(entry(3), "C|Station KATL|KATL|6|0");
     EXPECT_EQ(host.marker, "1");
     EXPECT_EQ(store.loadingFlag, -1);
     EXPECT_EQ(host.statuses.back(), "All waypoints loaded.");
-    EXPECT_EQ(host.begins, 1);
-    EXPECT_EQ(host.ends, 1);
+    EXPECT_EQ(host.begins + host.ends, 2);
 
     // Loaded already: nothing happens until the store is marked stale.
     EXPECT_EQ(load(0), WaypointLoadResult::AlreadyLoaded);
@@ -125,23 +124,15 @@ TEST_F(WaypointStoreTest, WeatherCategoryAndPrecipitation) {
     addWeather("BBBB", 3, 6, true, false, 0);
     addWeather("CCCC", 3, 6, true, true, 2);
     addWeather("DDDD", 8, 0, false, false, 2);
+    stations.entries.push_back({"KXYZ", 1, 1, "Nowhere", "", ""});  // no record: left out
     rnd.queueAll({0.0, 0.999});
     ASSERT_EQ(load(3), WaypointLoadResult::Loaded);
     ASSERT_EQ(store.WpsCount, 4);
-    EXPECT_EQ(store.WpsWxCat[1], 6);
-    EXPECT_EQ(store.WpsWxCat[2], 9);
-    EXPECT_EQ(store.WpsWxCat[3], 10);
-    EXPECT_EQ(store.WpsPrecip[3], 6);
-    EXPECT_EQ(store.WpsWxCat[4], 8);
-    EXPECT_EQ(store.WpsPrecip[4], 10);
-}
-
-TEST_F(WaypointStoreTest, StationsWithoutARecordAreLeftOut) {
-    addWps("Fix", "W", "", "100000", -1, "0100000", 0);
-    stations.entries.push_back({"KXYZ", 1, 1, "Nowhere", "", ""});
-    ASSERT_EQ(load(3), WaypointLoadResult::Loaded);
-    EXPECT_EQ(store.WpsCount, 0);
-    EXPECT_EQ(host.weatherText, "");
+    EXPECT_EQ(entry(1), "C|Station AAAA|AAAA|6|0");
+    EXPECT_EQ(entry(2), "C|Station BBBB|BBBB|9|0");
+    EXPECT_EQ(entry(3), "C|Station CCCC|CCCC|10|6");
+    EXPECT_EQ(entry(4), "C|Station DDDD|DDDD|8|10");
+    EXPECT_EQ(host.weatherText, "");  // stations there: no "No weather loaded..."
 }
 
 TEST_F(WaypointStoreTest, NoStationsSaysSo) {

@@ -1,0 +1,156 @@
+// zephyra-cli decode, show and download: SA files, the real data files, and a download from a
+// loopback server that ends like decoding the same reports.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/WeatherCommands.h"
+#include "support/DbRows.h"
+#include "support/Gzip.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/TempDir.h"
+#include "weather/WeatherDb.h"
+
+using namespace zephyra;
+using cli::runDecodeCommand;
+using cli::runShowCommand;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(int (*command)(const std::vector<std::string>&, std::ostream&, std::ostream&),
+           const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = command(args, out, err);
+    return {code, out.str(), err.str()};
+}
+CliRun decode(const std::vector<std::string>& args) {
+    return run(runDecodeCommand, args);
+}
+
+const std::string kShipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
+const std::string kData = std::string(ZEPHYRA_SOURCE_DIR) + "/../shared/data/";
+
+const std::string kReports =
+    "METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992\r\n"
+    "KMCN 121756Z 09005KT 10SM SKC 20/08 A2992\r\n"
+    "LIRZ 020037Z AUTO 10004KT 070V150 9999 BKN034/// 15/14 Q1009\r\n"
+    "KXYZ 121755Z NIL\r\n";
+
+std::string csvOf(const std::string& reports) {
+    std::string csv = "No errors\r\nNo warnings\r\n4 results\r\nraw_text,station_id\r\n";
+    std::istringstream in(reports);
+    for (std::string line; std::getline(in, line);) {
+        line.pop_back();  // the CR
+        csv += "\"" + line + "\"," + line.substr(0, 4) + "\r\n";
+    }
+    return csv;
+}
+
+std::string lastLine(const std::string& text) {
+    const auto end = text.find_last_not_of('\n');
+    const auto start = text.rfind('\n', end);
+    return text.substr(start == std::string::npos ? 0 : start + 1, end - start);
+}
+
+TEST(DownloadCommand, EndsLikeDecodingTheSameReports) {
+    test::TempDir dir;
+    const std::string database = dir.file("vanedb.mdb");
+    {
+        auto db = weather::WeatherDb::open(database);
+        for (const char* id : {"KATL", "KMCN", "LIRZ"}) {
+            test::addStation(*db, {id, "3338N", "08426W", 100});
+        }
+        test::addWps(*db, {"Atlanta", "V", "333747", -1, "0842606", -1, "116.90", ""});
+    }
+    test::LoopbackHttpServer server;
+    const std::string gz = test::gzip(csvOf(kReports));
+    server.route("/metars.cache.csv.gz", {200, QByteArray(gz.data(), qsizetype(gz.size()))});
+
+    auto download = [&](const std::string& path) {
+        return run(cli::runDownloadCommand,
+                   {"--url", server.url(path), "--out", dir.file("wx.txt"), "--db", database});
+    };
+    const CliRun got = download("/metars.cache.csv.gz");
+    EXPECT_EQ(got.code, 0) << got.err;
+    EXPECT_EQ(lastLine(got.out), "Done Processing 3 stations.") << got.out;
+    EXPECT_EQ(dir.read("wx.txt"), kReports);
+    const CliRun decoded = decode({"--db", database, dir.write("copy.txt", kReports)});
+    EXPECT_EQ(lastLine(decoded.out), "Done Processing 3 stations.") << decoded.out;
+
+    // A failed download says so and leaves the weather and the file as they were.
+    const CliRun failed = download("/gone.csv.gz");
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_EQ(failed.err,
+              "zephyra-cli: The server answered 404 (Not Found). The weather already "
+              "loaded is kept.\n");
+    EXPECT_EQ(weather::WeatherDb::open(database)->weatherCount(), 3);
+    EXPECT_EQ(dir.read("wx.txt"), kReports);
+}
+
+TEST(DecodeDump, SaFilesGoThroughTheSaReaderAndEveryFileIsCheckedFirst) {
+    test::TempDir dir;
+    const std::string file = dir.write("sa.txt", "ATL SA 1756 250 SCT 7 141/72/58/2510G18/992\r\n");
+    const CliRun sa = decode({"--dump", "--sa", file});
+    EXPECT_EQ(sa.code, 0);
+    EXPECT_NE(sa.out.find("\"ID\":\"ATL\",\"Observation\":\"SA\",\"Time\":\"1756\""),
+              std::string::npos)
+        << sa.out;
+    EXPECT_NE(sa.out.find("\"t0Deg\":72,\"Dew\":58,\"w0Dir\":250"), std::string::npos);
+    EXPECT_EQ(decode({"--dump", file}).out, "");  // not a METAR report
+
+    const CliRun device = decode({"--dump", "/dev/zero"});
+    EXPECT_EQ(device.code, 1);
+    EXPECT_NE(device.err.find("not a regular file"), std::string::npos) << device.err;
+}
+
+TEST(DecodeRealFiles, StationEntriesFitBesideAllWaypointsAndSaTemperaturesStayFahrenheit) {
+    const std::string metar = kData + "metar/awc_metars_2022-10-23T11Z.txt";
+    if (!fs::exists(kShipped) || !fs::exists(metar)) {
+        GTEST_SKIP() << "needs the built database and the shared data";
+    }
+    test::TempDir dir;
+    const std::string db = dir.file("vanedb.mdb");
+    fs::copy_file(kShipped, db);
+    const std::string picked = dir.file("metars.txt");
+    fs::copy_file(metar, picked);
+    const auto stamp = fs::last_write_time(picked);
+
+    const CliRun decoded = decode({"--db", db, "--wayp", "2", picked});
+    EXPECT_EQ(decoded.code, 0) << decoded.out << decoded.err;
+    int entries = 0, stations = 0;
+    const auto at = decoded.out.find("waypoints: ");
+    ASSERT_NE(at, std::string::npos) << decoded.out;
+    ASSERT_EQ(
+        std::sscanf(decoded.out.c_str() + at, "waypoints: %d (%d stations)", &entries, &stations),
+        2)
+        << decoded.out;
+    EXPECT_GE(stations, 4800);
+    EXPECT_LE(entries, 50000);
+    std::cout << "waypoints: " << entries << " (" << stations << " stations)\n";
+    // The picked file is read through the scratch copy beside the database, never written.
+    EXPECT_EQ(fs::last_write_time(picked), stamp);
+    EXPECT_EQ(dir.read("metars.txt"), dir.read(metar));  // an absolute name reads that file
+    EXPECT_TRUE(dir.exists("vane1.txt"));
+
+    const std::string sa = dir.file("sa.txt");
+    fs::copy_file(kData + "sa/sa_us_example_nasa_tutorial.txt", sa);
+    EXPECT_EQ(decode({"--db", db, "--sa", sa}).code, 0);
+    const CliRun shown = run(runShowCommand, {"--db", db, "ict"});
+    ASSERT_EQ(shown.code, 0) << shown.err;
+    for (const char* field : {"\nt0Deg: 72\n", "\nTempScale: F\n", "\nRawText: ICT SP1432 "}) {
+        EXPECT_NE(shown.out.find(field), std::string::npos) << shown.out;
+    }
+}
+
+}  // namespace
