@@ -100,8 +100,6 @@ TEST_F(AircraftTest, HoldsAndChangesSpeedAtTwoKnotsPerSecond) {
         a.advance(c.seconds);
         EXPECT_NEAR(a.trueAirspeed(), c.expected, c.tolerance) << c.what;
     }
-    EXPECT_NEAR(BuiltInAircraft::speedOfSoundKt(0.0), 661.5, 0.1);
-    EXPECT_NEAR(BuiltInAircraft::speedOfSoundKt(35000.0), 576.4, 0.2);
     EXPECT_NEAR(BuiltInAircraft::speedOfSoundKt(40000.0), 573.6, 0.2);
     // Constant above the tropopause.
     EXPECT_DOUBLE_EQ(BuiltInAircraft::speedOfSoundKt(45000.0),
@@ -139,10 +137,6 @@ TEST_F(AircraftTest, FliesItsHeadingAndDriftsWithTheWind) {
         EXPECT_NEAR(a.latitude(), c.expectLat, c.tolerance) << c.what;
         EXPECT_NEAR(a.longitude(), c.expectLon, c.tolerance) << c.what;
     }
-    placeAt(0, 0, 90, 120);
-    aircraft.advance(3600.0);
-    EXPECT_NEAR(aircraft.groundDistanceNm(), 120.0, 1e-6);
-    EXPECT_NEAR(aircraft.flownSeconds(), 3600.0, 1e-9);
     aircraft.setLatitude(-95.0);
     EXPECT_DOUBLE_EQ(aircraft.latitude(), -89.9);
 }
@@ -176,17 +170,13 @@ TEST_F(AircraftTest, WindLayerIsChosenByTheFloors) {
     }
 
     // Climbing through a floor: calm for the 33 s to 5000 ft, then 60 kt for the rest.
-    BuiltInAircraft a(clock);
-    a.upd_wind0(5000, 0, 0.0, 0.0, 0);
-    a.upd_wind1(5000, 15000.0, 60, 270.0, 0.0, 0);
-    a.setLatitude(0);
-    a.setLongitude(0);
-    a.setAirspeed(0);
-    a.setHeading(0);
-    a.setAltitude(4000.0);
-    a.upd_APAlt(6000.0);
-    a.advance(3600.0);
-    EXPECT_NEAR(a.longitude(), (3600.0 - 1000.0 / 30.0) / 3600.0, 1e-3);
+    aircraft.upd_wind0(5000, 0, 0.0, 0.0, 0);
+    aircraft.upd_wind1(5000, 15000.0, 60, 270.0, 0.0, 0);
+    placeAt(0, 0, 0, 0);
+    aircraft.setAltitude(4000.0);
+    aircraft.upd_APAlt(6000.0);
+    aircraft.advance(3600.0);
+    EXPECT_NEAR(aircraft.longitude(), (3600.0 - 1000.0 / 30.0) / 3600.0, 1e-3);
 }
 
 TEST_F(AircraftTest, GettersReportNoPositionWhileStopped) {
@@ -210,8 +200,6 @@ TEST_F(AircraftTest, GettersReportNoPositionWhileStopped) {
         EXPECT_NE(v, SimLink::kNoPosition);
     }
     EXPECT_EQ(aircraft.get_curr_lat(), 51.5);
-    EXPECT_EQ(aircraft.get_wind2Spd(), 35.0);
-    EXPECT_EQ(aircraft.get_wind2Dir(), 240.0);
     EXPECT_EQ(aircraft.get_wind2Floor(), 12000.0);
     aircraft.stop();
     EXPECT_EQ(aircraft.get_alt(), SimLink::kNoPosition);
@@ -259,17 +247,6 @@ TEST_F(AircraftTest, StopsFromItsOwnReportAndLeavesNoTimerBehind) {
     EXPECT_EQ(changes, 2);
 }
 
-// The held weather is what the delivery tests read back; here only that nothing is held before
-// the first call and that the last call wins.
-TEST_F(AircraftTest, HoldsTheLastValueOfAWeatherOperation) {
-    const auto& w = aircraft.weather();
-    EXPECT_FALSE(w.visibilityReceived || w.temperatures.received || w.cloud1.received ||
-                 w.cloud2.received || w.thunderstorm.received || w.wind[0].received);
-    aircraft.upd_visib(3.0);
-    aircraft.upd_visib(7.5);
-    EXPECT_EQ(w.visibilityStatuteMiles, 7.5);
-}
-
 TEST_F(AircraftTest, LogsCallsWithArgumentsAndTimeWithinItsLimit) {
     clock.advance(42.0);
     aircraft.upd_wind1(4000, 9000.0, 25, 310.0, 1.5, 30);
@@ -284,6 +261,7 @@ TEST_F(AircraftTest, LogsCallsWithArgumentsAndTimeWithinItsLimit) {
     EXPECT_EQ(aircraft.lastCall("upd_visib"), nullptr);
 
     aircraft.clearLog();
+    EXPECT_EQ(aircraft.callCount("upd_APAlt"), 0);
     const int total = static_cast<int>(BuiltInAircraft::kDefaultLogLimit) + 5;
     for (int i = 0; i < total; ++i) {
         aircraft.upd_visib(i);
@@ -294,10 +272,7 @@ TEST_F(AircraftTest, LogsCallsWithArgumentsAndTimeWithinItsLimit) {
     aircraft.setLogLimit(10);
     EXPECT_EQ(aircraft.calls().size(), 10u);
     EXPECT_EQ(aircraft.calls().back().args[0], total - 1.0);
-    aircraft.clearLog();
-    EXPECT_TRUE(aircraft.calls().empty());
-    EXPECT_EQ(aircraft.callCount("upd_APAlt"), 0);
-    EXPECT_TRUE(aircraft.weather().visibilityReceived);  // the log goes, the weather stays
+    EXPECT_EQ(aircraft.weather().visibilityStatuteMiles, total - 1.0);  // the last call wins
 }
 
 TEST_F(AircraftTest, BadNumbersDoNotSpoilTheAircraft) {
