@@ -178,33 +178,6 @@ TEST_F(VariationTest, SwitchOffSilencesEverySend) {
     EXPECT_EQ(sim.calls().back().time, start);  // the send and the first redraw call only
 }
 
-// A send that starts during the cloud redraw of another starts from what the simulator holds,
-// even when the window's last station is still the one before.
-TEST_F(DeliveryTest, ASendDuringTheCloudRedrawStartsFromTheHeldValues) {
-    dir.mkdir("FS98/texture");
-    sim.coverDrawn = false;
-    sender.settings.NewClouds = true;
-    weather::WeatherRecord b = station("KBBB");
-    b.t0Deg = 119;
-    weather::WeatherRecord c = station("KCCC");
-    c.t0Deg = 0;
-    add(station("KAAA"));
-    add(b);
-    add(c);
-    ASSERT_TRUE(sender.sendStationWeather("KAAA", ""));  // at once, then a 12 s redraw
-    std::unique_ptr<platform::Timer> interrupt = clock.createTimer([&] {
-        interrupt->setInterval(0);
-        EXPECT_TRUE(sender.sendStationWeather("KCCC", "KAAA"));
-    });
-    interrupt->setInterval(64000);  // 60 s of transition, then 4 s into the redraw
-    EXPECT_FALSE(sender.sendStationWeather("KBBB", "KAAA"));
-    const auto temperatures = sent("upd_temps", 1);
-    ASSERT_EQ(temperatures.size(), 121u);
-    EXPECT_EQ(temperatures[60], 119);
-    EXPECT_EQ(temperatures[61], 117);  // 119 - 119/60, not KAAA's 59 - 59/60
-    EXPECT_EQ(temperatures.back(), 0);
-}
-
 TEST_F(VariationTest, WindsOffChangeNothingButHazeStillToggles) {
     weather::WeatherRecord r = station("KAAA");
     r.VisibVary = true;
