@@ -97,10 +97,11 @@ TEST(QuickLinks, DesktopBrowserGetsTheAddressAsOneArgument) {
     openLink(url, desktop, dialogs);
     setenv("PATH", oldPath.c_str(), 1);
     ASSERT_EQ(dialogs.shown().size(), 2U);
-    EXPECT_EQ(dialogs.shown()[1].message.text, "Could not find associated Browser");
-    EXPECT_EQ(dialogs.shown()[0].message.text, "Could not find associated Browser");
-    EXPECT_EQ(dialogs.shown()[0].message.title, "Browser Not Found");
-    EXPECT_EQ(dialogs.shown()[0].message.icon, platform::Icon::Exclamation);
+    for (const auto& shown : dialogs.shown()) {
+        EXPECT_EQ(shown.message.text, "Could not find associated Browser");
+        EXPECT_EQ(shown.message.title, "Browser Not Found");
+        EXPECT_EQ(shown.message.icon, platform::Icon::Exclamation);
+    }
 }
 
 TEST(Tutorial, PagesAndPaging) {
