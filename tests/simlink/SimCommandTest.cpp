@@ -18,25 +18,17 @@ struct Result {
     std::map<std::string, double> values;
 };
 
+// Every line printed after a flight is "key: number".
 Result run(const std::vector<std::string>& args) {
     std::ostringstream out;
     std::ostringstream err;
-    Result r;
-    r.code = runSimCommand(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
+    Result r{runSimCommand(args, out, err), out.str(), err.str(), {}};
     std::istringstream lines(r.out);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const auto colon = line.find(": ");
-        if (colon == std::string::npos) {
-            continue;
-        }
-        const std::string value = line.substr(colon + 2);
+    for (std::string key, value; std::getline(lines, key, ':') && std::getline(lines, value);) {
         char* end = nullptr;
         const double number = std::strtod(value.c_str(), &end);
-        if (!value.empty() && *end == '\0') {
-            r.values[line.substr(0, colon)] = number;
+        if (end != value.c_str() && *end == '\0') {
+            r.values[key] = number;
         }
     }
     return r;
