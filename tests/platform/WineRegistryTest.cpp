@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "support/TempDir.h"
@@ -64,19 +63,13 @@ std::string withCrLf(const std::string& text) {
     return out;
 }
 
-void writeText(const fs::path& file, const std::string& text) {
-    fs::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary);
-    out << text;
-}
-
 // A prefix as winecfg leaves it: drive_c with the usual folders, dosdevices/c: -> ../drive_c.
 void makePrefix(const TempDir& prefix, const std::string& systemReg) {
-    fs::create_directories(prefix.file("drive_c/Program Files/Microsoft Games/Flight Simulator"));
-    fs::create_directories(prefix.file("drive_c/windows"));
-    fs::create_directories(prefix.file("dosdevices"));
+    prefix.mkdir("drive_c/Program Files/Microsoft Games/Flight Simulator");
+    prefix.mkdir("drive_c/windows");
+    prefix.mkdir("dosdevices");
     fs::create_directory_symlink("../drive_c", prefix.file("dosdevices/c:"));
-    writeText(prefix.file("system.reg"), systemReg);
+    prefix.write("system.reg", systemReg);
 }
 
 }  // namespace
@@ -161,7 +154,7 @@ TEST(WineRegistry, ACutFileGivesTheRightAnswerOrNothing) {
 
 TEST(WineRegistry, ReadsTheFileOrNothing) {
     TempDir dir;
-    writeText(dir.file("system.reg"), kSystemReg);
+    dir.write("system.reg", kSystemReg);
     EXPECT_EQ(readWineRegistryString(dir.file("system.reg"), kFsKey, "Path"), kFsPath);
     EXPECT_EQ(readWineRegistryString(dir.file("none.reg"), kFsKey, "Path"), std::nullopt);
     EXPECT_EQ(readWineRegistryString(dir.path(), kFsKey, "Path"), std::nullopt);
@@ -172,10 +165,10 @@ TEST(WinePaths, MapThroughThePrefixDrives) {
     TempDir prefix;
     TempDir elsewhere;
     makePrefix(prefix, kSystemReg);
-    fs::create_directories(prefix.file("drive_c/Program Files/Microsoft Office"));
-    fs::create_directories(prefix.file("drive_c/fs98"));
-    fs::create_directories(prefix.file("drive_c/FS98"));
-    fs::create_directories(elsewhere.file("Games/FS98"));
+    prefix.mkdir("drive_c/Program Files/Microsoft Office");
+    prefix.mkdir("drive_c/fs98");
+    prefix.mkdir("drive_c/FS98");
+    elsewhere.mkdir("Games/FS98");
     fs::create_directory_symlink(elsewhere.path(), prefix.file("dosdevices/d:"));
     auto c = [&prefix](const char* relative) { return std::optional(prefix.file(relative)); };
     const auto fsFolder = c("drive_c/Program Files/Microsoft Games/Flight Simulator");
@@ -233,7 +226,7 @@ TEST(Fs98FromWine, FolderFromTheRegistryOfAPrefix) {
     for (const auto& [reg, relative] : cases) {
         TempDir prefix;
         makePrefix(prefix, reg);
-        fs::create_directories(prefix.file("drive_c/Program Files (x86)/FS"));
+        prefix.mkdir("drive_c/Program Files (x86)/FS");
         const auto expected = relative ? std::optional(prefix.file(*relative)) : std::nullopt;
         EXPECT_EQ(fs98FolderFromWine(prefix.path()), expected) << reg.substr(0, 80);
         EXPECT_EQ(fs98FolderFromWine(prefix.path() + "/"), expected);
