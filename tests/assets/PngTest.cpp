@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#ifdef ZEPHYRA_HAVE_ZLIB
 #include <zlib.h>
-#endif
 
 using namespace zephyra::assets;
 
@@ -55,13 +53,10 @@ std::vector<std::uint8_t> gradient(int w, int h) {
     return px;
 }
 
+// The stream's Adler sum is checked by zlib below.
 TEST(PngChecksums, KnownCheckValues) {
     EXPECT_EQ(crc32(bytesOf("123456789")), 0xCBF43926u);
     EXPECT_EQ(crc32(bytesOf("")), 0u);
-    EXPECT_EQ(adler32(bytesOf("Wikipedia")), 0x11E60398u);
-    EXPECT_EQ(adler32(bytesOf("")), 1u);
-    // Adler sums wrap at 65521: a long run of 0xFF exercises it.
-    EXPECT_EQ(adler32(std::vector<std::uint8_t>(100000, 0xFF)), 0x149A302Cu);
 }
 
 TEST(PngEncoding, ChunkLayoutAndHeader) {
@@ -90,7 +85,6 @@ TEST(PngEncoding, NothingForAnImpossibleImage) {
     EXPECT_TRUE(encodeGreyPng(gradient(4, 4), -4, 4).empty());
 }
 
-#ifdef ZEPHYRA_HAVE_ZLIB
 // zlib, an independent decoder, must get back the scanlines: filter byte 0, then the pixels;
 // in one stored block, in several (65,535 bytes at most each), and ending on a block boundary.
 TEST(PngEncoding, ZlibDecodesTheScanlines) {
@@ -115,6 +109,5 @@ TEST(PngEncoding, ZlibDecodesTheScanlines) {
         }
     }
 }
-#endif
 
 }  // namespace
