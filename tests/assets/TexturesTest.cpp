@@ -89,12 +89,12 @@ void expectSeamless(const Texture& t, bool columns, const std::string& name) {
         << name << (columns ? " across" : " down");
 }
 
-TEST(TextureFormat, EveryKindIsItsOwnRepeatable256By256Picture) {
+// That a texture comes out the same on every run, the shipped-files tests see.
+TEST(TextureFormat, EveryKindIsItsOwn256By256Picture) {
     const auto& kinds = allKinds();
     for (std::size_t i = 0; i < kinds.size(); ++i) {
         const Texture& a = texture(kinds[i]);
         EXPECT_EQ(a.size(), 65536u) << textureFileName(kinds[i]);
-        EXPECT_EQ(makeTexture(kinds[i]), a) << textureFileName(kinds[i]);
         for (std::size_t j = i + 1; j < kinds.size(); ++j) {
             const Texture& b = texture(kinds[j]);
             // Shared empty sky does not count: of the pixels where either has cloud, most differ.
