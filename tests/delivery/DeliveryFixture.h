@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,11 +37,7 @@ class FakeHost : public DeliveryHost {
     void refreshReport() override { ++reports; }
 
     int count(const std::string& text) const {
-        int n = 0;
-        for (const auto& s : statuses) {
-            n += s == text ? 1 : 0;
-        }
-        return n;
+        return static_cast<int>(std::ranges::count(statuses, text));
     }
 };
 

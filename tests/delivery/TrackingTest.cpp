@@ -40,7 +40,6 @@ TEST(ClosestStation, FlatGridTiesAndEmptyTexts) {
     const weather::StationEntry east{"PAAA", 60, -179.5, "East", "AK", "US"};
     const weather::StationEntry west170{"UHAA", 60, 170, "West", "", "Russia"};
     EXPECT_EQ(findClosestStation(listOf({east, west170}), 60, 179.5), "UHAA-West, ");
-    EXPECT_DOUBLE_EQ(stationDistance(60, 61, -100, -101.5), std::sqrt(3.25));
 }
 
 class TrackerTest : public DeliveryTest {
@@ -176,33 +175,6 @@ TEST_F(VariationTest, SwitchOffSilencesEverySend) {
     sender.sendStationWeather("KAAA", "");
     ASSERT_FALSE(sim.calls().empty());
     EXPECT_EQ(sim.calls().back().time, start);  // the send and the first redraw call only
-}
-
-// A send that starts during the cloud redraw of another starts from what the simulator holds,
-// even when the window's last station is still the one before.
-TEST_F(DeliveryTest, ASendDuringTheCloudRedrawStartsFromTheHeldValues) {
-    dir.mkdir("FS98/texture");
-    sim.coverDrawn = false;
-    sender.settings.NewClouds = true;
-    weather::WeatherRecord b = station("KBBB");
-    b.t0Deg = 119;
-    weather::WeatherRecord c = station("KCCC");
-    c.t0Deg = 0;
-    add(station("KAAA"));
-    add(b);
-    add(c);
-    ASSERT_TRUE(sender.sendStationWeather("KAAA", ""));  // at once, then a 12 s redraw
-    std::unique_ptr<platform::Timer> interrupt = clock.createTimer([&] {
-        interrupt->setInterval(0);
-        EXPECT_TRUE(sender.sendStationWeather("KCCC", "KAAA"));
-    });
-    interrupt->setInterval(64000);  // 60 s of transition, then 4 s into the redraw
-    EXPECT_FALSE(sender.sendStationWeather("KBBB", "KAAA"));
-    const auto temperatures = sent("upd_temps", 1);
-    ASSERT_EQ(temperatures.size(), 121u);
-    EXPECT_EQ(temperatures[60], 119);
-    EXPECT_EQ(temperatures[61], 117);  // 119 - 119/60, not KAAA's 59 - 59/60
-    EXPECT_EQ(temperatures.back(), 0);
 }
 
 TEST_F(VariationTest, WindsOffChangeNothingButHazeStillToggles) {

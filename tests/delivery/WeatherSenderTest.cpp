@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "delivery/DeliveryFixture.h"
@@ -250,7 +251,9 @@ TEST_F(DeliveryTest, CloudRedrawWaitsFourSecondsBetweenCalls) {
     EXPECT_EQ(host.reports, 2);
 }
 
-TEST_F(DeliveryTest, ASendInsideATransitionWinsFromWhereTheSimulatorIs) {
+// A send that starts inside a transition, or inside the cloud redraw after one, starts from what
+// the simulator holds, even when the window's last station is still the one before.
+TEST_F(DeliveryTest, ASendInsideAnotherWinsFromWhereTheSimulatorIs) {
     WeatherRecord b = station("KBBB");
     b.t0Deg = 119;  // +60: one degree a period
     WeatherRecord c = station("KCCC");
@@ -258,25 +261,42 @@ TEST_F(DeliveryTest, ASendInsideATransitionWinsFromWhereTheSimulatorIs) {
     add(station("KAAA"));
     add(b);
     add(c);
-    std::unique_ptr<platform::Timer> interrupt;
-    bool inner = false;
-    interrupt = clock.createTimer([&] {
-        interrupt->setInterval(0);
-        inner = sender.sendStationWeather("KCCC", "KBBB");
-    });
-    interrupt->setInterval(10500);
-    EXPECT_FALSE(sender.sendStationWeather("KBBB", "KAAA"));
-    EXPECT_TRUE(inner);
-
-    // Eleven periods of the first (59 -> 70), then sixty from 70 to 0; the first stops.
-    const auto temperatures = sent("upd_temps", 1);
-    ASSERT_EQ(temperatures.size(), 71u);
-    EXPECT_EQ(temperatures[10], 70);
-    EXPECT_EQ(temperatures[11], 69);  // 70 - 70/60, rounded
-    EXPECT_EQ(temperatures.back(), 0);
-    EXPECT_EQ(host.reports, 1);
-    EXPECT_EQ(host.count("Transition 11"), 1);  // the second's own
-    EXPECT_FALSE(sender.transitionRunning());
+    const struct {
+        const char* what;
+        bool fs98;
+        const char* previous;  // of the inner send
+        int after;             // ms into the outer send
+        std::size_t outer;     // periods of the outer send
+        double held;           // the outer's last temperature
+        int shown;             // statuses "Transition <outer>"
+    } cases[] = {
+        // Eleven periods (59 -> 70), then sixty from 70 to 0.
+        {"transition", false, "KBBB", 10500, 11, 70, 1},
+        // 60 s of transition, then 4 s into FS98's redraw: from 119, not KAAA's 59.
+        {"cloud redraw", true, "KAAA", 64000, 60, 119, 2},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        sim.clearLog();
+        host.statuses.clear();
+        host.reports = 0;
+        sim.coverDrawn = !k.fs98;
+        sender.settings.NewClouds = k.fs98;
+        std::unique_ptr<platform::Timer> interrupt = clock.createTimer([&] {
+            interrupt->setInterval(0);
+            EXPECT_TRUE(sender.sendStationWeather("KCCC", k.previous));
+        });
+        interrupt->setInterval(k.after);
+        EXPECT_FALSE(sender.sendStationWeather("KBBB", "KAAA"));
+        const auto temperatures = sent("upd_temps", 1);
+        ASSERT_EQ(temperatures.size(), k.outer + 60);
+        EXPECT_EQ(temperatures[k.outer - 1], k.held);
+        EXPECT_EQ(temperatures[k.outer], std::round(k.held - k.held / 60));
+        EXPECT_EQ(temperatures.back(), 0);
+        EXPECT_EQ(host.reports, 1);
+        EXPECT_EQ(host.count("Transition " + std::to_string(k.outer)), k.shown);
+        EXPECT_FALSE(sender.transitionRunning());
+    }
 }
 
 }  // namespace

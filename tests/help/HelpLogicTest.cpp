@@ -54,8 +54,6 @@ TEST(QuickLinks, FileRoundTrip) {
     const QuickLinks back = loadQuickLinks(file);
     EXPECT_EQ(back.first, "https://a.example/x?y=1&z=2");
     EXPECT_EQ(back.second, "Empty");
-    ASSERT_TRUE(saveQuickLinks(file, {"", "b"}));
-    EXPECT_EQ(dir.read(kQuickLinkFile), "Empty\r\nb\r\n");
     // A short file (one line, Unix end) fills the first box only.
     dir.write(kQuickLinkFile, "only\n");
     const QuickLinks shortFile = loadQuickLinks(file, {"x", "kept"});
@@ -97,10 +95,11 @@ TEST(QuickLinks, DesktopBrowserGetsTheAddressAsOneArgument) {
     openLink(url, desktop, dialogs);
     setenv("PATH", oldPath.c_str(), 1);
     ASSERT_EQ(dialogs.shown().size(), 2U);
-    EXPECT_EQ(dialogs.shown()[1].message.text, "Could not find associated Browser");
-    EXPECT_EQ(dialogs.shown()[0].message.text, "Could not find associated Browser");
-    EXPECT_EQ(dialogs.shown()[0].message.title, "Browser Not Found");
-    EXPECT_EQ(dialogs.shown()[0].message.icon, platform::Icon::Exclamation);
+    for (const auto& shown : dialogs.shown()) {
+        EXPECT_EQ(shown.message.text, "Could not find associated Browser");
+        EXPECT_EQ(shown.message.title, "Browser Not Found");
+        EXPECT_EQ(shown.message.icon, platform::Icon::Exclamation);
+    }
 }
 
 TEST(Tutorial, PagesAndPaging) {

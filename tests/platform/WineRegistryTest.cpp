@@ -4,8 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 
 #include "support/TempDir.h"
@@ -65,19 +63,13 @@ std::string withCrLf(const std::string& text) {
     return out;
 }
 
-void writeText(const fs::path& file, const std::string& text) {
-    fs::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary);
-    out << text;
-}
-
 // A prefix as winecfg leaves it: drive_c with the usual folders, dosdevices/c: -> ../drive_c.
 void makePrefix(const TempDir& prefix, const std::string& systemReg) {
-    fs::create_directories(prefix.file("drive_c/Program Files/Microsoft Games/Flight Simulator"));
-    fs::create_directories(prefix.file("drive_c/windows"));
-    fs::create_directories(prefix.file("dosdevices"));
+    prefix.mkdir("drive_c/Program Files/Microsoft Games/Flight Simulator");
+    prefix.mkdir("drive_c/windows");
+    prefix.mkdir("dosdevices");
     fs::create_directory_symlink("../drive_c", prefix.file("dosdevices/c:"));
-    writeText(prefix.file("system.reg"), systemReg);
+    prefix.write("system.reg", systemReg);
 }
 
 }  // namespace
@@ -86,6 +78,7 @@ void makePrefix(const TempDir& prefix, const std::string& systemReg) {
 // value, and refusing damaged input rather than guessing.
 TEST(WineRegistry, ReadsOneStringValue) {
     const std::string huge(3 << 20, 'x');
+    const std::string noHeader = kSystemReg.substr(kSystemReg.find('\n') + 1);
     const struct {
         const char* what;
         std::string text;
@@ -98,11 +91,7 @@ TEST(WineRegistry, ReadsOneStringValue) {
         {"Windows line ends", withCrLf(kSystemReg), kFsKey, "Language", "English"},
         {"missing key", kSystemReg, "Software\\Microsoft\\Flight Simulator", "Path", {}},
         {"missing value", kSystemReg, kFsKey, "InstallDir", {}},
-        {"key that is only a prefix",
-         kSystemReg,
-         "Software\\Microsoft\\Microsoft Games",
-         "Path",
-         {}},
+        {"only a prefix", kSystemReg, "Software\\Microsoft\\Microsoft Games", "Path", {}},
         {"names in any case", kSystemReg,
          "SOFTWARE\\microsoft\\MICROSOFT GAMES\\flight simulator\\6.1", "pATH", kFsPath},
         {"case beyond ASCII",
@@ -134,12 +123,8 @@ TEST(WineRegistry, ReadsOneStringValue) {
         {"binary", kSystemReg, kFsKey, "Blob", {}},
         {"hex(4)", regWithValue("\"Path\"=hex(4):01,00,00,00"), kFsKey, "Path", {}},
         {"empty", "", kFsKey, "Path", {}},
-        {"no header", kSystemReg.substr(kSystemReg.find('\n') + 1), kFsKey, "Path", {}},
-        {"REGEDIT4 header",
-         "REGEDIT4\n" + kSystemReg.substr(kSystemReg.find('\n') + 1),
-         kFsKey,
-         "Path",
-         {}},
+        {"no header", noHeader, kFsKey, "Path", {}},
+        {"REGEDIT4 header", "REGEDIT4\n" + noHeader, kFsKey, "Path", {}},
         {"unterminated string", regWithValue("\"Path\"=\"C:\\\\FS98\\"), kFsKey, "Path", {}},
         {"continuation at the end",
          "WINE REGISTRY Version 2\n[" + std::string(kFsKey) + "]\n\"Path\"=hex(1):43,00,\\",
@@ -157,33 +142,19 @@ TEST(WineRegistry, ReadsOneStringValue) {
     }
 }
 
-TEST(WineRegistry, DamagedTextGivesTheRightAnswerOrNothing) {
-    // Every prefix of a good file.
+// Arbitrary bytes are the fuzz target's; here every prefix of a good file.
+TEST(WineRegistry, ACutFileGivesTheRightAnswerOrNothing) {
     for (std::size_t n = 0; n <= kSystemReg.size(); ++n) {
         const auto v = parseWineRegistryString(kSystemReg.substr(0, n), kFsKey, "Path");
         if (v) {
             EXPECT_EQ(*v, kFsPath) << n;
         }
     }
-    // Random bytes, mostly ones that mean something to the reader, so it goes deep.
-    std::mt19937 rng(1234);
-    std::uniform_int_distribution<int> byte(0, 255);
-    const std::string alphabet = "[]\\\"@=:x0123456789abcdefhex(),;#\r\n \t";
-    for (int round = 0; round < 300; ++round) {
-        std::string text = round % 2 == 0 ? "WINE REGISTRY Version 2\n" : kSystemReg;
-        for (int i = 0; i < 50 + round * 17; ++i) {
-            const int b = byte(rng);
-            text += b < 180 ? alphabet[static_cast<std::size_t>(b) % alphabet.size()]
-                            : static_cast<char>(b);
-        }
-        (void)parseWineRegistryString(text, kFsKey, "Path");
-        (void)parseWineRegistryString(text, "", "");
-    }
 }
 
 TEST(WineRegistry, ReadsTheFileOrNothing) {
     TempDir dir;
-    writeText(dir.file("system.reg"), kSystemReg);
+    dir.write("system.reg", kSystemReg);
     EXPECT_EQ(readWineRegistryString(dir.file("system.reg"), kFsKey, "Path"), kFsPath);
     EXPECT_EQ(readWineRegistryString(dir.file("none.reg"), kFsKey, "Path"), std::nullopt);
     EXPECT_EQ(readWineRegistryString(dir.path(), kFsKey, "Path"), std::nullopt);
@@ -194,10 +165,10 @@ TEST(WinePaths, MapThroughThePrefixDrives) {
     TempDir prefix;
     TempDir elsewhere;
     makePrefix(prefix, kSystemReg);
-    fs::create_directories(prefix.file("drive_c/Program Files/Microsoft Office"));
-    fs::create_directories(prefix.file("drive_c/fs98"));
-    fs::create_directories(prefix.file("drive_c/FS98"));
-    fs::create_directories(elsewhere.file("Games/FS98"));
+    prefix.mkdir("drive_c/Program Files/Microsoft Office");
+    prefix.mkdir("drive_c/fs98");
+    prefix.mkdir("drive_c/FS98");
+    elsewhere.mkdir("Games/FS98");
     fs::create_directory_symlink(elsewhere.path(), prefix.file("dosdevices/d:"));
     auto c = [&prefix](const char* relative) { return std::optional(prefix.file(relative)); };
     const auto fsFolder = c("drive_c/Program Files/Microsoft Games/Flight Simulator");
@@ -228,16 +199,10 @@ TEST(WinePaths, MapThroughThePrefixDrives) {
     for (const auto& [windows, expected] : cases) {
         EXPECT_EQ(windowsPathToUnix(prefix.path(), windows), expected) << windows;
     }
-}
-
-// Wine keeps C: in drive_c whatever its link says.
-TEST(WinePaths, DanglingOrMissingLinkFallsBackToDriveC) {
-    TempDir prefix;
-    fs::create_directories(prefix.file("dosdevices"));
-    fs::create_directories(prefix.file("drive_c/FS98"));
-    fs::create_directory_symlink("../gone", prefix.file("dosdevices/c:"));
-    EXPECT_EQ(windowsPathToUnix(prefix.path(), "C:\\FS98"), prefix.file("drive_c/FS98"));
+    // Wine keeps C: in drive_c whatever its link says.
     fs::remove(prefix.file("dosdevices/c:"));
+    EXPECT_EQ(windowsPathToUnix(prefix.path(), "C:\\FS98"), prefix.file("drive_c/FS98"));
+    fs::create_directory_symlink("../gone", prefix.file("dosdevices/c:"));
     EXPECT_EQ(windowsPathToUnix(prefix.path(), "C:\\FS98"), prefix.file("drive_c/FS98"));
 }
 
@@ -261,7 +226,7 @@ TEST(Fs98FromWine, FolderFromTheRegistryOfAPrefix) {
     for (const auto& [reg, relative] : cases) {
         TempDir prefix;
         makePrefix(prefix, reg);
-        fs::create_directories(prefix.file("drive_c/Program Files (x86)/FS"));
+        prefix.mkdir("drive_c/Program Files (x86)/FS");
         const auto expected = relative ? std::optional(prefix.file(*relative)) : std::nullopt;
         EXPECT_EQ(fs98FolderFromWine(prefix.path()), expected) << reg.substr(0, 80);
         EXPECT_EQ(fs98FolderFromWine(prefix.path() + "/"), expected);
@@ -271,10 +236,9 @@ TEST(Fs98FromWine, FolderFromTheRegistryOfAPrefix) {
 }
 
 TEST(DefaultWinePrefix, FromEnvironment) {
-    const char* savedPrefix = std::getenv("WINEPREFIX");
-    const std::optional<std::string> prefix =
-        savedPrefix ? std::optional<std::string>(savedPrefix) : std::nullopt;
     const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const char* saved = std::getenv("WINEPREFIX");
+    const std::string prefix = saved ? saved : "";
     setenv("HOME", "/home/pilot", 1);
     setenv("WINEPREFIX", "/games/fs98-prefix", 1);
     EXPECT_EQ(defaultWinePrefix(), "/games/fs98-prefix");
@@ -283,7 +247,7 @@ TEST(DefaultWinePrefix, FromEnvironment) {
     unsetenv("WINEPREFIX");
     EXPECT_EQ(defaultWinePrefix(), "/home/pilot/.wine");
     setenv("HOME", home.c_str(), 1);
-    if (prefix) {
-        setenv("WINEPREFIX", prefix->c_str(), 1);
+    if (saved) {
+        setenv("WINEPREFIX", prefix.c_str(), 1);
     }
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -73,35 +72,31 @@ TEST_F(AircraftTest, ClimbsAndDescendsAt1800FeetPerMinuteWithoutOvershoot) {
 TEST_F(AircraftTest, HoldsAndChangesSpeedAtTwoKnotsPerSecond) {
     const struct {
         const char* what;
-        double altitude, tas;
-        std::function<void(BuiltInAircraft&)> set;
-        double seconds, expected, tolerance;
+        double altitude, tas, knots, mach, climbTo, seconds, expected, tolerance;
     } cases[] = {
-        {"holds", 0, 140, [](auto&) {}, 600, 140, 1e-9},
-        {"accelerates", 0, 120, [](auto& a) { a.upd_APAirSpeed(150); }, 5, 130, 1e-9},
-        {"reaches", 0, 120, [](auto& a) { a.upd_APAirSpeed(150); }, 65, 150, 1e-9},
-        {"slows", 0, 150, [](auto& a) { a.upd_APAirSpeed(100); }, 10, 130, 1e-9},
-        {"indicated aloft", 10000, 150, [](auto& a) { a.upd_APAirSpeed(150); }, 120, 180, 1e-9},
-        {"climbing at constant indicated", 0, 150,
-         [](auto& a) {
-             a.upd_APAirSpeed(150);
-             a.upd_APAlt(10000);
-         },
-         900, 180, 1e-9},
-        {"Mach at FL350", 35000, 450, [](auto& a) { a.upd_APMachNumber(0.8); }, 60, 461.1, 0.2},
-        {"Mach at sea level", 0, 330, [](auto& a) { a.upd_APMachNumber(0.5); }, 120, 330.7, 0.2},
+        {"holds", 0, 140, 0, 0, 0, 600, 140, 1e-9},
+        {"accelerates", 0, 120, 150, 0, 0, 5, 130, 1e-9},
+        {"reaches", 0, 120, 150, 0, 0, 65, 150, 1e-9},
+        {"slows", 0, 150, 100, 0, 0, 10, 130, 1e-9},
+        {"indicated aloft", 10000, 150, 150, 0, 10000, 120, 180, 1e-9},
+        {"climbing at constant indicated", 0, 150, 150, 0, 10000, 900, 180, 1e-9},
+        {"Mach at FL350", 35000, 450, 0, 0.8, 35000, 60, 461.1, 0.2},
+        {"Mach at sea level", 0, 330, 0, 0.5, 0, 120, 330.7, 0.2},
     };
     for (const auto& c : cases) {
         BuiltInAircraft a(clock);
         a.setAltitude(c.altitude);
-        a.upd_APAlt(c.altitude);
+        a.upd_APAlt(c.climbTo);
         a.setAirspeed(c.tas);
-        c.set(a);
+        if (c.knots > 0) {
+            a.upd_APAirSpeed(c.knots);
+        }
+        if (c.mach > 0) {
+            a.upd_APMachNumber(c.mach);
+        }
         a.advance(c.seconds);
         EXPECT_NEAR(a.trueAirspeed(), c.expected, c.tolerance) << c.what;
     }
-    EXPECT_NEAR(BuiltInAircraft::speedOfSoundKt(0.0), 661.5, 0.1);
-    EXPECT_NEAR(BuiltInAircraft::speedOfSoundKt(35000.0), 576.4, 0.2);
     EXPECT_NEAR(BuiltInAircraft::speedOfSoundKt(40000.0), 573.6, 0.2);
     // Constant above the tropopause.
     EXPECT_DOUBLE_EQ(BuiltInAircraft::speedOfSoundKt(45000.0),
@@ -139,10 +134,6 @@ TEST_F(AircraftTest, FliesItsHeadingAndDriftsWithTheWind) {
         EXPECT_NEAR(a.latitude(), c.expectLat, c.tolerance) << c.what;
         EXPECT_NEAR(a.longitude(), c.expectLon, c.tolerance) << c.what;
     }
-    placeAt(0, 0, 90, 120);
-    aircraft.advance(3600.0);
-    EXPECT_NEAR(aircraft.groundDistanceNm(), 120.0, 1e-6);
-    EXPECT_NEAR(aircraft.flownSeconds(), 3600.0, 1e-9);
     aircraft.setLatitude(-95.0);
     EXPECT_DOUBLE_EQ(aircraft.latitude(), -89.9);
 }
@@ -176,17 +167,13 @@ TEST_F(AircraftTest, WindLayerIsChosenByTheFloors) {
     }
 
     // Climbing through a floor: calm for the 33 s to 5000 ft, then 60 kt for the rest.
-    BuiltInAircraft a(clock);
-    a.upd_wind0(5000, 0, 0.0, 0.0, 0);
-    a.upd_wind1(5000, 15000.0, 60, 270.0, 0.0, 0);
-    a.setLatitude(0);
-    a.setLongitude(0);
-    a.setAirspeed(0);
-    a.setHeading(0);
-    a.setAltitude(4000.0);
-    a.upd_APAlt(6000.0);
-    a.advance(3600.0);
-    EXPECT_NEAR(a.longitude(), (3600.0 - 1000.0 / 30.0) / 3600.0, 1e-3);
+    aircraft.upd_wind0(5000, 0, 0.0, 0.0, 0);
+    aircraft.upd_wind1(5000, 15000.0, 60, 270.0, 0.0, 0);
+    placeAt(0, 0, 0, 0);
+    aircraft.setAltitude(4000.0);
+    aircraft.upd_APAlt(6000.0);
+    aircraft.advance(3600.0);
+    EXPECT_NEAR(aircraft.longitude(), (3600.0 - 1000.0 / 30.0) / 3600.0, 1e-3);
 }
 
 TEST_F(AircraftTest, GettersReportNoPositionWhileStopped) {
@@ -210,8 +197,6 @@ TEST_F(AircraftTest, GettersReportNoPositionWhileStopped) {
         EXPECT_NE(v, SimLink::kNoPosition);
     }
     EXPECT_EQ(aircraft.get_curr_lat(), 51.5);
-    EXPECT_EQ(aircraft.get_wind2Spd(), 35.0);
-    EXPECT_EQ(aircraft.get_wind2Dir(), 240.0);
     EXPECT_EQ(aircraft.get_wind2Floor(), 12000.0);
     aircraft.stop();
     EXPECT_EQ(aircraft.get_alt(), SimLink::kNoPosition);
@@ -259,17 +244,6 @@ TEST_F(AircraftTest, StopsFromItsOwnReportAndLeavesNoTimerBehind) {
     EXPECT_EQ(changes, 2);
 }
 
-// The held weather is what the delivery tests read back; here only that nothing is held before
-// the first call and that the last call wins.
-TEST_F(AircraftTest, HoldsTheLastValueOfAWeatherOperation) {
-    const auto& w = aircraft.weather();
-    EXPECT_FALSE(w.visibilityReceived || w.temperatures.received || w.cloud1.received ||
-                 w.cloud2.received || w.thunderstorm.received || w.wind[0].received);
-    aircraft.upd_visib(3.0);
-    aircraft.upd_visib(7.5);
-    EXPECT_EQ(w.visibilityStatuteMiles, 7.5);
-}
-
 TEST_F(AircraftTest, LogsCallsWithArgumentsAndTimeWithinItsLimit) {
     clock.advance(42.0);
     aircraft.upd_wind1(4000, 9000.0, 25, 310.0, 1.5, 30);
@@ -284,6 +258,7 @@ TEST_F(AircraftTest, LogsCallsWithArgumentsAndTimeWithinItsLimit) {
     EXPECT_EQ(aircraft.lastCall("upd_visib"), nullptr);
 
     aircraft.clearLog();
+    EXPECT_EQ(aircraft.callCount("upd_APAlt"), 0);
     const int total = static_cast<int>(BuiltInAircraft::kDefaultLogLimit) + 5;
     for (int i = 0; i < total; ++i) {
         aircraft.upd_visib(i);
@@ -294,10 +269,7 @@ TEST_F(AircraftTest, LogsCallsWithArgumentsAndTimeWithinItsLimit) {
     aircraft.setLogLimit(10);
     EXPECT_EQ(aircraft.calls().size(), 10u);
     EXPECT_EQ(aircraft.calls().back().args[0], total - 1.0);
-    aircraft.clearLog();
-    EXPECT_TRUE(aircraft.calls().empty());
-    EXPECT_EQ(aircraft.callCount("upd_APAlt"), 0);
-    EXPECT_TRUE(aircraft.weather().visibilityReceived);  // the log goes, the weather stays
+    EXPECT_EQ(aircraft.weather().visibilityStatuteMiles, total - 1.0);  // the last call wins
 }
 
 TEST_F(AircraftTest, BadNumbersDoNotSpoilTheAircraft) {

@@ -40,6 +40,13 @@ void FakePropertyServer::clearLines() {
     answeringFrames_ = 0;
 }
 
+void FakePropertyServer::flood(const std::string& chunk) {
+    std::lock_guard lock(mutex_);
+    while (flood_.size() < 65536) {  // whole sends, not one syscall per short line
+        flood_ += chunk;
+    }
+}
+
 void FakePropertyServer::dropClients() {
     dropRequested_ = true;
     while (dropRequested_) {
@@ -110,6 +117,10 @@ void FakePropertyServer::run() {
                     reply += (v == values_.end() ? std::string() : v->second) + "\r\n";
                     answered = true;
                 }
+            }
+            for (int i = 0; i < 64 && !flood_.empty() &&
+                            ::send(it->first, flood_.data(), flood_.size(), MSG_NOSIGNAL) > 0;
+                 ++i) {
             }
             if (!reply.empty()) {
                 ::send(it->first, reply.data(), reply.size(), MSG_NOSIGNAL);

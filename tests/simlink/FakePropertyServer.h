@@ -12,7 +12,7 @@ namespace zephyra::test {
 // A stand-in for FlightGear's property server on loopback: it answers `get` in data mode
 // from a table (an empty line for a missing property), records every line it receives, and
 // like FlightGear handles what has arrived once per frame. It can go silent, drop its
-// clients, and stop and start listening on the same port.
+// clients, stop and start listening on the same port, and flood its clients instead of answering.
 class FakePropertyServer {
   public:
     explicit FakePropertyServer(int frameMs = 10);
@@ -27,6 +27,7 @@ class FakePropertyServer {
     int connections() const { return connections_; }
 
     void setSilent(bool silent) { silent_ = silent; }
+    void flood(const std::string& chunk);  // written over and over, whatever is asked
     void dropClients();
     void stopListening();
     void startListening();  // on the same port
@@ -40,6 +41,7 @@ class FakePropertyServer {
     std::mutex mutex_;
     std::map<std::string, std::string> values_;
     std::vector<std::string> lines_;
+    std::string flood_;
     std::vector<std::pair<int, std::string>> clients_;  // socket, bytes not yet a full line
     std::atomic<int> answeringFrames_{0};
     std::atomic<int> connections_{0};

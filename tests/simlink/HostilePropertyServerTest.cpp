@@ -1,14 +1,9 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cmath>
-#include <thread>
 
+#include "simlink/FakePropertyServer.h"
 #include "simlink/FlightGearLink.h"
 #include "simlink/PropertyConnection.h"
 
@@ -21,45 +16,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// Accepts one client on loopback, then writes `chunk` over and over until the client goes.
-class FloodingServer {
-  public:
-    explicit FloodingServer(std::string chunk) : chunk_(std::move(chunk)) {
-        listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&a), len);
-        ::listen(listenFd_, 1);
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&a), &len);
-        port_ = ntohs(a.sin_port);
-        thread_ = std::thread([this] {
-            const int fd = ::accept(listenFd_, nullptr, nullptr);
-            while (fd >= 0 && !stop_ &&
-                   ::send(fd, chunk_.data(), chunk_.size(), MSG_NOSIGNAL) > 0) {
-            }
-            if (fd >= 0) {
-                ::close(fd);
-            }
-        });
-    }
-    ~FloodingServer() {
-        stop_ = true;
-        ::shutdown(listenFd_, SHUT_RDWR);
-        thread_.join();
-        ::close(listenFd_);
-    }
-    int port() const { return port_; }
-
-  private:
-    std::string chunk_;
-    int listenFd_ = -1;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
 TEST(HostilePropertyServer, FloodsAreDroppedWithinTheDeadline) {
     const struct {
         const char* name;
@@ -71,7 +27,8 @@ TEST(HostilePropertyServer, FloodsAreDroppedWithinTheDeadline) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FloodingServer server(c.chunk);
+        test::FakePropertyServer server;
+        server.flood(c.chunk);
         PropertyConnection connection;
         ASSERT_TRUE(connection.open("127.0.0.1", server.port(), 300ms));
         const auto start = Clock::now();
@@ -81,7 +38,8 @@ TEST(HostilePropertyServer, FloodsAreDroppedWithinTheDeadline) {
         EXPECT_FALSE(connection.isOpen());
     }
     // Between round trips nothing is expected: a flood there drops the server too.
-    FloodingServer server(std::string(4096, 'z'));
+    test::FakePropertyServer server;
+    server.flood(std::string(4096, 'z'));
     PropertyConnection connection;
     ASSERT_TRUE(connection.open("127.0.0.1", server.port(), 300ms));
     const auto start = Clock::now();

@@ -50,7 +50,6 @@ class LoopbackHttpServer : public QObject {
     std::string url(const std::string& path) const {
         return "http://127.0.0.1:" + std::to_string(server_.serverPort()) + path;
     }
-    int requests() const { return requests_; }
 
   private:
     void accept() {
@@ -67,7 +66,6 @@ class LoopbackHttpServer : public QObject {
     }
 
     void answer(QTcpSocket& socket, const QByteArray& path) {
-        ++requests_;
         const auto found = routes_.constFind(path);
         const Route r = found != routes_.constEnd() ? *found : Route{404, "Not Found\n"};
         if (r.mode == Mode::Stall) {
@@ -108,7 +106,6 @@ class LoopbackHttpServer : public QObject {
 
     QTcpServer server_;
     QMap<QByteArray, Route> routes_;
-    int requests_ = 0;
 };
 
 }  // namespace zephyra::test
