@@ -2,11 +2,10 @@
 #include <QFileSystemModel>
 #include <QTest>
 
+#include "MainWindowFixture.h"
 #include "platform/qt/QtDialogs.h"
-#include "shell/VaneWindow.h"
 #include "shell/WeatherActions.h"
 #include "support/DbRows.h"
-#include "support/WindowFixture.h"
 #include "weather/WeatherDb.h"
 
 using namespace zephyra;
@@ -18,7 +17,7 @@ const char* const kReports =
     "KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992\r\n"
     "KMCN 121756Z 09005KT 10SM SKC 20/08 A2992\r\n";
 
-class WeatherPathTest : public test::WindowFixture {
+class WeatherPathTest : public test::MainWindowFixture {
   protected:
     void SetUp() override {
         auto db = weather::WeatherDb::open(program.file("vanedb.mdb"));
@@ -27,10 +26,7 @@ class WeatherPathTest : public test::WindowFixture {
         test::addWps(*db, {"Atlanta", "V", "333747", -1, "0842606", -1, "116.90", ""});
         db.reset();
 
-        writeDefaultParams();
-        vane = std::make_unique<VaneWindow>(context);
-        ASSERT_EQ(vane->load(), VaneWindow::LoadResult::MainWindow);
-        vane->show();
+        vane = openMain();
         platform.simulatorRunning = true;
     }
     int weatherRecords() {
@@ -42,7 +38,11 @@ class WeatherPathTest : public test::WindowFixture {
 
 }  // namespace
 
-TEST_F(WeatherPathTest, UpdateWithoutAFileAsksForOne) {
+// Update without a file asks for one; a cancelled file dialog changes nothing.
+TEST_F(WeatherPathTest, WithoutAFileNothingLoads) {
+    vane->press("Command2");
+    EXPECT_EQ(vane->label("all_vane")->text(), "");
+    EXPECT_TRUE(dialogs.messages().empty());
     vane->press("Command3");
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"You must select a file."});
     EXPECT_EQ(weatherRecords(), 0);
@@ -70,7 +70,6 @@ TEST_F(WeatherPathTest, LoadMetarDecodesAndLoadsTheWaypoints) {
     EXPECT_EQ(vane->timer1().interval(), 5000);
     EXPECT_EQ(vane->closest().interval(), 60000);
     EXPECT_EQ(vane->randomTimer().interval(), 60000);
-    EXPECT_TRUE(vane->isEnabled());
     EXPECT_TRUE(vane->picture("Picture2")->isEnabled());
 }
 
@@ -113,13 +112,6 @@ TEST_F(WeatherPathTest, FileDialogFilterMatchesAnyLetterCase) {
         QTest::qWait(50);
     }
     EXPECT_EQ(listed(), "11Z.TXT today.txt");
-}
-
-TEST_F(WeatherPathTest, CancellingTheFileDialogChangesNothing) {
-    vane->press("Command2");
-    EXPECT_EQ(vane->label("all_vane")->text(), "");
-    EXPECT_TRUE(dialogs.messages().empty());
-    EXPECT_EQ(weatherRecords(), 0);
 }
 
 TEST_F(WeatherPathTest, UnixLineEndsAreRepairedIntoTheScratchFileForMetarOnly) {
@@ -185,10 +177,13 @@ TEST_F(WeatherPathTest, UseLastWeatherReusesTheTable) {
     vane->press("Command3");
     dialogs.clear();
     context.weather = {};
+    dialogs.queueAnswer(platform::Answer::No);
+    click(vane->picture("Picture4"));
+    EXPECT_EQ(context.weather.stations.count(), 0);
     dialogs.queueAnswer(platform::Answer::Yes);
     click(vane->picture("Picture4"));
     EXPECT_EQ(dialogs.messages(),
-              std::vector<std::string>{"Are you sure you want to use the last weather loaded?"});
+              std::vector<std::string>(2, "Are you sure you want to use the last weather loaded?"));
     EXPECT_EQ(context.weather.stations.count(), 2);
     EXPECT_EQ(context.shared.useLastWeather, 0);
     EXPECT_EQ(vane->textBox("Text8")->text(), "1");
