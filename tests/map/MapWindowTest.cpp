@@ -4,17 +4,27 @@
 
 #include "map/MapRenderer.h"
 #include "map/MapWindow.h"
+#include "shell/MainWindowFixture.h"
 #include "shell/MapBinder.h"
 #include "shell/PlanControls.h"
-#include "shell/VaneWindow.h"
 #include "support/DbRows.h"
-#include "support/WindowFixture.h"
 
 using namespace zephyra;
 
 namespace {
 
-class MapWindowTest : public test::WindowFixture {};
+class MapWindowTest : public test::MainWindowFixture {
+  protected:
+    // The main window with its weather map open.
+    shell::MapBinder* openMap() {
+        vane = openMain();
+        vane->findChild<QPushButton*>("WeatherMapButton")->click();
+        auto* binder = vane->findChild<shell::MapBinder*>();
+        EXPECT_NE(binder->window(), nullptr);
+        return binder;
+    }
+    std::unique_ptr<shell::VaneWindow> vane;
+};
 
 QPoint at(map::MapCanvas& canvas, double lat, double lon) {
     const map::ScreenPoint s = canvas.view().project({lat, lon});
@@ -49,14 +59,9 @@ TEST(MapLabels, ALabelNeedsRoomOfItsOwn) {
 // At first open the map lies whole on the screen's available area, and it refreshes only
 // while it is shown.
 TEST_F(MapWindowTest, OpensOnTheScreenAndRefreshesOnlyWhileShown) {
-    writeDefaultParams();
-    shell::VaneWindow w(context);
-    ASSERT_EQ(w.load(), shell::VaneWindow::LoadResult::MainWindow);
-    w.show();
-    w.findChild<QPushButton*>("WeatherMapButton")->click();
-    auto* binder = w.findChild<shell::MapBinder*>();
+    auto* binder = openMap();
     map::MapWindow& mw = *binder->window();
-    const QRect area = w.screen()->availableGeometry();
+    const QRect area = vane->screen()->availableGeometry();
     // The offscreen screen is narrower than the map's switches: it may only stick out right.
     const QRect frame = mw.frameGeometry();
     EXPECT_GE(frame.left(), area.left());
@@ -71,7 +76,6 @@ TEST_F(MapWindowTest, OpensOnTheScreenAndRefreshesOnlyWhileShown) {
 }
 
 TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
-    writeDefaultParams();
     {
         auto db = weather::WeatherDb::open(context.databasePath());
         test::addWps(*db, {"Atlanta", "V", "333745", -1, "0842606", -1, "116.90", "ATL"});
@@ -79,14 +83,8 @@ TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
     }
     context.waypoints.add("V", "Atlanta", "116.90", 33.629167, -84.435);
     context.waypoints.add("C", "ATLANTA HARTSFIELD", "KATL", 33.64, -84.0, 10, 40);
-    shell::VaneWindow w(context);
-    ASSERT_EQ(w.load(), shell::VaneWindow::LoadResult::MainWindow);
-    w.show();
-    w.findChild<QPushButton*>("WeatherMapButton")->click();
-    auto* binder = w.findChild<shell::MapBinder*>();
-    ASSERT_NE(binder->window(), nullptr);
-    map::MapWindow& mw = *binder->window();
-    EXPECT_TRUE(mw.isVisible());
+    map::MapWindow& mw = *openMap()->window();
+    shell::VaneWindow& w = *vane;
     map::MapCanvas& canvas = mw.canvas();
     canvas.view().setScale(100.0);
     canvas.view().setCentre({33.6, -84.2});
@@ -97,10 +95,8 @@ TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
     EXPECT_DOUBLE_EQ(canvas.scene().aircraft->heading, 90.0);
 
     // Clicking the VOR finds it by its identifier, ahead of the NDB that shares it.
-    test::WindowFixture::mouse(&canvas, QEvent::MouseButtonPress, Qt::LeftButton,
-                               at(canvas, 33.629, -84.435));
-    test::WindowFixture::mouse(&canvas, QEvent::MouseButtonRelease, Qt::LeftButton,
-                               at(canvas, 33.629, -84.435));
+    mouse(&canvas, QEvent::MouseButtonPress, Qt::LeftButton, at(canvas, 33.629, -84.435));
+    mouse(&canvas, QEvent::MouseButtonRelease, Qt::LeftButton, at(canvas, 33.629, -84.435));
     EXPECT_EQ(w.textBox("FWP")->text(), "ATL");
     EXPECT_EQ(w.textBox("FoundWayp")->text(), "ATL (VOR) Atlanta 116.90");
 
@@ -136,10 +132,8 @@ TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
     EXPECT_EQ(route.active, 0);
     mw.fitPlan();
     EXPECT_TRUE(canvas.view().onScreen(canvas.view().project({40.64, -73.78}), 0));
-    EXPECT_TRUE(canvas.view().onScreen(
-        canvas.scene().aircraft ? canvas.view().project(canvas.scene().aircraft->position)
-                                : map::ScreenPoint{},
-        0));
+    EXPECT_TRUE(
+        canvas.view().onScreen(canvas.view().project(canvas.scene().aircraft->position), 0));
 
     // A weather load empties the store before the next refresh: painting and hovering the
     // entries that are gone touch nothing.

@@ -31,24 +31,9 @@ TEST_F(VaneTest, MissingOrUselessParameterFileShowsTheConfigurationWindow) {
 }
 
 // The first run's choice takes effect at once: the main window opens on the new settings.
-TEST_F(VaneTest, FirstRunOpensTheMainWindowWithoutARestart) {
-    test::TempDir launch;
-    context.launchFolder = launch.path();
-    VaneWindow w(context);
-    int configured = 0;
-    w.onConfigured = [&] { ++configured; };
-    ASSERT_EQ(w.load(), VaneWindow::LoadResult::Configuration);
-    w.startWindow()->proceed();
-    EXPECT_EQ(configured, 1);
-    EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.startWindow()->isVisible());
-    EXPECT_EQ(w.textBox("Text7")->text().toStdString(), simFolder());
-    EXPECT_EQ(quitCalls, 0);
-}
-
-// Started from another folder without a parameter file there: the first run takes the storm
-// texture and the adventures from the launch folder, not the program folder.
-TEST_F(VaneTest, FirstRunFromAnotherFolderReadsTheLaunchFolder) {
+// Started from another folder without a parameter file there, it takes the storm texture and
+// the adventures from the launch folder, not the program folder.
+TEST_F(VaneTest, FirstRunFromAnotherFolderOpensTheMainWindowWithoutARestart) {
     const std::string cwd = platform::currentDirectory();
     test::TempDir launch;
     context.launchFolder = launch.path();
@@ -61,10 +46,17 @@ TEST_F(VaneTest, FirstRunFromAnotherFolderReadsTheLaunchFolder) {
     }
     program.mkdir("FS98/adv/wav");
     VaneWindow w(context);
+    int configured = 0;
+    w.onConfigured = [&] { ++configured; };
     ASSERT_EQ(w.load(), VaneWindow::LoadResult::Configuration);
     w.startWindow()->choice(shell::FirstRunChoice::Fs98)->setChecked(true);
     w.startWindow()->label1()->setText(QString::fromStdString(simFolder()));
     w.startWindow()->proceed();
+    EXPECT_EQ(configured, 1);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.startWindow()->isVisible());
+    EXPECT_EQ(w.textBox("Text7")->text().toStdString(), simFolder());
+    EXPECT_EQ(quitCalls, 0);
     EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "launch storm");
     EXPECT_EQ(program.read("FS98/adv/wav/thunder3.wav"), "thunder3.wav");
     platform::setCurrentDirectory(cwd);
@@ -72,9 +64,6 @@ TEST_F(VaneTest, FirstRunFromAnotherFolderReadsTheLaunchFolder) {
 
 TEST_F(VaneTest, InitialStateFollowsTheSettings) {
     auto w = openMain();
-    EXPECT_EQ(w->windowTitle(), "Zephyra! 1.1");
-    EXPECT_TRUE(w->option("optMETAR")->isChecked());
-    EXPECT_EQ(w->status(), "No database currently loaded.");
     for (const auto& [box, label, on] :
          {std::tuple{"UPDHDG", "Label16", true}, std::tuple{"upd_vane", "Text5", true},
           std::tuple{"AutSwitch", "Label17", false}}) {
@@ -82,10 +71,7 @@ TEST_F(VaneTest, InitialStateFollowsTheSettings) {
         EXPECT_EQ(w->label(label)->text(), on ? "Yes" : "No") << box;
     }
     EXPECT_EQ(w->textBox("Text7")->text().toStdString(), simFolder());
-    EXPECT_EQ(w->label("Text6")->text(), "Yes");
-    EXPECT_EQ(w->textBox("Text8")->text(), "0");
     EXPECT_DOUBLE_EQ(context.shared.planDistance, 50.0);
-    EXPECT_EQ(w->timer6().interval(), 1000);
     EXPECT_FALSE(w->timer1().running());
     EXPECT_FALSE(w->closest().running());
     EXPECT_FALSE(w->randomTimer().running());
@@ -330,7 +316,7 @@ TEST_F(VaneTest, SwitchPictureBoxAndLabelAlwaysAgree) {
 }
 
 // With an FS98 folder (no built-in aircraft as the link) the classic texts stand.
-TEST_F(VaneTest, LoadMetarAsksToStartTheSimulatorFirst) {
+TEST_F(VaneTest, LoadMetarAsksToStartTheSimulatorFirstAndTellsWhenItWillNot) {
     context.builtIn = nullptr;
     auto w = openMain();
     int loads = 0;
@@ -356,11 +342,12 @@ TEST_F(VaneTest, LoadMetarAsksToStartTheSimulatorFirst) {
     click(w->picture("Picture2"));
     EXPECT_EQ(loads, 2);
     EXPECT_EQ(dialogs.messages().size(), 2u);
-}
 
-TEST_F(VaneTest, ASimulatorThatWillNotStartIsReported) {
-    auto w = openMain();
+    // The built-in simulator named, when it will not start.
+    context.builtIn = &aircraft;
+    platform.simulatorRunning = false;
     platform.startSucceeds = false;
+    dialogs.clear();
     dialogs.queueAnswer(platform::Answer::Yes);
     click(w->picture("Picture2"));
     ASSERT_EQ(dialogs.messages().size(), 2u);
