@@ -10,6 +10,7 @@
 #include "shell/NavigationPanel.h"
 #include "shell/NavigationStatusBinder.h"
 #include "shell/PlanControls.h"
+#include "shell/SideWindows.h"
 #include "shell/StartWindow.h"
 
 using namespace zephyra;
@@ -404,4 +405,30 @@ TEST_F(VaneTest, NavigationPanelNeedsTheSimulatorThenMovesIntoItsWindowAndDrags)
     mouse(title, QEvent::MouseButtonRelease, Qt::RightButton);
     EXPECT_FALSE(panel->isVisible());
     panel->setParent(w.get());  // detach before the cockpit goes away
+}
+
+// The World, Links and Help buttons open their windows, one of each; the tutorial opened from
+// the help window replaces it and counts as showing.
+TEST_F(VaneTest, ButtonsOpenTheSideWindows) {
+    auto w = openMain();
+    shell::SideWindows side(context, *w);
+    click(w->picture("Picture6"));
+    ASSERT_NE(side.worldReport(), nullptr);
+    EXPECT_EQ(side.worldReport()->windowTitle(), "Weather Report");
+    EXPECT_EQ(dialogs.lastMessage().rfind("No weather has been loaded", 0), 0U);
+    auto* report = side.worldReport();
+    click(w->picture("Picture6"));
+    EXPECT_EQ(side.worldReport(), report) << "one report window at a time";
+
+    click(w->picture("Picture9"));
+    ASSERT_NE(side.quickLink(), nullptr);
+    EXPECT_EQ(side.quickLink()->text1()->text(), "Empty");
+
+    EXPECT_FALSE(w->tutorVisible());
+    w->press("Command9");
+    ASSERT_NE(side.help(), nullptr);
+    side.help()->tutorialsButton()->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(side.help(), nullptr);
+    EXPECT_TRUE(w->tutorVisible());
 }
