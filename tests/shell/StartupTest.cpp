@@ -123,7 +123,7 @@ TEST_F(ProceedTest, WithoutTheExecutableNothingIsWritten) {
 }
 
 // The folder as FS98 lays it out and as copied from Windows in capitals: every name is found
-// in any letter case, and what is there already is left alone.
+// in any letter case, and an adventure there already is left alone.
 TEST_F(ProceedTest, InstallsEverythingAndWritesTheDefaults) {
     program.write("WINFS/FLTSIM98.EXE", "exe");
     program.write("WINFS/TEXTURE/CLOUDS.R8", "original clouds");
@@ -153,20 +153,14 @@ TEST_F(ProceedTest, InstallsEverythingAndWritesTheDefaults) {
         EXPECT_EQ(program.read(at + c.lightw), c.lightwText);
         EXPECT_EQ(program.read(at + c.wav + "/thunder3.wav"), "thunder3.wav");
     }
-}
-
-TEST_F(ProceedTest, BackupsAreNeverOverwritten) {
-    shipEverything();
+    // Run again after the user restored FS98's own storm texture and the clouds changed: the
+    // backups stay, and our storm texture only goes in together with a new backup.
+    program.write("WINFS/TEXTURE/STORMY.R8", "restored storm");
+    program.write("WINFS/TEXTURE/CLOUDS.R8", "new clouds");
     proceed();
-    // The user restored FS98's own storm texture meanwhile, and the clouds changed.
-    program.write("FS98/texture/stormy.r8", "restored storm");
-    program.write("FS98/texture/clouds.r8", "new clouds");
-    work.write("storm.cld", "our storm v2");
-    proceed();
-    EXPECT_EQ(program.read("FS98/texture/clouds.sav"), "original clouds");
-    EXPECT_EQ(program.read("FS98/texture/stormy.sav"), "original storm");
-    // Our storm texture only goes in together with a new backup.
-    EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "restored storm");
+    EXPECT_EQ(program.read("WINFS/TEXTURE/clouds.sav"), "original clouds");
+    EXPECT_EQ(program.read("WINFS/TEXTURE/stormy.sav"), "original storm");
+    EXPECT_EQ(program.read("WINFS/TEXTURE/STORMY.R8"), "restored storm");
 }
 
 TEST_F(ProceedTest, MissingFilesAreReportedAndConfigurationStillCompletes) {
