@@ -44,6 +44,11 @@ class WeatherPathTest : public test::MainWindowFixture {
         ASSERT_EQ(db->addWeather(r), weather::WeatherDb::AddResult::Added);
         context.weather.stations = db->stationList();
     }
+    // Updates from the reports given, as picked earlier.
+    void update(const std::string& reports = kReports) {
+        vane->label("all_vane")->setText(QString::fromStdString(program.write("wx.txt", reports)));
+        vane->press("Command3");
+    }
     int weatherRecords() {
         return weather::WeatherDb::open(program.file("vanedb.mdb"))->weatherCount();
     }
@@ -64,18 +69,24 @@ TEST_F(WeatherPathTest, WithoutAFileNothingLoads) {
     EXPECT_EQ(vane->textBox("Text8")->text(), "0");
 }
 
+// A load without reports says so in the report area; a good one after it clears that text.
+// Loaded, the settings window's reload rebuilds the store from the chosen waypoint types.
 TEST_F(WeatherPathTest, LoadMetarDecodesAndLoadsTheWaypoints) {
+    dialogs.queueFile(program.write("empty.txt", "no reports here\r\n"));
+    vane->press("Command2");
+    EXPECT_EQ(vane->label("Label15")->text(), "No weather loaded...");
+    dialogs.clear();
     const std::string file = program.write("weather/today.txt", kReports);
     dialogs.queueFile(file);
     click(vane->picture("Picture2"));
     const auto& open = dialogs.shown().front();
-    EXPECT_EQ(open.kind, "open");
     EXPECT_EQ(open.file.filter,
               "METAR Weather (*.txt)|*.txt|NOAA CSV (*.csv *.csv.gz)|"
               "*.csv;*.csv.gz|All files|*");
     EXPECT_EQ(open.file.initialDir, program.path());
     EXPECT_EQ(vane->label("all_vane")->text().toStdString(), file);
     EXPECT_EQ(vane->label("Label19")->text(), "today.txt");
+    EXPECT_EQ(vane->label("Label15")->text(), "");
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Done Processing 2 stations."});
     EXPECT_EQ(weatherRecords(), 2);
     EXPECT_EQ(context.weather.stations.count(), 2);
@@ -86,16 +97,11 @@ TEST_F(WeatherPathTest, LoadMetarDecodesAndLoadsTheWaypoints) {
     EXPECT_EQ(vane->closest().interval(), 60000);
     EXPECT_EQ(vane->randomTimer().interval(), 60000);
     EXPECT_TRUE(vane->picture("Picture2")->isEnabled());
-}
 
-TEST_F(WeatherPathTest, AGoodLoadAfterAFailedOneClearsTheNoWeatherText) {
-    dialogs.queueFile(program.write("empty.txt", "no reports here\r\n"));
-    vane->press("Command2");
-    EXPECT_EQ(vane->label("Label15")->text(), "No weather loaded...");
-    dialogs.queueFile(program.write("today.txt", kReports));
-    vane->press("Command2");
-    EXPECT_EQ(context.weather.stations.count(), 2);
-    EXPECT_EQ(vane->label("Label15")->text(), "");
+    context.settings.Wayp = 3;
+    vane->textBox("Text8")->setText("0");
+    vane->reloadWaypoints();
+    EXPECT_EQ(context.waypoints.WpsCount, 2);
 }
 
 // Qt's own file dialog, as the program shows it: the filter reads once, NOAA's capital cycle
@@ -154,8 +160,7 @@ TEST_F(WeatherPathTest, ADatabaseThatCannotBeOpenedIsNamedAndTrackingStillStarts
     program.write("vanedb.mdb", "");
     vane->timer1().setInterval(0);
     vane->closest().setInterval(0);
-    vane->label("all_vane")->setText(QString::fromStdString(program.write("wx.txt", kReports)));
-    vane->press("Command3");
+    update();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].message.text,
               "The weather database \"" + program.file("vanedb.mdb") +
@@ -187,9 +192,7 @@ TEST_F(WeatherPathTest, WaypointLoadingLetsTheWindowWorkEvery250Records) {
 TEST_F(WeatherPathTest, UseLastWeatherReusesTheTable) {
     vane->press("Command5");
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{weather::kNoWeatherMessage});
-
-    vane->label("all_vane")->setText(QString::fromStdString(program.write("wx.txt", kReports)));
-    vane->press("Command3");
+    update();
     dialogs.clear();
     context.weather = {};
     dialogs.queueAnswer(platform::Answer::No);
@@ -205,7 +208,6 @@ TEST_F(WeatherPathTest, UseLastWeatherReusesTheTable) {
 }
 
 TEST_F(WeatherPathTest, ASecondLoadCannotStartInsideTheFirst) {
-    vane->label("all_vane")->setText(QString::fromStdString(program.write("wx.txt", kReports)));
     int nested = 0;
     dialogs.onMessage = [&](const platform::MessageRequest& m) {
         if (m.text.rfind("Done Processing", 0) == 0 && nested++ == 0) {
@@ -214,22 +216,17 @@ TEST_F(WeatherPathTest, ASecondLoadCannotStartInsideTheFirst) {
             vane->press("Command5");
         }
     };
-    vane->press("Command3");
+    update();
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Done Processing 2 stations."});
     EXPECT_FALSE(vane->weatherActions().busy());
 }
 
-TEST_F(WeatherPathTest, ReloadFromTheSettingsWindowRebuildsTheStore) {
-    vane->label("all_vane")->setText(QString::fromStdString(program.write("wx.txt", kReports)));
-    vane->press("Command3");
-    context.settings.Wayp = 3;
-    vane->textBox("Text8")->setText("0");
-    vane->reloadWaypoints();
-    EXPECT_EQ(context.waypoints.WpsCount, 2);
-}
-
+// The report needs a station; the closest tick finds it, sends and shows its report.
 TEST_F(WeatherPathTest, ClosestTickSendsAndShowsTheReport) {
     addKatlReport();
+    vane->press("Command4");
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"ICAO Station Weather not Found"});
+    dialogs.clear();
     vane->closest().setInterval(60000);
     scheduler.advance(60);  // no position yet
     EXPECT_EQ(vane->label("Text3")->text(), "");
@@ -265,22 +262,17 @@ TEST_F(WeatherPathTest, ClosestTickSendsAndShowsTheReport) {
     EXPECT_EQ(aircraft.callCount("upd_temps"), 2);
     EXPECT_EQ(vane->textBox("LastStation")->text(), "KATL");
 
+    // The random timer re-arms itself and varies the wind.
+    random.setConstant(0.0);
+    const int winds = aircraft.callCount("upd_wind3");
+    vane->randomTimer().setInterval(60000);
+    scheduler.advance(60);
+    EXPECT_EQ(vane->randomTimer().interval(), 10000);
+    EXPECT_EQ(aircraft.callCount("upd_wind3"), winds + 1);
+
     // With "Send Weather to FS" off, Manual Update runs its transition but sends nothing.
     vane->checkBox("upd_vane")->setChecked(false);
     vane->command("Update_Vane")->click();
     EXPECT_EQ(aircraft.callCount("upd_temps"), 2);
     EXPECT_EQ(vane->status(), "Transition 60");
-}
-
-TEST_F(WeatherPathTest, RandomTimerReArmsAndTheReportNeedsAStation) {
-    addKatlReport();
-    vane->press("Command4");
-    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"ICAO Station Weather not Found"});
-
-    random.setConstant(0.0);
-    vane->label("Text3")->setText("KATL-Station KATL, GA");
-    vane->randomTimer().setInterval(60000);
-    scheduler.advance(60);
-    EXPECT_EQ(vane->randomTimer().interval(), 10000);
-    EXPECT_EQ(aircraft.callCount("upd_wind3"), 1);
 }
