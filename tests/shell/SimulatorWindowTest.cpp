@@ -10,10 +10,12 @@
 using namespace zephyra;
 using shell::SimulatorWindow;
 
-class SimulatorWindowTest : public test::WindowFixture {};
+class SimulatorWindowTest : public test::WindowFixture {
+  protected:
+    SimulatorWindow w{aircraft};
+};
 
 TEST_F(SimulatorWindowTest, StartStopAndFlyOnTheClock) {
-    SimulatorWindow w(aircraft);
     auto* button = w.findChild<QPushButton*>("SimStartStop");
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), "Start");
@@ -29,7 +31,6 @@ TEST_F(SimulatorWindowTest, StartStopAndFlyOnTheClock) {
 
 // Typing nonsense or an unknown airport keeps the aircraft where it is.
 TEST_F(SimulatorWindowTest, ApplyAndAirportLookupPlaceTheAircraft) {
-    SimulatorWindow w(aircraft);
     auto* latitude = w.findChild<QLineEdit*>("SimLatitude");
     latitude->setText("51.4775");
     w.findChild<QLineEdit*>("SimLongitude")->setText("-0.4614");
@@ -62,7 +63,6 @@ TEST_F(SimulatorWindowTest, ApplyAndAirportLookupPlaceTheAircraft) {
 }
 
 TEST_F(SimulatorWindowTest, ShowsTheWeatherItReceived) {
-    SimulatorWindow w(aircraft);
     EXPECT_EQ(w.weatherSummary(), "No weather received yet.");
     aircraft.upd_visib(30);
     aircraft.upd_temps(1026, 53, 20000, -21, 30000, -39, 40000, -50, 1013.2,
@@ -90,7 +90,6 @@ TEST_F(SimulatorWindowTest, ShowsTheWeatherItReceived) {
 
 // The sky picture holds the weather: a low overcast in thick haze turns the blue sky grey.
 TEST_F(SimulatorWindowTest, SkyPictureShowsCoverAndVisibility) {
-    SimulatorWindow w(aircraft);
     w.resize(620, 560);
     auto* sky = w.findChild<QFrame*>("FS98MAIN");
     auto saturation = [&] {
@@ -115,7 +114,6 @@ TEST_F(SimulatorWindowTest, SkyPictureShowsCoverAndVisibility) {
 // where it was when the rate changes.
 TEST_F(SimulatorWindowTest, TimeAccelerationRunsTheClockAndTimersFaster) {
     platform::QtScheduler clock;
-    SimulatorWindow w(aircraft);
     w.onRateChanged = [&](double r) { clock.setRate(r); };
     auto* rate = w.findChild<QComboBox*>("SimRate");
     ASSERT_NE(rate, nullptr);
