@@ -19,8 +19,8 @@ using shell::VaneWindow;
 using VaneTest = test::MainWindowFixture;
 
 // Started from another folder without a parameter file there, the configuration window opens
-// even though the program folder has one; it takes the storm texture and the adventures from the launch folder, not the
-// program folder, and the main window opens on the new settings without a restart.
+// even though the program folder has one. It takes the storm texture and the adventures from
+// the launch folder, and the main window opens on the new settings without a restart.
 TEST_F(VaneTest, FirstRunFromAnotherFolderOpensTheMainWindowWithoutARestart) {
     const std::string cwd = platform::currentDirectory();
     test::TempDir launch;
