@@ -71,25 +71,18 @@ TEST(ParamFileRead, ConvertsEachValueAsTheProgramReadsIt) {
     parse("NewClouds=True\r\n", false);
 }
 
+// Each text goes bad on its second line.
 TEST(ParamFileRead, BadLinesStopReadingAndKeepEarlierValues) {
-    struct Case {
-        const char* text;
-        int line;
-    } cases[] = {
-        {"Wayp=1\r\nno equals here\r\nMaxTurb=9\r\n", 2},
-        {"Wayp=1\r\n\r\nMaxTurb=9\r\n", 2},
-        {"Wayp=1\r\nMaxTurb=lots\r\n", 2},
-        {"Wayp=1\r\nMaxTurb=40000\r\n", 2},
-        {"Wayp=1\r\nMaxTurb=\r\n", 2},
-        {"Wayp=1\r\nFP_Dist=1e9\r\n", 2},
-    };
-    for (const auto& c : cases) {
+    for (const char* text :
+         {"Wayp=1\r\nno equals here\r\nMaxTurb=9\r\n", "Wayp=1\r\n\r\nMaxTurb=9\r\n",
+          "Wayp=1\r\nMaxTurb=lots\r\n", "Wayp=1\r\nMaxTurb=40000\r\n", "Wayp=1\r\nMaxTurb=\r\n",
+          "Wayp=1\r\nFP_Dist=1e9\r\n"}) {
         Settings s;
-        const auto r = parseParamText(c.text, s);
-        EXPECT_FALSE(r.ok) << c.text;
-        EXPECT_EQ(r.errorLine, c.line) << c.text;
-        EXPECT_EQ(s.Wayp, 1) << c.text;
-        EXPECT_EQ(s.MaxTurb, 0) << c.text;
+        const auto r = parseParamText(text, s);
+        EXPECT_FALSE(r.ok) << text;
+        EXPECT_EQ(r.errorLine, 2) << text;
+        EXPECT_EQ(s.Wayp, 1) << text;
+        EXPECT_EQ(s.MaxTurb, 0) << text;
     }
 }
 

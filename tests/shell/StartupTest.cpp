@@ -72,7 +72,8 @@ TEST(StartupCheck, NeedsTheFileInTheLaunchFolderEvenWhenTheProgramFolderHasOne) 
     EXPECT_EQ(checkStartup(launch.path(), program.path(), s).currentFolder, program.path());
 }
 
-TEST(FindFs98, RegistryFolderNeedsItsConfigFile) {
+// The registry's folder needs its configuration file; a chosen executable gives its folder.
+TEST(FindFs98, RegistryFolderOrTheChosenExecutable) {
     TempDir dir;
     test::FakePlatform platform;
     EXPECT_EQ(findFs98(platform).label, "FS98 not located.");
@@ -85,9 +86,7 @@ TEST(FindFs98, RegistryFolderNeedsItsConfigFile) {
     const auto found = findFs98(platform);
     EXPECT_EQ(found.label, *platform.registryPath);
     EXPECT_TRUE(found.proceedEnabled);
-}
 
-TEST(FindFs98, ChosenExecutableGivesItsFolder) {
     EXPECT_EQ(folderOfChosenExe("/games/FS98/fltsim98.exe"), "/games/FS98");
     EXPECT_EQ(folderOfChosenExe("/games/FS98/FLTSIM98.EXE"), "/games/FS98");
     EXPECT_EQ(folderOfChosenExe("x.exe"), "");
