@@ -4,17 +4,16 @@
 
 #include "map/MapRenderer.h"
 #include "map/MapWindow.h"
+#include "shell/MainWindowFixture.h"
 #include "shell/MapBinder.h"
 #include "shell/PlanControls.h"
-#include "shell/VaneWindow.h"
 #include "support/DbRows.h"
-#include "support/WindowFixture.h"
 
 using namespace zephyra;
 
 namespace {
 
-class MapWindowTest : public test::WindowFixture {};
+using MapWindowTest = test::MainWindowFixture;
 
 QPoint at(map::MapCanvas& canvas, double lat, double lon) {
     const map::ScreenPoint s = canvas.view().project({lat, lon});
@@ -48,15 +47,20 @@ TEST(MapLabels, ALabelNeedsRoomOfItsOwn) {
 
 // At first open the map lies whole on the screen's available area, and it refreshes only
 // while it is shown.
-TEST_F(MapWindowTest, OpensOnTheScreenAndRefreshesOnlyWhileShown) {
-    writeDefaultParams();
-    shell::VaneWindow w(context);
-    ASSERT_EQ(w.load(), shell::VaneWindow::LoadResult::MainWindow);
-    w.show();
-    w.findChild<QPushButton*>("WeatherMapButton")->click();
-    auto* binder = w.findChild<shell::MapBinder*>();
+TEST_F(MapWindowTest, OpensOnTheScreenFollowsTheProgramAndFillsTheFindBox) {
+    {
+        auto db = weather::WeatherDb::open(context.databasePath());
+        test::addWps(*db, {"Atlanta", "V", "333745", -1, "0842606", -1, "116.90", "ATL"});
+        test::addWps(*db, {"Atlanta", "N", "330613", -1, "0941127", -1, "234", "ATL"});
+    }
+    context.waypoints.add("V", "Atlanta", "116.90", 33.629167, -84.435);
+    context.waypoints.add("C", "ATLANTA HARTSFIELD", "KATL", 33.64, -84.0, 10, 40);
+    auto w = openMain();
+    w->findChild<QPushButton*>("WeatherMapButton")->click();
+    auto* binder = w->findChild<shell::MapBinder*>();
+    ASSERT_NE(binder->window(), nullptr);
     map::MapWindow& mw = *binder->window();
-    const QRect area = w.screen()->availableGeometry();
+    const QRect area = w->screen()->availableGeometry();
     // The offscreen screen is narrower than the map's switches: it may only stick out right.
     const QRect frame = mw.frameGeometry();
     EXPECT_GE(frame.left(), area.left());
@@ -68,25 +72,7 @@ TEST_F(MapWindowTest, OpensOnTheScreenAndRefreshesOnlyWhileShown) {
     EXPECT_FALSE(binder->refreshTimer().running());
     binder->open();
     EXPECT_TRUE(binder->refreshTimer().running());
-}
 
-TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
-    writeDefaultParams();
-    {
-        auto db = weather::WeatherDb::open(context.databasePath());
-        test::addWps(*db, {"Atlanta", "V", "333745", -1, "0842606", -1, "116.90", "ATL"});
-        test::addWps(*db, {"Atlanta", "N", "330613", -1, "0941127", -1, "234", "ATL"});
-    }
-    context.waypoints.add("V", "Atlanta", "116.90", 33.629167, -84.435);
-    context.waypoints.add("C", "ATLANTA HARTSFIELD", "KATL", 33.64, -84.0, 10, 40);
-    shell::VaneWindow w(context);
-    ASSERT_EQ(w.load(), shell::VaneWindow::LoadResult::MainWindow);
-    w.show();
-    w.findChild<QPushButton*>("WeatherMapButton")->click();
-    auto* binder = w.findChild<shell::MapBinder*>();
-    ASSERT_NE(binder->window(), nullptr);
-    map::MapWindow& mw = *binder->window();
-    EXPECT_TRUE(mw.isVisible());
     map::MapCanvas& canvas = mw.canvas();
     canvas.view().setScale(100.0);
     canvas.view().setCentre({33.6, -84.2});
@@ -97,12 +83,10 @@ TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
     EXPECT_DOUBLE_EQ(canvas.scene().aircraft->heading, 90.0);
 
     // Clicking the VOR finds it by its identifier, ahead of the NDB that shares it.
-    test::WindowFixture::mouse(&canvas, QEvent::MouseButtonPress, Qt::LeftButton,
-                               at(canvas, 33.629, -84.435));
-    test::WindowFixture::mouse(&canvas, QEvent::MouseButtonRelease, Qt::LeftButton,
-                               at(canvas, 33.629, -84.435));
-    EXPECT_EQ(w.textBox("FWP")->text(), "ATL");
-    EXPECT_EQ(w.textBox("FoundWayp")->text(), "ATL (VOR) Atlanta 116.90");
+    mouse(&canvas, QEvent::MouseButtonPress, Qt::LeftButton, at(canvas, 33.629, -84.435));
+    mouse(&canvas, QEvent::MouseButtonRelease, Qt::LeftButton, at(canvas, 33.629, -84.435));
+    EXPECT_EQ(w->textBox("FWP")->text(), "ATL");
+    EXPECT_EQ(w->textBox("FoundWayp")->text(), "ATL (VOR) Atlanta 116.90");
 
     // Resting on the station shows its report (no weather loaded here).
     const QPoint katl = at(canvas, 33.64, -84.0);
@@ -118,13 +102,13 @@ TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
 
     // A new weather load and the closest station show within a second.
     context.waypoints.add("C", "PEACHTREE", "KPDK", 33.88, -84.3, 9, 0);
-    w.label("Text3")->setText("KPDK-PEACHTREE, GA");
+    w->label("Text3")->setText("KPDK-PEACHTREE, GA");
     scheduler.advance(1.0);
     EXPECT_EQ(canvas.scene().points->stations.positions.size(), 2u);
     EXPECT_EQ(context.waypoints.WpsFreq[canvas.scene().closestStation], "KPDK");
 
     // The plan with its active leg, and fitting the view to it.
-    auto& flight = w.planControls().flight();
+    auto& flight = w->planControls().flight();
     flight.leg.active = true;
     flight.leg.CurWpLat = 36.1;
     flight.leg.CurWpLon = -79.9;
@@ -136,10 +120,8 @@ TEST_F(MapWindowTest, FollowsTheProgramShowsReportsAndFillsTheFindBox) {
     EXPECT_EQ(route.active, 0);
     mw.fitPlan();
     EXPECT_TRUE(canvas.view().onScreen(canvas.view().project({40.64, -73.78}), 0));
-    EXPECT_TRUE(canvas.view().onScreen(
-        canvas.scene().aircraft ? canvas.view().project(canvas.scene().aircraft->position)
-                                : map::ScreenPoint{},
-        0));
+    EXPECT_TRUE(
+        canvas.view().onScreen(canvas.view().project(canvas.scene().aircraft->position), 0));
 
     // A weather load empties the store before the next refresh: painting and hovering the
     // entries that are gone touch nothing.

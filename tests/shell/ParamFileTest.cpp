@@ -18,16 +18,6 @@ Settings parse(const std::string& text, bool expectOk = true) {
 
 }  // namespace
 
-TEST(ParamFileRead, DefaultsBeforeAnyLine) {
-    const Settings s = parse("");
-    EXPECT_EQ(s.UnlimitedVis, 50);
-    EXPECT_EQ(s.Path98, "123");
-    EXPECT_EQ(s.Wayp, 2);
-    EXPECT_TRUE(s.Wind);
-    EXPECT_TRUE(s.NewClouds);
-    EXPECT_EQ(s.QSend, "");
-}
-
 // One value per case, read as the program reads it.
 TEST(ParamFileRead, ConvertsEachValueAsTheProgramReadsIt) {
     using Field = std::function<std::string(const Settings&)>;
@@ -39,11 +29,17 @@ TEST(ParamFileRead, ConvertsEachValueAsTheProgramReadsIt) {
     const Field clouds = [](const Settings& s) { return s.NewClouds ? "1" : "0"; };
     const Field fpDist = [](const Settings& s) { return std::to_string(s.FP_Dist); };
     const Field maxTurb = [](const Settings& s) { return std::to_string(s.MaxTurb); };
+    const Field vis = [](const Settings& s) { return std::to_string(s.UnlimitedVis); };
+    const Field path = [](const Settings& s) { return s.Path98; };
     const struct {
         const char* text;
         Field field;
         const char* expected;
     } cases[] = {
+        {"", vis, "50"},  // the defaults before any line
+        {"", path, "123"},
+        {"", qsend, ""},
+        {"", clouds, "1"},
         {"WAYP=0\r\nColour=blue\r\n", wayp, "2"},  // keys keep their case; unknown skipped
         {"wind=False\r\n", wind, "on True"},
         {"Wind=false\r\n", wind, "on True"},  // only exactly "False" switches winds off
@@ -61,10 +57,9 @@ TEST(ParamFileRead, ConvertsEachValueAsTheProgramReadsIt) {
         {"FP_Dist=75.5\r\n", fpDist, "76"},  // half to even
         {"FP_Dist=74.5\r\n", fpDist, "74"},
         {"MaxTurb=180.4\r\n", maxTurb, "180"},
-        {"UnlimitedVis=-2.5\r\n", [](const Settings& s) { return std::to_string(s.UnlimitedVis); },
-         "-2"},
+        {"UnlimitedVis=-2.5\r\n", vis, "-2"},
         {"Wayp= 1 \r\n", wayp, "1"},
-        {"98Path=/games/fs=98\r\n", [](const Settings& s) { return s.Path98; }, "/games/fs=98"},
+        {"98Path=/games/fs=98\r\n", path, "/games/fs=98"},
         {"UOM=M\r\n", [](const Settings& s) { return s.UOM; }, "M"},
         {"Wayp=0\r\nWayp=3\r\n", wayp, "3"},    // a later line wins
         {"Wayp=0\nMaxTurb=7\n", maxTurb, "7"},  // Unix line ends
@@ -76,52 +71,19 @@ TEST(ParamFileRead, ConvertsEachValueAsTheProgramReadsIt) {
     parse("NewClouds=True\r\n", false);
 }
 
+// Each text goes bad on its second line.
 TEST(ParamFileRead, BadLinesStopReadingAndKeepEarlierValues) {
-    struct Case {
-        const char* text;
-        int line;
-    } cases[] = {
-        {"Wayp=1\r\nno equals here\r\nMaxTurb=9\r\n", 2},
-        {"Wayp=1\r\n\r\nMaxTurb=9\r\n", 2},
-        {"Wayp=1\r\nMaxTurb=lots\r\n", 2},
-        {"Wayp=1\r\nMaxTurb=40000\r\n", 2},
-        {"Wayp=1\r\nMaxTurb=\r\n", 2},
-        {"Wayp=1\r\nFP_Dist=1e9\r\n", 2},
-    };
-    for (const auto& c : cases) {
+    for (const char* text :
+         {"Wayp=1\r\nno equals here\r\nMaxTurb=9\r\n", "Wayp=1\r\n\r\nMaxTurb=9\r\n",
+          "Wayp=1\r\nMaxTurb=lots\r\n", "Wayp=1\r\nMaxTurb=40000\r\n", "Wayp=1\r\nMaxTurb=\r\n",
+          "Wayp=1\r\nFP_Dist=1e9\r\n"}) {
         Settings s;
-        const auto r = parseParamText(c.text, s);
-        EXPECT_FALSE(r.ok) << c.text;
-        EXPECT_EQ(r.errorLine, c.line) << c.text;
-        EXPECT_EQ(s.Wayp, 1) << c.text;
-        EXPECT_EQ(s.MaxTurb, 0) << c.text;
+        const auto r = parseParamText(text, s);
+        EXPECT_FALSE(r.ok) << text;
+        EXPECT_EQ(r.errorLine, 2) << text;
+        EXPECT_EQ(s.Wayp, 1) << text;
+        EXPECT_EQ(s.MaxTurb, 0) << text;
     }
-}
-
-TEST(ParamFileRead, MissingFileIsAnError) {
-    Settings s;
-    EXPECT_FALSE(readParamFile("/nonexistent/vane98.par", s).ok);
-}
-
-TEST(ParamFileWrite, WritesTheThirteenLinesInOrderWithCrLf) {
-    Settings s;
-    s.UnlimitedVis = 30;
-    s.Path98 = "/games/FS98";
-    s.MaxTurb = 180;
-    s.UOM = "F";
-    s.Wind = false;
-    s.Wayp = 1;
-    s.QSend = "True";
-    s.FP_Dist = 76;
-    s.AP_Upd = 1;
-    s.WPC_INC = 0;
-    s.WPN_INC = 1;
-    s.WPW_INC = 1;
-    s.NewClouds = false;
-    EXPECT_EQ(formatParamFile(s, std::string("75.5")),
-              "UnlimitedVis=30\r\n98Path=/games/FS98\r\nMaxTurb=180\r\nUOM=F\r\nWind=False\r\n"
-              "Wayp=1\r\nQSend=True\r\nFP_Dist=75.5\r\nAP_Upd=1\r\nWPC_INC=0\r\nWPN_INC=1\r\n"
-              "WPW_INC=1\r\nNewClouds=0\r\n");
 }
 
 TEST(ParamFileWrite, FirstRunFileIsTheDocumentedDefault) {
@@ -131,26 +93,35 @@ TEST(ParamFileWrite, FirstRunFileIsTheDocumentedDefault) {
               "NewClouds=1\r\n");
 }
 
+// Every field changed from the first run's: the distance as typed, read back rounded.
 TEST(ParamFileWrite, RoundTripsThroughTheReader) {
     zephyra::test::TempDir dir;
     Settings s = firstRunSettings(dir.path());
-    s.Wayp = 3;
-    s.UOM = "M";
+    s.UnlimitedVis = 31;
+    s.MaxTurb = 90;
+    s.UOM = "F";
+    s.Wind = false;
+    s.Wayp = 1;
+    s.QSend = "False";
+    s.AP_Upd = 0;
+    s.WPC_INC = 0;
+    s.WPN_INC = 0;
+    s.WPW_INC = 1;
+    s.NewClouds = false;
     ASSERT_TRUE(writeParamFile(dir.file("vane98.par"), s, std::string("75.5")));
+    EXPECT_EQ(dir.read("vane98.par"),
+              "UnlimitedVis=31\r\n98Path=" + dir.path() +
+                  "\r\nMaxTurb=90\r\nUOM=F\r\nWind=False\r\nWayp=1\r\nQSend=False\r\n"
+                  "FP_Dist=75.5\r\nAP_Upd=0\r\nWPC_INC=0\r\nWPN_INC=0\r\nWPW_INC=1\r\n"
+                  "NewClouds=0\r\n");
     Settings back;
     ASSERT_TRUE(readParamFile(dir.file("vane98.par"), back).ok);
-    EXPECT_EQ(back.Path98, dir.path());
-    EXPECT_EQ(back.Wayp, 3);
-    EXPECT_EQ(back.UOM, "M");
-    EXPECT_EQ(back.FP_Dist, 76);
-    EXPECT_EQ(back.MaxTurb, 180);
-    EXPECT_EQ(back.QSend, "True");
-}
+    EXPECT_EQ(formatParamFile(back), formatParamFile(s, std::string("76")));
 
-TEST(ParamFileWrite, FailsCleanlyOnAnUnwritableFolder) {
     std::string error;
-    EXPECT_FALSE(writeParamFile("/nonexistent/dir/vane98.par", Settings{}, std::nullopt, &error));
+    EXPECT_FALSE(writeParamFile(dir.file("no/dir/vane98.par"), s, std::nullopt, &error));
     EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(readParamFile(dir.file("no/dir/vane98.par"), back).ok);
 }
 
 // "F" is metric with heights in feet; only exactly "U" keeps Fahrenheit and inches.

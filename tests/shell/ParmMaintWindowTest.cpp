@@ -1,22 +1,16 @@
 #include <QTest>
 
+#include "MainWindowFixture.h"
 #include "platform/Files.h"
 #include "shell/ParmMaintWindow.h"
-#include "shell/VaneWindow.h"
-#include "support/WindowFixture.h"
 
 using namespace zephyra;
 using shell::ParmMaintWindow;
 using shell::VaneWindow;
 
-class ParmMaintTest : public test::WindowFixture {
+class ParmMaintTest : public test::MainWindowFixture {
   protected:
-    void SetUp() override {
-        writeDefaultParams();
-        main = std::make_unique<VaneWindow>(context);
-        ASSERT_EQ(main->load(), VaneWindow::LoadResult::MainWindow);
-        main->show();
-    }
+    void SetUp() override { main = openMain(); }
     ParmMaintWindow* openSettings() {
         main->press("Command27");
         auto* w = main->findChild<ParmMaintWindow*>();
@@ -28,6 +22,7 @@ class ParmMaintTest : public test::WindowFixture {
     std::unique_ptr<VaneWindow> main;
 };
 
+// The transition's values and the never-used switching distance are fixed: read only.
 TEST_F(ParmMaintTest, OpensFilledFromMemory) {
     context.settings.UOM = "F";
     context.settings.Wind = false;
@@ -37,21 +32,25 @@ TEST_F(ParmMaintTest, OpensFilledFromMemory) {
     context.settings.NewClouds = false;
     auto* w = openSettings();
     EXPECT_EQ(w->windowTitle(), "Settings");
-    EXPECT_EQ(w->textBox("uv")->text(), "30");
-    EXPECT_EQ(w->textBox("mx_turb")->text(), "180");
-    EXPECT_EQ(w->textBox("tt")->text(), "60");
+    for (const auto& [box, text] :
+         {std::pair{"uv", "30"}, std::pair{"mx_turb", "180"}, std::pair{"tp", "60"},
+          std::pair{"ts", "1"}, std::pair{"tt", "60"}, std::pair{"UOM", "F"},
+          std::pair{"Text1", "50"}}) {
+        EXPECT_EQ(w->textBox(box)->text(), text) << box;
+    }
+    for (const char* name : {"tp", "ts", "tt", "sd"}) {
+        EXPECT_TRUE(w->textBox(name)->isReadOnly()) << name;
+    }
+    EXPECT_FALSE(w->textBox("sd")->toolTip().isEmpty());
     EXPECT_TRUE(w->option("Option6")->isChecked());
-    EXPECT_EQ(w->textBox("UOM")->text(), "F");
-    EXPECT_FALSE(w->checkBox("Check1")->isChecked());
     EXPECT_TRUE(w->option("Option7")->isChecked());
+    for (const auto& [box, on] :
+         {std::pair{"Check1", false}, std::pair{"Check2", true}, std::pair{"Check3", true},
+          std::pair{"Check4", false}, std::pair{"Check5", true}, std::pair{"Check6", true},
+          std::pair{"Check7", false}}) {
+        EXPECT_EQ(w->checkBox(box)->isChecked(), on) << box;
+    }
     EXPECT_EQ(context.settings.Wayp, 3);
-    EXPECT_TRUE(w->checkBox("Check5")->isChecked());
-    EXPECT_TRUE(w->checkBox("Check3")->isChecked());
-    EXPECT_FALSE(w->checkBox("Check4")->isChecked());
-    EXPECT_TRUE(w->checkBox("Check6")->isChecked());
-    EXPECT_TRUE(w->checkBox("Check2")->isChecked());
-    EXPECT_FALSE(w->checkBox("Check7")->isChecked());
-    EXPECT_EQ(w->textBox("Text1")->text(), "50");
     EXPECT_FALSE(w->unsavedChange());
 }
 
@@ -64,57 +63,43 @@ TEST_F(ParmMaintTest, SavesTheTypedDistanceAndReadsItBackRounded) {
     w->checkBox("Check2")->setChecked(false);
     ASSERT_TRUE(w->save());
     EXPECT_EQ(dialogs.lastMessage(), "Your settings have been saved saved!");
-    EXPECT_NE(savedFile().find("FP_Dist=75.5\r\n"), std::string::npos);
-    EXPECT_NE(savedFile().find("UOM=M\r\nWind=True\r\nWayp=1\r\n"), std::string::npos);
-    EXPECT_NE(savedFile().find("AP_Upd=0\r\n"), std::string::npos);
-    EXPECT_NE(savedFile().find("NewClouds=0\r\n"), std::string::npos);
-    EXPECT_NE(savedFile().find("98Path=" + simFolder() + "\r\n"), std::string::npos);
+    EXPECT_EQ(savedFile(), "UnlimitedVis=30\r\n98Path=" + simFolder() +
+                               "\r\nMaxTurb=180\r\nUOM=M\r\nWind=True\r\nWayp=1\r\nQSend=True\r\n"
+                               "FP_Dist=75.5\r\nAP_Upd=0\r\nWPC_INC=1\r\nWPN_INC=1\r\nWPW_INC=0\r\n"
+                               "NewClouds=0\r\n");
     EXPECT_EQ(context.settings.FP_Dist, 76);
     EXPECT_DOUBLE_EQ(context.shared.planDistance, 76.0);
     EXPECT_FALSE(context.settings.NewClouds);
     EXPECT_FALSE(main->checkBox("UPDHDG")->isChecked());
     EXPECT_EQ(main->label("Label16")->text(), "No");
-
-    shell::Settings back;
-    ASSERT_TRUE(shell::readParamFile(program.file("vane98.par"), back).ok);
-    EXPECT_EQ(back.FP_Dist, 76);
 }
 
 TEST_F(ParmMaintTest, DistanceLimitsAreInclusive) {
-    for (const char* good : {"50", "200"}) {
-        auto* w = openSettings();
-        w->textBox("Text1")->setText(good);
-        EXPECT_TRUE(w->save()) << good;
-        QApplication::processEvents();
-    }
+    auto* w = openSettings();
     for (const char* bad : {"49.9", "200.1", "far"}) {
-        auto* w = openSettings();
         w->textBox("Text1")->setText(bad);
         EXPECT_FALSE(w->save()) << bad;
         EXPECT_EQ(dialogs.lastMessage(), "Flight Plan Distance must be between 50 and 200.");
-        w->close();
-        QApplication::processEvents();
+    }
+    for (const char* good : {"50", "200"}) {
+        w->textBox("Text1")->setText(good);
+        EXPECT_TRUE(w->save()) << good;
     }
 }
 
-TEST_F(ParmMaintTest, OneWaypointTypeMustBeChosen) {
+// A refused save names the reason and leaves the file alone; values before the bad one are
+// taken.
+TEST_F(ParmMaintTest, RefusedSavesSayWhyAndKeepTheFile) {
     auto* w = openSettings();
+    const std::string before = savedFile();
     w->checkBox("Check3")->setChecked(false);
     w->checkBox("Check4")->setChecked(false);
     w->checkBox("Check6")->setChecked(false);
-    const std::string before = savedFile();
     EXPECT_FALSE(w->save());
     EXPECT_EQ(dialogs.lastMessage(), "You must have one waypoint type selected.");
     EXPECT_EQ(savedFile(), before);
-
     w->checkBox("Check4")->setChecked(true);
-    EXPECT_TRUE(w->save());
-    EXPECT_NE(savedFile().find("WPC_INC=0\r\nWPN_INC=1\r\nWPW_INC=0\r\n"), std::string::npos);
-}
 
-TEST_F(ParmMaintTest, NonNumericVisibilityStopsTheSaveButKeepsEarlierValues) {
-    auto* w = openSettings();
-    const std::string before = savedFile();
     w->textBox("uv")->setText("25");
     w->textBox("mx_turb")->setText("rough");
     EXPECT_FALSE(w->save());
@@ -122,28 +107,18 @@ TEST_F(ParmMaintTest, NonNumericVisibilityStopsTheSaveButKeepsEarlierValues) {
     EXPECT_EQ(context.settings.UnlimitedVis, 25);
     EXPECT_EQ(context.settings.MaxTurb, 180);
     EXPECT_EQ(savedFile(), before);
-}
+    w->textBox("mx_turb")->setText("180");
 
-TEST_F(ParmMaintTest, UnwritableFileSaysWhy) {
-    auto* w = openSettings();
     context.folders = platform::allIn(program.file("missing-folder"));
     EXPECT_FALSE(w->save());
     EXPECT_EQ(dialogs.lastMessage(), "The settings could not be saved. \"" +
                                          program.file("missing-folder") +
                                          "/vane98.par\" could not be written (No such file or "
                                          "directory).");
-}
 
-// The transition is fixed: its values and the never-used switching distance are read only.
-TEST_F(ParmMaintTest, TransitionFieldsShowTheRealValuesReadOnly) {
-    auto* w = openSettings();
-    EXPECT_EQ(w->textBox("tp")->text(), "60");
-    EXPECT_EQ(w->textBox("ts")->text(), "1");
-    EXPECT_EQ(w->textBox("tt")->text(), "60");
-    for (const char* name : {"tp", "ts", "tt", "sd"}) {
-        EXPECT_TRUE(w->textBox(name)->isReadOnly()) << name;
-    }
-    EXPECT_FALSE(w->textBox("sd")->toolTip().isEmpty());
+    context.folders = platform::allIn(program.path());
+    EXPECT_TRUE(w->save());
+    EXPECT_NE(savedFile().find("WPC_INC=0\r\nWPN_INC=1\r\nWPW_INC=0\r\n"), std::string::npos);
 }
 
 // A real press and release: the box's state after the click decides.
@@ -162,11 +137,29 @@ TEST_F(ParmMaintTest, TickingVorsClearsNdbsAndUntickingLeavesThem) {
     EXPECT_FALSE(ndbs->isChecked());
 }
 
+// A new region is saved at once; with waypoints loaded the user is offered a reload, which
+// happens even when the save is refused.
 TEST_F(ParmMaintTest, ChangingTheRegionWithWaypointsLoadedOffersAReload) {
     int reloads = 0;
     main->reloadWaypoints = [&] { ++reloads; };
-    main->textBox("Text8")->setText("1");
     auto* w = openSettings();
+    mouse(w->option("Option3"), QEvent::MouseButtonRelease);
+    QApplication::processEvents();
+    EXPECT_TRUE(dialogs.shown().empty());
+
+    main->textBox("Text8")->setText("1");
+    w->checkBox("Check3")->setChecked(false);
+    w->checkBox("Check4")->setChecked(false);
+    dialogs.queueAnswer(platform::Answer::Yes);
+    mouse(w->option("Option3"), QEvent::MouseButtonRelease);
+    QApplication::processEvents();
+    EXPECT_EQ(dialogs.lastMessage(), "You must have one waypoint type selected.");
+    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(main->textBox("Text8")->text(), "0");
+
+    main->textBox("Text8")->setText("1");
+    w->checkBox("Check3")->setChecked(true);
+    dialogs.clear();
     dialogs.queueAnswer(platform::Answer::Yes);
     w->option("Option5")->setChecked(true);
     mouse(w->option("Option5"), QEvent::MouseButtonRelease);
@@ -177,29 +170,7 @@ TEST_F(ParmMaintTest, ChangingTheRegionWithWaypointsLoadedOffersAReload) {
     EXPECT_EQ(dialogs.lastMessage(), "Your settings have been saved saved!");
     EXPECT_NE(savedFile().find("Wayp=2\r\n"), std::string::npos);
     EXPECT_EQ(main->textBox("Text8")->text(), "0");
-    EXPECT_EQ(reloads, 1);
-}
-
-TEST_F(ParmMaintTest, ReloadHappensEvenWhenTheSaveIsRefused) {
-    int reloads = 0;
-    main->reloadWaypoints = [&] { ++reloads; };
-    main->textBox("Text8")->setText("1");
-    auto* w = openSettings();
-    w->checkBox("Check3")->setChecked(false);
-    w->checkBox("Check4")->setChecked(false);
-    dialogs.queueAnswer(platform::Answer::Yes);
-    mouse(w->option("Option3"), QEvent::MouseButtonRelease);
-    QApplication::processEvents();
-    EXPECT_EQ(dialogs.lastMessage(), "You must have one waypoint type selected.");
-    EXPECT_EQ(reloads, 1);
-    EXPECT_EQ(main->textBox("Text8")->text(), "0");
-}
-
-TEST_F(ParmMaintTest, NoReloadQuestionWhenNoWaypointsAreLoaded) {
-    auto* w = openSettings();
-    mouse(w->option("Option3"), QEvent::MouseButtonRelease);
-    QApplication::processEvents();
-    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(reloads, 2);
 }
 
 TEST_F(ParmMaintTest, CloseAsksOnlyAfterTheCloseButtonLostFocus) {
@@ -226,30 +197,28 @@ TEST_F(ParmMaintTest, CloseAsksOnlyAfterTheCloseButtonLostFocus) {
 TEST_F(ParmMaintTest, TextureButtonsCopyAndReport) {
     platform::setCurrentDirectory(program.path());
     auto* w = openSettings();
-    w->button("Command2")->click();
-    EXPECT_EQ(dialogs.lastMessage().rfind("The default clouds could not be restored.", 0), 0u);
-
-    program.write("FS98/texture/clouds.sav", "saved clouds");
-    w->button("Command2")->click();
-    EXPECT_EQ(dialogs.lastMessage(), "Default clouds restored.");
-    EXPECT_EQ(program.read("FS98/texture/clouds.r8"), "saved clouds");
-
-    program.write("FS98/texture/stormy.sav", "saved storm");
-    w->button("Command3")->click();
-    EXPECT_EQ(dialogs.lastMessage(), "Default storm texture restored.");
-    EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "saved storm");
-
-    program.write("storm.cld", "new storm");
-    w->button("Command4")->click();
-    EXPECT_EQ(dialogs.lastMessage(), "New storm texture installed.");
-    EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "new storm");
-
-    w->button("Command5")->click();
-    EXPECT_EQ(dialogs.lastMessage(), "Error copying file!");
-    program.write("lightn.fsc", "lightning");
-    w->button("Command5")->click();
-    EXPECT_EQ(dialogs.lastMessage().rfind("New lightning texture installed.", 0), 0u);
-    EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "lightning");
+    const struct {
+        const char *button, *source, *failure, *done, *target;
+    } cases[] = {
+        {"Command2", "FS98/texture/clouds.sav", "The default clouds could not be restored.",
+         "Default clouds restored.", "FS98/texture/clouds.r8"},
+        {"Command3", "FS98/texture/stormy.sav", nullptr, "Default storm texture restored.",
+         "FS98/texture/stormy.r8"},
+        {"Command4", "storm.cld", nullptr, "New storm texture installed.",
+         "FS98/texture/stormy.r8"},
+        {"Command5", "lightn.fsc", "Error copying file!", "New lightning texture installed.",
+         "FS98/texture/stormy.r8"},
+    };
+    for (const auto& c : cases) {
+        if (c.failure) {
+            w->button(c.button)->click();
+            EXPECT_EQ(dialogs.lastMessage().rfind(c.failure, 0), 0u) << c.button;
+        }
+        program.write(c.source, c.source);
+        w->button(c.button)->click();
+        EXPECT_EQ(dialogs.lastMessage().rfind(c.done, 0), 0u) << c.button;
+        EXPECT_EQ(program.read(c.target), c.source) << c.button;
+    }
 
     // A simulator folder copied from Windows spells its names in capitals.
     program.write("WINFS/TEXTURE/CLOUDS.SAV", "windows clouds");

@@ -10,10 +10,12 @@
 using namespace zephyra;
 using shell::SimulatorWindow;
 
-class SimulatorWindowTest : public test::WindowFixture {};
+class SimulatorWindowTest : public test::WindowFixture {
+  protected:
+    SimulatorWindow w{aircraft};
+};
 
 TEST_F(SimulatorWindowTest, StartStopAndFlyOnTheClock) {
-    SimulatorWindow w(aircraft);
     auto* button = w.findChild<QPushButton*>("SimStartStop");
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text(), "Start");
@@ -27,9 +29,10 @@ TEST_F(SimulatorWindowTest, StartStopAndFlyOnTheClock) {
     EXPECT_FALSE(aircraft.running());
 }
 
-TEST_F(SimulatorWindowTest, ApplyPlacesAndSteersTheAircraft) {
-    SimulatorWindow w(aircraft);
-    w.findChild<QLineEdit*>("SimLatitude")->setText("51.4775");
+// Typing nonsense or an unknown airport keeps the aircraft where it is.
+TEST_F(SimulatorWindowTest, ApplyAndAirportLookupPlaceTheAircraft) {
+    auto* latitude = w.findChild<QLineEdit*>("SimLatitude");
+    latitude->setText("51.4775");
     w.findChild<QLineEdit*>("SimLongitude")->setText("-0.4614");
     w.findChild<QDoubleSpinBox*>("SimHeading")->setValue(270);
     w.findChild<QDoubleSpinBox*>("SimAltitude")->setValue(8000);
@@ -40,23 +43,15 @@ TEST_F(SimulatorWindowTest, ApplyPlacesAndSteersTheAircraft) {
     EXPECT_EQ(aircraft.heading(), 270);
     EXPECT_EQ(aircraft.altitude(), 8000);
     EXPECT_EQ(aircraft.trueAirspeed(), 250);
-
-    // Typing nonsense keeps the aircraft where it is.
-    w.findChild<QLineEdit*>("SimLatitude")->setText("north");
+    latitude->setText("north");
     w.applySettings();
     EXPECT_NEAR(aircraft.latitude(), 51.4775, 1e-9);
-    EXPECT_EQ(w.findChild<QLineEdit*>("SimLatitude")->text(), "51.4775");
-}
+    EXPECT_EQ(latitude->text(), "51.4775");
 
-TEST_F(SimulatorWindowTest, AirportLookupMovesTheAircraft) {
-    SimulatorWindow w(aircraft);
     auto* ident = w.findChild<QLineEdit*>("SimAirport");
     EXPECT_FALSE(w.goToAirport());
     w.findAirport = [](const std::string& id) -> std::optional<std::pair<double, double>> {
-        if (id == "EGLL") {
-            return std::make_pair(51.4706, -0.4619);
-        }
-        return std::nullopt;
+        return id == "EGLL" ? std::optional(std::make_pair(51.4706, -0.4619)) : std::nullopt;
     };
     w.refresh();
     ident->setText("egll");
@@ -68,7 +63,6 @@ TEST_F(SimulatorWindowTest, AirportLookupMovesTheAircraft) {
 }
 
 TEST_F(SimulatorWindowTest, ShowsTheWeatherItReceived) {
-    SimulatorWindow w(aircraft);
     EXPECT_EQ(w.weatherSummary(), "No weather received yet.");
     aircraft.upd_visib(30);
     aircraft.upd_temps(1026, 53, 20000, -21, 30000, -39, 40000, -50, 1013.2,
@@ -77,7 +71,8 @@ TEST_F(SimulatorWindowTest, ShowsTheWeatherItReceived) {
     aircraft.upd_wind0(5000, 10, 270, 3.5, 1);
     aircraft.upd_Tstorm(5000, 30000, 5.0, 0, 0, 0, 150.0);
     w.refresh();
-    const QString text = w.findChild<QPlainTextEdit*>("WeatherHeld")->toPlainText();
+    auto* held = w.findChild<QPlainTextEdit*>("WeatherHeld");
+    const QString text = held->toPlainText();
     for (const char* line :
          {"Visibility  30 statute miles", "Pressure    1013.2 mb",
           "Temperature 53 °F at 1,026 ft, -21 °F at 20,000 ft",
@@ -89,15 +84,12 @@ TEST_F(SimulatorWindowTest, ShowsTheWeatherItReceived) {
     aircraft.upd_temps(1026, 9, 20000, -29, 30000, -39, 40000, -50, 1013.2,
                        simlink::TemperatureScale::Celsius);
     w.refresh();
-    EXPECT_TRUE(
-        w.findChild<QPlainTextEdit*>("WeatherHeld")
-            ->toPlainText()
-            .contains(QString::fromUtf8("Temperature 9 °C at 1,026 ft, -29 °C at 20,000 ft")));
+    EXPECT_TRUE(held->toPlainText().contains(
+        QString::fromUtf8("Temperature 9 °C at 1,026 ft, -29 °C at 20,000 ft")));
 }
 
 // The sky picture holds the weather: a low overcast in thick haze turns the blue sky grey.
 TEST_F(SimulatorWindowTest, SkyPictureShowsCoverAndVisibility) {
-    SimulatorWindow w(aircraft);
     w.resize(620, 560);
     auto* sky = w.findChild<QFrame*>("FS98MAIN");
     auto saturation = [&] {
@@ -122,7 +114,6 @@ TEST_F(SimulatorWindowTest, SkyPictureShowsCoverAndVisibility) {
 // where it was when the rate changes.
 TEST_F(SimulatorWindowTest, TimeAccelerationRunsTheClockAndTimersFaster) {
     platform::QtScheduler clock;
-    SimulatorWindow w(aircraft);
     w.onRateChanged = [&](double r) { clock.setRate(r); };
     auto* rate = w.findChild<QComboBox*>("SimRate");
     ASSERT_NE(rate, nullptr);

@@ -1,7 +1,5 @@
 #include "shell/StartWindow.h"
 
-#include <algorithm>
-
 #include "shell/ParamFile.h"
 #include "simlink/SimulatorChoice.h"
 #include "support/WindowFixture.h"
@@ -11,29 +9,26 @@ using shell::StartWindow;
 
 class StartWindowTest : public test::WindowFixture {};
 
-TEST_F(StartWindowTest, OpensWithTheRegistryFolderWhenItIsValid) {
-    program.write("FS98/fltsim98.cfg", "cfg");
-    platform.registryPath = simFolder();
-    StartWindow w(context, program.path());
-    EXPECT_EQ(w.label1()->text().toStdString(), simFolder());
-    EXPECT_TRUE(w.proceedButton()->isEnabled());
-}
-
-TEST_F(StartWindowTest, WithoutRegistryTheUserMustLocate) {
+// Without a valid registry folder the user must locate the executable.
+TEST_F(StartWindowTest, OpensWithTheRegistryFolderOrLetsTheUserLocateIt) {
     StartWindow w(context, program.path());
     w.choice(shell::FirstRunChoice::Fs98)->setChecked(true);
     EXPECT_EQ(w.label1()->text(), "FS98 not located.");
     EXPECT_FALSE(w.proceedButton()->isEnabled());
-
     w.locateButton()->click();  // cancelled
     EXPECT_EQ(w.label1()->text(), "FS98 not located.");
     EXPECT_FALSE(w.proceedButton()->isEnabled());
     EXPECT_EQ(dialogs.shown().back().file.filter, "Fltsim98.exe|Fltsim98.exe");
-
     dialogs.queueFile(simFolder() + "/fltsim98.exe");
     w.locateButton()->click();
     EXPECT_EQ(w.label1()->text().toStdString(), simFolder());
     EXPECT_TRUE(w.proceedButton()->isEnabled());
+
+    program.write("FS98/fltsim98.cfg", "cfg");
+    platform.registryPath = simFolder();
+    StartWindow found(context, program.path());
+    EXPECT_EQ(found.label1()->text().toStdString(), simFolder());
+    EXPECT_TRUE(found.proceedButton()->isEnabled());
 }
 
 // The first run offers what the machine has; Proceed configures the choice and hands over at
@@ -42,13 +37,13 @@ TEST_F(StartWindowTest, ProceedTakesTheChoiceAtOnce) {
     struct Case {
         shell::FirstRunChoice choice;
         const char* fgfs;
-        const char* simulatorLine;  // in simulator.ini; empty: no file
+        const char* simulatorLine;  // in simulator.ini after the configuration
         bool fs98Messages;
     };
     for (const Case& c :
          {Case{shell::FirstRunChoice::BuiltIn, "", "Simulator=builtin", false},
           Case{shell::FirstRunChoice::FlightGear, "/usr/games/fgfs", "Simulator=flightgear", false},
-          Case{shell::FirstRunChoice::Fs98, "", "", true}}) {
+          Case{shell::FirstRunChoice::Fs98, "", "Simulator=x", true}}) {
         SCOPED_TRACE(static_cast<int>(c.choice));
         test::TempDir folder;
         context.folders = platform::allIn(folder.path());
@@ -77,22 +72,16 @@ TEST_F(StartWindowTest, ProceedTakesTheChoiceAtOnce) {
         shell::Settings settings;
         ASSERT_TRUE(shell::readParamFile(folder.file("vane98.par"), settings).ok);
         EXPECT_EQ(settings.Path98, folder.file("FS98"));
-        const std::string ini = folder.read(std::string(simlink::kSimulatorFile));
-        if (*c.simulatorLine) {
-            EXPECT_EQ(ini, std::string("FlightGearPort=5500\n") + c.simulatorLine + "\n");
-        } else {
-            EXPECT_EQ(ini, "FlightGearPort=5500\nSimulator=x\n");
+        EXPECT_EQ(folder.read(std::string(simlink::kSimulatorFile)),
+                  std::string("FlightGearPort=5500\n") + c.simulatorLine + "\n");
+        std::string all;
+        for (const auto& m : dialogs.messages()) {
+            all += m + "\n";
         }
-        const auto messages = dialogs.messages();
-        const bool anyFs98 =
-            std::any_of(messages.begin(), messages.end(), [](const std::string& m) {
-                return m.find("fs6ipc") != std::string::npos ||
-                       m.find("adventure") != std::string::npos;
-            });
-        EXPECT_EQ(anyFs98, c.fs98Messages);
-        for (const auto& m : messages) {
-            EXPECT_EQ(m.find("restart"), std::string::npos) << m;
-        }
+        EXPECT_EQ(
+            all.find("fs6ipc") != std::string::npos || all.find("adventure") != std::string::npos,
+            c.fs98Messages);
+        EXPECT_EQ(all.find("restart"), std::string::npos) << all;
     }
 }
 

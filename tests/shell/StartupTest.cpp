@@ -33,16 +33,30 @@ std::string parFor(const std::string& folder) {
 
 }  // namespace
 
+// Configured only when the file reads whole and names a folder with the executable in it, in
+// any letter case.
 TEST(StartupCheck, ConfiguredWhenTheFileNamesTheSimulatorFolder) {
     TempDir dir;
     const std::string sim = makeSimFolder(dir);
-    dir.write("vane98.par", parFor(sim));
-    Settings s;
-    EXPECT_TRUE(checkStartup(dir.path(), dir.path(), s).configured);
-    EXPECT_EQ(s.Path98, sim);
-    EXPECT_EQ(s.Wayp, 0);
-    EXPECT_EQ(s.MaxTurb, 180);
-    EXPECT_EQ(s.UnlimitedVis, 30);
+    dir.write("FS/FLTSIM98.EXE", "exe");
+    const struct {
+        std::string par;
+        bool configured;
+    } cases[] = {
+        {parFor(sim), true},
+        {parFor(dir.file("FS")), true},
+        {"UnlimitedVis=30\r\nWayp=0\r\n", false},
+        {parFor(dir.mkdir("empty")), false},
+        {"98Path=" + sim + "\r\nWayp=zero\r\n", false},
+    };
+    for (const auto& c : cases) {
+        dir.write("vane98.par", c.par);
+        Settings s;
+        EXPECT_EQ(checkStartup(dir.path(), dir.path(), s).configured, c.configured) << c.par;
+        if (c.par.rfind("98Path", 0) == 0) {
+            EXPECT_EQ(s.Path98, sim);  // read up to the bad line
+        }
+    }
 }
 
 TEST(StartupCheck, NeedsTheFileInTheLaunchFolderEvenWhenTheProgramFolderHasOne) {
@@ -58,50 +72,21 @@ TEST(StartupCheck, NeedsTheFileInTheLaunchFolderEvenWhenTheProgramFolderHasOne) 
     EXPECT_EQ(checkStartup(launch.path(), program.path(), s).currentFolder, program.path());
 }
 
-TEST(StartupCheck, MissingPathOrExecutableMeansConfiguration) {
-    TempDir dir;
-    makeSimFolder(dir);
-    Settings s;
-    dir.write("vane98.par", "UnlimitedVis=30\r\nWayp=0\r\n");
-    EXPECT_FALSE(checkStartup(dir.path(), dir.path(), s).configured);
-    dir.write("vane98.par", parFor(dir.mkdir("empty")));
-    EXPECT_FALSE(checkStartup(dir.path(), dir.path(), s).configured);
-}
-
-TEST(StartupCheck, BadLineMeansConfiguration) {
-    TempDir dir;
-    const std::string sim = makeSimFolder(dir);
-    dir.write("vane98.par", "98Path=" + sim + "\r\nWayp=zero\r\n");
-    Settings s;
-    EXPECT_FALSE(checkStartup(dir.path(), dir.path(), s).configured);
-    EXPECT_EQ(s.Path98, sim);
-}
-
-TEST(StartupCheck, ExecutableNameMayDifferInCase) {
-    TempDir dir;
-    dir.write("FS/FLTSIM98.EXE", "exe");
-    dir.write("vane98.par", parFor(dir.file("FS")));
-    Settings s;
-    EXPECT_TRUE(checkStartup(dir.path(), dir.path(), s).configured);
-}
-
-TEST(FindFs98, RegistryFolderNeedsItsConfigFile) {
+// The registry's folder needs its configuration file; a chosen executable gives its folder.
+TEST(FindFs98, RegistryFolderOrTheChosenExecutable) {
     TempDir dir;
     test::FakePlatform platform;
     EXPECT_EQ(findFs98(platform).label, "FS98 not located.");
     EXPECT_FALSE(findFs98(platform).proceedEnabled);
 
     platform.registryPath = dir.mkdir("nocfg");
-    EXPECT_EQ(findFs98(platform).label, "FS98 not located.");
     EXPECT_FALSE(findFs98(platform).proceedEnabled);
 
     platform.registryPath = makeSimFolder(dir);
     const auto found = findFs98(platform);
     EXPECT_EQ(found.label, *platform.registryPath);
     EXPECT_TRUE(found.proceedEnabled);
-}
 
-TEST(FindFs98, ChosenExecutableGivesItsFolder) {
     EXPECT_EQ(folderOfChosenExe("/games/FS98/fltsim98.exe"), "/games/FS98");
     EXPECT_EQ(folderOfChosenExe("/games/FS98/FLTSIM98.EXE"), "/games/FS98");
     EXPECT_EQ(folderOfChosenExe("x.exe"), "");
@@ -136,32 +121,45 @@ TEST_F(ProceedTest, WithoutTheExecutableNothingIsWritten) {
     EXPECT_FALSE(program.exists("vane98.par"));
 }
 
+// The folder as FS98 lays it out and as copied from Windows in capitals: every name is found
+// in any letter case, and an adventure there already is left alone.
 TEST_F(ProceedTest, InstallsEverythingAndWritesTheDefaults) {
+    program.write("WINFS/FLTSIM98.EXE", "exe");
+    program.write("WINFS/TEXTURE/CLOUDS.R8", "original clouds");
+    program.write("WINFS/TEXTURE/STORMY.R8", "original storm");
+    program.mkdir("WINFS/Modules");
+    program.write("WINFS/ADV/LIGHTW.ADV", "theirs");
+    program.mkdir("WINFS/ADV/WAV");
     shipEverything();
-    EXPECT_EQ(proceed(), ProceedResult::Configured);
-    EXPECT_EQ(dialogs.messages(),
-              std::vector<std::string>{"Configuration Saved! Please restart Zephyra."});
-    EXPECT_EQ(program.read("vane98.par"), formatParamFile(firstRunSettings(sim)));
-    EXPECT_EQ(program.read("FS98/texture/clouds.sav"), "original clouds");
-    EXPECT_EQ(program.read("FS98/texture/stormy.sav"), "original storm");
-    EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "our storm");
-    EXPECT_EQ(program.read("FS98/modules/fs6ipc.dll"), "ipc");
-    EXPECT_EQ(program.read("FS98/adv/lightw.adv"), "lightw.adv");
-    EXPECT_EQ(program.read("FS98/adv/wav/thunder3.wav"), "thunder3.wav");
-}
-
-TEST_F(ProceedTest, BackupsAreNeverOverwritten) {
-    shipEverything();
+    const struct {
+        const char *sim, *texture, *storm, *modules, *lightw, *lightwText, *wav;
+    } cases[] = {
+        {"FS98", "texture", "stormy.r8", "modules", "adv/lightw.adv", "lightw.adv", "adv/wav"},
+        {"WINFS", "TEXTURE", "STORMY.R8", "Modules", "ADV/LIGHTW.ADV", "theirs", "ADV/WAV"},
+    };
+    for (const auto& c : cases) {
+        const std::string at = std::string(c.sim) + "/";
+        sim = program.file(c.sim);
+        dialogs.clear();
+        EXPECT_EQ(proceed(), ProceedResult::Configured);
+        EXPECT_EQ(dialogs.messages(),
+                  std::vector<std::string>{"Configuration Saved! Please restart Zephyra."});
+        EXPECT_EQ(program.read("vane98.par"), formatParamFile(firstRunSettings(sim)));
+        EXPECT_EQ(program.read(at + c.texture + "/clouds.sav"), "original clouds");
+        EXPECT_EQ(program.read(at + c.texture + "/stormy.sav"), "original storm");
+        EXPECT_EQ(program.read(at + c.texture + "/" + c.storm), "our storm");
+        EXPECT_EQ(program.read(at + c.modules + "/fs6ipc.dll"), "ipc");
+        EXPECT_EQ(program.read(at + c.lightw), c.lightwText);
+        EXPECT_EQ(program.read(at + c.wav + "/thunder3.wav"), "thunder3.wav");
+    }
+    // Run again after the user restored FS98's own storm texture and the clouds changed: the
+    // backups stay, and our storm texture only goes in together with a new backup.
+    program.write("WINFS/TEXTURE/STORMY.R8", "restored storm");
+    program.write("WINFS/TEXTURE/CLOUDS.R8", "new clouds");
     proceed();
-    // The user restored FS98's own storm texture meanwhile, and the clouds changed.
-    program.write("FS98/texture/stormy.r8", "restored storm");
-    program.write("FS98/texture/clouds.r8", "new clouds");
-    work.write("storm.cld", "our storm v2");
-    proceed();
-    EXPECT_EQ(program.read("FS98/texture/clouds.sav"), "original clouds");
-    EXPECT_EQ(program.read("FS98/texture/stormy.sav"), "original storm");
-    // Our storm texture only goes in together with a new backup.
-    EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "restored storm");
+    EXPECT_EQ(program.read("WINFS/TEXTURE/clouds.sav"), "original clouds");
+    EXPECT_EQ(program.read("WINFS/TEXTURE/stormy.sav"), "original storm");
+    EXPECT_EQ(program.read("WINFS/TEXTURE/STORMY.R8"), "restored storm");
 }
 
 TEST_F(ProceedTest, MissingFilesAreReportedAndConfigurationStillCompletes) {
@@ -179,26 +177,6 @@ TEST_F(ProceedTest, MissingFilesAreReportedAndConfigurationStillCompletes) {
     EXPECT_TRUE(program.exists("vane98.par"));
     // The backup was made even though our storm texture was missing.
     EXPECT_EQ(program.read("FS98/texture/stormy.sav"), "original storm");
-}
-
-TEST_F(ProceedTest, AFolderCopiedFromWindowsIsFoundInAnyLetterCase) {
-    sim = program.mkdir("WINFS");
-    program.write("WINFS/FLTSIM98.EXE", "exe");
-    program.write("WINFS/TEXTURE/CLOUDS.R8", "original clouds");
-    program.write("WINFS/TEXTURE/STORMY.R8", "original storm");
-    program.mkdir("WINFS/Modules");
-    program.write("WINFS/ADV/LIGHTW.ADV", "theirs");
-    program.mkdir("WINFS/ADV/WAV");
-    shipEverything();
-    EXPECT_EQ(proceed(), ProceedResult::Configured);
-    EXPECT_EQ(dialogs.messages(),
-              std::vector<std::string>{"Configuration Saved! Please restart Zephyra."});
-    EXPECT_EQ(program.read("WINFS/TEXTURE/clouds.sav"), "original clouds");
-    EXPECT_EQ(program.read("WINFS/TEXTURE/stormy.sav"), "original storm");
-    EXPECT_EQ(program.read("WINFS/TEXTURE/STORMY.R8"), "our storm");
-    EXPECT_EQ(program.read("WINFS/Modules/fs6ipc.dll"), "ipc");
-    EXPECT_EQ(program.read("WINFS/ADV/LIGHTW.ADV"), "theirs");
-    EXPECT_EQ(program.read("WINFS/ADV/WAV/thunder3.wav"), "thunder3.wav");
 }
 
 TEST_F(ProceedTest, ExistingTargetsAreLeftAlone) {

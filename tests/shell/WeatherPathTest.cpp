@@ -2,11 +2,11 @@
 #include <QFileSystemModel>
 #include <QTest>
 
+#include "MainWindowFixture.h"
 #include "platform/qt/QtDialogs.h"
-#include "shell/VaneWindow.h"
+#include "shell/DeliveryActions.h"
 #include "shell/WeatherActions.h"
 #include "support/DbRows.h"
-#include "support/WindowFixture.h"
 #include "weather/WeatherDb.h"
 
 using namespace zephyra;
@@ -18,20 +18,36 @@ const char* const kReports =
     "KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992\r\n"
     "KMCN 121756Z 09005KT 10SM SKC 20/08 A2992\r\n";
 
-class WeatherPathTest : public test::WindowFixture {
+class WeatherPathTest : public test::MainWindowFixture {
   protected:
     void SetUp() override {
         auto db = weather::WeatherDb::open(program.file("vanedb.mdb"));
-        test::addStation(*db, {"KATL", "3338N", "08426W", 100});
+        test::addStation(*db, {"KATL", "3338N", "08426W", 0});
         test::addStation(*db, {"KMCN", "3242N", "08339W", 100});
         test::addWps(*db, {"Atlanta", "V", "333747", -1, "0842606", -1, "116.90", ""});
         db.reset();
 
-        writeDefaultParams();
-        vane = std::make_unique<VaneWindow>(context);
-        ASSERT_EQ(vane->load(), VaneWindow::LoadResult::MainWindow);
-        vane->show();
+        vane = openMain();
         platform.simulatorRunning = true;
+    }
+    // One overcast report of KATL, 3 h 46 min before the scheduler's wall clock.
+    void addKatlReport() {
+        auto db = weather::WeatherDb::open(program.file("vanedb.mdb"));
+        weather::WeatherRecord r;
+        r.ID = "KATL";
+        r.cl1Base = 2500;
+        r.Cl1Coverage = 8;
+        r.Visibility = 10;
+        r.Pressure = 1013;
+        r.t0Deg = 59;
+        r.ObsTime = "2001-09-08T22:00Z";
+        ASSERT_EQ(db->addWeather(r), weather::WeatherDb::AddResult::Added);
+        context.weather.stations = db->stationList();
+    }
+    // Updates from the reports given, as picked earlier.
+    void update(const std::string& reports = kReports) {
+        vane->label("all_vane")->setText(QString::fromStdString(program.write("wx.txt", reports)));
+        vane->press("Command3");
     }
     int weatherRecords() {
         return weather::WeatherDb::open(program.file("vanedb.mdb"))->weatherCount();
@@ -42,25 +58,35 @@ class WeatherPathTest : public test::WindowFixture {
 
 }  // namespace
 
-TEST_F(WeatherPathTest, UpdateWithoutAFileAsksForOne) {
+// Update without a file asks for one; a cancelled file dialog changes nothing.
+TEST_F(WeatherPathTest, WithoutAFileNothingLoads) {
+    vane->press("Command2");
+    EXPECT_EQ(vane->label("all_vane")->text(), "");
+    EXPECT_TRUE(dialogs.messages().empty());
     vane->press("Command3");
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"You must select a file."});
     EXPECT_EQ(weatherRecords(), 0);
     EXPECT_EQ(vane->textBox("Text8")->text(), "0");
 }
 
+// A load without reports says so in the report area; a good one after it clears that text.
+// Loaded, the settings window's reload rebuilds the store from the chosen waypoint types.
 TEST_F(WeatherPathTest, LoadMetarDecodesAndLoadsTheWaypoints) {
+    dialogs.queueFile(program.write("empty.txt", "no reports here\r\n"));
+    vane->press("Command2");
+    EXPECT_EQ(vane->label("Label15")->text(), "No weather loaded...");
+    dialogs.clear();
     const std::string file = program.write("weather/today.txt", kReports);
     dialogs.queueFile(file);
     click(vane->picture("Picture2"));
     const auto& open = dialogs.shown().front();
-    EXPECT_EQ(open.kind, "open");
     EXPECT_EQ(open.file.filter,
               "METAR Weather (*.txt)|*.txt|NOAA CSV (*.csv *.csv.gz)|"
               "*.csv;*.csv.gz|All files|*");
     EXPECT_EQ(open.file.initialDir, program.path());
     EXPECT_EQ(vane->label("all_vane")->text().toStdString(), file);
     EXPECT_EQ(vane->label("Label19")->text(), "today.txt");
+    EXPECT_EQ(vane->label("Label15")->text(), "");
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Done Processing 2 stations."});
     EXPECT_EQ(weatherRecords(), 2);
     EXPECT_EQ(context.weather.stations.count(), 2);
@@ -70,18 +96,12 @@ TEST_F(WeatherPathTest, LoadMetarDecodesAndLoadsTheWaypoints) {
     EXPECT_EQ(vane->timer1().interval(), 5000);
     EXPECT_EQ(vane->closest().interval(), 60000);
     EXPECT_EQ(vane->randomTimer().interval(), 60000);
-    EXPECT_TRUE(vane->isEnabled());
     EXPECT_TRUE(vane->picture("Picture2")->isEnabled());
-}
 
-TEST_F(WeatherPathTest, AGoodLoadAfterAFailedOneClearsTheNoWeatherText) {
-    dialogs.queueFile(program.write("empty.txt", "no reports here\r\n"));
-    vane->press("Command2");
-    EXPECT_EQ(vane->label("Label15")->text(), "No weather loaded...");
-    dialogs.queueFile(program.write("today.txt", kReports));
-    vane->press("Command2");
-    EXPECT_EQ(context.weather.stations.count(), 2);
-    EXPECT_EQ(vane->label("Label15")->text(), "");
+    context.settings.Wayp = 3;
+    vane->textBox("Text8")->setText("0");
+    vane->reloadWaypoints();
+    EXPECT_EQ(context.waypoints.WpsCount, 2);
 }
 
 // Qt's own file dialog, as the program shows it: the filter reads once, NOAA's capital cycle
@@ -115,13 +135,6 @@ TEST_F(WeatherPathTest, FileDialogFilterMatchesAnyLetterCase) {
     EXPECT_EQ(listed(), "11Z.TXT today.txt");
 }
 
-TEST_F(WeatherPathTest, CancellingTheFileDialogChangesNothing) {
-    vane->press("Command2");
-    EXPECT_EQ(vane->label("all_vane")->text(), "");
-    EXPECT_TRUE(dialogs.messages().empty());
-    EXPECT_EQ(weatherRecords(), 0);
-}
-
 TEST_F(WeatherPathTest, UnixLineEndsAreRepairedIntoTheScratchFileForMetarOnly) {
     const std::string text =
         "KATL 121756Z 27010KT 10SM SKC 12/08 A2992\nKMCN 121756Z 09005KT 10SM SKC 20/08 A2992\n";
@@ -147,8 +160,7 @@ TEST_F(WeatherPathTest, ADatabaseThatCannotBeOpenedIsNamedAndTrackingStillStarts
     program.write("vanedb.mdb", "");
     vane->timer1().setInterval(0);
     vane->closest().setInterval(0);
-    vane->label("all_vane")->setText(QString::fromStdString(program.write("wx.txt", kReports)));
-    vane->press("Command3");
+    update();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].message.text,
               "The weather database \"" + program.file("vanedb.mdb") +
@@ -180,22 +192,22 @@ TEST_F(WeatherPathTest, WaypointLoadingLetsTheWindowWorkEvery250Records) {
 TEST_F(WeatherPathTest, UseLastWeatherReusesTheTable) {
     vane->press("Command5");
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{weather::kNoWeatherMessage});
-
-    vane->label("all_vane")->setText(QString::fromStdString(program.write("wx.txt", kReports)));
-    vane->press("Command3");
+    update();
     dialogs.clear();
     context.weather = {};
+    dialogs.queueAnswer(platform::Answer::No);
+    click(vane->picture("Picture4"));
+    EXPECT_EQ(context.weather.stations.count(), 0);
     dialogs.queueAnswer(platform::Answer::Yes);
     click(vane->picture("Picture4"));
     EXPECT_EQ(dialogs.messages(),
-              std::vector<std::string>{"Are you sure you want to use the last weather loaded?"});
+              std::vector<std::string>(2, "Are you sure you want to use the last weather loaded?"));
     EXPECT_EQ(context.weather.stations.count(), 2);
     EXPECT_EQ(context.shared.useLastWeather, 0);
     EXPECT_EQ(vane->textBox("Text8")->text(), "1");
 }
 
 TEST_F(WeatherPathTest, ASecondLoadCannotStartInsideTheFirst) {
-    vane->label("all_vane")->setText(QString::fromStdString(program.write("wx.txt", kReports)));
     int nested = 0;
     dialogs.onMessage = [&](const platform::MessageRequest& m) {
         if (m.text.rfind("Done Processing", 0) == 0 && nested++ == 0) {
@@ -204,16 +216,63 @@ TEST_F(WeatherPathTest, ASecondLoadCannotStartInsideTheFirst) {
             vane->press("Command5");
         }
     };
-    vane->press("Command3");
+    update();
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"Done Processing 2 stations."});
     EXPECT_FALSE(vane->weatherActions().busy());
 }
 
-TEST_F(WeatherPathTest, ReloadFromTheSettingsWindowRebuildsTheStore) {
-    vane->label("all_vane")->setText(QString::fromStdString(program.write("wx.txt", kReports)));
-    vane->press("Command3");
-    context.settings.Wayp = 3;
-    vane->textBox("Text8")->setText("0");
-    vane->reloadWaypoints();
-    EXPECT_EQ(context.waypoints.WpsCount, 2);
+// The report needs a station; the closest tick finds it, sends and shows its report.
+TEST_F(WeatherPathTest, ClosestTickSendsAndShowsTheReport) {
+    addKatlReport();
+    vane->press("Command4");
+    EXPECT_EQ(dialogs.messages(), std::vector<std::string>{"ICAO Station Weather not Found"});
+    dialogs.clear();
+    vane->closest().setInterval(60000);
+    scheduler.advance(60);  // no position yet
+    EXPECT_EQ(vane->label("Text3")->text(), "");
+
+    vane->textBox("Text1")->setText("33.6300");
+    vane->textBox("Text2")->setText("-84.4300");
+    scheduler.advance(60);
+    EXPECT_EQ(vane->label("Text3")->text(), "KATL-Station KATL, GA");
+    EXPECT_EQ(vane->textBox("LastStation")->text(), "KATL");
+    // The report is old: the station and its age under it turn red, the age is in the tip
+    // too; no message box.
+    auto* age = vane->label("ReportAge");
+    EXPECT_TRUE(age->isVisible());
+    EXPECT_EQ(age->text(), "observed 22:00Z, 3 h 48 min ago");
+    EXPECT_EQ(vane->label("Text3")->toolTip(), "KATL observed 22:00Z, 3 h 48 min ago");
+    EXPECT_FALSE(vane->label("Text3")->styleSheet().isEmpty());
+    EXPECT_FALSE(age->styleSheet().isEmpty());
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(aircraft.callCount("upd_temps"), 1);
+    // A minute later the age has moved on.
+    scheduler.advance(60);
+    EXPECT_EQ(age->text(), "observed 22:00Z, 3 h 49 min ago");
+    EXPECT_TRUE(vane->label("Label15")->text().startsWith("KATL REPORT\nSkies: overcast at 2500"));
+
+    vane->press("Command4");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].message.title, "Current Station Report");
+    EXPECT_EQ(dialogs.shown()[0].message.text.substr(0, 12), "KATL REPORT\n");
+
+    // A plan with custom weather empties LastStation: the next send goes at once.
+    vane->textBox("LastStation")->setText("");
+    vane->command("Update_Vane")->click();
+    EXPECT_EQ(aircraft.callCount("upd_temps"), 2);
+    EXPECT_EQ(vane->textBox("LastStation")->text(), "KATL");
+
+    // The random timer re-arms itself and varies the wind.
+    random.setConstant(0.0);
+    const int winds = aircraft.callCount("upd_wind3");
+    vane->randomTimer().setInterval(60000);
+    scheduler.advance(60);
+    EXPECT_EQ(vane->randomTimer().interval(), 10000);
+    EXPECT_EQ(aircraft.callCount("upd_wind3"), winds + 1);
+
+    // With "Send Weather to FS" off, Manual Update runs its transition but sends nothing.
+    vane->checkBox("upd_vane")->setChecked(false);
+    vane->command("Update_Vane")->click();
+    EXPECT_EQ(aircraft.callCount("upd_temps"), 2);
+    EXPECT_EQ(vane->status(), "Transition 60");
 }
