@@ -2,7 +2,7 @@
 // after a METAR load, and the US east coast with a plan from Atlanta to New York in flight.
 // Usage: map_screenshots PROGRAM_FOLDER METAR_FILE PLAN_FILE OUT_FOLDER
 // PROGRAM_FOLDER is a scratch copy of build/bin (vanedb.mdb, vane98.par, map/);
-// tests/map/map-shots prepares it and runs this under Xvfb.
+// tools/map-shots prepares it and runs this under Xvfb.
 #include <QApplication>
 #include <QCheckBox>
 #include <QMouseEvent>
