@@ -2,15 +2,14 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <regex>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "support/TempDir.h"
+#include "weather/Records.h"
 #include "weather/import/Encoding.h"
 #include "weather/import/Importer.h"
 #include "weather/import/Selection.h"
@@ -19,143 +18,99 @@
 
 using namespace zephyra::weather::import;
 using zephyra::test::TempDir;
+using zephyra::weather::waypointLatitude;
+using zephyra::weather::waypointLongitude;
 
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-// Runs a query on a database file and returns every row as text.
-Rows query(const std::string& path, const std::string& sql,
-           const std::vector<std::string>& params = {}) {
-    sqlite3* db = nullptr;
+// Runs SQL on a database file and returns every row as text.
+Rows query(const std::string& path, const std::string& sql) {
     Rows rows;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        ADD_FAILURE() << "cannot open " << path;
-        return rows;
-    }
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-        ADD_FAILURE() << sqlite3_errmsg(db) << " in " << sql;
-        sqlite3_close(db);
-        return rows;
-    }
-    for (std::size_t i = 0; i < params.size(); ++i) {
-        sqlite3_bind_text(st, static_cast<int>(i + 1), params[i].c_str(), -1, SQLITE_TRANSIENT);
-    }
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        std::vector<std::string> row;
-        for (int c = 0; c < sqlite3_column_count(st); ++c) {
-            const auto* text = sqlite3_column_text(st, c);
-            row.emplace_back(text != nullptr ? reinterpret_cast<const char*>(text) : "");
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const auto add = [](void* out, int n, char** values, char**) {
+        auto& row = static_cast<Rows*>(out)->emplace_back();
+        for (int i = 0; i < n; ++i) {
+            row.emplace_back(values[i] != nullptr ? values[i] : "");
         }
-        rows.push_back(std::move(row));
-    }
-    sqlite3_finalize(st);
+        return 0;
+    };
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), add, &rows, &error), SQLITE_OK)
+        << (error != nullptr ? error : "") << " in " << sql;
+    sqlite3_free(error);
     sqlite3_close(db);
     return rows;
-}
-
-void execute(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    char* message = nullptr;
-    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
-    const std::string why = message != nullptr ? message : "";
-    sqlite3_free(message);
-    sqlite3_close(db);
-    ASSERT_EQ(rc, SQLITE_OK) << why;
-}
-
-// How the program reads the stored texts back (degrees + (minutes + seconds / 60) / 60).
-double readWaypointLatitude(const std::string& text, int ns) {
-    const double v = std::stod(text.substr(0, 2)) +
-                     (std::stod(text.substr(2, 2)) + std::stod(text.substr(4, 2)) / 60.0) / 60.0;
-    return ns == 0 ? -v : v;
-}
-double readWaypointLongitude(const std::string& text, int we) {
-    const double v = std::stod(text.substr(0, 3)) +
-                     (std::stod(text.substr(3, 2)) + std::stod(text.substr(5, 2)) / 60.0) / 60.0;
-    return we < 0 ? -v : v;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Text encodings
 
-TEST(TextEncodingTest, WaypointPositionsAreDegreesMinutesSecondsWithFlags) {
-    const auto lat = waypointLatitudeText(33.70333);
-    EXPECT_EQ(lat.text, "334212");
-    EXPECT_EQ(lat.flag, -1);  // north
-    const auto south = waypointLatitudeText(-33.70333);
-    EXPECT_EQ(south.text, "334212");
-    EXPECT_EQ(south.flag, 0);
-
-    const auto lon = waypointLongitudeText(-84.43972);
-    EXPECT_EQ(lon.text, "0842623");
-    EXPECT_EQ(lon.flag, -1);  // west
-    const auto east = waypointLongitudeText(151.17722);
-    EXPECT_EQ(east.text, "1511038");
-    EXPECT_EQ(east.flag, 0);
-}
-
-TEST(TextEncodingTest, RoundingCarriesIntoMinutesAndDegrees) {
-    EXPECT_EQ(waypointLatitudeText(33.9999999).text, "340000");  // 59.9996" -> next degree
-    EXPECT_EQ(waypointLongitudeText(-9.99999).text, "0100000");  // 59.96" carries twice
-    EXPECT_EQ(waypointLongitudeText(179.99999).text, "1800000");
-    EXPECT_EQ(stationLatitudeText(33.99167), "3400N");  // 59.5' -> next degree
-    EXPECT_EQ(stationLongitudeText(-84.99), "08459W");
-    EXPECT_EQ(stationLatitudeText(90.0), "9000N");
-    EXPECT_EQ(stationLongitudeText(-180.0), "18000W");
-}
-
-TEST(TextEncodingTest, ValuesThatRoundToZeroAreNorthAndEast) {
-    EXPECT_EQ(stationLatitudeText(-0.004), "0000N");
-    EXPECT_EQ(stationLongitudeText(-0.004), "00000E");
-    EXPECT_EQ(waypointLatitudeText(-0.0001).flag, -1);
-    EXPECT_EQ(waypointLongitudeText(-0.0001).flag, 0);
-    EXPECT_EQ(waypointLongitudeText(-0.0002).flag, -1);  // 0.72" is still west
-}
-
-TEST(TextEncodingTest, StationPositionsRoundToTheNearestMinute) {
-    EXPECT_EQ(stationLatitudeText(33.6367), "3338N");
-    EXPECT_EQ(stationLongitudeText(-84.428101), "08426W");
-    EXPECT_EQ(stationLatitudeText(-34.91667), "3455S");
-    EXPECT_EQ(stationLongitudeText(7.5), "00730E");
-}
-
-TEST(TextEncodingTest, ReadingBackGivesThePositionWithinHalfASecond) {
+TEST(TextEncodingTest, WaypointTextsAreDegreesMinutesSecondsWithFlags) {
+    // The flag is -1 for north and west; rounding carries into minutes and degrees.
+    const struct {
+        double degrees;
+        const char* text;
+        int flag;
+    } lats[] = {{33.70333, "334212", -1},
+                {-33.70333, "334212", 0},
+                {33.9999999, "340000", -1},
+                {-0.0001, "000000", -1}},
+      lons[] = {{-84.43972, "0842623", -1}, {151.17722, "1511038", 0},
+                {-9.99999, "0100000", -1},  {179.99999, "1800000", 0},
+                {-0.0001, "0000000", 0},    {-0.0002, "0000001", -1}};  // 0.72" is still west
+    for (const auto& c : lats) {
+        EXPECT_EQ(waypointLatitudeText(c.degrees).text, c.text) << c.degrees;
+        EXPECT_EQ(waypointLatitudeText(c.degrees).flag, c.flag) << c.degrees;
+    }
+    for (const auto& c : lons) {
+        EXPECT_EQ(waypointLongitudeText(c.degrees).text, c.text) << c.degrees;
+        EXPECT_EQ(waypointLongitudeText(c.degrees).flag, c.flag) << c.degrees;
+    }
+    // The program reads the texts back within half a second.
     for (double lat = -90.0; lat <= 90.0; lat += 0.7311) {
         const auto t = waypointLatitudeText(lat);
         ASSERT_EQ(t.text.size(), 6u);
-        EXPECT_NEAR(readWaypointLatitude(t.text, t.flag), lat, 0.5 / 3600 + 1e-9) << lat;
+        EXPECT_NEAR(waypointLatitude(t.text, t.flag), lat, 0.5 / 3600 + 1e-9) << lat;
     }
     for (double lon = -180.0; lon <= 180.0; lon += 1.3177) {
         const auto t = waypointLongitudeText(lon);
         ASSERT_EQ(t.text.size(), 7u);
-        EXPECT_NEAR(readWaypointLongitude(t.text, t.flag), lon, 0.5 / 3600 + 1e-9) << lon;
+        EXPECT_NEAR(waypointLongitude(t.text, t.flag), lon, 0.5 / 3600 + 1e-9) << lon;
     }
 }
 
-TEST(TextEncodingTest, VorFrequenciesAreMegahertzWithTwoDecimals) {
+TEST(TextEncodingTest, StationTextsRoundToTheNearestMinute) {
+    EXPECT_EQ(stationLatitudeText(33.6367), "3338N");
+    EXPECT_EQ(stationLatitudeText(-34.91667), "3455S");
+    EXPECT_EQ(stationLatitudeText(33.99167), "3400N");  // 59.5' -> next degree
+    EXPECT_EQ(stationLatitudeText(90.0), "9000N");
+    EXPECT_EQ(stationLatitudeText(-0.004), "0000N");  // rounds to zero: north
+    EXPECT_EQ(stationLongitudeText(-84.428101), "08426W");
+    EXPECT_EQ(stationLongitudeText(7.5), "00730E");
+    EXPECT_EQ(stationLongitudeText(-84.99), "08459W");
+    EXPECT_EQ(stationLongitudeText(-180.0), "18000W");
+    EXPECT_EQ(stationLongitudeText(-0.004), "00000E");
+}
+
+TEST(TextEncodingTest, FrequenciesInTheirBandsOnly) {
     EXPECT_EQ(vorFrequency(116900), "116.90");
     EXPECT_EQ(vorFrequency(108000), "108.00");
     EXPECT_EQ(vorFrequency(117950), "117.95");
     EXPECT_EQ(vorFrequency(112050), "112.05");
-    EXPECT_FALSE(vorFrequency(107950));
-    EXPECT_FALSE(vorFrequency(118000));
-    EXPECT_FALSE(vorFrequency(11495));  // a real error in the data: kHz/10
-    EXPECT_FALSE(vorFrequency(-1));
-    EXPECT_FALSE(vorFrequency(116925));  // between channels
-}
-
-TEST(TextEncodingTest, NdbFrequenciesAreKilohertz) {
+    // 11495 is a real error in the data (kHz/10); 116925 lies between channels.
+    for (const double bad : {107950, 118000, 11495, -1, 116925}) {
+        EXPECT_FALSE(vorFrequency(bad)) << bad;
+    }
     EXPECT_EQ(ndbFrequency(344), "344");
     EXPECT_EQ(ndbFrequency(415.5), "415.5");
     EXPECT_EQ(ndbFrequency(190), "190");
     EXPECT_EQ(ndbFrequency(1750), "1750");
-    EXPECT_FALSE(ndbFrequency(105));  // VHF numbers filed as NDBs
-    EXPECT_FALSE(ndbFrequency(1751));
-    EXPECT_FALSE(ndbFrequency(-1));
+    for (const double bad : {105, 1751, -1}) {  // 105: VHF numbers filed as NDBs
+        EXPECT_FALSE(ndbFrequency(bad)) << bad;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -236,7 +191,7 @@ TEST(SourceFormatTest, AwcStationListSkipsTitlesAndPrefersTheMetarLineOfADuplica
     EXPECT_EQ(*parsed.rows[1].elevationM, 309.0);
 }
 
-TEST(SourceFormatTest, NsdStationListFieldsAndShortLines) {
+TEST(SourceFormatTest, NsdStationListFieldsShortLinesAndLatin1Names) {
     const auto parsed = parseNsdStations(
         "KATL;72;219;Atlanta, Hartsfield;GA;United States;4;33-37-47N;084-26-32W;33-38-24N;"
         "084-25-17W;312;296;P;1\n"
@@ -244,8 +199,10 @@ TEST(SourceFormatTest, NsdStationListFieldsAndShortLines) {
         "DGAT;65;473;Tema;;Ghana;1;05-37N;00-00;;;14;18;\n"
         "KXXX;--;---;Too short;GA\n"
         "KBLX;--;---;Billing NEXRAD;MT;United States;4;45-85N;108-61W;;;1117;;\n"
-        "UUEE;27;514;Moscow / Sheremet'Ye;;Russian Federation;6;;;;;190;;\n");
-    ASSERT_EQ(parsed.rows.size(), 4u);
+        "UUEE;27;514;Moscow / Sheremet'Ye;;Russian Federation;6;;;;;190;;\n"
+        "LFBT;07;621;Tarbes / Lourdes-Pyr\xE9n\xE9"
+        "es;;France;6;43-11N;000-00;;;379;363;P\n");
+    ASSERT_EQ(parsed.rows.size(), 5u);
     EXPECT_EQ(parsed.malformed, 2);
     EXPECT_EQ(parsed.rows[0].name, "Atlanta, Hartsfield");
     EXPECT_NEAR(parsed.rows[0].position->lon, -(84.0 + 26.0 / 60 + 32.0 / 3600), 1e-9);
@@ -253,15 +210,7 @@ TEST(SourceFormatTest, NsdStationListFieldsAndShortLines) {
     EXPECT_EQ(parsed.rows[1].country, "Canada");
     EXPECT_EQ(parsed.rows[2].position->lon, 0.0);
     EXPECT_FALSE(parsed.rows[3].position);  // listed, but without a position
-}
-
-TEST(SourceFormatTest, NsdLatin1NamesBecomeUtf8) {
-    const auto parsed = parseNsdStations(
-        "LFBT;07;621;Tarbes / Lourdes-Pyr\xE9n\xE9"
-        "es;;France;6;"
-        "43-11N;000-00;;;379;363;P\n");
-    ASSERT_EQ(parsed.rows.size(), 1u);
-    EXPECT_EQ(parsed.rows[0].name,
+    EXPECT_EQ(parsed.rows[4].name,
               "Tarbes / Lourdes-Pyr\xC3\xA9n\xC3\xA9"
               "es");
 }
@@ -318,38 +267,21 @@ TEST(SourceFormatTest, TitleCaseOnlyForNamesInCapitals) {
 AirportRecord airport(const std::string& ident, const std::string& name, double lat, double lon,
                       const std::string& country, const std::string& region,
                       const std::string& type = "large_airport") {
-    AirportRecord a;
-    a.ident = ident;
-    a.icaoCode = ident;
-    a.type = type;
-    a.name = name;
-    a.position = {lat, lon};
-    a.isoCountry = country;
-    a.isoRegion = region;
-    return a;
+    return {ident, type, name, country, region, ident, "", {lat, lon}, std::nullopt};
 }
 
 StationRecord station(const std::string& id, const std::string& name,
                       std::optional<GeoPoint> position, const std::string& country,
                       const std::string& state = "") {
-    StationRecord s;
-    s.id = id;
-    s.name = name;
-    s.position = position;
-    s.country = country;
-    s.state = state;
-    return s;
+    return {id, name, state, country, position, std::nullopt, ""};
 }
 
 class StationMergeTest : public ::testing::Test {
   protected:
     const StationRow* row(const std::string& id) const {
-        for (const auto& r : merged.rows) {
-            if (r.id == id) {
-                return &r;
-            }
-        }
-        return nullptr;
+        const auto r = std::find_if(merged.rows.begin(), merged.rows.end(),
+                                    [&id](const StationRow& x) { return x.id == id; });
+        return r != merged.rows.end() ? &*r : nullptr;
     }
     void merge() { merged = mergeStations({nsd, awc, weatherUtil, airports, countries}); }
 
@@ -457,13 +389,7 @@ TEST(WaypointSelectionTest, MajorAirportsAndStationAirportsUnderTheReportCode) {
 
 TEST(WaypointSelectionTest, NavaidFamiliesAndBadFrequencies) {
     auto navaid = [](const std::string& ident, const std::string& type, double khz) {
-        NavaidRecord n;
-        n.ident = ident;
-        n.name = ident + " name";
-        n.type = type;
-        n.frequencyKhz = khz;
-        n.position = {10, 10};
-        return n;
+        return NavaidRecord{ident, ident + " name", type, khz, {10, 10}};
     };
     const auto rows = selectNavaids({navaid("ATL", "VORTAC", 116900), navaid("B", "VOR", 113000),
                                      navaid("C", "VOR-DME", 11495), navaid("D", "NDB", 344),
@@ -495,29 +421,27 @@ TEST(WaypointSelectionTest, FixesAreSharedOutAcrossCellsWhateverTheFileOrder) {
     fixes.push_back({"D123A", {-20.0, 20.0}});   // not a named fix
     fixes.push_back({"SOUTH", {-40.0, 150.0}});  // listed twice
 
-    const auto chosen = selectFixes(fixes, 50);
+    // The names chosen, in order; a name listed twice would show twice.
+    const auto names = [](const auto& chosen) {
+        std::vector<std::string> out;
+        for (const auto& f : chosen) {
+            EXPECT_EQ(f.type, "W");
+            EXPECT_EQ(f.name, f.ident);
+            out.push_back(f.ident);
+        }
+        return out;
+    };
+    const auto chosen = names(selectFixes(fixes, 50));
     ASSERT_EQ(chosen.size(), 50u);
-    std::set<std::string> names;
-    for (const auto& f : chosen) {
-        names.insert(f.ident);
-        EXPECT_EQ(f.type, "W");
-        EXPECT_EQ(f.name, f.ident);
-    }
-    EXPECT_EQ(names.size(), 50u);
+    EXPECT_TRUE(std::is_sorted(chosen.begin(), chosen.end()));
+    EXPECT_EQ(std::adjacent_find(chosen.begin(), chosen.end()), chosen.end());
     for (const char* lonely : {"SOUTH", "NORTH", "ASIAA"}) {
-        EXPECT_EQ(names.count(lonely), 1u) << lonely;
+        EXPECT_TRUE(std::binary_search(chosen.begin(), chosen.end(), lonely)) << lonely;
     }
-    EXPECT_EQ(names.count("D123A"), 0u);
-    EXPECT_TRUE(std::is_sorted(chosen.begin(), chosen.end(),
-                               [](const auto& a, const auto& b) { return a.ident < b.ident; }));
-
+    EXPECT_FALSE(std::binary_search(chosen.begin(), chosen.end(), "D123A"));
     auto reversed = fixes;
     std::reverse(reversed.begin(), reversed.end());
-    const auto again = selectFixes(reversed, 50);
-    ASSERT_EQ(again.size(), chosen.size());
-    for (std::size_t i = 0; i < chosen.size(); ++i) {
-        EXPECT_EQ(again[i].ident, chosen[i].ident);
-    }
+    EXPECT_EQ(names(selectFixes(reversed, 50)), chosen);
     EXPECT_EQ(selectFixes(fixes, 1000).size(), 403u);
     EXPECT_TRUE(selectFixes(fixes, 0).empty());
 }
@@ -550,8 +474,7 @@ class ShippedDataTest : public ::testing::Test {
 TEST_F(ShippedDataTest, AtlantaStation) {
     const auto rows = query(path(),
                             "SELECT Name, Latitude, Longitude, Altitude, \"State Code\", Country, "
-                            "Celcius FROM Stations WHERE ID = ?",
-                            {"KATL"});
+                            "Celcius FROM Stations WHERE ID = 'KATL'");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_NE(rows[0][0].find("Atlanta"), std::string::npos) << rows[0][0];
     EXPECT_EQ(rows[0][1], "3338N");
@@ -575,15 +498,15 @@ TEST_F(ShippedDataTest, StationsWorldwide) {
 }
 
 TEST_F(ShippedDataTest, NorthAmericanStationsAlsoAnswerToTheirSaCodes) {
-    const std::string sql = "SELECT Name, Latitude, Longitude, Altitude FROM Stations WHERE ID = ?";
-    EXPECT_EQ(query(path(), sql, {"ICT"}), query(path(), sql, {"KICT"}));
-    EXPECT_EQ(query(path(), sql, {"YYZ"}), query(path(), sql, {"CYYZ"}));
-    EXPECT_TRUE(query(path(), sql, {"LHR"}).empty());  // SA was North America's format
+    const std::string sql = "SELECT Name, Latitude, Longitude, Altitude FROM Stations WHERE ID = ";
+    EXPECT_EQ(query(path(), sql + "'ICT'"), query(path(), sql + "'KICT'"));
+    EXPECT_EQ(query(path(), sql + "'YYZ'"), query(path(), sql + "'CYYZ'"));
+    EXPECT_TRUE(query(path(), sql + "'LHR'").empty());  // SA was North America's format
     EXPECT_GT(report.saCodes, 1000);
     // SA reports are in degrees Fahrenheit: only the METAR rows ask for a conversion.
-    const std::string scale = "SELECT Celcius FROM Stations WHERE ID = ?";
-    EXPECT_EQ(query(path(), scale, {"ICT"}), (Rows{{"0"}}));
-    EXPECT_EQ(query(path(), scale, {"KICT"}), (Rows{{"1"}}));
+    EXPECT_EQ(
+        query(path(), "SELECT ID, Celcius FROM Stations WHERE ID IN ('ICT', 'KICT') ORDER BY ID"),
+        (Rows{{"ICT", "0"}, {"KICT", "1"}}));
     EXPECT_EQ(count("SELECT COUNT(*) FROM Stations WHERE Celcius = 0"),
               std::to_string(report.saCodes));
 }
@@ -613,8 +536,8 @@ TEST_F(ShippedDataTest, AtlantaVortacAndFrequencyForms) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], "Atlanta");
     EXPECT_EQ(rows[0][1], "116.90");
-    EXPECT_NEAR(readWaypointLatitude(rows[0][2], std::stoi(rows[0][3])), 33.6291, 1e-3);
-    EXPECT_NEAR(readWaypointLongitude(rows[0][4], std::stoi(rows[0][5])), -84.4351, 1e-3);
+    EXPECT_NEAR(waypointLatitude(rows[0][2], std::stoi(rows[0][3])), 33.6291, 1e-3);
+    EXPECT_NEAR(waypointLongitude(rows[0][4], std::stoi(rows[0][5])), -84.4351, 1e-3);
 
     const std::regex vor("^1(0[89]|1[0-7])\\.[0-9][05]$");
     const std::regex ndb("^[0-9]{3,4}(\\.[0-9])?$");
@@ -631,7 +554,7 @@ TEST_F(ShippedDataTest, AtlantaVortacAndFrequencyForms) {
 
 TEST_F(ShippedDataTest, NameSearchFindsAtlantaAirportBeforeItsVor) {
     const auto rows =
-        query(path(), "SELECT Type, Ident FROM WPS WHERE Name LIKE ? ORDER BY rowid", {"%atl%"});
+        query(path(), "SELECT Type, Ident FROM WPS WHERE Name LIKE '%atl%' ORDER BY rowid");
     const auto at = [&rows](const std::string& type, const std::string& ident) {
         return std::find(rows.begin(), rows.end(), std::vector<std::string>{type, ident}) -
                rows.begin();
@@ -668,8 +591,8 @@ TEST_F(ShippedDataTest, FixesReachEveryContinent) {
     int europe = 0;
     int americas = 0;
     for (const auto& r : query(path(), "SELECT Lat, NS, Lon, we FROM WPS WHERE Type = 'W'")) {
-        const double lat = readWaypointLatitude(r[0], std::stoi(r[1]));
-        const double lon = readWaypointLongitude(r[2], std::stoi(r[3]));
+        const double lat = waypointLatitude(r[0], std::stoi(r[1]));
+        const double lon = waypointLongitude(r[2], std::stoi(r[3]));
         south += lat < -30.0;
         farEast += lon > 100.0;
         europe += lat > 35.0 && lat < 70.0 && lon > -10.0 && lon < 40.0;
@@ -794,10 +717,10 @@ TEST_F(BuildTest, AFreshPlainFileIsReadBeforeTheShippedGzipCopy) {
 
 TEST_F(BuildTest, RebuildKeepsTheWeatherRows) {
     ASSERT_TRUE(build());
-    execute(target(),
-            "INSERT INTO Weather (ID, Observation, Time, Visibility, Upd_Ts) VALUES "
-            "('KATL', 'KATL 121756Z 25010KT 10SM', 1700000000, 10, 'x'), "
-            "('EGLL', 'EGLL 121750Z CAVOK', 1700000001, 9999, 'y')");
+    query(target(),
+          "INSERT INTO Weather (ID, Observation, Time, Visibility, Upd_Ts) VALUES "
+          "('KATL', 'KATL 121756Z 25010KT 10SM', 1700000000, 10, 'x'), "
+          "('EGLL', 'EGLL 121750Z CAVOK', 1700000001, 9999, 'y')");
     std::string error;
     ASSERT_TRUE(build(&error)) << error;
     EXPECT_EQ(report.weatherKept, 2);
@@ -811,9 +734,9 @@ TEST_F(BuildTest, RebuildKeepsTheWeatherRows) {
 }
 
 TEST_F(BuildTest, WeatherFromAnOlderLayoutKeepsTheColumnsBothHave) {
-    execute(target(),
-            "CREATE TABLE Weather (ID TEXT, Observation TEXT, Retired INTEGER);"
-            "INSERT INTO Weather VALUES ('KATL', 'KATL 121756Z', 7), (NULL, 'orphan', 1);");
+    query(target(),
+          "CREATE TABLE Weather (ID TEXT, Observation TEXT, Retired INTEGER);"
+          "INSERT INTO Weather VALUES ('KATL', 'KATL 121756Z', 7), (NULL, 'orphan', 1);");
     std::string error;
     ASSERT_TRUE(build(&error)) << error;
     EXPECT_EQ(report.weatherKept, 1);
@@ -832,7 +755,7 @@ TEST_F(BuildTest, FailedBuildLeavesThePreviousFileAsItWas) {
 
 TEST_F(BuildTest, MissingSourceFailsWithoutTouchingTheTarget) {
     ASSERT_TRUE(build());
-    execute(target(), "INSERT INTO Weather (ID) VALUES ('KATL')");
+    query(target(), "INSERT INTO Weather (ID) VALUES ('KATL')");
     std::filesystem::remove(dir.file("data/fixes/fix.dat"));
     std::string error;
     EXPECT_FALSE(build(&error));
