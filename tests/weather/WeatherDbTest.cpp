@@ -407,8 +407,10 @@ TEST(WeatherDbOpen, TheProgramsDatabaseMissingEmptyOrDamagedIsNeverRecreated) {
     const auto foreignBytes = dir.read("foreign.mdb");
     dir.write("empty.mdb", "");
     dir.write("garbage.mdb", std::string(4096, 'x'));
+    dir.mkdir("folder.mdb");
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"nope.mdb", "missing"},
+        {"folder.mdb", "a folder, not a database file"},
         {"empty.mdb", "empty"},
         {"garbage.mdb", "damaged (file is not a database)"},
         {"foreign.mdb", "damaged (the station and waypoint tables are missing)"},
