@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "platform/Random.h"
 #include "weather/Completion.h"
@@ -37,24 +38,25 @@ platform::PinnedRandom withTarget(int target) {
     return rnd;
 }
 
-}  // namespace
-
-TEST(CompletionWinds, TurnByThirdsTowardsTheTarget) {
-    auto rnd = withTarget(250);
-    WeatherRecord r = surface(350, 10, 15);
-    weather::completeRecord(r, {}, CompletionStyle::metar(), rnd);
-    EXPECT_EQ(r.w1Dir, 316);
-    EXPECT_EQ(r.w2Dir, 282);
-    EXPECT_EQ(r.w3Dir, 248);
+// The temperatures of the three upper layers.
+std::vector<int> upper(const WeatherRecord& r) {
+    return {r.t1Deg, r.t2Deg, r.t3Deg};
 }
 
-TEST(CompletionWinds, TurnTheShorterWayAcrossNorth) {
-    auto rnd = withTarget(280);
-    WeatherRecord r = surface(10, 10, 15);
-    weather::completeRecord(r, {}, CompletionStyle::metar(), rnd);
-    EXPECT_EQ(r.w1Dir, 340);
-    EXPECT_EQ(r.w2Dir, 310);
-    EXPECT_EQ(r.w3Dir, 280);
+}  // namespace
+
+TEST(CompletionWinds, TurnByThirdsTheShorterWayTowardsTheTarget) {
+    const struct {
+        double surface;
+        int target;
+        std::vector<double> layers;
+    } cases[] = {{350, 250, {316, 282, 248}}, {10, 280, {340, 310, 280}}};  // across north
+    for (const auto& c : cases) {
+        auto rnd = withTarget(c.target);
+        WeatherRecord r = surface(c.surface, 10, 15);
+        weather::completeRecord(r, {}, CompletionStyle::metar(), rnd);
+        EXPECT_EQ(std::vector<double>({r.w1Dir, r.w2Dir, r.w3Dir}), c.layers) << c.surface;
+    }
 }
 
 TEST(CompletionWinds, LayersStackAndSpeedsGrowWithHeight) {
@@ -91,18 +93,13 @@ TEST(CompletionTemperatures, FixedLapseWithFloors) {
     rnd.setConstant(0.999);
     WeatherRecord warm = surface(0, 0, 15);
     weather::completeRecord(warm, {}, CompletionStyle::metar(), rnd);
-    EXPECT_EQ(warm.t1Deg, -21);
-    EXPECT_EQ(warm.t2Deg, -39);
-    EXPECT_EQ(warm.t3Deg, -56);
-    EXPECT_EQ(warm.t1alt, 20000);
-    EXPECT_EQ(warm.t2Alt, 30000);
-    EXPECT_EQ(warm.t3alt, 40000);
+    EXPECT_EQ(upper(warm), std::vector<int>({-21, -39, -56}));
+    EXPECT_EQ(std::vector<int>({warm.t1alt, warm.t2Alt, warm.t3alt}),
+              std::vector<int>({20000, 30000, 40000}));
 
     WeatherRecord cold = surface(0, 0, -20);
     weather::completeRecord(cold, {}, CompletionStyle::metar(), rnd);
-    EXPECT_EQ(cold.t1Deg, -50);
-    EXPECT_EQ(cold.t2Deg, -60);
-    EXPECT_EQ(cold.t3Deg, -70);
+    EXPECT_EQ(upper(cold), std::vector<int>({-50, -60, -70}));
 }
 
 TEST(CompletionTemperatures, CelsiusStationsAreConvertedWithFloor) {
@@ -111,9 +108,8 @@ TEST(CompletionTemperatures, CelsiusStationsAreConvertedWithFloor) {
     WeatherRecord r = surface(0, 0, 15);
     weather::completeRecord(r, {0, true}, CompletionStyle::metar(), rnd);
     EXPECT_EQ(r.t0Deg, 59);
-    EXPECT_EQ(r.t1Deg, -6);   // -21 °C = -5.8 °F, rounded down
-    EXPECT_EQ(r.t2Deg, -39);  // -39 °C = -38.2 °F
-    EXPECT_EQ(r.t3Deg, -39);
+    // -21 °C = -5.8 °F and -39 °C = -38.2 °F, rounded down.
+    EXPECT_EQ(upper(r), std::vector<int>({-6, -39, -39}));
 }
 
 TEST(CompletionClouds, NoCloudsStayEmptyAndSitAtTheStation) {
@@ -121,14 +117,9 @@ TEST(CompletionClouds, NoCloudsStayEmptyAndSitAtTheStation) {
     rnd.setConstant(0.9);
     WeatherRecord r = surface(0, 0, 15);
     weather::completeRecord(r, {984, true}, CompletionStyle::metar(), rnd);
-    EXPECT_EQ(r.Cl1Dev, 0);
-    EXPECT_EQ(r.Cl2Dev, 0);
-    EXPECT_EQ(r.cl1Base, 984);
-    EXPECT_EQ(r.cl1Top, 984);
-    EXPECT_EQ(r.cl2Base, 0);
-    EXPECT_EQ(r.cl2Top, 0);
-    EXPECT_EQ(r.t0Alt, 984);
-    EXPECT_EQ(r.t1alt, 20000);
+    EXPECT_EQ(r.Cl1Dev + r.Cl2Dev, 0);
+    EXPECT_EQ(std::vector<int>({r.cl1Base, r.cl1Top, r.cl2Base, r.cl2Top, r.t0Alt}),
+              std::vector<int>({984, 984, 0, 0, 984}));
 }
 
 TEST(CompletionClouds, ClearSkyStillGetsTurbulenceFromItsThickness) {
@@ -178,9 +169,7 @@ TEST(CompletionStyles, SaDrawsCoverFromWordsAndStrongerTurbulence) {
     EXPECT_EQ(r.Cl2Coverage, 8);
     EXPECT_DOUBLE_EQ(r.Cl1Turb, 0.5 * 700 * 3 / 350 * 36.4);
     EXPECT_DOUBLE_EQ(r.w0Turb, 0.5 * 2 * 36.4);
-    EXPECT_EQ(r.t1Deg, 80 - 45);
-    EXPECT_EQ(r.t2Deg, 80 - 90);
-    EXPECT_EQ(r.t3Deg, 80 - 135);
+    EXPECT_EQ(upper(r), std::vector<int>({80 - 45, 80 - 90, 80 - 135}));
 
     WeatherRecord clear = surface(0, 0, 80);
     clear.cl1CoverCode = "CLR";
@@ -199,9 +188,7 @@ TEST(CompletionStyles, CustomWeatherKeepsItsHeightsAndScale) {
     EXPECT_EQ(r.cl1Base, 3000);
     EXPECT_EQ(r.t0Deg, 15);
     EXPECT_EQ(r.t0Alt, 0);
-    EXPECT_EQ(r.t1Deg, 15 - 34);
-    EXPECT_EQ(r.t2Deg, -53);
-    EXPECT_EQ(r.t3Deg, -70);
+    EXPECT_EQ(upper(r), std::vector<int>({15 - 34, -53, -70}));
 }
 
 // Whatever a report, a plan or the database holds, completion works on physical values and
