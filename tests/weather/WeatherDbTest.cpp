@@ -112,7 +112,7 @@ TEST(WeatherDbOpen, AnOlderWeatherTableGetsTheNewColumnsAndKeepsItsRows) {
     EXPECT_EQ(katl->RawText, "");
 }
 
-TEST_F(WeatherDbTest, SecondReportOfAStationReplacesTheFirst) {
+TEST_F(WeatherDbTest, SecondReportOfAStationReplacesTheFirstAndEmptyingRemovesAll) {
     bool replaced = true;
     EXPECT_EQ(db->addOrReplaceWeather(record("KATL", 10), &replaced), WeatherDb::AddResult::Added);
     EXPECT_FALSE(replaced);
@@ -121,10 +121,6 @@ TEST_F(WeatherDbTest, SecondReportOfAStationReplacesTheFirst) {
     EXPECT_TRUE(replaced);
     EXPECT_EQ(db->weatherCount(), 1);
     EXPECT_EQ(db->findWeather("KATL")->t0Deg, 30);
-}
-
-TEST_F(WeatherDbTest, EmptyingRemovesEveryRecord) {
-    db->addWeather(record("KATL"));
     db->addWeather(record("EGLL"));
     EXPECT_TRUE(db->emptyWeather());
     EXPECT_EQ(db->weatherCount(), 0);
@@ -178,6 +174,11 @@ TEST_F(WeatherDbTest, StationListHoldsOnlyStationsWithWeatherByIdentifier) {
     EXPECT_EQ(list[1].Name, "Hartsfield Jackson Atlanta International Airport");
     EXPECT_EQ(list[1].StateCode, "GA");
     EXPECT_EQ(list[1].Country, "United States");
+    const auto katl = db->findStation("KATL");
+    ASSERT_TRUE(katl.has_value());
+    EXPECT_DOUBLE_EQ(katl->Altitude, 313);
+    EXPECT_TRUE(katl->Celcius);
+    EXPECT_FALSE(db->findStation("KXYZ").has_value());
 }
 
 TEST_F(WeatherDbTest, StoredQueriesListCountriesStatesAndStationsWithWeather) {
@@ -205,15 +206,6 @@ TEST_F(WeatherDbTest, StoredQueriesListCountriesStatesAndStationsWithWeather) {
               (std::vector<std::string>{"KATL", "KMCN"}));
 }
 
-TEST_F(WeatherDbTest, StationLookupGivesElevationAndScale) {
-    addStation("KATL", "3338N", "08426W", "Atlanta", "GA", "United States", 313);
-    const auto s = db->findStation("KATL");
-    ASSERT_TRUE(s.has_value());
-    EXPECT_DOUBLE_EQ(s->Altitude, 313);
-    EXPECT_TRUE(s->Celcius);
-    EXPECT_FALSE(db->findStation("KXYZ").has_value());
-}
-
 TEST(PositionText, StationAndWaypointForms) {
     EXPECT_NEAR(stationLatitude("3338N"), 33.6333, 1e-4);
     EXPECT_NEAR(stationLongitude("08426W"), -84.4333, 1e-4);
@@ -229,7 +221,7 @@ TEST(PositionText, StationAndWaypointForms) {
     EXPECT_NEAR(waypointLongitude("", -1), 0.0, 1e-12);
 }
 
-TEST_F(WeatherDbTest, NameSearchIsCaseInsensitiveAndWalksMatches) {
+TEST_F(WeatherDbTest, NameSearchIsLiteralCaseInsensitiveAndWalksMatches) {
     addWps("Hartsfield Jackson Atlanta International Airport", "A", "333800", -1, "0842600", -1,
            "KATL");
     addWps("Macon", "V", "324000", -1, "0833900", -1);
@@ -248,6 +240,18 @@ TEST_F(WeatherDbTest, NameSearchIsCaseInsensitiveAndWalksMatches) {
     EXPECT_FALSE(db->searchWps("zzz").first().has_value());
     EXPECT_EQ(db->findWpsByIdent("atl")->Name, "Atlanta");
     EXPECT_NEAR(db->findWpsByIdent("ATL")->longitudeDegrees(), -84.435, 1e-3);
+
+    // The search text is taken literally.
+    addWps("Bob's Field", "A", "100000", -1, "0100000", 0);
+    addWps("100% Field", "A", "100000", -1, "0100000", 0);
+    addWps("Under_Score", "A", "100000", -1, "0100000", 0);
+    addWps("Plain", "A", "100000", -1, "0100000", 0);
+    EXPECT_EQ(db->searchWps("b's").first()->Name, "Bob's Field");
+    EXPECT_EQ(db->searchWps("0%").first()->Name, "100% Field");
+    auto underscore = db->searchWps("r_s");
+    EXPECT_EQ(underscore.first()->Name, "Under_Score");
+    EXPECT_FALSE(underscore.next().has_value());
+    EXPECT_FALSE(db->searchWps("\"").first().has_value());
 }
 
 TEST_F(WeatherDbTest, AirportPositionFromWaypointsThenStations) {
@@ -262,19 +266,6 @@ TEST_F(WeatherDbTest, AirportPositionFromWaypointsThenStations) {
     EXPECT_NEAR(db->airportPosition("EGLL")->first, 51.4833, 1e-3);
     EXPECT_FALSE(db->airportPosition("ATL").has_value());  // a VOR, not an airport
     EXPECT_FALSE(db->airportPosition("ZZZZ").has_value());
-}
-
-TEST_F(WeatherDbTest, SearchTextIsTakenLiterally) {
-    addWps("Bob's Field", "A", "100000", -1, "0100000", 0);
-    addWps("100% Field", "A", "100000", -1, "0100000", 0);
-    addWps("Under_Score", "A", "100000", -1, "0100000", 0);
-    addWps("Plain", "A", "100000", -1, "0100000", 0);
-    EXPECT_EQ(db->searchWps("b's").first()->Name, "Bob's Field");
-    EXPECT_EQ(db->searchWps("0%").first()->Name, "100% Field");
-    auto underscore = db->searchWps("r_s");
-    EXPECT_EQ(underscore.first()->Name, "Under_Score");
-    EXPECT_FALSE(underscore.next().has_value());
-    EXPECT_FALSE(db->searchWps("\"").first().has_value());
 }
 
 TEST_F(WeatherDbTest, WalkingWpsKeepsTableOrder) {
@@ -307,12 +298,9 @@ TEST_F(WeatherDbTest, AScratchCopyIsWrittenWithoutSyncsAndKeepsItsRows) {
         auto scratch = WeatherDb::open(copy, nullptr, false);
         ASSERT_NE(scratch, nullptr);
         const auto pragma = [&](const char* sql) {
-            sqlite3_stmt* st = nullptr;
-            sqlite3_prepare_v2(scratch->handle(), sql, -1, &st, nullptr);
-            sqlite3_step(st);
-            const std::string value = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-            sqlite3_finalize(st);
-            return value;
+            Statement st(scratch->handle(), sql);
+            st.step();
+            return st.text(0);
         };
         EXPECT_EQ(pragma("PRAGMA synchronous"), "0");
         EXPECT_EQ(pragma("PRAGMA journal_mode"), "memory");
@@ -382,18 +370,6 @@ TEST_F(WeatherDbTest, TheLogDoesNotGrowWithEveryLoad) {
     EXPECT_EQ(reopened->weatherCount(), 6000);
 }
 
-TEST(WeatherDbOpen, BadFilesAreReportedNotFatal) {
-    zephyra::test::TempDir dir;
-    std::string error;
-    EXPECT_EQ(WeatherDb::open(dir.file("no/such/folder/vanedb.mdb"), &error), nullptr);
-    EXPECT_FALSE(error.empty());
-    dir.write("garbage.mdb", std::string(4096, 'x'));
-    error.clear();
-    EXPECT_EQ(WeatherDb::open(dir.file("garbage.mdb"), &error), nullptr);
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(dir.read("garbage.mdb"), std::string(4096, 'x'));
-}
-
 TEST(WeatherDbOpen, TheProgramsDatabaseMissingEmptyOrDamagedIsNeverRecreated) {
     zephyra::test::TempDir dir;
     WeatherDb::open(dir.file("shipped.mdb")).reset();
@@ -421,6 +397,13 @@ TEST(WeatherDbOpen, TheProgramsDatabaseMissingEmptyOrDamagedIsNeverRecreated) {
         EXPECT_EQ(error, "The weather database \"" + dir.file(name) + "\" is " + problem +
                              ". Rebuild it with \"zephyra-cli build-db\".");
     }
+    // Where a missing file may be made, a damaged one is still reported and left alone.
+    for (const char* name : {"garbage.mdb", "no/such/folder/vanedb.mdb"}) {
+        std::string error;
+        EXPECT_EQ(WeatherDb::open(dir.file(name), &error), nullptr) << name;
+        EXPECT_FALSE(error.empty()) << name;
+    }
+    EXPECT_EQ(dir.read("garbage.mdb"), std::string(4096, 'x'));
     EXPECT_FALSE(dir.exists("nope.mdb"));
     EXPECT_EQ(dir.read("empty.mdb"), "");
     EXPECT_EQ(dir.read("foreign.mdb"), foreignBytes);
