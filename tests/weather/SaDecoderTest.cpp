@@ -1,14 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "FieldCheck.h"
 #include "platform/Random.h"
 #include "weather/Reports.h"
 
 using zephyra::platform::PinnedRandom;
+using zephyra::test::expectFields;
 using zephyra::weather::decodeSaLine;
 using zephyra::weather::SaReport;
 
@@ -88,77 +89,63 @@ TEST(SaSky, LayersTopsAndDraws) {
 // ---------------------------------------------------------------------------------------------
 // Sky, visibility and slash group, one line each: the fields named are read as given
 
-double field(const SaReport& r, const std::string& name) {
-    static const std::map<std::string, double (*)(const SaReport&)> kFields = {
-        {"cl1Base", [](const SaReport& s) { return double(s.cl1Base); }},
-        {"cl2Base", [](const SaReport& s) { return double(s.cl2Base); }},
-        {"vis", [](const SaReport& s) { return double(s.visibility); }},
-        {"hpa", [](const SaReport& s) { return s.pressure; }},
-        {"temp", [](const SaReport& s) { return double(s.temperature); }},
-        {"dew", [](const SaReport& s) { return double(s.dewPoint); }},
-        {"dir", [](const SaReport& s) { return double(s.windDirection); }},
-        {"speed", [](const SaReport& s) { return double(s.windSpeed); }},
-        {"gust", [](const SaReport& s) { return double(s.gust); }},
-        {"alt", [](const SaReport& s) { return s.altimeter; }},
-        {"weather", [](const SaReport& s) { return double(s.weather); }},
-        {"thunder", [](const SaReport& s) { return double(s.thunder); }},
-    };
-    return kFields.at(name)(r);
-}
+const zephyra::test::FieldTable<SaReport> kSaFields = {
+    {"cl1Base", [](const SaReport& s) { return double(s.cl1Base); }},
+    {"cl1Top", [](const SaReport& s) { return double(s.cl1Top); }},
+    {"cl2Base", [](const SaReport& s) { return double(s.cl2Base); }},
+    {"vis", [](const SaReport& s) { return double(s.visibility); }},
+    {"hpa", [](const SaReport& s) { return s.pressure; }},
+    {"temp", [](const SaReport& s) { return double(s.temperature); }},
+    {"dew", [](const SaReport& s) { return double(s.dewPoint); }},
+    {"dir", [](const SaReport& s) { return double(s.windDirection); }},
+    {"speed", [](const SaReport& s) { return double(s.windSpeed); }},
+    {"gust", [](const SaReport& s) { return double(s.gust); }},
+    {"alt", [](const SaReport& s) { return s.altimeter; }},
+    {"weather", [](const SaReport& s) { return double(s.weather); }},
+    {"thunder", [](const SaReport& s) { return double(s.thunder); }},
+};
 
 TEST(SaGroups, FieldsPerLine) {
-    const struct {
-        std::string line;
-        std::vector<std::pair<std::string, double>> expected;
-    } cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         // Ceiling letters and the thin mark are not part of the height
-        {"ATL SA 1756 M8 BKN 7 141/72/58/2510G18/992", {{"cl1Base", 800}}},
-        {"ATL SA 1756 E12 OVC 7 141/72/58/2510G18/992", {{"cl1Base", 1200}}},
-        {"ATL SA 1756 W5 X 7 141/72/58/2510G18/992", {{"cl1Base", 500}}},
-        {"ATL SA 1756 -40 SCT 7 141/72/58/2510G18/992", {{"cl1Base", 4000}}},
-        {"ATL SA 1756 SCT 30 7 141/72/58/2510G18/992", {{"cl1Base", 3000}, {"vis", 7}}},
+        {"ATL SA 1756 M8 BKN 7 141/72/58/2510G18/992", "cl1Base=800"},
+        {"ATL SA 1756 E12 OVC 7 141/72/58/2510G18/992", "cl1Base=1200"},
+        {"ATL SA 1756 W5 X 7 141/72/58/2510G18/992", "cl1Base=500"},
+        {"ATL SA 1756 -40 SCT 7 141/72/58/2510G18/992", "cl1Base=4000"},
+        {"ATL SA 1756 SCT 30 7 141/72/58/2510G18/992", "cl1Base=3000 vis=7"},
         {"ATL SA 1756 10 SCT 25 BKN 50 OVC 250 OVC 4 141/72/58/2510G18/992",
-         {{"cl1Base", 1000}, {"cl2Base", 2500}, {"vis", 4}}},
+         "cl1Base=1000 cl2Base=2500 vis=4"},
         // Visibility: ten and more shifted by ten; a fraction token is dropped; a word after
         // the visibility makes a second layer (the validation pass removes such a report)
-        {kAtlanta, {{"vis", 7}, {"weather", 0}}},
-        {"ATL SA 1756 250 SCT 15 141/72/58/2510G18/992", {{"vis", 25}}},
-        {"ATL SA 1756 250 SCT 9 141/72/58/2510G18/992", {{"vis", 9}}},
-        {"ATL SA 1756 250 SCT 10 141/72/58/2510G18/992", {{"vis", 20}}},
-        {"ATL SA 1756 250 SCT 1 1/2 141/72/58/2510G18/992", {{"vis", 1}}},
-        {"ATL SA 1756 250 SCT 3 H 141/72/58/2510G18/992", {{"cl2Base", 300}, {"vis", 0}}},
-        {"ATL SA 1756 CLR 141/72/58/2510G18/992", {{"vis", 50}}},  // the clear sky's 40
+        {kAtlanta, "vis=7 weather=0"},
+        {"ATL SA 1756 250 SCT 15 141/72/58/2510G18/992", "vis=25"},
+        {"ATL SA 1756 250 SCT 9 141/72/58/2510G18/992", "vis=9"},
+        {"ATL SA 1756 250 SCT 10 141/72/58/2510G18/992", "vis=20"},
+        {"ATL SA 1756 250 SCT 1 1/2 141/72/58/2510G18/992", "vis=1"},
+        {"ATL SA 1756 250 SCT 3 H 141/72/58/2510G18/992", "cl2Base=300 vis=0"},
+        {"ATL SA 1756 CLR 141/72/58/2510G18/992", "vis=50"},  // the clear sky's 40
         // The last token is always kept
-        {"ATL SA 1756 CLR 15 141/72/58/2510G18/992 R", {{"weather", 0}, {"alt", 29.92}}},
+        {"ATL SA 1756 CLR 15 141/72/58/2510G18/992 R", "weather=0 alt=29.92"},
         // Slash group
-        {kAtlanta,
-         {{"hpa", 1014.1},
-          {"temp", 72},
-          {"dew", 58},
-          {"dir", 250},
-          {"speed", 10},
-          {"gust", 1},
-          {"alt", 29.92}}},
-        {kSky + "72/58/2510G18/992",  // fewer than four slashes: the default pressure
-         {{"hpa", 1016}, {"temp", 72}, {"dew", 58}, {"dir", 250}, {"alt", 29.92}}},
-        {kSky + "046/72/58/2510/992", {{"hpa", 1004.6}}},
-        {kSky + "998/72/58/2510/992", {{"hpa", 1099.8}}},
-        {kSky + "141/72/58/2510G18/012", {{"alt", 30.12}}},
-        {kSky + "141/72/58/2510G18/899", {{"alt", 38.99}}},
-        {kSky + "141/72/58/2510G18/900", {{"alt", 29.00}}},
-        {kSky + "141/72/58/2510G18/M", {{"alt", 30.00}}},
-        {kSky + "141/72/58/2510G18/", {{"alt", 30.00}}},
-        {kSky + "141/72/58/2510G18/992/", {{"alt", 29.92}}},
-        {kSky + "141/72/58/2510G18/9921 RMK", {{"alt", 29.92}}},
-        {kSky + "141/72/58/0214/992", {{"dir", 20}, {"speed", 14}, {"gust", 0}}},
-        {kSky + "141/72/58/0000/992", {{"dir", 0}, {"speed", 0}}},
-        {kSky + "141/-5/-12/3615/012", {{"temp", -5}, {"dew", -12}, {"dir", 360}}},
+        {kAtlanta, "hpa=1014.1 temp=72 dew=58 dir=250 speed=10 gust=1 alt=29.92"},
+        // fewer than four slashes: the default pressure
+        {kSky + "72/58/2510G18/992", "hpa=1016 temp=72 dew=58 dir=250 alt=29.92"},
+        {kSky + "046/72/58/2510/992", "hpa=1004.6"},
+        {kSky + "998/72/58/2510/992", "hpa=1099.8"},
+        {kSky + "141/72/58/2510G18/012", "alt=30.12"},
+        {kSky + "141/72/58/2510G18/899", "alt=38.99"},
+        {kSky + "141/72/58/2510G18/900", "alt=29.00"},
+        {kSky + "141/72/58/2510G18/M", "alt=30.00"},
+        {kSky + "141/72/58/2510G18/", "alt=30.00"},
+        {kSky + "141/72/58/2510G18/992/", "alt=29.92"},
+        {kSky + "141/72/58/2510G18/9921 RMK", "alt=29.92"},
+        {kSky + "141/72/58/0214/992", "dir=20 speed=14 gust=0"},
+        {kSky + "141/72/58/0000/992", "dir=0 speed=0"},
+        {kSky + "141/-5/-12/3615/012", "temp=-5 dew=-12 dir=360"},
     };
-    for (const auto& c : cases) {
-        const auto r = sa(c.line);
-        for (const auto& [name, value] : c.expected) {
-            EXPECT_NEAR(field(r, name), value, 1e-9) << name << " of " << c.line;
-        }
+    for (const auto& [line, expected] : cases) {
+        SCOPED_TRACE(line);
+        expectFields(sa(line), kSaFields, expected);
     }
 }
 
@@ -257,24 +244,14 @@ TEST(SaRealSamples, UsTutorialReport) {
     rnd.setConstant(0.0);
     // ICT SP1432 3 SCT M8 BKN 20 OVC 2 TRW 132/72/64/0214G25/ 992/ RO1VR30V50 ...
     const auto r = sa(lines[0], rnd);
-    EXPECT_EQ(r.id, "ICT");
-    EXPECT_EQ(r.observation, "SP");
-    EXPECT_EQ(r.time, "1432");
-    EXPECT_EQ(r.cl1Base, 300);
-    EXPECT_EQ(r.cl1CoverCode, "SCT");
-    EXPECT_EQ(r.cl1Top, 500);
-    EXPECT_EQ(r.cl2Base, 800);
-    EXPECT_EQ(r.cl2CoverCode, "BKN");
-    EXPECT_EQ(r.visibility, 2);
-    EXPECT_DOUBLE_EQ(r.pressure, 1013.2);
-    EXPECT_EQ(r.temperature, 72);
-    EXPECT_EQ(r.dewPoint, 64);
-    EXPECT_EQ(r.windDirection, 20);
-    EXPECT_EQ(r.windSpeed, 14);
-    EXPECT_TRUE(r.gust);
+    EXPECT_EQ(
+        r.id + " " + r.observation + " " + r.time + " " + r.cl1CoverCode + " " + r.cl2CoverCode,
+        "ICT SP 1432 SCT BKN");
     // "992/" holds a single slash and is dropped with the other one-slash tokens, so the
     // altimeter field is the remark text behind the fourth slash.
-    EXPECT_DOUBLE_EQ(r.altimeter, 30.00);
+    expectFields(r, kSaFields,
+                 "cl1Base=300 cl1Top=500 cl2Base=800 vis=2 hpa=1013.2 temp=72 dew=64 dir=20 "
+                 "speed=14 gust=1 alt=30");
 }
 
 TEST(SaRealSamples, CanadianAutomaticReportsWithMissingValuesAreFormatErrors) {
