@@ -13,6 +13,31 @@ template <class T>
 using FieldTable = std::map<std::string, double (*)(const T&)>;
 
 template <class T>
+using FieldSetters = std::map<std::string, void (*)(T&, double)>;
+
+// Entries of a FieldTable and of FieldSetters for the member of that name.
+// clang-format off
+#define ZEPHYRA_FIELD(Type, m) {#m, [](const Type& v) { return static_cast<double>(v.m); }}
+#define ZEPHYRA_SETTER(Type, m) \
+    {#m, [](Type& v, double x) { v.m = static_cast<decltype(v.m)>(x); }}
+// clang-format on
+
+template <class T>
+T withFields(T value, const FieldSetters<T>& setters, const std::string& fields) {
+    std::istringstream in(fields);
+    std::string item;
+    while (in >> item) {
+        const auto eq = item.find('=');
+        const auto setter = setters.find(item.substr(0, eq));
+        EXPECT_TRUE(eq != std::string::npos && setter != setters.end()) << item;
+        if (eq != std::string::npos && setter != setters.end()) {
+            setter->second(value, std::stod(item.substr(eq + 1)));
+        }
+    }
+    return value;
+}
+
+template <class T>
 void expectFields(const T& value, const FieldTable<T>& table, const std::string& expected) {
     std::istringstream in(expected);
     std::string item;

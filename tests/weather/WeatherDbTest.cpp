@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <filesystem>
 
+#include "RecordFields.h"
 #include "support/DbRows.h"
 #include "support/TempDir.h"
 #include "weather/WeatherDb.h"
@@ -48,32 +49,13 @@ class WeatherDbTest : public ::testing::Test {
 
 TEST_F(WeatherDbTest, EveryFieldRoundTrips) {
     WeatherRecord r = record("KATL");
+    double value = 0;
+    for (const auto& [name, set] : zephyra::test::kRecordSetters) {
+        set(r, ++value + 0.25);  // a different value in each column
+    }
     r.Time = "1756";
-    r.cl1Base = 2500;
-    r.cl1Top = 3100;
     r.cl1CoverCode = " ";
-    r.Cl1Coverage = 6;
-    r.Cl1Turb = 12.5;
-    r.Cl1Icing = 1;
-    r.Cl1Dev = 300;
-    r.cl2Base = 25000;
-    r.cl2Top = 25900;
-    r.Cl2Coverage = 8;
-    r.VisibVary = true;
-    r.Altimeter = 29.92;
-    r.t1alt = 20000;
-    r.t1Deg = -21;
-    r.t2Alt = 30000;
-    r.t3alt = 40000;
-    r.t3Deg = -60;
-    r.w0Depth = 5000;
-    r.w0Dir = 250;
-    r.w0Spd = 10;
-    r.w0Gust = 1;
-    r.w3Top = 80000;
-    r.w3Turb = 254.9;
-    r.Thunder = true;
-    r.Precip = 8;
+    r.cl2CoverCode = "OVC";
     r.Upd_Ts = "2026-12-06 02:00:00";
     r.RawText = "KATL 231052Z 27010KT 10SM FEW200 09/M01 A3020";
     r.ObsTime = "2022-10-23T10:52Z";

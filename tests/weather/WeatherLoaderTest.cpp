@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "RecordFields.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
@@ -88,24 +89,15 @@ TEST_F(LoaderTest, MetarFileBecomesCompletedRecordsAndAStationList) {
 
     const auto katl = db->findWeather("KATL");
     ASSERT_TRUE(katl.has_value());
-    EXPECT_EQ(katl->Observation, "METAR");
-    EXPECT_EQ(katl->w0Dir, 270);
-    EXPECT_EQ(katl->w0Spd, 10);
-    EXPECT_EQ(katl->w0Gust, 1);
-    EXPECT_EQ(katl->Precip, 4);
-    EXPECT_TRUE(katl->VisibVary);
-    EXPECT_NEAR(katl->Pressure, 1013.2, 0.05);
-    EXPECT_EQ(katl->Altimeter, 30.0);
-    const int elevation = 1026;  // Int(313 m × 3.281)
-    EXPECT_EQ(katl->cl1Base, 2500 + elevation);
-    EXPECT_EQ(katl->cl2Base, 8000 + elevation);
-    EXPECT_EQ(katl->t0Alt, elevation);
-    EXPECT_EQ(katl->t0Deg, 53);  // 12 °C in the record's Fahrenheit
-    EXPECT_EQ(katl->TempScale, "F");
-    EXPECT_EQ(katl->ObsTime, "1999-12-12T17:56Z");  // the month and year of the date line
+    EXPECT_EQ(katl->Observation + " " + katl->TempScale + " " + katl->ObsTime,
+              "METAR F 1999-12-12T17:56Z");  // the month and year of the date line
     EXPECT_EQ(katl->RawText, "METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992");
-    EXPECT_EQ(katl->Dew, 12);  // the surface temperature as read, unconverted
-    EXPECT_EQ(katl->t1alt, 20000);
+    EXPECT_NEAR(katl->Pressure, 1013.2, 0.05);
+    // Heights are raised by the station's 1026 ft (Int(313 m x 3.281)); 12 C is 53 F in the
+    // record, and Dew keeps the surface temperature as read.
+    test::expectFields(*katl, test::kRecordFields,
+                       "w0Dir=270 w0Spd=10 w0Gust=1 Precip=4 VisibVary=1 Altimeter=30 "
+                       "cl1Base=3526 cl2Base=9026 t0Alt=1026 t0Deg=53 Dew=12 t1alt=20000");
     EXPECT_EQ(db->findWeather("EGLL")->Visibility, 100);
     EXPECT_EQ(db->findWeather("KXYZ")->w0Dir, 0);
     EXPECT_DOUBLE_EQ(db->findWeather("KXYZ")->Visibility, 1.5);
@@ -380,22 +372,17 @@ TEST_F(LoaderTest, SaFileIsValidatedAndCompleted) {
     EXPECT_FALSE(db->findWeather("KXYZ").has_value());
     const auto atl = db->findWeather("ATL");
     ASSERT_TRUE(atl.has_value());
-    EXPECT_EQ(atl->Observation, "SA");
-    EXPECT_EQ(atl->Time, "1756");
-    EXPECT_EQ(atl->w0Dir, 250);
-    EXPECT_EQ(atl->w0Gust, 1);
-    EXPECT_NEAR(atl->Altimeter, 29.92, 1e-9);
-    // SA reports are in Fahrenheit and their station row says so: no second conversion.
-    EXPECT_EQ(atl->t0Deg, 72);
-    EXPECT_EQ(atl->TempScale, "F");
+    EXPECT_EQ(atl->Observation + " " + atl->Time + " " + atl->TempScale + " " + atl->Estimated,
+              "SA 1756 F ");
     EXPECT_EQ(atl->RawText, "ATL SA 1756 250 SCT 7 141/72/58/2510G18/992");
-    EXPECT_EQ(atl->Dew, 58);
+    // SA reports are in Fahrenheit and their station row says so: no second conversion.
+    test::expectFields(*atl, test::kRecordFields,
+                       "w0Dir=250 w0Gust=1 Altimeter=29.92 t0Deg=72 Dew=58");
     EXPECT_GE(atl->Cl1Coverage, 1);
     EXPECT_EQ(db->findWeather("KMCN")->Visibility, 20);
     // A report without the pressure field takes its neighbour's, not the format's 1016 hPa.
     EXPECT_EQ(db->findWeather("KATL")->Estimated, "P=ATL");
     EXPECT_DOUBLE_EQ(db->findWeather("KATL")->Pressure, 1014.1);
-    EXPECT_EQ(atl->Estimated, "");
     EXPECT_EQ(host.randomTimer, 60000);
     EXPECT_EQ(dialogs.lastMessage(),
               "Done Processing " + std::to_string(outcome.processed) + " stations.");
