@@ -43,7 +43,6 @@ Outcome outcomeOf(const std::string& line) {
     return decodeMetarLine(line, rnd).outcome;
 }
 
-// ---------------------------------------------------------------------------------------------
 // Which lines are reports
 
 TEST(MetarLineSelection, OutcomePerLine) {
@@ -81,7 +80,6 @@ TEST(MetarLineSelection, PrefixByteOrderMarkAndCarriageReturnAreNotPartOfTheRepo
     EXPECT_EQ(decodeMetarLine("1999/12/12 17:56", rnd).report.precipitation, 0);
 }
 
-// ---------------------------------------------------------------------------------------------
 // Groups, one line each: the fields named are read as given (draws pinned to the middle)
 
 const zephyra::test::FieldTable<MetarReport> kMetarFields = {
@@ -242,7 +240,6 @@ TEST(MetarGroups, PrecipitationIntensityPerPhenomenon) {
     }
 }
 
-// ---------------------------------------------------------------------------------------------
 // Clouds: the draws and their order
 
 TEST(MetarClouds, LayersAndDrawOrder) {
@@ -287,41 +284,7 @@ TEST(MetarClouds, CoverDrawRanges) {
     }
 }
 
-// ---------------------------------------------------------------------------------------------
-// Inputs that must never break the reader
-
-TEST(MetarRobustness, TruncatedAndOddGroups) {
-    PinnedRandom rnd;
-    static const char kWithNul[] = "KATL 27\0010KT 1\0/2SM";
-    const std::string_view lines[] = {"KATL 1",
-                                      "KATL KT",
-                                      "KATL 27010KT M",
-                                      "KATL 27010KT /",
-                                      "KATL 27010KT A29",
-                                      "KATL 27010KT 10SM Q1",
-                                      "KATL 27010KT 1 ",
-                                      "KATL 27010KT 1 /SM",
-                                      "KATL 27010KT SM",
-                                      "KATL 27010KT CAVOK",
-                                      "KATL 27010KT 0800 R27L/",
-                                      "KATL 27010KT ////// ////// ////// /////",
-                                      "KATL 27010KT 10SM BKN CB",
-                                      "KATL 27010KT 10SM TCU",
-                                      "KATL 27010KT $",
-                                      "KATL 231100Z NIL=",
-                                      "KATL 27010KT    10SM   ",
-                                      "KATL  ",
-                                      "METAR ",
-                                      "METARKATL 27010KT",
-                                      "\xEF\xBB\xBF",
-                                      "\r\r\n",
-                                      std::string_view(kWithNul, sizeof kWithNul - 1)};
-    for (const auto& line : lines) {
-        const MetarLine decoded = decodeMetarLine(line, rnd);
-        EXPECT_GE(decoded.report.precipitation, 0) << line;
-        EXPECT_LE(decoded.report.precipitation, 9) << line;
-    }
-}
+// Inputs that must never break the reader (arbitrary bytes are the decoder fuzz target's)
 
 TEST(MetarRobustness, LongLinesAndManyGroups) {
     PinnedRandom rnd;
@@ -340,7 +303,6 @@ TEST(MetarRobustness, LongLinesAndManyGroups) {
     EXPECT_EQ(h.windSpeed, 10);
 }
 
-// ---------------------------------------------------------------------------------------------
 // Real reports against NOAA's own decode
 
 class MetarCorpus : public ::testing::TestWithParam<const char*> {};
@@ -359,8 +321,6 @@ TEST_P(MetarCorpus, AgreesWithNoaaOnEveryField) {
     std::cout << GetParam() << ": " << a->reports << " reports of " << a->rows << " rows\n";
     EXPECT_GT(a->reports, 4000);
     for (const auto& f : a->fields) {
-        std::cout << "  " << f.field << ": " << f.agree << "/" << f.total << " ("
-                  << std::round(f.rate() * 1000) / 10 << "%)\n";
         EXPECT_GE(f.rate(), 0.99) << f.field << ": " << f.agree << " of " << f.total;
         EXPECT_GT(f.total, 100) << f.field;
     }

@@ -86,7 +86,6 @@ TEST(SaSky, LayersTopsAndDraws) {
     }
 }
 
-// ---------------------------------------------------------------------------------------------
 // Sky, visibility and slash group, one line each: the fields named are read as given
 
 const zephyra::test::FieldTable<SaReport> kSaFields = {
@@ -205,7 +204,6 @@ TEST(SaGroups, FailedLineDoesNotDisturbTheNext) {
     EXPECT_FALSE(next->weather);
 }
 
-// ---------------------------------------------------------------------------------------------
 // Inputs that must never break the reader
 
 TEST(SaRobustness, ByteOrderMarkLineEndAndHugeLines) {
@@ -221,7 +219,6 @@ TEST(SaRobustness, ByteOrderMarkLineEndAndHugeLines) {
     EXPECT_TRUE(rejected(slashes));
 }
 
-// ---------------------------------------------------------------------------------------------
 // The real samples
 
 std::vector<std::string> sampleLines(const std::string& name) {
