@@ -135,42 +135,33 @@ TEST_F(WeatherDbTest, WalkUpdatesOnlyWhatTheVisitorChanged) {
     EXPECT_EQ(visited, 2);
 }
 
-TEST_F(WeatherDbTest, StationListHoldsOnlyStationsWithWeatherByIdentifier) {
+TEST_F(WeatherDbTest, StationListAndStoredQueriesHoldOnlyStationsWithWeather) {
     addStation("KATL", "3338N", "08426W", "Hartsfield Jackson Atlanta International Airport", "GA",
                "United States", 313);
     addStation("YSSY", "3357S", "15111E", "Sydney Kingsford Smith", "NSW", "Australia");
     addStation("EGLL", "5129N", "00027W", "London Heathrow", "ENG", "United Kingdom");
-    db->addWeather(record("YSSY"));
-    db->addWeather(record("KATL"));
-    db->addWeather(record("KXYZ"));  // no such station: not listed
-
+    addStation("KMCN", "3242N", "08339W", "Macon", "GA", "United States");
+    addStation("KJFK", "4038N", "07347W", "New York", "NY", "United States");
+    for (const char* id : {"YSSY", "KATL", "KMCN", "EGLL", "KXYZ"}) {  // KXYZ: no such station
+        db->addWeather(record(id));
+    }
     const StationList list = db->stationList();
-    ASSERT_EQ(list.count(), 2);
-    EXPECT_EQ(list[0].ID, "");
-    EXPECT_EQ(list[2].ID, "YSSY");
-    EXPECT_NEAR(list[2].latitude, -33.95, 1e-9);
-    EXPECT_NEAR(list[2].longitude, 151.1833333, 1e-6);
-    EXPECT_EQ(list[1].ID, "KATL");
-    EXPECT_NEAR(list[1].latitude, 33.6333, 1e-4);
-    EXPECT_NEAR(list[1].longitude, -84.4333, 1e-4);
-    EXPECT_EQ(list[1].Name, "Hartsfield Jackson Atlanta International Airport");
-    EXPECT_EQ(list[1].StateCode, "GA");
-    EXPECT_EQ(list[1].Country, "United States");
+    ASSERT_EQ(list.count(), 4);
+    std::vector<std::string> ids;
+    for (int i = 0; i <= list.count(); ++i) {
+        ids.push_back(list[i].ID);
+    }
+    EXPECT_EQ(ids, (std::vector<std::string>{"", "EGLL", "KATL", "KMCN", "YSSY"}));
+    EXPECT_NEAR(list[4].latitude, -33.95, 1e-9);
+    EXPECT_NEAR(list[4].longitude, 151.1833333, 1e-6);
+    EXPECT_EQ(list[2].Name + "|" + list[2].StateCode + "|" + list[2].Country,
+              "Hartsfield Jackson Atlanta International Airport|GA|United States");
     const auto katl = db->findStation("KATL");
     ASSERT_TRUE(katl.has_value());
     EXPECT_DOUBLE_EQ(katl->Altitude, 313);
     EXPECT_TRUE(katl->Celcius);
     EXPECT_FALSE(db->findStation("KXYZ").has_value());
-}
 
-TEST_F(WeatherDbTest, StoredQueriesListCountriesStatesAndStationsWithWeather) {
-    addStation("KATL", "3338N", "08426W", "Atlanta", "GA", "United States");
-    addStation("KMCN", "3242N", "08339W", "Macon", "GA", "United States");
-    addStation("KJFK", "4038N", "07347W", "New York", "NY", "United States");
-    addStation("EGLL", "5129N", "00027W", "London Heathrow", "ENG", "United Kingdom");
-    for (const char* id : {"KATL", "KMCN", "EGLL"}) {
-        db->addWeather(record(id));
-    }
     auto column = [&](const char* sql) {
         std::vector<std::string> out;
         Statement st(db->handle(), sql);
@@ -180,7 +171,7 @@ TEST_F(WeatherDbTest, StoredQueriesListCountriesStatesAndStationsWithWeather) {
         return out;
     };
     EXPECT_EQ(column("SELECT Country FROM UniqueCountries"),
-              (std::vector<std::string>{"United Kingdom", "United States"}));
+              (std::vector<std::string>{"Australia", "United Kingdom", "United States"}));
     EXPECT_EQ(column("SELECT \"State Code\" FROM UniqueStates WHERE Country = 'United States'"),
               std::vector<std::string>{"GA"});
     EXPECT_EQ(column("SELECT ID FROM UniqueStations WHERE Country = 'United States' AND "
@@ -203,7 +194,7 @@ TEST(PositionText, StationAndWaypointForms) {
     EXPECT_NEAR(waypointLongitude("", -1), 0.0, 1e-12);
 }
 
-TEST_F(WeatherDbTest, NameSearchIsLiteralCaseInsensitiveAndWalksMatches) {
+TEST_F(WeatherDbTest, NameSearchAndAirportPositions) {
     addWps("Hartsfield Jackson Atlanta International Airport", "A", "333800", -1, "0842600", -1,
            "KATL");
     addWps("Macon", "V", "324000", -1, "0833900", -1);
@@ -222,6 +213,13 @@ TEST_F(WeatherDbTest, NameSearchIsLiteralCaseInsensitiveAndWalksMatches) {
     EXPECT_FALSE(db->searchWps("zzz").first().has_value());
     EXPECT_EQ(db->findWpsByIdent("atl")->Name, "Atlanta");
     EXPECT_NEAR(db->findWpsByIdent("ATL")->longitudeDegrees(), -84.435, 1e-3);
+    // An airport's position comes from the waypoints, else from the stations.
+    addStation("EGLL", "5129N", "00027W", "London Heathrow", "ENG", "United Kingdom");
+    EXPECT_NEAR(db->airportPosition("katl")->first, 33.6333, 1e-3);
+    EXPECT_NEAR(db->airportPosition("KATL")->second, -84.4333, 1e-3);
+    EXPECT_NEAR(db->airportPosition("EGLL")->first, 51.4833, 1e-3);
+    EXPECT_FALSE(db->airportPosition("ATL").has_value());  // a VOR, not an airport
+    EXPECT_FALSE(db->airportPosition("ZZZZ").has_value());
 
     // The search text is taken literally.
     addWps("Bob's Field", "A", "100000", -1, "0100000", 0);
@@ -234,20 +232,6 @@ TEST_F(WeatherDbTest, NameSearchIsLiteralCaseInsensitiveAndWalksMatches) {
     EXPECT_EQ(underscore.first()->Name, "Under_Score");
     EXPECT_FALSE(underscore.next().has_value());
     EXPECT_FALSE(db->searchWps("\"").first().has_value());
-}
-
-TEST_F(WeatherDbTest, AirportPositionFromWaypointsThenStations) {
-    addWps("Atlanta", "V", "333747", -1, "0842606", -1, "ATL");
-    addWps("Hartsfield Jackson Atlanta International Airport", "A", "333800", -1, "0842600", -1,
-           "KATL");
-    addStation("EGLL", "5129N", "00027W", "London Heathrow", "ENG", "United Kingdom");
-    const auto katl = db->airportPosition("katl");
-    ASSERT_TRUE(katl.has_value());
-    EXPECT_NEAR(katl->first, 33.6333, 1e-3);
-    EXPECT_NEAR(katl->second, -84.4333, 1e-3);
-    EXPECT_NEAR(db->airportPosition("EGLL")->first, 51.4833, 1e-3);
-    EXPECT_FALSE(db->airportPosition("ATL").has_value());  // a VOR, not an airport
-    EXPECT_FALSE(db->airportPosition("ZZZZ").has_value());
 }
 
 TEST_F(WeatherDbTest, WalkingWpsKeepsTableOrder) {
