@@ -215,9 +215,9 @@ TEST_F(WeatherDbTest, NameSearchAndAirportPositions) {
     EXPECT_NEAR(db->findWpsByIdent("ATL")->longitudeDegrees(), -84.435, 1e-3);
     // An airport's position comes from the waypoints, else from the stations.
     addStation("EGLL", "5129N", "00027W", "London Heathrow", "ENG", "United Kingdom");
-    EXPECT_NEAR(db->airportPosition("katl")->first, 33.6333, 1e-3);
-    EXPECT_NEAR(db->airportPosition("KATL")->second, -84.4333, 1e-3);
-    EXPECT_NEAR(db->airportPosition("EGLL")->first, 51.4833, 1e-3);
+    EXPECT_NEAR(db->airportPosition("katl").value().first, 33.6333, 1e-3);
+    EXPECT_NEAR(db->airportPosition("KATL").value().second, -84.4333, 1e-3);
+    EXPECT_NEAR(db->airportPosition("EGLL").value().first, 51.4833, 1e-3);
     EXPECT_FALSE(db->airportPosition("ATL").has_value());  // a VOR, not an airport
     EXPECT_FALSE(db->airportPosition("ZZZZ").has_value());
 
