@@ -38,14 +38,15 @@ T withFields(T value, const FieldSetters<T>& setters, const std::string& fields)
 }
 
 template <class T>
-void expectFields(const T& value, const FieldTable<T>& table, const std::string& expected) {
+void expectFields(const T& value, const FieldTable<T>& table, const std::string& expected,
+                  double tolerance = 1e-9) {
     std::istringstream in(expected);
     std::string item;
     while (in >> item) {
         const auto eq = item.find('=');
         const auto field = table.find(item.substr(0, eq));
         ASSERT_TRUE(eq != std::string::npos && field != table.end()) << item;
-        EXPECT_NEAR(field->second(value), std::stod(item.substr(eq + 1)), 1e-9) << item;
+        EXPECT_NEAR(field->second(value), std::stod(item.substr(eq + 1)), tolerance) << item;
     }
 }
 
