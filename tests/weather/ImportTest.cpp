@@ -273,92 +273,64 @@ StationRecord station(const std::string& id, const std::string& name,
     return {id, name, state, country, position, std::nullopt, ""};
 }
 
-class StationMergeTest : public ::testing::Test {
-  protected:
-    const StationRow* row(const std::string& id) const {
-        const auto r = std::find_if(merged.rows.begin(), merged.rows.end(),
-                                    [&id](const StationRow& x) { return x.id == id; });
-        return r != merged.rows.end() ? &*r : nullptr;
-    }
-    void merge() { merged = mergeStations({nsd, awc, weatherUtil, airports, countries}); }
-
-    std::vector<StationRecord> nsd, awc, weatherUtil;
-    std::vector<AirportRecord> airports;
-    std::map<std::string, std::string> countries = {
-        {"US", "United States"}, {"GB", "United Kingdom"}, {"RU", "Russia"}, {"TL", "Timor-Leste"}};
-    MergedStations merged;
-};
-
-TEST_F(StationMergeTest, NearbyAirportGivesNamePositionAndRegion) {
-    nsd.push_back(
-        station("EGLL", "London / Heathrow Airport", GeoPoint{51.48333, -0.45}, "United Kingdom"));
-    airports.push_back(
-        airport("EGLL", "London Heathrow Airport", 51.470748, -0.459909, "GB", "GB-ENG"));
-    merge();
-    const auto* r = row("EGLL");
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->name, "London Heathrow Airport");
-    EXPECT_EQ(r->latitude, "5128N");
-    EXPECT_EQ(r->longitude, "00028W");
-    EXPECT_EQ(r->stateCode, "ENG");
-    EXPECT_EQ(r->country, "United Kingdom");
-    EXPECT_EQ(merged.airportStation.at(0), "EGLL");
-}
-
-TEST_F(StationMergeTest, AirportFarAwayWithTheSameCodeIsAnotherPlace) {
-    awc.push_back(station("FAWE", "WINDHOEK", GeoPoint{-22.56667, 17.1}, "NA"));
-    airports.push_back(
-        airport("FAWE", "Welgevonden Reserve", -24.2, 27.9, "ZA", "ZA-LP", "small_airport"));
-    merge();
-    const auto* r = row("FAWE");
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->name, "Windhoek");
-    EXPECT_EQ(r->latitude, "2234S");
-    EXPECT_TRUE(merged.airportStation.empty());
-}
-
-TEST_F(StationMergeTest, MatchesByIcaoThenGpsCodeAndSkipsClosedFields) {
-    nsd.push_back(station("K3F3", "Mansfield", GeoPoint{32.07, -93.77}, "United States", "LA"));
+TEST(StationMergeTest, NamesPositionsAndRegionsFromNearbyAirportsElseFromTheLists) {
     auto closed = airport("K3F3", "Old Field (Closed)", 32.07, -93.77, "US", "US-LA", "closed");
     auto local = airport("3F3", "C E 'Rusty' Williams Airport", 32.0735, -93.7654, "US", "US-LA",
                          "small_airport");
     local.icaoCode.clear();
     local.gpsCode = "K3F3";
-    airports = {closed, local};
-    merge();
-    const auto* r = row("K3F3");
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->name, "C E 'Rusty' Williams Airport");
-    EXPECT_EQ(merged.airportStation.count(1), 1u);
-    EXPECT_EQ(merged.airportStation.count(0), 0u);
-}
-
-TEST_F(StationMergeTest, ListsFillInWhatNoAirportGives) {
-    nsd.push_back(station("UUXX", "SOMEWHERE NORTH", GeoPoint{60.0, 40.0}, "Russian Federation"));
-    awc.push_back(station("WPDL", "DILI", GeoPoint{-8.55, 125.53}, "TP"));
-    awc.push_back(station("KXYZ", "WIDGET CITY", GeoPoint{40.0, -100.0}, "US", "NE"));
+    const std::vector<AirportRecord> airports = {
+        airport("EGLL", "London Heathrow Airport", 51.470748, -0.459909, "GB", "GB-ENG"),
+        // Far from the station with its code: another place.
+        airport("FAWE", "Welgevonden Reserve", -24.2, 27.9, "ZA", "ZA-LP", "small_airport"), closed,
+        local,  // matched by ICAO code, then GPS code; closed fields skipped
+        airport("ENJS", "Johan Sverdrup Helipad", 56.6, 2.7, "NO", "NO-U-A", "heliport")};
+    std::vector<StationRecord> awc = {
+        station("FAWE", "WINDHOEK", GeoPoint{-22.56667, 17.1}, "NA"),
+        station("WPDL", "DILI", GeoPoint{-8.55, 125.53}, "TP"),
+        station("KXYZ", "WIDGET CITY", GeoPoint{40.0, -100.0}, "US", "NE")};
     awc.back().elevationM = 612.4;
-    merge();
-    ASSERT_NE(row("UUXX"), nullptr);
-    EXPECT_EQ(row("UUXX")->name, "Somewhere North");
-    EXPECT_EQ(row("UUXX")->country, "Russia");       // old name mapped to today's
-    EXPECT_EQ(row("WPDL")->country, "Timor-Leste");  // old code mapped too
-    EXPECT_EQ(row("KXYZ")->stateCode, "NE");
-    EXPECT_EQ(row("KXYZ")->country, "United States");
-    EXPECT_EQ(row("KXYZ")->altitudeM, 612.0);
-}
-
-TEST_F(StationMergeTest, StationsWithoutAnyPositionAreLeftOut) {
-    nsd.push_back(station("UUEE", "Moscow", std::nullopt, "Russian Federation"));
-    weatherUtil.push_back(station("ENJS", "unknown station in Norway", std::nullopt, ""));
-    weatherUtil.push_back(station("AGGG", "unknown station in Solomon Islands", std::nullopt, ""));
-    airports.push_back(
-        airport("ENJS", "Johan Sverdrup Helipad", 56.6, 2.7, "NO", "NO-U-A", "heliport"));
-    merge();
+    const auto merged = mergeStations(
+        {{station("EGLL", "London / Heathrow Airport", GeoPoint{51.48333, -0.45}, "United Kingdom"),
+          station("K3F3", "Mansfield", GeoPoint{32.07, -93.77}, "United States", "LA"),
+          station("UUXX", "SOMEWHERE NORTH", GeoPoint{60.0, 40.0}, "Russian Federation"),
+          station("UUEE", "Moscow", std::nullopt, "Russian Federation")},
+         awc,
+         {station("ENJS", "unknown station in Norway", std::nullopt, ""),
+          station("AGGG", "unknown station in Solomon Islands", std::nullopt, "")},
+         airports,
+         {{"US", "United States"},
+          {"GB", "United Kingdom"},
+          {"RU", "Russia"},
+          {"TL", "Timor-Leste"}}});
+    std::map<std::string, StationRow> rows;
+    for (const auto& r : merged.rows) {
+        rows[r.id] = r;
+    }
+    const auto row = [&rows](const std::string& id) {
+        return rows.count(id) ? rows[id] : StationRow{};
+    };
+    EXPECT_EQ(row("EGLL").name, "London Heathrow Airport");
+    EXPECT_EQ(row("EGLL").latitude + row("EGLL").longitude, "5128N00028W");
+    EXPECT_EQ(row("EGLL").stateCode, "ENG");
+    EXPECT_EQ(row("EGLL").country, "United Kingdom");
+    EXPECT_EQ(row("FAWE").name, "Windhoek");
+    EXPECT_EQ(row("FAWE").latitude, "2234S");
+    EXPECT_EQ(row("K3F3").name, "C E 'Rusty' Williams Airport");
+    EXPECT_EQ(merged.airportStation,
+              (std::map<std::size_t, std::string>{{0, "EGLL"}, {3, "K3F3"}, {4, "ENJS"}}));
+    // The lists fill in what no airport gives, old country names and codes mapped to today's.
+    EXPECT_EQ(row("UUXX").name, "Somewhere North");
+    EXPECT_EQ(row("UUXX").country, "Russia");
+    EXPECT_EQ(row("WPDL").country, "Timor-Leste");
+    EXPECT_EQ(row("KXYZ").stateCode + " " + row("KXYZ").country, "NE United States");
+    EXPECT_EQ(row("KXYZ").altitudeM, 612.0);
+    // Stations without any position are left out; "U-A" is OurAirports' "unassigned".
     EXPECT_EQ(merged.unplaced, 2);
-    ASSERT_EQ(merged.rows.size(), 1u);
-    EXPECT_EQ(merged.rows[0].name, "Johan Sverdrup Helipad");
-    EXPECT_EQ(merged.rows[0].stateCode, "");  // "U-A" is OurAirports' "unassigned"
+    EXPECT_EQ(rows.count("UUEE") + rows.count("AGGG"), 0u);
+    EXPECT_EQ(row("ENJS").name, "Johan Sverdrup Helipad");
+    EXPECT_EQ(row("ENJS").stateCode, "");
+    EXPECT_EQ(rows.size(), 7u);
 }
 
 // Choosing waypoints
