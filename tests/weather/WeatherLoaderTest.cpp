@@ -124,6 +124,9 @@ TEST_F(LoaderTest, MetarFileBecomesCompletedRecordsAndAStationList) {
     EXPECT_EQ(db->findWeather("EGLL")->Visibility, 100);
     EXPECT_EQ(db->findWeather("KXYZ")->w0Dir, 0);
     EXPECT_DOUBLE_EQ(db->findWeather("KXYZ")->Visibility, 1.5);
+    EXPECT_EQ(loaded.precipitation, 2);  // of the last line: KXYZ's mist
+    load(std::string(kThreeReports) + "1999/12/12 18:00\r\n");
+    EXPECT_EQ(loaded.precipitation, 0);
 }
 
 TEST_F(LoaderTest, LaterReportWinsClearSkyIsRaisedAndUnknownStationsAreNotListed) {
@@ -200,16 +203,13 @@ TEST_F(LoaderTest, NoaaCsvFilesLoadLikeTheirReports) {
 
 TEST_F(LoaderTest, StoreFailureIsReportedAndThePreviousWeatherKept) {
     load(kThreeReports);
-    dialogs.clear();
     // A database that refuses new weather, as a full disk would.
     ASSERT_EQ(sqlite3_exec(db->handle(),
                            "CREATE TRIGGER refuse BEFORE INSERT ON Weather "
                            "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
-    const auto outcome = loader().loadMetar(
-        dir.write("new.txt", "KMCN 121756Z 27010KT 10SM SKC 12/08 A2992\r\n"), false);
-    EXPECT_FALSE(outcome.finished);
+    EXPECT_FALSE(load("KMCN 121756Z 27010KT 10SM SKC 12/08 A2992\r\n", "new.txt").finished);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].message.text,
               "The weather could not be stored in the database (database or disk is full). The "
@@ -341,13 +341,6 @@ TEST_F(LoaderTest, UseLastWeatherRebuildsTheListWithoutReading) {
     loaded = {};
     loader().loadMetar("", true);
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{weather::kNoWeatherMessage});
-}
-
-TEST_F(LoaderTest, PrecipitationOfTheLastLineIsKept) {
-    load(kThreeReports);
-    EXPECT_EQ(loaded.precipitation, 2);  // KXYZ's mist
-    load(std::string(kThreeReports) + "1999/12/12 18:00\r\n");
-    EXPECT_EQ(loaded.precipitation, 0);
 }
 
 TEST_F(LoaderTest, SaFileIsValidatedAndCompleted) {
@@ -528,8 +521,7 @@ TEST_F(LoaderTest, DatabasePermissionsAreTold) {
     EXPECT_TRUE(db->readOnly());
     EXPECT_EQ(db->weatherCount(), 3);
     EXPECT_EQ(db->stationList().count(), 3);
-    dialogs.clear();
-    loader().loadMetar(dir.write("other.txt", "KMCN 121756Z 27010KT 10SM 12/08 A2992\r\n"), false);
+    load("KMCN 121756Z 27010KT 10SM 12/08 A2992\r\n", "other.txt");
     EXPECT_EQ(dialogs.messages(),
               std::vector<std::string>{"The weather could not be stored in the database (the "
                                        "database is read-only). The previous weather is kept."});
