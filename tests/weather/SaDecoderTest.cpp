@@ -37,6 +37,23 @@ bool rejected(const std::string& line) {
 // A plain sky part, for a slash group behind it.
 const std::string kSky = "ATL SA 1756 250 SCT 7 ";
 
+const zephyra::test::FieldTable<SaReport> kSaFields = {
+    {"cl1Base", [](const SaReport& s) { return double(s.cl1Base); }},
+    {"cl1Top", [](const SaReport& s) { return double(s.cl1Top); }},
+    {"cl2Base", [](const SaReport& s) { return double(s.cl2Base); }},
+    {"cl2Top", [](const SaReport& s) { return double(s.cl2Top); }},
+    {"vis", [](const SaReport& s) { return double(s.visibility); }},
+    {"hpa", [](const SaReport& s) { return s.pressure; }},
+    {"temp", [](const SaReport& s) { return double(s.temperature); }},
+    {"dew", [](const SaReport& s) { return double(s.dewPoint); }},
+    {"dir", [](const SaReport& s) { return double(s.windDirection); }},
+    {"speed", [](const SaReport& s) { return double(s.windSpeed); }},
+    {"gust", [](const SaReport& s) { return double(s.gust); }},
+    {"alt", [](const SaReport& s) { return s.altimeter; }},
+    {"weather", [](const SaReport& s) { return double(s.weather); }},
+    {"thunder", [](const SaReport& s) { return double(s.thunder); }},
+};
+
 TEST(SaHeader, IdentifierTypeAndTime) {
     const auto r = sa(kAtlanta);
     EXPECT_EQ(r.id + " " + r.observation + " " + r.time, "ATL SA 1756");
@@ -50,26 +67,29 @@ TEST(SaSky, LayersTopsAndDraws) {
     const struct {
         std::string line;
         std::vector<double> draws;  // the tops, cloud 1's first
-        std::vector<int> layers;    // base and top of cloud 1, then of cloud 2
+        const char* fields;
         const char* covers;
-        int visibility;
     } cases[] = {
-        {kAtlanta, {0.3}, {25000, 25000 + 500, 0, 0}, "SCT CLR", 7},
+        {kAtlanta, {0.3}, "cl1Base=25000 cl1Top=25500 cl2Base=0 cl2Top=0 vis=7", "SCT CLR"},
         {"ATL SA 1756 M12 BKN 250 OVC 7 141/72/58/2510G18/992",
          {0.1, 0.2},
-         {1200, 1200 + 300, 25000, 25000 + 400},
-         "BKN OVC",
-         7},
+         "cl1Base=1200 cl1Top=1500 cl2Base=25000 cl2Top=25400 vis=7",
+         "BKN OVC"},
         // Cloud 1's top stops below cloud 2's base.
         {"ATL SA 1756 10 SCT 12 BKN 7 141/72/58/2510G18/992",
          {0.9, 0.9},
-         {1000, 1199, 1200, 1200 + 1100},
-         "SCT BKN",
-         7},
-        {"ATL SA 1756 CLR 15 141/72/58/2510G18/992", {}, {25000, 25500, 0, 0}, "CLR CLR", 25},
+         "cl1Base=1000 cl1Top=1199 cl2Base=1200 cl2Top=2300 vis=7",
+         "SCT BKN"},
+        {"ATL SA 1756 CLR 15 141/72/58/2510G18/992",
+         {},
+         "cl1Base=25000 cl1Top=25500 cl2Base=0 cl2Top=0 vis=25",
+         "CLR CLR"},
         // No sky part means clear; the time in front is not a visibility: the clear sky's 40,
         // on the format's scale.
-        {"ATL SA 1756 141/72/58/2510G18/992", {}, {25000, 25500, 0, 0}, "CLR CLR", 50},
+        {"ATL SA 1756 141/72/58/2510G18/992",
+         {},
+         "cl1Base=25000 cl1Top=25500 cl2Base=0 cl2Top=0 vis=50",
+         "CLR CLR"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -79,30 +99,12 @@ TEST(SaSky, LayersTopsAndDraws) {
         }
         const auto r = sa(c.line, rnd);
         EXPECT_EQ(rnd.draws(), c.draws.size());
-        EXPECT_EQ(std::vector<int>({r.cl1Base, r.cl1Top, r.cl2Base, r.cl2Top}), c.layers);
+        expectFields(r, kSaFields, std::string(c.fields) + " temp=72");
         EXPECT_EQ(r.cl1CoverCode + " " + r.cl2CoverCode, c.covers);
-        EXPECT_EQ(r.visibility, c.visibility);
-        EXPECT_EQ(r.temperature, 72);
     }
 }
 
 // Sky, visibility and slash group, one line each: the fields named are read as given
-
-const zephyra::test::FieldTable<SaReport> kSaFields = {
-    {"cl1Base", [](const SaReport& s) { return double(s.cl1Base); }},
-    {"cl1Top", [](const SaReport& s) { return double(s.cl1Top); }},
-    {"cl2Base", [](const SaReport& s) { return double(s.cl2Base); }},
-    {"vis", [](const SaReport& s) { return double(s.visibility); }},
-    {"hpa", [](const SaReport& s) { return s.pressure; }},
-    {"temp", [](const SaReport& s) { return double(s.temperature); }},
-    {"dew", [](const SaReport& s) { return double(s.dewPoint); }},
-    {"dir", [](const SaReport& s) { return double(s.windDirection); }},
-    {"speed", [](const SaReport& s) { return double(s.windSpeed); }},
-    {"gust", [](const SaReport& s) { return double(s.gust); }},
-    {"alt", [](const SaReport& s) { return s.altimeter; }},
-    {"weather", [](const SaReport& s) { return double(s.weather); }},
-    {"thunder", [](const SaReport& s) { return double(s.thunder); }},
-};
 
 TEST(SaGroups, FieldsPerLine) {
     const std::pair<std::string, const char*> cases[] = {
