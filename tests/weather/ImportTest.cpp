@@ -148,35 +148,16 @@ TEST(SourceFormatTest, CsvQuotingAndOneBrokenRecordCostsOnlyItsLine) {
     EXPECT_EQ(table.column("missing"), -1);
 }
 
-// A stations.txt line with each field in its column.
-std::string awcLine(const std::string& state, const std::string& name, const std::string& icao,
-                    const std::string& lat, const std::string& lon, const std::string& elev,
-                    char metar, const std::string& country) {
-    std::string line(83, ' ');
-    auto put = [&line](std::size_t at, const std::string& text) {
-        line.replace(at, text.size(), text);
-    };
-    put(0, state);
-    put(3, name.substr(0, 16));
-    put(20, icao);
-    put(39, lat);
-    put(47, lon);
-    put(59 - elev.size(), elev);
-    line[62] = metar;
-    put(81, country);
-    return line + "\n";
-}
-
 TEST(SourceFormatTest, AwcStationListSkipsTitlesAndPrefersTheMetarLineOfADuplicate) {
     const std::string text =
         "! comment\n"
         "ALASKA             14-DEC-20                                                  \n"
-        "CD  STATION         ICAO  IATA  SYNOP   LAT     LONG   ELEV   M  N  V  U  A  C\n" +
-        awcLine("CA", "MONTEREY/WFO", "KMTR", "36 35N", "121 52W", "66", ' ', "US") +
-        awcLine("WY", "MEETEETSE RIM", "KMTR", "44 16N", "108 52W", "1803", 'X', "US") +
-        awcLine("GA", "ATLANTA", "KATL", "33 38N", "084 27W", "309", 'X', "US") +
-        awcLine("", "RADAR ONLY", "    ", "33 38N", "084 27W", "309", ' ', "US") +
-        awcLine("", "BROKEN", "EGXX", "5X 28N", "000 27W", "24", 'X', "GB");
+        "CD  STATION         ICAO  IATA  SYNOP   LAT     LONG   ELEV   M  N  V  U  A  C\n"
+        "CA MONTEREY/WFO     KMTR               36 35N  121 52W   66                      US\n"
+        "WY MEETEETSE RIM    KMTR               44 16N  108 52W 1803   X                  US\n"
+        "GA ATLANTA          KATL               33 38N  084 27W  309   X                  US\n"
+        "   RADAR ONLY                          33 38N  084 27W  309                      US\n"
+        "   BROKEN           EGXX               5X 28N  000 27W   24   X                  GB\n";
     const auto parsed = parseAwcStations(text);
     ASSERT_EQ(parsed.rows.size(), 2u);
     EXPECT_EQ(parsed.malformed, 1);
@@ -563,9 +544,11 @@ class BuildTest : public ::testing::Test {
                   "KATL;72;219;Atlanta, Hartsfield Atlanta International Airport;GA;United "
                   "States;4;33-37-47N;084-26-32W;33-38-24N;084-25-17W;312;296;P;1\n"
                   "KXXX;bad\n");
-        dir.write("data/stations/stations.txt",
-                  awcLine("", "LONDON/HEATHROW", "EGLL", "51 29N", "000 27W", "24", 'X', "GB") +
-                      awcLine("", "BROKEN", "EGZZ", "5Z 29N", "000 27W", "24", 'X', "GB"));
+        dir.write(
+            "data/stations/stations.txt",
+            "   LONDON/HEATHROW  EGLL               51 29N  000 27W   24   X                  GB\n"
+            "   BROKEN           EGZZ               5Z 29N  000 27W   24   X                  "
+            "GB\n");
         dir.write("data/fixes/fix.dat",
                   "I\n600 Version\n\n 33.75 -84.38 ADLOW\n bad line\n -45.0 170.0 KIWIS\n99\n");
         sources.dataDir = dir.file("data");

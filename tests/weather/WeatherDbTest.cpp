@@ -31,13 +31,11 @@ class WeatherDbTest : public ::testing::Test {
         zephyra::test::addWps(*db, {name, type, lat, ns, lon, we, "", ident});
     }
     static WeatherRecord record(const std::string& id, int temperature = 15) {
-        WeatherRecord r;
+        const std::string t = std::to_string(temperature);
+        WeatherRecord r =
+            zephyra::test::record("Visibility=100 Pressure=1013.2 t0Deg=" + t + " Dew=" + t);
         r.ID = id;
         r.Observation = "METAR";
-        r.t0Deg = temperature;
-        r.Dew = temperature;
-        r.Visibility = 100;
-        r.Pressure = 1013.2;
         return r;
     }
 

@@ -33,10 +33,9 @@ namespace {
 class RecordingHost final : public weather::LoadHost {
   public:
     std::vector<std::string> statuses;
-    int yields = 0;
     int randomTimer = 0;
     void setStatus(const std::string& text) override { statuses.push_back(text); }
-    void processEvents() override { ++yields; }
+    void processEvents() override {}
     void setRandomTimerInterval(int milliseconds) override { randomTimer = milliseconds; }
     bool saw(const std::string& text) const {
         return std::find(statuses.begin(), statuses.end(), text) != statuses.end();
