@@ -369,7 +369,6 @@ TEST(WaypointSelectionTest, FixesAreSharedOutAcrossCellsWhateverTheFileOrder) {
     fixes.push_back({"ASIAA", {30.0, 110.0}});
     fixes.push_back({"D123A", {-20.0, 20.0}});   // not a named fix
     fixes.push_back({"SOUTH", {-40.0, 150.0}});  // listed twice
-
     // The names chosen, in order; a name listed twice would show twice.
     const auto names = [](const auto& chosen) {
         std::vector<std::string> out;
@@ -409,10 +408,8 @@ class ShippedDataTest : public ::testing::Test {
     }
     static void TearDownTestSuite() { dir.reset(); }
     void SetUp() override { ASSERT_TRUE(ok) << message; }
-
     static std::string path() { return dir->file("vanedb.mdb"); }
     static std::string count(const std::string& sql) { return query(path(), sql).at(0).at(0); }
-
     static inline std::unique_ptr<TempDir> dir;
     static inline ImportReport report;
     static inline bool ok = false;
@@ -433,7 +430,6 @@ TEST_F(ShippedDataTest, Stations) {
     EXPECT_GT(std::stoi(count("SELECT COUNT(*) FROM Stations")), 9500);
     EXPECT_EQ(count("SELECT COUNT(*) FROM Stations"), std::to_string(report.stations));
     EXPECT_EQ(count("SELECT COUNT(*) FROM Stations WHERE Country = '' OR Name = ''"), "0");
-
     // North American stations also answer to their SA codes (SA was North America's format).
     const std::string sql = "SELECT Name, Latitude, Longitude, Altitude FROM Stations WHERE ID = ";
     EXPECT_EQ(query(path(), sql + "'ICT'"), query(path(), sql + "'KICT'"));
@@ -446,7 +442,6 @@ TEST_F(ShippedDataTest, Stations) {
         (Rows{{"ICT", "0"}, {"KICT", "1"}}));
     EXPECT_EQ(count("SELECT COUNT(*) FROM Stations WHERE Celcius = 0"),
               std::to_string(report.saCodes));
-
     const std::regex lat("^([0-8][0-9][0-5][0-9]|9000)[NS]$");
     const std::regex lon("^(0[0-9][0-9]|1[0-7][0-9])[0-5][0-9][EW]$|^18000[EW]$");
     for (const auto& r : query(path(), "SELECT ID, Latitude, Longitude FROM Stations")) {
@@ -463,7 +458,6 @@ TEST_F(ShippedDataTest, Waypoints) {
     EXPECT_EQ(atl[0][0] + " " + atl[0][1], "Atlanta 116.90");
     EXPECT_NEAR(waypointLatitude(atl[0][2], std::stoi(atl[0][3])), 33.6291, 1e-3);
     EXPECT_NEAR(waypointLongitude(atl[0][4], std::stoi(atl[0][5])), -84.4351, 1e-3);
-
     const std::regex lat("^([0-8][0-9][0-5][0-9][0-5][0-9]|900000)$");
     const std::regex lon("^((0[0-9][0-9]|1[0-7][0-9])[0-5][0-9][0-5][0-9]|1800000)$");
     const std::regex vor("^1(0[89]|1[0-7])\\.[0-9][05]$");
@@ -501,7 +495,6 @@ TEST_F(ShippedDataTest, Waypoints) {
     EXPECT_GT(farEast, 1500);
     EXPECT_GT(europe, 1500);
     EXPECT_GT(americas, 1500);
-
     const int total = std::stoi(count("SELECT COUNT(*) FROM WPS"));
     // Every station entry still fits into the waypoint store with the whole table loaded.
     EXPECT_LE(total + report.stations, kStoreCapacity);
@@ -566,7 +559,6 @@ class BuildTest : public ::testing::Test {
         }
         return names;
     }
-
     TempDir dir;
     Sources sources;
     ImportReport report;

@@ -296,7 +296,6 @@ TEST(MetarRobustness, LongLinesAndManyGroups) {
     const auto r = report(many, rnd);
     EXPECT_EQ(r.precipitation, 4);
     EXPECT_EQ(r.temperature, 27);  // beyond the 50th group: not read
-
     std::string huge = "KATL 121756Z 27010KT " + std::string(100000, '9') + " ";
     huge += std::string(100000, 'X');
     const auto h = report(huge, rnd);

@@ -38,7 +38,6 @@ class WeatherDbTest : public ::testing::Test {
         r.Observation = "METAR";
         return r;
     }
-
     zephyra::test::TempDir dir;
     std::unique_ptr<WeatherDb> db;
 };
@@ -124,7 +123,6 @@ TEST_F(WeatherDbTest, WalkUpdatesOnlyWhatTheVisitorChanged) {
     EXPECT_EQ(seen, (std::vector<std::string>{"KATL", "KJFK", "KMCN"}));
     EXPECT_EQ(db->findWeather("KMCN")->t1Deg, -99);
     EXPECT_EQ(db->findWeather("KATL")->t1Deg, 0);
-
     int visited = 0;
     db->forEachWeather([&](WeatherRecord&, bool* stop) {
         *stop = ++visited == 2;
@@ -159,7 +157,6 @@ TEST_F(WeatherDbTest, StationListAndStoredQueriesHoldOnlyStationsWithWeather) {
     EXPECT_DOUBLE_EQ(katl->Altitude, 313);
     EXPECT_TRUE(katl->Celcius);
     EXPECT_FALSE(db->findStation("KXYZ").has_value());
-
     auto column = [&](const char* sql) {
         std::vector<std::string> out;
         Statement st(db->handle(), sql);
@@ -198,7 +195,6 @@ TEST_F(WeatherDbTest, NameSearchAndAirportPositions) {
     addWps("Macon", "V", "324000", -1, "0833900", -1);
     addWps("Atlanta", "V", "333747", -1, "0842606", -1, "ATL");
     addWps("SATLE", "W", "100000", 0, "0100000", 0);
-
     auto search = db->searchWps("atl");
     auto first = search.first();
     ASSERT_TRUE(first.has_value());
@@ -207,7 +203,6 @@ TEST_F(WeatherDbTest, NameSearchAndAirportPositions) {
     EXPECT_EQ(search.next()->Name, "SATLE");
     EXPECT_FALSE(search.next().has_value());
     EXPECT_EQ(search.current()->Name, "SATLE");
-
     EXPECT_FALSE(db->searchWps("zzz").first().has_value());
     EXPECT_EQ(db->findWpsByIdent("atl")->Name, "Atlanta");
     EXPECT_NEAR(db->findWpsByIdent("ATL")->longitudeDegrees(), -84.435, 1e-3);
@@ -218,7 +213,6 @@ TEST_F(WeatherDbTest, NameSearchAndAirportPositions) {
     EXPECT_NEAR(db->airportPosition("EGLL").value().first, 51.4833, 1e-3);
     EXPECT_FALSE(db->airportPosition("ATL").has_value());  // a VOR, not an airport
     EXPECT_FALSE(db->airportPosition("ZZZZ").has_value());
-
     // The search text is taken literally.
     addWps("Bob's Field", "A", "100000", -1, "0100000", 0);
     addWps("100% Field", "A", "100000", -1, "0100000", 0);
