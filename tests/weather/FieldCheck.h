@@ -15,9 +15,10 @@ using FieldTable = std::map<std::string, double (*)(const T&)>;
 template <class T>
 using FieldSetters = std::map<std::string, void (*)(T&, double)>;
 
-// Entries of a FieldTable and of FieldSetters for the member of that name.
+// Entries of a FieldTable (under the member's name or another) and of FieldSetters.
 // clang-format off
-#define ZEPHYRA_FIELD(Type, m) {#m, [](const Type& v) { return static_cast<double>(v.m); }}
+#define ZEPHYRA_FIELD_AS(Type, name, m) {name, [](const Type& v) { return static_cast<double>(v.m); }}
+#define ZEPHYRA_FIELD(Type, m) ZEPHYRA_FIELD_AS(Type, #m, m)
 #define ZEPHYRA_SETTER(Type, m) \
     {#m, [](Type& v, double x) { v.m = static_cast<decltype(v.m)>(x); }}
 // clang-format on

@@ -82,22 +82,19 @@ TEST(MetarLineSelection, PrefixByteOrderMarkAndCarriageReturnAreNotPartOfTheRepo
 
 // Groups, one line each: the fields named are read as given (draws pinned to the middle)
 
-const zephyra::test::FieldTable<MetarReport> kMetarFields = {
-    {"dir", [](const MetarReport& m) { return double(m.windDirection); }},
-    {"speed", [](const MetarReport& m) { return double(m.windSpeed); }},
-    {"gust", [](const MetarReport& m) { return double(m.gust); }},
-    {"vis", [](const MetarReport& m) { return m.visibility; }},
-    {"temp", [](const MetarReport& m) { return double(m.temperature); }},
-    {"hpa", [](const MetarReport& m) { return m.pressure; }},
-    {"inHg", [](const MetarReport& m) { return m.pressure / kHpaPerInchHundredth; }},  // x 100
-    {"obstruction", [](const MetarReport& m) { return double(m.obstruction); }},
-    {"thunder", [](const MetarReport& m) { return double(m.thunder); }},
-    {"precip", [](const MetarReport& m) { return double(m.precipitation); }},
-    {"cl1Base", [](const MetarReport& m) { return double(m.cl1Base); }},
-    {"cl1Cover", [](const MetarReport& m) { return double(m.cl1Cover); }},
-    {"cl1Top", [](const MetarReport& m) { return double(m.cl1Top); }},
-    {"cl2Base", [](const MetarReport& m) { return double(m.cl2Base); }},
-};
+#define F(name, member) ZEPHYRA_FIELD_AS(MetarReport, name, member)
+const auto kMetarFields = [] {
+    zephyra::test::FieldTable<MetarReport> fields = {
+        F("dir", windDirection),       F("speed", windSpeed),   F("gust", gust),
+        F("vis", visibility),          F("temp", temperature),  F("hpa", pressure),
+        F("obstruction", obstruction), F("thunder", thunder),   F("precip", precipitation),
+        F("cl1Base", cl1Base),         F("cl1Cover", cl1Cover), F("cl1Top", cl1Top),
+        F("cl2Base", cl2Base)};
+    // The pressure in hundredths of an inch of mercury.
+    fields["inHg"] = [](const MetarReport& m) { return m.pressure / kHpaPerInchHundredth; };
+    return fields;
+}();
+#undef F
 
 TEST(MetarGroups, FieldsPerLine) {
     const std::pair<const char*, const char*> cases[] = {

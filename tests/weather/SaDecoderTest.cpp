@@ -37,22 +37,13 @@ bool rejected(const std::string& line) {
 // A plain sky part, for a slash group behind it.
 const std::string kSky = "ATL SA 1756 250 SCT 7 ";
 
+#define F(name, member) ZEPHYRA_FIELD_AS(SaReport, name, member)
 const zephyra::test::FieldTable<SaReport> kSaFields = {
-    {"cl1Base", [](const SaReport& s) { return double(s.cl1Base); }},
-    {"cl1Top", [](const SaReport& s) { return double(s.cl1Top); }},
-    {"cl2Base", [](const SaReport& s) { return double(s.cl2Base); }},
-    {"cl2Top", [](const SaReport& s) { return double(s.cl2Top); }},
-    {"vis", [](const SaReport& s) { return double(s.visibility); }},
-    {"hpa", [](const SaReport& s) { return s.pressure; }},
-    {"temp", [](const SaReport& s) { return double(s.temperature); }},
-    {"dew", [](const SaReport& s) { return double(s.dewPoint); }},
-    {"dir", [](const SaReport& s) { return double(s.windDirection); }},
-    {"speed", [](const SaReport& s) { return double(s.windSpeed); }},
-    {"gust", [](const SaReport& s) { return double(s.gust); }},
-    {"alt", [](const SaReport& s) { return s.altimeter; }},
-    {"weather", [](const SaReport& s) { return double(s.weather); }},
-    {"thunder", [](const SaReport& s) { return double(s.thunder); }},
-};
+    F("cl1Base", cl1Base),   F("cl1Top", cl1Top),   F("cl2Base", cl2Base),  F("cl2Top", cl2Top),
+    F("vis", visibility),    F("hpa", pressure),    F("temp", temperature), F("dew", dewPoint),
+    F("dir", windDirection), F("speed", windSpeed), F("gust", gust),        F("alt", altimeter),
+    F("weather", weather),   F("thunder", thunder)};
+#undef F
 
 TEST(SaHeader, IdentifierTypeAndTime) {
     const auto r = sa(kAtlanta);
