@@ -108,12 +108,9 @@ TEST(Completion, TemperaturesCloudsAndHeights) {
          metar,
          0.5,
          "Cl1Turb=30 cl1Base=25984 Cl1Dev=300"},
-        // The icing band is inclusive: 40 at the surface is 34 at 1714 ft and 22 at 5143 ft
-        {"t0Deg=40 cl1Base=5142 cl1Top=5142 cl2Base=1800 cl2Top=1800",
-         {},
-         metar,
-         0.0,
-         "Cl1Icing=1 Cl2Icing=1"},
+        // The icing band is inclusive: 41 at the surface is 34 at 2000 ft, 29 is 22 there.
+        {"t0Deg=41 cl1Base=2000 cl1Top=2000", {}, metar, 0.0, "Cl1Icing=1 Cl2Icing=0"},
+        {"t0Deg=29 cl2Base=2000 cl2Top=2000", {}, metar, 0.0, "Cl2Icing=1"},
         {"t0Deg=40 cl1Base=1000 cl1Top=1600", {}, metar, 0.0, "Cl1Icing=0"},
         // Custom weather keeps its heights and scale
         {"w0Dir=90 w0Spd=10 t0Deg=15 cl1Base=3000 cl1Top=4000",
