@@ -596,8 +596,13 @@ TEST_F(BuildTest, AFreshPlainFileIsReadBeforeTheShippedGzipCopy) {
     EXPECT_EQ(query(target(), "SELECT Name FROM WPS WHERE Type = 'W'"), (Rows{{"NEWER"}}));
 }
 
-TEST_F(BuildTest, RebuildKeepsTheWeatherRows) {
+TEST_F(BuildTest, RebuildKeepsTheWeatherRowsAndAFailedOneTouchesNothing) {
+    // A half-written file of a killed build is cleaned up: no process has this id (above
+    // pid_max).
+    dir.write("bin/vanedb.mdb.building.2147483000", "half");
+    dir.write("bin/other.building.1", "not ours");
     ASSERT_TRUE(build());
+    EXPECT_EQ(leftovers(), std::vector<std::string>{"other.building.1"});
     query(target(),
           "INSERT INTO Weather (ID, Observation, Time, Visibility, Upd_Ts) VALUES "
           "('KATL', 'KATL 121756Z 25010KT 10SM', 1700000000, 10, 'x'), "
@@ -605,13 +610,19 @@ TEST_F(BuildTest, RebuildKeepsTheWeatherRows) {
     std::string error;
     ASSERT_TRUE(build(&error)) << error;
     EXPECT_EQ(report.weatherKept, 2);
-    EXPECT_EQ(query(target(),
-                    "SELECT ID, Observation, Time, Visibility, Upd_Ts FROM Weather "
-                    "ORDER BY ID"),
-              (Rows{{"EGLL", "EGLL 121750Z CAVOK", "1700000001", "9999.0", "y"},
-                    {"KATL", "KATL 121756Z 25010KT 10SM", "1700000000", "10.0", "x"}}));
+    const std::string weather = "SELECT ID, Observation, Time, Visibility, Upd_Ts FROM Weather";
+    const Rows kept = {{"EGLL", "EGLL 121750Z CAVOK", "1700000001", "9999.0", "y"},
+                       {"KATL", "KATL 121756Z 25010KT 10SM", "1700000000", "10.0", "x"}};
+    EXPECT_EQ(query(target(), weather + " ORDER BY ID"), kept);
     EXPECT_EQ(query(target(), "SELECT ID FROM SelectStations ORDER BY ID"),
               (Rows{{"EGLL"}, {"KATL"}}));
+    // A missing source fails the build without touching the target.
+    std::filesystem::remove(dir.file("data/fixes/fix.dat"));
+    EXPECT_FALSE(build(&error));
+    EXPECT_NE(error.find("fix.dat"), std::string::npos) << error;
+    EXPECT_EQ(query(target(), "SELECT COUNT(*) FROM WPS"), (Rows{{"6"}}));
+    EXPECT_EQ(query(target(), weather + " ORDER BY ID"), kept);
+    EXPECT_EQ(leftovers(), std::vector<std::string>{"other.building.1"});
 }
 
 TEST_F(BuildTest, WeatherFromAnOlderLayoutKeepsTheColumnsBothHave) {
@@ -632,26 +643,6 @@ TEST_F(BuildTest, FailedBuildLeavesThePreviousFileAsItWas) {
     EXPECT_NE(error.find("vanedb.mdb"), std::string::npos) << error;
     EXPECT_EQ(dir.read("bin/vanedb.mdb"), "not a database, but the user's file all the same");
     EXPECT_TRUE(leftovers().empty());
-}
-
-TEST_F(BuildTest, MissingSourceFailsWithoutTouchingTheTarget) {
-    ASSERT_TRUE(build());
-    query(target(), "INSERT INTO Weather (ID) VALUES ('KATL')");
-    std::filesystem::remove(dir.file("data/fixes/fix.dat"));
-    std::string error;
-    EXPECT_FALSE(build(&error));
-    EXPECT_NE(error.find("fix.dat"), std::string::npos) << error;
-    EXPECT_EQ(query(target(), "SELECT COUNT(*) FROM WPS"), (Rows{{"6"}}));
-    EXPECT_EQ(query(target(), "SELECT ID FROM Weather"), (Rows{{"KATL"}}));
-    EXPECT_TRUE(leftovers().empty());
-}
-
-TEST_F(BuildTest, HalfWrittenFileOfAKilledBuildIsCleanedUp) {
-    // No process has this id (above pid_max), like a build that was killed.
-    dir.write("bin/vanedb.mdb.building.2147483000", "half");
-    dir.write("bin/other.building.1", "not ours");
-    ASSERT_TRUE(build());
-    EXPECT_EQ(leftovers(), std::vector<std::string>{"other.building.1"});
 }
 
 }  // namespace
