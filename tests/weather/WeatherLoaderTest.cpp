@@ -200,22 +200,44 @@ TEST_F(LoaderTest, NoaaCsvFilesLoadLikeTheirReports) {
     }
 }
 
-TEST_F(LoaderTest, StoreFailureIsReportedAndThePreviousWeatherKept) {
+TEST_F(LoaderTest, StoreFailuresAreReportedAndThePreviousWeatherKept) {
     load(kThreeReports);
+    const auto refused = [](const std::string& why) {
+        return std::vector<std::string>{"The weather could not be stored in the database (" + why +
+                                        "). The previous weather is kept."};
+    };
     // A database that refuses new weather, as a full disk would.
-    ASSERT_EQ(sqlite3_exec(db->handle(),
-                           "CREATE TRIGGER refuse BEFORE INSERT ON Weather "
-                           "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;",
-                           nullptr, nullptr, nullptr),
+    const auto exec = [this](const char* sql) {
+        return sqlite3_exec(db->handle(), sql, nullptr, nullptr, nullptr);
+    };
+    ASSERT_EQ(exec("CREATE TRIGGER refuse BEFORE INSERT ON Weather "
+                   "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;"),
               SQLITE_OK);
     EXPECT_FALSE(load("KMCN 121756Z 27010KT 10SM SKC 12/08 A2992\r\n", "new.txt").finished);
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].message.text,
-              "The weather could not be stored in the database (database or disk is full). The "
-              "previous weather is kept.");
+    EXPECT_EQ(dialogs.messages(), refused("database or disk is full"));
     EXPECT_EQ(db->weatherCount(), 3);
     EXPECT_TRUE(db->findWeather("KATL").has_value());
     EXPECT_FALSE(db->findWeather("KMCN").has_value());
+    ASSERT_EQ(exec("DROP TRIGGER refuse"), SQLITE_OK);
+
+    // A read-only database is read, and a load into it says it is read-only.
+    db.reset();  // closing copies the log into the file
+    test::SmallFilesystem fs("8m");
+    if (!fs.mounted()) {
+        GTEST_SKIP() << fs.why();
+    }
+    const std::string path = fs.dir().file("vanedb.mdb");
+    std::filesystem::copy_file(dir.file("vanedb.mdb"), path);
+    ASSERT_TRUE(fs.makeReadOnly());
+    std::string error;
+    db = weather::WeatherDb::open(path, &error, false);
+    ASSERT_NE(db, nullptr) << error;
+    EXPECT_TRUE(db->readOnly());
+    EXPECT_EQ(db->weatherCount(), 3);
+    EXPECT_EQ(db->stationList().count(), 3);
+    load("KMCN 121756Z 27010KT 10SM 12/08 A2992\r\n", "other.txt");
+    EXPECT_EQ(dialogs.messages(), refused("the database is read-only"));
+    EXPECT_EQ(db->weatherCount(), 3);
 }
 
 TEST_F(LoaderTest, UnreadableFilesAndFilesWithoutReportsKeepThePreviousWeather) {
@@ -494,28 +516,4 @@ TEST_F(LoaderTest, RealMetarFilesLoadIntoTheShippedDatabase) {
         EXPECT_EQ(rows(db->stationList()), rows(loaded.stations));
         EXPECT_EQ(dialogs.messages().size(), 2u);
     }
-}
-
-TEST_F(LoaderTest, DatabasePermissionsAreTold) {
-    load(kThreeReports);
-    db.reset();  // closing copies the log into the file
-    std::string error;
-    // A read-only database is read, and a load into it says it is read-only.
-    test::SmallFilesystem fs("8m");
-    if (!fs.mounted()) {
-        GTEST_SKIP() << fs.why();
-    }
-    const std::string path = fs.dir().file("vanedb.mdb");
-    std::filesystem::copy_file(dir.file("vanedb.mdb"), path);
-    ASSERT_TRUE(fs.makeReadOnly());
-    db = weather::WeatherDb::open(path, &error, false);
-    ASSERT_NE(db, nullptr) << error;
-    EXPECT_TRUE(db->readOnly());
-    EXPECT_EQ(db->weatherCount(), 3);
-    EXPECT_EQ(db->stationList().count(), 3);
-    load("KMCN 121756Z 27010KT 10SM 12/08 A2992\r\n", "other.txt");
-    EXPECT_EQ(dialogs.messages(),
-              std::vector<std::string>{"The weather could not be stored in the database (the "
-                                       "database is read-only). The previous weather is kept."});
-    EXPECT_EQ(db->weatherCount(), 3);
 }
