@@ -67,20 +67,15 @@ TEST_F(WeatherDbTest, EveryFieldRoundTrips) {
 
 TEST(WeatherDbOpen, AnOlderWeatherTableGetsTheNewColumnsAndKeepsItsRows) {
     zephyra::test::TempDir dir;
-    WeatherDb::open(dir.file("old.mdb")).reset();
-    {
-        sqlite3* old = nullptr;
-        ASSERT_EQ(sqlite3_open(dir.file("old.mdb").c_str(), &old), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(old,
-                               "ALTER TABLE Weather DROP COLUMN RawText;"
-                               "ALTER TABLE Weather DROP COLUMN ObsTime;"
-                               "ALTER TABLE Weather DROP COLUMN TempScale;"
-                               "ALTER TABLE Weather DROP COLUMN Estimated;"
-                               "INSERT INTO Weather (ID, t0Deg) VALUES ('KATL', 48);",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(old);
-    }
+    // A table from before the report text, time, scale and estimates were kept.
+    ASSERT_EQ(sqlite3_exec(WeatherDb::open(dir.file("old.mdb"))->handle(),
+                           "ALTER TABLE Weather DROP COLUMN RawText;"
+                           "ALTER TABLE Weather DROP COLUMN ObsTime;"
+                           "ALTER TABLE Weather DROP COLUMN TempScale;"
+                           "ALTER TABLE Weather DROP COLUMN Estimated;"
+                           "INSERT INTO Weather (ID, t0Deg) VALUES ('KATL', 48);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     std::string error;
     const auto db = WeatherDb::open(dir.file("old.mdb"), &error, false);
     ASSERT_NE(db, nullptr) << error;
