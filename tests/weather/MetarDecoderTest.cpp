@@ -38,36 +38,6 @@ MetarReport report(const std::string& line) {
     return report(line, rnd);
 }
 
-Outcome outcomeOf(const std::string& line) {
-    PinnedRandom rnd;
-    return decodeMetarLine(line, rnd).outcome;
-}
-
-// Which lines are reports
-
-TEST(MetarLineSelection, OutcomePerLine) {
-    const struct {
-        const char* line;
-        Outcome outcome;
-    } cases[] = {
-        {"METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992", Outcome::Report},
-        {"EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021", Outcome::Report},
-        {"1999/12/12 17:56", Outcome::Skipped},
-        {"", Outcome::Skipped},
-        {"ICT 121756Z 27010KT 10SM 12/08 A2992", Outcome::Skipped},
-        {"KATLX 121756Z 27010KT 10SM 12/08 A2992", Outcome::Skipped},
-        {" KATL 121756Z 27010KT 10SM 12/08 A2992", Outcome::Skipped},
-        {"SAUS80 KWBC 121800", Outcome::Skipped},  // neither "/" nor "KT"
-        {"METAR", Outcome::Skipped},
-        {"KXYZ 231100Z NIL", Outcome::Skipped},
-        {"KXYZ 231100Z NIL 12/08", Outcome::Dropped},
-        {"KXYZ 121755Z 10SM OVC004 05/04 A3001", Outcome::Dropped},  // no wind group
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(outcomeOf(c.line), c.outcome) << c.line;
-    }
-}
-
 TEST(MetarLineSelection, PrefixByteOrderMarkAndCarriageReturnAreNotPartOfTheReport) {
     EXPECT_EQ(report("METAR KATL 121756Z 27010KT 10SM 12/08 A2992").id, "KATL");
     const auto r = report("\xEF\xBB\xBFKATL 121756Z 27010KT 10SM 12/08 A2992\r");
@@ -80,24 +50,38 @@ TEST(MetarLineSelection, PrefixByteOrderMarkAndCarriageReturnAreNotPartOfTheRepo
     EXPECT_EQ(decodeMetarLine("1999/12/12 17:56", rnd).report.precipitation, 0);
 }
 
-// Groups, one line each: the fields named are read as given (draws pinned to the middle)
+// Lines and groups, one line each: the fields named are read as given (draws pinned to the
+// middle); a line gives a report unless it is skipped or dropped
 
-#define F(name, member) ZEPHYRA_FIELD_AS(MetarReport, name, member)
+#define F(name, member) ZEPHYRA_FIELD_AS(MetarLine, name, report.member)
 const auto kMetarFields = [] {
-    zephyra::test::FieldTable<MetarReport> fields = {
+    zephyra::test::FieldTable<MetarLine> fields = {
         F("dir", windDirection),       F("speed", windSpeed),   F("gust", gust),
         F("vis", visibility),          F("temp", temperature),  F("hpa", pressure),
         F("obstruction", obstruction), F("thunder", thunder),   F("precip", precipitation),
         F("cl1Base", cl1Base),         F("cl1Cover", cl1Cover), F("cl1Top", cl1Top),
         F("cl2Base", cl2Base)};
     // The pressure in hundredths of an inch of mercury.
-    fields["inHg"] = [](const MetarReport& m) { return m.pressure / kHpaPerInchHundredth; };
+    fields["inHg"] = [](const MetarLine& m) { return m.report.pressure / kHpaPerInchHundredth; };
+    fields["skipped"] = [](const MetarLine& m) { return double(m.outcome == Outcome::Skipped); };
+    fields["dropped"] = [](const MetarLine& m) { return double(m.outcome == Outcome::Dropped); };
     return fields;
 }();
 #undef F
 
 TEST(MetarGroups, FieldsPerLine) {
     const std::pair<const char*, const char*> cases[] = {
+        // Which lines are reports
+        {"1999/12/12 17:56", "skipped=1"},
+        {"", "skipped=1"},
+        {"ICT 121756Z 27010KT 10SM 12/08 A2992", "skipped=1"},
+        {"KATLX 121756Z 27010KT 10SM 12/08 A2992", "skipped=1"},
+        {" KATL 121756Z 27010KT 10SM 12/08 A2992", "skipped=1"},
+        {"SAUS80 KWBC 121800", "skipped=1"},  // neither "/" nor "KT"
+        {"METAR", "skipped=1"},
+        {"KXYZ 231100Z NIL", "skipped=1"},
+        {"KXYZ 231100Z NIL 12/08", "dropped=1"},
+        {"KXYZ 121755Z 10SM OVC004 05/04 A3001", "dropped=1"},  // no wind group
         // Whole reports
         {"METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992",
          "dir=270 speed=10 gust=1 vis=10 precip=4 obstruction=1 thunder=0 cl1Base=2500 "
@@ -203,7 +187,13 @@ TEST(MetarGroups, FieldsPerLine) {
     };
     for (const auto& [line, expected] : cases) {
         SCOPED_TRACE(line);
-        expectFields(report(line), kMetarFields, expected);
+        PinnedRandom rnd;
+        rnd.setConstant(0.5);
+        const std::string fields = expected;
+        const bool isReport =
+            fields.find("skipped") == fields.npos && fields.find("dropped") == fields.npos;
+        expectFields(decodeMetarLine(line, rnd), kMetarFields,
+                     isReport ? fields + " skipped=0 dropped=0" : fields);
     }
 }
 
