@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
+#include "RecordFields.h"
 #include "platform/Random.h"
 #include "weather/Completion.h"
 
@@ -17,15 +19,6 @@ namespace {
 // depth and turbulence (2), layer 1 top and speed (2).
 constexpr int kDrawsBeforeTarget = 8;
 
-WeatherRecord surface(double dir, double spd, int t0) {
-    WeatherRecord r;
-    r.ID = "KTST";
-    r.w0Dir = dir;
-    r.w0Spd = spd;
-    r.t0Deg = t0;
-    return r;
-}
-
 // A generator whose target draw gives the wanted westerly (240..299).
 platform::PinnedRandom withTarget(int target) {
     platform::PinnedRandom rnd;
@@ -39,28 +32,26 @@ platform::PinnedRandom withTarget(int target) {
 
 }  // namespace
 
-TEST(CompletionWinds, TurnByThirdsTowardsTheTarget) {
-    auto rnd = withTarget(250);
-    WeatherRecord r = surface(350, 10, 15);
-    weather::completeRecord(r, {}, CompletionStyle::metar(), rnd);
-    EXPECT_EQ(r.w1Dir, 316);
-    EXPECT_EQ(r.w2Dir, 282);
-    EXPECT_EQ(r.w3Dir, 248);
-}
-
-TEST(CompletionWinds, TurnTheShorterWayAcrossNorth) {
-    auto rnd = withTarget(280);
-    WeatherRecord r = surface(10, 10, 15);
-    weather::completeRecord(r, {}, CompletionStyle::metar(), rnd);
-    EXPECT_EQ(r.w1Dir, 340);
-    EXPECT_EQ(r.w2Dir, 310);
-    EXPECT_EQ(r.w3Dir, 280);
+TEST(CompletionWinds, TurnByThirdsTheShorterWayTowardsTheTarget) {
+    const struct {
+        double surface;
+        int target;
+        std::vector<double> layers;
+    } cases[] = {{350, 250, {316, 282, 248}}, {10, 280, {340, 310, 280}}};  // across north
+    for (const auto& c : cases) {
+        auto rnd = withTarget(c.target);
+        WeatherRecord r = test::record("w0Spd=10 t0Deg=15");
+        r.w0Dir = c.surface;
+        weather::completeRecord(r, {}, CompletionStyle::metar(), rnd);
+        EXPECT_EQ(std::vector<double>({r.w1Dir, r.w2Dir, r.w3Dir}), c.layers) << c.surface;
+    }
 }
 
 TEST(CompletionWinds, LayersStackAndSpeedsGrowWithHeight) {
     platform::PinnedRandom rnd(7);
     for (int i = 0; i < 2000; ++i) {
-        WeatherRecord r = surface(i % 361, 0, 15);
+        WeatherRecord r = test::record("t0Deg=15");
+        r.w0Dir = i % 361;
         weather::completeRecord(r, {}, CompletionStyle::metar(), rnd);
         ASSERT_GE(r.w1Spd, 0);
         ASSERT_LE(r.w1Spd, 13);
@@ -86,122 +77,73 @@ TEST(CompletionWinds, LayersStackAndSpeedsGrowWithHeight) {
     }
 }
 
-TEST(CompletionTemperatures, FixedLapseWithFloors) {
-    platform::PinnedRandom rnd;
-    rnd.setConstant(0.999);
-    WeatherRecord warm = surface(0, 0, 15);
-    weather::completeRecord(warm, {}, CompletionStyle::metar(), rnd);
-    EXPECT_EQ(warm.t1Deg, -21);
-    EXPECT_EQ(warm.t2Deg, -39);
-    EXPECT_EQ(warm.t3Deg, -56);
-    EXPECT_EQ(warm.t1alt, 20000);
-    EXPECT_EQ(warm.t2Alt, 30000);
-    EXPECT_EQ(warm.t3alt, 40000);
-
-    WeatherRecord cold = surface(0, 0, -20);
-    weather::completeRecord(cold, {}, CompletionStyle::metar(), rnd);
-    EXPECT_EQ(cold.t1Deg, -50);
-    EXPECT_EQ(cold.t2Deg, -60);
-    EXPECT_EQ(cold.t3Deg, -70);
+TEST(Completion, TemperaturesCloudsAndHeights) {
+    const auto metar = CompletionStyle::metar();
+    const struct {
+        const char* given;
+        StationFacts station;
+        CompletionStyle style;
+        double draw;
+        const char* expected;
+    } cases[] = {
+        // Fixed lapse aloft, with its floors
+        {"t0Deg=15",
+         {},
+         metar,
+         0.999,
+         "t1Deg=-21 t2Deg=-39 t3Deg=-56 t1alt=20000 t2Alt=30000 t3alt=40000"},
+        {"t0Deg=-20", {}, metar, 0.999, "t1Deg=-50 t2Deg=-60 t3Deg=-70"},
+        // A Celsius station's temperatures in Fahrenheit, rounded down: -21 C = -5.8 F,
+        // -39 C = -38.2 F
+        {"t0Deg=15", {0, true}, metar, 0.0, "t0Deg=59 t1Deg=-6 t2Deg=-39 t3Deg=-39"},
+        // No clouds stay empty and sit at the station
+        {"t0Deg=15",
+         {984, true},
+         metar,
+         0.9,
+         "Cl1Dev=0 Cl2Dev=0 cl1Base=984 cl1Top=984 cl2Base=0 cl2Top=0 t0Alt=984"},
+        // A clear sky still gets turbulence from its thickness: 0.5 x 700 x 3 / 350 x 10
+        {"t0Deg=15 cl1Base=25000 cl1Top=25700",
+         {weather::elevationFeet(300), true},
+         metar,
+         0.5,
+         "Cl1Turb=30 cl1Base=25984 Cl1Dev=300"},
+        // The icing band is inclusive: 41 at the surface is 34 at 2000 ft, 29 is 22 there.
+        {"t0Deg=41 cl1Base=2000 cl1Top=2000", {}, metar, 0.0, "Cl1Icing=1 Cl2Icing=0"},
+        {"t0Deg=29 cl2Base=2000 cl2Top=2000", {}, metar, 0.0, "Cl2Icing=1"},
+        {"t0Deg=40 cl1Base=1000 cl1Top=1600", {}, metar, 0.0, "Cl1Icing=0"},
+        // Custom weather keeps its heights and scale
+        {"w0Dir=90 w0Spd=10 t0Deg=15 cl1Base=3000 cl1Top=4000",
+         {1000, true},
+         CompletionStyle::custom(),
+         0.999,
+         "cl1Base=3000 t0Deg=15 t0Alt=0 t1Deg=-19 t2Deg=-53 t3Deg=-70"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.given);
+        WeatherRecord r = test::record(c.given);
+        platform::PinnedRandom rnd;
+        rnd.setConstant(c.draw);
+        weather::completeRecord(r, c.station, c.style, rnd);
+        test::expectFields(r, test::kRecordFields, c.expected);
+    }
 }
 
-TEST(CompletionTemperatures, CelsiusStationsAreConvertedWithFloor) {
-    platform::PinnedRandom rnd;
-    rnd.setConstant(0.0);
-    WeatherRecord r = surface(0, 0, 15);
-    weather::completeRecord(r, {0, true}, CompletionStyle::metar(), rnd);
-    EXPECT_EQ(r.t0Deg, 59);
-    EXPECT_EQ(r.t1Deg, -6);   // -21 °C = -5.8 °F, rounded down
-    EXPECT_EQ(r.t2Deg, -39);  // -39 °C = -38.2 °F
-    EXPECT_EQ(r.t3Deg, -39);
-}
-
-TEST(CompletionClouds, NoCloudsStayEmptyAndSitAtTheStation) {
-    platform::PinnedRandom rnd;
-    rnd.setConstant(0.9);
-    WeatherRecord r = surface(0, 0, 15);
-    weather::completeRecord(r, {984, true}, CompletionStyle::metar(), rnd);
-    EXPECT_EQ(r.Cl1Dev, 0);
-    EXPECT_EQ(r.Cl2Dev, 0);
-    EXPECT_EQ(r.cl1Base, 984);
-    EXPECT_EQ(r.cl1Top, 984);
-    EXPECT_EQ(r.cl2Base, 0);
-    EXPECT_EQ(r.cl2Top, 0);
-    EXPECT_EQ(r.t0Alt, 984);
-    EXPECT_EQ(r.t1alt, 20000);
-}
-
-TEST(CompletionClouds, ClearSkyStillGetsTurbulenceFromItsThickness) {
+TEST(Completion, SaDrawsCoverFromWordsAndStrongerTurbulence) {
     platform::PinnedRandom rnd;
     rnd.setConstant(0.5);
-    WeatherRecord r = surface(0, 0, 15);
-    r.cl1Base = 25000;
-    r.cl1Top = 25700;
-    weather::completeRecord(r, {weather::elevationFeet(300), true}, CompletionStyle::metar(), rnd);
-    EXPECT_DOUBLE_EQ(r.Cl1Turb, 0.5 * 700 * 3 / 350 * 10);
-    EXPECT_EQ(r.cl1Base, 25984);
-    EXPECT_EQ(r.Cl1Dev, 300);
-}
-
-TEST(CompletionClouds, IcingBandIsInclusive) {
-    platform::PinnedRandom rnd;
-    rnd.setConstant(0.0);
-    // 40 degrees at the surface: 34 at 1714 ft, 22 at 5143 ft.
-    WeatherRecord edge = surface(0, 0, 40);
-    edge.cl1Base = 5142;
-    edge.cl1Top = 5142;
-    edge.cl2Base = 1800;
-    edge.cl2Top = 1800;
-    weather::completeRecord(edge, {}, CompletionStyle::metar(), rnd);
-    EXPECT_EQ(edge.Cl1Icing, 1);
-    EXPECT_EQ(edge.Cl2Icing, 1);
-
-    WeatherRecord dry = surface(0, 0, 40);
-    dry.cl1Base = 1000;
-    dry.cl1Top = 1600;
-    weather::completeRecord(dry, {}, CompletionStyle::metar(), rnd);
-    EXPECT_EQ(dry.Cl1Icing, 0);
-}
-
-TEST(CompletionStyles, SaDrawsCoverFromWordsAndStrongerTurbulence) {
-    platform::PinnedRandom rnd;
-    rnd.setConstant(0.5);
-    WeatherRecord r = surface(0, 20, 80);
+    auto r = test::record("w0Spd=20 t0Deg=80 cl1Base=2000 cl1Top=2700 cl2Base=9000 cl2Top=9700");
     r.cl1CoverCode = "SCT";
-    r.cl1Base = 2000;
-    r.cl1Top = 2700;
     r.cl2CoverCode = "OVC";
-    r.cl2Base = 9000;
-    r.cl2Top = 9700;
     weather::completeRecord(r, {}, CompletionStyle::sa(), rnd);
-    EXPECT_EQ(r.Cl1Coverage, 3);
-    EXPECT_EQ(r.Cl2Coverage, 8);
-    EXPECT_DOUBLE_EQ(r.Cl1Turb, 0.5 * 700 * 3 / 350 * 36.4);
-    EXPECT_DOUBLE_EQ(r.w0Turb, 0.5 * 2 * 36.4);
-    EXPECT_EQ(r.t1Deg, 80 - 45);
-    EXPECT_EQ(r.t2Deg, 80 - 90);
-    EXPECT_EQ(r.t3Deg, 80 - 135);
-
-    WeatherRecord clear = surface(0, 0, 80);
+    // Turbulence 0.5 x 700 x 3 / 350 x 36.4 in the cloud, 0.5 x 2 x 36.4 at the surface.
+    test::expectFields(r, test::kRecordFields,
+                       "Cl1Coverage=3 Cl2Coverage=8 Cl1Turb=109.2 w0Turb=36.4 t1Deg=35 t2Deg=-10 "
+                       "t3Deg=-55");
+    auto clear = test::record("t0Deg=80");
     clear.cl1CoverCode = "CLR";
-    clear.Cl1Coverage = 0;
     weather::completeRecord(clear, {}, CompletionStyle::sa(), rnd);
     EXPECT_EQ(clear.Cl1Coverage, 0);
-}
-
-TEST(CompletionStyles, CustomWeatherKeepsItsHeightsAndScale) {
-    platform::PinnedRandom rnd;
-    rnd.setConstant(0.999);
-    WeatherRecord r = surface(90, 10, 15);
-    r.cl1Base = 3000;
-    r.cl1Top = 4000;
-    weather::completeRecord(r, {1000, true}, CompletionStyle::custom(), rnd);
-    EXPECT_EQ(r.cl1Base, 3000);
-    EXPECT_EQ(r.t0Deg, 15);
-    EXPECT_EQ(r.t0Alt, 0);
-    EXPECT_EQ(r.t1Deg, 15 - 34);
-    EXPECT_EQ(r.t2Deg, -53);
-    EXPECT_EQ(r.t3Deg, -70);
 }
 
 // Whatever a report, a plan or the database holds, completion works on physical values and

@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <map>
-#include <random>
-#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "FieldCheck.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
 #include "weather/NoaaAgreement.h"
@@ -17,6 +15,7 @@
 #include "weather/Reports.h"
 
 using zephyra::platform::PinnedRandom;
+using zephyra::test::expectFields;
 using zephyra::weather::decodeMetarLine;
 using zephyra::weather::MetarLine;
 using zephyra::weather::MetarReport;
@@ -39,89 +38,6 @@ MetarReport report(const std::string& line) {
     return report(line, rnd);
 }
 
-Outcome outcomeOf(const std::string& line) {
-    PinnedRandom rnd;
-    return decodeMetarLine(line, rnd).outcome;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Whole reports
-
-TEST(MetarWorkedExamples, UsReportWithRainAndTwoLayers) {
-    PinnedRandom rnd;
-    rnd.setConstant(0.0);
-    const auto r = report("METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992", rnd);
-    EXPECT_EQ(r.id, "KATL");
-    EXPECT_EQ(r.windDirection, 270);
-    EXPECT_EQ(r.windSpeed, 10);
-    EXPECT_TRUE(r.gust);
-    EXPECT_DOUBLE_EQ(r.visibility, 10);
-    EXPECT_EQ(r.precipitation, 4);
-    EXPECT_TRUE(r.obstruction);
-    EXPECT_FALSE(r.thunder);
-    EXPECT_EQ(r.cl1Base, 2500);
-    EXPECT_EQ(r.cl1Cover, 6);
-    EXPECT_EQ(r.cl2Base, 8000);
-    EXPECT_EQ(r.cl2Cover, 8);
-    EXPECT_EQ(r.temperature, 12);
-    EXPECT_NEAR(r.pressure, 1013.2, 0.05);
-    EXPECT_DOUBLE_EQ(r.pressure, 2992 / 100.0 / 0.02953);
-}
-
-TEST(MetarWorkedExamples, IcaoReportWithMetresAndHectopascals) {
-    PinnedRandom rnd;
-    rnd.setConstant(0.999);
-    const auto r = report("EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021", rnd);
-    EXPECT_EQ(r.id, "EGLL");
-    EXPECT_EQ(r.windDirection, 240);
-    EXPECT_EQ(r.windSpeed, 8);
-    EXPECT_FALSE(r.gust);
-    EXPECT_DOUBLE_EQ(r.visibility, 100);
-    EXPECT_EQ(r.temperature, -2);
-    EXPECT_DOUBLE_EQ(r.pressure, 1021);
-    EXPECT_EQ(r.cl1Base, 2000);
-    EXPECT_EQ(r.cl1Cover, 5);
-    EXPECT_FALSE(r.obstruction);
-}
-
-TEST(MetarWorkedExamples, VariableWindSplitVisibilityAndMist) {
-    const auto r = report("KXYZ 121755Z VRB03KT 1 1/2SM BR OVC004 05/04 A3001");
-    EXPECT_EQ(r.windDirection, 0);
-    EXPECT_DOUBLE_EQ(r.visibility, 1.5);
-    EXPECT_EQ(r.precipitation, 2);
-    EXPECT_TRUE(r.obstruction);
-    EXPECT_EQ(r.cl1Base, 400);
-    EXPECT_EQ(r.cl1Cover, 8);
-    EXPECT_EQ(r.temperature, 5);
-    EXPECT_DOUBLE_EQ(r.pressure, 3001 / 100.0 / 0.02953);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Which lines are reports
-
-TEST(MetarLineSelection, OutcomePerLine) {
-    const struct {
-        const char* line;
-        Outcome outcome;
-    } cases[] = {
-        {"METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992", Outcome::Report},
-        {"EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021", Outcome::Report},
-        {"1999/12/12 17:56", Outcome::Skipped},
-        {"", Outcome::Skipped},
-        {"ICT 121756Z 27010KT 10SM 12/08 A2992", Outcome::Skipped},
-        {"KATLX 121756Z 27010KT 10SM 12/08 A2992", Outcome::Skipped},
-        {" KATL 121756Z 27010KT 10SM 12/08 A2992", Outcome::Skipped},
-        {"SAUS80 KWBC 121800", Outcome::Skipped},  // neither "/" nor "KT"
-        {"METAR", Outcome::Skipped},
-        {"KXYZ 231100Z NIL", Outcome::Skipped},
-        {"KXYZ 231100Z NIL 12/08", Outcome::Dropped},
-        {"KXYZ 121755Z 10SM OVC004 05/04 A3001", Outcome::Dropped},  // no wind group
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(outcomeOf(c.line), c.outcome) << c.line;
-    }
-}
-
 TEST(MetarLineSelection, PrefixByteOrderMarkAndCarriageReturnAreNotPartOfTheReport) {
     EXPECT_EQ(report("METAR KATL 121756Z 27010KT 10SM 12/08 A2992").id, "KATL");
     const auto r = report("\xEF\xBB\xBFKATL 121756Z 27010KT 10SM 12/08 A2992\r");
@@ -134,104 +50,154 @@ TEST(MetarLineSelection, PrefixByteOrderMarkAndCarriageReturnAreNotPartOfTheRepo
     EXPECT_EQ(decodeMetarLine("1999/12/12 17:56", rnd).report.precipitation, 0);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Groups, one line each: the fields named are read as given (draws pinned to the middle)
+// Lines and groups, one line each: the fields named are read as given (draws pinned to the
+// middle); a line gives a report unless it is skipped or dropped
 
-double field(const MetarReport& r, const std::string& name) {
-    static const std::map<std::string, double (*)(const MetarReport&)> kFields = {
-        {"dir", [](const MetarReport& m) { return double(m.windDirection); }},
-        {"speed", [](const MetarReport& m) { return double(m.windSpeed); }},
-        {"gust", [](const MetarReport& m) { return double(m.gust); }},
-        {"vis", [](const MetarReport& m) { return m.visibility; }},
-        {"temp", [](const MetarReport& m) { return double(m.temperature); }},
-        {"hpa", [](const MetarReport& m) { return m.pressure; }},
-        {"obstruction", [](const MetarReport& m) { return double(m.obstruction); }},
-        {"thunder", [](const MetarReport& m) { return double(m.thunder); }},
-        {"precip", [](const MetarReport& m) { return double(m.precipitation); }},
-        {"cl1Base", [](const MetarReport& m) { return double(m.cl1Base); }},
-        {"cl1Cover", [](const MetarReport& m) { return double(m.cl1Cover); }},
-        {"cl1Top", [](const MetarReport& m) { return double(m.cl1Top); }},
-        {"cl2Base", [](const MetarReport& m) { return double(m.cl2Base); }},
-    };
-    return kFields.at(name)(r);
-}
+#define F(name, member) ZEPHYRA_FIELD_AS(MetarLine, name, report.member)
+const auto kMetarFields = [] {
+    zephyra::test::FieldTable<MetarLine> fields = {
+        F("dir", windDirection),       F("speed", windSpeed),   F("gust", gust),
+        F("vis", visibility),          F("temp", temperature),  F("hpa", pressure),
+        F("obstruction", obstruction), F("thunder", thunder),   F("precip", precipitation),
+        F("cl1Base", cl1Base),         F("cl1Cover", cl1Cover), F("cl1Top", cl1Top),
+        F("cl2Base", cl2Base)};
+    // The pressure in hundredths of an inch of mercury.
+    fields["inHg"] = [](const MetarLine& m) { return m.report.pressure / kHpaPerInchHundredth; };
+    fields["skipped"] = [](const MetarLine& m) { return double(m.outcome == Outcome::Skipped); };
+    fields["dropped"] = [](const MetarLine& m) { return double(m.outcome == Outcome::Dropped); };
+    return fields;
+}();
+#undef F
 
 TEST(MetarGroups, FieldsPerLine) {
-    const double inHg29 = 29 * kHpaPerInchHundredth;
-    const struct {
-        const char* line;
-        std::vector<std::pair<std::string, double>> expected;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
+        // Which lines are reports
+        {"1999/12/12 17:56", "skipped=1"},
+        {"", "skipped=1"},
+        {"ICT 121756Z 27010KT 10SM 12/08 A2992", "skipped=1"},
+        {"KATLX 121756Z 27010KT 10SM 12/08 A2992", "skipped=1"},
+        {" KATL 121756Z 27010KT 10SM 12/08 A2992", "skipped=1"},
+        {"SAUS80 KWBC 121800", "skipped=1"},  // neither "/" nor "KT"
+        {"METAR", "skipped=1"},
+        {"KXYZ 231100Z NIL", "skipped=1"},
+        {"KXYZ 231100Z NIL 12/08", "dropped=1"},
+        {"KXYZ 121755Z 10SM OVC004 05/04 A3001", "dropped=1"},  // no wind group
+        // Whole reports
+        {"METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992",
+         "dir=270 speed=10 gust=1 vis=10 precip=4 obstruction=1 thunder=0 cl1Base=2500 "
+         "cl2Base=8000 temp=12 inHg=2992"},
+        {"EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021",
+         "dir=240 speed=8 gust=0 vis=100 temp=-2 hpa=1021 cl1Base=2000 obstruction=0"},
+        {"KXYZ 121755Z VRB03KT 1 1/2SM BR OVC004 05/04 A3001",
+         "dir=0 speed=3 vis=1.5 precip=2 obstruction=1 cl1Base=400 cl1Cover=8 temp=5 inHg=3001"},
         // Wind
-        {"KFTG 180758Z AUTO 00000KT 10SM SCT046 OVC050 00/M01 A2997",
-         {{"dir", 0}, {"speed", 0}, {"gust", 0}}},
-        {"KXYZ 121755Z VRB03KT 1 1/2SM BR OVC004 05/04 A3001", {{"dir", 0}, {"speed", 3}}},
-        {"UUEE 231100Z 27010MPS 9999 OVC010 05/04 Q1001", {{"speed", 19}}},
-        {"UUEE 231100Z 27005MPS 9999 OVC010 05/04 Q1001", {{"speed", 10}}},
-        {"XXXX 231100Z 27020KPH 9999 OVC010 05/04 Q1001", {{"speed", 11}, {"dir", 270}}},
-        {"CYWE 231136Z AUTO 23005KT 210V320 9SM -SN OVC023 M07/M11 A3005",
-         {{"dir", 230}, {"vis", 9}, {"temp", -7}}},
-        {"KXYZ 121755Z /////KT 10SM CLR 05/04 A3001", {{"dir", 0}, {"speed", 0}}},
+        {"KFTG 180758Z AUTO 00000KT 10SM SCT046 OVC050 00/M01 A2997", "dir=0 speed=0 gust=0"},
+        {"UUEE 231100Z 27010MPS 9999 OVC010 05/04 Q1001", "speed=19"},
+        {"UUEE 231100Z 27005MPS 9999 OVC010 05/04 Q1001", "speed=10"},
+        {"XXXX 231100Z 27020KPH 9999 OVC010 05/04 Q1001", "speed=11 dir=270"},
+        {"CYWE 231136Z AUTO 23005KT 210V320 9SM -SN OVC023 M07/M11 A3005", "dir=230 vis=9 temp=-7"},
+        {"KXYZ 121755Z /////KT 10SM CLR 05/04 A3001", "dir=0 speed=0"},
         // Visibility
-        {"KATL 121756Z 27010KT 1/2SM FG 12/08 A2992", {{"vis", 0.5}}},
-        {"KATL 121756Z 27010KT M1/4SM FG 12/08 A2992", {{"vis", 0.25}}},
-        {"KATL 121756Z 27010KT P6SM 12/08 A2992", {{"vis", 6}}},
-        {"EGLL 121750Z 24008KT 4000 BR SCT020 M02/M04 Q1021", {{"vis", 2.5}}},
-        {"EGLL 121750Z 24008KT 0000 FG VV001 M02/M04 Q1021", {{"vis", 0}}},
-        {"CWKP 231137Z AUTO 25017KT ////SM FEW012 M11/M13 A3001", {{"vis", 100}}},
-        {"KATL 121756Z 27010KT 1/0SM 12/08 A2992", {{"vis", 100}}},
+        {"KATL 121756Z 27010KT 1/2SM FG 12/08 A2992", "vis=0.5"},
+        {"KATL 121756Z 27010KT M1/4SM FG 12/08 A2992", "vis=0.25"},
+        {"KATL 121756Z 27010KT P6SM 12/08 A2992", "vis=6"},
+        {"EGLL 121750Z 24008KT 4000 BR SCT020 M02/M04 Q1021", "vis=2.5"},
+        {"EGLL 121750Z 24008KT 0000 FG VV001 M02/M04 Q1021", "vis=0"},
+        {"CWKP 231137Z AUTO 25017KT ////SM FEW012 M11/M13 A3001", "vis=100"},
+        {"KATL 121756Z 27010KT 1/0SM 12/08 A2992", "vis=100"},
         {"EGLL 121750Z 24008KT 0800 R27L/0600N FG VV002 M01/M01 Q1021",
-         {{"vis", 0.5},
-          {"obstruction", 1},
-          {"cl1Cover", 8},
-          {"cl1Base", 200},
-          {"temp", -1},
-          {"hpa", 1021}}},
+         "vis=0.5 obstruction=1 cl1Cover=8 cl1Base=200 temp=-1 hpa=1021"},
         // Weather phenomena
-        {"KATL 121756Z 27010KT 3SM TSRA BKN025CB 12/08 A2992", {{"thunder", 1}}},
-        {"KATL 121756Z 27010KT 3SM VCTS BKN025 12/08 A2992", {{"thunder", 1}}},
-        {"KATL 121756Z 27010KT 3SM SHRA BKN025 12/08 A2992", {{"thunder", 0}}},
-        {"OPKC 231100Z 24008KT 4000 HZ SCT020 30/20 Q1010", {{"obstruction", 0}, {"precip", 0}}},
-        {"OPKC 231100Z 24008KT 4000 HZ FU SCT020 30/20 Q1010", {{"obstruction", 1}}},
-        {"OPKC 231100Z 24008KT 4000 VCHZ SCT020 30/20 Q1010", {{"obstruction", 1}}},
-        {"KADW 180758Z 27005KT 10SM BKN048 02/M06 A3008 RMK AO2A SLP191",
-         {{"obstruction", 0}, {"precip", 0}}},
+        {"KATL 121756Z 27010KT 3SM TSRA BKN025CB 12/08 A2992", "thunder=1"},
+        {"KATL 121756Z 27010KT 3SM VCTS BKN025 12/08 A2992", "thunder=1"},
+        {"KATL 121756Z 27010KT 3SM SHRA BKN025 12/08 A2992", "thunder=0"},
+        {"OPKC 231100Z 24008KT 4000 HZ SCT020 30/20 Q1010", "obstruction=0 precip=0"},
+        {"OPKC 231100Z 24008KT 4000 HZ FU SCT020 30/20 Q1010", "obstruction=1"},
+        {"OPKC 231100Z 24008KT 4000 VCHZ SCT020 30/20 Q1010", "obstruction=1"},
+        {"KADW 180758Z 27005KT 10SM BKN048 02/M06 A3008 RMK AO2A SLP191", "obstruction=0 precip=0"},
         // Clouds
         {"KNBC 180756Z AUTO 00000KT 10SM CLR 07/04 A3011 RMK AO2",
-         {{"cl1Base", 25000}, {"cl1Cover", 0}, {"cl1Top", 25700}}},
-        {"KNBC 180756Z 00000KT 10SM SKC 07/04 A3011", {{"cl1Base", 25000}}},
+         "cl1Base=25000 cl1Cover=0 cl1Top=25700"},
+        {"KNBC 180756Z 00000KT 10SM SKC 07/04 A3011", "cl1Base=25000"},
         {"KATL 121756Z 27010KT 3SM TSRA BKN025CB OVC040TCU 12/08 A2992",
-         {{"cl1Base", 2500}, {"cl2Base", 4000}}},
+         "cl1Base=2500 cl2Base=4000"},
         {"ROTM 180758Z 03012KT 9999 FEW010 SCT040 BKN070 15/07 A3033",
-         {{"cl1Base", 1000},
-          {"cl2Base", 4000},
-          {"temp", 15},
-          {"hpa", 3033 * kHpaPerInchHundredth}}},
-        {"KXYZ 121755Z 00000KT 1/4SM FG VV002 05/04 A3001", {{"cl1Cover", 8}, {"cl1Base", 200}}},
+         "cl1Base=1000 cl2Base=4000 temp=15 inHg=3033"},
+        {"KXYZ 121755Z 00000KT 1/4SM FG VV002 05/04 A3001", "cl1Cover=8 cl1Base=200"},
         // Temperature
-        {"KATL 121756Z 27010KT 10SM BKN025 12/08 A2992", {{"temp", 12}}},
-        {"CYQZ 231137Z AUTO 00000KT 5SM BR OVC002 M00/M00 A2997", {{"temp", 0}}},
-        {"KATL 121756Z 27010KT 10SM", {{"temp", 27}, {"hpa", 1000}, {"vis", 10}}},
-        {"KATL 121756Z 27010KT 10SM 12/08 A2992", {{"temp", 12}, {"obstruction", 0}, {"vis", 10}}},
-        {"KATL 121756Z 27010KT 10SM CLR 12/ A2992", {{"temp", 12}}},
+        {"KATL 121756Z 27010KT 10SM BKN025 12/08 A2992", "temp=12"},
+        {"CYQZ 231137Z AUTO 00000KT 5SM BR OVC002 M00/M00 A2997", "temp=0"},
+        {"KATL 121756Z 27010KT 10SM", "temp=27 hpa=1000 vis=10"},
+        {"KATL 121756Z 27010KT 10SM 12/08 A2992", "temp=12 obstruction=0 vis=10"},
+        {"KATL 121756Z 27010KT 10SM CLR 12/ A2992", "temp=12"},
         // Pressure
-        {"KATL 121756Z 27010KT 10SM CLR 12/08 A////", {{"hpa", 1000}}},
-        {"KATL 121756Z 27010KT 10SM CLR 12/08 RMK A2992", {{"hpa", 1000}}},
-        {"KATL 121756Z 27010KT 10SM CLR 12/08 SLP132", {{"hpa", 1000}}},
-        {"KATL 121756Z 27010KT 10SM CLR 12/08 A29", {{"hpa", inHg29}}},
-        {"EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1", {{"hpa", 1}}},
-        {"EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q", {{"hpa", 1000}}},
-        {"VRMM 231100Z 24013KT 9999 SCT016 FEW017CB OVC100 27/24 Q1010 CB", {{"hpa", 1010}}},
+        {"KATL 121756Z 27010KT 10SM CLR 12/08 A////", "hpa=1000"},
+        {"KATL 121756Z 27010KT 10SM CLR 12/08 RMK A2992", "hpa=1000"},
+        {"KATL 121756Z 27010KT 10SM CLR 12/08 SLP132", "hpa=1000"},
+        {"KATL 121756Z 27010KT 10SM CLR 12/08 A29", "inHg=29"},
+        {"EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1", "hpa=1"},
+        {"EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q", "hpa=1000"},
+        {"VRMM 231100Z 24013KT 9999 SCT016 FEW017CB OVC100 27/24 Q1010 CB", "hpa=1010"},
+        // Today's automated reports (real lines from NOAA's files): marks for what was not
+        // observed give no value
+        {"YSDU 020038Z AUTO 26014KT 9999 // SCT013 SCT020 BKN031 12/11 Q1013",
+         "vis=100 cl1Base=1300 cl1Cover=4 cl2Base=2000 temp=12 hpa=1013 obstruction=0"},
+        {"YSDU 180730Z AUTO 34016KT 9999 // NCD 30/04 Q1006",
+         "vis=100 cl1Base=25000 cl1Cover=0 cl2Base=0 temp=30 hpa=1006 obstruction=0"},
+        {"LIRZ 020037Z AUTO 10004KT 070V150 9999 BKN034/// 15/14 Q1009",
+         "vis=100 cl1Base=3400 cl1Cover=7 cl2Base=0 temp=15 hpa=1009 obstruction=0"},
+        // BKN/// keeps the clear base
+        {"EGLL 121750Z 24008KT 9999 BKN/// M02/M04 Q1021",
+         "vis=100 cl1Base=25000 cl1Cover=7 cl2Base=0 temp=-2 hpa=1021 obstruction=0"},
+        {"ESUT 180750Z AUTO 16010KT 9999 NCD M07/M09 Q0988",
+         "vis=100 cl1Base=25000 cl1Cover=0 cl2Base=0 temp=-7 hpa=988 obstruction=0"},
+        {"EDAH 180750Z 23010KT 9000 NSC 06/05 Q1006",
+         "vis=5.625 cl1Base=25000 cl1Cover=0 cl2Base=0 temp=6 hpa=1006 obstruction=0"},
+        {"ETML 180720Z AUTO 20009KT //// // ////// 08/06 Q1004 ///",
+         "vis=100 cl1Base=0 cl1Cover=0 cl2Base=0 temp=8 hpa=1004 obstruction=0"},
+        {"NCMR 231100Z AUTO 04003KT //// ////// ///// Q1012",
+         "vis=100 cl1Base=0 cl1Cover=0 cl2Base=0 temp=27 hpa=1012 obstruction=0"},
+        {"KPAN 180755Z AUTO 00000KT M1/4SM -UP OVC001 00/M00 A3014 RMK AO2",
+         "vis=0.25 cl1Base=100 cl1Cover=8 cl2Base=0 temp=0 inHg=3014 obstruction=1"},
+        {"KXYZ 121755Z 27005KT P6SM SCT250 15/08 A2992",
+         "vis=6 cl1Base=25000 cl1Cover=4 cl2Base=0 temp=15 inHg=2992 obstruction=0"},
+        {"LFQG 231130Z AUTO 13007KT 9999 ///CB 20/16 Q1009",
+         "vis=100 cl1Base=0 cl1Cover=0 cl2Base=0 temp=20 hpa=1009 obstruction=0"},
+        // //////CB behind three layers
+        {"LFRO 231130Z AUTO 26007KT 8000 -RA SCT039/// BKN048/// OVC054/// //////CB 13/12 Q0998",
+         "vis=5 cl1Base=3900 cl1Cover=4 cl2Base=4800 temp=13 hpa=998 obstruction=1"},
+        // BKN044/// as a fourth layer
+        {"EKYT 231120Z AUTO 24009KT 9999 FEW006/// SCT008/// BKN010/// BKN044/// 13/12 Q1012",
+         "vis=100 cl1Base=600 cl1Cover=2 cl2Base=800 temp=13 hpa=1012 obstruction=0"},
+        {"ENGM 180750Z 21002KT 3000 1100NW R19R/1500U R01R/P2000N BR FZFG OVC002 M05/M05 Q0992",
+         "vis=1.875 cl1Base=200 cl1Cover=8 cl2Base=0 temp=-5 hpa=992 obstruction=1"},
+        {"DTNH 180730Z AUTO 26009KT 8000NDV FEW035 13/09 Q1019",
+         "vis=5 cl1Base=3500 cl1Cover=2 cl2Base=0 temp=13 hpa=1019 obstruction=0"},
+        // 9999NDV after a variable wind
+        {"LSZL 231120Z AUTO VRB02KT 9999NDV FEW027 BKN053 16/14 Q1023 RMK",
+         "vis=100 cl1Base=2700 cl1Cover=2 cl2Base=5300 temp=16 hpa=1023 obstruction=0"},
+        {"KNSI 231133Z AUTO 31020G27KT OVC015 14/11 A2980 RMK AO2",
+         "vis=100 cl1Base=1500 cl1Cover=8 cl2Base=0 temp=14 inHg=2980 obstruction=0"},
+        {"KRNV 231135Z AUTO 16011KT 10SM CLR A3005 RMK AO2 TSNO",
+         "vis=10 cl1Base=25000 cl1Cover=0 cl2Base=0 temp=27 inHg=3005 obstruction=0"},
+        {"OODQ 231050Z AUTO 07010KT CAVOK ////// 28/23 Q1015 NOSIG",
+         "vis=100 cl1Base=0 cl1Cover=0 cl2Base=0 temp=28 hpa=1015 obstruction=0"},
+        {"HSSS 180730Z 36006KT CAVOK Q1016",
+         "vis=100 cl1Base=0 cl1Cover=0 cl2Base=0 temp=27 hpa=1016 obstruction=0"},
     };
-    for (const auto& c : cases) {
-        const auto r = report(c.line);
-        for (const auto& [name, value] : c.expected) {
-            EXPECT_NEAR(field(r, name), value, 1e-9) << name << " of " << c.line;
-        }
+    for (const auto& [line, expected] : cases) {
+        SCOPED_TRACE(line);
+        PinnedRandom rnd;
+        rnd.setConstant(0.5);
+        const std::string fields = expected;
+        const bool isReport =
+            fields.find("skipped") == fields.npos && fields.find("dropped") == fields.npos;
+        expectFields(decodeMetarLine(line, rnd), kMetarFields,
+                     isReport ? fields + " skipped=0 dropped=0" : fields);
     }
 }
 
-TEST(MetarGroups, CavokMeansUnlimitedAndNoCloudWithoutADraw) {
+TEST(MetarGroups, CavokAndNoCloudGroupMeanNoCloudWithoutADraw) {
     PinnedRandom rnd;
     const auto r = report("LEMD 231100Z 04005KT CAVOK 18/09 Q1022 NOSIG", rnd);
     EXPECT_DOUBLE_EQ(r.visibility, 100);
@@ -240,43 +206,55 @@ TEST(MetarGroups, CavokMeansUnlimitedAndNoCloudWithoutADraw) {
     EXPECT_DOUBLE_EQ(r.pressure, 1022);
     EXPECT_FALSE(r.obstruction);
     EXPECT_EQ(rnd.draws(), 0u);
+    // No cloud group at all: both layers empty, no draw either.
+    const auto none = report("KS71 231130Z AUTO 03003KT 10SM 03/03 A2960", rnd);
+    EXPECT_EQ(none.cl1Base + none.cl1Top + none.cl2Base, 0);
+    EXPECT_EQ(none.temperature, 3);
+    EXPECT_EQ(rnd.draws(), 0u);
 }
 
 TEST(MetarGroups, PrecipitationIntensityPerPhenomenon) {
     const auto intensity = [](const std::string& wx) {
         return report("KATL 121756Z 27010KT 3SM " + wx + " BKN025 12/08 A2992").precipitation;
     };
-    EXPECT_EQ(intensity("TS"), 8);
-    EXPECT_EQ(intensity("+TSRA"), 9);
-    EXPECT_EQ(intensity("-TSRA"), 7);
-    EXPECT_EQ(intensity("+RA"), 6);
-    EXPECT_EQ(intensity("RA"), 5);
-    EXPECT_EQ(intensity("-SN"), 4);
-    EXPECT_EQ(intensity("-DZ"), 1);
-    EXPECT_EQ(intensity("BR"), 2);
-    EXPECT_EQ(intensity("FG"), 0);
-    // Rain after drizzle raises the intensity; drizzle after rain does not lower it.
-    EXPECT_EQ(intensity("-DZ -RA"), 4);
-    EXPECT_EQ(intensity("RA BR"), 5);
-    // Rain does not lower a thunderstorm.
-    EXPECT_EQ(intensity("TS RA"), 8);
+    // Rain after drizzle raises the intensity, drizzle after rain does not lower it, and rain
+    // does not lower a thunderstorm.
+    const std::pair<const char*, int> cases[] = {
+        {"TS", 8},  {"+TSRA", 9}, {"-TSRA", 7}, {"+RA", 6},     {"RA", 5},    {"-SN", 4},
+        {"-DZ", 1}, {"BR", 2},    {"FG", 0},    {"-DZ -RA", 4}, {"RA BR", 5}, {"TS RA", 8}};
+    for (const auto& [wx, precipitation] : cases) {
+        EXPECT_EQ(intensity(wx), precipitation) << wx;
+    }
 }
 
-// ---------------------------------------------------------------------------------------------
 // Clouds: the draws and their order
 
-TEST(MetarClouds, WorkedExampleLayersAndDrawOrder) {
-    PinnedRandom rnd;
-    // BKN cover, then cloud 2's top, then cloud 1's top.
-    rnd.queueAll({0.6, 0.25, 0.5});
-    const auto r = report("METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992", rnd);
-    EXPECT_EQ(rnd.draws(), 3u);
-    EXPECT_EQ(r.cl1Base, 2500);
-    EXPECT_EQ(r.cl1Cover, 7);
-    EXPECT_EQ(r.cl2Base, 8000);
-    EXPECT_EQ(r.cl2Cover, 8);
-    EXPECT_EQ(r.cl2Top, 8000 + 450);
-    EXPECT_EQ(r.cl1Top, 2500 + 700);
+TEST(MetarClouds, LayersAndDrawOrder) {
+    const struct {
+        const char* line;
+        std::vector<double> draws;  // cover draws in group order, then cloud 2's top, cloud 1's
+        std::vector<int> layers;    // base, cover and top of cloud 1, then of cloud 2
+    } cases[] = {
+        {"METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992",
+         {0.6, 0.25, 0.5},
+         {2500, 7, 2500 + 700, 8000, 8, 8000 + 450}},
+        {"EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021", {0.5, 0.0}, {2000, 4, 2200, 0, 0, 0}},
+        // Cloud 1's top (3000 + 1100) stops below cloud 2's base.
+        {"KATL 121756Z 27010KT 10SM FEW030 SCT035 12/08 A2992",
+         {0.0, 0.0, 0.0, 0.9},
+         {3000, 1, 3499, 3500, 3, 3700}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        PinnedRandom rnd;
+        for (const double d : c.draws) {
+            rnd.queue(d);
+        }
+        const auto r = report(c.line, rnd);
+        EXPECT_EQ(rnd.draws(), c.draws.size());
+        EXPECT_EQ(
+            std::vector<int>({r.cl1Base, r.cl1Cover, r.cl1Top, r.cl2Base, r.cl2Cover, r.cl2Top}),
+            c.layers);
+    }
 }
 
 TEST(MetarClouds, CoverDrawRanges) {
@@ -285,80 +263,15 @@ TEST(MetarClouds, CoverDrawRanges) {
         rnd.setConstant(draw);
         return report("EGLL 121750Z 24008KT 9999 " + sky + " M02/M04 Q1021", rnd).cl1Cover;
     };
-    EXPECT_EQ(cover("FEW020", 0.0), 1);
-    EXPECT_EQ(cover("FEW020", 0.999), 2);
-    EXPECT_EQ(cover("SCT020", 0.0), 3);
-    EXPECT_EQ(cover("SCT020", 0.999), 5);
-    EXPECT_EQ(cover("BKN020", 0.0), 6);
-    EXPECT_EQ(cover("BKN020", 0.999), 7);
-    EXPECT_EQ(cover("OVC020", 0.999), 8);
-    EXPECT_EQ(cover("VV002", 0.0), 8);
-}
-
-TEST(MetarClouds, ScatteredFromTheWorkedExample) {
-    PinnedRandom rnd;
-    rnd.queueAll({0.5, 0.0});
-    const auto r = report("EGLL 121750Z 24008KT 9999 SCT020 M02/M04 Q1021", rnd);
-    EXPECT_EQ(r.cl1Base, 2000);
-    EXPECT_EQ(r.cl1Cover, 4);
-    EXPECT_EQ(r.cl1Top, 2200);
-    EXPECT_EQ(r.cl2Base + r.cl2Top, 0);
-    EXPECT_EQ(rnd.draws(), 2u);
-}
-
-TEST(MetarClouds, LowerTopStopsBelowTheUpperBase) {
-    PinnedRandom rnd;
-    rnd.queueAll({0.0, 0.0, 0.0, 0.9});  // FEW, SCT, cloud 2 top, cloud 1 top (3000 + 1100)
-    const auto r = report("KATL 121756Z 27010KT 10SM FEW030 SCT035 12/08 A2992", rnd);
-    EXPECT_EQ(r.cl2Top, 3700);
-    EXPECT_EQ(r.cl1Top, 3499);
-}
-
-TEST(MetarClouds, NoCloudGroupLeavesBothLayersEmpty) {
-    PinnedRandom rnd;
-    const auto r = report("KS71 231130Z AUTO 03003KT 10SM 03/03 A2960", rnd);
-    EXPECT_EQ(r.cl1Base + r.cl1Top + r.cl2Base, 0);
-    EXPECT_EQ(r.temperature, 3);
-    EXPECT_EQ(rnd.draws(), 0u);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Inputs that must never break the reader
-
-TEST(MetarRobustness, TruncatedAndOddGroups) {
-    PinnedRandom rnd;
-    static const char kWithNul[] = "KATL 27\0010KT 1\0/2SM";
-    const std::vector<std::string> lines = {
-        "KATL 1",
-        "KATL KT",
-        "KATL 27010KT M",
-        "KATL 27010KT /",
-        "KATL 27010KT A29",
-        "KATL 27010KT 10SM Q1",
-        "KATL 27010KT 1 ",
-        "KATL 27010KT 1 /SM",
-        "KATL 27010KT SM",
-        "KATL 27010KT CAVOK",
-        "KATL 27010KT 0800 R27L/",
-        "KATL 27010KT ////// ////// ////// /////",
-        "KATL 27010KT 10SM BKN CB",
-        "KATL 27010KT 10SM TCU",
-        "KATL 27010KT $",
-        "KATL 231100Z NIL=",
-        "KATL 27010KT    10SM   ",
-        "KATL  ",
-        "METAR ",
-        "METARKATL 27010KT",
-        "\xEF\xBB\xBF",
-        "\r\r\n",
-        std::string(kWithNul, sizeof kWithNul - 1),
-    };
-    for (const auto& line : lines) {
-        const MetarLine decoded = decodeMetarLine(line, rnd);
-        EXPECT_GE(decoded.report.precipitation, 0) << line;
-        EXPECT_LE(decoded.report.precipitation, 9) << line;
+    const std::tuple<const char*, double, int> cases[] = {
+        {"FEW020", 0.0, 1}, {"FEW020", 0.999, 2}, {"SCT020", 0.0, 3},   {"SCT020", 0.999, 5},
+        {"BKN020", 0.0, 6}, {"BKN020", 0.999, 7}, {"OVC020", 0.999, 8}, {"VV002", 0.0, 8}};
+    for (const auto& [sky, draw, want] : cases) {
+        EXPECT_EQ(cover(sky, draw), want) << sky << " " << draw;
     }
 }
+
+// Inputs that must never break the reader (arbitrary bytes are the decoder fuzz target's)
 
 TEST(MetarRobustness, LongLinesAndManyGroups) {
     PinnedRandom rnd;
@@ -370,102 +283,12 @@ TEST(MetarRobustness, LongLinesAndManyGroups) {
     const auto r = report(many, rnd);
     EXPECT_EQ(r.precipitation, 4);
     EXPECT_EQ(r.temperature, 27);  // beyond the 50th group: not read
-
     std::string huge = "KATL 121756Z 27010KT " + std::string(100000, '9') + " ";
     huge += std::string(100000, 'X');
     const auto h = report(huge, rnd);
     EXPECT_EQ(h.windSpeed, 10);
 }
 
-TEST(MetarRobustness, BinaryGarbage) {
-    PinnedRandom rnd(7);
-    std::mt19937 gen(1234);
-    for (int k = 0; k < 2000; ++k) {
-        std::string line = k % 2 == 0 ? "KATL " : "";
-        const int length = static_cast<int>(gen() % 200);
-        for (int c = 0; c < length; ++c) {
-            // Mostly report characters, with every other byte mixed in.
-            static const char kAlphabet[] = "KTMPSRABCDFGHNOQVWXZ0123456789/ -+$";
-            line.push_back(gen() % 4 == 0 ? static_cast<char>(gen() % 256)
-                                          : kAlphabet[gen() % (sizeof kAlphabet - 1)]);
-        }
-        const MetarLine decoded = decodeMetarLine(line, rnd);
-        EXPECT_GE(decoded.report.precipitation, 0);
-        EXPECT_LE(decoded.report.precipitation, 9);
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Forms of today's automated reports (real lines from NOAA's files)
-
-TEST(MetarTodaysForms, NotObservedMarksGiveNoValue) {
-    const struct {
-        const char* form;
-        const char* line;
-        double visibility;
-        int cl1Base, cl1Cover, cl2Base, temperature;
-        double pressure;
-        bool obstruction;
-    } cases[] = {
-        {"// weather", "YSDU 020038Z AUTO 26014KT 9999 // SCT013 SCT020 BKN031 12/11 Q1013", 100,
-         1300, 4, 2000, 12, 1013, false},
-        {"// weather, NCD", "YSDU 180730Z AUTO 34016KT 9999 // NCD 30/04 Q1006", 100, 25000, 0, 0,
-         30, 1006, false},
-        {"BKN034///", "LIRZ 020037Z AUTO 10004KT 070V150 9999 BKN034/// 15/14 Q1009", 100, 3400, 7,
-         0, 15, 1009, false},
-        {"BKN/// keeps the clear base", "EGLL 121750Z 24008KT 9999 BKN/// M02/M04 Q1021", 100,
-         25000, 7, 0, -2, 1021, false},
-        {"NCD", "ESUT 180750Z AUTO 16010KT 9999 NCD M07/M09 Q0988", 100, 25000, 0, 0, -7, 988,
-         false},
-        {"NSC", "EDAH 180750Z 23010KT 9000 NSC 06/05 Q1006", 9000 / 1600.0, 25000, 0, 0, 6, 1006,
-         false},
-        {"//// visibility, //////", "ETML 180720Z AUTO 20009KT //// // ////// 08/06 Q1004 ///", 100,
-         0, 0, 0, 8, 1004, false},
-        {"//// visibility, no temperature", "NCMR 231100Z AUTO 04003KT //// ////// ///// Q1012",
-         100, 0, 0, 0, 27, 1012, false},
-        {"M1/4SM", "KPAN 180755Z AUTO 00000KT M1/4SM -UP OVC001 00/M00 A3014 RMK AO2", 0.25, 100, 8,
-         0, 0, 3014 * kHpaPerInchHundredth, true},
-        {"P6SM", "KXYZ 121755Z 27005KT P6SM SCT250 15/08 A2992", 6, 25000, 4, 0, 15,
-         2992 * kHpaPerInchHundredth, false},
-        {"///CB", "LFQG 231130Z AUTO 13007KT 9999 ///CB 20/16 Q1009", 100, 0, 0, 0, 20, 1009,
-         false},
-        {"//////CB behind three layers",
-         "LFRO 231130Z AUTO 26007KT 8000 -RA SCT039/// BKN048/// OVC054/// //////CB 13/12 Q0998", 5,
-         3900, 4, 4800, 13, 998, true},
-        {"BKN044/// as a fourth layer",
-         "EKYT 231120Z AUTO 24009KT 9999 FEW006/// SCT008/// BKN010/// BKN044/// 13/12 Q1012", 100,
-         600, 2, 800, 13, 1012, false},
-        {"R24/P2000N and more ranges",
-         "ENGM 180750Z 21002KT 3000 1100NW R19R/1500U R01R/P2000N BR FZFG OVC002 M05/M05 Q0992",
-         3000 / 1600.0, 200, 8, 0, -5, 992, true},
-        {"NDV", "DTNH 180730Z AUTO 26009KT 8000NDV FEW035 13/09 Q1019", 5, 3500, 2, 0, 13, 1019,
-         false},
-        {"9999NDV after a variable wind",
-         "LSZL 231120Z AUTO VRB02KT 9999NDV FEW027 BKN053 16/14 Q1023 RMK", 100, 2700, 2, 5300, 16,
-         1023, false},
-        {"no visibility", "KNSI 231133Z AUTO 31020G27KT OVC015 14/11 A2980 RMK AO2", 100, 1500, 8,
-         0, 14, 2980 * kHpaPerInchHundredth, false},
-        {"no temperature", "KRNV 231135Z AUTO 16011KT 10SM CLR A3005 RMK AO2 TSNO", 10, 25000, 0, 0,
-         27, 3005 * kHpaPerInchHundredth, false},
-        {"CAVOK //////", "OODQ 231050Z AUTO 07010KT CAVOK ////// 28/23 Q1015 NOSIG", 100, 0, 0, 0,
-         28, 1015, false},
-        {"CAVOK without temperature", "HSSS 180730Z 36006KT CAVOK Q1016", 100, 0, 0, 0, 27, 1016,
-         false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.form) + ": " + c.line);
-        const auto r = report(c.line);
-        EXPECT_NEAR(r.visibility, c.visibility, 1e-9);
-        EXPECT_EQ(r.cl1Base, c.cl1Base);
-        EXPECT_EQ(r.cl1Cover, c.cl1Cover);
-        EXPECT_EQ(r.cl2Base, c.cl2Base);
-        EXPECT_EQ(r.temperature, c.temperature);
-        EXPECT_NEAR(r.pressure, c.pressure, 1e-9);
-        EXPECT_EQ(r.obstruction, c.obstruction);
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
 // Real reports against NOAA's own decode
 
 class MetarCorpus : public ::testing::TestWithParam<const char*> {};
@@ -484,8 +307,6 @@ TEST_P(MetarCorpus, AgreesWithNoaaOnEveryField) {
     std::cout << GetParam() << ": " << a->reports << " reports of " << a->rows << " rows\n";
     EXPECT_GT(a->reports, 4000);
     for (const auto& f : a->fields) {
-        std::cout << "  " << f.field << ": " << f.agree << "/" << f.total << " ("
-                  << std::round(f.rate() * 1000) / 10 << "%)\n";
         EXPECT_GE(f.rate(), 0.99) << f.field << ": " << f.agree << " of " << f.total;
         EXPECT_GT(f.total, 100) << f.field;
     }

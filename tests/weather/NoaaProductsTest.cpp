@@ -48,7 +48,6 @@ TEST(NoaaCsv, PlainReportsAndDamagedGzip) {
     std::string text = plain;
     EXPECT_TRUE(weather::toReportText(text));
     EXPECT_EQ(text, plain);
-
     const std::string packed = test::gzip(std::string(200, 'x'));
     const struct {
         std::string bytes;

@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <map>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "FieldCheck.h"
 #include "platform/Random.h"
 #include "weather/Reports.h"
 
 using zephyra::platform::PinnedRandom;
+using zephyra::test::expectFields;
 using zephyra::weather::decodeSaLine;
 using zephyra::weather::SaReport;
 
@@ -34,168 +34,110 @@ bool rejected(const std::string& line) {
     return !decodeSaLine(line, rnd).has_value();
 }
 
-// A report with the given slash group behind a plain sky part.
-std::string withSlashGroup(const std::string& group) {
-    return "ATL SA 1756 250 SCT 7 " + group;
-}
+// A plain sky part, for a slash group behind it.
+const std::string kSky = "ATL SA 1756 250 SCT 7 ";
 
-// ---------------------------------------------------------------------------------------------
-// Header
+#define F(name, member) ZEPHYRA_FIELD_AS(SaReport, name, member)
+const zephyra::test::FieldTable<SaReport> kSaFields = {
+    F("cl1Base", cl1Base),   F("cl1Top", cl1Top),   F("cl2Base", cl2Base),  F("cl2Top", cl2Top),
+    F("vis", visibility),    F("hpa", pressure),    F("temp", temperature), F("dew", dewPoint),
+    F("dir", windDirection), F("speed", windSpeed), F("gust", gust),        F("alt", altimeter),
+    F("weather", weather),   F("thunder", thunder)};
+#undef F
 
 TEST(SaHeader, IdentifierTypeAndTime) {
     const auto r = sa(kAtlanta);
-    EXPECT_EQ(r.id, "ATL");
-    EXPECT_EQ(r.observation, "SA");
-    EXPECT_EQ(r.time, "1756");
+    EXPECT_EQ(r.id + " " + r.observation + " " + r.time, "ATL SA 1756");
+    // The type may be written together with the time.
+    const auto p = sa("ICT SP1432 250 SCT 7 141/72/58/2510G18/992");
+    EXPECT_EQ(p.id + " " + p.observation + " " + p.time, "ICT SP 1432");
+    EXPECT_EQ(p.cl1Base, 25000);
 }
 
-TEST(SaHeader, TypeWrittenTogetherWithTheTime) {
-    const auto r = sa("ICT SP1432 250 SCT 7 141/72/58/2510G18/992");
-    EXPECT_EQ(r.observation, "SP");
-    EXPECT_EQ(r.time, "1432");
-    EXPECT_EQ(r.cl1Base, 25000);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Sky
-
-TEST(SaSky, OneLayerWithItsTopDrawn) {
-    PinnedRandom rnd;
-    rnd.queue(0.3);
-    const auto r = sa(kAtlanta, rnd);
-    EXPECT_EQ(rnd.draws(), 1u);
-    EXPECT_EQ(r.cl1Base, 25000);
-    EXPECT_EQ(r.cl1CoverCode, "SCT");
-    EXPECT_EQ(r.cl1Top, 25000 + 500);
-    EXPECT_EQ(r.cl2Base, 0);
-    EXPECT_EQ(r.cl2Top, 0);
-    EXPECT_EQ(r.cl2CoverCode, "CLR");
-}
-
-TEST(SaSky, TwoLayersDrawTopsInOrder) {
-    PinnedRandom rnd;
-    rnd.queueAll({0.1, 0.2});
-    const auto r = sa("ATL SA 1756 M12 BKN 250 OVC 7 141/72/58/2510G18/992", rnd);
-    EXPECT_EQ(rnd.draws(), 2u);
-    EXPECT_EQ(r.cl1Base, 1200);
-    EXPECT_EQ(r.cl1CoverCode, "BKN");
-    EXPECT_EQ(r.cl1Top, 1200 + 300);
-    EXPECT_EQ(r.cl2Base, 25000);
-    EXPECT_EQ(r.cl2CoverCode, "OVC");
-    EXPECT_EQ(r.cl2Top, 25000 + 400);
-    EXPECT_EQ(r.visibility, 7);
-}
-
-TEST(SaSky, LowerTopStopsBelowTheUpperBase) {
-    PinnedRandom rnd;
-    rnd.setConstant(0.9);
-    const auto r = sa("ATL SA 1756 10 SCT 12 BKN 7 141/72/58/2510G18/992", rnd);
-    EXPECT_EQ(r.cl2Base, 1200);
-    EXPECT_EQ(r.cl1Top, 1199);
-    EXPECT_EQ(r.cl2Top, 1200 + 1100);
-}
-
-TEST(SaSky, ClearWithVisibility) {
-    PinnedRandom rnd;
-    const auto r = sa("ATL SA 1756 CLR 15 141/72/58/2510G18/992", rnd);
-    EXPECT_EQ(rnd.draws(), 0u);
-    EXPECT_EQ(r.cl1Base, 25000);
-    EXPECT_EQ(r.cl1Top, 25500);
-    EXPECT_EQ(r.cl1CoverCode, "CLR");
-    EXPECT_EQ(r.cl2Base, 0);
-    EXPECT_EQ(r.cl2Top, 0);
-    EXPECT_EQ(r.cl2CoverCode, "CLR");
-    EXPECT_EQ(r.visibility, 25);
-}
-
-TEST(SaSky, NoSkyPartMeansClear) {
-    PinnedRandom rnd;
-    const auto r = sa("ATL SA 1756 141/72/58/2510G18/992", rnd);
-    EXPECT_EQ(rnd.draws(), 0u);
-    EXPECT_EQ(r.cl1Base, 25000);
-    EXPECT_EQ(r.cl1Top, 25500);
-    EXPECT_EQ(r.cl1CoverCode, "CLR");
-    EXPECT_EQ(r.cl2CoverCode, "CLR");
-    // The time in front is not a visibility: the clear sky's 40, on the format's scale.
-    EXPECT_EQ(r.visibility, 50);
-    EXPECT_EQ(r.temperature, 72);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Sky, visibility and slash group, one line each: the fields named are read as given
-
-double field(const SaReport& r, const std::string& name) {
-    static const std::map<std::string, double (*)(const SaReport&)> kFields = {
-        {"cl1Base", [](const SaReport& s) { return double(s.cl1Base); }},
-        {"cl2Base", [](const SaReport& s) { return double(s.cl2Base); }},
-        {"vis", [](const SaReport& s) { return double(s.visibility); }},
-        {"hpa", [](const SaReport& s) { return s.pressure; }},
-        {"temp", [](const SaReport& s) { return double(s.temperature); }},
-        {"dew", [](const SaReport& s) { return double(s.dewPoint); }},
-        {"dir", [](const SaReport& s) { return double(s.windDirection); }},
-        {"speed", [](const SaReport& s) { return double(s.windSpeed); }},
-        {"gust", [](const SaReport& s) { return double(s.gust); }},
-        {"alt", [](const SaReport& s) { return s.altimeter; }},
-        {"weather", [](const SaReport& s) { return double(s.weather); }},
-        {"thunder", [](const SaReport& s) { return double(s.thunder); }},
-    };
-    return kFields.at(name)(r);
-}
-
-TEST(SaGroups, FieldsPerLine) {
-    const std::string slash = "ATL SA 1756 250 SCT 7 ";  // a plain sky part before the group
+TEST(SaSky, LayersTopsAndDraws) {
     const struct {
         std::string line;
-        std::vector<std::pair<std::string, double>> expected;
+        std::vector<double> draws;  // the tops, cloud 1's first
+        const char* fields;
+        const char* covers;
     } cases[] = {
-        // Ceiling letters and the thin mark are not part of the height
-        {"ATL SA 1756 M8 BKN 7 141/72/58/2510G18/992", {{"cl1Base", 800}}},
-        {"ATL SA 1756 E12 OVC 7 141/72/58/2510G18/992", {{"cl1Base", 1200}}},
-        {"ATL SA 1756 W5 X 7 141/72/58/2510G18/992", {{"cl1Base", 500}}},
-        {"ATL SA 1756 -40 SCT 7 141/72/58/2510G18/992", {{"cl1Base", 4000}}},
-        {"ATL SA 1756 SCT 30 7 141/72/58/2510G18/992", {{"cl1Base", 3000}, {"vis", 7}}},
-        {"ATL SA 1756 10 SCT 25 BKN 50 OVC 250 OVC 4 141/72/58/2510G18/992",
-         {{"cl1Base", 1000}, {"cl2Base", 2500}, {"vis", 4}}},
-        // Visibility: ten and more shifted by ten; a fraction token is dropped; a word after
-        // the visibility makes a second layer (the validation pass removes such a report)
-        {kAtlanta, {{"vis", 7}, {"weather", 0}}},
-        {"ATL SA 1756 250 SCT 15 141/72/58/2510G18/992", {{"vis", 25}}},
-        {"ATL SA 1756 250 SCT 9 141/72/58/2510G18/992", {{"vis", 9}}},
-        {"ATL SA 1756 250 SCT 10 141/72/58/2510G18/992", {{"vis", 20}}},
-        {"ATL SA 1756 250 SCT 1 1/2 141/72/58/2510G18/992", {{"vis", 1}}},
-        {"ATL SA 1756 250 SCT 3 H 141/72/58/2510G18/992", {{"cl2Base", 300}, {"vis", 0}}},
-        {"ATL SA 1756 CLR 141/72/58/2510G18/992", {{"vis", 50}}},  // the clear sky's 40
-        // The last token is always kept
-        {"ATL SA 1756 CLR 15 141/72/58/2510G18/992 R", {{"weather", 0}, {"alt", 29.92}}},
-        // Slash group
-        {kAtlanta,
-         {{"hpa", 1014.1},
-          {"temp", 72},
-          {"dew", 58},
-          {"dir", 250},
-          {"speed", 10},
-          {"gust", 1},
-          {"alt", 29.92}}},
-        {slash + "72/58/2510G18/992",  // fewer than four slashes: the default pressure
-         {{"hpa", 1016}, {"temp", 72}, {"dew", 58}, {"dir", 250}, {"alt", 29.92}}},
-        {slash + "046/72/58/2510/992", {{"hpa", 1004.6}}},
-        {slash + "998/72/58/2510/992", {{"hpa", 1099.8}}},
-        {slash + "141/72/58/2510G18/012", {{"alt", 30.12}}},
-        {slash + "141/72/58/2510G18/899", {{"alt", 38.99}}},
-        {slash + "141/72/58/2510G18/900", {{"alt", 29.00}}},
-        {slash + "141/72/58/2510G18/M", {{"alt", 30.00}}},
-        {slash + "141/72/58/2510G18/", {{"alt", 30.00}}},
-        {slash + "141/72/58/2510G18/992/", {{"alt", 29.92}}},
-        {slash + "141/72/58/2510G18/9921 RMK", {{"alt", 29.92}}},
-        {slash + "141/72/58/0214/992", {{"dir", 20}, {"speed", 14}, {"gust", 0}}},
-        {slash + "141/72/58/0000/992", {{"dir", 0}, {"speed", 0}}},
-        {slash + "141/-5/-12/3615/012", {{"temp", -5}, {"dew", -12}, {"dir", 360}}},
+        {kAtlanta, {0.3}, "cl1Base=25000 cl1Top=25500 cl2Base=0 cl2Top=0 vis=7", "SCT CLR"},
+        {"ATL SA 1756 M12 BKN 250 OVC 7 141/72/58/2510G18/992",
+         {0.1, 0.2},
+         "cl1Base=1200 cl1Top=1500 cl2Base=25000 cl2Top=25400 vis=7",
+         "BKN OVC"},
+        // Cloud 1's top stops below cloud 2's base.
+        {"ATL SA 1756 10 SCT 12 BKN 7 141/72/58/2510G18/992",
+         {0.9, 0.9},
+         "cl1Base=1000 cl1Top=1199 cl2Base=1200 cl2Top=2300 vis=7",
+         "SCT BKN"},
+        {"ATL SA 1756 CLR 15 141/72/58/2510G18/992",
+         {},
+         "cl1Base=25000 cl1Top=25500 cl2Base=0 cl2Top=0 vis=25",
+         "CLR CLR"},
+        // No sky part means clear; the time in front is not a visibility: the clear sky's 40,
+        // on the format's scale.
+        {"ATL SA 1756 141/72/58/2510G18/992",
+         {},
+         "cl1Base=25000 cl1Top=25500 cl2Base=0 cl2Top=0 vis=50",
+         "CLR CLR"},
     };
     for (const auto& c : cases) {
-        const auto r = sa(c.line);
-        for (const auto& [name, value] : c.expected) {
-            EXPECT_NEAR(field(r, name), value, 1e-9) << name << " of " << c.line;
+        SCOPED_TRACE(c.line);
+        PinnedRandom rnd;
+        for (const double d : c.draws) {
+            rnd.queue(d);
         }
+        const auto r = sa(c.line, rnd);
+        EXPECT_EQ(rnd.draws(), c.draws.size());
+        expectFields(r, kSaFields, std::string(c.fields) + " temp=72");
+        EXPECT_EQ(r.cl1CoverCode + " " + r.cl2CoverCode, c.covers);
+    }
+}
+
+// Sky, visibility and slash group, one line each: the fields named are read as given
+
+TEST(SaGroups, FieldsPerLine) {
+    const std::pair<std::string, const char*> cases[] = {
+        // Ceiling letters and the thin mark are not part of the height
+        {"ATL SA 1756 M8 BKN 7 141/72/58/2510G18/992", "cl1Base=800"},
+        {"ATL SA 1756 E12 OVC 7 141/72/58/2510G18/992", "cl1Base=1200"},
+        {"ATL SA 1756 W5 X 7 141/72/58/2510G18/992", "cl1Base=500"},
+        {"ATL SA 1756 -40 SCT 7 141/72/58/2510G18/992", "cl1Base=4000"},
+        {"ATL SA 1756 SCT 30 7 141/72/58/2510G18/992", "cl1Base=3000 vis=7"},
+        {"ATL SA 1756 10 SCT 25 BKN 50 OVC 250 OVC 4 141/72/58/2510G18/992",
+         "cl1Base=1000 cl2Base=2500 vis=4"},
+        // Visibility: ten and more shifted by ten; a fraction token is dropped; a word after
+        // the visibility makes a second layer (the validation pass removes such a report)
+        {kAtlanta, "vis=7 weather=0"},
+        {"ATL SA 1756 250 SCT 15 141/72/58/2510G18/992", "vis=25"},
+        {"ATL SA 1756 250 SCT 9 141/72/58/2510G18/992", "vis=9"},
+        {"ATL SA 1756 250 SCT 10 141/72/58/2510G18/992", "vis=20"},
+        {"ATL SA 1756 250 SCT 1 1/2 141/72/58/2510G18/992", "vis=1"},
+        {"ATL SA 1756 250 SCT 3 H 141/72/58/2510G18/992", "cl2Base=300 vis=0"},
+        {"ATL SA 1756 CLR 141/72/58/2510G18/992", "vis=50"},  // the clear sky's 40
+        // The last token is always kept
+        {"ATL SA 1756 CLR 15 141/72/58/2510G18/992 R", "weather=0 alt=29.92"},
+        // Slash group
+        {kAtlanta, "hpa=1014.1 temp=72 dew=58 dir=250 speed=10 gust=1 alt=29.92"},
+        // fewer than four slashes: the default pressure
+        {kSky + "72/58/2510G18/992", "hpa=1016 temp=72 dew=58 dir=250 alt=29.92"},
+        {kSky + "046/72/58/2510/992", "hpa=1004.6"},
+        {kSky + "998/72/58/2510/992", "hpa=1099.8"},
+        {kSky + "141/72/58/2510G18/012", "alt=30.12"},
+        {kSky + "141/72/58/2510G18/899", "alt=38.99"},
+        {kSky + "141/72/58/2510G18/900", "alt=29.00"},
+        {kSky + "141/72/58/2510G18/M", "alt=30.00"},
+        {kSky + "141/72/58/2510G18/", "alt=30.00"},
+        {kSky + "141/72/58/2510G18/992/", "alt=29.92"},
+        {kSky + "141/72/58/2510G18/9921 RMK", "alt=29.92"},
+        {kSky + "141/72/58/0214/992", "dir=20 speed=14 gust=0"},
+        {kSky + "141/72/58/0000/992", "dir=0 speed=0"},
+        {kSky + "141/-5/-12/3615/012", "temp=-5 dew=-12 dir=360"},
+    };
+    for (const auto& [line, expected] : cases) {
+        SCOPED_TRACE(line);
+        expectFields(sa(line), kSaFields, expected);
     }
 }
 
@@ -221,7 +163,6 @@ TEST(SaGroups, WeatherTokensSetTheFlagsAndLeaveTheReport) {
 }
 
 TEST(SaGroups, LinesThatWriteNoRecord) {
-    const std::string slash = "ATL SA 1756 250 SCT 7 ";
     for (const std::string& line :
          {// a layer without a height
           std::string("ATL SA 1756 SCT BKN 7 141/72/58/2510G18/992"),
@@ -233,12 +174,12 @@ TEST(SaGroups, LinesThatWriteNoRecord) {
           std::string("ATL SA 1756 250 SCT H 141/72/58/2510G18/992"),
           std::string("ATL SA 1756 250 SCT M 141/72/58/2510G18/992"),
           // a letter where the slash group wants a number
-          slash + "141/7X/58/2510G18/992", slash + "141/72/M/2510G18/992",
-          slash + "M/72/58/2510G18/992", slash + "141/72/58/MM10/992", slash + "141/72/58/25XX/992",
-          slash + "141/72/58/2510/9X2",
+          kSky + "141/7X/58/2510G18/992", kSky + "141/72/M/2510G18/992",
+          kSky + "M/72/58/2510G18/992", kSky + "141/72/58/MM10/992", kSky + "141/72/58/25XX/992",
+          kSky + "141/72/58/2510/9X2",
           // missing parts
-          std::string("ATL SA 1756 250 SCT 7"), slash + "72/58", slash + "72/58/2510G18",
-          slash + "141/72//2510G18/992", slash + "141/72/58/25/992",
+          std::string("ATL SA 1756 250 SCT 7"), kSky + "72/58", kSky + "72/58/2510G18",
+          kSky + "141/72//2510G18/992", kSky + "141/72/58/25/992",
           // not reports
           std::string(""), std::string(" "), std::string("421"),
           std::string("SACN96 CWAO 241400 RRB"), std::string("ATL SA"), std::string("ATL SA 1756"),
@@ -249,35 +190,19 @@ TEST(SaGroups, LinesThatWriteNoRecord) {
 
 TEST(SaGroups, FailedLineDoesNotDisturbTheNext) {
     PinnedRandom rnd;
-    EXPECT_FALSE(decodeSaLine(withSlashGroup("141/7X/58/2510G18/992"), rnd).has_value());
+    EXPECT_FALSE(decodeSaLine(kSky + "141/7X/58/2510G18/992", rnd).has_value());
     const auto next = decodeSaLine(kAtlanta, rnd);
     ASSERT_TRUE(next.has_value());
     EXPECT_EQ(next->temperature, 72);
     EXPECT_FALSE(next->weather);
 }
 
-// ---------------------------------------------------------------------------------------------
 // Inputs that must never break the reader
 
-TEST(SaRobustness, ByteOrderMarkAndLineEnd) {
+TEST(SaRobustness, ByteOrderMarkLineEndAndHugeLines) {
     const auto r = sa("\xEF\xBB\xBF" + kAtlanta + "\r");
     EXPECT_EQ(r.id, "ATL");
     EXPECT_DOUBLE_EQ(r.altimeter, 29.92);
-}
-
-TEST(SaRobustness, GarbageAndHugeLines) {
-    PinnedRandom rnd(3);
-    std::mt19937 gen(99);
-    static const char kAlphabet[] = "SRFTWMEX-/0123456789 GCLRBKNOV";
-    for (int k = 0; k < 3000; ++k) {
-        std::string line = k % 2 == 0 ? "ATL SA 1756 " : "";
-        const int length = static_cast<int>(gen() % 120);
-        for (int c = 0; c < length; ++c) {
-            line.push_back(gen() % 5 == 0 ? static_cast<char>(gen() % 256)
-                                          : kAlphabet[gen() % (sizeof kAlphabet - 1)]);
-        }
-        (void)decodeSaLine(line, rnd);
-    }
     std::string huge = "ATL SA 1756 " + std::string(100000, '9') + " SCT 7 141/72/58/2510/992";
     EXPECT_TRUE(rejected(huge));  // a height that does not fit is not a number
     EXPECT_TRUE(rejected("ATL SA 1756 206000018 BKN 7 141/72/58/2510/992"));
@@ -287,7 +212,6 @@ TEST(SaRobustness, GarbageAndHugeLines) {
     EXPECT_TRUE(rejected(slashes));
 }
 
-// ---------------------------------------------------------------------------------------------
 // The real samples
 
 std::vector<std::string> sampleLines(const std::string& name) {
@@ -310,24 +234,14 @@ TEST(SaRealSamples, UsTutorialReport) {
     rnd.setConstant(0.0);
     // ICT SP1432 3 SCT M8 BKN 20 OVC 2 TRW 132/72/64/0214G25/ 992/ RO1VR30V50 ...
     const auto r = sa(lines[0], rnd);
-    EXPECT_EQ(r.id, "ICT");
-    EXPECT_EQ(r.observation, "SP");
-    EXPECT_EQ(r.time, "1432");
-    EXPECT_EQ(r.cl1Base, 300);
-    EXPECT_EQ(r.cl1CoverCode, "SCT");
-    EXPECT_EQ(r.cl1Top, 500);
-    EXPECT_EQ(r.cl2Base, 800);
-    EXPECT_EQ(r.cl2CoverCode, "BKN");
-    EXPECT_EQ(r.visibility, 2);
-    EXPECT_DOUBLE_EQ(r.pressure, 1013.2);
-    EXPECT_EQ(r.temperature, 72);
-    EXPECT_EQ(r.dewPoint, 64);
-    EXPECT_EQ(r.windDirection, 20);
-    EXPECT_EQ(r.windSpeed, 14);
-    EXPECT_TRUE(r.gust);
+    EXPECT_EQ(
+        r.id + " " + r.observation + " " + r.time + " " + r.cl1CoverCode + " " + r.cl2CoverCode,
+        "ICT SP 1432 SCT BKN");
     // "992/" holds a single slash and is dropped with the other one-slash tokens, so the
     // altimeter field is the remark text behind the fourth slash.
-    EXPECT_DOUBLE_EQ(r.altimeter, 30.00);
+    expectFields(r, kSaFields,
+                 "cl1Base=300 cl1Top=500 cl2Base=800 vis=2 hpa=1013.2 temp=72 dew=64 dir=20 "
+                 "speed=14 gust=1 alt=30");
 }
 
 TEST(SaRealSamples, CanadianAutomaticReportsWithMissingValuesAreFormatErrors) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <filesystem>
 
+#include "RecordFields.h"
 #include "support/DbRows.h"
 #include "support/TempDir.h"
 #include "weather/WeatherDb.h"
@@ -30,16 +31,13 @@ class WeatherDbTest : public ::testing::Test {
         zephyra::test::addWps(*db, {name, type, lat, ns, lon, we, "", ident});
     }
     static WeatherRecord record(const std::string& id, int temperature = 15) {
-        WeatherRecord r;
+        const std::string t = std::to_string(temperature);
+        WeatherRecord r =
+            zephyra::test::record("Visibility=100 Pressure=1013.2 t0Deg=" + t + " Dew=" + t);
         r.ID = id;
         r.Observation = "METAR";
-        r.t0Deg = temperature;
-        r.Dew = temperature;
-        r.Visibility = 100;
-        r.Pressure = 1013.2;
         return r;
     }
-
     zephyra::test::TempDir dir;
     std::unique_ptr<WeatherDb> db;
 };
@@ -48,32 +46,13 @@ class WeatherDbTest : public ::testing::Test {
 
 TEST_F(WeatherDbTest, EveryFieldRoundTrips) {
     WeatherRecord r = record("KATL");
+    double value = 0;
+    for (const auto& [name, set] : zephyra::test::kRecordSetters) {
+        set(r, ++value + 0.25);  // a different value in each column
+    }
     r.Time = "1756";
-    r.cl1Base = 2500;
-    r.cl1Top = 3100;
     r.cl1CoverCode = " ";
-    r.Cl1Coverage = 6;
-    r.Cl1Turb = 12.5;
-    r.Cl1Icing = 1;
-    r.Cl1Dev = 300;
-    r.cl2Base = 25000;
-    r.cl2Top = 25900;
-    r.Cl2Coverage = 8;
-    r.VisibVary = true;
-    r.Altimeter = 29.92;
-    r.t1alt = 20000;
-    r.t1Deg = -21;
-    r.t2Alt = 30000;
-    r.t3alt = 40000;
-    r.t3Deg = -60;
-    r.w0Depth = 5000;
-    r.w0Dir = 250;
-    r.w0Spd = 10;
-    r.w0Gust = 1;
-    r.w3Top = 80000;
-    r.w3Turb = 254.9;
-    r.Thunder = true;
-    r.Precip = 8;
+    r.cl2CoverCode = "OVC";
     r.Upd_Ts = "2026-12-06 02:00:00";
     r.RawText = "KATL 231052Z 27010KT 10SM FEW200 09/M01 A3020";
     r.ObsTime = "2022-10-23T10:52Z";
@@ -88,20 +67,15 @@ TEST_F(WeatherDbTest, EveryFieldRoundTrips) {
 
 TEST(WeatherDbOpen, AnOlderWeatherTableGetsTheNewColumnsAndKeepsItsRows) {
     zephyra::test::TempDir dir;
-    WeatherDb::open(dir.file("old.mdb")).reset();
-    {
-        sqlite3* old = nullptr;
-        ASSERT_EQ(sqlite3_open(dir.file("old.mdb").c_str(), &old), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(old,
-                               "ALTER TABLE Weather DROP COLUMN RawText;"
-                               "ALTER TABLE Weather DROP COLUMN ObsTime;"
-                               "ALTER TABLE Weather DROP COLUMN TempScale;"
-                               "ALTER TABLE Weather DROP COLUMN Estimated;"
-                               "INSERT INTO Weather (ID, t0Deg) VALUES ('KATL', 48);",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(old);
-    }
+    // A table from before the report text, time, scale and estimates were kept.
+    ASSERT_EQ(sqlite3_exec(WeatherDb::open(dir.file("old.mdb"))->handle(),
+                           "ALTER TABLE Weather DROP COLUMN RawText;"
+                           "ALTER TABLE Weather DROP COLUMN ObsTime;"
+                           "ALTER TABLE Weather DROP COLUMN TempScale;"
+                           "ALTER TABLE Weather DROP COLUMN Estimated;"
+                           "INSERT INTO Weather (ID, t0Deg) VALUES ('KATL', 48);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     std::string error;
     const auto db = WeatherDb::open(dir.file("old.mdb"), &error, false);
     ASSERT_NE(db, nullptr) << error;
@@ -112,7 +86,7 @@ TEST(WeatherDbOpen, AnOlderWeatherTableGetsTheNewColumnsAndKeepsItsRows) {
     EXPECT_EQ(katl->RawText, "");
 }
 
-TEST_F(WeatherDbTest, SecondReportOfAStationReplacesTheFirst) {
+TEST_F(WeatherDbTest, SecondReportOfAStationReplacesTheFirstAndEmptyingRemovesAll) {
     bool replaced = true;
     EXPECT_EQ(db->addOrReplaceWeather(record("KATL", 10), &replaced), WeatherDb::AddResult::Added);
     EXPECT_FALSE(replaced);
@@ -121,10 +95,6 @@ TEST_F(WeatherDbTest, SecondReportOfAStationReplacesTheFirst) {
     EXPECT_TRUE(replaced);
     EXPECT_EQ(db->weatherCount(), 1);
     EXPECT_EQ(db->findWeather("KATL")->t0Deg, 30);
-}
-
-TEST_F(WeatherDbTest, EmptyingRemovesEveryRecord) {
-    db->addWeather(record("KATL"));
     db->addWeather(record("EGLL"));
     EXPECT_TRUE(db->emptyWeather());
     EXPECT_EQ(db->weatherCount(), 0);
@@ -148,7 +118,6 @@ TEST_F(WeatherDbTest, WalkUpdatesOnlyWhatTheVisitorChanged) {
     EXPECT_EQ(seen, (std::vector<std::string>{"KATL", "KJFK", "KMCN"}));
     EXPECT_EQ(db->findWeather("KMCN")->t1Deg, -99);
     EXPECT_EQ(db->findWeather("KATL")->t1Deg, 0);
-
     int visited = 0;
     db->forEachWeather([&](WeatherRecord&, bool* stop) {
         *stop = ++visited == 2;
@@ -157,37 +126,32 @@ TEST_F(WeatherDbTest, WalkUpdatesOnlyWhatTheVisitorChanged) {
     EXPECT_EQ(visited, 2);
 }
 
-TEST_F(WeatherDbTest, StationListHoldsOnlyStationsWithWeatherByIdentifier) {
+TEST_F(WeatherDbTest, StationListAndStoredQueriesHoldOnlyStationsWithWeather) {
     addStation("KATL", "3338N", "08426W", "Hartsfield Jackson Atlanta International Airport", "GA",
                "United States", 313);
     addStation("YSSY", "3357S", "15111E", "Sydney Kingsford Smith", "NSW", "Australia");
     addStation("EGLL", "5129N", "00027W", "London Heathrow", "ENG", "United Kingdom");
-    db->addWeather(record("YSSY"));
-    db->addWeather(record("KATL"));
-    db->addWeather(record("KXYZ"));  // no such station: not listed
-
-    const StationList list = db->stationList();
-    ASSERT_EQ(list.count(), 2);
-    EXPECT_EQ(list[0].ID, "");
-    EXPECT_EQ(list[2].ID, "YSSY");
-    EXPECT_NEAR(list[2].latitude, -33.95, 1e-9);
-    EXPECT_NEAR(list[2].longitude, 151.1833333, 1e-6);
-    EXPECT_EQ(list[1].ID, "KATL");
-    EXPECT_NEAR(list[1].latitude, 33.6333, 1e-4);
-    EXPECT_NEAR(list[1].longitude, -84.4333, 1e-4);
-    EXPECT_EQ(list[1].Name, "Hartsfield Jackson Atlanta International Airport");
-    EXPECT_EQ(list[1].StateCode, "GA");
-    EXPECT_EQ(list[1].Country, "United States");
-}
-
-TEST_F(WeatherDbTest, StoredQueriesListCountriesStatesAndStationsWithWeather) {
-    addStation("KATL", "3338N", "08426W", "Atlanta", "GA", "United States");
     addStation("KMCN", "3242N", "08339W", "Macon", "GA", "United States");
     addStation("KJFK", "4038N", "07347W", "New York", "NY", "United States");
-    addStation("EGLL", "5129N", "00027W", "London Heathrow", "ENG", "United Kingdom");
-    for (const char* id : {"KATL", "KMCN", "EGLL"}) {
+    for (const char* id : {"YSSY", "KATL", "KMCN", "EGLL", "KXYZ"}) {  // KXYZ: no such station
         db->addWeather(record(id));
     }
+    const StationList list = db->stationList();
+    ASSERT_EQ(list.count(), 4);
+    std::vector<std::string> ids;
+    for (int i = 0; i <= list.count(); ++i) {
+        ids.push_back(list[i].ID);
+    }
+    EXPECT_EQ(ids, (std::vector<std::string>{"", "EGLL", "KATL", "KMCN", "YSSY"}));
+    EXPECT_NEAR(list[4].latitude, -33.95, 1e-9);
+    EXPECT_NEAR(list[4].longitude, 151.1833333, 1e-6);
+    EXPECT_EQ(list[2].Name + "|" + list[2].StateCode + "|" + list[2].Country,
+              "Hartsfield Jackson Atlanta International Airport|GA|United States");
+    const auto katl = db->findStation("KATL");
+    ASSERT_TRUE(katl.has_value());
+    EXPECT_DOUBLE_EQ(katl->Altitude, 313);
+    EXPECT_TRUE(katl->Celcius);
+    EXPECT_FALSE(db->findStation("KXYZ").has_value());
     auto column = [&](const char* sql) {
         std::vector<std::string> out;
         Statement st(db->handle(), sql);
@@ -197,21 +161,12 @@ TEST_F(WeatherDbTest, StoredQueriesListCountriesStatesAndStationsWithWeather) {
         return out;
     };
     EXPECT_EQ(column("SELECT Country FROM UniqueCountries"),
-              (std::vector<std::string>{"United Kingdom", "United States"}));
+              (std::vector<std::string>{"Australia", "United Kingdom", "United States"}));
     EXPECT_EQ(column("SELECT \"State Code\" FROM UniqueStates WHERE Country = 'United States'"),
               std::vector<std::string>{"GA"});
     EXPECT_EQ(column("SELECT ID FROM UniqueStations WHERE Country = 'United States' AND "
                      "\"State Code\" = 'GA'"),
               (std::vector<std::string>{"KATL", "KMCN"}));
-}
-
-TEST_F(WeatherDbTest, StationLookupGivesElevationAndScale) {
-    addStation("KATL", "3338N", "08426W", "Atlanta", "GA", "United States", 313);
-    const auto s = db->findStation("KATL");
-    ASSERT_TRUE(s.has_value());
-    EXPECT_DOUBLE_EQ(s->Altitude, 313);
-    EXPECT_TRUE(s->Celcius);
-    EXPECT_FALSE(db->findStation("KXYZ").has_value());
 }
 
 TEST(PositionText, StationAndWaypointForms) {
@@ -229,13 +184,12 @@ TEST(PositionText, StationAndWaypointForms) {
     EXPECT_NEAR(waypointLongitude("", -1), 0.0, 1e-12);
 }
 
-TEST_F(WeatherDbTest, NameSearchIsCaseInsensitiveAndWalksMatches) {
+TEST_F(WeatherDbTest, NameSearchAndAirportPositions) {
     addWps("Hartsfield Jackson Atlanta International Airport", "A", "333800", -1, "0842600", -1,
            "KATL");
     addWps("Macon", "V", "324000", -1, "0833900", -1);
     addWps("Atlanta", "V", "333747", -1, "0842606", -1, "ATL");
     addWps("SATLE", "W", "100000", 0, "0100000", 0);
-
     auto search = db->searchWps("atl");
     auto first = search.first();
     ASSERT_TRUE(first.has_value());
@@ -244,27 +198,17 @@ TEST_F(WeatherDbTest, NameSearchIsCaseInsensitiveAndWalksMatches) {
     EXPECT_EQ(search.next()->Name, "SATLE");
     EXPECT_FALSE(search.next().has_value());
     EXPECT_EQ(search.current()->Name, "SATLE");
-
     EXPECT_FALSE(db->searchWps("zzz").first().has_value());
     EXPECT_EQ(db->findWpsByIdent("atl")->Name, "Atlanta");
     EXPECT_NEAR(db->findWpsByIdent("ATL")->longitudeDegrees(), -84.435, 1e-3);
-}
-
-TEST_F(WeatherDbTest, AirportPositionFromWaypointsThenStations) {
-    addWps("Atlanta", "V", "333747", -1, "0842606", -1, "ATL");
-    addWps("Hartsfield Jackson Atlanta International Airport", "A", "333800", -1, "0842600", -1,
-           "KATL");
+    // An airport's position comes from the waypoints, else from the stations.
     addStation("EGLL", "5129N", "00027W", "London Heathrow", "ENG", "United Kingdom");
-    const auto katl = db->airportPosition("katl");
-    ASSERT_TRUE(katl.has_value());
-    EXPECT_NEAR(katl->first, 33.6333, 1e-3);
-    EXPECT_NEAR(katl->second, -84.4333, 1e-3);
-    EXPECT_NEAR(db->airportPosition("EGLL")->first, 51.4833, 1e-3);
+    EXPECT_NEAR(db->airportPosition("katl").value().first, 33.6333, 1e-3);
+    EXPECT_NEAR(db->airportPosition("KATL").value().second, -84.4333, 1e-3);
+    EXPECT_NEAR(db->airportPosition("EGLL").value().first, 51.4833, 1e-3);
     EXPECT_FALSE(db->airportPosition("ATL").has_value());  // a VOR, not an airport
     EXPECT_FALSE(db->airportPosition("ZZZZ").has_value());
-}
-
-TEST_F(WeatherDbTest, SearchTextIsTakenLiterally) {
+    // The search text is taken literally.
     addWps("Bob's Field", "A", "100000", -1, "0100000", 0);
     addWps("100% Field", "A", "100000", -1, "0100000", 0);
     addWps("Under_Score", "A", "100000", -1, "0100000", 0);
@@ -307,12 +251,9 @@ TEST_F(WeatherDbTest, AScratchCopyIsWrittenWithoutSyncsAndKeepsItsRows) {
         auto scratch = WeatherDb::open(copy, nullptr, false);
         ASSERT_NE(scratch, nullptr);
         const auto pragma = [&](const char* sql) {
-            sqlite3_stmt* st = nullptr;
-            sqlite3_prepare_v2(scratch->handle(), sql, -1, &st, nullptr);
-            sqlite3_step(st);
-            const std::string value = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-            sqlite3_finalize(st);
-            return value;
+            Statement st(scratch->handle(), sql);
+            st.step();
+            return st.text(0);
         };
         EXPECT_EQ(pragma("PRAGMA synchronous"), "0");
         EXPECT_EQ(pragma("PRAGMA journal_mode"), "memory");
@@ -382,18 +323,6 @@ TEST_F(WeatherDbTest, TheLogDoesNotGrowWithEveryLoad) {
     EXPECT_EQ(reopened->weatherCount(), 6000);
 }
 
-TEST(WeatherDbOpen, BadFilesAreReportedNotFatal) {
-    zephyra::test::TempDir dir;
-    std::string error;
-    EXPECT_EQ(WeatherDb::open(dir.file("no/such/folder/vanedb.mdb"), &error), nullptr);
-    EXPECT_FALSE(error.empty());
-    dir.write("garbage.mdb", std::string(4096, 'x'));
-    error.clear();
-    EXPECT_EQ(WeatherDb::open(dir.file("garbage.mdb"), &error), nullptr);
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(dir.read("garbage.mdb"), std::string(4096, 'x'));
-}
-
 TEST(WeatherDbOpen, TheProgramsDatabaseMissingEmptyOrDamagedIsNeverRecreated) {
     zephyra::test::TempDir dir;
     WeatherDb::open(dir.file("shipped.mdb")).reset();
@@ -407,8 +336,10 @@ TEST(WeatherDbOpen, TheProgramsDatabaseMissingEmptyOrDamagedIsNeverRecreated) {
     const auto foreignBytes = dir.read("foreign.mdb");
     dir.write("empty.mdb", "");
     dir.write("garbage.mdb", std::string(4096, 'x'));
+    dir.mkdir("folder.mdb");
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"nope.mdb", "missing"},
+        {"folder.mdb", "a folder, not a database file"},
         {"empty.mdb", "empty"},
         {"garbage.mdb", "damaged (file is not a database)"},
         {"foreign.mdb", "damaged (the station and waypoint tables are missing)"},
@@ -419,6 +350,13 @@ TEST(WeatherDbOpen, TheProgramsDatabaseMissingEmptyOrDamagedIsNeverRecreated) {
         EXPECT_EQ(error, "The weather database \"" + dir.file(name) + "\" is " + problem +
                              ". Rebuild it with \"zephyra-cli build-db\".");
     }
+    // Where a missing file may be made, a damaged one is still reported and left alone.
+    for (const char* name : {"garbage.mdb", "no/such/folder/vanedb.mdb"}) {
+        std::string error;
+        EXPECT_EQ(WeatherDb::open(dir.file(name), &error), nullptr) << name;
+        EXPECT_FALSE(error.empty()) << name;
+    }
+    EXPECT_EQ(dir.read("garbage.mdb"), std::string(4096, 'x'));
     EXPECT_FALSE(dir.exists("nope.mdb"));
     EXPECT_EQ(dir.read("empty.mdb"), "");
     EXPECT_EQ(dir.read("foreign.mdb"), foreignBytes);

@@ -56,7 +56,6 @@ class WeatherDownloadTest : public ::testing::Test {
         weather::WeatherDownload download(clock, host);
         return download.fetch(settings, out);
     }
-
     test::LoopbackHttpServer server;
     platform::QtScheduler clock;
     RecordingHost host;
@@ -161,7 +160,6 @@ TEST_F(WeatherDownloadTest, CancelAndUnusableAddressesEndWithoutAFile) {
     auto result = fetch("/stalled.csv.gz");
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(result.error, "The download was cancelled.");
-
     weather::WeatherDownload download(clock, host);
     result = download.fetch({"ftp://example.org/metars.txt", 5}, out);
     EXPECT_EQ(result.error,
@@ -182,7 +180,6 @@ TEST(DownloadSettings, DefaultsAndTheSettingsFile) {
     EXPECT_EQ(settings.url, "https://tgftp.nws.noaa.gov/data/observations/metar/cycles/11Z.TXT");
     EXPECT_EQ(settings.timeoutSeconds, 20);
     EXPECT_EQ(weather::downloadFileName(1666523400.0), "metar-20221023-1110Z.txt");
-
     // A folder or a FIFO in the file's place keeps the defaults (a FIFO would hang the reader).
     test::TempDir odd;
     std::filesystem::create_directory(std::filesystem::path(odd.path()) / "zephyra.ini");
@@ -190,7 +187,6 @@ TEST(DownloadSettings, DefaultsAndTheSettingsFile) {
     test::TempDir fifo;
     ASSERT_EQ(::mkfifo((std::filesystem::path(fifo.path()) / "zephyra.ini").c_str(), 0600), 0);
     EXPECT_EQ(weather::readDownloadSettings(fifo.path()).totalSeconds, 600);
-
     // A download is named after its newest report, the month from its date lines or the clock.
     const double clock = 1666523400.0;  // 2022-10-23 11:10Z
     EXPECT_EQ(weather::downloadFileName(*weather::newestObservation(

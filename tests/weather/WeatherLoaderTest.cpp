@@ -5,9 +5,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <random>
+#include <sstream>
 
+#include "RecordFields.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
@@ -30,15 +35,25 @@ namespace {
 class RecordingHost final : public weather::LoadHost {
   public:
     std::vector<std::string> statuses;
-    int yields = 0;
     int randomTimer = 0;
     void setStatus(const std::string& text) override { statuses.push_back(text); }
-    void processEvents() override { ++yields; }
+    void processEvents() override {}
     void setRandomTimerInterval(int milliseconds) override { randomTimer = milliseconds; }
     bool saw(const std::string& text) const {
         return std::find(statuses.begin(), statuses.end(), text) != statuses.end();
     }
 };
+
+// A station list, one entry a line with every field, for comparing whole lists.
+std::vector<std::string> rows(const weather::StationList& list) {
+    std::vector<std::string> out;
+    for (const auto& e : list.entries) {
+        char position[64];
+        std::snprintf(position, sizeof position, " %.17g %.17g ", e.latitude, e.longitude);
+        out.push_back(e.ID + position + e.Name + "|" + e.StateCode + "|" + e.Country);
+    }
+    return out;
+}
 
 class LoaderTest : public ::testing::Test {
   protected:
@@ -54,8 +69,18 @@ class LoaderTest : public ::testing::Test {
                  double metres) {
         test::addStation(*db, {id, lat, lon, metres, "Station " + id, "XX", "Testland"});
     }
-    WeatherLoader loader() { return WeatherLoader(*db, rnd, dialogs, clock, host, loaded); }
-
+    WeatherLoader loader(const std::string& scratch = {}) {
+        WeatherLoader l(*db, rnd, dialogs, clock, host, loaded);
+        if (!scratch.empty()) {
+            l.setScratchFile(scratch);
+        }
+        return l;
+    }
+    // Loads a METAR file of the given text; only its dialogs stay on record.
+    weather::LoadOutcome load(const std::string& text, const std::string& name = "wx.txt") {
+        dialogs.clear();
+        return loader().loadMetar(dir.write(name, text), false);
+    }
     test::TempDir dir;
     std::unique_ptr<weather::WeatherDb> db;
     platform::PinnedRandom rnd;
@@ -74,8 +99,7 @@ const char* const kThreeReports =
 }  // namespace
 
 TEST_F(LoaderTest, MetarFileBecomesCompletedRecordsAndAStationList) {
-    const std::string file = dir.write("wx.txt", kThreeReports);
-    const auto outcome = loader().loadMetar(file, false);
+    const auto outcome = load(kThreeReports);
     ASSERT_TRUE(outcome.finished);
     EXPECT_EQ(outcome.loaded, 3);
     EXPECT_EQ(outcome.processed, 3);
@@ -85,61 +109,40 @@ TEST_F(LoaderTest, MetarFileBecomesCompletedRecordsAndAStationList) {
     EXPECT_TRUE(host.saw("Processing 100 percent complete."));
     EXPECT_EQ(loaded.stations.count(), 3);
     EXPECT_FALSE(loaded.noWeather);
-
     const auto katl = db->findWeather("KATL");
     ASSERT_TRUE(katl.has_value());
-    EXPECT_EQ(katl->Observation, "METAR");
-    EXPECT_EQ(katl->w0Dir, 270);
-    EXPECT_EQ(katl->w0Spd, 10);
-    EXPECT_EQ(katl->w0Gust, 1);
-    EXPECT_EQ(katl->Precip, 4);
-    EXPECT_TRUE(katl->VisibVary);
-    EXPECT_NEAR(katl->Pressure, 1013.2, 0.05);
-    EXPECT_EQ(katl->Altimeter, 30.0);
-    const int elevation = 1026;  // Int(313 m × 3.281)
-    EXPECT_EQ(katl->cl1Base, 2500 + elevation);
-    EXPECT_EQ(katl->cl2Base, 8000 + elevation);
-    EXPECT_EQ(katl->t0Alt, elevation);
-    EXPECT_EQ(katl->t0Deg, 53);  // 12 °C in the record's Fahrenheit
-    EXPECT_EQ(katl->TempScale, "F");
-    EXPECT_EQ(katl->ObsTime, "1999-12-12T17:56Z");  // the month and year of the date line
+    EXPECT_EQ(katl->Observation + " " + katl->TempScale + " " + katl->ObsTime,
+              "METAR F 1999-12-12T17:56Z");  // the month and year of the date line
     EXPECT_EQ(katl->RawText, "METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992");
-    EXPECT_EQ(katl->Dew, 12);  // the surface temperature as read, unconverted
-    EXPECT_EQ(katl->t1alt, 20000);
+    EXPECT_NEAR(katl->Pressure, 1013.2, 0.05);
+    // Heights are raised by the station's 1026 ft (Int(313 m x 3.281)); 12 C is 53 F in the
+    // record, and Dew keeps the surface temperature as read.
+    test::expectFields(*katl, test::kRecordFields,
+                       "w0Dir=270 w0Spd=10 w0Gust=1 Precip=4 VisibVary=1 Altimeter=30 "
+                       "cl1Base=3526 cl2Base=9026 t0Alt=1026 t0Deg=53 Dew=12 t1alt=20000");
     EXPECT_EQ(db->findWeather("EGLL")->Visibility, 100);
     EXPECT_EQ(db->findWeather("KXYZ")->w0Dir, 0);
     EXPECT_DOUBLE_EQ(db->findWeather("KXYZ")->Visibility, 1.5);
+    EXPECT_EQ(loaded.precipitation, 2);  // of the last line: KXYZ's mist
+    load(std::string(kThreeReports) + "1999/12/12 18:00\r\n");
+    EXPECT_EQ(loaded.precipitation, 0);
 }
 
-TEST_F(LoaderTest, LaterReportOfAStationWinsAndCountsOnce) {
-    const std::string file =
-        dir.write("wx.txt",
-                  "KATL 121756Z 27010KT 10SM SKC 12/08 A2992\r\nKATL 121856Z 09005KT 10SM SKC "
-                  "20/08 A2992\r\n");
-    const auto outcome = loader().loadMetar(file, false);
-    EXPECT_EQ(outcome.loaded, 1);
-    EXPECT_EQ(db->weatherCount(), 1);
+TEST_F(LoaderTest, LaterReportWinsClearSkyIsRaisedAndUnknownStationsAreNotListed) {
+    const auto outcome = load(
+        "KATL 121756Z 27010KT 10SM SKC 12/08 A2992\r\nKATL 121856Z 09005KT 10SM SKC 20/08 A2992\r\n"
+        "KXYZ 121755Z 00000KT 10SM SKC 05/04 A3001\r\nZZZZ 121756Z 27010KT 10SM SKC 12/08 "
+        "A2992\r\n");
+    EXPECT_EQ(outcome.loaded, 3);
+    EXPECT_EQ(db->weatherCount(), 3);
     EXPECT_EQ(db->findWeather("KATL")->w0Dir, 90);
-    EXPECT_EQ(dialogs.lastMessage(), "Done Processing 1 stations.");
-}
-
-TEST_F(LoaderTest, ClearSkyIsRaisedByTheStationElevation) {
-    const std::string file = dir.write("wx.txt", "KXYZ 121755Z 00000KT 10SM SKC 05/04 A3001\r\n");
-    loader().loadMetar(file, false);
-    EXPECT_EQ(db->findWeather("KXYZ")->cl1Base, 25984);
-}
-
-TEST_F(LoaderTest, UnknownStationKeepsItsRecordButIsNotListed) {
-    const std::string file =
-        dir.write("wx.txt",
-                  "KATL 121756Z 27010KT 10SM SKC 12/08 A2992\r\nZZZZ 121756Z 27010KT "
-                  "10SM SKC 12/08 A2992\r\n");
-    loader().loadMetar(file, false);
+    EXPECT_EQ(dialogs.lastMessage(), "Done Processing 3 stations.");
+    EXPECT_EQ(db->findWeather("KXYZ")->cl1Base, 25984);  // 25000 ft above 300 m
     const auto zzzz = db->findWeather("ZZZZ");
     ASSERT_TRUE(zzzz.has_value());
     EXPECT_EQ(zzzz->t0Deg, 12);  // no station: sea level, report's own scale
     EXPECT_EQ(zzzz->TempScale, "C");
-    EXPECT_EQ(loaded.stations.count(), 1);
+    EXPECT_EQ(loaded.stations.count(), 2);
 }
 
 // What a report leaves out comes from the nearest station within 100 nm that reported it, else
@@ -147,54 +150,32 @@ TEST_F(LoaderTest, UnknownStationKeepsItsRecordButIsNotListed) {
 TEST_F(LoaderTest, MissingElementsAreEstimatedFromNeighboursOrTheStandardAtmosphere) {
     station("KBBB", "3400N", "08430W", 0);     // 22 nm from KATL
     station("KGGG", "4500N", "09000W", 1000);  // alone: 3281 ft
-    const std::string file = dir.write("wx.txt",
-                                       "KATL 231053Z 00000KT 10SM CLR 10/05 A3000\r\n"
-                                       "KBBB 231053Z 00000KT CLR A3021\r\n"
-                                       "KMCN 231053Z 00000KT 10SM CLR 20/10\r\n"
-                                       "KGGG 231053Z AUTO 00000KT CLR ///// A3000\r\n"
-                                       "KXYZ 231053Z 00000KT 5SM CLR 05/04\r\n");
-    ASSERT_TRUE(loader().loadMetar(file, false).finished);
-    struct Case {
+    ASSERT_TRUE(load("KATL 231053Z 00000KT 10SM CLR 10/05 A3000\r\n"
+                     "KBBB 231053Z 00000KT CLR A3021\r\n"
+                     "KMCN 231053Z 00000KT 10SM CLR 20/10\r\n"
+                     "KGGG 231053Z AUTO 00000KT CLR ///// A3000\r\n"
+                     "KXYZ 231053Z 00000KT 5SM CLR 05/04\r\n")
+                    .finished);
+    const struct {
         const char* id;
-        double (*value)(const WeatherRecord&);
-        double expected;
+        const char* fields;  // within 0.05, the pressure's rounding
         const char* estimated;
-    };
-    const auto t0 = [](const WeatherRecord& r) { return static_cast<double>(r.t0Deg); };
-    const auto vis = [](const WeatherRecord& r) { return r.Visibility; };
-    const auto pressure = [](const WeatherRecord& r) { return std::round(r.Pressure * 10) / 10; };
-    const Case cases[] = {
-        {"KATL", t0, 50, ""},
+    } cases[] = {
+        {"KATL", "t0Deg=50", ""},
         // 10 C at 1026 ft is 12 C at sea level (2 C per 1,000 ft): 53 F.
-        {"KBBB", t0, 53, "T=KATL;V=KATL"},
-        {"KBBB", vis, 10, "T=KATL;V=KATL"},
-        {"KBBB", pressure, 1023, "T=KATL;V=KATL"},
-        {"KMCN", pressure, 1015.9, "P=KATL"},
-        // 15 C less 6.6 C for 3281 ft: 8 C, 46 F.
-        {"KGGG", t0, 46, "T=STD;V=STD"},
-        {"KGGG", vis, 100, "T=STD;V=STD"},  // unlimited: sent as the settings' ceiling
-        {"KXYZ", pressure, 1013.2, "P=STD"},
-        {"KXYZ", vis, 5, "P=STD"},
+        {"KBBB", "t0Deg=53 Visibility=10 Pressure=1023", "T=KATL;V=KATL"},
+        {"KMCN", "Pressure=1015.9", "P=KATL"},
+        // 15 C less 6.6 C for 3281 ft: 8 C, 46 F; unlimited visibility is the settings' ceiling.
+        {"KGGG", "t0Deg=46 Visibility=100", "T=STD;V=STD"},
+        {"KXYZ", "Pressure=1013.2 Visibility=5", "P=STD"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
         const auto r = db->findWeather(c.id);
-        ASSERT_TRUE(r.has_value()) << c.id;
-        EXPECT_EQ(c.value(*r), c.expected) << c.id;
-        EXPECT_EQ(r->Estimated, c.estimated) << c.id;
+        ASSERT_TRUE(r.has_value());
+        test::expectFields(*r, test::kRecordFields, c.fields, 0.05);
+        EXPECT_EQ(r->Estimated, c.estimated);
     }
-}
-
-TEST_F(LoaderTest, MissingFileIsReportedAndTheWeatherKept) {
-    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
-    dialogs.clear();
-    const std::string missing = dir.file("nope.txt");
-    const auto outcome = loader().loadMetar(missing, false);
-    EXPECT_FALSE(outcome.finished);
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].message.title, "Weather File " + missing + "  -- ERROR");
-    EXPECT_EQ(dialogs.shown()[0].message.icon, platform::Icon::Exclamation);
-    EXPECT_EQ(dialogs.lastAnswer(), platform::Answer::None);
-    EXPECT_EQ(db->weatherCount(), 3);
 }
 
 TEST_F(LoaderTest, NoaaCsvFilesLoadLikeTheirReports) {
@@ -217,121 +198,128 @@ TEST_F(LoaderTest, NoaaCsvFilesLoadLikeTheirReports) {
         EXPECT_EQ(db->findWeather("KXYZ")->Visibility, 1.5);
         EXPECT_EQ(db->findWeather("KXYZ")->ObsTime, "1999-12-12T17:55Z");  // observation_time's
     }
-    // A damaged download is refused and the weather already loaded stays.
-    const std::string cut = dir.write("cut.csv.gz", test::gzip(csv).substr(0, 40));
-    dialogs.clear();
-    EXPECT_FALSE(loader().loadMetar(cut, false).finished);
-    EXPECT_EQ(dialogs.messages(),
-              std::vector<std::string>{"The gzip data ends early (the file is incomplete)."});
-    EXPECT_EQ(db->weatherCount(), 3);
 }
 
-TEST_F(LoaderTest, StoreFailureIsReportedAndThePreviousWeatherKept) {
-    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
-    dialogs.clear();
+TEST_F(LoaderTest, StoreFailuresAreReportedAndThePreviousWeatherKept) {
+    load(kThreeReports);
+    const auto refused = [](const std::string& why) {
+        return std::vector<std::string>{"The weather could not be stored in the database (" + why +
+                                        "). The previous weather is kept."};
+    };
     // A database that refuses new weather, as a full disk would.
-    ASSERT_EQ(sqlite3_exec(db->handle(),
-                           "CREATE TRIGGER refuse BEFORE INSERT ON Weather "
-                           "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;",
-                           nullptr, nullptr, nullptr),
+    const auto exec = [this](const char* sql) {
+        return sqlite3_exec(db->handle(), sql, nullptr, nullptr, nullptr);
+    };
+    ASSERT_EQ(exec("CREATE TRIGGER refuse BEFORE INSERT ON Weather "
+                   "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;"),
               SQLITE_OK);
-    const auto outcome = loader().loadMetar(
-        dir.write("new.txt", "KMCN 121756Z 27010KT 10SM SKC 12/08 A2992\r\n"), false);
-    EXPECT_FALSE(outcome.finished);
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].message.text,
-              "The weather could not be stored in the database (database or disk is full). The "
-              "previous weather is kept.");
+    EXPECT_FALSE(load("KMCN 121756Z 27010KT 10SM SKC 12/08 A2992\r\n", "new.txt").finished);
+    EXPECT_EQ(dialogs.messages(), refused("database or disk is full"));
     EXPECT_EQ(db->weatherCount(), 3);
     EXPECT_TRUE(db->findWeather("KATL").has_value());
     EXPECT_FALSE(db->findWeather("KMCN").has_value());
+    ASSERT_EQ(exec("DROP TRIGGER refuse"), SQLITE_OK);
+
+    // A read-only database is read, and a load into it says it is read-only.
+    db.reset();  // closing copies the log into the file
+    test::SmallFilesystem fs("8m");
+    if (!fs.mounted()) {
+        GTEST_SKIP() << fs.why();
+    }
+    const std::string path = fs.dir().file("vanedb.mdb");
+    std::filesystem::copy_file(dir.file("vanedb.mdb"), path);
+    ASSERT_TRUE(fs.makeReadOnly());
+    std::string error;
+    db = weather::WeatherDb::open(path, &error, false);
+    ASSERT_NE(db, nullptr) << error;
+    EXPECT_TRUE(db->readOnly());
+    EXPECT_EQ(db->weatherCount(), 3);
+    EXPECT_EQ(db->stationList().count(), 3);
+    load("KMCN 121756Z 27010KT 10SM 12/08 A2992\r\n", "other.txt");
+    EXPECT_EQ(dialogs.messages(), refused("the database is read-only"));
+    EXPECT_EQ(db->weatherCount(), 3);
 }
 
-TEST_F(LoaderTest, OnlyARegularFileOfSaneSizeIsRead) {
-    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
+TEST_F(LoaderTest, UnreadableFilesAndFilesWithoutReportsKeepThePreviousWeather) {
+    load(kThreeReports);
+    const auto kept = rows(loaded.stations);
     const std::string huge = dir.write("movie.txt", "");
     std::filesystem::resize_file(huge, 300ull * 1024 * 1024);  // sparse: no disk used
     const std::string fifo = dir.file("pipe.txt");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // nobody writes: a read would never end
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {huge, "The file is too large to be a weather file."},
-        {"/dev/zero", "This is not a regular file, so it cannot be a weather file."},
-        {fifo, "This is not a regular file, so it cannot be a weather file."},
-        {dir.path(), "This is a folder, not a weather file."},
-        {dir.file("nope.txt"), "File not found."},
+    std::string randomBytes;
+    std::mt19937 gen(2463534242u);
+    for (int k = 0; k < 240; ++k) {
+        randomBytes.push_back(static_cast<char>(gen() & 0xff));
+    }
+    int files = 0;
+    const auto file = [&](const std::string& text) {
+        return dir.write("none" + std::to_string(++files) + ".txt", text);
     };
-    for (const auto& [path, reason] : cases) {
+    const auto noWeather = [](const std::string& found, bool looksLikeMetar = false) {
+        std::vector<std::string> m = {weather::kNoWeatherMessage, found,
+                                      weather::kPreviousWeatherKept};
+        if (looksLikeMetar) {
+            m.push_back(weather::kLooksLikeMetar);
+        }
+        return m;
+    };
+    const auto none = noWeather("The file holds no weather reports.");
+    const auto binary = noWeather("The file holds binary data, not weather reports.");
+    const std::vector<std::string> notRegular = {
+        "This is not a regular file, so it cannot be a weather file."};
+    enum { kMetar = 1, kSa = 2, kBoth = 3 };
+    const struct {
+        std::string path;
+        int as;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {huge, kBoth, {"The file is too large to be a weather file."}},
+        {"/dev/zero", kBoth, notRegular},
+        {fifo, kBoth, notRegular},
+        {dir.path(), kBoth, {"This is a folder, not a weather file."}},
+        {dir.file("nope.txt"), kBoth, {"File not found."}},
+        {file(""), kMetar, none},
+        {file("\x7f"
+              "ELF binary, not weather\r\n"),
+         kMetar, none},
+        {file("no reports here\r\n"), kSa, none},
+        {file(kThreeReports), kSa, noWeather("The file holds no weather reports.", true)},
+        // A short first word and a slash once passed for a report.
+        {file("Page not found: /data/metars.cache.csv BACKTRACE=off\n"), kBoth, none},
+        {file("<!DOCTYPE html>\n<html><body>KATL 1/2 KT</body></html>\n"), kMetar,
+         noWeather("The file holds an HTML page, not weather reports.")},
+        {file(randomBytes), kBoth, binary},
+        // Station and time must both be real: no day 32, no hour 24, no minute 60.
+        {file("KATL 321756Z 27010KT 10SM 12/08 A2992\r\nKATL 122456Z 27010KT 12/08 A2992\r\n"
+              "KATL 121760Z 27010KT 12/08 A2992\r\nK-TL 121756Z 27010KT 12/08 A2992\r\n"),
+         kMetar, none},
+        {file("ATL SA 2500 CLR 15 132/72/64/0214/992\r\nATL SA 1460 CLR 15 132/72/64/0214/992\r\n"
+              "A SA 1400 CLR 15 132/72/64/0214/992\r\n"),
+         kSa, none},
+    };
+    for (const auto& c : cases) {
         for (const bool sa : {false, true}) {
+            if ((c.as & (sa ? kSa : kMetar)) == 0) {
+                continue;
+            }
+            SCOPED_TRACE(c.path + (sa ? " as SA" : " as METAR"));
             dialogs.clear();
-            const auto outcome = sa ? loader().loadSa(path) : loader().loadMetar(path, false);
-            EXPECT_FALSE(outcome.finished);
-            ASSERT_EQ(dialogs.shown().size(), 1u) << path;
-            EXPECT_EQ(dialogs.shown()[0].message.text, reason);
-            EXPECT_EQ(dialogs.shown()[0].message.title, "Weather File " + path + "  -- ERROR");
+            EXPECT_FALSE(
+                (sa ? loader().loadSa(c.path) : loader().loadMetar(c.path, false)).finished);
+            EXPECT_EQ(dialogs.messages(), c.messages);
+            if (c.messages.size() == 1) {  // not read at all
+                EXPECT_EQ(dialogs.shown()[0].message.title,
+                          "Weather File " + c.path + "  -- ERROR");
+                EXPECT_EQ(dialogs.shown()[0].message.icon, platform::Icon::Exclamation);
+                EXPECT_EQ(dialogs.lastAnswer(), platform::Answer::None);
+            }
             EXPECT_EQ(db->weatherCount(), 3);
+            EXPECT_EQ(rows(loaded.stations), kept);
+            EXPECT_FALSE(loaded.noWeather);
         }
     }
     EXPECT_EQ(std::filesystem::file_size(huge), 300ull * 1024 * 1024);
-}
-
-TEST_F(LoaderTest, FileWithoutReportsKeepsThePreviousWeather) {
-    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
-    const auto kept = loaded.stations.entries;
-    std::string randomBytes;
-    std::uint32_t state = 2463534242u;
-    for (int k = 0; k < 240; ++k) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        randomBytes.push_back(static_cast<char>(state & 0xff));
-    }
-    const std::string none = "The file holds no weather reports.";
-    const std::string html = "The file holds an HTML page, not weather reports.";
-    const std::string binary = "The file holds binary data, not weather reports.";
-    struct Case {
-        std::string text;
-        bool sa;
-        std::string found;
-        bool looksLikeMetar = false;
-    };
-    const std::vector<Case> cases = {
-        {"", false, none},
-        {"\x7f"
-         "ELF binary, not weather\r\n",
-         false, none},
-        {"no reports here\r\n", true, none},
-        {kThreeReports, true, none, true},
-        // A short first word and a slash once passed for a report.
-        {"Page not found: /data/metars.cache.csv BACKTRACE=off\n", false, none},
-        {"Page not found: /data/metars.cache.csv BACKTRACE=off\n", true, none},
-        {"<!DOCTYPE html>\n<html><body>KATL 1/2 KT</body></html>\n", false, html},
-        {randomBytes, false, binary},
-        {randomBytes, true, binary},
-        // Station and time must both be real: no day 32, no hour 24, no minute 60.
-        {"KATL 321756Z 27010KT 10SM 12/08 A2992\r\nKATL 122456Z 27010KT 12/08 A2992\r\n"
-         "KATL 121760Z 27010KT 12/08 A2992\r\nK-TL 121756Z 27010KT 12/08 A2992\r\n",
-         false, none},
-        {"ATL SA 2500 CLR 15 132/72/64/0214/992\r\nATL SA 1460 CLR 15 132/72/64/0214/992\r\n"
-         "A SA 1400 CLR 15 132/72/64/0214/992\r\n",
-         true, none},
-    };
-    for (const auto& c : cases) {
-        dialogs.clear();
-        const std::string file = dir.write("none.txt", c.text);
-        const auto outcome = c.sa ? loader().loadSa(file) : loader().loadMetar(file, false);
-        EXPECT_FALSE(outcome.finished);
-        std::vector<std::string> messages = {weather::kNoWeatherMessage, c.found,
-                                             weather::kPreviousWeatherKept};
-        if (c.looksLikeMetar) {
-            messages.push_back(weather::kLooksLikeMetar);
-        }
-        EXPECT_EQ(dialogs.messages(), messages) << c.text;
-        EXPECT_EQ(db->weatherCount(), 3) << c.text;
-        EXPECT_EQ(loaded.stations.count(), 3) << c.text;
-        EXPECT_FALSE(loaded.noWeather);
-    }
-    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), loaded.stations.entries.begin(),
-                           [](const auto& a, const auto& b) { return a.ID == b.ID; }));
 }
 
 TEST_F(LoaderTest, EndlessLineEndsAfterAReportLoadTheReport) {
@@ -349,7 +337,7 @@ TEST_F(LoaderTest, EndlessLineEndsAfterAReportLoadTheReport) {
 
 TEST_F(LoaderTest, FileWithoutReportsGivesTheNoWeatherMessage) {
     host.randomTimer = -1;
-    const auto outcome = loader().loadMetar(dir.write("wx.txt", "no reports here\r\n"), false);
+    const auto outcome = load("no reports here\r\n");
     EXPECT_FALSE(outcome.finished);
     EXPECT_EQ(dialogs.messages(), (std::vector<std::string>{weather::kNoWeatherMessage,
                                                             "The file holds no weather reports."}));
@@ -360,34 +348,19 @@ TEST_F(LoaderTest, FileWithoutReportsGivesTheNoWeatherMessage) {
 }
 
 TEST_F(LoaderTest, UseLastWeatherRebuildsTheListWithoutReading) {
-    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
-    const auto listOfTheLoad = loaded.stations.entries;
+    load(kThreeReports);
+    const auto listOfTheLoad = rows(loaded.stations);
     dialogs.clear();
     loaded = {};
     host.randomTimer = 0;
-    const auto outcome = loader().loadMetar("", true);
-    EXPECT_TRUE(outcome.finished);
+    EXPECT_TRUE(loader().loadMetar("", true).finished);
     EXPECT_TRUE(dialogs.messages().empty());
-    // One list, built from the stored query either way.
-    ASSERT_EQ(loaded.stations.entries.size(), listOfTheLoad.size());
-    for (std::size_t i = 0; i < listOfTheLoad.size(); ++i) {
-        EXPECT_EQ(loaded.stations.entries[i].ID, listOfTheLoad[i].ID);
-        EXPECT_EQ(loaded.stations.entries[i].latitude, listOfTheLoad[i].latitude);
-    }
+    EXPECT_EQ(rows(loaded.stations), listOfTheLoad);  // one list, from the stored query either way
     EXPECT_EQ(host.randomTimer, 60000);
-
     db->emptyWeather();
     loaded = {};
     loader().loadMetar("", true);
     EXPECT_EQ(dialogs.messages(), std::vector<std::string>{weather::kNoWeatherMessage});
-}
-
-TEST_F(LoaderTest, PrecipitationOfTheLastLineIsKept) {
-    loader().loadMetar(dir.write("a.txt", kThreeReports), false);
-    EXPECT_EQ(loaded.precipitation, 2);  // KXYZ's mist
-    loader().loadMetar(dir.write("b.txt", std::string(kThreeReports) + "1999/12/12 18:00\r\n"),
-                       false);
-    EXPECT_EQ(loaded.precipitation, 0);
 }
 
 TEST_F(LoaderTest, SaFileIsValidatedAndCompleted) {
@@ -405,73 +378,48 @@ TEST_F(LoaderTest, SaFileIsValidatedAndCompleted) {
     EXPECT_FALSE(db->findWeather("KXYZ").has_value());
     const auto atl = db->findWeather("ATL");
     ASSERT_TRUE(atl.has_value());
-    EXPECT_EQ(atl->Observation, "SA");
-    EXPECT_EQ(atl->Time, "1756");
-    EXPECT_EQ(atl->w0Dir, 250);
-    EXPECT_EQ(atl->w0Gust, 1);
-    EXPECT_NEAR(atl->Altimeter, 29.92, 1e-9);
-    // SA reports are in Fahrenheit and their station row says so: no second conversion.
-    EXPECT_EQ(atl->t0Deg, 72);
-    EXPECT_EQ(atl->TempScale, "F");
+    EXPECT_EQ(atl->Observation + " " + atl->Time + " " + atl->TempScale + " " + atl->Estimated,
+              "SA 1756 F ");
     EXPECT_EQ(atl->RawText, "ATL SA 1756 250 SCT 7 141/72/58/2510G18/992");
-    EXPECT_EQ(atl->Dew, 58);
+    // SA reports are in Fahrenheit and their station row says so: no second conversion.
+    test::expectFields(*atl, test::kRecordFields,
+                       "w0Dir=250 w0Gust=1 Altimeter=29.92 t0Deg=72 Dew=58");
     EXPECT_GE(atl->Cl1Coverage, 1);
     EXPECT_EQ(db->findWeather("KMCN")->Visibility, 20);
     // A report without the pressure field takes its neighbour's, not the format's 1016 hPa.
     EXPECT_EQ(db->findWeather("KATL")->Estimated, "P=ATL");
     EXPECT_DOUBLE_EQ(db->findWeather("KATL")->Pressure, 1014.1);
-    EXPECT_EQ(atl->Estimated, "");
     EXPECT_EQ(host.randomTimer, 60000);
     EXPECT_EQ(dialogs.lastMessage(),
               "Done Processing " + std::to_string(outcome.processed) + " stations.");
 }
 
 TEST(LineEnds, LinesEndAtCrLfALoneCrOrALoneLf) {
-    // The plain reading: a line ends at CR LF, CR or LF; a last line end adds no line.
-    const auto reference = [](std::string_view text) {
-        std::vector<std::string> lines;
-        std::string line;
-        bool open = false;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r' || text[i] == '\n') {
-                lines.push_back(line);
-                line.clear();
-                open = false;
-                if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-                    ++i;
-                }
-            } else {
-                line += text[i];
-                open = true;
-            }
+    // The plain reading: CR LF and a lone CR become LF, then each LF ends a line, and a last
+    // line end adds no line.
+    const auto reference = [](std::string text) {
+        for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; ++at) {
+            text.replace(at, 2, "\n");
         }
-        if (open) {
+        std::replace(text.begin(), text.end(), '\r', '\n');
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) {
             lines.push_back(line);
         }
         return lines;
     };
-    const auto split = [](std::string_view text) {
-        std::vector<std::string> lines;
-        weather::forEachLine(text, [&](std::string_view l) { lines.emplace_back(l); });
-        return lines;
-    };
-    EXPECT_EQ(split("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(split("a\r\n"), std::vector<std::string>{"a"});
-    EXPECT_EQ(split("\r\r\n\n"), (std::vector<std::string>{"", "", ""}));
-    EXPECT_TRUE(split("").empty());
     // Every mix of the three characters up to eight long.
     const char alphabet[] = {'x', '\r', '\n'};
-    for (int length = 1; length <= 8; ++length) {
-        int combinations = 1;
-        for (int k = 0; k < length; ++k) {
-            combinations *= 3;
-        }
+    for (int length = 0, combinations = 1; length <= 8; ++length, combinations *= 3) {
         for (int code = 0; code < combinations; ++code) {
             std::string text;
             for (int k = 0, c = code; k < length; ++k, c /= 3) {
                 text += alphabet[c % 3];
             }
-            ASSERT_EQ(split(text), reference(text)) << "length " << length << " code " << code;
+            std::vector<std::string> lines;
+            weather::forEachLine(text, [&](std::string_view l) { lines.emplace_back(l); });
+            ASSERT_EQ(lines, reference(text)) << "length " << length << " code " << code;
         }
     }
 }
@@ -509,10 +457,7 @@ TEST_F(LoaderTest, PickedFileIsNeverChangedAndEveryReportLoads) {
     for (const auto& text : files) {
         const std::string picked = dir.write("picked.txt", text);
         std::filesystem::last_write_time(picked, old);
-        dialogs.clear();
-        auto l = loader();
-        l.setScratchFile(dir.file("vane1.txt"));
-        const auto outcome = l.loadMetar(picked, false);
+        const auto outcome = loader(dir.file("vane1.txt")).loadMetar(picked, false);
         EXPECT_TRUE(outcome.finished) << text;
         EXPECT_EQ(outcome.loaded, 3) << text;
         EXPECT_EQ(dir.read("picked.txt"), text);
@@ -522,14 +467,12 @@ TEST_F(LoaderTest, PickedFileIsNeverChangedAndEveryReportLoads) {
 }
 
 TEST_F(LoaderTest, ScratchFileThatCannotBeWrittenStopsTheLoad) {
-    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
+    load(kThreeReports);
     const std::string picked = dir.write("unix.txt", "KMCN 121756Z 09005KT 10SM SKC 20/08 A2992\n");
     // A full disk, and a folder that is not there.
     for (const std::string& scratch : {std::string("/dev/full"), dir.file("gone/vane1.txt")}) {
         dialogs.clear();
-        auto l = loader();
-        l.setScratchFile(scratch);
-        EXPECT_FALSE(l.loadMetar(picked, false).finished);
+        EXPECT_FALSE(loader(scratch).loadMetar(picked, false).finished);
         ASSERT_EQ(dialogs.shown().size(), 1u);
         EXPECT_NE(dialogs.shown()[0].message.text.find("\"" + scratch + "\" could not be"),
                   std::string::npos)
@@ -540,86 +483,37 @@ TEST_F(LoaderTest, ScratchFileThatCannotBeWrittenStopsTheLoad) {
     }
 }
 
-TEST(RealMetarFiles, LoadIntoTheShippedDatabase) {
+TEST_F(LoaderTest, RealMetarFilesLoadIntoTheShippedDatabase) {
     const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
     const std::string data = std::string(ZEPHYRA_SOURCE_DIR) + "/../shared/data/metar/";
     if (!std::filesystem::exists(shipped) || !std::filesystem::exists(data)) {
         GTEST_SKIP() << "needs the built database and the shared METAR files";
     }
-    for (const char* name : {"awc_metars_2022-10-23T11Z.txt", "awc_metars_2014-12-18T07Z.txt"}) {
-        test::TempDir dir;
-        std::filesystem::copy_file(shipped, dir.file("vanedb.mdb"));
-        const std::string copy = dir.file(name);
-        std::filesystem::copy_file(data + name, copy);
-        auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
+    for (const std::string name :
+         {"awc_metars_2022-10-23T11Z.txt", "awc_metars_2014-12-18T07Z.txt"}) {
+        SCOPED_TRACE(name);
+        db.reset();
+        std::filesystem::copy_file(shipped, dir.file(name + ".mdb"));
+        db = weather::WeatherDb::open(dir.file(name + ".mdb"));
         ASSERT_NE(db, nullptr);
-        platform::PinnedRandom rnd;
-        platform::ScriptedDialogs dialogs;
-        platform::VirtualScheduler clock;
-        RecordingHost host;
-        weather::LoadedWeather loaded;
-        WeatherLoader loader(*db, rnd, dialogs, clock, host, loaded);
-        loader.setScratchFile(dir.file("vane1.txt"));
+        std::filesystem::copy_file(data + name, dir.file(name));
         // The shared files end their lines with bare line feeds, so they go through the repair;
         // a copy with CR LF ends does not. Both must give every report.
         const std::string original = dir.read(name);
         ASSERT_TRUE(weather::needsLineEndRepair(original));
-        const auto outcome = loader.loadMetar(copy, false);
-        ASSERT_TRUE(outcome.finished) << name;
+        dialogs.clear();
+        const auto outcome = loader(dir.file("vane1.txt")).loadMetar(dir.file(name), false);
+        ASSERT_TRUE(outcome.finished);
         EXPECT_EQ(dir.read(name), original);
         std::string crlf;
         for (const char c : original) {
             crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
         }
-        const auto reference = loader.loadMetar(dir.write("crlf.txt", crlf), false);
-        EXPECT_EQ(outcome.loaded, reference.loaded) << name;
-        EXPECT_GT(outcome.loaded, 4000) << name;
-        EXPECT_GT(loaded.stations.count(), 3900) << name;
+        EXPECT_EQ(loader().loadMetar(dir.write("crlf.txt", crlf), false).loaded, outcome.loaded);
+        EXPECT_GT(outcome.loaded, 4000);
+        EXPECT_GT(loaded.stations.count(), 3900);
         // The list the load builds from its own records is the stored query's.
-        const auto listed = db->stationList();
-        ASSERT_EQ(listed.count(), loaded.stations.count()) << name;
-        for (int i = 1; i <= listed.count(); ++i) {
-            const auto& a = listed[i];
-            const auto& b = loaded.stations[i];
-            ASSERT_TRUE(a.ID == b.ID && a.latitude == b.latitude && a.longitude == b.longitude &&
-                        a.Name == b.Name && a.StateCode == b.StateCode && a.Country == b.Country)
-                << name << " entry " << i << ": " << a.ID << " / " << b.ID;
-        }
+        EXPECT_EQ(rows(db->stationList()), rows(loaded.stations));
         EXPECT_EQ(dialogs.messages().size(), 2u);
-        std::cout << name << ": " << outcome.loaded << " records, " << loaded.stations.count()
-                  << " stations\n";
     }
-}
-
-TEST_F(LoaderTest, DatabasePermissionsAreTold) {
-    loader().loadMetar(dir.write("wx.txt", kThreeReports), false);
-    db.reset();  // closing copies the log into the file
-
-    // A folder where the file should be gets the rebuild hint.
-    std::string error;
-    dir.mkdir("folder/vanedb.mdb");
-    EXPECT_EQ(weather::WeatherDb::open(dir.file("folder/vanedb.mdb"), &error, false), nullptr);
-    EXPECT_EQ(error, "The weather database \"" + dir.file("folder/vanedb.mdb") +
-                         "\" is a folder, not a database file. Rebuild it with \"zephyra-cli "
-                         "build-db\".");
-
-    // A read-only database is read, and a load into it says it is read-only.
-    test::SmallFilesystem fs("8m");
-    if (!fs.mounted()) {
-        GTEST_SKIP() << fs.why();
-    }
-    const std::string path = fs.dir().file("vanedb.mdb");
-    std::filesystem::copy_file(dir.file("vanedb.mdb"), path);
-    ASSERT_TRUE(fs.makeReadOnly());
-    db = weather::WeatherDb::open(path, &error, false);
-    ASSERT_NE(db, nullptr) << error;
-    EXPECT_TRUE(db->readOnly());
-    EXPECT_EQ(db->weatherCount(), 3);
-    EXPECT_EQ(db->stationList().count(), 3);
-    dialogs.clear();
-    loader().loadMetar(dir.write("other.txt", "KMCN 121756Z 27010KT 10SM 12/08 A2992\r\n"), false);
-    EXPECT_EQ(dialogs.messages(),
-              std::vector<std::string>{"The weather could not be stored in the database (the "
-                                       "database is read-only). The previous weather is kept."});
-    EXPECT_EQ(db->weatherCount(), 3);
 }
