@@ -6,7 +6,6 @@
 #include "delivery/WeatherSender.h"
 #include "platform/Random.h"
 #include "simlink/SimLink.h"
-#include "weather/Statement.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::delivery {
@@ -84,17 +83,7 @@ void RandomVariation::vary(const std::string& id) {
             sim_.upd_wind2(wholeNumber(r.w2Base), wholeNumber(r.w2Top), wholeNumber(r.w2Spd),
                            wholeNumber(r.w2Dir), r.w2Turb, wholeNumber(r.w2Gust));
         }
-        weather::Statement update(db->handle(),
-                                  "UPDATE Weather SET w3Turb = ?, w2Turb = ?, w2Dir = ?, "
-                                  "w3Dir = ?, w2Spd = ?, w3Spd = ? WHERE ID = ?");
-        update.bind(1, r.w3Turb);
-        update.bind(2, r.w2Turb);
-        update.bind(3, r.w2Dir);
-        update.bind(4, r.w3Dir);
-        update.bind(5, r.w2Spd);
-        update.bind(6, r.w3Spd);
-        update.bind(7, r.ID);
-        update.step();
+        db->updateVariedWinds(r);
     }
 
     if (r.VisibVary) {

@@ -181,41 +181,67 @@ std::string unusableMessage(const std::string& path, const std::string& problem)
            kRebuildCommand + "\".";
 }
 
-WeatherDb::WeatherDb(sqlite3* db, bool ownsConnection) : db_(db), ownsConnection_(ownsConnection) {}
-
-WeatherDb::~WeatherDb() {
-    insertWeather_ = Statement();
-    insertWeatherBatch_ = Statement();
-    deleteWeather_ = Statement();
-    findWeather_ = Statement();
-    updateWeather_ = Statement();
-    findStation_ = Statement();
-    searchWps_ = Statement();
-    // Closing the last connection copies the write-ahead log back into the file. A scratch
-    // copy's connection stays open for the next opening.
-    if (ownsConnection_) {
-        sqlite3_close_v2(db_);
-    }
-}
+struct WeatherDb::Statements {
+    Statement insertWeather;
+    Statement insertWeatherBatch;
+    Statement deleteWeather;
+    Statement findWeather;
+    Statement updateWeather;
+    Statement updateVariedWinds;
+    Statement findStation;
+    Statement searchWps;
+};
 
 namespace {
 
 // The scratch copies of this process, each with its connection once the first opening has
-// checked the file and made it.
-std::map<std::string, sqlite3*>& scratchFiles() {
-    static std::map<std::string, sqlite3*> files;
+// checked the file and made it, and the statements prepared on it.
+struct Scratch {
+    sqlite3* db = nullptr;
+    std::unique_ptr<WeatherDb::Statements> statements;
+};
+
+std::map<std::string, Scratch>& scratchFiles() {
+    static std::map<std::string, Scratch> files;
     return files;
 }
 
 }  // namespace
 
+WeatherDb::WeatherDb(sqlite3* db, bool ownsConnection, std::unique_ptr<Statements> statements)
+    : db_(db),
+      ownsConnection_(ownsConnection),
+      st_(statements != nullptr ? std::move(statements) : std::make_unique<Statements>()) {}
+
+WeatherDb::~WeatherDb() {
+    // Closing the last connection copies the write-ahead log back into the file. A scratch
+    // copy's connection stays open for the next opening, which takes over the statements.
+    if (!ownsConnection_) {
+        for (auto& [path, scratch] : scratchFiles()) {
+            if (scratch.db == db_ && scratch.statements == nullptr) {
+                for (auto* st : {&st_->insertWeather, &st_->insertWeatherBatch, &st_->deleteWeather,
+                                 &st_->findWeather, &st_->updateWeather, &st_->updateVariedWinds,
+                                 &st_->findStation, &st_->searchWps}) {
+                    st->reset();
+                }
+                scratch.statements = std::move(st_);
+                return;
+            }
+        }
+        return;
+    }
+    st_.reset();
+    sqlite3_close_v2(db_);
+}
+
 void WeatherDb::treatAsScratch(const std::string& path) {
-    scratchFiles().emplace(path, nullptr);
+    scratchFiles().try_emplace(path);
 }
 
 void WeatherDb::forgetScratch(const std::string& path) {
     if (const auto it = scratchFiles().find(path); it != scratchFiles().end()) {
-        sqlite3_close_v2(it->second);
+        it->second.statements.reset();
+        sqlite3_close_v2(it->second.db);
         scratchFiles().erase(it);
     }
 }
@@ -238,8 +264,9 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
         return nullptr;
     }
     const auto scratch = scratchFiles().find(path);
-    if (scratch != scratchFiles().end() && scratch->second != nullptr) {
-        return std::unique_ptr<WeatherDb>(new WeatherDb(scratch->second, false));
+    if (scratch != scratchFiles().end() && scratch->second.db != nullptr) {
+        return std::unique_ptr<WeatherDb>(
+            new WeatherDb(scratch->second.db, false, std::move(scratch->second.statements)));
     }
     sqlite3* db = nullptr;
     // A database that cannot be written is read as it is: no log (its files could not be
@@ -281,7 +308,7 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
             sqlite3_close_v2(db);
             return nullptr;
         }
-        auto opened = std::unique_ptr<WeatherDb>(new WeatherDb(db));
+        auto opened = std::unique_ptr<WeatherDb>(new WeatherDb(db, true, nullptr));
         opened->readOnly_ = true;
         return opened;
     }
@@ -304,8 +331,8 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
             sqlite3_close_v2(db);
             return nullptr;
         }
-        scratch->second = db;
-        return std::unique_ptr<WeatherDb>(new WeatherDb(db, false));
+        scratch->second.db = db;
+        return std::unique_ptr<WeatherDb>(new WeatherDb(db, false, nullptr));
     }
     // Write-ahead logging keeps the file valid through a crash or kill in the middle of a load,
     // and NORMAL sync keeps a 5,000-station load fast.
@@ -333,7 +360,7 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
         sqlite3_close_v2(db);
         return nullptr;
     }
-    return std::unique_ptr<WeatherDb>(new WeatherDb(db));
+    return std::unique_ptr<WeatherDb>(new WeatherDb(db, true, nullptr));
 }
 
 std::string WeatherDb::lastError() const {
@@ -358,7 +385,7 @@ bool WeatherDb::emptyWeather() {
 
 WeatherDb::AddResult WeatherDb::addWeather(const WeatherRecord& record) {
     static const std::string sql = insertSql();
-    Statement& st = cached(insertWeather_, sql.c_str());
+    Statement& st = cached(st_->insertWeather, sql.c_str());
     bindRecord(st, record);
     const int rc = st.step();
     st.reset();
@@ -374,7 +401,7 @@ WeatherDb::AddResult WeatherDb::addWeather(const WeatherRecord& record) {
 
 bool WeatherDb::addWeatherBatch(const std::vector<const WeatherRecord*>& records) {
     static const std::string sql = insertBatchSql();
-    Statement& st = cached(insertWeatherBatch_, sql.c_str());
+    Statement& st = cached(st_->insertWeatherBatch, sql.c_str());
     sqlite3_bind_pointer(st.get(), 1, const_cast<WeatherBatch*>(&records), kWeatherRowsPointer,
                          nullptr);
     const int rc = st.step();
@@ -385,7 +412,7 @@ bool WeatherDb::addWeatherBatch(const std::vector<const WeatherRecord*>& records
 }
 
 bool WeatherDb::deleteWeather(const std::string& id) {
-    Statement& st = cached(deleteWeather_, "DELETE FROM Weather WHERE ID = ?");
+    Statement& st = cached(st_->deleteWeather, "DELETE FROM Weather WHERE ID = ?");
     st.bind(1, id);
     const bool ok = st.step() == SQLITE_DONE && sqlite3_changes(db_) > 0;
     st.reset();
@@ -408,7 +435,7 @@ WeatherDb::AddResult WeatherDb::addOrReplaceWeather(const WeatherRecord& record,
 
 std::optional<WeatherRecord> WeatherDb::findWeather(const std::string& id) {
     static const std::string sql = selectSql("WHERE ID = ?");
-    Statement& st = cached(findWeather_, sql.c_str());
+    Statement& st = cached(st_->findWeather, sql.c_str());
     st.bind(1, id);
     std::optional<WeatherRecord> found;
     if (st.step() == SQLITE_ROW) {
@@ -420,8 +447,24 @@ std::optional<WeatherRecord> WeatherDb::findWeather(const std::string& id) {
 
 bool WeatherDb::updateWeather(const WeatherRecord& record) {
     static const std::string sql = updateSql();
-    Statement& st = cached(updateWeather_, sql.c_str());
+    Statement& st = cached(st_->updateWeather, sql.c_str());
     bindRecord(st, record);
+    const bool ok = st.step() == SQLITE_DONE;
+    st.reset();
+    return ok;
+}
+
+bool WeatherDb::updateVariedWinds(const WeatherRecord& r) {
+    Statement& st = cached(st_->updateVariedWinds,
+                           "UPDATE Weather SET w3Turb = ?, w2Turb = ?, w2Dir = ?, w3Dir = ?, "
+                           "w2Spd = ?, w3Spd = ? WHERE ID = ?");
+    st.bind(1, r.w3Turb);
+    st.bind(2, r.w2Turb);
+    st.bind(3, r.w2Dir);
+    st.bind(4, r.w3Dir);
+    st.bind(5, r.w2Spd);
+    st.bind(6, r.w3Spd);
+    st.bind(7, r.ID);
     const bool ok = st.step() == SQLITE_DONE;
     st.reset();
     return ok;
@@ -464,7 +507,7 @@ bool WeatherDb::forEachWeather(const std::function<bool(WeatherRecord&, bool*)>&
 }
 
 std::optional<StationRecord> WeatherDb::findStation(const std::string& id) {
-    Statement& st = cached(findStation_,
+    Statement& st = cached(st_->findStation,
                            "SELECT ID, Name, Latitude, Longitude, Altitude, \"State Code\", "
                            "Country, Celcius FROM Stations WHERE ID = ?");
     st.bind(1, id);
@@ -550,7 +593,7 @@ WeatherDb::WpsSearch::WpsSearch(WeatherDb& db, std::string text)
 
 std::optional<WpsRecord> WeatherDb::WpsSearch::after(long long rowid) {
     // instr() matches the text literally: quotes, "%" and "_" are plain characters here.
-    Statement& st = db_->cached(db_->searchWps_,
+    Statement& st = db_->cached(db_->st_->searchWps,
                                 "SELECT rowid, Name, Type, Frequency, Lat, NS, Lon, we, Ident "
                                 "FROM WPS WHERE rowid > ? AND instr(lower(Name), ?) > 0 "
                                 "ORDER BY rowid LIMIT 1");

@@ -67,6 +67,9 @@ class WeatherDb {
     AddResult addOrReplaceWeather(const WeatherRecord& record, bool* replaced = nullptr);
     std::optional<WeatherRecord> findWeather(const std::string& id);
     bool updateWeather(const WeatherRecord& record);
+    // Writes back the upper winds the random variation moved (directions, speeds, turbulence
+    // of layers 2 and 3).
+    bool updateVariedWinds(const WeatherRecord& record);
     int weatherCount();
     // Visits every record in table order; a visitor returning true has changed the record and
     // it is written back. A visitor may ask to stop by setting *stop.
@@ -118,20 +121,18 @@ class WeatherDb {
     };
     WpsSearch searchWps(const std::string& text) { return WpsSearch(*this, text); }
 
+    // The prepared statements kept between calls (defined where they are used). A scratch
+    // copy's outlive each opening: the next opening of the same connection takes them over.
+    struct Statements;
+
   private:
-    explicit WeatherDb(sqlite3* db, bool ownsConnection = true);
+    WeatherDb(sqlite3* db, bool ownsConnection, std::unique_ptr<Statements> statements);
     Statement& cached(Statement& slot, const char* sql);
 
     sqlite3* db_;
     bool readOnly_ = false;
     bool ownsConnection_ = true;
-    Statement insertWeather_;
-    Statement insertWeatherBatch_;
-    Statement deleteWeather_;
-    Statement findWeather_;
-    Statement updateWeather_;
-    Statement findStation_;
-    Statement searchWps_;
+    std::unique_ptr<Statements> st_;
 };
 
 }  // namespace zephyra::weather
