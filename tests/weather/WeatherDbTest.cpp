@@ -98,31 +98,6 @@ TEST_F(WeatherDbTest, SecondReportOfAStationReplacesTheFirstAndEmptyingRemovesAl
     EXPECT_EQ(db->stationList().count(), 0);
 }
 
-TEST_F(WeatherDbTest, WalkUpdatesOnlyWhatTheVisitorChanged) {
-    for (const char* id : {"KATL", "KMCN", "KJFK"}) {
-        db->addWeather(record(id));
-    }
-    std::vector<std::string> seen;
-    ASSERT_TRUE(db->forEachWeather([&](WeatherRecord& r, bool*) {
-        seen.push_back(r.ID);
-        if (r.ID == "KMCN") {
-            r.t1Deg = -99;
-            return true;
-        }
-        r.t1Deg = 42;  // not written back
-        return false;
-    }));
-    EXPECT_EQ(seen, (std::vector<std::string>{"KATL", "KJFK", "KMCN"}));
-    EXPECT_EQ(db->findWeather("KMCN")->t1Deg, -99);
-    EXPECT_EQ(db->findWeather("KATL")->t1Deg, 0);
-    int visited = 0;
-    db->forEachWeather([&](WeatherRecord&, bool* stop) {
-        *stop = ++visited == 2;
-        return false;
-    });
-    EXPECT_EQ(visited, 2);
-}
-
 TEST_F(WeatherDbTest, StationListAndStoredQueriesHoldOnlyStationsWithWeather) {
     addStation("KATL", "3338N", "08426W", "Hartsfield Jackson Atlanta International Airport", "GA",
                "United States", 313);
