@@ -45,15 +45,6 @@ const zephyra::test::FieldTable<SaReport> kSaFields = {
     F("weather", weather),   F("thunder", thunder)};
 #undef F
 
-TEST(SaHeader, IdentifierTypeAndTime) {
-    const auto r = sa(kAtlanta);
-    EXPECT_EQ(r.id + " " + r.observation + " " + r.time, "ATL SA 1756");
-    // The type may be written together with the time.
-    const auto p = sa("ICT SP1432 250 SCT 7 141/72/58/2510G18/992");
-    EXPECT_EQ(p.id + " " + p.observation + " " + p.time, "ICT SP 1432");
-    EXPECT_EQ(p.cl1Base, 25000);
-}
-
 TEST(SaSky, LayersTopsAndDraws) {
     const struct {
         std::string line;
@@ -71,10 +62,6 @@ TEST(SaSky, LayersTopsAndDraws) {
          {0.9, 0.9},
          "cl1Base=1000 cl1Top=1199 cl2Base=1200 cl2Top=2300 vis=7",
          "SCT BKN"},
-        {"ATL SA 1756 CLR 15 141/72/58/2510G18/992",
-         {},
-         "cl1Base=25000 cl1Top=25500 cl2Base=0 cl2Top=0 vis=25",
-         "CLR CLR"},
         // No sky part means clear; the time in front is not a visibility: the clear sky's 40,
         // on the format's scale.
         {"ATL SA 1756 141/72/58/2510G18/992",
@@ -109,7 +96,6 @@ TEST(SaGroups, FieldsPerLine) {
          "cl1Base=1000 cl2Base=2500 vis=4"},
         // Visibility: ten and more shifted by ten; a fraction token is dropped; a word after
         // the visibility makes a second layer (the validation pass removes such a report)
-        {kAtlanta, "vis=7 weather=0"},
         {"ATL SA 1756 250 SCT 15 141/72/58/2510G18/992", "vis=25"},
         {"ATL SA 1756 250 SCT 9 141/72/58/2510G18/992", "vis=9"},
         {"ATL SA 1756 250 SCT 10 141/72/58/2510G18/992", "vis=20"},
@@ -119,7 +105,7 @@ TEST(SaGroups, FieldsPerLine) {
         // The last token is always kept
         {"ATL SA 1756 CLR 15 141/72/58/2510G18/992 R", "weather=0 alt=29.92"},
         // Slash group
-        {kAtlanta, "hpa=1014.1 temp=72 dew=58 dir=250 speed=10 gust=1 alt=29.92"},
+        {kAtlanta, "hpa=1014.1 temp=72 dew=58 dir=250 speed=10 gust=1 alt=29.92 weather=0"},
         // fewer than four slashes: the default pressure
         {kSky + "72/58/2510G18/992", "hpa=1016 temp=72 dew=58 dir=250 alt=29.92"},
         {kSky + "046/72/58/2510/992", "hpa=1004.6"},
@@ -127,7 +113,6 @@ TEST(SaGroups, FieldsPerLine) {
         {kSky + "141/72/58/2510G18/012", "alt=30.12"},
         {kSky + "141/72/58/2510G18/899", "alt=38.99"},
         {kSky + "141/72/58/2510G18/900", "alt=29.00"},
-        {kSky + "141/72/58/2510G18/M", "alt=30.00"},
         {kSky + "141/72/58/2510G18/", "alt=30.00"},
         {kSky + "141/72/58/2510G18/992/", "alt=29.92"},
         {kSky + "141/72/58/2510G18/9921 RMK", "alt=29.92"},
@@ -142,9 +127,7 @@ TEST(SaGroups, FieldsPerLine) {
 }
 
 TEST(SaGroups, CoverWordsAreKeptAsWrittenForTheValidation) {
-    EXPECT_EQ(sa("ATL SA 1756 250 SKC 7 141/72/58/2510G18/992").cl1CoverCode, "SKC");
     EXPECT_EQ(sa("ATL SA 1756 250 -SCT 7 141/72/58/2510G18/992").cl1CoverCode, "-SCT");
-    EXPECT_EQ(sa("ATL SA 1756 10 SCT 25 BKN 50 OVC 4 141/72/58/2510G18/992").cl2CoverCode, "BKN");
     EXPECT_EQ(sa("ATL SA 1756 250 SCT 3 H 141/72/58/2510G18/992").cl2CoverCode, "H");
 }
 
@@ -166,42 +149,29 @@ TEST(SaGroups, LinesThatWriteNoRecord) {
     for (const std::string& line :
          {// a layer without a height
           std::string("ATL SA 1756 SCT BKN 7 141/72/58/2510G18/992"),
-          std::string("ATL SA 1756 SCT 141/72/58/2510G18/992"),
           std::string("WZR SA 1400 AUTO8 M M M 046/01/00/0401/M/M 1005 6-4MM="),
           // a letter in the visibility; the third sky token before the slash group is the
           // visibility, whatever it holds
           std::string("ATL SA 1756 250 SCT 7A 141/72/58/2510G18/992"),
           std::string("ATL SA 1756 250 SCT H 141/72/58/2510G18/992"),
-          std::string("ATL SA 1756 250 SCT M 141/72/58/2510G18/992"),
           // a letter where the slash group wants a number
-          kSky + "141/7X/58/2510G18/992", kSky + "141/72/M/2510G18/992",
-          kSky + "M/72/58/2510G18/992", kSky + "141/72/58/MM10/992", kSky + "141/72/58/25XX/992",
+          kSky + "141/7X/58/2510G18/992", kSky + "M/72/58/2510G18/992", kSky + "141/72/58/MM10/992",
           kSky + "141/72/58/2510/9X2",
           // missing parts
           std::string("ATL SA 1756 250 SCT 7"), kSky + "72/58", kSky + "72/58/2510G18",
           kSky + "141/72//2510G18/992", kSky + "141/72/58/25/992",
           // not reports
-          std::string(""), std::string(" "), std::string("421"),
-          std::string("SACN96 CWAO 241400 RRB"), std::string("ATL SA"), std::string("ATL SA 1756"),
-          std::string("/"), std::string("\xEF\xBB\xBF"), std::string("\r")}) {
+          std::string(""), std::string("SACN96 CWAO 241400 RRB"), std::string("ATL SA 1756"),
+          std::string("\xEF\xBB\xBF")}) {
         EXPECT_TRUE(rejected(line)) << line;
     }
-}
-
-TEST(SaGroups, FailedLineDoesNotDisturbTheNext) {
-    PinnedRandom rnd;
-    EXPECT_FALSE(decodeSaLine(kSky + "141/7X/58/2510G18/992", rnd).has_value());
-    const auto next = decodeSaLine(kAtlanta, rnd);
-    ASSERT_TRUE(next.has_value());
-    EXPECT_EQ(next->temperature, 72);
-    EXPECT_FALSE(next->weather);
 }
 
 // Inputs that must never break the reader
 
 TEST(SaRobustness, ByteOrderMarkLineEndAndHugeLines) {
     const auto r = sa("\xEF\xBB\xBF" + kAtlanta + "\r");
-    EXPECT_EQ(r.id, "ATL");
+    EXPECT_EQ(r.id + " " + r.observation + " " + r.time, "ATL SA 1756");
     EXPECT_DOUBLE_EQ(r.altimeter, 29.92);
     std::string huge = "ATL SA 1756 " + std::string(100000, '9') + " SCT 7 141/72/58/2510/992";
     EXPECT_TRUE(rejected(huge));  // a height that does not fit is not a number
@@ -242,19 +212,6 @@ TEST(SaRealSamples, UsTutorialReport) {
     expectFields(r, kSaFields,
                  "cl1Base=300 cl1Top=500 cl2Base=800 vis=2 hpa=1013.2 temp=72 dew=64 dir=20 "
                  "speed=14 gust=1 alt=30");
-}
-
-TEST(SaRealSamples, CanadianAutomaticReportsWithMissingValuesAreFormatErrors) {
-    const auto lines = sampleLines("sa_canada_SACN96_bulletin.txt");
-    if (lines.empty()) {
-        GTEST_SKIP() << "SA samples not found beside the repository";
-    }
-    ASSERT_EQ(lines.size(), 6u);
-    PinnedRandom rnd;
-    for (const auto& line : lines) {
-        // Sky "M M M" (missing) has no height to read.
-        EXPECT_FALSE(decodeSaLine(line, rnd).has_value()) << line;
-    }
 }
 
 }  // namespace
