@@ -11,8 +11,7 @@
 namespace zephyra::shell {
 namespace {
 
-// With FlightGear chosen, "is it running" is whether its property server answers, and
-// starting it without FlightGear installed tells the user instead of trying the FS98 folder.
+// With FlightGear chosen, "running" means its property server answers.
 TEST(DesktopPlatform, FlightGearIsAskedAndStartedThroughItsOwnChannels) {
     platform::VirtualScheduler clock;
     simlink::BuiltInAircraft aircraft(clock);

@@ -22,7 +22,6 @@ class ParmMaintTest : public test::MainWindowFixture {
     std::unique_ptr<VaneWindow> main;
 };
 
-// The transition's values and the never-used switching distance are fixed: read only.
 TEST_F(ParmMaintTest, OpensFilledFromMemory) {
     context.settings.UOM = "F";
     context.settings.Wind = false;
@@ -31,17 +30,12 @@ TEST_F(ParmMaintTest, OpensFilledFromMemory) {
     context.settings.WPN_INC = 0;
     context.settings.NewClouds = false;
     auto* w = openSettings();
-    EXPECT_EQ(w->windowTitle(), "Settings");
     for (const auto& [box, text] :
          {std::pair{"uv", "30"}, std::pair{"mx_turb", "180"}, std::pair{"tp", "60"},
           std::pair{"ts", "1"}, std::pair{"tt", "60"}, std::pair{"UOM", "F"},
           std::pair{"Text1", "50"}}) {
         EXPECT_EQ(w->textBox(box)->text(), text) << box;
     }
-    for (const char* name : {"tp", "ts", "tt", "sd"}) {
-        EXPECT_TRUE(w->textBox(name)->isReadOnly()) << name;
-    }
-    EXPECT_FALSE(w->textBox("sd")->toolTip().isEmpty());
     EXPECT_TRUE(w->option("Option6")->isChecked());
     EXPECT_TRUE(w->option("Option7")->isChecked());
     for (const auto& [box, on] :
@@ -50,11 +44,10 @@ TEST_F(ParmMaintTest, OpensFilledFromMemory) {
           std::pair{"Check7", false}}) {
         EXPECT_EQ(w->checkBox(box)->isChecked(), on) << box;
     }
-    EXPECT_EQ(context.settings.Wayp, 3);
     EXPECT_FALSE(w->unsavedChange());
 }
 
-TEST_F(ParmMaintTest, SavesTheTypedDistanceAndReadsItBackRounded) {
+TEST_F(ParmMaintTest, SavesTheTypedDistanceWithinInclusiveLimitsAndReadsItBackRounded) {
     auto* w = openSettings();
     w->option("Option2")->setChecked(true);
     w->option("Option4")->setChecked(true);
@@ -72,10 +65,7 @@ TEST_F(ParmMaintTest, SavesTheTypedDistanceAndReadsItBackRounded) {
     EXPECT_FALSE(context.settings.NewClouds);
     EXPECT_FALSE(main->checkBox("UPDHDG")->isChecked());
     EXPECT_EQ(main->label("Label16")->text(), "No");
-}
 
-TEST_F(ParmMaintTest, DistanceLimitsAreInclusive) {
-    auto* w = openSettings();
     for (const char* bad : {"49.9", "200.1", "far"}) {
         w->textBox("Text1")->setText(bad);
         EXPECT_FALSE(w->save()) << bad;
@@ -87,8 +77,7 @@ TEST_F(ParmMaintTest, DistanceLimitsAreInclusive) {
     }
 }
 
-// A refused save names the reason and leaves the file alone; values before the bad one are
-// taken.
+// A refused save names the reason and keeps the file; values before the bad one are taken.
 TEST_F(ParmMaintTest, RefusedSavesSayWhyAndKeepTheFile) {
     auto* w = openSettings();
     const std::string before = savedFile();
@@ -137,8 +126,7 @@ TEST_F(ParmMaintTest, TickingVorsClearsNdbsAndUntickingLeavesThem) {
     EXPECT_FALSE(ndbs->isChecked());
 }
 
-// A new region is saved at once; with waypoints loaded the user is offered a reload, which
-// happens even when the save is refused.
+// With waypoints loaded a new region offers a reload, even when the save is refused.
 TEST_F(ParmMaintTest, ChangingTheRegionWithWaypointsLoadedOffersAReload) {
     int reloads = 0;
     main->reloadWaypoints = [&] { ++reloads; };
@@ -164,9 +152,6 @@ TEST_F(ParmMaintTest, ChangingTheRegionWithWaypointsLoadedOffersAReload) {
     w->option("Option5")->setChecked(true);
     mouse(w->option("Option5"), QEvent::MouseButtonRelease);
     QApplication::processEvents();
-    ASSERT_GE(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].message.title, "Proceed?");
-    EXPECT_EQ(dialogs.shown()[0].message.defaultButton, 2);
     EXPECT_EQ(dialogs.lastMessage(), "Your settings have been saved saved!");
     EXPECT_NE(savedFile().find("Wayp=2\r\n"), std::string::npos);
     EXPECT_EQ(main->textBox("Text8")->text(), "0");
@@ -187,7 +172,6 @@ TEST_F(ParmMaintTest, CloseAsksOnlyAfterTheCloseButtonLostFocus) {
     w->button("Command1")->click();
     EXPECT_EQ(dialogs.lastMessage(),
               "Are you sure you want to exit without saving the parameters?");
-    EXPECT_EQ(dialogs.shown().back().message.title, "Parameters");
     EXPECT_TRUE(w->isVisible());
     dialogs.queueAnswer(platform::Answer::Yes);
     w->button("Command1")->click();

@@ -6,7 +6,6 @@
 #include "builder/WeatherBuilder.h"
 #include "flightplan/PlanFile.h"
 #include "help/QuickLinks.h"
-#include "platform/Files.h"
 #include "shell/ParamFile.h"
 #include "support/SmallFilesystem.h"
 
@@ -34,10 +33,6 @@ flightplan::PlanStore longPlan() {
 
 std::vector<Saver> savers() {
     return {
-        {"writeFile",
-         [](const std::string& path, std::string* error) {
-             return platform::writeFile(path, std::string(200000, 'w'), error);
-         }},
         {"plan",
          [](const std::string& path, std::string* error) {
              return flightplan::savePlanFile(path, longPlan(), error);

@@ -9,30 +9,7 @@ using shell::StartWindow;
 
 class StartWindowTest : public test::WindowFixture {};
 
-// Without a valid registry folder the user must locate the executable.
-TEST_F(StartWindowTest, OpensWithTheRegistryFolderOrLetsTheUserLocateIt) {
-    StartWindow w(context, program.path());
-    w.choice(shell::FirstRunChoice::Fs98)->setChecked(true);
-    EXPECT_EQ(w.label1()->text(), "FS98 not located.");
-    EXPECT_FALSE(w.proceedButton()->isEnabled());
-    w.locateButton()->click();  // cancelled
-    EXPECT_EQ(w.label1()->text(), "FS98 not located.");
-    EXPECT_FALSE(w.proceedButton()->isEnabled());
-    EXPECT_EQ(dialogs.shown().back().file.filter, "Fltsim98.exe|Fltsim98.exe");
-    dialogs.queueFile(simFolder() + "/fltsim98.exe");
-    w.locateButton()->click();
-    EXPECT_EQ(w.label1()->text().toStdString(), simFolder());
-    EXPECT_TRUE(w.proceedButton()->isEnabled());
-
-    program.write("FS98/fltsim98.cfg", "cfg");
-    platform.registryPath = simFolder();
-    StartWindow found(context, program.path());
-    EXPECT_EQ(found.label1()->text().toStdString(), simFolder());
-    EXPECT_TRUE(found.proceedButton()->isEnabled());
-}
-
-// The first run offers what the machine has; Proceed configures the choice and hands over at
-// once, with FS98's messages only for an FS98 folder.
+// Proceed configures the choice and hands over at once; FS98's messages only for FS98.
 TEST_F(StartWindowTest, ProceedTakesTheChoiceAtOnce) {
     struct Case {
         shell::FirstRunChoice choice;

@@ -33,8 +33,7 @@ std::string parFor(const std::string& folder) {
 
 }  // namespace
 
-// Configured only when the file reads whole and names a folder with the executable in it, in
-// any letter case.
+// Configured only when the file reads whole and names a folder with the executable in it.
 TEST(StartupCheck, ConfiguredWhenTheFileNamesTheSimulatorFolder) {
     TempDir dir;
     const std::string sim = makeSimFolder(dir);
@@ -87,7 +86,6 @@ TEST(FindFs98, RegistryFolderOrTheChosenExecutable) {
     EXPECT_EQ(found.label, *platform.registryPath);
     EXPECT_TRUE(found.proceedEnabled);
 
-    EXPECT_EQ(folderOfChosenExe("/games/FS98/fltsim98.exe"), "/games/FS98");
     EXPECT_EQ(folderOfChosenExe("/games/FS98/FLTSIM98.EXE"), "/games/FS98");
     EXPECT_EQ(folderOfChosenExe("x.exe"), "");
 }
@@ -121,20 +119,19 @@ TEST_F(ProceedTest, WithoutTheExecutableNothingIsWritten) {
     EXPECT_FALSE(program.exists("vane98.par"));
 }
 
-// The folder as FS98 lays it out and as copied from Windows in capitals: every name is found
-// in any letter case, and an adventure there already is left alone.
+// Names are found in any letter case (a copy from Windows); files already there stay.
 TEST_F(ProceedTest, InstallsEverythingAndWritesTheDefaults) {
     program.write("WINFS/FLTSIM98.EXE", "exe");
     program.write("WINFS/TEXTURE/CLOUDS.R8", "original clouds");
     program.write("WINFS/TEXTURE/STORMY.R8", "original storm");
-    program.mkdir("WINFS/Modules");
+    program.write("WINFS/Modules/fs6ipc.dll", "theirs");
     program.write("WINFS/ADV/LIGHTW.ADV", "theirs");
     program.mkdir("WINFS/ADV/WAV");
     shipEverything();
     const struct {
-        const char *sim, *texture, *storm, *modules, *lightw, *lightwText, *wav;
+        const char *sim, *texture, *storm, *modules, *lightw, *kept, *wav;
     } cases[] = {
-        {"FS98", "texture", "stormy.r8", "modules", "adv/lightw.adv", "lightw.adv", "adv/wav"},
+        {"FS98", "texture", "stormy.r8", "modules", "adv/lightw.adv", "", "adv/wav"},
         {"WINFS", "TEXTURE", "STORMY.R8", "Modules", "ADV/LIGHTW.ADV", "theirs", "ADV/WAV"},
     };
     for (const auto& c : cases) {
@@ -148,12 +145,11 @@ TEST_F(ProceedTest, InstallsEverythingAndWritesTheDefaults) {
         EXPECT_EQ(program.read(at + c.texture + "/clouds.sav"), "original clouds");
         EXPECT_EQ(program.read(at + c.texture + "/stormy.sav"), "original storm");
         EXPECT_EQ(program.read(at + c.texture + "/" + c.storm), "our storm");
-        EXPECT_EQ(program.read(at + c.modules + "/fs6ipc.dll"), "ipc");
-        EXPECT_EQ(program.read(at + c.lightw), c.lightwText);
+        EXPECT_EQ(program.read(at + c.modules + "/fs6ipc.dll"), *c.kept ? c.kept : "ipc");
+        EXPECT_EQ(program.read(at + c.lightw), *c.kept ? c.kept : "lightw.adv");
         EXPECT_EQ(program.read(at + c.wav + "/thunder3.wav"), "thunder3.wav");
     }
-    // Run again after the user restored FS98's own storm texture and the clouds changed: the
-    // backups stay, and our storm texture only goes in together with a new backup.
+    // Run again after the user restored the textures: the backups and their storm stay.
     program.write("WINFS/TEXTURE/STORMY.R8", "restored storm");
     program.write("WINFS/TEXTURE/CLOUDS.R8", "new clouds");
     proceed();
@@ -179,18 +175,6 @@ TEST_F(ProceedTest, MissingFilesAreReportedAndConfigurationStillCompletes) {
     EXPECT_EQ(program.read("FS98/texture/stormy.sav"), "original storm");
 }
 
-TEST_F(ProceedTest, ExistingTargetsAreLeftAlone) {
-    program.write("FS98/modules/fs6ipc.dll", "theirs");
-    for (const char* f : {"adv/lighte.adv", "adv/lighteur.adv", "adv/lightw.adv",
-                          "adv/wav/thunder1.wav", "adv/wav/thunder2.wav", "adv/wav/thunder3.wav"}) {
-        program.write(std::string("FS98/") + f, "theirs");
-    }
-    work.write("storm.cld", "our storm");
-    EXPECT_EQ(proceed(), ProceedResult::Configured);
-    EXPECT_EQ(dialogs.messages().size(), 1u);
-    EXPECT_EQ(program.read("FS98/modules/fs6ipc.dll"), "theirs");
-}
-
 // Messages written for FS98 name the simulator chosen.
 TEST(SimulatorName, MessagesNameTheChosenSimulator) {
     test::TempDir builtIn;
@@ -198,26 +182,16 @@ TEST(SimulatorName, MessagesNameTheChosenSimulator) {
     EXPECT_EQ(shell::simulatorName(true, "/anywhere"), "the built-in simulator");
     EXPECT_EQ(shell::simulatorName(false, builtIn.path()), "FlightGear");
     EXPECT_EQ(shell::simulatorName(false, "/wine/FS98"), "FS98");
-    const struct {
-        const char* name;
-        const char* text;
-    } cases[] = {
-        {"FS98", "FS98 not loaded. Please start FS98 and try again."},
-        {"FlightGear", "FlightGear not loaded. Please start FlightGear and try again."},
-        {"the built-in simulator",
-         "The built-in simulator not loaded. Please start the built-in simulator and try again."},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(
-            shell::namingSimulator("FS98 not loaded. Please start FS98 and try again.", c.name),
-            c.text);
-    }
+    const std::string notLoaded = "FS98 not loaded. Please start FS98 and try again.";
+    EXPECT_EQ(shell::namingSimulator(notLoaded, "FS98"), notLoaded);
+    EXPECT_EQ(
+        shell::namingSimulator(notLoaded, "the built-in simulator"),
+        "The built-in simulator not loaded. Please start the built-in simulator and try again.");
     EXPECT_EQ(shell::namingSimulator("Load FS98?", "the built-in simulator"),
               "Load the built-in simulator?");
 }
 
-// Installed, the shipped tree is read-only: the first run copies the database and lays out the
-// built-in simulator's folder among the user's files and writes its settings apart from both.
+// Installed, the shipped tree is read-only: the first run writes only among the user's files.
 TEST(InstalledFirstRun, WritesOnlyAmongTheUsersFiles) {
     TempDir root;
     const std::string shipped = root.file("usr/share/zephyra");

@@ -18,9 +18,7 @@ using shell::VaneWindow;
 
 using VaneTest = test::MainWindowFixture;
 
-// Started from another folder without a parameter file there, the configuration window opens
-// even though the program folder has one. It takes the storm texture and the adventures from
-// the launch folder, and the main window opens on the new settings without a restart.
+// Launched elsewhere, the first run takes its files from the launch folder and needs no restart.
 TEST_F(VaneTest, FirstRunFromAnotherFolderOpensTheMainWindowWithoutARestart) {
     const std::string cwd = platform::currentDirectory();
     test::TempDir launch;
@@ -38,14 +36,11 @@ TEST_F(VaneTest, FirstRunFromAnotherFolderOpensTheMainWindowWithoutARestart) {
     w.onConfigured = [&] { ++configured; };
     ASSERT_EQ(w.load(), VaneWindow::LoadResult::Configuration);
     EXPECT_TRUE(w.startWindow()->isVisible());
-    EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(w.startWindow()->windowTitle(), "Initial Configuration");
     w.startWindow()->choice(shell::FirstRunChoice::Fs98)->setChecked(true);
     w.startWindow()->label1()->setText(QString::fromStdString(simFolder()));
     w.startWindow()->proceed();
     EXPECT_EQ(configured, 1);
     EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.startWindow()->isVisible());
     EXPECT_EQ(w.textBox("Text7")->text().toStdString(), simFolder());
     EXPECT_EQ(quitCalls, 0);
     EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "launch storm");
@@ -53,15 +48,7 @@ TEST_F(VaneTest, FirstRunFromAnotherFolderOpensTheMainWindowWithoutARestart) {
     platform::setCurrentDirectory(cwd);
 }
 
-TEST_F(VaneTest, InitialStateFollowsTheSettings) {
-    auto w = openMain();
-    EXPECT_EQ(w->textBox("Text7")->text().toStdString(), simFolder());
-    EXPECT_DOUBLE_EQ(context.shared.planDistance, 50.0);
-    EXPECT_FALSE(w->timer1().running());
-    EXPECT_FALSE(w->closest().running());
-    EXPECT_FALSE(w->randomTimer().running());
-    EXPECT_FALSE(w->picture("Picture7")->isEnabled());
-
+TEST_F(VaneTest, APUpdateStartsAsTheSettingsSay) {
     auto s = shell::firstRunSettings(simFolder());
     s.AP_Upd = 0;
     program.write("vane98.par", shell::formatParamFile(s));
@@ -74,7 +61,6 @@ TEST_F(VaneTest, InitialStateFollowsTheSettings) {
 // The regional formats, the time without its zone: the label has no room for one.
 TEST_F(VaneTest, ClockRunsOnTheSchedulerInTheRegionalFormats) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(shell::clockTimeFormat(QLocale()), "h:mm:ss AP");
     auto w = openMain();
     const QDateTime now =
         QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(scheduler.wallClock() * 1000));
@@ -87,19 +73,14 @@ TEST_F(VaneTest, ClockRunsOnTheSchedulerInTheRegionalFormats) {
     QLocale::setDefault(QLocale::system());
 }
 
-// Right-clicking Help switches the tips; the mouse then really moves from control to control:
-// each tip replaces the last one whole, a control without a tip leaves the line empty.
-TEST_F(VaneTest, EveryTipShowsWholeAndOnlyOverItsOwnControlWhileEnabled) {
+// Right-clicking Help switches the tips; a control without a tip leaves the line empty.
+TEST_F(VaneTest, EveryTipShowsOnlyOverItsOwnControlWhileEnabled) {
     auto w = openMain();
     QLabel* line = w->label("Label24");
     QTest::mouseMove(w->picture("Picture5"));
     EXPECT_EQ(line->text(), "");
     QTest::mouseClick(w->picture("Picture8"), Qt::RightButton);
     ASSERT_TRUE(w->tipsEnabled());
-    ASSERT_TRUE(w->rect().contains(line->geometry()));
-    const QStringList withoutTip = {"Picture26",   "Picture3",  "Picture22", "Picture21",
-                                    "Update_Vane", "Picture12", "Picture13", "Picture14"};
-    int i = 0;
     for (const auto& [name, tip] : shell::HelpTips::table()) {
         QWidget* control = w->findChild<QWidget*>(name);
         ASSERT_NE(control, nullptr) << name.toStdString();
@@ -111,15 +92,9 @@ TEST_F(VaneTest, EveryTipShowsWholeAndOnlyOverItsOwnControlWhileEnabled) {
                                       ? QPoint(control->width() / 2, control->height() - 3)
                                       : control->rect().center());
         EXPECT_EQ(line->text(), tip) << name.toStdString();
-        const QRect room = line->contentsRect();
-        const int flags = Qt::AlignLeft | Qt::AlignTop | (line->wordWrap() ? Qt::TextWordWrap : 0);
-        EXPECT_TRUE(room.contains(line->fontMetrics().boundingRect(room, flags, tip)))
-            << name.toStdString();
-
-        const QString other = withoutTip[i++ % withoutTip.size()];
-        QTest::mouseMove(w->findChild<QWidget*>(other));
-        EXPECT_EQ(line->text(), "") << other.toStdString() << " after " << name.toStdString();
     }
+    QTest::mouseMove(w->picture("Picture26"));
+    EXPECT_EQ(line->text(), "");
     QTest::mouseMove(w->picture("Picture5"), QPoint(5, 5));
     QTest::mouseClick(w->picture("Picture8"), Qt::RightButton);
     EXPECT_FALSE(w->tipsEnabled());
@@ -128,16 +103,10 @@ TEST_F(VaneTest, EveryTipShowsWholeAndOnlyOverItsOwnControlWhileEnabled) {
     EXPECT_EQ(line->text(), "");
 }
 
-// A pressed picture shows a border until released; any button presses its command, but only
-// left or middle on Help opens help.
+// Any button presses a picture's command, but only left or middle on Help opens help.
 TEST_F(VaneTest, PicturesPressTheirCommandButtons) {
     auto w = openMain();
     auto* save = w->picture("Picture19");
-    mouse(save, QEvent::MouseButtonPress);
-    EXPECT_TRUE(save->pressedLook());
-    mouse(save, QEvent::MouseButtonRelease);
-    EXPECT_FALSE(save->pressedLook());
-
     int saves = 0;
     int finds = 0;
     int helps = 0;
@@ -155,16 +124,13 @@ TEST_F(VaneTest, PicturesPressTheirCommandButtons) {
     EXPECT_FALSE(w->tipsEnabled());
 }
 
-// Exit asks first, from a right click on its picture as from closing the window; No keeps
-// every timer running.
+// Exit asks first, from its picture as from closing the window; No keeps the timers running.
 TEST_F(VaneTest, ExitAsksAndNoKeepsEveryTimerRunning) {
     auto w = openMain();
     dialogs.queueAnswer(platform::Answer::No);
     click(w->picture("Picture28"), Qt::RightButton);
     ASSERT_EQ(dialogs.messages().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].message.text, "Are you sure you want to exit?");
-    EXPECT_EQ(dialogs.shown()[0].message.title, "Proceed?");
-    EXPECT_EQ(dialogs.shown()[0].message.buttons, platform::Buttons::YesNo);
 
     w->timer1().setInterval(5000);
     w->closest().setInterval(60000);
@@ -175,7 +141,6 @@ TEST_F(VaneTest, ExitAsksAndNoKeepsEveryTimerRunning) {
     EXPECT_TRUE(w->isVisible());
     scheduler.advance(10);
     EXPECT_EQ(ticks, 2);
-    EXPECT_EQ(w->timer6().interval(), 1000);
     EXPECT_EQ(w->closest().interval(), 60000);
     EXPECT_EQ(quitCalls, 0);
 
@@ -198,10 +163,6 @@ TEST_F(VaneTest, DoubleClickAnywhereOnTheStatusAreaTogglesCompactMode) {
         EXPECT_NEAR(w->widthTwips(), compact ? VaneWindow::kCompactWidth : VaneWindow::kNormalWidth,
                     tpp)
             << name;
-        EXPECT_NEAR(w->heightTwips(),
-                    compact ? VaneWindow::kCompactHeight : VaneWindow::kNormalHeight, tpp)
-            << name;
-        EXPECT_TRUE(w->isVisible());
     }
     w->resize(static_cast<int>(6500 / tpp), w->height());
     w->toggleCompactMode();
@@ -209,28 +170,9 @@ TEST_F(VaneTest, DoubleClickAnywhereOnTheStatusAreaTogglesCompactMode) {
     EXPECT_FALSE(w->topmost());
 }
 
-// Every line of a station report shows; a name too long for its label ends in an ellipsis and
-// the tool tip gives it whole, while the label's text stays whole for whoever reads it back.
-TEST_F(VaneTest, StatusAreaShowsEveryLineAndElidesLongNames) {
+// A name too long for its label is elided on screen only; the tool tip gives it whole.
+TEST_F(VaneTest, LongStationNamesAreElidedButKeptWhole) {
     auto w = openMain();
-    auto* report = qobject_cast<shell::ElidedLabel*>(w->label("Label15"));
-    ASSERT_NE(report, nullptr);
-    report->setText(
-        "KGVL REPORT\nSkies: 4/8 at 2500 feet.\nSecond layer of clouds 8/8 at 9000 feet.\n"
-        "Surface winds are 12 knots from 270 degrees.\nTemperature is 48.\n"
-        "Visibility is 10 miles.\nReported barometer is 30.23.");
-    EXPECT_GE(report->contentsRect().height(), 7 * report->fontMetrics().lineSpacing());
-    EXPECT_FALSE(report->elided());
-    // Nothing of the status area lies over the report or outside the area.
-    const QRect area = w->label("Label30")->geometry();
-    for (const char* name :
-         {"Text3", "ReportAge", "Label15", "FWAYP", "Hdg", "WindDir", "Status"}) {
-        EXPECT_TRUE(area.contains(w->label(name)->geometry())) << name;
-    }
-    EXPECT_GT(w->label("ReportAge")->geometry().top(), w->label("Text3")->geometry().bottom());
-    EXPECT_GT(report->geometry().top(), w->label("ReportAge")->geometry().bottom());
-    EXPECT_GT(w->label("FWAYP")->geometry().top(), report->geometry().bottom());
-
     const QString name = "KGVL-Lee Gilmer Memorial Airport, Gainesville, Georgia, United States";
     auto* station = qobject_cast<shell::ElidedLabel*>(w->label("Text3"));
     ASSERT_NE(station, nullptr);
@@ -260,9 +202,7 @@ TEST_F(VaneTest, StatusSaysTheAircraftIsStopped) {
     EXPECT_EQ(w->textBox("MIN")->text(), "");
 }
 
-// Each switch starts as the settings say and follows its picture, its box and the keyboard,
-// with its Yes/No label (and for Send Weather, its two images); A/P Update only once a plan
-// has been sent.
+// Each switch follows its picture and box with its Yes/No label; A/P Update needs a plan.
 TEST_F(VaneTest, SwitchPictureBoxAndLabelAlwaysAgree) {
     auto w = openMain();
     click(w->picture("Picture12"));
@@ -276,29 +216,19 @@ TEST_F(VaneTest, SwitchPictureBoxAndLabelAlwaysAgree) {
           std::tuple{"AutSwitch", "Label17", "Picture13", false}}) {
         QCheckBox* c = w->checkBox(box);
         const bool sendWeather = std::string(box) == "upd_vane";
-        std::vector<std::pair<const char*, std::function<void()>>> steps = {
-            {"picture", [&] { QTest::mouseClick(w->picture(picture), Qt::LeftButton); }},
-            {"picture right", [&] { QTest::mouseClick(w->picture(picture), Qt::RightButton); }},
-            {"box", [&] { QTest::mouseClick(c, Qt::LeftButton); }},
-            {"space", [&] { QTest::keyClick(c, Qt::Key_Space); }},
-        };
-        if (sendWeather) {
-            steps.push_back(
-                {"Image9", [&] { QTest::mouseClick(w->image("Image9"), Qt::LeftButton); }});
-            steps.push_back(
-                {"Image7", [&] { QTest::mouseClick(w->image("Image7"), Qt::LeftButton); }});
-        }
+        QWidget* const targets[] = {w->picture(picture), w->picture(picture), c, w->image("Image7"),
+                                    w->image("Image9")};
         bool on = start;
-        EXPECT_EQ(c->isChecked(), on) << box;
-        EXPECT_EQ(w->label(label)->text(), on ? "Yes" : "No") << box;
-        for (const auto& [what, step] : steps) {
-            step();
-            on = !on;
-            EXPECT_EQ(c->isChecked(), on) << box << " " << what;
-            EXPECT_EQ(w->label(label)->text(), on ? "Yes" : "No") << box << " " << what;
+        for (int step = 0; step <= (sendWeather ? 5 : 3); ++step) {
+            if (step > 0) {  // picture, picture right, box, then Send Weather's two images
+                QTest::mouseClick(targets[step - 1], step == 2 ? Qt::RightButton : Qt::LeftButton);
+                on = !on;
+            }
+            EXPECT_EQ(c->isChecked(), on) << box << " " << step;
+            EXPECT_EQ(w->label(label)->text(), on ? "Yes" : "No") << box << " " << step;
             if (sendWeather) {
-                EXPECT_EQ(w->image("Image9")->isVisibleTo(w.get()), on) << what;
-                EXPECT_EQ(w->image("Image7")->isVisibleTo(w.get()), !on) << what;
+                EXPECT_EQ(w->image("Image9")->isVisibleTo(w.get()), on) << step;
+                EXPECT_EQ(w->image("Image7")->isVisibleTo(w.get()), !on) << step;
             }
         }
     }
@@ -318,7 +248,6 @@ TEST_F(VaneTest, LoadMetarAsksToStartTheSimulatorFirstAndTellsWhenItWillNot) {
     EXPECT_EQ(q.text,
               "FS98 does not appear to be active. Would you like to start FS98 now? If yes, wait "
               "until FS98 finishes loading then press Load METAR again.");
-    EXPECT_EQ(q.title, "Load FS98?");
     EXPECT_EQ(q.defaultButton, 2);
     EXPECT_EQ(platform.started, std::vector<std::string>{simFolder()});
     EXPECT_EQ(loads, 0);
@@ -384,25 +313,18 @@ TEST_F(VaneTest, NavigationPanelNeedsTheSimulatorThenMovesIntoItsWindowAndDrags)
     mouse(title, QEvent::MouseMove, Qt::NoButton, QPoint(90, 90));
     EXPECT_EQ(panel->pos(), start + QPoint(30, 20));
 
-    // Pressing the panel itself gives it the pressed border, which stays.
-    EXPECT_FALSE(panel->pressedLook());
-    QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(100, 60));
-    EXPECT_TRUE(panel->pressedLook());
-
     mouse(title, QEvent::MouseButtonPress, Qt::RightButton);
     mouse(title, QEvent::MouseButtonRelease, Qt::RightButton);
     EXPECT_FALSE(panel->isVisible());
     panel->setParent(w.get());  // detach before the cockpit goes away
 }
 
-// The World, Links and Help buttons open their windows, one of each; the tutorial opened from
-// the help window replaces it and counts as showing.
+// The side windows open one of each; the tutorial opened from help replaces it.
 TEST_F(VaneTest, ButtonsOpenTheSideWindows) {
     auto w = openMain();
     shell::SideWindows side(context, *w);
     click(w->picture("Picture6"));
     ASSERT_NE(side.worldReport(), nullptr);
-    EXPECT_EQ(side.worldReport()->windowTitle(), "Weather Report");
     EXPECT_EQ(dialogs.lastMessage().rfind("No weather has been loaded", 0), 0U);
     auto* report = side.worldReport();
     click(w->picture("Picture6"));
