@@ -475,37 +475,6 @@ int WeatherDb::weatherCount() {
     return st.step() == SQLITE_ROW ? st.integer(0) : 0;
 }
 
-bool WeatherDb::forEachWeather(const std::function<bool(WeatherRecord&, bool*)>& visit) {
-    // Read first, then write back: changing rows under an open cursor is not allowed.
-    std::vector<WeatherRecord> records;
-    {
-        Statement st(db_, selectSql("ORDER BY ID"));
-        if (!st.valid()) {
-            return false;
-        }
-        int rc = SQLITE_OK;
-        while ((rc = st.step()) == SQLITE_ROW) {
-            records.push_back(readRecord(st));
-        }
-        if (rc != SQLITE_DONE) {
-            return false;
-        }
-    }
-    bool ok = true;
-    for (auto& r : records) {
-        bool stop = false;
-        const std::string id = r.ID;
-        if (visit(r, &stop)) {
-            r.ID = id;
-            ok = updateWeather(r) && ok;
-        }
-        if (stop) {
-            break;
-        }
-    }
-    return ok;
-}
-
 std::optional<StationRecord> WeatherDb::findStation(const std::string& id) {
     Statement& st = cached(st_->findStation,
                            "SELECT ID, Name, Latitude, Longitude, Altitude, \"State Code\", "

@@ -71,9 +71,6 @@ class WeatherDb {
     // of layers 2 and 3).
     bool updateVariedWinds(const WeatherRecord& record);
     int weatherCount();
-    // Visits every record in table order; a visitor returning true has changed the record and
-    // it is written back. A visitor may ask to stop by setting *stop.
-    bool forEachWeather(const std::function<bool(WeatherRecord&, bool* stop)>& visit);
 
     // --- Stations
     std::optional<StationRecord> findStation(const std::string& id);
