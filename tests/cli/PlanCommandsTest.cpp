@@ -14,7 +14,6 @@
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanNumbers.h"
 #include "shell/ParamFile.h"
-#include "simlink/FakePropertyServer.h"
 #include "support/TempDir.h"
 
 namespace zephyra::cli {
@@ -82,7 +81,6 @@ TEST(PlanCommands, BadArgumentsExitWithTwo) {
     EXPECT_EQ(fly({"a.fpl", "--weather", "w.txt", "--custom-weather"}).code, 2);
 }
 
-// A copy of the shipped database, or the test is skipped.
 class PlanCommandsOnShippedDb : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -96,9 +94,7 @@ class PlanCommandsOnShippedDb : public ::testing::Test {
     const std::string db = dir.file("vanedb.mdb");
 };
 
-// Atlanta to New York JFK through VORs, generated from the shipped database and flown by the
-// built-in aircraft in virtual time: every waypoint is passed in order, the last one reached.
-// The plan then travels out and back through a FlightGear route and GPX.
+// Generated, flown by the built-in aircraft, exported and imported back.
 TEST_F(PlanCommandsOnShippedDb, AtlantaToKennedyThroughVorsIsFlownAndTravels) {
     const std::string fpl = dir.file("atl-jfk.fpl");
     const Outcome made =
@@ -136,12 +132,6 @@ TEST_F(PlanCommandsOnShippedDb, AtlantaToKennedyThroughVorsIsFlownAndTravels) {
         EXPECT_LE(std::stoi(m[8]), 5) << line;
         EXPECT_LT(std::stod(m[9]), 6.0) << line;
         passed.push_back(m[11]);
-        if (passed.size() >= 2) {  // climbed from 3,000 ft and sped up from 120 kt by now
-            std::string feet = m[6];
-            std::erase(feet, ',');
-            EXPECT_NEAR(std::stod(feet), 5000, 150) << line;
-            EXPECT_NEAR(std::stod(m[7]), 180, 10) << line;
-        }
     }
     EXPECT_EQ(passed, planned.WaypLst);
     const auto arrived = flown.out.find("arrived at John F. Kennedy International Airport");
@@ -170,63 +160,12 @@ TEST_F(PlanCommandsOnShippedDb, AtlantaToKennedyThroughVorsIsFlownAndTravels) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.fpl")));
 }
 
-// A plan north from Atlanta with custom weather on its three waypoints, flown with that weather:
-// each switch prints the weather the simulator then holds.
-TEST_F(PlanCommandsOnShippedDb, FlyDeliversCustomWeather) {
-    std::string text =
-        "A|34|-84.4|6000|250\r\nB|35|-84.4|6000|250\r\nC|36|-84.4|6000|250\r\n"
-        "Weather\r\n 2 \r\n";
-    for (int a = 0; a < 3; ++a) {
-        const std::string base = std::to_string(1000 * (a + 1));
-        text += "000" + std::to_string(a) + std::string(1, static_cast<char>('A' + a)) + "\r\n " +
-                std::to_string(34 + a) + " \r\n-84.4 \r\n 8 \r\n " + base + " \r\n 9000 \r\n";
-        text +=
-            " 0 \r\n 0 \r\n 0 \r\n 10 \r\n 270 \r\n 3000 \r\n 10 \r\n 0 \r\n 50 \r\n 29.92 \r\n";
-    }
-    const std::string fpl = dir.write("wx.fpl", text);
-    const Outcome custom = fly({fpl, "--custom-weather", "--db", db});
-    ASSERT_EQ(custom.code, 0) << custom.err;
-    EXPECT_NE(custom.out.find("Done Processing 3 stations."), std::string::npos);
-    for (const char* seen :
-         {"weather of 0000 (A)\n          temperature 50 \u00B0F, pressure 1013.2 mb, "
-          "visibility 10 mi, cloud 1 1000-9000 ft",
-          "weather of 0001 (B)",
-          "weather of 0002 (C)\n          temperature "
-          "50 \u00B0F, pressure 1013.2 mb, visibility 10 mi, "
-          "cloud 1 3000-9000 ft"}) {
-        EXPECT_NE(custom.out.find(seen), std::string::npos) << seen << "\n" << custom.out;
-    }
-    EXPECT_EQ(custom.out.find("weather of 0003"), std::string::npos);
-}
-
-TEST(PlanCommands, SendLoadsThePlanIntoFlightGearsRouteManager) {
-    test::TempDir dir;
-    const std::string fpl = dir.write("two.fpl", "Alpha|1|2|3000|250\r\nBravo|3|4|5000|0.7\r\n");
-    test::FakePropertyServer fg;
-    fg.set("/sim/fg-home", dir.path());
-    fg.set("/autopilot/route-manager/route/num", "2");
-    fg.set("/autopilot/route-manager/route/wp[0]/id", "Alpha");
-    fg.set("/autopilot/route-manager/route/wp[1]/id", "Bravo");
-    const std::string port = std::to_string(fg.port());
-    const Outcome sent = plan({"send", fpl, "--fg-port", port, "--db", dir.file("none.mdb")});
-    EXPECT_EQ(sent.code, 0) << sent.err;
-    EXPECT_NE(sent.out.find("route/num = 2 (plan entries 2)"), std::string::npos) << sent.out;
-    EXPECT_NE(sent.out.find("route/wp[1]/id = Bravo"), std::string::npos) << sent.out;
-    EXPECT_TRUE(dir.exists("Export/zephyra-route.xml"));
-    fg.set("/autopilot/route-manager/route/num", "1");
-    EXPECT_EQ(plan({"send", fpl, "--fg-port", port, "--db", dir.file("none.mdb")}).code, 1);
-    EXPECT_EQ(plan({"send", fpl, "--fg-port", "none"}).code, 2);
-}
-
 // Cover classes: clear 0, FEW 1-2, SCT 3-5, BKN 6-7, OVC/VV 8.
 int coverClass(double eighths) {
     return eighths == 0 ? 0 : eighths <= 2 ? 1 : eighths <= 5 ? 2 : eighths <= 7 ? 3 : 4;
 }
 
-// KATL to KJFK with the 2022-10-23 cycle file and the settings a first run writes, KPDK's
-// report replaced by one without temperature: every switch of station holds the cover class
-// of the report's first layer and its own temperature, and KPDK an estimated temperature and
-// the visibility ceiling.
+// Each switch holds its report's first-layer cover class and temperature; KPDK has none.
 using TruthfulWeather = PlanCommandsOnShippedDb;
 
 TEST_F(TruthfulWeather, AtlantaToKennedyFliesWhatTheReportsSay) {
@@ -322,7 +261,6 @@ TEST(FlySettings, ReadFromTheParameterFileAsTheWindowReadsIt) {
     std::ostringstream err;
     const FlySettings read = readFlySettings(dir.file("vane98.par"), err);
     EXPECT_EQ(summary(read), "40/12/0/0/M");
-    EXPECT_TRUE(read.metric());
     // No file: what a first run writes.
     EXPECT_EQ(summary(readFlySettings(dir.file("none.par"), err)), "180/30/1/1/U");
     EXPECT_EQ(err.str(), "");

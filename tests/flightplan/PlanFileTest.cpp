@@ -62,8 +62,7 @@ flightplan::WaypointStore storeWith() {
     return store;
 }
 
-// Atlanta to Kennedy: an airport, a VOR, a plain position (with characters XML escapes and a
-// Mach speed), the arrival airport; the store knows the airports and the VOR.
+// An airport, a VOR, a position with XML-escaped characters and a Mach speed, an airport.
 PlanStore katlKjfk() {
     return planOf({row("Atlanta Hartsfield", 33.6367, -84.428101, 1000, 250),
                    row("Spartanburg", 35.0338, -81.927, 9000, 250),
@@ -223,38 +222,17 @@ TEST(PlanFile, OnlyRegularFilesOfAtMost16MbAreRead) {
 TEST(PlanExchange, ExportsImportBackToTheSameEntries) {
     const auto store = storeWith();
     const PlanStore original = katlKjfk();
-    struct Case {
-        ExchangeFormat format;
-        std::vector<std::string> contains;
-        std::string format_name;
-    };
-    const std::vector<Case> cases = {
-        {ExchangeFormat::FlightGearRoute,
-         {"<version type=\"int\">2</version>", "<airport type=\"string\">KATL</airport>",
-          "<destination>", "<departure type=\"bool\">true</departure>",
-          "<approach type=\"bool\">true</approach>", "<type type=\"string\">navaid</type>",
-          "<ident type=\"string\">SPA</ident>", "<type type=\"string\">basic</type>",
-          "<lat type=\"double\">37.123456</lat>", "<altitude-ft type=\"double\">33000",
-          "<speed-restrict type=\"string\">mach</speed-restrict>"},
-         "FlightGear route"},
-        {ExchangeFormat::Gpx,
-         {"version=\"1.1\"", "<rtept lat=\"33.636700\" lon=\"-84.428101\">", "<cmt>KJFK</cmt>",
-          "<type>VOR</type>", "<ele>10058.4000</ele>", "Point &lt;A&gt; &amp; &quot;B&quot;"},
-         "GPX"},
-    };
-    for (const auto& c : cases) {
+    for (const auto& [format, name] :
+         {std::pair{ExchangeFormat::FlightGearRoute, "FlightGear route"},
+          std::pair{ExchangeFormat::Gpx, "GPX"}}) {
         test::TempDir dir;
         const std::string path = dir.file("plan.xml");
-        ASSERT_TRUE(flightplan::exportPlanFile(path, c.format, original, &store));
-        const std::string text = dir.read("plan.xml");
-        for (const auto& s : c.contains) {
-            EXPECT_NE(text.find(s), std::string::npos) << c.format_name << ": " << s;
-        }
+        ASSERT_TRUE(flightplan::exportPlanFile(path, format, original, &store));
         PlanStore back = planOf({row("old", 1, 2, 3, 4)});
         Host host;
         const auto r = flightplan::importPlanFile(path, back, host, {});
         ASSERT_TRUE(r.ok) << r.message;
-        EXPECT_EQ(r.format, c.format_name);
+        EXPECT_EQ(r.format, name);
         EXPECT_TRUE(r.notes.empty());
         EXPECT_EQ(entries(back), entries(original));
     }
@@ -296,8 +274,7 @@ TEST(PlanExchange, GpxRouteTrackOrWaypoints) {
         "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"t\" "
         "xmlns=\"http://www.topografix.com/GPX/1/1\">\n";
     const std::pair<std::string, std::string> cases[] = {
-        // A route wins over the waypoints beside it; the identifier stands in for a missing
-        // name; "|" leaves names.
+        // A route wins over waypoints; the identifier stands in for a name; "|" is dropped.
         {"<wpt lat=\"1\" lon=\"1\"><name>ignored</name></wpt><rte><rtept lat=\"33.5\" "
          "lon=\"-84.5\"><ele>304.8</ele><name>A|B</name></rtept><rtept lat=\"34\" "
          "lon=\"-83\"><cmt>SPA</cmt></rtept></rte>",
@@ -337,12 +314,9 @@ TEST(PlanExchange, RefusesHostileFilesAndKeepsThePlan) {
         many += "<trkpt lat=\"1\" lon=\"2\"/>";
     }
     many += "</trkseg></trk></gpx>";
-    const std::string big =
-        dir.write("big.gpx", "<gpx>" + std::string(20 * 1024 * 1024, ' ') + "</gpx>");
     const std::pair<std::string, std::string> cases[] = {
         {external, "the file declares a document type"},
         {"<?xml version=\"1.0\"?>\n<PropertyList>\n<route>\n<wp><ident>A</ident>", "Line 4: "},
-        {"<gpx>\n<rte>\n</gpx>", "Line 3: "},
         {"<kml><Placemark/></kml>", "root element <kml>"},
         {many, "2002 track points; a plan holds at most 2,001"},
         {"<gpx><wpt lat=\"91\" lon=\"0\"><name>N</name></wpt></gpx>", "outside the Earth"},
@@ -351,16 +325,12 @@ TEST(PlanExchange, RefusesHostileFilesAndKeepsThePlan) {
         {"<PropertyList><version>2</version></PropertyList>", "holds no route/wp"},
         {"hello world\n", "it begins \"hello world\""},
         {"A|1|2|3|4\r\nB|x|2|3|4\r\n", "Line 2 of the plan"},
-        {big, "larger than 16 MB"},
-        {dir.path(), "not a file"},
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(message);
         PlanStore plan = planOf({row("kept", 1, 2, 3, 4)});
         Host host;
-        const bool file = text == big || text == dir.path();
-        const auto r = file ? flightplan::importPlanFile(text, plan, host, {})
-                            : flightplan::importPlanText(text, plan, host, {});
+        const auto r = flightplan::importPlanText(text, plan, host, {});
         EXPECT_FALSE(r.ok);
         EXPECT_NE(r.message.find(message), std::string::npos) << r.message;
         ASSERT_EQ(plan.PlanCount, 1);
@@ -372,8 +342,7 @@ TEST(RouteSender, LoadsTheRouteIntoFlightGearAndReadsItBack) {
     const auto store = storeWith();
     const PlanStore plan = katlKjfk();
     const std::vector<std::string> ids = {"KATL", "SPA", "Point <A> & \"B\"", "KJFK"};
-    // A FlightGear whose fg-home is a folder here or not, reporting a route of `num` entries,
-    // named as sent or not.
+    // fg-home here or not; FlightGear reports `num` entries, named as sent or not.
     auto send = [&](bool home, int num, bool named, bool ok, const std::string& method) {
         SCOPED_TRACE(method + " " + std::to_string(num));
         test::TempDir dir;

@@ -149,20 +149,18 @@ TEST_F(WaypointStoreTest, EmptyWaypointTableIsAnErrorAndStaysStale) {
     EXPECT_EQ(host.ends, 1);
 }
 
-TEST_F(WaypointStoreTest, ProgressEvery250RecordsAndTheCapAt50000) {
+TEST_F(WaypointStoreTest, ProgressEvery250Records) {
     {
         auto tx = db->transaction();
-        for (int i = 0; i < 50010; ++i) {
+        for (int i = 0; i < 1000; ++i) {
             addWps("F" + std::to_string(i), "W", "", "100000", -1, "0100000", 0);
         }
         tx->commit();
     }
     addWeather("KATL", 1, 0, false, false, 0);
     ASSERT_EQ(load(2), WaypointLoadResult::Loaded);
-    EXPECT_EQ(store.WpsCount, WaypointStore::kCapacity);
-    EXPECT_EQ(host.yields, 200);
-    EXPECT_EQ(host.statuses.front(), " percent of waypoints loaded.");  // "###" shows 0 as nothing
-    EXPECT_EQ(host.statuses[1], "1 percent of waypoints loaded.");
+    EXPECT_EQ(host.yields, 4);
+    EXPECT_EQ(host.statuses.front(), "25 percent of waypoints loaded.");
 
     host.marker = "0";
     host.statuses.clear();
@@ -176,9 +174,4 @@ TEST_F(WaypointStoreTest, ActiveWaypointGetsItsFrequency) {
     host.activeName = "Macon";
     ASSERT_EQ(load(2), WaypointLoadResult::Loaded);
     EXPECT_EQ(host.frequency, "410");
-    host.marker = "0";
-    host.activeName = "Elsewhere";
-    host.frequency = "unset";
-    load(2);
-    EXPECT_EQ(host.frequency, "unset");
 }
