@@ -8,7 +8,6 @@
 #include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/RealTimeScheduler.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
 #include "support/TempDir.h"
 
@@ -108,42 +107,6 @@ TEST(RealTimeScheduler, WaitsInRealTimeAndKeepsOtherTimersRunning) {
     EXPECT_GE(ticksDuringWait, 3);
     EXPECT_GE(ticks, 5);
     EXPECT_LE(ticks, 6);
-}
-
-TEST(ScriptedDialogs, AnswersFromTheQueueThenTheDefaultButton) {
-    ScriptedDialogs d;
-    d.queueAnswer(Answer::No);
-    EXPECT_EQ(d.message({"Sure?", "Proceed?", Buttons::YesNo, Icon::None, 1}), Answer::No);
-    EXPECT_EQ(d.lastAnswer(), Answer::No);
-    EXPECT_EQ(d.message({"Sure?", "Proceed?", Buttons::YesNo, Icon::None, 1}), Answer::Yes);
-    EXPECT_EQ(d.message({"Load?", "", Buttons::YesNo, Icon::None, 2}), Answer::No);
-    EXPECT_EQ(d.message({"Go?", "", Buttons::OkCancel, Icon::None, 2}), Answer::Cancel);
-    // A plain OK box is no confirmation: the last answer stays the confirmation's.
-    d.inform("Done.");
-    EXPECT_EQ(d.lastAnswer(), Answer::Cancel);
-    EXPECT_EQ(d.messages().size(), 5u);
-    EXPECT_EQ(d.lastMessage(), "Done.");
-    // File dialogs cancel unless a file is queued.
-    EXPECT_FALSE(d.openFile({"Open", "/tmp", "Flight Plan(*.fpl)|*.fpl"}).has_value());
-    d.queueFile(std::string("/tmp/a.fpl"));
-    EXPECT_EQ(d.saveFile({"Save", "/tmp", ""}).value(), "/tmp/a.fpl");
-    EXPECT_EQ(d.shown()[5].file.filter, "Flight Plan(*.fpl)|*.fpl");
-}
-
-TEST(Random, PinnedDrawsComeFirstAndStayInRange) {
-    PinnedRandom r;
-    r.queueAll({0.0, 0.999, 0.5});
-    r.seedFromClock();
-    EXPECT_EQ(r.next(), 0.0);
-    EXPECT_EQ(r.next(), 0.999);
-    EXPECT_EQ(r.next(), 0.5);
-    for (int i = 0; i < 10000; ++i) {
-        const double v = r.next();
-        ASSERT_GE(v, 0.0);
-        ASSERT_LT(v, 1.0);
-    }
-    r.setConstant(0.25);
-    EXPECT_EQ(r.next(), 0.25);
 }
 
 TEST(Random, DefaultDrawsAreUniformInTheUnitIntervalAndFollowTheSeed) {
