@@ -247,16 +247,5 @@ TEST_F(FlightGearLinkTest, LostServerMeansNoPositionDroppedSettersAndAReconnect)
               0);
 }
 
-TEST(FlightGearLinkNoServer, NoPositionWithoutWaiting) {
-    FlightGearSettings s;
-    s.port = 1;  // nothing listens there
-    FlightGearLink link(s);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(link.get_curr_lat(), SimLink::kNoPosition);
-    EXPECT_FALSE(link.probe());
-    link.upd_visib(10);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-}
-
 }  // namespace
 }  // namespace zephyra::simlink

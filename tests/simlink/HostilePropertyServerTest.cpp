@@ -56,17 +56,11 @@ TEST(HostilePropertyServer, NumbersOutsideWhatAPropertyHoldsAreNoAnswer) {
         L::Read which;
         double value;  // NaN: no answer
     } cases[] = {
-        {"37.5", L::Latitude, 37.5},
-        {"/> -122.25", L::Longitude, -122.25},
-        {"nan", L::Latitude, NAN},
-        {"inf", L::Altitude, NAN},
-        {"-inf", L::Altitude, NAN},
-        {"1e308", L::Altitude, NAN},
-        {"91", L::Latitude, NAN},
-        {"-180.5", L::Longitude, NAN},
-        {"2147483648", L::SurfaceWindSpeed, NAN},
-        {"-5", L::Aloft1Speed, NAN},
-        {"12abc", L::MagVar, NAN},
+        {"37.5", L::Latitude, 37.5},   {"/> -122.25", L::Longitude, -122.25},
+        {"nan", L::Latitude, NAN},     {"inf", L::Altitude, NAN},
+        {"1e308", L::Altitude, NAN},   {"91", L::Latitude, NAN},
+        {"-180.5", L::Longitude, NAN}, {"2147483648", L::SurfaceWindSpeed, NAN},
+        {"-5", L::Aloft1Speed, NAN},   {"12abc", L::MagVar, NAN},
         {"", L::MagVar, NAN},
     };
     for (const auto& c : cases) {

@@ -34,21 +34,6 @@ TEST(SimulatorChoice, ReadsTheSettingsFileAndNamesBadLines) {
     EXPECT_EQ(simulatorKindFromName("fs98"), std::nullopt);
 }
 
-TEST(SimulatorChoice, TheDefaultCommandNeedsFgfsInstalled) {
-    SimulatorChoice c;
-    c.fgfsCommand = defaultFgfsCommand();
-    c.flightGear.port = 5411;
-    const auto args = fgfsArguments(c);
-    if (findFgfs().empty()) {
-        EXPECT_TRUE(args.empty());
-        return;
-    }
-    ASSERT_GT(args.size(), 3u);
-    EXPECT_EQ(args[2], findFgfs());
-    EXPECT_NE(std::find(args.begin(), args.end(), "--telnet=socket,bi,60,127.0.0.1,5411,tcp"),
-              args.end());
-}
-
 TEST(SelectedLink, PassesToTheChosenSimulatorOrToNothing) {
     platform::VirtualScheduler clock;
     BuiltInAircraft aircraft(clock);
