@@ -66,9 +66,7 @@ double boundaryStep(const Texture& t, bool columns, int k) {
     return sum / N;
 }
 
-// A texture tiles when the step across its edge is no bigger than the steps between neighbouring
-// rows (columns) inside it; a picture that does not tile puts unrelated pixels side by side
-// there, a step several times larger.
+// A texture tiles when the step across its edge is no bigger than the steps inside it.
 void expectSeamless(const Texture& t, bool columns, const std::string& name) {
     double inside = 0;
     for (int k = 0; k < N - 1; ++k) {
@@ -78,7 +76,6 @@ void expectSeamless(const Texture& t, bool columns, const std::string& name) {
         << name << (columns ? " across" : " down");
 }
 
-// That a texture comes out the same on every run, the shipped-files tests see.
 TEST(TextureFormat, EveryKindIsItsOwn256By256Picture) {
     const auto& kinds = allKinds();
     for (std::size_t i = 0; i < kinds.size(); ++i) {

@@ -166,8 +166,7 @@ TEST_F(DeliveryTest, TransitionStepsSixtyPeriodsTheShorterWayRound) {
     EXPECT_EQ(held.visibilityStatuteMiles, 4.0);
 }
 
-// From a Fahrenheit record (59 F, 15 C) to a Celsius one (a station without a Stations row,
-// 21 C): the steps run in Celsius from 15, never from 59.
+// From 59 F (15 C) to a Celsius record's 21 C: the steps run in Celsius from 15, never from 59.
 TEST_F(DeliveryTest, ATransitionBetweenScalesStepsInTheNewOne) {
     WeatherRecord b = station("KBBB");
     b.t0Deg = 21;
@@ -249,8 +248,7 @@ TEST_F(DeliveryTest, CloudRedrawWaitsFourSecondsBetweenCalls) {
     EXPECT_EQ(host.reports, 2);
 }
 
-// A send that starts inside a transition, or inside the cloud redraw after one, starts from what
-// the simulator holds, even when the window's last station is still the one before.
+// A send inside a transition or its cloud redraw starts from what the simulator holds.
 TEST_F(DeliveryTest, ASendInsideAnotherWinsFromWhereTheSimulatorIs) {
     WeatherRecord b = station("KBBB");
     b.t0Deg = 119;  // +60: one degree a period

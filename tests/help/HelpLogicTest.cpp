@@ -58,8 +58,7 @@ TEST(QuickLinks, FileRoundTrip) {
     EXPECT_FALSE(saveQuickLinks(dir.file("missing/quick.txt"), {}));
 }
 
-// The desktop hands the address to the opener as one argument, and says so when there is no
-// opener at all.
+// The address goes to the opener as one argument; a missing or failing opener is reported.
 TEST(QuickLinks, DesktopBrowserGetsTheAddressAsOneArgument) {
     test::TempDir dir;
     const std::string log = dir.file("args.txt");

