@@ -34,13 +34,6 @@ Result run(const std::vector<std::string>& args) {
     return r;
 }
 
-TEST(SimCommandUsage, HelpGoesToStandardOutput) {
-    const Result r = run({"--help"});
-    EXPECT_EQ(r.code, 0);
-    EXPECT_TRUE(r.err.empty());
-    EXPECT_NE(r.out.find("--wind"), std::string::npos);
-}
-
 TEST(SimCommandUsage, BadArgumentsExitWithTwoAndUsage) {
     const std::vector<std::vector<std::string>> cases = {
         {"--bogus", "1"}, {"--seconds"},         {"--seconds", "ten"}, {"--seconds", "-1"},

@@ -24,9 +24,16 @@ class LoopbackHttpServer : public QObject {
         Drip,      // no length; one byte of the body every 100 ms, for ever
     };
     struct Route {
-        int status = 200;
+        Route(int status_ = 200, QByteArray body_ = {}, Mode mode_ = Mode::Whole,
+              QByteArray location_ = {}, QByteArray headers_ = {})
+            : status(status_),
+              body(std::move(body_)),
+              mode(mode_),
+              location(std::move(location_)),
+              headers(std::move(headers_)) {}
+        int status;
         QByteArray body;
-        Mode mode = Mode::Whole;
+        Mode mode;
         QByteArray location;  // for redirects
         QByteArray headers;   // more header lines, each ending in CR LF
     };
