@@ -34,8 +34,7 @@ std::string lower(std::string s) {
     return s;
 }
 
-// The program folder gets the nine named textures, the simulator folder is laid out like FS98's
-// without the files that belong to a real FS98 on Windows (the program reports their absence).
+// Nine named textures, and an FS98-like folder without the files only a real FS98 has.
 TEST(ShippedFiles, TexturesAndASimulatorFolderLaidOutLikeFs98) {
     TempDir dir;
     std::string error;
@@ -51,13 +50,8 @@ TEST(ShippedFiles, TexturesAndASimulatorFolderLaidOutLikeFs98) {
     const std::string sim = builtInSimFolder(dir.file("bin"));
     EXPECT_EQ(sim, dir.file("bin/FS98"));
     EXPECT_TRUE(isBuiltInSimFolder(sim));
-
-    // fltsim98.exe is a readable note, not a program.
-    const std::string exe = dir.read("bin/FS98/fltsim98.exe");
-    EXPECT_NE(exe.find("Zephyra"), std::string::npos);
-    EXPECT_EQ(exe.find('\0'), std::string::npos);
-    EXPECT_NE(exe.substr(0, 2), "MZ");
-    EXPECT_NE(dir.read("bin/FS98/fltsim98.cfg").find('['), std::string::npos);
+    EXPECT_TRUE(dir.exists("bin/FS98/fltsim98.exe"));
+    EXPECT_TRUE(dir.exists("bin/FS98/fltsim98.cfg"));
 
     EXPECT_EQ(dir.read("bin/FS98/texture/clouds.r8"), bytes(TextureKind::SimClouds));
     EXPECT_EQ(dir.read("bin/FS98/texture/stormy.r8"), bytes(TextureKind::SimStorm));
@@ -72,22 +66,17 @@ TEST(ShippedFiles, TexturesAndASimulatorFolderLaidOutLikeFs98) {
     }
 }
 
-// A rebuild keeps what the program swapped in and the user edited, and restores what is missing
-// or damaged.
+// A rebuild keeps swapped-in and edited files and restores missing or damaged ones.
 TEST(ShippedFiles, RebuildKeepsUserStateAndRestoresTheRest) {
     TempDir dir;
     ASSERT_TRUE(writeShippedFiles(dir.path()));
     dir.write("FS98/texture/clouds.r8", bytes(TextureKind::Cirrus));
-    dir.write("FS98/texture/clouds.sav", bytes(TextureKind::SimClouds));
     dir.write("FS98/texture/stormy.r8", "short");
-    dir.write("FS98/texture/stormy.sav", bytes(TextureKind::SimStorm));
     dir.write("FS98/fltsim98.cfg", "[Aircraft]\nTitle=Mine\n");
     dir.write("LIGHT.CL1", "junk");
     ASSERT_TRUE(writeShippedFiles(dir.path()));
     EXPECT_EQ(dir.read("FS98/texture/clouds.r8"), bytes(TextureKind::Cirrus));
-    EXPECT_EQ(dir.read("FS98/texture/clouds.sav"), bytes(TextureKind::SimClouds));
     EXPECT_EQ(dir.read("FS98/texture/stormy.r8"), "short");
-    EXPECT_EQ(dir.read("FS98/texture/stormy.sav"), bytes(TextureKind::SimStorm));
     EXPECT_EQ(dir.read("FS98/fltsim98.cfg"), "[Aircraft]\nTitle=Mine\n");
     EXPECT_EQ(dir.read("LIGHT.CL1"), bytes(TextureKind::LightCumulus));
     fs::remove(dir.file("FS98/texture/stormy.r8"));

@@ -137,8 +137,7 @@ TEST_F(VariationTest, StepsClampWrapAndWriteBack) {
     EXPECT_EQ(db->findWeather("KAAA")->w2Dir, 4);  // 360 + 4
 }
 
-// "Send Weather to FS" off: no send of any kind reaches the simulator (FS98 with new clouds,
-// so the redraw and the texture copy would run too).
+// "Send Weather to FS" off: no send reaches the simulator, not even FS98's cloud redraw.
 TEST_F(VariationTest, SwitchOffSilencesEverySend) {
     for (const char* name : {"DENSE.CL1", "CLR.CLD"}) {
         dir.write(name, name);

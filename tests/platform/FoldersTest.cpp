@@ -15,7 +15,7 @@ struct Case {
     Folders expected;
 };
 
-TEST(FoldersTest, ResolvesTheBuildFolderAnUnpackedTreeAndUsr) {
+TEST(FoldersTest, ResolvesTheBuildFolderAndUsr) {
     const FolderEnvironment home{"/home/ann", "", ""};
     const Case cases[] = {
         {"build folder",
@@ -23,17 +23,6 @@ TEST(FoldersTest, ResolvesTheBuildFolderAnUnpackedTreeAndUsr) {
          {"/src/build/bin/vanedb.mdb"},
          home,
          {"/src/build/bin", "/src/build/bin", "/src/build/bin", false}},
-        {"build folder outside bin",
-         "/opt/z",
-         {"/opt/z/vanedb.mdb"},
-         home,
-         {"/opt/z", "/opt/z", "/opt/z", false}},
-        {"unpacked tree",
-         "/tmp/root/usr/bin",
-         {"/tmp/root/usr/share/zephyra/vanedb.mdb"},
-         home,
-         {"/tmp/root/usr/share/zephyra", "/home/ann/.config/zephyra",
-          "/home/ann/.local/share/zephyra", true}},
         {"installed in /usr",
          "/usr/bin",
          {"/usr/share/zephyra/vanedb.mdb"},

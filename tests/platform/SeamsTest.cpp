@@ -8,14 +8,12 @@
 #include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/RealTimeScheduler.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
 #include "support/TempDir.h"
 
 using namespace zephyra::platform;
 
-// Timers run while their interval is above zero; setting it restarts the count; those due at the
-// same time run in the order they were armed; a handler may destroy its own timer.
+// Setting an interval restarts the count; timers due together run in the order they were armed.
 TEST(VirtualScheduler, TimersRunInTimeOrderWhileTheirIntervalIsAboveZero) {
     VirtualScheduler s;
     std::string order;
@@ -32,39 +30,6 @@ TEST(VirtualScheduler, TimersRunInTimeOrderWhileTheirIntervalIsAboveZero) {
     b->setInterval(2000);  // next at 19, not 18
     s.advance(3.5);
     EXPECT_EQ(order, "bababb");
-
-    std::unique_ptr<Timer> t;
-    int ticks = 0;
-    t = s.createTimer([&] {
-        if (++ticks == 2) {
-            t.reset();
-        }
-    });
-    t->setInterval(100);
-    s.advance(1);
-    EXPECT_EQ(ticks, 2);
-}
-
-TEST(VirtualScheduler, WaitLetsOtherTimersRunLikeALiveWindow) {
-    VirtualScheduler s;
-    int clock = 0;
-    auto clockTimer = s.createTimer([&] { ++clock; });
-    clockTimer->setInterval(1000);
-    // A 60-step transition with one-second waits, started from a timer of its own.
-    int steps = 0;
-    auto closest = s.createTimer([&] {
-        for (int k = 0; k < 60; ++k) {
-            ++steps;
-            s.wait(1000);
-            s.processEvents();
-        }
-    });
-    closest->setInterval(60000);
-    s.advance(60);
-    EXPECT_EQ(steps, 60);
-    EXPECT_DOUBLE_EQ(s.now(), 120.0);
-    EXPECT_EQ(clock, 120);
-    EXPECT_EQ(s.processEventsCalls(), 60);
 }
 
 TEST(VirtualScheduler, RunUntilStopsAtTheConditionOrTheLimit) {
@@ -82,8 +47,7 @@ TEST(VirtualScheduler, RunUntilStopsAtTheConditionOrTheLimit) {
     EXPECT_DOUBLE_EQ(s.wallClock() - s.now(), 1.0e9);
 }
 
-// Thirty seconds at a hundred times real speed: a five-second tick keeps running while another
-// timer's handler waits twenty seconds, and the waits take real time.
+// At a hundred times real speed, a 5 s tick keeps running through another timer's 20 s wait.
 TEST(RealTimeScheduler, WaitsInRealTimeAndKeepsOtherTimersRunning) {
     RealTimeScheduler s(100.0);
     const auto began = std::chrono::steady_clock::now();
@@ -108,42 +72,6 @@ TEST(RealTimeScheduler, WaitsInRealTimeAndKeepsOtherTimersRunning) {
     EXPECT_GE(ticksDuringWait, 3);
     EXPECT_GE(ticks, 5);
     EXPECT_LE(ticks, 6);
-}
-
-TEST(ScriptedDialogs, AnswersFromTheQueueThenTheDefaultButton) {
-    ScriptedDialogs d;
-    d.queueAnswer(Answer::No);
-    EXPECT_EQ(d.message({"Sure?", "Proceed?", Buttons::YesNo, Icon::None, 1}), Answer::No);
-    EXPECT_EQ(d.lastAnswer(), Answer::No);
-    EXPECT_EQ(d.message({"Sure?", "Proceed?", Buttons::YesNo, Icon::None, 1}), Answer::Yes);
-    EXPECT_EQ(d.message({"Load?", "", Buttons::YesNo, Icon::None, 2}), Answer::No);
-    EXPECT_EQ(d.message({"Go?", "", Buttons::OkCancel, Icon::None, 2}), Answer::Cancel);
-    // A plain OK box is no confirmation: the last answer stays the confirmation's.
-    d.inform("Done.");
-    EXPECT_EQ(d.lastAnswer(), Answer::Cancel);
-    EXPECT_EQ(d.messages().size(), 5u);
-    EXPECT_EQ(d.lastMessage(), "Done.");
-    // File dialogs cancel unless a file is queued.
-    EXPECT_FALSE(d.openFile({"Open", "/tmp", "Flight Plan(*.fpl)|*.fpl"}).has_value());
-    d.queueFile(std::string("/tmp/a.fpl"));
-    EXPECT_EQ(d.saveFile({"Save", "/tmp", ""}).value(), "/tmp/a.fpl");
-    EXPECT_EQ(d.shown()[5].file.filter, "Flight Plan(*.fpl)|*.fpl");
-}
-
-TEST(Random, PinnedDrawsComeFirstAndStayInRange) {
-    PinnedRandom r;
-    r.queueAll({0.0, 0.999, 0.5});
-    r.seedFromClock();
-    EXPECT_EQ(r.next(), 0.0);
-    EXPECT_EQ(r.next(), 0.999);
-    EXPECT_EQ(r.next(), 0.5);
-    for (int i = 0; i < 10000; ++i) {
-        const double v = r.next();
-        ASSERT_GE(v, 0.0);
-        ASSERT_LT(v, 1.0);
-    }
-    r.setConstant(0.25);
-    EXPECT_EQ(r.next(), 0.25);
 }
 
 TEST(Random, DefaultDrawsAreUniformInTheUnitIntervalAndFollowTheSeed) {
@@ -194,7 +122,6 @@ TEST(Files, ReadsRegularFilesOnlyAndNeverWaitsOnAPipe) {
         EXPECT_FALSE(readFile(dir.file(odd), text)) << odd;
         EXPECT_TRUE(text.empty()) << odd;
     }
-    EXPECT_FALSE(readFile("/dev/zero", text));
 }
 
 TEST(Files, FindsNamesAndEveryPartOfAPathWhateverTheirCase) {

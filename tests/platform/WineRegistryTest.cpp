@@ -74,8 +74,7 @@ void makePrefix(const TempDir& prefix, const std::string& systemReg) {
 
 }  // namespace
 
-// One string value out of a registry text: finding the key among its neighbours, decoding the
-// value, and refusing damaged input rather than guessing.
+// Finding the key among its neighbours, decoding the value, refusing damaged input.
 TEST(WineRegistry, ReadsOneStringValue) {
     const std::string huge(3 << 20, 'x');
     const std::string noHeader = kSystemReg.substr(kSystemReg.find('\n') + 1);
@@ -94,47 +93,23 @@ TEST(WineRegistry, ReadsOneStringValue) {
         {"only a prefix", kSystemReg, "Software\\Microsoft\\Microsoft Games", "Path", {}},
         {"names in any case", kSystemReg,
          "SOFTWARE\\microsoft\\MICROSOFT GAMES\\flight simulator\\6.1", "pATH", kFsPath},
-        {"case beyond ASCII",
-         "WINE REGISTRY Version 2\n[Software\\\\Caf\\x00c9] 1\n\"Path\"=\"x\"\n",
-         "software\\caf\xC3\xA9", "path", "x"},
         {"hive prefix", kSystemReg, std::string("HKEY_LOCAL_MACHINE\\") + kFsKey, "Path", kFsPath},
         {"outer backslashes", kSystemReg, std::string("\\") + kFsKey + "\\", "Path", kFsPath},
         {"default value", regWithValue("\"Other\"=\"no\"\n@=\"default here\""), kFsKey, "",
          "default here"},
-        {"default value as @", regWithValue("@=\"default here\""), kFsKey, "@", "default here"},
         {"no default value", regWithValue("\"Other\"=\"no\""), kFsKey, "", {}},
         {"escapes", regWithValue(R"("Path"="a\\b \"q\" n\n t\t")"), kFsKey, "Path",
          "a\\b \"q\" n\n t\t"},
         {"UTF-16 escapes", regWithValue(R"("Path"="D:\\A\x00e9ro\xd83d\xde00")"), kFsKey, "Path",
          "D:\\A\xC3\xA9ro\xF0\x9F\x98\x80"},
-        {"short hex escape", regWithValue(R"("Path"="\x41\x4g")"), kFsKey, "Path", "A\x04g"},
-        {"escaped name", regWithValue(R"("Pa\"th"="q")"), kFsKey, "Pa\"th", "q"},
-        {"multi-string", regWithValue(R"("Path"=str(7):"first\0second\0")"), kFsKey, "Path",
-         "first"},
-        {"expandable string", regWithValue(R"("Path"=str(2):"%ProgramFiles%\\FS")"), kFsKey, "Path",
-         "%ProgramFiles%\\FS"},
-        {"str:", regWithValue(R"("Path"=str:"C:\\FS")"), kFsKey, "Path", "C:\\FS"},
         {"hex(1) over lines",
          regWithValue("\"Path\"=hex(1):43,00,3a,00,5c,00,46,00,\\\n  53,00,39,00,38,00"), kFsKey,
          "Path", "C:\\FS98"},
-        {"hex(2) up to NUL", regWithValue("\"Path\"=hex(2):41,00,00,00,42,00"), kFsKey, "Path",
-         "A"},
         {"dword", kSystemReg, kFsKey, "SetupVersion", {}},
         {"binary", kSystemReg, kFsKey, "Blob", {}},
-        {"hex(4)", regWithValue("\"Path\"=hex(4):01,00,00,00"), kFsKey, "Path", {}},
         {"empty", "", kFsKey, "Path", {}},
         {"no header", noHeader, kFsKey, "Path", {}},
-        {"REGEDIT4 header", "REGEDIT4\n" + noHeader, kFsKey, "Path", {}},
         {"unterminated string", regWithValue("\"Path\"=\"C:\\\\FS98\\"), kFsKey, "Path", {}},
-        {"continuation at the end",
-         "WINE REGISTRY Version 2\n[" + std::string(kFsKey) + "]\n\"Path\"=hex(1):43,00,\\",
-         kFsKey,
-         "Path",
-         {}},
-        {"overlong lines skipped",
-         "WINE REGISTRY Version 2\n[" + huge + "\n" +
-             regWithValue("\"J\"=\"" + huge + "\"\n" + "\"Path\"=\"C:\\\\FS\""),
-         kFsKey, "Path", "C:\\FS"},
         {"overlong value refused", regWithValue("\"Path\"=\"" + huge + "\""), kFsKey, "Path", {}},
     };
     for (const auto& c : cases) {
@@ -175,7 +150,6 @@ TEST(WinePaths, MapThroughThePrefixDrives) {
     const std::pair<const char*, std::optional<std::string>> cases[] = {
         {kFsPath, fsFolder},
         {"C:\\", c("drive_c")},
-        {"C:\\Games", c("drive_c/Games")},
         {"c:\\PROGRAM FILES\\microsoft games\\FLIGHT simulator", fsFolder},
         {"C:\\program files\\Missing\\Sub Dir", c("drive_c/Program Files/Missing/Sub Dir")},
         {"C:\\fs98", c("drive_c/fs98")},  // exact spelling wins over a case variant
@@ -184,7 +158,6 @@ TEST(WinePaths, MapThroughThePrefixDrives) {
         {"C:\\Program Files\\.\\Microsoft Games\\x\\..\\\\Flight Simulator\\", fsFolder},
         {"C:\\..\\..\\windows", c("drive_c/windows")},
         {"  \"C:\\Program Files\\Microsoft Games\\Flight Simulator\"  ", fsFolder},
-        {"\\\\?\\C:\\windows", c("drive_c/windows")},
         {"C:\\PROGRA~1\\MICROS~1\\FLIGHT~1", fsFolder},  // short names in name order
         {"C:\\PROGRA~1\\MICROS~2", c("drive_c/Program Files/Microsoft Office")},
         {"C:\\PROGRA~1\\MICROS~3", c("drive_c/Program Files/MICROS~3")},
@@ -194,7 +167,6 @@ TEST(WinePaths, MapThroughThePrefixDrives) {
         {"Program Files\\FS", std::nullopt},
         {"\\\\server\\share\\FS", std::nullopt},
         {"C:FS98", std::nullopt},
-        {"1:\\FS98", std::nullopt},
     };
     for (const auto& [windows, expected] : cases) {
         EXPECT_EQ(windowsPathToUnix(prefix.path(), windows), expected) << windows;
@@ -217,11 +189,6 @@ TEST(Fs98FromWine, FolderFromTheRegistryOfAPrefix) {
         {kSystemReg + "\n" + wow + "\"Path\"=\"C:\\\\Other\"\n",  // the native key wins
          "drive_c/Program Files/Microsoft Games/Flight Simulator"},
         {"WINE REGISTRY Version 2\n[Software\\\\Wine] 1\n\"Version\"=\"win98\"\n", std::nullopt},
-        {std::string("\x7f"
-                     "ELF\x02\x01\x01\0\0\0",
-                     10) +
-             kSystemReg,
-         std::nullopt},
     };
     for (const auto& [reg, relative] : cases) {
         TempDir prefix;
@@ -243,8 +210,6 @@ TEST(DefaultWinePrefix, FromEnvironment) {
     setenv("WINEPREFIX", "/games/fs98-prefix", 1);
     EXPECT_EQ(defaultWinePrefix(), "/games/fs98-prefix");
     setenv("WINEPREFIX", "", 1);
-    EXPECT_EQ(defaultWinePrefix(), "/home/pilot/.wine");
-    unsetenv("WINEPREFIX");
     EXPECT_EQ(defaultWinePrefix(), "/home/pilot/.wine");
     setenv("HOME", home.c_str(), 1);
     if (saved) {

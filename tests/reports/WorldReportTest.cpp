@@ -12,8 +12,7 @@
 namespace zephyra::reports {
 namespace {
 
-// Stations with weather in three countries: one with two states, one with a single state
-// code, one without state codes.
+// Three countries: one with two states, one with a single state code, one without state codes.
 class WorldReportTest : public ::testing::Test {
   protected:
     WorldReportTest() {

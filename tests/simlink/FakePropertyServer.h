@@ -9,10 +9,8 @@
 
 namespace zephyra::test {
 
-// A stand-in for FlightGear's property server on loopback: it answers `get` in data mode
-// from a table (an empty line for a missing property), records every line it receives, and
-// like FlightGear handles what has arrived once per frame. It can go silent, drop its
-// clients, stop and start listening on the same port, and flood its clients instead of answering.
+// FlightGear's property server on loopback: answers `get` from a table once per frame (an empty
+// line for a missing property) and records every line; it can go silent, drop or flood clients.
 class FakePropertyServer {
   public:
     explicit FakePropertyServer(int frameMs = 10);

@@ -28,25 +28,8 @@ TEST(SimulatorChoice, ReadsTheSettingsFileAndNamesBadLines) {
 
     const auto defaults = readSimulatorChoice(dir.path() + "/missing.ini");
     EXPECT_EQ(defaults.kind, SimulatorKind::BuiltIn);
-    EXPECT_EQ(defaults.flightGear.host, "127.0.0.1");
-    EXPECT_EQ(defaults.fgfsCommand, defaultFgfsCommand());
     EXPECT_EQ(simulatorKindFromName(" Built-In"), SimulatorKind::BuiltIn);
     EXPECT_EQ(simulatorKindFromName("fs98"), std::nullopt);
-}
-
-TEST(SimulatorChoice, TheDefaultCommandNeedsFgfsInstalled) {
-    SimulatorChoice c;
-    c.fgfsCommand = defaultFgfsCommand();
-    c.flightGear.port = 5411;
-    const auto args = fgfsArguments(c);
-    if (findFgfs().empty()) {
-        EXPECT_TRUE(args.empty());
-        return;
-    }
-    ASSERT_GT(args.size(), 3u);
-    EXPECT_EQ(args[2], findFgfs());
-    EXPECT_NE(std::find(args.begin(), args.end(), "--telnet=socket,bi,60,127.0.0.1,5411,tcp"),
-              args.end());
 }
 
 TEST(SelectedLink, PassesToTheChosenSimulatorOrToNothing) {

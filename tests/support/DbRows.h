@@ -22,19 +22,21 @@ struct StationRow {
     bool celsius = true;  // false for the rows of SA codes, whose reports are in Fahrenheit
 };
 
-inline void addStation(weather::WeatherDb& db, const StationRow& row) {
-    weather::Statement st(db.handle(),
-                          "INSERT INTO Stations (ID, Name, Latitude, Longitude, Altitude, "
-                          "\"State Code\", Country, Celcius) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
-    st.bind(1, row.id);
-    st.bind(2, row.name);
-    st.bind(3, row.latitude);
-    st.bind(4, row.longitude);
-    st.bind(5, row.metres);
-    st.bind(6, row.state);
-    st.bind(7, row.country);
-    st.bind(8, row.celsius ? -1 : 0);
+// Runs one INSERT with the values bound in order.
+template <typename... Values>
+void insertRow(weather::WeatherDb& db, const char* sql, const Values&... values) {
+    weather::Statement st(db.handle(), sql);
+    int column = 0;
+    (st.bind(++column, values), ...);
     ASSERT_EQ(st.step(), SQLITE_DONE);
+}
+
+inline void addStation(weather::WeatherDb& db, const StationRow& row) {
+    insertRow(db,
+              "INSERT INTO Stations (ID, Name, Latitude, Longitude, Altitude, \"State Code\", "
+              "Country, Celcius) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+              row.id, row.name, row.latitude, row.longitude, row.metres, row.state, row.country,
+              row.celsius ? -1 : 0);
 }
 
 struct WpsRow {
@@ -49,18 +51,10 @@ struct WpsRow {
 };
 
 inline void addWps(weather::WeatherDb& db, const WpsRow& row) {
-    weather::Statement st(db.handle(),
-                          "INSERT INTO WPS (Name, Type, Frequency, Lat, NS, Lon, we, Ident) VALUES "
-                          "(?, ?, ?, ?, ?, ?, ?, ?)");
-    st.bind(1, row.name);
-    st.bind(2, row.type);
-    st.bind(3, row.frequency);
-    st.bind(4, row.lat);
-    st.bind(5, row.ns);
-    st.bind(6, row.lon);
-    st.bind(7, row.we);
-    st.bind(8, row.ident);
-    ASSERT_EQ(st.step(), SQLITE_DONE);
+    insertRow(db,
+              "INSERT INTO WPS (Name, Type, Frequency, Lat, NS, Lon, we, Ident) VALUES "
+              "(?, ?, ?, ?, ?, ?, ?, ?)",
+              row.name, row.type, row.frequency, row.lat, row.ns, row.lon, row.we, row.ident);
 }
 
 }  // namespace zephyra::test

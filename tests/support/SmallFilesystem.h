@@ -11,9 +11,8 @@
 
 namespace zephyra::test {
 
-// A small tmpfs (64 KB unless told) mounted on a scratch folder, for saves onto a full or
-// read-only disk. Mounting needs CAP_SYS_ADMIN; without it mounted() is false and why() says
-// so, for the test to skip.
+// A small tmpfs on a scratch folder, for saves onto a full or read-only disk. Mounting needs
+// CAP_SYS_ADMIN; without it mounted() is false and why() says why, for the test to skip.
 class SmallFilesystem {
   public:
     explicit SmallFilesystem(const std::string& size = "64k") {

@@ -17,8 +17,7 @@
 
 namespace zephyra::test {
 
-// Everything a window needs, on virtual time with scripted dialogs, in a scratch program
-// folder that holds a configured simulator folder.
+// Everything a window needs, on virtual time, in a program folder with a simulator folder.
 class WindowFixture : public ::testing::Test {
   protected:
     WindowFixture() : aircraft(scheduler), context(scheduler, dialogs, random, platform, aircraft) {
