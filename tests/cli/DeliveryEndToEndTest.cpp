@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 
+#include "cli/DeliveryCommands.h"
 #include "delivery/WeatherDelivery.h"
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
@@ -127,6 +129,15 @@ TEST(RealWeather, EachChangeOfStationGivesOneTransition) {
         EXPECT_EQ(s.sends, layer2Vanishes ? 61 : 60) << s.from << " -> " << s.to;
     }
     EXPECT_EQ(host.transitionsDone, static_cast<int>(host.switches.size()) - 1);
+
+    // The command-line report and search read the same loaded weather.
+    db.reset();
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::runClosestCommand({"33.64", "-84.43", "--db", dir.file("vanedb.mdb")}, out, err),
+              0);
+    EXPECT_EQ(out.str().substr(0, 5), "KATL-") << err.str();
+    EXPECT_EQ(cli::runReportCommand({"kjfk", "--db", dir.file("vanedb.mdb")}, out, err), 0);
+    EXPECT_NE(out.str().find("KJFK 231051Z COR 02008KT"), std::string::npos) << out.str();
 }
 
 }  // namespace
