@@ -14,6 +14,7 @@
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanNumbers.h"
 #include "shell/ParamFile.h"
+#include "support/PlanText.h"
 #include "support/TempDir.h"
 
 namespace zephyra::cli {
@@ -34,17 +35,6 @@ Outcome fly(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int code = runFlyCommand(args, out, err);
     return {code, out.str(), err.str()};
-}
-
-// Each entry's name, altitude and speed texts and its position to four decimals.
-std::string entries(const flightplan::PlanStore& plan) {
-    std::string text;
-    for (int i = 0; i < plan.PlanCount; ++i) {
-        const auto r = plan.row(i);
-        text += r.name + "|" + r.altText + "|" + r.spdText + "|" + flightplan::fourDecimals(r.lat) +
-                "|" + flightplan::fourDecimals(r.lon) + "\n";
-    }
-    return text;
 }
 
 class NoWeather final : public flightplan::PlanLoadHost {
@@ -150,7 +140,7 @@ TEST_F(PlanCommandsOnShippedDb, AtlantaToKennedyThroughVorsIsFlownAndTravels) {
         ASSERT_EQ(plan({"import", file, "--out", back, "--db", db}).code, 0);
         flightplan::PlanStore imported;
         ASSERT_TRUE(flightplan::loadPlanFile(back, imported, host).completed);
-        EXPECT_EQ(entries(imported), entries(planned));
+        EXPECT_EQ(zephyra::test::planEntries(imported), zephyra::test::planEntries(planned));
     }
     // A refused import writes nothing.
     const std::string junk = dir.write("junk.xml", "<kml/>");

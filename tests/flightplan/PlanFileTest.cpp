@@ -10,6 +10,7 @@
 #include "flightplan/PlanNumbers.h"
 #include "flightplan/RouteSender.h"
 #include "simlink/FakePropertyServer.h"
+#include "support/PlanText.h"
 #include "support/TempDir.h"
 
 using namespace zephyra;
@@ -68,17 +69,6 @@ PlanStore katlKjfk() {
                    row("Spartanburg", 35.0338, -81.927, 9000, 250),
                    row("Point <A> & \"B\"", 37.123456, -78.654321, 33000, 0.78),
                    row("John F Kennedy Intl", 40.639801, -73.7789, 3000, 180)});
-}
-
-// Each entry's name, altitude and speed texts and its position to four decimals.
-std::string entries(const PlanStore& plan) {
-    std::string text;
-    for (int i = 0; i < plan.PlanCount; ++i) {
-        const auto r = plan.row(i);
-        text += r.name + "|" + r.altText + "|" + r.spdText + "|" + flightplan::fourDecimals(r.lat) +
-                "|" + flightplan::fourDecimals(r.lon) + "\n";
-    }
-    return text;
 }
 
 TEST(PlanNumbers, TextForms) {
@@ -234,7 +224,7 @@ TEST(PlanExchange, ExportsImportBackToTheSameEntries) {
         ASSERT_TRUE(r.ok) << r.message;
         EXPECT_EQ(r.format, name);
         EXPECT_TRUE(r.notes.empty());
-        EXPECT_EQ(entries(back), entries(original));
+        EXPECT_EQ(zephyra::test::planEntries(back), zephyra::test::planEntries(original));
     }
 }
 
