@@ -98,6 +98,29 @@ TEST_F(WeatherDbTest, SecondReportOfAStationReplacesTheFirstAndEmptyingRemovesAl
     EXPECT_EQ(db->stationList().count(), 0);
 }
 
+// A scratch copy keeps one connection, and its prepared statements, from opening to opening.
+TEST_F(WeatherDbTest, AScratchCopysOpeningsShareTheirConnectionAndStatements) {
+    db->addWeather(record("KATL"));
+    db.reset();
+    const std::string copy = dir.file("scratch.mdb");
+    std::filesystem::copy_file(dir.file("vanedb.mdb"), copy);
+    WeatherDb::treatAsScratch(copy);
+    for (int opening = 0; opening < 3; ++opening) {
+        auto scratch = WeatherDb::open(copy, nullptr, false);
+        ASSERT_NE(scratch, nullptr);
+        EXPECT_EQ(scratch->weatherCount(), 1 + opening);
+        ASSERT_EQ(scratch->findWeather("KATL")->t0Deg, 15 + opening);
+        auto r = record("KATL", 16 + opening);
+        EXPECT_TRUE(scratch->updateWeather(r));
+        scratch->addWeather(record("S" + std::to_string(opening)));
+    }
+    WeatherDb::forgetScratch(copy);
+    auto normal = WeatherDb::open(copy, nullptr, false);
+    ASSERT_NE(normal, nullptr);
+    EXPECT_EQ(normal->weatherCount(), 4);
+    EXPECT_EQ(normal->findWeather("KATL")->t0Deg, 18);
+}
+
 TEST_F(WeatherDbTest, StationListAndStoredQueriesHoldOnlyStationsWithWeather) {
     addStation("KATL", "3338N", "08426W", "Hartsfield Jackson Atlanta International Airport", "GA",
                "United States", 313);
