@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <bit>
 #include <cstring>
 
 #include "weather/Statement.h"
@@ -15,7 +16,9 @@ std::string signature(sqlite3* db, const char* table, const char* key) {
     if (count.step() != SQLITE_ROW || last.step() != SQLITE_ROW) {
         return {};
     }
-    return std::to_string(count.integer64(0)) + "/" + last.text(0);
+    // A pack holds numbers in this machine's byte order: one made elsewhere does not match.
+    constexpr const char* kByteOrder = std::endian::native == std::endian::little ? "/L" : "/B";
+    return std::to_string(count.integer64(0)) + "/" + last.text(0) + kByteOrder;
 }
 
 bool read(sqlite3* db, const char* name, const std::string& signature,

@@ -23,7 +23,8 @@ namespace packs {
 inline constexpr const char* kWaypoints = "WPS";
 inline constexpr const char* kStations = "Stations";
 
-// Row count and last key of a table, answered from the table's structure without a scan.
+// Row count and last key of a table, answered from the table's structure without a scan, and
+// this machine's byte order.
 std::string signature(sqlite3* db, const char* table, const char* key);
 
 // Hands the pack's bytes to use (valid only during the call) when a pack of that name and
@@ -47,8 +48,9 @@ std::string stationRows(sqlite3* db, const std::string& sig);
 // Writes both packs from their tables (a new database).
 void rebuild(sqlite3* db);
 
-// Builds a pack: texts, whole numbers and reals in the machine's own byte order (a pack is a
-// cache of this program's own, rebuilt from its table whenever it does not read back).
+// Builds a pack: texts, whole numbers and reals in the machine's own byte order (the signature
+// names it; a pack is a cache of this program's own, rebuilt from its table when it does not
+// match or read back).
 class Writer {
   public:
     void text(std::string_view s);
