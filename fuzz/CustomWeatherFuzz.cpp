@@ -10,6 +10,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
+#include "ScratchDatabase.h"
 #include "builder/CustomWeather.h"
 #include "flightplan/PlanFile.h"
 #include "platform/Random.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace zephyra;
 
 using zephyra::fuzz::require;
@@ -38,20 +38,9 @@ class TakeWeather final : public flightplan::PlanLoadHost {
     void processCustomWeather() override {}
 };
 
-struct Fixture {
-    Fixture() {
-        folder = zephyra::fuzz::scratchPath("cw");
-        fs::create_directories(folder);
-        db = weather::WeatherDb::open((folder / "vanedb.mdb").string());
-        require(db != nullptr);
-    }
-    ~Fixture() {
-        db.reset();
-        std::error_code ec;
-        fs::remove_all(folder, ec);
-    }
-    fs::path folder;
-    std::unique_ptr<weather::WeatherDb> db;
+// One database for the whole run.
+struct Fixture : zephyra::fuzz::ScratchDatabase {
+    Fixture() : ScratchDatabase("cw") {}
 };
 
 Fixture& fixture() {

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
+#include "ScratchDatabase.h"
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
@@ -36,13 +37,9 @@ class QuietHost final : public weather::LoadHost {
     void setRandomTimerInterval(int) override {}
 };
 
-// One database for the whole run, in a folder of its own that goes away at exit.
-struct Fixture {
-    Fixture() {
-        folder = zephyra::fuzz::scratchPath("file");
-        fs::create_directories(folder);
-        db = weather::WeatherDb::open((folder / "vanedb.mdb").string());
-        require(db != nullptr);
+// One database for the whole run, with a few stations.
+struct Fixture : zephyra::fuzz::ScratchDatabase {
+    Fixture() : ScratchDatabase("file") {
         const char* const stations[][5] = {
             {"KATL", "3338N", "08426W", "313", "1"}, {"EGLL", "5129N", "00027W", "25", "1"},
             {"KMCN", "3242N", "08339W", "107", "1"}, {"ATL", "3338N", "08426W", "313", "0"},
@@ -63,13 +60,6 @@ struct Fixture {
             require(st.step() == SQLITE_DONE);
         }
     }
-    ~Fixture() {
-        db.reset();
-        std::error_code ec;
-        fs::remove_all(folder, ec);
-    }
-    fs::path folder;
-    std::unique_ptr<weather::WeatherDb> db;
 };
 
 Fixture& fixture() {

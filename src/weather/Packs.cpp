@@ -124,6 +124,8 @@ bool forEachWaypoint(sqlite3* db, const std::function<bool(const WeatherDb::WpsE
     if (!st.valid()) {
         return false;
     }
+    // A database that cannot be written gets no pack: its rows are read each time.
+    const bool storable = sqlite3_db_readonly(db, "main") == 0;
     Writer pack;
     std::int32_t count = 0;
     pack.integer(0);  // the count, filled in at the end
@@ -138,14 +140,19 @@ bool forEachWaypoint(sqlite3* db, const std::function<bool(const WeatherDb::WpsE
         e.Type = st.view(1);
         e.Frequency = st.view(2);
         e.Ident = st.view(7);
-        writeWaypointEntry(pack, e);
-        ++count;
+        if (storable) {
+            writeWaypointEntry(pack, e);
+            ++count;
+        }
         if (!visit(e)) {
             return true;  // stopped early: the pack is incomplete
         }
     }
     if (rc != SQLITE_DONE) {
         return false;
+    }
+    if (!storable) {
+        return true;
     }
     std::string bytes = pack.bytes();
     std::memcpy(bytes.data(), &count, sizeof count);
