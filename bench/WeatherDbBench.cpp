@@ -76,8 +76,7 @@ void BM_WriteTenThousandAndBuildStationList(benchmark::State& state) {
     }
     for (auto _ : state) {
         auto tx = bench.db->transaction();
-        bench.db->emptyWeather();
-        bench.db->addWeatherBatch(batch);
+        bench.db->replaceWeather(batch);
         tx->commit();
         auto list = bench.db->stationList();
         benchmark::DoNotOptimize(list.count());

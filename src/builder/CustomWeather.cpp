@@ -121,7 +121,7 @@ CustomWeatherOutcome processPlanWeather(const flightplan::PlanStore& plan, weath
         for (const auto& r : records) {
             rows.push_back(&r);
         }
-        if (!db.emptyWeather() || !db.addWeatherBatch(rows) || !tx->commit()) {
+        if (!db.replaceWeather(rows) || !tx->commit()) {
             failure = db.lastError();
         }
     }

@@ -35,7 +35,7 @@ std::string insertSql() {
 }
 
 std::string insertBatchSql() {
-    return "INSERT INTO Weather (" + columnList() + ") SELECT " + columnList() +
+    return "INSERT OR IGNORE INTO Weather (" + columnList() + ") SELECT " + columnList() +
            " FROM weather_rows(?)";
 }
 
@@ -230,8 +230,34 @@ WeatherDb::~WeatherDb() {
         }
         return;
     }
+    if (checkpoint_.valid()) {
+        checkpoint_.wait();
+    }
     st_.reset();
     sqlite3_close_v2(db_);
+}
+
+void WeatherDb::checkpointInBackground() {
+    // A scratch copy keeps no log, and a read-only file is not written.
+    if (!ownsConnection_ || readOnly_ || checkpoint_.valid()) {
+        return;
+    }
+    const char* file = sqlite3_db_filename(db_, "main");
+    if (file == nullptr || *file == '\0') {
+        return;
+    }
+    checkpoint_ = std::async(std::launch::async, [path = std::string(file)] {
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                            nullptr) == SQLITE_OK) {
+            sqlite3_busy_timeout(db, 2000);
+            // The connection finds the log when it first reads the file. What cannot be
+            // copied now is copied when the last connection closes, as without this.
+            sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);
+            sqlite3_wal_checkpoint_v2(db, "main", SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        }
+        sqlite3_close_v2(db);
+    });
 }
 
 void WeatherDb::treatAsScratch(const std::string& path) {
@@ -248,8 +274,8 @@ void WeatherDb::forgetScratch(const std::string& path) {
 
 std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string* error,
                                            bool create) {
-    // The program is single-threaded: no locking per connection, and no memory statistics,
-    // which otherwise take a lock on every allocation.
+    // A connection is only ever used by one thread at a time: no locking per connection, and
+    // no memory statistics, which otherwise take a lock on every allocation.
     static const bool configured = [] {
         sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
         sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
@@ -364,6 +390,9 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
 }
 
 std::string WeatherDb::lastError() const {
+    if (!refused_.empty()) {
+        return refused_;
+    }
     // The engine's "attempt to write a readonly database", in the user's words.
     if (readOnly_ && sqlite3_errcode(db_) == SQLITE_READONLY) {
         return "the database is read-only";
@@ -399,7 +428,15 @@ WeatherDb::AddResult WeatherDb::addWeather(const WeatherRecord& record) {
     return AddResult::Failed;
 }
 
-bool WeatherDb::addWeatherBatch(const std::vector<const WeatherRecord*>& records) {
+bool WeatherDb::replaceWeather(const std::vector<const WeatherRecord*>& records) {
+    refused_.clear();
+    if (!emptyWeather()) {
+        return false;
+    }
+    // Into an emptied table no row can meet a stored one, so the rows go in without a
+    // statement journal (which would copy every page the deletion freed): a row the table
+    // would refuse (a station given twice) is skipped instead, the count shows it, and the
+    // caller rolls the transaction back.
     static const std::string sql = insertBatchSql();
     Statement& st = cached(st_->insertWeatherBatch, sql.c_str());
     sqlite3_bind_pointer(st.get(), 1, const_cast<WeatherBatch*>(&records), kWeatherRowsPointer,
@@ -408,7 +445,14 @@ bool WeatherDb::addWeatherBatch(const std::vector<const WeatherRecord*>& records
     st.reset();
     // The batch lives no longer than this call.
     st.clearBindings();
-    return rc == SQLITE_DONE;
+    if (rc != SQLITE_DONE) {
+        return false;
+    }
+    if (static_cast<std::size_t>(sqlite3_changes(db_)) != records.size()) {
+        refused_ = "a station given twice";
+        return false;
+    }
+    return true;
 }
 
 bool WeatherDb::deleteWeather(const std::string& id) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,6 +53,10 @@ class WeatherDb {
     bool readOnly() const { return readOnly_; }
     std::string lastError() const;
     std::unique_ptr<Transaction> transaction() { return std::make_unique<Transaction>(db_); }
+    // Copies the write-ahead log into the file on a connection of its own, in the background,
+    // while this one goes on; closing waits for it. After a large write, so the copy and its
+    // syncs are not waited for when the last connection closes.
+    void checkpointInBackground();
 
     // --- Weather
     enum class AddResult { Added, DuplicateKey, Failed };
@@ -59,8 +64,10 @@ class WeatherDb {
     // Adds a record; a record of the same ID already there gives DuplicateKey.
     AddResult addWeather(const WeatherRecord& record);
     bool deleteWeather(const std::string& id);
-    // Adds many records of distinct new IDs at once; false (and nothing added) on a failure.
-    bool addWeatherBatch(const std::vector<const WeatherRecord*>& records);
+    // Replaces all the stored weather with these records, of distinct IDs, in one statement.
+    // Call it within a transaction, and roll that back when it fails: the rows written before
+    // a failure are not taken out again.
+    bool replaceWeather(const std::vector<const WeatherRecord*>& records);
 
     // Adds a record; an earlier record of the same station is deleted first, so the later
     // report wins. replaced tells whether that happened (the loaded count then stays).
@@ -128,8 +135,10 @@ class WeatherDb {
 
     sqlite3* db_;
     bool readOnly_ = false;
+    std::string refused_;  // why replaceWeather failed, when SQLite did not say
     bool ownsConnection_ = true;
     std::unique_ptr<Statements> st_;
+    std::future<void> checkpoint_;
 };
 
 }  // namespace zephyra::weather

@@ -296,8 +296,7 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
     std::string failure;
     {
         auto tx = db_.transaction();
-        if (!db_.emptyWeather() || !db_.addWeatherBatch({order.begin(), order.end()}) ||
-            !tx->commit()) {
+        if (!db_.replaceWeather({order.begin(), order.end()}) || !tx->commit()) {
             failure = db_.lastError();
         }
     }
@@ -309,6 +308,9 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
         dialogs_.setLastAnswer(platform::Answer::None);
         return std::nullopt;
     }
+
+    // The load is in the log; it is copied into the file while the caller goes on.
+    db_.checkpointInBackground();
 
     // The stations that now have weather, as the stored query lists them (the stored weather
     // joined with the station table, in identifier order): the records in table order with a

@@ -98,6 +98,28 @@ TEST_F(WeatherDbTest, SecondReportOfAStationReplacesTheFirstAndEmptyingRemovesAl
     EXPECT_EQ(db->stationList().count(), 0);
 }
 
+// A whole load replaces the stored weather; one that holds a station twice fails, and is
+// rolled back.
+TEST_F(WeatherDbTest, ReplacingTheWeatherTakesAllRecordsOrNone) {
+    db->addWeather(record("EGLL"));
+    const WeatherRecord katl = record("KATL"), kjfk = record("KJFK");
+    for (const auto& batch :
+         std::vector<std::vector<const WeatherRecord*>>{{&katl, &kjfk, &katl}, {&katl, &kjfk}}) {
+        auto tx = db->transaction();
+        const bool whole = batch.back() == &kjfk;
+        ASSERT_EQ(db->replaceWeather(batch), whole);
+        if (whole) {
+            ASSERT_TRUE(tx->commit());
+            EXPECT_EQ(db->weatherCount(), 2);
+            EXPECT_FALSE(db->findWeather("EGLL").has_value());
+        } else {
+            EXPECT_EQ(db->lastError(), "a station given twice");
+            EXPECT_EQ(db->weatherCount(), 2);  // what the transaction wrote before the failure
+        }
+    }
+    EXPECT_TRUE(db->findWeather("KJFK").has_value());
+}
+
 // A scratch copy keeps one connection, and its prepared statements, from opening to opening.
 TEST_F(WeatherDbTest, AScratchCopysOpeningsShareTheirConnectionAndStatements) {
     db->addWeather(record("KATL"));
