@@ -208,8 +208,10 @@ int load(const std::string& database, const std::string& file, bool sa, int regi
     const auto decoded = std::chrono::steady_clock::now();
     flightplan::WaypointStore store;
     flightplan::loadWaypoints(*db, region, loaded.stations, rnd, store, host);
-    const auto stationEntries =
-        std::count(store.WpsType.begin(), store.WpsType.end(), std::string("C"));
+    int stationEntries = 0;
+    for (std::size_t i = 1; i < store.WpsType.size(); ++i) {
+        stationEntries += store.WpsType[i] == "C" ? 1 : 0;
+    }
     const auto done = std::chrono::steady_clock::now();
 
     using ms = std::chrono::duration<double, std::milli>;

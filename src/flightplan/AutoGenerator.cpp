@@ -65,7 +65,7 @@ std::vector<Candidate> candidatesOf(const WaypointStore& store, const Generation
     out.reserve(static_cast<std::size_t>(store.WpsCount));
     for (int i = 1; i <= store.WpsCount; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        const std::string& type = store.WpsType[k];
+        const std::string_view type = store.WpsType[k];
         const bool taken =
             (type == "V" && s.vors) || (type == "W" && s.others) || (type == "N" && s.ndbs);
         if (taken && std::fabs(store.WpsLat[k]) <= 90.0 && std::fabs(store.WpsLon[k]) <= 180.0) {
@@ -170,8 +170,8 @@ bool generateRoute(FlightPlan& flight, const WaypointStore& store,
             break;  // close enough: the arrival is the next point
         }
         const auto k = static_cast<std::size_t>(best);
-        plan.append({store.WpsName[k], settings.altText, settings.spdText, store.WpsLat[k],
-                     store.WpsLon[k], *alt, *spd});
+        plan.append({std::string(store.WpsName[k]), settings.altText, settings.spdText,
+                     store.WpsLat[k], store.WpsLon[k], *alt, *spd});
         lastName = store.WpsName[k];
         ++done.waypoints;
         flown += angle(p, bestV);

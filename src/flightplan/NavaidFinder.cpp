@@ -54,7 +54,7 @@ std::vector<weather::WpsRecord> airportsFirst(std::vector<weather::WpsRecord> re
 
 }  // namespace
 
-std::string typeWord(const std::string& type) {
+std::string typeWord(std::string_view type) {
     if (type == "A") {
         return "airport";
     }
@@ -67,7 +67,7 @@ std::string typeWord(const std::string& type) {
     if (type == "W") {
         return "fix";
     }
-    return type;
+    return std::string(type);
 }
 
 std::string NavaidFinder::describe(const weather::WpsRecord& w) {

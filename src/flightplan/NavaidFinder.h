@@ -52,7 +52,7 @@ class NavaidFinder {
 };
 
 // The word for a waypoint type: airport, VOR, NDB, fix.
-std::string typeWord(const std::string& type);
+std::string typeWord(std::string_view type);
 
 // What a command-line place name comes to: the one place it names, or why not.
 struct NavaidChoice {

@@ -68,7 +68,8 @@ class StoreLookup {
             if (std::fabs(store_->WpsLat[k] - r.lat) <= kSameWaypointDegrees &&
                 std::fabs(store_->WpsLon[k] - r.lon) <= kSameWaypointDegrees) {
                 const bool station = store_->WpsType[k] == "C";
-                Known known{station ? store_->WpsFreq[k] : store_->WpsIdent[k], store_->WpsType[k]};
+                Known known{std::string(station ? store_->WpsFreq[k] : store_->WpsIdent[k]),
+                            std::string(store_->WpsType[k])};
                 if (!known.ident.empty()) {
                     return known;
                 }
@@ -79,7 +80,7 @@ class StoreLookup {
 
   private:
     const WaypointStore* store_;
-    std::unordered_map<std::string, std::vector<int>> byName_;
+    std::unordered_map<std::string, std::vector<int>, TextHash, std::equal_to<>> byName_;
 };
 
 void typed(QXmlStreamWriter& w, const char* name, const char* type, const std::string& value) {

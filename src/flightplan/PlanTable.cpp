@@ -25,7 +25,7 @@ std::optional<double> knots(double speed, double altitude) {
 }
 
 // Store entries by name, for the names the plan uses only (one pass over the store).
-using NameIndex = std::unordered_map<std::string, std::vector<int>>;
+using NameIndex = std::unordered_map<std::string, std::vector<int>, TextHash, std::equal_to<>>;
 
 NameIndex indexNames(const WaypointStore& store, NameIndex wanted) {
     for (int i = 1; i <= store.WpsCount; ++i) {
@@ -49,7 +49,7 @@ void describeFromStore(PlanTableRow& row, const WaypointStore& store, const Name
             const bool station = store.WpsType[k] == "C";
             row.ident = station ? store.WpsFreq[k] : store.WpsIdent[k];
             row.type = station ? "station" : typeWord(store.WpsType[k]);
-            row.frequency = station ? std::string() : store.WpsFreq[k];
+            row.frequency = station ? std::string() : std::string(store.WpsFreq[k]);
             return;
         }
     }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 #include "platform/Random.h"
 #include "weather/Statement.h"
@@ -13,8 +12,8 @@
 namespace zephyra::flightplan {
 
 void WaypointStore::clear() {
-    for (auto* v : {&WpsType, &WpsName, &WpsFreq, &WpsIdent}) {
-        v->assign(1, std::string());
+    for (auto* column : {&WpsType, &WpsName, &WpsFreq, &WpsIdent}) {
+        column->clear();
     }
     WpsLat.assign(1, 0.0);
     WpsLon.assign(1, 0.0);
@@ -25,9 +24,12 @@ void WaypointStore::clear() {
 
 void WaypointStore::reserve(std::size_t entries) {
     const std::size_t n = std::min<std::size_t>(entries, kCapacity) + 1;
-    for (auto* v : {&WpsType, &WpsName, &WpsFreq, &WpsIdent}) {
-        v->reserve(n);
-    }
+    // Room for the texts of a whole load: types are a letter, frequencies and identifiers a
+    // few characters, names some twenty.
+    WpsType.reserve(n, n);
+    WpsName.reserve(n, 24 * n);
+    WpsFreq.reserve(n, 6 * n);
+    WpsIdent.reserve(n, 5 * n);
     WpsLat.reserve(n);
     WpsLon.reserve(n);
     WpsWxCat.reserve(n);
@@ -40,10 +42,10 @@ bool WaypointStore::add(std::string_view type, std::string_view name, std::strin
     if (WpsCount >= kCapacity) {
         return false;
     }
-    WpsType.emplace_back(type);
-    WpsName.emplace_back(name);
-    WpsFreq.emplace_back(freq);
-    WpsIdent.emplace_back(ident);
+    WpsType.push_back(type);
+    WpsName.push_back(name);
+    WpsFreq.push_back(freq);
+    WpsIdent.push_back(ident);
     WpsLat.push_back(lat);
     WpsLon.push_back(lon);
     WpsWxCat.push_back(wxCat);
@@ -56,7 +58,7 @@ std::optional<std::string> WaypointStore::frequencyOf(const std::string& name) c
     std::optional<std::string> found;
     for (int i = 1; i <= WpsCount; ++i) {
         if (WpsName[static_cast<std::size_t>(i)] == name) {
-            found = WpsFreq[static_cast<std::size_t>(i)];
+            found = std::string(WpsFreq[static_cast<std::size_t>(i)]);
         }
     }
     return found;
@@ -87,6 +89,7 @@ bool inRegion(int region, std::string_view lonText, int we) {
 namespace {
 
 struct StationWeather {
+    std::string id;
     int cover1 = 0;
     int cover2 = 0;
     bool visibVary = false;
@@ -94,16 +97,29 @@ struct StationWeather {
     int precip = 0;
 };
 
-std::unordered_map<std::string, StationWeather> readStationWeather(weather::WeatherDb& db) {
-    std::unordered_map<std::string, StationWeather> out;
+// The stored weather's fields the store needs, sorted by station: the rows come in the order a
+// load wrote them, which is already that order.
+std::vector<StationWeather> readStationWeather(weather::WeatherDb& db) {
+    std::vector<StationWeather> out;
     weather::Statement st(db.handle(),
                           "SELECT ID, Cl1Coverage, Cl2Coverage, VisibVary, Thunder, Precip FROM "
                           "Weather");
     while (st.step() == SQLITE_ROW) {
-        out[st.text(0)] = {st.integer(1), st.integer(2), st.integer(3) != 0, st.integer(4) != 0,
-                           st.integer(5)};
+        out.push_back({std::string(st.view(0)), st.integer(1), st.integer(2), st.integer(3) != 0,
+                       st.integer(4) != 0, st.integer(5)});
+    }
+    const auto byId = [](const StationWeather& a, const StationWeather& b) { return a.id < b.id; };
+    if (!std::is_sorted(out.begin(), out.end(), byId)) {
+        std::sort(out.begin(), out.end(), byId);
     }
     return out;
+}
+
+const StationWeather* weatherOf(const std::vector<StationWeather>& weather, const std::string& id) {
+    const auto it = std::lower_bound(
+        weather.begin(), weather.end(), id,
+        [](const StationWeather& w, const std::string& key) { return w.id < key; });
+    return it != weather.end() && it->id == id ? &*it : nullptr;
 }
 
 // "###" formatting of the share: whole percent, and nothing at all for zero.
@@ -171,11 +187,11 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
     const auto weather = readStationWeather(db);
     for (int i = 1; i <= stations.count(); ++i) {
         const auto& s = stations[i];
-        const auto it = weather.find(s.ID);
-        if (it == weather.end()) {
+        const StationWeather* found = weatherOf(weather, s.ID);
+        if (found == nullptr) {
             continue;
         }
-        const StationWeather& w = it->second;
+        const StationWeather& w = *found;
         std::int16_t category = static_cast<std::int16_t>(std::max(w.cover1, w.cover2));
         if (w.visibVary) {
             category = 9;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,16 +18,51 @@ class WeatherDb;
 
 namespace zephyra::flightplan {
 
+// One text field of every entry of the store, in one buffer: a load adds some 45,000 entries,
+// and a string each would be as many allocations to make and to free. Entry 0 is empty.
+class TextColumn {
+  public:
+    std::string_view operator[](std::size_t i) const {
+        return std::string_view(text_).substr(starts_[i], starts_[i + 1] - starts_[i]);
+    }
+    std::size_t size() const { return starts_.size() - 1; }
+    std::string_view back() const { return (*this)[size() - 1]; }
+    void push_back(std::string_view s) {
+        text_.append(s);
+        starts_.push_back(static_cast<std::uint32_t>(text_.size()));
+    }
+    // Only entry 0 left.
+    void clear() {
+        text_.clear();
+        starts_.assign(2, 0);
+    }
+    void reserve(std::size_t entries, std::size_t bytes) {
+        starts_.reserve(entries + 1);
+        text_.reserve(bytes);
+    }
+
+  private:
+    std::string text_;
+    std::vector<std::uint32_t> starts_{0, 0};  // entry i is text_[starts_[i], starts_[i + 1])
+};
+
+// Hashes texts of any kind alike, so a map keyed by strings can be searched with a store's
+// texts (std::unordered_map<std::string, T, TextHash, std::equal_to<>>).
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
 // The in-memory waypoints for plan generation and frequency display: the WPS records of the
 // chosen region, then one entry per reporting station with weather ("C"), tagged with its
 // weather category and precipitation index. Entries are 1..WpsCount; index 0 holds none.
 struct WaypointStore {
     static constexpr int kCapacity = 50000;
 
-    std::vector<std::string> WpsType{std::string()};
-    std::vector<std::string> WpsName{std::string()};
-    std::vector<std::string> WpsFreq{std::string()};
-    std::vector<std::string> WpsIdent{std::string()};  // WPS identifier; empty for stations
+    TextColumn WpsType;
+    TextColumn WpsName;
+    TextColumn WpsFreq;
+    TextColumn WpsIdent;  // WPS identifier; empty for stations
     std::vector<double> WpsLat{0.0};
     std::vector<double> WpsLon{0.0};
     std::vector<std::int16_t> WpsWxCat{0};

@@ -14,6 +14,10 @@ namespace zephyra::map {
 
 namespace {
 
+QString toQString(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
 constexpr QColor kSea(170, 200, 226);
 constexpr QColor kLand(238, 234, 220);
 constexpr QColor kLake(170, 200, 226);
@@ -326,9 +330,8 @@ void MapRenderer::drawPoints(QPainter& p, const MapView& view, const MapScene& s
             }
             p.drawImage(QPointF(s.x - kSpriteSize / 2.0, s.y - kSpriteSize / 2.0), img);
             if (names && scene.store != nullptr && set.storeIndex[i] <= scene.store->WpsCount) {
-                pending_.push_back(
-                    {-static_cast<int>(kind), QPointF(s.x + 7, s.y + 3),
-                     QString::fromStdString(scene.store->WpsName[set.storeIndex[i]])});
+                pending_.push_back({-static_cast<int>(kind), QPointF(s.x + 7, s.y + 3),
+                                    toQString(scene.store->WpsName[set.storeIndex[i]])});
             }
         }
     }
@@ -389,7 +392,7 @@ void MapRenderer::drawStations(QPainter& p, const MapView& view, const MapScene&
         f.setBold(true);
         p.setFont(f);
         p.setPen(Qt::black);
-        const QString id = QString::fromStdString(store.WpsFreq[closest]);
+        const QString id = toQString(store.WpsFreq[closest]);
         const QPointF at(s.x + 11, s.y - 6);
         labels_.take(QFontMetricsF(f, p.device()).boundingRect(id).translated(at));
         p.drawText(at, id);

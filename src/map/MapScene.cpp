@@ -6,7 +6,7 @@
 
 namespace zephyra::map {
 
-PointKind kindOfType(const std::string& wpsType) {
+PointKind kindOfType(std::string_view wpsType) {
     if (wpsType == "C") {
         return PointKind::Station;
     }

@@ -30,7 +30,7 @@ struct MapLayers {
 
 // Kinds of waypoint-store entries as the map shows them.
 enum class PointKind { Station, Vor, Ndb, Airport, Fix };
-PointKind kindOfType(const std::string& wpsType);
+PointKind kindOfType(std::string_view wpsType);
 // The smallest scale (pixels per degree) at which a kind is drawn: stations always; VORs from
 // a continent's size, airports from a few states', NDBs and fixes from a region's.
 double minScaleFor(PointKind kind);

@@ -108,7 +108,7 @@ void MapCanvas::mouseReleaseEvent(QMouseEvent* event) {
         const int entry = navaidAt(event->position());
         if (entry > 0 && entry <= scene_.store->WpsCount) {
             const auto k = static_cast<std::size_t>(entry);
-            source_.navaidChosen(scene_.store->WpsName[k], scene_.store->WpsLat[k],
+            source_.navaidChosen(std::string(scene_.store->WpsName[k]), scene_.store->WpsLat[k],
                                  scene_.store->WpsLon[k]);
         }
     }
@@ -129,8 +129,9 @@ void MapCanvas::hover(QPointF pos, QPoint global) {
         return;
     }
     const auto& store = *scene_.store;
-    const QString text = QString::fromStdString(store.WpsFreq[entry] + " " + store.WpsName[entry] +
-                                                "\n" + source_.stationReport(store.WpsFreq[entry]));
+    const std::string id(store.WpsFreq[entry]);
+    const QString text = QString::fromStdString(id + " " + std::string(store.WpsName[entry]) +
+                                                "\n" + source_.stationReport(id));
     setToolTip(text);
     QToolTip::showText(global, text, this);
 }

@@ -454,7 +454,8 @@ void PlanListsBinder::importPlan() {
         for (int k = 1; k <= store.WpsCount; ++k) {
             const auto i = static_cast<std::size_t>(k);
             if (!ident.empty() && store.WpsIdent[i] == ident) {
-                return flightplan::FoundNavaid{store.WpsName[i], store.WpsType[i], store.WpsLat[i],
+                return flightplan::FoundNavaid{std::string(store.WpsName[i]),
+                                               std::string(store.WpsType[i]), store.WpsLat[i],
                                                store.WpsLon[i]};
             }
         }

@@ -169,10 +169,8 @@ TEST(NavaidFinder, CommandLineChoiceRefusesAmbiguity) {
 // Courses are magnetic when the variation is known.
 TEST(PlanTable, EntriesLegsTotalsAndPassedMarks) {
     flightplan::WaypointStore store;
-    store.add("V", "Macon", "114.2", 32.69, -83.65);
-    store.WpsIdent.back() = "MCN";
-    store.add("A", "Kennedy", "", 40.64, -73.78);
-    store.WpsIdent.back() = "KJFK";
+    store.add("V", "Macon", "114.2", 32.69, -83.65, 0, 0, "MCN");
+    store.add("A", "Kennedy", "", 40.64, -73.78, 0, 0, "KJFK");
     FlightPlan f;
     f.ends = {"Atlanta", 33.64, -84.43, "Kennedy", 40.64, -73.78};
     f.plan.append({"Macon", "9000", "240", 32.69, -83.65, 9000, 240});

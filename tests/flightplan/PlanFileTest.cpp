@@ -54,12 +54,9 @@ PlanStore::Row row(const std::string& name, double lat, double lon, int alt, dou
 
 flightplan::WaypointStore storeWith() {
     flightplan::WaypointStore store;
-    store.add("A", "Atlanta Hartsfield", "", 33.6367, -84.428101);
-    store.WpsIdent.back() = "KATL";
-    store.add("V", "Spartanburg", "115.7", 35.0338, -81.927);
-    store.WpsIdent.back() = "SPA";
-    store.add("A", "John F Kennedy Intl", "", 40.639801, -73.7789);
-    store.WpsIdent.back() = "KJFK";
+    store.add("A", "Atlanta Hartsfield", "", 33.6367, -84.428101, 0, 0, "KATL");
+    store.add("V", "Spartanburg", "115.7", 35.0338, -81.927, 0, 0, "SPA");
+    store.add("A", "John F Kennedy Intl", "", 40.639801, -73.7789, 0, 0, "KJFK");
     return store;
 }
 

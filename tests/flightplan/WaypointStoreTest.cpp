@@ -61,8 +61,9 @@ class WaypointStoreTest : public ::testing::Test {
     // Entry i as "type|name|frequency|category|precipitation".
     std::string entry(int i) const {
         const auto k = static_cast<std::size_t>(i);
-        return store.WpsType[k] + "|" + store.WpsName[k] + "|" + store.WpsFreq[k] + "|" +
-               std::to_string(store.WpsWxCat[k]) + "|" + std::to_string(store.WpsPrecip[k]);
+        return std::string(store.WpsType[k]) + "|" + std::string(store.WpsName[k]) + "|" +
+               std::string(store.WpsFreq[k]) + "|" + std::to_string(store.WpsWxCat[k]) + "|" +
+               std::to_string(store.WpsPrecip[k]);
     }
 
     test::TempDir dir;

@@ -186,10 +186,8 @@ TEST_F(PlanControlsTest, SaveThenLoadWithQuickSendAndTheCustomWeatherSeam) {
 TEST_F(PlanControlsTest, ShareExportsAndImportsFlightGearRoutesAndGpx) {
     add("3000", "250", {"atlanta", "kennedy"});
     // The waypoint store knows the airports by identifier.
-    context.waypoints.add("A", "Atlanta Intl", "", 33.636944, -84.428333);
-    context.waypoints.WpsIdent.back() = "KATL";
-    context.waypoints.add("A", "Kennedy Intl", "", 40.639444, -73.779722);
-    context.waypoints.WpsIdent.back() = "KJFK";
+    context.waypoints.add("A", "Atlanta Intl", "", 33.636944, -84.428333, 0, 0, "KATL");
+    context.waypoints.add("A", "Kennedy Intl", "", 40.639444, -73.779722, 0, 0, "KJFK");
     auto trigger = [&](const char* name) {
         auto* a = w->findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(a, nullptr) << name;
