@@ -4,9 +4,16 @@
 #include <ostream>
 #include <string>
 
+#include "platform/Files.h"
+#include "platform/Folders.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::cli {
+
+// The database a command uses without --db: the user's.
+inline std::string defaultDatabase() {
+    return platform::joinPath(platform::folders().user, "vanedb.mdb");
+}
 
 // The program's database, never created; when it cannot be used, nothing, after a line on err
 // that starts with who is speaking ("zephyra-cli", "zephyra-cli plan") and says why.

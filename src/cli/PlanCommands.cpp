@@ -1,5 +1,6 @@
 #include "cli/PlanCommands.h"
 #include "cli/OpenDatabase.h"
+#include "cli/QtCommands.h"
 #include "platform/Folders.h"
 
 #include <algorithm>
@@ -12,11 +13,9 @@
 #include "cli/FlightWeather.h"
 #include "flightplan/AutoGenerator.h"
 #include "flightplan/NavaidFinder.h"
-#include "flightplan/PlanExchange.h"
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanFlight.h"
 #include "flightplan/PlanNumbers.h"
-#include "flightplan/RouteSender.h"
 #include "flightplan/WaypointStore.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
@@ -91,35 +90,6 @@ the window (without it: those a first run writes); the options above override th
 The weather is loaded into a temporary copy of the database; the database is not changed.
 )";
 
-constexpr const char* kExchangeUsage =
-    R"(usage: zephyra-cli plan export PLAN.fpl --format fgroute|gpx --out FILE [--db FILE]
-       zephyra-cli plan import FILE --out PLAN.fpl [--db FILE] [--alt A] [--speed S]
-       zephyra-cli plan send PLAN.fpl [--fg-host HOST] [--fg-port PORT] [--db FILE]
-
-export writes the plan as a FlightGear route-manager file (fgroute) or as a GPX 1.1 route
-(gpx). An entry whose name the waypoint table holds within 0.01 degrees of its position
-carries that waypoint's identifier and type; any other is a plain position with its name.
-Custom weather is not part of these formats and is left out.
-
-import reads a FlightGear route, a GPX file (its route; else its track; else its waypoints) or
-a ".fpl" plan, the format told from the content, and writes it as a ".fpl" plan. Entries the
-file gives no altitude or speed take --alt (default 9000) and --speed (default 250); an entry
-FlightGear names only by its identifier is placed where the waypoint table has it. A file over
-16 MB or over 2,001 entries is refused, and nothing is written.
-
-send loads the plan into the route manager of a running FlightGear through its property
-server (host and port as fly takes them; defaults from "simulator.ini"), then prints the
-route FlightGear holds: /autopilot/route-manager/route/num and each route/wp[i]/id. With
-FlightGear's home folder on this machine the route is written to its Export folder and
-loaded from there; otherwise the positions are inserted one by one.
-
-  --db FILE        the database (default: vanedb.mdb beside the program)
-)";
-
-std::string defaultDatabase() {
-    return platform::joinPath(platform::folders().user, "vanedb.mdb");
-}
-
 // The place a --from or --to names; nothing, with the reason on err, when it names none or
 // several.
 std::optional<flightplan::FoundNavaid> resolve(weather::WeatherDb& db, const std::string& option,
@@ -161,210 +131,32 @@ std::string clockText(double seconds) {
     return buf;
 }
 
-// Reads PLAN.fpl whole for export or sending; false (with the reason on err) when it cannot.
-bool readWholePlan(const std::string& path, flightplan::PlanStore& plan, const char* command,
-                   std::ostream& err) {
-    class TakeWeather final : public flightplan::PlanLoadHost {
-        bool useCustomWeather() override { return true; }
-        void processCustomWeather() override {}
-    } host;
-    const auto loaded = flightplan::loadPlanFile(path, plan, host);
-    if (!loaded.opened) {
-        err << "zephyra-cli plan " << command << ": cannot read " << path << "\n";
-        return false;
-    }
-    if (!loaded.completed) {
-        err << "zephyra-cli plan " << command << ": line " << loaded.stoppedAtLine << " of " << path
-            << " is not a plan entry" << (loaded.problem.empty() ? "" : " (" + loaded.problem + ")")
-            << "\n";
-        return false;
-    }
-    if (plan.PlanCount == 0) {
-        err << "zephyra-cli plan " << command << ": " << path << " has no entries\n";
-        return false;
-    }
-    return true;
-}
-
-// The waypoint table of the database, for identifiers; empty (and said so) without one.
-flightplan::WaypointStore waypointsOf(const std::string& database, const char* command,
-                                      std::ostream& err) {
-    flightplan::WaypointStore store;
-    auto db = weather::WeatherDb::open(database, nullptr, false);
-    flightplan::QuietWaypointLoadHost host;
-    platform::DefaultRandom random;
-    if (!db || flightplan::loadWaypoints(*db, flightplan::kAll, weather::StationList{}, random,
-                                         store, host) != flightplan::WaypointLoadResult::Loaded) {
-        err << "zephyra-cli plan " << command << ": no waypoint table in " << database
-            << "; entries are written as plain positions\n";
-        store.clear();
-    }
-    return store;
-}
-
-int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string planPath, outPath, database = defaultDatabase();
-    std::optional<flightplan::ExchangeFormat> format;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--format" && hasValue) {
-            format = flightplan::exchangeFormatNamed(args[++i]);
-            if (!format) {
-                err << "zephyra-cli plan export: --format takes fgroute or gpx\n";
-                return 2;
-            }
-        } else if (a == "--out" && hasValue) {
-            outPath = args[++i];
-        } else if (a == "--db" && hasValue) {
-            database = args[++i];
-        } else if (!a.empty() && a[0] != '-' && planPath.empty()) {
-            planPath = a;
-        } else {
-            err << kExchangeUsage;
-            return 2;
-        }
-    }
-    if (planPath.empty() || outPath.empty() || !format) {
-        err << kExchangeUsage;
-        return 2;
-    }
-    flightplan::PlanStore plan;
-    if (!readWholePlan(planPath, plan, "export", err)) {
-        return 1;
-    }
-    const auto store = waypointsOf(database, "export", err);
-    std::string error;
-    if (!flightplan::exportPlanFile(outPath, *format, plan, &store, &error)) {
-        err << "zephyra-cli plan export: " << error << "\n";
-        return 1;
-    }
-    out << plan.PlanCount << " entries written to " << outPath << " as "
-        << (*format == flightplan::ExchangeFormat::Gpx ? "GPX" : "a FlightGear route") << "\n";
-    if (plan.hasCustomWeather) {
-        out << "The plan's custom weather is not part of this format and was left out.\n";
-    }
-    return 0;
-}
-
-int runImport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string inPath, outPath, database = defaultDatabase();
-    flightplan::ImportDefaults defaults;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--out" && hasValue) {
-            outPath = args[++i];
-        } else if (a == "--db" && hasValue) {
-            database = args[++i];
-        } else if (a == "--alt" && hasValue) {
-            defaults.altText = args[++i];
-        } else if (a == "--speed" && hasValue) {
-            defaults.spdText = args[++i];
-        } else if (!a.empty() && a[0] != '-' && inPath.empty()) {
-            inPath = a;
-        } else {
-            err << kExchangeUsage;
-            return 2;
-        }
-    }
-    const auto alt = flightplan::readInt32(defaults.altText);
-    const auto speed = flightplan::readNumber(defaults.spdText);
-    if (inPath.empty() || outPath.empty() || !alt || *alt < 0 || *alt > 60000 || !speed ||
-        !(*speed > 0) || *speed > 10000) {
-        err << kExchangeUsage;
-        return 2;
-    }
-    std::unique_ptr<weather::WeatherDb> db;
-    bool dbTried = false;
-    defaults.findIdent = [&](const std::string& ident) -> std::optional<flightplan::FoundNavaid> {
-        if (!dbTried) {
-            dbTried = true;
-            db = weather::WeatherDb::open(database, nullptr, false);
-        }
-        if (!db || ident.empty()) {
-            return std::nullopt;
-        }
-        const auto choice = flightplan::chooseNavaid(*db, ident);
-        if (!choice.chosen) {
-            return std::nullopt;
-        }
-        const auto& w = *choice.chosen;
-        return flightplan::FoundNavaid{w.Name, w.Type, w.latitudeDegrees(), w.longitudeDegrees()};
-    };
-    flightplan::PlanStore plan;
-    class KeepWeather final : public flightplan::PlanLoadHost {
-        bool useCustomWeather() override { return true; }
-        void processCustomWeather() override {}
-    } host;
-    const auto result = flightplan::importPlanFile(inPath, plan, host, defaults);
-    if (!result.ok) {
-        err << "zephyra-cli plan import: " << result.message << "\n";
-        return 1;
-    }
-    std::string error;
-    if (!flightplan::savePlanFile(outPath, plan, &error)) {
-        err << "zephyra-cli plan import: " << error << "\n";
-        return 1;
-    }
-    out << plan.PlanCount << " entries imported from " << inPath << " (" << result.format
-        << ") into " << outPath << "\n";
-    for (const auto& note : result.notes) {
-        out << note << "\n";
-    }
-    return 0;
-}
-
-int runSend(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string planPath, database = defaultDatabase();
-    auto choice = simlink::readSimulatorChoice(
-        platform::joinPath(platform::programFolder(), simlink::kSimulatorFile));
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string problem;
-        const auto use = simlink::takeSimulatorOption(
-            a, i + 1 < args.size() ? &args[i + 1] : nullptr, choice, problem);
-        if (use == simlink::OptionUse::Bad) {
-            err << "zephyra-cli plan send: " << problem << "\n";
-            return 2;
-        }
-        if (use == simlink::OptionUse::Taken) {
-            ++i;
-        } else if (a == "--db" && i + 1 < args.size()) {
-            database = args[++i];
-        } else if (!a.empty() && a[0] != '-' && planPath.empty()) {
-            planPath = a;
-        } else {
-            err << kExchangeUsage;
-            return 2;
-        }
-    }
-    if (planPath.empty()) {
-        err << kExchangeUsage;
-        return 2;
-    }
-    flightplan::PlanStore plan;
-    if (!readWholePlan(planPath, plan, "send", err)) {
-        return 1;
-    }
-    const auto store = waypointsOf(database, "send", err);
-    auto settings = choice.flightGear;
-    settings.replyTimeout = std::max(settings.replyTimeout, std::chrono::milliseconds(2000));
-    settings.connectTimeout = std::max(settings.connectTimeout, std::chrono::milliseconds(2000));
-    const auto result = flightplan::sendRouteToFlightGear(plan, &store, settings);
-    if (result.routeCount >= 0) {
-        out << "/autopilot/route-manager/route/num = " << result.routeCount << " (plan entries "
-            << plan.PlanCount << ")\n";
-        for (std::size_t i = 0; i < result.ids.size(); ++i) {
-            out << "/autopilot/route-manager/route/wp[" << i << "]/id = " << result.ids[i] << "\n";
-        }
-    }
-    (result.ok ? out : err) << (result.ok ? "" : "zephyra-cli plan send: ") << result.message
-                            << "\n";
-    return result.ok ? 0 : 1;
-}
-
 }  // namespace
+
+const char* const kExchangeUsage =
+    R"(usage: zephyra-cli plan export PLAN.fpl --format fgroute|gpx --out FILE [--db FILE]
+       zephyra-cli plan import FILE --out PLAN.fpl [--db FILE] [--alt A] [--speed S]
+       zephyra-cli plan send PLAN.fpl [--fg-host HOST] [--fg-port PORT] [--db FILE]
+
+export writes the plan as a FlightGear route-manager file (fgroute) or as a GPX 1.1 route
+(gpx). An entry whose name the waypoint table holds within 0.01 degrees of its position
+carries that waypoint's identifier and type; any other is a plain position with its name.
+Custom weather is not part of these formats and is left out.
+
+import reads a FlightGear route, a GPX file (its route; else its track; else its waypoints) or
+a ".fpl" plan, the format told from the content, and writes it as a ".fpl" plan. Entries the
+file gives no altitude or speed take --alt (default 9000) and --speed (default 250); an entry
+FlightGear names only by its identifier is placed where the waypoint table has it. A file over
+16 MB or over 2,001 entries is refused, and nothing is written.
+
+send loads the plan into the route manager of a running FlightGear through its property
+server (host and port as fly takes them; defaults from "simulator.ini"), then prints the
+route FlightGear holds: /autopilot/route-manager/route/num and each route/wp[i]/id. With
+FlightGear's home folder on this machine the route is written to its Export folder and
+loaded from there; otherwise the positions are inserted one by one.
+
+  --db FILE        the database (default: vanedb.mdb beside the program)
+)";
 
 int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
@@ -376,10 +168,7 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
             out << kExchangeUsage;
             return 0;
         }
-        if (args[0] == "send") {
-            return runSend(args, out, err);
-        }
-        return args[0] == "export" ? runExport(args, out, err) : runImport(args, out, err);
+        return runPlanExchangeCommand(args, out, err);
     }
     if (args[0] != "generate") {
         err << kPlanUsage << "\n" << kExchangeUsage;

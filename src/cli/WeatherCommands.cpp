@@ -2,7 +2,6 @@
 #include "cli/OpenDatabase.h"
 #include "platform/Folders.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -17,7 +16,6 @@
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
-#include "platform/qt/QtScheduler.h"
 #include "weather/LineEnds.h"
 #include "weather/NoaaAgreement.h"
 #include "weather/NoaaProducts.h"
@@ -25,7 +23,6 @@
 #include "weather/WeatherDb.h"
 #include "weather/WeatherFile.h"
 #include "weather/WeatherLoader.h"
-#include "weather/download/WeatherDownload.h"
 
 namespace zephyra::cli {
 
@@ -64,43 +61,6 @@ std::string number(double v) {
     s << std::setprecision(15) << v;
     return s.str();
 }
-
-void downloadUsage(std::ostream& out) {
-    out << "usage: zephyra-cli download [--url URL] [--out FILE] [--db FILE]\n"
-           "  Fetches the current bulk reports, writes them as a plain report file and loads\n"
-           "  it as the main window loads a picked file.\n"
-           "  --url  where from (default: Url in zephyra.ini beside the program, else\n"
-           "         "
-        << weather::kDefaultWeatherUrl
-        << ")\n"
-           "  --out  the report file (default: metar-YYYYMMDD-HHMMZ.txt beside the program)\n"
-           "  --db   the database (default: vanedb.mdb beside the program)\n";
-}
-
-// A console that prints the download's status lines, progress at most once a second; it is
-// never cancelled.
-class ConsoleDownloadHost final : public weather::DownloadHost {
-  public:
-    explicit ConsoleDownloadHost(std::ostream& out) : out_(out) {}
-    void setStatus(const std::string& text) override {
-        const auto now = std::chrono::steady_clock::now();
-        const bool progress = text.starts_with("Downloading current weather:");
-        if (text == last_ || (progress && now - lastProgress_ < std::chrono::seconds(1))) {
-            return;
-        }
-        if (progress) {
-            lastProgress_ = now;
-        }
-        last_ = text;
-        out_ << text << "\n";
-    }
-    bool cancelRequested() override { return false; }
-
-  private:
-    std::ostream& out_;
-    std::string last_;
-    std::chrono::steady_clock::time_point lastProgress_{};
-};
 
 // A headless window: status lines are kept, events need no processing.
 class ConsoleHost final : public weather::LoadHost, public flightplan::WaypointLoadHost {
@@ -180,10 +140,10 @@ int dump(const std::string& path, bool sa, std::ostream& out, std::ostream& err)
     return 0;
 }
 
-// Loads a weather file as the main window does, then the waypoints of a region, and prints the
-// figures, then every message the window would show (the last one says how the load ended).
-int load(const std::string& database, const std::string& file, bool sa, int region,
-         std::ostream& out, std::ostream& err) {
+}  // namespace
+
+int loadWeatherFile(const std::string& database, const std::string& file, bool sa, int region,
+                    std::ostream& out, std::ostream& err) {
     auto db = openDatabaseOrSay(database, "zephyra-cli", err);
     if (!db) {
         return 1;
@@ -233,12 +193,6 @@ int load(const std::string& database, const std::string& file, bool sa, int regi
     return outcome.finished ? 0 : 1;
 }
 
-std::string defaultDatabase() {
-    return platform::joinPath(platform::folders().user, "vanedb.mdb");
-}
-
-}  // namespace
-
 int runDecodeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     bool sa = false;
     bool dumpOnly = false;
@@ -273,53 +227,7 @@ int runDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (dumpOnly) {
         return dump(file, sa, out, err);
     }
-    return load(database, file, sa, region, out, err);
-}
-
-int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const std::string folder = platform::folders().user;
-    weather::DownloadSettings settings =
-        weather::readDownloadSettings(platform::folders().settings);
-    std::string database = defaultDatabase();
-    std::string file;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--url" && i + 1 < args.size()) {
-            settings.url = args[++i];
-        } else if (a == "--out" && i + 1 < args.size()) {
-            file = args[++i];
-        } else if (a == "--db" && i + 1 < args.size()) {
-            database = args[++i];
-        } else if (a == "--help" || a == "-h") {
-            downloadUsage(out);
-            return 0;
-        } else {
-            downloadUsage(err);
-            return 2;
-        }
-    }
-    // The network needs Qt's event loop; the waits of the download run it.
-    int argc = 1;
-    char name[] = "zephyra-cli";
-    char* argv[] = {name, nullptr};
-    std::optional<QCoreApplication> app;
-    if (QCoreApplication::instance() == nullptr) {
-        app.emplace(argc, argv);
-    }
-    platform::QtScheduler clock;
-    const bool nameAfterReports = file.empty();
-    if (file.empty()) {
-        file = platform::joinPath(folder, weather::downloadFileName(clock.wallClock()));
-    }
-    ConsoleDownloadHost host(out);
-    weather::WeatherDownload download(clock, host);
-    const auto result = download.fetch(settings, file, nameAfterReports);
-    if (!result.ok) {
-        err << "zephyra-cli: " << result.error << " The weather already loaded is kept.\n";
-        return 1;
-    }
-    out << "Wrote " << result.reports << " reports to " << result.path << "\n";
-    return load(database, result.path, false, flightplan::kAll, out, err);
+    return loadWeatherFile(database, file, sa, region, out, err);
 }
 
 int runAgreeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -10,6 +10,7 @@
 #include "cli/ConfigureCommand.h"
 #include "cli/DeliveryCommands.h"
 #include "cli/PlanCommands.h"
+#include "cli/QtCommands.h"
 #include "cli/SimCommand.h"
 #include "cli/WeatherCommands.h"
 #include "platform/Folders.h"
@@ -69,10 +70,19 @@ void prepareHeap() {
 #endif
 }
 
+char** startedWith = nullptr;
+
 }  // namespace
+
+namespace zephyra::cli {
+char** programArguments() {
+    return startedWith;
+}
+}  // namespace zephyra::cli
 
 int main(int argc, char** argv) {
     prepareHeap();
+    startedWith = argv;
     if (argc < 2) {
         usage(std::cerr);
         return 2;

@@ -42,9 +42,13 @@ std::string homeFolder() {
 Folders resolveFolders(const std::string& programFolder, const FolderEnvironment& env,
                        const std::function<bool(const std::string&)>& exists) {
     const fs::path program(programFolder);
-    if (program.filename() == "bin") {
-        const std::string share =
-            (program.parent_path() / "share" / "zephyra").lexically_normal().string();
+    // The programs in bin/, and the helper program in libexec/zephyra/, of an installation.
+    const bool inLibexec =
+        program.filename() == "zephyra" && program.parent_path().filename() == "libexec";
+    if (program.filename() == "bin" || inLibexec) {
+        const fs::path prefix =
+            inLibexec ? program.parent_path().parent_path() : program.parent_path();
+        const std::string share = (prefix / "share" / "zephyra").lexically_normal().string();
         if (exists(joinPath(share, kShippedMarker))) {
             return {share, joinPath(xdgOr(env.xdgConfigHome, env.home, ".config"), "zephyra"),
                     joinPath(xdgOr(env.xdgDataHome, env.home, ".local/share"), "zephyra"), true};

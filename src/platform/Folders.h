@@ -8,7 +8,8 @@ namespace zephyra::platform {
 // Where the program finds what it ships and keeps what the user makes.
 //
 // Built and run in place, everything lies beside the executable, as it always has. Installed
-// (the executable in ".../bin" with its data in ".../share/zephyra"), the shipped files are
+// (the executable in ".../bin", or ".../libexec/zephyra" for zephyra-cli-qt, with its data in
+// ".../share/zephyra"), the shipped files are
 // read-only and the user's files live in the XDG folders of the user's home. The mode is told
 // at run time from where the data is found, so an unpacked tree works wherever it lies.
 struct Folders {
@@ -19,7 +20,9 @@ struct Folders {
 };
 
 // Every file in one folder, as when the program runs where it was built.
-inline Folders allIn(const std::string& folder) { return {folder, folder, folder, false}; }
+inline Folders allIn(const std::string& folder) {
+    return {folder, folder, folder, false};
+}
 
 // The variables the installed layout reads (empty when unset).
 struct FolderEnvironment {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "cli/QtCommands.h"
 #include "cli/WeatherCommands.h"
 #include "support/DbRows.h"
 #include "support/Gzip.h"

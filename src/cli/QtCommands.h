@@ -1,0 +1,23 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace zephyra::cli {
+
+// The commands that need Qt: the network (download, plan send) and XML (plan export, plan
+// import). They are built into zephyra-cli-qt; zephyra-cli, kept free of Qt so that it starts
+// quickly, hands them over to that program with its own arguments.
+
+// zephyra-cli download [--url URL] [--out FILE] [--db FILE]: fetch the current reports and load
+// them.
+int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// zephyra-cli plan export|import|send ...: args[0] names which.
+int runPlanExchangeCommand(const std::vector<std::string>& args, std::ostream& out,
+                           std::ostream& err);
+
+// The arguments main was started with (argv, valid for the whole run), for the hand-over.
+char** programArguments();
+
+}  // namespace zephyra::cli
