@@ -147,3 +147,33 @@ TEST(DecodeRealFiles, StationEntriesFitBesideAllWaypointsAndSaTemperaturesStayFa
 }
 
 }  // namespace
+
+namespace {
+
+// What a program prints on stdout, run through the shell.
+std::string output(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) {
+            text.append(buf, n);
+        }
+        ::pclose(pipe);
+    }
+    return text;
+}
+
+}  // namespace
+
+// zephyra-cli starts without Qt and hands the commands that need it to zephyra-cli-qt.
+TEST(Programs, TheToolLoadsNoQtAndHandsItsQtCommandsOver) {
+    const std::string bin = ZEPHYRA_PROGRAM_DIR;
+    const std::string needed = output("readelf -d '" + bin + "/zephyra-cli'");
+    ASSERT_NE(needed.find("(NEEDED)"), std::string::npos);
+    EXPECT_EQ(needed.find("Qt"), std::string::npos) << needed;
+    for (const char* command : {"download --help", "plan export --help"}) {
+        EXPECT_TRUE(output(bin + "/zephyra-cli " + command)
+                        .starts_with("usage: zephyra-cli " + std::string(command, 4)))
+            << command;
+    }
+}
