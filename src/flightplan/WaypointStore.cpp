@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/Random.h"
+#include "weather/Packs.h"
 #include "weather/Statement.h"
 #include "weather/WeatherDb.h"
 
@@ -122,6 +123,29 @@ const StationWeather* weatherOf(const std::vector<StationWeather>& weather, cons
     return it != weather.end() && it->id == id ? &*it : nullptr;
 }
 
+using weather::packs::WaypointColumns;
+
+// Every WPS record into an empty store, a column at a time. Only navaids keep a frequency.
+void copyAllWps(const WaypointColumns& c, WaypointStore& store) {
+    const int n = c.count();
+    const auto copy = [&](TextColumn& to, WaypointColumns::Text from) {
+        to.append(c.texts(from), n, [&](int i) { return c.start(from, i); });
+    };
+    copy(store.WpsType, WaypointColumns::kType);
+    copy(store.WpsName, WaypointColumns::kName);
+    copy(store.WpsIdent, WaypointColumns::kIdent);
+    for (int i = 0; i < n; ++i) {
+        const std::string_view type = c.text(WaypointColumns::kType, i);
+        store.WpsFreq.push_back(type == "V" || type == "N" ? c.text(WaypointColumns::kFrequency, i)
+                                                           : std::string_view());
+        store.WpsLat.push_back(c.latitude(i));
+        store.WpsLon.push_back(c.longitude(i));
+    }
+    store.WpsWxCat.resize(store.WpsWxCat.size() + static_cast<std::size_t>(n), 0);
+    store.WpsPrecip.resize(store.WpsPrecip.size() + static_cast<std::size_t>(n), 0);
+    store.WpsCount += n;
+}
+
 // "###" formatting of the share: whole percent, and nothing at all for zero.
 std::string percentText(int processed, int total) {
     if (total <= 0) {
@@ -154,24 +178,40 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
     const int total = wpsRows + stations.count();
     store.reserve(static_cast<std::size_t>(total));
     int processed = 0;
+    const auto showProgress = [&] {
+        host.setStatus(region == kAll
+                           ? percentText(processed, total) + " percent of waypoints loaded."
+                           : std::to_string(processed) + " waypoints loaded.");
+        host.processEvents();
+    };
     auto progress = [&] {
-        ++processed;
-        if (processed % 250 == 0) {
-            host.setStatus(region == kAll
-                               ? percentText(processed, total) + " percent of waypoints loaded."
-                               : std::to_string(processed) + " waypoints loaded.");
-            host.processEvents();
+        if (++processed % 250 == 0) {
+            showProgress();
         }
     };
 
     if (region != kNone) {
-        const bool ok = db.forEachWpsEntry([&](const weather::WeatherDb::WpsEntry& w) {
-            if (inRegion(region, w.Lon, w.we)) {
-                const bool navaid = w.Type == "V" || w.Type == "N";
-                store.add(w.Type, w.Name, navaid ? w.Frequency : std::string_view(), w.latitude,
-                          w.longitude, 0, 0, w.Ident);
+        const bool ok = weather::packs::withWaypoints(db.handle(), [&](const WaypointColumns& c) {
+            if (region == kAll && c.count() <= WaypointStore::kCapacity) {
+                copyAllWps(c, store);
+                // The same progress as a record at a time gives.
+                for (int i = 0; i < c.count(); ++i) {
+                    progress();
+                }
+                return true;
             }
-            progress();
+            for (int i = 0; i < c.count(); ++i) {
+                const std::string_view lon = c.text(WaypointColumns::kLon, i);
+                if (inRegion(region, lon, c.we(i))) {
+                    const std::string_view type = c.text(WaypointColumns::kType, i);
+                    const bool navaid = type == "V" || type == "N";
+                    store.add(type, c.text(WaypointColumns::kName, i),
+                              navaid ? c.text(WaypointColumns::kFrequency, i) : std::string_view(),
+                              c.latitude(i), c.longitude(i), 0, 0,
+                              c.text(WaypointColumns::kIdent, i));
+                }
+                progress();
+            }
             return true;
         });
         if (!ok) {

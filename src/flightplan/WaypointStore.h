@@ -31,6 +31,16 @@ class TextColumn {
         text_.append(s);
         starts_.push_back(static_cast<std::uint32_t>(text_.size()));
     }
+    // Appends count texts lying back to back in texts, the i-th (from 0) starting at
+    // startOf(i); startOf(count) is where the last ends.
+    template <typename StartOf>
+    void append(std::string_view texts, int count, StartOf startOf) {
+        const auto base = static_cast<std::uint32_t>(text_.size());
+        text_.append(texts);
+        for (int i = 1; i <= count; ++i) {
+            starts_.push_back(base + static_cast<std::uint32_t>(startOf(i)));
+        }
+    }
     // Only entry 0 left.
     void clear() {
         text_.clear();

@@ -67,98 +67,145 @@ void Writer::real(double v) {
     out_.append(reinterpret_cast<const char*>(&v), sizeof v);
 }
 
-namespace {
-
-// WPS pack: the count, then per record Name, Type, Frequency, Ident, Lon, we and the position.
-// Walks the records, or only checks them when visit is empty; false when the pack does not
-// read back whole.
-bool walkWaypointPack(std::string_view bytes,
-                      const std::function<bool(const WeatherDb::WpsEntry&)>* visit) {
+bool WaypointColumns::parse(std::string_view bytes) {
+    count_ = 0;
     Reader in(bytes);
     const std::int32_t count = in.integer();
-    // Each record takes at least 5 lengths, we and two reals.
+    // Each record takes at least five offsets, we and two reals.
     if (count < 0 || static_cast<std::size_t>(count) > bytes.size() / 40) {
         return false;
     }
-    WeatherDb::WpsEntry e;
-    for (std::int32_t i = 0; i < count; ++i) {
-        e.Name = in.text();
-        e.Type = in.text();
-        e.Frequency = in.text();
-        e.Ident = in.text();
-        e.Lon = in.text();
-        e.we = in.integer();
-        e.latitude = in.real();
-        e.longitude = in.real();
-        if (visit != nullptr && !(*visit)(e)) {
-            return true;
+    const auto n = static_cast<std::size_t>(count);
+    const auto take = [&](std::size_t size) -> const char* {
+        if (!in.ok() || in.left() < size) {
+            return nullptr;
+        }
+        const char* at = bytes.data() + (bytes.size() - in.left());
+        in.skip(size);
+        return at;
+    };
+    for (Column& c : columns_) {
+        c.offsets = take(4 * (n + 1));
+        const std::int32_t size = in.integer();
+        const char* texts = size >= 0 ? take(static_cast<std::size_t>(size)) : nullptr;
+        if (c.offsets == nullptr || texts == nullptr) {
+            return false;
+        }
+        c.texts = std::string_view(texts, static_cast<std::size_t>(size));
+        // Offsets from 0 to the end of the texts, never going back.
+        if (offset(c, 0) != 0 || offset(c, count) != c.texts.size()) {
+            return false;
+        }
+        for (std::int32_t i = 0; i < count; ++i) {
+            if (offset(c, i + 1) < offset(c, i)) {
+                return false;
+            }
         }
     }
-    return in.ok() && in.atEnd();
+    we_ = take(4 * n);
+    latitudes_ = take(8 * n);
+    longitudes_ = take(8 * n);
+    if (we_ == nullptr || latitudes_ == nullptr || longitudes_ == nullptr || !in.atEnd()) {
+        return false;
+    }
+    count_ = count;
+    return true;
 }
 
-void writeWaypointEntry(Writer& out, const WeatherDb::WpsEntry& e) {
-    out.text(e.Name);
-    out.text(e.Type);
-    out.text(e.Frequency);
-    out.text(e.Ident);
-    out.text(e.Lon);
-    out.integer(e.we);
-    out.real(e.latitude);
-    out.real(e.longitude);
+namespace {
+
+// A signature names the layout as well: a pack of another layout is not taken.
+std::string waypointSignature(sqlite3* db) {
+    const std::string table = signature(db, "WPS", "rowid");
+    return table.empty() ? table : table + "/columns";
+}
+
+// The WPS rows in the pack's layout; empty when the table cannot be read.
+std::string waypointRows(sqlite3* db) {
+    Statement st(db,
+                 "SELECT Name, Type, Frequency, Ident, Lon, we, Lat, NS FROM WPS ORDER BY rowid");
+    if (!st.valid()) {
+        return {};
+    }
+    std::string texts[WaypointColumns::kTexts];
+    Writer offsets[WaypointColumns::kTexts];
+    Writer we, latitudes, longitudes;
+    for (auto& o : offsets) {
+        o.integer(0);
+    }
+    std::int32_t count = 0;
+    int rc = SQLITE_OK;
+    while ((rc = st.step()) == SQLITE_ROW) {
+        for (int c = 0; c < WaypointColumns::kTexts; ++c) {
+            texts[c].append(st.view(c));
+            offsets[c].integer(static_cast<std::int32_t>(texts[c].size()));
+        }
+        const int w = st.integer(5);
+        we.integer(w);
+        latitudes.real(waypointLatitude(st.view(6), st.integer(7)));
+        longitudes.real(waypointLongitude(st.view(4), w));
+        ++count;
+    }
+    if (rc != SQLITE_DONE) {
+        return {};
+    }
+    Writer pack;
+    pack.integer(count);
+    std::string bytes = pack.bytes();
+    for (int c = 0; c < WaypointColumns::kTexts; ++c) {
+        bytes += offsets[c].bytes();
+        Writer size;
+        size.integer(static_cast<std::int32_t>(texts[c].size()));
+        bytes += size.bytes();
+        bytes += texts[c];
+    }
+    return bytes + we.bytes() + latitudes.bytes() + longitudes.bytes();
 }
 
 }  // namespace
 
-bool forEachWaypoint(sqlite3* db, const std::function<bool(const WeatherDb::WpsEntry&)>& visit) {
-    const std::string sig = signature(db, "WPS", "rowid");
-    // The whole pack is checked before the first visit, so a bad one falls back cleanly.
-    if (read(db, kWaypoints, sig, [&](std::string_view bytes) {
-            return walkWaypointPack(bytes, nullptr) && walkWaypointPack(bytes, &visit);
-        })) {
-        return true;
+bool withWaypoints(sqlite3* db, const std::function<bool(const WaypointColumns&)>& use) {
+    const std::string sig = waypointSignature(db);
+    WaypointColumns columns;
+    bool taken = false;
+    bool result = false;
+    read(db, kWaypoints, sig, [&](std::string_view bytes) {
+        taken = columns.parse(bytes);
+        if (taken) {
+            result = use(columns);
+        }
+        return taken;
+    });
+    if (taken) {
+        return result;
     }
-
-    Statement st(db,
-                 "SELECT Name, Type, Frequency, Lat, NS, Lon, we, Ident FROM WPS ORDER BY rowid");
-    if (!st.valid()) {
+    const std::string bytes = waypointRows(db);
+    if (bytes.empty() || !columns.parse(bytes)) {
         return false;
     }
     // A database that cannot be written gets no pack: its rows are read each time.
-    const bool storable = sqlite3_db_readonly(db, "main") == 0;
-    Writer pack;
-    std::int32_t count = 0;
-    pack.integer(0);  // the count, filled in at the end
-    int rc = SQLITE_OK;
-    WeatherDb::WpsEntry e;
-    while ((rc = st.step()) == SQLITE_ROW) {
-        e.we = st.integer(6);
-        e.latitude = waypointLatitude(st.view(3), st.integer(4));
-        e.Lon = st.view(5);
-        e.longitude = waypointLongitude(e.Lon, e.we);
-        e.Name = st.view(0);
-        e.Type = st.view(1);
-        e.Frequency = st.view(2);
-        e.Ident = st.view(7);
-        if (storable) {
-            writeWaypointEntry(pack, e);
-            ++count;
-        }
-        if (!visit(e)) {
-            return true;  // stopped early: the pack is incomplete
-        }
-    }
-    if (rc != SQLITE_DONE) {
-        return false;
-    }
-    if (!storable) {
-        return true;
-    }
-    std::string bytes = pack.bytes();
-    std::memcpy(bytes.data(), &count, sizeof count);
-    st = Statement();
     write(db, kWaypoints, sig, bytes);
-    return true;
+    return use(columns);
+}
+
+bool forEachWaypoint(sqlite3* db, const std::function<bool(const WeatherDb::WpsEntry&)>& visit) {
+    return withWaypoints(db, [&](const WaypointColumns& c) {
+        WeatherDb::WpsEntry e;
+        for (int i = 0; i < c.count(); ++i) {
+            e.Name = c.text(WaypointColumns::kName, i);
+            e.Type = c.text(WaypointColumns::kType, i);
+            e.Frequency = c.text(WaypointColumns::kFrequency, i);
+            e.Ident = c.text(WaypointColumns::kIdent, i);
+            e.Lon = c.text(WaypointColumns::kLon, i);
+            e.we = c.we(i);
+            e.latitude = c.latitude(i);
+            e.longitude = c.longitude(i);
+            if (!visit(e)) {
+                break;
+            }
+        }
+        return true;
+    });
 }
 
 std::string stationRows(sqlite3* db, const std::string& sig) {

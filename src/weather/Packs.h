@@ -36,8 +36,55 @@ bool read(sqlite3* db, const char* name, const std::string& signature,
 // cannot be written.
 bool write(sqlite3* db, const char* name, const std::string& signature, std::string_view bytes);
 
-// Visits every WPS record in table order, from its pack when there is one, else from the rows
-// (and then stores the pack). Returns false when the table cannot be read.
+// The WPS records as the waypoint pack holds them: in table order, each field a column, so a
+// waypoint load can copy a column whole. Per text column, the offset of each record's text in
+// the column's texts, then the texts back to back; then per record we, latitude and longitude.
+class WaypointColumns {
+  public:
+    enum Text { kName, kType, kFrequency, kIdent, kLon, kTexts };
+
+    // Takes the layout; false when the bytes do not hold it whole and in order.
+    bool parse(std::string_view bytes);
+    int count() const { return count_; }
+    // Record i (0 .. count()-1).
+    std::string_view text(Text column, int i) const {
+        const Column& c = columns_[column];
+        const std::uint32_t begin = offset(c, i);
+        return c.texts.substr(begin, offset(c, i + 1) - begin);
+    }
+    std::int32_t we(int i) const { return at<std::int32_t>(we_, i); }
+    double latitude(int i) const { return at<double>(latitudes_, i); }
+    double longitude(int i) const { return at<double>(longitudes_, i); }
+    // A column's texts back to back, and where record i's text starts in them (i = 0 ..
+    // count(): the last is where the texts end).
+    std::string_view texts(Text column) const { return columns_[column].texts; }
+    std::uint32_t start(Text column, int i) const { return offset(columns_[column], i); }
+
+  private:
+    struct Column {
+        const char* offsets = nullptr;
+        std::string_view texts;
+    };
+    template <typename T>
+    static T at(const char* values, int i) {
+        T v;
+        std::memcpy(&v, values + sizeof(T) * static_cast<std::size_t>(i), sizeof v);
+        return v;
+    }
+    static std::uint32_t offset(const Column& c, int i) { return at<std::uint32_t>(c.offsets, i); }
+    int count_ = 0;
+    Column columns_[kTexts];
+    const char* we_ = nullptr;
+    const char* latitudes_ = nullptr;
+    const char* longitudes_ = nullptr;
+};
+
+// Hands the WPS records to use (valid only during the call), from their pack when there is one,
+// else from the rows (and then stores the pack); returns what use returned, or false when the
+// table cannot be read.
+bool withWaypoints(sqlite3* db, const std::function<bool(const WaypointColumns&)>& use);
+
+// Visits every WPS record in table order, as withWaypoints reads them.
 bool forEachWaypoint(sqlite3* db, const std::function<bool(const WeatherDb::WpsEntry&)>& visit);
 
 // A Stations pack built from the rows, sorted by identifier (and stored): per row ID, Name,
@@ -83,6 +130,14 @@ class Reader {
     bool ok() const { return ok_; }
     bool atEnd() const { return pos_ == in_.size(); }
     std::size_t left() const { return in_.size() - pos_; }
+    void skip(std::size_t n) {
+        if (left() < n) {
+            ok_ = false;
+            pos_ = in_.size();
+        } else {
+            pos_ += n;
+        }
+    }
 
   private:
     template <typename T>

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <system_error>
 
 #include "weather/Packs.h"
 #include "weather/Schema.h"
@@ -231,33 +232,59 @@ WeatherDb::~WeatherDb() {
         return;
     }
     if (checkpoint_.valid()) {
+        if (!checkpointStarted_) {
+            checkpointGo_.set_value(false);
+        }
         checkpoint_.wait();
     }
     st_.reset();
     sqlite3_close_v2(db_);
 }
 
-void WeatherDb::checkpointInBackground() {
+void WeatherDb::prepareCheckpoint() {
     // A scratch copy keeps no log, and a read-only file is not written.
-    if (!ownsConnection_ || readOnly_ || checkpoint_.valid()) {
+    if (!ownsConnection_ || readOnly_ || (checkpoint_.valid() && !checkpointStarted_)) {
         return;
+    }
+    if (checkpoint_.valid()) {
+        checkpoint_.wait();  // the previous copy, done or nearly
     }
     const char* file = sqlite3_db_filename(db_, "main");
     if (file == nullptr || *file == '\0') {
         return;
     }
-    checkpoint_ = std::async(std::launch::async, [path = std::string(file)] {
-        sqlite3* db = nullptr;
-        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                            nullptr) == SQLITE_OK) {
-            sqlite3_busy_timeout(db, 2000);
-            // The connection finds the log when it first reads the file. What cannot be
-            // copied now is copied when the last connection closes, as without this.
-            sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);
-            sqlite3_wal_checkpoint_v2(db, "main", SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
-        }
-        sqlite3_close_v2(db);
-    });
+    checkpointGo_ = std::promise<bool>();
+    checkpointStarted_ = false;
+    // Without a thread to spare, the last close copies the log as it always did.
+    try {
+        checkpoint_ = std::async(std::launch::async, [path = std::string(file),
+                                                      go = checkpointGo_.get_future()]() mutable {
+            sqlite3* db = nullptr;
+            if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                nullptr) == SQLITE_OK) {
+                sqlite3_busy_timeout(db, 2000);
+                // The connection finds the log when it first reads the file.
+                sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);
+                // What cannot be copied now is copied when the last connection closes, as without
+                // this.
+                if (go.get()) {
+                    sqlite3_wal_checkpoint_v2(db, "main", SQLITE_CHECKPOINT_PASSIVE, nullptr,
+                                              nullptr);
+                }
+            }
+            sqlite3_close_v2(db);
+        });
+    } catch (const std::system_error&) {
+        checkpoint_ = {};
+    }
+}
+
+void WeatherDb::checkpointInBackground() {
+    prepareCheckpoint();
+    if (checkpoint_.valid() && !checkpointStarted_) {
+        checkpointStarted_ = true;
+        checkpointGo_.set_value(true);
+    }
 }
 
 void WeatherDb::treatAsScratch(const std::string& path) {

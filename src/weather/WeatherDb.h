@@ -55,7 +55,9 @@ class WeatherDb {
     std::unique_ptr<Transaction> transaction() { return std::make_unique<Transaction>(db_); }
     // Copies the write-ahead log into the file on a connection of its own, in the background,
     // while this one goes on; closing waits for it. After a large write, so the copy and its
-    // syncs are not waited for when the last connection closes.
+    // syncs are not waited for when the last connection closes. prepareCheckpoint, before the
+    // write, opens that connection ahead; when no checkpoint follows, closing drops it unused.
+    void prepareCheckpoint();
     void checkpointInBackground();
 
     // --- Weather
@@ -138,7 +140,9 @@ class WeatherDb {
     std::string refused_;  // why replaceWeather failed, when SQLite did not say
     bool ownsConnection_ = true;
     std::unique_ptr<Statements> st_;
+    std::promise<bool> checkpointGo_;  // true: copy now; false: not at all
     std::future<void> checkpoint_;
+    bool checkpointStarted_ = false;
 };
 
 }  // namespace zephyra::weather

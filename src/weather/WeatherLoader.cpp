@@ -356,6 +356,8 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
             dialogs_.setLastAnswer(platform::Answer::None);
             return outcome;
         }
+        // The connection that copies the load into the file afterwards opens meanwhile.
+        db_.prepareCheckpoint();
         host_.setStatus("Processing weather.");
         const std::string stamp = timestamp();
 
