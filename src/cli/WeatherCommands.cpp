@@ -167,7 +167,8 @@ int loadWeatherFile(const std::string& database, const std::string& file, bool s
     }
     const auto decoded = std::chrono::steady_clock::now();
     flightplan::WaypointStore store;
-    flightplan::loadWaypoints(*db, region, loaded.stations, rnd, store, host);
+    flightplan::loadWaypoints(*db, region, loaded.stations, rnd, store, host,
+                              outcome.stored.empty() ? nullptr : &outcome.stored);
     int stationEntries = 0;
     for (std::size_t i = 1; i < store.WpsType.size(); ++i) {
         stationEntries += store.WpsType[i] == "C" ? 1 : 0;

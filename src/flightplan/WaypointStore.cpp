@@ -89,19 +89,10 @@ bool inRegion(int region, std::string_view lonText, int we) {
 
 namespace {
 
-struct StationWeather {
-    std::string id;
-    int cover1 = 0;
-    int cover2 = 0;
-    bool visibVary = false;
-    bool thunder = false;
-    int precip = 0;
-};
-
 // The stored weather's fields the store needs, sorted by station: the rows come in the order a
 // load wrote them, which is already that order.
-std::vector<StationWeather> readStationWeather(weather::WeatherDb& db) {
-    std::vector<StationWeather> out;
+std::vector<weather::StationSky> readStationSkies(weather::WeatherDb& db) {
+    std::vector<weather::StationSky> out;
     weather::Statement st(db.handle(),
                           "SELECT ID, Cl1Coverage, Cl2Coverage, VisibVary, Thunder, Precip FROM "
                           "Weather");
@@ -109,18 +100,21 @@ std::vector<StationWeather> readStationWeather(weather::WeatherDb& db) {
         out.push_back({std::string(st.view(0)), st.integer(1), st.integer(2), st.integer(3) != 0,
                        st.integer(4) != 0, st.integer(5)});
     }
-    const auto byId = [](const StationWeather& a, const StationWeather& b) { return a.id < b.id; };
+    const auto byId = [](const weather::StationSky& a, const weather::StationSky& b) {
+        return a.ID < b.ID;
+    };
     if (!std::is_sorted(out.begin(), out.end(), byId)) {
         std::sort(out.begin(), out.end(), byId);
     }
     return out;
 }
 
-const StationWeather* weatherOf(const std::vector<StationWeather>& weather, const std::string& id) {
+const weather::StationSky* skyOf(const std::vector<weather::StationSky>& skies,
+                                 const std::string& id) {
     const auto it = std::lower_bound(
-        weather.begin(), weather.end(), id,
-        [](const StationWeather& w, const std::string& key) { return w.id < key; });
-    return it != weather.end() && it->id == id ? &*it : nullptr;
+        skies.begin(), skies.end(), id,
+        [](const weather::StationSky& w, const std::string& key) { return w.ID < key; });
+    return it != skies.end() && it->ID == id ? &*it : nullptr;
 }
 
 using weather::packs::WaypointColumns;
@@ -159,7 +153,8 @@ std::string percentText(int processed, int total) {
 
 WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
                                  const weather::StationList& stations, platform::Random& rnd,
-                                 WaypointStore& store, WaypointLoadHost& host) {
+                                 WaypointStore& store, WaypointLoadHost& host,
+                                 const std::vector<weather::StationSky>* stored) {
     if (host.storeMarkedLoaded()) {
         return WaypointLoadResult::AlreadyLoaded;
     }
@@ -224,24 +219,32 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
     if (stations.count() == 0) {
         host.setCurrentWeatherText("No weather loaded...");
     }
-    const auto weather = readStationWeather(db);
+    const auto byId = [](const weather::StationSky& a, const weather::StationSky& b) {
+        return a.ID < b.ID;
+    };
+    std::vector<weather::StationSky> read;
+    if (stored == nullptr || !std::is_sorted(stored->begin(), stored->end(), byId)) {
+        read = readStationSkies(db);
+        stored = &read;
+    }
+    const auto& skies = *stored;
     for (int i = 1; i <= stations.count(); ++i) {
         const auto& s = stations[i];
-        const StationWeather* found = weatherOf(weather, s.ID);
+        const weather::StationSky* found = skyOf(skies, s.ID);
         if (found == nullptr) {
             continue;
         }
-        const StationWeather& w = *found;
-        std::int16_t category = static_cast<std::int16_t>(std::max(w.cover1, w.cover2));
-        if (w.visibVary) {
+        const weather::StationSky& w = *found;
+        std::int16_t category = static_cast<std::int16_t>(std::max(w.Cl1Coverage, w.Cl2Coverage));
+        if (w.VisibVary) {
             category = 9;
         }
-        if (w.thunder) {
+        if (w.Thunder) {
             category = 10;
         }
         std::int16_t precip = 0;
-        if (w.precip != 0) {
-            precip = static_cast<std::int16_t>(std::floor(rnd.next() * 5) + 5 * (w.precip - 1) + 1);
+        if (w.Precip != 0) {
+            precip = static_cast<std::int16_t>(std::floor(rnd.next() * 5) + 5 * (w.Precip - 1) + 1);
         }
         store.add("C", s.Name, s.ID, s.latitude, s.longitude, category, precip);
         progress();

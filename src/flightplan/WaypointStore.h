@@ -135,9 +135,12 @@ enum Region : int { kAmericas = 0, kEuropeOther = 1, kAll = 2, kNone = 3 };
 // True when a WPS record belongs to the region, judged by its whole degrees of longitude.
 bool inRegion(int region, std::string_view lonText, int we);
 
-// Rebuilds the store when it is marked stale.
+// Rebuilds the store when it is marked stale. The stations' weather is read from the database,
+// or taken from stored: what a load has just written (by identifier), which saves reading it
+// back.
 WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
                                  const weather::StationList& stations, platform::Random& rnd,
-                                 WaypointStore& store, WaypointLoadHost& host);
+                                 WaypointStore& store, WaypointLoadHost& host,
+                                 const std::vector<weather::StationSky>* stored = nullptr);
 
 }  // namespace zephyra::flightplan

@@ -149,10 +149,10 @@ void WeatherActions::updateWeather() {
         ctx_.dialogs.inform("You must select a file.");
         return;
     }
+    // Without a database nothing is decoded, but the waypoint step below still runs.
+    weather::LoadOutcome outcome;
     {
         BusyScope scope(busy_, vane_);
-        // Without a database nothing is decoded, but the waypoint step below still runs.
-        weather::LoadOutcome outcome;
         if (auto db = openDatabase(path)) {
             weather::WeatherLoader loader(*db, ctx_.random, ctx_.dialogs, ctx_.scheduler, *this,
                                           ctx_.weather);
@@ -170,7 +170,9 @@ void WeatherActions::updateWeather() {
         }
     }
     vane_.textBox("Text8")->setText(QStringLiteral("0"));
-    loadWaypoints();
+    // What the load stored need not be read back; a load that stored nothing kept the weather
+    // before it, which is read.
+    loadWaypoints(outcome.stored.empty() ? nullptr : &outcome.stored);
 }
 
 void WeatherActions::showWeatherFile(const std::string& path) {
@@ -204,7 +206,7 @@ void WeatherActions::clearNoWeatherText(const weather::LoadOutcome& outcome) {
     }
 }
 
-void WeatherActions::loadWaypoints() {
+void WeatherActions::loadWaypoints(const std::vector<weather::StationSky>* stored) {
     std::string error;
     auto db = weather::WeatherDb::open(ctx_.databasePath(), &error, false);
     if (!db) {
@@ -216,7 +218,7 @@ void WeatherActions::loadWaypoints() {
         return;
     }
     flightplan::loadWaypoints(*db, ctx_.settings.Wayp, ctx_.weather.stations, ctx_.random,
-                              ctx_.waypoints, *this);
+                              ctx_.waypoints, *this, stored);
 }
 
 void WeatherActions::setStatus(const std::string& text) {

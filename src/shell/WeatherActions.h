@@ -35,7 +35,8 @@ class WeatherActions : public QObject,
     void updateWeather();   // Command3
     void useLastWeather();  // Command5
     // Rebuilds the waypoint store when it is marked stale.
-    void loadWaypoints();
+    // Rebuilds the waypoint store; stored: the weather a load has just written, if any.
+    void loadWaypoints(const std::vector<weather::StationSky>* stored = nullptr);
     bool busy() const { return busy_; }
     DownloadActions& downloads() { return *downloads_; }
 

@@ -104,6 +104,17 @@ struct StationEntry {
     std::string Country;
 };
 
+// What the waypoint store shows of a station's stored weather: its cloud cover, obstruction,
+// thunder and precipitation.
+struct StationSky {
+    std::string ID;
+    int Cl1Coverage = 0;
+    int Cl2Coverage = 0;
+    bool VisibVary = false;
+    bool Thunder = false;
+    int Precip = 0;
+};
+
 // The stations that have weather: entries 1..count in query order; entry 0 stays empty.
 struct StationList {
     std::vector<StationEntry> entries{StationEntry{}};

@@ -311,6 +311,11 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
 
     // The load is in the log; it is copied into the file while the caller goes on.
     db_.checkpointInBackground();
+    outcome.stored.reserve(order.size());
+    for (const WeatherRecord* r : order) {
+        outcome.stored.push_back(
+            {r->ID, r->Cl1Coverage, r->Cl2Coverage, r->VisibVary, r->Thunder, r->Precip});
+    }
 
     // The stations that now have weather, as the stored query lists them (the stored weather
     // joined with the station table, in identifier order): the records in table order with a

@@ -41,6 +41,8 @@ struct LoadOutcome {
     bool finished = false;  // reached the end (a station list was built)
     int loaded = 0;         // records written, each station once
     int processed = 0;      // records completed by the second pass
+    // What the load stored for the waypoint store, by identifier (empty when it stored nothing).
+    std::vector<StationSky> stored;
 };
 
 inline constexpr const char* kPreviousWeatherKept = "The weather loaded before is kept.";

@@ -464,8 +464,23 @@ TEST_F(LoaderTest, RealMetarFilesLoadIntoTheShippedDatabase) {
         EXPECT_EQ(dir.read(name), original);
         EXPECT_GT(outcome.loaded, 4000);
         EXPECT_GT(loaded.stations.count(), 3900);
-        // The list the load builds from its own records is the stored query's.
+        // The list the load builds from its own records is the stored query's, and so are the
+        // skies it hands to the waypoint store.
         EXPECT_EQ(rows(db->stationList()), rows(loaded.stations));
+        std::string stored, table;
+        for (const auto& w : outcome.stored) {
+            stored += w.ID + " " + std::to_string(w.Cl1Coverage) + " " +
+                      std::to_string(w.Cl2Coverage) + " " + std::to_string(w.VisibVary) + " " +
+                      std::to_string(w.Thunder) + " " + std::to_string(w.Precip) + "\n";
+        }
+        weather::Statement st(db->handle(),
+                              "SELECT ID || ' ' || Cl1Coverage || ' ' || Cl2Coverage || ' ' || "
+                              "(VisibVary <> 0) || ' ' || (Thunder <> 0) || ' ' || Precip "
+                              "FROM Weather ORDER BY ID");
+        while (st.step() == SQLITE_ROW) {
+            table += st.text(0) + "\n";
+        }
+        EXPECT_EQ(stored, table);
         EXPECT_EQ(dialogs.messages().size(), 1u);
     }
 }
