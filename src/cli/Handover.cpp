@@ -1,6 +1,5 @@
 #include <unistd.h>
 
-#include <array>
 #include <filesystem>
 #include <string>
 #include <system_error>

@@ -89,6 +89,10 @@ bool inRegion(int region, std::string_view lonText, int we) {
 
 namespace {
 
+bool skyBefore(const weather::StationSky& a, const weather::StationSky& b) {
+    return a.ID < b.ID;
+}
+
 // The stored weather's fields the store needs, sorted by station: the rows come in the order a
 // load wrote them, which is already that order.
 std::vector<weather::StationSky> readStationSkies(weather::WeatherDb& db) {
@@ -100,11 +104,8 @@ std::vector<weather::StationSky> readStationSkies(weather::WeatherDb& db) {
         out.push_back({std::string(st.view(0)), st.integer(1), st.integer(2), st.integer(3) != 0,
                        st.integer(4) != 0, st.integer(5)});
     }
-    const auto byId = [](const weather::StationSky& a, const weather::StationSky& b) {
-        return a.ID < b.ID;
-    };
-    if (!std::is_sorted(out.begin(), out.end(), byId)) {
-        std::sort(out.begin(), out.end(), byId);
+    if (!std::is_sorted(out.begin(), out.end(), skyBefore)) {
+        std::sort(out.begin(), out.end(), skyBefore);
     }
     return out;
 }
@@ -219,11 +220,8 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
     if (stations.count() == 0) {
         host.setCurrentWeatherText("No weather loaded...");
     }
-    const auto byId = [](const weather::StationSky& a, const weather::StationSky& b) {
-        return a.ID < b.ID;
-    };
     std::vector<weather::StationSky> read;
-    if (stored == nullptr || !std::is_sorted(stored->begin(), stored->end(), byId)) {
+    if (stored == nullptr || !std::is_sorted(stored->begin(), stored->end(), skyBefore)) {
         read = readStationSkies(db);
         stored = &read;
     }
