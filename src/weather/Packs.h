@@ -16,15 +16,15 @@ namespace zephyra::weather {
 
 // The tables that ship with the program and are only read (WPS, Stations) are also kept as one
 // blob each, in table order, in the Packs table: a load reads a blob in one step instead of tens
-// of thousands of rows. A pack carries its table's signature (row count and last key), and
+// of thousands of rows. A pack carries its table's signature (first and last key), and
 // triggers drop it when the table changes; the next reading of the rows writes it again.
 namespace packs {
 
 inline constexpr const char* kWaypoints = "WPS";
 inline constexpr const char* kStations = "Stations";
 
-// Row count and last key of a table, answered from the table's structure without a scan, and
-// this machine's byte order.
+// First and last key of a table, each answered by one b-tree descent, and this machine's byte
+// order.
 std::string signature(sqlite3* db, const char* table, const char* key);
 
 // Hands the pack's bytes to use (valid only during the call) when a pack of that name and
