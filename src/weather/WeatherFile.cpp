@@ -57,7 +57,9 @@ bool writeScratchFile(const std::string& path, std::string_view text, std::strin
             "The repaired copy \"" + path + "\" could not be " + what + " (" + systemError() + ").";
         return false;
     };
-    Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    // Written over the previous copy and then cut to length: emptying it first would make the
+    // file system free its blocks and, at the close, write the new ones out at once.
+    Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
     if (fd.get() < 0) {
         return failed("created");
     }
@@ -71,6 +73,9 @@ bool writeScratchFile(const std::string& path, std::string_view text, std::strin
             return failed("written");
         }
         done += static_cast<std::size_t>(n);
+    }
+    if (::ftruncate(fd.get(), static_cast<off_t>(text.size())) != 0) {
+        return failed("written");
     }
     if (!fd.close()) {
         return failed("written");
@@ -115,17 +120,28 @@ bool needsLineEndRepair(std::string_view text) {
 }
 
 std::string repairLineEnds(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 40 + 2);
+    // Each line end grows by one character at most, and a last line without one by two. The
+    // copy is written in place and cut to length: a file has some fifteen thousand lines.
+    std::string out(text.size() + static_cast<std::size_t>(std::ranges::count(text, '\n')) +
+                        static_cast<std::size_t>(std::ranges::count(text, '\r')) + 2,
+                    '\0');
+    char* to = out.data();
+    const auto copy = [&to](std::string_view piece) {
+        std::memcpy(to, piece.data(), piece.size());
+        to += piece.size();
+    };
+    const bool commas = text.find(',') != std::string_view::npos;
     forEachLine(text, [&](std::string_view line) {
         // Commas are dropped; a line is copied in the pieces between them.
-        for (auto comma = line.find(','); comma != std::string_view::npos; comma = line.find(',')) {
-            out.append(line.substr(0, comma));
+        for (auto comma = commas ? line.find(',') : std::string_view::npos;
+             comma != std::string_view::npos; comma = line.find(',')) {
+            copy(line.substr(0, comma));
             line.remove_prefix(comma + 1);
         }
-        out.append(line);
-        out += "\r\n";
+        copy(line);
+        copy("\r\n");
     });
+    out.resize(static_cast<std::size_t>(to - out.data()));
     return out;
 }
 

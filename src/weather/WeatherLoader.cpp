@@ -223,11 +223,10 @@ bool WeatherLoader::readMetarFile(const std::string& path, std::string& text) {
     if (scratchFile_.empty()) {
         return true;
     }
-    // The load reads what the scratch file holds, so a copy that did not reach the disk in
-    // full is never mistaken for the weather.
+    // The load goes on only when the copy reached the file in full (every write and the close
+    // succeeded), so the scratch file always holds the weather that was loaded.
     std::string reason;
-    if (!writeScratchFile(scratchFile_, text, reason) ||
-        !readWeatherFile(scratchFile_, text, reason)) {
+    if (!writeScratchFile(scratchFile_, text, reason)) {
         reportFileError(path, reason + " Nothing was loaded.");
         return false;
     }
