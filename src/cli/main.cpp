@@ -1,9 +1,12 @@
 // zephyra-cli: Zephyra's headless tool.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "cli/BuildDbCommand.h"
@@ -52,9 +55,14 @@ void usage(std::ostream& out) {
 // A load touches some 25 MB of fresh memory (the records, the station table, the waypoint
 // store, the database's pages): taken 4 KB at a time that is 6,000 page faults, a fifth of the
 // run. The heap is grown in one step instead, in large pages where the system offers them.
-void prepareHeap() {
+// Even so the kernel clears each page as it is first written, a tenth of a load's time: for a
+// command that loads weather, a second thread has the first 20 MB cleared and mapped
+// meanwhile, on another processor where there is one. That only maps pages; their contents,
+// and whatever the program has written there already, stay as they are.
+void prepareHeap(bool loadsWeather) {
 #if defined(__linux__) && defined(__GLIBC__)
     constexpr std::size_t kHeap = std::size_t{64} << 20;
+    constexpr std::size_t kPrefaulted = std::size_t{20} << 20;
     constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
     mallopt(M_TOP_PAD, static_cast<int>(kHeap));
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
@@ -64,9 +72,22 @@ void prepareHeap() {
     free(block);
     const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
     const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
-    if (end > first) {
-        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+    if (end <= first) {
+        return;
     }
+    madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+    if (loadsWeather && std::thread::hardware_concurrency() > 1) {
+        const std::size_t bytes = std::min<std::size_t>(end - first, kPrefaulted);
+        try {
+            std::thread([first, bytes] {
+                madvise(reinterpret_cast<void*>(first), bytes, MADV_POPULATE_WRITE);
+            }).detach();
+        } catch (const std::system_error&) {
+            // No thread to spare: the pages are cleared as they are written.
+        }
+    }
+#else
+    (void)loadsWeather;
 #endif
 }
 
@@ -81,13 +102,13 @@ char** programArguments() {
 }  // namespace zephyra::cli
 
 int main(int argc, char** argv) {
-    prepareHeap();
+    const std::string command = argc < 2 ? std::string() : argv[1];
+    prepareHeap(command == "decode" || command == "fly");
     startedWith = argv;
     if (argc < 2) {
         usage(std::cerr);
         return 2;
     }
-    const std::string command = argv[1];
     // An installed program keeps the user's files in the home folder: make it ready once.
     if (std::string problem;
         !zephyra::platform::prepareUserFolders(zephyra::platform::folders(), &problem)) {
