@@ -27,23 +27,33 @@ std::string signature(sqlite3* db, const char* table, const char* key) {
     return first.text(0) + ".." + last.text(0) + kByteOrder;
 }
 
-bool read(sqlite3* db, const char* name, const std::string& signature,
-          const std::function<bool(std::string_view)>& use) {
+std::optional<std::string> read(sqlite3* db, const char* name, const std::string& signature) {
     if (signature.empty()) {
-        return false;
+        return std::nullopt;
     }
-    Statement st(db, "SELECT Data FROM Packs WHERE Name = ? AND Signature = ?");
+    Statement st(db, "SELECT rowid FROM Packs WHERE Name = ? AND Signature = ?");
     if (!st.valid()) {
-        return false;  // a database from before packs, opened read-only
+        return std::nullopt;  // a database from before packs, opened read-only
     }
     st.bind(1, std::string(name));
     st.bind(2, signature);
     if (st.step() != SQLITE_ROW) {
-        return false;
+        return std::nullopt;
     }
-    const auto* data = static_cast<const char*>(sqlite3_column_blob(st.get(), 0));
-    const int size = sqlite3_column_bytes(st.get(), 0);
-    return use(std::string_view(data == nullptr ? "" : data, static_cast<std::size_t>(size)));
+    // Read straight into the buffer kept: SQLite copies the blob from the file without
+    // another copy of its own.
+    sqlite3_blob* blob = nullptr;
+    if (sqlite3_blob_open(db, "main", "Packs", "Data", st.integer64(0), 0, &blob) != SQLITE_OK) {
+        sqlite3_blob_close(blob);
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(sqlite3_blob_bytes(blob)), '\0');
+    const int rc = sqlite3_blob_read(blob, bytes.data(), static_cast<int>(bytes.size()), 0);
+    sqlite3_blob_close(blob);
+    if (rc != SQLITE_OK) {
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 bool write(sqlite3* db, const char* name, const std::string& signature, std::string_view bytes) {
@@ -173,17 +183,10 @@ std::string waypointRows(sqlite3* db) {
 bool withWaypoints(sqlite3* db, const std::function<bool(const WaypointColumns&)>& use) {
     const std::string sig = waypointSignature(db);
     WaypointColumns columns;
-    bool taken = false;
-    bool result = false;
-    read(db, kWaypoints, sig, [&](std::string_view bytes) {
-        taken = columns.parse(bytes);
-        if (taken) {
-            result = use(columns);
+    if (const auto bytes = read(db, kWaypoints, sig)) {
+        if (columns.parse(*bytes)) {
+            return use(columns);
         }
-        return taken;
-    });
-    if (taken) {
-        return result;
     }
     const std::string bytes = waypointRows(db);
     if (bytes.empty() || !columns.parse(bytes)) {

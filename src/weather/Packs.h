@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,10 +28,8 @@ inline constexpr const char* kStations = "Stations";
 // order.
 std::string signature(sqlite3* db, const char* table, const char* key);
 
-// Hands the pack's bytes to use (valid only during the call) when a pack of that name and
-// signature is stored; returns what use returned, or false when there is none.
-bool read(sqlite3* db, const char* name, const std::string& signature,
-          const std::function<bool(std::string_view)>& use);
+// The bytes of the pack of that name and signature, or nothing when none is stored.
+std::optional<std::string> read(sqlite3* db, const char* name, const std::string& signature);
 
 // Stores a pack, replacing the previous one; false (and nothing stored) when the database
 // cannot be written.

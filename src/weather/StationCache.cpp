@@ -15,9 +15,8 @@ void StationCache::refresh(WeatherDb& db) {
         return;
     }
     signature_.clear();
-    if (!packs::read(db.handle(), packs::kStations, signature,
-                     [&](std::string_view bytes) { return index(std::string(bytes)); }) &&
-        !index(packs::stationRows(db.handle(), signature))) {
+    auto pack = packs::read(db.handle(), packs::kStations, signature);
+    if (!(pack && index(std::move(*pack))) && !index(packs::stationRows(db.handle(), signature))) {
         return;
     }
     signature_ = signature;
