@@ -255,38 +255,55 @@ void WeatherDb::prepareCheckpoint() {
     }
     checkpointGo_ = std::promise<bool>();
     checkpointStarted_ = false;
+    std::promise<void> logReady;
+    logReady_ = logReady.get_future();
     // Without a thread to spare, the last close copies the log as it always did.
     try {
-        checkpoint_ = std::async(std::launch::async, [path = std::string(file),
-                                                      go = checkpointGo_.get_future()]() mutable {
-            sqlite3* db = nullptr;
-            if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                nullptr) == SQLITE_OK) {
-                sqlite3_busy_timeout(db, 2000);
-                // The first write into a new or restarted log writes its header and syncs it,
-                // and the first sync of the log syncs its folder too: some milliseconds of
-                // fsync. A write of the file's user version, unchanged, does both here while
-                // the load decodes, so the load's commit only appends to the log. (A pragma
-                // takes no parameter; the number is the file's own.)
-                Statement version(db, "PRAGMA user_version");
-                if (version.step() == SQLITE_ROW) {
-                    const std::string same =
-                        "PRAGMA user_version = " + std::to_string(version.integer(0));
-                    version = Statement();
-                    sqlite3_exec(db, same.c_str(), nullptr, nullptr, nullptr);
+        checkpoint_ = std::async(
+            std::launch::async, [path = std::string(file), go = checkpointGo_.get_future(),
+                                 ready = std::move(logReady)]() mutable {
+                sqlite3* db = nullptr;
+                if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                    nullptr) == SQLITE_OK) {
+                    sqlite3_busy_timeout(db, 2000);
+                    // The first write into a new or restarted log writes its header and syncs it,
+                    // and the first sync of the log syncs its folder too: some milliseconds of
+                    // fsync. A write of the file's user version, unchanged, does both here while
+                    // the load decodes, so the load's commit only appends to the log. (A pragma
+                    // takes no parameter; the number is the file's own.)
+                    Statement version(db, "PRAGMA user_version");
+                    if (version.step() == SQLITE_ROW) {
+                        const std::string same =
+                            "PRAGMA user_version = " + std::to_string(version.integer(0));
+                        version = Statement();
+                        sqlite3_exec(db, same.c_str(), nullptr, nullptr, nullptr);
+                    }
+                    ready.set_value();
+                    // What cannot be copied now is copied when the last connection closes, as
+                    // without this.
+                    if (go.get()) {
+                        sqlite3_wal_checkpoint_v2(db, "main", SQLITE_CHECKPOINT_PASSIVE, nullptr,
+                                                  nullptr);
+                    }
+                } else {
+                    ready.set_value();
                 }
-                // What cannot be copied now is copied when the last connection closes, as without
-                // this.
-                if (go.get()) {
-                    sqlite3_wal_checkpoint_v2(db, "main", SQLITE_CHECKPOINT_PASSIVE, nullptr,
-                                              nullptr);
-                }
-            }
-            sqlite3_close_v2(db);
-        });
+                sqlite3_close_v2(db);
+            });
     } catch (const std::system_error&) {
         checkpoint_ = {};
+        logReady_ = {};
     }
+}
+
+std::unique_ptr<Transaction> WeatherDb::transaction() {
+    // A write while the checkpoint's connection writes the log's header would find the log
+    // busy and sleep a millisecond or more in SQLite's busy handler: it waits for just that.
+    if (logReady_.valid()) {
+        logReady_.wait();
+        logReady_ = {};
+    }
+    return std::make_unique<Transaction>(db_);
 }
 
 void WeatherDb::checkpointInBackground() {

@@ -52,7 +52,7 @@ class WeatherDb {
     sqlite3* handle() const { return db_; }
     bool readOnly() const { return readOnly_; }
     std::string lastError() const;
-    std::unique_ptr<Transaction> transaction() { return std::make_unique<Transaction>(db_); }
+    std::unique_ptr<Transaction> transaction();
     // Copies the write-ahead log into the file on a connection of its own, in the background,
     // while this one goes on; closing waits for it. After a large write, so the copy and its
     // syncs are not waited for when the last connection closes. prepareCheckpoint, before the
@@ -142,6 +142,7 @@ class WeatherDb {
     std::unique_ptr<Statements> st_;
     std::promise<bool> checkpointGo_;  // true: copy now; false: not at all
     std::future<void> checkpoint_;
+    std::future<void> logReady_;  // the checkpoint's connection has written the log's header
     bool checkpointStarted_ = false;
 };
 
