@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/Random.h"
 #include "weather/Packs.h"
@@ -133,9 +134,14 @@ void copyAllWps(const WaypointColumns& c, WaypointStore& store) {
         const std::string_view type = c.text(WaypointColumns::kType, i);
         store.WpsFreq.push_back(type == "V" || type == "N" ? c.text(WaypointColumns::kFrequency, i)
                                                            : std::string_view());
-        store.WpsLat.push_back(c.latitude(i));
-        store.WpsLon.push_back(c.longitude(i));
     }
+    const auto copyReals = [n](std::vector<double>& to, const char* reals) {
+        const std::size_t at = to.size();
+        to.resize(at + static_cast<std::size_t>(n));
+        std::memcpy(to.data() + at, reals, sizeof(double) * static_cast<std::size_t>(n));
+    };
+    copyReals(store.WpsLat, c.latitudes());
+    copyReals(store.WpsLon, c.longitudes());
     store.WpsWxCat.resize(store.WpsWxCat.size() + static_cast<std::size_t>(n), 0);
     store.WpsPrecip.resize(store.WpsPrecip.size() + static_cast<std::size_t>(n), 0);
     store.WpsCount += n;
@@ -162,8 +168,7 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
     host.beginLoad();
     store.loadingFlag = 0;
 
-    const int wpsRows = db.wpsCount();
-    if (wpsRows == 0) {
+    if (!db.hasWaypoints()) {
         // Nothing to move to: the store keeps its stale mark so the next call tries again.
         host.showMessage("No weather has been loaded.");
         store.loadingFlag = -1;
@@ -171,7 +176,8 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
         return WaypointLoadResult::NoWaypointTable;
     }
     store.clear();
-    const int total = wpsRows + stations.count();
+    // The stations, and the WPS records once their count is read with them.
+    int total = stations.count();
     store.reserve(static_cast<std::size_t>(total));
     int processed = 0;
     const auto showProgress = [&] {
@@ -188,6 +194,8 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
 
     if (region != kNone) {
         const bool ok = weather::packs::withWaypoints(db.handle(), [&](const WaypointColumns& c) {
+            total += c.count();
+            store.reserve(static_cast<std::size_t>(total));
             if (region == kAll && c.count() <= WaypointStore::kCapacity) {
                 copyAllWps(c, store);
                 // The same progress as a record at a time gives.

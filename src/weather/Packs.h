@@ -52,6 +52,9 @@ class WaypointColumns {
         return c.texts.substr(begin, offset(c, i + 1) - begin);
     }
     std::int32_t we(int i) const { return at<std::int32_t>(we_, i); }
+    // The latitudes (or longitudes) of records 0 .. count()-1, one double after another.
+    const char* latitudes() const { return latitudes_; }
+    const char* longitudes() const { return longitudes_; }
     double latitude(int i) const { return at<double>(latitudes_, i); }
     double longitude(int i) const { return at<double>(longitudes_, i); }
     // A column's texts back to back, and where record i's text starts in them (i = 0 ..

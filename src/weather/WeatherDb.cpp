@@ -600,9 +600,9 @@ StationList WeatherDb::stationList() {
     return list;
 }
 
-int WeatherDb::wpsCount() {
-    Statement st(db_, "SELECT COUNT(*) FROM WPS");
-    return st.step() == SQLITE_ROW ? st.integer(0) : 0;
+bool WeatherDb::hasWaypoints() {
+    Statement st(db_, "SELECT EXISTS (SELECT 1 FROM WPS)");
+    return st.step() == SQLITE_ROW && st.integer(0) != 0;
 }
 
 bool WeatherDb::forEachWps(const std::function<bool(WpsRecord&)>& visit) {

@@ -87,7 +87,8 @@ class WeatherDb {
     StationList stationList();
 
     // --- WPS
-    int wpsCount();
+    // Whether the WPS table holds a record.
+    bool hasWaypoints();
     // Visits every WPS record in table order; return false to stop. The record is the
     // visitor's to take from (its texts may be moved out).
     bool forEachWps(const std::function<bool(WpsRecord&)>& visit);
