@@ -27,7 +27,7 @@ std::string signature(sqlite3* db, const char* table, const char* key) {
     return first.text(0) + ".." + last.text(0) + kByteOrder;
 }
 
-std::optional<std::string> read(sqlite3* db, const char* name, const std::string& signature) {
+std::optional<Bytes> read(sqlite3* db, const char* name, const std::string& signature) {
     if (signature.empty()) {
         return std::nullopt;
     }
@@ -47,7 +47,7 @@ std::optional<std::string> read(sqlite3* db, const char* name, const std::string
         sqlite3_blob_close(blob);
         return std::nullopt;
     }
-    std::string bytes(static_cast<std::size_t>(sqlite3_blob_bytes(blob)), '\0');
+    Bytes bytes(static_cast<std::size_t>(sqlite3_blob_bytes(blob)));
     const int rc = sqlite3_blob_read(blob, bytes.data(), static_cast<int>(bytes.size()), 0);
     sqlite3_blob_close(blob);
     if (rc != SQLITE_OK) {
@@ -184,7 +184,7 @@ bool withWaypoints(sqlite3* db, const std::function<bool(const WaypointColumns&)
     const std::string sig = waypointSignature(db);
     WaypointColumns columns;
     if (const auto bytes = read(db, kWaypoints, sig)) {
-        if (columns.parse(*bytes)) {
+        if (columns.parse(bytes->view())) {
             return use(columns);
         }
     }

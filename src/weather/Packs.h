@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,8 +29,25 @@ inline constexpr const char* kStations = "Stations";
 // order.
 std::string signature(sqlite3* db, const char* table, const char* key);
 
+// A pack's bytes, in a buffer that is not cleared before it is filled (a few megabytes).
+class Bytes {
+  public:
+    Bytes() = default;
+    explicit Bytes(std::size_t size) : data_(new char[size]), size_(size) {}
+    explicit Bytes(std::string_view copy) : Bytes(copy.size()) {
+        std::memcpy(data_.get(), copy.data(), copy.size());
+    }
+    char* data() { return data_.get(); }
+    std::string_view view() const { return {data_.get(), size_}; }
+    std::size_t size() const { return size_; }
+
+  private:
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0;
+};
+
 // The bytes of the pack of that name and signature, or nothing when none is stored.
-std::optional<std::string> read(sqlite3* db, const char* name, const std::string& signature);
+std::optional<Bytes> read(sqlite3* db, const char* name, const std::string& signature);
 
 // Stores a pack, replacing the previous one; false (and nothing stored) when the database
 // cannot be written.

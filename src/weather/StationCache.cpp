@@ -16,18 +16,19 @@ void StationCache::refresh(WeatherDb& db) {
     }
     signature_.clear();
     auto pack = packs::read(db.handle(), packs::kStations, signature);
-    if (!(pack && index(std::move(*pack))) && !index(packs::stationRows(db.handle(), signature))) {
+    if (!(pack && index(std::move(*pack))) &&
+        !index(packs::Bytes(packs::stationRows(db.handle(), signature)))) {
         return;
     }
     signature_ = signature;
 }
 
-bool StationCache::index(std::string bytes) {
+bool StationCache::index(packs::Bytes bytes) {
     pack_ = std::move(bytes);
     ids_.clear();
     read_.clear();
     records_.clear();
-    packs::Reader in(pack_);
+    packs::Reader in(pack_.view());
     const std::int32_t count = in.integer();
     // Each record takes at least 6 lengths, a real and the scale.
     if (count < 0 || static_cast<std::size_t>(count) > pack_.size() / 36) {
@@ -51,7 +52,7 @@ bool StationCache::index(std::string bytes) {
     }
     if (!in.ok() || !in.atEnd() || ids_.size() != static_cast<std::size_t>(count)) {
         ids_.clear();
-        pack_.clear();
+        pack_ = packs::Bytes();
         return false;
     }
     read_.assign(ids_.size(), nullptr);
@@ -73,7 +74,7 @@ std::vector<const StationRecord*> StationCache::lookup(WeatherDb& db,
         }
         const auto k = static_cast<std::size_t>(it - ids_.begin());
         if (read_[k] == nullptr) {
-            packs::Reader in(std::string_view(pack_).substr(it->second));
+            packs::Reader in(pack_.view().substr(it->second));
             StationRecord& s = records_.emplace_back();
             s.ID = in.text();
             s.Name = in.text();

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "weather/Packs.h"
 #include "weather/Records.h"
 
 namespace zephyra::weather {
@@ -26,9 +27,9 @@ class StationCache {
     void refresh(WeatherDb& db);
     // Takes a pack and indexes it; false (and nothing kept) when it does not read back whole
     // or is not sorted.
-    bool index(std::string bytes);
+    bool index(packs::Bytes bytes);
     std::string signature_;
-    std::string pack_;
+    packs::Bytes pack_;
     std::vector<std::pair<std::string_view, std::size_t>> ids_;  // identifier, record's offset
     std::vector<const StationRecord*> read_;                     // by index into ids_
     std::deque<StationRecord> records_;                          // what read_ points to
