@@ -303,6 +303,9 @@ std::unique_ptr<FlightWeather> FlightWeather::prepare(const FlightWeatherOptions
         }
     }
     out << parts->dialogs.lastMessage() << "\n";
+    // The flight writes a station's varied winds every few virtual seconds: each write would
+    // copy a 64 KB page into the rollback log first.
+    weather::WeatherDb::dropScratchJournal(parts->database);
     db.reset();
     parts->clock = &clock;
     const auto* held = dynamic_cast<const simlink::BuiltInAircraft*>(&sim);

@@ -326,6 +326,13 @@ void WeatherDb::forgetScratch(const std::string& path) {
     }
 }
 
+void WeatherDb::dropScratchJournal(const std::string& path) {
+    if (const auto it = scratchFiles().find(path);
+        it != scratchFiles().end() && it->second.db != nullptr) {
+        sqlite3_exec(it->second.db, "PRAGMA journal_mode=OFF", nullptr, nullptr, nullptr);
+    }
+}
+
 std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string* error,
                                            bool create) {
     // A connection is only ever used by one thread at a time: no locking per connection, and

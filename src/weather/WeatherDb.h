@@ -48,6 +48,10 @@ class WeatherDb {
     // (no opening of the copy may outlive it) before the file is removed.
     static void treatAsScratch(const std::string& path);
     static void forgetScratch(const std::string& path);
+    // From now on the scratch copy's writes keep no rollback log at all: for the single-row
+    // writes that follow a load (a flight's varied winds), whose failure could only spoil the
+    // copy. A whole load still needs its log, to roll back to the previous weather.
+    static void dropScratchJournal(const std::string& path);
 
     sqlite3* handle() const { return db_; }
     bool readOnly() const { return readOnly_; }
