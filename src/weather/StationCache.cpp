@@ -63,12 +63,13 @@ std::vector<const StationRecord*> StationCache::lookup(WeatherDb& db,
                                                        const std::vector<std::string>& sortedIds) {
     refresh(db);
     std::vector<const StationRecord*> out(sortedIds.size(), nullptr);
+    // Both lists are sorted: one walk down the index finds them all (a load asks for about
+    // half of its entries, so a search for each would compare more).
     auto it = ids_.begin();
     for (std::size_t i = 0; i < sortedIds.size(); ++i) {
-        it = std::lower_bound(it, ids_.end(), sortedIds[i],
-                              [](const auto& entry, const std::string& id) {
-                                  return entry.first < std::string_view(id);
-                              });
+        while (it != ids_.end() && it->first < std::string_view(sortedIds[i])) {
+            ++it;
+        }
         if (it == ids_.end() || it->first != sortedIds[i]) {
             continue;
         }

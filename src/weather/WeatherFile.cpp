@@ -119,12 +119,24 @@ bool needsLineEndRepair(std::string_view text) {
     return countReaderLines(text) < 10;
 }
 
+namespace {
+
+// How often c occurs in text, found by the library's search (a plain count goes a byte at a
+// time).
+std::size_t occurrences(std::string_view text, char c) {
+    std::size_t n = 0;
+    for (auto at = text.find(c); at != std::string_view::npos; at = text.find(c, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+}  // namespace
+
 std::string repairLineEnds(std::string_view text) {
     // Each line end grows by one character at most, and a last line without one by two. The
     // copy is written in place and cut to length: a file has some fifteen thousand lines.
-    std::string out(text.size() + static_cast<std::size_t>(std::ranges::count(text, '\n')) +
-                        static_cast<std::size_t>(std::ranges::count(text, '\r')) + 2,
-                    '\0');
+    std::string out(text.size() + occurrences(text, '\n') + occurrences(text, '\r') + 2, '\0');
     char* to = out.data();
     const auto copy = [&to](std::string_view piece) {
         std::memcpy(to, piece.data(), piece.size());
