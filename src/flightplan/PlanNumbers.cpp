@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <system_error>
 
 namespace zephyra::flightplan {
 
@@ -126,8 +128,17 @@ std::string printForm(double value) {
 
 std::string fourDecimals(double value) {
     char buf[48];
-    std::snprintf(buf, sizeof buf, "%.4f", value);
-    std::string s = buf;
+    // The same digits as "%.4f" (both round exactly), at a fraction of printf's cost: the
+    // navigator shows its position this way at every tick.
+    const auto [end, error] =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 4);
+    std::string s;
+    if (error == std::errc()) {
+        s.assign(buf, end);
+    } else {
+        std::snprintf(buf, sizeof buf, "%.4f", value);
+        s = buf;
+    }
     if (s == "-0.0000") {
         s = "0.0000";
     }

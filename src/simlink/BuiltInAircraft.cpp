@@ -228,7 +228,18 @@ void BuiltInAircraft::log(std::string_view name, std::initializer_list<double> a
     if (logLimit_ == 0) {
         return;
     }
-    calls_.push_back(Call{std::string(name), std::vector<double>(args), scheduler_.now()});
+    if (calls_.size() >= logLimit_) {
+        // The oldest entry makes room, and its buffers serve the new one: a flight logs tens
+        // of thousands of calls.
+        Call reused = std::move(calls_.front());
+        calls_.pop_front();
+        reused.name.assign(name);
+        reused.args.assign(args.begin(), args.end());
+        reused.time = scheduler_.now();
+        calls_.push_back(std::move(reused));
+    } else {
+        calls_.push_back(Call{std::string(name), std::vector<double>(args), scheduler_.now()});
+    }
     while (calls_.size() > logLimit_) {
         calls_.pop_front();
     }
