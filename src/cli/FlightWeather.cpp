@@ -262,17 +262,18 @@ std::unique_ptr<FlightWeather> FlightWeather::prepare(const FlightWeatherOptions
     auto parts = std::make_unique<Parts>();
     parts->folder = tempFolder();
     std::error_code ec;
-    parts->database = parts->folder + "/vanedb.mdb";
-    if (parts->folder.empty() ||
-        !std::filesystem::copy_file(options.database, parts->database, ec)) {
-        err << "zephyra-cli fly: cannot copy the database " << options.database << "\n";
+    if (parts->folder.empty()) {
+        err << "zephyra-cli fly: cannot make a scratch folder\n";
         return nullptr;
     }
-    // The copy is thrown away at the end of the flight: it is written without syncs.
-    weather::WeatherDb::treatAsScratch(parts->database);
-    auto db = weather::WeatherDb::open(parts->database, nullptr, false);
+    // The flight loads and varies a copy of the database in memory, thrown away at its end;
+    // the delivery opens it by this name.
+    parts->database = parts->folder + "/vanedb.mdb";
+    std::string problem;
+    auto db = weather::WeatherDb::openScratchCopy(options.database, parts->database, &problem);
     if (!db) {
-        err << "zephyra-cli fly: cannot open the database " << options.database << "\n";
+        err << "zephyra-cli fly: cannot copy the database " << options.database << " (" << problem
+            << ")\n";
         return nullptr;
     }
     parts->random.seedFromClock();

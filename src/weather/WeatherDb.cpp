@@ -195,8 +195,8 @@ struct WeatherDb::Statements {
 
 namespace {
 
-// The scratch copies of this process, each with its connection once the first opening has
-// checked the file and made it, and the statements prepared on it.
+// The scratch copies of this process by name, each with its connection (the copy lives in it)
+// and the statements prepared on it.
 struct Scratch {
     sqlite3* db = nullptr;
     std::unique_ptr<WeatherDb::Statements> statements;
@@ -205,6 +205,17 @@ struct Scratch {
 std::map<std::string, Scratch>& scratchFiles() {
     static std::map<std::string, Scratch> files;
     return files;
+}
+
+// A connection is only ever used by one thread at a time: no locking per connection, and no
+// memory statistics, which otherwise take a lock on every allocation.
+void configureSqlite() {
+    static const bool configured = [] {
+        sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return sqlite3_initialize() == SQLITE_OK;
+    }();
+    (void)configured;
 }
 
 }  // namespace
@@ -314,8 +325,74 @@ void WeatherDb::checkpointInBackground() {
     }
 }
 
-void WeatherDb::treatAsScratch(const std::string& path) {
-    scratchFiles().try_emplace(path);
+std::unique_ptr<WeatherDb> WeatherDb::openScratchCopy(const std::string& source,
+                                                      const std::string& name, std::string* error) {
+    configureSqlite();
+    forgetScratch(name);
+    std::string problem;
+    if (!usableFile(source, problem)) {
+        if (error != nullptr) {
+            *error = unusableMessage(source, problem);
+        }
+        return nullptr;
+    }
+    sqlite3* from = nullptr;
+    sqlite3* copy = nullptr;
+    const auto fail = [&](const std::string& why) -> std::unique_ptr<WeatherDb> {
+        if (error != nullptr) {
+            *error = unusableMessage(source, why);
+        }
+        sqlite3_close_v2(from);
+        sqlite3_close_v2(copy);
+        return nullptr;
+    };
+    // The copy is read through the source's write-ahead log, so it holds what a connection
+    // to the file would see.
+    const int rc = writable(source)
+                       ? sqlite3_open_v2(source.c_str(), &from,
+                                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr)
+                       : sqlite3_open_v2(
+                             ("file:" + uriPath(source) + "?immutable=1").c_str(), &from,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        return fail(from != nullptr ? sqlite3_errmsg(from) : "out of memory");
+    }
+    sqlite3_busy_timeout(from, 2000);
+    if (!holdsShippedTables(from, problem)) {
+        return fail("damaged (" + problem + ")");
+    }
+    // The source's pages pass through a small cache of its own on their way to the copy.
+    sqlite3_exec(from, "PRAGMA cache_size = -1024", nullptr, nullptr, nullptr);
+    if (sqlite3_open_v2(":memory:", &copy,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        return fail("out of memory");
+    }
+    // A database in memory takes the source's page size before the copy or not at all. (A
+    // pragma takes no parameter; the number is the file's own.)
+    {
+        Statement size(from, "PRAGMA page_size");
+        const int page = size.step() == SQLITE_ROW ? size.integer(0) : 0;
+        const std::string same = "PRAGMA page_size = " + std::to_string(page);
+        sqlite3_exec(copy, same.c_str(), nullptr, nullptr, nullptr);
+    }
+    sqlite3_backup* backup = sqlite3_backup_init(copy, "main", from, "main");
+    const int copied = backup != nullptr ? sqlite3_backup_step(backup, -1) : SQLITE_ERROR;
+    sqlite3_backup_finish(backup);
+    if (copied != SQLITE_DONE) {
+        return fail(sqlite3_errmsg(copy));
+    }
+    sqlite3_close_v2(from);
+    from = nullptr;
+    sqlite3_exec(copy, "PRAGMA journal_mode=MEMORY; PRAGMA temp_store=MEMORY;", nullptr, nullptr,
+                 nullptr);
+    std::string schemaError;
+    if (!createSchema(copy, &schemaError) || !registerWeatherRows(copy)) {
+        return fail("damaged (" +
+                    (schemaError.empty() ? std::string(sqlite3_errmsg(copy)) : schemaError) + ")");
+    }
+    scratchFiles()[name].db = copy;
+    return std::unique_ptr<WeatherDb>(new WeatherDb(copy, false, nullptr));
 }
 
 void WeatherDb::forgetScratch(const std::string& path) {
@@ -335,25 +412,18 @@ void WeatherDb::dropScratchJournal(const std::string& path) {
 
 std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string* error,
                                            bool create) {
-    // A connection is only ever used by one thread at a time: no locking per connection, and
-    // no memory statistics, which otherwise take a lock on every allocation.
-    static const bool configured = [] {
-        sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
-        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-        return sqlite3_initialize() == SQLITE_OK;
-    }();
-    (void)configured;
+    configureSqlite();
+    const auto scratch = scratchFiles().find(path);
+    if (scratch != scratchFiles().end() && scratch->second.db != nullptr) {
+        return std::unique_ptr<WeatherDb>(
+            new WeatherDb(scratch->second.db, false, std::move(scratch->second.statements)));
+    }
     std::string problem;
     if (!create && !usableFile(path, problem)) {
         if (error != nullptr) {
             *error = unusableMessage(path, problem);
         }
         return nullptr;
-    }
-    const auto scratch = scratchFiles().find(path);
-    if (scratch != scratchFiles().end() && scratch->second.db != nullptr) {
-        return std::unique_ptr<WeatherDb>(
-            new WeatherDb(scratch->second.db, false, std::move(scratch->second.statements)));
     }
     sqlite3* db = nullptr;
     // A database that cannot be written is read as it is: no log (its files could not be
@@ -398,28 +468,6 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
         auto opened = std::unique_ptr<WeatherDb>(new WeatherDb(db, true, nullptr));
         opened->readOnly_ = true;
         return opened;
-    }
-    if (scratch != scratchFiles().end()) {
-        // A copy that is thrown away needs no durability: its log stays in memory and nothing
-        // is synced. Its connection, schema read, is kept for the later openings.
-        sqlite3_exec(db, kPageSizePragma, nullptr, nullptr, nullptr);
-        sqlite3_exec(db,
-                     "PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF; "
-                     "PRAGMA temp_store=MEMORY;",
-                     nullptr, nullptr, nullptr);
-        if (!createSchema(db, &schemaError) || !registerWeatherRows(db)) {
-            if (error != nullptr) {
-                *error = unusableMessage(
-                    path,
-                    "damaged (" +
-                        (schemaError.empty() ? std::string(sqlite3_errmsg(db)) : schemaError) +
-                        ")");
-            }
-            sqlite3_close_v2(db);
-            return nullptr;
-        }
-        scratch->second.db = db;
-        return std::unique_ptr<WeatherDb>(new WeatherDb(db, false, nullptr));
     }
     // Write-ahead logging keeps the file valid through a crash or kill in the middle of a load,
     // and NORMAL sync keeps a 5,000-station load fast.

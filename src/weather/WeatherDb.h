@@ -42,16 +42,19 @@ class WeatherDb {
     static std::unique_ptr<WeatherDb> open(const std::string& path, std::string* error = nullptr,
                                            bool create = true);
 
-    // Marks a file as a scratch copy that this process throws away: it is kept without
-    // durability (no sync, the rollback log in memory), and its first opening's connection
-    // serves every later one, so the schema is read once. forgetScratch closes that connection
-    // (no opening of the copy may outlive it) before the file is removed.
-    static void treatAsScratch(const std::string& path);
-    static void forgetScratch(const std::string& path);
+    // A copy of the database at source that this process throws away, kept in memory under
+    // name (a name only: no file is made). Every later opening of name shares the copy's one
+    // connection, so the schema is read once. Returns the first opening, or nothing (error
+    // says why) when source cannot be read. forgetScratch drops the copy; no opening of it
+    // may outlive that.
+    static std::unique_ptr<WeatherDb> openScratchCopy(const std::string& source,
+                                                      const std::string& name,
+                                                      std::string* error = nullptr);
+    static void forgetScratch(const std::string& name);
     // From now on the scratch copy's writes keep no rollback log at all: for the single-row
     // writes that follow a load (a flight's varied winds), whose failure could only spoil the
     // copy. A whole load still needs its log, to roll back to the previous weather.
-    static void dropScratchJournal(const std::string& path);
+    static void dropScratchJournal(const std::string& name);
 
     sqlite3* handle() const { return db_; }
     bool readOnly() const { return readOnly_; }

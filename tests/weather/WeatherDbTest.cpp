@@ -120,15 +120,17 @@ TEST_F(WeatherDbTest, ReplacingTheWeatherTakesAllRecordsOrNone) {
     EXPECT_TRUE(db->findWeather("KJFK").has_value());
 }
 
-// A scratch copy keeps one connection, and its prepared statements, from opening to opening.
-TEST_F(WeatherDbTest, AScratchCopysOpeningsShareTheirConnectionAndStatements) {
-    db->addWeather(record("KATL"));
-    db.reset();
-    const std::string copy = dir.file("scratch.mdb");
-    std::filesystem::copy_file(dir.file("vanedb.mdb"), copy);
-    WeatherDb::treatAsScratch(copy);
+// A scratch copy is taken in memory, through the source's log, and keeps one connection, and
+// its prepared statements, from opening to opening; the source never sees its writes.
+TEST_F(WeatherDbTest, AScratchCopyLivesInMemoryAndItsOpeningsShareOneConnection) {
+    db->addWeather(record("KATL"));  // still in the open connection's log
+    const std::string name = dir.file("scratch.mdb");
+    std::string error;
+    EXPECT_EQ(WeatherDb::openScratchCopy(dir.file("none.mdb"), name, &error), nullptr);
+    EXPECT_NE(error.find("none.mdb"), std::string::npos) << error;
+    ASSERT_NE(WeatherDb::openScratchCopy(dir.file("vanedb.mdb"), name), nullptr);
     for (int opening = 0; opening < 3; ++opening) {
-        auto scratch = WeatherDb::open(copy, nullptr, false);
+        auto scratch = WeatherDb::open(name, nullptr, false);
         ASSERT_NE(scratch, nullptr);
         EXPECT_EQ(scratch->weatherCount(), 1 + opening);
         ASSERT_EQ(scratch->findWeather("KATL")->t0Deg, 15 + opening);
@@ -136,11 +138,11 @@ TEST_F(WeatherDbTest, AScratchCopysOpeningsShareTheirConnectionAndStatements) {
         EXPECT_TRUE(scratch->updateWeather(r));
         scratch->addWeather(record("S" + std::to_string(opening)));
     }
-    WeatherDb::forgetScratch(copy);
-    auto normal = WeatherDb::open(copy, nullptr, false);
-    ASSERT_NE(normal, nullptr);
-    EXPECT_EQ(normal->weatherCount(), 4);
-    EXPECT_EQ(normal->findWeather("KATL")->t0Deg, 18);
+    WeatherDb::forgetScratch(name);
+    EXPECT_EQ(WeatherDb::open(name, nullptr, false), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(name));
+    EXPECT_EQ(db->weatherCount(), 1);
+    EXPECT_EQ(db->findWeather("KATL")->t0Deg, 15);
 }
 
 TEST_F(WeatherDbTest, StationListAndStoredQueriesHoldOnlyStationsWithWeather) {
