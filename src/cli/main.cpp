@@ -79,8 +79,13 @@ void prepareHeap(bool loadsWeather) {
     if (loadsWeather && std::thread::hardware_concurrency() > 1) {
         const std::size_t bytes = std::min<std::size_t>(end - first, kPrefaulted);
         try {
-            std::thread([first, bytes] {
-                madvise(reinterpret_cast<void*>(first), bytes, MADV_POPULATE_WRITE);
+            // A large page at a time: the mapping is locked while a call runs, and the main
+            // thread's own mappings (the database's shared memory, a thread's stack) wait.
+            std::thread([first, bytes, step = std::size_t{kLargePage}] {
+                for (std::size_t done = 0; done < bytes; done += step) {
+                    madvise(reinterpret_cast<void*>(first + done), std::min(step, bytes - done),
+                            MADV_POPULATE_WRITE);
+                }
             }).detach();
         } catch (const std::system_error&) {
             // No thread to spare: the pages are cleared as they are written.
