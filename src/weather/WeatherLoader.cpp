@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <ctime>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 #include "platform/Dialogs.h"
@@ -43,29 +43,59 @@ std::size_t lineCountHint(std::string_view text) {
     return std::min({lines, text.size() / kShortestReport + 1, kMostReserved});
 }
 
-// Records keyed by station: a later report replaces the earlier one.
+// Records keyed by station: a later report replaces the earlier one. The index is an open
+// table of positions in the records (a power of two in size, at most half full), so a record
+// costs no allocation of its own.
 class RecordSet {
   public:
     // Room for about this many records; more simply grow the set.
     void reserve(std::size_t n) {
         records_.reserve(n);
-        index_.reserve(n);
+        if (2 * n > slots_.size()) {
+            rehash(2 * n);
+        }
     }
     // Returns true when an earlier record of the station was replaced.
     bool put(WeatherRecord&& record) {
-        auto [it, added] = index_.try_emplace(record.ID, records_.size());
-        if (added) {
-            records_.push_back(std::move(record));
-            return false;
+        if (2 * (records_.size() + 1) > slots_.size()) {
+            rehash(std::max<std::size_t>(64, 2 * slots_.size()));
         }
-        records_[it->second] = std::move(record);
-        return true;
+        std::uint32_t& slot = slotOf(record.ID);
+        if (slot != kEmpty) {
+            records_[slot] = std::move(record);
+            return true;
+        }
+        slot = static_cast<std::uint32_t>(records_.size());
+        records_.push_back(std::move(record));
+        return false;
     }
     std::vector<WeatherRecord>& records() { return records_; }
 
   private:
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+
+    // The slot holding the station's record, or the empty one where it would go.
+    std::uint32_t& slotOf(std::string_view id) {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t at = std::hash<std::string_view>{}(id)&mask;
+        while (slots_[at] != kEmpty && records_[slots_[at]].ID != id) {
+            at = (at + 1) & mask;
+        }
+        return slots_[at];
+    }
+    void rehash(std::size_t atLeast) {
+        std::size_t size = 64;
+        while (size < atLeast) {
+            size *= 2;
+        }
+        slots_.assign(size, kEmpty);
+        for (std::size_t i = 0; i < records_.size(); ++i) {
+            slotOf(records_[i].ID) = static_cast<std::uint32_t>(i);
+        }
+    }
+
     std::vector<WeatherRecord> records_;
-    std::unordered_map<std::string, std::size_t> index_;
+    std::vector<std::uint32_t> slots_;
 };
 
 // A report line as stored with its record: without surrounding blanks, control characters as
