@@ -49,6 +49,7 @@ void PropertyConnection::close() {
         fd_ = -1;
     }
     pending_.clear();
+    unasked_ = 0;
 }
 
 bool PropertyConnection::open(const std::string& host, int port,
@@ -88,6 +89,7 @@ bool PropertyConnection::open(const std::string& host, int port,
 }
 
 bool PropertyConnection::send(std::string_view text, std::chrono::milliseconds timeout) {
+    unasked_ = 0;
     const auto deadline = Clock::now() + timeout;
     while (fd_ >= 0 && !text.empty()) {
         const ssize_t n = ::send(fd_, text.data(), text.size(), MSG_NOSIGNAL);
@@ -149,14 +151,14 @@ std::optional<std::vector<std::string>> PropertyConnection::readLines(
 
 bool PropertyConnection::peerClosed() {
     // Nothing is expected between round trips: what came is dropped, but a peer that keeps
-    // sending more than a reply's worth is dropped itself.
-    std::size_t drained = 0;
+    // sending more than a reply's worth is dropped itself, over as many calls as it takes (a
+    // flood that only trickles in between two calls is a flood all the same).
     while (fd_ >= 0) {
         char buf[4096];
         const ssize_t n = ::recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
         if (n > 0) {
-            drained += static_cast<std::size_t>(n);
-            if (drained > kMaxBufferBytes) {
+            unasked_ += static_cast<std::size_t>(n);
+            if (unasked_ > kMaxBufferBytes) {
                 close();
             }
             continue;

@@ -36,12 +36,14 @@ class PropertyConnection {
     std::optional<std::vector<std::string>> readLines(std::size_t count,
                                                       std::chrono::milliseconds timeout);
     // True when the peer has closed the connection; drops any bytes nobody asked for, and the
-    // connection with them when there are more than kMaxBufferBytes.
+    // connection with them once more than kMaxBufferBytes have come since the last request
+    // (however slowly they come).
     bool peerClosed();
 
   private:
     int fd_ = -1;
-    std::string pending_;  // bytes received past the last full line
+    std::string pending_;      // bytes received past the last full line
+    std::size_t unasked_ = 0;  // bytes dropped since the last request
 };
 
 }  // namespace zephyra::simlink
