@@ -207,6 +207,19 @@ std::map<std::string, Scratch>& scratchFiles() {
     return files;
 }
 
+// Opens the file: a database that cannot be written is read as it is (no log, whose files
+// could not be made; no schema changes; nobody writes it meanwhile).
+int openFile(const std::string& path, bool readOnly, bool create, sqlite3** db) {
+    if (readOnly) {
+        const std::string uri = "file:" + uriPath(path) + "?immutable=1";
+        return sqlite3_open_v2(
+            uri.c_str(), db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    }
+    return sqlite3_open_v2(
+        path.c_str(), db,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0), nullptr);
+}
+
 // A connection is only ever used by one thread at a time: no locking per connection, and no
 // memory statistics, which otherwise take a lock on every allocation.
 void configureSqlite() {
@@ -348,13 +361,7 @@ std::unique_ptr<WeatherDb> WeatherDb::openScratchCopy(const std::string& source,
     };
     // The copy is read through the source's write-ahead log, so it holds what a connection
     // to the file would see.
-    const int rc = writable(source)
-                       ? sqlite3_open_v2(source.c_str(), &from,
-                                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr)
-                       : sqlite3_open_v2(
-                             ("file:" + uriPath(source) + "?immutable=1").c_str(), &from,
-                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
+    if (openFile(source, !writable(source), false, &from) != SQLITE_OK) {
         return fail(from != nullptr ? sqlite3_errmsg(from) : "out of memory");
     }
     sqlite3_busy_timeout(from, 2000);
@@ -426,19 +433,8 @@ std::unique_ptr<WeatherDb> WeatherDb::open(const std::string& path, std::string*
         return nullptr;
     }
     sqlite3* db = nullptr;
-    // A database that cannot be written is read as it is: no log (its files could not be
-    // made), no schema changes, and nobody writes it meanwhile.
     const bool readOnly = !create && !writable(path);
-    int rc = SQLITE_OK;
-    if (readOnly) {
-        const std::string uri = "file:" + uriPath(path) + "?immutable=1";
-        rc = sqlite3_open_v2(uri.c_str(), &db,
-                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
-    } else {
-        const int flags =
-            SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-        rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
-    }
+    const int rc = openFile(path, readOnly, create, &db);
     if (rc != SQLITE_OK) {
         if (error != nullptr) {
             *error = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
