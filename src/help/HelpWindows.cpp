@@ -136,7 +136,7 @@ void HelpWindow::followLink(const QUrl& url) {
     const QString scheme = url.scheme();
     if (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
         scheme == QLatin1String("mailto")) {
-        platform_.openUrl(url.toString().toStdString());
+        platform_.openUrl(url.toString().toStdString(), {});
         return;
     }
     if (url.path().isEmpty() && url.hasFragment()) {

@@ -56,10 +56,13 @@ void openLink(const std::string& text, platform::Platform& platform, platform::D
         dialogs.inform("Invalid URL in box!");
         return;
     }
-    if (!platform.openUrl(text)) {
-        dialogs.message({"Could not find associated Browser", "Browser Not Found",
-                         platform::Buttons::Ok, platform::Icon::Exclamation, 1});
-    }
+    // The dialogs outlive every window: the answer may come after this one has closed.
+    platform.openUrl(text, [&dialogs](bool opened) {
+        if (!opened) {
+            dialogs.message({"Could not find associated Browser", "Browser Not Found",
+                             platform::Buttons::Ok, platform::Icon::Exclamation, 1});
+        }
+    });
 }
 
 }  // namespace zephyra::help

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -16,8 +17,9 @@ class Platform {
     // Starts "fltsim98.exe" from the given folder (the folder is also the working folder).
     virtual bool startSimulator(const std::string& folder) = 0;
     // Opens the address in the user's browser; the address is never passed through a shell.
-    // False when no browser is registered (or it cannot be started).
-    virtual bool openUrl(const std::string& url) = 0;
+    // Returns at once; `done` (may be empty) hears once, on the program's thread, whether a
+    // browser took the address: false when none is registered or it could not be started.
+    virtual void openUrl(const std::string& url, std::function<void(bool opened)> done) = 0;
     // FS98's install folder from the registry (key "SOFTWARE\Microsoft\Microsoft Games\Flight
     // Simulator\6.1" of the local machine, value "Path"), or nothing when it is missing.
     virtual std::optional<std::string> fs98PathFromRegistry() = 0;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
@@ -24,7 +25,29 @@ extern char** environ;
 
 namespace zephyra::shell {
 
-DesktopPlatform::DesktopPlatform(simlink::BuiltInAircraft& aircraft) : aircraft_(aircraft) {}
+namespace {
+
+// How often an opener is looked at, and how long it may run before the address counts as
+// handed over (a browser that the opener runs in the foreground never exits on its own).
+constexpr int kOpenerPollMs = 20;
+constexpr double kOpenerPatienceSeconds = 2.0;
+
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+DesktopPlatform::DesktopPlatform(simlink::BuiltInAircraft& aircraft, platform::Scheduler& scheduler)
+    : aircraft_(aircraft), scheduler_(scheduler) {}
+
+DesktopPlatform::~DesktopPlatform() {
+    // Openers still running are reaped in the background, so none is left a zombie.
+    for (const Opening& opening : openings_) {
+        std::thread([pid = opening.pid] { ::waitpid(pid, nullptr, 0); }).detach();
+    }
+}
 
 bool DesktopPlatform::isBuiltInFolder(const std::string& folder) {
     return assets::isBuiltInSimFolder(folder);
@@ -69,37 +92,66 @@ bool DesktopPlatform::startSimulator(const std::string& folder) {
     return spawnDetached({"wine", exe}, folder);
 }
 
-bool DesktopPlatform::openUrl(const std::string& url) {
-    if (url.empty()) {
-        return false;
-    }
+void DesktopPlatform::openUrl(const std::string& url, std::function<void(bool opened)> done) {
+    auto tell = [&done](bool opened) {
+        if (done) {
+            done(opened);
+        }
+    };
     // The desktop's opener stands for the program associated with web pages; the address is
     // its one argument, whatever characters it holds.
-    const std::string opener = findProgramOnPath("xdg-open");
+    const std::string opener = url.empty() ? std::string() : findProgramOnPath("xdg-open");
     if (opener.empty()) {
-        return false;
+        tell(false);
+        return;
     }
-    // The opener hands the address on and exits at once; its failure (no browser, an address
-    // it refuses) is its exit status. One that is still busy after a while is left to it.
     const char* const args[] = {opener.c_str(), url.c_str(), nullptr};
     pid_t pid = 0;
     if (posix_spawn(&pid, opener.c_str(), nullptr, nullptr, const_cast<char* const*>(args),
                     environ) != 0) {
-        return false;
+        tell(false);
+        return;
     }
-    for (int waited = 0; waited < 2000; waited += 20) {
+    // The opener hands the address on and exits at once; its failure (no browser, an address
+    // it refuses) is its exit status. It is watched from a timer, so the window stays live.
+    openings_.push_back({pid, steadySeconds(), std::move(done)});
+    if (!openingsTimer_) {
+        openingsTimer_ = scheduler_.createTimer([this] { watchOpenings(); });
+    }
+    if (!openingsTimer_->running()) {
+        openingsTimer_->setInterval(kOpenerPollMs);
+    }
+}
+
+void DesktopPlatform::watchOpenings() {
+    // Settled openings leave the list before anyone hears of them: an answer may open a
+    // message box, whose own event loop can run this timer again.
+    std::vector<std::pair<std::function<void(bool)>, bool>> settled;
+    const double now = steadySeconds();
+    for (auto it = openings_.begin(); it != openings_.end();) {
         int status = 0;
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) {
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        const pid_t ended = ::waitpid(it->pid, &status, WNOHANG);
+        if (ended == it->pid || ended < 0) {
+            // Reaped elsewhere (ended < 0): nothing to tell against it.
+            const bool opened = ended < 0 || (WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            settled.emplace_back(std::move(it->done), opened);
+        } else if (now - it->startedAt >= kOpenerPatienceSeconds) {
+            std::thread([pid = it->pid] { ::waitpid(pid, nullptr, 0); }).detach();
+            settled.emplace_back(std::move(it->done), true);
+        } else {
+            ++it;
+            continue;
         }
-        if (done < 0) {
-            return true;  // reaped elsewhere: nothing to tell
-        }
-        ::usleep(20000);
+        it = openings_.erase(it);
     }
-    std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
-    return true;
+    if (openings_.empty()) {
+        openingsTimer_->setInterval(0);
+    }
+    for (auto& [done, opened] : settled) {
+        if (done) {
+            done(opened);
+        }
+    }
 }
 
 std::string findProgramOnPath(const std::string& name) {

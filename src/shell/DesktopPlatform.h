@@ -1,10 +1,13 @@
 #pragma once
 
+#include <sys/types.h>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/Scheduler.h"
 
 namespace zephyra::simlink {
 class BuiltInAircraft;
@@ -19,7 +22,10 @@ namespace zephyra::shell {
 // the configured fgfs command line.
 class DesktopPlatform final : public platform::Platform {
   public:
-    explicit DesktopPlatform(simlink::BuiltInAircraft& aircraft);
+    DesktopPlatform(simlink::BuiltInAircraft& aircraft, platform::Scheduler& scheduler);
+    ~DesktopPlatform() override;
+    DesktopPlatform(const DesktopPlatform&) = delete;
+    DesktopPlatform& operator=(const DesktopPlatform&) = delete;
 
     // From now on the simulator is FlightGear, started with these words (empty: not
     // installed, and starting it tells the user so).
@@ -29,7 +35,7 @@ class DesktopPlatform final : public platform::Platform {
 
     bool simulatorWindowExists() override;
     bool startSimulator(const std::string& folder) override;
-    bool openUrl(const std::string& url) override;
+    void openUrl(const std::string& url, std::function<void(bool opened)> done) override;
     std::optional<std::string> fs98PathFromRegistry() override;
 
     // True when the folder is the built-in simulator's folder.
@@ -38,7 +44,18 @@ class DesktopPlatform final : public platform::Platform {
     std::function<void()> onBuiltInStarted;
 
   private:
+    // An opener started for an address, watched until it exits or has run long enough.
+    struct Opening {
+        pid_t pid = 0;
+        double startedAt = 0;  // steady seconds
+        std::function<void(bool)> done;
+    };
+    void watchOpenings();
+
     simlink::BuiltInAircraft& aircraft_;
+    platform::Scheduler& scheduler_;
+    std::vector<Opening> openings_;
+    std::unique_ptr<platform::Timer> openingsTimer_;
     simlink::FlightGearLink* flightGear_ = nullptr;
     std::vector<std::string> fgfsCommand_;
 };

@@ -257,7 +257,7 @@ int main(int argc, char** argv) {
     platform::QtDialogs dialogs;
     platform::DefaultRandom random;
     simlink::BuiltInAircraft aircraft(scheduler);
-    shell::DesktopPlatform desktop(aircraft);
+    shell::DesktopPlatform desktop(aircraft, scheduler);
     simlink::SelectedLink link(&aircraft);
     std::optional<simlink::FlightGearLink> flightGear;
     bool useFlightGear = false;

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "help/QuickLinks.h"
 #include "help/Tutorial.h"
@@ -58,37 +61,46 @@ TEST(QuickLinks, FileRoundTrip) {
     EXPECT_FALSE(saveQuickLinks(dir.file("missing/quick.txt"), {}));
 }
 
-// The address goes to the opener as one argument; a missing or failing opener is reported.
+// The address goes to the opener as one argument, and Go returns while the opener runs; a
+// missing or failing opener is reported.
 TEST(QuickLinks, DesktopBrowserGetsTheAddressAsOneArgument) {
     test::TempDir dir;
     const std::string log = dir.file("args.txt");
     dir.write("bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" + log + "'\n");
     chmod(dir.file("bin/xdg-open").c_str(), 0755);
+    dir.write("failing/xdg-open", "#!/bin/sh\nexit 3\n");
+    chmod(dir.file("failing/xdg-open").c_str(), 0755);
     const std::string oldPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
     platform::VirtualScheduler scheduler;
     simlink::BuiltInAircraft aircraft(scheduler);
-    shell::DesktopPlatform desktop(aircraft);
+    shell::DesktopPlatform desktop(aircraft, scheduler);
     platform::ScriptedDialogs dialogs;
+    // The opener is a real process: real time passes while the program's timers run.
+    auto runUntil = [&scheduler](const std::function<bool()>& settled) {
+        for (int i = 0; i < 300 && !settled(); ++i) {
+            usleep(10000);
+            scheduler.wait(20);
+        }
+    };
 
     setenv("PATH", (dir.file("bin") + ":/usr/bin:/bin").c_str(), 1);
     const std::string url = "http://x.example/a b;touch pwned&c=$(id)|`id`'\"";
-    openLink(url, desktop, dialogs);
-    for (int i = 0; i < 200 && !dir.exists("args.txt"); ++i) {
-        usleep(10000);
-    }
-    usleep(20000);
+    std::vector<bool> answers;
+    desktop.openUrl(url, [&answers](bool opened) { answers.push_back(opened); });
+    EXPECT_TRUE(answers.empty());
+    runUntil([&answers] { return !answers.empty(); });
+    EXPECT_EQ(answers, std::vector<bool>{true});
     EXPECT_EQ(dir.read("args.txt"), "1\n" + url + "\n");
     EXPECT_FALSE(dir.exists("pwned"));
-    EXPECT_TRUE(dialogs.messages().empty());
 
     // No opener, or one that fails (as xdg-open does without a browser).
     setenv("PATH", dir.file("nothing-here").c_str(), 1);
     openLink(url, desktop, dialogs);
-    dir.write("failing/xdg-open", "#!/bin/sh\nexit 3\n");
-    chmod(dir.file("failing/xdg-open").c_str(), 0755);
+    EXPECT_EQ(dialogs.shown().size(), 1U);
     setenv("PATH", dir.file("failing").c_str(), 1);
     openLink(url, desktop, dialogs);
     setenv("PATH", oldPath.c_str(), 1);
+    runUntil([&dialogs] { return dialogs.shown().size() == 2; });
     ASSERT_EQ(dialogs.shown().size(), 2U);
     for (const auto& shown : dialogs.shown()) {
         EXPECT_EQ(shown.message.text, "Could not find associated Browser");

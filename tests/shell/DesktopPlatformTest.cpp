@@ -16,7 +16,7 @@ TEST(DesktopPlatform, FlightGearIsAskedAndStartedThroughItsOwnChannels) {
     platform::VirtualScheduler clock;
     simlink::BuiltInAircraft aircraft(clock);
     aircraft.start();
-    DesktopPlatform desktop(aircraft);
+    DesktopPlatform desktop(aircraft, clock);
     std::vector<std::string> told;
     desktop.tellUser = [&](const std::string& text) { told.push_back(text); };
 

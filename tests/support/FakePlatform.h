@@ -13,6 +13,7 @@ class FakePlatform final : public platform::Platform {
   public:
     bool simulatorRunning = false;
     bool startSucceeds = true;
+    bool browserOpens = true;
     std::optional<std::string> registryPath;
     std::vector<std::string> started;
     std::vector<std::string> opened;
@@ -22,9 +23,11 @@ class FakePlatform final : public platform::Platform {
         started.push_back(folder);
         return startSucceeds;
     }
-    bool openUrl(const std::string& url) override {
+    void openUrl(const std::string& url, std::function<void(bool)> done) override {
         opened.push_back(url);
-        return true;
+        if (done) {
+            done(browserOpens);
+        }
     }
     std::optional<std::string> fs98PathFromRegistry() override { return registryPath; }
 };
