@@ -207,10 +207,24 @@ std::map<std::string, Scratch>& scratchFiles() {
     return files;
 }
 
-// Opens the file: a database that cannot be written is read as it is (no log, whose files
-// could not be made; no schema changes; nobody writes it meanwhile).
+// Opens the file. A database that cannot be written is read as it is (no schema changes,
+// nobody writes it meanwhile), unless a program that crashed left its log beside it: the log
+// then holds the newest weather, and SQLite reads it, with the log's index, read-only. Without
+// that index (which cannot be made there) the file alone is read.
 int openFile(const std::string& path, bool readOnly, bool create, sqlite3** db) {
     if (readOnly) {
+        std::error_code ec;
+        if (std::filesystem::file_size(path + "-wal", ec) > 0 && !ec &&
+            std::filesystem::exists(path + "-shm", ec)) {
+            if (sqlite3_open_v2(path.c_str(), db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                                nullptr) == SQLITE_OK &&
+                sqlite3_exec(*db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr,
+                             nullptr) == SQLITE_OK) {
+                return SQLITE_OK;
+            }
+            sqlite3_close_v2(*db);
+            *db = nullptr;
+        }
         const std::string uri = "file:" + uriPath(path) + "?immutable=1";
         return sqlite3_open_v2(
             uri.c_str(), db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);

@@ -2,8 +2,13 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
+#include <string>
+#include <utility>
+
 #include "RecordFields.h"
 #include "support/DbRows.h"
+#include "support/SmallFilesystem.h"
 #include "support/TempDir.h"
 #include "weather/WeatherDb.h"
 
@@ -232,6 +237,46 @@ TEST_F(WeatherDbTest, NameSearchAndAirportPositions) {
     EXPECT_EQ(underscore.first()->Name, "Under_Score");
     EXPECT_FALSE(underscore.next().has_value());
     EXPECT_FALSE(db->searchWps("\"").first().has_value());
+}
+
+// A database that cannot be written, left with the log of a program that crashed, is read
+// with the weather in that log; without the log's index beside it, it is read as it is.
+TEST_F(WeatherDbTest, AReadOnlyDatabaseIsReadWithTheLogACrashLeft) {
+    db->addWeather(record("KATL", 10));
+    db.reset();
+    zephyra::test::SmallFilesystem fs("8m");
+    if (!fs.mounted()) {
+        GTEST_SKIP() << fs.why();
+    }
+    const auto& disk = fs.dir();
+    std::filesystem::copy_file(dir.file("vanedb.mdb"), disk.file("vanedb.mdb"));
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(disk.file("vanedb.mdb").c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer,
+                           "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"
+                           "UPDATE Weather SET t0Deg = 31",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    for (const char* folder : {"crashed", "no-index"}) {
+        disk.mkdir(folder);
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            if (std::string(folder) != "no-index" || std::string(suffix) != "-shm") {
+                std::filesystem::copy_file(disk.file(std::string("vanedb.mdb") + suffix),
+                                           disk.file(folder + std::string("/vanedb.mdb") + suffix));
+            }
+        }
+    }
+    sqlite3_close(writer);
+    ASSERT_TRUE(fs.makeReadOnly());
+    for (const auto& [folder, t0Deg] : {std::pair{"crashed", 31}, std::pair{"no-index", 10}}) {
+        std::string error;
+        const auto ro =
+            WeatherDb::open(disk.file(folder + std::string("/vanedb.mdb")), &error, false);
+        ASSERT_NE(ro, nullptr) << folder << ": " << error;
+        EXPECT_TRUE(ro->readOnly());
+        ASSERT_TRUE(ro->findWeather("KATL").has_value()) << folder;
+        EXPECT_EQ(ro->findWeather("KATL")->t0Deg, t0Deg) << folder;
+    }
 }
 
 TEST(WeatherDbOpen, TheProgramsDatabaseMissingEmptyOrDamagedIsNeverRecreated) {
