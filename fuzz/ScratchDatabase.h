@@ -22,6 +22,13 @@ struct ScratchDatabase {
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
     }
+    // Closes and opens the file again; closing waits for the work the connection left to a
+    // thread of its own (a load's background copy of its log into the file).
+    void reopen() {
+        db.reset();
+        db = weather::WeatherDb::open((folder / "vanedb.mdb").string());
+        require(db != nullptr);
+    }
     ScratchDatabase(const ScratchDatabase&) = delete;
     ScratchDatabase& operator=(const ScratchDatabase&) = delete;
     std::filesystem::path folder;
