@@ -1,7 +1,8 @@
 // Draws the pictures of the user's guide: builds the program's windows on a scratch copy of
 // the program folder, loads real weather, plans Atlanta to New York, flies a little and
-// saves each window as a PNG. Run under an X server (xvfb-run) so the pictures use real fonts,
-// with a window manager for the frames of the map's whole-screen picture:
+// saves each window as a PNG; last, a fresh main window in the middle of "Download current
+// weather" from a loopback server. Run under an X server (xvfb-run) so the pictures use real
+// fonts, with a window manager for the frames of the map's whole-screen picture:
 //   xvfb-run -a -s "-screen 0 1600x1000x24" sh -c 'openbox & sleep 1;
 //     build/tools/help_screenshots docs/help/vuduvo-images; kill $!'
 // Exit status 1 when a window could not be drawn at its proper size.
@@ -19,13 +20,18 @@
 #include <QWindow>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <string>
 
 #include "map/MapWindow.h"
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
+#include "platform/qt/QtScheduler.h"
 #include "shell/AppContext.h"
+#include "shell/DownloadActions.h"
 #include "shell/MapBinder.h"
 #include "shell/ParamFile.h"
 #include "shell/ParmMaintWindow.h"
@@ -33,9 +39,11 @@
 #include "shell/SimulatorWindow.h"
 #include "shell/StartWindow.h"
 #include "shell/VaneWindow.h"
+#include "shell/WeatherActions.h"
 #include "simlink/BuiltInAircraft.h"
 #include "simlink/SimulatorChoice.h"
 #include "support/FakePlatform.h"
+#include "support/LoopbackHttpServer.h"
 #include "support/TempDir.h"
 #include "weather/WeatherDb.h"
 
@@ -244,6 +252,49 @@ int main(int argc, char** argv) {
     side.tutor()->nextButton()->click();
     side.tutor()->nextButton()->click();
     save(side.tutor(), "tutorial.png");
+
+    // A download under way: a main window of its own, on a fresh program folder, on Qt's clock
+    // (the download's waits must serve the network), from a server that sends two fifths of
+    // the cycle file of the same hour in pieces and then holds the connection.
+    {
+        test::TempDir fresh;
+        fs::copy_file(built / "vanedb.mdb", fresh.file("vanedb.mdb"));
+        fs::copy(built / "FS98", fresh.file("FS98"), fs::copy_options::recursive);
+        fresh.write("vane98.par",
+                    shell::formatParamFile(shell::firstRunSettings(fresh.file("FS98"))));
+        std::string cycle;
+        {
+            std::ifstream in(fs::path(metar).parent_path() / "awc_metars_2022-10-23T11Z_cycle.txt",
+                             std::ios::binary);
+            cycle.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        test::LoopbackHttpServer server;
+        server.route("/metars.txt",
+                     {200, QByteArray::fromStdString(cycle), test::LoopbackHttpServer::Mode::Hold});
+        fresh.write("zephyra.ini", "[Download]\nUrl=" + server.url("/metars.txt") + "\n");
+
+        platform::QtScheduler clock;
+        simlink::BuiltInAircraft idle(clock);
+        shell::AppContext live(clock, dialogs, random, desktop, idle);
+        live.builtIn = &idle;
+        live.folders = platform::allIn(fresh.path());
+        live.launchFolder = fresh.path();
+        live.modalWindows = false;
+        live.quit = [] {};
+        shell::VaneWindow window(live);
+        if (window.load() == shell::VaneWindow::LoadResult::MainWindow) {
+            window.show();
+            auto& downloads = window.weatherActions().downloads();
+            QTimer::singleShot(1500, &window, [&] {
+                save(&window, "download-progress.png");
+                downloads.cancelButton()->click();
+            });
+            downloads.downloadButton()->click();
+        } else {
+            std::cerr << "the download's main window did not load\n";
+            ++failures;
+        }
+    }
 
     for (const auto& text : dialogs.messages()) {
         std::cout << "message: " << text << "\n";

@@ -22,6 +22,8 @@ class LoopbackHttpServer : public QObject {
         Truncate,  // announce the whole body, send half of it, close
         Endless,   // no length; the body, over and over, while the client reads
         Drip,      // no length; one byte of the body every 100 ms, for ever
+        Hold,      // announce the whole body, send two fifths of it in four pieces 100 ms apart,
+                   // keep the connection open (the client reports a piece once the next one came)
     };
     struct Route {
         Route(int status_ = 200, QByteArray body_ = {}, Mode mode_ = Mode::Whole,
@@ -97,6 +99,20 @@ class LoopbackHttpServer : public QObject {
             auto* timer = new QTimer(&socket);
             QObject::connect(timer, &QTimer::timeout, &socket,
                              [&socket, r] { socket.write(r.body.left(1)); });
+            timer->start(100);
+            return;
+        }
+        if (r.mode == Mode::Hold) {
+            auto* timer = new QTimer(&socket);
+            auto sent = std::make_shared<qsizetype>(0);
+            QObject::connect(timer, &QTimer::timeout, &socket, [&socket, timer, sent, r] {
+                const qsizetype piece = r.body.size() / 10;
+                socket.write(r.body.mid(*sent, piece));
+                *sent += piece;
+                if (*sent >= piece * 4) {
+                    timer->stop();
+                }
+            });
             timer->start(100);
             return;
         }
