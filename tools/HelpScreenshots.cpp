@@ -113,6 +113,19 @@ void findAndAdd(shell::VaneWindow& vane, const char* text) {
     clickPicture(vane.picture("Picture25"));
 }
 
+// The program, its settings and the user's files all in one folder, with a first run's
+// parameter file for its FS98 folder; no window is modal, and quitting does nothing.
+void runFrom(shell::AppContext& context, simlink::BuiltInAircraft& aircraft,
+             const test::TempDir& folder) {
+    context.builtIn = &aircraft;
+    context.folders = platform::allIn(folder.path());
+    context.launchFolder = folder.path();
+    context.modalWindows = false;
+    context.quit = [] {};
+    folder.write("vane98.par",
+                 shell::formatParamFile(shell::firstRunSettings(folder.file("FS98"))));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -152,13 +165,7 @@ int main(int argc, char** argv) {
     test::FakePlatform desktop;
     desktop.simulatorRunning = true;
     shell::AppContext context(scheduler, dialogs, random, desktop, aircraft);
-    context.builtIn = &aircraft;
-    context.folders = platform::allIn(program.path());
-    context.launchFolder = program.path();
-    context.modalWindows = false;
-    context.quit = [] {};
-    auto settings = shell::firstRunSettings(program.file("FS98"));
-    program.write("vane98.par", shell::formatParamFile(settings));
+    runFrom(context, aircraft, program);
 
     shell::VaneWindow vane(context);
     shell::SideWindows side(context, vane);
@@ -260,8 +267,6 @@ int main(int argc, char** argv) {
         test::TempDir fresh;
         fs::copy_file(built / "vanedb.mdb", fresh.file("vanedb.mdb"));
         fs::copy(built / "FS98", fresh.file("FS98"), fs::copy_options::recursive);
-        fresh.write("vane98.par",
-                    shell::formatParamFile(shell::firstRunSettings(fresh.file("FS98"))));
         std::string cycle;
         {
             std::ifstream in(fs::path(metar).parent_path() / "awc_metars_2022-10-23T11Z_cycle.txt",
@@ -276,11 +281,7 @@ int main(int argc, char** argv) {
         platform::QtScheduler clock;
         simlink::BuiltInAircraft idle(clock);
         shell::AppContext live(clock, dialogs, random, desktop, idle);
-        live.builtIn = &idle;
-        live.folders = platform::allIn(fresh.path());
-        live.launchFolder = fresh.path();
-        live.modalWindows = false;
-        live.quit = [] {};
+        runFrom(live, idle, fresh);
         shell::VaneWindow window(live);
         if (window.load() == shell::VaneWindow::LoadResult::MainWindow) {
             window.show();

@@ -37,15 +37,19 @@ double steadySeconds() {
         .count();
 }
 
+// An opener left running is reaped in the background when it ends, so none stays a zombie.
+void reapLater(pid_t pid) {
+    std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
+}
+
 }  // namespace
 
 DesktopPlatform::DesktopPlatform(simlink::BuiltInAircraft& aircraft, platform::Scheduler& scheduler)
     : aircraft_(aircraft), scheduler_(scheduler) {}
 
 DesktopPlatform::~DesktopPlatform() {
-    // Openers still running are reaped in the background, so none is left a zombie.
     for (const Opening& opening : openings_) {
-        std::thread([pid = opening.pid] { ::waitpid(pid, nullptr, 0); }).detach();
+        reapLater(opening.pid);
     }
 }
 
@@ -136,7 +140,7 @@ void DesktopPlatform::watchOpenings() {
             const bool opened = ended < 0 || (WIFEXITED(status) && WEXITSTATUS(status) == 0);
             settled.emplace_back(std::move(it->done), opened);
         } else if (now - it->startedAt >= kOpenerPatienceSeconds) {
-            std::thread([pid = it->pid] { ::waitpid(pid, nullptr, 0); }).detach();
+            reapLater(it->pid);
             settled.emplace_back(std::move(it->done), true);
         } else {
             ++it;
