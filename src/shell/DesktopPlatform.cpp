@@ -37,7 +37,7 @@ double steadySeconds() {
         .count();
 }
 
-// An opener left running is reaped in the background when it ends, so none stays a zombie.
+// A child left running is reaped in the background when it ends, so none stays a zombie.
 void reapLater(pid_t pid) {
     std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
 }
@@ -195,7 +195,11 @@ bool spawnDetached(const std::vector<std::string>& argv, const std::string& work
     pid_t pid = 0;
     const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    return rc == 0;
+    if (rc != 0) {
+        return false;
+    }
+    reapLater(pid);
+    return true;
 }
 
 bool fs98ProcessRunning() {

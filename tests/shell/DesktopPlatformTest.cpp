@@ -1,6 +1,12 @@
 #include "shell/DesktopPlatform.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "platform/VirtualScheduler.h"
 #include "simlink/BuiltInAircraft.h"
@@ -33,6 +39,35 @@ TEST(DesktopPlatform, FlightGearIsAskedAndStartedThroughItsOwnChannels) {
     simlink::FlightGearLink present(settings);
     desktop.useFlightGear(present, {});
     EXPECT_TRUE(desktop.simulatorWindowExists());
+}
+
+// Children of this process that have ended and were never reaped.
+int zombieChildren() {
+    int zombies = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) {
+            continue;
+        }
+        char state = 0;
+        long parent = 0;
+        std::istringstream(line.substr(line.rfind(')') + 1)) >> state >> parent;
+        zombies += state == 'Z' && parent == ::getpid();
+    }
+    return zombies;
+}
+
+// A simulator that was started and has ended leaves no zombie behind while Zephyra runs on.
+TEST(DesktopPlatform, StartedProgramsAreReapedWhenTheyEnd) {
+    ASSERT_TRUE(spawnDetached({"true"}, "/"));
+    int zombies = 1;
+    for (int i = 0; i < 200 && zombies > 0; ++i) {
+        usleep(10000);
+        zombies = zombieChildren();
+    }
+    EXPECT_EQ(zombies, 0);
+    EXPECT_FALSE(spawnDetached({"/no/such/program"}, ""));
 }
 
 }  // namespace
