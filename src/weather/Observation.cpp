@@ -1,0 +1,610 @@
+// The full reading of a METAR. Each group is recognised by its form, not by where it stands,
+// so a group that cannot be read is set aside and the groups after it keep their meaning.
+
+#include "weather/Observation.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "weather/TextScan.h"
+
+namespace zephyra::weather {
+
+namespace {
+
+using text::isAsciiDigit;
+using text::isAsciiLetter;
+using text::isDigitsOnly;
+
+constexpr double kMetresPerMile = 1609.344;
+constexpr double kHpaPerInch = 33.8639;
+constexpr double kKphToKnots = 0.539957;
+constexpr double kMpsToKnots = 1.943844;
+constexpr std::size_t kMaxLayers = 6;
+constexpr std::size_t kMaxGroups = 120;
+constexpr int kHighestBase = 60000;
+constexpr double kLowestHpa = 850;
+constexpr double kHighestHpa = 1090;
+
+int digitsValue(std::string_view digits) {
+    int v = 0;
+    for (const char c : digits) {
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+bool isDigitsOfLength(std::string_view text, std::size_t n) {
+    return text.size() == n && isDigitsOnly(text);
+}
+
+bool allSlashes(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c == '/'; });
+}
+
+std::vector<std::string_view> splitGroups(std::string_view line) {
+    std::vector<std::string_view> groups;
+    std::size_t k = 0;
+    while (k < line.size() && groups.size() < kMaxGroups) {
+        while (k < line.size() && (line[k] == ' ' || line[k] == '\t' || line[k] == '\r')) {
+            ++k;
+        }
+        const std::size_t start = k;
+        while (k < line.size() && line[k] != ' ' && line[k] != '\t' && line[k] != '\r') {
+            ++k;
+        }
+        if (k > start) {
+            std::string_view g = line.substr(start, k - start);
+            while (!g.empty() && g.back() == '=') {
+                g.remove_suffix(1);  // the end-of-report mark of bulletins
+            }
+            if (!g.empty()) {
+                groups.push_back(g);
+            }
+        }
+    }
+    return groups;
+}
+
+// "A29" "92" and "Q10" "16": a pressure group split by a blank is read whole. Each joined
+// group is kept in store so the views stay valid.
+std::vector<std::string_view> joinSplitGroups(std::vector<std::string_view> groups,
+                                              std::vector<std::string>& store) {
+    store.reserve(groups.size());
+    std::vector<std::string_view> out;
+    out.reserve(groups.size());
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        const std::string_view g = groups[i];
+        const bool next = i + 1 < groups.size();
+        const bool splitPressure = g.size() == 3 && (g[0] == 'A' || g[0] == 'Q') &&
+                                   isDigitsOnly(g.substr(1)) && next &&
+                                   isDigitsOfLength(groups[i + 1], 2);
+        // "1 1/2SM": whole miles and a fraction.
+        const bool splitMiles = next && g.size() == 1 && isAsciiDigit(g[0]) &&
+                                groups[i + 1].size() >= 5 && groups[i + 1].ends_with("SM") &&
+                                groups[i + 1].find('/') != std::string_view::npos &&
+                                isAsciiDigit(groups[i + 1][0]);
+        if (splitPressure || splitMiles) {
+            store.push_back(std::string(g) + (splitMiles ? " " : "") + std::string(groups[i + 1]));
+            out.push_back(store.back());
+            ++i;
+        } else {
+            out.push_back(g);
+        }
+    }
+    return out;
+}
+
+// "12", "1/2", "1 1/2": miles as a number; nothing when the text is not one of those.
+std::optional<double> milesOf(std::string_view text) {
+    double whole = 0;
+    const std::size_t blank = text.find(' ');
+    if (blank != std::string_view::npos) {
+        if (!isDigitsOnly(text.substr(0, blank))) {
+            return std::nullopt;
+        }
+        whole = digitsValue(text.substr(0, blank));
+        text = text.substr(blank + 1);
+    }
+    const std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos) {
+        return blank == std::string_view::npos && isDigitsOnly(text) && text.size() <= 3
+                   ? std::optional<double>(digitsValue(text))
+                   : std::nullopt;
+    }
+    const std::string_view num = text.substr(0, slash);
+    const std::string_view den = text.substr(slash + 1);
+    if (!isDigitsOnly(num) || !isDigitsOnly(den) || num.size() > 2 || den.size() > 2 ||
+        digitsValue(den) == 0) {
+        return std::nullopt;
+    }
+    return whole + double(digitsValue(num)) / digitsValue(den);
+}
+
+bool readWind(std::string_view g, Observation& obs) {
+    double factor = 1;
+    std::string_view body;
+    if (isDigitsOfLength(g, 5) && !obs.windSpeedKnots && !obs.visibilityMetres &&
+        digitsValue(g.substr(0, 3)) <= 360) {
+        body = g;  // "36020": a wind group that lost its unit; knots are meant
+    } else if (g.ends_with("KT")) {
+        body = g.substr(0, g.size() - 2);
+    } else if (g.ends_with("KMH") || g.ends_with("KPH")) {
+        body = g.substr(0, g.size() - 3);
+        factor = kKphToKnots;
+    } else if (g.ends_with("MPS")) {
+        body = g.substr(0, g.size() - 3);
+        factor = kMpsToKnots;
+    } else {
+        return false;
+    }
+    if (body.size() < 5) {
+        return false;
+    }
+    const std::string_view dir = body.substr(0, 3);
+    std::string_view rest = body.substr(3);
+    std::string_view gust;
+    if (const std::size_t gp = rest.find('G'); gp != std::string_view::npos) {
+        gust = rest.substr(gp + 1);
+        rest = rest.substr(0, gp);
+        if (!(isDigitsOnly(gust) && gust.size() >= 2 && gust.size() <= 3) && !allSlashes(gust)) {
+            return false;
+        }
+    }
+    if (rest.starts_with('P')) {
+        rest.remove_prefix(1);  // P99KT: 100 kt or more
+    }
+    const bool speedKnown = isDigitsOnly(rest) && rest.size() >= 2 && rest.size() <= 3;
+    if (!speedKnown && !(rest == "//" || rest == "///")) {
+        return false;
+    }
+    const bool dirKnown = isDigitsOnly(dir);
+    if (!dirKnown && dir != "VRB" && dir != "///") {
+        return false;
+    }
+    const auto knots = [factor](std::string_view v) {
+        return int(std::lround(digitsValue(v) * factor));
+    };
+    if (speedKnown) {
+        obs.windSpeedKnots = knots(rest);
+    }
+    if (dirKnown && digitsValue(dir) <= 360) {
+        const int d = digitsValue(dir);
+        if (d != 0 || !obs.windSpeedKnots || *obs.windSpeedKnots != 0) {
+            obs.windDirection = d == 0 ? 360 : d;
+        }
+    }
+    obs.windVariable = dir == "VRB";
+    if (isDigitsOnly(gust)) {
+        obs.gustKnots = knots(gust);
+    }
+    return true;
+}
+
+bool readVariableWind(std::string_view g, Observation& obs) {
+    if (g.size() != 7 || g[3] != 'V' || !isDigitsOnly(g.substr(0, 3)) ||
+        !isDigitsOnly(g.substr(4))) {
+        return false;
+    }
+    obs.variableFrom = digitsValue(g.substr(0, 3));
+    obs.variableTo = digitsValue(g.substr(4));
+    return true;
+}
+
+bool readMilesVisibility(std::string_view g, Observation& obs) {
+    if (!g.ends_with("SM") || g.size() < 3) {
+        return false;
+    }
+    std::string_view v = g.substr(0, g.size() - 2);
+    bool below = false;
+    bool above = false;
+    if (v.starts_with('M')) {
+        below = true;
+        v.remove_prefix(1);
+    } else if (v.starts_with('P')) {
+        above = true;
+        v.remove_prefix(1);
+    }
+    if (allSlashes(v)) {
+        return true;  // reported as missing
+    }
+    const std::optional<double> miles = milesOf(v);
+    if (!miles) {
+        return false;
+    }
+    obs.visibilityMiles = *miles;
+    obs.visibilityMetres = int(std::lround(*miles * kMetresPerMile));
+    obs.visibilityBelow = below;
+    obs.visibilityAbove = above;
+    return true;
+}
+
+bool isCompassPoint(std::string_view d) {
+    static constexpr std::array<std::string_view, 8> kPoints = {"N", "NE", "E", "SE",
+                                                                "S", "SW", "W", "NW"};
+    return std::find(kPoints.begin(), kPoints.end(), d) != kPoints.end();
+}
+
+// "0800", "9999", "1500SW", "4000NDV"; a second such group gives the minimum visibility.
+bool readMetricVisibility(std::string_view g, Observation& obs) {
+    if (g.size() < 4) {
+        return false;
+    }
+    const std::string_view digits = g.substr(0, 4);
+    const std::string_view tail = g.substr(4);
+    if (!(isDigitsOnly(digits) || digits == "////") ||
+        !(tail.empty() || tail == "NDV" || isCompassPoint(tail))) {
+        return false;
+    }
+    if (digits == "////") {
+        return true;
+    }
+    const int metres = digitsValue(digits);
+    if (!obs.visibilityMetres) {
+        obs.visibilityMetres = metres;
+        obs.visibilityMiles = metres / kMetresPerMile;
+        obs.visibilityAbove = metres == 9999;
+        obs.minimumVisibilityDirection.clear();
+    } else if (!obs.minimumVisibilityMetres) {
+        obs.minimumVisibilityMetres = metres;
+        obs.minimumVisibilityDirection = tail == "NDV" ? "" : std::string(tail);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool isRunwayVisualRange(std::string_view g) {
+    return g.size() >= 7 && g[0] == 'R' && isAsciiDigit(g[1]) && isAsciiDigit(g[2]) &&
+           g.find('/') != std::string_view::npos && g.find('/') <= 4;
+}
+
+bool takeWord(std::string_view& g, std::initializer_list<std::string_view> words,
+              std::string* out) {
+    for (const std::string_view w : words) {
+        if (g.starts_with(w)) {
+            if (out) {
+                *out = std::string(w);
+            }
+            g.remove_prefix(w.size());
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<WeatherGroup> weatherGroupOf(std::string_view g) {
+    static const std::initializer_list<std::string_view> kDescriptors = {"MI", "PR", "BC", "DR",
+                                                                         "BL", "SH", "TS", "FZ"};
+    static const std::initializer_list<std::string_view> kPhenomena = {
+        "DZ", "RA", "SN", "SG", "IC", "PL", "GR", "GS", "UP", "BR", "FG",
+        "FU", "VA", "DU", "SA", "HZ", "PY", "PO", "SQ", "FC", "SS", "DS"};
+    WeatherGroup w;
+    w.text = std::string(g);
+    if (!takeWord(g, {"-", "+", "VC"}, &w.intensity)) {
+        w.intensity.clear();
+    }
+    takeWord(g, kDescriptors, &w.descriptor);
+    std::string phenomenon;
+    while (takeWord(g, kPhenomena, &phenomenon)) {
+        w.phenomena.push_back(phenomenon);
+    }
+    if (!g.empty() || (w.descriptor.empty() && w.phenomena.empty())) {
+        return std::nullopt;
+    }
+    return w;
+}
+
+bool readCloud(std::string_view g, Observation& obs) {
+    std::string cover;
+    std::string_view rest = g;
+    if (takeWord(rest, {"FEW", "SCT", "BKN", "OVC"}, &cover)) {
+    } else if (rest.starts_with("VV")) {
+        cover = "VV";
+        rest.remove_prefix(2);
+    } else if (rest.starts_with("///") && rest.size() >= 6) {
+        rest.remove_prefix(3);  // cover not known, as automatic stations write it
+    } else {
+        return false;
+    }
+    if (rest.size() < 3) {
+        return false;
+    }
+    const std::string_view height = rest.substr(0, 3);
+    const std::string_view type = rest.substr(3);
+    if (!(isDigitsOnly(height) || height == "///") ||
+        !(type.empty() || type == "CB" || type == "TCU" || type == "///")) {
+        return false;
+    }
+    if (cover.empty() && height == "///") {
+        return true;  // nothing known of the layer at all
+    }
+    CloudLayer layer;
+    layer.cover = cover;
+    if (isDigitsOnly(height)) {
+        const int base = digitsValue(height) * 100;
+        if (base > kHighestBase) {
+            obs.rejected.push_back(std::string(g) + ": base above 60,000 ft");
+        } else {
+            layer.baseFeet = base;
+        }
+    }
+    if (type == "CB" || type == "TCU") {
+        layer.type = std::string(type);
+    }
+    if (cover == "VV") {
+        obs.verticalVisibilityFeet = layer.baseFeet;
+    }
+    if (obs.layers.size() < kMaxLayers) {
+        obs.layers.push_back(layer);
+    }
+    return true;
+}
+
+std::optional<double> temperatureOf(std::string_view t) {
+    bool minus = false;
+    if (t.starts_with('M') || t.starts_with('-')) {
+        minus = true;
+        t.remove_prefix(1);
+    }
+    if (!isDigitsOfLength(t, 2)) {
+        return std::nullopt;
+    }
+    const double v = digitsValue(t);
+    return minus ? -v : v;
+}
+
+bool readTemperatures(std::string_view g, Observation& obs) {
+    const std::size_t slash = g.find('/');
+    if (slash == std::string_view::npos || g.find('/', slash + 1) != std::string_view::npos) {
+        return false;
+    }
+    const std::string_view t = g.substr(0, slash);
+    const std::string_view d = g.substr(slash + 1);
+    const std::optional<double> temp = temperatureOf(t);
+    const std::optional<double> dew = temperatureOf(d);
+    if ((!temp && t != "//" && !t.empty()) || (!dew && d != "//" && !d.empty())) {
+        return false;
+    }
+    if (!temp && !dew) {
+        return t == "//" || d == "//";
+    }
+    obs.temperature = temp;
+    obs.dewPoint = dew;
+    return true;
+}
+
+bool readPressure(std::string_view g, Observation& obs) {
+    if (g.size() != 5 || (g[0] != 'A' && g[0] != 'Q')) {
+        return false;
+    }
+    const std::string_view v = g.substr(1);
+    if (allSlashes(v)) {
+        return true;
+    }
+    if (!isDigitsOnly(v)) {
+        return false;
+    }
+    const double hpa = g[0] == 'Q' ? digitsValue(v) : digitsValue(v) / 100.0 * kHpaPerInch;
+    if (hpa < kLowestHpa || hpa > kHighestHpa) {
+        obs.rejected.push_back(std::string(g) + ": outside 850-1090 hPa");
+        return true;
+    }
+    if (g[0] == 'Q') {
+        obs.qnhHectopascals = digitsValue(v);
+    } else {
+        obs.altimeterInches = digitsValue(v) / 100.0;
+    }
+    return true;
+}
+
+std::optional<double> tenthsOf(std::string_view g) {
+    if (g.size() != 4 || (g[0] != '0' && g[0] != '1') || !isDigitsOnly(g)) {
+        return std::nullopt;
+    }
+    return digitsValue(g.substr(1)) / 10.0 * (g[0] == '1' ? -1 : 1);
+}
+
+void readRemark(std::string_view g, Observation& obs) {
+    // T01720161: 17.2 and 16.1 degrees, the leading 0 or 1 the sign. The dew point may be
+    // left out (T0172) or given as slashes (T0172////).
+    if ((g.size() == 5 || g.size() == 9) && g[0] == 'T') {
+        const std::optional<double> t = tenthsOf(g.substr(1, 4));
+        const std::optional<double> d = g.size() == 9 ? tenthsOf(g.substr(5)) : std::nullopt;
+        if (!t || (g.size() == 9 && !d && g.substr(5) != "////")) {
+            return;
+        }
+        // Only when they agree with the body's whole degrees: a T group from another hour
+        // or a typing slip must not replace what the body says.
+        const auto agrees = [](std::optional<double> body, std::optional<double> tenths) {
+            return !body || !tenths || std::fabs(*body - *tenths) <= 1.0;
+        };
+        if (agrees(obs.temperature, t) && agrees(obs.dewPoint, d)) {
+            obs.temperature = t;
+            if (d) {
+                obs.dewPoint = d;
+            }
+            obs.temperatureInTenths = true;
+        }
+        return;
+    }
+    // SLP982: 998.2 hPa; SLP123: 1012.3 hPa.
+    if (g.size() == 6 && g.starts_with("SLP") && isDigitsOnly(g.substr(3))) {
+        const double tenths = digitsValue(g.substr(3)) / 10.0;
+        obs.seaLevelPressure = tenths + (tenths < 50 ? 1000 : 900);
+    }
+}
+
+bool isTrendStart(std::string_view g) {
+    return g == "TEMPO" || g == "BECMG" || g == "FCST" || g == "INTER" ||
+           (g.size() >= 6 && g.starts_with("FM") && isDigitsOnly(g.substr(2)));
+}
+
+// Groups a report may carry that hold nothing this reading keeps.
+bool isIgnorable(std::string_view g) {
+    return g == "METAR" || g == "SPECI" || g == "NIL" || g == "RTD" || g == "AMD" || g == "WS" ||
+           g == "ALL" || g == "RWY" || g.starts_with("CCA") ||
+           (g.size() >= 3 && g[0] == 'W' && isAsciiDigit(g[1]) && g.find('/') != g.npos) ||
+           (g.size() >= 2 && g[0] == 'R' && isAsciiDigit(g[1]) && g.find('/') == g.npos) ||
+           g == "NOSIG" || allSlashes(g) || isDigitsOfLength(g, 8);  // runway state
+}
+
+void checkTemperatures(Observation& obs) {
+    const auto outOfAir = [](std::optional<double> t) { return t && (*t < -90 || *t > 60); };
+    if (outOfAir(obs.temperature)) {
+        obs.rejected.push_back("temperature " + std::to_string(int(*obs.temperature)) +
+                               ": outside -90 to 60 C");
+        obs.temperature.reset();
+    }
+    if (outOfAir(obs.dewPoint)) {
+        obs.dewPoint.reset();
+    }
+    if (obs.temperature && obs.dewPoint && *obs.dewPoint > *obs.temperature + 1.0) {
+        obs.rejected.push_back("dew point above the temperature");
+        obs.dewPoint.reset();
+    }
+}
+
+}  // namespace
+
+std::optional<int> Observation::ceilingFeet() const {
+    std::optional<int> lowest;
+    for (const CloudLayer& l : layers) {
+        if ((l.cover == "BKN" || l.cover == "OVC" || l.cover == "VV") && l.baseFeet &&
+            (!lowest || *l.baseFeet < *lowest)) {
+            lowest = l.baseFeet;
+        }
+    }
+    return lowest;
+}
+
+std::optional<double> Observation::pressureHectopascals() const {
+    if (qnhHectopascals) {
+        return qnhHectopascals;
+    }
+    if (altimeterInches) {
+        return *altimeterInches * kHpaPerInch;
+    }
+    return std::nullopt;
+}
+
+Observation readObservation(std::string_view report) {
+    Observation obs;
+    std::vector<std::string> joined;
+    const std::vector<std::string_view> groups = joinSplitGroups(splitGroups(report), joined);
+    for (const std::string_view g : groups) {
+        if (!obs.raw.empty()) {
+            obs.raw += ' ';
+        }
+        obs.raw += g;
+    }
+
+    std::size_t i = 0;
+    while (i < groups.size() && (groups[i] == "METAR" || groups[i] == "SPECI")) {
+        ++i;
+    }
+    if (i >= groups.size() || !text::isStationIdentifier(groups[i], 3, 4)) {
+        return obs;
+    }
+    obs.id = std::string(groups[i++]);
+
+    bool remarks = false;
+    bool trend = false;
+    for (; i < groups.size(); ++i) {
+        const std::string_view g = groups[i];
+        if (g == "RMK") {
+            remarks = true;
+            continue;
+        }
+        if (remarks) {
+            readRemark(g, obs);
+            continue;
+        }
+        if (trend) {
+            continue;  // a forecast for the next two hours, not what was observed
+        }
+        if (isTrendStart(g)) {
+            trend = true;
+            continue;
+        }
+        if (!obs.day && text::isDayTimeGroup(g)) {
+            obs.day = digitsValue(g.substr(0, 2));
+            obs.hour = digitsValue(g.substr(2, 2));
+            obs.minute = digitsValue(g.substr(4, 2));
+        } else if (g == "AUTO") {
+            obs.automatic = true;
+        } else if (g == "COR" || g.starts_with("CC")) {
+            obs.correction = true;
+        } else if (g == "NOSIG") {
+            obs.noSignificantChange = true;
+        } else if (g == "CAVOK") {
+            obs.cavok = true;
+            obs.clearSky = "CAVOK";
+            obs.visibilityMetres = 9999;
+            obs.visibilityMiles = 9999 / kMetresPerMile;
+            obs.visibilityAbove = true;
+        } else if (g == "CLR" || g == "SKC" || g == "NSC" || g == "NCD") {
+            obs.clearSky = std::string(g);
+        } else if (readWind(g, obs) || readVariableWind(g, obs) || readMilesVisibility(g, obs) ||
+                   readMetricVisibility(g, obs) || readCloud(g, obs) || readTemperatures(g, obs) ||
+                   readPressure(g, obs)) {
+        } else if (isRunwayVisualRange(g)) {
+            obs.runwayVisualRanges.emplace_back(g);
+        } else if (g.starts_with("RE") && g.size() > 2) {
+            if (auto w = weatherGroupOf(g.substr(2))) {
+                obs.recentWeather.push_back(std::move(*w));
+            } else {
+                obs.unread.emplace_back(g);
+            }
+        } else if (auto w = weatherGroupOf(g)) {
+            obs.weather.push_back(std::move(*w));
+        } else if (!isIgnorable(g)) {
+            obs.unread.emplace_back(g);
+        }
+    }
+    checkTemperatures(obs);
+    return obs;
+}
+
+FlightCategory flightCategory(const Observation& obs) {
+    const std::optional<int> ceiling = obs.ceilingFeet();
+    const std::optional<double> miles = obs.visibilityMiles;
+    const bool skyKnown = ceiling || !obs.clearSky.empty() ||
+                          std::any_of(obs.layers.begin(), obs.layers.end(),
+                                      [](const CloudLayer& l) { return l.baseFeet.has_value(); });
+    // As NOAA does: a report that leaves out the sky or the visibility has no category.
+    if (!miles || !skyKnown) {
+        return FlightCategory::Unknown;
+    }
+    const auto below = [](std::optional<double> v, double limit) { return v && *v < limit; };
+    const double ceil = ceiling ? double(*ceiling) : 1e9;
+    if (ceil < 500 || below(miles, 1)) {
+        return FlightCategory::Lifr;
+    }
+    if (ceil < 1000 || below(miles, 3)) {
+        return FlightCategory::Ifr;
+    }
+    if (ceil <= 3000 || (miles && *miles <= 5 && !obs.visibilityAbove)) {
+        return FlightCategory::Mvfr;
+    }
+    return FlightCategory::Vfr;
+}
+
+const char* flightCategoryName(FlightCategory category) {
+    switch (category) {
+        case FlightCategory::Vfr:
+            return "VFR";
+        case FlightCategory::Mvfr:
+            return "MVFR";
+        case FlightCategory::Ifr:
+            return "IFR";
+        case FlightCategory::Lifr:
+            return "LIFR";
+        case FlightCategory::Unknown:
+            break;
+    }
+    return "";
+}
+
+}  // namespace zephyra::weather
