@@ -11,6 +11,7 @@
 #include "platform/Random.h"
 #include "platform/Scheduler.h"
 #include "weather/Estimates.h"
+#include "weather/FullReading.h"
 #include "weather/LineEnds.h"
 #include "weather/NoaaProducts.h"
 #include "weather/ObservationTime.h"
@@ -426,6 +427,10 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
             return outcome;
         }
         weather_.precipitation = lastPrecipitation;
+        // The full reading of each kept report puts right what the positional one misread.
+        for (WeatherRecord& record : set.records()) {
+            applyFullReading(record, readObservation(record.RawText));
+        }
 
         // The second pass walks the records in table order (by station), then the whole
         // load is written in one transaction: a failure keeps the previous weather.

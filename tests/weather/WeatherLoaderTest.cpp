@@ -106,10 +106,10 @@ TEST_F(LoaderTest, MetarFileBecomesCompletedRecordsAndAStationList) {
     EXPECT_EQ(katl->RawText, "METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992");
     EXPECT_NEAR(katl->Pressure, 1013.2, 0.05);
     // Heights are raised by the station's 1026 ft (Int(313 m x 3.281)); 12 C is 53 F in the
-    // record, and Dew keeps the surface temperature as read.
+    // record, and Dew holds the reported dew point in Celsius.
     test::expectFields(*katl, test::kRecordFields,
                        "w0Dir=270 w0Spd=10 w0Gust=1 Precip=4 VisibVary=1 Altimeter=30 "
-                       "cl1Base=3526 cl2Base=9026 t0Alt=1026 t0Deg=53 Dew=12 t1alt=20000");
+                       "cl1Base=3526 cl2Base=9026 t0Alt=1026 t0Deg=53 Dew=8 t1alt=20000");
     EXPECT_EQ(loaded.precipitation, 2);  // of the last line: KXYZ's mist
     load(std::string(kThreeReports) + "1999/12/12 18:00\r\n");
     EXPECT_EQ(loaded.precipitation, 0);
@@ -155,6 +155,35 @@ TEST_F(LoaderTest, MissingElementsAreEstimatedFromNeighboursOrTheStandardAtmosph
         // 15 C less 6.6 C for 3281 ft: 8 C, 46 F; unlimited visibility is the settings' ceiling.
         {"KGGG", "t0Deg=46 Visibility=100", "T=STD;V=STD"},
         {"KXYZ", "Pressure=1013.2 Visibility=5", "P=STD"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        const auto r = db->findWeather(c.id);
+        ASSERT_TRUE(r.has_value());
+        test::expectFields(*r, test::kRecordFields, c.fields, 0.05);
+        EXPECT_EQ(r->Estimated, c.estimated);
+    }
+}
+
+// Reports whose groups the positional reading shifts or splits: the record takes the full
+// reading's values, and what no reading can trust is estimated like a missing element.
+TEST_F(LoaderTest, MisreadGroupsAreTakenFromTheFullReading) {
+    station("SBCM", "2845S", "04925W", 0);
+    station("FAGG", "3403S", "02222E", 0);
+    ASSERT_TRUE(load("SBCM 262100Z 21008KT 2000 -DZ BR SCT003 BKN005 OVC015 17/16 Q10 16\r\n"
+                     "FAGG 020031Z AUTO 32004KT 0750 0450 R29/0500N -RA FG VV001 12/12 Q1016\r\n"
+                     "KMCN 231053Z 00000KT 10SM CLR 20/10 Q0700\r\n"
+                     "KXYZ 231053Z 00000KT 10SM CLR 05/M04 A2990\r\n")
+                    .finished);
+    const struct {
+        const char* id;
+        const char* fields;  // temperatures are Fahrenheit after completion, Dew stays Celsius
+        const char* estimated;
+    } cases[] = {
+        {"SBCM", "t0Deg=62 Dew=16 Pressure=1016", ""},
+        {"FAGG", "t0Deg=53 Dew=12 Pressure=1016", ""},
+        {"KMCN", "t0Deg=68 Dew=10 Pressure=1013.2", "P=STD"},
+        {"KXYZ", "t0Deg=41 Dew=-4", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.id);
