@@ -19,6 +19,8 @@
 #include "weather/LineEnds.h"
 #include "weather/NoaaAgreement.h"
 #include "weather/NoaaProducts.h"
+#include "weather/Observation.h"
+#include "weather/ObservationText.h"
 #include "weather/Reports.h"
 #include "weather/WeatherDb.h"
 #include "weather/WeatherFile.h"
@@ -271,18 +273,22 @@ int runAgreeCommand(const std::vector<std::string>& args, std::ostream& out, std
 int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string database = defaultDatabase();
     std::string id;
+    bool json = false;
+    const char* const usage = "usage: zephyra-cli show [--db FILE] [--json] STATION_ID\n";
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--db" && i + 1 < args.size()) {
             database = args[++i];
+        } else if (args[i] == "--json") {
+            json = true;
         } else if (!args[i].empty() && args[i][0] != '-' && id.empty()) {
             id = args[i];
         } else {
-            err << "usage: zephyra-cli show [--db FILE] STATION_ID\n";
+            err << usage;
             return 2;
         }
     }
     if (id.empty()) {
-        err << "usage: zephyra-cli show [--db FILE] STATION_ID\n";
+        err << usage;
         return 2;
     }
     auto db = openDatabaseOrSay(database, "zephyra-cli", err);
@@ -296,6 +302,13 @@ int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std:
     if (!r) {
         err << "zephyra-cli: no weather for " << id << "\n";
         return 1;
+    }
+    // The full reading of the stored report; an SA record has none beyond its fields.
+    const weather::Observation full =
+        r->Observation == "METAR" ? weather::readObservation(r->RawText) : weather::Observation{};
+    if (json) {
+        out << weather::observationJson(full, *r) << "\n";
+        return 0;
     }
     const auto b = [](bool v) { return v ? "True" : "False"; };
     out << "ID: " << r->ID << "\nObservation: " << r->Observation << "\nTime: " << r->Time
@@ -329,6 +342,9 @@ int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std:
     out << "\nThunder: " << b(r->Thunder) << "\nPrecip: " << r->Precip << "\nUpd_Ts: " << r->Upd_Ts
         << "\nRawText: " << r->RawText << "\nObsTime: " << r->ObsTime
         << "\nTempScale: " << r->TempScale << "\nEstimated: " << r->Estimated << "\n";
+    if (r->Observation == "METAR") {
+        out << "Decoded:\n" << weather::observationLines(full, *r);
+    }
     return 0;
 }
 

@@ -110,6 +110,62 @@ TEST(DecodeDump, SaFilesGoThroughTheSaReader) {
     EXPECT_EQ(decode({"--dump", file}).out, "");  // not a METAR report
 }
 
+// The full observation of stored reports, as a program would take it and as a person reads it.
+TEST(ShowFullObservation, JsonAndLinesHoldWhatTheReportSays) {
+    test::TempDir dir;
+    const std::string db = dir.file("vanedb.mdb");
+    fs::copy_file(kShipped, db);
+    const std::string file = dir.write(
+        "wx.txt",
+        "2022/10/23 11:00\r\n"
+        "SBCM 231100Z 21008KT 2000 -DZ BR SCT003 BKN005 OVC015 17/16 Q10 16\r\n"
+        "FAGG 231030Z AUTO 32004KT 0750 0450 R29/0500N -RA FG VV001 12/12 Q1016\r\n"
+        "KJFK 231051Z COR 02008KT 10SM FEW035 BKN047 BKN140 OVC210 14/12 A3028 RMK AO2 SLP253 "
+        "T01390117\r\n"
+        "KLGA 231051Z VRB03KT 1/2SM BR OVC002 A3027\r\n");
+    ASSERT_EQ(decode({"--db", db, file}).code, 0);
+    const struct {
+        const char* id;
+        std::vector<const char*> json;
+    } cases[] = {
+        {"SBCM",
+         {"\"altimeter_inhg\":30,", "\"qnh_hpa\":1016,", "\"weather\":[\"-DZ\",\"BR\"]",
+          "\"flight_category\":\"IFR\""}},
+        {"FAGG",
+         {"\"temperature_c\":12,\"dewpoint_c\":12,", "\"visibility_m\":750,",
+          "\"min_visibility_m\":450,",
+          "\"layers\":[{\"cover\":\"VV\",\"base_ft_agl\":100,\"type\":null}]",
+          "\"runway_visual_ranges\":[\"R29/0500N\"]"}},
+        {"KJFK",
+         {"\"observed\":\"2022-10-23T10:51:00Z\"", "\"temperature_c\":13.9,\"dewpoint_c\":11.7,",
+          "{\"cover\":\"FEW\",\"base_ft_agl\":3500,\"type\":null},{\"cover\":\"BKN\",\"base_ft_"
+          "agl\":"
+          "4700,\"type\":null},{\"cover\":\"BKN\",\"base_ft_agl\":14000,\"type\":null},{\"cover\":"
+          "\"OVC\",\"base_ft_agl\":21000,\"type\":null}]",
+          "\"sea_level_pressure_hpa\":1025.3,", "\"estimated\":{}"}},
+        // What the report left out is the estimate, with its source.
+        {"KLGA",
+         {"\"wind_dir_deg\":null,\"wind_variable\":true,", "\"visibility_sm\":0.5,",
+          "\"flight_category\":\"LIFR\"", "\"dewpoint_c\":null,",
+          "\"estimated\":{\"temperature\":\"KJFK\"}"}},
+    };
+    for (const auto& c : cases) {
+        const CliRun shown = run(runShowCommand, {"--db", db, "--json", c.id});
+        ASSERT_EQ(shown.code, 0) << shown.err;
+        for (const char* part : c.json) {
+            EXPECT_NE(shown.out.find(part), std::string::npos) << c.id << ": " << part << "\n"
+                                                               << shown.out;
+        }
+    }
+    const CliRun lines = run(runShowCommand, {"--db", db, "KJFK"});
+    EXPECT_NE(lines.out.find("\nDecoded:\nTemperature C: 13.9\nDew point C: 11.7\n"),
+              std::string::npos)
+        << lines.out;
+    EXPECT_NE(lines.out.find("\nSky: FEW at 3500 ft, BKN at 4700 ft, BKN at 14000 ft, OVC at "
+                             "21000 ft\n"),
+              std::string::npos);
+}
+
 TEST(DecodeRealFiles, StationEntriesFitBesideAllWaypointsAndSaTemperaturesStayFahrenheit) {
     const std::string metar = kData + "metar/awc_metars_2022-10-23T11Z.txt";
     if (!fs::exists(kShipped) || !fs::exists(metar)) {

@@ -1,0 +1,251 @@
+#include "weather/ObservationText.h"
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "weather/Estimates.h"
+
+namespace zephyra::weather {
+
+namespace {
+
+constexpr double kHpaPerInch = 33.8639;
+
+std::string quoted(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", u);
+            out += buf;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+// A number with at most the given decimals and no trailing zeros ("30", "29.92", "-1.7").
+std::string decimal(double v, int decimals) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+    std::string s = buf;
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0') {
+            s.pop_back();
+        }
+        if (s.back() == '.') {
+            s.pop_back();
+        }
+    }
+    return s == "-0" ? "0" : s;
+}
+
+std::string jsonNumber(std::optional<double> v, int decimals) {
+    return v ? decimal(*v, decimals) : "null";
+}
+
+template <class T>
+std::optional<double> asDouble(const std::optional<T>& v) {
+    return v ? std::optional<double>(double(*v)) : std::nullopt;
+}
+
+// The values the JSON and the lines share, each with its estimate where the report had none.
+struct Values {
+    std::optional<double> temperature, dewPoint, visibilityMiles, altimeterInches;
+    std::vector<std::pair<std::string, std::string>> estimated;  // name, source
+};
+
+Values valuesOf(const Observation& obs, const WeatherRecord& r) {
+    Values v;
+    v.temperature = obs.temperature;
+    v.dewPoint = obs.dewPoint;
+    v.visibilityMiles = obs.visibilityMiles;
+    if (const auto hpa = obs.pressureHectopascals()) {
+        v.altimeterInches = obs.altimeterInches ? *obs.altimeterInches : *hpa / kHpaPerInch;
+    }
+    if (const std::string source = estimateSource(r, 'T'); !source.empty()) {
+        // The record keeps Fahrenheit for stations whose table says so.
+        v.temperature = r.TempScale == "F" ? (r.t0Deg - 32) / 1.8 : double(r.t0Deg);
+        v.estimated.emplace_back("temperature", source);
+    }
+    if (const std::string source = estimateSource(r, 'P'); !source.empty()) {
+        v.altimeterInches = r.Pressure / kHpaPerInch;
+        v.estimated.emplace_back("pressure", source);
+    }
+    if (const std::string source = estimateSource(r, 'V'); !source.empty()) {
+        v.visibilityMiles = r.Visibility;
+        v.estimated.emplace_back("visibility", source);
+    }
+    return v;
+}
+
+// "2022-10-23T10:51Z" as stored, in full ISO 8601; anything else as it stands.
+std::string isoTime(const std::string& stored) {
+    if (stored.size() == 17 && stored[10] == 'T' && stored[16] == 'Z') {
+        return stored.substr(0, 16) + ":00Z";
+    }
+    return stored;
+}
+
+std::string listOf(const std::vector<std::string>& items) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        out += (i ? "," : "") + quoted(items[i]);
+    }
+    return out + "]";
+}
+
+std::vector<std::string> groupTexts(const std::vector<WeatherGroup>& groups) {
+    std::vector<std::string> out;
+    for (const auto& g : groups) {
+        out.push_back(g.text);
+    }
+    return out;
+}
+
+std::string layerText(const CloudLayer& l) {
+    std::string s = l.cover.empty() ? "cover not reported" : l.cover;
+    s += l.baseFeet ? " at " + std::to_string(*l.baseFeet) + " ft" : ", height not reported";
+    return s + (l.type.empty() ? "" : " " + l.type);
+}
+
+}  // namespace
+
+std::string observationJson(const Observation& o, const WeatherRecord& r) {
+    const Values v = valuesOf(o, r);
+    std::string j = "{";
+    const auto field = [&j](const char* name, const std::string& value) {
+        j += (j.size() > 1 ? "," : "") + quoted(name) + ":" + value;
+    };
+    field("id", quoted(r.ID));
+    field("raw", quoted(r.RawText));
+    field("observed", r.ObsTime.empty() ? "null" : quoted(isoTime(r.ObsTime)));
+    field("temperature_c", jsonNumber(v.temperature, 1));
+    field("dewpoint_c", jsonNumber(v.dewPoint, 1));
+    field("wind_dir_deg", jsonNumber(asDouble(o.windDirection), 0));
+    field("wind_variable", o.windVariable ? "true" : "false");
+    field("wind_speed_kt", jsonNumber(asDouble(o.windSpeedKnots), 0));
+    field("wind_gust_kt", jsonNumber(asDouble(o.gustKnots), 0));
+    field("wind_variable_from_deg", jsonNumber(asDouble(o.variableFrom), 0));
+    field("wind_variable_to_deg", jsonNumber(asDouble(o.variableTo), 0));
+    field("visibility_sm", jsonNumber(v.visibilityMiles, 2));
+    field("visibility_m", jsonNumber(asDouble(o.visibilityMetres), 0));
+    field("visibility_qualifier", quoted(o.visibilityBelow   ? "below"
+                                         : o.visibilityAbove ? "at least"
+                                                             : ""));
+    field("min_visibility_m", jsonNumber(asDouble(o.minimumVisibilityMetres), 0));
+    field("min_visibility_direction", quoted(o.minimumVisibilityDirection));
+    field("altimeter_inhg", jsonNumber(v.altimeterInches, 2));
+    field("qnh_hpa", jsonNumber(o.qnhHectopascals, 0));
+    field("sea_level_pressure_hpa", jsonNumber(o.seaLevelPressure, 1));
+    std::string layers = "[";
+    for (std::size_t i = 0; i < o.layers.size(); ++i) {
+        const CloudLayer& l = o.layers[i];
+        layers += std::string(i ? "," : "") +
+                  "{\"cover\":" + (l.cover.empty() ? "null" : quoted(l.cover)) +
+                  ",\"base_ft_agl\":" + jsonNumber(asDouble(l.baseFeet), 0) +
+                  ",\"type\":" + (l.type.empty() ? "null" : quoted(l.type)) + "}";
+    }
+    field("layers", layers + "]");
+    field("vertical_visibility_ft", jsonNumber(asDouble(o.verticalVisibilityFeet), 0));
+    field("sky_clear", o.clearSky.empty() ? "null" : quoted(o.clearSky));
+    field("weather", listOf(groupTexts(o.weather)));
+    field("recent_weather", listOf(groupTexts(o.recentWeather)));
+    field("runway_visual_ranges", listOf(o.runwayVisualRanges));
+    const char* category = flightCategoryName(flightCategory(o));
+    field("flight_category", *category ? quoted(category) : "null");
+    std::string estimated = "{";
+    for (const auto& [name, source] : v.estimated) {
+        estimated += (estimated.size() > 1 ? "," : "") + quoted(name) + ":" + quoted(source);
+    }
+    field("estimated", estimated + "}");
+    field("unread", listOf(o.unread));
+    field("rejected", listOf(o.rejected));
+    return j + "}";
+}
+
+std::string observationLines(const Observation& o, const WeatherRecord& r) {
+    const Values v = valuesOf(o, r);
+    std::string s;
+    const auto line = [&s](const char* name, const std::string& value) {
+        if (!value.empty()) {
+            s += std::string(name) + ": " + value + "\n";
+        }
+    };
+    const auto estimate = [&v](const char* name) {
+        for (const auto& [n, source] : v.estimated) {
+            if (n == name) {
+                return " (estimated from " + source + ")";
+            }
+        }
+        return std::string();
+    };
+    const auto opt = [](std::optional<double> x, int decimals, const char* unit) {
+        return x ? decimal(*x, decimals) + unit : std::string();
+    };
+    line("Temperature C", opt(v.temperature, 1, "") + estimate("temperature"));
+    line("Dew point C", opt(v.dewPoint, 1, ""));
+    std::string wind = o.windVariable ? "variable" : opt(asDouble(o.windDirection), 0, " deg");
+    if (o.windSpeedKnots) {
+        wind += (wind.empty() ? "" : " ") + decimal(*o.windSpeedKnots, 0) + " kt";
+    }
+    if (o.gustKnots) {
+        wind += " gusting " + decimal(*o.gustKnots, 0) + " kt";
+    }
+    if (o.variableFrom) {
+        wind += ", varying " + decimal(*o.variableFrom, 0) + "-" + decimal(*o.variableTo, 0);
+    }
+    line("Wind", wind);
+    std::string vis = opt(v.visibilityMiles, 2, " sm");
+    if (!vis.empty() && o.visibilityMetres && estimate("visibility").empty()) {
+        vis = std::string(o.visibilityBelow   ? "below "
+                          : o.visibilityAbove ? "at least "
+                                              : "") +
+              vis + " (" + decimal(*o.visibilityMetres, 0) + " m)";
+    }
+    if (o.minimumVisibilityMetres) {
+        vis += ", lowest " + decimal(*o.minimumVisibilityMetres, 0) + " m" +
+               (o.minimumVisibilityDirection.empty() ? "" : " " + o.minimumVisibilityDirection);
+    }
+    line("Visibility", vis + estimate("visibility"));
+    line("Altimeter inHg", opt(v.altimeterInches, 2, "") + estimate("pressure"));
+    line("QNH hPa", opt(o.qnhHectopascals, 0, ""));
+    line("Sea-level pressure hPa", opt(o.seaLevelPressure, 1, ""));
+    std::string sky = o.clearSky;
+    for (const CloudLayer& l : o.layers) {
+        sky += (sky.empty() ? "" : ", ") + layerText(l);
+    }
+    line("Sky", sky);
+    std::string wx;
+    for (const auto& g : o.weather) {
+        wx += (wx.empty() ? "" : " ") + g.text;
+    }
+    for (const auto& g : o.recentWeather) {
+        wx += (wx.empty() ? "" : " ") + ("RE" + g.text);
+    }
+    line("Weather", wx);
+    std::string rvr;
+    for (const auto& x : o.runwayVisualRanges) {
+        rvr += (rvr.empty() ? "" : " ") + x;
+    }
+    line("Runway visual range", rvr);
+    line("Flight category", flightCategoryName(flightCategory(o)));
+    std::string unread;
+    for (const auto& x : o.unread) {
+        unread += (unread.empty() ? "" : " ") + x;
+    }
+    for (const auto& x : o.rejected) {
+        unread += (unread.empty() ? "" : "; ") + x;
+    }
+    line("Not read", unread);
+    return s;
+}
+
+}  // namespace zephyra::weather
