@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "weather/Estimates.h"
+#include "weather/Observation.h"
+#include "weather/ObservationText.h"
 #include "weather/ObservationTime.h"
 #include "weather/WeatherDb.h"
 
@@ -108,6 +110,9 @@ std::string composeStationReport(const weather::WeatherRecord& r, int elevationF
     if (const std::string observed = weather::observedText(r.ObsTime, nowSeconds);
         !observed.empty()) {
         text += "observed " + observed + "\n";
+    }
+    if (r.Observation == "METAR" && !r.RawText.empty()) {
+        text += weather::observationInWords(weather::readObservation(r.RawText), uom == "M");
     }
     return text;
 }

@@ -245,6 +245,7 @@ bool readMetricVisibility(std::string_view g, Observation& obs) {
         obs.visibilityMetres = metres;
         obs.visibilityMiles = metres / kMetresPerMile;
         obs.visibilityAbove = metres == 9999;
+        obs.visibilityInMetres = true;
         obs.minimumVisibilityDirection.clear();
     } else if (!obs.minimumVisibilityMetres) {
         obs.minimumVisibilityMetres = metres;
@@ -544,6 +545,7 @@ Observation readObservation(std::string_view report) {
             obs.visibilityMetres = 9999;
             obs.visibilityMiles = 9999 / kMetresPerMile;
             obs.visibilityAbove = true;
+            obs.visibilityInMetres = true;
         } else if (g == "CLR" || g == "SKC" || g == "NSC" || g == "NCD") {
             obs.clearSky = std::string(g);
         } else if (readWind(g, obs) || readVariableWind(g, obs) || readMilesVisibility(g, obs) ||

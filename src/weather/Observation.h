@@ -49,8 +49,9 @@ struct Observation {
     // (the other converted) whenever one is given.
     std::optional<double> visibilityMiles;
     std::optional<int> visibilityMetres;
-    bool visibilityBelow = false;  // M1/4SM: below the value
-    bool visibilityAbove = false;  // P6SM or 9999: the value or more
+    bool visibilityBelow = false;     // M1/4SM: below the value
+    bool visibilityAbove = false;     // P6SM or 9999: the value or more
+    bool visibilityInMetres = false;  // reported in metres (the miles are converted)
     std::optional<int> minimumVisibilityMetres;
     std::string minimumVisibilityDirection;  // N, NE ... or empty
     bool cavok = false;

@@ -116,7 +116,192 @@ std::string layerText(const CloudLayer& l) {
     return s + (l.type.empty() ? "" : " " + l.type);
 }
 
+const char* wordFor(std::string_view code) {
+    static constexpr std::pair<std::string_view, const char*> kWords[] = {
+        {"MI", "shallow"},
+        {"PR", "partial"},
+        {"BC", "patches of"},
+        {"DR", "low drifting"},
+        {"BL", "blowing"},
+        {"FZ", "freezing"},
+        {"DZ", "drizzle"},
+        {"RA", "rain"},
+        {"SN", "snow"},
+        {"SG", "snow grains"},
+        {"IC", "ice crystals"},
+        {"PL", "ice pellets"},
+        {"GR", "hail"},
+        {"GS", "small hail"},
+        {"UP", "unknown precipitation"},
+        {"BR", "mist"},
+        {"FG", "fog"},
+        {"FU", "smoke"},
+        {"VA", "volcanic ash"},
+        {"DU", "widespread dust"},
+        {"SA", "sand"},
+        {"HZ", "haze"},
+        {"PY", "spray"},
+        {"PO", "dust whirls"},
+        {"SQ", "squalls"},
+        {"FC", "funnel cloud"},
+        {"SS", "sandstorm"},
+        {"DS", "duststorm"}};
+    for (const auto& [c, w] : kWords) {
+        if (c == code) {
+            return w;
+        }
+    }
+    return "";
+}
+
+std::string thousands(int feet) {
+    std::string digits = std::to_string(std::abs(feet));
+    for (int k = int(digits.size()) - 3; k > 0; k -= 3) {
+        digits.insert(std::size_t(k), ",");
+    }
+    return (feet < 0 ? "-" : "") + digits;
+}
+
+std::string heightText(int feet, bool metres) {
+    return metres ? thousands(int(std::lround(feet * 0.3048 / 10.0) * 10)) + " m"
+                  : thousands(feet) + " ft";
+}
+
+std::string cloudInWords(const CloudLayer& l, bool metres) {
+    std::string s;
+    if (l.cover == "VV") {
+        return l.baseFeet ? "sky obscured, vertical visibility " + heightText(*l.baseFeet, metres)
+                          : "sky obscured";
+    }
+    s = l.cover == "FEW"   ? "few clouds"
+        : l.cover == "SCT" ? "scattered"
+        : l.cover == "BKN" ? "broken"
+        : l.cover == "OVC" ? "overcast"
+                           : "clouds of unreported cover";
+    s += l.baseFeet ? " at " + heightText(*l.baseFeet, metres) : ", height not reported";
+    if (l.type == "CB") {
+        s += ", cumulonimbus";
+    } else if (l.type == "TCU") {
+        s += ", towering cumulus";
+    }
+    return s;
+}
+
 }  // namespace
+
+std::string weatherInWords(const WeatherGroup& g) {
+    std::string phenomena;
+    for (std::size_t i = 0; i < g.phenomena.size(); ++i) {
+        phenomena += (i == 0 ? "" : i + 1 == g.phenomena.size() ? " and " : ", ");
+        phenomena += wordFor(g.phenomena[i]);
+    }
+    const std::string strength = g.intensity == "-" ? "light " : g.intensity == "+" ? "heavy " : "";
+    std::string s;
+    if (g.descriptor == "TS") {
+        s = (g.intensity == "+" && phenomena.empty() ? "heavy " : "") + std::string("thunderstorm");
+        if (!phenomena.empty()) {
+            s += " with " + strength + phenomena;
+        }
+    } else if (g.descriptor == "SH") {
+        s = strength + (phenomena.empty() ? "" : phenomena + " ") + "showers";
+    } else if (!g.descriptor.empty()) {
+        s = strength + wordFor(g.descriptor) + (phenomena.empty() ? "" : " " + phenomena);
+    } else if (g.phenomena.size() == 1 && g.phenomena[0] == "FC" && g.intensity == "+") {
+        s = "tornado or waterspout";
+    } else {
+        s = strength + phenomena;
+    }
+    if (g.intensity == "VC") {
+        s += " in the vicinity";
+    }
+    return s;
+}
+
+double relativeHumidity(double t, double d) {
+    const auto e = [](double x) { return std::exp(17.625 * x / (243.04 + x)); };
+    return 100.0 * e(d) / e(t);
+}
+
+std::string observationInWords(const Observation& o, bool metres) {
+    std::string s = "Decoded:\n";
+    std::string sky;
+    if (o.cavok) {
+        sky = "ceiling and visibility OK (CAVOK)";
+    } else if (o.clearSky == "NSC") {
+        sky = "no significant cloud";
+    } else if (o.clearSky == "NCD") {
+        sky = "no cloud detected";
+    } else if (!o.clearSky.empty()) {
+        sky = "clear";
+    }
+    for (const CloudLayer& l : o.layers) {
+        sky += (sky.empty() ? "" : "; ") + cloudInWords(l, metres);
+    }
+    if (!sky.empty()) {
+        s += "Sky: " + sky + ".\n";
+    }
+    if (o.windSpeedKnots || o.windVariable) {
+        std::string wind;
+        if (o.windSpeedKnots && *o.windSpeedKnots == 0) {
+            wind = "calm";
+        } else {
+            wind =
+                (o.windVariable ? std::string("variable")
+                                : "from " + decimal(o.windDirection.value_or(0), 0) + " degrees") +
+                (o.windSpeedKnots ? " at " + decimal(*o.windSpeedKnots, 0) + " knots" : "");
+        }
+        if (o.gustKnots) {
+            wind += ", gusting " + decimal(*o.gustKnots, 0) + " knots";
+        }
+        if (o.variableFrom) {
+            wind += ", varying between " + decimal(*o.variableFrom, 0) + " and " +
+                    decimal(*o.variableTo, 0) + " degrees";
+        }
+        s += "Wind: " + wind + ".\n";
+    }
+    if (o.visibilityMiles && !o.cavok) {
+        const std::string qualifier = o.visibilityBelow   ? "less than "
+                                      : o.visibilityAbove ? "at least "
+                                                          : "";
+        std::string vis;
+        if (o.visibilityMetres && *o.visibilityMetres == 9999 && o.visibilityAbove) {
+            vis = "10 km or more";
+        } else if (o.visibilityMetres && o.visibilityInMetres) {
+            vis = qualifier + thousands(*o.visibilityMetres) + " m";
+        } else {
+            vis = qualifier + decimal(*o.visibilityMiles, 2) + " statute miles";
+        }
+        if (o.minimumVisibilityMetres) {
+            vis +=
+                ", lowest " + thousands(*o.minimumVisibilityMetres) + " m" +
+                (o.minimumVisibilityDirection.empty() ? ""
+                                                      : " to the " + o.minimumVisibilityDirection);
+        }
+        s += "Visibility: " + vis + ".\n";
+    }
+    std::string wx;
+    for (const auto& g : o.weather) {
+        wx += (wx.empty() ? "" : ", ") + weatherInWords(g);
+    }
+    for (const auto& g : o.recentWeather) {
+        wx += (wx.empty() ? "" : ", ") + ("recent " + weatherInWords(g));
+    }
+    if (!wx.empty()) {
+        s += "Weather: " + wx + ".\n";
+    }
+    if (o.temperature) {
+        std::string t = "Temperature " + decimal(*o.temperature, 1) + " C";
+        if (o.dewPoint) {
+            t += ", dew point " + decimal(*o.dewPoint, 1) + " C, relative humidity " +
+                 decimal(std::round(relativeHumidity(*o.temperature, *o.dewPoint)), 0) + "%";
+        }
+        s += t + ".\n";
+    }
+    if (const char* category = flightCategoryName(flightCategory(o)); *category) {
+        s += std::string("Flight category: ") + category + ".\n";
+    }
+    return s;
+}
 
 std::string observationJson(const Observation& o, const WeatherRecord& r) {
     const Values v = valuesOf(o, r);

@@ -15,4 +15,15 @@ std::string observationJson(const Observation& obs, const WeatherRecord& record)
 // The same values as "Name: value" lines, one a line, for people.
 std::string observationLines(const Observation& obs, const WeatherRecord& record);
 
+// A weather group in words: "light snow showers", "thunderstorm with heavy rain", "mist",
+// "freezing fog", "showers in the vicinity".
+std::string weatherInWords(const WeatherGroup& group);
+
+// The full observation in a pilot's words, one sentence a line under a "Decoded:" line, for
+// the station and world reports. Heights are given in feet or, with metres, in metres.
+std::string observationInWords(const Observation& obs, bool metres);
+
+// Relative humidity in percent from temperature and dew point (Magnus formula).
+double relativeHumidity(double temperature, double dewPoint);
+
 }  // namespace zephyra::weather

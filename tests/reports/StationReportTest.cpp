@@ -22,6 +22,46 @@ weather::WeatherRecord record() {
     return r;
 }
 
+// A METAR's report ends with its full reading in words, under the classic lines.
+TEST(StationReport, DecodedBlockForMetars) {
+    weather::WeatherRecord r = record();
+    r.Observation = "METAR";
+    struct Case {
+        const char* raw;
+        const char* uom;
+        const char* decoded;
+    };
+    const Case cases[] = {
+        {"KJFK 231051Z COR 02008KT 10SM FEW035 BKN047 BKN140 OVC210 14/12 A3028 RMK AO2 SLP253 "
+         "T01390117",
+         "U",
+         "Decoded:\nSky: few clouds at 3,500 ft; broken at 4,700 ft; broken at 14,000 ft; "
+         "overcast at 21,000 ft.\nWind: from 20 degrees at 8 knots.\nVisibility: 10 statute "
+         "miles.\nTemperature 13.9 C, dew point 11.7 C, relative humidity 87%.\nFlight category: "
+         "VFR.\n"},
+        {"FAGG 020031Z AUTO 32004KT 0750 0450 R29/0500N -RA FG VV001 12/12 Q1016", "M",
+         "Decoded:\nSky: sky obscured, vertical visibility 30 m.\nWind: from 320 degrees at 4 "
+         "knots.\nVisibility: 750 m, lowest 450 m.\nWeather: light rain, fog.\nTemperature 12 C, "
+         "dew point 12 C, relative humidity 100%.\nFlight category: LIFR.\n"},
+        {"ENBN 180750Z 12011G23KT 060V200 9999 VCSH FEW015CB BKN028 01/M03 Q0986", "U",
+         "Decoded:\nSky: few clouds at 1,500 ft, cumulonimbus; broken at 2,800 ft.\nWind: from "
+         "120 degrees at 11 knots, gusting 23 knots, varying between 60 and 200 degrees.\n"
+         "Visibility: 10 km or more.\nWeather: showers in the vicinity.\nTemperature 1 C, dew "
+         "point -3 C, relative humidity 75%.\nFlight category: MVFR.\n"},
+        {"KLGA 231051Z VRB03KT M1/4SM FG CLR A3027", "U",
+         "Decoded:\nSky: clear.\nWind: variable at 3 knots.\nVisibility: less than 0.25 statute "
+         "miles.\nWeather: fog.\nFlight category: LIFR.\n"},
+    };
+    for (const Case& c : cases) {
+        r.RawText = c.raw;
+        const std::string text = composeStationReport(r, 1000, c.uom, 50);
+        const auto at = text.find("Decoded:");
+        ASSERT_NE(at, std::string::npos) << text;
+        EXPECT_EQ(text.substr(at), c.decoded);
+        EXPECT_EQ(text.substr(at - r.RawText.size() - 1, r.RawText.size() + 1), r.RawText + "\n");
+    }
+}
+
 TEST(StationReport, WordingAndUnits) {
     EXPECT_EQ(composeStationReport(record(), 1000, "U", 50),
               "KATL REPORT\nSkies: scattered at 3000 feet.\nSurface winds are 12 knots from 270 "

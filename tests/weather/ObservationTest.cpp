@@ -4,6 +4,7 @@
 #include <string>
 
 #include "weather/Observation.h"
+#include "weather/ObservationText.h"
 
 using zephyra::weather::FlightCategory;
 using zephyra::weather::Observation;
@@ -212,6 +213,28 @@ TEST(Observation, FlightCategoryBoundaries) {
         const std::string line = std::string("KABC 011200Z 27010KT ") + c.groups + " 10/05 A3001";
         EXPECT_EQ(flightCategory(readObservation(line)), c.expected) << c.groups;
     }
+}
+
+TEST(Observation, WeatherGroupsInWords) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"-SHSN", "light snow showers"},
+        {"+TSRA", "thunderstorm with heavy rain"},
+        {"TS", "thunderstorm"},
+        {"BR", "mist"},
+        {"FZFG", "freezing fog"},
+        {"VCSH", "showers in the vicinity"},
+        {"-RADZ", "light rain and drizzle"},
+        {"BCFG", "patches of fog"},
+        {"+FC", "tornado or waterspout"},
+    };
+    for (const auto& [group, words] : cases) {
+        const Observation o = readObservation(std::string("KABC 011200Z 27010KT 10SM ") + group);
+        ASSERT_EQ(o.weather.size(), 1u) << group;
+        EXPECT_EQ(zephyra::weather::weatherInWords(o.weather[0]), words);
+    }
+    // 10 C over a 5 C dew point is 71 %; a saturated air 100 %.
+    EXPECT_NEAR(zephyra::weather::relativeHumidity(10, 5), 71.0, 0.5);
+    EXPECT_NEAR(zephyra::weather::relativeHumidity(-3.9, -3.9), 100.0, 1e-9);
 }
 
 }  // namespace
