@@ -239,7 +239,8 @@ int runAgreeCommand(const std::vector<std::string>& args, std::ostream& out, std
             << "usage: zephyra-cli agree NOAA_CSV_FILE\n"
                "  Reads the reports of a NOAA CSV product (metars.cache.csv, or .csv.gz) as\n"
                "  the METAR reader's first pass does and prints, field by field, how often\n"
-               "  that agrees with NOAA's own decoded columns.\n";
+               "  that agrees with NOAA's own decoded columns; then the same for the full\n"
+               "  reading against every decoded column the file has.\n";
         return args.size() == 1 && (args[0] == "--help" || args[0] == "-h") ? 0 : 2;
     }
     std::string text;
@@ -266,6 +267,13 @@ int runAgreeCommand(const std::vector<std::string>& args, std::ostream& out, std
     for (const auto& f : a->fields) {
         out << "| " << f.field << " | " << std::fixed << std::setprecision(2) << f.rate() * 100
             << " % | " << f.agree << " of " << f.total << " |\n";
+    }
+    out << "\nFull reading, " << a->rows << " rows\n"
+        << "| Field | Agreement | Reports compared | Only ours (NOAA empty) |\n"
+           "| --- | --- | --- | --- |\n";
+    for (const auto& f : a->fullFields) {
+        out << "| " << f.field << " | " << std::fixed << std::setprecision(2) << f.rate() * 100
+            << " % | " << f.agree << " of " << f.total << " | " << f.oursOnly << " |\n";
     }
     return 0;
 }

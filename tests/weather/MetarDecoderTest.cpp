@@ -278,6 +278,40 @@ TEST_P(MetarCorpus, AgreesWithNoaaOnEveryField) {
         EXPECT_GE(f.rate(), 0.99) << f.field << ": " << f.agree << " of " << f.total;
         EXPECT_GT(f.total, 100) << f.field;
     }
+    // The full reading, against every decoded column.
+    EXPECT_EQ(a->fullFields.size(), 19u);
+    for (const auto& f : a->fullFields) {
+        EXPECT_GE(f.rate(), 0.99) << f.field << ": " << f.agree << " of " << f.total;
+        EXPECT_GE(f.total, 10) << f.field;
+    }
+}
+
+// NOAA's shorter layout (no cloud columns): the columns it has are compared.
+TEST(MetarAgreement, ShorterLayoutComparesTheColumnsItHas) {
+    const std::string csv =
+        "station_id,latitude,longitude,wind_dir_degrees,wind_speed_kt,wind_gust_kt,raw_text,"
+        "observation_time,temp_c,dewpoint_c,visibility_statute_mi,altim_in_hg\n"
+        "KJFK,40.6,-73.8,20,8,,KJFK 231051Z 02008KT 10SM FEW035 14/12 A3028 RMK T01390117,"
+        "2022-10-23T10:51:00Z,13.9,11.7,10.0,30.28\n"
+        "EGLL,51.5,-0.5,240,8,,EGLL 231050Z 24008KT 9999 SCT020 M02/M04 Q1021,"
+        "2022-10-23T10:50:00Z,-2.0,-5.0,6.21,30.15\n";
+    const auto a = zephyra::weather::compareWithNoaa(csv);
+    ASSERT_TRUE(a.has_value());
+    std::map<std::string, std::pair<int, int>> seen;
+    for (const auto& f : a->fullFields) {
+        seen[f.field] = {f.agree, f.total};
+    }
+    // EGLL's dew point is M04, not NOAA's -5.0: the one disagreement.
+    const std::map<std::string, std::pair<int, int>> expected = {
+        {"temperature (0.1 C with a T group)", {2, 2}},
+        {"dew point", {1, 2}},
+        {"wind direction", {2, 2}},
+        {"wind speed (within 1 kt)", {2, 2}},
+        {"gust (within 1 kt)", {0, 0}},
+        {"visibility (statute miles)", {2, 2}},
+        {"altimeter", {2, 2}},
+    };
+    EXPECT_EQ(seen, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(RealReports, MetarCorpus,
