@@ -21,6 +21,7 @@ void WaypointStore::clear() {
     WpsLon.assign(1, 0.0);
     WpsWxCat.assign(1, 0);
     WpsPrecip.assign(1, 0);
+    WpsFlightCat.assign(1, 0);
     WpsCount = 0;
 }
 
@@ -36,11 +37,12 @@ void WaypointStore::reserve(std::size_t entries) {
     WpsLon.reserve(n);
     WpsWxCat.reserve(n);
     WpsPrecip.reserve(n);
+    WpsFlightCat.reserve(n);
 }
 
 bool WaypointStore::add(std::string_view type, std::string_view name, std::string_view freq,
                         double lat, double lon, std::int16_t wxCat, std::int16_t precip,
-                        std::string_view ident) {
+                        std::string_view ident, std::int8_t flightCat) {
     if (WpsCount >= kCapacity) {
         return false;
     }
@@ -52,6 +54,7 @@ bool WaypointStore::add(std::string_view type, std::string_view name, std::strin
     WpsLon.push_back(lon);
     WpsWxCat.push_back(wxCat);
     WpsPrecip.push_back(precip);
+    WpsFlightCat.push_back(flightCat);
     ++WpsCount;
     return true;
 }
@@ -99,11 +102,11 @@ bool skyBefore(const weather::StationSky& a, const weather::StationSky& b) {
 std::vector<weather::StationSky> readStationSkies(weather::WeatherDb& db) {
     std::vector<weather::StationSky> out;
     weather::Statement st(db.handle(),
-                          "SELECT ID, Cl1Coverage, Cl2Coverage, VisibVary, Thunder, Precip FROM "
-                          "Weather");
+                          "SELECT ID, Cl1Coverage, Cl2Coverage, VisibVary, Thunder, Precip, "
+                          "FlightCategory FROM Weather");
     while (st.step() == SQLITE_ROW) {
         out.push_back({std::string(st.view(0)), st.integer(1), st.integer(2), st.integer(3) != 0,
-                       st.integer(4) != 0, st.integer(5)});
+                       st.integer(4) != 0, st.integer(5), std::string(st.view(6))});
     }
     if (!std::is_sorted(out.begin(), out.end(), skyBefore)) {
         std::sort(out.begin(), out.end(), skyBefore);
@@ -144,7 +147,12 @@ void copyAllWps(const WaypointColumns& c, WaypointStore& store) {
     copyReals(store.WpsLon, c.longitudes());
     store.WpsWxCat.resize(store.WpsWxCat.size() + static_cast<std::size_t>(n), 0);
     store.WpsPrecip.resize(store.WpsPrecip.size() + static_cast<std::size_t>(n), 0);
+    store.WpsFlightCat.resize(store.WpsFlightCat.size() + static_cast<std::size_t>(n), 0);
     store.WpsCount += n;
+}
+
+std::int8_t flightCategoryCode(std::string_view name) {
+    return name == "VFR" ? 1 : name == "MVFR" ? 2 : name == "IFR" ? 3 : name == "LIFR" ? 4 : 0;
 }
 
 // "###" formatting of the share: whole percent, and nothing at all for zero.
@@ -252,7 +260,8 @@ WaypointLoadResult loadWaypoints(weather::WeatherDb& db, int region,
         if (w.Precip != 0) {
             precip = static_cast<std::int16_t>(std::floor(rnd.next() * 5) + 5 * (w.Precip - 1) + 1);
         }
-        store.add("C", s.Name, s.ID, s.latitude, s.longitude, category, precip);
+        store.add("C", s.Name, s.ID, s.latitude, s.longitude, category, precip, {},
+                  flightCategoryCode(w.FlightCategory));
         progress();
     }
 

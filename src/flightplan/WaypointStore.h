@@ -77,6 +77,8 @@ struct WaypointStore {
     std::vector<double> WpsLon{0.0};
     std::vector<std::int16_t> WpsWxCat{0};
     std::vector<std::int16_t> WpsPrecip{0};
+    // A station's flight category: 0 unknown, 1 VFR, 2 MVFR, 3 IFR, 4 LIFR; 0 for waypoints.
+    std::vector<std::int8_t> WpsFlightCat{0};
     int WpsCount = 0;
     // 0 while a load runs, -1 when none does (before the first one and after each).
     std::int16_t loadingFlag = -1;
@@ -85,7 +87,7 @@ struct WaypointStore {
     // Adds an entry unless the store is full; returns false when it is.
     bool add(std::string_view type, std::string_view name, std::string_view freq, double lat,
              double lon, std::int16_t wxCat = 0, std::int16_t precip = 0,
-             std::string_view ident = {});
+             std::string_view ident = {}, std::int8_t flightCat = 0);
     // Room for this many entries, so a load does not move the ones it has added.
     void reserve(std::size_t entries);
     // Frequency of the last entry of that name; nothing when no entry has it.

@@ -32,6 +32,7 @@ constexpr int kStationSprite = 0;
 constexpr int kPrecipSprite = 12;
 constexpr int kClosestSprite = 21;
 constexpr int kNavaidSprite = 22;
+constexpr int kFlightCategorySprite = 26;
 constexpr int kSpriteSize = 20;
 
 QColor colourOf(Rgb c) {
@@ -92,6 +93,10 @@ const QImage& MapRenderer::sprite(int which) {
         p.setPen(QPen(colourOf(precipitationColour(which - kPrecipSprite + 1)), 2.4));
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(QPointF(0, 0), 6.2, 6.2);
+    } else if (which >= kFlightCategorySprite) {
+        p.setPen(QPen(QColor(40, 40, 40), 1.0));
+        p.setBrush(colourOf(flightCategoryColour(which - kFlightCategorySprite)));
+        p.drawEllipse(QPointF(0, 0), 3.6, 3.6);
     } else if (which == kClosestSprite) {
         p.setPen(QPen(QColor(0, 0, 0), 2.0));
         p.setBrush(Qt::NoBrush);
@@ -304,7 +309,7 @@ void MapRenderer::paint(QPainter& painter, const MapView& view, const MapScene& 
         drawAircraft(painter, view, scene);
     }
     if (scene.layers.legend && scene.layers.stations) {
-        drawLegend(painter, view);
+        drawLegend(painter, view, scene.layers.flightCategories);
     }
 }
 
@@ -380,8 +385,12 @@ void MapRenderer::drawStations(QPainter& p, const MapView& view, const MapScene&
             p.drawImage(QPointF(s.x - half, s.y - half), sprite(kPrecipSprite + level - 1));
         }
         const int cat = store.WpsWxCat[entry];
+        const int flight = store.WpsFlightCat[entry];
         p.drawImage(QPointF(s.x - half, s.y - half),
-                    sprite(kStationSprite + (cat >= 0 && cat <= 10 ? cat : 11)));
+                    scene.layers.flightCategories
+                        ? sprite(kFlightCategorySprite +
+                                 (flight >= 0 && flight < kFlightCategories ? flight : 0))
+                        : sprite(kStationSprite + (cat >= 0 && cat <= 10 ? cat : 11)));
     }
     const int closest = scene.closestStation;
     if (closest > 0 && closest <= store.WpsCount) {
@@ -499,7 +508,7 @@ void MapRenderer::drawAircraft(QPainter& p, const MapView& view, const MapScene&
     p.setRenderHint(QPainter::Antialiasing, false);
 }
 
-void MapRenderer::drawLegend(QPainter& p, const MapView& view) {
+void MapRenderer::drawLegend(QPainter& p, const MapView& view, bool flightCategories) {
     constexpr int kRow = 14;
     constexpr int kWidth = 290;
     constexpr int kHeight = 13 * kRow + 10;
@@ -512,12 +521,22 @@ void MapRenderer::drawLegend(QPainter& p, const MapView& view) {
     f.setBold(true);
     p.setFont(f);
     p.setPen(Qt::black);
-    p.drawText(QPointF(box.left() + 6, box.top() + kRow), QStringLiteral("Weather category"));
+    p.drawText(QPointF(box.left() + 6, box.top() + kRow), flightCategories
+                                                              ? QStringLiteral("Flight category")
+                                                              : QStringLiteral("Weather category"));
     p.drawText(QPointF(box.left() + 150, box.top() + kRow), QStringLiteral("Precipitation index"));
     f.setBold(false);
     p.setFont(f);
     const double half = kSpriteSize / 2.0;
-    for (int cat = 0; cat <= kThunderstormCategory; ++cat) {
+    for (int code = 0; flightCategories && code < kFlightCategories; ++code) {
+        // VFR first, unknown last.
+        const int shown = (code + 1) % kFlightCategories;
+        const double y = box.top() + kRow * (code + 2);
+        p.drawImage(QPointF(box.left() + 12 - half, y - 4 - half),
+                    sprite(kFlightCategorySprite + shown));
+        p.drawText(QPointF(box.left() + 22, y), QString::fromStdString(flightCategoryLabel(shown)));
+    }
+    for (int cat = 0; !flightCategories && cat <= kThunderstormCategory; ++cat) {
         const double y = box.top() + kRow * (cat + 2);
         p.drawImage(QPointF(box.left() + 12 - half, y - 4 - half), sprite(kStationSprite + cat));
         p.drawText(QPointF(box.left() + 22, y), QString::number(cat) + QStringLiteral("  ") +

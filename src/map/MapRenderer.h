@@ -61,7 +61,7 @@ class MapRenderer {
     void drawStations(QPainter& p, const MapView& view, const MapScene& scene);
     void drawPlan(QPainter& p, const MapView& view, const MapScene& scene);
     void drawAircraft(QPainter& p, const MapView& view, const MapScene& scene);
-    void drawLegend(QPainter& p, const MapView& view);
+    void drawLegend(QPainter& p, const MapView& view, bool flightCategories);
     const QImage& sprite(int which);
     static void drawNavaidSprite(QPainter& p, int kind);
 
@@ -72,7 +72,7 @@ class MapRenderer {
     std::string baseKey_;
     // Station dots by category (0..10, 11 unknown), precipitation rings by level (12..20),
     // the closest-station ring (21), VOR, NDB, airport, fix (22..25).
-    std::array<QImage, 26> sprites_;
+    std::array<QImage, 31> sprites_;
     LabelSpace labels_;
     std::vector<PendingLabel> pending_;
 };

@@ -20,6 +20,7 @@ struct MapLayers {
     bool borders = true;  // country and state borders
     bool stations = true;
     bool legend = true;
+    bool flightCategories = false;  // stations coloured by flight category, not by cloud
     bool vors = true;
     bool ndbs = true;
     bool airports = true;

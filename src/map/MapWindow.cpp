@@ -152,6 +152,7 @@ MapWindow::MapWindow(MapSource& source, const std::string& dataFolder, QWidget* 
 
     addSwitch(QStringLiteral("Stations"), &MapLayers::stations);
     addSwitch(QStringLiteral("Legend"), &MapLayers::legend);
+    addSwitch(QStringLiteral("Flight category"), &MapLayers::flightCategories);
     addSwitch(QStringLiteral("VOR"), &MapLayers::vors);
     addSwitch(QStringLiteral("NDB"), &MapLayers::ndbs);
     addSwitch(QStringLiteral("Airports"), &MapLayers::airports);
@@ -178,7 +179,7 @@ MapWindow::MapWindow(MapSource& source, const std::string& dataFolder, QWidget* 
 
 void MapWindow::addSwitch(const QString& caption, bool MapLayers::*layer) {
     auto* box = new QCheckBox(caption, bar_);
-    box->setObjectName(QStringLiteral("Layer") + caption);
+    box->setObjectName(QStringLiteral("Layer") + QString(caption).remove(QLatin1Char(' ')));
     box->setChecked(canvas_->scene().layers.*layer);
     bar_->layout()->addWidget(box);
     switches_[caption] = box;

@@ -40,6 +40,23 @@ Rgb categoryColour(int category) {
                                                                             : kUnknown;
 }
 
+Rgb flightCategoryColour(int code) {
+    static constexpr std::array<Rgb, kFlightCategories> kColours = {{
+        {150, 150, 150},
+        {0, 170, 0},
+        {0, 90, 255},
+        {220, 0, 0},
+        {200, 0, 200},
+    }};
+    return code >= 0 && code < kFlightCategories ? kColours[static_cast<std::size_t>(code)]
+                                                 : kColours[0];
+}
+
+std::string flightCategoryLabel(int code) {
+    static const char* const kLabels[] = {"unknown", "VFR", "MVFR", "IFR", "LIFR"};
+    return code >= 0 && code < kFlightCategories ? kLabels[code] : kLabels[0];
+}
+
 std::string categoryLabel(int category) {
     switch (category) {
         case 0:

@@ -23,6 +23,13 @@ Rgb categoryColour(int category);
 // "0/8 clear" ... "8/8 overcast", "obstruction to vision", "thunderstorm", "unknown".
 std::string categoryLabel(int category);
 
+// Flight categories as the waypoint store codes them: 0 unknown, 1 VFR, 2 MVFR, 3 IFR, 4 LIFR.
+inline constexpr int kFlightCategories = 5;
+// The usual colours: VFR green, MVFR blue, IFR red, LIFR magenta; unknown grey.
+Rgb flightCategoryColour(int code);
+// "VFR" ... "LIFR", "unknown".
+std::string flightCategoryLabel(int code);
+
 // The precipitation index of a station runs from 0 (none) to 45 in steps of five per level of
 // the reported intensity: 1-15 drizzle or mist, 16-30 rain or snow, 31-45 with thunder.
 inline constexpr int kPrecipitationLevels = 9;

@@ -45,6 +45,7 @@ void applyFullReading(WeatherRecord& r, const Observation& full) {
         missingP = true;
     }
     r.Estimated = missingElements(missingT, missingP, missingV);
+    r.FlightCategory = flightCategoryName(flightCategory(full));
 }
 
 }  // namespace zephyra::weather

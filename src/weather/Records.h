@@ -76,6 +76,9 @@ struct WeatherRecord {
     // identifier, or "STD" for the standard atmosphere or the unlimited visibility
     // ("T=KLGA;P=STD").
     std::string Estimated;
+    // The flight category of a METAR's full reading: "VFR", "MVFR", "IFR", "LIFR", or empty
+    // when the report gives no visibility or sky (and for SA reports).
+    std::string FlightCategory;
 
     bool celsius() const { return TempScale == "C"; }
 
@@ -113,6 +116,7 @@ struct StationSky {
     bool VisibVary = false;
     bool Thunder = false;
     int Precip = 0;
+    std::string FlightCategory;
 };
 
 // The stations that have weather: entries 1..count in query order; entry 0 stays empty.

@@ -69,7 +69,8 @@ CREATE TABLE IF NOT EXISTS Weather (
     RawText TEXT DEFAULT '',
     ObsTime TEXT DEFAULT '',
     TempScale TEXT DEFAULT 'F',
-    Estimated TEXT DEFAULT ''
+    Estimated TEXT DEFAULT '',
+    FlightCategory TEXT DEFAULT ''
 );
 
 CREATE TABLE IF NOT EXISTS Stations (
@@ -133,10 +134,9 @@ CREATE VIEW IF NOT EXISTS UniqueStations AS
 // Columns added to Weather after databases were first shipped; an older file gets them when
 // it is opened.
 const char* const kAddedColumns[][2] = {
-    {"RawText", "TEXT DEFAULT ''"},
-    {"ObsTime", "TEXT DEFAULT ''"},
-    {"TempScale", "TEXT DEFAULT 'F'"},
-    {"Estimated", "TEXT DEFAULT ''"},
+    {"RawText", "TEXT DEFAULT ''"},        {"ObsTime", "TEXT DEFAULT ''"},
+    {"TempScale", "TEXT DEFAULT 'F'"},     {"Estimated", "TEXT DEFAULT ''"},
+    {"FlightCategory", "TEXT DEFAULT ''"},
 };
 
 bool hasColumn(sqlite3* db, const char* table, const char* column) {

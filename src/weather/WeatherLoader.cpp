@@ -343,8 +343,8 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
     db_.checkpointInBackground();
     outcome.stored.reserve(order.size());
     for (const WeatherRecord* r : order) {
-        outcome.stored.push_back(
-            {r->ID, r->Cl1Coverage, r->Cl2Coverage, r->VisibVary, r->Thunder, r->Precip});
+        outcome.stored.push_back({r->ID, r->Cl1Coverage, r->Cl2Coverage, r->VisibVary, r->Thunder,
+                                  r->Precip, r->FlightCategory});
     }
 
     // The stations that now have weather, as the stored query lists them (the stored weather

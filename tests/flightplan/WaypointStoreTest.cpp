@@ -44,8 +44,10 @@ class WaypointStoreTest : public ::testing::Test {
                 const std::string& lat, int ns, const std::string& lon, int we) {
         test::addWps(*db, {name, type, lat, ns, lon, we, freq, ""});
     }
-    void addWeather(const std::string& id, int c1, int c2, bool vary, bool thunder, int precip) {
+    void addWeather(const std::string& id, int c1, int c2, bool vary, bool thunder, int precip,
+                    const std::string& flightCategory = "") {
         weather::WeatherRecord r;
+        r.FlightCategory = flightCategory;
         r.ID = id;
         r.Cl1Coverage = c1;
         r.Cl2Coverage = c2;
@@ -58,12 +60,12 @@ class WaypointStoreTest : public ::testing::Test {
     WaypointLoadResult load(int region) {
         return flightplan::loadWaypoints(*db, region, stations, rnd, store, host);
     }
-    // Entry i as "type|name|frequency|category|precipitation".
+    // Entry i as "type|name|frequency|category|precipitation|flight category".
     std::string entry(int i) const {
         const auto k = static_cast<std::size_t>(i);
         return std::string(store.WpsType[k]) + "|" + std::string(store.WpsName[k]) + "|" +
                std::string(store.WpsFreq[k]) + "|" + std::to_string(store.WpsWxCat[k]) + "|" +
-               std::to_string(store.WpsPrecip[k]);
+               std::to_string(store.WpsPrecip[k]) + "|" + std::to_string(store.WpsFlightCat[k]);
     }
 
     test::TempDir dir;
@@ -99,11 +101,11 @@ TEST_F(WaypointStoreTest, LoadsTheRegionThenTheStations) {
     addWeather("KATL", 3, 6, false, false, 0);
     ASSERT_EQ(load(0), WaypointLoadResult::Loaded);
     ASSERT_EQ(store.WpsCount, 3);
-    EXPECT_EQ(entry(1), "V|Atlanta|116.90|0|0");
+    EXPECT_EQ(entry(1), "V|Atlanta|116.90|0|0|0");
     EXPECT_NEAR(store.WpsLat[1], 33.629722, 1e-5);
     EXPECT_NEAR(store.WpsLon[1], -84.435, 1e-5);
-    EXPECT_EQ(entry(2), "A|Hartsfield||0|0");
-    EXPECT_EQ(entry(3), "C|Station KATL|KATL|6|0");
+    EXPECT_EQ(entry(2), "A|Hartsfield||0|0|0");
+    EXPECT_EQ(entry(3), "C|Station KATL|KATL|6|0|0");
     EXPECT_EQ(host.marker, "1");
     EXPECT_EQ(store.loadingFlag, -1);
     EXPECT_EQ(host.statuses.back(), "All waypoints loaded.");
@@ -121,18 +123,18 @@ TEST_F(WaypointStoreTest, LoadsTheRegionThenTheStations) {
 
 TEST_F(WaypointStoreTest, WeatherCategoryAndPrecipitation) {
     addWps("Fix", "W", "", "100000", -1, "0100000", 0);
-    addWeather("AAAA", 3, 6, false, false, 0);
-    addWeather("BBBB", 3, 6, true, false, 0);
-    addWeather("CCCC", 3, 6, true, true, 2);
+    addWeather("AAAA", 3, 6, false, false, 0, "VFR");
+    addWeather("BBBB", 3, 6, true, false, 0, "MVFR");
+    addWeather("CCCC", 3, 6, true, true, 2, "LIFR");
     addWeather("DDDD", 8, 0, false, false, 2);
     stations.entries.push_back({"KXYZ", 1, 1, "Nowhere", "", ""});  // no record: left out
     rnd.queueAll({0.0, 0.999});
     ASSERT_EQ(load(3), WaypointLoadResult::Loaded);
     ASSERT_EQ(store.WpsCount, 4);
-    EXPECT_EQ(entry(1), "C|Station AAAA|AAAA|6|0");
-    EXPECT_EQ(entry(2), "C|Station BBBB|BBBB|9|0");
-    EXPECT_EQ(entry(3), "C|Station CCCC|CCCC|10|6");
-    EXPECT_EQ(entry(4), "C|Station DDDD|DDDD|8|10");
+    EXPECT_EQ(entry(1), "C|Station AAAA|AAAA|6|0|1");
+    EXPECT_EQ(entry(2), "C|Station BBBB|BBBB|9|0|2");
+    EXPECT_EQ(entry(3), "C|Station CCCC|CCCC|10|6|4");
+    EXPECT_EQ(entry(4), "C|Station DDDD|DDDD|8|10|0");
     EXPECT_EQ(host.weatherText, "");  // stations there: no "No weather loaded..."
 }
 

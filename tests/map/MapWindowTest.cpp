@@ -51,7 +51,7 @@ TEST_F(MapWindowTest, OpensOnTheScreenFollowsTheProgramAndFillsTheFindBox) {
         test::addWps(*db, {"Atlanta", "N", "330613", -1, "0941127", -1, "234", "ATL"});
     }
     context.waypoints.add("V", "Atlanta", "116.90", 33.629167, -84.435);
-    context.waypoints.add("C", "ATLANTA HARTSFIELD", "KATL", 33.64, -84.0, 10, 40);
+    context.waypoints.add("C", "ATLANTA HARTSFIELD", "KATL", 33.64, -84.0, 10, 40, {}, 3);
     auto w = openMain();
     w->findChild<QPushButton*>("WeatherMapButton")->click();
     auto* binder = w->findChild<shell::MapBinder*>();
@@ -83,6 +83,19 @@ TEST_F(MapWindowTest, OpensOnTheScreenFollowsTheProgramAndFillsTheFindBox) {
     mw.layerSwitch("Stations")->setChecked(false);
     EXPECT_EQ(canvas.stationAt(QPointF(katl)), 0);
     mw.layerSwitch("Stations")->setChecked(true);
+
+    // The station's dot: magenta for a thunderstorm, or red for IFR when coloured by flight
+    // category.
+    const auto dotAt = [&](QPoint p) {
+        QImage image(canvas.size(), QImage::Format_ARGB32);
+        canvas.render(&image);
+        return image.pixelColor(p);
+    };
+    EXPECT_EQ(dotAt(katl), QColor(214, 30, 200));
+    mw.layerSwitch("Flight category")->setChecked(true);
+    EXPECT_TRUE(canvas.scene().layers.flightCategories);
+    EXPECT_EQ(dotAt(katl), QColor(220, 0, 0));
+    mw.layerSwitch("Flight category")->setChecked(false);
 
     // A new weather load and the closest station show within a second.
     context.waypoints.add("C", "PEACHTREE", "KPDK", 33.88, -84.3, 9, 0);
