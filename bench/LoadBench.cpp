@@ -11,6 +11,7 @@
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
+#include "support/RealData.h"
 #include "weather/NoaaProducts.h"
 #include "weather/WeatherDb.h"
 #include "weather/WeatherLoader.h"
@@ -50,14 +51,14 @@ struct ScratchDb {
 
 // Loads of the 2022 file, about 4,900 reports, into a scratch copy of the shipped database.
 struct MetarFileLoad {
-    // False, with the benchmark marked skipped, when the shared file is missing.
-    bool ready(benchmark::State& state) const {
-        if (!fs::exists(file)) {
-            state.SkipWithError("the shared METAR files are missing");
-            return false;
-        }
-        return true;
+    MetarFileLoad() {
+        const std::string reports = test::realData("metar/awc_metars_2022-10-23T11Z.txt");
+        platform::writeFile(file, reports);
     }
+    ~MetarFileLoad() { fs::remove(file); }
+    MetarFileLoad(const MetarFileLoad&) = delete;
+    MetarFileLoad& operator=(const MetarFileLoad&) = delete;
+
     void loadInto(weather::WeatherDb& db) {
         weather::WeatherLoader loader(db, rnd, dialogs, clock, host, loaded);
         const auto outcome = loader.loadMetar(file, false);
@@ -66,7 +67,8 @@ struct MetarFileLoad {
     }
 
     const std::string file =
-        std::string(ZEPHYRA_SOURCE_DIR) + "/../shared/data/metar/awc_metars_2022-10-23T11Z.txt";
+        (fs::temp_directory_path() / ("zephyra-load-" + std::to_string(getpid()) + ".txt"))
+            .string();
     ScratchDb scratch;
     platform::DefaultRandom rnd;  // the program's own generator
     platform::ScriptedDialogs dialogs;
@@ -78,9 +80,6 @@ struct MetarFileLoad {
 // Full load on an open database (target: 15 ms).
 void BM_LoadRealMetarFile(benchmark::State& state) {
     MetarFileLoad run;
-    if (!run.ready(state)) {
-        return;
-    }
     for (auto _ : state) {
         run.loadInto(*run.scratch.db);
     }
@@ -92,10 +91,10 @@ BENCHMARK(BM_LoadRealMetarFile)->Unit(benchmark::kMillisecond);
 // (the step a downloaded or picked .csv.gz adds before the load; target: 10 ms).
 void BM_ReadNoaaCsvGz(benchmark::State& state) {
     std::string packed;
-    if (!platform::readFile(std::string(ZEPHYRA_SOURCE_DIR) +
-                                "/../shared/data/metar/awc_metars_2022-10-23T11Z.csv.gz",
-                            packed)) {
-        state.SkipWithError("the shared METAR files are missing");
+    if (!platform::readFile(
+            std::string(ZEPHYRA_SOURCE_DIR) + "/tests/data/metar/awc_metars_2022-10-23T11Z.csv.gz",
+            packed)) {
+        state.SkipWithError("tests/data/metar/awc_metars_2022-10-23T11Z.csv.gz is missing");
         return;
     }
     std::size_t bytes = 0;
@@ -113,9 +112,6 @@ BENCHMARK(BM_ReadNoaaCsvGz)->Unit(benchmark::kMillisecond);
 // it, and closing the last connection copies the write-ahead log back into the file.
 void BM_LoadRealMetarFileOpenAndClose(benchmark::State& state) {
     MetarFileLoad run;
-    if (!run.ready(state)) {
-        return;
-    }
     run.scratch.db.reset();
     for (auto _ : state) {
         auto db = weather::WeatherDb::open(run.scratch.path, nullptr, false);

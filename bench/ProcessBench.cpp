@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
+#include "support/RealData.h"
 #include "weather/Estimates.h"
 #include "weather/StationCache.h"
 #include "weather/WeatherDb.h"
@@ -25,7 +27,6 @@ namespace fs = std::filesystem;
 using namespace zephyra;
 
 const std::string kProgramDir = ZEPHYRA_PROGRAM_DIR;
-const std::string kMetarDir = std::string(ZEPHYRA_SOURCE_DIR) + "/../shared/data/metar/";
 
 // A scratch folder with a copy of the shipped database, removed afterwards.
 struct Scratch {
@@ -43,12 +44,9 @@ struct Scratch {
         std::error_code ec;
         fs::remove_all(folder, ec);
     }
-    // A copy of a shared METAR file in the folder, or empty when the file is missing.
+    // A copy of one of the real METAR files kept in tests/data, in the folder.
     std::string metar(const std::string& name) const {
-        if (!fs::exists(kMetarDir + name)) {
-            return {};
-        }
-        fs::copy_file(kMetarDir + name, folder + "/" + name, fs::copy_options::overwrite_existing);
+        platform::writeFile(folder + "/" + name, test::realData("metar/" + name));
         return folder + "/" + name;
     }
     bool ready() const { return fs::exists(database); }
@@ -159,8 +157,8 @@ BENCHMARK(BM_EstimateMissing)->Unit(benchmark::kMillisecond);
 void BM_DecodeCycleFileProcess(benchmark::State& state) {
     Scratch scratch;
     const std::string file = scratch.metar("awc_metars_2022-10-23T11Z_cycle.txt");
-    if (!scratch.ready() || file.empty()) {
-        state.SkipWithError("the shipped database or the shared METAR files are missing");
+    if (!scratch.ready()) {
+        state.SkipWithError("the shipped database is missing");
         return;
     }
     for (auto _ : state) {
@@ -179,10 +177,9 @@ void BM_FlyWithWeatherProcess(benchmark::State& state) {
     Scratch scratch;
     const std::string file = scratch.metar("awc_metars_2022-10-23T11Z.txt");
     const std::string plan = scratch.folder + "/katl-kjfk.fpl";
-    if (!scratch.ready() || file.empty() ||
-        !runCli({"plan", "generate", "--from", "KATL", "--to", "KJFK", "--db", scratch.database,
-                 "--out", plan})) {
-        state.SkipWithError("the shipped database or the shared METAR files are missing");
+    if (!scratch.ready() || !runCli({"plan", "generate", "--from", "KATL", "--to", "KJFK", "--db",
+                                     scratch.database, "--out", plan})) {
+        state.SkipWithError("the shipped database is missing or the plan was not made");
         return;
     }
     for (auto _ : state) {

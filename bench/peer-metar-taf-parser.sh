@@ -6,23 +6,24 @@
 #
 #   bench/peer-metar-taf-parser.sh [REPORTS_FILE [DECODE_FILE [ZEPHYRA_CLI]]]
 #
-# REPORTS_FILE: one report per line (default: the shared awc_metars_2022-10-23T11Z.txt);
-# DECODE_FILE: what zephyra-cli decodes (default: the cycle file of the same hour);
+# REPORTS_FILE: one report per line (default: tests/data/metar/awc_metars_2022-10-23T11Z.txt.gz);
+# DECODE_FILE: what zephyra-cli decodes (default: the cycle file of the same hour). Either may be
+# gzip-compressed; it is inflated into the scratch folder first.
 # ZEPHYRA_CLI: default build/bin/zephyra-cli. The database decode writes is a scratch copy.
 #
 # A run is timed from the shell's fork to its wait with bash's own clock (EPOCHREALTIME): a
 # `date` before and after would add its own start and exit, some 1.5 ms, to every run.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
-data="$here/../shared/data/metar"
-reports=${1:-$data/awc_metars_2022-10-23T11Z.txt}
-decode=${2:-$data/awc_metars_2022-10-23T11Z_cycle.txt}
+data="$here/tests/data/metar"
+reports=${1:-$data/awc_metars_2022-10-23T11Z.txt.gz}
+decode=${2:-$data/awc_metars_2022-10-23T11Z_cycle.txt.gz}
 cli=${3:-$here/build/bin/zephyra-cli}
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-cp "$reports" "$scratch/reports.txt"
-cp "$decode" "$scratch/decode.txt"
+gzip -dcf "$reports" >"$scratch/reports.txt"
+gzip -dcf "$decode" >"$scratch/decode.txt"
 cp "$(dirname "$cli")/vanedb.mdb" "$scratch/vanedb.mdb"
 
 (cd "$scratch" && npm init -y >/dev/null &&

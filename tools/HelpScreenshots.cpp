@@ -44,6 +44,7 @@
 #include "simlink/SimulatorChoice.h"
 #include "support/FakePlatform.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/RealData.h"
 #include "support/TempDir.h"
 #include "weather/WeatherDb.h"
 
@@ -138,8 +139,8 @@ int main(int argc, char** argv) {
     // Absolute: loading weather makes the program folder the current one.
     outFolder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(outFolder);
-    const std::string metar =
-        argc > 2 ? argv[2] : "/work/shared/data/metar/awc_metars_2022-10-23T11Z.txt";
+    // By default the 2022 reports kept with the tests.
+    const std::string metar = argc > 2 ? argv[2] : "";
 
     test::TempDir program;
     const fs::path built(ZEPHYRA_PROGRAM_DIR);
@@ -148,7 +149,11 @@ int main(int argc, char** argv) {
     fs::copy_file(built / "vuduvo.md", program.file("vuduvo.md"));
     fs::copy(built / "vuduvo-images", program.file("vuduvo-images"), fs::copy_options::recursive);
     // The weather is loaded from a copy: a load may repair a file's line ends in place.
-    fs::copy_file(metar, program.file("weather.txt"));
+    if (metar.empty()) {
+        program.write("weather.txt", test::realData("metar/awc_metars_2022-10-23T11Z.txt"));
+    } else {
+        fs::copy_file(metar, program.file("weather.txt"));
+    }
     // A report file without a date line takes its month and year from the file's date: the
     // copy's is that of the clock below, as the original's was when it was fetched.
     fs::last_write_time(program.file("weather.txt"),

@@ -12,6 +12,7 @@
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
 #include "simlink/BuiltInAircraft.h"
+#include "support/RealData.h"
 #include "support/TempDir.h"
 #include "weather/WeatherDb.h"
 #include "weather/WeatherLoader.h"
@@ -61,14 +62,12 @@ class FlightHost final : public delivery::DeliveryHost {
 
 TEST(RealWeather, EachChangeOfStationGivesOneTransition) {
     const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
-    const std::string data =
-        std::string(ZEPHYRA_SOURCE_DIR) + "/../shared/data/metar/awc_metars_2022-10-23T11Z.txt";
-    if (!std::filesystem::exists(shipped) || !std::filesystem::exists(data)) {
-        GTEST_SKIP() << "needs the built database and the shared METAR files";
+    if (!std::filesystem::exists(shipped)) {
+        GTEST_SKIP() << "no database at " << shipped << " (build the target zephyra_database)";
     }
     test::TempDir dir;
     std::filesystem::copy_file(shipped, dir.file("vanedb.mdb"));
-    std::filesystem::copy_file(data, dir.file("metars.txt"));
+    dir.write("metars.txt", test::realData("metar/awc_metars_2022-10-23T11Z.txt"));
     auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
     ASSERT_TRUE(db);
     platform::VirtualScheduler clock;

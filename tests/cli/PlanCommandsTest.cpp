@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -15,6 +14,7 @@
 #include "flightplan/PlanNumbers.h"
 #include "shell/ParamFile.h"
 #include "support/PlanText.h"
+#include "support/RealData.h"
 #include "support/TempDir.h"
 
 namespace zephyra::cli {
@@ -159,12 +159,7 @@ int coverClass(double eighths) {
 using TruthfulWeather = PlanCommandsOnShippedDb;
 
 TEST_F(TruthfulWeather, AtlantaToKennedyFliesWhatTheReportsSay) {
-    const std::string cycle = std::string(ZEPHYRA_SOURCE_DIR) +
-                              "/../shared/data/metar/awc_metars_2022-10-23T11Z_cycle.txt";
-    if (!std::filesystem::exists(cycle)) {
-        GTEST_SKIP() << "needs the shared METAR files";
-    }
-    std::ifstream in(cycle, std::ios::binary);
+    std::istringstream in(zephyra::test::realData("metar/awc_metars_2022-10-23T11Z_cycle.txt"));
     std::ostringstream weather;
     std::map<std::string, std::string> reports;
     for (std::string line; std::getline(in, line);) {

@@ -11,6 +11,7 @@
 #include "support/DbRows.h"
 #include "support/Gzip.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/RealData.h"
 #include "support/TempDir.h"
 #include "weather/WeatherDb.h"
 
@@ -39,7 +40,6 @@ CliRun decode(const std::vector<std::string>& args) {
 }
 
 const std::string kShipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
-const std::string kData = std::string(ZEPHYRA_SOURCE_DIR) + "/../shared/data/";
 
 const std::string kReports =
     "METAR KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992\r\n"
@@ -167,15 +167,14 @@ TEST(ShowFullObservation, JsonAndLinesHoldWhatTheReportSays) {
 }
 
 TEST(DecodeRealFiles, StationEntriesFitBesideAllWaypointsAndSaTemperaturesStayFahrenheit) {
-    const std::string metar = kData + "metar/awc_metars_2022-10-23T11Z.txt";
-    if (!fs::exists(kShipped) || !fs::exists(metar)) {
-        GTEST_SKIP() << "needs the built database and the shared data";
+    if (!fs::exists(kShipped)) {
+        GTEST_SKIP() << "no database at " << kShipped << " (build the target zephyra_database)";
     }
     test::TempDir dir;
     const std::string db = dir.file("vanedb.mdb");
     fs::copy_file(kShipped, db);
-    const std::string picked = dir.file("metars.txt");
-    fs::copy_file(metar, picked);
+    const std::string reports = test::realData("metar/awc_metars_2022-10-23T11Z.txt");
+    const std::string picked = dir.write("metars.txt", reports);
     const auto stamp = fs::last_write_time(picked);
 
     const CliRun decoded = decode({"--db", db, "--wayp", "2", picked});
@@ -190,10 +189,10 @@ TEST(DecodeRealFiles, StationEntriesFitBesideAllWaypointsAndSaTemperaturesStayFa
     EXPECT_GE(stations, 4800);
     // The picked file is read through the scratch copy beside the database, never written.
     EXPECT_EQ(fs::last_write_time(picked), stamp);
-    EXPECT_EQ(dir.read("metars.txt"), dir.read(metar));  // an absolute name reads that file
+    EXPECT_EQ(dir.read("metars.txt"), reports);  // an absolute name reads that file
 
-    const std::string sa = dir.file("sa.txt");
-    fs::copy_file(kData + "sa/sa_us_example_nasa_tutorial.txt", sa);
+    const std::string sa =
+        dir.write("sa.txt", test::realData("sa/sa_us_example_nasa_tutorial.txt"));
     EXPECT_EQ(decode({"--db", db, "--sa", sa}).code, 0);
     const CliRun shown = run(runShowCommand, {"--db", db, "ict"});
     ASSERT_EQ(shown.code, 0) << shown.err;

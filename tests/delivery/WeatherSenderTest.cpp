@@ -166,6 +166,24 @@ TEST_F(DeliveryTest, TransitionStepsSixtyPeriodsTheShorterWayRound) {
     EXPECT_EQ(held.visibilityStatuteMiles, 4.0);
 }
 
+// The other way across north: 10 to 350 turns 20 degrees west, not 340 (or 700) east.
+TEST_F(DeliveryTest, TransitionFromTenToThreeFiftyTurnsBackAcrossNorth) {
+    WeatherRecord a = station("KAAA");
+    WeatherRecord b = station("KBBB");
+    a.w0Dir = 10;
+    b.w0Dir = 350;
+    add(a);
+    add(b);
+    ASSERT_TRUE(sender.sendStationWeather("KBBB", "KAAA"));
+    const auto directions = sent("upd_wind0", 2);
+    ASSERT_EQ(directions.size(), 60u);
+    for (double d : directions) {
+        EXPECT_TRUE(d >= 350 || d <= 10) << d;
+    }
+    EXPECT_EQ(directions[29], 0.0);
+    EXPECT_EQ(directions[59], 350.0);
+}
+
 // From 59 F (15 C) to a Celsius record's 21 C: the steps run in Celsius from 15, never from 59.
 TEST_F(DeliveryTest, ATransitionBetweenScalesStepsInTheNewOne) {
     WeatherRecord b = station("KBBB");

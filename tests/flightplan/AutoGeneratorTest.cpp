@@ -254,4 +254,17 @@ TEST(AutoGenerator, ChecksAndMessages) {
     EXPECT_NE(direct.find(flightplan::directText(0)), std::string::npos);
 }
 
+// From 0 N 0 E to 0 N 10 E with one VOR at 5 E, 2.8 or 3.2 degrees off the track: either detour
+// stays within one fifth more than direct, but only the first lies within the corridor of 30%
+// of the remaining distance (3 degrees here).
+TEST(AutoGenerator, AWaypointOutsideTheCorridorIsNotTaken) {
+    for (const auto& [off, taken] : {std::pair{2.8, true}, std::pair{3.2, false}}) {
+        WaypointStore store;
+        store.add("V", "VOR", "", off, 5.0);
+        FlightPlan f = departureAndArrival(0, 10, 0, 0);
+        ASSERT_TRUE(flightplan::generateRoute(f, store, vorsOnly()));
+        EXPECT_EQ(f.plan.PlanCount, taken ? 2 : 1) << off;
+    }
+}
+
 }  // namespace

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "flightplan/FlightPlan.h"
-#include "flightplan/GreatCircle.h"
 #include "flightplan/NavaidFinder.h"
 #include "flightplan/PlanTable.h"
 #include "simlink/BuiltInAircraft.h"
@@ -166,7 +165,8 @@ TEST(NavaidFinder, CommandLineChoiceRefusesAmbiguity) {
     }
 }
 
-// Courses are magnetic when the variation is known.
+// Courses are magnetic when the variation is known, and run from 0 to 360 either way (Macon to
+// Nowhere heads west of north).
 TEST(PlanTable, EntriesLegsTotalsAndPassedMarks) {
     flightplan::WaypointStore store;
     store.add("V", "Macon", "114.2", 32.69, -83.65, 0, 0, "MCN");
@@ -174,13 +174,13 @@ TEST(PlanTable, EntriesLegsTotalsAndPassedMarks) {
     FlightPlan f;
     f.ends = {"Atlanta", 33.64, -84.43, "Kennedy", 40.64, -73.78};
     f.plan.append({"Macon", "9000", "240", 32.69, -83.65, 9000, 240});
-    f.plan.append({"Nowhere", "9000", "0", 35.0, -80.0, 9000, 0});  // not in the store, no speed
+    f.plan.append({"Nowhere", "9000", "0", 33.0, -86.0, 9000, 0});  // not in the store, no speed
     f.plan.append({"Kennedy", "9000", "0.5", 40.64, -73.78, 9000, 0.5});
     ASSERT_TRUE(f.setNextWaypoint());
     ASSERT_TRUE(f.setNextWaypoint());  // Macon passed, Nowhere active
     using State = flightplan::PlanTableRow::State;
-    const double leg1 = flightplan::sphericalCourseDistance(33.64, -84.43, 32.69, -83.65).distance;
-    const double course1 = flightplan::sphericalCourseDistance(33.64, -84.43, 32.69, -83.65).course;
+    // Atlanta to Macon, and Macon to Nowhere, on the sphere (1 nm a minute of arc).
+    const double leg1 = 69.1642, course1 = 145.2851, course2 = 279.5596;
 
     const auto withVariation = flightplan::planTable(f, store, 355.0);  // 5 W
     ASSERT_EQ(withVariation.rows.size(), 3u);
@@ -188,10 +188,11 @@ TEST(PlanTable, EntriesLegsTotalsAndPassedMarks) {
     const auto& macon = withVariation.rows[0];
     EXPECT_EQ(macon.state, State::Passed);
     EXPECT_EQ(macon.ident + "|" + macon.type + "|" + macon.frequency, "MCN|VOR|114.2");
-    EXPECT_NEAR(*macon.course, course1 + 5, 1e-9);
-    EXPECT_NEAR(*macon.legNm, leg1, 1e-9);
-    EXPECT_NEAR(*macon.totalHours, leg1 / 240, 1e-9);
+    EXPECT_NEAR(*macon.course, course1 + 5, 1e-4);
+    EXPECT_NEAR(*macon.legNm, leg1, 1e-4);
+    EXPECT_NEAR(*macon.totalHours, leg1 / 240, 1e-6);
     const auto& nowhere = withVariation.rows[1];
+    EXPECT_NEAR(*nowhere.course, course2 + 5, 1e-4);
     EXPECT_EQ(nowhere.state, State::Active);
     EXPECT_EQ(nowhere.ident + nowhere.type, "");
     EXPECT_FALSE(nowhere.legHours.has_value());  // no speed: no time from here on
@@ -201,13 +202,14 @@ TEST(PlanTable, EntriesLegsTotalsAndPassedMarks) {
     EXPECT_EQ(kennedy.type, "airport");
     EXPECT_NEAR(*kennedy.legHours,
                 *kennedy.legNm / (0.5 * simlink::BuiltInAircraft::speedOfSoundKt(9000)), 1e-9);
-    EXPECT_NEAR(withVariation.totalNm, leg1 + *nowhere.legNm + *kennedy.legNm, 1e-9);
+    EXPECT_NEAR(withVariation.totalNm, leg1 + *nowhere.legNm + *kennedy.legNm, 1e-4);
     EXPECT_NEAR(kennedy.totalNm, withVariation.totalNm, 1e-9);
     EXPECT_FALSE(withVariation.totalHours.has_value());
 
     const auto trueCourses = flightplan::planTable(f, store, std::nullopt);
     EXPECT_FALSE(trueCourses.magnetic);
-    EXPECT_NEAR(*trueCourses.rows[0].course, course1, 1e-9);
+    EXPECT_NEAR(*trueCourses.rows[0].course, course1, 1e-4);
+    EXPECT_NEAR(*trueCourses.rows[1].course, course2, 1e-4);
     EXPECT_EQ(flightplan::hoursText(1.09), "1:05");
     f.clear();
     EXPECT_TRUE(f.passed.empty());

@@ -156,6 +156,32 @@ TEST(StationReport, WordingAndUnits) {
         << text;
 }
 
+// A report is old after three hours: at 3 h 00 min it is not yet, a second later it is.
+TEST(StationReport, AgeWarnsOnlyPastThreeHours) {
+    auto r = record();
+    r.ObsTime = "2022-10-23T10:52Z";
+    const double observed = 1666522320.0;  // 2022-10-23 10:52:00 UTC
+    const struct {
+        double after;
+        const char* observedText;
+        const char* warning;
+    } cases[] = {
+        {3600, "observed 10:52Z, 1 h 00 min ago", ""},
+        {3 * 3600, "observed 10:52Z, 3 h 00 min ago", ""},
+        {3 * 3600 + 1, "observed 10:52Z, 3 h 00 min ago",
+         "Old weather: KATL observed 10:52Z, 3 h 00 min ago. It may no longer be what the pilot "
+         "flies in."},
+    };
+    for (const auto& c : cases) {
+        const ReportAge age = reportAge(r, observed + c.after);
+        EXPECT_EQ(age.observed, c.observedText) << c.after;
+        EXPECT_EQ(age.text, std::string("KATL ") + c.observedText) << c.after;
+        EXPECT_EQ(age.warning, c.warning) << c.after;
+    }
+    r.ObsTime.clear();  // no observation time: nothing to say
+    EXPECT_EQ(reportAge(r, observed + 4 * 3600).warning, "");
+}
+
 TEST(StationReport, FromTheDatabase) {
     test::TempDir dir;
     auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));

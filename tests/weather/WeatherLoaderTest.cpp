@@ -15,6 +15,7 @@
 #include "platform/VirtualScheduler.h"
 #include "support/DbRows.h"
 #include "support/Gzip.h"
+#include "support/RealData.h"
 #include "support/SmallFilesystem.h"
 #include "support/TempDir.h"
 #include "weather/LineEnds.h"
@@ -472,9 +473,8 @@ TEST_F(LoaderTest, ScratchFileThatCannotBeWrittenStopsTheLoad) {
 
 TEST_F(LoaderTest, RealMetarFilesLoadIntoTheShippedDatabase) {
     const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
-    const std::string data = std::string(ZEPHYRA_SOURCE_DIR) + "/../shared/data/metar/";
-    if (!std::filesystem::exists(shipped) || !std::filesystem::exists(data)) {
-        GTEST_SKIP() << "needs the built database and the shared METAR files";
+    if (!std::filesystem::exists(shipped)) {
+        GTEST_SKIP() << "no database at " << shipped << " (build the target zephyra_database)";
     }
     for (const std::string name :
          {"awc_metars_2022-10-23T11Z.txt", "awc_metars_2014-12-18T07Z.txt"}) {
@@ -483,9 +483,9 @@ TEST_F(LoaderTest, RealMetarFilesLoadIntoTheShippedDatabase) {
         std::filesystem::copy_file(shipped, dir.file(name + ".mdb"));
         db = weather::WeatherDb::open(dir.file(name + ".mdb"));
         ASSERT_NE(db, nullptr);
-        std::filesystem::copy_file(data + name, dir.file(name));
-        // The shared files end their lines with bare line feeds, so they go through the repair.
-        const std::string original = dir.read(name);
+        const std::string original = test::realData("metar/" + name);
+        dir.write(name, original);
+        // NOAA's files end their lines with bare line feeds, so they go through the repair.
         ASSERT_TRUE(weather::needsLineEndRepair(original));
         dialogs.clear();
         const auto outcome = loader(dir.file("vane1.txt")).loadMetar(dir.file(name), false);
