@@ -166,6 +166,11 @@ bool WeatherSender::sendStationWeather(const std::string& newId, const std::stri
         }
     }
     host_.refreshReport();
+    if (!from) {
+        // Sent at once: the status line says which station's weather the simulator now holds
+        // (a transition ends on its last step's text).
+        host_.setStatus(newId + " weather sent.");
+    }
     return true;
 }
 

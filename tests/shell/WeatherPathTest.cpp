@@ -1,9 +1,15 @@
 #include <QFileDialog>
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <thread>
 
 #include "MainWindowFixture.h"
 #include "platform/qt/QtDialogs.h"
 #include "shell/DeliveryActions.h"
 #include "shell/WeatherActions.h"
+#include "simlink/FakePropertyServer.h"
+#include "simlink/FlightGearLink.h"
 #include "support/DbRows.h"
 #include "weather/WeatherDb.h"
 
@@ -213,4 +219,64 @@ TEST_F(WeatherPathTest, ClosestTickSendsAndShowsTheReport) {
     vane->command("Update_Vane")->click();
     EXPECT_EQ(aircraft.callCount("upd_temps"), 2);
     EXPECT_EQ(vane->status(), "Transition 60");
+}
+
+// The first load of a run reaches the simulator at the first navigation tick, within five
+// seconds, whether it is the built-in aircraft or FlightGear; the status line says what went.
+TEST_F(WeatherPathTest, TheFirstLoadReachesTheSimulatorWithinFiveSeconds) {
+    test::FakePropertyServer server;
+    server.set("/position/latitude-deg", "33.63");
+    server.set("/position/longitude-deg", "-84.43");
+    server.set("/position/altitude-ft", "3000");
+    simlink::FlightGearSettings fgSettings;
+    fgSettings.port = server.port();
+    fgSettings.freshFor = std::chrono::milliseconds(0);
+    simlink::FlightGearLink link(fgSettings);
+    aircraft.setLatitude(33.63);
+    aircraft.setLongitude(-84.43);
+    aircraft.start();
+
+    const struct {
+        const char* simulator;
+        simlink::SimLink& sim;
+        std::function<bool()> received;
+    } cases[] = {
+        {"built-in aircraft", aircraft, [&] { return aircraft.callCount("upd_temps") > 0; }},
+        // The server reads what the link wrote on its own thread, a frame later.
+        {"FlightGear", link,
+         [&] {
+             for (int frame = 0; frame < 20; ++frame) {
+                 const auto lines = server.lines();
+                 if (std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+                         return l.rfind("setd /environment/config/boundary/entry[0]/wind", 0) == 0;
+                     })) {
+                     return true;
+                 }
+                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
+             }
+             return false;
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.simulator);
+        shell::AppContext fresh(scheduler, dialogs, random, platform, c.sim);
+        fresh.builtIn = &c.sim == &aircraft ? &aircraft : nullptr;
+        fresh.folders = context.folders;
+        fresh.launchFolder = context.launchFolder;
+        fresh.modalWindows = false;
+        VaneWindow window(fresh);
+        ASSERT_EQ(window.load(), VaneWindow::LoadResult::MainWindow);
+        window.label("all_vane")
+            ->setText(QString::fromStdString(program.write("wx.txt", kReports)));
+        window.press("Command3");
+        EXPECT_EQ(window.status(), "All waypoints loaded.");
+        int seconds = 0;
+        while (!c.received() && seconds < 120) {
+            scheduler.advance(1);
+            ++seconds;
+        }
+        EXPECT_LE(seconds, 5);
+        EXPECT_EQ(window.label("Text3")->text(), "KATL-Station KATL, GA");
+        EXPECT_EQ(window.status(), "KATL weather sent.");
+    }
 }
