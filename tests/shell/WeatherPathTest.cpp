@@ -280,3 +280,35 @@ TEST_F(WeatherPathTest, TheFirstLoadReachesTheSimulatorWithinFiveSeconds) {
         EXPECT_EQ(window.status(), "KATL weather sent.");
     }
 }
+
+// The station named in the status area and the report under it are always one station's:
+// through the first send, a change of station in its sixty-step transition, and a reload.
+TEST_F(WeatherPathTest, TheStationAndItsReportAreShownTogether) {
+    std::vector<std::string> apart;
+    auto check = [&](const char* when) {
+        const QString name = vane->label("Text3")->text();
+        const QString report = vane->label("Label15")->text();
+        const bool together =
+            name.isEmpty() ? report.isEmpty() : report.startsWith(name.left(4) + " REPORT\n");
+        if (!together) {
+            apart.push_back(std::string(when) + ": " + name.toStdString() + " over \"" +
+                            report.left(12).toStdString() + "\"");
+        }
+    };
+    aircraft.onChanged = [&] { check("in flight"); };
+    aircraft.setLatitude(33.63);
+    aircraft.setLongitude(-84.43);
+    aircraft.start();
+    update();
+    check("after the load");
+    scheduler.advance(5);
+    ASSERT_EQ(vane->textBox("LastStation")->text(), "KATL");
+    aircraft.setLatitude(32.7);
+    aircraft.setLongitude(-83.65);
+    scheduler.advance(125);  // the next search a minute after the load, then its transition
+    ASSERT_EQ(vane->textBox("LastStation")->text(), "KMCN");
+    update();
+    check("after a reload");
+    aircraft.onChanged = nullptr;
+    EXPECT_EQ(apart, std::vector<std::string>{});
+}
