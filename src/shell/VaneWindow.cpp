@@ -15,6 +15,7 @@
 #include "shell/MapBinder.h"
 #include "shell/NavigationPanel.h"
 #include "shell/NavigationStatusBinder.h"
+#include "shell/OnScreen.h"
 #include "shell/ParamFile.h"
 #include "shell/ParmMaintWindow.h"
 #include "shell/PictureActions.h"
@@ -717,11 +718,13 @@ void VaneWindow::openSettings() {
     const bool tutorial = tutorVisible && tutorVisible();
     if (ctx_.modalWindows && !tutorial) {
         ParmMaintWindow window(ctx_, *this, this);
+        placeOnScreen(window, *this);
         window.exec();
         return;
     }
     auto* window = new ParmMaintWindow(ctx_, *this, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    placeOnScreen(*window, *this);
     window->show();
 }
 
