@@ -149,6 +149,8 @@ void DeliveryActions::showClosestStation(const std::string& text) {
 }
 
 void DeliveryActions::showLoadedWeather() {
+    // The next search sends the closest station's new weather, whichever station it is.
+    delivery_.tracker().weatherReloaded();
     // A station the new weather does not hold is no longer shown; the next search finds one.
     std::string shown = vane_.label("Text3")->text().toStdString();
     if (auto db = weather::WeatherDb::open(ctx_.databasePath(), nullptr, false);

@@ -30,7 +30,7 @@ class DeliveryActions : public QObject, public delivery::DeliveryHost {
     void showReportBox();   // Command4
     void showReportLine();  // Command6
     // After a load: the shown station with its new report (or none, when the new weather
-    // does not hold it).
+    // does not hold it); the next search sends the closest station's new weather.
     void showLoadedWeather();
 
     // DeliveryHost

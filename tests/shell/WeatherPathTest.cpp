@@ -312,3 +312,22 @@ TEST_F(WeatherPathTest, TheStationAndItsReportAreShownTogether) {
     aircraft.onChanged = nullptr;
     EXPECT_EQ(apart, std::vector<std::string>{});
 }
+
+// A later load sends the closest station's new report too when the station stays the same: the
+// next tick starts its transition from what the simulator holds.
+TEST_F(WeatherPathTest, AReloadSendsTheSameStationsNewReport) {
+    aircraft.setLatitude(33.63);
+    aircraft.setLongitude(-84.43);
+    aircraft.start();
+    update();
+    scheduler.advance(5);
+    ASSERT_EQ(aircraft.weather().wind[0].direction, 270);
+    update(
+        "KATL 121856Z 09005KT 10SM SKC 14/08 A2992\r\n"
+        "KMCN 121856Z 09005KT 10SM SKC 20/08 A2992\r\n");
+    const int sends = aircraft.callCount("upd_temps");
+    scheduler.advance(5);
+    EXPECT_GT(aircraft.callCount("upd_temps"), sends);  // within five seconds of the load
+    scheduler.advance(60);
+    EXPECT_EQ(aircraft.weather().wind[0].direction, 90);
+}
