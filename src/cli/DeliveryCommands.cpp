@@ -20,7 +20,8 @@ namespace {
 constexpr const char* kReportUsage =
     "usage: zephyra-cli report [--db FILE] [--uom U|M|F] STATION_ID\n"
     "  Prints the station weather report as the main window shows it. Units and the\n"
-    "  visibility ceiling come from vane98.par beside the program unless --uom is given.\n";
+    "  visibility ceiling come from vane98.par beside the program unless --uom is given;\n"
+    "  without the file, from the settings a first run writes (U, 30 miles).\n";
 constexpr const char* kClosestUsage =
     "usage: zephyra-cli closest [--db FILE] LATITUDE LONGITUDE\n"
     "  Prints the closest station with weather (ID-Name, State), degrees north and east\n"
@@ -45,8 +46,7 @@ bool parseDegrees(const std::string& text, double& value) {
 int runReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string database = userFile("vanedb.mdb");
     shell::Settings settings;
-    settings.UOM = "U";
-    shell::readParamFile(settingsFile(shell::kParamFileName), settings);
+    shell::readSettingsForTools(settingsFile(shell::kParamFileName), settings);
     std::string id;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];

@@ -174,22 +174,23 @@ std::string tempFolder() {
 
 }  // namespace
 
+FlySettings::FlySettings() : FlySettings(shell::firstRunSettings("")) {}
+
+FlySettings::FlySettings(const shell::Settings& read)
+    : maxTurb(read.MaxTurb),
+      unlimitedVis(read.UnlimitedVis),
+      newClouds(read.NewClouds),
+      winds(read.Wind),
+      uom(read.UOM) {}
+
 FlySettings readFlySettings(const std::string& paramFile, std::ostream& err) {
     shell::Settings read;
-    const auto result = shell::readParamFile(paramFile, read);
-    if (result.errorLine == 0 && !result.ok) {
-        read = shell::firstRunSettings("");
-    } else if (!result.ok) {
+    const auto result = shell::readSettingsForTools(paramFile, read);
+    if (!result.ok && result.errorLine != 0) {
         err << "zephyra-cli fly: " << paramFile << " line " << result.errorLine << ": "
             << result.error << "; the settings before it are used\n";
     }
-    FlySettings s;
-    s.maxTurb = read.MaxTurb;
-    s.unlimitedVis = read.UnlimitedVis;
-    s.newClouds = read.NewClouds;
-    s.winds = read.Wind;
-    s.uom = read.UOM;
-    return s;
+    return FlySettings(read);
 }
 
 simlink::OptionUse takeFlySettingOption(const std::string& option, const std::string* value,

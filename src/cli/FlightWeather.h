@@ -10,6 +10,9 @@
 namespace zephyra::platform {
 class Scheduler;
 }
+namespace zephyra::shell {
+struct Settings;
+}
 namespace zephyra::simlink {
 class BuiltInAircraft;
 class SimLink;
@@ -20,11 +23,14 @@ namespace zephyra::cli {
 // The settings a flight sends weather with: vane98.par's, as the window reads them, then the
 // command line's.
 struct FlySettings {
-    int maxTurb = 180;
-    int unlimitedVis = 30;
-    bool newClouds = true;
-    bool winds = true;
-    std::string uom = "U";
+    FlySettings();  // those a first run writes
+    explicit FlySettings(const shell::Settings& read);
+
+    int maxTurb;
+    int unlimitedVis;
+    bool newClouds;
+    bool winds;
+    std::string uom;
 
     bool metric() const { return uom == "M"; }  // plan altitudes in metres
 };

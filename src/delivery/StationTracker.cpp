@@ -81,11 +81,17 @@ void StationTracker::tick() {
     setClosest(findClosestStation(stations_, position->first, position->second));
     const std::string next = stationId(closest_);
     const std::string previous = stationId(lastStation_);
-    if (next != previous && !closest_.empty()) {
+    if ((next != previous || reloaded_) && !closest_.empty()) {
+        reloaded_ = false;
         host_.setStatus("Switching stations");
         sender_.sendStationWeather(next, previous);
         setLastStation(closest_);
     }
+}
+
+void StationTracker::weatherReloaded() {
+    reloaded_ = true;
+    sender_.startNextFromHeld();
 }
 
 void StationTracker::manualUpdate() {

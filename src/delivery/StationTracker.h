@@ -41,6 +41,9 @@ class StationTracker {
     void tick();
     // The first navigation tick that reads a position starts the tracking with one tick.
     void startTracking() { tick(); }
+    // New weather was loaded: the next tick sends the closest station even when it is the one
+    // last sent (its report may have changed), from the values the simulator holds.
+    void weatherReloaded();
     // "Manual Update": send the shown station's weather from the last sent one, unconditionally.
     void manualUpdate();
 
@@ -62,6 +65,7 @@ class StationTracker {
     DeliveryHost& host_;
     std::string closest_;      // Text3
     std::string lastStation_;  // LastStation
+    bool reloaded_ = false;
 };
 
 }  // namespace zephyra::delivery

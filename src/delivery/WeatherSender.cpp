@@ -140,8 +140,11 @@ bool WeatherSender::sendStationWeather(const std::string& newId, const std::stri
     } done{underWay_};
 
     std::optional<WeatherSet> from;
-    if (!previousId.empty() && underWay_ > 1 && held_) {
-        from = *held_;  // part way through the other send's transition or cloud redraw
+    const bool fromHeld = std::exchange(fromHeld_, false);
+    if (!previousId.empty() && (underWay_ > 1 || fromHeld) && held_) {
+        // Part way through the other send's transition or cloud redraw, or after a load that
+        // replaced the records the simulator's values came from.
+        from = *held_;
     } else if (previous) {
         from = WeatherSet::fromRecord(*previous);
         if (variedVisibility != 0.0) {
@@ -166,6 +169,11 @@ bool WeatherSender::sendStationWeather(const std::string& newId, const std::stri
         }
     }
     host_.refreshReport();
+    if (!from) {
+        // Sent at once: the status line says which station's weather the simulator now holds
+        // (a transition ends on its last step's text).
+        host_.setStatus(newId + " weather sent.");
+    }
     return true;
 }
 

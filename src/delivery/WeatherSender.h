@@ -50,6 +50,9 @@ class WeatherSender {
     std::int16_t layer2Removal = 0;
 
     bool transitionRunning() const { return underWay_ > 0; }
+    // The next station send starts from the values the simulator holds rather than from the
+    // previous station's record (which a load has just replaced).
+    void startNextFromHeld() { fromHeld_ = true; }
     void setDatabasePath(std::string path) { databasePath_ = std::move(path); }
 
     // New clouds (the texture swap, the 7/8 cover and the redraw) are for a simulator that
@@ -71,6 +74,7 @@ class WeatherSender {
     std::uint64_t generation_ = 0;
     int underWay_ = 0;                // station sends not yet finished (nested in their waits)
     std::optional<WeatherSet> held_;  // the values last sent: what the simulator holds
+    bool fromHeld_ = false;
 };
 
 }  // namespace zephyra::delivery

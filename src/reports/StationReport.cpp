@@ -107,8 +107,7 @@ std::string composeStationReport(const weather::WeatherRecord& r, int elevationF
     if (!r.RawText.empty()) {
         text += r.RawText + "\n";
     }
-    if (const std::string observed = weather::observedText(r.ObsTime, nowSeconds);
-        !observed.empty()) {
+    if (const std::string observed = weather::observedWithDate(r, nowSeconds); !observed.empty()) {
         text += "observed " + observed + "\n";
     }
     if (r.Observation == "METAR" && !r.RawText.empty()) {
@@ -119,7 +118,7 @@ std::string composeStationReport(const weather::WeatherRecord& r, int elevationF
 
 ReportAge reportAge(const weather::WeatherRecord& r, double nowSeconds) {
     ReportAge age;
-    const std::string observed = weather::observedText(r.ObsTime, nowSeconds);
+    const std::string observed = weather::observedWithDate(r, nowSeconds);
     if (observed.empty()) {
         return age;
     }

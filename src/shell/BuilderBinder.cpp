@@ -3,6 +3,7 @@
 #include "builder/CustomWeather.h"
 #include "builder/WeatherBuilderWindow.h"
 #include "shell/AppContext.h"
+#include "shell/OnScreen.h"
 #include "shell/PlanControls.h"
 #include "shell/PlanListsBinder.h"
 #include "shell/VaneWindow.h"
@@ -28,6 +29,7 @@ void BuilderBinder::showWeatherBuilder() {
         window_ = new builder::WeatherBuilderWindow(
             ctx_.dialogs, [this] { return ctx_.settings.UOM; }, ctx_.folders.user);
         window_->setAttribute(Qt::WA_DeleteOnClose);
+        placeOnScreen(*window_, vane_);
     }
     window_->show();
     window_->raise();

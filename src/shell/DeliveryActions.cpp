@@ -115,14 +115,26 @@ std::optional<std::pair<double, double>> DeliveryActions::aircraftPosition() {
 void DeliveryActions::showClosestStation(const std::string& text) {
     auto* shown = vane_.label("Text3");
     shown->setText(QString::fromStdString(text));
-    // The age of the station's report under it and in its tip; an old one turns red and says
-    // so once on the status line.
+    // The station's report goes under its name at once, so the two always speak of the same
+    // station (the weather sent may still be on its way there in a transition). The age of the
+    // report goes under it and in the tip; an old one turns red and says so once on the
+    // status line.
     reports::ReportAge age;
+    std::string report;
+    const double now = ctx_.scheduler.wallClock();
     if (auto db = weather::WeatherDb::open(ctx_.databasePath(), nullptr, false);
         db && text.size() >= 4) {
-        if (const auto record = db->findWeather(text.substr(0, 4))) {
-            age = reports::reportAge(*record, ctx_.scheduler.wallClock());
+        const std::string id = text.substr(0, 4);
+        if (const auto record = db->findWeather(id)) {
+            age = reports::reportAge(*record, now);
+            report =
+                reports::composeStationReport(*record, reports::stationAltitudeFeet(*db, id),
+                                              ctx_.settings.UOM, ctx_.settings.UnlimitedVis, now);
         }
+    }
+    // Without a station the lines keep what the loading wrote there ("No weather loaded...").
+    if (!text.empty()) {
+        vane_.label("Label15")->setText(QString::fromStdString(report));
     }
     shown->setToolTip(QString::fromStdString(age.text));
     auto* observed = vane_.label("ReportAge");
@@ -134,6 +146,19 @@ void DeliveryActions::showClosestStation(const std::string& text) {
         setStatus(age.warning);
     }
     lastWarning_ = age.warning;
+}
+
+void DeliveryActions::showLoadedWeather() {
+    // The next search sends the closest station's new weather, whichever station it is.
+    delivery_.tracker().weatherReloaded();
+    // A station the new weather does not hold is no longer shown; the next search finds one.
+    std::string shown = vane_.label("Text3")->text().toStdString();
+    if (auto db = weather::WeatherDb::open(ctx_.databasePath(), nullptr, false);
+        !db || shown.size() < 4 || !db->findWeather(shown.substr(0, 4))) {
+        shown.clear();
+        vane_.label("Label15")->clear();
+    }
+    showClosestStation(shown);
 }
 
 void DeliveryActions::showLastStation(const std::string& text) {

@@ -29,6 +29,9 @@ class DeliveryActions : public QObject, public delivery::DeliveryHost {
     void manualUpdate();    // Update_Vane
     void showReportBox();   // Command4
     void showReportLine();  // Command6
+    // After a load: the shown station with its new report (or none, when the new weather
+    // does not hold it); the next search sends the closest station's new weather.
+    void showLoadedWeather();
 
     // DeliveryHost
     void setStatus(const std::string& text) override;

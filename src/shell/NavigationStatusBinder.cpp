@@ -34,6 +34,10 @@ NavigationStatusBinder::NavigationStatusBinder(AppContext& context, VaneWindow& 
         }
     };
     navigator_.onPosition = [this](double lat, double lon) {
+        // The position is shown before anything reads it back: the closest-station search
+        // that the first connected tick starts takes it from these boxes.
+        vane_.textBox("Text1")->setText(qs(flight_.display.Text1));
+        vane_.textBox("Text2")->setText(qs(flight_.display.Text2));
         if (onPosition) {
             onPosition(lat, lon);
         }

@@ -224,6 +224,14 @@ bool writeParamFile(const std::string& path, const Settings& settings,
     return platform::writeFile(path, formatParamFile(settings, fpDistText), error);
 }
 
+ParamReadResult readSettingsForTools(const std::string& path, Settings& settings) {
+    const auto result = readParamFile(path, settings);
+    if (!result.ok && result.errorLine == 0) {
+        settings = firstRunSettings("");
+    }
+    return result;
+}
+
 Settings firstRunSettings(const std::string& fs98Folder) {
     Settings s;
     s.UnlimitedVis = 30;

@@ -32,6 +32,11 @@ bool writeParamFile(const std::string& path, const Settings& settings,
 // The settings a first-run configuration writes for the given simulator folder.
 Settings firstRunSettings(const std::string& fs98Folder);
 
+// The settings a command-line tool works with: the parameter file's, read as the window reads
+// it; without a file that opens, those a first run writes (what the window would be flying),
+// so every command falls back on the same values.
+ParamReadResult readSettingsForTools(const std::string& path, Settings& settings);
+
 // Number conversions with the program's rules. toInt16 rounds halves to even and fails on
 // text that is not a number or lies outside the 16-bit range.
 std::optional<double> toNumber(const std::string& text);

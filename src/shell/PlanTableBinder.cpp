@@ -11,6 +11,7 @@
 
 #include "flightplan/PlanTable.h"
 #include "shell/AppContext.h"
+#include "shell/OnScreen.h"
 #include "shell/PlanControls.h"
 #include "shell/VaneWindow.h"
 #include "simlink/SimLink.h"
@@ -68,6 +69,7 @@ void PlanTableBinder::open() {
         note_->setWordWrap(true);
         layout->addWidget(note_);
         window_->resize(860, 360);
+        placeOnScreen(*window_, vane_);
     }
     refresh();
     window_->show();

@@ -1,5 +1,6 @@
 #include "shell/SideWindows.h"
 
+#include "shell/OnScreen.h"
 #include "shell/VaneWindow.h"
 
 namespace zephyra::shell {
@@ -7,8 +8,10 @@ namespace zephyra::shell {
 namespace {
 
 // Shows a window that closes for good: closing it deletes it, so its unload step runs then.
-void present(QWidget* window) {
+// It opens over the window it was opened from, whole on the screen.
+void present(QWidget* window, const QWidget& anchor) {
     window->setAttribute(Qt::WA_DeleteOnClose);
+    placeOnScreen(*window, anchor);
     window->show();
     window->raise();
     window->activateWindow();
@@ -54,7 +57,7 @@ void SideWindows::showWorldReport() {
     report_ = new reports::WorldReportWindow(ctx_.databasePath(), ctx_.settings.UOM,
                                              ctx_.settings.UnlimitedVis, ctx_.dialogs);
     report_->setClock(&ctx_.scheduler);
-    present(report_);
+    present(report_, vane_);
     report_->load(vane_.label(QStringLiteral("Text3"))->text().toStdString());
 }
 
@@ -63,7 +66,7 @@ void SideWindows::showQuickLink() {
         return;
     }
     quickLink_ = new help::QuickLinkWindow(ctx_.folders.settings, ctx_.platform, ctx_.dialogs);
-    present(quickLink_);
+    present(quickLink_, vane_);
 }
 
 void SideWindows::showHelp() {
@@ -72,7 +75,7 @@ void SideWindows::showHelp() {
     }
     help_ = new help::HelpWindow(ctx_.folders.shipped, ctx_.platform, ctx_.dialogs);
     help_->showTutorial = [this] { showTutorial(); };
-    present(help_);
+    present(help_, vane_);
 }
 
 void SideWindows::showTutorial() {
@@ -80,7 +83,7 @@ void SideWindows::showTutorial() {
         return;
     }
     tutor_ = new help::TutorWindow;
-    present(tutor_);
+    present(tutor_, help_ != nullptr ? static_cast<const QWidget&>(*help_) : vane_);
 }
 
 bool SideWindows::tutorVisible() const {

@@ -15,6 +15,7 @@
 #include "shell/MapBinder.h"
 #include "shell/NavigationPanel.h"
 #include "shell/NavigationStatusBinder.h"
+#include "shell/OnScreen.h"
 #include "shell/ParamFile.h"
 #include "shell/ParmMaintWindow.h"
 #include "shell/PictureActions.h"
@@ -331,8 +332,8 @@ void VaneWindow::buildStatusArea() {
 
     caption("Station", QRect(12, 32, 44, 16));
     value("Text3", QRect(58, 32, 260, 16), true);
-    // When the station's report was observed, and how long ago.
-    auto* age = makeLabel(this, "ReportAge", QString(), QRect(58, 48, 260, 14));
+    // When the station's report was observed, and how long ago (whole in the station's tip).
+    auto* age = makeLabel(this, "ReportAge", QString(), QRect(58, 48, 260, 14), true);
     age->setAttribute(Qt::WA_TransparentForMouseEvents);
     // Every line of the station report, each on one line.
     auto* wx = makeLabel(this, "Label15", QString(), QRect(12, 62, 306, 34 + kReportRoom), true);
@@ -717,11 +718,13 @@ void VaneWindow::openSettings() {
     const bool tutorial = tutorVisible && tutorVisible();
     if (ctx_.modalWindows && !tutorial) {
         ParmMaintWindow window(ctx_, *this, this);
+        placeOnScreen(window, *this);
         window.exec();
         return;
     }
     auto* window = new ParmMaintWindow(ctx_, *this, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    placeOnScreen(*window, *this);
     window->show();
 }
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "platform/Files.h"
+#include "shell/DeliveryActions.h"
 #include "shell/DownloadActions.h"
 #include "shell/PictureActions.h"
 #include "shell/Startup.h"
@@ -200,9 +201,11 @@ void WeatherActions::useLastWeather() {
 }
 
 void WeatherActions::clearNoWeatherText(const weather::LoadOutcome& outcome) {
-    // A failed load leaves "No weather loaded..." in the status area; a good one takes it away.
+    // A failed load leaves "No weather loaded..." in the status area; a good one takes it away
+    // and shows the station named there with its new report.
     if (outcome.finished && !ctx_.weather.noWeather) {
         vane_.label("Label15")->clear();
+        vane_.deliveryActions().showLoadedWeather();
     }
 }
 

@@ -46,4 +46,15 @@ ScreenRect placeCentred(const ScreenRect& available, int width, int height) {
     return r;
 }
 
+ScreenRect placeOver(const ScreenRect& available, const ScreenRect& anchor, int width, int height) {
+    ScreenRect r;
+    r.width = std::min(width, available.width);
+    r.height = std::min(height, available.height);
+    r.x = anchor.x + (anchor.width - r.width) / 2;
+    r.y = anchor.y + (anchor.height - r.height) / 2;
+    r.x = std::clamp(r.x, available.x, available.right() - r.width);
+    r.y = std::clamp(r.y, available.y, available.bottom() - r.height);
+    return r;
+}
+
 }  // namespace zephyra::shell

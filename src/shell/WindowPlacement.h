@@ -34,4 +34,9 @@ WindowPlacement placeSideBySide(const ScreenRect& available, int mainWidth, int 
 // when it is larger, so no part of it lies off the area.
 ScreenRect placeCentred(const ScreenRect& available, int width, int height);
 
+// Where a window opened from another (the anchor) goes: centred over the anchor, then moved as
+// little as it takes to lie whole on the available area (frames included), shrunk to the area
+// when it is larger.
+ScreenRect placeOver(const ScreenRect& available, const ScreenRect& anchor, int width, int height);
+
 }  // namespace zephyra::shell

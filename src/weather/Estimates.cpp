@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "weather/ObservationTime.h"
+
 namespace zephyra::weather {
 
 namespace {
@@ -164,6 +166,26 @@ std::string missingElements(bool temperature, bool pressure, bool visibility) {
     return text;
 }
 
+bool observationDateAssumed(const WeatherRecord& record) {
+    const auto source = entry(record.Estimated, kDateFromFile[0]);
+    return source && *source == kDateFromFile + 2;
+}
+
+void markObservationDateAssumed(WeatherRecord& record) {
+    if (!observationDateAssumed(record)) {
+        record.Estimated += record.Estimated.empty() ? "" : ";";
+        record.Estimated += kDateFromFile;
+    }
+}
+
+std::string observedWithDate(const WeatherRecord& record, double nowSeconds) {
+    std::string text = observedText(record.ObsTime, nowSeconds);
+    if (!text.empty() && observationDateAssumed(record)) {
+        text += " (month and year assumed)";
+    }
+    return text;
+}
+
 std::string estimateSource(const WeatherRecord& record, char element) {
     return std::string(entry(record.Estimated, element).value_or(std::string_view()));
 }
@@ -271,6 +293,10 @@ void estimateMissing(const std::vector<EstimateSubject>& subjects) {
             estimated += e;
             estimated += '=';
             estimated += nearest != nullptr ? nearest->ID : "STD";
+        }
+        if (observationDateAssumed(r)) {
+            estimated += estimated.empty() ? "" : ";";
+            estimated += kDateFromFile;
         }
         r.Estimated = estimated;
     }

@@ -23,6 +23,16 @@ std::string estimateSource(const WeatherRecord& record, char element);
 // the standard atmosphere)", " (not reported: unlimited)"; empty for a reported value.
 std::string estimateNote(const WeatherRecord& record, char element);
 
+// A report's time group gives only the day: the month and year come from a date line above it
+// or, without one, from the file's own date, which may be anything (a copy made today). Such
+// an assumed date is named in the Estimated text as "D=FILE".
+inline constexpr const char* kDateFromFile = "D=FILE";
+bool observationDateAssumed(const WeatherRecord& record);
+void markObservationDateAssumed(WeatherRecord& record);
+// When the report was observed, as the reports say it: "10:51Z, 2 h 05 min ago", followed by
+// " (month and year assumed)" for an assumed date; empty without an observation time.
+std::string observedWithDate(const WeatherRecord& record, double nowSeconds);
+
 // A record of the load with its station (null when the station is not known: no neighbours).
 struct EstimateSubject {
     WeatherRecord* record;

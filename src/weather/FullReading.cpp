@@ -44,7 +44,11 @@ void applyFullReading(WeatherRecord& r, const Observation& full) {
     } else {
         missingP = true;
     }
+    const bool dateAssumed = observationDateAssumed(r);
     r.Estimated = missingElements(missingT, missingP, missingV);
+    if (dateAssumed) {
+        markObservationDateAssumed(r);
+    }
     r.FlightCategory = flightCategoryName(flightCategory(full));
 }
 

@@ -47,6 +47,19 @@ long long daysFromCivil(int y, int m, int d) {
     return era * 146097 + doe - 719468;
 }
 
+int daysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+void monthBefore(int& year, int& month) {
+    if (--month == 0) {
+        month = 12;
+        --year;
+    }
+}
+
 }  // namespace
 
 std::optional<ReferenceDate> dateLine(std::string_view line) {
@@ -111,10 +124,12 @@ std::string observationTime(std::string_view line, const std::optional<Reference
         int year = ref->year;
         int month = ref->month;
         if (day > ref->day + 1) {  // the end of the month before
-            if (--month == 0) {
-                month = 12;
-                --year;
-            }
+            monthBefore(year, month);
+        }
+        // A day past the month's end (the 31st in a November file) belongs to a month before
+        // that has it: no date that does not exist is stored.
+        while (month >= 1 && month <= 12 && day > daysInMonth(year, month)) {
+            monthBefore(year, month);
         }
         char text[64];  // room for any int the format could print
         if (year < 0 || year > 9999 || month < 0 || month > 99) {

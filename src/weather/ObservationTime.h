@@ -23,7 +23,8 @@ std::optional<ReferenceDate> fileDate(const std::string& path);
 
 // When a report was observed, "YYYY-MM-DDTHH:MMZ", from its DDHHMMZ group (the first group
 // after the station that has that form) and the file's date: a day later than the file's is
-// taken as the month before. Empty without a time group or a reference date.
+// taken as the month before, and a day the month does not have (the 31st in November) as the
+// last month before that has it. Empty without a time group or a reference date.
 std::string observationTime(std::string_view reportLine, const std::optional<ReferenceDate>& ref);
 
 // Seconds since 1970 (UTC) of an observation time, or nothing when it is not one.

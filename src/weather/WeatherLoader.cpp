@@ -402,15 +402,20 @@ LoadOutcome WeatherLoader::loadMetar(const std::string& path, bool useLastWeathe
         int lines = 0;
         // The month and year of the reports' days: a date line above them, else the file's date.
         std::optional<ReferenceDate> reference = fileDate(path);
+        bool assumedDate = true;  // until a date line gives it
         forEachLine(text, [&](std::string_view line) {
             if (const auto date = dateLine(line)) {
                 reference = date;
+                assumedDate = false;
             }
             const MetarLine decoded = decodeMetarLine(line, rnd_);
             lastPrecipitation = decoded.report.precipitation;
             if (decoded.outcome == MetarLine::Outcome::Report) {
                 WeatherRecord record = metarRecord(decoded.report, line, stamp);
                 record.ObsTime = observationTime(line, reference);
+                if (assumedDate && !record.ObsTime.empty()) {
+                    markObservationDateAssumed(record);
+                }
                 if (!set.put(std::move(record))) {
                     ++outcome.loaded;
                     if (outcome.loaded % 100 == 0) {

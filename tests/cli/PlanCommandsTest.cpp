@@ -8,14 +8,19 @@
 #include <regex>
 #include <sstream>
 
+#include "cli/DeliveryCommands.h"
 #include "cli/FlightWeather.h"
 
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanNumbers.h"
+#include "platform/Files.h"
+#include "platform/Folders.h"
 #include "shell/ParamFile.h"
+#include "support/DbRows.h"
 #include "support/PlanText.h"
 #include "support/RealData.h"
 #include "support/TempDir.h"
+#include "weather/WeatherDb.h"
 
 namespace zephyra::cli {
 namespace {
@@ -254,6 +259,27 @@ TEST(FlySettings, ReadFromTheParameterFileAsTheWindowReadsIt) {
     dir.write("bad.par", "UnlimitedVis=12\r\nMaxTurb=lots\r\nNewClouds=0\r\n");
     EXPECT_EQ(summary(readFlySettings(dir.file("bad.par"), err)).substr(0, 6), "0/12/1");
     EXPECT_NE(err.str().find("bad.par line 2"), std::string::npos) << err.str();
+}
+
+// Without vane98.par, `report` and `fly` give the unlimited visibility the same ceiling: the
+// one a first run writes.
+TEST(FlySettings, ReportAndFlyShareOneDefaultWithoutAParameterFile) {
+    ASSERT_FALSE(std::filesystem::exists(
+        platform::joinPath(platform::folders().settings, shell::kParamFileName)));
+    test::TempDir dir;
+    {
+        auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
+        test::addStation(*db, {"KATL", "3338N", "08426W", 0});
+        weather::WeatherRecord r;
+        r.ID = "KATL";
+        r.Visibility = 100;  // unlimited
+        ASSERT_EQ(db->addWeather(r), weather::WeatherDb::AddResult::Added);
+    }
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::runReportCommand({"KATL", "--db", dir.file("vanedb.mdb")}, out, err), 0);
+    const FlySettings fly = readFlySettings(dir.file("vane98.par"), err);
+    EXPECT_EQ(fly.unlimitedVis, 30);
+    EXPECT_NE(out.str().find("\nVisibility is 30 miles.\n"), std::string::npos) << out.str();
 }
 
 TEST(FlySettings, OptionsOverrideTheFile) {

@@ -154,6 +154,12 @@ TEST(StationReport, WordingAndUnits) {
         text.ends_with("29.92.\nKATL 231052Z 27010KT 10SM FEW200 15/M01 A2992\n"
                        "observed 10:52Z, 1 h 00 min ago\n"))
         << text;
+    // A month and year taken from the file's date are said to be assumed.
+    r.Estimated = "T=KLGA;D=FILE";
+    EXPECT_TRUE(composeStationReport(r, 0, "U", 50, 1666522320.0 + 3 * 86400)
+                    .ends_with("\nobserved 10:52Z, 3 days ago (month and year assumed)\n"));
+    EXPECT_EQ(reportAge(r, 1666522320.0 + 3 * 86400).observed,
+              "observed 10:52Z, 3 days ago (month and year assumed)");
 }
 
 // A report is old after three hours: at 3 h 00 min it is not yet, a second later it is.

@@ -1,7 +1,9 @@
 #include <QCloseEvent>
 #include <QHelpEvent>
+#include <QScreen>
 #include <QTest>
 #include <QToolTip>
+#include <functional>
 
 #include "MainWindowFixture.h"
 #include "platform/Files.h"
@@ -9,6 +11,7 @@
 #include "shell/HelpTips.h"
 #include "shell/NavigationPanel.h"
 #include "shell/NavigationStatusBinder.h"
+#include "shell/ParmMaintWindow.h"
 #include "shell/PlanControls.h"
 #include "shell/SideWindows.h"
 #include "shell/StartWindow.h"
@@ -341,4 +344,65 @@ TEST_F(VaneTest, ButtonsOpenTheSideWindows) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(side.help(), nullptr);
     EXPECT_TRUE(w->tutorVisible());
+}
+
+// Every window opened from the main window opens whole on the screen's available area, also
+// when the main window lies in a corner: moved over as little as it takes, shrunk when larger.
+TEST_F(VaneTest, EveryWindowOpensWholeOnTheScreen) {
+    auto w = openMain();
+    shell::SideWindows side(context, *w);
+    const QRect area = w->screen()->availableGeometry();
+    w->move(area.right() - 150, area.bottom() - 100);
+    const auto topLevel = [](const char* name) -> QWidget* {
+        for (QWidget* t : QApplication::topLevelWidgets()) {
+            if (t->isVisible() && t->objectName() == QLatin1String(name)) {
+                return t;
+            }
+        }
+        return nullptr;
+    };
+    const struct {
+        const char* window;
+        std::function<QWidget*()> open;
+    } cases[] = {
+        {"Flight Plan Table",
+         [&] {
+             click(w->findChild<QPushButton*>("PlanTableButton"));
+             return topLevel("PlanTableWindow");
+         }},
+        {"Weather Builder",
+         [&] {
+             click(w->picture("Picture10"));
+             return topLevel("METGEN");
+         }},
+        {"Weather Report",
+         [&] {
+             click(w->picture("Picture6"));
+             return static_cast<QWidget*>(side.worldReport());
+         }},
+        {"Quick Link",
+         [&] {
+             click(w->picture("Picture9"));
+             return static_cast<QWidget*>(side.quickLink());
+         }},
+        {"Help",
+         [&] {
+             w->press("Command9");
+             return static_cast<QWidget*>(side.help());
+         }},
+        {"Settings",
+         [&] {
+             w->press("Command27");
+             return static_cast<QWidget*>(w->findChild<shell::ParmMaintWindow*>());
+         }},
+    };
+    for (const auto& c : cases) {
+        QWidget* opened = c.open();
+        ASSERT_NE(opened, nullptr) << c.window;
+        EXPECT_TRUE(area.contains(opened->frameGeometry()))
+            << c.window << " at " << opened->frameGeometry().x() << ","
+            << opened->frameGeometry().y() << " " << opened->frameGeometry().width() << "x"
+            << opened->frameGeometry().height() << " on " << area.width() << "x" << area.height();
+        opened->close();
+    }
 }

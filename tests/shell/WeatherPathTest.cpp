@@ -1,9 +1,15 @@
 #include <QFileDialog>
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <thread>
 
 #include "MainWindowFixture.h"
 #include "platform/qt/QtDialogs.h"
 #include "shell/DeliveryActions.h"
 #include "shell/WeatherActions.h"
+#include "simlink/FakePropertyServer.h"
+#include "simlink/FlightGearLink.h"
 #include "support/DbRows.h"
 #include "weather/WeatherDb.h"
 
@@ -213,4 +219,115 @@ TEST_F(WeatherPathTest, ClosestTickSendsAndShowsTheReport) {
     vane->command("Update_Vane")->click();
     EXPECT_EQ(aircraft.callCount("upd_temps"), 2);
     EXPECT_EQ(vane->status(), "Transition 60");
+}
+
+// The first load of a run reaches the simulator at the first navigation tick, within five
+// seconds, whether it is the built-in aircraft or FlightGear; the status line says what went.
+TEST_F(WeatherPathTest, TheFirstLoadReachesTheSimulatorWithinFiveSeconds) {
+    test::FakePropertyServer server;
+    server.set("/position/latitude-deg", "33.63");
+    server.set("/position/longitude-deg", "-84.43");
+    server.set("/position/altitude-ft", "3000");
+    simlink::FlightGearSettings fgSettings;
+    fgSettings.port = server.port();
+    fgSettings.freshFor = std::chrono::milliseconds(0);
+    simlink::FlightGearLink link(fgSettings);
+    aircraft.setLatitude(33.63);
+    aircraft.setLongitude(-84.43);
+    aircraft.start();
+
+    const struct {
+        const char* simulator;
+        simlink::SimLink& sim;
+        std::function<bool()> received;
+    } cases[] = {
+        {"built-in aircraft", aircraft, [&] { return aircraft.callCount("upd_temps") > 0; }},
+        // The server reads what the link wrote on its own thread, a frame later.
+        {"FlightGear", link,
+         [&] {
+             for (int frame = 0; frame < 20; ++frame) {
+                 const auto lines = server.lines();
+                 if (std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+                         return l.rfind("setd /environment/config/boundary/entry[0]/wind", 0) == 0;
+                     })) {
+                     return true;
+                 }
+                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
+             }
+             return false;
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.simulator);
+        shell::AppContext fresh(scheduler, dialogs, random, platform, c.sim);
+        fresh.builtIn = &c.sim == &aircraft ? &aircraft : nullptr;
+        fresh.folders = context.folders;
+        fresh.launchFolder = context.launchFolder;
+        fresh.modalWindows = false;
+        VaneWindow window(fresh);
+        ASSERT_EQ(window.load(), VaneWindow::LoadResult::MainWindow);
+        window.label("all_vane")
+            ->setText(QString::fromStdString(program.write("wx.txt", kReports)));
+        window.press("Command3");
+        EXPECT_EQ(window.status(), "All waypoints loaded.");
+        int seconds = 0;
+        while (!c.received() && seconds < 120) {
+            scheduler.advance(1);
+            ++seconds;
+        }
+        EXPECT_LE(seconds, 5);
+        EXPECT_EQ(window.label("Text3")->text(), "KATL-Station KATL, GA");
+        EXPECT_EQ(window.status(), "KATL weather sent.");
+    }
+}
+
+// The station named in the status area and the report under it are always one station's:
+// through the first send, a change of station in its sixty-step transition, and a reload.
+TEST_F(WeatherPathTest, TheStationAndItsReportAreShownTogether) {
+    std::vector<std::string> apart;
+    auto check = [&](const char* when) {
+        const QString name = vane->label("Text3")->text();
+        const QString report = vane->label("Label15")->text();
+        const bool together =
+            name.isEmpty() ? report.isEmpty() : report.startsWith(name.left(4) + " REPORT\n");
+        if (!together) {
+            apart.push_back(std::string(when) + ": " + name.toStdString() + " over \"" +
+                            report.left(12).toStdString() + "\"");
+        }
+    };
+    aircraft.onChanged = [&] { check("in flight"); };
+    aircraft.setLatitude(33.63);
+    aircraft.setLongitude(-84.43);
+    aircraft.start();
+    update();
+    check("after the load");
+    scheduler.advance(5);
+    ASSERT_EQ(vane->textBox("LastStation")->text(), "KATL");
+    aircraft.setLatitude(32.7);
+    aircraft.setLongitude(-83.65);
+    scheduler.advance(125);  // the next search a minute after the load, then its transition
+    ASSERT_EQ(vane->textBox("LastStation")->text(), "KMCN");
+    update();
+    check("after a reload");
+    aircraft.onChanged = nullptr;
+    EXPECT_EQ(apart, std::vector<std::string>{});
+}
+
+// A later load sends the closest station's new report too when the station stays the same: the
+// next tick starts its transition from what the simulator holds.
+TEST_F(WeatherPathTest, AReloadSendsTheSameStationsNewReport) {
+    aircraft.setLatitude(33.63);
+    aircraft.setLongitude(-84.43);
+    aircraft.start();
+    update();
+    scheduler.advance(5);
+    ASSERT_EQ(aircraft.weather().wind[0].direction, 270);
+    update(
+        "KATL 121856Z 09005KT 10SM SKC 14/08 A2992\r\n"
+        "KMCN 121856Z 09005KT 10SM SKC 20/08 A2992\r\n");
+    const int sends = aircraft.callCount("upd_temps");
+    scheduler.advance(5);
+    EXPECT_GT(aircraft.callCount("upd_temps"), sends);  // within five seconds of the load
+    scheduler.advance(60);
+    EXPECT_EQ(aircraft.weather().wind[0].direction, 90);
 }

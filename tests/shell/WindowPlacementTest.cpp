@@ -45,3 +45,33 @@ TEST(WindowPlacement, CentredWindowStaysOnTheArea) {
         EXPECT_EQ(std::tie(r.x, r.y, r.width, r.height), std::tie(e.x, e.y, e.width, e.height));
     }
 }
+
+// A window opened from another is centred over it, moved onto the area as little as it takes
+// and shrunk to the area when larger.
+TEST(WindowPlacement, AWindowOpensOverItsAnchorWholeOnTheArea) {
+    const ScreenRect screen{0, 0, 1600, 1000};
+    const struct {
+        const char* where;
+        ScreenRect area, anchor;
+        int width, height;
+        ScreenRect expected;
+    } cases[] = {
+        {"over the anchor", screen, {400, 200, 600, 400}, 300, 200, {550, 300, 300, 200}},
+        // The plan table under a main window low on the screen: lifted to the bottom edge.
+        {"low", screen, {8, 600, 614, 444}, 876, 392, {0, 608, 876, 392}},
+        {"right", screen, {1300, 100, 400, 300}, 600, 300, {1000, 100, 600, 300}},
+        {"a panel at the top", {0, 28, 1600, 972}, {0, 0, 400, 100}, 400, 300, {0, 28, 400, 300}},
+        {"larger than the area",
+         {100, 0, 800, 600},
+         {0, 0, 400, 300},
+         1108,
+         676,
+         {100, 0, 800, 600}},
+    };
+    for (const auto& c : cases) {
+        const auto r = placeOver(c.area, c.anchor, c.width, c.height);
+        const auto& e = c.expected;
+        EXPECT_EQ(std::tie(r.x, r.y, r.width, r.height), std::tie(e.x, e.y, e.width, e.height))
+            << c.where;
+    }
+}

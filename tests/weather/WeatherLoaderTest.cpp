@@ -138,7 +138,8 @@ TEST_F(LoaderTest, LaterReportWinsClearSkyIsRaisedAndUnknownStationsAreNotListed
 TEST_F(LoaderTest, MissingElementsAreEstimatedFromNeighboursOrTheStandardAtmosphere) {
     station("KBBB", "3400N", "08430W", 0);     // 22 nm from KATL
     station("KGGG", "4500N", "09000W", 1000);  // alone: 3281 ft
-    ASSERT_TRUE(load("KATL 231053Z 00000KT 10SM CLR 10/05 A3000\r\n"
+    ASSERT_TRUE(load("2022/10/23 11:00\r\n"
+                     "KATL 231053Z 00000KT 10SM CLR 10/05 A3000\r\n"
                      "KBBB 231053Z 00000KT CLR A3021\r\n"
                      "KMCN 231053Z 00000KT 10SM CLR 20/10\r\n"
                      "KGGG 231053Z AUTO 00000KT CLR ///// A3000\r\n"
@@ -171,7 +172,8 @@ TEST_F(LoaderTest, MissingElementsAreEstimatedFromNeighboursOrTheStandardAtmosph
 TEST_F(LoaderTest, MisreadGroupsAreTakenFromTheFullReading) {
     station("SBCM", "2845S", "04925W", 0);
     station("FAGG", "3403S", "02222E", 0);
-    ASSERT_TRUE(load("SBCM 262100Z 21008KT 2000 -DZ BR SCT003 BKN005 OVC015 17/16 Q10 16\r\n"
+    ASSERT_TRUE(load("2014/12/03 00:40\r\n"
+                     "SBCM 262100Z 21008KT 2000 -DZ BR SCT003 BKN005 OVC015 17/16 Q10 16\r\n"
                      "FAGG 020031Z AUTO 32004KT 0750 0450 R29/0500N -RA FG VV001 12/12 Q1016\r\n"
                      "KMCN 231053Z 00000KT 10SM CLR 20/10 Q0700\r\n"
                      "KXYZ 231053Z 00000KT 10SM CLR 05/M04 A2990\r\n")
@@ -192,6 +194,34 @@ TEST_F(LoaderTest, MisreadGroupsAreTakenFromTheFullReading) {
         ASSERT_TRUE(r.has_value());
         test::expectFields(*r, test::kRecordFields, c.fields, 0.05);
         EXPECT_EQ(r->Estimated, c.estimated);
+    }
+}
+
+// The month and year come from a date line above a report; without one they are the file's
+// own, and the record says they were assumed.
+TEST_F(LoaderTest, ObservationDatesSayWhenTheMonthWasAssumed) {
+    const std::string file = dir.write("copied.txt",
+                                       "KMCN 031756Z 09005KT 10SM SKC 20/08 A2992\r\n"
+                                       "KXYZ 311755Z VRB03KT 10SM OVC004 A3001\r\n"
+                                       "2024/08/03 18:00\r\n"
+                                       "KATL 031751Z 27010KT 10SM SKC 12/08 A2992\r\n");
+    const auto copied = std::filesystem::file_time_type::clock::from_sys(
+        std::chrono::sys_seconds{std::chrono::sys_days{std::chrono::year{2026} / 11 / 6}});
+    std::filesystem::last_write_time(file, copied);
+    ASSERT_TRUE(loader().loadMetar(file, false).finished);
+    const struct {
+        const char* id;
+        const char* obsTime;
+        const char* estimated;
+    } cases[] = {
+        {"KMCN", "2026-11-03T17:56Z", "D=FILE"},  // above the date line: the file's date
+        {"KXYZ", "2026-10-31T17:55Z", "T=STD;D=FILE"},
+        {"KATL", "2024-08-03T17:51Z", ""},
+    };
+    for (const auto& c : cases) {
+        const auto r = db->findWeather(c.id);
+        ASSERT_TRUE(r.has_value()) << c.id;
+        EXPECT_EQ(r->ObsTime + " " + r->Estimated, std::string(c.obsTime) + " " + c.estimated);
     }
 }
 
