@@ -140,6 +140,15 @@ TEST(SourceFormatTest, CsvQuotingAndOneBrokenRecordCostsOnlyItsLine) {
     EXPECT_EQ(got[2], (std::vector<std::string>{"9", "multi\nline", "10"}));
     EXPECT_EQ(table.malformed(), 2);
     EXPECT_EQ(table.column("c"), 2);
+
+    // A record past the bounds of a CSV row is skipped unsplit; a header past them names nothing.
+    const std::string longRow = "a,b,c\n1,\"" + std::string(70 * 1024, 'x') + "\",3\n4,5,6\n";
+    const std::string wideHeader = "a,b,c" + std::string(300, ',') + "\n1,2,3\n";
+    CsvTable bounded(longRow);
+    ASSERT_TRUE(bounded.next());
+    EXPECT_EQ(bounded.field(0), "4");
+    EXPECT_EQ(bounded.malformed(), 1);
+    EXPECT_EQ(CsvTable(wideHeader).column("a"), -1);
 }
 
 TEST(SourceFormatTest, AwcStationListSkipsTitlesAndPrefersTheMetarLineOfADuplicate) {
