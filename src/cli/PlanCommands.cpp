@@ -151,8 +151,9 @@ FlightGear names only by its identifier is placed where the waypoint table has i
 
 send loads the plan into the route manager of a running FlightGear through its property
 server (host and port as fly takes them; defaults from "simulator.ini"), then prints the
-route FlightGear holds: /autopilot/route-manager/route/num and each route/wp[i]/id. With
-FlightGear's home folder on this machine the route is written to its Export folder and
+route FlightGear holds: /autopilot/route-manager/route/num and each route/wp[i]/id (no
+more of these than the plan has entries). With FlightGear's home folder on this machine, a
+folder of yours reached without a link, the route is written to its Export folder and
 loaded from there; otherwise the positions are inserted one by one.
 
   --db FILE        the database (default: vanedb.mdb beside the program)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -367,6 +368,67 @@ TEST(RouteSender, LoadsTheRouteIntoFlightGearAndReadsItBack) {
     const auto r = flightplan::sendRouteToFlightGear(plan, &store, {.port = 1});
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("does not answer"), std::string::npos) << r.message;
+}
+
+TEST(RouteSender, TheServerChoosesNeitherHowManyNamesAreAskedNorWhereTheRouteIsWritten) {
+    namespace fs = std::filesystem;
+    const auto store = storeWith();
+    const PlanStore plan = katlKjfk();
+    test::TempDir dir;
+    const std::string mine = dir.write("mine.txt", "the user's own file");
+    dir.mkdir("home");
+    fs::create_directory_symlink(dir.mkdir("linked"), dir.file("home-link"));
+    dir.mkdir("export-link");
+    fs::create_directory_symlink(dir.mkdir("elsewhere"), dir.file("export-link/Export"));
+    dir.mkdir("file-link/Export");
+    fs::create_symlink(mine, dir.file("file-link/Export/zephyra-route.xml"));
+    dir.mkdir("pipe/Export");
+    ASSERT_EQ(::mkfifo(dir.file("pipe/Export/zephyra-route.xml").c_str(), 0600), 0);
+    // Someone else's folder: one given away when the test runs as root, else the root folder.
+    std::string foreign = "/";
+    if (::geteuid() == 0) {
+        foreign = dir.mkdir("foreign");
+        ASSERT_EQ(::chown(foreign.c_str(), 65534, 65534), 0);
+    }
+    const struct {
+        const char* name;
+        std::string home;
+        int num;
+        const char* method;
+    } cases[] = {
+        {"a folder of the user's", dir.file("home"), 4, "file"},
+        {"a route of 100,000 waypoints", "/nonexistent/fg-home", 100000, "inserted"},
+        {"home through a link", dir.file("home-link"), 4, "inserted"},
+        {"Export a link", dir.file("export-link"), 4, "inserted"},
+        {"the route file a link to the user's file", dir.file("file-link"), 4, "inserted"},
+        {"the route file a pipe", dir.file("pipe"), 4, "inserted"},
+        {"someone else's folder", foreign, 4, "inserted"},
+        {"a relative path", ".", 4, "inserted"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::FakePropertyServer fg;
+        fg.set("/sim/fg-home", c.home);
+        fg.set("/autopilot/route-manager/route/num", std::to_string(c.num));
+        const auto r = flightplan::sendRouteToFlightGear(plan, &store, {.port = fg.port()});
+        EXPECT_EQ(r.method, c.method);
+        EXPECT_EQ(r.routeCount, c.num);
+        const auto lines = fg.lines();
+        EXPECT_LE(
+            std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) {
+                              return line.starts_with("get /autopilot/route-manager/route/wp[");
+                          }),
+            4);
+    }
+    EXPECT_TRUE(dir.exists("home/Export/zephyra-route.xml"));
+    EXPECT_EQ(dir.read("mine.txt"), "the user's own file");
+    EXPECT_TRUE(fs::is_symlink(dir.file("file-link/Export/zephyra-route.xml")));
+    EXPECT_TRUE(fs::is_fifo(dir.file("pipe/Export/zephyra-route.xml")));
+    EXPECT_FALSE(dir.exists("linked/Export"));
+    EXPECT_TRUE(fs::is_empty(dir.file("elsewhere")));
+    EXPECT_FALSE(fs::exists(fs::path(foreign) / "Export" / "zephyra-route.xml"));
+    EXPECT_FALSE(fs::exists("Export/zephyra-route.xml"));
 }
 
 }  // namespace
