@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -559,6 +560,29 @@ TEST_F(BuildTest, BadRowsAreSkippedCountedAndTheRestImported) {
         (Rows{{"EGLL", "London Heathrow Airport", "United Kingdom"},
               {"KATL", "Hartsfield Jackson Atlanta International Airport", "United States"}}));
     EXPECT_TRUE(leftovers().empty());
+}
+
+TEST_F(BuildTest, OnlyARegularFileOrANewNameIsReplacedAndALinkIsFollowed) {
+    namespace fs = std::filesystem;
+    for (const char* odd : {"pipe", "folder"}) {
+        SCOPED_TRACE(odd);
+        std::string error;
+        if (odd == std::string("pipe")) {
+            ASSERT_EQ(::mkfifo(target().c_str(), 0600), 0);
+        } else {
+            fs::create_directory(target());
+        }
+        EXPECT_FALSE(build(&error));
+        EXPECT_EQ(error, "\"" + target() + "\" is not a regular file; no database was written.");
+        EXPECT_EQ(fs::is_fifo(target()), odd == std::string("pipe"));
+        EXPECT_TRUE(leftovers().empty());
+        fs::remove(target());
+    }
+    const std::string real = dir.write("elsewhere/vanedb.mdb", "");
+    fs::create_symlink(real, target());
+    ASSERT_TRUE(build());
+    EXPECT_TRUE(fs::is_symlink(target()));
+    EXPECT_EQ(query(real, "SELECT COUNT(*) FROM WPS"), (Rows{{"6"}}));
 }
 
 TEST_F(BuildTest, AFreshPlainFileIsReadBeforeTheShippedGzipCopy) {
