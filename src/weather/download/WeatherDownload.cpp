@@ -96,18 +96,22 @@ bool reportFileText(const std::string& url, std::string& body, std::string& erro
     std::string text;
     text.reserve(body.size() + body.size() / 40);
     reports = 0;
+    // What follows the last report (an error page a server added, garbage) is not kept.
+    std::size_t lastReportEnd = 0;
     platform::DefaultRandom rnd;
     forEachLine(body, [&](std::string_view line) {
-        if (isReportLine(line, rnd)) {
-            ++reports;
-        }
         text += line;
         text += "\r\n";
+        if (isReportLine(line, rnd)) {
+            ++reports;
+            lastReportEnd = text.size();
+        }
     });
     if (reports == 0) {
         error = nothingFoundSentence("download", body);
         return false;
     }
+    text.resize(lastReportEnd);
     body = std::move(text);
     return true;
 }
@@ -220,12 +224,22 @@ DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
     }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && status.toInt() >= 300 && status.toInt() < 400) {
-        const std::string target = reply->rawHeader("Location").trimmed().toStdString();
+        // Where a followed redirect failed, the reply is the last hop's and has no Location:
+        // the target is then the address it went to.
+        std::string target = reply->rawHeader("Location").trimmed().toStdString();
+        if (target.empty() && reply->url() != url) {
+            target = reply->url().toString().toStdString();
+        }
+        const QString to = QUrl(QString::fromStdString(target)).scheme().toLower();
+        const std::string why = reply->error() != QNetworkReply::NoError && !target.empty() &&
+                                        (to == "http" || to == "https")
+                                    ? reply->errorString().toStdString()
+                                    : "only http and https are";
         result.error = target.empty()
                            ? "The server redirected the download (" +
                                  std::to_string(status.toInt()) + ") without saying where to."
                            : "The server redirected the download to \"" + target +
-                                 "\", which could not be followed (only http and https are).";
+                                 "\", which could not be followed (" + why + ").";
         return result;
     }
     if (status.isValid() && status.toInt() != 200) {
