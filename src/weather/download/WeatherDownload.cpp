@@ -18,6 +18,7 @@
 #include "weather/NoaaProducts.h"
 #include "weather/ObservationTime.h"
 #include "weather/Reports.h"
+#include "weather/TextScan.h"
 #include "weather/WeatherFile.h"
 
 namespace zephyra::weather {
@@ -45,6 +46,22 @@ std::string progressText(qint64 received, qint64 total) {
 // neither is an error page that answered in place of the file).
 bool isReportLine(std::string_view line, platform::Random& rnd) {
     return decodeMetarLine(line, rnd).outcome != MetarLine::Outcome::Skipped;
+}
+
+// A line that begins as a METAR report does, with a station and its day and time, whether or
+// not the reader takes it (a "NIL" report): what a report file holds up to its end.
+bool beginsLikeReport(std::string_view line) {
+    for (const std::string_view type : {"METAR ", "SPECI "}) {
+        if (line.starts_with(type)) {
+            line.remove_prefix(type.size());
+        }
+    }
+    const auto blank = line.find(' ');
+    if (blank != 4 || !text::isStationIdentifier(line.substr(0, 4), 4, 4)) {
+        return false;
+    }
+    const std::string_view rest = line.substr(5);
+    return text::isDayTimeGroup(rest.substr(0, rest.find(' ')));
 }
 
 bool endsWithGz(const std::string& url) {
@@ -104,6 +121,8 @@ bool reportFileText(const std::string& url, std::string& body, std::string& erro
         text += "\r\n";
         if (isReportLine(line, rnd)) {
             ++reports;
+            lastReportEnd = text.size();
+        } else if (beginsLikeReport(line)) {
             lastReportEnd = text.size();
         }
     });
