@@ -2,8 +2,11 @@
 #include "cli/PlanCommands.h"
 #include "cli/QtCommands.h"
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
 #include "flightplan/NavaidFinder.h"
 #include "flightplan/PlanExchange.h"
@@ -21,6 +24,13 @@ namespace zephyra::cli {
 
 namespace {
 
+std::string upperCase(std::string text) {
+    for (auto& c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
 // Reads PLAN.fpl whole for export or sending; false (with the reason on err) when it cannot.
 bool readWholePlan(const std::string& path, flightplan::PlanStore& plan, const char* command,
                    std::ostream& err) {
@@ -30,7 +40,8 @@ bool readWholePlan(const std::string& path, flightplan::PlanStore& plan, const c
     } host;
     const auto loaded = flightplan::loadPlanFile(path, plan, host);
     if (!loaded.opened) {
-        err << "zephyra-cli plan " << command << ": cannot read " << path << "\n";
+        err << "zephyra-cli plan " << command << ": cannot read " << path << ": " << loaded.error
+            << "\n";
         return false;
     }
     if (!loaded.completed) {
@@ -130,27 +141,46 @@ int runImport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     const auto alt = flightplan::readInt32(defaults.altText);
     const auto speed = flightplan::readNumber(defaults.spdText);
-    if (inPath.empty() || outPath.empty() || !alt || *alt < 0 || *alt > 60000 || !speed ||
-        !(*speed > 0) || *speed > 10000) {
+    if (inPath.empty() || outPath.empty() || !alt || *alt < 0 || *alt > 60000 || !speed) {
         err << kExchangeUsage;
         return 2;
     }
-    std::unique_ptr<weather::WeatherDb> db;
-    bool dbTried = false;
+    if (!flightplan::isFlyableSpeed(*speed)) {
+        err << "zephyra-cli plan import: --speed " << defaults.spdText
+            << " is a speed no aircraft flies: " << flightplan::kFlyableSpeeds << "\n";
+        return 2;
+    }
+    // The waypoints by identifier in any letter case, read in one pass when the first entry
+    // needs one (a route of 2,001 identifiers took a pass over the table each).
+    std::unordered_map<std::string, std::vector<weather::WpsRecord>> byIdent;
+    bool read = false;
     defaults.findIdent = [&](const std::string& ident) -> std::optional<flightplan::FoundNavaid> {
-        if (!dbTried) {
-            dbTried = true;
-            db = weather::WeatherDb::open(database, nullptr, false);
+        if (!read) {
+            read = true;
+            if (const auto db = weather::WeatherDb::open(database, nullptr, false)) {
+                db->forEachWps([&](weather::WpsRecord& w) {
+                    byIdent[upperCase(w.Ident)].push_back(std::move(w));
+                    return true;
+                });
+            }
         }
-        if (!db || ident.empty()) {
+        const auto it = byIdent.find(upperCase(ident));
+        if (ident.empty() || it == byIdent.end()) {
             return std::nullopt;
         }
-        const auto choice = flightplan::chooseNavaid(*db, ident);
-        if (!choice.chosen) {
+        // One waypoint of that identifier, or the one airport among several.
+        const auto& found = it->second;
+        const weather::WpsRecord* chosen = found.size() == 1 ? &found.front() : nullptr;
+        if (chosen == nullptr && std::count_if(found.begin(), found.end(),
+                                               [](const auto& w) { return w.Type == "A"; }) == 1) {
+            chosen = &*std::find_if(found.begin(), found.end(),
+                                    [](const auto& w) { return w.Type == "A"; });
+        }
+        if (chosen == nullptr) {
             return std::nullopt;
         }
-        const auto& w = *choice.chosen;
-        return flightplan::FoundNavaid{w.Name, w.Type, w.latitudeDegrees(), w.longitudeDegrees()};
+        return flightplan::FoundNavaid{chosen->Name, chosen->Type, chosen->latitudeDegrees(),
+                                       chosen->longitudeDegrees()};
     };
     flightplan::PlanStore plan;
     class KeepWeather final : public flightplan::PlanLoadHost {

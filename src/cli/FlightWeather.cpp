@@ -294,7 +294,8 @@ std::unique_ptr<FlightWeather> FlightWeather::prepare(const FlightWeatherOptions
         // The loader may repair the file's line ends: it reads a copy.
         const std::string copy = parts->folder + "/weather.txt";
         if (!std::filesystem::copy_file(options.metarFile, copy, ec)) {
-            err << "zephyra-cli fly: cannot read " << options.metarFile << "\n";
+            err << "zephyra-cli fly: cannot read " << options.metarFile << ": " << ec.message()
+                << "\n";
             return nullptr;
         }
         weather::WeatherLoader loader(*db, parts->random, parts->dialogs, clock, loadHost,

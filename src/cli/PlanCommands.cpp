@@ -147,12 +147,14 @@ import reads a FlightGear route, a GPX file (its route; else its track; else its
 a ".fpl" plan, the format told from the content, and writes it as a ".fpl" plan. Entries the
 file gives no altitude or speed take --alt (default 9000) and --speed (default 250); an entry
 FlightGear names only by its identifier is placed where the waypoint table has it. A file over
-16 MB or over 2,001 entries is refused, and nothing is written.
+16 MB or over 2,001 entries, or a speed no aircraft flies (outside 20 to 4000 knots and Mach
+0.1 to 0.99), is refused, and nothing is written.
 
 send loads the plan into the route manager of a running FlightGear through its property
 server (host and port as fly takes them; defaults from "simulator.ini"), then prints the
-route FlightGear holds: /autopilot/route-manager/route/num and each route/wp[i]/id. With
-FlightGear's home folder on this machine the route is written to its Export folder and
+route FlightGear holds: /autopilot/route-manager/route/num and each route/wp[i]/id (no
+more of these than the plan has entries). With FlightGear's home folder on this machine, a
+folder of yours reached without a link, the route is written to its Export folder and
 loaded from there; otherwise the positions are inserted one by one.
 
   --db FILE        the database (default: vanedb.mdb beside the program)

@@ -243,9 +243,10 @@ int runAgreeCommand(const std::vector<std::string>& args, std::ostream& out, std
                "  reading against every decoded column the file has.\n";
         return args.size() == 1 && (args[0] == "--help" || args[0] == "-h") ? 0 : 2;
     }
-    std::string text;
-    if (!platform::readFile(args[0], text)) {
-        err << "zephyra-cli: cannot read " << args[0] << "\n";
+    std::string text, reason;
+    if (!platform::readRegularFile(args[0], text, reason, platform::kMaxReadFileBytes,
+                                   "NOAA CSV product")) {
+        err << "zephyra-cli agree: cannot read " << args[0] << ": " << reason << "\n";
         return 1;
     }
     if (weather::looksGzipped(text)) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -24,6 +25,9 @@ constexpr double kSameWaypointDegrees = 0.01;
 constexpr const char* kGpxNamespace = "http://www.topografix.com/GPX/1/1";
 constexpr const char* kOwnNamespace = "urn:zephyra:plan";
 constexpr int kMaxDepth = 64;
+// Plan files give an element a handful of attributes; the reader takes time that grows with
+// the square of their number (100,000 took 32 s), so more than this is refused unread.
+constexpr int kMaxAttributes = 32;
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
@@ -120,9 +124,65 @@ std::string trimmed(const std::string& s) {
     return s.substr(b, e - b + 1);
 }
 
+// The line of the first start tag with more than kMaxAttributes attributes (one "=" each
+// outside quoted values), found before any of it is read; nothing when there is none. Comments,
+// CDATA and processing instructions are passed over; the look stops at a document type, which
+// the reader refuses anyway.
+std::optional<int> lineOfCrowdedTag(const std::string& text) {
+    int line = 1;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        if (text[k] == '\n') {
+            ++line;
+        }
+        if (text[k] != '<' || k + 1 >= text.size()) {
+            continue;
+        }
+        const auto skipTo = [&](const char* end) {
+            const auto at = text.find(end, k + 1);
+            const std::size_t stop = at == std::string::npos ? text.size() : at;
+            line += static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(k),
+                                                text.begin() + static_cast<std::ptrdiff_t>(stop),
+                                                '\n'));
+            k = stop;
+        };
+        const char next = text[k + 1];
+        if (text.compare(k, 4, "<!--") == 0) {
+            skipTo("-->");
+        } else if (text.compare(k, 9, "<![CDATA[") == 0) {
+            skipTo("]]>");
+        } else if (next == '?') {
+            skipTo("?>");
+        } else if (next == '!') {
+            return std::nullopt;
+        } else if (next != '/') {
+            const int tagLine = line;
+            int attributes = 0;
+            char quote = 0;
+            for (++k; k < text.size() && (quote != 0 || text[k] != '>'); ++k) {
+                const char c = text[k];
+                line += c == '\n' ? 1 : 0;
+                if (quote != 0) {
+                    quote = c == quote ? 0 : quote;
+                } else if (c == '"' || c == '\'') {
+                    quote = c;
+                } else if (c == '=' && ++attributes > kMaxAttributes) {
+                    return tagLine;
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 // Parses the whole document; on error says what and on which line. Document types are refused
 // outright, so no entity is declared, expanded or fetched.
 std::unique_ptr<XmlNode> parseXml(const std::string& text, std::string& error) {
+    if (const auto line = lineOfCrowdedTag(text)) {
+        error = "Line " + std::to_string(*line) + ": an element has more than " +
+                std::to_string(kMaxAttributes) +
+                " attributes, which plan files do not have; it was not read.";
+        return nullptr;
+    }
     QXmlStreamReader reader(
         QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size())));
     auto root = std::make_unique<XmlNode>();
@@ -159,8 +219,12 @@ std::unique_ptr<XmlNode> parseXml(const std::string& text, std::string& error) {
         }
     }
     if (reader.hasError()) {
+        std::string why = reader.errorString().toStdString();
+        if (!why.ends_with('.')) {
+            why += '.';  // some of the reader's sentences end in one already
+        }
         error = "The file is not well-formed XML. Line " + std::to_string(reader.lineNumber()) +
-                ": " + reader.errorString().toStdString() + ".";
+                ": " + why;
         return nullptr;
     }
     if (root->children.empty()) {
@@ -223,7 +287,13 @@ class Builder {
             ++noAltitude_;
         }
         row.altText = std::to_string(static_cast<long>(row.alt));
-        if (e.speed && *e.speed > 0.0 && *e.speed <= 10000.0) {
+        if (e.speed && *e.speed != 0.0 && !isFlyableSpeed(*e.speed)) {
+            result_.message = "The speed of \"" + shown + "\" (" + standardText(*e.speed) +
+                              ") is one no aircraft flies: " + kFlyableSpeeds +
+                              ". Nothing was imported.";
+            return false;
+        }
+        if (e.speed && *e.speed != 0.0) {
             row.spd = *e.speed;
         } else {
             row.spd = defaultSpeed_;
@@ -420,6 +490,10 @@ void startDocument(QXmlStreamWriter& w) {
 
 }  // namespace
 
+bool isFlyableSpeed(double speed) {
+    return (speed >= 0.1 && speed < 1.0) || (speed >= 20.0 && speed <= 4000.0);
+}
+
 std::optional<ExchangeFormat> exchangeFormatNamed(const std::string& word) {
     if (word == "fgroute") {
         return ExchangeFormat::FlightGearRoute;
@@ -581,12 +655,21 @@ PlanImport importPlanText(const std::string& text, PlanStore& plan, PlanLoadHost
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         start = 3;
     }
+    // UTF-16 with its byte-order mark can only be XML here; the reader decodes it by the mark.
+    // (A .fpl plan is never UTF-16.)
+    const bool utf16 = text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0;
+    if (utf16) {
+        start = text.size() > 2 && text.find('<', 2) != std::string::npos ? text.find('<', 2)
+                                                                          : text.size();
+    }
     const auto first = text.find_first_not_of(" \t\r\n", start);
     if (first == std::string::npos) {
-        result.message = "The file is empty. Nothing was imported.";
+        result.message = utf16 ? "The file is UTF-16 text without any XML element. Nothing was "
+                                 "imported."
+                               : "The file is empty. Nothing was imported.";
         return result;
     }
-    if (text[first] == '<') {
+    if (text[first] == '<' || utf16) {
         std::string error;
         const auto root = parseXml(text, error);
         if (!root) {

@@ -59,6 +59,12 @@ PlanImport importPlanText(const std::string& text, PlanStore& plan, PlanLoadHost
 PlanImport importPlanFile(const std::string& path, PlanStore& plan, PlanLoadHost& host,
                           const ImportDefaults& defaults);
 
+// A speed some aircraft flies: a Mach number from 0.1 to below 1, or 20 to 4,000 knots. An
+// import refuses any other (a speed of 1e-300 never arrives), saying which it takes.
+bool isFlyableSpeed(double speed);
+inline constexpr const char* kFlyableSpeeds =
+    "a plan's speeds are 20 to 4000 knots, or a Mach number from 0.1 to 0.99";
+
 // A name as a plan entry can hold it: no "|" and no line breaks or other control characters,
 // spaces at either end dropped.
 std::string cleanEntryName(const std::string& name);

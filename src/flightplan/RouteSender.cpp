@@ -1,8 +1,12 @@
 #include "flightplan/RouteSender.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
+#include <optional>
 
 #include "flightplan/PlanExchange.h"
 #include "platform/Files.h"
@@ -20,6 +24,50 @@ std::string place(double lon, double lat, double alt) {
     char buf[96];
     std::snprintf(buf, sizeof buf, "%.6f,%.6f@%.0f", lon, lat, alt);
     return buf;
+}
+
+// A folder of the user's, reached from the root without a link on the way.
+bool ownFolderWithoutLinks(const std::string& path) {
+    if (path.empty() || path.front() != '/') {
+        return false;
+    }
+    struct stat info {};
+    for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string prefix = path.substr(0, end);
+        if (!prefix.empty() && (::lstat(prefix.c_str(), &info) != 0 || S_ISLNK(info.st_mode))) {
+            return false;
+        }
+        if (end == std::string::npos) {
+            break;
+        }
+    }
+    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid();
+}
+
+// Where the route file may go in FlightGear's home folder, which the property server names:
+// its Export folder (made when missing), when home and Export are folders of the user's
+// reached without a link and the route file is missing or a regular file of the user's.
+// Anything else would let the server pick a file to replace.
+std::optional<std::string> routeFileIn(const std::string& home) {
+    if (!ownFolderWithoutLinks(home)) {
+        return std::nullopt;
+    }
+    const std::string exportDir = home + (home.back() == '/' ? "" : "/") + "Export";
+    if (::mkdir(exportDir.c_str(), 0755) != 0 && errno != EEXIST) {
+        return std::nullopt;
+    }
+    if (!ownFolderWithoutLinks(exportDir)) {
+        return std::nullopt;
+    }
+    const std::string file = exportDir + "/" + kRouteFile;
+    struct stat info {};
+    if (::lstat(file.c_str(), &info) != 0) {
+        return errno == ENOENT ? std::optional(file) : std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+        return std::nullopt;
+    }
+    return file;
 }
 
 }  // namespace
@@ -52,11 +100,8 @@ RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore
     }
     const std::string r = kRouteManager;
     std::string commands;
-    std::error_code ec;
-    const std::string exportDir = home->front().empty() ? std::string() : home->front() + "/Export";
-    if (!exportDir.empty() && std::filesystem::is_directory(home->front(), ec)) {
-        std::filesystem::create_directories(exportDir, ec);
-        result.file = exportDir + "/" + kRouteFile;
+    if (const auto file = routeFileIn(home->front())) {
+        result.file = *file;
         if (platform::writeFile(result.file, formatFlightGearRoute(plan, store))) {
             result.method = "file";
             result.expectedIds = flightGearIdents(plan, store);
@@ -94,15 +139,16 @@ RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore
             break;
         }
     }
-    if (result.routeCount > 0) {
+    // The names of at most as many waypoints as were sent: the server's count decides nothing.
+    if (const int asked = std::min(result.routeCount, plan.PlanCount); asked > 0) {
         std::string gets;
-        for (int i = 0; i < result.routeCount; ++i) {
+        for (int i = 0; i < asked; ++i) {
             gets += "get " + r + "/route/wp[" + std::to_string(i) + "]/id\r\n";
         }
         if (!fg.send(gets, timeout)) {
             return lost();
         }
-        const auto ids = fg.readLines(static_cast<std::size_t>(result.routeCount), timeout);
+        const auto ids = fg.readLines(static_cast<std::size_t>(asked), timeout);
         if (!ids) {
             return lost();
         }

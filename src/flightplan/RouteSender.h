@@ -22,11 +22,12 @@ struct RouteSendResult {
 };
 
 // Loads the plan into the route manager of the FlightGear behind the property server, then
-// reads the route back. When FlightGear's home folder (/sim/fg-home) is a folder here, the
-// route is written to its Export folder, which FlightGear may read, and loaded from there;
-// otherwise (FlightGear on another machine) the positions are inserted one by one. The route
-// is loaded, not activated. ok: the route holds as many waypoints as the plan has entries,
-// each named as sent.
+// reads the route back. When FlightGear's home folder (/sim/fg-home) is a folder of the user's
+// here, reached without a link, the route is written to its Export folder, which FlightGear may
+// read, and loaded from there; otherwise (FlightGear on another machine, or a home the user
+// does not own) the positions are inserted one by one. The route is loaded, not activated. ok:
+// the route holds as many waypoints as the plan has entries, each named as sent; the names of
+// no more waypoints than were sent are asked for, whatever count the server gives.
 RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore* store,
                                       const simlink::FlightGearSettings& settings);
 

@@ -1,11 +1,13 @@
 #include "platform/Files.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -223,13 +225,68 @@ bool readRegularFile(const std::string& path, std::string& text, std::string& re
     return true;
 }
 
+namespace {
+
+// Writes all of contents to fd. 0, or the error: a reader that went away gives EPIPE, not the
+// signal that would end the program.
+int writeAll(int fd, std::string_view contents) {
+    sigset_t pipeSignal, old;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &old);
+    int code = 0;
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        const ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            code = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (code == EPIPE && sigismember(&old, SIGPIPE) == 0) {
+        const timespec now{};
+        sigtimedwait(&pipeSignal, nullptr, &now);  // the signal the write raised goes unseen
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return code;
+}
+
+// The descriptor of the standard output or error by the names the system gives them; -1 for
+// any other path.
+int standardStream(const std::string& path) {
+    for (const int fd : {1, 2}) {
+        const std::string n = std::to_string(fd);
+        if (path == "/dev/fd/" + n || path == "/proc/self/fd/" + n ||
+            path == (fd == 1 ? "/dev/stdout" : "/dev/stderr")) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
 bool writeFile(const std::string& path, std::string_view contents, std::string* error) {
-    const auto fail = [&](int code) {
+    const auto say = [&](const std::string& text) {
         if (error != nullptr) {
-            *error = "\"" + path + "\" could not be written (" + std::strerror(code) + ").";
+            *error = text;
         }
         return false;
     };
+    const auto fail = [&](int code) {
+        return say("\"" + path + "\" could not be written (" + std::strerror(code) + ").");
+    };
+    // The standard output is written where it goes, from where it stands: "--out /dev/stdout
+    // >> file" adds to the file rather than replacing it.
+    if (const int stream = standardStream(path); stream >= 0) {
+        std::fflush(stream == 1 ? stdout : stderr);
+        const int code = writeAll(stream, contents);
+        return code == 0 || fail(code);
+    }
     // A link is followed, so the file it names is replaced and the link stays.
     std::error_code ec;
     fs::path target(path);
@@ -238,6 +295,30 @@ bool writeFile(const std::string& path, std::string_view contents, std::string* 
         if (ec) {
             return fail(ENOENT);
         }
+    }
+    // Only a regular file or a new name is replaced. A character device (a terminal,
+    // /dev/null) or a pipe is written straight, as a shell's ">" does; anything else is left
+    // alone.
+    if (struct stat there{}; ::stat(target.c_str(), &there) == 0 && !S_ISREG(there.st_mode)) {
+        if (S_ISCHR(there.st_mode) || S_ISFIFO(there.st_mode)) {
+            // Without O_NONBLOCK, opening a pipe would wait for a reader.
+            const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+            if (fd < 0) {
+                return errno == ENXIO && S_ISFIFO(there.st_mode)
+                           ? say("\"" + path +
+                                 "\" is a pipe that nothing reads from; nothing "
+                                 "was written.")
+                           : fail(errno);
+            }
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            const int code = writeAll(fd, contents);
+            ::close(fd);
+            return code == 0 || fail(code);
+        }
+        const char* what = S_ISDIR(there.st_mode)   ? "a folder"
+                           : S_ISBLK(there.st_mode) ? "a block device"
+                                                    : "a socket";
+        return say("\"" + path + "\" is " + what + ", not a file; nothing was written.");
     }
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
@@ -253,16 +334,8 @@ bool writeFile(const std::string& path, std::string_view contents, std::string* 
         ::unlink(temporary.c_str());
         return fail(code);
     };
-    std::size_t done = 0;
-    while (done < contents.size()) {
-        const ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return discard(n < 0 ? errno : ENOSPC);
-        }
-        done += static_cast<std::size_t>(n);
+    if (const int code = writeAll(fd, contents); code != 0) {
+        return discard(code);
     }
     if (::fsync(fd) != 0) {
         return discard(errno);

@@ -40,6 +40,11 @@ bool readRegularFile(const std::string& path, std::string& text, std::string& re
 // same folder, which is flushed and synced to the disk and then renamed over path. On failure
 // (a full disk, a read-only folder) the old file is left exactly as it was, the temporary file
 // is gone, and error says why ("\"plan.fpl\" could not be written (No space left on device).").
+// Only a regular file or a new name is replaced so (a link is followed to the file it names).
+// A character device or a pipe is written straight, and so is the standard output or error
+// named as /dev/stdout, /dev/fd/1 or /proc/self/fd/1 (or 2), where it stands: "--out
+// /dev/stdout >> file" adds to the file. A folder, a block device or a socket is refused
+// ("\"x\" is a folder, not a file; nothing was written."), and so is a pipe nothing reads.
 bool writeFile(const std::string& path, std::string_view contents, std::string* error = nullptr);
 
 }  // namespace zephyra::platform

@@ -217,6 +217,9 @@ std::optional<NoaaAgreement> compareWithNoaa(std::string_view csvText) {
         return std::nullopt;
     }
     const auto rows = readCsvRows(csvText.substr(*header));
+    if (rows.empty()) {
+        return std::nullopt;  // a quote left open in the header ran it past its bounds
+    }
     std::map<std::string, std::size_t> column;
     for (std::size_t c = 0; c < rows.front().size(); ++c) {
         column.emplace(rows.front()[c], c);  // the first of the repeated sky columns wins

@@ -94,25 +94,41 @@ std::vector<std::vector<std::string>> readCsvRows(std::string_view text) {
     std::string field;
     bool quoted = false;
     bool rowHasText = false;
+    // Past a bound the row is only scanned to its end: nothing more of it is kept.
+    std::size_t rowBytes = 0;
+    bool overlong = false;
     const auto endRow = [&] {
-        if (rowHasText) {
+        if (rowHasText && !overlong) {
             row.push_back(std::move(field));
             rows.push_back(std::move(row));
         }
         row.clear();
         field.clear();
         rowHasText = false;
+        rowBytes = 0;
+        overlong = false;
+    };
+    const auto keep = [&](char c) {
+        if (!overlong) {
+            field += c;
+        }
     };
     for (std::size_t k = 0; k < text.size(); ++k) {
         const char c = text[k];
+        if (++rowBytes > kMaxCsvRowBytes && !overlong) {
+            overlong = true;
+            row.clear();
+            field.clear();
+        }
         if (quoted) {
             if (c == '"' && k + 1 < text.size() && text[k + 1] == '"') {
-                field += '"';
+                keep('"');
                 ++k;
+                ++rowBytes;
             } else if (c == '"') {
                 quoted = false;
             } else {
-                field += c;
+                keep(c);
             }
             continue;
         }
@@ -122,7 +138,13 @@ std::vector<std::vector<std::string>> readCsvRows(std::string_view text) {
                 rowHasText = true;
                 break;
             case ',':
-                row.push_back(std::move(field));
+                if (!overlong && row.size() + 1 >= kMaxCsvFields) {
+                    overlong = true;
+                    row.clear();
+                }
+                if (!overlong) {
+                    row.push_back(std::move(field));
+                }
                 field.clear();
                 rowHasText = true;
                 break;
@@ -136,7 +158,7 @@ std::vector<std::vector<std::string>> readCsvRows(std::string_view text) {
                 }
                 break;
             default:
-                field += c;
+                keep(c);
                 rowHasText = true;
                 break;
         }
@@ -153,7 +175,8 @@ std::optional<std::size_t> csvHeaderStart(std::string_view text) {
             end = text.size();
         }
         const std::string_view candidate = text.substr(start, end - start);
-        if (candidate.find("raw_text") != std::string_view::npos) {
+        if (candidate.size() <= kMaxCsvRowBytes &&
+            candidate.find("raw_text") != std::string_view::npos) {
             const auto rows = readCsvRows(candidate);
             if (!rows.empty()) {
                 const auto& fields = rows.front();
@@ -186,40 +209,56 @@ std::optional<std::vector<std::string>> csvReports(std::string_view text) {
     reports.reserve(std::min<std::size_t>(
         static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), 1u << 16));
 
-    // One pass that keeps only the report column: a file holds some forty columns per row.
-    std::string field;
-    std::size_t index = 0;
-    bool quoted = false;
+    // One pass that keeps only the report column: a file holds some forty columns per row. A
+    // row's report counts once the row has ended within the bounds.
+    std::string field, report;
+    std::size_t index = 0, rowBytes = 0;
+    bool quoted = false, overlong = false;
     const auto endRow = [&] {
-        if (index == column && !field.empty()) {
-            reports.push_back(field);
+        if (index == column) {
+            report.swap(field);
+        }
+        if (!overlong && !report.empty()) {
+            reports.push_back(report);
         }
         field.clear();
+        report.clear();
         index = 0;
+        rowBytes = 0;
+        overlong = false;
+    };
+    const auto keep = [&](char c) {
+        if (index == column && !overlong) {
+            field += c;
+        }
     };
     for (std::size_t k = headerEnd + 1; k < text.size(); ++k) {
         const char c = text[k];
+        if (++rowBytes > kMaxCsvRowBytes) {
+            overlong = true;
+        }
         if (quoted) {
             if (c == '"' && k + 1 < text.size() && text[k + 1] == '"') {
                 ++k;
-                if (index == column) {
-                    field += '"';
-                }
+                ++rowBytes;
+                keep('"');
             } else if (c == '"') {
                 quoted = false;
-            } else if (index == column) {
-                field += c;
+            } else {
+                keep(c);
             }
             continue;
         }
         if (c == '"') {
             quoted = true;
         } else if (c == ',') {
-            if (index == column && !field.empty()) {
-                reports.push_back(field);
+            if (index == column) {
+                report.swap(field);
                 field.clear();
             }
-            ++index;
+            if (++index >= kMaxCsvFields) {
+                overlong = true;
+            }
         } else if (c == '\n') {
             endRow();
         } else if (c == '\r') {
@@ -227,8 +266,8 @@ std::optional<std::vector<std::string>> csvReports(std::string_view text) {
             if (k + 1 >= text.size() || (text[k + 1] != '\r' && text[k + 1] != '\n')) {
                 endRow();
             }
-        } else if (index == column) {
-            field += c;
+        } else {
+            keep(c);
         }
     }
     endRow();

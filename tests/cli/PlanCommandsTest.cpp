@@ -66,10 +66,16 @@ TEST(PlanCommands, BadArgumentsExitWithTwo) {
         {"export", "a.fpl", "--out", "x"},
         {"import", "a.gpx"},
         {"import", "a.gpx", "--out", "b.fpl", "--speed", "0"},
+        {"import", "a.gpx", "--out", "b.fpl", "--speed", "1e-300"},
     };
     for (const auto& args : cases) {
         EXPECT_EQ(plan(args).code, 2) << ::testing::PrintToString(args);
     }
+    // A plan that cannot be read is named with the reason.
+    const Outcome unread = plan({"export", "/nonexistent/a.fpl", "--format", "gpx", "--out", "x"});
+    EXPECT_EQ(unread.code, 1);
+    EXPECT_EQ(unread.err,
+              "zephyra-cli plan export: cannot read /nonexistent/a.fpl: File not found.\n");
     EXPECT_EQ(fly({}).code, 2);
     EXPECT_EQ(fly({"a.fpl", "--bogus"}).code, 2);
     EXPECT_EQ(fly({"/nonexistent/a.fpl"}).code, 1);

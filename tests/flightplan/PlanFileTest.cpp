@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -272,21 +273,34 @@ TEST(PlanExchange, GpxRouteTrackOrWaypoints) {
          "WP1/0/250 end/7000/250 "},
         {"<wpt lat=\"-45\" lon=\"170\"><name>south</name><desc>d</desc></wpt>", "south/7000/250 "},
     };
-    for (const auto& [body, entries] : cases) {
-        PlanStore plan;
-        Host host;
-        flightplan::ImportDefaults defaults;
-        defaults.altText = "7000";
-        const auto r = flightplan::importPlanText(head + body + "</gpx>", plan, host, defaults);
-        ASSERT_TRUE(r.ok) << r.message;
-        std::string got;
-        for (int i = 0; i < plan.PlanCount; ++i) {
-            got += plan.row(i).name + "/" + plan.row(i).altText + "/" + plan.row(i).spdText + " ";
+    // Each also as UTF-16 with its byte-order mark, in either byte order.
+    const auto utf16 = [](const std::string& ascii, bool little) {
+        std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
+        for (const char c : ascii) {
+            out += little ? std::string{c, '\0'} : std::string{'\0', c};
         }
-        EXPECT_EQ(got, entries);
-        EXPECT_TRUE(std::any_of(r.notes.begin(), r.notes.end(), [](const std::string& n) {
-            return n.find("default speed, 250") != std::string::npos;
-        })) << body;
+        return out;
+    };
+    for (const auto& [body, entries] : cases) {
+        for (const int encoding : {0, 1, 2}) {
+            PlanStore plan;
+            Host host;
+            flightplan::ImportDefaults defaults;
+            defaults.altText = "7000";
+            const std::string text = head + body + "</gpx>";
+            const auto r = flightplan::importPlanText(
+                encoding == 0 ? text : utf16(text, encoding == 1), plan, host, defaults);
+            ASSERT_TRUE(r.ok) << r.message;
+            std::string got;
+            for (int i = 0; i < plan.PlanCount; ++i) {
+                got +=
+                    plan.row(i).name + "/" + plan.row(i).altText + "/" + plan.row(i).spdText + " ";
+            }
+            EXPECT_EQ(got, entries);
+            EXPECT_TRUE(std::any_of(r.notes.begin(), r.notes.end(), [](const std::string& n) {
+                return n.find("default speed, 250") != std::string::npos;
+            })) << body;
+        }
     }
 }
 
@@ -301,7 +315,26 @@ TEST(PlanExchange, RefusesHostileFilesAndKeepsThePlan) {
         many += "<trkpt lat=\"1\" lon=\"2\"/>";
     }
     many += "</trkseg></trk></gpx>";
+    // The reader takes time that grows with the square of an element's attributes.
+    std::string crowded = "<gpx><rte>\n<rtept lat=\"1\" lon=\"2\"";
+    for (int i = 0; i < 1000; ++i) {
+        crowded += " a" + std::to_string(i) + "='>'";
+    }
+    crowded += "/></rte></gpx>";
+    const std::string speed =
+        "<PropertyList><route><wp><ident>S</ident><lat>1</lat><lon>2</lon><speed-restrict>at"
+        "</speed-restrict><speed>";
     const std::pair<std::string, std::string> cases[] = {
+        {crowded, "Line 2: an element has more than 32 attributes"},
+        {"<gpx><wpt lat=\"1\" lon=\"2\"><name>&x;</name></wpt></gpx>",
+         "Line 1: Entity 'x' not declared. Nothing was imported."},
+        {"<gpx><wpt lat=\"1\" lon=\"2\"><name>S</name><extensions><speed>1e-300</speed>"
+         "</extensions></wpt></gpx>",
+         "The speed of \"S\" (1E-300) is one no aircraft flies: a plan's speeds are 20 to 4000 "
+         "knots, or a Mach number from 0.1 to 0.99. Nothing was imported."},
+        {speed + "5</speed></wp></route></PropertyList>", "The speed of \"S\" (5) is one"},
+        {speed + "0.01</speed></wp></route></PropertyList>", "The speed of \"S\" (0.01) is one"},
+        {speed + "-250</speed></wp></route></PropertyList>", "The speed of \"S\" (-250) is one"},
         {external, "the file declares a document type"},
         {"<?xml version=\"1.0\"?>\n<PropertyList>\n<route>\n<wp><ident>A</ident>", "Line 4: "},
         {"<kml><Placemark/></kml>", "root element <kml>"},
@@ -367,6 +400,67 @@ TEST(RouteSender, LoadsTheRouteIntoFlightGearAndReadsItBack) {
     const auto r = flightplan::sendRouteToFlightGear(plan, &store, {.port = 1});
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("does not answer"), std::string::npos) << r.message;
+}
+
+TEST(RouteSender, TheServerChoosesNeitherHowManyNamesAreAskedNorWhereTheRouteIsWritten) {
+    namespace fs = std::filesystem;
+    const auto store = storeWith();
+    const PlanStore plan = katlKjfk();
+    test::TempDir dir;
+    const std::string mine = dir.write("mine.txt", "the user's own file");
+    dir.mkdir("home");
+    fs::create_directory_symlink(dir.mkdir("linked"), dir.file("home-link"));
+    dir.mkdir("export-link");
+    fs::create_directory_symlink(dir.mkdir("elsewhere"), dir.file("export-link/Export"));
+    dir.mkdir("file-link/Export");
+    fs::create_symlink(mine, dir.file("file-link/Export/zephyra-route.xml"));
+    dir.mkdir("pipe/Export");
+    ASSERT_EQ(::mkfifo(dir.file("pipe/Export/zephyra-route.xml").c_str(), 0600), 0);
+    // Someone else's folder: one given away when the test runs as root, else the root folder.
+    std::string foreign = "/";
+    if (::geteuid() == 0) {
+        foreign = dir.mkdir("foreign");
+        ASSERT_EQ(::chown(foreign.c_str(), 65534, 65534), 0);
+    }
+    const struct {
+        const char* name;
+        std::string home;
+        int num;
+        const char* method;
+    } cases[] = {
+        {"a folder of the user's", dir.file("home"), 4, "file"},
+        {"a route of 100,000 waypoints", "/nonexistent/fg-home", 100000, "inserted"},
+        {"home through a link", dir.file("home-link"), 4, "inserted"},
+        {"Export a link", dir.file("export-link"), 4, "inserted"},
+        {"the route file a link to the user's file", dir.file("file-link"), 4, "inserted"},
+        {"the route file a pipe", dir.file("pipe"), 4, "inserted"},
+        {"someone else's folder", foreign, 4, "inserted"},
+        {"a relative path", ".", 4, "inserted"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::FakePropertyServer fg;
+        fg.set("/sim/fg-home", c.home);
+        fg.set("/autopilot/route-manager/route/num", std::to_string(c.num));
+        const auto r = flightplan::sendRouteToFlightGear(plan, &store, {.port = fg.port()});
+        EXPECT_EQ(r.method, c.method);
+        EXPECT_EQ(r.routeCount, c.num);
+        const auto lines = fg.lines();
+        EXPECT_LE(
+            std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) {
+                              return line.starts_with("get /autopilot/route-manager/route/wp[");
+                          }),
+            4);
+    }
+    EXPECT_TRUE(dir.exists("home/Export/zephyra-route.xml"));
+    EXPECT_EQ(dir.read("mine.txt"), "the user's own file");
+    EXPECT_TRUE(fs::is_symlink(dir.file("file-link/Export/zephyra-route.xml")));
+    EXPECT_TRUE(fs::is_fifo(dir.file("pipe/Export/zephyra-route.xml")));
+    EXPECT_FALSE(dir.exists("linked/Export"));
+    EXPECT_TRUE(fs::is_empty(dir.file("elsewhere")));
+    EXPECT_FALSE(fs::exists(fs::path(foreign) / "Export" / "zephyra-route.xml"));
+    EXPECT_FALSE(fs::exists("Export/zephyra-route.xml"));
 }
 
 }  // namespace

@@ -1,5 +1,10 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <array>
 #include <chrono>
@@ -122,6 +127,77 @@ TEST(Files, ReadsRegularFilesOnlyAndNeverWaitsOnAPipe) {
         EXPECT_FALSE(readFile(dir.file(odd), text)) << odd;
         EXPECT_TRUE(text.empty()) << odd;
     }
+}
+
+TEST(Files, ASaveWritesStraightToDevicesPipesAndTheStandardOutputAndRefusesTheRest) {
+    namespace fs = std::filesystem;
+    zephyra::test::TempDir dir;
+    // A device node in the folder (making one needs root; else the system's own).
+    const std::string device = ::mknod(dir.file("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0
+                                   ? dir.file("null")
+                                   : "/dev/null";
+    fs::create_symlink(device, dir.file("null-link"));
+    ::mkfifo(dir.file("pipe").c_str(), 0600);
+    fs::create_symlink(dir.file("pipe"), dir.file("pipe-link"));
+    const int reader = ::open(dir.file("pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    ::mkfifo(dir.file("unread").c_str(), 0600);
+    fs::create_directory(dir.file("folder"));
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    dir.file("socket").copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    // The standard output goes to a file opened for adding, as "--out /dev/stdout >> file" has it.
+    const std::string added = dir.write("added.txt", "kept\n");
+    std::fflush(stdout);
+    const int savedOut = ::dup(1);
+    const int appending = ::open(added.c_str(), O_WRONLY | O_APPEND);
+    ::dup2(appending, 1);
+    ::close(appending);
+
+    const struct {
+        const char* name;
+        std::string path;
+        std::string error;  // empty: written
+    } cases[] = {
+        {"a character device", device, ""},
+        {"a link to a character device", dir.file("null-link"), ""},
+        {"a pipe", dir.file("pipe"), ""},
+        {"a link to a pipe", dir.file("pipe-link"), ""},
+        {"the standard output", "/dev/stdout", ""},
+        {"a folder", dir.file("folder"),
+         "\"" + dir.file("folder") + "\" is a folder, not a file; nothing was written."},
+        {"a socket", dir.file("socket"),
+         "\"" + dir.file("socket") + "\" is a socket, not a file; nothing was written."},
+        {"a pipe nothing reads", dir.file("unread"),
+         "\"" + dir.file("unread") + "\" is a pipe that nothing reads from; nothing was written."},
+    };
+    std::vector<std::pair<std::string, std::string>> results;
+    for (const auto& c : cases) {
+        std::string error;
+        const bool written = writeFile(c.path, std::string(c.name) + "\n", &error);
+        results.emplace_back(written ? "" : error, c.error);
+    }
+    std::fflush(stdout);
+    ::dup2(savedOut, 1);
+    ::close(savedOut);
+    for (std::size_t k = 0; k < results.size(); ++k) {
+        EXPECT_EQ(results[k].first, results[k].second) << cases[k].name;
+    }
+    char piped[256] = {};
+    EXPECT_EQ(std::string(piped, static_cast<std::size_t>(::read(reader, piped, sizeof piped))),
+              "a pipe\na link to a pipe\n");
+    ::close(reader);
+    ::close(sock);
+    EXPECT_EQ(dir.read("added.txt"), "kept\nthe standard output\n");
+    // Each is what it was: nothing was put in its place.
+    EXPECT_TRUE(fs::is_character_file(device));
+    EXPECT_TRUE(fs::is_symlink(dir.file("null-link")));
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir.file("pipe"))));
+    EXPECT_TRUE(fs::is_symlink(dir.file("pipe-link")));
+    EXPECT_TRUE(fs::is_fifo(dir.file("unread")));
+    EXPECT_TRUE(fs::is_empty(dir.file("folder")));
+    EXPECT_TRUE(fs::is_socket(dir.file("socket")));
 }
 
 TEST(Files, FindsNamesAndEveryPartOfAPathWhateverTheirCase) {

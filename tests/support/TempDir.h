@@ -12,7 +12,8 @@ class TempDir {
   public:
     TempDir() {
         std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() /
+        // Canonical, so a temporary folder reached through a link does not count as one.
+        path_ = std::filesystem::weakly_canonical(std::filesystem::temp_directory_path()) /
                 ("zephyra-test-" + std::to_string(rd()) + std::to_string(rd()));
         std::filesystem::create_directories(path_);
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -140,6 +141,15 @@ TEST(SourceFormatTest, CsvQuotingAndOneBrokenRecordCostsOnlyItsLine) {
     EXPECT_EQ(got[2], (std::vector<std::string>{"9", "multi\nline", "10"}));
     EXPECT_EQ(table.malformed(), 2);
     EXPECT_EQ(table.column("c"), 2);
+
+    // A record past the bounds of a CSV row is skipped unsplit; a header past them names nothing.
+    const std::string longRow = "a,b,c\n1,\"" + std::string(70 * 1024, 'x') + "\",3\n4,5,6\n";
+    const std::string wideHeader = "a,b,c" + std::string(300, ',') + "\n1,2,3\n";
+    CsvTable bounded(longRow);
+    ASSERT_TRUE(bounded.next());
+    EXPECT_EQ(bounded.field(0), "4");
+    EXPECT_EQ(bounded.malformed(), 1);
+    EXPECT_EQ(CsvTable(wideHeader).column("a"), -1);
 }
 
 TEST(SourceFormatTest, AwcStationListSkipsTitlesAndPrefersTheMetarLineOfADuplicate) {
@@ -550,6 +560,29 @@ TEST_F(BuildTest, BadRowsAreSkippedCountedAndTheRestImported) {
         (Rows{{"EGLL", "London Heathrow Airport", "United Kingdom"},
               {"KATL", "Hartsfield Jackson Atlanta International Airport", "United States"}}));
     EXPECT_TRUE(leftovers().empty());
+}
+
+TEST_F(BuildTest, OnlyARegularFileOrANewNameIsReplacedAndALinkIsFollowed) {
+    namespace fs = std::filesystem;
+    for (const char* odd : {"pipe", "folder"}) {
+        SCOPED_TRACE(odd);
+        std::string error;
+        if (odd == std::string("pipe")) {
+            ASSERT_EQ(::mkfifo(target().c_str(), 0600), 0);
+        } else {
+            fs::create_directory(target());
+        }
+        EXPECT_FALSE(build(&error));
+        EXPECT_EQ(error, "\"" + target() + "\" is not a regular file; no database was written.");
+        EXPECT_EQ(fs::is_fifo(target()), odd == std::string("pipe"));
+        EXPECT_TRUE(leftovers().empty());
+        fs::remove(target());
+    }
+    const std::string real = dir.write("elsewhere/vanedb.mdb", "");
+    fs::create_symlink(real, target());
+    ASSERT_TRUE(build());
+    EXPECT_TRUE(fs::is_symlink(target()));
+    EXPECT_EQ(query(real, "SELECT COUNT(*) FROM WPS"), (Rows{{"6"}}));
 }
 
 TEST_F(BuildTest, AFreshPlainFileIsReadBeforeTheShippedGzipCopy) {

@@ -26,6 +26,10 @@ TEST(NoaaCsv, TheRawTextColumnGivesOneReportPerLine) {
              kReportB + "\"\n"},
         {"rows without a report are left out", std::string("raw_text,station_id\n") + kReportA +
                                                    ",KATL\n,KXYZ\n\n" + kReportB + ",EGLL\n"},
+        {"rows of more than 256 fields or 64 KB give no report",
+         std::string("raw_text,station_id\n") + kReportA + ",KATL\nKXYZ 121756Z 27010KT" +
+             std::string(300, ',') + "\n\"KXYZ 121756Z " + std::string(70 * 1024, 'x') + "\"\n" +
+             kReportB + ",EGLL\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -45,9 +49,14 @@ TEST(NoaaCsv, PlainReportsAndDamagedGzip) {
         plain += "line\r\n";
     }
     plain += "raw_text,x\r\n";
-    std::string text = plain;
-    EXPECT_TRUE(weather::toReportText(text));
-    EXPECT_EQ(text, plain);
+    // Nor is a line that names the column among more fields than a CSV row may have (a few KB
+    // of gzip held millions of commas after "raw_text", one string each when it was split).
+    const std::string commas = "raw_text" + std::string(300, ',') + "\r\n" + kReportA + "\r\n";
+    for (const auto& kept : {plain, commas}) {
+        std::string text = kept;
+        EXPECT_TRUE(weather::toReportText(text));
+        EXPECT_EQ(text, kept);
+    }
     const std::string packed = test::gzip(std::string(200, 'x'));
     const struct {
         std::string bytes;

@@ -67,16 +67,21 @@ TEST_F(WeatherDownloadTest, GoodBodiesBecomePlainReportFiles) {
     const QByteArray gz = gzip(kCsv);
     server.route("/metars.cache.csv.gz", {200, gz});
     server.route("/cycles/11Z.TXT", {200, kCycle});
+    server.route("/junk.TXT", {200, kCycle + "<html><body>Server error</body></html>\n\x01\x02\n"});
     server.route("/moved.csv.gz",
                  {301, {}, Mode::Whole, server.url("/metars.cache.csv.gz").c_str()});
     const struct {
         const char* path;
         int reports;
         const char* firstLine;
+        const char* lastLine;  // what follows the last report is left out
     } cases[] = {
-        {"/metars.cache.csv.gz", 3, "KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992"},
-        {"/cycles/11Z.TXT", 2, "2022/10/23 11:00"},
-        {"/moved.csv.gz", 3, "KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992"},
+        {"/metars.cache.csv.gz", 3, "KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992",
+         "LIRZ 020037Z AUTO 10004KT 070V150 9999 BKN034/// 15/14 Q1009"},
+        {"/cycles/11Z.TXT", 2, "2022/10/23 11:00", "KMCN 231100Z 09005KT 10SM SKC 20/08 A2992"},
+        {"/junk.TXT", 2, "2022/10/23 11:00", "KMCN 231100Z 09005KT 10SM SKC 20/08 A2992"},
+        {"/moved.csv.gz", 3, "KATL 121756Z 27010G18KT 10SM -RA BKN025 OVC080 12/08 A2992",
+         "LIRZ 020037Z AUTO 10004KT 070V150 9999 BKN034/// 15/14 Q1009"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -85,6 +90,7 @@ TEST_F(WeatherDownloadTest, GoodBodiesBecomePlainReportFiles) {
         EXPECT_EQ(result.reports, c.reports);
         const std::string text = dir.read("metar.txt");
         EXPECT_EQ(text.substr(0, text.find("\r\n")), c.firstLine);
+        EXPECT_TRUE(text.ends_with(std::string("\r\n") + c.lastLine + "\r\n")) << text;
         EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);  // CR LF line ends
         EXPECT_FALSE(dir.exists("metar.txt.part"));
     }
@@ -101,6 +107,7 @@ TEST_F(WeatherDownloadTest, FailuresKeepTheFileAlreadyThere) {
     server.route("/drip.TXT", {200, "KATL 121756Z 27010KT", Mode::Drip});
     server.route("/loop.TXT", {302, {}, Mode::Whole, server.url("/loop.TXT").c_str()});
     server.route("/ftp.TXT", {302, {}, Mode::Whole, "ftp://127.0.0.1/metars.txt"});
+    server.route("/nobody.TXT", {302, {}, Mode::Whole, "http://127.0.0.1:1/metars.txt"});
     server.route("/encoded.TXT",
                  {200,
                   gz.left(gz.size() / 2) + QByteArray(64, '\xff') + gz.mid(gz.size() / 2),
@@ -117,6 +124,9 @@ TEST_F(WeatherDownloadTest, FailuresKeepTheFileAlreadyThere) {
         {"/ftp.TXT",
          "The server redirected the download to \"ftp://127.0.0.1/metars.txt\", "
          "which could not be followed (only http and https are)."},
+        {"/nobody.TXT",
+         "The server redirected the download to \"http://127.0.0.1:1/metars.txt\", which could "
+         "not be followed (Connection refused)."},
         {"/encoded.TXT", "The gzip data is damaged."},
         {"/missing.csv.gz", "The server answered 404 (Not Found)."},
         {"/stalled.csv.gz", "The server did not answer for 1 seconds."},

@@ -18,6 +18,7 @@
 #include "weather/NoaaProducts.h"
 #include "weather/ObservationTime.h"
 #include "weather/Reports.h"
+#include "weather/TextScan.h"
 #include "weather/WeatherFile.h"
 
 namespace zephyra::weather {
@@ -45,6 +46,22 @@ std::string progressText(qint64 received, qint64 total) {
 // neither is an error page that answered in place of the file).
 bool isReportLine(std::string_view line, platform::Random& rnd) {
     return decodeMetarLine(line, rnd).outcome != MetarLine::Outcome::Skipped;
+}
+
+// A line that begins as a METAR report does, with a station and its day and time, whether or
+// not the reader takes it (a "NIL" report): what a report file holds up to its end.
+bool beginsLikeReport(std::string_view line) {
+    for (const std::string_view type : {"METAR ", "SPECI "}) {
+        if (line.starts_with(type)) {
+            line.remove_prefix(type.size());
+        }
+    }
+    const auto blank = line.find(' ');
+    if (blank != 4 || !text::isStationIdentifier(line.substr(0, 4), 4, 4)) {
+        return false;
+    }
+    const std::string_view rest = line.substr(5);
+    return text::isDayTimeGroup(rest.substr(0, rest.find(' ')));
 }
 
 bool endsWithGz(const std::string& url) {
@@ -96,18 +113,24 @@ bool reportFileText(const std::string& url, std::string& body, std::string& erro
     std::string text;
     text.reserve(body.size() + body.size() / 40);
     reports = 0;
+    // What follows the last report (an error page a server added, garbage) is not kept.
+    std::size_t lastReportEnd = 0;
     platform::DefaultRandom rnd;
     forEachLine(body, [&](std::string_view line) {
-        if (isReportLine(line, rnd)) {
-            ++reports;
-        }
         text += line;
         text += "\r\n";
+        if (isReportLine(line, rnd)) {
+            ++reports;
+            lastReportEnd = text.size();
+        } else if (beginsLikeReport(line)) {
+            lastReportEnd = text.size();
+        }
     });
     if (reports == 0) {
         error = nothingFoundSentence("download", body);
         return false;
     }
+    text.resize(lastReportEnd);
     body = std::move(text);
     return true;
 }
@@ -220,12 +243,22 @@ DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
     }
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && status.toInt() >= 300 && status.toInt() < 400) {
-        const std::string target = reply->rawHeader("Location").trimmed().toStdString();
+        // Where a followed redirect failed, the reply is the last hop's and has no Location:
+        // the target is then the address it went to.
+        std::string target = reply->rawHeader("Location").trimmed().toStdString();
+        if (target.empty() && reply->url() != url) {
+            target = reply->url().toString().toStdString();
+        }
+        const QString to = QUrl(QString::fromStdString(target)).scheme().toLower();
+        const std::string why = reply->error() != QNetworkReply::NoError && !target.empty() &&
+                                        (to == "http" || to == "https")
+                                    ? reply->errorString().toStdString()
+                                    : "only http and https are";
         result.error = target.empty()
                            ? "The server redirected the download (" +
                                  std::to_string(status.toInt()) + ") without saying where to."
                            : "The server redirected the download to \"" + target +
-                                 "\", which could not be followed (only http and https are).";
+                                 "\", which could not be followed (" + why + ").";
         return result;
     }
     if (status.isValid() && status.toInt() != 200) {

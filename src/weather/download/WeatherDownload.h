@@ -60,8 +60,9 @@ std::string downloadFileName(double wallClockSeconds);
 std::optional<double> newestObservation(std::string_view text, double wallClockSeconds);
 
 // Turns a downloaded body into the text of a report file: gzip inflated, a NOAA CSV product
-// reduced to its reports, CR LF line ends. False (error says why) for a damaged or truncated
-// body, a compressed address that answered something else, or a body without reports.
+// reduced to its reports, CR LF line ends, nothing kept after the last report. False (error says
+// why) for a damaged or truncated body, a compressed address that answered something else, or a
+// body without reports.
 bool reportFileText(const std::string& url, std::string& body, std::string& error, int& reports);
 
 // One download. The waits go through the scheduler, so a window stays live and a test can run

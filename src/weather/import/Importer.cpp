@@ -334,6 +334,17 @@ bool writeDatabase(const std::string& path, const std::string& previous,
 bool buildDatabase(const Sources& sources, const std::string& target, ImportReport& report,
                    std::string* error) {
     report = ImportReport{};
+    // The database replaces only a regular file or takes a new name; a link is followed to the
+    // file it names, which is replaced and the link kept.
+    std::error_code ec;
+    fs::path targetPath(target);
+    if (fs::is_symlink(targetPath, ec)) {
+        targetPath = fs::weakly_canonical(targetPath, ec);
+    }
+    if (const auto there = fs::status(targetPath, ec);
+        fs::exists(there) && !fs::is_regular_file(there)) {
+        return fail(error, "\"" + target + "\" is not a regular file; no database was written.");
+    }
 
     std::string text;
     std::string file;
@@ -402,22 +413,20 @@ bool buildDatabase(const Sources& sources, const std::string& target, ImportRepo
     report.badFrequencies = navaidRows.badFrequencies;
     report.fixes = static_cast<int>(fixRows.size());
 
-    const fs::path targetPath(target);
     removeAbandonedBuilds(targetPath);
     const std::string building =
         (targetPath.parent_path() / (buildingPrefix(targetPath) + std::to_string(::getpid())))
             .string();
-    std::error_code ec;
     fs::remove(building, ec);
 
-    if (!writeDatabase(building, target, stations,
+    if (!writeDatabase(building, targetPath.string(), stations,
                        {&airportRows, &navaidRows.vors, &navaidRows.ndbs, &fixRows}, report,
                        error)) {
         fs::remove(building, ec);
         return false;
     }
     syncPath(building);
-    fs::rename(building, target, ec);
+    fs::rename(building, targetPath, ec);
     if (ec) {
         const std::string why = ec.message();
         fs::remove(building, ec);

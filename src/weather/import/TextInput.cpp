@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/Files.h"
+#include "weather/NoaaProducts.h"
 
 namespace zephyra::weather::import {
 
@@ -47,6 +48,14 @@ bool readDataFile(const std::string& path, std::string& contents, std::string* e
         }
         if (n == 0) {
             break;
+        }
+        if (contents.size() + static_cast<std::size_t>(n) > platform::kMaxReadFileBytes) {
+            if (error != nullptr) {
+                *error = "\"" + path + "\" holds more than a data file can (256 MB).";
+            }
+            gzclose(file);
+            contents.clear();
+            return false;
         }
         contents.append(buffer, static_cast<std::size_t>(n));
     }
@@ -161,6 +170,9 @@ CsvTable::CsvTable(std::string_view text) : text_(text) {
     }
     std::size_t firstLineEnd = 0;
     readRecord(header_, firstLineEnd);
+    if (tooLong_) {
+        header_.clear();
+    }
     for (auto& name : header_) {
         name = std::string(trim(name));
     }
@@ -180,6 +192,10 @@ bool CsvTable::next() {
         std::size_t firstLineEnd = 0;
         if (!readRecord(fields_, firstLineEnd)) {
             return false;
+        }
+        if (tooLong_) {
+            ++malformed_;
+            continue;
         }
         if (fields_.size() == 1 && fields_[0].empty()) {
             continue;  // blank line
@@ -207,6 +223,7 @@ const std::string& CsvTable::field(int column) const {
 
 bool CsvTable::readRecord(std::vector<std::string>& fields, std::size_t& firstLineEnd) {
     fields.clear();
+    tooLong_ = false;
     if (pos_ >= text_.size()) {
         return false;
     }
@@ -218,6 +235,12 @@ bool CsvTable::readRecord(std::vector<std::string>& fields, std::size_t& firstLi
     std::size_t i = pos_;
     while (i < text_.size()) {
         const char c = text_[i];
+        if (i - pos_ >= kMaxCsvRowBytes || fields.size() >= kMaxCsvFields) {
+            fields.clear();
+            tooLong_ = true;
+            pos_ = firstLineEnd;
+            return true;
+        }
         if (quoted) {
             if (c == '"') {
                 if (i + 1 < text_.size() && text_[i + 1] == '"') {

@@ -26,7 +26,9 @@ std::optional<double> parseNumber(std::string_view text);
 std::string titleCaseIfCapitals(std::string_view text);
 
 // A CSV table (RFC 4180: quoted fields, doubled quotes, CRLF or LF) whose first record names the
-// columns. Records with a different number of fields are skipped and counted.
+// columns. Records with a different number of fields, or beyond the bounds of a CSV row
+// (weather::kMaxCsvFields, kMaxCsvRowBytes), are skipped and counted; a header beyond them
+// names no column.
 class CsvTable {
   public:
     explicit CsvTable(std::string_view text);
@@ -41,6 +43,8 @@ class CsvTable {
 
   private:
     // Reads one record from pos_ into fields; firstLineEnd is where its first physical line ends.
+    // A record beyond the bounds leaves fields empty, sets tooLong_ and moves on to
+    // firstLineEnd.
     bool readRecord(std::vector<std::string>& fields, std::size_t& firstLineEnd);
 
     std::string_view text_;
@@ -48,6 +52,7 @@ class CsvTable {
     std::vector<std::string> header_;
     std::vector<std::string> fields_;
     int malformed_ = 0;
+    bool tooLong_ = false;
 };
 
 }  // namespace zephyra::weather::import
