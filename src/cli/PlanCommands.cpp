@@ -96,8 +96,7 @@ std::optional<flightplan::FoundNavaid> resolve(weather::WeatherDb& db, const std
                                                const std::string& text, std::ostream& err) {
     const auto choice = flightplan::chooseNavaid(db, text);
     if (choice.chosen) {
-        const auto& w = *choice.chosen;
-        return flightplan::FoundNavaid{w.Name, w.Type, w.latitudeDegrees(), w.longitudeDegrees()};
+        return flightplan::foundNavaid(db, *choice.chosen);
     }
     if (choice.matches == 0) {
         err << "zephyra-cli plan: no waypoint matches " << option << " \"" << text << "\"\n";
@@ -281,8 +280,8 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     out << "from " << dep->name << " (" << flightplan::fourDecimals(dep->lat) << " "
         << flightplan::fourDecimals(dep->lon) << ") to " << arr->name << ": "
         << flight.plan.PlanCount << " entries, written to " << outPath << "\n";
-    if (report.direct) {
-        out << flightplan::directText(report.waypoints) << "\n";
+    if (const auto note = flightplan::generationNote(report); !note.empty()) {
+        out << note << "\n";
     }
     for (int i = 0; i < flight.plan.PlanCount; ++i) {
         const auto r = flight.plan.row(i);

@@ -8,6 +8,8 @@ namespace zephyra::flightplan {
 
 namespace {
 
+constexpr double kMetresPerFoot = 0.3048;
+
 // Lower case, letters and digits only, other runs as one blank: "John F. Kennedy" and
 // "john f kennedy" read alike.
 std::string simplified(const std::string& text) {
@@ -70,6 +72,16 @@ std::string typeWord(std::string_view type) {
     return std::string(type);
 }
 
+FoundNavaid foundNavaid(weather::WeatherDb& db, const weather::WpsRecord& w) {
+    FoundNavaid found{w.Name, w.Type, w.latitudeDegrees(), w.longitudeDegrees(), std::nullopt};
+    if (w.Type == "A" && !w.Ident.empty()) {
+        if (const auto station = db.findStation(w.Ident)) {
+            found.elevationFt = station->Altitude / kMetresPerFoot;
+        }
+    }
+    return found;
+}
+
 std::string NavaidFinder::describe(const weather::WpsRecord& w) {
     std::string out = w.Ident.empty() ? std::string() : w.Ident + " ";
     out += "(" + typeWord(w.Type) + ") " + w.Name;
@@ -81,7 +93,7 @@ std::string NavaidFinder::describe(const weather::WpsRecord& w) {
 
 NavaidFinder::Shown NavaidFinder::take(const weather::WpsRecord& w) {
     last_ = w;
-    current_ = FoundNavaid{w.Name, w.Type, w.latitudeDegrees(), w.longitudeDegrees()};
+    current_ = foundNavaid(*db_, w);
     return {describe(w), true};
 }
 

@@ -51,6 +51,10 @@ class NavaidFinder {
     std::optional<FoundNavaid> current_;
 };
 
+// A record as Add takes it: name, type, position in degrees and, for an airport with a
+// reporting station of its identifier, the station's elevation.
+FoundNavaid foundNavaid(weather::WeatherDb& db, const weather::WpsRecord& w);
+
 // The word for a waypoint type: airport, VOR, NDB, fix.
 std::string typeWord(std::string_view type);
 

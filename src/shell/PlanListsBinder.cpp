@@ -495,7 +495,8 @@ void PlanListsBinder::autoGenerate() {
                                                   s.WPN_INC == 1,
                                                   s.WPW_INC == 1,
                                                   altText(),
-                                                  spdText()};
+                                                  spdText(),
+                                                  s.heightsInMetres()};
     GenerationDialogue host(ctx_, vane_);
     const auto result =
         flightplan::autoGenerate(flight_, ctx_.waypoints, settings, ctx_.dialogs, host);
