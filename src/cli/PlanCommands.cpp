@@ -134,7 +134,9 @@ std::string clockText(double seconds) {
 
 const char* const kExchangeUsage =
     R"(usage: zephyra-cli plan export PLAN.fpl --format fgroute|gpx --out FILE [--db FILE]
+                                [--metric | --uom U|M|F]
        zephyra-cli plan import FILE --out PLAN.fpl [--db FILE] [--alt A] [--speed S]
+                                [--metric | --uom U|M|F]
        zephyra-cli plan send PLAN.fpl [--fg-host HOST] [--fg-port PORT] [--db FILE]
 
 export writes the plan as a FlightGear route-manager file (fgroute) or as a GPX 1.1 route
@@ -147,6 +149,11 @@ a ".fpl" plan, the format told from the content, and writes it as a ".fpl" plan.
 file gives no altitude or speed take --alt (default 9000) and --speed (default 250); an entry
 FlightGear names only by its identifier is placed where the waypoint table has it. A file over
 16 MB or over 2,001 entries is refused, and nothing is written.
+
+Both convert altitudes between the plan's units and the format's own (GPX elevations in
+metres, FlightGear restrictions in feet): the plan's are metres with the unit setting M
+(vane98.par beside the program, or --uom M, or --metric; import's --alt default is then 2743,
+9,000 ft), feet otherwise.
 
 send loads the plan into the route manager of a running FlightGear through its property
 server (host and port as fly takes them; defaults from "simulator.ini"), then prints the

@@ -227,6 +227,15 @@ TEST_F(PlanControlsTest, ShareExportsAndImportsFlightGearRoutesAndGpx) {
     trigger("ImportPlan");
     EXPECT_EQ(rows("SpdLst"), QStringList({"180"}));
     EXPECT_NE(dialogs.lastMessage().find("default speed, 180"), std::string::npos);
+    // The elevation of 100 m is 328 ft, and 100 under metric units, which export keeps.
+    EXPECT_EQ(rows("AltLst"), QStringList({"328"}));
+    context.settings.UOM = "M";
+    dialogs.queueFile(program.file("trk.gpx"));
+    trigger("ImportPlan");
+    EXPECT_EQ(rows("AltLst"), QStringList({"100"}));
+    dialogs.queueFile(program.file("metric.gpx"));
+    trigger("ExportGpx");
+    EXPECT_NE(program.read("metric.gpx").find("<ele>100.0000</ele>"), std::string::npos);
 
     bool sent = false;
     w->planControls().lists().sendToFlightGear = [&] { sent = true; };
