@@ -34,10 +34,12 @@ constexpr const char* kPlanUsage =
 
 Auto-generates a flight plan from the departure to the arrival through the waypoints of the
 database, the way the main window's Auto button does, and writes it as a ".fpl" file.
-NAME is an identifier in any letter case (katl) or a part of a name ("atlanta"). An identifier
-several places share is taken for the airport among them, if exactly one is an airport; a name
-several places contain is taken only when it is exactly one airport's whole name. Otherwise the
-command lists up to 10 candidates, airports first, and stops.
+NAME is an identifier or other airport code in any letter case (katl, spjc, lim) or words of
+a name or city ("atlanta", "lima"). An identifier several places share is taken for the
+airport among them, if exactly one is an airport. When airports' names or cities hold the
+words, the airport they name (whole name, city or code) is taken if it is larger than every
+other such airport ("lima" is Jorge Chavez). Otherwise the command lists up to 10 candidates,
+airports first and the larger first, and stops.
 
   --from NAME      departure airport or NAVAID
   --to NAME        arrival airport or NAVAID
