@@ -1,3 +1,4 @@
+#include "cli/FlightWeather.h"
 #include "cli/OpenDatabase.h"
 #include "cli/PlanCommands.h"
 #include "cli/QtCommands.h"
@@ -15,6 +16,7 @@
 #include "flightplan/RouteSender.h"
 #include "flightplan/WaypointStore.h"
 #include "platform/Files.h"
+#include "platform/Folders.h"
 #include "platform/Random.h"
 #include "shell/ParamFile.h"
 #include "simlink/SimulatorChoice.h"
@@ -30,6 +32,37 @@ std::string upperCase(std::string text) {
     }
     return text;
 }
+
+// Whether plan altitudes are metres: vane98.par's unit setting unless --metric or --uom says
+// otherwise. Takes the option at args[i] (and its value); Bad with the reason in problem.
+class PlanUnits {
+  public:
+    explicit PlanUnits(std::ostream& err)
+        : uom_(readFlySettings(
+                   platform::joinPath(platform::folders().settings, shell::kParamFileName), err)
+                   .uom) {}
+    simlink::OptionUse take(const std::vector<std::string>& args, std::size_t i,
+                            std::string& problem) {
+        if (args[i] == "--metric") {
+            uom_ = "M";
+            return simlink::OptionUse::Taken;
+        }
+        if (args[i] != "--uom") {
+            return simlink::OptionUse::NotMine;
+        }
+        if (i + 1 >= args.size() ||
+            (args[i + 1] != "U" && args[i + 1] != "M" && args[i + 1] != "F")) {
+            problem = "--uom takes U, M or F";
+            return simlink::OptionUse::Bad;
+        }
+        uom_ = args[i + 1];
+        return simlink::OptionUse::Taken;
+    }
+    bool metres() const { return uom_ == "M"; }
+
+  private:
+    std::string uom_;
+};
 
 // Reads PLAN.fpl whole for export or sending; false (with the reason on err) when it cannot.
 bool readWholePlan(const std::string& path, flightplan::PlanStore& plan, const char* command,
@@ -76,10 +109,18 @@ flightplan::WaypointStore waypointsOf(const std::string& database, const char* c
 int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string planPath, outPath, database = defaultDatabase();
     std::optional<flightplan::ExchangeFormat> format;
+    PlanUnits units(err);
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (a == "--format" && hasValue) {
+        std::string problem;
+        if (const auto use = units.take(args, i, problem); use != simlink::OptionUse::NotMine) {
+            if (use == simlink::OptionUse::Bad) {
+                err << "zephyra-cli plan export: " << problem << "\n";
+                return 2;
+            }
+            i += a == "--uom" ? 1 : 0;
+        } else if (a == "--format" && hasValue) {
             format = flightplan::exchangeFormatNamed(args[++i]);
             if (!format) {
                 err << "zephyra-cli plan export: --format takes fgroute or gpx\n";
@@ -106,7 +147,7 @@ int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     const auto store = waypointsOf(database, "export", err);
     std::string error;
-    if (!flightplan::exportPlanFile(outPath, *format, plan, &store, &error)) {
+    if (!flightplan::exportPlanFile(outPath, *format, plan, &store, &error, units.metres())) {
         err << "zephyra-cli plan export: " << error << "\n";
         return 1;
     }
@@ -121,15 +162,25 @@ int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
 int runImport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string inPath, outPath, database = defaultDatabase();
     flightplan::ImportDefaults defaults;
+    PlanUnits units(err);
+    bool altGiven = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
-        if (a == "--out" && hasValue) {
+        std::string problem;
+        if (const auto use = units.take(args, i, problem); use != simlink::OptionUse::NotMine) {
+            if (use == simlink::OptionUse::Bad) {
+                err << "zephyra-cli plan import: " << problem << "\n";
+                return 2;
+            }
+            i += a == "--uom" ? 1 : 0;
+        } else if (a == "--out" && hasValue) {
             outPath = args[++i];
         } else if (a == "--db" && hasValue) {
             database = args[++i];
         } else if (a == "--alt" && hasValue) {
             defaults.altText = args[++i];
+            altGiven = true;
         } else if (a == "--speed" && hasValue) {
             defaults.spdText = args[++i];
         } else if (!a.empty() && a[0] != '-' && inPath.empty()) {
@@ -138,6 +189,10 @@ int runImport(const std::vector<std::string>& args, std::ostream& out, std::ostr
             err << kExchangeUsage;
             return 2;
         }
+    }
+    defaults.planInMetres = units.metres();
+    if (!altGiven && units.metres()) {
+        defaults.altText = "2743";  // 9,000 ft
     }
     const auto alt = flightplan::readInt32(defaults.altText);
     const auto speed = flightplan::readNumber(defaults.spdText);

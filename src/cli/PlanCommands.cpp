@@ -34,10 +34,12 @@ constexpr const char* kPlanUsage =
 
 Auto-generates a flight plan from the departure to the arrival through the waypoints of the
 database, the way the main window's Auto button does, and writes it as a ".fpl" file.
-NAME is an identifier in any letter case (katl) or a part of a name ("atlanta"). An identifier
-several places share is taken for the airport among them, if exactly one is an airport; a name
-several places contain is taken only when it is exactly one airport's whole name. Otherwise the
-command lists up to 10 candidates, airports first, and stops.
+NAME is an identifier or other airport code in any letter case (katl, spjc, lim) or words of
+a name or city ("atlanta", "lima"). An identifier several places share is taken for the
+airport among them, if exactly one is an airport. When airports' names or cities hold the
+words, the airport they name (whole name, city or code) is taken if it is larger than every
+other such airport ("lima" is Jorge Chavez). Otherwise the command lists up to 10 candidates,
+airports first and the larger first, and stops.
 
   --from NAME      departure airport or NAVAID
   --to NAME        arrival airport or NAVAID
@@ -96,8 +98,7 @@ std::optional<flightplan::FoundNavaid> resolve(weather::WeatherDb& db, const std
                                                const std::string& text, std::ostream& err) {
     const auto choice = flightplan::chooseNavaid(db, text);
     if (choice.chosen) {
-        const auto& w = *choice.chosen;
-        return flightplan::FoundNavaid{w.Name, w.Type, w.latitudeDegrees(), w.longitudeDegrees()};
+        return flightplan::foundNavaid(db, *choice.chosen);
     }
     if (choice.matches == 0) {
         err << "zephyra-cli plan: no waypoint matches " << option << " \"" << text << "\"\n";
@@ -135,7 +136,9 @@ std::string clockText(double seconds) {
 
 const char* const kExchangeUsage =
     R"(usage: zephyra-cli plan export PLAN.fpl --format fgroute|gpx --out FILE [--db FILE]
+                                [--metric | --uom U|M|F]
        zephyra-cli plan import FILE --out PLAN.fpl [--db FILE] [--alt A] [--speed S]
+                                [--metric | --uom U|M|F]
        zephyra-cli plan send PLAN.fpl [--fg-host HOST] [--fg-port PORT] [--db FILE]
 
 export writes the plan as a FlightGear route-manager file (fgroute) or as a GPX 1.1 route
@@ -149,6 +152,11 @@ file gives no altitude or speed take --alt (default 9000) and --speed (default 2
 FlightGear names only by its identifier is placed where the waypoint table has it. A file over
 16 MB or over 2,001 entries, or a speed no aircraft flies (outside 20 to 4000 knots and Mach
 0.1 to 0.99), is refused, and nothing is written.
+
+Both convert altitudes between the plan's units and the format's own (GPX elevations in
+metres, FlightGear restrictions in feet): the plan's are metres with the unit setting M
+(vane98.par beside the program, or --uom M, or --metric; import's --alt default is then 2743,
+9,000 ft), feet otherwise.
 
 send loads the plan into the route manager of a running FlightGear through its property
 server (host and port as fly takes them; defaults from "simulator.ini"), then prints the
@@ -283,8 +291,8 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     out << "from " << dep->name << " (" << flightplan::fourDecimals(dep->lat) << " "
         << flightplan::fourDecimals(dep->lon) << ") to " << arr->name << ": "
         << flight.plan.PlanCount << " entries, written to " << outPath << "\n";
-    if (report.direct) {
-        out << flightplan::directText(report.waypoints) << "\n";
+    if (const auto note = flightplan::generationNote(report); !note.empty()) {
+        out << note << "\n";
     }
     for (int i = 0; i < flight.plan.PlanCount; ++i) {
         const auto r = flight.plan.row(i);

@@ -1,5 +1,6 @@
 #include "flightplan/AutoGenerator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -19,6 +20,9 @@ constexpr double kRad = kPi / 180.0;
 constexpr double kNmPerRadian = 180.0 * 60.0 / kPi;
 // The longest route, as a multiple of the direct distance.
 constexpr double kMaxRouteRatio = 1.2;
+// The arrival's entry lies this far above the arrival airport.
+constexpr double kArrivalHeightFt = 1500.0;
+constexpr double kMetresPerFoot = 0.3048;
 
 struct Vec {
     double x, y, z;
@@ -96,6 +100,22 @@ std::string directText(int waypoints) {
            " found: the plan goes direct from there to the arrival.";
 }
 
+std::string generationNote(const GenerationReport& report) {
+    std::string note = report.direct ? directText(report.waypoints) : std::string();
+    if (report.longestLegNm > 0.0 && report.waypoints > 0) {
+        note += std::string(note.empty() ? "" : " ") + "The longest leg, " +
+                std::to_string(std::lround(report.longestLegNm)) + " nm from " +
+                report.longestFrom + " to " + report.longestTo +
+                ", crosses a stretch without waypoints.";
+    }
+    return note;
+}
+
+double arrivalAltitude(double elevationFt, bool metric) {
+    const double feet = elevationFt + kArrivalHeightFt;
+    return static_cast<double>(std::lround(metric ? feet * kMetresPerFoot : feet));
+}
+
 int generationStep(int fpDist) {
     return fpDist > 200 ? 200 : (fpDist < 20 ? 20 : fpDist);
 }
@@ -106,7 +126,9 @@ int generationStep(int fpDist) {
 // - lie within a corridor around the great circle from P to the arrival (cross-track distance
 //   at most 30% of the remaining distance),
 // - are nearer to P than the arrival is (nothing beyond the arrival),
-// - keep the route, flown on direct from there, within 1.2 times the direct distance,
+// - keep the route, flown on direct from there, within 1.2 times the direct distance, and
+//   spend that fifth no faster than the route advances (a fifth of the way made good plus one
+//   spacing), so a long route keeps some of it for its last part,
 // - differ in name from the waypoint taken last.
 // All of it on unit vectors, so the poles and the date line need no care. When no waypoint
 // qualifies the plan goes direct from P to the arrival.
@@ -129,7 +151,8 @@ bool generateRoute(FlightPlan& flight, const WaypointStore& store,
     Vec p = unit(ends.departureLat, ends.departureLon);
     double d = angle(p, arrival);
     // Flying on direct from any chosen point keeps the route within this length.
-    const double budget = kMaxRouteRatio * d;
+    const double direct = d;
+    const double spare = (kMaxRouteRatio - 1.0) * direct;
     double flown = 0.0;
     std::string lastName;
 
@@ -153,7 +176,9 @@ bool generateRoute(FlightPlan& flight, const WaypointStore& store,
                 std::fabs(dot(c.v, n)) > corridor || dot(c.v, p) <= nearerThan) {
                 continue;
             }
-            if (flown + angle(p, c.v) + angle(c.v, arrival) > budget ||
+            const double left = angle(c.v, arrival);
+            const double allowed = std::min(spare, (kMaxRouteRatio - 1.0) * (direct - left) + step);
+            if (flown + angle(p, c.v) + left > direct + allowed ||
                 store.WpsName[static_cast<std::size_t>(c.index)] == lastName) {
                 continue;
             }
@@ -181,8 +206,30 @@ bool generateRoute(FlightPlan& flight, const WaypointStore& store,
             yield();
         }
     }
-    plan.append({ends.arrivalName, settings.altText, settings.spdText, ends.arrivalLat,
-                 ends.arrivalLon, *alt, *spd});
+    if (ends.arrivalElevationFt) {
+        const double last = arrivalAltitude(*ends.arrivalElevationFt, settings.metric);
+        plan.append({ends.arrivalName, standardText(last), settings.spdText, ends.arrivalLat,
+                     ends.arrivalLon, last, *spd});
+    } else {
+        plan.append({ends.arrivalName, settings.altText, settings.spdText, ends.arrivalLat,
+                     ends.arrivalLon, *alt, *spd});
+    }
+    // One entry is a direct plan, however it came about.
+    done.direct = done.direct || done.waypoints == 0;
+    std::string from = ends.departureName;
+    Vec at = unit(ends.departureLat, ends.departureLon);
+    for (int i = 0; i < plan.PlanCount; ++i) {
+        const auto r = plan.row(i);
+        const Vec to = unit(r.lat, r.lon);
+        const double leg = angle(at, to) * kNmPerRadian;
+        if (leg > 2.0 * generationStep(settings.FP_Dist) && leg > done.longestLegNm) {
+            done.longestLegNm = leg;
+            done.longestFrom = from;
+            done.longestTo = r.name;
+        }
+        from = r.name;
+        at = to;
+    }
     if (report != nullptr) {
         *report = done;
     }
@@ -257,7 +304,7 @@ GenerationResult autoGenerate(FlightPlan& flight, const WaypointStore& store,
                    ", it will not be necessary to add it to the plan because you do not need to "
                    "fly to your departure airport. Press the Send button to initialize your "
                    "flight or Save to save it for later use or for use in the Weather Builder." +
-                   (report.direct ? " " + directText(report.waypoints) : std::string()));
+                   (generationNote(report).empty() ? std::string() : " " + generationNote(report)));
     return GenerationResult::Created;
 }
 

@@ -20,6 +20,7 @@ struct GenerationSettings {
     bool others = false;  // WPW_INC: named fixes
     std::string altText;  // the altitude and speed boxes, given to every generated entry
     std::string spdText;
+    bool metric = false;  // UOM "M": the altitudes are metres
 };
 
 // What the generation needs of the main window.
@@ -48,21 +49,31 @@ GenerationResult autoGenerate(FlightPlan& flight, const WaypointStore& store,
                               const GenerationSettings& settings, platform::Dialogs& dialogs,
                               GenerationHost& host);
 
-// What a generation found: the waypoints between departure and arrival, and whether it went
-// direct to the arrival because no further waypoint qualified (or the store was full).
+// What a generation found: the waypoints between departure and arrival, whether it went
+// direct to the arrival because no further waypoint qualified (or the store was full, or none
+// lay between), and the longest leg of the plan when it is over twice the spacing asked for.
 struct GenerationReport {
     int waypoints = 0;
     bool direct = false;
+    double longestLegNm = 0.0;  // 0: no leg that long
+    std::string longestFrom, longestTo;
 };
 
 // The generation alone (no checks, no messages): always a plan ending at the arrival; false
-// only for a non-numeric altitude or speed.
+// only for a non-numeric altitude or speed. The arrival's entry is 1,500 ft above the arrival
+// airport's elevation when that is known, so the aircraft descends towards it; the others
+// keep the altitude given.
 bool generateRoute(FlightPlan& flight, const WaypointStore& store,
                    const GenerationSettings& settings, const std::function<void()>& yield = {},
                    GenerationReport* report = nullptr);
 
 // The sentence that tells a plan went direct to the arrival after some waypoints.
 std::string directText(int waypoints);
+// What the created-plan message and the command line add about the route: the direct
+// sentence and where the long leg is; empty when there is nothing to say.
+std::string generationNote(const GenerationReport& report);
+// The altitude of the arrival's entry for an airport elevation, in the plan's units.
+double arrivalAltitude(double elevationFt, bool metric);
 
 // The step actually used for a FP_Dist value.
 int generationStep(int fpDist);

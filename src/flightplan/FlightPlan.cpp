@@ -52,6 +52,7 @@ GenerateButton FlightPlan::addFromPicture(const std::optional<FoundNavaid>& foun
             ends.arrivalName = found->name;
             ends.arrivalLat = found->lat;
             ends.arrivalLon = found->lon;
+            ends.arrivalElevationFt = found->elevationFt;
         }
         if (plan.PlanCount > 2) {
             ends.forgetNames();

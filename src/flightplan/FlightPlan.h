@@ -15,6 +15,7 @@ struct FoundNavaid {
     std::string type;
     double lat = 0.0;
     double lon = 0.0;
+    std::optional<double> elevationFt{};  // an airport's, when known
 };
 
 // The waypoint being flown and the one before it. Any position can be a waypoint (the equator,
@@ -52,6 +53,7 @@ struct GenerationEnds {
     std::string arrivalName;
     double arrivalLat = 0.0;
     double arrivalLon = 0.0;
+    std::optional<double> arrivalElevationFt{};
     void forgetNames() {
         departureName.clear();
         arrivalName.clear();

@@ -11,10 +11,11 @@
 
 namespace zephyra::flightplan {
 
-// The Find box: the records whose identifier is the text (any letter case) first, then those
-// whose name holds it (any letter case), each in table order. It remembers its place, so Next
-// walks the further matches; past the last it keeps the last. The current match is the NAVAID
-// Add, Insert and Modify use.
+// The Find box: the airports whose identifier or other code is the text (any letter case)
+// first, then the airports whose name or city holds it (the largest first), then the NAVAIDs
+// and fixes of that identifier, then the other records whose name holds it, in table order. It
+// remembers its place, so Next walks the further matches; past the last it keeps the last. The
+// current match is the NAVAID Add, Insert and Modify use.
 class NavaidFinder {
   public:
     static constexpr const char* kNotFound = "Not Found";
@@ -51,6 +52,10 @@ class NavaidFinder {
     std::optional<FoundNavaid> current_;
 };
 
+// A record as Add takes it: name, type, position in degrees and, for an airport with a
+// reporting station of its identifier, the station's elevation.
+FoundNavaid foundNavaid(weather::WeatherDb& db, const weather::WpsRecord& w);
+
 // The word for a waypoint type: airport, VOR, NDB, fix.
 std::string typeWord(std::string_view type);
 
@@ -61,10 +66,12 @@ struct NavaidChoice {
     int matches = 0;                             // all the places it could mean
 };
 
-// An identifier one record holds is taken; one several hold is taken for the airport among
-// them when exactly one is an airport. Otherwise the text is a part of a name (letter case and
-// punctuation aside): one match is taken, and so is the airport whose whole name it is when
-// exactly one airport's is; several are ambiguous.
+// An identifier (an airport's other codes included) is taken for the airport among its
+// records when exactly one is an airport, and for its one record when no airport's name or
+// city holds the text. Otherwise the text is a part of a name or city (letter case and
+// punctuation aside): the airport whose whole name or city it is, when that one is larger than
+// any other such airport, is taken, and so is a single match; several are ambiguous, listed
+// airports first (the largest first), then NAVAIDs and fixes.
 NavaidChoice chooseNavaid(weather::WeatherDb& db, const std::string& text);
 
 }  // namespace zephyra::flightplan

@@ -21,6 +21,16 @@ namespace zephyra::flightplan {
 namespace {
 
 constexpr double kFeetPerMetre = 1.0 / 0.3048;
+
+// An altitude in feet as the plan holds it: feet, or whole metres under metric units.
+double planAltitude(double feet, bool planInMetres) {
+    return static_cast<double>(std::lround(planInMetres ? feet / kFeetPerMetre : feet));
+}
+
+// A plan altitude in feet, as FlightGear's route gives its restrictions.
+std::string feetText(const PlanStore::Row& r, bool planInMetres) {
+    return planInMetres ? std::to_string(std::lround(r.alt * kFeetPerMetre)) : r.altText;
+}
 constexpr double kSameWaypointDegrees = 0.01;
 constexpr const char* kGpxNamespace = "http://www.topografix.com/GPX/1/1";
 constexpr const char* kOwnNamespace = "urn:zephyra:plan";
@@ -281,7 +291,7 @@ class Builder {
         row.lat = *e.lat;
         row.lon = *e.lon;
         if (e.altFeet && std::fabs(*e.altFeet) < 1e6) {
-            row.alt = static_cast<double>(std::lround(*e.altFeet));
+            row.alt = planAltitude(*e.altFeet, defaults_.planInMetres);
         } else {
             row.alt = defaultAlt_;
             ++noAltitude_;
@@ -309,9 +319,9 @@ class Builder {
 
     void finish(PlanStore& target) {
         if (noAltitude_ > 0) {
-            result_.notes.push_back(std::to_string(noAltitude_) +
-                                    " entries had no altitude in the file and take " +
-                                    std::to_string(defaultAlt_) + " ft.");
+            result_.notes.push_back(
+                std::to_string(noAltitude_) + " entries had no altitude in the file and take " +
+                std::to_string(defaultAlt_) + (defaults_.planInMetres ? " m." : " ft."));
         }
         if (noSpeed_ > 0) {
             result_.notes.push_back(std::to_string(noSpeed_) +
@@ -519,7 +529,8 @@ std::string cleanEntryName(const std::string& name) {
     return out.substr(b, out.find_last_not_of(' ') - b + 1);
 }
 
-std::string formatFlightGearRoute(const PlanStore& plan, const WaypointStore* store) {
+std::string formatFlightGearRoute(const PlanStore& plan, const WaypointStore* store,
+                                  bool planInMetres) {
     const StoreLookup lookup(plan, store);
     QByteArray bytes;
     QXmlStreamWriter w(&bytes);
@@ -568,7 +579,7 @@ std::string formatFlightGearRoute(const PlanStore& plan, const WaypointStore* st
         typed(w, "lon", "double", sixDecimals(r.lon));
         typed(w, "lat", "double", sixDecimals(r.lat));
         typed(w, "alt-restrict", "string", "at");
-        typed(w, "altitude-ft", "double", r.altText);
+        typed(w, "altitude-ft", "double", feetText(r, planInMetres));
         if (r.spd > 0.0) {
             typed(w, "speed-restrict", "string", r.spd < 1.0 ? "mach" : "at");
             typed(w, "speed", "double", r.spdText);
@@ -592,7 +603,7 @@ std::vector<std::string> flightGearIdents(const PlanStore& plan, const WaypointS
     return idents;
 }
 
-std::string formatGpx(const PlanStore& plan, const WaypointStore* store) {
+std::string formatGpx(const PlanStore& plan, const WaypointStore* store, bool planInMetres) {
     const StoreLookup lookup(plan, store);
     QByteArray bytes;
     QXmlStreamWriter w(&bytes);
@@ -615,7 +626,7 @@ std::string formatGpx(const PlanStore& plan, const WaypointStore* store) {
         w.writeAttribute(QStringLiteral("lat"), q(sixDecimals(r.lat)));
         w.writeAttribute(QStringLiteral("lon"), q(sixDecimals(r.lon)));
         char ele[32];
-        std::snprintf(ele, sizeof ele, "%.4f", r.alt / kFeetPerMetre);
+        std::snprintf(ele, sizeof ele, "%.4f", planInMetres ? r.alt : r.alt / kFeetPerMetre);
         w.writeTextElement(QString::fromLatin1(kGpxNamespace), QStringLiteral("ele"),
                            QString::fromLatin1(ele));
         w.writeTextElement(QString::fromLatin1(kGpxNamespace), QStringLiteral("name"), q(r.name));
@@ -641,10 +652,10 @@ std::string formatGpx(const PlanStore& plan, const WaypointStore* store) {
 }
 
 bool exportPlanFile(const std::string& path, ExchangeFormat format, const PlanStore& plan,
-                    const WaypointStore* store, std::string* error) {
+                    const WaypointStore* store, std::string* error, bool planInMetres) {
     const std::string text = format == ExchangeFormat::FlightGearRoute
-                                 ? formatFlightGearRoute(plan, store)
-                                 : formatGpx(plan, store);
+                                 ? formatFlightGearRoute(plan, store, planInMetres)
+                                 : formatGpx(plan, store, planInMetres);
     return platform::writeFile(path, text, error);
 }
 

@@ -25,20 +25,25 @@ constexpr long long kMaxExchangeFileBytes = 16LL * 1024 * 1024;
 // entries flagged as departure and approach so FlightGear does not add them twice) and one
 // route/wp per entry. An entry whose name the waypoint store holds within 0.01 degrees is
 // written with that waypoint's identifier as a navaid; any other entry is a plain position
-// named by its name. Altitudes are "at" restrictions; speeds are knots or, below 1, Mach.
-std::string formatFlightGearRoute(const PlanStore& plan, const WaypointStore* store);
+// named by its name. Altitudes are "at" restrictions in feet; speeds are knots or, below 1,
+// Mach. With planInMetres (UOM "M") the plan's altitudes are metres and are converted.
+std::string formatFlightGearRoute(const PlanStore& plan, const WaypointStore* store,
+                                  bool planInMetres = false);
 // The ident each entry gets in that route file, in order (FlightGear shows it as the
 // waypoint's id).
 std::vector<std::string> flightGearIdents(const PlanStore& plan, const WaypointStore* store);
 // A GPX 1.1 route: one rtept per entry with name, elevation in metres, the identifier in cmt
 // and the type in type. The speed goes into an extension of this program's own namespace.
-std::string formatGpx(const PlanStore& plan, const WaypointStore* store);
+std::string formatGpx(const PlanStore& plan, const WaypointStore* store, bool planInMetres = false);
 bool exportPlanFile(const std::string& path, ExchangeFormat format, const PlanStore& plan,
-                    const WaypointStore* store, std::string* error = nullptr);
+                    const WaypointStore* store, std::string* error = nullptr,
+                    bool planInMetres = false);
 
 // What an import needs beyond the file: the altitude and speed of entries whose file gives
-// none, and where a waypoint named only by its identifier lies.
+// none (in the plan's units), the plan's units, and where a waypoint named only by its
+// identifier lies.
 struct ImportDefaults {
+    bool planInMetres = false;  // UOM "M": the file's altitudes become metres
     std::string altText = "9000";
     std::string spdText = "250";
     std::function<std::optional<FoundNavaid>(const std::string& ident)> findIdent;

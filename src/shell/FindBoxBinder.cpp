@@ -40,7 +40,14 @@ std::string FindBoxBinder::foundText() const {
 }
 
 void FindBoxBinder::setFoundText(const std::string& text) {
-    vane_.textBox("FoundWayp")->setText(QString::fromStdString(text));
+    QLineEdit* box = vane_.textBox("FoundWayp");
+    box->setText(QString::fromStdString(text));
+    // The identifier leads the text: a name too long for the box loses its end, not its start,
+    // and the tool tip gives the whole text.
+    box->setCursorPosition(0);
+    const bool cut =
+        box->fontMetrics().horizontalAdvance(box->text()) > box->contentsRect().width() - 8;
+    box->setToolTip(cut ? box->text() : QString());
 }
 
 bool FindBoxBinder::eventFilter(QObject* watched, QEvent* event) {

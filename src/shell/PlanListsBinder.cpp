@@ -417,7 +417,8 @@ void PlanListsBinder::exportPlan(flightplan::ExchangeFormat format) {
         path += gpx ? ".gpx" : ".xml";
     }
     std::string error;
-    if (!flightplan::exportPlanFile(path, format, flight_.plan, &ctx_.waypoints, &error)) {
+    if (!flightplan::exportPlanFile(path, format, flight_.plan, &ctx_.waypoints, &error,
+                                    ctx_.settings.heightsInMetres())) {
         ctx_.dialogs.message({"The flight plan could not be exported. " + error, title,
                               platform::Buttons::Ok, platform::Icon::Exclamation, 1});
         return;
@@ -441,6 +442,7 @@ void PlanListsBinder::importPlan() {
         void processCustomWeather() override {}
     } probe;
     flightplan::ImportDefaults defaults;
+    defaults.planInMetres = ctx_.settings.heightsInMetres();
     // The altitude and speed boxes give what the file does not, when they hold one.
     if (const auto a = flightplan::readInt32(altText()); a && *a > 0) {
         defaults.altText = altText();
@@ -495,7 +497,8 @@ void PlanListsBinder::autoGenerate() {
                                                   s.WPN_INC == 1,
                                                   s.WPW_INC == 1,
                                                   altText(),
-                                                  spdText()};
+                                                  spdText(),
+                                                  s.heightsInMetres()};
     GenerationDialogue host(ctx_, vane_);
     const auto result =
         flightplan::autoGenerate(flight_, ctx_.waypoints, settings, ctx_.dialogs, host);

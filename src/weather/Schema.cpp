@@ -98,6 +98,21 @@ CREATE TABLE IF NOT EXISTS WPS (
 );
 CREATE INDEX IF NOT EXISTS WPSIdent ON WPS (Ident);
 
+-- What WPS has no column for, by the airport's Ident: the city it serves, its rank (the larger
+-- first: 7 and 6 large airports with and without scheduled service, 5 and 4 medium, 3 and 2
+-- others), and every other code it is known by (ICAO, GPS, IATA, OurAirports'
+-- ident), so a current ICAO code finds an airport stored under a station's older one.
+CREATE TABLE IF NOT EXISTS Airports (
+    Ident TEXT NOT NULL PRIMARY KEY,
+    City TEXT NOT NULL DEFAULT '',
+    Rank INTEGER NOT NULL DEFAULT 2
+) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS AirportCodes (
+    Code TEXT NOT NULL COLLATE NOCASE,
+    Ident TEXT NOT NULL
+);
+CREATE INDEX IF NOT EXISTS AirportCodesCode ON AirportCodes (Code);
+
 -- WPS and Stations again, each as one blob in table order (see Packs.h); any change to either
 -- table drops its pack.
 CREATE TABLE IF NOT EXISTS Packs (

@@ -700,12 +700,30 @@ std::optional<WpsRecord> WeatherDb::findWpsByIdent(const std::string& ident) {
 }
 
 std::vector<WpsRecord> WeatherDb::wpsByIdent(const std::string& ident) {
-    Statement st(db_, std::string("SELECT ") + kWpsColumns +
-                          " FROM WPS WHERE Ident = ? COLLATE NOCASE ORDER BY rowid");
+    // An airport's other codes find it too; a database from before them has no AirportCodes.
+    Statement withCodes(db_, std::string("SELECT ") + kWpsColumns +
+                                 " FROM WPS WHERE Ident = ?1 COLLATE NOCASE OR (Type = 'A' AND "
+                                 "Ident IN (SELECT Ident FROM AirportCodes WHERE Code = ?1)) "
+                                 "ORDER BY rowid");
+    Statement plain(db_, std::string("SELECT ") + kWpsColumns +
+                             " FROM WPS WHERE Ident = ? COLLATE NOCASE ORDER BY rowid");
+    Statement& st = withCodes.valid() ? withCodes : plain;
     st.bind(1, ident);
     std::vector<WpsRecord> out;
     while (st.step() == SQLITE_ROW) {
         out.push_back(readWps(st));
+    }
+    return out;
+}
+
+std::unordered_map<std::string, WeatherDb::AirportFacts> WeatherDb::airportFacts() {
+    std::unordered_map<std::string, AirportFacts> out;
+    Statement st(db_, "SELECT Ident, City, Rank FROM Airports");
+    if (!st.valid()) {
+        return out;
+    }
+    while (st.step() == SQLITE_ROW) {
+        out.emplace(st.text(0), AirportFacts{st.text(1), st.integer(2)});
     }
     return out;
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -110,8 +111,15 @@ class WeatherDb {
     bool forEachWpsEntry(const std::function<bool(const WpsEntry&)>& visit);
     // First record of the given identifier (airports and NAVAIDs), case-insensitive.
     std::optional<WpsRecord> findWpsByIdent(const std::string& ident);
-    // Every record of the given identifier, case-insensitive, in table order.
+    // Every record of the given identifier, case-insensitive, in table order; an airport also
+    // answers to its other codes (ICAO, GPS, IATA).
     std::vector<WpsRecord> wpsByIdent(const std::string& ident);
+    // The city and rank of each airport, by its Ident (empty for a database without them).
+    struct AirportFacts {
+        std::string city;
+        int rank = 2;  // the larger first: 7 large with scheduled service ... 2 other
+    };
+    std::unordered_map<std::string, AirportFacts> airportFacts();
     // Where an airport is, by its identifier (KATL): the airport waypoint, else the reporting
     // station of that identifier. Latitude and longitude in degrees.
     std::optional<std::pair<double, double>> airportPosition(const std::string& ident);

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
 
 #include "flightplan/AutoGenerator.h"
 #include "flightplan/GreatCircle.h"
+#include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "weather/WeatherDb.h"
@@ -106,6 +108,109 @@ TEST(AutoGenerator, ADetourIsTakenOnlyWithinOneFifthMoreThanDirect) {
     }
 }
 
+// One-entry plans say they go direct, however they came about; the arrival's entry is 1,500 ft
+// above the arrival airport (in metres with UOM "M") when its elevation is known.
+TEST(AutoGenerator, OneEntryPlansSayDirectAndTheArrivalEntryIsLow) {
+    struct Case {
+        const char* what;
+        double aLat;                      // arrival at aLat N 0 E, departure at 0 N 0 E
+        std::vector<double> vorLats;      // VORs at 0 E
+        std::optional<double> elevation;  // arrival airport, feet
+        bool metric;
+        int entries;
+        std::string lastAlt, note;
+    };
+    const std::string direct = "No waypoint lies on the way: the plan goes direct to the arrival.";
+    const Case cases[] = {
+        {"closer than the spacing", 1.0, {0.5}, 13.0, false, 1, "1513", direct},
+        {"the only VOR lies near the arrival", 2.0, {1.6}, 1000.0, false, 1, "2500", direct},
+        {"metric", 2.0, {1.6}, 1000.0, true, 1, "762", direct},  // 2,500 ft is 762 m
+        {"no elevation known", 2.0, {}, std::nullopt, false, 1, "9000", direct},
+        {"a VOR on the way", 3.0, {1.5}, 597.0, false, 2, "2097", ""},
+        // 3,690 nm over the sea: the leg between the two VORs is noted.
+        {"a long leg",
+         61.5,
+         {1.5, 60.0},
+         0.0,
+         false,
+         3,
+         "1500",
+         "The longest leg, 3510 nm from VOR1 to VOR2, crosses a stretch without waypoints."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WaypointStore store;
+        for (const double lat : c.vorLats) {
+            store.add("V", "VOR" + std::to_string(store.WpsCount + 1), "", lat, 0.0);
+        }
+        FlightPlan f = departureAndArrival(c.aLat, 0.0, 0.0, 0.0);
+        f.ends.arrivalElevationFt = c.elevation;
+        GenerationSettings g = vorsOnly();
+        g.metric = c.metric;
+        flightplan::GenerationReport report;
+        ASSERT_TRUE(flightplan::generateRoute(f, store, g, {}, &report));
+        ASSERT_EQ(f.plan.PlanCount, c.entries);
+        EXPECT_EQ(f.plan.AltLst.back(), c.lastAlt);
+        EXPECT_EQ(f.plan.PlanAlt[static_cast<std::size_t>(c.entries - 1)], std::stod(c.lastAlt));
+        EXPECT_EQ(f.plan.AltLst.front(), c.entries > 1 ? "9000" : c.lastAlt);
+        EXPECT_EQ(flightplan::generationNote(report), c.note);
+    }
+}
+
+// Long routes over the shipped database keep their legs near the spacing to the end: the
+// fifth of extra length is spent as the route advances, not all in its first part.
+TEST(AutoGenerator, LongRoutesOfTheShippedDatabaseEndNearTheSpacing) {
+    const std::string shipped = std::string(ZEPHYRA_PROGRAM_DIR) + "/vanedb.mdb";
+    if (!std::filesystem::exists(shipped)) {
+        GTEST_SKIP() << "no database at " << shipped;
+    }
+    test::TempDir dir;
+    std::filesystem::copy_file(shipped, dir.file("vanedb.mdb"));
+    auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"), nullptr, false);
+    ASSERT_TRUE(db);
+    WaypointStore store;
+    flightplan::QuietWaypointLoadHost host;
+    platform::DefaultRandom random;
+    ASSERT_EQ(flightplan::loadWaypoints(*db, flightplan::kAll, weather::StationList{}, random,
+                                        store, host),
+              flightplan::WaypointLoadResult::Loaded);
+    struct Case {
+        const char *from, *to;
+        int dist;
+        double longestLeg, lastLeg;  // nm, at most
+    };
+    // Before, EGLL-YSSY flew its last 972 nm direct, EDDF-VHHH a 748 nm leg and OMDB-ZBAA 427.
+    const Case cases[] = {
+        {"EGLL", "YSSY", 20, 300, 40},
+        {"EDDF", "VHHH", 20, 550, 40},
+        {"OMDB", "ZBAA", 30, 350, 60},
+        {"KSEA", "KMIA", 100, 200, 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + "-" + c.to);
+        const auto dep = db->findWpsByIdent(c.from);
+        const auto arr = db->findWpsByIdent(c.to);
+        ASSERT_TRUE(dep && arr);
+        FlightPlan f = departureAndArrival(arr->latitudeDegrees(), arr->longitudeDegrees(),
+                                           dep->latitudeDegrees(), dep->longitudeDegrees());
+        ASSERT_TRUE(
+            flightplan::generateRoute(f, store, {c.dist, 2, true, true, true, "9000", "250"}));
+        const double direct = nm(dep->latitudeDegrees(), dep->longitudeDegrees(),
+                                 arr->latitudeDegrees(), arr->longitudeDegrees());
+        EXPECT_LE(routeLength(f), 1.2 * direct);
+        double longest = 0, lat = f.ends.departureLat, lon = f.ends.departureLon, leg = 0;
+        for (int i = 0; i < f.plan.PlanCount; ++i) {
+            const auto r = f.plan.row(i);
+            leg = nm(lat, lon, r.lat, r.lon);
+            longest = std::max(longest, leg);
+            lat = r.lat;
+            lon = r.lon;
+        }
+        EXPECT_LE(longest, c.longestLeg);
+        EXPECT_LE(leg, c.lastLeg);
+    }
+}
+
 // Awkward pairs: within a ratio of the direct distance and a range of waypoint counts.
 TEST(AutoGenerator, AwkwardPairsGoNearlyDirect) {
     struct Case {
@@ -118,7 +223,7 @@ TEST(AutoGenerator, AwkwardPairsGoNearlyDirect) {
     };
     const Case cases[] = {
         {"short hop", 33.6, -84.4, 34.5, -84.4,
-         [](WaypointStore& s) { addGrid(s, 30, 40, -90, -80, 0.5); }, 1.0001, 0, 0, false},
+         [](WaypointStore& s) { addGrid(s, 30, 40, -90, -80, 0.5); }, 1.0001, 0, 0, true},
         {"detour bait behind and aside", 30.0, -90.0, 30.0, -80.0,
          [](WaypointStore& s) {
              s.add("V", "BEHIND", "", 29.0, -91.0);  // the old rule's favourite: same quadrant

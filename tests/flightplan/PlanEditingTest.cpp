@@ -136,6 +136,29 @@ TEST(NavaidFinder, CommandLineChoiceRefusesAmbiguity) {
         test::addWps(*db, {"Bowling Green", "A", "410000", -1, "0834000", -1, "", "1G0"});
         test::addWps(*db, {"Springfield", "A", "394500", -1, "0894000", -1, "", "SPI"});
         test::addWps(*db, {"Springfield", "V", "394500", -1, "0894000", -1, "116.3", "SPI"});
+        // Paris's two large airports and a small one; Lima's stored under its old code, a
+        // small airport of that identifier and a fix; O'Hare and the airport of Ord.
+        test::addWps(*db, {"Charles de Gaulle", "A", "490000", -1, "0023300", 0, "", "LFPG"});
+        test::addWps(*db, {"Paris-Orly", "A", "484400", -1, "0022100", 0, "", "LFPO"});
+        test::addWps(*db, {"Cox Field", "A", "333800", -1, "0952700", -1, "", "KPRX"});
+        test::addWps(*db, {"PARIS", "W", "210000", -1, "1580000", -1, "", "PARIS"});
+        test::addWps(*db, {"Jorge Chavez Intl", "A", "120100", 0, "0770700", -1, "", "SPIM"});
+        test::addWps(*db, {"Torino-Aeritalia", "A", "450500", -1, "0073600", 0, "", "LIMA"});
+        test::addWps(*db, {"Chicago O'Hare", "A", "415900", -1, "0875400", -1, "", "KORD"});
+        test::addWps(*db, {"Evelyn Sharp Field", "A", "413700", -1, "0985700", -1, "", "KODX"});
+        const std::tuple<const char*, const char*, int> airports[] = {
+            {"KJFK", "New York", 7},     {"KASX", "Ashland", 3}, {"LFPG", "Paris (Roissy)", 7},
+            {"LFPO", "Paris (Orly)", 7}, {"KPRX", "Paris", 2},   {"SPIM", "Lima", 7},
+            {"LIMA", "Torino", 4},       {"KORD", "Chicago", 7}, {"KODX", "Ord", 2}};
+        for (const auto& [ident, city, rank] : airports) {
+            test::insertRow(*db, "INSERT INTO Airports (Ident, City, Rank) VALUES (?, ?, ?)",
+                            std::string(ident), std::string(city), rank);
+        }
+        for (const auto& [code, ident] :
+             {std::pair{"SPJC", "SPIM"}, {"LIM", "SPIM"}, {"ORD", "KORD"}, {"JFK", "KJFK"}}) {
+            test::insertRow(*db, "INSERT INTO AirportCodes (Code, Ident) VALUES (?, ?)",
+                            std::string(code), std::string(ident));
+        }
     }
     auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
     struct Case {
@@ -147,8 +170,13 @@ TEST(NavaidFinder, CommandLineChoiceRefusesAmbiguity) {
         {"kjfk", "KJFK", {}},
         {"spi", "SPI", {}},  // shared, but exactly one is an airport
         {"MA", "", {"MA", "MA"}},
-        {"Kennedy", "", {"KASX", "KJFK", "JFK"}},
-        {"john f kennedy", "", {"KASX", "KJFK"}},  // punctuation aside, both hold it
+        {"Kennedy", "", {"KJFK", "KASX", "JFK"}},          // the larger airport first
+        {"john f kennedy", "", {"KJFK", "KASX"}},          // punctuation aside, both hold it
+        {"Paris", "", {"LFPG", "LFPO", "KPRX", "PARIS"}},  // not the fix PARIS alone
+        {"Lima", "SPIM", {}},  // the city's large airport, not Turin's LIMA
+        {"spjc", "SPIM", {}},  // its current ICAO code
+        {"LIM", "SPIM", {}},   // its IATA code
+        {"ORD", "KORD", {}},   // O'Hare's code, not the small airport of Ord
         {"John F. Kennedy International", "KJFK", {}},
         {"bowling green", "1G0", {}},  // exactly one airport's whole name
         {"Nowhere", "", {}},
@@ -163,6 +191,12 @@ TEST(NavaidFinder, CommandLineChoiceRefusesAmbiguity) {
         }
         EXPECT_EQ(listed, c.candidates);
     }
+    // The Find box ranks the same way.
+    flightplan::NavaidFinder finder(dir.file("vanedb.mdb"));
+    EXPECT_EQ(finder.find("Kennedy").text, "KJFK (airport) John F. Kennedy International Airport");
+    EXPECT_EQ(finder.find("paris").text, "LFPG (airport) Charles de Gaulle");
+    EXPECT_EQ(finder.next()->text, "LFPO (airport) Paris-Orly");
+    EXPECT_EQ(finder.find("SPJC").text, "SPIM (airport) Jorge Chavez Intl");
 }
 
 // Courses are magnetic when the variation is known, and run from 0 to 360 either way (Macon to

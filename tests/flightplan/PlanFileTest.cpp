@@ -226,6 +226,67 @@ TEST(PlanExchange, ExportsImportBackToTheSameEntries) {
     }
 }
 
+// Plan altitudes are feet, or metres under metric units; GPX elevations are metres and
+// FlightGear's restrictions feet, both ways.
+TEST(PlanExchange, AltitudesConvertBetweenThePlansUnitsAndTheFormats) {
+    struct Case {
+        bool metres;
+        int planAlt;
+        const char *gpxEle, *fgFeet;
+    };
+    const Case cases[] = {
+        {false, 9000, "<ele>2743.2000</ele>", "<altitude-ft type=\"double\">9000<"},
+        {true, 2743, "<ele>2743.0000</ele>", "<altitude-ft type=\"double\">8999<"},
+        {true, 9000, "<ele>9000.0000</ele>", "<altitude-ft type=\"double\">29528<"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.planAlt) + (c.metres ? " m" : " ft"));
+        const PlanStore plan = planOf({row("Foothills", 34.6958, -83.2978, c.planAlt, 250)});
+        const std::string gpx = flightplan::formatGpx(plan, nullptr, c.metres);
+        const std::string fg = flightplan::formatFlightGearRoute(plan, nullptr, c.metres);
+        EXPECT_NE(gpx.find(c.gpxEle), std::string::npos) << gpx;
+        EXPECT_NE(fg.find(c.fgFeet), std::string::npos) << fg;
+        for (const std::string& text : {gpx, fg}) {
+            PlanStore back;
+            Host host;
+            flightplan::ImportDefaults defaults;
+            defaults.planInMetres = c.metres;
+            const auto r = flightplan::importPlanText(text, back, host, defaults);
+            ASSERT_TRUE(r.ok) << r.message;
+            EXPECT_EQ(back.AltLst.at(0), std::to_string(c.planAlt));
+            EXPECT_EQ(back.PlanAlt[0], c.planAlt);
+        }
+    }
+    // A file's altitudes as each plan holds them, and what entries without one take.
+    const std::string head = "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\"><rte>";
+    const std::pair<std::string, std::string> files[] = {
+        {head + "<rtept lat=\"1\" lon=\"2\"><ele>2743.2</ele></rtept></rte></gpx>", "9000 2743"},
+        {"<PropertyList><route><wp><lat>1</lat><lon>2</lon><altitude-ft>9000</altitude-ft></wp>"
+         "</route></PropertyList>",
+         "9000 2743"},
+        {head + "<rtept lat=\"1\" lon=\"2\"/></rte></gpx>", "1000 1000"},
+    };
+    for (const auto& [text, alts] : files) {
+        std::string got;
+        for (const bool metres : {false, true}) {
+            PlanStore plan;
+            Host host;
+            flightplan::ImportDefaults defaults;
+            defaults.planInMetres = metres;
+            defaults.altText = "1000";
+            const auto r = flightplan::importPlanText(text, plan, host, defaults);
+            ASSERT_TRUE(r.ok) << r.message;
+            got += (metres ? " " : "") + plan.AltLst.at(0);
+            if (alts == "1000 1000") {
+                EXPECT_EQ(r.notes.at(0),
+                          std::string("1 entries had no altitude in the file and take 1000") +
+                              (metres ? " m." : " ft."));
+            }
+        }
+        EXPECT_EQ(got, alts) << text;
+    }
+}
+
 TEST(PlanExchange, ReadsARouteFlightGearSaved) {
     // Written by FlightGear itself (see data/README.md): a runway without a position, navaids
     // and a plain position, altitudes only where FlightGear had a restriction.

@@ -183,6 +183,30 @@ TEST_F(PlanControlsTest, SaveThenLoadWithQuickSendAndTheCustomWeatherSeam) {
     EXPECT_TRUE(w->planControls().flight().plan.hasCustomWeather);
 }
 
+// A name too long for the Found box shows its start, the identifier; the tool tip the whole.
+// A generated plan ends 1,500 ft above the arrival airport's station (4 m, 13 ft).
+TEST_F(PlanControlsTest, FoundBoxShowsTheStartAndPlansEndAboveTheArrival) {
+    const std::string name = "John F. Kennedy International Airport of the City of New York";
+    {
+        auto db = weather::WeatherDb::open(context.databasePath());
+        test::addWps(*db, {name, "A", "403822", -1, "0734647", -1, "", "KNYC"});
+        test::addStation(*db, {"KJFK", "4038N", "07347W", 4.0});
+    }
+    QLineEdit* found = w->textBox("FoundWayp");
+    for (const auto& [find, tip] : {std::pair<const char*, bool>{"knyc", true}, {"katl", false}}) {
+        w->textBox("FWP")->setText(find);
+        emit w->textBox("FWP")->returnPressed();
+        EXPECT_EQ(found->cursorPosition(), 0) << find;
+        EXPECT_EQ(found->toolTip(), tip ? found->text() : QString()) << find;
+    }
+    EXPECT_EQ(found->text().toStdString(), "KATL (airport) Atlanta Intl");
+    add("9000", "250", {"katl", "kjfk"});
+    dialogs.queueAnswer(Answer::Ok);
+    click(w->picture("Picture7"));
+    EXPECT_EQ(rows("AltLst").front(), "9000");
+    EXPECT_EQ(rows("AltLst").back(), "1513");
+}
+
 TEST_F(PlanControlsTest, ShareExportsAndImportsFlightGearRoutesAndGpx) {
     add("3000", "250", {"atlanta", "kennedy"});
     // The waypoint store knows the airports by identifier.
@@ -227,6 +251,15 @@ TEST_F(PlanControlsTest, ShareExportsAndImportsFlightGearRoutesAndGpx) {
     trigger("ImportPlan");
     EXPECT_EQ(rows("SpdLst"), QStringList({"180"}));
     EXPECT_NE(dialogs.lastMessage().find("default speed, 180"), std::string::npos);
+    // The elevation of 100 m is 328 ft, and 100 under metric units, which export keeps.
+    EXPECT_EQ(rows("AltLst"), QStringList({"328"}));
+    context.settings.UOM = "M";
+    dialogs.queueFile(program.file("trk.gpx"));
+    trigger("ImportPlan");
+    EXPECT_EQ(rows("AltLst"), QStringList({"100"}));
+    dialogs.queueFile(program.file("metric.gpx"));
+    trigger("ExportGpx");
+    EXPECT_NE(program.read("metric.gpx").find("<ele>100.0000</ele>"), std::string::npos);
 
     bool sent = false;
     w->planControls().lists().sendToFlightGear = [&] { sent = true; };

@@ -237,6 +237,41 @@ TEST(SourceFormatTest, AirportsNeedTheirColumns) {
     EXPECT_NE(error.find("type"), std::string::npos) << error;
 }
 
+// Names lose stray commas; the city, the other codes and the size travel with the airport.
+TEST(SourceFormatTest, AirportNamesCleanedWithCityCodesAndRank) {
+    const std::string csv =
+        "\"id\",\"ident\",\"type\",\"name\",\"latitude_deg\",\"longitude_deg\","
+        "\"elevation_ft\",\"iso_country\",\"iso_region\",\"municipality\","
+        "\"scheduled_service\",\"icao_code\",\"iata_code\",\"gps_code\"\n"
+        "1,\"EGLC\",\"medium_airport\",\"London City Airport,\",51.5,0.05,19,\"GB\",\"GB-ENG\","
+        "\"London\",\"yes\",\"EGLC\",\"LCY\",\"EGLC\"\n"
+        "2,\"SPJC\",\"large_airport\",\" Jorge Chavez ;\",-12.02,-77.11,113,\"PE\",\"PE-LIM\","
+        "\"Lima\",\"yes\",\"SPJC\",\"LIM\",\"SPJC\"\n"
+        "3,\"US-0001\",\"small_airport\",\"Strip\",40,-90,600,\"US\",\"US-IL\",,\"no\",,,"
+        "\"K1X1\"\n";
+    Parsed<AirportRecord> parsed;
+    ASSERT_TRUE(parseAirports(csv, parsed, nullptr));
+    ASSERT_EQ(parsed.rows.size(), 3u);
+    // SPJC reports as SPIM, as the station lists still have it; the strip has a station too.
+    const auto rows = selectAirports(parsed.rows, {{1, "SPIM"}, {2, "K1X1"}});
+    ASSERT_EQ(rows.size(), 3u);
+    struct Want {
+        std::string ident, name, city;
+        int rank;
+        std::vector<std::string> codes;
+    };
+    const Want want[] = {{"EGLC", "London City Airport", "London", 5, {"LCY"}},
+                         {"K1X1", "Strip", "", 2, {"US-0001"}},
+                         {"SPIM", "Jorge Chavez", "Lima", 7, {"SPJC", "LIM"}}};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].ident, want[i].ident);
+        EXPECT_EQ(rows[i].name, want[i].name);
+        EXPECT_EQ(rows[i].city, want[i].city);
+        EXPECT_EQ(rows[i].rank, want[i].rank);
+        EXPECT_EQ(rows[i].codes, want[i].codes);
+    }
+}
+
 TEST(SourceFormatTest, TitleCaseOnlyForNamesInCapitals) {
     EXPECT_EQ(titleCaseIfCapitals("SAN DIEGO/LINDBERGH"), "San Diego/Lindbergh");
     EXPECT_EQ(titleCaseIfCapitals("TORONTO INT'L"), "Toronto Int'l");
@@ -249,7 +284,7 @@ TEST(SourceFormatTest, TitleCaseOnlyForNamesInCapitals) {
 AirportRecord airport(const std::string& ident, const std::string& name, double lat, double lon,
                       const std::string& country, const std::string& region,
                       const std::string& type = "large_airport") {
-    return {ident, type, name, country, region, ident, "", {lat, lon}, std::nullopt};
+    return {ident, type, name, country, region, ident, "", "", "", false, {lat, lon}, std::nullopt};
 }
 
 StationRecord station(const std::string& id, const std::string& name,

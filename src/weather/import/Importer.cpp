@@ -234,6 +234,29 @@ bool writeStations(sqlite3* db, const std::vector<StationRow>& rows, std::string
     return true;
 }
 
+// What WPS has no column for: the airport's city and rank, and its other codes.
+bool writeAirport(sqlite3* db, const WaypointRow& row, std::string* error) {
+    Statement airport(db, "INSERT OR IGNORE INTO Airports (Ident, City, Rank) VALUES (?, ?, ?)");
+    Statement code(db, "INSERT INTO AirportCodes (Code, Ident) VALUES (?, ?)");
+    if (!airport.valid() || !code.valid()) {
+        return fail(error, sqlite3_errmsg(db));
+    }
+    airport.bind(1, row.ident);
+    airport.bind(2, row.city);
+    airport.bind(3, row.rank);
+    if (!run(db, airport, error)) {
+        return false;
+    }
+    for (const auto& c : row.codes) {
+        code.bind(1, c);
+        code.bind(2, row.ident);
+        if (!run(db, code, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool writeWaypoints(sqlite3* db, const std::vector<const std::vector<WaypointRow>*>& groups,
                     std::string* error) {
     Statement insert(db,
@@ -253,6 +276,9 @@ bool writeWaypoints(sqlite3* db, const std::vector<const std::vector<WaypointRow
             insert.bind(7, row.we);
             insert.bind(8, row.ident);
             if (!run(db, insert, error)) {
+                return false;
+            }
+            if (row.type == "A" && !writeAirport(db, row, error)) {
                 return false;
             }
         }

@@ -327,7 +327,19 @@ std::vector<WaypointRow> selectAirports(const std::vector<AirportRecord>& airpor
         std::string ident = station != airportStation.end() ? station->second
                             : !a.icaoCode.empty()           ? a.icaoCode
                                                             : a.ident;
-        rows.push_back(waypoint(a.name, "A", "", a.position, std::move(ident)));
+        WaypointRow row = waypoint(a.name, "A", "", a.position, std::move(ident));
+        row.city = a.municipality;
+        row.rank = 2 * (a.type == "large_airport"    ? 3
+                        : a.type == "medium_airport" ? 2
+                                                     : 1) +
+                   (a.scheduled ? 1 : 0);
+        for (const std::string* code : {&a.ident, &a.icaoCode, &a.gpsCode, &a.iataCode}) {
+            if (!code->empty() && *code != row.ident &&
+                std::find(row.codes.begin(), row.codes.end(), *code) == row.codes.end()) {
+                row.codes.push_back(*code);
+            }
+        }
+        rows.push_back(std::move(row));
     }
     sortByIdent(rows);
     return rows;

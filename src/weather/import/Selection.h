@@ -32,6 +32,12 @@ struct WaypointRow {
     std::string lon;  // "DDDMMSS"
     int we = 0;       // -1 west, 0 east
     std::string ident;
+    // Airports only: the city served, the rank (the larger first: 7 and 6 large airports with
+    // and without scheduled service, 5 and 4 medium, 3 and 2 others) and every other code the
+    // airport is known by (OurAirports' ident, ICAO, GPS and IATA codes).
+    std::string city;
+    int rank = 0;
+    std::vector<std::string> codes;
 };
 
 // A station list's entry matched to an airport farther away than this is a different place

@@ -165,6 +165,19 @@ std::optional<double> parseDegreesMinutes(std::string_view text) {
     return sign * value;
 }
 
+namespace {
+
+// A name without blanks, commas or semicolons at either end.
+std::string cleanName(std::string_view name) {
+    const auto b = name.find_first_not_of(" \t,;");
+    if (b == std::string_view::npos) {
+        return {};
+    }
+    return std::string(name.substr(b, name.find_last_not_of(" \t,;") - b + 1));
+}
+
+}  // namespace
+
 bool parseAirports(std::string_view text, Parsed<AirportRecord>& out, std::string* error) {
     CsvTable table(text);
     int ident, type, name, lat, lon, elevation, country, region, icao, gps;
@@ -182,11 +195,14 @@ bool parseAirports(std::string_view text, Parsed<AirportRecord>& out, std::strin
                      "airports.csv", error)) {
         return false;
     }
+    const int iata = table.column("iata_code");
+    const int city = table.column("municipality");
+    const int scheduled = table.column("scheduled_service");
     int bad = 0;
     while (table.next()) {
         AirportRecord a;
         a.ident = trim(table.field(ident));
-        a.name = trim(table.field(name));
+        a.name = cleanName(table.field(name));
         if (a.ident.empty() || a.name.empty() ||
             !readPosition(table.field(lat), table.field(lon), a.position)) {
             ++bad;
@@ -197,6 +213,15 @@ bool parseAirports(std::string_view text, Parsed<AirportRecord>& out, std::strin
         a.isoRegion = trim(table.field(region));
         a.icaoCode = trim(table.field(icao));
         a.gpsCode = trim(table.field(gps));
+        if (iata >= 0) {
+            a.iataCode = trim(table.field(iata));
+        }
+        if (scheduled >= 0) {
+            a.scheduled = trim(table.field(scheduled)) == "yes";
+        }
+        if (city >= 0) {
+            a.municipality = cleanName(table.field(city));
+        }
         a.elevationFt = parseNumber(trim(table.field(elevation)));
         out.rows.push_back(std::move(a));
     }

@@ -31,9 +31,15 @@ struct AirportRecord {
     std::string isoRegion;  // "US-GA", "GB-ENG"
     std::string icaoCode;
     std::string gpsCode;
+    std::string iataCode;
+    std::string municipality;  // the city it serves
+    bool scheduled = false;    // has scheduled airline service
     GeoPoint position;
     std::optional<double> elevationFt;
 };
+// Names come cleaned: no blanks or stray commas and semicolons at either end ("London City
+// Airport," is "London City Airport"). The municipality, IATA and scheduled-service columns
+// may be missing.
 bool parseAirports(std::string_view text, Parsed<AirportRecord>& out, std::string* error);
 
 // OurAirports navaids.csv.
