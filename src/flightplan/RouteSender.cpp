@@ -25,13 +25,16 @@ std::string place(double lon, double lat, double alt) {
 }  // namespace
 
 RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore* store,
-                                      const simlink::FlightGearSettings& settings) {
+                                      const simlink::FlightGearSettings& settings,
+                                      std::optional<int> current) {
     RouteSendResult result;
     const std::string where = settings.host + ":" + std::to_string(settings.port);
     if (plan.PlanCount == 0) {
         result.message = "The plan has no entries to send.";
         return result;
     }
+    // The entry to mark as current, or -1.
+    const int marked = current && *current >= 0 && *current < plan.PlanCount ? *current : -1;
     simlink::PropertyConnection fg;
     const auto timeout = settings.replyTimeout;
     auto lost = [&] {
@@ -108,6 +111,22 @@ RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore
         }
         result.ids = *ids;
     }
+    if (marked >= 0 && result.routeCount == plan.PlanCount) {
+        const std::string wp = r + "/current-wp";
+        if (!fg.send("seti " + wp + " " + std::to_string(marked) + "\r\nget " + wp + "\r\n",
+                     timeout)) {
+            return lost();
+        }
+        const auto now = fg.readLines(1, timeout);
+        if (!now) {
+            return lost();
+        }
+        try {
+            result.currentWp = std::stoi(now->front());
+        } catch (const std::exception&) {
+            result.currentWp = -1;
+        }
+    }
     fg.send("quit\r\n", timeout);
     const std::string how =
         result.method == "file" ? " (loaded from " + result.file + ")" : " (inserted one by one)";
@@ -124,8 +143,13 @@ RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore
         return result;
     }
     result.ok = true;
+    const std::string currentText =
+        marked >= 0 && result.currentWp == marked
+            ? ", with " + plan.WaypLst[static_cast<std::size_t>(marked)] + " (entry " +
+                  std::to_string(marked + 1) + ") as the current one"
+            : std::string();
     result.message = "FlightGear's route manager now holds the plan's " +
-                     std::to_string(result.routeCount) + " waypoints" + how +
+                     std::to_string(result.routeCount) + " waypoints" + how + currentText +
                      ". Activate the route in FlightGear to fly it with the GPS.";
     return result;
 }
