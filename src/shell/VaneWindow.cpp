@@ -694,7 +694,7 @@ void VaneWindow::showSimulatorInUse(std::optional<bool> connected) {
         link->setText(QStringLiteral("connected at ") + where);
         link->setStyleSheet(QStringLiteral("color: #1d7a3a;"));
     } else {
-        link->setText(QStringLiteral("not connected: nothing answers at ") + where);
+        link->setText(QStringLiteral("not connected (") + where + ')');
         link->setStyleSheet(QStringLiteral("color: #b03030;"));
     }
     link->setToolTip(QStringLiteral("FlightGear's property server (Settings)"));
