@@ -17,6 +17,7 @@
 #include "shell/AppContext.h"
 #include "shell/FindBoxBinder.h"
 #include "shell/NavigationStatusBinder.h"
+#include "shell/Startup.h"
 #include "shell/VaneWindow.h"
 
 namespace zephyra::shell {
@@ -350,17 +351,21 @@ void PlanListsBinder::save() {
 
 void PlanListsBinder::load() {
     if (!ctx_.platform.simulatorWindowExists()) {
+        // The question names the simulator flown (FS98's own words with an FS98 folder).
+        const std::string name = vane_.simulatorName();
+        const std::string title = namingSimulator("Load FS98?", name);
         const auto answer = ctx_.dialogs.message(
-            {"FS98 does not appear to be active. Would you like to start FS98 now? If yes, wait "
-             "until FS98 finishes loading then try again.",
-             "Load FS98?", platform::Buttons::YesNo, platform::Icon::None, 2});
+            {namingSimulator("FS98 does not appear to be active. Would you like to start FS98 "
+                             "now? If yes, wait until FS98 finishes loading then try again.",
+                             name),
+             title, platform::Buttons::YesNo, platform::Icon::None, 2});
         if (answer == platform::Answer::Yes) {
             const std::string folder = vane_.textBox("Text7")->text().toStdString();
             if (!ctx_.platform.startSimulator(folder)) {
-                ctx_.dialogs.message({"FS98 could not be started from \"" + folder +
-                                          "\". Please start it yourself, then try again.",
-                                      "Load FS98?", platform::Buttons::Ok,
-                                      platform::Icon::Exclamation, 1});
+                ctx_.dialogs.message(
+                    {namingSimulator("FS98", name) + " could not be started from \"" + folder +
+                         "\". Please start it yourself, then try again.",
+                     title, platform::Buttons::Ok, platform::Icon::Exclamation, 1});
             }
             return;
         }

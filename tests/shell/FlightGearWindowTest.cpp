@@ -163,6 +163,15 @@ TEST_F(FlightGearWindowTest, SendSaveAndExportHoldTheWholePlan) {
     w->findChild<QAction*>(QStringLiteral("ExportGpx"))->trigger();
     EXPECT_EQ(dialogs.lastMessage().rfind("3 entries were written", 0), 0u)
         << dialogs.lastMessage();
+
+    // Load asks for FlightGear by name when it does not answer.
+    dialogs.queueAnswer(platform::Answer::No);
+    dialogs.queueFile(program.file("whole.fpl"));
+    w->press("Command14");
+    EXPECT_TRUE(std::any_of(dialogs.shown().begin(), dialogs.shown().end(), [](const auto& m) {
+        return m.message.title == "Load FlightGear?" &&
+               m.message.text.rfind("FlightGear does not appear to be active.", 0) == 0;
+    }));
 }
 
 }  // namespace
