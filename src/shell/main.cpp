@@ -342,6 +342,8 @@ int main(int argc, char** argv) {
             platform::joinPath(settingsFolder, simlink::kSimulatorFile)));
         context.builtIn = useFlightGear ? nullptr : &aircraft;
         context.flightGear = useFlightGear ? &*flightGear : nullptr;
+        // The window loaded before the choice took effect: name the simulator now.
+        vane.showSimulatorInUse(std::nullopt);
         if (useFlightGear) {
             vane.simulatorPanelHost = nullptr;
         }
