@@ -95,7 +95,7 @@ StartWindow::StartWindow(AppContext& context, std::string currentFolder, std::st
     layout->addWidget(simulators);
     layout->addStretch(1);
     layout->addLayout(buttons);
-    resize(520, 300);
+    resize(520, 340);
 
     connect(group, &QButtonGroup::idToggled, this, [this](int, bool) { updateProceed(); });
     connect(locate_, &QPushButton::clicked, this, [this] { locate(); });
