@@ -264,9 +264,18 @@ int runSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     std::string planPath, database = defaultDatabase();
     auto choice = simlink::readSimulatorChoice(
         platform::joinPath(platform::programFolder(), simlink::kSimulatorFile));
+    PlanUnits units(err);
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         std::string problem;
+        if (const auto unit = units.take(args, i, problem); unit != simlink::OptionUse::NotMine) {
+            if (unit == simlink::OptionUse::Bad) {
+                err << "zephyra-cli plan send: " << problem << "\n";
+                return 2;
+            }
+            i += a == "--uom" ? 1 : 0;
+            continue;
+        }
         const auto use = simlink::takeSimulatorOption(
             a, i + 1 < args.size() ? &args[i + 1] : nullptr, choice, problem);
         if (use == simlink::OptionUse::Bad) {
@@ -296,7 +305,8 @@ int runSend(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     auto settings = choice.flightGear;
     settings.replyTimeout = std::max(settings.replyTimeout, std::chrono::milliseconds(2000));
     settings.connectTimeout = std::max(settings.connectTimeout, std::chrono::milliseconds(2000));
-    const auto result = flightplan::sendRouteToFlightGear(plan, &store, settings);
+    const auto result =
+        flightplan::sendRouteToFlightGear(plan, &store, settings, std::nullopt, units.metres());
     if (result.routeCount >= 0) {
         out << "/autopilot/route-manager/route/num = " << result.routeCount << " (plan entries "
             << plan.PlanCount << ")\n";

@@ -140,6 +140,7 @@ const char* const kExchangeUsage =
        zephyra-cli plan import FILE --out PLAN.fpl [--db FILE] [--alt A] [--speed S]
                                 [--metric | --uom U|M|F]
        zephyra-cli plan send PLAN.fpl [--fg-host HOST] [--fg-port PORT] [--db FILE]
+                                [--metric | --uom U|M|F]
 
 export writes the plan as a FlightGear route-manager file (fgroute) or as a GPX 1.1 route
 (gpx). An entry whose name the waypoint table holds within 0.01 degrees of its position

@@ -198,4 +198,29 @@ bool FlightPlan::setNextWaypoint() {
     return true;
 }
 
+PlanStore FlightPlan::wholePlan() const {
+    PlanStore whole;
+    whole.PlanWx = plan.PlanWx;
+    whole.PlanWxCount = plan.PlanWxCount;
+    whole.hasCustomWeather = plan.hasCustomWeather;
+    for (const auto& r : passed) {
+        whole.append(r);
+    }
+    if (leg.active) {
+        whole.append({leg.FWAYP, std::to_string(leg.CurWpAlt), standardText(leg.CurWpSpd),
+                      leg.CurWpLat, leg.CurWpLon, static_cast<double>(leg.CurWpAlt), leg.CurWpSpd});
+    }
+    for (int i = 0; i < plan.PlanCount; ++i) {
+        whole.append(plan.row(i));
+    }
+    return whole;
+}
+
+std::optional<int> FlightPlan::activeIndex() const {
+    if (!leg.active) {
+        return std::nullopt;
+    }
+    return static_cast<int>(passed.size());
+}
+
 }  // namespace zephyra::flightplan

@@ -94,6 +94,12 @@ class FlightPlan {
     bool setAltitude(std::optional<int> selected, const std::string& altText);
     // Set Next Waypoint: entry 0 becomes the active waypoint and leaves the plan.
     bool setNextWaypoint();
+    // The whole plan, whatever is being flown: the entries passed, the active waypoint and the
+    // entries to come, with the plan's custom weather. What Save, Export and the route sent to
+    // FlightGear hold.
+    PlanStore wholePlan() const;
+    // The active waypoint's index in wholePlan(), when one is active.
+    std::optional<int> activeIndex() const;
 
   private:
     std::optional<PlanStore::Row> rowFrom(const std::optional<FoundNavaid>& found,

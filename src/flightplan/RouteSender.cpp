@@ -73,13 +73,16 @@ std::optional<std::string> routeFileIn(const std::string& home) {
 }  // namespace
 
 RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore* store,
-                                      const simlink::FlightGearSettings& settings) {
+                                      const simlink::FlightGearSettings& settings,
+                                      std::optional<int> current, bool planInMetres) {
     RouteSendResult result;
     const std::string where = settings.host + ":" + std::to_string(settings.port);
     if (plan.PlanCount == 0) {
         result.message = "The plan has no entries to send.";
         return result;
     }
+    // The entry to mark as current, or -1.
+    const int marked = current && *current >= 0 && *current < plan.PlanCount ? *current : -1;
     simlink::PropertyConnection fg;
     const auto timeout = settings.replyTimeout;
     auto lost = [&] {
@@ -102,7 +105,7 @@ RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore
     std::string commands;
     if (const auto file = routeFileIn(home->front())) {
         result.file = *file;
-        if (platform::writeFile(result.file, formatFlightGearRoute(plan, store))) {
+        if (platform::writeFile(result.file, formatFlightGearRoute(plan, store, planInMetres))) {
             result.method = "file";
             result.expectedIds = flightGearIdents(plan, store);
             commands =
@@ -116,7 +119,8 @@ RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore
         commands = "set " + r + "/input @CLEAR\r\n";
         for (int i = 0; i < plan.PlanCount; ++i) {
             const auto row = plan.row(i);
-            commands += "set " + r + "/input " + place(row.lon, row.lat, row.alt) + "\r\n";
+            const double feet = planInMetres ? row.alt / 0.3048 : row.alt;
+            commands += "set " + r + "/input " + place(row.lon, row.lat, feet) + "\r\n";
         }
     }
     if (!fg.send(commands, timeout)) {
@@ -154,6 +158,22 @@ RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore
         }
         result.ids = *ids;
     }
+    if (marked >= 0 && result.routeCount == plan.PlanCount) {
+        const std::string wp = r + "/current-wp";
+        if (!fg.send("seti " + wp + " " + std::to_string(marked) + "\r\nget " + wp + "\r\n",
+                     timeout)) {
+            return lost();
+        }
+        const auto now = fg.readLines(1, timeout);
+        if (!now) {
+            return lost();
+        }
+        try {
+            result.currentWp = std::stoi(now->front());
+        } catch (const std::exception&) {
+            result.currentWp = -1;
+        }
+    }
     fg.send("quit\r\n", timeout);
     const std::string how =
         result.method == "file" ? " (loaded from " + result.file + ")" : " (inserted one by one)";
@@ -170,8 +190,13 @@ RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore
         return result;
     }
     result.ok = true;
+    const std::string currentText =
+        marked >= 0 && result.currentWp == marked
+            ? ", with " + plan.WaypLst[static_cast<std::size_t>(marked)] + " (entry " +
+                  std::to_string(marked + 1) + ") as the current one"
+            : std::string();
     result.message = "FlightGear's route manager now holds the plan's " +
-                     std::to_string(result.routeCount) + " waypoints" + how +
+                     std::to_string(result.routeCount) + " waypoints" + how + currentText +
                      ". Activate the route in FlightGear to fly it with the GPS.";
     return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct RouteSendResult {
     int routeCount = -1;           // /autopilot/route-manager/route/num afterwards
     std::vector<std::string> ids;  // /autopilot/route-manager/route/wp[i]/id afterwards
     std::vector<std::string> expectedIds;
+    int currentWp = -1;  // /autopilot/route-manager/current-wp afterwards, when one was marked
 };
 
 // Loads the plan into the route manager of the FlightGear behind the property server, then
@@ -28,7 +30,12 @@ struct RouteSendResult {
 // does not own) the positions are inserted one by one. The route is loaded, not activated. ok:
 // the route holds as many waypoints as the plan has entries, each named as sent; the names of
 // no more waypoints than were sent are asked for, whatever count the server gives.
+// current: the entry being flown, which the route manager is told
+// (/autopilot/route-manager/current-wp) once the route is in. planInMetres: the plan's
+// altitudes are metres (the metric setting); FlightGear's route takes feet.
 RouteSendResult sendRouteToFlightGear(const PlanStore& plan, const WaypointStore* store,
-                                      const simlink::FlightGearSettings& settings);
+                                      const simlink::FlightGearSettings& settings,
+                                      std::optional<int> current = std::nullopt,
+                                      bool planInMetres = false);
 
 }  // namespace zephyra::flightplan

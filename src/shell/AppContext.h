@@ -15,7 +15,8 @@
 
 namespace zephyra::simlink {
 class BuiltInAircraft;
-}
+class FlightGearLink;
+}  // namespace zephyra::simlink
 
 namespace zephyra::shell {
 
@@ -49,7 +50,8 @@ struct AppContext {
     platform::Random& random;
     platform::Platform& platform;
     simlink::SimLink& sim;
-    simlink::BuiltInAircraft* builtIn = nullptr;  // the embedded aircraft, when it is the link
+    simlink::BuiltInAircraft* builtIn = nullptr;    // the embedded aircraft, when it is the link
+    simlink::FlightGearLink* flightGear = nullptr;  // FlightGear's link, when it is the simulator
 
     // Shipped files, settings and the user's files: all beside the executable when run where it
     // was built, apart when installed.

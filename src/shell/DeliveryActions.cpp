@@ -17,6 +17,11 @@ DeliveryActions::DeliveryActions(AppContext& context, VaneWindow& vane)
     connect(vane_.command("Command4"), &QPushButton::clicked, this, [this] { showReportBox(); });
     connect(vane_.command("Command6"), &QPushButton::clicked, this, [this] { showReportLine(); });
     vane_.onClosest = [this] { closestTick(); };
+    // A simulator that restarts gets its weather back only while sending is on.
+    QCheckBox* sendWeather = vane_.checkBox("upd_vane");
+    ctx_.sim.setWeatherSending(sendWeather->isChecked());
+    connect(sendWeather, &QCheckBox::toggled, this,
+            [this](bool on) { ctx_.sim.setWeatherSending(on); });
     vane_.onRandomTimer = [this] { randomTick(); };
 }
 

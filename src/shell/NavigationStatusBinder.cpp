@@ -4,8 +4,11 @@
 #include <QEvent>
 #include <QListWidget>
 #include <QPushButton>
+#include <cmath>
 
+#include "flightplan/PlanNumbers.h"
 #include "shell/AppContext.h"
+#include "shell/Startup.h"
 #include "shell/VaneWindow.h"
 #include "simlink/BuiltInAircraft.h"
 
@@ -38,6 +41,12 @@ NavigationStatusBinder::NavigationStatusBinder(AppContext& context, VaneWindow& 
         // that the first connected tick starts takes it from these boxes.
         vane_.textBox("Text1")->setText(qs(flight_.display.Text1));
         vane_.textBox("Text2")->setText(qs(flight_.display.Text2));
+        // Positions arrive again: the status line says so in place of a connection lost.
+        const QString status = vane_.status();
+        if (status == flightplan::Navigator::kNotConnected ||
+            status == QLatin1String(kAircraftStopped)) {
+            vane_.setStatus(qs(namingSimulator("Connected to FS98.", vane_.simulatorName())));
+        }
         if (onPosition) {
             onPosition(lat, lon);
         }
@@ -57,7 +66,9 @@ void NavigationStatusBinder::tick() {
     navigator_.AutoSwitchDist = ctx_.shared.autoSwitchDist;
     const auto result =
         navigator_.tick({vane_.checkBox("UPDHDG")->isChecked(), ctx_.settings.heightsInMetres()});
-    if (result == flightplan::Navigator::TickResult::NotConnected) {
+    const bool connected = result != flightplan::Navigator::TickResult::NotConnected;
+    showConnected(connected);
+    if (!connected) {
         // The built-in aircraft answers no position while it is stopped: say so, and show no
         // ground speed or time to the waypoint that no longer hold.
         if (ctx_.builtIn != nullptr && !ctx_.builtIn->running()) {
@@ -75,6 +86,41 @@ void NavigationStatusBinder::tick() {
         vane_.label("Label34")->setText("Distance: " + vane_.label("Dist")->text());
         vane_.label("Label35")->setText("ETE   Hours: " + vane_.textBox("HRS")->text());
         vane_.label("Label33")->setText("Minutes: " + vane_.textBox("MIN")->text());
+    }
+}
+
+void NavigationStatusBinder::showVariation(const std::string& text) {
+    // The box has room for a few digits: the value to a tenth of a degree shows whole, and its
+    // tip gives it in full with its side.
+    QLineEdit* box = vane_.textBox("altbrng");
+    const auto v = flightplan::readNumber(text);
+    if (!v) {
+        box->setText(qs(text));
+        box->setToolTip(QString());
+        return;
+    }
+    box->setText(qs(flightplan::standardText(std::round(*v * 10.0) / 10.0)));
+    box->setCursorPosition(0);
+    const double west = 360.0 - *v;
+    box->setToolTip(
+        QStringLiteral("Magnetic variation %1 (%2)")
+            .arg(qs(text),
+                 *v == 0.0 ? QStringLiteral("none")
+                 : *v >= 180.0
+                     ? QStringLiteral("%1\u00b0 west")
+                           .arg(qs(flightplan::standardText(std::round(west * 100.0) / 100.0)))
+                     : QStringLiteral("%1\u00b0 east")
+                           .arg(qs(flightplan::standardText(std::round(*v * 100.0) / 100.0)))));
+}
+
+void NavigationStatusBinder::showConnected(bool connected) {
+    vane_.showSimulatorInUse(connected);
+    // What was read before the simulator went away is greyed until it answers again.
+    for (const char* name : {"Text1", "Text2", "HRS", "MIN"}) {
+        vane_.textBox(QString::fromLatin1(name))->setEnabled(connected);
+    }
+    for (const char* name : {"Hdg", "Dist", "TAS", "WindDir", "WindSpd"}) {
+        vane_.label(QString::fromLatin1(name))->setEnabled(connected);
     }
 }
 
@@ -107,7 +153,7 @@ void NavigationStatusBinder::show() {
     vane_.textBox("Text2")->setText(qs(d.Text2));
     vane_.textBox("HRS")->setText(qs(d.HRS));
     vane_.textBox("MIN")->setText(qs(d.MIN));
-    vane_.textBox("altbrng")->setText(qs(d.altbrng));
+    showVariation(d.altbrng);
     const std::pair<const char*, const std::string*> labels[] = {
         {"Dist", &d.Dist},       {"Hdg", &d.Hdg},
         {"WindDir", &d.WindDir}, {"WindSpd", &d.WindSpd},

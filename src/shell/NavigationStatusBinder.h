@@ -43,6 +43,10 @@ class NavigationStatusBinder : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The simulator's connection state, and the values read from it greyed while it is lost.
+    void showConnected(bool connected);
+    void showVariation(const std::string& text);
+
     AppContext& ctx_;
     VaneWindow& vane_;
     flightplan::FlightPlan& flight_;

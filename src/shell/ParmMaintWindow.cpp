@@ -9,8 +9,11 @@
 #include "platform/Files.h"
 #include "shell/EventHook.h"
 #include "shell/ParamFile.h"
+#include "shell/Startup.h"
 #include "shell/Switches.h"
 #include "shell/VaneWindow.h"
+#include "simlink/FlightGearLink.h"
+#include "simlink/SimulatorChoice.h"
 
 namespace zephyra::shell {
 
@@ -150,6 +153,19 @@ void ParmMaintWindow::build() {
     gl->addWidget(new QLabel(QStringLiteral("Distance between points (50 - 200)")), 1, 0, 1, 2);
     gl->addWidget(edit("Text1"), 1, 2);
 
+    // FlightGear's property server, kept in simulator.ini beside the parameter file.
+    auto* flightGear = new QGroupBox(QStringLiteral("FlightGear"), this);
+    auto* fl = new QGridLayout(flightGear);
+    fl->addWidget(new QLabel(QStringLiteral("Property server host")), 0, 0);
+    auto* host = edit("FlightGearHost");
+    host->setMaximumWidth(QWIDGETSIZE_MAX);
+    fl->addWidget(host, 0, 1);
+    fl->addWidget(new QLabel(QStringLiteral("Port")), 1, 0);
+    fl->addWidget(edit("FlightGearPort"), 1, 1);
+    flightGear->setToolTip(QStringLiteral(
+        "Where FlightGear's property server answers (fgfs --telnet=...); used while FlightGear "
+        "is the simulator."));
+
     auto* textures = new QGroupBox(QStringLiteral("Cloud and Storm Textures"), this);
     auto* tl = new QGridLayout(textures);
     tl->addWidget(push("Command2", "Restore Default Clouds"), 0, 0);
@@ -174,6 +190,7 @@ void ParmMaintWindow::build() {
     auto* left = new QVBoxLayout;
     left->addWidget(limits);
     left->addWidget(gen);
+    left->addWidget(flightGear);
     auto* right = new QVBoxLayout;
     auto* row = new QHBoxLayout;
     row->addWidget(units);
@@ -268,6 +285,15 @@ void ParmMaintWindow::fillFromMemory() {
         checkBox("Check2")->setChecked(false);
     }
     textBox("Text1")->setText(QString::number(s.FP_Dist));
+    const auto fg = ctx_.flightGear != nullptr
+                        ? ctx_.flightGear->settings()
+                        : simlink::readSimulatorChoice(simulatorFile()).flightGear;
+    textBox("FlightGearHost")->setText(qs(fg.host));
+    textBox("FlightGearPort")->setText(QString::number(fg.port));
+}
+
+std::string ParmMaintWindow::simulatorFile() const {
+    return platform::joinPath(ctx_.folders.settings, simlink::kSimulatorFile);
 }
 
 QString ParmMaintWindow::fs98Folder() const {
@@ -283,6 +309,13 @@ bool ParmMaintWindow::save() {
     const auto distance = toNumber(textBox("Text1")->text().toStdString());
     if (!distance || *distance < 50.0 || *distance > 200.0) {
         ctx_.dialogs.inform(kDistanceMessage);
+        return false;
+    }
+    const std::string fgHost = textBox("FlightGearHost")->text().trimmed().toStdString();
+    const auto fgPort =
+        simlink::portFromText(textBox("FlightGearPort")->text().trimmed().toStdString());
+    if (fgHost.empty() || !fgPort) {
+        ctx_.dialogs.inform(kFlightGearAddressMessage);
         return false;
     }
     platform::setCurrentDirectory(ctx_.folders.settings);
@@ -329,6 +362,17 @@ bool ParmMaintWindow::save() {
         return false;
     }
     s.NewClouds = checkBox("Check7")->isChecked();
+    if (std::string error; !writeSimulatorSettings(
+            simulatorFile(),
+            {{"FlightGearHost", fgHost}, {"FlightGearPort", std::to_string(*fgPort)}}, &error)) {
+        ctx_.dialogs.inform("FlightGear's address could not be saved. " + error);
+        return false;
+    }
+    if (ctx_.flightGear != nullptr) {
+        // The link goes to the new address from its next call.
+        ctx_.flightGear->setAddress(fgHost, *fgPort);
+        main_.showSimulatorInUse(std::nullopt);
+    }
     ctx_.dialogs.inform("Your settings have been saved saved!");
     closing_ = true;
     done(QDialog::Accepted);

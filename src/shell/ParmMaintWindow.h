@@ -47,6 +47,7 @@ class ParmMaintWindow : public QDialog {
     // A file of the simulator's folder, found without regard to letter case.
     std::string inSimulator(const char* relative) const;
     std::string shippedFile(const char* name) const;
+    std::string simulatorFile() const;
 
     AppContext& ctx_;
     VaneWindow& main_;

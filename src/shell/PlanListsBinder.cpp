@@ -7,13 +7,17 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QToolButton>
+#include <algorithm>
+#include <chrono>
 
 #include "flightplan/AutoGenerator.h"
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanNumbers.h"
+#include "flightplan/RouteSender.h"
 #include "shell/AppContext.h"
 #include "shell/FindBoxBinder.h"
 #include "shell/NavigationStatusBinder.h"
+#include "shell/Startup.h"
 #include "shell/VaneWindow.h"
 
 namespace zephyra::shell {
@@ -143,14 +147,11 @@ PlanListsBinder::PlanListsBinder(AppContext& context, VaneWindow& vane,
            [this] { exportPlan(flightplan::ExchangeFormat::Gpx); });
     action("ImportPlan", QStringLiteral("Import..."), [this] { importPlan(); });
     menu->addSeparator();
-    QAction* send =
-        action("SendPlanToFlightGear", QStringLiteral("Send plan to FlightGear"), [this] {
-            if (sendToFlightGear) {
-                sendToFlightGear();
-            }
-        });
+    QAction* send = action("SendPlanToFlightGear", QStringLiteral("Send plan to FlightGear"),
+                           [this] { sendToFlightGear(); });
+    // FlightGear may be chosen after the window was built (the first run's window).
     connect(menu, &QMenu::aboutToShow, this,
-            [this, send] { send->setEnabled(static_cast<bool>(sendToFlightGear)); });
+            [this, send] { send->setEnabled(ctx_.flightGear != nullptr); });
     share->setMenu(menu);
     vane.autoGenerate = [this] { autoGenerate(); };
     navigation.onPlanChanged = [this] { showPlan(false); };
@@ -342,7 +343,7 @@ void PlanListsBinder::save() {
     }
     const std::string path = flightplan::withPlanSuffix(*chosen);
     std::string error;
-    if (!flightplan::savePlanFile(path, flight_.plan, &error)) {
+    if (!flightplan::savePlanFile(path, flight_.wholePlan(), &error)) {
         ctx_.dialogs.message({"The flight plan could not be saved. " + error, "Save",
                               platform::Buttons::Ok, platform::Icon::Exclamation, 1});
     }
@@ -350,17 +351,21 @@ void PlanListsBinder::save() {
 
 void PlanListsBinder::load() {
     if (!ctx_.platform.simulatorWindowExists()) {
+        // The question names the simulator flown (FS98's own words with an FS98 folder).
+        const std::string name = vane_.simulatorName();
+        const std::string title = namingSimulator("Load FS98?", name);
         const auto answer = ctx_.dialogs.message(
-            {"FS98 does not appear to be active. Would you like to start FS98 now? If yes, wait "
-             "until FS98 finishes loading then try again.",
-             "Load FS98?", platform::Buttons::YesNo, platform::Icon::None, 2});
+            {namingSimulator("FS98 does not appear to be active. Would you like to start FS98 "
+                             "now? If yes, wait until FS98 finishes loading then try again.",
+                             name),
+             title, platform::Buttons::YesNo, platform::Icon::None, 2});
         if (answer == platform::Answer::Yes) {
             const std::string folder = vane_.textBox("Text7")->text().toStdString();
             if (!ctx_.platform.startSimulator(folder)) {
-                ctx_.dialogs.message({"FS98 could not be started from \"" + folder +
-                                          "\". Please start it yourself, then try again.",
-                                      "Load FS98?", platform::Buttons::Ok,
-                                      platform::Icon::Exclamation, 1});
+                ctx_.dialogs.message(
+                    {namingSimulator("FS98", name) + " could not be started from \"" + folder +
+                         "\". Please start it yourself, then try again.",
+                     title, platform::Buttons::Ok, platform::Icon::Exclamation, 1});
             }
             return;
         }
@@ -417,18 +422,37 @@ void PlanListsBinder::exportPlan(flightplan::ExchangeFormat format) {
         path += gpx ? ".gpx" : ".xml";
     }
     std::string error;
-    if (!flightplan::exportPlanFile(path, format, flight_.plan, &ctx_.waypoints, &error,
+    const flightplan::PlanStore whole = flight_.wholePlan();
+    if (!flightplan::exportPlanFile(path, format, whole, &ctx_.waypoints, &error,
                                     ctx_.settings.heightsInMetres())) {
         ctx_.dialogs.message({"The flight plan could not be exported. " + error, title,
                               platform::Buttons::Ok, platform::Icon::Exclamation, 1});
         return;
     }
     ctx_.dialogs.message(
-        {std::to_string(flight_.plan.PlanCount) + " entries were written to \"" + path + "\". " +
-             (flight_.plan.hasCustomWeather
+        {std::to_string(whole.PlanCount) + " entries were written to \"" + path + "\". " +
+             (whole.hasCustomWeather
                   ? "The plan's custom weather is not part of this format and was left out."
                   : "Custom weather is not part of this format."),
          title, platform::Buttons::Ok, platform::Icon::Information, 1});
+}
+
+void PlanListsBinder::sendToFlightGear() {
+    if (ctx_.flightGear == nullptr) {
+        return;
+    }
+    // Loading a route takes FlightGear a moment: wait longer than a navigation read does.
+    auto settings = ctx_.flightGear->settings();
+    settings.connectTimeout = std::max(settings.connectTimeout, std::chrono::milliseconds(2000));
+    settings.replyTimeout = std::max(settings.replyTimeout, std::chrono::milliseconds(2000));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto result =
+        flightplan::sendRouteToFlightGear(flight_.wholePlan(), &ctx_.waypoints, settings,
+                                          flight_.activeIndex(), ctx_.settings.heightsInMetres());
+    QApplication::restoreOverrideCursor();
+    ctx_.dialogs.message({result.message, "Send plan to FlightGear", platform::Buttons::Ok,
+                          result.ok ? platform::Icon::Information : platform::Icon::Exclamation,
+                          1});
 }
 
 void PlanListsBinder::importPlan() {

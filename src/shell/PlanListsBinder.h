@@ -41,9 +41,10 @@ class PlanListsBinder : public QObject {
     // The Share menu above the plan: export to and import from other programs' formats.
     void exportPlan(flightplan::ExchangeFormat format);
     void importPlan();
-    // Loads the plan into the chosen FlightGear's route manager; unset while FlightGear is not
-    // the simulator (the menu entry is then disabled).
-    std::function<void()> sendToFlightGear;
+    // Loads the whole plan into the chosen FlightGear's route manager, the active waypoint
+    // marked as the current one. The menu entry is disabled while FlightGear is not the
+    // simulator.
+    void sendToFlightGear();
 
     // The selected plan row, if any.
     std::optional<int> selectedRow() const;

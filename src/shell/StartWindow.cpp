@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "assets/SimFolder.h"
+#include "platform/Files.h"
 #include "shell/Startup.h"
 
 namespace zephyra::shell {
@@ -36,6 +37,22 @@ StartWindow::StartWindow(AppContext& context, std::string currentFolder, std::st
     }
     choices_[1]->setEnabled(!fgfs.empty());
     choices_[0]->setChecked(true);
+
+    // FlightGear's property server: what simulator.ini holds, else the defaults.
+    const auto known = simlink::readSimulatorChoice(
+        platform::joinPath(ctx_.folders.settings, simlink::kSimulatorFile));
+    fgHost_ = new QLineEdit(QString::fromStdString(known.flightGear.host), simulators);
+    fgHost_->setObjectName(QStringLiteral("FlightGearHost"));
+    fgPort_ = new QLineEdit(QString::number(known.flightGear.port), simulators);
+    fgPort_->setObjectName(QStringLiteral("FlightGearPort"));
+    fgPort_->setMaximumWidth(70);
+    auto* fgRow = new QHBoxLayout;
+    fgRow->setContentsMargins(24, 0, 0, 0);
+    fgRow->addWidget(new QLabel(QStringLiteral("Property server host"), simulators));
+    fgRow->addWidget(fgHost_, 1);
+    fgRow->addWidget(new QLabel(QStringLiteral("port"), simulators));
+    fgRow->addWidget(fgPort_);
+    simulatorsLayout->insertLayout(2, fgRow);
 
     label1_ = new QLabel(QString::fromLatin1(kNotLocated), this);
     label1_->setObjectName(QStringLiteral("Label1"));
@@ -78,7 +95,7 @@ StartWindow::StartWindow(AppContext& context, std::string currentFolder, std::st
     layout->addWidget(simulators);
     layout->addStretch(1);
     layout->addLayout(buttons);
-    resize(520, 300);
+    resize(520, 340);
 
     connect(group, &QButtonGroup::idToggled, this, [this](int, bool) { updateProceed(); });
     connect(locate_, &QPushButton::clicked, this, [this] { locate(); });
@@ -107,6 +124,9 @@ void StartWindow::updateProceed() {
         w->setEnabled(fs98);
     }
     proceed_->setEnabled(!fs98 || fs98Known_);
+    const bool flightGear = chosen() == FirstRunChoice::FlightGear;
+    fgHost_->setEnabled(flightGear);
+    fgPort_->setEnabled(flightGear);
 }
 
 void StartWindow::findFs98() {
@@ -137,6 +157,12 @@ void StartWindow::proceed() {
     const platform::Folders& where = ctx_.folders;
     const FirstRunFolders folders{where.settings, where.installed ? where.shipped : currentFolder_,
                                   where.user};
+    const std::string host = fgHost_->text().trimmed().toStdString();
+    const auto port = simlink::portFromText(fgPort_->text().trimmed().toStdString());
+    if (chosen() == FirstRunChoice::FlightGear && (host.empty() || !port)) {
+        ctx_.dialogs.inform(kFlightGearAddressMessage);
+        return;
+    }
     if (configureFirstRun(chosen(), label1_->text().toStdString(), folders, ctx_.dialogs) !=
         ProceedResult::Configured) {
         // Nothing usable was written (an FS98 folder without fltsim98.exe): the program ends,
@@ -145,6 +171,15 @@ void StartWindow::proceed() {
             close();
         }
         return;
+    }
+    if (chosen() == FirstRunChoice::FlightGear) {
+        std::string error;
+        if (!writeSimulatorSettings(
+                platform::joinPath(where.settings, simlink::kSimulatorFile),
+                {{"FlightGearHost", host}, {"FlightGearPort", std::to_string(*port)}}, &error)) {
+            ctx_.dialogs.inform("Zephyra could not write FlightGear's address. " + error);
+            return;
+        }
     }
     configured_ = true;
     hide();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
@@ -26,6 +27,9 @@ class StartWindow : public QWidget {
     QPushButton* proceedButton() const { return proceed_; }
     QPushButton* locateButton() const { return locate_; }
     QRadioButton* choice(FirstRunChoice which) const;
+    // FlightGear's property server, used when FlightGear is chosen.
+    QLineEdit* flightGearHost() const { return fgHost_; }
+    QLineEdit* flightGearPort() const { return fgPort_; }
 
     // Looks FS98 up in the registry (run when the window loads).
     void findFs98();
@@ -48,6 +52,8 @@ class StartWindow : public QWidget {
     QLabel* label2_;
     QPushButton* proceed_;
     QPushButton* locate_;
+    QLineEdit* fgHost_;
+    QLineEdit* fgPort_;
     bool fs98Known_ = false;
     bool configured_ = false;
 };

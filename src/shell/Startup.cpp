@@ -144,13 +144,18 @@ ProceedResult proceedWithConfiguration(const std::string& fs98, const FirstRunFo
     return ProceedResult::Configured;
 }
 
-bool writeSimulatorKind(const std::string& path, simlink::SimulatorKind kind, std::string* error) {
+bool writeSimulatorSettings(const std::string& path,
+                            const std::vector<std::pair<std::string, std::string>>& values,
+                            std::string* error) {
+    auto lower = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return text;
+    };
     std::string text;
     platform::readFile(path, text);
-    const std::string wanted =
-        std::string("Simulator=") + std::string(simlink::simulatorKindName(kind));
+    std::vector<bool> placed(values.size(), false);
     std::string out;
-    bool placed = false;
     std::size_t at = 0;
     while (at < text.size()) {
         std::size_t end = text.find('\n', at);
@@ -158,15 +163,20 @@ bool writeSimulatorKind(const std::string& path, simlink::SimulatorKind kind, st
         std::string line = text.substr(at, end - at);
         std::string key = line.substr(0, line.find('='));
         key.erase(0, key.find_first_not_of(" \t"));
-        std::transform(key.begin(), key.end(), key.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) {
             key.pop_back();
         }
-        if (key == "simulator" && line.find('=') != std::string::npos) {
-            if (!placed) {
-                out += wanted + "\n";
-                placed = true;
+        std::size_t which = values.size();
+        for (std::size_t i = 0; i < values.size() && line.find('=') != std::string::npos; ++i) {
+            if (lower(key) == lower(values[i].first)) {
+                which = i;
+            }
+        }
+        if (which < values.size()) {
+            // The first line of a key takes the new value; any later ones go.
+            if (!placed[which]) {
+                out += values[which].first + "=" + values[which].second + "\n";
+                placed[which] = true;
             }
         } else {
             out += line;
@@ -176,10 +186,17 @@ bool writeSimulatorKind(const std::string& path, simlink::SimulatorKind kind, st
         }
         at = end;
     }
-    if (!placed) {
-        out += wanted + "\n";
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!placed[i]) {
+            out += values[i].first + "=" + values[i].second + "\n";
+        }
     }
     return platform::writeFile(path, out, error);
+}
+
+bool writeSimulatorKind(const std::string& path, simlink::SimulatorKind kind, std::string* error) {
+    return writeSimulatorSettings(
+        path, {{"Simulator", std::string(simlink::simulatorKindName(kind))}}, error);
 }
 
 std::string layOutBuiltInSimFolder(const FirstRunFolders& folders, std::string* error) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
@@ -12,6 +14,9 @@ namespace zephyra::shell {
 inline constexpr const char* kSimulatorExe = "fltsim98.exe";
 inline constexpr const char* kSimulatorCfg = "fltsim98.cfg";
 inline constexpr const char* kNotLocated = "FS98 not located.";
+inline constexpr const char* kFlightGearAddressMessage =
+    "FlightGear's property server needs a host (a name or an address such as 127.0.0.1) and a "
+    "port from 1 to 65535.";
 
 // Outcome of the start-up test that decides between the main window and the configuration.
 struct StartupCheck {
@@ -73,7 +78,12 @@ std::string namingSimulator(const std::string& text, const std::string& name);
 // folder beside the program), FlightGear when fgfs is installed, or an FS98 folder.
 enum class FirstRunChoice { BuiltIn, FlightGear, Fs98 };
 
-// Sets the Simulator line of "simulator.ini" (other lines kept, the file made when missing).
+// Sets these Key=Value lines of "simulator.ini" (keys in any case; other lines kept, the file
+// made when missing).
+bool writeSimulatorSettings(const std::string& path,
+                            const std::vector<std::pair<std::string, std::string>>& values,
+                            std::string* error = nullptr);
+// Sets the Simulator line of "simulator.ini".
 bool writeSimulatorKind(const std::string& path, simlink::SimulatorKind kind,
                         std::string* error = nullptr);
 

@@ -46,7 +46,9 @@ const char* const kStatusStyle =
     "QLabel#Label15 { color: #e8eef7; }"
     "QLabel#ReportAge { color: #8fa3bf; font-size: 8pt; }"
     "QLineEdit[role=\"value\"] { background: #0d141e; color: #9df2b4; border: 1px solid #34465e;"
-    " border-radius: 2px; padding: 0 2px; font-weight: bold; }";
+    " border-radius: 2px; padding: 0 2px; font-weight: bold; }"
+    // Values read before the simulator went away.
+    "QLabel[role=\"value\"]:disabled, QLineEdit[role=\"value\"]:disabled { color: #5f6f82; }";
 
 }  // namespace
 
@@ -537,6 +539,10 @@ void VaneWindow::buildSwitches() {
     makeLabel(this, "Label26", "FS98 folder", QRect(6, 366, 62, 18));
     auto* folder = makeTextBox(this, "Text7", QRect(68, 365, 257, 20), true);
     folder->setToolTip(QStringLiteral("The simulator's folder (set in the parameter file)"));
+    // In the folder's place while FlightGear is the simulator: its address and whether it
+    // answers.
+    auto* simLink = makeLabel(this, "SimulatorLink", QString(), QRect(70, 366, 255, 18), true);
+    simLink->hide();
 
     makeLabel(this, "Label18", "Weather file", QRect(332, 348, 70, 16));
     auto* fileName = makeLabel(this, "Label19", QString(), QRect(402, 348, 200, 16), true);
@@ -654,17 +660,45 @@ void VaneWindow::setInitialState() {
     }
     ctx_.shared.planDistance = ctx_.settings.FP_Dist;
     textBox("Text7")->setText(qs(ctx_.settings.Path98));
-    label("Label26")->setText(shell::simulatorName(false, ctx_.settings.Path98) == "FS98"
-                                  ? QStringLiteral("FS98 folder")
-                                  : QStringLiteral("Sim folder"));
     textBox("Text7")->setCursorPosition(0);
+    showSimulatorInUse(std::nullopt);
     label("Text6")->setText(QStringLiteral("Yes"));
     switches_->setSendWeather(true);
     switches_->setAutoSwitch(false);
 }
 
 std::string VaneWindow::simulatorName() const {
+    if (ctx_.flightGear != nullptr) {
+        return "FlightGear";
+    }
     return shell::simulatorName(ctx_.builtIn != nullptr, ctx_.settings.Path98);
+}
+
+void VaneWindow::showSimulatorInUse(std::optional<bool> connected) {
+    auto* link = label("SimulatorLink");
+    const bool flightGear = ctx_.flightGear != nullptr;
+    textBox("Text7")->setVisible(!flightGear);
+    link->setVisible(flightGear);
+    if (!flightGear) {
+        label("Label26")->setText(shell::simulatorName(false, ctx_.settings.Path98) == "FS98"
+                                      ? QStringLiteral("FS98 folder")
+                                      : QStringLiteral("Sim folder"));
+        return;
+    }
+    label("Label26")->setText(QStringLiteral("FlightGear"));
+    const auto& fg = ctx_.flightGear->settings();
+    const QString where = QString::fromStdString(fg.host) + ':' + QString::number(fg.port);
+    if (!connected) {
+        link->setText(where);
+        link->setStyleSheet(QString());
+    } else if (*connected) {
+        link->setText(QStringLiteral("connected at ") + where);
+        link->setStyleSheet(QStringLiteral("color: #1d7a3a;"));
+    } else {
+        link->setText(QStringLiteral("not connected (") + where + ')');
+        link->setStyleSheet(QStringLiteral("color: #b03030;"));
+    }
+    link->setToolTip(QStringLiteral("FlightGear's property server (Settings)"));
 }
 
 QString clockTimeFormat(const QLocale& locale) {

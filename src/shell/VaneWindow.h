@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,9 @@ class VaneWindow : public QWidget {
     // The simulator the window's messages name ("FS98", "FlightGear", "the built-in
     // simulator").
     std::string simulatorName() const;
+    // Names the simulator in use under the clock: the folder of the built-in simulator or
+    // FS98, or FlightGear's address with whether it answers (nothing: not known yet).
+    void showSimulatorInUse(std::optional<bool> connected);
     // Runs when the configuration window configured the program and this window loaded on it.
     std::function<void()> onConfigured;
 

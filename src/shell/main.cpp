@@ -15,7 +15,6 @@
 #include <optional>
 #include <string>
 
-#include "flightplan/RouteSender.h"
 #include "map/MapWindow.h"
 #include "platform/Files.h"
 #include "platform/Folders.h"
@@ -27,7 +26,6 @@
 #include "shell/EventHook.h"
 #include "shell/MapBinder.h"
 #include "shell/PlanControls.h"
-#include "shell/PlanListsBinder.h"
 #include "shell/SideWindows.h"
 #include "shell/SimulatorWindow.h"
 #include "shell/VaneWindow.h"
@@ -263,11 +261,14 @@ int main(int argc, char** argv) {
     bool useFlightGear = false;
     auto flyWith = [&](const simlink::SimulatorChoice& chosen) {
         useFlightGear = chosen.kind == simlink::SimulatorKind::FlightGear;
-        if (useFlightGear && !flightGear) {
-            flightGear.emplace(chosen.flightGear);
+        if (useFlightGear) {
+            if (!flightGear) {
+                flightGear.emplace(chosen.flightGear);
+            }
+            flightGear->setAddress(chosen.flightGear.host, chosen.flightGear.port);
             link.select(&*flightGear);
             desktop.useFlightGear(*flightGear, simlink::fgfsArguments(chosen));
-        } else if (!useFlightGear) {
+        } else {
             link.select(&aircraft);
         }
     };
@@ -276,6 +277,7 @@ int main(int argc, char** argv) {
     shell::AppContext context{scheduler, dialogs, random, desktop, link};
     // Windows that draw the aircraft read the embedded one only while it is the link.
     context.builtIn = useFlightGear ? nullptr : &aircraft;
+    context.flightGear = useFlightGear ? &*flightGear : nullptr;
     context.folders = folders;
     // Installed, the settings folder stands for the folder the program was started from.
     context.launchFolder = folders.installed ? folders.settings : launchFolder;
@@ -313,23 +315,6 @@ int main(int argc, char** argv) {
     }
 
     desktop.tellUser = [&dialogs](const std::string& text) { dialogs.inform(text); };
-    if (useFlightGear) {
-        vane.planControls().lists().sendToFlightGear = [&vane, &context, &dialogs, &choice] {
-            auto settings = choice.flightGear;
-            settings.connectTimeout =
-                std::max(settings.connectTimeout, std::chrono::milliseconds(2000));
-            settings.replyTimeout =
-                std::max(settings.replyTimeout, std::chrono::milliseconds(2000));
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            const auto result = flightplan::sendRouteToFlightGear(vane.planControls().flight().plan,
-                                                                  &context.waypoints, settings);
-            QApplication::restoreOverrideCursor();
-            dialogs.message({result.message, "Send plan to FlightGear", platform::Buttons::Ok,
-                             result.ok ? platform::Icon::Information : platform::Icon::Exclamation,
-                             1});
-        };
-    }
-
     auto startMainWindow = [&] {
         arrangeWindows(vane, simulator, true);
         vane.show();
@@ -356,6 +341,9 @@ int main(int argc, char** argv) {
         flyWith(simlink::readSimulatorChoice(
             platform::joinPath(settingsFolder, simlink::kSimulatorFile)));
         context.builtIn = useFlightGear ? nullptr : &aircraft;
+        context.flightGear = useFlightGear ? &*flightGear : nullptr;
+        // The window loaded before the choice took effect: name the simulator now.
+        vane.showSimulatorInUse(std::nullopt);
         if (useFlightGear) {
             vane.simulatorPanelHost = nullptr;
         }

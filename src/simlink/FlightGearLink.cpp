@@ -150,7 +150,10 @@ std::string_view FlightGearLink::coverageWord(double eighths) {
     return "overcast";
 }
 
-bool FlightGearLink::ensureConnected(bool now) {
+bool FlightGearLink::ensureConnected(bool now, bool* fresh) {
+    if (fresh != nullptr) {
+        *fresh = false;
+    }
     if (connection_.isOpen() && !connection_.peerClosed()) {
         return true;
     }
@@ -161,8 +164,49 @@ bool FlightGearLink::ensureConnected(bool now) {
     lastAttempt_ = t;
     weatherTakenOver_ = false;
     snapshotTime_.reset();
-    return connection_.open(settings_.host, settings_.port, settings_.connectTimeout) &&
-           connection_.send("data\r\n", settings_.replyTimeout);
+    if (!connection_.open(settings_.host, settings_.port, settings_.connectTimeout) ||
+        !connection_.send("data\r\n", settings_.replyTimeout)) {
+        return false;
+    }
+    ++connections_;
+    putStateBack();
+    if (fresh != nullptr) {
+        *fresh = true;
+    }
+    return connection_.isOpen();
+}
+
+void FlightGearLink::putStateBack() {
+    std::string autopilot;
+    for (const auto* kept : {&heading_, &altitude_, &speed_}) {
+        if (*kept) {
+            autopilot += **kept;
+        }
+    }
+    if (!autopilot.empty() && !connection_.send(autopilot, settings_.replyTimeout)) {
+        return;
+    }
+    if (!weatherSending_ || weather_.empty() || !takeOverWeather()) {
+        return;
+    }
+    std::string weather;
+    for (const auto& [kind, lines] : weather_) {
+        weather += lines;
+    }
+    connection_.send(weather, settings_.replyTimeout);
+}
+
+void FlightGearLink::setAddress(const std::string& host, int port) {
+    if (host == settings_.host && port == settings_.port) {
+        return;
+    }
+    restoreWeather();
+    connection_.close();
+    settings_.host = host;
+    settings_.port = port;
+    lastAttempt_.reset();
+    snapshotTime_.reset();
+    savedWeatherSwitches_.reset();
 }
 
 bool FlightGearLink::probe() {
@@ -283,44 +327,54 @@ double FlightGearLink::get_wind3Floor() {
     return read(Aloft2Floor, BuiltInAircraft::kDefaultWindFloors[2]);
 }
 
-void FlightGearLink::write(const std::string& lines) {
-    if (ensureConnected(false)) {
+void FlightGearLink::writeAutopilot(std::optional<std::string>& kept, const std::string& lines) {
+    kept = lines;
+    bool fresh = false;
+    if (ensureConnected(false, &fresh) && !fresh) {
         connection_.send(lines, settings_.replyTimeout);
     }
 }
 
-void FlightGearLink::writeWeather(const std::string& lines) {
-    if (!ensureConnected(false)) {
-        return;
+bool FlightGearLink::takeOverWeather() {
+    if (weatherTakenOver_) {
+        return true;
     }
-    if (!weatherTakenOver_) {
-        if (!savedWeatherSwitches_) {
-            const std::string ask =
-                std::string("get ") + kRealWeather + "\r\nget " + kMetarUpdates + "\r\n";
-            if (!connection_.send(ask, settings_.replyTimeout)) {
-                return;
-            }
-            const auto was = connection_.readLines(2, settings_.replyTimeout);
-            if (!was) {
-                return;
-            }
-            // Only a switch's own words are kept to be written back later.
-            const auto switchWord = [](const std::string& line) {
-                const std::string word = withoutPrompt(line);
-                return word == "true" || word == "false" || word == "1" || word == "0"
-                           ? word
-                           : std::string();
-            };
-            savedWeatherSwitches_ =
-                std::array<std::string, 2>{switchWord((*was)[0]), switchWord((*was)[1])};
+    if (!savedWeatherSwitches_) {
+        const std::string ask =
+            std::string("get ") + kRealWeather + "\r\nget " + kMetarUpdates + "\r\n";
+        if (!connection_.send(ask, settings_.replyTimeout)) {
+            return false;
         }
-        if (!connection_.send(setb(kRealWeather, "false") + setb(kMetarUpdates, "false"),
-                              settings_.replyTimeout)) {
-            return;
+        const auto was = connection_.readLines(2, settings_.replyTimeout);
+        if (!was) {
+            return false;
         }
-        weatherTakenOver_ = true;
+        // Only a switch's own words are kept to be written back later.
+        const auto switchWord = [](const std::string& line) {
+            const std::string word = withoutPrompt(line);
+            return word == "true" || word == "false" || word == "1" || word == "0" ? word
+                                                                                   : std::string();
+        };
+        savedWeatherSwitches_ =
+            std::array<std::string, 2>{switchWord((*was)[0]), switchWord((*was)[1])};
     }
-    connection_.send(lines, settings_.replyTimeout);
+    if (!connection_.send(setb(kRealWeather, "false") + setb(kMetarUpdates, "false"),
+                          settings_.replyTimeout)) {
+        return false;
+    }
+    weatherTakenOver_ = true;
+    return true;
+}
+
+void FlightGearLink::writeWeather(const std::string& kind, const std::string& lines) {
+    weather_[kind] = lines;
+    bool fresh = false;
+    if (!ensureConnected(false, &fresh) || (fresh && weatherSending_)) {
+        return;  // not connected, or just put back with everything else
+    }
+    if (takeOverWeather()) {
+        connection_.send(lines, settings_.replyTimeout);
+    }
 }
 
 void FlightGearLink::restoreWeather() {
@@ -342,18 +396,18 @@ void FlightGearLink::restoreWeather() {
 // Autopilot.
 
 void FlightGearLink::upd_APHead(double headingMagnetic) {
-    write(setd("/autopilot/settings/heading-bug-deg", headingMagnetic) +
-          set("/autopilot/locks/heading", "dg-heading-hold"));
+    writeAutopilot(heading_, setd("/autopilot/settings/heading-bug-deg", headingMagnetic) +
+                                 set("/autopilot/locks/heading", "dg-heading-hold"));
 }
 
 void FlightGearLink::upd_APAlt(double altitudeFeet) {
-    write(setd("/autopilot/settings/target-altitude-ft", altitudeFeet) +
-          set("/autopilot/locks/altitude", "altitude-hold"));
+    writeAutopilot(altitude_, setd("/autopilot/settings/target-altitude-ft", altitudeFeet) +
+                                  set("/autopilot/locks/altitude", "altitude-hold"));
 }
 
 void FlightGearLink::upd_APAirSpeed(double knots) {
-    write(setd("/autopilot/settings/target-speed-kt", knots) +
-          set("/autopilot/locks/speed", "speed-with-throttle"));
+    writeAutopilot(speed_, setd("/autopilot/settings/target-speed-kt", knots) +
+                               set("/autopilot/locks/speed", "speed-with-throttle"));
 }
 
 void FlightGearLink::upd_APMachNumber(double mach) {
@@ -371,7 +425,7 @@ void FlightGearLink::upd_visib(double statuteMiles) {
     for (const auto& e : kEntries) {
         lines += setd(e + "visibility-m", statuteMiles * kMetresPerStatuteMile);
     }
-    writeWeather(lines);
+    writeWeather("visibility", lines);
 }
 
 void FlightGearLink::upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt,
@@ -394,14 +448,15 @@ void FlightGearLink::upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int3
         lines += setd(kEntries[i] + "temperature-sea-level-degc", std::round(temps[i] * 10) / 10);
         lines += setd(kEntries[i] + "pressure-sea-level-inhg", inHg);
     }
-    writeWeather(lines);
+    writeWeather("temperatures", lines);
 }
 
 void FlightGearLink::upd_cloud(int layer, std::int32_t base, std::int32_t top, double coverage) {
     const std::string path = "/environment/clouds/layer[" + std::to_string(layer) + "]/";
-    writeWeather(set(path + "coverage", coverageWord(coverage)) +
-                 setd(path + "elevation-ft", base) +
-                 setd(path + "thickness-ft", std::max(top - base, 0)));
+    writeWeather("cloud " + std::to_string(layer),
+                 set(path + "coverage", coverageWord(coverage)) +
+                     setd(path + "elevation-ft", base) +
+                     setd(path + "thickness-ft", std::max(top - base, 0)));
 }
 
 void FlightGearLink::upd_cloud1(std::int32_t base, std::int32_t top, double coverage, std::int32_t,
@@ -422,15 +477,16 @@ void FlightGearLink::upd_wind0(std::int32_t, std::int32_t speed, double directio
         lines += setd(kEntries[i] + "wind-speed-kt", speed);
         lines += setd(kEntries[i] + "turbulence/magnitude-norm", turbulenceNorm(turbulence));
     }
-    writeWeather(lines);
+    writeWeather("wind 0", lines);
 }
 
 void FlightGearLink::upd_aloft(int entry, std::int32_t base, std::int32_t speed, double direction,
                                double turbulence) {
     const std::string e = aloft(entry);
-    writeWeather(setd(e + "elevation-ft", base) + setd(e + "wind-from-heading-deg", direction) +
-                 setd(e + "wind-speed-kt", speed) +
-                 setd(e + "turbulence/magnitude-norm", turbulenceNorm(turbulence)));
+    writeWeather("wind " + std::to_string(entry + 1),
+                 setd(e + "elevation-ft", base) + setd(e + "wind-from-heading-deg", direction) +
+                     setd(e + "wind-speed-kt", speed) +
+                     setd(e + "turbulence/magnitude-norm", turbulenceNorm(turbulence)));
 }
 
 void FlightGearLink::upd_wind1(std::int32_t base, double, std::int32_t speed, double direction,
@@ -454,7 +510,7 @@ void FlightGearLink::upd_Tstorm(std::int32_t base, std::int32_t top, double cove
     // rain is the nearest it offers. "Off" clears the layer and the rain.
     const bool on = coverage > 0.0 && top > base;
     upd_cloud(2, on ? base : 0, on ? top : 0, on ? coverage : 0.0);
-    writeWeather(setd("/environment/rain-norm", on ? 1.0 : 0.0));
+    writeWeather("rain", setd("/environment/rain-norm", on ? 1.0 : 0.0));
 }
 
 }  // namespace zephyra::simlink

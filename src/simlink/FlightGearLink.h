@@ -3,6 +3,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,9 +42,12 @@ struct FlightGearSettings {
 // - The autopilot gets the magnetic heading bug, target altitude and target speed with
 //   their locks engaged; a Mach number is converted to indicated knots at the aircraft's
 //   altitude, since the generic autopilot has no Mach hold.
-// - A lost or silent server makes getters report kNoPosition and drops setters; the link
-//   tries again at most every retryInterval, from inside the next call, so no call waits
-//   longer than connectTimeout plus replyTimeout.
+// - A lost or silent server makes getters report kNoPosition; the link tries again at most
+//   every retryInterval, from inside the next call, so no call waits longer than
+//   connectTimeout plus replyTimeout. What the setters were given is kept: every new
+//   connection (a FlightGear restarted, or one started after the settings were made) gets the
+//   autopilot's targets and locks, and, while weather sending is on, the last weather of each
+//   kind, before anything else.
 class FlightGearLink final : public SimLink {
   public:
     explicit FlightGearLink(FlightGearSettings settings = {});
@@ -59,6 +63,11 @@ class FlightGearLink final : public SimLink {
     void invalidate() { snapshotTime_.reset(); }
     // Switches FlightGear's own weather back the way it was (the destructor does this too).
     void restoreWeather();
+    // Connections opened so far (a reconnect after a FlightGear restart counts anew).
+    int connections() const { return connections_; }
+    // Another property server from now on; the connection to the old one is closed.
+    void setAddress(const std::string& host, int port);
+    void setWeatherSending(bool on) override { weatherSending_ = on; }
 
     double get_curr_lat() override;
     double get_curr_lon() override;
@@ -136,12 +145,18 @@ class FlightGearLink final : public SimLink {
     static double parseValue(const std::string& line, Read which);
 
   private:
-    bool ensureConnected(bool now);
+    // fresh: set when this call opened the connection (and put the kept state back).
+    bool ensureConnected(bool now, bool* fresh = nullptr);
+    // FlightGear's live weather and METAR updates off, once per connection.
+    bool takeOverWeather();
+    // The autopilot and weather kept from the setters, onto a new connection.
+    void putStateBack();
     // The values of this tick, or nothing when there is no position.
     const std::array<double, ReadCount>* snapshot();
     double read(Read which, double whenMissing = 0.0);
-    void write(const std::string& lines);
-    void writeWeather(const std::string& lines);
+    void writeAutopilot(std::optional<std::string>& kept, const std::string& lines);
+    // kind: which value this is (a later one of the same kind replaces it when put back).
+    void writeWeather(const std::string& kind, const std::string& lines);
     void upd_aloft(int entry, std::int32_t base, std::int32_t speed, double direction,
                    double turbulence);
     void upd_cloud(int layer, std::int32_t base, std::int32_t top, double coverage);
@@ -155,6 +170,11 @@ class FlightGearLink final : public SimLink {
     double lastAltitude_ = 0.0;
     bool weatherTakenOver_ = false;  // on this connection
     std::optional<std::array<std::string, 2>> savedWeatherSwitches_;
+    int connections_ = 0;
+    // The lines of the last heading, altitude and speed targets (with their locks).
+    std::optional<std::string> heading_, altitude_, speed_;
+    std::map<std::string, std::string> weather_;  // the last lines of each kind of weather
+    bool weatherSending_ = true;
 };
 
 }  // namespace zephyra::simlink

@@ -10,11 +10,18 @@ namespace zephyra::simlink {
 class SelectedLink final : public SimLink {
   public:
     explicit SelectedLink(SimLink* target = nullptr) : target_(target) {}
-    void select(SimLink* target) { target_ = target; }
+    void select(SimLink* target) {
+        target_ = target;
+        put(&SimLink::setWeatherSending, weatherSending_);
+    }
     SimLink* selected() const { return target_; }
 
     // With no simulator chosen the weather is meant for FS98.
     bool drawsCover() const override { return target_ != nullptr && target_->drawsCover(); }
+    void setWeatherSending(bool on) override {
+        weatherSending_ = on;
+        put(&SimLink::setWeatherSending, on);
+    }
 
     double get_curr_lat() override { return get(&SimLink::get_curr_lat); }
     double get_curr_lon() override { return get(&SimLink::get_curr_lon); }
@@ -83,6 +90,7 @@ class SelectedLink final : public SimLink {
     }
 
     SimLink* target_;
+    bool weatherSending_ = true;
 };
 
 }  // namespace zephyra::simlink

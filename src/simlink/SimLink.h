@@ -26,6 +26,10 @@ class SimLink {
     // which is what the new-clouds texture swap and redraw are for.
     virtual bool drawsCover() const { return true; }
 
+    // "Send Weather" on or off. A simulator that may restart behind the link gets the weather
+    // it was last sent back on its reconnect only while sending is on; others ignore this.
+    virtual void setWeatherSending(bool /*on*/) {}
+
     // Position and state.
     virtual double get_curr_lat() = 0;  // degrees, north positive
     virtual double get_curr_lon() = 0;  // degrees, east positive

@@ -63,16 +63,17 @@ std::vector<std::string> splitWords(std::string_view command) {
     return words;
 }
 
-std::optional<int> parsePort(std::string_view value) {
+}  // namespace
+
+std::optional<int> portFromText(std::string_view value) {
     int port = 0;
     const auto r = std::from_chars(value.data(), value.data() + value.size(), port);
-    if (r.ec == std::errc{} && r.ptr == value.data() + value.size() && port > 0 && port < 65536) {
+    if (!value.empty() && r.ec == std::errc{} && r.ptr == value.data() + value.size() && port > 0 &&
+        port < 65536) {
         return port;
     }
     return std::nullopt;
 }
-
-}  // namespace
 
 std::string defaultFgfsCommand() {
     return "env DBUS_FATAL_WARNINGS=0 fgfs --aircraft=c172p --airport=KSFO --altitude=3000 "
@@ -144,7 +145,7 @@ SimulatorChoice readSimulatorChoice(const std::string& path, std::vector<std::st
         } else if (key == "flightgearhost" && !value.empty()) {
             choice.flightGear.host = std::string(value);
         } else if (key == "flightgearport") {
-            if (const auto port = parsePort(value)) {
+            if (const auto port = portFromText(value)) {
                 choice.flightGear.port = *port;
             } else {
                 complain("FlightGearPort is a port number, 1 to 65535");
@@ -177,7 +178,7 @@ OptionUse takeSimulatorOption(const std::string& option, const std::string* valu
     } else if (option == "--fg-host") {
         choice.flightGear.host = *value;
     } else {
-        const auto port = parsePort(*value);
+        const auto port = portFromText(*value);
         if (!port) {
             problem = "--fg-port takes a port number, 1 to 65535";
             return OptionUse::Bad;

@@ -29,6 +29,9 @@ inline constexpr const char* kSimulatorFile = "simulator.ini";
 // most drawing off, 30 frames a second, and FlightGear's generic autopilot loaded.
 std::string defaultFgfsCommand();
 
+// A port number, 1 to 65535, written as digits alone.
+std::optional<int> portFromText(std::string_view text);
+
 // "builtin" (or "built-in") and "flightgear", in any case.
 std::optional<SimulatorKind> simulatorKindFromName(std::string_view name);
 std::string_view simulatorKindName(SimulatorKind kind);

@@ -424,8 +424,10 @@ TEST(RouteSender, LoadsTheRouteIntoFlightGearAndReadsItBack) {
     const PlanStore plan = katlKjfk();
     const std::vector<std::string> ids = {"KATL", "SPA", "Point <A> & \"B\"", "KJFK"};
     // fg-home here or not; FlightGear reports `num` entries, named as sent or not.
-    auto send = [&](bool home, int num, bool named, bool ok, const std::string& method) {
-        SCOPED_TRACE(method + " " + std::to_string(num));
+    // A metric plan's 9,000 m are FlightGear's 29,528 ft, in the file and inserted.
+    auto send = [&](bool home, int num, bool named, bool ok, const std::string& method,
+                    bool metric = false) {
+        SCOPED_TRACE(method + " " + std::to_string(num) + (metric ? " metric" : ""));
         test::TempDir dir;
         test::FakePropertyServer fg;
         fg.set("/sim/fg-home", home ? dir.path() : "/nonexistent/fg-home");
@@ -434,7 +436,8 @@ TEST(RouteSender, LoadsTheRouteIntoFlightGearAndReadsItBack) {
             fg.set("/autopilot/route-manager/route/wp[" + std::to_string(i) + "]/id",
                    named ? ids[static_cast<std::size_t>(i)] : "WP" + std::to_string(i));
         }
-        const auto r = flightplan::sendRouteToFlightGear(plan, &store, {.port = fg.port()});
+        const auto r = flightplan::sendRouteToFlightGear(plan, &store, {.port = fg.port()},
+                                                         std::nullopt, metric);
         EXPECT_EQ(r.ok, ok) << r.message;
         EXPECT_EQ(r.method, method);
         EXPECT_EQ(r.routeCount, num);
@@ -446,13 +449,20 @@ TEST(RouteSender, LoadsTheRouteIntoFlightGearAndReadsItBack) {
         if (method == "file") {
             EXPECT_TRUE(sent("set /autopilot/route-manager/file-path " + route));
             EXPECT_TRUE(sent("set /autopilot/route-manager/input @LOAD"));
-            EXPECT_NE(dir.read("Export/zephyra-route.xml").find("<ident type=\"string\">SPA"),
+            const std::string file = dir.read("Export/zephyra-route.xml");
+            EXPECT_NE(file.find("<ident type=\"string\">SPA"), std::string::npos);
+            EXPECT_NE(file.find(metric ? "<altitude-ft type=\"double\">29528<"
+                                       : "<altitude-ft type=\"double\">9000<"),
                       std::string::npos);
         } else {
             EXPECT_TRUE(sent("set /autopilot/route-manager/input @CLEAR"));
-            EXPECT_TRUE(sent("set /autopilot/route-manager/input -81.927000,35.033800@9000"));
+            EXPECT_TRUE(
+                sent(std::string("set /autopilot/route-manager/input -81.927000,35.033800@") +
+                     (metric ? "29528" : "9000")));
         }
     };
+    send(true, 4, true, true, "file", true);
+    send(false, 4, false, true, "inserted", true);
     send(true, 4, true, true, "file");
     send(true, 3, true, false, "file");   // a short route
     send(true, 4, false, false, "file");  // renamed

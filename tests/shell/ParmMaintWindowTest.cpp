@@ -3,6 +3,8 @@
 #include "MainWindowFixture.h"
 #include "platform/Files.h"
 #include "shell/ParmMaintWindow.h"
+#include "shell/Startup.h"
+#include "simlink/FlightGearLink.h"
 
 using namespace zephyra;
 using shell::ParmMaintWindow;
@@ -219,4 +221,29 @@ TEST_F(ParmMaintTest, TextureButtonsCopyAndReport) {
     program.write("share/storm.cld", "shipped storm");
     w->button("Command4")->click();
     EXPECT_EQ(program.read("FS98/texture/stormy.r8"), "shipped storm");
+}
+
+// FlightGear's property server is set here: kept in simulator.ini, taken by the link at once.
+TEST_F(ParmMaintTest, TakesFlightGearsHostAndPort) {
+    program.write("simulator.ini", "Simulator=flightgear\nFlightGearPort=5500\n");
+    simlink::FlightGearLink fg({.host = "127.0.0.1", .port = 5500});
+    context.flightGear = &fg;
+    auto* w = openSettings();
+    EXPECT_EQ(w->textBox("FlightGearHost")->text(), "127.0.0.1");
+    EXPECT_EQ(w->textBox("FlightGearPort")->text(), "5500");
+    for (const char* bad : {"0", "65536", "54o1", ""}) {
+        w->textBox("FlightGearPort")->setText(bad);
+        EXPECT_FALSE(w->save()) << bad;
+        EXPECT_EQ(dialogs.lastMessage(), shell::kFlightGearAddressMessage);
+    }
+    w->textBox("FlightGearHost")->setText(" fg.example ");
+    w->textBox("FlightGearPort")->setText("5402");
+    ASSERT_TRUE(w->save());
+    EXPECT_EQ(program.read("simulator.ini"),
+              "Simulator=flightgear\nFlightGearPort=5402\nFlightGearHost=fg.example\n");
+    EXPECT_EQ(fg.settings().host, "fg.example");
+    EXPECT_EQ(fg.settings().port, 5402);
+    EXPECT_EQ(main->label("Label26")->text(), "FlightGear");
+    EXPECT_EQ(main->label("SimulatorLink")->text(), "fg.example:5402");
+    context.flightGear = nullptr;
 }

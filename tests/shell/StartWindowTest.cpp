@@ -14,13 +14,16 @@ TEST_F(StartWindowTest, ProceedTakesTheChoiceAtOnce) {
     struct Case {
         shell::FirstRunChoice choice;
         const char* fgfs;
-        const char* simulatorLine;  // in simulator.ini after the configuration
+        const char* simulatorFile;  // simulator.ini after the configuration
         bool fs98Messages;
     };
+    // FlightGear's address is typed in the window (the file's port shows first).
     for (const Case& c :
-         {Case{shell::FirstRunChoice::BuiltIn, "", "Simulator=builtin", false},
-          Case{shell::FirstRunChoice::FlightGear, "/usr/games/fgfs", "Simulator=flightgear", false},
-          Case{shell::FirstRunChoice::Fs98, "", "Simulator=x", true}}) {
+         {Case{shell::FirstRunChoice::BuiltIn, "", "FlightGearPort=5500\nSimulator=builtin\n",
+               false},
+          Case{shell::FirstRunChoice::FlightGear, "/usr/games/fgfs",
+               "FlightGearPort=5402\nSimulator=flightgear\nFlightGearHost=fg.example\n", false},
+          Case{shell::FirstRunChoice::Fs98, "", "FlightGearPort=5500\nSimulator=x\n", true}}) {
         SCOPED_TRACE(static_cast<int>(c.choice));
         test::TempDir folder;
         context.folders = platform::allIn(folder.path());
@@ -36,7 +39,19 @@ TEST_F(StartWindowTest, ProceedTakesTheChoiceAtOnce) {
         w.show();
         int configured = 0;
         w.onConfigured = [&] { ++configured; };
+        EXPECT_EQ(w.flightGearPort()->text(), "5500");
+        EXPECT_FALSE(w.flightGearHost()->isEnabled());
         w.choice(c.choice)->setChecked(true);
+        if (c.choice == shell::FirstRunChoice::FlightGear) {
+            EXPECT_TRUE(w.flightGearHost()->isEnabled());
+            w.flightGearHost()->setText("fg.example");
+            w.flightGearPort()->setText("65536");  // refused, and nothing is written
+            w.proceedButton()->click();
+            EXPECT_EQ(dialogs.lastMessage(), shell::kFlightGearAddressMessage);
+            EXPECT_EQ(configured, 0);
+            EXPECT_FALSE(folder.exists("vane98.par"));
+            w.flightGearPort()->setText("5402");
+        }
         if (c.choice == shell::FirstRunChoice::Fs98) {
             EXPECT_FALSE(w.proceedButton()->isEnabled());
             dialogs.queueFile(folder.file("FS98/fltsim98.exe"));
@@ -49,8 +64,7 @@ TEST_F(StartWindowTest, ProceedTakesTheChoiceAtOnce) {
         shell::Settings settings;
         ASSERT_TRUE(shell::readParamFile(folder.file("vane98.par"), settings).ok);
         EXPECT_EQ(settings.Path98, folder.file("FS98"));
-        EXPECT_EQ(folder.read(std::string(simlink::kSimulatorFile)),
-                  std::string("FlightGearPort=5500\n") + c.simulatorLine + "\n");
+        EXPECT_EQ(folder.read(std::string(simlink::kSimulatorFile)), c.simulatorFile);
         std::string all;
         for (const auto& m : dialogs.messages()) {
             all += m + "\n";

@@ -231,7 +231,7 @@ TEST_F(WeatherPathTest, TheFirstLoadReachesTheSimulatorWithinFiveSeconds) {
     simlink::FlightGearSettings fgSettings;
     fgSettings.port = server.port();
     fgSettings.freshFor = std::chrono::milliseconds(0);
-    simlink::FlightGearLink link(fgSettings);
+    simlink::FlightGearLink flightGear(fgSettings);
     aircraft.setLatitude(33.63);
     aircraft.setLongitude(-84.43);
     aircraft.start();
@@ -243,7 +243,7 @@ TEST_F(WeatherPathTest, TheFirstLoadReachesTheSimulatorWithinFiveSeconds) {
     } cases[] = {
         {"built-in aircraft", aircraft, [&] { return aircraft.callCount("upd_temps") > 0; }},
         // The server reads what the link wrote on its own thread, a frame later.
-        {"FlightGear", link,
+        {"FlightGear", flightGear,
          [&] {
              for (int frame = 0; frame < 20; ++frame) {
                  const auto lines = server.lines();

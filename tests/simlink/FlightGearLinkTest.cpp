@@ -213,7 +213,7 @@ TEST_F(FlightGearLinkTest, ASilentServerCostsOneTimeoutAndNoPosition) {
     EXPECT_FALSE(link.connected());  // late answers would be out of step
 }
 
-TEST_F(FlightGearLinkTest, LostServerMeansNoPositionDroppedSettersAndAReconnect) {
+TEST_F(FlightGearLinkTest, LostServerMeansNoPositionAndAReconnectAfterTheRetryInterval) {
     setAircraft();
     auto s = settings();
     s.retryInterval = 300ms;
@@ -224,7 +224,7 @@ TEST_F(FlightGearLinkTest, LostServerMeansNoPositionDroppedSettersAndAReconnect)
     server.dropClients();
     link.invalidate();
     EXPECT_EQ(link.get_curr_lat(), SimLink::kNoPosition);
-    link.upd_APHead(90);  // dropped: nobody to send it to, and no retry before the interval
+    link.upd_APHead(90);  // kept for the reconnect: no retry before the interval
     EXPECT_FALSE(link.connected());
 
     server.startListening();
@@ -238,7 +238,64 @@ TEST_F(FlightGearLinkTest, LostServerMeansNoPositionDroppedSettersAndAReconnect)
     EXPECT_EQ(server.connections(), 2);
     const Lines got = server.lines();
     EXPECT_EQ(std::count(got.begin(), got.end(), "set /autopilot/locks/heading dg-heading-hold"),
-              0);
+              1);
+}
+
+// FlightGear restarted mid-flight: the first getter after the reconnect (one navigation tick)
+// puts back the autopilot's targets and locks, including one set while it was away, and,
+// while weather sending is on, the weather last sent, FlightGear's own weather switched off.
+TEST_F(FlightGearLinkTest, ARestartedServerGetsTheAutopilotAndTheWeatherBack) {
+    const std::string b0 = "/environment/config/boundary/entry[0]/";
+    const std::string a0 = "/environment/config/aloft/entry[0]/";
+    const Lines autopilot{"setd /autopilot/settings/heading-bug-deg 47",
+                          "set /autopilot/locks/heading dg-heading-hold",
+                          "setd /autopilot/settings/target-altitude-ft 9000",
+                          "set /autopilot/locks/altitude altitude-hold",
+                          "setd /autopilot/settings/target-speed-kt 120",
+                          "set /autopilot/locks/speed speed-with-throttle"};
+    const Lines weather{"setb /environment/params/metar-updates-environment false",
+                        "setd " + b0 + "wind-from-heading-deg 90",
+                        "setd " + b0 + "wind-speed-kt 3",
+                        "setd " + b0 + "visibility-m 16093.44",
+                        "setd " + a0 + "wind-from-heading-deg 275",
+                        "setd " + b0 + "temperature-sea-level-degc 10.9"};
+    for (const bool sending : {true, false}) {
+        setAircraft();
+        auto s = settings();
+        s.retryInterval = 100ms;
+        FlightGearLink link(s);
+        link.setWeatherSending(sending);
+        ASSERT_DOUBLE_EQ(link.get_curr_lat(), 37.6188);
+        link.upd_APHead(47);
+        link.upd_APAlt(5000);
+        link.upd_APAirSpeed(120);
+        link.upd_temps(1026, 48, 20000, 12, 30000, -6, 40000, -24, 1022.7,
+                       TemperatureScale::Fahrenheit);
+        link.upd_visib(10);
+        link.upd_wind0(1000, 3, 90, 0, 0);
+        link.upd_wind1(5000, 10000, 20, 275, 0, 0);
+
+        server.stopListening();
+        server.dropClients();
+        link.invalidate();
+        EXPECT_EQ(link.get_curr_lat(), SimLink::kNoPosition);
+        link.upd_APAlt(9000);  // while FlightGear is away
+        server.startListening();
+        std::this_thread::sleep_for(150ms);
+        server.clearLines();
+        link.invalidate();
+        EXPECT_DOUBLE_EQ(link.get_curr_lat(), 37.6188);  // one tick's first read
+        const Lines got = server.lines();
+        for (const auto& line : autopilot) {
+            EXPECT_EQ(std::count(got.begin(), got.end(), line), 1) << line;
+        }
+        for (const auto& line : weather) {
+            EXPECT_EQ(std::count(got.begin(), got.end(), line), sending ? 1 : 0) << line;
+        }
+        // Put back before the tick's reads.
+        const auto firstGet = std::find(got.begin(), got.end(), "get /position/latitude-deg");
+        EXPECT_LT(std::find(got.begin(), got.end(), autopilot.back()), firstGet);
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "shell/AppContext.h"
 #include "shell/ParamFile.h"
 #include "simlink/BuiltInAircraft.h"
+#include "simlink/SelectedLink.h"
 #include "support/FakePlatform.h"
 #include "support/TempDir.h"
 
@@ -20,7 +21,10 @@ namespace zephyra::test {
 // Everything a window needs, on virtual time, in a program folder with a simulator folder.
 class WindowFixture : public ::testing::Test {
   protected:
-    WindowFixture() : aircraft(scheduler), context(scheduler, dialogs, random, platform, aircraft) {
+    WindowFixture()
+        : aircraft(scheduler),
+          link(&aircraft),
+          context(scheduler, dialogs, random, platform, link) {
         context.builtIn = &aircraft;
         context.folders = platform::allIn(program.path());
         context.launchFolder = program.path();
@@ -55,6 +59,7 @@ class WindowFixture : public ::testing::Test {
     platform::PinnedRandom random;
     FakePlatform platform;
     simlink::BuiltInAircraft aircraft;
+    simlink::SelectedLink link;  // the built-in aircraft unless a test selects another
     shell::AppContext context;
     int quitCalls = 0;
 };
