@@ -260,7 +260,6 @@ TEST_F(PlanControlsTest, ShareExportsAndImportsFlightGearRoutesAndGpx) {
     dialogs.queueFile(program.file("metric.gpx"));
     trigger("ExportGpx");
     EXPECT_NE(program.read("metric.gpx").find("<ele>100.0000</ele>"), std::string::npos);
-
 }
 
 }  // namespace
