@@ -64,6 +64,9 @@ class SentWeatherLink final : public simlink::SimLink {
     void upd_APAirSpeed(double knots) override { sim_.upd_APAirSpeed(knots); }
     void upd_APMachNumber(double mach) override { sim_.upd_APMachNumber(mach); }
 
+    void upd_observed(const simlink::ObservedWeather& observed) override {
+        sim_.upd_observed(observed);
+    }
     void upd_visib(double statuteMiles) override {
         sent.visibilityMiles = statuteMiles;
         sim_.upd_visib(statuteMiles);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "delivery/CloudTextures.h"
+#include "delivery/ObservedWeather.h"
 #include "platform/Scheduler.h"
 #include "simlink/SimLink.h"
 #include "weather/Completion.h"
@@ -131,6 +132,11 @@ bool WeatherSender::sendStationWeather(const std::string& newId, const std::stri
         return false;
     }
     WeatherSet to = WeatherSet::fromRecord(*next);
+    // The new station's whole report goes at once, for the simulators that model it; the
+    // classic values change over in their transition.
+    if (host_.sendWeatherOn()) {
+        sim_.upd_observed(observedWeather(*next, settings.UnlimitedVis));
+    }
 
     // Until this send is done, a later one starts from what the simulator holds.
     ++underWay_;

@@ -356,6 +356,12 @@ void BuiltInAircraft::upd_APMachNumber(double mach) {
 
 // --- Weather ---
 
+void BuiltInAircraft::upd_observed(const ObservedWeather& observed) {
+    log("upd_observed", {double(observed.layers.size()), observed.dewPointC.value_or(-999.0),
+                         observed.visibilityMetres.value_or(-1.0)});
+    weather_.observed = observed;
+}
+
 void BuiltInAircraft::upd_visib(double statuteMiles) {
     log("upd_visib", {statuteMiles});
     weather_.visibilityReceived = true;

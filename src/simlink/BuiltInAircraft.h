@@ -70,6 +70,7 @@ class BuiltInAircraft : public SimLink {
         CloudLayer cloud2;
         CloudLayer thunderstorm;
         std::array<WindLayer, 4> wind;
+        ObservedWeather observed;
     };
 
     // One received operation (weather or autopilot), with the scheduler time it arrived.
@@ -176,6 +177,7 @@ class BuiltInAircraft : public SimLink {
     void upd_APMachNumber(double mach) override;
 
     void upd_visib(double statuteMiles) override;
+    void upd_observed(const ObservedWeather& observed) override;
     void upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt, std::int32_t t1Deg,
                    std::int32_t t2Alt, std::int32_t t2Deg, std::int32_t t3Alt, std::int32_t t3Deg,
                    double pressureMb, TemperatureScale scale) override;

@@ -18,6 +18,7 @@ constexpr double kMetresPerStatuteMile = 1609.344;
 constexpr double kInHgPerMillibar = 0.0295299830714;
 constexpr double kLapseRatePerFoot = 0.0019812;  // ISA, degrees C per foot
 
+constexpr std::size_t kObservedLayers = 5;  // FlightGear's /environment/clouds/layer[0..4]
 constexpr const char* kRealWeather = "/environment/realwx/enabled";
 constexpr const char* kMetarUpdates = "/environment/params/metar-updates-environment";
 
@@ -420,7 +421,42 @@ void FlightGearLink::upd_APMachNumber(double mach) {
 
 // Weather.
 
+void FlightGearLink::upd_observed(const ObservedWeather& o) {
+    observed_ = o;
+    if (!o.valid) {
+        weather_.erase("observed");  // the classic layers and visibility rule again
+        return;
+    }
+    std::string lines;
+    for (std::size_t i = 0; i < kObservedLayers; ++i) {
+        const std::string path = "/environment/clouds/layer[" + std::to_string(i) + "]/";
+        const ObservedLayer* l = i < o.layers.size() ? &o.layers[i] : nullptr;
+        lines += set(path + "coverage", l ? std::string_view(l->coverage) : "clear") +
+                 setd(path + "elevation-ft", l ? l->base : 0) +
+                 setd(path + "thickness-ft", l ? l->thickness : 0);
+    }
+    if (o.dewPointC) {
+        for (std::size_t i = 0; i < 2; ++i) {  // the surface entries
+            lines += setd(kEntries[i] + "dewpoint-degc", std::round(*o.dewPointC * 10) / 10);
+        }
+    }
+    if (o.visibilityMetres) {
+        for (const auto& e : kEntries) {
+            lines += setd(e + "visibility-m", std::round(*o.visibilityMetres));
+        }
+        weather_.erase("visibility");
+    }
+    lines += setd("/environment/rain-norm", o.rain) + setd("/environment/snow-norm", o.snow);
+    for (const char* kind : {"cloud 0", "cloud 1", "cloud 2", "rain"}) {
+        weather_.erase(kind);
+    }
+    writeWeather("observed", lines);
+}
+
 void FlightGearLink::upd_visib(double statuteMiles) {
+    if (observed_.valid && observed_.visibilityMetres) {
+        return;  // the report's own visibility stands
+    }
     std::string lines;
     for (const auto& e : kEntries) {
         lines += setd(e + "visibility-m", statuteMiles * kMetresPerStatuteMile);
@@ -452,6 +488,9 @@ void FlightGearLink::upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int3
 }
 
 void FlightGearLink::upd_cloud(int layer, std::int32_t base, std::int32_t top, double coverage) {
+    if (observed_.valid) {
+        return;  // every reported layer is drawn from the observation
+    }
     const std::string path = "/environment/clouds/layer[" + std::to_string(layer) + "]/";
     writeWeather("cloud " + std::to_string(layer),
                  set(path + "coverage", coverageWord(coverage)) +
@@ -508,6 +547,9 @@ void FlightGearLink::upd_Tstorm(std::int32_t base, std::int32_t top, double cove
                                 std::int32_t, std::int32_t, double) {
     // FlightGear's basic environment has no thunderstorm; a towering third cloud layer with
     // rain is the nearest it offers. "Off" clears the layer and the rain.
+    if (observed_.valid) {
+        return;  // the report's own layers (a CB among them) and precipitation stand
+    }
     const bool on = coverage > 0.0 && top > base;
     upd_cloud(2, on ? base : 0, on ? top : 0, on ? coverage : 0.0);
     writeWeather("rain", setd("/environment/rain-norm", on ? 1.0 : 0.0));

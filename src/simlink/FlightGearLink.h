@@ -68,6 +68,7 @@ class FlightGearLink final : public SimLink {
     // Another property server from now on; the connection to the old one is closed.
     void setAddress(const std::string& host, int port);
     void setWeatherSending(bool on) override { weatherSending_ = on; }
+    void upd_observed(const ObservedWeather& observed) override;
 
     double get_curr_lat() override;
     double get_curr_lon() override;
@@ -175,6 +176,7 @@ class FlightGearLink final : public SimLink {
     std::optional<std::string> heading_, altitude_, speed_;
     std::map<std::string, std::string> weather_;  // the last lines of each kind of weather
     bool weatherSending_ = true;
+    ObservedWeather observed_;  // the station's full observation; while valid it draws the sky
 };
 
 }  // namespace zephyra::simlink

@@ -45,6 +45,11 @@ class SelectedLink final : public SimLink {
     void upd_APAirSpeed(double v) override { put(&SimLink::upd_APAirSpeed, v); }
     void upd_APMachNumber(double v) override { put(&SimLink::upd_APMachNumber, v); }
     void upd_visib(double v) override { put(&SimLink::upd_visib, v); }
+    void upd_observed(const ObservedWeather& o) override {
+        if (target_ != nullptr) {
+            target_->upd_observed(o);
+        }
+    }
     void upd_temps(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
                    std::int32_t f, std::int32_t g, std::int32_t h, double p,
                    TemperatureScale scale) override {

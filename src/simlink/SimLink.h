@@ -1,8 +1,30 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace zephyra::simlink {
+
+// What the full reading of a station's report adds for a simulator that models it: every
+// cloud layer as reported, the dew point, the visibility in metres and the precipitation.
+struct ObservedLayer {
+    std::string coverage;   // "few", "scattered", "broken" or "overcast" (a vertical visibility)
+    std::int32_t base = 0;  // feet above sea level
+    std::int32_t thickness = 0;  // feet
+    bool cumulonimbus = false;
+    bool operator==(const ObservedLayer&) const = default;
+};
+struct ObservedWeather {
+    bool valid = false;  // false: no full reading (custom weather, SA): the classic values rule
+    std::vector<ObservedLayer> layers;  // lowest first, at most five
+    std::optional<double> dewPointC;
+    std::optional<double> visibilityMetres;
+    double rain = 0.0;  // 0 none to 1 heavy
+    double snow = 0.0;
+    bool operator==(const ObservedWeather&) const = default;
+};
 
 // The scale the temperatures of a send are in: a weather record holds whole degrees of either.
 enum class TemperatureScale { Fahrenheit, Celsius };
@@ -29,6 +51,11 @@ class SimLink {
     // "Send Weather" on or off. A simulator that may restart behind the link gets the weather
     // it was last sent back on its reconnect only while sending is on; others ignore this.
     virtual void setWeatherSending(bool /*on*/) {}
+
+    // The station's full observation, sent with its weather. Simulators that model more than
+    // two cloud layers and whole miles take their clouds, visibility, dew point and
+    // precipitation from it while it is valid; FS98's calls ignore it.
+    virtual void upd_observed(const ObservedWeather& /*observed*/) {}
 
     // Position and state.
     virtual double get_curr_lat() = 0;  // degrees, north positive

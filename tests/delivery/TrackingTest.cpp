@@ -197,9 +197,11 @@ TEST_F(VariationTest, WindsOffChangeNothingButHazeStillToggles) {
     variation.tick("KAAA");
     add(station("KBBB"));
     sender.sendStationWeather("KBBB", "KAAA");
-    EXPECT_EQ(sim.calls().front().name, "upd_temps");
+    // The station's full observation goes first (none here: a record without a report).
+    EXPECT_EQ(sim.calls()[0].name, "upd_observed");
+    EXPECT_EQ(sim.calls()[1].name, "upd_temps");
     EXPECT_EQ(sim.lastCall("upd_visib")->args[0], 10);
-    EXPECT_EQ(sim.calls()[1].args[0], 5);  // 5 + 5/60, rounded
+    EXPECT_EQ(sim.calls()[2].args[0], 5);  // 5 + 5/60, rounded
     EXPECT_EQ(sender.variedVisibility, 0.0);
 }
 

@@ -1,8 +1,10 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "delivery/DeliveryFixture.h"
+#include "delivery/ObservedWeather.h"
 
 namespace zephyra::delivery::test {
 namespace {
@@ -23,6 +25,49 @@ TEST(WeatherSetRanges, RecordsAreBroughtIntoRangeBeforeAnySend) {
     EXPECT_EQ(s.cl1Base, 0);
     EXPECT_EQ(s.cl1Top, 60000);
     EXPECT_EQ(s.t0Deg, 150);
+}
+
+// What a simulator that models the whole report gets of it: layers above sea level in
+// FlightGear's words from the reported class, the dew point, visibility, rain and snow.
+TEST(ObservedWeather, FromTheFullReadingOfTheReport) {
+    struct Case {
+        const char* raw;
+        const char* expected;  // layers, then dew point, visibility in m, rain, snow
+    };
+    const Case cases[] = {
+        {"KJFK 231051Z COR 02008KT 10SM FEW035 BKN047 BKN140 OVC210 14/12 A3028 RMK T01390117",
+         "few@3513+500 broken@4713+2000 broken@14013+2000 overcast@21013+3000 | 11.7 16093 0 0"},
+        {"FAGG 020031Z AUTO 32004KT 0750 0450 R29/0500N -RA FG VV001 12/12 Q1016",
+         "overcast@113+1000 | 12 750 0.3 0"},
+        // "Or more" reaches the unlimited visibility (30 miles); CB and TCU are tall.
+        {"KXYZ 231051Z 27010KT P6SM FEW030CB SCT040TCU BKN/// 20/10 A3001",
+         "few@3013+15000CB scattered@4013+8000 | 10 48280.3 0 0"},
+        {"ENBN 180750Z 12011KT 9999 VCSH -SHSN +RA FEW015 01/M03 Q0986",
+         "few@1513+500 | -3 48280.3 0.9 0.3"},
+        {"KBBB 231051Z 27010KT 1/2SM -FZDZ SN OVC002 M01/M02 A3001",
+         "overcast@213+3000 | -2 805 0.15 0.6"},
+    };
+    for (const Case& c : cases) {
+        WeatherRecord r;
+        r.ID = std::string(c.raw).substr(0, 4);
+        r.Observation = "METAR";
+        r.RawText = c.raw;
+        r.t0Alt = 13;
+        const simlink::ObservedWeather o = observedWeather(r, 30);
+        ASSERT_TRUE(o.valid) << c.raw;
+        std::string got;
+        for (const auto& l : o.layers) {
+            got += l.coverage + "@" + std::to_string(l.base) + "+" + std::to_string(l.thickness) +
+                   (l.cumulonimbus ? "CB " : " ");
+        }
+        char tail[96];
+        std::snprintf(tail, sizeof tail, "| %g %g %g %g", o.dewPointC.value_or(-99),
+                      o.visibilityMetres.value_or(-1), o.rain, o.snow);
+        EXPECT_EQ(got + tail, c.expected) << c.raw;
+    }
+    WeatherRecord custom;  // custom weather and SA reports have no full reading
+    custom.ID = "KCUS";
+    EXPECT_FALSE(observedWeather(custom, 30).valid);
 }
 
 // One send: every limit, each seen in the argument the simulator received.
@@ -110,6 +155,8 @@ TEST_F(DeliveryTest, FirstSendGoesAtOnceAndAStationWithoutWeatherSendsNothing) {
 
     EXPECT_TRUE(sender.sendStationWeather("KAAA", ""));
     EXPECT_EQ(sim.callCount("upd_temps"), 1);
+    EXPECT_EQ(sim.callCount("upd_observed"), 1);  // before the classic values
+    EXPECT_EQ(sim.calls().front().name, "upd_observed");
     EXPECT_EQ(host.count("Transition 1"), 0);
     EXPECT_EQ(host.reports, 1);
     EXPECT_EQ(clock.now(), 0.0);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <thread>
@@ -191,6 +192,72 @@ TEST_F(FlightGearLinkTest, SettersWriteTypedCommands) {
     // Closing the link gives FlightGear its own weather back.
     EXPECT_EQ(waitForLines(2), (Lines{"setb /environment/realwx/enabled true",
                                       "setb /environment/params/metar-updates-environment true"}));
+}
+
+// A station's full observation draws every layer, with its dew point, visibility and rain;
+// while it holds, the classic two layers, visibility and thunderstorm write nothing.
+TEST_F(FlightGearLinkTest, TheFullObservationDrawsEveryLayer) {
+    server.set("/position/latitude-deg", "0");
+    server.set("/position/longitude-deg", "0");
+    server.set("/position/altitude-ft", "0");
+    FlightGearLink link(settings());
+    ASSERT_TRUE(link.probe());
+    waitForLines(1 + FlightGearLink::ReadCount);
+    server.clearLines();
+    link.upd_visib(10);  // the first weather takes FlightGear's own over
+    waitForLines(4 + 7);
+    ObservedWeather kjfk;
+    kjfk.valid = true;
+    kjfk.layers = {{"few", 3513, 500, false},
+                   {"broken", 4713, 2000, false},
+                   {"broken", 14013, 2000, false},
+                   {"overcast", 21013, 3000, false}};
+    kjfk.dewPointC = 11.7;
+    kjfk.visibilityMetres = 16093;
+    kjfk.rain = 0.3;
+    server.clearLines();
+    link.upd_observed(kjfk);
+    const std::string b0 = "/environment/config/boundary/entry[0]/";
+    const std::string b1 = "/environment/config/boundary/entry[1]/";
+    const Lines expected = {
+        "set /environment/clouds/layer[0]/coverage few",
+        "setd /environment/clouds/layer[0]/elevation-ft 3513",
+        "setd /environment/clouds/layer[0]/thickness-ft 500",
+        "set /environment/clouds/layer[1]/coverage broken",
+        "setd /environment/clouds/layer[1]/elevation-ft 4713",
+        "setd /environment/clouds/layer[1]/thickness-ft 2000",
+        "set /environment/clouds/layer[2]/coverage broken",
+        "setd /environment/clouds/layer[2]/elevation-ft 14013",
+        "setd /environment/clouds/layer[2]/thickness-ft 2000",
+        "set /environment/clouds/layer[3]/coverage overcast",
+        "setd /environment/clouds/layer[3]/elevation-ft 21013",
+        "setd /environment/clouds/layer[3]/thickness-ft 3000",
+        "set /environment/clouds/layer[4]/coverage clear",
+        "setd /environment/clouds/layer[4]/elevation-ft 0",
+        "setd /environment/clouds/layer[4]/thickness-ft 0",
+        "setd " + b0 + "dewpoint-degc 11.7",
+        "setd " + b1 + "dewpoint-degc 11.7",
+        "setd " + b0 + "visibility-m 16093",
+    };
+    const Lines got = waitForLines(expected.size());
+    ASSERT_GE(got.size(), expected.size());
+    EXPECT_EQ(Lines(got.begin(), got.begin() + expected.size()), expected);
+    const Lines all = waitForLines(expected.size() + 8);
+    EXPECT_NE(std::find(all.begin(), all.end(), "setd /environment/rain-norm 0.3"), all.end());
+
+    server.clearLines();
+    link.upd_cloud1(2000, 3500, 8.0, 0, 0, 0, 10.0);
+    link.upd_visib(3);
+    link.upd_Tstorm(0, 0, 0.0, 0, 0, 0, 0.0);
+    link.upd_APAlt(9000);  // something that is written, to know the others were not
+    EXPECT_EQ(waitForLines(2), (Lines{"setd /autopilot/settings/target-altitude-ft 9000",
+                                      "set /autopilot/locks/altitude altitude-hold"}));
+
+    // Custom weather has no report: the classic layers are drawn again.
+    link.upd_observed(ObservedWeather{});
+    server.clearLines();
+    link.upd_cloud1(2000, 3500, 8.0, 0, 0, 0, 10.0);
+    EXPECT_EQ(waitForLines(1).front(), "set /environment/clouds/layer[0]/coverage overcast");
 }
 
 TEST(FlightGearLinkCoverage, WordsFromEighths) {
