@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 #include "weather/TextScan.h"
 
@@ -45,6 +46,7 @@ bool allSlashes(std::string_view text) {
 
 std::vector<std::string_view> splitGroups(std::string_view line) {
     std::vector<std::string_view> groups;
+    groups.reserve(32);
     std::size_t k = 0;
     while (k < line.size() && groups.size() < kMaxGroups) {
         while (k < line.size() && (line[k] == ' ' || line[k] == '\t' || line[k] == '\r')) {
@@ -69,9 +71,8 @@ std::vector<std::string_view> splitGroups(std::string_view line) {
 
 // "A29" "92" and "Q10" "16": a pressure group split by a blank is read whole. Each joined
 // group is kept in store so the views stay valid.
-std::vector<std::string_view> joinSplitGroups(std::vector<std::string_view> groups,
+std::vector<std::string_view> joinSplitGroups(const std::vector<std::string_view>& groups,
                                               std::vector<std::string>& store) {
-    store.reserve(groups.size());
     std::vector<std::string_view> out;
     out.reserve(groups.size());
     for (std::size_t i = 0; i < groups.size(); ++i) {
@@ -86,6 +87,9 @@ std::vector<std::string_view> joinSplitGroups(std::vector<std::string_view> grou
                                 groups[i + 1].find('/') != std::string_view::npos &&
                                 isAsciiDigit(groups[i + 1][0]);
         if (splitPressure || splitMiles) {
+            if (store.empty()) {
+                store.reserve(groups.size());  // never moves a string a view points into
+            }
             store.push_back(std::string(g) + (splitMiles ? " " : "") + std::string(groups[i + 1]));
             out.push_back(store.back());
             ++i;
@@ -337,8 +341,11 @@ bool readCloud(std::string_view g, Observation& obs) {
     if (cover == "VV") {
         obs.verticalVisibilityFeet = layer.baseFeet;
     }
+    if (obs.layers.empty()) {
+        obs.layers.reserve(kMaxLayers);
+    }
     if (obs.layers.size() < kMaxLayers) {
-        obs.layers.push_back(layer);
+        obs.layers.push_back(std::move(layer));
     }
     return true;
 }
@@ -494,12 +501,6 @@ Observation readObservation(std::string_view report) {
     Observation obs;
     std::vector<std::string> joined;
     const std::vector<std::string_view> groups = joinSplitGroups(splitGroups(report), joined);
-    for (const std::string_view g : groups) {
-        if (!obs.raw.empty()) {
-            obs.raw += ' ';
-        }
-        obs.raw += g;
-    }
 
     std::size_t i = 0;
     while (i < groups.size() && (groups[i] == "METAR" || groups[i] == "SPECI")) {

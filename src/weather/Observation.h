@@ -29,8 +29,7 @@ struct WeatherGroup {
 enum class FlightCategory { Unknown, Vfr, Mvfr, Ifr, Lifr };
 
 struct Observation {
-    std::string id;
-    std::string raw;  // the report as read, blanks folded
+    std::string id;  // the report itself stays with its record (RawText)
 
     // Day of month, hour and minute of the DDHHMMZ group.
     std::optional<int> day, hour, minute;
