@@ -65,6 +65,14 @@ QString eighths(double coverage) {
 
 // The picture above the Simulator window's controls: sky and ground, the cloud layers the
 // aircraft holds drawn as thick as their cover, and a haze as dense as the visibility is low.
+// The eighths a reported class stands for, for drawing.
+double observedEighths(const std::string& coverage) {
+    return coverage == "few"         ? 2.0
+           : coverage == "scattered" ? 4.0
+           : coverage == "broken"    ? 6.0
+                                     : 8.0;
+}
+
 class SkyPicture final : public QFrame {
   public:
     SkyPicture(const simlink::BuiltInAircraft& aircraft, QWidget* parent)
@@ -106,12 +114,28 @@ class SkyPicture final : public QFrame {
                 p.drawEllipse(QPointF(x, y), wide, 4 + 6 * cover);
             }
         };
-        layer(w.cloud1);
-        layer(w.cloud2);
+        // A station's full observation draws every reported layer, highest first; without one
+        // the classic two layers stand.
+        if (w.observed.valid) {
+            for (auto it = w.observed.layers.rbegin(); it != w.observed.layers.rend(); ++it) {
+                simlink::BuiltInAircraft::CloudLayer c;
+                c.received = true;
+                c.base = it->base;
+                c.top = it->base + it->thickness;
+                c.coverage = observedEighths(it->coverage);
+                layer(c);
+            }
+        } else {
+            layer(w.cloud1);
+            layer(w.cloud2);
+        }
 
         // Haze: none at 10 miles and more, the picture nearly white at none.
-        if (w.visibilityReceived) {
-            const double haze = std::clamp(1.0 - w.visibilityStatuteMiles / 10.0, 0.0, 0.85);
+        const double miles = w.observed.valid && w.observed.visibilityMetres
+                                 ? *w.observed.visibilityMetres / 1609.344
+                                 : w.visibilityStatuteMiles;
+        if (w.visibilityReceived || (w.observed.valid && w.observed.visibilityMetres)) {
+            const double haze = std::clamp(1.0 - miles / 10.0, 0.0, 0.85);
             QColor white(0xf4, 0xf5, 0xf6);
             white.setAlphaF(static_cast<float>(haze));
             p.fillRect(r, white);
@@ -345,6 +369,31 @@ QString SimulatorWindow::weatherSummary() const {
     };
     cloud("Cloud 1    ", w.cloud1);
     cloud("Cloud 2    ", w.cloud2);
+    if (w.observed.valid) {
+        QStringList layers;
+        for (const auto& l : w.observed.layers) {
+            layers << QStringLiteral("%1 at %2%3")
+                          .arg(QString::fromStdString(l.coverage), feet(l.base),
+                               l.cumulonimbus ? QStringLiteral(" CB") : QString());
+        }
+        lines << QStringLiteral("Reported    %1")
+                     .arg(layers.isEmpty() ? QStringLiteral("no cloud") : layers.join(", "));
+        QStringList more;
+        if (w.observed.dewPointC) {
+            more << QStringLiteral("dew point %1 °C").arg(*w.observed.dewPointC, 0, 'f', 1);
+        }
+        if (w.observed.visibilityMetres) {
+            more << QStringLiteral("visibility %1 m").arg(*w.observed.visibilityMetres, 0, 'f', 0);
+        }
+        if (w.observed.rain > 0 || w.observed.snow > 0) {
+            more << QStringLiteral("rain %1, snow %2")
+                        .arg(w.observed.rain, 0, 'f', 2)
+                        .arg(w.observed.snow, 0, 'f', 2);
+        }
+        if (!more.isEmpty()) {
+            lines << QStringLiteral("            %1").arg(more.join(", "));
+        }
+    }
     for (int i = 0; i < 4; ++i) {
         const auto& l = w.wind[static_cast<std::size_t>(i)];
         if (l.received) {

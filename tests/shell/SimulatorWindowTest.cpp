@@ -80,6 +80,26 @@ TEST_F(SimulatorWindowTest, ShowsTheWeatherItReceived) {
     w.refresh();
     EXPECT_TRUE(held->toPlainText().contains(
         QString::fromUtf8("Temperature 9 °C at 1,026 ft, -29 °C at 20,000 ft")));
+
+    // A station's full observation: every reported layer, the dew point, the visibility.
+    simlink::ObservedWeather kjfk;
+    kjfk.valid = true;
+    kjfk.layers = {{"few", 3509, 500, false},
+                   {"broken", 4709, 2000, false},
+                   {"broken", 14009, 2000, false},
+                   {"overcast", 21009, 3000, false}};
+    kjfk.dewPointC = 11.7;
+    kjfk.visibilityMetres = 16093;
+    aircraft.upd_observed(kjfk);
+    w.refresh();
+    for (const char* line :
+         {"Reported    few at 3,509 ft, broken at 4,709 ft, broken at 14,009 ft, "
+          "overcast at 21,009 ft",
+          "            dew point 11.7 °C, visibility 16093 m"}) {
+        EXPECT_TRUE(held->toPlainText().contains(QString::fromUtf8(line)))
+            << line << "\n"
+            << held->toPlainText().toStdString();
+    }
 }
 
 // The Time box speeds up the clock and its timers; a new rate goes on from the same time.
