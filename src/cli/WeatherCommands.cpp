@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iomanip>
 #include <optional>
@@ -21,10 +23,12 @@
 #include "weather/NoaaProducts.h"
 #include "weather/Observation.h"
 #include "weather/ObservationText.h"
+#include "weather/ObservationTime.h"
 #include "weather/Reports.h"
 #include "weather/WeatherDb.h"
 #include "weather/WeatherFile.h"
 #include "weather/WeatherLoader.h"
+#include "weather/WindsAloftField.h"
 
 namespace zephyra::cli {
 
@@ -275,6 +279,113 @@ int runAgreeCommand(const std::vector<std::string>& args, std::ostream& out, std
     for (const auto& f : a->fullFields) {
         out << "| " << f.field << " | " << std::fixed << std::setprecision(2) << f.rate() * 100
             << " % | " << f.agree << " of " << f.total << " | " << f.oursOnly << " |\n";
+    }
+    return 0;
+}
+
+int runAloftCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const char* const usage =
+        "usage: zephyra-cli aloft FILE --at LAT,LON --alt FEET [--json] [--db FILE]\n"
+        "  The wind and temperature at a point and altitude from a winds aloft forecast (NOAA's\n"
+        "  FB text), its sites placed from the database and interpolated between them.\n";
+    std::string file, database = defaultDatabase();
+    std::optional<double> lat, lon, alt;
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool value = i + 1 < args.size();
+        if (a == "--at" && value) {
+            double la = 0, lo = 0;
+            char tail = 0;
+            if (std::sscanf(args[++i].c_str(), "%lf,%lf%c", &la, &lo, &tail) != 2 ||
+                !std::isfinite(la) || !std::isfinite(lo) || std::fabs(la) > 90 ||
+                std::fabs(lo) > 180) {
+                err << "zephyra-cli aloft: --at takes LAT,LON in degrees (north and east "
+                       "positive)\n";
+                return 2;
+            }
+            lat = la;
+            lon = lo;
+        } else if (a == "--alt" && value) {
+            char* end = nullptr;
+            const double v = std::strtod(args[++i].c_str(), &end);
+            if (end == args[i].c_str() || *end != '\0' || !std::isfinite(v) || v < -1500 ||
+                v > 60000) {
+                err << "zephyra-cli aloft: --alt takes feet from -1500 to 60000\n";
+                return 2;
+            }
+            alt = v;
+        } else if (a == "--json") {
+            json = true;
+        } else if (a == "--db" && value) {
+            database = args[++i];
+        } else if (!a.empty() && a[0] != '-' && file.empty()) {
+            file = a;
+        } else {
+            err << usage;
+            return 2;
+        }
+    }
+    if (file.empty() || !lat || !alt) {
+        err << usage;
+        return 2;
+    }
+    std::string text;
+    if (!platform::readFile(file, text)) {
+        err << "zephyra-cli aloft: cannot read " << file << "\n";
+        return 1;
+    }
+    std::string error;
+    auto product = weather::readWindsAloftText(text, &error);
+    if (!product) {
+        err << "zephyra-cli aloft: " << file << ": " << error << "\n";
+        return 1;
+    }
+    auto db = openDatabaseOrSay(database, "zephyra-cli aloft", err);
+    if (!db) {
+        return 1;
+    }
+    std::vector<std::string> unplaced;
+    auto positions = weather::placeAloftSites(*db, *product, &unplaced);
+    const weather::WindsAloftField field(std::move(*product), std::move(positions));
+    const auto s = field.at(*lat, *lon, *alt);
+    if (!s) {
+        err << "zephyra-cli aloft: no site of " << file << " lies within 400 nm of the point\n";
+        return 1;
+    }
+    // The valid time as a date: its day and hour, in the month of the file's date.
+    const std::string observed =
+        weather::observationTime("XXXX " + s->valid, weather::fileDate(file));
+    const std::string valid = observed.size() == 17 ? observed.substr(0, 16) + ":00Z" : s->valid;
+    char numbers[160];
+    if (json) {
+        const std::string dir = s->direction ? std::to_string(std::lround(*s->direction)) : "null";
+        const std::string temp = s->temperature ? [&] {
+            std::snprintf(numbers, sizeof numbers, "%.1f", *s->temperature);
+            return std::string(numbers);
+        }()
+                                                : std::string("null");
+        std::snprintf(numbers, sizeof numbers, "%.0f", s->speedKnots);
+        out << "{\"dir_deg\":" << dir << ",\"speed_kt\":" << numbers << ",\"temp_c\":" << temp
+            << ",\"source\":\"" << s->source << "\",\"valid\":\"" << valid << "\"}\n";
+        return 0;
+    }
+    std::snprintf(numbers, sizeof numbers, "%.0f kt", s->speedKnots);
+    out << "wind: "
+        << (s->direction ? std::to_string(std::lround(*s->direction)) + " deg " + numbers
+                         : std::string("light and variable"))
+        << "\n";
+    if (s->temperature) {
+        std::snprintf(numbers, sizeof numbers, "%+.1f C", *s->temperature);
+        out << "temperature: " << numbers << "\n";
+    }
+    out << "source: " << s->source << ", valid " << valid << "\n";
+    if (!unplaced.empty()) {
+        out << "sites not placed:";
+        for (const auto& id : unplaced) {
+            out << " " << id;
+        }
+        out << "\n";
     }
     return 0;
 }

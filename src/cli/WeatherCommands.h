@@ -16,5 +16,7 @@ int loadWeatherFile(const std::string& database, const std::string& file, bool s
 int runAgreeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 // zephyra-cli show [--db FILE] ID: one Weather record, field by field.
 int runShowCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// zephyra-cli aloft FILE --at LAT,LON --alt FEET [--json] [--db FILE]
+int runAloftCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace zephyra::cli

@@ -37,6 +37,7 @@ void usage(std::ostream& out) {
            "  download   fetch the current METAR reports, write them to a file and load it\n"
            "  agree      compare the METAR reader with NOAA's decode of a CSV product\n"
            "  show       print one station's weather record\n"
+           "  aloft      the wind and temperature aloft at a point, from a winds aloft forecast\n"
            "  plan       generate a flight plan (.fpl) between two airports or NAVAIDs;\n"
            "             export it to / import it from FlightGear routes and GPX;\n"
            "             send it to FlightGear's route manager\n"
@@ -134,6 +135,9 @@ int main(int argc, char** argv) {
     }
     if (command == "agree") {
         return zephyra::cli::runAgreeCommand(args, std::cout, std::cerr);
+    }
+    if (command == "aloft") {
+        return zephyra::cli::runAloftCommand(args, std::cout, std::cerr);
     }
     if (command == "show") {
         return zephyra::cli::runShowCommand(args, std::cout, std::cerr);

@@ -16,6 +16,7 @@
 #include "weather/WeatherDb.h"
 
 using namespace zephyra;
+using cli::runAloftCommand;
 using cli::runDecodeCommand;
 using cli::runShowCommand;
 
@@ -108,6 +109,47 @@ TEST(DecodeDump, SaFilesGoThroughTheSaReader) {
         << sa.out;
     EXPECT_NE(sa.out.find("\"t0Deg\":72,\"Dew\":58,\"w0Dir\":250"), std::string::npos);
     EXPECT_EQ(decode({"--dump", file}).out, "");  // not a METAR report
+}
+
+// Winds aloft at a point from NOAA's FB text: a site's own values, between levels (the
+// direction the shorter way round), light and variable, and between sites.
+TEST(AloftCommand, WindAndTemperatureAtAPoint) {
+    const std::string fd1 = std::string(ZEPHYRA_SOURCE_DIR) + "/tests/data/aloft/FD1US1.txt";
+    const struct {
+        const char* at;
+        const char* alt;
+        const char* json;  // the start of the answer
+    } cases[] = {
+        {"33.6367,-84.4281", "9000",
+         "{\"dir_deg\":230,\"speed_kt\":30,\"temp_c\":8.0,"
+         "\"source\":\"FD1US1 ATL\""},
+        {"36.1984,-95.8881", "34000",
+         "{\"dir_deg\":240,\"speed_kt\":107,\"temp_c\":-51.0,"
+         "\"source\":\"FD1US1 TUL\""},
+        // Halfway between ATL's 220/26 +14 at 6,000 ft and 230/30 +8 at 9,000 ft.
+        {"33.6367,-84.4281", "7500", "{\"dir_deg\":225,\"speed_kt\":28,\"temp_c\":11.0,"},
+        // Bishop's 9900 at 6,000 ft; its temperature comes from the 9,000 ft level.
+        {"37.3731,-118.3636", "6000", "{\"dir_deg\":null,\"speed_kt\":0,\"temp_c\":-2.0,"},
+        {"35.0,-90.0", "10500",
+         "{\"dir_deg\":245,\"speed_kt\":47,\"temp_c\":6.5,"
+         "\"source\":\"FD1US1 MEM, LIT, CGI, HSV\""},
+    };
+    for (const auto& c : cases) {
+        const CliRun r =
+            run(runAloftCommand, {fd1, "--db", kShipped, "--at", c.at, "--alt", c.alt, "--json"});
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.out.rfind(c.json, 0), 0u) << c.at << " " << c.alt << ": " << r.out;
+    }
+    const CliRun text =
+        run(runAloftCommand, {fd1, "--db", kShipped, "--at", "33.6367,-84.4281", "--alt", "9000"});
+    EXPECT_EQ(text.out.substr(0, text.out.find(", valid")),
+              "wind: 230 deg 30 kt\ntemperature: +8.0 C\nsource: FD1US1 ATL");
+    EXPECT_NE(text.out.find("sites not placed: H51 H52 H61 HAT T01 T06 T07 2XG 4J3\n"),
+              std::string::npos)
+        << text.out;
+    EXPECT_EQ(run(runAloftCommand, {fd1, "--db", kShipped, "--at", "0,0", "--alt", "9000"}).code,
+              1);
+    EXPECT_EQ(run(runAloftCommand, {fd1, "--at", "95,0", "--alt", "9000"}).code, 2);
 }
 
 // The full observation of stored reports, as a program would take it and as a person reads it.
