@@ -71,7 +71,7 @@ struct Observation {
     std::optional<double> seaLevelPressure;  // SLP remark, hPa
 
     // Groups of the body that could not be read, and values left out because no atmosphere
-    // has them ("Q0850: outside 850-1090 hPa"). Either way the values after them stand.
+    // has them ("Q0700: outside 850-1090 hPa"). Either way the values after them stand.
     std::vector<std::string> unread;
     std::vector<std::string> rejected;
 
