@@ -10,28 +10,20 @@
 #include "platform/Scheduler.h"
 #include "simlink/SimLink.h"
 #include "weather/Completion.h"
+#include "weather/Directions.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::delivery {
 
 namespace {
 
+using weather::directionChange;
+
 constexpr double kMinVisibility = 0.0625;
 constexpr double kStandardPressure = 1013.21;
 constexpr double kMaxPressure = 1185.0;
 constexpr double kHighAltitude = 18000.0;
 constexpr int kCloudRedrawWaitMs = 4000;
-
-// The change of a direction the shorter way round: 350 to 10 is +20, 10 to 350 is -20.
-double directionChange(double from, double to) {
-    double d = std::fmod(to - from, 360.0);
-    if (d > 180.0) {
-        d -= 360.0;
-    } else if (d < -180.0) {
-        d += 360.0;
-    }
-    return d;
-}
 
 double wholeDirection(double degrees) {
     return wholeNumber(normalizedDirection(degrees));

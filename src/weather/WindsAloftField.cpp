@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "weather/Directions.h"
 #include "weather/Records.h"
 #include "weather/Statement.h"
 #include "weather/WeatherDb.h"
@@ -26,17 +27,6 @@ double distanceNm(GeoPosition a, GeoPosition b) {
     const double h = std::sin(dp / 2) * std::sin(dp / 2) +
                      std::cos(p1) * std::cos(p2) * std::sin(dl / 2) * std::sin(dl / 2);
     return 2 * kEarthRadiusNm * std::asin(std::min(1.0, std::sqrt(h)));
-}
-
-// The change of a direction the shorter way round.
-double turn(double from, double to) {
-    double d = std::fmod(to - from, 360.0);
-    if (d > 180) {
-        d -= 360;
-    } else if (d < -180) {
-        d += 360;
-    }
-    return d;
 }
 
 // Wind as a vector towards which the air moves: (east, north) knots.
@@ -135,8 +125,8 @@ std::optional<AloftSample> WindsAloftField::atSite(const AloftSite& site,
         const AloftSample b = windOf(hi);
         s.speedKnots = a.speedKnots + f * (b.speedKnots - a.speedKnots);
         if (a.direction && b.direction) {
-            s.direction =
-                std::fmod(*a.direction + f * turn(*a.direction, *b.direction) + 360.0, 360.0);
+            s.direction = std::fmod(
+                *a.direction + f * directionChange(*a.direction, *b.direction) + 360.0, 360.0);
         } else {
             s.direction = f < 0.5 ? a.direction : b.direction;  // beside light and variable
         }
