@@ -18,6 +18,7 @@
 #include "platform/Random.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualScheduler.h"
+#include "weather/AloftField.h"
 #include "weather/LineEnds.h"
 #include "weather/NoaaAgreement.h"
 #include "weather/NoaaProducts.h"
@@ -28,7 +29,6 @@
 #include "weather/WeatherDb.h"
 #include "weather/WeatherFile.h"
 #include "weather/WeatherLoader.h"
-#include "weather/WindsAloftField.h"
 
 namespace zephyra::cli {
 
@@ -330,33 +330,22 @@ int runAloftCommand(const std::vector<std::string>& args, std::ostream& out, std
         err << usage;
         return 2;
     }
-    std::string text;
-    if (!platform::readFile(file, text)) {
-        err << "zephyra-cli aloft: cannot read " << file << "\n";
-        return 1;
-    }
-    std::string error;
-    auto product = weather::readWindsAloftText(text, &error);
-    if (!product) {
-        err << "zephyra-cli aloft: " << file << ": " << error << "\n";
-        return 1;
-    }
     auto db = openDatabaseOrSay(database, "zephyra-cli aloft", err);
     if (!db) {
         return 1;
     }
-    std::vector<std::string> unplaced;
-    auto positions = weather::placeAloftSites(*db, *product, &unplaced);
-    const weather::WindsAloftField field(std::move(*product), std::move(positions));
-    const auto s = field.at(*lat, *lon, *alt);
-    if (!s) {
-        err << "zephyra-cli aloft: no site of " << file << " lies within 400 nm of the point\n";
+    const weather::AloftLoad load = weather::loadAloftFile(file, *db);
+    if (!load.forecast) {
+        err << "zephyra-cli aloft: " << file << ": " << load.error << "\n";
         return 1;
     }
-    // The valid time as a date: its day and hour, in the month of the file's date.
-    const std::string observed =
-        weather::observationTime("XXXX " + s->valid, weather::fileDate(file));
-    const std::string valid = observed.size() == 17 ? observed.substr(0, 16) + ":00Z" : s->valid;
+    const std::vector<std::string>& unplaced = load.unplaced;
+    const auto s = load.forecast->at(*lat, *lon, *alt);
+    if (!s) {
+        err << "zephyra-cli aloft: " << file << " does not reach the point\n";
+        return 1;
+    }
+    const std::string valid = weather::isoTime(s->validTime);
     char numbers[160];
     if (json) {
         const std::string dir = s->direction ? std::to_string(std::lround(*s->direction)) : "null";

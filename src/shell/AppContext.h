@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "flightplan/WaypointStore.h"
@@ -11,6 +12,7 @@
 #include "platform/Scheduler.h"
 #include "shell/Settings.h"
 #include "simlink/SimLink.h"
+#include "weather/AloftField.h"
 #include "weather/WeatherLoader.h"
 
 namespace zephyra::simlink {
@@ -63,6 +65,9 @@ struct AppContext {
     SharedState shared;
     weather::LoadedWeather weather;       // stations with weather, no-weather flag
     flightplan::WaypointStore waypoints;  // the in-memory waypoints
+    // The winds and temperatures aloft loaded or downloaded (empty: none); a new load replaces
+    // the pointer, so a reader keeps a consistent field by holding its own copy of it.
+    std::shared_ptr<const weather::AloftField> aloft = std::make_shared<weather::AloftField>();
 
     std::string databasePath() const { return folders.user + "/vanedb.mdb"; }
 

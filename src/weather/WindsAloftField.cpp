@@ -82,8 +82,9 @@ std::map<std::string, GeoPosition> placeAloftSites(WeatherDb& db, const WindsAlo
 }
 
 WindsAloftField::WindsAloftField(WindsAloftText product,
-                                 std::map<std::string, GeoPosition> positions)
-    : product_(std::move(product)) {
+                                 std::map<std::string, GeoPosition> positions,
+                                 std::int64_t validTime)
+    : product_(std::move(product)), validTime_(validTime) {
     for (const AloftSite& site : product_.sites) {
         if (const auto it = positions.find(site.id); it != positions.end()) {
             placed_.emplace_back(&site, it->second);
@@ -99,7 +100,7 @@ std::optional<AloftSample> WindsAloftField::atSite(const AloftSite& site,
     }
     AloftSample s;
     s.source = product_.product + " " + site.id;
-    s.valid = product_.valid;
+    s.validTime = validTime_;
     // Wind: the levels around the altitude, or the nearest end.
     const auto above = std::find_if(levels.begin(), levels.end(), [&](const AloftLevel& l) {
         return l.altitudeFeet >= altitudeFeet;
@@ -208,8 +209,14 @@ std::optional<AloftSample> WindsAloftField::at(double latitude, double longitude
         out.temperature = temperature / temperatureWeights;
     }
     out.source = product_.product + " " + sites;
-    out.valid = product_.valid;
+    out.validTime = validTime_;
     return out;
+}
+
+std::int64_t aloftValidTime(const WindsAloftText& product, const ReferenceDate& reference) {
+    const std::string time = observationTime("XXXX " + product.valid, reference);
+    const auto seconds = observationSeconds(time);
+    return seconds ? static_cast<std::int64_t>(*seconds) : 0;
 }
 
 }  // namespace zephyra::weather
