@@ -42,6 +42,7 @@ class SentWeatherLink final : public simlink::SimLink {
     WeatherLine sent;
 
     bool drawsCover() const override { return sim_.drawsCover(); }
+    bool modelsAtmosphere() const override { return sim_.modelsAtmosphere(); }
     double get_curr_lat() override { return sim_.get_curr_lat(); }
     double get_curr_lon() override { return sim_.get_curr_lon(); }
     double get_alt() override { return sim_.get_alt(); }

@@ -170,6 +170,36 @@ double moveBy(double from, double to, double most) {
     return from + std::clamp(to - from, -most, most);
 }
 
+// A wind as the vector it blows along: (east, north) knots.
+struct Vector {
+    double east = 0;
+    double north = 0;
+    void add(double weight, double from, double knots) {
+        east -= weight * knots * std::sin(from * kRadians);
+        north -= weight * knots * std::cos(from * kRadians);
+    }
+    double knots() const { return std::hypot(east, north); }
+    double from() const {
+        return knots() < 1e-9 ? 0.0
+                              : std::fmod(std::atan2(-east, -north) / kRadians + 360.0, 360.0);
+    }
+};
+
+// A wind moved towards another: its speed and its direction (the shorter way) at the rates; a
+// wind under 1 kt has no direction to keep.
+void turnTowards(double& direction, double& knots, double toDirection, double toKnots,
+                 double seconds, const RateLimits& limits) {
+    const bool keeps = knots >= 1.0;
+    knots = moveBy(knots, toKnots, limits.windKnots * seconds);
+    if (!keeps) {
+        direction = toDirection;
+        return;
+    }
+    const double turn = weather::directionChange(direction, toDirection);
+    const double most = limits.windDegrees * seconds;
+    direction = std::fmod(direction + std::clamp(turn, -most, most) + 360.0, 360.0);
+}
+
 }  // namespace
 
 double ageWeight(double ageSeconds, double staleSeconds) {
@@ -200,15 +230,22 @@ Blended blendAt(double latitude, double longitude, const std::vector<BlendStatio
     if (chosen.empty()) {
         return b;
     }
-    double east = 0, north = 0, seaLevelT = 0, dew = 0, dewWeight = 0;
+    Vector wind;
+    std::array<Vector, 3> aloft{};
+    double seaLevelT = 0, dew = 0, dewWeight = 0;
     b.elevationFeet = b.seaLevelInHg = b.visibilityMiles = 0;
     for (const Chosen& c : chosen) {
         const BlendStation& s = stations[c.index];
         const double w = c.weight;
         b.stations.push_back({s.id, w, c.distanceNm});
         b.elevationFeet += w * s.elevationFeet;
-        east -= w * s.windKnots * std::sin(s.windDirection * kRadians);
-        north -= w * s.windKnots * std::cos(s.windDirection * kRadians);
+        wind.add(w, s.windDirection, s.windKnots);
+        for (std::size_t i = 0; i < 3; ++i) {
+            aloft[i].add(w, s.aloft[i].direction, s.aloft[i].knots);
+            b.aloft[i].baseFeet += w * s.aloft[i].baseFeet;
+            b.aloft[i].topFeet += w * s.aloft[i].topFeet;
+            b.aloftTemperatureC[i] += w * s.aloftTemperatureC[i];
+        }
         seaLevelT += w * (s.temperatureC + kLapsePerFoot * s.elevationFeet);
         if (s.dewPointC) {
             dew += w * (*s.dewPointC + kDewLapsePerFoot * s.elevationFeet);
@@ -219,9 +256,12 @@ Blended blendAt(double latitude, double longitude, const std::vector<BlendStatio
         b.rain += w * s.rain;
         b.snow += w * s.snow;
     }
-    b.windKnots = std::hypot(east, north);
-    b.windDirection =
-        b.windKnots < 1e-9 ? 0.0 : std::fmod(std::atan2(-east, -north) / kRadians + 360.0, 360.0);
+    b.windKnots = wind.knots();
+    b.windDirection = wind.from();
+    for (std::size_t i = 0; i < 3; ++i) {
+        b.aloft[i].knots = aloft[i].knots();
+        b.aloft[i].direction = aloft[i].from();
+    }
     b.temperatureC = seaLevelT - kLapsePerFoot * b.elevationFeet;
     if (dewWeight > 0) {
         b.dewPointC =
@@ -234,12 +274,23 @@ Blended blendAt(double latitude, double longitude, const std::vector<BlendStatio
 Blended limitedStep(const Blended& current, const Blended& target, double seconds,
                     const RateLimits& limits) {
     Blended next = target;
-    next.windKnots = moveBy(current.windKnots, target.windKnots, limits.windKnots * seconds);
-    if (current.windKnots >= 1.0) {
-        const double turn = weather::directionChange(current.windDirection, target.windDirection);
-        const double most = limits.windDegrees * seconds;
-        next.windDirection =
-            std::fmod(current.windDirection + std::clamp(turn, -most, most) + 360.0, 360.0);
+    next.windDirection = current.windDirection;
+    next.windKnots = current.windKnots;
+    turnTowards(next.windDirection, next.windKnots, target.windDirection, target.windKnots, seconds,
+                limits);
+    for (std::size_t i = 0; i < 3; ++i) {
+        BlendWind& w = next.aloft[i];
+        const BlendWind& from = current.aloft[i];
+        w.direction = from.direction;
+        w.knots = from.knots;
+        turnTowards(w.direction, w.knots, target.aloft[i].direction, target.aloft[i].knots, seconds,
+                    limits);
+        w.baseFeet =
+            moveBy(from.baseFeet, target.aloft[i].baseFeet, limits.cloudBaseFeet * seconds);
+        w.topFeet = moveBy(from.topFeet, target.aloft[i].topFeet, limits.cloudBaseFeet * seconds);
+        next.aloftTemperatureC[i] =
+            moveBy(current.aloftTemperatureC[i], target.aloftTemperatureC[i],
+                   limits.temperatureC * seconds);
     }
     next.temperatureC =
         moveBy(current.temperatureC, target.temperatureC, limits.temperatureC * seconds);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,7 +17,16 @@ struct BlendLayer {
     bool operator==(const BlendLayer&) const = default;
 };
 
-// One station's surface weather, in the units the blend works in.
+// A wind layer aloft: its floor and ceiling above sea level and its wind.
+struct BlendWind {
+    double baseFeet = 0;
+    double topFeet = 0;
+    double direction = 0;  // degrees true, from
+    double knots = 0;
+    bool operator==(const BlendWind&) const = default;
+};
+
+// One station's weather, in the units the blend works in.
 struct BlendStation {
     std::string id;
     double latitude = 0;
@@ -32,6 +42,10 @@ struct BlendStation {
     std::vector<BlendLayer> layers;  // lowest first
     double rain = 0;                 // 0 none to 1 heavy
     double snow = 0;
+    // Above the surface: the three wind layers and the temperatures at the three heights of
+    // the layers aloft (20,000, 30,000 and 40,000 ft).
+    std::array<BlendWind, 3> aloft{};
+    std::array<double, 3> aloftTemperatureC{};
 };
 
 struct BlendSettings {
@@ -61,6 +75,8 @@ struct Blended {
     std::vector<BlendLayer> layers;
     double rain = 0;
     double snow = 0;
+    std::array<BlendWind, 3> aloft{};
+    std::array<double, 3> aloftTemperatureC{};
 };
 
 // How much a report of that age counts: fully for its first hour, then less, down to a fifth at
@@ -81,7 +97,8 @@ std::vector<BlendWeight> blendWeights(double latitude, double longitude,
 // weight. Cloud layers of the stations are grouped by base (within 2,000 ft); a group's base is
 // its reporters' weighted base and its cover the weighted median over all the stations, a
 // station without the layer counting as clear: a layer appears, or changes its class, only
-// when more than half of the weight says so.
+// when more than half of the weight says so. The layers aloft blend the same way: bases, tops
+// and temperatures by weight, winds as vectors.
 Blended blendAt(double latitude, double longitude, const std::vector<BlendStation>& stations,
                 const BlendSettings& settings = {});
 
@@ -99,7 +116,8 @@ struct RateLimits {
 // given. The wind turns the shorter way; a wind under 1 kt has no direction to keep, so it
 // takes the target's at once. Cloud layers pair by order: a new layer starts at its target
 // base, a layer that goes away goes at once, and a paired layer moves its base at the limit
-// and takes its cover at once.
+// and takes its cover at once. The winds and temperatures aloft move at the surface's rates,
+// their floors and ceilings at the cloud base's.
 Blended limitedStep(const Blended& current, const Blended& target, double seconds,
                     const RateLimits& limits = {});
 

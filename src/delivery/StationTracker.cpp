@@ -89,6 +89,12 @@ void StationTracker::tick() {
     }
 }
 
+void StationTracker::locate() {
+    if (const auto position = host_.aircraftPosition()) {
+        setClosest(findClosestStation(stations_, position->first, position->second));
+    }
+}
+
 void StationTracker::weatherReloaded() {
     reloaded_ = true;
     sender_.startNextFromHeld();

@@ -39,6 +39,8 @@ class StationTracker {
     // The Closest timer's tick: find the nearest station from the host's position and, when
     // it is another than the last sent, send its weather (which may take a minute or more).
     void tick();
+    // The closest station found and shown, nothing sent (the blended mode sends by itself).
+    void locate();
     // The first navigation tick that reads a position starts the tracking with one tick.
     void startTracking() { tick(); }
     // New weather was loaded: the next tick sends the closest station even when it is the one

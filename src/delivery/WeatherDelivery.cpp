@@ -1,6 +1,7 @@
 #include "delivery/WeatherDelivery.h"
 
 #include "platform/Scheduler.h"
+#include "weather/WeatherDb.h"
 
 namespace zephyra::delivery {
 
@@ -16,9 +17,45 @@ WeatherDelivery::WeatherDelivery(simlink::SimLink& sim, platform::Scheduler& sch
     : scheduler_(scheduler),
       sender_(sim, scheduler, host, databasePath, precipitation),
       tracker_(stations, sender_, host),
-      variation_(sim, random, sender_, host, databasePath) {}
+      variation_(sim, random, sender_, host, databasePath),
+      blended_(sim, sender_, host),
+      databasePath_(databasePath) {}
 
 WeatherDelivery::~WeatherDelivery() = default;
+
+void WeatherDelivery::reloadBlend() {
+    auto db = weather::WeatherDb::open(databasePath_, nullptr, false);
+    if (!db) {
+        return;  // the weather sent stays as it is
+    }
+    const weather::StationList positions = db->stationList();
+    std::vector<weather::WeatherRecord> records;
+    records.reserve(static_cast<std::size_t>(positions.count()));
+    for (int i = 1; i <= positions.count(); ++i) {
+        if (auto r = db->findWeather(positions[i].ID)) {
+            records.push_back(std::move(*r));
+        }
+    }
+    auto stations = blendStations(records, positions, scheduler_.wallClock(),
+                                  sender_.settings.UnlimitedVis, blended_.blend.staleSeconds);
+    // The records by the stations' order (a record whose station has no position is left out).
+    std::vector<weather::WeatherRecord> ordered;
+    ordered.reserve(stations.size());
+    std::size_t next = 0;
+    for (const BlendStation& s : stations) {
+        while (next < records.size() && records[next].ID != s.id) {
+            ++next;
+        }
+        ordered.push_back(records[next++]);
+    }
+    blended_.setStations(std::move(stations), std::move(ordered));
+}
+
+void WeatherDelivery::blendTick() {
+    tracker_.locate();
+    blended_.blend.radiusNm = sender_.settings.blendRadiusNm;
+    blended_.tick(sender_.settings.blendSendSeconds);
+}
 
 void WeatherDelivery::armTimers() {
     if (!closest_) {
@@ -28,7 +65,16 @@ void WeatherDelivery::armTimers() {
                 random_->setInterval(next);
             }
         });
+        blend_ = scheduler_.createTimer([this] { blendTick(); });
     }
+    if (sender_.settings.blended) {
+        reloadBlend();
+        closest_->setInterval(0);
+        random_->setInterval(0);
+        blend_->setInterval(sender_.settings.blendSendSeconds * 1000);
+        return;
+    }
+    blend_->setInterval(0);
     closest_->setInterval(kClosestIntervalMs);
     random_->setInterval(kFirstRandomIntervalMs);
 }
@@ -37,6 +83,7 @@ void WeatherDelivery::stopTimers() {
     if (closest_) {
         closest_->setInterval(0);
         random_->setInterval(0);
+        blend_->setInterval(0);
     }
 }
 

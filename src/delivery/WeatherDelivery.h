@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "delivery/BlendedSender.h"
 #include "delivery/DeliveryHost.h"
 #include "delivery/RandomVariation.h"
 #include "delivery/StationTracker.h"
@@ -34,12 +35,21 @@ class WeatherDelivery {
     WeatherSender& sender() { return sender_; }
     StationTracker& tracker() { return tracker_; }
     RandomVariation& variation() { return variation_; }
+    BlendedSender& blended() { return blended_; }
+
+    // Reads the stations the blended mode draws from out of the database: after a load or a
+    // refresh. What is sent moves from where it is to the new weather at the rates.
+    void reloadBlend();
+    // The blended mode's tick: the closest station shown and the blend sent.
+    void blendTick();
 
     // The Random_Timer's tick: runs the variation and gives the next interval in ms (0: keep).
     int randomTick() { return variation_.tick(tracker_.closestText()); }
 
     // Runs the Closest timer (60 s) and the random variation (60 s, then 10 to 59 s) on
-    // the scheduler, as a weather load and the waypoint loading arm them in the window.
+    // the scheduler, as a weather load and the waypoint loading arm them in the window; in the
+    // blended mode the blend's timer instead (every few seconds; no random variation: the
+    // blend moves only at a pilot's rates).
     void armTimers();
     void stopTimers();
 
@@ -48,7 +58,10 @@ class WeatherDelivery {
     WeatherSender sender_;
     StationTracker tracker_;
     RandomVariation variation_;
+    BlendedSender blended_;
+    std::string databasePath_;
     std::unique_ptr<platform::Timer> closest_;
+    std::unique_ptr<platform::Timer> blend_;
     std::unique_ptr<platform::Timer> random_;
 };
 

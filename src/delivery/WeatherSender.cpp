@@ -51,7 +51,7 @@ void WeatherSender::sendWeatherToSimulator(WeatherSet& s) {
     held_ = s;
 
     double pressure = s.Pressure;
-    if (sim_.get_alt() >= kHighAltitude) {
+    if (sim_.get_alt() >= kHighAltitude && !sim_.modelsAtmosphere()) {
         pressure = kStandardPressure;
     }
     pressure = std::clamp(pressure, weather::kMinPressure, kMaxPressure);

@@ -177,6 +177,7 @@ class BuiltInAircraft : public SimLink {
     void upd_APMachNumber(double mach) override;
 
     void upd_visib(double statuteMiles) override;
+    bool modelsAtmosphere() const override { return true; }
     void upd_observed(const ObservedWeather& observed) override;
     void upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt, std::int32_t t1Deg,
                    std::int32_t t2Alt, std::int32_t t2Deg, std::int32_t t3Alt, std::int32_t t3Deg,

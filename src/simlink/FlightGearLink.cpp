@@ -474,11 +474,21 @@ void FlightGearLink::upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int3
     auto seaLevel = [scale](std::int32_t alt, std::int32_t deg) {
         return toCelsius(deg, scale) + kLapseRatePerFoot * alt;
     };
-    const std::array<double, 7> temps{seaLevel(t0Alt, t0Deg), seaLevel(t0Alt, t0Deg),
-                                      seaLevel(t1Alt, t1Deg), seaLevel(t2Alt, t2Deg),
-                                      seaLevel(t3Alt, t3Deg), seaLevel(t3Alt, t3Deg),
+    const double surface = observed_.valid && observed_.temperatureC
+                               ? *observed_.temperatureC + kLapseRatePerFoot * t0Alt
+                               : seaLevel(t0Alt, t0Deg);
+    const std::array<double, 7> temps{surface,
+                                      surface,
+                                      seaLevel(t1Alt, t1Deg),
+                                      seaLevel(t2Alt, t2Deg),
+                                      seaLevel(t3Alt, t3Deg),
+                                      seaLevel(t3Alt, t3Deg),
                                       seaLevel(t3Alt, t3Deg)};
-    const double inHg = std::round(pressureMb * kInHgPerMillibar * 1000.0) / 1000.0;
+    const double inHg =
+        std::round((observed_.valid && observed_.seaLevelInHg ? *observed_.seaLevelInHg
+                                                              : pressureMb * kInHgPerMillibar) *
+                   1000.0) /
+        1000.0;
     std::string lines;
     for (std::size_t i = 0; i < kEntries.size(); ++i) {
         lines += setd(kEntries[i] + "temperature-sea-level-degc", std::round(temps[i] * 10) / 10);
@@ -510,10 +520,13 @@ void FlightGearLink::upd_cloud2(std::int32_t base, std::int32_t top, double cove
 
 void FlightGearLink::upd_wind0(std::int32_t, std::int32_t speed, double direction,
                                double turbulence, std::int32_t) {
+    const bool exact = observed_.valid && observed_.windFrom && observed_.windKnots;
     std::string lines;
     for (std::size_t i = 0; i < 2; ++i) {
-        lines += setd(kEntries[i] + "wind-from-heading-deg", direction);
-        lines += setd(kEntries[i] + "wind-speed-kt", speed);
+        lines += setd(kEntries[i] + "wind-from-heading-deg",
+                      exact ? std::round(*observed_.windFrom * 10) / 10 : direction);
+        lines += setd(kEntries[i] + "wind-speed-kt",
+                      exact ? std::round(*observed_.windKnots * 10) / 10 : speed);
         lines += setd(kEntries[i] + "turbulence/magnitude-norm", turbulenceNorm(turbulence));
     }
     writeWeather("wind 0", lines);

@@ -68,6 +68,7 @@ class FlightGearLink final : public SimLink {
     // Another property server from now on; the connection to the old one is closed.
     void setAddress(const std::string& host, int port);
     void setWeatherSending(bool on) override { weatherSending_ = on; }
+    bool modelsAtmosphere() const override { return true; }
     void upd_observed(const ObservedWeather& observed) override;
 
     double get_curr_lat() override;

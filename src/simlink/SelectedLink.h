@@ -18,6 +18,9 @@ class SelectedLink final : public SimLink {
 
     // With no simulator chosen the weather is meant for FS98.
     bool drawsCover() const override { return target_ != nullptr && target_->drawsCover(); }
+    bool modelsAtmosphere() const override {
+        return target_ != nullptr && target_->modelsAtmosphere();
+    }
     void setWeatherSending(bool on) override {
         weatherSending_ = on;
         put(&SimLink::setWeatherSending, on);

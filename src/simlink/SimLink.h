@@ -23,6 +23,12 @@ struct ObservedWeather {
     std::optional<double> visibilityMetres;
     double rain = 0.0;  // 0 none to 1 heavy
     double snow = 0.0;
+    // The surface values exactly, where the classic calls take whole numbers: a blend between
+    // stations moves them by tenths. Absent, the classic calls' values stand.
+    std::optional<double> temperatureC;  // at the surface (the temperature layer 0 altitude)
+    std::optional<double> windFrom;      // degrees true
+    std::optional<double> windKnots;
+    std::optional<double> seaLevelInHg;
     bool operator==(const ObservedWeather&) const = default;
 };
 
@@ -47,6 +53,12 @@ class SimLink {
     // draws every cloud with one texture and takes a change of cover only as a cue to redraw,
     // which is what the new-clouds texture swap and redraw are for.
     virtual bool drawsCover() const { return true; }
+
+    // Whether the simulator models the atmosphere from the sea-level pressure it is sent, so
+    // that its altimeter needs no help: then the pressure sent is the weather's at every
+    // altitude. FS98 does not, and is sent the standard pressure from 18,000 ft up, where
+    // altimeters are set to it.
+    virtual bool modelsAtmosphere() const { return false; }
 
     // "Send Weather" on or off. A simulator that may restart behind the link gets the weather
     // it was last sent back on its reconnect only while sending is on; others ignore this.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "delivery/Blend.h"
@@ -80,7 +81,15 @@ TEST(Blend, ValuesBlendAsVectorsAtACommonHeight) {
     s.visibilityMiles = 2;
     n.rain = 0;
     s.rain = 0.5;
+    n.aloft[1] = {10000, 20000, 270, 40};
+    s.aloft[1] = {12000, 22000, 360, 40};
+    n.aloftTemperatureC = {-20, -40, -56};
+    s.aloftTemperatureC = {-24, -44, -56};
     const Blended b = blendAt(kLat, kLon, {n, s});
+    EXPECT_NEAR(b.aloft[1].direction, 315, 1e-6);
+    EXPECT_NEAR(b.aloft[1].knots, 28.2843, 1e-4);
+    EXPECT_NEAR(b.aloft[1].baseFeet, 11000, 1e-9);
+    EXPECT_NEAR(b.aloftTemperatureC[0], -22, 1e-9);
     EXPECT_NEAR(b.windDirection, 315, 1e-6);  // (10 kt east + 10 kt south) / 2
     EXPECT_NEAR(b.windKnots, 7.0711, 1e-4);
     EXPECT_NEAR(b.elevationFeet, 500, 1e-9);
@@ -131,6 +140,8 @@ TEST(Blend, WhatIsSentMovesAtMostAtAPilotsRates) {
     to.seaLevelInHg = 29.90;
     to.visibilityMiles = 1;
     to.layers = {{8, 4000}, {3, 9000}};
+    from.aloft[0] = {5000, 15000, 270, 40};
+    to.aloft[0] = {6000, 15000, 300, 30};
     const struct {
         double seconds;
         double dir, kt, temp, dew, inHg, vis, base;
@@ -150,6 +161,9 @@ TEST(Blend, WhatIsSentMovesAtMostAtAPilotsRates) {
         ASSERT_EQ(n.layers.size(), 2u);
         EXPECT_NEAR(n.layers[0].baseFeet, c.base, 1e-9) << c.seconds;
         EXPECT_EQ(n.layers[1], (BlendLayer{3, 9000}));  // a new layer starts where it is
+        EXPECT_NEAR(n.aloft[0].direction, std::min(300.0, 270 + c.seconds), 1e-9);
+        EXPECT_NEAR(n.aloft[0].knots, std::max(30.0, 40 - c.seconds / 2), 1e-9);
+        EXPECT_NEAR(n.aloft[0].baseFeet, std::min(6000.0, 5000 + 50 * c.seconds), 1e-9);
     }
     from.windKnots = 0.5;  // a calm has no direction to keep
     EXPECT_NEAR(limitedStep(from, to, 1).windDirection, 20, 1e-9);

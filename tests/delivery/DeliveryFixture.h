@@ -42,12 +42,13 @@ class FakeHost : public DeliveryHost {
 };
 
 // The built-in aircraft, which logs every call; with coverDrawn false it stands in for FS98,
-// which draws every cloud with one texture.
+// which draws every cloud with one texture and does not model the atmosphere.
 class TestAircraft final : public simlink::BuiltInAircraft {
   public:
     using BuiltInAircraft::BuiltInAircraft;
     bool coverDrawn = true;
     bool drawsCover() const override { return coverDrawn; }
+    bool modelsAtmosphere() const override { return coverDrawn; }
 };
 
 // A plain station record: one cloud layer, light winds, no thunder.

@@ -1,3 +1,4 @@
+#include "delivery/BlendedSender.h"
 #include "delivery/CloudTextures.h"
 #include "delivery/DeliveryFixture.h"
 #include "delivery/RandomVariation.h"
@@ -236,4 +237,57 @@ TEST(CloudTextures, FailsQuietlyAndKeepsThePreviousTexture) {
 }
 
 }  // namespace
+}  // namespace zephyra::delivery::test
+
+namespace zephyra::delivery::test {
+
+// The blended mode over two stored stations 2 degrees apart: one with a METAR read whole, one
+// with classic values only.
+TEST_F(DeliveryTest, BlendedSendsMoveAtThePilotsRates) {
+    weather::WeatherRecord a = station("KAAA");
+    a.RawText = "KAAA 071200Z 27010KT 10SM SCT030 20/10 A3000";
+    a.ObsTime = "2026-12-07T12:00Z";
+    a.TempScale = "C";
+    a.t0Deg = 20;
+    a.Pressure = 1015.9;
+    weather::WeatherRecord b = station("KBBB");
+    b.Observation = "SA";
+    b.TempScale = "C";
+    b.t0Deg = 10;
+    b.w0Dir = 360;
+    b.w0Spd = 30;
+    b.Pressure = 1000;
+    const auto list =
+        listOf({{"KAAA", 33, -84, "Alpha", "GA", "US"}, {"KBBB", 35, -84, "Bravo", "TN", "US"}});
+    const double now = 1796644800;  // 12:00Z
+    auto stations = blendStations({a, b}, list, now, 50);
+    ASSERT_EQ(stations.size(), 2u);
+    EXPECT_EQ(stations[0].layers, (std::vector<BlendLayer>{{4, 4000}}));  // SCT030 over 1,000 ft
+    EXPECT_EQ(stations[0].dewPointC, 10);
+    EXPECT_NEAR(stations[0].visibilityMiles, 10, 1e-3);                   // 16,093 m
+    EXPECT_EQ(stations[1].layers, (std::vector<BlendLayer>{{4, 3000}}));  // the classic layer
+    EXPECT_FALSE(stations[1].dewPointC);
+
+    BlendedSender blended(sim, sender, host);
+    blended.blend.radiusNm = 100;
+    blended.setStations(std::move(stations), {a, b});
+    host.position = {{33.5, -84.0}};  // 30 and 90 nm: weights 9 to 1
+    blended.tick(5);
+    EXPECT_EQ(blended.weightsText(), "KAAA 90%, KBBB 10%");
+    EXPECT_EQ(host.statuses.back(), "KAAA 90%, KBBB 10%");
+    const auto& first = sim.weather().observed;
+    ASSERT_TRUE(first.temperatureC && first.windKnots && first.seaLevelInHg);
+    const double t = *first.temperatureC;
+    const double hg = *first.seaLevelInHg;
+    EXPECT_NEAR(t, 19.0, 1e-3);  // both at 1,000 ft
+    EXPECT_NEAR(hg, (0.9 * 1015.9 + 0.1 * 1000) / 33.8639, 1e-4);
+
+    host.position = {{34.5, -84.0}};  // now 1 to 9: the target jumps, the send does not
+    blended.tick(1);
+    const auto& next = sim.weather().observed;
+    EXPECT_NEAR(*next.temperatureC, t - 0.1, 1e-9);
+    EXPECT_NEAR(*next.seaLevelInHg, hg - 0.005, 1e-9);
+    EXPECT_NEAR(sent("upd_temps", 8).back(), *next.seaLevelInHg * 33.8639, 1e-9);
+}
+
 }  // namespace zephyra::delivery::test

@@ -1,0 +1,222 @@
+#include "delivery/BlendedSender.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <unordered_map>
+
+#include "delivery/ObservedWeather.h"
+#include "delivery/WeatherSender.h"
+#include "delivery/WeatherSet.h"
+#include "simlink/SimLink.h"
+#include "weather/ObservationTime.h"
+
+namespace zephyra::delivery {
+
+namespace {
+
+constexpr double kMetresPerMile = 1609.344;
+constexpr double kHpaPerInHg = 33.8639;
+
+struct Cover {
+    const char* word;
+    int eighths;
+    double thickness;  // feet
+};
+// The classes a blended layer may take, by the eighths that stand for them.
+constexpr Cover kCovers[] = {
+    {"few", 2, 500}, {"scattered", 4, 1000}, {"broken", 6, 2000}, {"overcast", 8, 3000}};
+
+const Cover& coverOf(int eighths) {
+    for (const Cover& c : kCovers) {
+        if (eighths <= c.eighths) {
+            return c;
+        }
+    }
+    return kCovers[3];
+}
+
+int eighthsOf(const std::string& word) {
+    for (const Cover& c : kCovers) {
+        if (word == c.word) {
+            return c.eighths;
+        }
+    }
+    return 0;
+}
+
+double celsius(int degrees, bool inCelsius) {
+    return inCelsius ? degrees : (degrees - 32.0) / 1.8;
+}
+
+double inScale(double c, bool inCelsius) {
+    return inCelsius ? c : c * 1.8 + 32.0;
+}
+
+}  // namespace
+
+std::vector<BlendStation> blendStations(const std::vector<weather::WeatherRecord>& records,
+                                        const weather::StationList& positions, double nowSeconds,
+                                        double unlimitedVisibilityMiles, double staleSeconds) {
+    std::unordered_map<std::string, const weather::StationEntry*> where;
+    for (int i = 1; i <= positions.count(); ++i) {
+        where.emplace(positions[i].ID, &positions[i]);
+    }
+    std::vector<BlendStation> out;
+    std::vector<double> observed;
+    double newest = 0;
+    for (const weather::WeatherRecord& r : records) {
+        const auto at = where.find(r.ID);
+        if (at == where.end()) {
+            continue;
+        }
+        BlendStation s;
+        s.id = r.ID;
+        s.latitude = at->second->latitude;
+        s.longitude = at->second->longitude;
+        s.elevationFeet = r.t0Alt;
+        s.windDirection = r.w0Dir;
+        s.windKnots = r.w0Spd;
+        s.temperatureC = celsius(r.t0Deg, r.celsius());
+        s.seaLevelInHg = r.Pressure / kHpaPerInHg;
+        const simlink::ObservedWeather o = observedWeather(r, unlimitedVisibilityMiles);
+        if (o.valid) {
+            for (const simlink::ObservedLayer& l : o.layers) {
+                s.layers.push_back({eighthsOf(l.coverage), static_cast<double>(l.base)});
+            }
+            s.dewPointC = o.dewPointC;
+            s.visibilityMiles = o.visibilityMetres
+                                    ? *o.visibilityMetres / kMetresPerMile
+                                    : std::min<double>(r.Visibility, unlimitedVisibilityMiles);
+            s.rain = o.rain;
+            s.snow = o.snow;
+        } else {
+            if (r.Cl1Coverage > 0 && r.cl1Base > 0) {
+                s.layers.push_back({r.Cl1Coverage, static_cast<double>(r.cl1Base)});
+            }
+            if (r.Cl2Coverage > 0 && r.cl2Base > 0) {
+                s.layers.push_back({r.Cl2Coverage, static_cast<double>(r.cl2Base)});
+            }
+            s.visibilityMiles = std::min<double>(r.Visibility, unlimitedVisibilityMiles);
+        }
+        s.aloft = {BlendWind{r.w1Base, r.w1Top, r.w1Dir, r.w1Spd},
+                   BlendWind{r.w2Base, r.w2Top, r.w2Dir, r.w2Spd},
+                   BlendWind{r.w3Base, r.w3Top, r.w3Dir, r.w3Spd}};
+        s.aloftTemperatureC = {celsius(r.t1Deg, r.celsius()), celsius(r.t2Deg, r.celsius()),
+                               celsius(r.t3Deg, r.celsius())};
+        const double when = weather::observationSeconds(r.ObsTime).value_or(0);
+        newest = std::max(newest, when);
+        observed.push_back(when);
+        out.push_back(std::move(s));
+    }
+    const double reference = nowSeconds - newest > staleSeconds ? newest : nowSeconds;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        // A report without a time counts as fresh as the newest.
+        out[i].ageSeconds = std::max(0.0, reference - (observed[i] > 0 ? observed[i] : newest));
+    }
+    return out;
+}
+
+BlendedSender::BlendedSender(simlink::SimLink& sim, WeatherSender& sender, DeliveryHost& host)
+    : sim_(sim), sender_(sender), host_(host) {}
+
+void BlendedSender::setStations(std::vector<BlendStation> stations,
+                                std::vector<weather::WeatherRecord> records) {
+    stations_ = std::move(stations);
+    records_ = std::move(records);
+}
+
+void BlendedSender::tick(double seconds) {
+    const auto position = host_.aircraftPosition();
+    if (!position || stations_.empty()) {
+        return;
+    }
+    Blended target = blendAt(position->first, position->second, stations_, blend);
+    if (target.stations.empty()) {
+        BlendSettings nearest = blend;  // nothing in range: the nearest station rules
+        nearest.radiusNm = nearest.ownReportNm = 1e9;
+        target = blendAt(position->first, position->second, stations_, nearest);
+    }
+    sent_ = sent_ ? limitedStep(*sent_, target, seconds, limits) : target;
+    const Blended& b = *sent_;
+
+    const auto heaviest = std::find_if(stations_.begin(), stations_.end(), [&](const auto& s) {
+        return s.id == b.stations.front().id;
+    });
+    const weather::WeatherRecord& record =
+        records_[static_cast<std::size_t>(heaviest - stations_.begin())];
+    WeatherSet set = WeatherSet::fromRecord(record);
+    const bool c = set.celsius;
+    set.t0Alt = b.elevationFeet;
+    set.t0Deg = inScale(b.temperatureC, c);
+    set.t1Deg = inScale(b.aloftTemperatureC[0], c);
+    set.t2Deg = inScale(b.aloftTemperatureC[1], c);
+    set.t3Deg = inScale(b.aloftTemperatureC[2], c);
+    set.w0Dir = b.windDirection;
+    set.w0Spd = b.windKnots;
+    const std::array<std::array<double WeatherSet::*, 4>, 3> aloft{
+        {{&WeatherSet::w1Base, &WeatherSet::w1Top, &WeatherSet::w1Dir, &WeatherSet::w1Spd},
+         {&WeatherSet::w2Base, &WeatherSet::w2Top, &WeatherSet::w2Dir, &WeatherSet::w2Spd},
+         {&WeatherSet::w3Base, &WeatherSet::w3Top, &WeatherSet::w3Dir, &WeatherSet::w3Spd}}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        set.*aloft[i][0] = b.aloft[i].baseFeet;
+        set.*aloft[i][1] = b.aloft[i].topFeet;
+        set.*aloft[i][2] = b.aloft[i].direction;
+        set.*aloft[i][3] = b.aloft[i].knots;
+    }
+    set.Pressure = b.seaLevelInHg * kHpaPerInHg;
+    set.Visibility = b.visibilityMiles;
+    // The two classic cloud layers are the lowest two of the blend.
+    const auto classic = [&](std::size_t i, double& base, double& top, double& coverage) {
+        if (i < b.layers.size()) {
+            base = b.layers[i].baseFeet;
+            top = base + coverOf(b.layers[i].eighths).thickness;
+            coverage = b.layers[i].eighths;
+        } else {
+            base = top = coverage = 0;
+        }
+    };
+    classic(0, set.cl1Base, set.cl1Top, set.Cl1Coverage);
+    classic(1, set.cl2Base, set.cl2Top, set.Cl2Coverage);
+
+    simlink::ObservedWeather o;
+    o.valid = true;
+    for (const BlendLayer& l : b.layers) {
+        if (o.layers.size() == 5) {
+            break;
+        }
+        const Cover& cover = coverOf(l.eighths);
+        o.layers.push_back({cover.word, static_cast<std::int32_t>(std::lround(l.baseFeet)),
+                            static_cast<std::int32_t>(cover.thickness), false});
+    }
+    o.dewPointC = b.dewPointC;
+    o.visibilityMetres = b.visibilityMiles * kMetresPerMile;
+    o.rain = b.rain;
+    o.snow = b.snow;
+    o.temperatureC = b.temperatureC;
+    o.windFrom = b.windDirection;
+    o.windKnots = b.windKnots;
+    o.seaLevelInHg = b.seaLevelInHg;
+    if (host_.sendWeatherOn()) {
+        sim_.upd_observed(o);
+    }
+    sender_.sendWeatherToSimulator(set);
+    host_.showLastStation(b.stations.front().id);
+    host_.setStatus(weightsText());
+}
+
+std::string BlendedSender::weightsText() const {
+    std::string out;
+    if (!sent_) {
+        return out;
+    }
+    for (const BlendWeight& w : sent_->stations) {
+        char text[48];
+        std::snprintf(text, sizeof text, "%s%s %.0f%%", out.empty() ? "" : ", ", w.id.c_str(),
+                      w.weight * 100);
+        out += text;
+    }
+    return out;
+}
+
+}  // namespace zephyra::delivery
