@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "delivery/BlendedSender.h"
 #include "flightplan/WaypointStore.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
@@ -143,3 +144,22 @@ void BM_LoadWaypointStore(benchmark::State& state) {
 BENCHMARK(BM_LoadWaypointStore)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// One step of the blended delivery with the 2022 file loaded: the stations around the aircraft
+// chosen and blended, and the send moved towards it (target: 50 us).
+void BM_BlendStep(benchmark::State& state) {
+    MetarFileLoad run;
+    run.loadInto(*run.scratch.db);
+    std::vector<weather::WeatherRecord> records;
+    const auto stations = delivery::storedBlendStations(*run.scratch.db, 0, 30, 21600, records);
+    delivery::Blended sent = delivery::blendAt(33.64, -84.43, stations);
+    double f = 0;
+    for (auto _ : state) {
+        f = f >= 1 ? 0 : f + 0.001;  // along KATL to KJFK
+        const auto target = delivery::blendAt(33.64 + f * 7.0, -84.43 + f * 10.65, stations);
+        sent = delivery::limitedStep(sent, target, 5);
+        benchmark::DoNotOptimize(sent);
+    }
+    state.counters["stations"] = static_cast<double>(stations.size());
+}
+BENCHMARK(BM_BlendStep)->Unit(benchmark::kMicrosecond);

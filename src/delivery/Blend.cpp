@@ -33,7 +33,19 @@ std::vector<Chosen> choose(double latitude, double longitude,
     };
     std::vector<Candidate> inRange;
     bool fresh = false;
+    // A cheap look at the latitude and longitude first: most stations are far away. A degree of
+    // longitude is shortest at the band's edge nearer the pole (with a margin for the sphere).
+    const double band = s.radiusNm / 60.0;
+    const double edge = std::min(89.0, std::fabs(latitude) + band);
+    const double lonBand = 1.02 * band / std::cos(edge * kRadians);
     for (std::size_t i = 0; i < stations.size(); ++i) {
+        if (std::fabs(stations[i].latitude - latitude) > band) {
+            continue;
+        }
+        const double dLon = std::fabs(std::remainder(stations[i].longitude - longitude, 360.0));
+        if (dLon > lonBand && edge < 89.0) {
+            continue;
+        }
         const auto cd = flightplan::sphericalCourseDistance(
             latitude, longitude, stations[i].latitude, stations[i].longitude);
         if (cd.distance <= s.radiusNm) {

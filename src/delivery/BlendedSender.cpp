@@ -10,6 +10,7 @@
 #include "delivery/WeatherSet.h"
 #include "simlink/SimLink.h"
 #include "weather/ObservationTime.h"
+#include "weather/WeatherDb.h"
 
 namespace zephyra::delivery {
 
@@ -115,6 +116,32 @@ std::vector<BlendStation> blendStations(const std::vector<weather::WeatherRecord
         out[i].ageSeconds = std::max(0.0, reference - (observed[i] > 0 ? observed[i] : newest));
     }
     return out;
+}
+
+std::vector<BlendStation> storedBlendStations(weather::WeatherDb& db, double nowSeconds,
+                                              double unlimitedVisibilityMiles, double staleSeconds,
+                                              std::vector<weather::WeatherRecord>& records) {
+    const weather::StationList positions = db.stationList();
+    std::vector<weather::WeatherRecord> all;
+    all.reserve(static_cast<std::size_t>(positions.count()));
+    for (int i = 1; i <= positions.count(); ++i) {
+        if (auto r = db.findWeather(positions[i].ID)) {
+            all.push_back(std::move(*r));
+        }
+    }
+    auto stations =
+        blendStations(all, positions, nowSeconds, unlimitedVisibilityMiles, staleSeconds);
+    // The records by the stations' order (a record whose station has no position is left out).
+    records.clear();
+    records.reserve(stations.size());
+    std::size_t next = 0;
+    for (const BlendStation& s : stations) {
+        while (next < all.size() && all[next].ID != s.id) {
+            ++next;
+        }
+        records.push_back(all[next++]);
+    }
+    return stations;
 }
 
 BlendedSender::BlendedSender(simlink::SimLink& sim, WeatherSender& sender, DeliveryHost& host)

@@ -11,6 +11,9 @@
 namespace zephyra::simlink {
 class SimLink;
 }
+namespace zephyra::weather {
+class WeatherDb;
+}
 
 namespace zephyra::delivery {
 
@@ -25,6 +28,12 @@ std::vector<BlendStation> blendStations(const std::vector<weather::WeatherRecord
                                         const weather::StationList& positions, double nowSeconds,
                                         double unlimitedVisibilityMiles,
                                         double staleSeconds = BlendSettings{}.staleSeconds);
+
+// The stations with weather stored in the database as the blend takes them, with their records
+// in the same order.
+std::vector<BlendStation> storedBlendStations(weather::WeatherDb& db, double nowSeconds,
+                                              double unlimitedVisibilityMiles, double staleSeconds,
+                                              std::vector<weather::WeatherRecord>& records);
 
 // Sends the weather blended at the aircraft every few seconds, moved from what was last sent
 // at the pilot's rates: the blended surface goes with the exact values to simulators that

@@ -28,27 +28,10 @@ void WeatherDelivery::reloadBlend() {
     if (!db) {
         return;  // the weather sent stays as it is
     }
-    const weather::StationList positions = db->stationList();
     std::vector<weather::WeatherRecord> records;
-    records.reserve(static_cast<std::size_t>(positions.count()));
-    for (int i = 1; i <= positions.count(); ++i) {
-        if (auto r = db->findWeather(positions[i].ID)) {
-            records.push_back(std::move(*r));
-        }
-    }
-    auto stations = blendStations(records, positions, scheduler_.wallClock(),
-                                  sender_.settings.UnlimitedVis, blended_.blend.staleSeconds);
-    // The records by the stations' order (a record whose station has no position is left out).
-    std::vector<weather::WeatherRecord> ordered;
-    ordered.reserve(stations.size());
-    std::size_t next = 0;
-    for (const BlendStation& s : stations) {
-        while (next < records.size() && records[next].ID != s.id) {
-            ++next;
-        }
-        ordered.push_back(records[next++]);
-    }
-    blended_.setStations(std::move(stations), std::move(ordered));
+    auto stations = storedBlendStations(*db, scheduler_.wallClock(), sender_.settings.UnlimitedVis,
+                                        blended_.blend.staleSeconds, records);
+    blended_.setStations(std::move(stations), std::move(records));
 }
 
 void WeatherDelivery::blendTick() {
