@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "delivery/Blend.h"
+#include "delivery/DeliveryChoice.h"
 
 namespace zephyra::delivery {
 namespace {
@@ -191,6 +192,33 @@ TEST(Blend, ARefreshBlendsInAtTheRates) {
         ASSERT_LT(++seconds, 100);
     }
     EXPECT_EQ(seconds, 20);  // 0.1 inHg at 0.005 a second
+}
+
+}  // namespace
+}  // namespace zephyra::delivery
+
+namespace zephyra::delivery {
+namespace {
+
+TEST(DeliveryChoice, ReadsItsOwnSectionAndKeepsDefaultsForBadValues) {
+    std::vector<std::string> problems;
+    const auto c = readDeliveryChoice(
+        "[Download]\nMode=nearest\nUrl=http://x\n\n[Delivery]\r\nmode = Nearest\r\n"
+        "BlendRadiusNm=45.5\nSendSeconds=2.5\nRefreshMinutes=0\n; SendSeconds=9\n[Other]\n"
+        "SendSeconds=7\n",
+        &problems);
+    EXPECT_FALSE(c.blended);
+    EXPECT_EQ(c.blendRadiusNm, 45.5);
+    EXPECT_EQ(c.sendSeconds, 5);  // not a whole number: the default
+    EXPECT_EQ(c.refreshMinutes, 0);
+    EXPECT_EQ(problems, (std::vector<std::string>{"SendSeconds is a whole number, 1 to 60"}));
+
+    const auto defaults = readDeliveryChoice("[Delivery]\nMode=sometimes\nBlendRadiusNm=1e400\n");
+    EXPECT_TRUE(defaults.blended);
+    EXPECT_EQ(defaults.blendRadiusNm, 60);
+    EXPECT_EQ(blendFromWord(" OFF"), false);
+    EXPECT_EQ(blendFromWord("blended"), true);
+    EXPECT_FALSE(blendFromWord("maybe"));
 }
 
 }  // namespace
