@@ -2,6 +2,7 @@
 
 #include "reports/StationReport.h"
 #include "shell/AppContext.h"
+#include "shell/DeliveryIni.h"
 #include "shell/VaneWindow.h"
 #include "weather/WeatherDb.h"
 
@@ -31,6 +32,11 @@ void DeliveryActions::refreshSettings() {
     s.UnlimitedVis = ctx_.settings.UnlimitedVis;
     s.NewClouds = ctx_.settings.NewClouds;
     s.Wind = ctx_.settings.Wind;
+    // Blending is for simulators that model what it sends; FS98 has the nearest station.
+    const delivery::DeliveryChoice choice = readDeliveryChoiceFile(ctx_.folders.settings);
+    s.blended = choice.blended && ctx_.sim.modelsAtmosphere();
+    s.blendRadiusNm = choice.blendRadiusNm;
+    s.blendSendSeconds = choice.sendSeconds;
     s.transitionPeriods = ctx_.transition.periods;
     s.transitionSeconds = ctx_.transition.seconds;
     s.programFolder = ctx_.folders.shipped;
@@ -43,16 +49,48 @@ void DeliveryActions::refreshSettings() {
 
 void DeliveryActions::startTracking() {
     refreshSettings();
+    if (delivery_.settings().blended) {
+        blendTick();
+        return;
+    }
     delivery_.tracker().startTracking();
 }
 
 void DeliveryActions::closestTick() {
     refreshSettings();
+    if (delivery_.settings().blended) {
+        blendTick();
+        return;
+    }
+    blending_ = false;
+    if (vane_.closest().interval() != kClosestIntervalMs) {
+        vane_.closest().setInterval(kClosestIntervalMs);
+    }
     delivery_.tracker().tick();
+}
+
+void DeliveryActions::blendTick() {
+    // The Closest timer runs at the blend's pace; the first blended send goes at once.
+    const int interval = delivery_.settings().blendSendSeconds * 1000;
+    if (vane_.closest().interval() != interval) {
+        vane_.closest().setInterval(interval);
+    }
+    if (!blending_ || blendStale_) {
+        delivery_.reloadBlend();
+        blendStale_ = false;
+    }
+    if (!blending_) {
+        delivery_.blended().restart();
+        blending_ = true;
+    }
+    delivery_.blendTick();
 }
 
 void DeliveryActions::randomTick() {
     refreshSettings();
+    if (delivery_.settings().blended) {
+        return;  // the blend moves only at a pilot's rates
+    }
     const std::string closest = vane_.label("Text3")->text().toStdString();
     if (const int next = delivery_.variation().tick(closest); next > 0) {
         vane_.randomTimer().setInterval(next);
@@ -61,6 +99,11 @@ void DeliveryActions::randomTick() {
 
 void DeliveryActions::manualUpdate() {
     refreshSettings();
+    if (delivery_.settings().blended) {
+        blendStale_ = true;
+        blendTick();
+        return;
+    }
     delivery_.tracker().manualUpdate();
 }
 
@@ -154,8 +197,10 @@ void DeliveryActions::showClosestStation(const std::string& text) {
 }
 
 void DeliveryActions::showLoadedWeather() {
-    // The next search sends the closest station's new weather, whichever station it is.
+    // The next search sends the closest station's new weather, whichever station it is; the
+    // blend takes the new weather in at its rates.
     delivery_.tracker().weatherReloaded();
+    blendStale_ = true;
     // A station the new weather does not hold is no longer shown; the next search finds one.
     std::string shown = vane_.label("Text3")->text().toStdString();
     if (auto db = weather::WeatherDb::open(ctx_.databasePath(), nullptr, false);

@@ -46,10 +46,15 @@ class DeliveryActions : public QObject, public delivery::DeliveryHost {
     // Settings may change in the Settings window between ticks, and other parts of the
     // program write Text3 and LastStation.
     void refreshSettings();
+    // The blended mode's send, on the Closest timer at the blend's pace.
+    void blendTick();
+    static constexpr int kClosestIntervalMs = 60000;
 
     AppContext& ctx_;
     VaneWindow& vane_;
     std::string lastWarning_;  // the old-weather warning last given
+    bool blending_ = false;    // the last tick was a blended one
+    bool blendStale_ = true;   // weather was loaded since the blend last read it
     delivery::WeatherDelivery delivery_;
 };
 

@@ -6,7 +6,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "delivery/DeliveryChoice.h"
 #include "platform/Files.h"
+#include "shell/DeliveryIni.h"
 #include "shell/EventHook.h"
 #include "shell/ParamFile.h"
 #include "shell/Startup.h"
@@ -166,6 +168,21 @@ void ParmMaintWindow::build() {
         "Where FlightGear's property server answers (fgfs --telnet=...); used while FlightGear "
         "is the simulator."));
 
+    // How weather reaches a simulator that models it, kept in zephyra.ini.
+    auto* between = new QGroupBox(QStringLiteral("Weather Between Stations"), this);
+    auto* bl = new QGridLayout(between);
+    bl->addWidget(check("BlendCheck", "Blend the stations around the aircraft", true), 0, 0, 1, 2);
+    bl->addWidget(new QLabel(QStringLiteral("Blend radius (nm, 5 - 300)")), 1, 0);
+    bl->addWidget(edit("BlendRadius"), 1, 1);
+    bl->addWidget(new QLabel(QStringLiteral("Send every (seconds, 1 - 60)")), 2, 0);
+    bl->addWidget(edit("SendEvery"), 2, 1);
+    bl->addWidget(new QLabel(QStringLiteral("Download again every (minutes, 0 = never)")), 3, 0);
+    bl->addWidget(edit("RefreshEvery"), 3, 1);
+    between->setToolTip(QStringLiteral(
+        "Blended: the weather at the aircraft is blended from the nearest reporting station in "
+        "each quadrant and changes smoothly. Off: the nearest station's weather, with a "
+        "transition when another station becomes nearest (always so for FS98)."));
+
     auto* textures = new QGroupBox(QStringLiteral("Cloud and Storm Textures"), this);
     auto* tl = new QGridLayout(textures);
     tl->addWidget(push("Command2", "Restore Default Clouds"), 0, 0);
@@ -197,6 +214,7 @@ void ParmMaintWindow::build() {
     row->addWidget(access);
     right->addLayout(row);
     right->addWidget(options);
+    right->addWidget(between);
     right->addWidget(textures);
     auto* columns = new QHBoxLayout;
     columns->addLayout(left);
@@ -290,6 +308,11 @@ void ParmMaintWindow::fillFromMemory() {
                         : simlink::readSimulatorChoice(simulatorFile()).flightGear;
     textBox("FlightGearHost")->setText(qs(fg.host));
     textBox("FlightGearPort")->setText(QString::number(fg.port));
+    const delivery::DeliveryChoice d = readDeliveryChoiceFile(ctx_.folders.settings);
+    checkBox("BlendCheck")->setChecked(d.blended);
+    textBox("BlendRadius")->setText(QString::number(d.blendRadiusNm));
+    textBox("SendEvery")->setText(QString::number(d.sendSeconds));
+    textBox("RefreshEvery")->setText(QString::number(d.refreshMinutes));
 }
 
 std::string ParmMaintWindow::simulatorFile() const {
@@ -316,6 +339,21 @@ bool ParmMaintWindow::save() {
         simlink::portFromText(textBox("FlightGearPort")->text().trimmed().toStdString());
     if (fgHost.empty() || !fgPort) {
         ctx_.dialogs.inform(kFlightGearAddressMessage);
+        return false;
+    }
+    // The section is read back as it would be from the file, so the window and the file accept
+    // the same values.
+    std::vector<std::string> problems;
+    const std::string typedDelivery =
+        "[Delivery]\nMode=" +
+        std::string(checkBox("BlendCheck")->isChecked() ? "blended" : "nearest") +
+        "\nBlendRadiusNm=" + textBox("BlendRadius")->text().trimmed().toStdString() +
+        "\nSendSeconds=" + textBox("SendEvery")->text().trimmed().toStdString() +
+        "\nRefreshMinutes=" + textBox("RefreshEvery")->text().trimmed().toStdString() + "\n";
+    const delivery::DeliveryChoice deliveryChoice =
+        delivery::readDeliveryChoice(typedDelivery, &problems);
+    if (!problems.empty()) {
+        ctx_.dialogs.inform("Weather Between Stations: " + problems.front() + ".");
         return false;
     }
     platform::setCurrentDirectory(ctx_.folders.settings);
@@ -366,6 +404,11 @@ bool ParmMaintWindow::save() {
             simulatorFile(),
             {{"FlightGearHost", fgHost}, {"FlightGearPort", std::to_string(*fgPort)}}, &error)) {
         ctx_.dialogs.inform("FlightGear's address could not be saved. " + error);
+        return false;
+    }
+    if (std::string error;
+        !writeDeliveryChoiceFile(ctx_.folders.settings, deliveryChoice, &error)) {
+        ctx_.dialogs.inform("The weather delivery settings could not be saved. " + error);
         return false;
     }
     if (ctx_.flightGear != nullptr) {

@@ -149,7 +149,9 @@ TEST_F(BuilderWindowTest, BuiltSavedLoadedWithYesAndFlown) {
     w->control<QPushButton>("Command5")->click();
     w->close();
 
-    // Loaded in the main window with Yes: three pseudo-stations.
+    // Loaded in the main window with Yes: three pseudo-stations, each sent as the aircraft nears
+    // it (the nearest station's delivery).
+    program.write("zephyra.ini", "[Delivery]\nMode=nearest\n");
     platform.simulatorRunning = true;
     dialogs.queueAnswer(Answer::Yes);
     dialogs.queueFile(program.file("wx.fpl"));
