@@ -23,9 +23,9 @@ namespace zephyra::shell {
 
 namespace {
 
-// Under "Download current weather", and the line beside it on the left.
-const QRect kButtonPlace(332, 388, 170, 21);
-const QRect kStatusPlace(6, 390, 319, 16);
+// Under the Weather Map button, and the line beside it on the left.
+const QRect kButtonPlace(506, 388, 96, 21);
+const QRect kStatusPlace(6, 390, 494, 16);
 
 constexpr const char* kAloftFilter =
     "Winds aloft (*.txt *.grib2 *.grb2)|*.txt;*.grib2;*.grb2|All files|*";

@@ -18,7 +18,7 @@ class VaneWindow;
 class WeatherActions;
 struct AppContext;
 
-// The main window's winds aloft: a "Winds aloft" menu under "Download current weather" (load a
+// The main window's winds aloft: a "Winds aloft" menu under the Weather Map button (load a
 // forecast file; download NOAA's FB text, or the GFS model for the box around the flight plan
 // or the aircraft) and a line saying what is loaded and when it is valid. A new forecast goes
 // into a copy of AppContext::aloft that then replaces it; a file or download that cannot be

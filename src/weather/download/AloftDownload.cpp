@@ -61,12 +61,15 @@ std::string span(std::int64_t seconds) {
     return hours < 48 ? std::to_string(hours) + " h" : std::to_string(hours / 24) + " days";
 }
 
-std::string notAForecast(std::string_view body, const std::string& what) {
+// "The download holds an HTML page, not a winds aloft forecast." for an answer that is not
+// what: a noun, and the article it takes.
+std::string notAForecast(std::string_view body, const std::string& article,
+                         const std::string& what) {
     const std::string found = whatTextHolds(body);
     if (found == "no weather reports") {
         return "The download holds no " + what + ".";
     }
-    return "The download holds " + found + ", not " + what + ".";
+    return "The download holds " + found + ", not " + article + what + ".";
 }
 
 }  // namespace
@@ -197,7 +200,7 @@ std::string gribStructureError(std::string_view bytes) {
     while (at < bytes.size()) {
         const std::string_view rest = bytes.substr(at);
         if (!rest.starts_with("GRIB")) {
-            return messages == 0 ? notAForecast(bytes, "GRIB2 data")
+            return messages == 0 ? notAForecast(bytes, "", "GRIB2 data")
                                  : "The download has other data after its GRIB2 messages.";
         }
         if (rest.size() < 16) {
@@ -336,7 +339,7 @@ AloftDownloadResult AloftDownload::fetch(AloftKind kind, const std::string& url,
     } else {
         const auto product = readWindsAloftText(body);
         if (!product) {
-            result.error = notAForecast(body, "a winds aloft forecast");
+            result.error = notAForecast(body, "a ", "winds aloft forecast");
             return result;
         }
         if (product->sites.empty()) {
