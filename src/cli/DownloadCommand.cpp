@@ -119,10 +119,14 @@ int downloadAloft(const std::string& kind, const std::optional<std::string>& url
         file = platform::joinPath(platform::folders().user,
                                   gfs ? weather::kAloftGfsFile : weather::kAloftFbFile);
     }
+    const auto cycle = weather::gfsCycle(static_cast<std::int64_t>(clock.wallClock()));
     const std::string address =
-        gfs ? weather::gfsFilterUrl(url.value_or(settings.gfsUrl), *box,
-                                    weather::gfsCycle(static_cast<std::int64_t>(clock.wallClock())))
+        gfs ? weather::gfsFilterUrl(url.value_or(settings.gfsUrl), *box, cycle)
             : url.value_or(settings.aloftUrl);
+    if (gfs) {
+        out << "GFS run " << weather::isoTime(cycle.run) << ", forecast hour " << cycle.forecastHour
+            << "\n";
+    }
     const auto reference = weather::aloftReference(clock.wallClock());
     ConsoleDownloadHost host(out);
     weather::AloftDownload download(clock, host);

@@ -349,13 +349,6 @@ TEST_F(AloftDownloadTest, OnlyAWholeReadableAnswerIsWritten) {
     EXPECT_EQ(fb.load.forecast->validTime(), kDec7 + 30 * kHour);  // 2026-12-08 06:00Z
     EXPECT_EQ(host.statuses.front(), "Downloading winds aloft.");
     EXPECT_EQ(host.statuses.back(), "Downloaded winds aloft: FD1US1.");
-
-    // The program's own reader on the whole GRIB2 answer. It is still a stub: once it reads
-    // GRIB2, this download is accepted (expect ok and a forecast named "GFS ...").
-    dir.write("aloft.txt", "the old file\n");
-    const auto gfs = fetch(AloftKind::Gfs, kFilter, programReader());
-    EXPECT_EQ(gfs.error, "The download could not be read: GRIB2 files cannot be read yet.");
-    EXPECT_EQ(dir.read("aloft.txt"), "the old file\n");
 }
 
 }  // namespace
