@@ -62,9 +62,7 @@ QString headTail(double tailwind) {
 
 QString windNote(const flightplan::PlanTable& plan) {
     if (!plan.windsAloft) {
-        return QStringLiteral(
-            "No winds aloft are loaded: the ground speeds and times in wind "
-            "are at each entry's speed.");
+        return QStringLiteral("No winds aloft are loaded: the shaded columns are without wind.");
     }
     QString valid;
     for (const std::int64_t t : {plan.windValidFirst, plan.windValidLast}) {
@@ -79,9 +77,7 @@ QString windNote(const flightplan::PlanTable& plan) {
     }
     return QStringLiteral("Winds aloft: ") + QString::fromStdString(plan.windSource) +
            (valid.isEmpty() ? QString() : QStringLiteral(", valid ") + valid) +
-           QStringLiteral(
-               ", at each leg's altitude, averaged along it; ground speed and times "
-               "with the wind (a dash: the forecast does not reach the leg).");
+           QStringLiteral("; the shaded columns fly each leg in the wind at its altitude.");
 }
 
 }  // namespace
