@@ -119,20 +119,17 @@ int downloadAloft(const std::string& kind, const std::optional<std::string>& url
         file = platform::joinPath(platform::folders().user,
                                   gfs ? weather::kAloftGfsFile : weather::kAloftFbFile);
     }
-    const auto cycle = weather::gfsCycle(static_cast<std::int64_t>(clock.wallClock()));
-    const std::string address =
-        gfs ? weather::gfsFilterUrl(url.value_or(settings.gfsUrl), *box, cycle)
-            : url.value_or(settings.aloftUrl);
-    if (gfs) {
-        out << "GFS run " << weather::isoTime(cycle.run) << ", forecast hour " << cycle.forecastHour
-            << "\n";
-    }
     const auto reference = weather::aloftReference(clock.wallClock());
     ConsoleDownloadHost host(out);
     weather::AloftDownload download(clock, host);
-    const auto result = download.fetch(
-        gfs ? weather::AloftKind::Gfs : weather::AloftKind::Fb, address, settings, file,
-        [&](const std::string& path) { return weather::loadAloftFile(path, *db, reference); });
+    const weather::AloftReader read = [&](const std::string& path) {
+        return weather::loadAloftFile(path, *db, reference);
+    };
+    const auto result =
+        gfs ? download.fetchGfs(url.value_or(settings.gfsUrl), *box,
+                                static_cast<std::int64_t>(clock.wallClock()), settings, file, read)
+            : download.fetch(weather::AloftKind::Fb, url.value_or(settings.aloftUrl), settings,
+                             file, read);
     if (!result.ok) {
         err << "zephyra-cli: " << result.error << " The file already there is kept.\n";
         return 1;

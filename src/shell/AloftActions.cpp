@@ -163,8 +163,7 @@ void AloftActions::loadFile(const std::string& path) {
 }
 
 void AloftActions::downloadFb() {
-    const auto settings = weather::readDownloadSettings(ctx_.folders.settings);
-    download(weather::AloftKind::Fb, settings.aloftUrl,
+    download(weather::AloftKind::Fb, {},
              platform::joinPath(ctx_.folders.user, weather::kAloftFbFile));
 }
 
@@ -197,13 +196,11 @@ void AloftActions::downloadGfs(Around around) {
         fail("Download winds aloft", why);
         return;
     }
-    const auto settings = weather::readDownloadSettings(ctx_.folders.settings);
-    const auto cycle = weather::gfsCycle(static_cast<std::int64_t>(ctx_.scheduler.wallClock()));
-    download(weather::AloftKind::Gfs, weather::gfsFilterUrl(settings.gfsUrl, *box, cycle),
+    download(weather::AloftKind::Gfs, *box,
              platform::joinPath(ctx_.folders.user, weather::kAloftGfsFile));
 }
 
-void AloftActions::download(weather::AloftKind kind, const std::string& url,
+void AloftActions::download(weather::AloftKind kind, const weather::AloftBox& box,
                             const std::string& file) {
     if (downloading_ || weather_.busy() || weather_.downloads().downloading()) {
         return;
@@ -218,9 +215,13 @@ void AloftActions::download(weather::AloftKind kind, const std::string& url,
     const auto reference = weather::aloftReference(ctx_.scheduler.wallClock());
     setDownloading(true);
     weather::AloftDownload fetcher(ctx_.scheduler, *this);
-    const auto result = fetcher.fetch(kind, url, settings, file, [&](const std::string& path) {
+    const weather::AloftReader read = [&](const std::string& path) {
         return weather::loadAloftFile(path, *db, reference);
-    });
+    };
+    const auto now = static_cast<std::int64_t>(ctx_.scheduler.wallClock());
+    const auto result = kind == weather::AloftKind::Gfs
+                            ? fetcher.fetchGfs(settings.gfsUrl, box, now, settings, file, read)
+                            : fetcher.fetch(kind, settings.aloftUrl, settings, file, read);
     setDownloading(false);
     if (result.cancelled) {
         setStatus(std::string("Download cancelled.") + kKept);

@@ -52,7 +52,8 @@ class AloftActions : public QObject, public weather::DownloadHost {
     bool cancelRequested() override { return cancelRequested_; }
 
   private:
-    void download(weather::AloftKind kind, const std::string& url, const std::string& file);
+    // box: for GFS only.
+    void download(weather::AloftKind kind, const weather::AloftBox& box, const std::string& file);
     void take(const weather::AloftLoad& load);
     void fail(const std::string& title, const std::string& error);
     void setDownloading(bool on);

@@ -351,4 +351,56 @@ TEST_F(AloftDownloadTest, OnlyAWholeReadableAnswerIsWritten) {
     EXPECT_EQ(host.statuses.back(), "Downloaded winds aloft: FD1US1.");
 }
 
+// The newest run's file not there yet: the run before, at the step nearest now.
+TEST_F(AloftDownloadTest, GfsFallsBackToTheRunBefore) {
+    const std::string whole = gribMessage();
+    const QByteArray body(whole.data(), static_cast<qsizetype>(whole.size()));
+    std::string before = kFilter;
+    before.replace(before.find("gfs.20261207%2F00"), 17, "gfs.20261206%2F18");
+    before.replace(before.find("gfs.t00z.pgrb2.0p25.f009"), 24, "gfs.t18z.pgrb2.0p25.f015");
+    server.route(QByteArray::fromStdString("/late" + before), {200, body});
+    server.route(QByteArray::fromStdString("/page" + kFilter), {200, "<html>not present</html>"});
+    server.route(QByteArray::fromStdString("/page" + before), {200, body});
+    server.route(QByteArray::fromStdString(kFilter), {200, body});
+    const AloftReader standIn = [](const std::string&) {
+        AloftLoad load;
+        load.forecast = std::make_shared<Named>("GFS", kDec7);
+        return load;
+    };
+    const AloftBox us = *parseAloftBox("24,-126,50,-66");
+    const struct {
+        const char* prefix;
+        const char* error;  // empty: accepted
+        std::vector<std::string> runs;
+    } cases[] = {
+        {"", "", {"GFS run 2026-12-07 00Z, forecast hour 9."}},
+        {"/late",
+         "",
+         {"GFS run 2026-12-07 00Z, forecast hour 9.", "GFS run 2026-12-06 18Z, forecast hour 15."}},
+        {"/page",
+         "",
+         {"GFS run 2026-12-07 00Z, forecast hour 9.", "GFS run 2026-12-06 18Z, forecast hour 15."}},
+        {"/none",
+         "The server answered 404 (Not Found).",
+         {"GFS run 2026-12-07 00Z, forecast hour 9.", "GFS run 2026-12-06 18Z, forecast hour 15."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.prefix);
+        host.statuses.clear();
+        AloftDownload download(clock, host);
+        const auto result =
+            download.fetchGfs(server.url(std::string(c.prefix) + "/cgi-bin/filter_gfs_0p25.pl"), us,
+                              kDec7 + 9 * kHour + 1800, limits, out, standIn);
+        EXPECT_EQ(result.ok, *c.error == '\0');
+        EXPECT_EQ(result.error, c.error);
+        std::vector<std::string> runs;
+        for (const std::string& s : host.statuses) {
+            if (s.starts_with("GFS run")) {
+                runs.push_back(s);
+            }
+        }
+        EXPECT_EQ(runs, c.runs);
+    }
+}
+
 }  // namespace

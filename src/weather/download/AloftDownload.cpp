@@ -158,13 +158,14 @@ std::optional<AloftBox> boxAround(const std::vector<GeoPosition>& points, double
     return box;
 }
 
-GfsCycle gfsCycle(std::int64_t now) {
+GfsCycle gfsCycle(std::int64_t now, int runsBack) {
     GfsCycle cycle;
     const std::int64_t published = now - kGfsPublishHours * kHour;
     std::int64_t run = published / kGfsRunSpacing * kGfsRunSpacing;
     if (run > published) {
         run -= kGfsRunSpacing;  // before 1970: division rounds toward zero
     }
+    run -= runsBack * kGfsRunSpacing;
     cycle.run = run;
     const double steps = static_cast<double>(now - run) / (3.0 * kHour);
     cycle.forecastHour = std::clamp(static_cast<int>(std::lround(steps)) * 3, 0, kGfsLastStep);
@@ -310,6 +311,31 @@ AloftStatus aloftStatus(const AloftField& field, double nowSeconds) {
 
 AloftDownload::AloftDownload(platform::Scheduler& clock, DownloadHost& host)
     : download_(clock, host), host_(host) {}
+
+AloftDownloadResult AloftDownload::fetchGfs(const std::string& base, const AloftBox& box,
+                                            std::int64_t now, const DownloadSettings& limits,
+                                            const std::string& outPath, const AloftReader& read) {
+    const auto attempt = [&](int runsBack) {
+        const GfsCycle cycle = gfsCycle(now, runsBack);
+        const std::tm tm = utc(cycle.run);
+        char run[32];
+        std::strftime(run, sizeof run, "%Y-%m-%d %HZ", &tm);
+        host_.setStatus("GFS run " + std::string(run) + ", forecast hour " +
+                        std::to_string(cycle.forecastHour) + ".");
+        return fetch(AloftKind::Gfs, gfsFilterUrl(base, box, cycle), limits, outPath, read);
+    };
+    AloftDownloadResult newest = attempt(0);
+    const bool absent = newest.error.starts_with("The server answered 404") ||
+                        newest.error.starts_with("The download holds");
+    if (newest.ok || newest.cancelled || !absent) {
+        return newest;
+    }
+    AloftDownloadResult before = attempt(1);
+    if (!before.ok && !before.cancelled) {
+        before.error = newest.error;
+    }
+    return before;
+}
 
 AloftDownloadResult AloftDownload::fetch(AloftKind kind, const std::string& url,
                                          const DownloadSettings& limits, const std::string& outPath,

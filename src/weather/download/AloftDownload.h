@@ -47,15 +47,15 @@ bool checkAloftBox(const AloftBox& box, std::string* error = nullptr);
 std::optional<AloftBox> boxAround(const std::vector<GeoPosition>& points, double marginDegrees);
 
 // The GFS run a request asks for: the newest whose time lies at least kGfsPublishHours before
-// now (runs at 00, 06, 12 and 18Z), and its forecast step nearest now (a multiple of 3 hours,
-// 0..384).
+// now (runs at 00, 06, 12 and 18Z), or runsBack runs before it, and its forecast step nearest
+// now (a multiple of 3 hours, 0..384).
 inline constexpr int kGfsPublishHours = 4;
 struct GfsCycle {
     std::int64_t run = 0;  // seconds since 1970 (UTC)
     int forecastHour = 0;
     std::int64_t validTime() const { return run + forecastHour * 3600LL; }
 };
-GfsCycle gfsCycle(std::int64_t now);
+GfsCycle gfsCycle(std::int64_t now, int runsBack = 0);
 
 // The pressure levels (hPa) and fields a GFS request asks for.
 inline constexpr int kGfsLevels[] = {1000, 925, 850, 700, 600, 500, 400, 300, 250, 200, 150};
@@ -109,6 +109,12 @@ class AloftDownload {
     AloftDownloadResult fetch(AloftKind kind, const std::string& url,
                               const DownloadSettings& limits, const std::string& outPath,
                               const AloftReader& read);
+    // GFS for a box from the filter at base: the newest run at now, and when the server has no
+    // file of it yet (a 404 or a page in its place) the run before. The error, when both fail,
+    // is the newest run's.
+    AloftDownloadResult fetchGfs(const std::string& base, const AloftBox& box, std::int64_t now,
+                                 const DownloadSettings& limits, const std::string& outPath,
+                                 const AloftReader& read);
 
   private:
     WeatherDownload download_;
