@@ -57,6 +57,7 @@ class BlendedSender {
     void restart() { sent_.reset(); }
 
     const std::optional<Blended>& sent() const { return sent_; }
+    const std::vector<BlendStation>& stations() const { return stations_; }
     // "KATL 62%, KPDK 25%, KFTY 13%", or "" before the first send.
     std::string weightsText() const;
 

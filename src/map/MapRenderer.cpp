@@ -310,6 +310,7 @@ void MapRenderer::paint(QPainter& painter, const MapView& view, const MapScene& 
     }
     drawPendingLabels(painter);
     if (scene.layers.aircraft) {
+        drawBlend(painter, view, scene);
         drawAircraft(painter, view, scene);
     }
     if (scene.layers.legend && scene.layers.stations) {
@@ -475,6 +476,46 @@ void MapRenderer::drawPlan(QPainter& p, const MapView& view, const MapScene& sce
         p.drawText(at + QPointF(1, 1), name);
         p.setPen(active ? QColor(0, 110, 40) : QColor(120, 0, 100));
         p.drawText(at, name);
+    }
+    p.setRenderHint(QPainter::Antialiasing, false);
+}
+
+// The blend's circle round the aircraft, a line to each of its stations as thick as its weight
+// and the weight beside the station.
+void MapRenderer::drawBlend(QPainter& p, const MapView& view, const MapScene& scene) {
+    if (!scene.blend || scene.blend->radiusNm <= 0) {
+        return;
+    }
+    const BlendShown& b = *scene.blend;
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const ScreenPoint c = view.project(b.centre);
+    const double degrees = b.radiusNm / 60.0;
+    const double stretch = 1.0 / std::max(0.05, std::cos(b.centre.lat * 3.14159265358979 / 180));
+    QPolygonF circle;
+    for (int i = 0; i <= 72; ++i) {
+        const double a = i * 5.0 * 3.14159265358979 / 180.0;
+        circle << QPointF(c.x + std::sin(a) * degrees * stretch * view.scale(),
+                          c.y - std::cos(a) * degrees * view.scale());
+    }
+    p.setPen(QPen(QColor(20, 90, 170, 200), 1.4, Qt::DashLine));
+    p.setBrush(QColor(20, 90, 170, 18));
+    p.drawPolygon(circle);
+    QFont font = p.font();
+    font.setPointSizeF(8.0);
+    font.setBold(true);
+    p.setFont(font);
+    for (const BlendShown::Station& s : b.stations) {
+        ScreenPoint at = view.project(s.at);
+        at.x = c.x + wrapLongitude(s.at.lon - b.centre.lon) * view.scale();
+        p.setPen(QPen(QColor(20, 90, 170, 220), 1.0 + 5.0 * s.weight, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(c.x, c.y), QPointF(at.x, at.y));
+        const QString text =
+            QString::fromStdString(s.id) + QStringLiteral(" %1%").arg(std::lround(s.weight * 100));
+        const QRectF box(at.x + 6, at.y - 16, 90, 14);
+        p.setPen(QColor(255, 255, 255, 230));
+        p.drawText(box.translated(1, 1), Qt::AlignLeft | Qt::AlignVCenter, text);
+        p.setPen(QColor(10, 60, 130));
+        p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, text);
     }
     p.setRenderHint(QPainter::Antialiasing, false);
 }

@@ -61,6 +61,7 @@ class MapRenderer {
     void drawPoints(QPainter& p, const MapView& view, const MapScene& scene);
     void drawStations(QPainter& p, const MapView& view, const MapScene& scene);
     void drawPlan(QPainter& p, const MapView& view, const MapScene& scene);
+    void drawBlend(QPainter& p, const MapView& view, const MapScene& scene);
     void drawAircraft(QPainter& p, const MapView& view, const MapScene& scene);
     void drawWinds(QPainter& p, const MapView& view, const MapScene& scene);
     void drawLegend(QPainter& p, const MapView& view, bool flightCategories);

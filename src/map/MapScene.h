@@ -85,6 +85,25 @@ class AircraftTrack {
     std::deque<GeoPoint> points_;
 };
 
+// The weather blended at the aircraft: the circle it draws from and its stations' weights.
+struct BlendShown {
+    struct Station {
+        std::string id;
+        GeoPoint at;
+        double weight = 0;  // 0..1
+        bool operator==(const Station& o) const {
+            return id == o.id && at.lat == o.at.lat && at.lon == o.at.lon && weight == o.weight;
+        }
+    };
+    GeoPoint centre;
+    double radiusNm = 0;
+    std::vector<Station> stations;
+    bool operator==(const BlendShown& o) const {
+        return centre.lat == o.centre.lat && centre.lon == o.centre.lon && radiusNm == o.radiusNm &&
+               stations == o.stations;
+    }
+};
+
 // Everything drawn above the base map.
 struct MapScene {
     const StorePoints* points = nullptr;
@@ -98,6 +117,7 @@ struct MapScene {
     const weather::AloftField* aloft = nullptr;
     int windLevel = 0;
     std::string windCaption;
+    std::optional<BlendShown> blend;
 };
 
 }  // namespace zephyra::map

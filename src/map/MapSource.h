@@ -28,6 +28,8 @@ class MapSource {
     virtual void navaidChosen(const std::string& name, double lat, double lon) = 0;
     // The winds aloft loaded; null or empty for none.
     virtual std::shared_ptr<const weather::AloftField> aloft() { return nullptr; }
+    // The weather blended at the aircraft, while the blended delivery runs.
+    virtual std::optional<BlendShown> blend() { return std::nullopt; }
 };
 
 }  // namespace zephyra::map

@@ -255,6 +255,10 @@ void MapWindow::refresh() {
         changed = true;
     }
     scene.aircraft = aircraft;
+    if (auto blend = source_.blend(); !(blend == scene.blend)) {
+        scene.blend = std::move(blend);
+        changed = true;
+    }
     auto aloft = source_.aloft();
     if (aloft != aloft_) {
         aloft_ = std::move(aloft);

@@ -32,6 +32,8 @@ class DeliveryActions : public QObject, public delivery::DeliveryHost {
     // After a load: the shown station with its new report (or none, when the new weather
     // does not hold it); the next search sends the closest station's new weather.
     void showLoadedWeather();
+    // Whether the last tick sent blended weather.
+    bool blending() const { return blending_; }
 
     // DeliveryHost
     void setStatus(const std::string& text) override;

@@ -9,6 +9,7 @@
 #include "map/MapWindow.h"
 #include "reports/StationReport.h"
 #include "shell/AppContext.h"
+#include "shell/DeliveryActions.h"
 #include "shell/EventHook.h"
 #include "shell/FindBoxBinder.h"
 #include "shell/PlanControls.h"
@@ -148,6 +149,27 @@ std::string MapBinder::stationReport(const std::string& id) {
     return reports::stationReport(*db, id, ctx_.settings.UOM, ctx_.settings.UnlimitedVis,
                                   ctx_.scheduler.wallClock())
         .text;
+}
+
+std::optional<map::BlendShown> MapBinder::blend() {
+    DeliveryActions& delivery = vane_.deliveryActions();
+    const auto& sender = delivery.delivery().blended();
+    const auto position = delivery.aircraftPosition();
+    if (!delivery.blending() || !sender.sent() || !position) {
+        return std::nullopt;
+    }
+    map::BlendShown shown;
+    shown.centre = {position->first, position->second};
+    shown.radiusNm = sender.blend.radiusNm;
+    for (const delivery::BlendWeight& w : sender.sent()->stations) {
+        for (const delivery::BlendStation& s : sender.stations()) {
+            if (s.id == w.id) {
+                shown.stations.push_back({w.id, {s.latitude, s.longitude}, w.weight});
+                break;
+            }
+        }
+    }
+    return shown;
 }
 
 std::shared_ptr<const weather::AloftField> MapBinder::aloft() {

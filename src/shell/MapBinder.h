@@ -38,6 +38,7 @@ class MapBinder : public QObject, public map::MapSource {
     std::string stationReport(const std::string& id) override;
     void navaidChosen(const std::string& name, double lat, double lon) override;
     std::shared_ptr<const weather::AloftField> aloft() override;
+    std::optional<map::BlendShown> blend() override;
 
     // The refresh timer: running while the map is shown.
     const platform::Timer& refreshTimer() const { return *timer_; }

@@ -165,6 +165,33 @@ TEST_F(MapWindowTest, OpensOnTheScreenFollowsTheProgramAndFillsTheFindBox) {
     EXPECT_FALSE(level->isEnabled());
     EXPECT_EQ(canvas.scene().aloft, nullptr);
 
+    // The blend's circle and its stations' lines, while weather is blended (the refresh takes
+    // it from the delivery, which is not blending here).
+    const auto blendPixels = [&] {
+        QImage image(canvas.size(), QImage::Format_ARGB32);
+        canvas.render(&image);
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                n += std::abs(c.red() - 20) < 25 && std::abs(c.green() - 90) < 25 &&
+                             std::abs(c.blue() - 170) < 25
+                         ? 1
+                         : 0;
+            }
+        }
+        return n;
+    };
+    const int unblended = blendPixels();
+    const map::GeoPoint plane = canvas.scene().aircraft->position;
+    canvas.scene().blend = map::BlendShown{plane,
+                                           60,
+                                           {{"KAAA", {plane.lat + 0.5, plane.lon + 0.5}, 0.7},
+                                            {"KBBB", {plane.lat - 0.6, plane.lon - 0.2}, 0.3}}};
+    EXPECT_GT(blendPixels(), unblended + 150);
+    scheduler.advance(1.0);
+    EXPECT_FALSE(canvas.scene().blend);
+
     // A weather load empties the store before the next refresh: nothing touches the gone entries.
     context.waypoints.clear();
     EXPECT_FALSE(canvas.grab().isNull());
