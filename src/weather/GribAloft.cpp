@@ -189,14 +189,27 @@ bool readGrid(codes_handle* h, GribGrid& grid, std::vector<std::size_t>& order, 
 
     grid.latitudes.resize(rows);
     if (grid.type == "regular_gg") {
-        std::size_t n = 0;
-        if (codes_get_size(h, "distinctLatitudes", &n) != CODES_SUCCESS || n != rows ||
-            codes_get_double_array(h, "distinctLatitudes", grid.latitudes.data(), &n) !=
-                CODES_SUCCESS) {
-            *why = "has a Gaussian grid whose latitudes cannot be read";
+        // The grid's rows are those of the global Gaussian grid of N rows a hemisphere that
+        // lie between its first and last latitudes.
+        const auto n = whole(h, "N");
+        std::vector<double> global;
+        if (n && *n >= 1 && static_cast<std::size_t>(*n) <= kMaxPoints / 2) {
+            global.resize(static_cast<std::size_t>(*n) * 2);
+            if (codes_get_gaussian_latitudes(*n, global.data()) != CODES_SUCCESS) {
+                global.clear();
+            }
+        }
+        const double south = std::min(*lat1, *lat2) - 1e-4, north = std::max(*lat1, *lat2) + 1e-4;
+        grid.latitudes.clear();
+        for (auto l = global.rbegin(); l != global.rend(); ++l) {
+            if (*l >= south && *l <= north) {
+                grid.latitudes.push_back(*l);
+            }
+        }
+        if (grid.latitudes.size() != rows) {
+            *why = "has a Gaussian grid whose rows cannot be placed";
             return false;
         }
-        std::sort(grid.latitudes.begin(), grid.latitudes.end());
     } else {
         const double south = std::min(*lat1, *lat2);
         const double step = rows > 1 ? std::abs(*lat2 - *lat1) / static_cast<double>(rows - 1) : 0;

@@ -75,7 +75,8 @@ TEST(GribAloft, InterpolatesBetweenPointsAndLevels) {
     const auto box = readGribAloft(gribFile("aloft-box.grib2"), &error);
     const auto std = readGribAloft(gribFile("aloft-std.grib2"), &error);
     const auto ring = readGribAloft(gribFile("aloft-ring.grib2"), &error);
-    ASSERT_TRUE(box && std && ring) << error;
+    const auto gaussian = readGribAloft(gribFile("aloft-gaussian.grib2"), &error);
+    ASSERT_TRUE(box && std && ring && gaussian) << error;
     EXPECT_EQ(box->name(), "GFS 1 deg 2026-12-07 00Z +6 h");
     EXPECT_EQ(isoTime(box->validTime()), "2026-12-07T06:00:00Z");
     EXPECT_EQ(std->name(), "GFS 1 deg 2026-12-07 12Z +3 h");
@@ -112,6 +113,10 @@ TEST(GribAloft, InterpolatesBetweenPointsAndLevels) {
         {ring.get(), 0.5, -0.5, 3000, 270, 38.8769, -23.15},
         {ring.get(), 0, 0.5, 18000, 270, 9.7192, -23.15},
         {ring.get(), 2, 0, 18000, 0, -1, 0},  // the ring stops at 1 N: no stretch to the pole
+        // A global Gaussian grid reaches the poles from its end rows (87.86 N and S).
+        {gaussian.get(), 45.5, 200.3, 18000, 296.5651, 21.7328, -23.15},
+        {gaussian.get(), 90, 0, 18000, 296.5651, 21.7328, -23.15},
+        {gaussian.get(), -89, -170, 18000, 296.5651, 21.7328, -23.15},
     };
     for (const auto& c : cases) {
         const auto s = c.field->at(c.lat, c.lon, c.feet);

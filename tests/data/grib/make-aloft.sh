@@ -125,6 +125,27 @@ RULES
 rm -f aloft-ring.grib2
 grib_filter "$rules" "$sample"
 
+# A global Gaussian grid (N32: 128 x 64 points, the rows from 87.86 N to 87.86 S), 500 hPa:
+# u 10 m/s, v -5 m/s and t 250 K everywhere.
+every() {
+  local list="$1" i
+  for ((i = 1; i < 8192; ++i)); do list+=",$1"; done
+  echo "$list"
+}
+cat >"$rules" <<RULES
+set centre = "kwbc";
+set dataDate = 20261207;
+set dataTime = 0;
+set stepUnits = "h";
+set step = 6;
+set level = 500;
+set shortName = "u"; set values = {$(every 10)}; write "aloft-gaussian.grib2";
+set shortName = "v"; set values = {$(every -5)}; write "aloft-gaussian.grib2";
+set shortName = "t"; set values = {$(every 250)}; write "aloft-gaussian.grib2";
+RULES
+rm -f aloft-gaussian.grib2
+grib_filter "$rules" /usr/share/eccodes/samples/regular_gg_pl_grib2.tmpl
+
 # Winds on two different grids: u on a 4 x 3 box, v on a 3 x 3 one.
 cat >"$rules" <<'RULES'
 set centre = "kwbc";
