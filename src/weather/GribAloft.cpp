@@ -20,7 +20,9 @@ constexpr std::size_t kMaxMessages = 100000;
 constexpr std::uint64_t kMaxMessageBytes = std::uint64_t{1} << 30;
 constexpr std::size_t kMaxPoints = 20'000'000;
 constexpr std::size_t kMaxValues = 64'000'000;  // of all fields kept, 256 MB as floats
-constexpr double kMissing = 1e30;               // ecCodes' value for points without data
+constexpr long kMaxGaussianN = 4000;  // rows a hemisphere (GFS has 768); their latitudes take
+                                      // time of the order of N squared
+constexpr double kMissing = 1e30;     // ecCodes' value for points without data
 constexpr double kKnotsPerMeterPerSecond = 1.943844;
 constexpr double kFeetPerMeter = 1 / 0.3048;
 constexpr double kRadians = 3.14159265358979323846 / 180.0;
@@ -155,8 +157,20 @@ class MessageReader {
     std::ifstream in_;
 };
 
-// The grid of a message and where each of the file's values goes in the grid's order.
-bool readGrid(codes_handle* h, GribGrid& grid, std::vector<std::size_t>& order, std::string* why) {
+// How a message lays out its values: where the value of a row and column of the grid's order
+// (south to north, west to east) is in the file's.
+struct Scanning {
+    std::size_t rows = 0, columns = 0;
+    bool westward = false, northward = false, byColumn = false;
+    std::size_t fileIndex(std::size_t row, std::size_t column) const {
+        const std::size_t r = northward ? row : rows - 1 - row;
+        const std::size_t c = westward ? columns - 1 - column : column;
+        return byColumn ? c * rows + r : r * columns + c;
+    }
+};
+
+// The grid of a message and how it scans it.
+bool readGrid(codes_handle* h, GribGrid& grid, Scanning& scanning, std::string* why) {
     grid.type = text(h, "gridType");
     if (grid.type != "regular_ll" && grid.type != "regular_gg") {
         *why = "is on a grid of type \"" + grid.type +
@@ -193,7 +207,7 @@ bool readGrid(codes_handle* h, GribGrid& grid, std::vector<std::size_t>& order, 
         // lie between its first and last latitudes.
         const auto n = whole(h, "N");
         std::vector<double> global;
-        if (n && *n >= 1 && static_cast<std::size_t>(*n) <= kMaxPoints / 2) {
+        if (n && *n >= 1 && *n <= kMaxGaussianN) {
             global.resize(static_cast<std::size_t>(*n) * 2);
             if (codes_get_gaussian_latitudes(*n, global.data()) != CODES_SUCCESS) {
                 global.clear();
@@ -211,6 +225,10 @@ bool readGrid(codes_handle* h, GribGrid& grid, std::vector<std::size_t>& order, 
             return false;
         }
     } else {
+        if (rows > 1 && *lat1 == *lat2) {
+            *why = "has a grid whose first and last latitudes are the same";
+            return false;
+        }
         const double south = std::min(*lat1, *lat2);
         const double step = rows > 1 ? std::abs(*lat2 - *lat1) / static_cast<double>(rows - 1) : 0;
         for (std::size_t r = 0; r < rows; ++r) {
@@ -238,15 +256,7 @@ bool readGrid(codes_handle* h, GribGrid& grid, std::vector<std::size_t>& order, 
     }
     grid.wraps = columns > 1 && std::abs(step * static_cast<double>(columns) - 360.0) < step * 1e-3;
 
-    order.resize(rows * columns);
-    for (std::size_t r = 0; r < rows; ++r) {
-        const std::size_t fileRow = northward ? r : rows - 1 - r;
-        for (std::size_t c = 0; c < columns; ++c) {
-            const std::size_t fileColumn = westward ? columns - 1 - c : c;
-            order[grid.index(r, c)] =
-                byColumn ? fileColumn * rows + fileRow : fileRow * columns + fileColumn;
-        }
-    }
+    scanning = {rows, columns, westward, northward, byColumn};
     return true;
 }
 
@@ -470,7 +480,7 @@ std::vector<GribField> readGribFields(const std::string& path, std::string* erro
         return {};
     }
     std::vector<unsigned char> bytes;
-    std::vector<std::size_t> order;
+    Scanning scanning;
     std::vector<double> values;
     std::size_t kept = 0;
     std::size_t number = 0;
@@ -493,9 +503,18 @@ std::vector<GribField> readGribFields(const std::string& path, std::string* erro
             continue;
         }
         const std::string what = where + " (" + levelText(field.key) + ")";
-        if (!readGrid(h.get(), field.grid, order, &why)) {
+        if (!readGrid(h.get(), field.grid, scanning, &why)) {
             why = what + " " + why;
             return {};
+        }
+        // ecCodes works out the valid time for ever from a time unit it does not know.
+        for (const char* key : {"indicatorOfUnitOfTimeRange", "indicatorOfUnitForTimeRange"}) {
+            const long unit = whole(h.get(), key).value_or(1);
+            if (unit < 0 || (unit > 7 && unit < 10) || unit > 13) {
+                why = what + " gives its forecast time in an unknown unit (" +
+                      std::to_string(unit) + ")";
+                return {};
+            }
         }
         const auto reference = unixTime(whole(h.get(), "dataDate").value_or(0),
                                         whole(h.get(), "dataTime").value_or(-1));
@@ -530,9 +549,11 @@ std::vector<GribField> readGribFields(const std::string& path, std::string* erro
             return {};
         }
         field.values.resize(points);
-        for (std::size_t i = 0; i < points; ++i) {
-            const double v = values[order[i]];
-            field.values[i] = v == kMissing || !std::isfinite(v) ? kNaN : static_cast<float>(v);
+        for (std::size_t r = 0, i = 0; r < scanning.rows; ++r) {
+            for (std::size_t c = 0; c < scanning.columns; ++c, ++i) {
+                const double v = values[scanning.fileIndex(r, c)];
+                field.values[i] = v == kMissing || !std::isfinite(v) ? kNaN : static_cast<float>(v);
+            }
         }
         fields.push_back(std::move(field));
     }

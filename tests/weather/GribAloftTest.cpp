@@ -146,6 +146,8 @@ TEST(GribAloft, RefusesWhatItCannotRead) {
     for (std::size_t i : {67u, 68u, 69u, 70u, 71u, 72u, 73u, 74u}) {
         hugeGrid[i] = i == 67 || i == 71 ? '\x7f' : '\xff';
     }
+    std::string badUnit = box;  // the forecast time's unit (section 4, octet 18)
+    badUnit[126] = '\xf8';
     std::string badEnd = box;
     badEnd[badEnd.size() - 1] = 'X';
     const struct {
@@ -164,6 +166,9 @@ TEST(GribAloft, RefusesWhatItCannotRead) {
         {dir.write("grib1.grib2", std::string("GRIB\0\0\x20\1", 8) + std::string(40, '\0')),
          "GRIB edition 1"},
         {dir.write("end.grib2", badEnd), "does not end in 7777"},
+        {dir.write("unit.grib2", badUnit),
+         "message 1 (u at 850 hPa) gives its forecast time in "
+         "an unknown unit (248)"},
         {dir.write("huge.grib2", hugeGrid), "has a grid of 2147483647 x 2147483647 points"},
         {dir.write("empty.grib2", ""), "holds no GRIB message"},
         {dir.file("missing.grib2"), "cannot read the file"},
