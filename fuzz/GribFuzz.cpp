@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::require(forecast != nullptr || !error.empty());
     if (forecast) {
         fuzz::require(!forecast->name().empty());
-        const double points[][3] = {{0, 0, 0},       {49.5, 11.5, 5000}, {90, 180, 60000},
-                                    {-90, -180, -1500}, {11, -1, 9882},  {0.5, 359.5, 18000}};
+        const double points[][3] = {{0, 0, 0},          {49.5, 11.5, 5000}, {90, 180, 60000},
+                                    {-90, -180, -1500}, {11, -1, 9882},     {0.5, 359.5, 18000}};
         for (const auto& p : points) {
             if (const auto s = forecast->at(p[0], p[1], p[2])) {
                 fuzz::require(!s->direction || (*s->direction >= 0 && *s->direction < 360));
