@@ -286,8 +286,9 @@ int runAgreeCommand(const std::vector<std::string>& args, std::ostream& out, std
 int runAloftCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const char* const usage =
         "usage: zephyra-cli aloft FILE --at LAT,LON --alt FEET [--json] [--db FILE]\n"
-        "  The wind and temperature at a point and altitude from a winds aloft forecast (NOAA's\n"
-        "  FB text), its sites placed from the database and interpolated between them.\n";
+        "  The wind and temperature at a point and altitude from a winds aloft forecast: NOAA's\n"
+        "  FB text, its sites placed from the database and interpolated between them, or a\n"
+        "  GRIB2 file of model output (GFS) with U, V and T on pressure levels.\n";
     std::string file, database = defaultDatabase();
     std::optional<double> lat, lon, alt;
     bool json = false;

@@ -53,6 +53,11 @@ std::optional<GeoPosition> positionOf(Statement& st, const std::string& ident, c
                        waypointLongitude(st.view(2), st.integer(3))};
 }
 
+std::array<double, 3> unitVector(GeoPosition p) {
+    const double lat = p.latitude * kRadians, lon = p.longitude * kRadians;
+    return {std::cos(lat) * std::cos(lon), std::cos(lat) * std::sin(lon), std::sin(lat)};
+}
+
 }  // namespace
 
 std::map<std::string, GeoPosition> placeAloftSites(WeatherDb& db, const WindsAloftText& product,
@@ -88,6 +93,7 @@ WindsAloftField::WindsAloftField(WindsAloftText product,
     for (const AloftSite& site : product_.sites) {
         if (const auto it = positions.find(site.id); it != positions.end()) {
             placed_.emplace_back(&site, it->second);
+            unit_.push_back(unitVector(it->second));
         }
     }
 }
@@ -158,8 +164,16 @@ std::optional<AloftSample> WindsAloftField::atSite(const AloftSite& site,
 std::optional<AloftSample> WindsAloftField::at(double latitude, double longitude,
                                                double altitudeFeet) const {
     const GeoPosition here{latitude, longitude};
+    const std::array<double, 3> u = unitVector(here);
+    // A little beyond the reach, so that rounding drops no site at its edge.
+    static const double kReachCosine = std::cos(kReachNm * 1.001 / kEarthRadiusNm);
     std::vector<std::pair<double, const AloftSite*>> near;
-    for (const auto& [site, position] : placed_) {
+    for (std::size_t i = 0; i < placed_.size(); ++i) {
+        const auto& [site, position] = placed_[i];
+        const auto& v = unit_[i];
+        if (u[0] * v[0] + u[1] * v[1] + u[2] * v[2] < kReachCosine) {
+            continue;
+        }
         const double d = distanceNm(here, position);
         if (d <= kReachNm) {
             near.emplace_back(d, site);

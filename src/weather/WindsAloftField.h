@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -47,6 +48,8 @@ class WindsAloftField : public AloftData {
     WindsAloftText product_;
     std::int64_t validTime_ = 0;
     std::vector<std::pair<const AloftSite*, GeoPosition>> placed_;
+    std::vector<std::array<double, 3>> unit_;  // each placed site on the unit sphere: far ones
+                                               // are passed over without trigonometry
 };
 
 // The product's valid time ("080600Z") as seconds since 1970, its month and year taken from a

@@ -207,6 +207,21 @@ TEST(AloftCommand, WindAndTemperatureAtAPoint) {
     EXPECT_EQ(run(runAloftCommand, {fd1, "--db", kShipped, "--at", "0,0", "--alt", "9000"}).code,
               1);
     EXPECT_EQ(run(runAloftCommand, {fd1, "--at", "95,0", "--alt", "9000"}).code, 2);
+
+    // GRIB2 goes the same way (tests/data/grib/make-aloft.sh makes the box).
+    const std::string grib = std::string(ZEPHYRA_SOURCE_DIR) + "/tests/data/grib/";
+    const CliRun gfs = run(runAloftCommand, {grib + "aloft-box.grib2", "--db", kShipped, "--at",
+                                             "48.5,12.5", "--alt", "26500", "--json"});
+    EXPECT_EQ(gfs.out,
+              "{\"dir_deg\":268,\"speed_kt\":68,\"temp_c\":-39.5,\"source\":\"GFS 1 deg "
+              "2026-12-07 00Z +6 h\",\"valid\":\"2026-12-07T06:00:00Z\"}\n")
+        << gfs.err;
+    const CliRun noWind = run(runAloftCommand, {grib + "gfstmpk.grib2", "--db", kShipped, "--at",
+                                                "48.5,12.5", "--alt", "26500"});
+    EXPECT_EQ(noWind.code, 1);
+    EXPECT_NE(noWind.err.find("gfstmpk.grib2: the file has no wind on pressure levels"),
+              std::string::npos)
+        << noWind.err;
 }
 
 // The full observation of stored reports, as a program would take it and as a person reads it.
