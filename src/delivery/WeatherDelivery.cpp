@@ -1,6 +1,7 @@
 #include "delivery/WeatherDelivery.h"
 
 #include "platform/Scheduler.h"
+#include "simlink/SimLink.h"
 
 namespace zephyra::delivery {
 
@@ -9,6 +10,20 @@ constexpr int kClosestIntervalMs = 60000;
 constexpr int kFirstRandomIntervalMs = 60000;
 }  // namespace
 
+simlink::AloftSource aloftSource(std::shared_ptr<const weather::AloftField> field) {
+    if (!field || field->empty()) {
+        return {};
+    }
+    return [field = std::move(field)](double latitude, double longitude,
+                                      double altitudeFeet) -> std::optional<simlink::AloftAir> {
+        const auto s = field->at(latitude, longitude, altitudeFeet);
+        if (!s) {
+            return std::nullopt;
+        }
+        return simlink::AloftAir{s->direction, s->speedKnots, s->temperature};
+    };
+}
+
 WeatherDelivery::WeatherDelivery(simlink::SimLink& sim, platform::Scheduler& scheduler,
                                  platform::Random& random, DeliveryHost& host,
                                  const std::string& databasePath,
@@ -16,7 +31,9 @@ WeatherDelivery::WeatherDelivery(simlink::SimLink& sim, platform::Scheduler& sch
     : scheduler_(scheduler),
       sender_(sim, scheduler, host, databasePath, precipitation),
       tracker_(stations, sender_, host),
-      variation_(sim, random, sender_, host, databasePath) {}
+      variation_(sim, random, sender_, host, databasePath),
+      sim_(sim),
+      host_(host) {}
 
 WeatherDelivery::~WeatherDelivery() = default;
 
@@ -31,12 +48,44 @@ void WeatherDelivery::armTimers() {
     }
     closest_->setInterval(kClosestIntervalMs);
     random_->setInterval(kFirstRandomIntervalMs);
+    armAloftTimer();
+}
+
+void WeatherDelivery::armAloftTimer() {
+    if (!aloft_) {
+        if (aloftTimer_) {
+            aloftTimer_->setInterval(0);
+        }
+        return;
+    }
+    if (!aloftTimer_) {
+        aloftTimer_ = scheduler_.createTimer([this] { refreshAloft(); });
+    }
+    aloftTimer_->setInterval(kAloftRefreshMs);
+}
+
+void WeatherDelivery::setAloft(std::shared_ptr<const weather::AloftField> field) {
+    const bool had = static_cast<bool>(aloft_);
+    aloft_ = aloftSource(std::move(field));
+    if (aloft_ || had) {
+        refreshAloft();
+    }
+    armAloftTimer();
+}
+
+void WeatherDelivery::refreshAloft() {
+    if (host_.sendWeatherOn()) {
+        sim_.upd_aloft(aloft_);
+    }
 }
 
 void WeatherDelivery::stopTimers() {
     if (closest_) {
         closest_->setInterval(0);
         random_->setInterval(0);
+    }
+    if (aloftTimer_) {
+        aloftTimer_->setInterval(0);
     }
 }
 

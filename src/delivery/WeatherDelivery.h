@@ -7,6 +7,8 @@
 #include "delivery/RandomVariation.h"
 #include "delivery/StationTracker.h"
 #include "delivery/WeatherSender.h"
+#include "simlink/SimLink.h"
+#include "weather/AloftField.h"
 #include "weather/Records.h"
 
 namespace zephyra::platform {
@@ -16,6 +18,9 @@ class Timer;
 }  // namespace zephyra::platform
 
 namespace zephyra::delivery {
+
+// The field aloft as a simulator samples it; an empty source for no field or an empty one.
+simlink::AloftSource aloftSource(std::shared_ptr<const weather::AloftField> field);
 
 // Weather delivery as one piece: the sender, the closest-station tracking and the random
 // variation over one station list, one database and one simulator. The main window drives
@@ -43,13 +48,28 @@ class WeatherDelivery {
     void armTimers();
     void stopTimers();
 
+    // The forecast field aloft the simulator flies in (null or empty: none, the wind layers of
+    // the stations rule). The simulator gets it at once and again on every refreshAloft,
+    // which runs every five seconds on the scheduler while a field is set (stopTimers stops
+    // it, armTimers starts it again), so a simulator that samples the field at its own
+    // position follows the aircraft. Nothing is sent while "Send Weather" is off.
+    void setAloft(std::shared_ptr<const weather::AloftField> field);
+    void refreshAloft();
+    static constexpr int kAloftRefreshMs = 5000;
+
   private:
+    void armAloftTimer();
+
     platform::Scheduler& scheduler_;
     WeatherSender sender_;
     StationTracker tracker_;
     RandomVariation variation_;
     std::unique_ptr<platform::Timer> closest_;
     std::unique_ptr<platform::Timer> random_;
+    std::unique_ptr<platform::Timer> aloftTimer_;
+    simlink::SimLink& sim_;
+    DeliveryHost& host_;
+    simlink::AloftSource aloft_;
 };
 
 }  // namespace zephyra::delivery

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -51,6 +52,7 @@ class DeliveryActions : public QObject, public delivery::DeliveryHost {
     VaneWindow& vane_;
     std::string lastWarning_;  // the old-weather warning last given
     delivery::WeatherDelivery delivery_;
+    std::shared_ptr<const weather::AloftField> aloftGiven_;  // the field the delivery has
 };
 
 }  // namespace zephyra::shell
