@@ -77,7 +77,8 @@ void TraceWriter::write(const TraceRow& row) {
         first = false;
         line += c.value(row);
     }
-    out_ << line << '\n';
+    // Flushed row by row: a live flight may be ended by a signal.
+    out_ << line << '\n' << std::flush;
 }
 
 FlightTrace::FlightTrace(std::ostream& out, platform::Scheduler& clock, Source source)

@@ -35,7 +35,7 @@ struct TraceRow {
     std::string station;                    // the station whose weather is in use
 };
 
-// A CSV trace of a flight: a header line, then one row per call. The columns are one table,
+// A CSV trace of a flight: a header line, then one row per call, each written out at once. The columns are one table,
 // so a new one is a field of TraceRow and a line of the table. A value not known is an empty
 // field.
 class TraceWriter {
