@@ -35,9 +35,9 @@ struct TraceRow {
     std::string station;                    // the station whose weather is in use
 };
 
-// A CSV trace of a flight: a header line, then one row per call, each written out at once. The columns are one table,
-// so a new one is a field of TraceRow and a line of the table. A value not known is an empty
-// field.
+// A CSV trace of a flight: a header line, then one row per call, each written out at once. The
+// columns are one table, so a new one is a field of TraceRow and a line of the table. A value not
+// known is an empty field.
 class TraceWriter {
   public:
     explicit TraceWriter(std::ostream& out);
