@@ -10,6 +10,7 @@
 #include "platform/Files.h"
 #include "platform/Folders.h"
 #include "platform/qt/QtScheduler.h"
+#include "weather/download/AloftDownload.h"
 #include "weather/download/WeatherDownload.h"
 
 namespace zephyra::cli {
@@ -18,14 +19,30 @@ namespace {
 
 void downloadUsage(std::ostream& out) {
     out << "usage: zephyra-cli download [--url URL] [--out FILE] [--db FILE]\n"
+           "       zephyra-cli download --aloft fb|gfs [--box S,W,N,E] [--url URL] [--out FILE]\n"
+           "                            [--db FILE]\n"
            "  Fetches the current bulk reports, writes them as a plain report file and loads\n"
-           "  it as the main window loads a picked file.\n"
-           "  --url  where from (default: Url in zephyra.ini beside the program, else\n"
-           "         "
+           "  it as the main window loads a picked file. With --aloft, fetches a winds aloft\n"
+           "  forecast instead and writes it once it was read whole.\n"
+           "  --url    where from (default: Url in zephyra.ini beside the program, else\n"
+           "           "
         << weather::kDefaultWeatherUrl
+        << ";\n"
+           "           with --aloft fb: AloftAddress, else\n"
+           "           "
+        << weather::kDefaultAloftUrl
+        << ";\n"
+           "           with --aloft gfs: the filter GfsAddress, else\n"
+           "           "
+        << weather::kDefaultGfsUrl
         << ")\n"
-           "  --out  the report file (default: metar-YYYYMMDD-HHMMZ.txt beside the program)\n"
-           "  --db   the database (default: vanedb.mdb beside the program)\n";
+           "  --aloft  fb: NOAA's winds and temperatures aloft text; gfs: the GFS model's\n"
+           "           winds, temperatures and heights at 1000 to 150 hPa, newest run\n"
+           "  --box    the GFS box: south,west,north,east in degrees (needed with gfs)\n"
+           "  --out    the file (default beside the program: metar-YYYYMMDD-HHMMZ.txt,\n"
+           "           with --aloft aloft.txt or gfs.grib2)\n"
+           "  --db     the database (default: vanedb.mdb beside the program); places the FB\n"
+           "           sites\n";
 }
 
 // A console that prints the download's status lines, progress at most once a second; it is
@@ -35,7 +52,7 @@ class ConsoleDownloadHost final : public weather::DownloadHost {
     explicit ConsoleDownloadHost(std::ostream& out) : out_(out) {}
     void setStatus(const std::string& text) override {
         const auto now = std::chrono::steady_clock::now();
-        const bool progress = text.starts_with("Downloading current weather:");
+        const bool progress = text.starts_with("Downloading ") && text.find(": ") != text.npos;
         if (text == last_ || (progress && now - lastProgress_ < std::chrono::seconds(1))) {
             return;
         }
@@ -53,6 +70,80 @@ class ConsoleDownloadHost final : public weather::DownloadHost {
     std::chrono::steady_clock::time_point lastProgress_{};
 };
 
+// The network needs Qt's event loop; the waits of the download run it.
+class EventLoop {
+  public:
+    EventLoop() {
+        if (QCoreApplication::instance() == nullptr) {
+            app_.emplace(argc_, argv_);
+        }
+    }
+
+  private:
+    int argc_ = 1;
+    char name_[12] = "zephyra-cli";
+    char* argv_[2] = {name_, nullptr};
+    std::optional<QCoreApplication> app_;
+};
+
+int downloadAloft(const std::string& kind, const std::optional<std::string>& url,
+                  const std::string& boxText, std::string file, const std::string& database,
+                  std::ostream& out, std::ostream& err) {
+    const char* const who = "zephyra-cli download";
+    if (kind != "fb" && kind != "gfs") {
+        err << who << ": --aloft takes fb or gfs\n";
+        return 2;
+    }
+    const bool gfs = kind == "gfs";
+    if (!boxText.empty() && !gfs) {
+        err << who << ": --box goes with --aloft gfs\n";
+        return 2;
+    }
+    std::optional<weather::AloftBox> box;
+    if (gfs) {
+        std::string why = "--aloft gfs needs --box S,W,N,E.";
+        if (boxText.empty() || !(box = weather::parseAloftBox(boxText, &why))) {
+            err << who << ": " << why << "\n";
+            return 2;
+        }
+    }
+    const weather::DownloadSettings settings =
+        weather::readDownloadSettings(platform::folders().settings);
+    auto db = openDatabaseOrSay(database, who, err);
+    if (!db) {
+        return 1;
+    }
+    EventLoop loop;
+    platform::QtScheduler clock;
+    if (file.empty()) {
+        file = platform::joinPath(platform::folders().user,
+                                  gfs ? weather::kAloftGfsFile : weather::kAloftFbFile);
+    }
+    const auto reference = weather::aloftReference(clock.wallClock());
+    ConsoleDownloadHost host(out);
+    weather::AloftDownload download(clock, host);
+    const weather::AloftReader read = [&](const std::string& path) {
+        return weather::loadAloftFile(path, *db, reference);
+    };
+    const auto result =
+        gfs ? download.fetchGfs(url.value_or(settings.gfsUrl), *box,
+                                static_cast<std::int64_t>(clock.wallClock()), settings, file, read)
+            : download.fetch(weather::AloftKind::Fb, url.value_or(settings.aloftUrl), settings,
+                             file, read);
+    if (!result.ok) {
+        err << "zephyra-cli: " << result.error << " The file already there is kept.\n";
+        return 1;
+    }
+    if (!result.load.unplaced.empty()) {
+        out << result.load.unplaced.size() << " sites found nowhere in the database\n";
+    }
+    weather::AloftField field;
+    field.add(result.load.forecast);
+    out << weather::aloftStatus(field, clock.wallClock()).text << "\n";
+    out << "Wrote " << result.path << "\n";
+    return 0;
+}
+
 }  // namespace
 
 int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -61,10 +152,16 @@ int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, 
         weather::readDownloadSettings(platform::folders().settings);
     std::string database = defaultDatabase();
     std::string file;
+    std::optional<std::string> url, aloft;
+    std::string box;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--url" && i + 1 < args.size()) {
-            settings.url = args[++i];
+            url = args[++i];
+        } else if (a == "--aloft" && i + 1 < args.size()) {
+            aloft = args[++i];
+        } else if (a == "--box" && i + 1 < args.size()) {
+            box = args[++i];
         } else if (a == "--out" && i + 1 < args.size()) {
             file = args[++i];
         } else if (a == "--db" && i + 1 < args.size()) {
@@ -77,14 +174,17 @@ int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, 
             return 2;
         }
     }
-    // The network needs Qt's event loop; the waits of the download run it.
-    int argc = 1;
-    char name[] = "zephyra-cli";
-    char* argv[] = {name, nullptr};
-    std::optional<QCoreApplication> app;
-    if (QCoreApplication::instance() == nullptr) {
-        app.emplace(argc, argv);
+    if (aloft) {
+        return downloadAloft(*aloft, url, box, file, database, out, err);
     }
+    if (!box.empty()) {
+        err << "zephyra-cli download: --box goes with --aloft gfs\n";
+        return 2;
+    }
+    if (url) {
+        settings.url = *url;
+    }
+    EventLoop loop;
     platform::QtScheduler clock;
     const bool nameAfterReports = file.empty();
     if (file.empty()) {

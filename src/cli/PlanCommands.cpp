@@ -194,8 +194,11 @@ int runPlanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         }
         return runPlanExchangeCommand(args, out, err);
     }
+    if (args[0] == "show") {
+        return runPlanShowCommand(args, out, err);
+    }
     if (args[0] != "generate") {
-        err << kPlanUsage << "\n" << kExchangeUsage;
+        err << kPlanUsage << "\n" << kPlanShowUsage << "\n" << kExchangeUsage;
         return 2;
     }
     std::string from, to, types = "V", outPath = "plan.fpl", database = defaultDatabase();

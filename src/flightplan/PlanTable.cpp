@@ -1,13 +1,16 @@
 #include "flightplan/PlanTable.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <unordered_map>
 
 #include "flightplan/GreatCircle.h"
 #include "flightplan/NavaidFinder.h"
+#include "flightplan/Navigator.h"
 #include "flightplan/PlanNumbers.h"
 #include "simlink/BuiltInAircraft.h"
+#include "weather/AloftField.h"
 
 namespace zephyra::flightplan {
 
@@ -65,8 +68,22 @@ std::string hoursText(double hours) {
 }
 
 PlanTable planTable(const FlightPlan& flight, const WaypointStore& store,
-                    std::optional<double> magVar) {
+                    std::optional<double> magVar, const PlanWindsInput* winds) {
     PlanTable table;
+    const weather::AloftField* field = winds != nullptr ? winds->field : nullptr;
+    if (winds != nullptr) {
+        table.winds = true;
+        table.windMinutes = 0.0;
+        table.windsAloft = field != nullptr && !field->empty();
+        if (table.windsAloft) {
+            for (const auto& f : field->forecasts()) {
+                if (table.windSource.find(f->name()) == std::string::npos) {
+                    table.windSource += (table.windSource.empty() ? "" : ", ") + f->name();
+                }
+            }
+        }
+    }
+    double flownMinutes = 0.0;  // from the first leg not passed, for the forecast times
     table.magnetic = magVar.has_value();
     std::vector<std::pair<PlanStore::Row, PlanTableRow::State>> entries;
     for (const auto& r : flight.passed) {
@@ -119,6 +136,30 @@ PlanTable planTable(const FlightPlan& flight, const WaypointStore& store,
                 *hours += *row.legHours;
             } else {
                 hours.reset();
+            }
+            if (winds != nullptr) {
+                const double feet = winds->metres ? r.alt * kFeetPerMetre : r.alt;
+                std::int64_t when = winds->departure;
+                if (when != 0 && state != PlanTableRow::State::Passed) {
+                    when += std::llround(flownMinutes * 60.0);
+                }
+                row.wind =
+                    legWind(from->first, from->second, r.lat, r.lon, feet, r.spd, field, when);
+                const LegWind& w = *row.wind;
+                if (state != PlanTableRow::State::Passed) {
+                    flownMinutes += w.minutes.value_or(0.0);
+                }
+                if (table.windMinutes && w.minutes) {
+                    *table.windMinutes += *w.minutes;
+                } else {
+                    table.windMinutes.reset();
+                }
+                if (w.validTime != 0) {
+                    table.windValidFirst = table.windValidFirst == 0
+                                               ? w.validTime
+                                               : std::min(table.windValidFirst, w.validTime);
+                    table.windValidLast = std::max(table.windValidLast, w.validTime);
+                }
             }
         }
         row.totalNm = table.totalNm;

@@ -9,6 +9,8 @@
 
 #include "flightplan/WaypointStore.h"
 #include "map/Palette.h"
+#include "map/WindBarbs.h"
+#include "weather/AloftField.h"
 
 namespace zephyra::map {
 
@@ -27,6 +29,7 @@ constexpr QColor kState(185, 170, 180);
 constexpr QColor kGrid(255, 255, 255, 110);
 constexpr QColor kRoute(200, 0, 160);
 constexpr QColor kActiveLeg(0, 200, 80);
+constexpr QColor kBarb(20, 40, 120);
 
 constexpr int kStationSprite = 0;
 constexpr int kPrecipSprite = 12;
@@ -297,6 +300,7 @@ void MapRenderer::paint(QPainter& painter, const MapView& view, const MapScene& 
         baseKey_ = key;
     }
     painter.drawImage(0, 0, base_);
+    drawWinds(painter, view, scene);
     drawPoints(painter, view, scene);
     if (scene.layers.stations) {
         drawStations(painter, view, scene);
@@ -555,6 +559,57 @@ void MapRenderer::drawLegend(QPainter& p, const MapView& view, bool flightCatego
     }
     p.drawText(QPointF(box.left() + 150, box.top() + kRow * 12),
                QStringLiteral("ring round the dot"));
+}
+
+void MapRenderer::drawWinds(QPainter& p, const MapView& view, const MapScene& scene) {
+    if (scene.aloft == nullptr || scene.aloft->empty() || scene.windLevel <= 0) {
+        return;
+    }
+    const auto barbs = windBarbs(view, *scene.aloft, scene.windLevel);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(kBarb, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    for (const WindBarb& b : barbs) {
+        const ScreenPoint at = view.project(b.at);
+        if (!view.onScreen(at, 40.0)) {
+            continue;
+        }
+        const BarbShape shape =
+            barbShape(b.direction.value_or(0.0), b.direction ? b.knots : 0.0, b.at.lat < 0.0);
+        p.setBrush(Qt::NoBrush);
+        if (shape.circle > 0.0) {
+            p.drawEllipse(QPointF(at.x, at.y), shape.circle, shape.circle);
+            continue;
+        }
+        p.setBrush(QColor(255, 255, 255, 170));
+        p.drawEllipse(QPointF(at.x, at.y), 1.6, 1.6);
+        for (const auto& line : shape.lines) {
+            p.drawLine(QPointF(at.x + line.from.x, at.y + line.from.y),
+                       QPointF(at.x + line.to.x, at.y + line.to.y));
+        }
+        p.setBrush(kBarb);
+        for (const auto& tri : shape.pennants) {
+            QPolygonF poly;
+            for (const ScreenPoint& c : tri) {
+                poly << QPointF(at.x + c.x, at.y + c.y);
+            }
+            p.drawPolygon(poly);
+        }
+    }
+    if (!scene.windCaption.empty()) {
+        QFont f = p.font();
+        f.setPointSizeF(8.0);
+        p.setFont(f);
+        const QString text = QString::fromStdString(scene.windCaption);
+        const QRectF box = QFontMetricsF(f).boundingRect(text).adjusted(-6, -3, 6, 3);
+        const QRectF placed = box.translated(8 - box.left(), view.height() - 8 - box.bottom());
+        p.setPen(QColor(90, 90, 90));
+        p.setBrush(QColor(255, 255, 255, 225));
+        p.drawRect(placed);
+        p.setPen(kBarb);
+        p.drawText(placed, Qt::AlignCenter, text);
+    }
+    p.restore();
 }
 
 }  // namespace zephyra::map

@@ -33,7 +33,8 @@ class LabelSpace {
 
 // Paints the map with Qt's painter (no widgets): the base map and grid from a cached image
 // that is redrawn only when the view or its layers change, then the stations, NAVAIDs, plan,
-// aircraft and legend. Everything off-screen is skipped.
+// aircraft and legend; wind barbs of the winds aloft lie over the base map under the rest.
+// Everything off-screen is skipped.
 class MapRenderer {
   public:
     // Base maps are read from dataFolder on first use.
@@ -61,6 +62,7 @@ class MapRenderer {
     void drawStations(QPainter& p, const MapView& view, const MapScene& scene);
     void drawPlan(QPainter& p, const MapView& view, const MapScene& scene);
     void drawAircraft(QPainter& p, const MapView& view, const MapScene& scene);
+    void drawWinds(QPainter& p, const MapView& view, const MapScene& scene);
     void drawLegend(QPainter& p, const MapView& view, bool flightCategories);
     const QImage& sprite(int which);
     static void drawNavaidSprite(QPainter& p, int kind);

@@ -11,6 +11,9 @@
 namespace zephyra::flightplan {
 struct WaypointStore;
 }
+namespace zephyra::weather {
+class AloftField;
+}
 
 namespace zephyra::map {
 
@@ -91,6 +94,10 @@ struct MapScene {
     std::optional<AircraftState> aircraft;
     const AircraftTrack* track = nullptr;
     MapLayers layers;
+    // The winds aloft drawn as barbs at windLevel feet (0: none), and the line naming them.
+    const weather::AloftField* aloft = nullptr;
+    int windLevel = 0;
+    std::string windCaption;
 };
 
 }  // namespace zephyra::map

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,8 @@ class MapSource {
     virtual std::string stationReport(const std::string& id) = 0;
     // A NAVAID was clicked: its name and position (degrees).
     virtual void navaidChosen(const std::string& name, double lat, double lon) = 0;
+    // The winds aloft loaded; null or empty for none.
+    virtual std::shared_ptr<const weather::AloftField> aloft() { return nullptr; }
 };
 
 }  // namespace zephyra::map

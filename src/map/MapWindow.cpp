@@ -1,7 +1,9 @@
 #include "map/MapWindow.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -12,12 +14,15 @@
 #include <vector>
 
 #include "flightplan/WaypointStore.h"
+#include "map/WindBarbs.h"
+#include "weather/AloftField.h"
 
 namespace zephyra::map {
 
 namespace {
 
 constexpr double kHitRadius = 7.0;
+constexpr int kDefaultWindLevel = 9000;
 
 }  // namespace
 
@@ -161,6 +166,19 @@ MapWindow::MapWindow(MapSource& source, const std::string& dataFolder, QWidget* 
     addSwitch(QStringLiteral("Aircraft"), &MapLayers::aircraft);
     addSwitch(QStringLiteral("Borders"), &MapLayers::borders);
     addSwitch(QStringLiteral("Grid"), &MapLayers::grid);
+    row->addSpacing(8);
+    auto* winds = new QLabel(QStringLiteral("Winds aloft"), bar_);
+    row->addWidget(winds);
+    windLevel_ = new QComboBox(bar_);
+    windLevel_->setObjectName(QStringLiteral("WindLevel"));
+    windLevel_->addItem(QStringLiteral("Off"), 0);
+    for (const int feet : kWindLevels) {
+        windLevel_->addItem(QString::fromStdString(windLevelText(feet)), feet);
+    }
+    windLevel_->setCurrentIndex(windLevel_->findData(kDefaultWindLevel));
+    winds->setBuddy(windLevel_);
+    row->addWidget(windLevel_);
+    connect(windLevel_, &QComboBox::currentIndexChanged, this, [this] { showWindLevel(); });
     row->addStretch(1);
     auto* fit = new QPushButton(QStringLiteral("Fit Plan"), bar_);
     fit->setObjectName(QStringLiteral("FitPlan"));
@@ -173,6 +191,7 @@ MapWindow::MapWindow(MapSource& source, const std::string& dataFolder, QWidget* 
 
     canvas_->scene().points = &points_;
     canvas_->scene().track = &track_;
+    showWindLevel();
     resize(1100, 640);
     refresh();
 }
@@ -236,9 +255,38 @@ void MapWindow::refresh() {
         changed = true;
     }
     scene.aircraft = aircraft;
+    auto aloft = source_.aloft();
+    if (aloft != aloft_) {
+        aloft_ = std::move(aloft);
+        showWindLevel();
+    }
     if (changed) {
         canvas_->update();
     }
+}
+
+// The barbs at the chosen level, while winds aloft are loaded, with the forecasts' names and
+// valid times.
+void MapWindow::showWindLevel() {
+    MapScene& scene = canvas_->scene();
+    const bool loaded = aloft_ && !aloft_->empty();
+    windLevel_->setEnabled(loaded);
+    windLevel_->setToolTip(loaded ? QStringLiteral("The level of the wind barbs")
+                                  : QStringLiteral("No winds aloft are loaded"));
+    scene.aloft = loaded ? aloft_.get() : nullptr;
+    scene.windLevel = loaded ? windLevel_->currentData().toInt() : 0;
+    scene.windCaption.clear();
+    if (scene.windLevel > 0) {
+        scene.windCaption = "Winds aloft " + windLevelText(scene.windLevel) + ":";
+        for (const auto& f : aloft_->forecasts()) {
+            const std::string valid = weather::isoTime(f->validTime());
+            scene.windCaption +=
+                " " + f->name() +
+                (valid.empty() ? std::string()
+                               : " valid " + valid.substr(0, 10) + " " + valid.substr(11, 2) + "Z");
+        }
+    }
+    canvas_->update();
 }
 
 void MapWindow::fitPlan() {

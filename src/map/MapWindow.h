@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "map/MapView.h"
 
 class QCheckBox;
+class QComboBox;
 
 namespace zephyra::map {
 
@@ -49,8 +51,9 @@ class MapCanvas : public QWidget {
     int hovered_ = 0;
 };
 
-// The "Weather Map" window: layer switches, Fit Plan and Centre on Aircraft above the map.
-// refresh() reads the source again and repaints when something changed.
+// The "Weather Map" window: layer switches, the level of the wind barbs, Fit Plan and Centre
+// on Aircraft above the map. refresh() reads the source again and repaints when something
+// changed. The level chooser is enabled while winds aloft are loaded.
 class MapWindow : public QWidget {
     Q_OBJECT
   public:
@@ -61,9 +64,11 @@ class MapWindow : public QWidget {
     void centreOnAircraft();
     MapCanvas& canvas() { return *canvas_; }
     QCheckBox* layerSwitch(const QString& name) const;
+    QComboBox* windLevelChooser() const { return windLevel_; }
 
   private:
     void addSwitch(const QString& caption, bool MapLayers::*layer);
+    void showWindLevel();
 
     MapSource& source_;
     MapRenderer renderer_;
@@ -73,6 +78,8 @@ class MapWindow : public QWidget {
     AircraftTrack track_;
     std::string closestId_;
     std::map<QString, QCheckBox*> switches_;
+    QComboBox* windLevel_ = nullptr;
+    std::shared_ptr<const weather::AloftField> aloft_;
     QWidget* bar_ = nullptr;
 };
 

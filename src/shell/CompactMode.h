@@ -17,7 +17,9 @@ class CompactMode : public QObject {
     static constexpr int kReportRoom = 70;
     // Sizes in twips (1/1440 inch).
     static constexpr int kNormalWidth = 9090;
-    static constexpr int kNormalHeight = 6180 + kReportRoom * 15;
+    // Pixels of the winds aloft line under the weather download.
+    static constexpr int kAloftRow = 22;
+    static constexpr int kNormalHeight = 6180 + (kReportRoom + kAloftRow) * 15;
     static constexpr int kCompactWidth = 4935;
     static constexpr int kCompactHeight = 2940 + kReportRoom * 15;
     static constexpr int kCompactThreshold = 7000;

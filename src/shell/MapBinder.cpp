@@ -150,6 +150,10 @@ std::string MapBinder::stationReport(const std::string& id) {
         .text;
 }
 
+std::shared_ptr<const weather::AloftField> MapBinder::aloft() {
+    return ctx_.aloft;
+}
+
 // The Find box gets the clicked waypoint's identifier (its name when it has none), and Find
 // takes that very waypoint first when several share the identifier.
 void MapBinder::navaidChosen(const std::string& name, double lat, double lon) {

@@ -37,6 +37,7 @@ class MapBinder : public QObject, public map::MapSource {
     std::string closestStationId() override;
     std::string stationReport(const std::string& id) override;
     void navaidChosen(const std::string& name, double lat, double lon) override;
+    std::shared_ptr<const weather::AloftField> aloft() override;
 
     // The refresh timer: running while the map is shown.
     const platform::Timer& refreshTimer() const { return *timer_; }

@@ -15,6 +15,7 @@
 #include "shell/PlanControls.h"
 #include "shell/VaneWindow.h"
 #include "simlink/SimLink.h"
+#include "weather/AloftField.h"
 
 namespace zephyra::shell {
 
@@ -32,6 +33,51 @@ QString course(double degrees) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "%03ld", c);
     return QString::fromLatin1(buf);
+}
+
+// The wind columns, shaded apart from the plan's own.
+constexpr int kWindColumn = 12;
+const QColor kWindShade(236, 242, 250);
+
+// "242/32"; "calm" for a light and variable wind; a dash where no forecast reaches.
+QString windText(const flightplan::LegWind& wind) {
+    if (!wind.forecast) {
+        return QStringLiteral("–");
+    }
+    if (!wind.windDirection) {
+        return QStringLiteral("calm");
+    }
+    return course(*wind.windDirection) + QLatin1Char('/') + fixed(wind.windKnots, 0);
+}
+
+// "tail 32", "head 12".
+QString headTail(double tailwind) {
+    const long kt = std::lround(tailwind);
+    if (kt == 0) {
+        return QStringLiteral("0");
+    }
+    return (kt > 0 ? QStringLiteral("tail ") : QStringLiteral("head ")) +
+           QString::number(std::labs(kt));
+}
+
+QString windNote(const flightplan::PlanTable& plan) {
+    if (!plan.windsAloft) {
+        return QStringLiteral("No winds aloft are loaded: the shaded columns are without wind.");
+    }
+    QString valid;
+    for (const std::int64_t t : {plan.windValidFirst, plan.windValidLast}) {
+        const std::string iso = weather::isoTime(t);
+        const QString text =
+            iso.size() >= 13
+                ? QString::fromStdString(iso.substr(0, 10) + " " + iso.substr(11, 2) + "Z")
+                : QString();
+        if (!text.isEmpty() && !valid.contains(text)) {
+            valid += (valid.isEmpty() ? QString() : QStringLiteral(" to ")) + text;
+        }
+    }
+    return QStringLiteral("Winds aloft: ") + QString::fromStdString(plan.windSource) +
+           (valid.isEmpty() ? QString() : QStringLiteral(", valid ") + valid) +
+           QStringLiteral("; the shaded columns fly each leg in the wind at its altitude.");
 }
 
 }  // namespace
@@ -68,7 +114,7 @@ void PlanTableBinder::open() {
         note_ = new QLabel(window_.get());
         note_->setWordWrap(true);
         layout->addWidget(note_);
-        window_->resize(860, 360);
+        window_->resize(1180, 380);
         placeOnScreen(*window_, vane_);
     }
     refresh();
@@ -86,7 +132,13 @@ void PlanTableBinder::refresh() {
     if (std::isfinite(v) && v != simlink::SimLink::kNoPosition && v != 9992.0) {
         magVar = v;
     }
-    const auto plan = flightplan::planTable(vane_.planControls().flight(), ctx_.waypoints, magVar);
+    // A copy of the pointer keeps the field whole while a new load replaces it.
+    const std::shared_ptr<const weather::AloftField> aloft = ctx_.aloft;
+    const flightplan::PlanWindsInput winds{aloft.get(),
+                                           static_cast<std::int64_t>(ctx_.scheduler.wallClock()),
+                                           ctx_.settings.heightsInMetres()};
+    const auto plan =
+        flightplan::planTable(vane_.planControls().flight(), ctx_.waypoints, magVar, &winds);
     const QStringList headers = {
         QString(),
         QStringLiteral("Identifier"),
@@ -99,7 +151,12 @@ void PlanTableBinder::refresh() {
         QStringLiteral("Leg time"),
         QStringLiteral("Total time"),
         QStringLiteral("Altitude"),
-        QStringLiteral("Speed")};
+        QStringLiteral("Speed"),
+        QStringLiteral("Wind °T/kt"),
+        QStringLiteral("Head/tail kt"),
+        QStringLiteral("GS kt"),
+        QStringLiteral("Time in wind"),
+        QStringLiteral("Total in wind")};
     table_->setColumnCount(static_cast<int>(headers.size()));
     table_->setHorizontalHeaderLabels(headers);
     table_->setRowCount(static_cast<int>(plan.rows.size()) + 1);
@@ -116,13 +173,21 @@ void PlanTableBinder::refresh() {
         if (column >= 5) {
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         }
+        if (column >= kWindColumn) {
+            item->setBackground(kWindShade);
+        }
         table_->setItem(row, column, item);
     };
     int r = 0;
+    std::optional<double> windMinutes = 0.0;
     for (const auto& row : plan.rows) {
         using State = flightplan::PlanTableRow::State;
         const bool passed = row.state == State::Passed;
         const bool active = row.state == State::Active;
+        if (row.wind && windMinutes) {
+            windMinutes =
+                row.wind->minutes ? std::optional(*windMinutes + *row.wind->minutes) : std::nullopt;
+        }
         const QString cells[] = {
             passed ? QStringLiteral("passed") : (active ? QStringLiteral("active") : QString()),
             QString::fromStdString(row.ident),
@@ -137,6 +202,14 @@ void PlanTableBinder::refresh() {
                            : QString(),
             QString::fromStdString(row.altitude),
             QString::fromStdString(row.speed),
+            row.wind ? windText(*row.wind) : QString(),
+            row.wind && row.wind->forecast ? headTail(row.wind->tailwindKt) : QString(),
+            row.wind && row.wind->groundSpeedKt ? fixed(*row.wind->groundSpeedKt, 0) : QString(),
+            row.wind && row.wind->minutes
+                ? QString::fromStdString(flightplan::hoursText(*row.wind->minutes / 60.0))
+                : QString(),
+            windMinutes ? QString::fromStdString(flightplan::hoursText(*windMinutes / 60.0))
+                        : QString(),
         };
         for (int c = 0; c < static_cast<int>(std::size(cells)); ++c) {
             put(r, c, cells[c], passed, active);
@@ -149,13 +222,21 @@ void PlanTableBinder::refresh() {
         plan.totalHours ? QString::fromStdString(flightplan::hoursText(*plan.totalHours))
                         : QString(),
         false, true);
+    for (int c = kWindColumn; c < kWindColumn + 4; ++c) {
+        put(r, c, QString(), false, true);
+    }
+    put(r, kWindColumn + 4,
+        plan.windMinutes ? QString::fromStdString(flightplan::hoursText(*plan.windMinutes / 60.0))
+                         : QString(),
+        false, true);
     table_->resizeColumnsToContents();
     note_->setText(
-        plan.magnetic
-            ? QStringLiteral("Courses are magnetic, with the simulator's variation. Times are "
-                             "at each entry's speed, without wind.")
-            : QStringLiteral("Courses are true: the simulator gives no variation. Times are at "
-                             "each entry's speed, without wind."));
+        (plan.magnetic
+             ? QStringLiteral("Courses are magnetic, with the simulator's variation. Times are "
+                              "at each entry's speed, without wind.")
+             : QStringLiteral("Courses are true: the simulator gives no variation. Times are at "
+                              "each entry's speed, without wind.")) +
+        QStringLiteral("\n") + windNote(plan));
 }
 
 }  // namespace zephyra::shell

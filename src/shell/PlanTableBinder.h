@@ -17,8 +17,10 @@ struct AppContext;
 
 // The "Table" button over the plan lists and the "Flight Plan Table" window it opens: every
 // entry with identifier, type, frequency, course, leg and cumulative distance and time, a
-// total line, and the entries already flown marked as passed. The plan store stays the
-// model; while the window is open it is refreshed once a second.
+// total line, and the entries already flown marked as passed; after them each leg in the winds
+// aloft of AppContext::aloft (wind, head or tail component, ground speed, time and running
+// total; with none loaded, zero wind). The plan store stays the model; while the window is
+// open it is refreshed once a second.
 class PlanTableBinder : public QObject {
     Q_OBJECT
   public:

@@ -551,7 +551,9 @@ void VaneWindow::buildSwitches() {
     path->hide();
 
     // Two lines, wrapped: the longest tip fits whole.
-    auto* tipLine = makeLabel(this, "Label24", QString(), QRect(4, 386, 598, 26));
+    // Under the winds aloft line (AloftActions).
+    auto* tipLine =
+        makeLabel(this, "Label24", QString(), QRect(4, 386 + CompactMode::kAloftRow, 598, 26));
     tipLine->setWordWrap(true);
     tipLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QFont tf = tipLine->font();

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "platform/Files.h"
+#include "shell/AloftActions.h"
 #include "shell/DeliveryActions.h"
 #include "shell/DownloadActions.h"
 #include "shell/PictureActions.h"
@@ -62,6 +63,7 @@ WeatherActions::WeatherActions(AppContext& context, VaneWindow& vane)
     });
     vane_.reloadWaypoints = [this] { loadWaypoints(); };
     downloads_ = new DownloadActions(ctx_, vane_, *this);
+    aloft_ = new AloftActions(ctx_, vane_, *this);
 }
 
 void WeatherActions::bindPictures(PictureActions& pictures) {
@@ -114,7 +116,7 @@ void WeatherActions::selectFormat(bool sa) {
 }
 
 void WeatherActions::loadMetar() {
-    if (busy_ || downloads_->downloading()) {
+    if (busy_ || downloads_->downloading() || aloft_->downloading()) {
         return;
     }
     const auto chosen = ctx_.dialogs.openFile({"Load METAR", ctx_.folders.user, kMetarFilter});

@@ -13,6 +13,7 @@ class WeatherDb;
 
 namespace zephyra::shell {
 
+class AloftActions;
 class DownloadActions;
 class PictureActions;
 class VaneWindow;
@@ -39,6 +40,7 @@ class WeatherActions : public QObject,
     void loadWaypoints(const std::vector<weather::StationSky>* stored = nullptr);
     bool busy() const { return busy_; }
     DownloadActions& downloads() { return *downloads_; }
+    AloftActions& aloft() { return *aloft_; }
 
     // LoadHost
     void setStatus(const std::string& text) override;
@@ -68,6 +70,7 @@ class WeatherActions : public QObject,
     AppContext& ctx_;
     VaneWindow& vane_;
     DownloadActions* downloads_ = nullptr;
+    AloftActions* aloft_ = nullptr;
     bool busy_ = false;
 };
 

@@ -69,6 +69,9 @@ TEST(PlanCommands, BadArgumentsExitWithTwo) {
         {"import", "a.gpx"},
         {"import", "a.gpx", "--out", "b.fpl", "--speed", "0"},
         {"import", "a.gpx", "--out", "b.fpl", "--speed", "1e-300"},
+        {"show"},
+        {"show", "a.fpl", "--uom", "Q"},
+        {"show", "a.fpl", "--aloft"},
     };
     for (const auto& args : cases) {
         EXPECT_EQ(plan(args).code, 2) << ::testing::PrintToString(args);
@@ -161,6 +164,51 @@ TEST_F(PlanCommandsOnShippedDb, AtlantaToKennedyThroughVorsIsFlownAndTravels) {
     EXPECT_EQ(refused.code, 1);
     EXPECT_NE(refused.err.find("root element <kml>"), std::string::npos) << refused.err;
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.fpl")));
+}
+
+// Atlanta to Kennedy in the FD1US1 winds at 9,000 ft: every leg's ground speed is its airspeed
+// less the crosswind's share plus the tailwind, and the total time is the sum of the legs.
+TEST_F(PlanCommandsOnShippedDb, AtlantaToKennedyInTheWindsAloft) {
+    const std::string fpl = dir.file("atl-jfk.fpl");
+    ASSERT_EQ(plan({"generate", "--from", "KATL", "--to", "KJFK", "--alt", "9000", "--speed", "250",
+                    "--out", fpl, "--db", db})
+                  .code,
+              0);
+    const std::string fd1 = std::string(ZEPHYRA_SOURCE_DIR) + "/tests/data/aloft/FD1US1.txt";
+    const Outcome shown =
+        plan({"show", fpl, "--aloft", fd1, "--from-airport", "KATL", "--db", db, "--json"});
+    ASSERT_EQ(shown.code, 0) << shown.err;
+    EXPECT_NE(shown.out.find("\"aloft\":true,\"source\":\"FD1US1\",\"valid\":\"20"),
+              std::string::npos)
+        << shown.out;
+    const std::regex leg(
+        R"re(\{"from":"([^"]*)","to":"([^"]*)","alt_ft":(\d+),"course_deg":([\d.]+),"distance_nm":[\d.]+,"tas_kt":([\d.]+),"wind_dir_deg":(\d+),"wind_kt":([\d.]+),"tailwind_kt":(-?[\d.]+),"crosswind_kt":(-?[\d.]+),"gs_kt":([\d.]+),"minutes":([\d.]+)\})re");
+    std::vector<std::string> route;
+    double sum = 0.0;
+    for (std::sregex_iterator m(shown.out.begin(), shown.out.end(), leg), end; m != end; ++m) {
+        const auto& g = *m;
+        route.push_back(g[2]);
+        const double tas = std::stod(g[5]), tail = std::stod(g[8]), cross = std::stod(g[9]);
+        EXPECT_NEAR(std::stod(g[10]), std::sqrt(tas * tas - cross * cross) + tail, 1.0) << g[0];
+        EXPECT_EQ(tas, 250.0);
+        sum += std::stod(g[11]);
+    }
+    ASSERT_GE(route.size(), 5u);
+    EXPECT_EQ(route.back(), "John F. Kennedy International Airport");
+    std::smatch total;
+    ASSERT_TRUE(std::regex_search(shown.out, total, std::regex(R"("total_minutes":([\d.]+)\})")));
+    EXPECT_NEAR(std::stod(total[1]), sum, 0.01 * static_cast<double>(route.size()));
+    EXPECT_NE(shown.out.find("{\"from\":\"KATL\",\"to\":\"Foothills\",\"alt_ft\":9000,"),
+              std::string::npos);
+
+    // Without a forecast the wind is zero; a forecast that cannot be read is named.
+    const Outcome calm = plan({"show", fpl, "--db", db});
+    EXPECT_EQ(calm.out.rfind("no winds aloft: zero wind, ground speed = true airspeed\n", 0), 0u);
+    const std::string junk = dir.write("junk.txt", "not a forecast\n");
+    const Outcome refused = plan({"show", fpl, "--aloft", junk, "--db", db});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.err.rfind("zephyra-cli plan show: " + junk + ": ", 0), 0u) << refused.err;
+    EXPECT_EQ(plan({"show", fpl, "--from-airport", "NOWHERE", "--db", db}).code, 1);
 }
 
 // Cover classes: clear 0, FEW 1-2, SCT 3-5, BKN 6-7, OVC/VV 8.

@@ -99,6 +99,63 @@ TEST(DownloadCommand, EndsLikeDecodingTheSameReports) {
     EXPECT_EQ(dir.read("wx.txt"), kReports);
 }
 
+// download --aloft: the FB text written once read, a junk answer keeping the file, and the
+// GFS box checked before anything is fetched.
+TEST(DownloadCommand, WindsAloft) {
+    test::TempDir dir;
+    test::LoopbackHttpServer server;
+    const std::string fd1 = test::realData("aloft/FD1US1.txt");
+    server.route("/windtemp?region=all&level=low&fcst=06",
+                 {200, QByteArray(fd1.data(), qsizetype(fd1.size()))});
+    server.route("/page", {200, "<html><body>Service unavailable</body></html>"});
+    const std::string file = dir.file("aloft.txt");
+    auto download = [&](std::vector<std::string> args) {
+        for (const std::string& a : {std::string("--db"), kShipped, std::string("--out"), file}) {
+            args.push_back(a);
+        }
+        return run(cli::runDownloadCommand, args);
+    };
+    const CliRun got =
+        download({"--aloft", "fb", "--url", server.url("/windtemp?region=all&level=low&fcst=06")});
+    EXPECT_EQ(got.code, 0) << got.err;
+    EXPECT_NE(got.out.find("Winds aloft: FD1US1, valid "), std::string::npos) << got.out;
+    EXPECT_EQ(lastLine(got.out), "Wrote " + file);
+    EXPECT_EQ(dir.read("aloft.txt"), fd1);
+
+    const CliRun junk = download({"--aloft", "fb", "--url", server.url("/page")});
+    EXPECT_EQ(junk.code, 1);
+    EXPECT_EQ(junk.err,
+              "zephyra-cli: The download holds an HTML page, not a winds aloft forecast. The "
+              "file already there is kept.\n");
+    EXPECT_EQ(dir.read("aloft.txt"), fd1);
+
+    const struct {
+        std::vector<std::string> args;
+        const char* err;
+    } refused[] = {
+        {{"--aloft", "gfs"}, "zephyra-cli download: --aloft gfs needs --box S,W,N,E.\n"},
+        {{"--aloft", "gfs", "--box", "50,-126,24,-66"},
+         "zephyra-cli download: The box is inverted: its south side lies north of its north "
+         "side.\n"},
+        {{"--aloft", "fb", "--box", "24,-126,50,-66"},
+         "zephyra-cli download: --box goes with --aloft gfs\n"},
+        {{"--aloft", "grib"}, "zephyra-cli download: --aloft takes fb or gfs\n"},
+    };
+    for (const auto& r : refused) {
+        const CliRun c = download(r.args);
+        EXPECT_EQ(c.code, 2);
+        EXPECT_EQ(c.err, r.err);
+    }
+    // A GFS answer that is no GRIB2 keeps the file there.
+    const CliRun gfs = download(
+        {"--aloft", "gfs", "--box", "24,-126,50,-66", "--url", server.url("/nomads/filter.pl")});
+    EXPECT_EQ(gfs.code, 1);
+    EXPECT_EQ(gfs.err,
+              "zephyra-cli: The server answered 404 (Not Found). The file already there is "
+              "kept.\n");
+    EXPECT_EQ(dir.read("aloft.txt"), fd1);
+}
+
 TEST(DecodeDump, SaFilesGoThroughTheSaReader) {
     test::TempDir dir;
     const std::string file = dir.write("sa.txt", "ATL SA 1756 250 SCT 7 141/72/58/2510G18/992\r\n");

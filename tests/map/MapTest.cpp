@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
+#include <set>
 #include <vector>
 
 #include "flightplan/GreatCircle.h"
@@ -9,10 +11,24 @@
 #include "map/MapScene.h"
 #include "map/MapView.h"
 #include "map/Palette.h"
+#include "map/WindBarbs.h"
+#include "weather/AloftField.h"
 
 using namespace zephyra::map;
 
 namespace {
+
+// 250 degrees, 65 kt north of 40 N, nothing south of it.
+class NorthOf40 final : public zephyra::weather::AloftData {
+    std::optional<zephyra::weather::AloftSample> at(double lat, double, double) const override {
+        if (lat < 40.0) {
+            return std::nullopt;
+        }
+        return zephyra::weather::AloftSample{250.0, 65.0, std::nullopt, "N40", 0};
+    }
+    std::string name() const override { return "N40"; }
+    std::int64_t validTime() const override { return 0; }
+};
 
 MapView viewAt(double lat, double lon, double scale) {
     MapView v(1000, 500);
@@ -208,4 +224,101 @@ TEST(MapPlanLegs, FollowGreatCircles) {
             EXPECT_NEAR(std::fabs(mid.lon), std::fabs(c.midLon), 0.01);
         }
     }
+}
+
+// Barbs: pennants of 50 kt, barbs of 10, a half of 5, the speed rounded to 5 kt; calm below.
+TEST(MapWinds, BarbMarksShapesAndLevels) {
+    const struct {
+        double knots;
+        BarbMarks marks;
+    } cases[] = {
+        {0, {0, 0, 0, true}},    {2.4, {0, 0, 0, true}},
+        {2.5, {0, 0, 1, false}}, {10, {0, 1, 0, false}},
+        {47, {0, 4, 1, false}},  {50, {1, 0, 0, false}},
+        {65, {1, 1, 1, false}},  {103, {2, 0, 1, false}},
+        {-8, {0, 0, 0, true}},   {std::nan(""), {0, 0, 0, true}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(barbMarks(c.knots), c.marks) << c.knots;
+    }
+    // The staff points into the wind; the barbs stand clockwise of it in the north (a north
+    // wind's to the east, a west wind's to the north) and the other way in the south.
+    const struct {
+        double from, knots;
+        bool southern;
+        ScreenPoint staffEnd;
+        double barbX, barbY;  // the sign of the first barb's reach from the staff
+        std::size_t lines, pennants;
+    } shapes[] = {
+        {360, 10, false, {0, -26}, 1, 0, 2, 0}, {270, 10, false, {-26, 0}, 0, -1, 2, 0},
+        {270, 10, true, {-26, 0}, 0, 1, 2, 0},  {90, 65, false, {26, 0}, 0, 1, 3, 1},
+        {180, 5, false, {0, 26}, -1, 0, 2, 0},
+    };
+    for (const auto& s : shapes) {
+        SCOPED_TRACE(s.from);
+        const BarbShape shape = barbShape(s.from, s.knots, s.southern, 26.0);
+        ASSERT_EQ(shape.lines.size(), s.lines);
+        EXPECT_EQ(shape.pennants.size(), s.pennants);
+        EXPECT_NEAR(shape.lines[0].to.x, s.staffEnd.x, 1e-9);
+        EXPECT_NEAR(shape.lines[0].to.y, s.staffEnd.y, 1e-9);
+        const auto& barb = shape.lines[1];
+        const double across = s.barbX != 0 ? (barb.to.x - barb.from.x) * s.barbX
+                                           : (barb.to.y - barb.from.y) * s.barbY;
+        EXPECT_GT(across, 5.0);
+        EXPECT_EQ(shape.circle, 0.0);
+    }
+    // A lone half barb stands in from the end of the staff.
+    const auto half = barbShape(360, 5, false, 26.0);
+    EXPECT_GT(half.lines[1].from.y, -26.0 + 1.0);
+    EXPECT_GT(barbShape(200, 1, false, 26.0).circle, 0.0);
+    EXPECT_TRUE(barbShape(200, 1, false, 26.0).lines.empty());
+
+    EXPECT_EQ(windLevelText(3000), "3,000 ft");
+    EXPECT_EQ(windLevelText(12000), "12,000 ft");
+    EXPECT_EQ(windLevelText(18000), "FL180");
+    EXPECT_EQ(windLevelText(39000), "FL390");
+}
+
+// 10 to 20 barbs across whatever the zoom, on whole multiples of the step, each once.
+TEST(MapWinds, LatticeOverTheView) {
+    const struct {
+        double lat, lon, degreesAcross;
+        double step;
+        std::size_t columns, rows;
+    } cases[] = {
+        {38, -96, 60, 5, 12, 6},         // the United States: 125 W to 70 W, 25 N to 50 N
+        {0, 0, 360, 20, 18, 9},          // the whole world: 180 W to 160 E, 80 S to 80 N
+        {40.1, -74.2, 10, 0.5, 20, 10},  // New York: 79 W to 69.5 W, 38 N to 42.5 N
+        {0, 179, 30, 2, 16, 7},          // across the date line: 164 E to 166 W
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.degreesAcross);
+        const MapView view = viewAt(c.lat, c.lon, 1000.0 / c.degreesAcross);
+        EXPECT_EQ(latticeStep(view), c.step);
+        const auto points = windLattice(view);
+        std::set<std::pair<double, double>> distinct;
+        std::set<double> lats;
+        for (const auto& p : points) {
+            distinct.insert({p.lat, p.lon});
+            lats.insert(p.lat);
+            EXPECT_EQ(std::fmod(p.lat, c.step), 0.0);
+            EXPECT_EQ(std::fmod(p.lon, c.step), 0.0);
+            EXPECT_TRUE(view.onScreen(view.project(p), 0.5));
+            EXPECT_GE(p.lon, -180.0);
+            EXPECT_LT(p.lon, 180.0);
+        }
+        EXPECT_EQ(distinct.size(), points.size());
+        EXPECT_EQ(lats.size(), c.rows);
+        EXPECT_EQ(points.size(), c.rows * c.columns);
+    }
+    // Barbs where the field reaches; none from an empty field.
+    const MapView us = viewAt(38, -96, 1000.0 / 60);
+    zephyra::weather::AloftField field;
+    EXPECT_TRUE(windBarbs(us, field, 9000).empty());
+    field.add(std::make_shared<NorthOf40>());
+    const auto barbs = windBarbs(us, field, 9000);
+    ASSERT_EQ(barbs.size(), 3u * 12u);  // the rows at 40, 45 and 50 N
+    EXPECT_EQ(barbs.front().at.lat, 50.0);
+    EXPECT_EQ(*barbs.front().direction, 250.0);
+    EXPECT_EQ(barbs.back().knots, 65.0);
 }

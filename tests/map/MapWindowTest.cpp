@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 
 #include "map/MapRenderer.h"
@@ -7,12 +8,22 @@
 #include "shell/MapBinder.h"
 #include "shell/PlanControls.h"
 #include "support/DbRows.h"
+#include "weather/AloftField.h"
 
 using namespace zephyra;
 
 namespace {
 
 using MapWindowTest = test::MainWindowFixture;
+
+// 270 degrees, 50 kt at every point and level.
+class WestWind final : public weather::AloftData {
+    std::optional<weather::AloftSample> at(double, double, double) const override {
+        return weather::AloftSample{270.0, 50.0, -5.0, "WEST", 0};
+    }
+    std::string name() const override { return "WEST"; }
+    std::int64_t validTime() const override { return 1796709600; }  // 2026-12-08 06Z
+};
 
 QPoint at(map::MapCanvas& canvas, double lat, double lon) {
     const map::ScreenPoint s = canvas.view().project({lat, lon});
@@ -119,6 +130,40 @@ TEST_F(MapWindowTest, OpensOnTheScreenFollowsTheProgramAndFillsTheFindBox) {
     EXPECT_TRUE(canvas.view().onScreen(canvas.view().project({40.64, -73.78}), 0));
     EXPECT_TRUE(
         canvas.view().onScreen(canvas.view().project(canvas.scene().aircraft->position), 0));
+
+    // Wind barbs: the level chooser waits for winds aloft; then the barbs show at its level.
+    QComboBox* level = mw.windLevelChooser();
+    EXPECT_FALSE(level->isEnabled());
+    EXPECT_EQ(level->currentText(), "9,000 ft");
+    const auto barbPixels = [&] {
+        QImage image(canvas.size(), QImage::Format_ARGB32);
+        canvas.render(&image);
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                n += c.red() < 60 && c.green() < 80 && c.blue() > 90 ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    const int without = barbPixels();  // the dark blue of the aircraft and the sprites
+    auto field = std::make_shared<weather::AloftField>();
+    field->add(std::make_shared<WestWind>());
+    context.aloft = field;
+    scheduler.advance(1.0);
+    EXPECT_TRUE(level->isEnabled());
+    EXPECT_EQ(canvas.scene().windLevel, 9000);
+    EXPECT_EQ(canvas.scene().windCaption, "Winds aloft 9,000 ft: WEST valid 2026-12-08 06Z");
+    EXPECT_GT(barbPixels(), without + 200);
+    level->setCurrentIndex(level->findText("FL340"));
+    EXPECT_EQ(canvas.scene().windLevel, 34000);
+    level->setCurrentIndex(level->findText("Off"));
+    EXPECT_LT(barbPixels(), without + 20);
+    context.aloft = std::make_shared<weather::AloftField>();
+    scheduler.advance(1.0);
+    EXPECT_FALSE(level->isEnabled());
+    EXPECT_EQ(canvas.scene().aloft, nullptr);
 
     // A weather load empties the store before the next refresh: nothing touches the gone entries.
     context.waypoints.clear();

@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -13,12 +14,24 @@
 #include "shell/PlanListsBinder.h"
 #include "shell/PlanTableBinder.h"
 #include "support/DbRows.h"
+#include "weather/AloftField.h"
+
+#include <cmath>
 
 using namespace zephyra;
 using platform::Answer;
 using shell::VaneWindow;
 
 namespace {
+
+// 270 degrees, 50 kt at every point and level.
+class WestWind final : public weather::AloftData {
+    std::optional<weather::AloftSample> at(double, double, double) const override {
+        return weather::AloftSample{270.0, 50.0, -5.0, "WEST", 0};
+    }
+    std::string name() const override { return "WEST"; }
+    std::int64_t validTime() const override { return 1796709600; }  // 2026-12-08 06Z
+};
 
 // Two airports in the database and VORs every 1.2 degrees between them.
 class PlanControlsTest : public test::MainWindowFixture {
@@ -101,6 +114,30 @@ TEST_F(PlanControlsTest, FindAddGenerateSendFlyAndClearTheActiveWaypoint) {
     QTableWidget* table = tableBinder->table();
     ASSERT_EQ(table->rowCount(), plan.size() + 1);
     EXPECT_EQ(table->item(0, 0)->text(), "active");
+    // The wind columns follow the plan's own; without winds aloft the ground speed is the speed.
+    ASSERT_EQ(table->columnCount(), 17);
+    EXPECT_EQ(table->horizontalHeaderItem(11)->text(), "Speed");
+    EXPECT_EQ(table->horizontalHeaderItem(12)->text(), "Wind °T/kt");
+    EXPECT_EQ(table->item(1, 14)->text(), "250");
+    EXPECT_EQ(table->item(1, 15)->text(), table->item(1, 8)->text());
+    const auto note = [&] { return tableBinder->window()->findChild<QLabel*>()->text(); };
+    EXPECT_TRUE(note().contains("No winds aloft are loaded")) << note().toStdString();
+    // A west wind of 50 kt everywhere: north-east legs get a tailwind and a crosswind from
+    // the left, the ground speed sqrt(250^2 - cross^2) + tail.
+    auto field = std::make_shared<weather::AloftField>();
+    field->add(std::make_shared<WestWind>());
+    context.aloft = field;
+    tableBinder->refresh();
+    EXPECT_EQ(table->item(1, 12)->text(), "270/50");
+    EXPECT_TRUE(table->item(1, 13)->text().startsWith("tail "))
+        << table->item(1, 13)->text().toStdString();
+    const double tail = table->item(1, 13)->text().mid(5).toDouble();
+    const double course = table->item(1, 5)->text().toDouble() * M_PI / 180.0;
+    EXPECT_NEAR(tail, 50 * std::sin(course), 1.0);
+    EXPECT_NEAR(table->item(1, 14)->text().toDouble(),
+                std::sqrt(250.0 * 250.0 - std::pow(50 * std::cos(course), 2)) + tail, 1.0);
+    EXPECT_FALSE(table->item(table->rowCount() - 1, 16)->text().isEmpty());
+    EXPECT_TRUE(note().contains("Winds aloft: WEST, valid 2026-12-08 06Z")) << note().toStdString();
     tableBinder->window()->close();
 
     click(w->picture("Picture17"), Qt::RightButton);

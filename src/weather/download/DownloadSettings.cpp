@@ -26,6 +26,14 @@ DownloadSettings readDownloadSettings(const std::string& programFolder) {
     if (!url.isEmpty()) {
         settings.url = url.toStdString();
     }
+    const QString aloft = file.value(QStringLiteral("Download/AloftAddress")).toString().trimmed();
+    if (!aloft.isEmpty()) {
+        settings.aloftUrl = aloft.toStdString();
+    }
+    const QString gfs = file.value(QStringLiteral("Download/GfsAddress")).toString().trimmed();
+    if (!gfs.isEmpty()) {
+        settings.gfsUrl = gfs.toStdString();
+    }
     bool ok = false;
     const int timeout = file.value(QStringLiteral("Download/TimeoutSeconds")).toInt(&ok);
     if (ok && timeout > 0) {

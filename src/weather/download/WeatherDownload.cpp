@@ -34,8 +34,8 @@ std::string kilobytes(qint64 bytes) {
     return std::to_string((bytes + 1023) / 1024) + " KB";
 }
 
-std::string progressText(qint64 received, qint64 total) {
-    std::string text = "Downloading current weather: " + kilobytes(received);
+std::string progressText(const std::string& what, qint64 received, qint64 total) {
+    std::string text = "Downloading " + what + ": " + kilobytes(received);
     if (total > 0) {
         text += " of " + kilobytes(total);
     }
@@ -138,15 +138,13 @@ bool reportFileText(const std::string& url, std::string& body, std::string& erro
 WeatherDownload::WeatherDownload(platform::Scheduler& clock, DownloadHost& host)
     : clock_(clock), host_(host) {}
 
-DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
-                                      const std::string& requestedPath,
-                                      bool nameAfterNewestReport) {
-    std::string outPath = requestedPath;
-    DownloadResult result;
-    const QUrl url(QString::fromStdString(settings.url), QUrl::StrictMode);
+FetchedBody WeatherDownload::fetchBody(const DownloadSettings& settings, const std::string& address,
+                                       const std::string& what) {
+    FetchedBody result;
+    const QUrl url(QString::fromStdString(address), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != "http" && scheme != "https")) {
-        result.error = "\"" + settings.url + "\" is not a web address (http or https).";
+        result.error = "\"" + address + "\" is not a web address (http or https).";
         return result;
     }
     if (QCoreApplication::instance() == nullptr) {
@@ -166,7 +164,7 @@ DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
     // program's own reader, which has a cap and says what went wrong.
     request.setRawHeader("Accept-Encoding", "gzip");
 
-    host_.setStatus("Downloading current weather.");
+    host_.setStatus("Downloading " + what + ".");
     // Declared before the reply, so the reply and its connections go first.
     QByteArray body;
     const double started = clock_.now();
@@ -192,7 +190,7 @@ DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
     QObject::connect(reply.get(), &QNetworkReply::downloadProgress,
                      [&](qint64 received, qint64 total) {
                          lastByte = clock_.now();
-                         host_.setStatus(progressText(received, total));
+                         host_.setStatus(progressText(what, received, total));
                      });
 
     while (!reply->isFinished()) {
@@ -279,8 +277,23 @@ DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
         return result;
     }
 
-    std::string text = body.toStdString();
-    body.clear();
+    result.ok = true;
+    result.body = body.toStdString();
+    return result;
+}
+
+DownloadResult WeatherDownload::fetch(const DownloadSettings& settings,
+                                      const std::string& requestedPath,
+                                      bool nameAfterNewestReport) {
+    std::string outPath = requestedPath;
+    DownloadResult result;
+    FetchedBody fetched = fetchBody(settings, settings.url, "current weather");
+    if (!fetched.ok) {
+        result.cancelled = fetched.cancelled;
+        result.error = std::move(fetched.error);
+        return result;
+    }
+    std::string text = std::move(fetched.body);
     std::string error;
     if (!reportFileText(settings.url, text, error, result.reports)) {
         result.error = error;

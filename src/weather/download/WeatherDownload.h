@@ -16,21 +16,31 @@ namespace zephyra::weather {
 
 inline constexpr const char* kDefaultWeatherUrl =
     "https://aviationweather.gov/data/cache/metars.cache.csv.gz";
+// NOAA's winds and temperatures aloft text (the FB product) for the contiguous United States,
+// low levels (3,000 to 39,000 ft), the 6-hour forecast.
+inline constexpr const char* kDefaultAloftUrl =
+    "https://aviationweather.gov/api/data/windtemp?region=all&level=low&fcst=06";
+// NOAA's filter of the GFS model's 0.25 degree grids: the address a GFS request's query is
+// added to.
+inline constexpr const char* kDefaultGfsUrl =
+    "https://nomads.ncep.noaa.gov/cgi-bin/filter_gfs_0p25.pl";
 // The settings file beside the program; vane98.par keeps its own thirteen lines.
 inline constexpr const char* kDownloadSettingsFile = "zephyra.ini";
 
-// Where the reports come from, how long a silent server is waited for, how long a whole
-// download may take, and how large a body may grow.
+// Where the reports and the winds aloft come from, how long a silent server is waited for, how
+// long a whole download may take, and how large a body may grow.
 struct DownloadSettings {
     std::string url = kDefaultWeatherUrl;
     int timeoutSeconds = 60;
     int totalSeconds = 600;
     std::int64_t maxBytes = 256ll * 1024 * 1024;  // a day of reports is a few megabytes
+    std::string aloftUrl = kDefaultAloftUrl;      // the FB text
+    std::string gfsUrl = kDefaultGfsUrl;          // the GFS filter
 };
 
-// Reads the [Download] section of zephyra.ini in the program folder (keys Url, TimeoutSeconds
-// and TotalSeconds); missing keys keep their defaults, and so does a file that is not a regular
-// file of at most kMaxDownloadSettingsBytes.
+// Reads the [Download] section of zephyra.ini in the program folder (keys Url, AloftAddress,
+// GfsAddress, TimeoutSeconds and TotalSeconds); missing keys keep their defaults, and so does a
+// file that is not a regular file of at most kMaxDownloadSettingsBytes.
 inline constexpr std::uintmax_t kMaxDownloadSettingsBytes = 1024 * 1024;
 DownloadSettings readDownloadSettings(const std::string& programFolder);
 
@@ -41,6 +51,14 @@ class DownloadHost {
     virtual void setStatus(const std::string& text) = 0;
     // Asked while the download waits; true ends it.
     virtual bool cancelRequested() = 0;
+};
+
+// A body fetched whole, or why not.
+struct FetchedBody {
+    bool ok = false;
+    bool cancelled = false;
+    std::string body;
+    std::string error;  // in words for the user
 };
 
 struct DownloadResult {
@@ -78,6 +96,12 @@ class WeatherDownload {
     // no report has one).
     DownloadResult fetch(const DownloadSettings& settings, const std::string& outPath,
                          bool nameAfterNewestReport = false);
+
+    // Fetches url whole within the settings' limits, following redirects as fetch does; what
+    // names the download in the progress lines ("Downloading winds aloft: 12 KB."). A gzip
+    // body is handed over as it came.
+    FetchedBody fetchBody(const DownloadSettings& limits, const std::string& url,
+                          const std::string& what);
 
   private:
     platform::Scheduler& clock_;
