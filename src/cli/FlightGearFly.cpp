@@ -113,7 +113,7 @@ int flyOnFlightGear(flightplan::FlightPlan& flight, simlink::FlightGearLink& lin
     }
     // Without station weather the field aloft goes to FlightGear with every navigation tick.
     if (!weather) {
-        aloftEachTick = delivery::aloftSource(options.weather.aloft);
+        aloftEachTick = delivery::aloftSource(options.weather.aloft, &time);
     }
     std::unique_ptr<FlightTrace> trace;
     if (options.trace != nullptr) {

@@ -477,7 +477,7 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         aircraft.start();
         weather->start();
     } else if (weatherOptions.aloft) {
-        aircraft.upd_aloft(delivery::aloftSource(weatherOptions.aloft));
+        aircraft.upd_aloft(delivery::aloftSource(weatherOptions.aloft, &clock));
     }
     std::unique_ptr<FlightTrace> trace;
     if (traceFile.is_open()) {

@@ -10,18 +10,21 @@ constexpr int kClosestIntervalMs = 60000;
 constexpr int kFirstRandomIntervalMs = 60000;
 }  // namespace
 
-simlink::AloftSource aloftSource(std::shared_ptr<const weather::AloftField> field) {
+simlink::AloftSource aloftSource(std::shared_ptr<const weather::AloftField> field,
+                                 const platform::Scheduler* clock) {
     if (!field || field->empty()) {
         return {};
     }
-    return [field = std::move(field)](double latitude, double longitude,
-                                      double altitudeFeet) -> std::optional<simlink::AloftAir> {
-        const auto s = field->at(latitude, longitude, altitudeFeet);
-        if (!s) {
-            return std::nullopt;
-        }
-        return simlink::AloftAir{s->direction, s->speedKnots, s->temperature};
-    };
+    return
+        [field = std::move(field), clock](double latitude, double longitude,
+                                          double altitudeFeet) -> std::optional<simlink::AloftAir> {
+            const auto when = clock != nullptr ? static_cast<std::int64_t>(clock->wallClock()) : 0;
+            const auto s = field->at(latitude, longitude, altitudeFeet, when);
+            if (!s) {
+                return std::nullopt;
+            }
+            return simlink::AloftAir{s->direction, s->speedKnots, s->temperature};
+        };
 }
 
 WeatherDelivery::WeatherDelivery(simlink::SimLink& sim, platform::Scheduler& scheduler,
@@ -66,7 +69,7 @@ void WeatherDelivery::armAloftTimer() {
 
 void WeatherDelivery::setAloft(std::shared_ptr<const weather::AloftField> field) {
     const bool had = static_cast<bool>(aloft_);
-    aloft_ = aloftSource(std::move(field));
+    aloft_ = aloftSource(std::move(field), &scheduler_);
     if (aloft_ || had) {
         refreshAloft();
     }

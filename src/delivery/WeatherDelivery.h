@@ -19,8 +19,10 @@ class Timer;
 
 namespace zephyra::delivery {
 
-// The field aloft as a simulator samples it; an empty source for no field or an empty one.
-simlink::AloftSource aloftSource(std::shared_ptr<const weather::AloftField> field);
+// The field aloft as a simulator samples it, read for the clock's date and time (without a
+// clock: its earliest forecast); an empty source for no field or an empty one.
+simlink::AloftSource aloftSource(std::shared_ptr<const weather::AloftField> field,
+                                 const platform::Scheduler* clock = nullptr);
 
 // Weather delivery as one piece: the sender, the closest-station tracking and the random
 // variation over one station list, one database and one simulator. The main window drives

@@ -83,7 +83,8 @@ std::optional<AloftSample> fieldAt(const StationFacts& station, const Completion
     if (style.aloftField == nullptr || !station.latitude || !station.longitude) {
         return std::nullopt;
     }
-    auto s = style.aloftField->at(*station.latitude, *station.longitude, altitudeFeet);
+    auto s =
+        style.aloftField->at(*station.latitude, *station.longitude, altitudeFeet, style.aloftTime);
     if (s && !std::isfinite(s->speedKnots)) {
         return std::nullopt;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "weather/Records.h"
@@ -34,10 +35,12 @@ struct CompletionStyle {
     // temperatures at their altitudes, in place of the draws. The draws are still taken, so
     // every other value, and every record after, is what it would be without the field.
     const AloftField* aloftField = nullptr;
+    // The time the field is read for (seconds since 1970; 0: its earliest forecast).
+    std::int64_t aloftTime = 0;
 
     static CompletionStyle metar() { return {}; }
-    static CompletionStyle sa() { return {36.4, Aloft::SaDraws, true, true, nullptr}; }
-    static CompletionStyle custom() { return {10.0, Aloft::CustomDraws, false, false, nullptr}; }
+    static CompletionStyle sa() { return {36.4, Aloft::SaDraws, true, true, nullptr, 0}; }
+    static CompletionStyle custom() { return {10.0, Aloft::CustomDraws, false, false, nullptr, 0}; }
 };
 
 // The station facts the pass needs; a station that is not known stays at sea level in its

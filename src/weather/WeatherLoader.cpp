@@ -308,6 +308,7 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
 
     CompletionStyle withAloft = style;
     withAloft.aloftField = aloft_ != nullptr && !aloft_->empty() ? aloft_ : nullptr;
+    withAloft.aloftTime = static_cast<std::int64_t>(clock_.wallClock());
     for (std::size_t i = 0; i < order.size(); ++i) {
         // A station missing from the table stays at sea level in its report's own scale.
         StationFacts facts;
