@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "cli/FlightTrace.h"
+#include "delivery/WeatherDelivery.h"
 #include "flightplan/Navigator.h"
 #include "flightplan/PlanNumbers.h"
 #include "platform/RealTimeScheduler.h"
@@ -66,8 +68,12 @@ int flyOnFlightGear(flightplan::FlightPlan& flight, simlink::FlightGearLink& lin
     };
     // The exit code once the flight is over.
     int code = -1;
+    simlink::AloftSource aloftEachTick;
     auto tick = [&] {
         link.invalidate();
+        if (aloftEachTick) {
+            link.upd_aloft(aloftEachTick);
+        }
         const auto result = nav.tick({true, options.metric});
         const double t = time.now() - sent;
         if (result == flightplan::Navigator::TickResult::NotConnected) {
@@ -104,6 +110,16 @@ int flyOnFlightGear(flightplan::FlightPlan& flight, simlink::FlightGearLink& lin
     });
     if (weather) {
         weather->start();
+    }
+    // Without station weather the field aloft goes to FlightGear with every navigation tick.
+    if (!weather) {
+        aloftEachTick = delivery::aloftSource(options.weather.aloft, &time);
+    }
+    std::unique_ptr<FlightTrace> trace;
+    if (options.trace != nullptr) {
+        trace = std::make_unique<FlightTrace>(*options.trace, time,
+                                              [&] { return liveTraceRow(link, weather.get()); });
+        trace->start();
     }
     tick();
     if (code < 0) {

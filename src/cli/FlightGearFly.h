@@ -16,7 +16,8 @@ struct LiveFlightOptions {
     // The flight's clock runs this many times faster than real time (tests shorten the
     // minute-long weather timers and transitions with it); every time above is on that clock.
     double timeScale = 1.0;
-    FlightWeatherOptions weather;  // none unless weather.wanted()
+    FlightWeatherOptions weather;   // none unless weather.wanted(); its field aloft even then
+    std::ostream* trace = nullptr;  // a CSV row every second (null: none)
 };
 
 // Flies a sent plan in a running FlightGear in real time: the navigation tick every five

@@ -68,6 +68,8 @@ class SentWeatherLink final : public simlink::SimLink {
     void upd_observed(const simlink::ObservedWeather& observed) override {
         sim_.upd_observed(observed);
     }
+    void upd_aloft(const simlink::AloftSource& source) override { sim_.upd_aloft(source); }
+    std::optional<simlink::AloftAir> get_aloftHere() override { return sim_.get_aloftHere(); }
     void upd_visib(double statuteMiles) override {
         sent.visibilityMiles = statuteMiles;
         sim_.upd_visib(statuteMiles);
@@ -132,6 +134,7 @@ class PrintingHost final : public delivery::DeliveryHost {
         : sim_(sim), held_(held), sent_(sent), clock_(clock), stations_(stations), out_(out) {}
     int switches = 0;
     double startedAt = 0.0;
+    std::string station;
 
     void setStatus(const std::string&) override {}
     bool sendWeatherOn() override { return true; }
@@ -144,6 +147,7 @@ class PrintingHost final : public delivery::DeliveryHost {
     }
     void showLastStation(const std::string& id) override {
         ++switches;
+        station = id;
         std::string name;
         for (int i = 1; i <= stations_.count(); ++i) {
             if (stations_[i].ID == id) {
@@ -304,6 +308,7 @@ std::unique_ptr<FlightWeather> FlightWeather::prepare(const FlightWeatherOptions
         }
         weather::WeatherLoader loader(*db, parts->random, parts->dialogs, clock, loadHost,
                                       parts->loaded);
+        loader.setAloft(options.aloft.get());
         if (!loader.loadMetar(copy, false).finished) {
             err << "zephyra-cli fly: " << parts->dialogs.lastMessage() << "\n";
             return nullptr;
@@ -330,6 +335,7 @@ std::unique_ptr<FlightWeather> FlightWeather::prepare(const FlightWeatherOptions
     settings.UnlimitedVis = options.settings.unlimitedVis;
     settings.NewClouds = options.settings.newClouds;
     settings.Wind = options.settings.winds;
+    parts->delivery->setAloft(options.aloft);
     return std::unique_ptr<FlightWeather>(new FlightWeather(std::move(parts)));
 }
 
@@ -341,6 +347,14 @@ void FlightWeather::start() {
 
 int FlightWeather::switches() const {
     return parts_->host->switches;
+}
+
+std::string FlightWeather::station() const {
+    return parts_->host->station;
+}
+
+const WeatherLine* FlightWeather::sentWeather() const {
+    return parts_->sentLink ? &parts_->sentLink->sent : nullptr;
 }
 
 std::string weatherText(const WeatherLine& w) {

@@ -6,6 +6,7 @@
 
 #include "flightplan/PlanStore.h"
 #include "simlink/SimulatorChoice.h"
+#include "weather/AloftField.h"
 
 namespace zephyra::platform {
 class Scheduler;
@@ -19,6 +20,8 @@ class SimLink;
 }  // namespace zephyra::simlink
 
 namespace zephyra::cli {
+
+struct WeatherLine;
 
 // The settings a flight sends weather with: vane98.par's, as the window reads them, then the
 // command line's.
@@ -51,6 +54,9 @@ struct FlightWeatherOptions {
     bool customWeather = false;  // the plan's own custom weather (the Yes answer at Load)
     std::string database;        // copied to a temporary folder: the flight never changes it
     FlySettings settings;
+    // Winds and temperatures aloft (null: none): the load completes the stations' layers aloft
+    // from them and the simulator flies in them.
+    std::shared_ptr<const weather::AloftField> aloft;
 
     bool wanted() const { return customWeather || !metarFile.empty(); }
 };
@@ -75,6 +81,10 @@ class FlightWeather {
     // built-in aircraft must be running.
     void start();
     int switches() const;
+    // The station whose weather is in use (empty before the first).
+    std::string station() const;
+    // What was last sent to a live simulator; null for the built-in aircraft, which holds it.
+    const WeatherLine* sentWeather() const;
 
     struct Parts;
 

@@ -6,11 +6,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <optional>
 
+#include "cli/AloftFile.h"
 #include "cli/FlightGearFly.h"
+#include "cli/FlightTrace.h"
 #include "cli/FlightWeather.h"
+#include "delivery/WeatherDelivery.h"
 #include "flightplan/AutoGenerator.h"
 #include "flightplan/NavaidFinder.h"
 #include "flightplan/PlanFile.h"
@@ -56,6 +60,7 @@ constexpr const char* kFlyUsage =
                          [--weather FILE | --custom-weather] [--max-turb N]
                          [--unlimited-vis N] [--new-clouds on|off] [--winds on|off]
                          [--simulator builtin|flightgear] [--fg-host HOST] [--fg-port PORT]
+                         [--aloft FILE] [--trace FILE.csv]
 
 Sends the plan and flies it on the built-in aircraft in virtual time with A/P Update on,
 printing each waypoint as it is passed: virtual time, aircraft position, altitude and
@@ -86,6 +91,14 @@ program (built-in, 127.0.0.1, 5401).
   --simulator NAME   builtin or flightgear
   --fg-host HOST     FlightGear's property server (default 127.0.0.1)
   --fg-port PORT     its port (default 5401)
+  --aloft FILE       winds and temperatures aloft (NOAA FB text or GRIB2, as the aloft command
+                     reads them): the weather load takes the stations' layers aloft from them,
+                     and the aircraft flies in them at its own position and altitude (FlightGear
+                     gets them on its five aloft levels, refreshed every five seconds)
+  --trace FILE.csv   write a row every second of the flight: time_s, lat, lon, alt_ft,
+                     wind_dir_deg, wind_kt, temp_c (the air the aircraft flies in; with
+                     FlightGear the field's, or the wind FlightGear reports), pressure_inhg,
+                     visibility_sm (the weather sent) and station (whose weather is in use)
 
 The weather settings and the unit setting come from "vane98.par" beside the program, as in
 the window (without it: those a first run writes); the options above override them.
@@ -338,7 +351,7 @@ class FlyLoadHost final : public flightplan::PlanLoadHost {
 }  // namespace
 
 int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string planPath, airport, database = defaultDatabase();
+    std::string planPath, airport, database = defaultDatabase(), aloftPath, tracePath;
     FlightWeatherOptions weatherOptions;
     weatherOptions.settings = readFlySettings(
         platform::joinPath(platform::folders().settings, shell::kParamFileName), err);
@@ -370,6 +383,10 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
             weatherOptions.customWeather = true;
         } else if (a == "--weather" && i + 1 < args.size()) {
             weatherOptions.metarFile = args[++i];
+        } else if (a == "--aloft" && i + 1 < args.size()) {
+            aloftPath = args[++i];
+        } else if (a == "--trace" && i + 1 < args.size()) {
+            tracePath = args[++i];
         } else if ((a == "--from-airport" || a == "--db") && i + 1 < args.size()) {
             (a == "--db" ? database : airport) = args[++i];
         } else if (!a.empty() && a[0] != '-' && planPath.empty()) {
@@ -404,11 +421,32 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         err << "zephyra-cli fly: the plan has no entries\n";
         return 1;
     }
+    if (!aloftPath.empty()) {
+        auto db = weather::WeatherDb::open(database, nullptr, false);
+        if (!db) {
+            err << "zephyra-cli fly: cannot open the database " << database
+                << " to place the winds aloft sites\n";
+            return 1;
+        }
+        weatherOptions.aloft = loadAloftField(aloftPath, *db, "zephyra-cli fly", out, err);
+        if (!weatherOptions.aloft) {
+            return 1;
+        }
+    }
+    std::ofstream traceFile;
+    if (!tracePath.empty()) {
+        traceFile.open(tracePath, std::ios::out | std::ios::trunc);
+        if (!traceFile) {
+            err << "zephyra-cli fly: cannot write the trace " << tracePath << "\n";
+            return 1;
+        }
+    }
     if (simulator.kind == simlink::SimulatorKind::FlightGear) {
         simlink::FlightGearLink link(simulator.flightGear);
         LiveFlightOptions live;
         live.metric = metric;
         live.weather = weatherOptions;
+        live.trace = traceFile.is_open() ? &traceFile : nullptr;
         return flyOnFlightGear(flight, link, live, out, err);
     }
     platform::VirtualScheduler clock;
@@ -438,6 +476,14 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
         // The tracking reads the position of a running aircraft.
         aircraft.start();
         weather->start();
+    } else if (weatherOptions.aloft) {
+        aircraft.upd_aloft(delivery::aloftSource(weatherOptions.aloft, &clock));
+    }
+    std::unique_ptr<FlightTrace> trace;
+    if (traceFile.is_open()) {
+        trace = std::make_unique<FlightTrace>(
+            traceFile, clock, [&] { return builtInTraceRow(aircraft, weather.get()); });
+        trace->start();
     }
     const auto outcome = flightplan::flyPlan(
         flight, aircraft, clock, {48.0 * 3600.0, metric}, [&](const flightplan::PassedWaypoint& p) {
@@ -449,6 +495,14 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
                 << p.shownDist << " (" << dist << " nm)  " << (p.last ? "arrived at " : "passed ")
                 << p.name << "\n";
         });
+    if (trace) {
+        trace->stop();
+        traceFile.flush();
+        if (!traceFile) {
+            err << "zephyra-cli fly: the trace " << tracePath << " could not be written whole\n";
+            return 1;
+        }
+    }
     if (!outcome.arrived) {
         err << "zephyra-cli fly: the last waypoint was not reached in "
             << clockText(outcome.seconds) << "\n";

@@ -13,6 +13,7 @@
 #include <optional>
 #include <sstream>
 
+#include "cli/AloftFile.h"
 #include "flightplan/WaypointStore.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
@@ -35,14 +36,17 @@ namespace zephyra::cli {
 namespace {
 
 void decodeUsage(std::ostream& out) {
-    out << "usage: zephyra-cli decode [--sa] [--dump] [--db FILE] [--wayp N] WEATHER_FILE\n"
+    out << "usage: zephyra-cli decode [--sa] [--dump] [--db FILE] [--wayp N] [--aloft FILE] "
+           "WEATHER_FILE\n"
            "  Loads a METAR (or with --sa an SA) file into the database as the main window\n"
            "  does, then the waypoints, and prints every message the window would show.\n"
            "  A file that needs its line ends repaired is repaired into vane1.txt beside\n"
            "  the database; the file itself is never changed.\n"
            "  --dump  print one JSON line per report as the first pass reads it; no load\n"
            "  --db    the database (default: vanedb.mdb beside the program)\n"
-           "  --wayp  waypoint region: 0 Americas, 1 Europe-Other, 2 All (default), 3 None\n";
+           "  --wayp  waypoint region: 0 Americas, 1 Europe-Other, 2 All (default), 3 None\n"
+           "  --aloft winds aloft (FB text or GRIB2): the layers aloft of the stations it\n"
+           "          reaches come from it instead of random draws\n";
 }
 
 std::string jsonString(const std::string& s) {
@@ -149,10 +153,17 @@ int dump(const std::string& path, bool sa, std::ostream& out, std::ostream& err)
 }  // namespace
 
 int loadWeatherFile(const std::string& database, const std::string& file, bool sa, int region,
-                    std::ostream& out, std::ostream& err) {
+                    std::ostream& out, std::ostream& err, const std::string& aloftFile) {
     auto db = openDatabaseOrSay(database, "zephyra-cli", err);
     if (!db) {
         return 1;
+    }
+    std::shared_ptr<const weather::AloftField> aloft;
+    if (!aloftFile.empty()) {
+        aloft = loadAloftField(aloftFile, *db, "zephyra-cli", out, err);
+        if (!aloft) {
+            return 1;
+        }
     }
     platform::ScriptedDialogs dialogs;
     platform::DefaultRandom rnd;
@@ -160,6 +171,7 @@ int loadWeatherFile(const std::string& database, const std::string& file, bool s
     ConsoleHost host(dialogs);
     weather::LoadedWeather loaded;
     weather::WeatherLoader loader(*db, rnd, dialogs, clock, host, loaded);
+    loader.setAloft(aloft.get());
 
     const auto started = std::chrono::steady_clock::now();
     weather::LoadOutcome outcome;
@@ -205,6 +217,7 @@ int runDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
     bool dumpOnly = false;
     std::string database = defaultDatabase();
     std::string file;
+    std::string aloftFile;
     int region = flightplan::kAll;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -217,6 +230,8 @@ int runDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
             dumpOnly = true;
         } else if (a == "--db" && i + 1 < args.size()) {
             database = args[++i];
+        } else if (a == "--aloft" && i + 1 < args.size()) {
+            aloftFile = args[++i];
         } else if (a == "--help" || a == "-h") {
             decodeUsage(out);
             return 0;
@@ -234,7 +249,7 @@ int runDecodeCommand(const std::vector<std::string>& args, std::ostream& out, st
     if (dumpOnly) {
         return dump(file, sa, out, err);
     }
-    return loadWeatherFile(database, file, sa, region, out, err);
+    return loadWeatherFile(database, file, sa, region, out, err, aloftFile);
 }
 
 int runAgreeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

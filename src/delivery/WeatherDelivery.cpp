@@ -1,6 +1,7 @@
 #include "delivery/WeatherDelivery.h"
 
 #include "platform/Scheduler.h"
+#include "simlink/SimLink.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::delivery {
@@ -9,6 +10,23 @@ namespace {
 constexpr int kClosestIntervalMs = 60000;
 constexpr int kFirstRandomIntervalMs = 60000;
 }  // namespace
+
+simlink::AloftSource aloftSource(std::shared_ptr<const weather::AloftField> field,
+                                 const platform::Scheduler* clock) {
+    if (!field || field->empty()) {
+        return {};
+    }
+    return
+        [field = std::move(field), clock](double latitude, double longitude,
+                                          double altitudeFeet) -> std::optional<simlink::AloftAir> {
+            const auto when = clock != nullptr ? static_cast<std::int64_t>(clock->wallClock()) : 0;
+            const auto s = field->at(latitude, longitude, altitudeFeet, when);
+            if (!s) {
+                return std::nullopt;
+            }
+            return simlink::AloftAir{s->direction, s->speedKnots, s->temperature};
+        };
+}
 
 WeatherDelivery::WeatherDelivery(simlink::SimLink& sim, platform::Scheduler& scheduler,
                                  platform::Random& random, DeliveryHost& host,
@@ -19,7 +37,9 @@ WeatherDelivery::WeatherDelivery(simlink::SimLink& sim, platform::Scheduler& sch
       tracker_(stations, sender_, host),
       variation_(sim, random, sender_, host, databasePath),
       blended_(sim, sender_, host),
-      databasePath_(databasePath) {}
+      databasePath_(databasePath),
+      sim_(sim),
+      host_(host) {}
 
 WeatherDelivery::~WeatherDelivery() = default;
 
@@ -55,11 +75,41 @@ void WeatherDelivery::armTimers() {
         closest_->setInterval(0);
         random_->setInterval(0);
         blend_->setInterval(sender_.settings.blendSendSeconds * 1000);
+        armAloftTimer();
         return;
     }
     blend_->setInterval(0);
     closest_->setInterval(kClosestIntervalMs);
     random_->setInterval(kFirstRandomIntervalMs);
+    armAloftTimer();
+}
+
+void WeatherDelivery::armAloftTimer() {
+    if (!aloft_) {
+        if (aloftTimer_) {
+            aloftTimer_->setInterval(0);
+        }
+        return;
+    }
+    if (!aloftTimer_) {
+        aloftTimer_ = scheduler_.createTimer([this] { refreshAloft(); });
+    }
+    aloftTimer_->setInterval(kAloftRefreshMs);
+}
+
+void WeatherDelivery::setAloft(std::shared_ptr<const weather::AloftField> field) {
+    const bool had = static_cast<bool>(aloft_);
+    aloft_ = aloftSource(std::move(field), &scheduler_);
+    if (aloft_ || had) {
+        refreshAloft();
+    }
+    armAloftTimer();
+}
+
+void WeatherDelivery::refreshAloft() {
+    if (host_.sendWeatherOn()) {
+        sim_.upd_aloft(aloft_);
+    }
 }
 
 void WeatherDelivery::stopTimers() {
@@ -67,6 +117,9 @@ void WeatherDelivery::stopTimers() {
         closest_->setInterval(0);
         random_->setInterval(0);
         blend_->setInterval(0);
+    }
+    if (aloftTimer_) {
+        aloftTimer_->setInterval(0);
     }
 }
 

@@ -8,6 +8,8 @@
 #include "delivery/RandomVariation.h"
 #include "delivery/StationTracker.h"
 #include "delivery/WeatherSender.h"
+#include "simlink/SimLink.h"
+#include "weather/AloftField.h"
 #include "weather/Records.h"
 
 namespace zephyra::platform {
@@ -17,6 +19,11 @@ class Timer;
 }  // namespace zephyra::platform
 
 namespace zephyra::delivery {
+
+// The field aloft as a simulator samples it, read for the clock's date and time (without a
+// clock: its earliest forecast); an empty source for no field or an empty one.
+simlink::AloftSource aloftSource(std::shared_ptr<const weather::AloftField> field,
+                                 const platform::Scheduler* clock = nullptr);
 
 // Weather delivery as one piece: the sender, the closest-station tracking and the random
 // variation over one station list, one database and one simulator. The main window drives
@@ -53,7 +60,18 @@ class WeatherDelivery {
     void armTimers();
     void stopTimers();
 
+    // The forecast field aloft the simulator flies in (null or empty: none, the wind layers of
+    // the stations rule). The simulator gets it at once and again on every refreshAloft,
+    // which runs every five seconds on the scheduler while a field is set (stopTimers stops
+    // it, armTimers starts it again), so a simulator that samples the field at its own
+    // position follows the aircraft. Nothing is sent while "Send Weather" is off.
+    void setAloft(std::shared_ptr<const weather::AloftField> field);
+    void refreshAloft();
+    static constexpr int kAloftRefreshMs = 5000;
+
   private:
+    void armAloftTimer();
+
     platform::Scheduler& scheduler_;
     WeatherSender sender_;
     StationTracker tracker_;
@@ -63,6 +81,10 @@ class WeatherDelivery {
     std::unique_ptr<platform::Timer> closest_;
     std::unique_ptr<platform::Timer> blend_;
     std::unique_ptr<platform::Timer> random_;
+    std::unique_ptr<platform::Timer> aloftTimer_;
+    simlink::SimLink& sim_;
+    DeliveryHost& host_;
+    simlink::AloftSource aloft_;
 };
 
 }  // namespace zephyra::delivery

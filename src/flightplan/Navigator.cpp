@@ -117,7 +117,11 @@ bool Navigator::compute() {
     const double alt = sim_.get_alt();
     double windDir = 0.0;
     double windSpd = 0.0;
-    if (alt < sim_.get_wind1Floor()) {
+    if (const auto field = sim_.get_aloftHere()) {
+        // A forecast field aloft gives the wind at the aircraft's own altitude.
+        windDir = field->direction.value_or(0.0);
+        windSpd = field->speedKnots;
+    } else if (alt < sim_.get_wind1Floor()) {
         windDir = sim_.get_wind0Dir();
         windSpd = sim_.get_wind0Spd();
     } else if (alt < sim_.get_wind2Floor()) {

@@ -27,6 +27,11 @@ DeliveryActions::DeliveryActions(AppContext& context, VaneWindow& vane)
 }
 
 void DeliveryActions::refreshSettings() {
+    if (ctx_.aloft != aloftGiven_) {
+        // Winds aloft loaded or downloaded since: the simulator flies in them from now on.
+        aloftGiven_ = ctx_.aloft;
+        delivery_.setAloft(aloftGiven_);
+    }
     auto& s = delivery_.settings();
     s.MaxTurb = ctx_.settings.MaxTurb;
     s.UnlimitedVis = ctx_.settings.UnlimitedVis;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -58,6 +59,7 @@ class DeliveryActions : public QObject, public delivery::DeliveryHost {
     bool blending_ = false;    // the last tick was a blended one
     bool blendStale_ = true;   // weather was loaded since the blend last read it
     delivery::WeatherDelivery delivery_;
+    std::shared_ptr<const weather::AloftField> aloftGiven_;  // the field the delivery has
 };
 
 }  // namespace zephyra::shell

@@ -159,6 +159,7 @@ void WeatherActions::updateWeather() {
         if (auto db = openDatabase(path)) {
             weather::WeatherLoader loader(*db, ctx_.random, ctx_.dialogs, ctx_.scheduler, *this,
                                           ctx_.weather);
+            loader.setAloft(ctx_.aloft.get());
             if (vane_.option("optSA")->isChecked()) {
                 outcome = loader.loadSa(path);
             } else {
@@ -194,6 +195,7 @@ void WeatherActions::useLastWeather() {
             ctx_.shared.useLastWeather = 1;
             weather::WeatherLoader loader(*db, ctx_.random, ctx_.dialogs, ctx_.scheduler, *this,
                                           ctx_.weather);
+            loader.setAloft(ctx_.aloft.get());
             clearNoWeatherText(loader.loadMetar({}, true));
             ctx_.shared.useLastWeather = 0;
         }

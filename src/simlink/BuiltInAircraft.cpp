@@ -118,13 +118,13 @@ void BuiltInAircraft::step(double dt) {
     approach(alt_, targetAlt_, kClimbRate * dt);
     approach(tas_, targetTrueAirspeed(), kAcceleration * dt);
 
-    const WindLayer& wind = weather_.wind[static_cast<std::size_t>(windLayerAt(alt_))];
-    const double windSpeed = std::max(0.0, static_cast<double>(wind.speed));
+    const Air here = air();
+    const double windSpeed = std::max(0.0, here.windSpeed);
     // The direction is where the wind comes from, so it pushes the other way.
-    const double vNorth =
-        tas_ * std::cos(heading_ * kDegToRad) - windSpeed * std::cos(wind.direction * kDegToRad);
-    const double vEast =
-        tas_ * std::sin(heading_ * kDegToRad) - windSpeed * std::sin(wind.direction * kDegToRad);
+    const double vNorth = tas_ * std::cos(heading_ * kDegToRad) -
+                          windSpeed * std::cos(here.windDirection * kDegToRad);
+    const double vEast = tas_ * std::sin(heading_ * kDegToRad) -
+                         windSpeed * std::sin(here.windDirection * kDegToRad);
 
     const double hours = dt / 3600.0;
     const double cosLat = std::cos(lat_ * kDegToRad);
@@ -175,6 +175,63 @@ int BuiltInAircraft::windLayerAt(double altitudeFeet) const {
         }
     }
     return 3;
+}
+
+std::optional<AloftAir> BuiltInAircraft::fieldHere() const {
+    if (!aloft_ || windLayerAt(alt_) == 0) {
+        return std::nullopt;  // the surface layer is the station's own wind
+    }
+    auto a = aloft_(lat_, lon_, alt_);
+    if (a && (!std::isfinite(a->speedKnots) || (a->direction && !std::isfinite(*a->direction)))) {
+        return std::nullopt;
+    }
+    return a;
+}
+
+std::optional<double> BuiltInAircraft::layerTemperature(double altitudeFeet) const {
+    const Temperatures& t = weather_.temperatures;
+    if (!t.received) {
+        return std::nullopt;
+    }
+    const auto c = [&](std::size_t i) { return toCelsius(t.degrees[i], t.scale); };
+    if (altitudeFeet <= t.altitude[0]) {
+        return c(0);
+    }
+    for (std::size_t i = 1; i < t.altitude.size(); ++i) {
+        if (altitudeFeet <= t.altitude[i]) {
+            const double span = t.altitude[i] - t.altitude[i - 1];
+            const double f = span > 0 ? (altitudeFeet - t.altitude[i - 1]) / span : 1.0;
+            return c(i - 1) + f * (c(i) - c(i - 1));
+        }
+    }
+    return c(t.altitude.size() - 1);
+}
+
+BuiltInAircraft::Air BuiltInAircraft::air() const {
+    Air out;
+    const auto field = fieldHere();
+    const WindLayer& wind = weather_.wind[static_cast<std::size_t>(windLayerAt(alt_))];
+    if (field) {
+        out.fromField = true;
+        out.windSpeed = field->speedKnots;
+        out.windDirection = field->direction.value_or(wind.direction);
+        out.temperatureC = field->temperatureC;
+    } else {
+        out.windSpeed = wind.speed;
+        out.windDirection = wind.direction;
+    }
+    if (!out.temperatureC) {
+        out.temperatureC = layerTemperature(alt_);
+    }
+    return out;
+}
+
+void BuiltInAircraft::upd_aloft(const AloftSource& source) {
+    aloft_ = source;
+}
+
+std::optional<AloftAir> BuiltInAircraft::get_aloftHere() {
+    return running_ ? fieldHere() : std::nullopt;
 }
 
 // Non-finite values are ignored: one bad number would otherwise stick to the aircraft.

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,8 @@ namespace zephyra::simlink {
 // - Magnetic variation v is kept in 0..360: magnetic = true - v, so v below 180 is east
 //   variation and v of 180 and above is (360 - v) west; 5 W is 355.
 // - Before any wind arrives every layer is calm and the floors are 5000, 15000, 30000 ft.
+// - With a field aloft (upd_aloft) the wind above the surface layer and the temperature come
+//   from the field at the aircraft's own position and altitude wherever it reaches.
 // - While stopped the SimLink getters return kNoPosition; setters and the accessors below
 //   keep working, so the state can be prepared before the simulator "runs".
 class BuiltInAircraft : public SimLink {
@@ -139,6 +142,17 @@ class BuiltInAircraft : public SimLink {
     // The wind layer (0..3) in force at an altitude.
     int windLayerAt(double altitudeFeet) const;
 
+    // The air the aircraft flies in now: the field's above the surface layer where it reaches,
+    // else the wind layer in force and the temperature between the temperature layers sent
+    // (none before any arrived).
+    struct Air {
+        double windDirection = 0.0;  // degrees true, from
+        double windSpeed = 0.0;      // knots
+        std::optional<double> temperatureC;
+        bool fromField = false;
+    };
+    Air air() const;
+
     const WeatherState& weather() const { return weather_; }
     const std::deque<Call>& calls() const { return calls_; }
     // Calls of that name since construction or clearLog(), including ones the bounded log
@@ -178,6 +192,8 @@ class BuiltInAircraft : public SimLink {
 
     void upd_visib(double statuteMiles) override;
     bool modelsAtmosphere() const override { return true; }
+    void upd_aloft(const AloftSource& source) override;
+    std::optional<AloftAir> get_aloftHere() override;
     void upd_observed(const ObservedWeather& observed) override;
     void upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int32_t t1Alt, std::int32_t t1Deg,
                    std::int32_t t2Alt, std::int32_t t2Deg, std::int32_t t3Alt, std::int32_t t3Deg,
@@ -209,6 +225,8 @@ class BuiltInAircraft : public SimLink {
     void log(std::string_view name, std::initializer_list<double> args);
     double whileRunning(double value) const { return running_ ? value : kNoPosition; }
     double windFloor(int layer) const;
+    std::optional<AloftAir> fieldHere() const;
+    std::optional<double> layerTemperature(double altitudeFeet) const;
 
     platform::Scheduler& scheduler_;
     std::unique_ptr<platform::Timer> timer_;
@@ -231,6 +249,7 @@ class BuiltInAircraft : public SimLink {
     double speedSetting_ = kDefaultAirspeed;
 
     WeatherState weather_;
+    AloftSource aloft_;
     std::deque<Call> calls_;
     std::map<std::string, int, std::less<>> callCounts_;
     std::size_t logLimit_ = kDefaultLogLimit;

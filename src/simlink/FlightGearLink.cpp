@@ -489,12 +489,24 @@ void FlightGearLink::upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int3
                                                               : pressureMb * kInHgPerMillibar) *
                    1000.0) /
         1000.0;
+    temperatures_ = std::make_pair(temps, inHg);
+    writeWeather("temperatures", temperatureLines(!fieldAloft_));
+}
+
+std::string FlightGearLink::temperatureLines(bool aloftEntries) const {
     std::string lines;
+    if (!temperatures_) {
+        return lines;
+    }
+    const auto& [temps, inHg] = *temperatures_;
     for (std::size_t i = 0; i < kEntries.size(); ++i) {
-        lines += setd(kEntries[i] + "temperature-sea-level-degc", std::round(temps[i] * 10) / 10);
+        if (i < 2 || aloftEntries) {
+            lines +=
+                setd(kEntries[i] + "temperature-sea-level-degc", std::round(temps[i] * 10) / 10);
+        }
         lines += setd(kEntries[i] + "pressure-sea-level-inhg", inHg);
     }
-    writeWeather("temperatures", lines);
+    return lines;
 }
 
 void FlightGearLink::upd_cloud(int layer, std::int32_t base, std::int32_t top, double coverage) {
@@ -535,10 +547,81 @@ void FlightGearLink::upd_wind0(std::int32_t, std::int32_t speed, double directio
 void FlightGearLink::upd_aloft(int entry, std::int32_t base, std::int32_t speed, double direction,
                                double turbulence) {
     const std::string e = aloft(entry);
-    writeWeather("wind " + std::to_string(entry + 1),
-                 setd(e + "elevation-ft", base) + setd(e + "wind-from-heading-deg", direction) +
-                     setd(e + "wind-speed-kt", speed) +
-                     setd(e + "turbulence/magnitude-norm", turbulenceNorm(turbulence)));
+    auto& lines = layerWinds_[static_cast<std::size_t>(entry)];
+    lines = setd(e + "elevation-ft", base) + setd(e + "wind-from-heading-deg", direction) +
+            setd(e + "wind-speed-kt", speed) +
+            setd(e + "turbulence/magnitude-norm", turbulenceNorm(turbulence));
+    if (!fieldAloft_) {
+        writeWeather("wind " + std::to_string(entry + 1), lines);
+    }
+}
+
+void FlightGearLink::upd_aloft(const AloftSource& source) {
+    aloft_ = source;
+    std::string lines;
+    if (aloft_) {
+        const double lat = get_curr_lat();
+        const double lon = get_curr_lon();
+        if (lat == kNoPosition || lon == kNoPosition) {
+            return;  // nowhere to sample: what the entries hold stays
+        }
+        for (std::size_t i = 0; i < kAloftElevations.size(); ++i) {
+            const auto a = aloft_(lat, lon, kAloftElevations[i]);
+            if (!a || !std::isfinite(a->speedKnots)) {
+                continue;
+            }
+            const std::string e = aloft(static_cast<int>(i));
+            // The height first: FlightGear works an entry's sea-level temperature out of the
+            // temperature at its height.
+            lines += setd(e + "elevation-ft", kAloftElevations[i]);
+            if (a->direction && std::isfinite(*a->direction)) {
+                lines += setd(e + "wind-from-heading-deg", std::round(*a->direction));
+            }
+            lines += setd(e + "wind-speed-kt", std::round(a->speedKnots * 10) / 10);
+            if (a->temperatureC && std::isfinite(*a->temperatureC)) {
+                lines += setd(e + "temperature-degc", std::round(*a->temperatureC * 10) / 10);
+            }
+        }
+    }
+    if (!lines.empty()) {
+        if (!fieldAloft_) {
+            fieldAloft_ = true;
+            for (int layer = 1; layer <= 3; ++layer) {
+                weather_.erase("wind " + std::to_string(layer));
+            }
+            if (temperatures_) {
+                writeWeather("temperatures", temperatureLines(false));
+            }
+        }
+        writeWeather("aloft field", lines);
+        return;
+    }
+    if (fieldAloft_) {
+        // The field no longer reaches the aircraft: the layers last sent take over again.
+        fieldAloft_ = false;
+        weather_.erase("aloft field");
+        for (std::size_t i = 0; i < layerWinds_.size(); ++i) {
+            if (!layerWinds_[i].empty()) {
+                writeWeather("wind " + std::to_string(i + 1), layerWinds_[i]);
+            }
+        }
+        if (temperatures_) {
+            writeWeather("temperatures", temperatureLines(true));
+        }
+    }
+}
+
+std::optional<AloftAir> FlightGearLink::get_aloftHere() {
+    if (!aloft_ || !fieldAloft_) {
+        return std::nullopt;
+    }
+    const double lat = get_curr_lat();
+    const double lon = get_curr_lon();
+    const double alt = get_alt();
+    if (lat == kNoPosition || lon == kNoPosition || alt < kAloftElevations[0]) {
+        return std::nullopt;  // below the aloft entries the surface wind rules
+    }
+    return aloft_(lat, lon, alt);
 }
 
 void FlightGearLink::upd_wind1(std::int32_t base, double, std::int32_t speed, double direction,

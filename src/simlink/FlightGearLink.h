@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "simlink/PropertyConnection.h"
 #include "simlink/SimLink.h"
@@ -37,8 +38,13 @@ struct FlightGearSettings {
 //   boundary entries, wind layers 1..3 onto aloft entries 0..2 (their elevation is the
 //   layer's floor), cloud layers 1 and 2 onto /environment/clouds/layer[0] and [1]. The
 //   thunderstorm has no switch in FlightGear; its nearest equivalent is a third cloud layer
-//   with rain. Before the first weather of a connection FlightGear's own live weather and
-//   METAR updates are switched off; the destructor switches them back as they were.
+//   with rain. A field aloft (upd_aloft), while it reaches the aircraft, takes the five aloft
+//   entries instead, at FlightGear's own heights (5,000 to 30,000 ft): each entry gets the
+//   field's wind and temperature at the aircraft's latitude and longitude and the entry's
+//   height, refreshed on every call; the layers and temperatures aloft sent meanwhile are kept
+//   and come back when the field stops reaching the aircraft. Before the first weather of a
+//   connection FlightGear's own live weather and METAR updates are switched off; the destructor
+//   switches them back as they were.
 // - The autopilot gets the magnetic heading bug, target altitude and target speed with
 //   their locks engaged; a Mach number is converted to indicated knots at the aircraft's
 //   altitude, since the generic autopilot has no Mach hold.
@@ -70,6 +76,12 @@ class FlightGearLink final : public SimLink {
     void setWeatherSending(bool on) override { weatherSending_ = on; }
     bool modelsAtmosphere() const override { return true; }
     void upd_observed(const ObservedWeather& observed) override;
+    void upd_aloft(const AloftSource& source) override;
+    std::optional<AloftAir> get_aloftHere() override;
+    // FlightGear's own heights of /environment/config/aloft/entry[0..4] (feet above sea level).
+    static constexpr std::array<double, 5> kAloftElevations{5000, 10000, 18000, 24000, 30000};
+    // Whether the field aloft holds the aloft entries now.
+    bool fieldAloft() const { return fieldAloft_; }
 
     double get_curr_lat() override;
     double get_curr_lon() override;
@@ -162,6 +174,9 @@ class FlightGearLink final : public SimLink {
     void upd_aloft(int entry, std::int32_t base, std::int32_t speed, double direction,
                    double turbulence);
     void upd_cloud(int layer, std::int32_t base, std::int32_t top, double coverage);
+    // The temperatures kept from upd_temps as lines, on the aloft entries too or the surface
+    // entries only (while the field holds the aloft ones).
+    std::string temperatureLines(bool aloftEntries) const;
 
     FlightGearSettings settings_;
     PropertyConnection connection_;
@@ -178,6 +193,11 @@ class FlightGearLink final : public SimLink {
     std::map<std::string, std::string> weather_;  // the last lines of each kind of weather
     bool weatherSending_ = true;
     ObservedWeather observed_;  // the station's full observation; while valid it draws the sky
+    AloftSource aloft_;
+    bool fieldAloft_ = false;
+    std::array<std::string, 3> layerWinds_;  // the lines of wind layers 1..3 last sent
+    // The last upd_temps: sea-level temperature of each entry (C) and the pressure (inHg).
+    std::optional<std::pair<std::array<double, 7>, double>> temperatures_;
 };
 
 }  // namespace zephyra::simlink

@@ -53,6 +53,14 @@ class SelectedLink final : public SimLink {
             target_->upd_observed(o);
         }
     }
+    void upd_aloft(const AloftSource& source) override {
+        if (target_ != nullptr) {
+            target_->upd_aloft(source);
+        }
+    }
+    std::optional<AloftAir> get_aloftHere() override {
+        return target_ != nullptr ? target_->get_aloftHere() : std::nullopt;
+    }
     void upd_temps(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
                    std::int32_t f, std::int32_t g, std::int32_t h, double p,
                    TemperatureScale scale) override {

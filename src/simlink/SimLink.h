@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,20 @@ struct ObservedWeather {
     std::optional<double> seaLevelInHg;
     bool operator==(const ObservedWeather&) const = default;
 };
+
+// The wind and temperature of a forecast field at one point and altitude.
+struct AloftAir {
+    std::optional<double> direction;  // degrees true, where the wind blows from; none when light
+                                      // and variable
+    double speedKnots = 0.0;
+    std::optional<double> temperatureC;
+    bool operator==(const AloftAir&) const = default;
+};
+// The forecast field aloft as a simulator samples it: the air at a latitude, longitude (degrees,
+// north and east positive) and altitude (feet above sea level), or nothing where the field does
+// not reach.
+using AloftSource =
+    std::function<std::optional<AloftAir>(double latitude, double longitude, double altitudeFeet)>;
 
 // The scale the temperatures of a send are in: a weather record holds whole degrees of either.
 enum class TemperatureScale { Fahrenheit, Celsius };
@@ -68,6 +83,16 @@ class SimLink {
     // two cloud layers and whole miles take their clouds, visibility, dew point and
     // precipitation from it while it is valid; FS98's calls ignore it.
     virtual void upd_observed(const ObservedWeather& /*observed*/) {}
+
+    // The winds and temperatures aloft from a forecast field, sampled at the aircraft's own
+    // position: while the source reaches the aircraft they replace wind layers 1..3 and the
+    // temperatures aloft. The delivery calls this again every few seconds as the aircraft
+    // moves; an empty source hands the upper air back to the layers. Ignored by simulators
+    // that only take the four layers.
+    virtual void upd_aloft(const AloftSource& /*source*/) {}
+    // The field's air at the aircraft's position and altitude; nothing without a field or
+    // where it does not reach (the layers rule there).
+    virtual std::optional<AloftAir> get_aloftHere() { return std::nullopt; }
 
     // Position and state.
     virtual double get_curr_lat() = 0;  // degrees, north positive

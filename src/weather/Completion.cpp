@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "platform/Random.h"
+#include "weather/AloftField.h"
 
 namespace zephyra::weather {
 
@@ -73,6 +75,52 @@ int coverFromWord(const std::string& word, int current, platform::Random& rnd) {
         return 8;
     }
     return current;
+}
+
+// The field's air at a station, a height above sea level.
+std::optional<AloftSample> fieldAt(const StationFacts& station, const CompletionStyle& style,
+                                   double altitudeFeet) {
+    if (style.aloftField == nullptr || !station.latitude || !station.longitude) {
+        return std::nullopt;
+    }
+    auto s =
+        style.aloftField->at(*station.latitude, *station.longitude, altitudeFeet, style.aloftTime);
+    if (s && !std::isfinite(s->speedKnots)) {
+        return std::nullopt;
+    }
+    return s;
+}
+
+// A wind layer from the field at its representative height: the middle of the layer, but no
+// more than 5,000 ft above its floor (the top layer reaches 80,000 ft). Heights are above the
+// station here; the field takes them above sea level.
+void windFromField(double base, double top, double& direction, double& speed,
+                   const StationFacts& station, const CompletionStyle& style) {
+    const double above = style.stationRelative ? station.elevationFeet : 0;
+    const double height = std::min((base + top) / 2, base + 5000) + above;
+    const auto s = fieldAt(station, style, height);
+    if (!s) {
+        return;
+    }
+    speed = std::clamp(std::round(s->speedKnots), 0.0, kMaxWindKnots);
+    if (s->direction && std::isfinite(*s->direction)) {
+        direction = std::round(*s->direction);
+        if (direction <= 0) {
+            direction = 360;  // the draws give 1..360
+        }
+    }
+}
+
+// A temperature aloft from the field at its altitude, in the record's scale at this point of
+// the completion; the drawn one where the field has none.
+int temperatureFromField(int drawn, int altitudeFeet, const WeatherRecord& r,
+                         const StationFacts& station, const CompletionStyle& style) {
+    const auto s = fieldAt(station, style, altitudeFeet);
+    if (!s || !s->temperature || !std::isfinite(*s->temperature)) {
+        return drawn;
+    }
+    const double c = std::clamp(*s->temperature, -100.0, 60.0);
+    return static_cast<int>(std::lround(r.celsius() ? c : c * 1.8 + 32));
 }
 
 }  // namespace
@@ -155,24 +203,37 @@ void completeRecord(WeatherRecord& r, const StationFacts& station, const Complet
     r.w3Turb = layerTurbulence(r.w3Spd, 70, f, 5, rnd);
     r.w3Gust = gustFlag(rnd);
 
+    windFromField(r.w1Base, r.w1Top, r.w1Dir, r.w1Spd, station, style);
+    windFromField(r.w2Base, r.w2Top, r.w2Dir, r.w2Spd, station, style);
+    windFromField(r.w3Base, r.w3Top, r.w3Dir, r.w3Spd, station, style);
+
     r.t1alt = 20000;
     r.t2Alt = 30000;
     r.t3alt = 40000;
+    // Each layer's drop from the one below is drawn in this order whatever the field gives.
+    const auto fromField = [&](int drawn, int altitude) {
+        return temperatureFromField(drawn, altitude, r, station, style);
+    };
     switch (style.aloft) {
-        case CompletionStyle::Aloft::Fixed:
-            r.t1Deg = std::max(r.t0Deg - 36, -50);
-            r.t2Deg = std::max(r.t1Deg - 18, -60);
-            r.t3Deg = std::max(r.t2Deg - static_cast<int>(Int(rnd.next() * 18)), -70);
+        case CompletionStyle::Aloft::Fixed: {
+            r.t1Deg = fromField(std::max(r.t0Deg - 36, -50), r.t1alt);
+            r.t2Deg = fromField(std::max(r.t1Deg - 18, -60), r.t2Alt);
+            const int drop = static_cast<int>(Int(rnd.next() * 18));
+            r.t3Deg = fromField(std::max(r.t2Deg - drop, -70), r.t3alt);
             break;
+        }
         case CompletionStyle::Aloft::SaDraws:
-            r.t1Deg = r.t0Deg - static_cast<int>(Int(rnd.next() * 50 + 20));
-            r.t2Deg = r.t1Deg - static_cast<int>(Int(rnd.next() * 50 + 20));
-            r.t3Deg = r.t2Deg - static_cast<int>(Int(rnd.next() * 50 + 20));
+            r.t1Deg = fromField(r.t0Deg - static_cast<int>(Int(rnd.next() * 50 + 20)), r.t1alt);
+            r.t2Deg = fromField(r.t1Deg - static_cast<int>(Int(rnd.next() * 50 + 20)), r.t2Alt);
+            r.t3Deg = fromField(r.t2Deg - static_cast<int>(Int(rnd.next() * 50 + 20)), r.t3alt);
             break;
         case CompletionStyle::Aloft::CustomDraws:
-            r.t1Deg = std::max(r.t0Deg - static_cast<int>(Int(rnd.next() * 25 + 10)), -50);
-            r.t2Deg = std::max(r.t1Deg - static_cast<int>(Int(rnd.next() * 25 + 10)), -60);
-            r.t3Deg = std::max(r.t2Deg - static_cast<int>(Int(rnd.next() * 25 + 10)), -70);
+            r.t1Deg = fromField(
+                std::max(r.t0Deg - static_cast<int>(Int(rnd.next() * 25 + 10)), -50), r.t1alt);
+            r.t2Deg = fromField(
+                std::max(r.t1Deg - static_cast<int>(Int(rnd.next() * 25 + 10)), -60), r.t2Alt);
+            r.t3Deg = fromField(
+                std::max(r.t2Deg - static_cast<int>(Int(rnd.next() * 25 + 10)), -70), r.t3alt);
             break;
     }
 

@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
 #include "platform/Scheduler.h"
+#include "weather/AloftField.h"
 #include "weather/Estimates.h"
 #include "weather/FullReading.h"
 #include "weather/LineEnds.h"
@@ -305,14 +306,22 @@ std::optional<StationList> WeatherLoader::completeAndStore(std::vector<WeatherRe
     }
     estimateMissing(subjects);
 
+    CompletionStyle withAloft = style;
+    withAloft.aloftField = aloft_ != nullptr && !aloft_->empty() ? aloft_ : nullptr;
+    withAloft.aloftTime = static_cast<std::int64_t>(clock_.wallClock());
     for (std::size_t i = 0; i < order.size(); ++i) {
         // A station missing from the table stays at sea level in its report's own scale.
         StationFacts facts;
         if (stations[i]) {
             facts.elevationFeet = elevationFeet(stations[i]->Altitude);
             facts.celsius = stations[i]->Celcius;
+            if (withAloft.aloftField != nullptr && !stations[i]->Latitude.empty() &&
+                !stations[i]->Longitude.empty()) {
+                facts.latitude = stationLatitude(stations[i]->Latitude);
+                facts.longitude = stationLongitude(stations[i]->Longitude);
+            }
         }
-        completeRecord(*order[i], facts, style, rnd_);
+        completeRecord(*order[i], facts, withAloft, rnd_);
         ++outcome.processed;
         if (outcome.processed % progressEvery == 0 ||
             outcome.processed == static_cast<int>(order.size())) {

@@ -74,6 +74,10 @@ class WeatherLoader {
     // written. Without a scratch file the repair is made in memory only.
     void setScratchFile(std::string path) { scratchFile_ = std::move(path); }
 
+    // The winds and temperatures aloft the loads complete their records from where they reach
+    // a station (null: none; the draws give them). The field must outlive the loader.
+    void setAloft(const AloftField* field) { aloft_ = field; }
+
     // Current date and time as records stamp it.
     std::string timestamp() const;
 
@@ -100,6 +104,7 @@ class WeatherLoader {
     LoadHost& host_;
     LoadedWeather& weather_;
     std::string scratchFile_;
+    const AloftField* aloft_ = nullptr;
 };
 
 }  // namespace zephyra::weather

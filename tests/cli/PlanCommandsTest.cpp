@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "cli/DeliveryCommands.h"
 #include "cli/FlightWeather.h"
+#include "cli/WeatherCommands.h"
 
 #include "flightplan/PlanFile.h"
 #include "flightplan/PlanNumbers.h"
@@ -284,6 +286,71 @@ TEST_F(TruthfulWeather, AtlantaToKennedyFliesWhatTheReportsSay) {
     }
     EXPECT_GE(switches, 30) << text;
     EXPECT_TRUE(sawKpdk) << text;
+}
+
+std::vector<std::string> csvFields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    for (std::string f; std::getline(in, f, ',');) {
+        fields.push_back(f);
+    }
+    if (!line.empty() && line.back() == ',') {
+        fields.emplace_back();
+    }
+    return fields;
+}
+
+// Out of Atlanta at 9,000 ft with the real FB winds: every second of the trace at cruise holds
+// the wind and temperature the aloft command gives at the same point and altitude, and the
+// station whose weather is in use.
+TEST_F(PlanCommandsOnShippedDb, TheTraceFliesInTheWindsAloftAtTheAircraft) {
+    const std::string weather = dir.write(
+        "cycle.txt", zephyra::test::realData("metar/awc_metars_2022-10-23T11Z_cycle.txt"));
+    const std::string fd1 = dir.write("FD1US1.txt", zephyra::test::realData("aloft/FD1US1.txt"));
+    const std::string plan = dir.write(
+        "atl-sugarloaf.fpl", "Sugarloaf Mt|35.4063888888889|-82.2686111111111|9000|250\r\n");
+    const std::string trace = dir.file("trace.csv");
+    const Outcome flown = fly({plan, "--from-airport", "KATL", "--weather", weather, "--db", db,
+                               "--aloft", fd1, "--trace", trace, "--uom", "U"});
+    ASSERT_EQ(flown.code, 0) << flown.err;
+    EXPECT_NE(flown.out.find("winds aloft: FD1US1"), std::string::npos) << flown.out;
+
+    std::istringstream rows(dir.read("trace.csv"));
+    std::string line;
+    ASSERT_TRUE(std::getline(rows, line));
+    EXPECT_EQ(line,
+              "time_s,lat,lon,alt_ft,wind_dir_deg,wind_kt,temp_c,pressure_inhg,visibility_sm,"
+              "station");
+    int count = 0, compared = 0;
+    std::set<std::string> stations;
+    while (std::getline(rows, line)) {
+        const auto f = csvFields(line);
+        ASSERT_EQ(f.size(), 10u) << line;
+        EXPECT_EQ(std::stoi(f[0]), count++) << line;  // one row a second
+        stations.insert(f[9]);
+        if (f[3] != "9000" || count % 300 != 0) {
+            continue;
+        }
+        std::ostringstream out, err;
+        ASSERT_EQ(
+            runAloftCommand({fd1, "--db", db, "--at", f[1] + "," + f[2], "--alt", "9000", "--json"},
+                            out, err),
+            0)
+            << err.str();
+        std::smatch m;
+        const std::string json = out.str();
+        ASSERT_TRUE(std::regex_search(
+            json, m, std::regex(R"re("dir_deg":(\d+),"speed_kt":(\d+),"temp_c":(-?[\d.]+))re")))
+            << json;
+        SCOPED_TRACE(line + " / " + json);
+        EXPECT_NEAR(std::stod(f[4]), std::stod(m[1]), 1.0);
+        EXPECT_NEAR(std::stod(f[5]), std::stod(m[2]), 0.6);
+        EXPECT_NEAR(std::stod(f[6]), std::stod(m[3]), 0.11);
+        ++compared;
+    }
+    EXPECT_GE(compared, 3);
+    EXPECT_TRUE(stations.count("KATL")) << line;
+    EXPECT_FALSE(stations.count("")) << "a row before any station";
 }
 
 // maxTurb/unlimitedVis/newClouds/winds/uom

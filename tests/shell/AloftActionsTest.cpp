@@ -183,15 +183,13 @@ TEST_F(AloftDownloadWindowTest, DownloadsReplaceTheForecastOnlyWhenRead) {
         weather::gfsFilterUrl(server.url("/filter.pl"), {31.64, -86.43, 42.64, -71.78},
                               weather::gfsCycle(static_cast<std::int64_t>(clock.wallClock())));
     ASSERT_TRUE(url.ends_with("&toplat=42.64&leftlon=-86.43&rightlon=-71.78&bottomlat=31.64"));
-    std::string grib = "GRIB";
-    grib += std::string(3, '\0') + '\2' + std::string(7, '\0') + '\x14' + "7777";
+    const std::string grib = test::realData("grib/aloft-box.grib2");
     server.route(QByteArray::fromStdString(url.substr(url.find("/filter.pl"))),
                  {200, QByteArray(grib.data(), static_cast<qsizetype>(grib.size()))});
+    const std::size_t messages = dialogs.shown().size();
     aloft().action("DownloadGfsPlan")->trigger();
-    // The GRIB reader is still a stub: once it reads GRIB2, this download is accepted (no
-    // message, gfs.grib2 written, the line naming the GFS forecast).
-    EXPECT_EQ(lastMessage(),
-              "The download could not be read: GRIB2 files cannot be read yet. The winds aloft "
-              "already loaded are kept.");
-    EXPECT_EQ(context.aloft, loaded);
+    EXPECT_EQ(dialogs.shown().size(), messages) << lastMessage();
+    EXPECT_NE(context.aloft, loaded);
+    EXPECT_EQ(shownText().rfind("Winds aloft: GFS 1 deg 2026-12-07 00Z +6 h, valid ", 0), 0u)
+        << shownText();
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/VirtualScheduler.h"
@@ -162,6 +163,58 @@ TEST_F(AircraftTest, WindLayerIsChosenByTheFloors) {
     aircraft.upd_APAlt(6000.0);
     aircraft.advance(3600.0);
     EXPECT_NEAR(aircraft.longitude(), (3600.0 - 1000.0 / 30.0) / 3600.0, 1e-3);
+}
+
+// With a field aloft the aircraft flies in the field's wind and temperature at its own
+// position and altitude above the surface layer; where the field does not reach, and in the
+// surface layer, the layers sent rule.
+TEST_F(AircraftTest, FliesInTheFieldAloftWhereItReaches) {
+    aircraft.upd_wind0(2000, 10, 270.0, 0.0, 0);
+    aircraft.upd_wind1(2000, 40000.0, 20, 270.0, 0.0, 0);
+    aircraft.upd_temps(0, 15, 20000, -25, 30000, -45, 40000, -65, 1013.25,
+                       TemperatureScale::Celsius);
+    // From the west at a knot per 100 ft, 2 C colder per 1,000 ft, west of 1 E only.
+    aircraft.upd_aloft([](double, double lon, double alt) -> std::optional<AloftAir> {
+        if (lon > 1) {
+            return std::nullopt;
+        }
+        return AloftAir{270, alt / 100, 15 - 2 * alt / 1000};
+    });
+    const struct {
+        double altitude;
+        double knots;  // the wind that acted, from the drift in 6 min
+        double temperature;
+        bool fromField;
+    } cases[] = {
+        {1000, 10, 13, false},  // surface layer; the temperatures sent, between layers
+        {3000, 30, 9, true},    // the field at 3,000 ft
+        {6000, 60, 3, true},    // and at 6,000 ft
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.altitude);
+        placeAt(0, 0, 0, 0);
+        aircraft.setAltitude(c.altitude);
+        const auto air = aircraft.air();
+        EXPECT_EQ(air.fromField, c.fromField);
+        EXPECT_EQ(air.windSpeed, c.knots);
+        EXPECT_NEAR(air.temperatureC.value_or(999), c.temperature, 1e-9);
+        aircraft.advance(360.0);
+        EXPECT_NEAR(aircraft.longitude(), c.knots * 0.1 / 60.0, 1e-9);
+    }
+    // Out of reach (east of 1 E) the layer's 20 kt carry it on.
+    placeAt(0, 2, 0, 0);
+    aircraft.setAltitude(6000);
+    EXPECT_FALSE(aircraft.air().fromField);
+    aircraft.advance(360.0);
+    EXPECT_NEAR(aircraft.longitude(), 2 + 20 * 0.1 / 60.0, 1e-9);
+    // The navigator reads the field's air while running; an empty source hands back.
+    placeAt(0, 0, 0, 0);
+    aircraft.start();
+    EXPECT_EQ(aircraft.get_aloftHere(), (AloftAir{270, 60, 3}));
+    aircraft.upd_aloft({});
+    EXPECT_EQ(aircraft.get_aloftHere(), std::nullopt);
+    EXPECT_EQ(aircraft.air().windSpeed, 20);
+    aircraft.stop();
 }
 
 TEST_F(AircraftTest, GettersReportNoPositionWhileStopped) {

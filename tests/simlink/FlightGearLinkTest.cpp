@@ -367,3 +367,91 @@ TEST_F(FlightGearLinkTest, ARestartedServerGetsTheAutopilotAndTheWeatherBack) {
 
 }  // namespace
 }  // namespace zephyra::simlink
+
+namespace zephyra::simlink {
+namespace {
+
+// Whether `part` appears in `all` in order, one line after another.
+bool holdsInOrder(const Lines& all, const Lines& part) {
+    return std::search(all.begin(), all.end(), part.begin(), part.end()) != all.end();
+}
+
+// A field aloft takes the five aloft entries at FlightGear's own heights, sampled at the
+// aircraft's position, and gives them back to the layers when it no longer reaches it.
+TEST_F(FlightGearLinkTest, AFieldAloftTakesTheFiveAloftEntriesAtTheAircraft) {
+    server.set("/position/latitude-deg", "35");
+    server.set("/position/longitude-deg", "-80");
+    server.set("/position/altitude-ft", "9000");
+    FlightGearLink link(settings());
+    ASSERT_TRUE(link.probe());
+    link.upd_temps(0, 15, 20000, -25, 30000, -45, 40000, -65, 1013.25, TemperatureScale::Celsius);
+    link.upd_wind2(12000, 20000, 45, 300, 0, 0);
+    waitForLines(1 + 4 + 14 + 4);  // data mode, the takeover, both sends
+    // Up to 1,000 ft a degree and a knot more and 2 C colder, south of 36.5 N only.
+    std::vector<std::pair<double, double>> asked;
+    const AloftSource field = [&](double lat, double lon, double alt) -> std::optional<AloftAir> {
+        asked.emplace_back(lat, lon);
+        if (lat > 36.5) {
+            return std::nullopt;
+        }
+        return AloftAir{250 + alt / 1000, alt / 1000, 15 - 2 * alt / 1000};
+    };
+    const auto entry = [](int i, double elevation, double dir, double speed, double temp) {
+        const std::string e = "setd /environment/config/aloft/entry[" + std::to_string(i) + "]/";
+        return Lines{e + "elevation-ft " + FlightGearLink::number(elevation),
+                     e + "wind-from-heading-deg " + FlightGearLink::number(dir),
+                     e + "wind-speed-kt " + FlightGearLink::number(speed),
+                     e + "temperature-degc " + FlightGearLink::number(temp)};
+    };
+    Lines expected;
+    for (const auto& part :
+         {entry(0, 5000, 255, 5, 5), entry(1, 10000, 260, 10, -5), entry(2, 18000, 268, 18, -21),
+          entry(3, 24000, 274, 24, -33), entry(4, 30000, 280, 30, -45)}) {
+        expected.insert(expected.end(), part.begin(), part.end());
+    }
+    server.clearLines();
+    link.upd_aloft(field);
+    // A read of the position, the temperatures again for the surface entries only, the field.
+    const Lines got = waitForLines(FlightGearLink::ReadCount + 9 + expected.size());
+    EXPECT_TRUE(holdsInOrder(got, expected)) << ::testing::PrintToString(got);
+    EXPECT_TRUE(link.fieldAloft());
+    ASSERT_EQ(asked.size(), 5u);
+    EXPECT_EQ(asked.front(), std::make_pair(35.0, -80.0));
+    // The temperatures sent keep to the surface entries while the field holds the others.
+    for (const auto& line : got) {
+        EXPECT_FALSE(line.find("aloft/entry") != std::string::npos &&
+                     line.find("temperature-sea-level") != std::string::npos)
+            << line;
+    }
+    // The navigator's wind: the field's at the aircraft's altitude.
+    EXPECT_EQ(link.get_aloftHere(), (AloftAir{259, 9, -3}));
+
+    // A layer sent meanwhile waits; the aircraft moves and the entries follow it.
+    server.clearLines();
+    link.upd_wind2(14000, 20000, 50, 310, 0, 0);
+    server.set("/position/latitude-deg", "36");
+    link.invalidate();
+    link.upd_aloft(field);
+    const Lines moved = waitForLines(FlightGearLink::ReadCount + expected.size());
+    EXPECT_TRUE(holdsInOrder(moved, entry(0, 5000, 255, 5, 5)));
+    EXPECT_EQ(moved.size(), FlightGearLink::ReadCount + expected.size());  // no layer
+    EXPECT_EQ(asked.back(), std::make_pair(36.0, -80.0));
+
+    // Out of the field's reach the last layers and temperatures take the entries back.
+    server.clearLines();
+    server.set("/position/latitude-deg", "37");
+    link.invalidate();
+    link.upd_aloft(field);
+    const std::string a1 = "setd /environment/config/aloft/entry[1]/";
+    const Lines back = waitForLines(FlightGearLink::ReadCount + 4 + 14);
+    EXPECT_TRUE(holdsInOrder(back, {a1 + "elevation-ft 14000", a1 + "wind-from-heading-deg 310",
+                                    a1 + "wind-speed-kt 50"}))
+        << ::testing::PrintToString(back);
+    EXPECT_TRUE(holdsInOrder(back, {a1 + "temperature-sea-level-degc 14.4"}))
+        << ::testing::PrintToString(back);
+    EXPECT_FALSE(link.fieldAloft());
+    EXPECT_EQ(link.get_aloftHere(), std::nullopt);
+}
+
+}  // namespace
+}  // namespace zephyra::simlink

@@ -2,10 +2,15 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "RecordFields.h"
 #include "platform/Random.h"
+#include "weather/AloftField.h"
 #include "weather/Completion.h"
 
 using namespace zephyra;
@@ -178,5 +183,114 @@ TEST(CompletionRanges, ValuesAreBroughtIntoPhysicalRanges) {
         EXPECT_EQ(r.cl1Base, c.wantBase + shift);
         EXPECT_EQ(r.cl1Top, c.wantTop + shift);
         EXPECT_EQ(r.t0Deg, static_cast<int>(std::floor(c.wantT0 * 1.8 + 32)));
+    }
+}
+
+namespace {
+
+// A forecast over latitudes 30 to 40: the wind turns and strengthens by a degree and a knot
+// per 1,000 ft from 200 degrees, and the air cools by 2 C per 1,000 ft from 15 C. Optionally
+// light and variable and without temperatures.
+class Graded final : public weather::AloftData {
+  public:
+    explicit Graded(bool calmAndNoTemperature = false) : calm_(calmAndNoTemperature) {}
+    std::optional<weather::AloftSample> at(double lat, double, double alt) const override {
+        if (lat < 30 || lat > 40) {
+            return std::nullopt;
+        }
+        weather::AloftSample s;
+        s.speedKnots = calm_ ? 2 : alt / 1000;
+        if (!calm_) {
+            s.direction = 200 + alt / 1000;
+            s.temperature = 15 - 2 * alt / 1000;
+        }
+        return s;
+    }
+    std::string name() const override { return "graded"; }
+    std::int64_t validTime() const override { return 0; }
+
+  private:
+    bool calm_;
+};
+
+std::map<std::string, double> fieldsOf(const WeatherRecord& r) {
+    std::map<std::string, double> out;
+    for (const auto& [name, get] : test::kRecordFields) {
+        out[name] = get(r);
+    }
+    return out;
+}
+
+}  // namespace
+
+// Where the field reaches a placed station, the layers aloft are the field's and nothing else
+// changes: the draws are taken all the same, so every value not from the field, and the next
+// record's draws, are those of a completion without it.
+TEST(CompletionAloft, LayersAloftComeFromTheFieldWhereItReachesTheStation) {
+    weather::AloftField graded, calm;
+    graded.add(std::make_shared<Graded>());
+    calm.add(std::make_shared<Graded>(true));
+    const StationFacts atlanta{1000, true, 33.64, -84.43};
+    const StationFacts reykjavik{1000, true, 64.13, -21.94};
+    const StationFacts unplaced{1000, true};
+    const struct {
+        const char* name;
+        const weather::AloftField* field;
+        StationFacts station;
+        CompletionStyle style;
+        std::string fromField;  // the values the field gives; empty: none
+    } cases[] = {
+        // All draws 0: layer 1 from 4,000 to 10,000 ft above the station, layer 2 to 16,000,
+        // layer 3 to 80,000. Field heights (above sea level) are each layer's middle, at most
+        // 5,000 ft above its floor: 8,000, 14,000 and 22,000 ft. Temperatures -25, -45, -65 C
+        // at 20,000, 30,000 and 40,000 ft, then in Fahrenheit as the station's scale asks.
+        {"metar", &graded, atlanta, CompletionStyle::metar(),
+         "w1Dir=208 w1Spd=8 w2Dir=214 w2Spd=14 w3Dir=222 w3Spd=22 t1Deg=-13 t2Deg=-49 "
+         "t3Deg=-85"},
+        {"sa", &graded, atlanta, CompletionStyle::sa(),
+         "w1Dir=208 w1Spd=8 w2Dir=214 w2Spd=14 w3Dir=222 w3Spd=22 t1Deg=-13 t2Deg=-49 "
+         "t3Deg=-85"},
+        // A station reporting in its own scale (Celsius here) keeps it.
+        {"own scale",
+         &graded,
+         {0, false, 33.64, -84.43},
+         CompletionStyle::metar(),
+         "w1Dir=207 w1Spd=7 w2Dir=213 w2Spd=13 w3Dir=221 w3Spd=21 t1Deg=-25 t2Deg=-45 "
+         "t3Deg=-65"},
+        // Light and variable with no temperatures: the speeds only.
+        {"calm", &calm, atlanta, CompletionStyle::metar(), "w1Spd=2 w2Spd=2 w3Spd=2"},
+        {"out of reach", &graded, reykjavik, CompletionStyle::metar(), ""},
+        {"not placed", &graded, unplaced, CompletionStyle::metar(), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto complete = [&](const weather::AloftField* field, platform::PinnedRandom& rnd) {
+            WeatherRecord r = test::record("w0Dir=90 w0Spd=5 t0Deg=15 cl1Base=3000 cl1Top=4000");
+            r.TempScale = "C";
+            CompletionStyle style = c.style;
+            style.aloftField = field;
+            weather::completeRecord(r, c.station, style, rnd);
+            return r;
+        };
+        platform::PinnedRandom zeros, zerosToo;
+        zeros.setConstant(0.0);
+        zerosToo.setConstant(0.0);
+        const auto with = complete(c.field, zeros);
+        test::expectFields(with, test::kRecordFields, c.fromField);
+        // Every other value is the draws' own, and so are the records after.
+        auto changed = fieldsOf(with);
+        const auto without = fieldsOf(complete(nullptr, zerosToo));
+        std::istringstream given(c.fromField);
+        for (std::string item; given >> item;) {
+            changed.erase(item.substr(0, item.find('=')));
+        }
+        for (const auto& [name, value] : changed) {
+            EXPECT_EQ(value, without.at(name)) << name;
+        }
+        platform::PinnedRandom seeded(11), seededToo(11);
+        complete(c.field, seeded);
+        complete(nullptr, seededToo);
+        EXPECT_EQ(seeded.draws(), seededToo.draws());
+        EXPECT_EQ(seeded.next(), seededToo.next());
     }
 }
