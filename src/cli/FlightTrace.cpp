@@ -12,6 +12,7 @@ namespace zephyra::cli {
 namespace {
 
 constexpr double kInHgPerMillibar = 0.0295299830714;
+constexpr double kMetresPerMile = 1609.344;
 
 std::string fixed(double value, int decimals) {
     if (!std::isfinite(value)) {
@@ -49,12 +50,14 @@ const std::vector<TraceWriter::Column>& TraceWriter::columns() {
         {"lat", [](const TraceRow& r) { return fixed(r.latitude, 5); }},
         {"lon", [](const TraceRow& r) { return fixed(r.longitude, 5); }},
         {"alt_ft", [](const TraceRow& r) { return fixed(r.altitudeFeet, 0); }},
-        {"wind_dir_deg", [](const TraceRow& r) { return fixed(r.windDirection, 0); }},
-        {"wind_kt", [](const TraceRow& r) { return fixed(r.windKnots, 1); }},
-        {"temp_c", [](const TraceRow& r) { return fixed(r.temperatureC, 1); }},
-        {"pressure_inhg", [](const TraceRow& r) { return fixed(r.pressureInHg, 2); }},
+        {"wind_dir_deg", [](const TraceRow& r) { return fixed(r.windDirection, 1); }},
+        {"wind_kt", [](const TraceRow& r) { return fixed(r.windKnots, 2); }},
+        {"temp_c", [](const TraceRow& r) { return fixed(r.temperatureC, 2); }},
+        {"pressure_inhg", [](const TraceRow& r) { return fixed(r.pressureInHg, 3); }},
         {"visibility_sm", [](const TraceRow& r) { return fixed(r.visibilityMiles, 2); }},
         {"station", [](const TraceRow& r) { return csvField(r.station); }},
+        {"dewpoint_c", [](const TraceRow& r) { return fixed(r.dewPointC, 2); }},
+        {"stations", [](const TraceRow& r) { return csvField(r.stations); }},
     };
     return table;
 }
@@ -124,8 +127,20 @@ TraceRow builtInTraceRow(const simlink::BuiltInAircraft& aircraft, const FlightW
     if (held.visibilityReceived) {
         r.visibilityMiles = held.visibilityStatuteMiles;
     }
+    // A blend sends the surface exactly beside the classic whole numbers.
+    const auto& o = held.observed;
+    if (o.valid) {
+        r.dewPointC = o.dewPointC;
+        if (o.seaLevelInHg) {
+            r.pressureInHg = *o.seaLevelInHg;
+            if (o.visibilityMetres) {
+                r.visibilityMiles = *o.visibilityMetres / kMetresPerMile;
+            }
+        }
+    }
     if (weather != nullptr) {
         r.station = weather->station();
+        r.stations = weather->stationWeights();
     }
     return r;
 }
@@ -161,6 +176,7 @@ TraceRow liveTraceRow(simlink::SimLink& sim, const FlightWeather* weather) {
     }
     if (weather != nullptr) {
         r.station = weather->station();
+        r.stations = weather->stationWeights();
         if (const WeatherLine* sent = weather->sentWeather(); sent != nullptr) {
             if (sent->pressureMb > 0) {
                 r.pressureInHg = sent->pressureMb * kInHgPerMillibar;

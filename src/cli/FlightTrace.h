@@ -33,6 +33,8 @@ struct TraceRow {
     std::optional<double> pressureInHg;
     std::optional<double> visibilityMiles;  // statute
     std::string station;                    // the station whose weather is in use
+    std::optional<double> dewPointC;        // at the surface, as sent
+    std::string stations;                   // "KATL:0.62;KPDK:0.38"
 };
 
 // A CSV trace of a flight: a header line, then one row per call, each written out at once. The

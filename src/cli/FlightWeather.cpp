@@ -6,8 +6,10 @@
 #include <ostream>
 
 #include "builder/CustomWeather.h"
+#include "delivery/DeliveryChoice.h"
 #include "delivery/WeatherDelivery.h"
 #include "flightplan/PlanNumbers.h"
+#include "platform/Files.h"
 #include "platform/Random.h"
 #include "platform/Scheduler.h"
 #include "platform/ScriptedDialogs.h"
@@ -201,11 +203,31 @@ FlySettings readFlySettings(const std::string& paramFile, std::ostream& err) {
     return FlySettings(read);
 }
 
+void readFlyDelivery(const std::string& settingsFolder, FlySettings& settings) {
+    std::string text;
+    if (platform::readFile(platform::joinPath(settingsFolder, "zephyra.ini"), text) &&
+        text.size() <= 1024 * 1024) {
+        const delivery::DeliveryChoice d = delivery::readDeliveryChoice(text);
+        settings.blend = d.blended;
+        settings.blendRadiusNm = d.blendRadiusNm;
+        settings.blendSeconds = d.blendSeconds;
+    }
+}
+
 simlink::OptionUse takeFlySettingOption(const std::string& option, const std::string* value,
                                         FlySettings& settings, std::string& problem) {
     using simlink::OptionUse;
     const bool number = option == "--max-turb" || option == "--unlimited-vis";
     const bool onOff = option == "--new-clouds" || option == "--winds";
+    if (option == "--blend") {
+        const auto on = value != nullptr ? delivery::blendFromWord(*value) : std::nullopt;
+        if (!on) {
+            problem = "--blend takes on or off";
+            return OptionUse::Bad;
+        }
+        settings.blend = *on;
+        return OptionUse::Taken;
+    }
     if (!number && !onOff && option != "--uom") {
         return OptionUse::NotMine;
     }
@@ -335,14 +357,38 @@ std::unique_ptr<FlightWeather> FlightWeather::prepare(const FlightWeatherOptions
     settings.UnlimitedVis = options.settings.unlimitedVis;
     settings.NewClouds = options.settings.newClouds;
     settings.Wind = options.settings.winds;
+    settings.blended = options.settings.blend && target.modelsAtmosphere();
+    settings.blendRadiusNm = options.settings.blendRadiusNm;
+    settings.blendSeconds = options.settings.blendSeconds;
     parts->delivery->setAloft(options.aloft);
     return std::unique_ptr<FlightWeather>(new FlightWeather(std::move(parts)));
 }
 
 void FlightWeather::start() {
     parts_->host->startedAt = parts_->clock->now();
+    if (parts_->delivery->settings().blended) {
+        parts_->delivery->armTimers();
+        parts_->delivery->blendTick();  // the first blend goes at once
+        return;
+    }
     parts_->delivery->tracker().startTracking();
     parts_->delivery->armTimers();
+}
+
+std::string FlightWeather::stationWeights() const {
+    char text[48];
+    if (!parts_->delivery->settings().blended) {
+        return parts_->host->station.empty() ? std::string() : parts_->host->station + ":1.00";
+    }
+    std::string out;
+    if (const auto& sent = parts_->delivery->blended().sent()) {
+        for (const delivery::BlendWeight& w : sent->stations) {
+            std::snprintf(text, sizeof text, "%s%s:%.2f", out.empty() ? "" : ";", w.id.c_str(),
+                          w.weight);
+            out += text;
+        }
+    }
+    return out;
 }
 
 int FlightWeather::switches() const {

@@ -34,6 +34,11 @@ struct FlySettings {
     bool newClouds;
     bool winds;
     std::string uom;
+    // The weather between stations (zephyra.ini's [Delivery], then --blend): blended on the
+    // simulators that model it, else the nearest station's.
+    bool blend = true;
+    double blendRadiusNm = 60;
+    int blendSeconds = 5;
 
     bool metric() const { return uom == "M"; }  // plan altitudes in metres
 };
@@ -43,8 +48,12 @@ struct FlySettings {
 // kept, the others are the window's defaults) and is reported on err.
 FlySettings readFlySettings(const std::string& paramFile, std::ostream& err);
 
+// The [Delivery] section of zephyra.ini in the settings folder, into the settings.
+void readFlyDelivery(const std::string& settingsFolder, FlySettings& settings);
+
 // Applies one option: --max-turb N (0-255), --unlimited-vis N (1-100), --new-clouds on|off,
-// --winds on|off, --uom U|M|F, taking its value (null when the option ends the line).
+// --winds on|off, --blend on|off, --uom U|M|F, taking its value (null when the option ends the
+// line).
 simlink::OptionUse takeFlySettingOption(const std::string& option, const std::string* value,
                                         FlySettings& settings, std::string& problem);
 
@@ -83,6 +92,9 @@ class FlightWeather {
     int switches() const;
     // The station whose weather is in use (empty before the first).
     std::string station() const;
+    // The stations of the weather sent with their weights, "KATL:0.62;KPDK:0.25" (the nearest
+    // station alone, "KATL:1.00", when not blending; empty before the first send).
+    std::string stationWeights() const;
     // What was last sent to a live simulator; null for the built-in aircraft, which holds it.
     const WeatherLine* sentWeather() const;
 

@@ -60,7 +60,7 @@ constexpr const char* kFlyUsage =
                          [--weather FILE | --custom-weather] [--max-turb N]
                          [--unlimited-vis N] [--new-clouds on|off] [--winds on|off]
                          [--simulator builtin|flightgear] [--fg-host HOST] [--fg-port PORT]
-                         [--aloft FILE] [--trace FILE.csv]
+                         [--aloft FILE] [--trace FILE.csv] [--blend on|off]
 
 Sends the plan and flies it on the built-in aircraft in virtual time with A/P Update on,
 printing each waypoint as it is passed: virtual time, aircraft position, altitude and
@@ -98,7 +98,14 @@ program (built-in, 127.0.0.1, 5401).
   --trace FILE.csv   write a row every second of the flight: time_s, lat, lon, alt_ft,
                      wind_dir_deg, wind_kt, temp_c (the air the aircraft flies in; with
                      FlightGear the field's, or the wind FlightGear reports), pressure_inhg,
-                     visibility_sm (the weather sent) and station (whose weather is in use)
+                     visibility_sm, dewpoint_c (the weather sent), station (whose weather is
+                     in use) and stations (those blended with their weights, "KATL:0.62;
+                     KPDK:0.38", or the nearest station alone)
+  --blend on|off     on: the weather at the aircraft is blended from the stations around it
+                     (the nearest in each quadrant within 60 nm) and moves at a pilot's rates,
+                     sent every second; off: the nearest station's weather, with a minute's
+                     transition when another becomes nearest. The default is zephyra.ini's
+                     [Delivery] Mode (blended without it)
 
 The weather settings and the unit setting come from "vane98.par" beside the program, as in
 the window (without it: those a first run writes); the options above override them.
@@ -355,6 +362,7 @@ int runFlyCommand(const std::vector<std::string>& args, std::ostream& out, std::
     FlightWeatherOptions weatherOptions;
     weatherOptions.settings = readFlySettings(
         platform::joinPath(platform::folders().settings, shell::kParamFileName), err);
+    readFlyDelivery(platform::folders().settings, weatherOptions.settings);
     auto simulator = simlink::readSimulatorChoice(
         platform::joinPath(platform::folders().settings, simlink::kSimulatorFile));
     for (std::size_t i = 0; i < args.size(); ++i) {

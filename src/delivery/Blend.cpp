@@ -306,6 +306,8 @@ Blended limitedStep(const Blended& current, const Blended& target, double second
     }
     next.temperatureC =
         moveBy(current.temperatureC, target.temperatureC, limits.temperatureC * seconds);
+    next.elevationFeet =
+        moveBy(current.elevationFeet, target.elevationFeet, limits.elevationFeet * seconds);
     if (current.dewPointC && target.dewPointC) {
         next.dewPointC = std::min(next.temperatureC, moveBy(*current.dewPointC, *target.dewPointC,
                                                             limits.temperatureC * seconds));

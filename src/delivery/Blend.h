@@ -106,10 +106,15 @@ Blended blendAt(double latitude, double longitude, const std::vector<BlendStatio
 struct RateLimits {
     double windKnots = 0.5;
     double windDegrees = 1.0;
-    double temperatureC = 0.1;
+    // 0.1 C a second at any height: the temperature between the surface and the layers aloft
+    // also moves with the surface's height, so the temperatures themselves keep a margin.
+    double temperatureC = 0.095;
     double pressureInHg = 0.005;
     double visibilityFraction = 0.1;  // of the current visibility
     double cloudBaseFeet = 50;
+    // The height the surface values stand at: slowly, so that the temperature between it and
+    // the layers aloft, at a height the aircraft holds, keeps to its rate.
+    double elevationFeet = 2;
 };
 
 // Moves the weather sent towards a target by no more than the limits allow in the seconds

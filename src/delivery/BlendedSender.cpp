@@ -158,13 +158,17 @@ void BlendedSender::tick(double seconds) {
     if (!position || stations_.empty()) {
         return;
     }
-    Blended target = blendAt(position->first, position->second, stations_, blend);
-    if (target.stations.empty()) {
-        BlendSettings nearest = blend;  // nothing in range: the nearest station rules
-        nearest.radiusNm = nearest.ownReportNm = 1e9;
-        target = blendAt(position->first, position->second, stations_, nearest);
+    sinceBlend_ += seconds;
+    if (!target_ || !sent_ || sinceBlend_ >= blendEverySeconds) {
+        sinceBlend_ = 0;
+        target_ = blendAt(position->first, position->second, stations_, blend);
+        if (target_->stations.empty()) {
+            BlendSettings nearest = blend;  // nothing in range: the nearest station rules
+            nearest.radiusNm = nearest.ownReportNm = 1e9;
+            target_ = blendAt(position->first, position->second, stations_, nearest);
+        }
     }
-    sent_ = sent_ ? limitedStep(*sent_, target, seconds, limits) : target;
+    sent_ = sent_ ? limitedStep(*sent_, *target_, seconds, limits) : *target_;
     const Blended& b = *sent_;
 
     const auto heaviest = std::find_if(stations_.begin(), stations_.end(), [&](const auto& s) {
@@ -224,11 +228,18 @@ void BlendedSender::tick(double seconds) {
     o.windFrom = b.windDirection;
     o.windKnots = b.windKnots;
     o.seaLevelInHg = b.seaLevelInHg;
+    for (const BlendWind& w : b.aloft) {
+        o.windsAloft.push_back({w.direction, w.knots});
+    }
+    o.temperaturesAloftC.assign(b.aloftTemperatureC.begin(), b.aloftTemperatureC.end());
     if (host_.sendWeatherOn()) {
         sim_.upd_observed(o);
     }
     sender_.sendWeatherToSimulator(set);
-    host_.showLastStation(b.stations.front().id);
+    if (b.stations.front().id != shownStation_) {
+        shownStation_ = b.stations.front().id;
+        host_.showLastStation(shownStation_);
+    }
     host_.setStatus(weightsText());
 }
 

@@ -35,26 +35,34 @@ std::vector<BlendStation> storedBlendStations(weather::WeatherDb& db, double now
                                               double unlimitedVisibilityMiles, double staleSeconds,
                                               std::vector<weather::WeatherRecord>& records);
 
-// Sends the weather blended at the aircraft every few seconds, moved from what was last sent
-// at the pilot's rates: the blended surface goes with the exact values to simulators that
-// model them, and the classic weather (the heaviest station's record with the blended
-// surface, clouds and layers aloft) to every simulator.
+// Sends the weather blended at the aircraft every second, moved from what was last sent at the
+// pilot's rates (the blend itself is worked out every few seconds): the blended surface goes with
+// the exact values to simulators that model them, and the classic weather (the heaviest station's
+// record with the blended surface, clouds and layers aloft) to every simulator.
 class BlendedSender {
   public:
     BlendedSender(simlink::SimLink& sim, WeatherSender& sender, DeliveryHost& host);
 
     BlendSettings blend;
     RateLimits limits;
+    // The blend at the aircraft is worked out again this often; what is sent moves towards it
+    // at every tick.
+    double blendEverySeconds = 5;
 
     // The weather the blend draws from (a load or a refresh). What is sent keeps moving from
     // where it is.
     void setStations(std::vector<BlendStation> stations,
                      std::vector<weather::WeatherRecord> records);
-    // One send, seconds after the last; the first goes at once. Nothing without a position or a
-    // station; with no station in range the nearest one's weather is sent.
+    // One send, seconds after the last (a second, so that no second moves faster than the
+    // rates); the first goes at once. Nothing without a position or a station; with no station
+    // in range the nearest one's weather is sent.
     void tick(double seconds);
     // Starts again from the next blend (the aircraft moved far, or the mode was switched on).
-    void restart() { sent_.reset(); }
+    void restart() {
+        sent_.reset();
+        target_.reset();
+        shownStation_.clear();
+    }
 
     const std::optional<Blended>& sent() const { return sent_; }
     const std::vector<BlendStation>& stations() const { return stations_; }
@@ -68,6 +76,9 @@ class BlendedSender {
     std::vector<BlendStation> stations_;
     std::vector<weather::WeatherRecord> records_;  // by the stations' order
     std::optional<Blended> sent_;
+    std::optional<Blended> target_;
+    double sinceBlend_ = 0;
+    std::string shownStation_;  // the heaviest station last shown
 };
 
 }  // namespace zephyra::delivery

@@ -86,11 +86,11 @@ DeliveryChoice readDeliveryChoice(std::string_view iniText, std::vector<std::str
             } else {
                 complain("BlendRadiusNm is 5 to 300");
             }
-        } else if (key == "sendseconds") {
+        } else if (key == "blendseconds") {
             if (const auto v = number(value, 1, 60); v && *v == static_cast<int>(*v)) {
-                choice.sendSeconds = static_cast<int>(*v);
+                choice.blendSeconds = static_cast<int>(*v);
             } else {
-                complain("SendSeconds is a whole number, 1 to 60");
+                complain("BlendSeconds is a whole number, 1 to 60");
             }
         } else if (key == "refreshminutes") {
             if (const auto v = number(value, 0, 720); v && *v == static_cast<int>(*v)) {

@@ -11,12 +11,13 @@ namespace zephyra::delivery {
 //   Mode=blended|nearest       the blend of the stations around the aircraft, or the nearest
 //                              station's weather in transitions (FS98 always has the latter)
 //   BlendRadiusNm=60           stations farther than this are not blended (5 to 300)
-//   SendSeconds=5              seconds between blended sends (1 to 60)
+//   BlendSeconds=5             seconds between blends at the aircraft (1 to 60); what is sent
+//                              moves towards the blend every second
 //   RefreshMinutes=10          minutes between downloads in flight; 0 turns them off (0 to 720)
 struct DeliveryChoice {
     bool blended = true;
     double blendRadiusNm = 60;
-    int sendSeconds = 5;
+    int blendSeconds = 5;
     int refreshMinutes = 10;
 };
 

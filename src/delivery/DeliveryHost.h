@@ -33,12 +33,12 @@ struct DeliverySettings {
     int UnlimitedVis = 50;  // ceiling of the visibility sent, statute miles
     bool NewClouds = true;  // FS98: swap cloud textures and redraw the clouds
     bool Wind = true;       // send winds
-    // Blended: the weather at the aircraft is blended from the stations around it and sent
-    // every few seconds at a pilot's rates; otherwise the nearest station's is sent when it
-    // changes, in a transition.
+    // Blended: the weather at the aircraft is blended from the stations around it every few
+    // seconds and sent every second at a pilot's rates; otherwise the nearest station's is sent
+    // when it changes, in a transition.
     bool blended = false;
     double blendRadiusNm = 60;
-    int blendSendSeconds = 5;
+    int blendSeconds = 5;
     int transitionPeriods = 60;
     int transitionSeconds = 1;
     std::string programFolder;    // where the cloud pictures are

@@ -57,7 +57,8 @@ void WeatherDelivery::reloadBlend() {
 void WeatherDelivery::blendTick() {
     tracker_.locate();
     blended_.blend.radiusNm = sender_.settings.blendRadiusNm;
-    blended_.tick(sender_.settings.blendSendSeconds);
+    blended_.blendEverySeconds = sender_.settings.blendSeconds;
+    blended_.tick(1);
 }
 
 void WeatherDelivery::armTimers() {
@@ -74,7 +75,7 @@ void WeatherDelivery::armTimers() {
         reloadBlend();
         closest_->setInterval(0);
         random_->setInterval(0);
-        blend_->setInterval(sender_.settings.blendSendSeconds * 1000);
+        blend_->setInterval(1000);
         armAloftTimer();
         return;
     }

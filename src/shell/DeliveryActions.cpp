@@ -41,7 +41,7 @@ void DeliveryActions::refreshSettings() {
     const delivery::DeliveryChoice choice = readDeliveryChoiceFile(ctx_.folders.settings);
     s.blended = choice.blended && ctx_.sim.modelsAtmosphere();
     s.blendRadiusNm = choice.blendRadiusNm;
-    s.blendSendSeconds = choice.sendSeconds;
+    s.blendSeconds = choice.blendSeconds;
     s.transitionPeriods = ctx_.transition.periods;
     s.transitionSeconds = ctx_.transition.seconds;
     s.programFolder = ctx_.folders.shipped;
@@ -75,8 +75,8 @@ void DeliveryActions::closestTick() {
 }
 
 void DeliveryActions::blendTick() {
-    // The Closest timer runs at the blend's pace; the first blended send goes at once.
-    const int interval = delivery_.settings().blendSendSeconds * 1000;
+    // The Closest timer runs every second while blending; the first blended send goes at once.
+    const int interval = 1000;
     if (vane_.closest().interval() != interval) {
         vane_.closest().setInterval(interval);
     }

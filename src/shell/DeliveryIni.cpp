@@ -27,7 +27,7 @@ bool writeDeliveryChoiceFile(const std::string& settingsFolder,
     file.setValue(QStringLiteral("Mode"),
                   choice.blended ? QStringLiteral("blended") : QStringLiteral("nearest"));
     file.setValue(QStringLiteral("BlendRadiusNm"), choice.blendRadiusNm);
-    file.setValue(QStringLiteral("SendSeconds"), choice.sendSeconds);
+    file.setValue(QStringLiteral("BlendSeconds"), choice.blendSeconds);
     file.setValue(QStringLiteral("RefreshMinutes"), choice.refreshMinutes);
     file.endGroup();
     file.sync();

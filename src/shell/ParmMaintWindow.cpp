@@ -174,8 +174,8 @@ void ParmMaintWindow::build() {
     bl->addWidget(check("BlendCheck", "Blend the stations around the aircraft", true), 0, 0, 1, 2);
     bl->addWidget(new QLabel(QStringLiteral("Blend radius (nm, 5 - 300)")), 1, 0);
     bl->addWidget(edit("BlendRadius"), 1, 1);
-    bl->addWidget(new QLabel(QStringLiteral("Send every (seconds, 1 - 60)")), 2, 0);
-    bl->addWidget(edit("SendEvery"), 2, 1);
+    bl->addWidget(new QLabel(QStringLiteral("Blend again every (seconds, 1 - 60)")), 2, 0);
+    bl->addWidget(edit("BlendEvery"), 2, 1);
     bl->addWidget(new QLabel(QStringLiteral("Download again every (minutes, 0 = never)")), 3, 0);
     bl->addWidget(edit("RefreshEvery"), 3, 1);
     between->setToolTip(QStringLiteral(
@@ -311,7 +311,7 @@ void ParmMaintWindow::fillFromMemory() {
     const delivery::DeliveryChoice d = readDeliveryChoiceFile(ctx_.folders.settings);
     checkBox("BlendCheck")->setChecked(d.blended);
     textBox("BlendRadius")->setText(QString::number(d.blendRadiusNm));
-    textBox("SendEvery")->setText(QString::number(d.sendSeconds));
+    textBox("BlendEvery")->setText(QString::number(d.blendSeconds));
     textBox("RefreshEvery")->setText(QString::number(d.refreshMinutes));
 }
 
@@ -348,7 +348,7 @@ bool ParmMaintWindow::save() {
         "[Delivery]\nMode=" +
         std::string(checkBox("BlendCheck")->isChecked() ? "blended" : "nearest") +
         "\nBlendRadiusNm=" + textBox("BlendRadius")->text().trimmed().toStdString() +
-        "\nSendSeconds=" + textBox("SendEvery")->text().trimmed().toStdString() +
+        "\nBlendSeconds=" + textBox("BlendEvery")->text().trimmed().toStdString() +
         "\nRefreshMinutes=" + textBox("RefreshEvery")->text().trimmed().toStdString() + "\n";
     const delivery::DeliveryChoice deliveryChoice =
         delivery::readDeliveryChoice(typedDelivery, &problems);

@@ -193,7 +193,17 @@ std::optional<double> BuiltInAircraft::layerTemperature(double altitudeFeet) con
     if (!t.received) {
         return std::nullopt;
     }
-    const auto c = [&](std::size_t i) { return toCelsius(t.degrees[i], t.scale); };
+    // A blend sends the temperatures exactly beside their whole degrees.
+    const ObservedWeather& o = weather_.observed;
+    const auto c = [&](std::size_t i) {
+        if (o.valid && i == 0 && o.temperatureC) {
+            return *o.temperatureC;
+        }
+        if (o.valid && i > 0 && o.temperaturesAloftC.size() == 3) {
+            return o.temperaturesAloftC[i - 1];
+        }
+        return toCelsius(t.degrees[i], t.scale);
+    };
     if (altitudeFeet <= t.altitude[0]) {
         return c(0);
     }
@@ -219,6 +229,16 @@ BuiltInAircraft::Air BuiltInAircraft::air() const {
     } else {
         out.windSpeed = wind.speed;
         out.windDirection = wind.direction;
+        // A blend sends the winds exactly beside their whole knots and degrees.
+        const ObservedWeather& o = weather_.observed;
+        const auto layer = static_cast<std::size_t>(windLayerAt(alt_));
+        if (o.valid && layer == 0 && o.windFrom && o.windKnots) {
+            out.windSpeed = *o.windKnots;
+            out.windDirection = *o.windFrom;
+        } else if (o.valid && layer > 0 && o.windsAloft.size() == 3) {
+            out.windSpeed = o.windsAloft[layer - 1].knots;
+            out.windDirection = o.windsAloft[layer - 1].from;
+        }
     }
     if (!out.temperatureC) {
         out.temperatureC = layerTemperature(alt_);

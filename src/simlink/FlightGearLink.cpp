@@ -477,13 +477,18 @@ void FlightGearLink::upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int3
     const double surface = observed_.valid && observed_.temperatureC
                                ? *observed_.temperatureC + kLapseRatePerFoot * t0Alt
                                : seaLevel(t0Alt, t0Deg);
+    const std::vector<double>& exact = observed_.temperaturesAloftC;
+    const auto aloftLayer = [&](std::size_t i, std::int32_t alt, std::int32_t deg) {
+        return observed_.valid && exact.size() == 3 ? exact[i] + kLapseRatePerFoot * alt
+                                                    : seaLevel(alt, deg);
+    };
     const std::array<double, 7> temps{surface,
                                       surface,
-                                      seaLevel(t1Alt, t1Deg),
-                                      seaLevel(t2Alt, t2Deg),
-                                      seaLevel(t3Alt, t3Deg),
-                                      seaLevel(t3Alt, t3Deg),
-                                      seaLevel(t3Alt, t3Deg)};
+                                      aloftLayer(0, t1Alt, t1Deg),
+                                      aloftLayer(1, t2Alt, t2Deg),
+                                      aloftLayer(2, t3Alt, t3Deg),
+                                      aloftLayer(2, t3Alt, t3Deg),
+                                      aloftLayer(2, t3Alt, t3Deg)};
     const double inHg =
         std::round((observed_.valid && observed_.seaLevelInHg ? *observed_.seaLevelInHg
                                                               : pressureMb * kInHgPerMillibar) *
@@ -547,9 +552,15 @@ void FlightGearLink::upd_wind0(std::int32_t, std::int32_t speed, double directio
 void FlightGearLink::upd_aloft(int entry, std::int32_t base, std::int32_t speed, double direction,
                                double turbulence) {
     const std::string e = aloft(entry);
-    auto& lines = layerWinds_[static_cast<std::size_t>(entry)];
-    lines = setd(e + "elevation-ft", base) + setd(e + "wind-from-heading-deg", direction) +
-            setd(e + "wind-speed-kt", speed) +
+    const auto i = static_cast<std::size_t>(entry);
+    auto& lines = layerWinds_[i];
+    // A blend sends the winds exactly beside their whole numbers.
+    const bool exact = observed_.valid && observed_.windsAloft.size() == 3 && i < 3;
+    lines = setd(e + "elevation-ft", base) +
+            setd(e + "wind-from-heading-deg",
+                 exact ? std::round(observed_.windsAloft[i].from * 10) / 10 : direction) +
+            setd(e + "wind-speed-kt",
+                 exact ? std::round(observed_.windsAloft[i].knots * 10) / 10 : speed) +
             setd(e + "turbulence/magnitude-norm", turbulenceNorm(turbulence));
     if (!fieldAloft_) {
         writeWeather("wind " + std::to_string(entry + 1), lines);

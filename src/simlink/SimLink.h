@@ -30,6 +30,14 @@ struct ObservedWeather {
     std::optional<double> windFrom;      // degrees true
     std::optional<double> windKnots;
     std::optional<double> seaLevelInHg;
+    // Wind layers 1 to 3 and the temperatures of layers 1 to 3 exactly (all three or none).
+    struct ExactWind {
+        double from = 0;  // degrees true
+        double knots = 0;
+        bool operator==(const ExactWind&) const = default;
+    };
+    std::vector<ExactWind> windsAloft;
+    std::vector<double> temperaturesAloftC;
     bool operator==(const ObservedWeather&) const = default;
 };
 

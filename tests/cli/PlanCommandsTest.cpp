@@ -246,7 +246,7 @@ TEST_F(TruthfulWeather, AtlantaToKennedyFliesWhatTheReportsSay) {
     std::ostringstream out, err;
     ASSERT_EQ(runFlyCommand({plan, "--from-airport", "KATL", "--weather", file, "--db", db,
                              "--max-turb", "180", "--unlimited-vis", "30", "--new-clouds", "on",
-                             "--winds", "on", "--uom", "U"},
+                             "--winds", "on", "--uom", "U", "--blend", "off"},
                             out, err),
               0)
         << err.str();
@@ -320,12 +320,12 @@ TEST_F(PlanCommandsOnShippedDb, TheTraceFliesInTheWindsAloftAtTheAircraft) {
     ASSERT_TRUE(std::getline(rows, line));
     EXPECT_EQ(line,
               "time_s,lat,lon,alt_ft,wind_dir_deg,wind_kt,temp_c,pressure_inhg,visibility_sm,"
-              "station");
+              "station,dewpoint_c,stations");
     int count = 0, compared = 0;
     std::set<std::string> stations;
     while (std::getline(rows, line)) {
         const auto f = csvFields(line);
-        ASSERT_EQ(f.size(), 10u) << line;
+        ASSERT_EQ(f.size(), 12u) << line;
         EXPECT_EQ(std::stoi(f[0]), count++) << line;  // one row a second
         stations.insert(f[9]);
         if (f[3] != "9000" || count % 300 != 0) {
@@ -351,6 +351,57 @@ TEST_F(PlanCommandsOnShippedDb, TheTraceFliesInTheWindsAloftAtTheAircraft) {
     EXPECT_GE(compared, 3);
     EXPECT_TRUE(stations.count("KATL")) << line;
     EXPECT_FALSE(stations.count("")) << "a row before any station";
+}
+
+// Blended out of Atlanta: in level flight no second of the trace moves the wind, temperature,
+// pressure or visibility faster than a pilot's rates, and the weights add up; the nearest
+// station's transitions on the same leg do not keep to them.
+TEST_F(PlanCommandsOnShippedDb, BlendedWeatherMovesAtAPilotsRates) {
+    const std::string weather = dir.write(
+        "cycle.txt", zephyra::test::realData("metar/awc_metars_2022-10-23T11Z_cycle.txt"));
+    const std::string plan = dir.write(
+        "atl-sugarloaf.fpl", "Sugarloaf Mt|35.4063888888889|-82.2686111111111|9000|250\r\n");
+    int overall[2] = {0, 0};
+    for (const bool blend : {true, false}) {
+        const std::string trace = dir.file(blend ? "on.csv" : "off.csv");
+        const Outcome flown = fly({plan, "--from-airport", "KATL", "--weather", weather, "--db", db,
+                                   "--trace", trace, "--blend", blend ? "on" : "off"});
+        ASSERT_EQ(flown.code, 0) << flown.err;
+        std::istringstream rows(dir.read(blend ? "on.csv" : "off.csv"));
+        std::string line;
+        std::getline(rows, line);
+        std::vector<std::string> last;
+        int over = 0, level = 0;
+        while (std::getline(rows, line)) {
+            const auto f = csvFields(line);
+            ASSERT_EQ(f.size(), 12u) << line;
+            if (blend) {  // "KATL:1.00" or "KPDK:0.65;KLZU:0.21;..." adding up to 1
+                double sum = 0;
+                for (std::size_t at = 0; at < f[11].size();) {
+                    const std::size_t colon = f[11].find(':', at);
+                    ASSERT_NE(colon, std::string::npos) << f[11];
+                    sum += std::stod(f[11].substr(colon + 1));
+                    at = std::min(f[11].find(';', colon), f[11].size()) + 1;
+                }
+                EXPECT_NEAR(sum, 1.0, 0.021) << line;
+            }
+            if (!last.empty() && last[3] == f[3]) {
+                ++level;
+                const auto moved = [&](int i) {
+                    return std::fabs(std::stod(f[i]) - std::stod(last[i]));
+                };
+                const double turn = std::min(moved(4), 360 - moved(4));
+                const bool calm = std::stod(last[5]) < 1.0;  // no direction to keep
+                over += moved(5) > 0.5 + 1e-6 || (!calm && turn > 1.05) || moved(6) > 0.1 + 1e-6 ||
+                        moved(7) > 0.005 + 1e-6 || moved(8) > 0.1 * std::stod(last[8]) + 0.01;
+            }
+            last = f;
+        }
+        EXPECT_GT(level, 1000);
+        overall[blend ? 0 : 1] = over;
+    }
+    EXPECT_EQ(overall[0], 0);
+    EXPECT_GT(overall[1], 10);
 }
 
 // maxTurb/unlimitedVis/newClouds/winds/uom

@@ -147,8 +147,8 @@ TEST(Blend, WhatIsSentMovesAtMostAtAPilotsRates) {
         double seconds;
         double dir, kt, temp, dew, inHg, vis, base;
     } cases[] = {
-        {1, 351, 10.5, 14.9, 10.1, 29.995, 9, 3050},
-        {10, 0, 15, 14, 11, 29.95, 3.4868, 3500},
+        {1, 351, 10.5, 14.905, 10.095, 29.995, 9, 3050},
+        {10, 0, 15, 14.05, 10.95, 29.95, 3.4868, 3500},
         {100, 20, 20, 10, 10, 29.90, 1, 4000},  // reached: the dew point stays below
     };
     for (const auto& c : cases) {
@@ -204,14 +204,14 @@ TEST(DeliveryChoice, ReadsItsOwnSectionAndKeepsDefaultsForBadValues) {
     std::vector<std::string> problems;
     const auto c = readDeliveryChoice(
         "[Download]\nMode=nearest\nUrl=http://x\n\n[Delivery]\r\nmode = Nearest\r\n"
-        "BlendRadiusNm=45.5\nSendSeconds=2.5\nRefreshMinutes=0\n; SendSeconds=9\n[Other]\n"
-        "SendSeconds=7\n",
+        "BlendRadiusNm=45.5\nBlendSeconds=2.5\nRefreshMinutes=0\n; BlendSeconds=9\n[Other]\n"
+        "BlendSeconds=7\n",
         &problems);
     EXPECT_FALSE(c.blended);
     EXPECT_EQ(c.blendRadiusNm, 45.5);
-    EXPECT_EQ(c.sendSeconds, 5);  // not a whole number: the default
+    EXPECT_EQ(c.blendSeconds, 5);  // not a whole number: the default
     EXPECT_EQ(c.refreshMinutes, 0);
-    EXPECT_EQ(problems, (std::vector<std::string>{"SendSeconds is a whole number, 1 to 60"}));
+    EXPECT_EQ(problems, (std::vector<std::string>{"BlendSeconds is a whole number, 1 to 60"}));
 
     const auto defaults = readDeliveryChoice("[Delivery]\nMode=sometimes\nBlendRadiusNm=1e400\n");
     EXPECT_TRUE(defaults.blended);

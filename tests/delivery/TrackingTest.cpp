@@ -270,6 +270,7 @@ TEST_F(DeliveryTest, BlendedSendsMoveAtThePilotsRates) {
 
     BlendedSender blended(sim, sender, host);
     blended.blend.radiusNm = 100;
+    blended.blendEverySeconds = 1;
     blended.setStations(std::move(stations), {a, b});
     host.position = {{33.5, -84.0}};  // 30 and 90 nm: weights 9 to 1
     blended.tick(5);
@@ -285,7 +286,7 @@ TEST_F(DeliveryTest, BlendedSendsMoveAtThePilotsRates) {
     host.position = {{34.5, -84.0}};  // now 1 to 9: the target jumps, the send does not
     blended.tick(1);
     const auto& next = sim.weather().observed;
-    EXPECT_NEAR(*next.temperatureC, t - 0.1, 1e-9);
+    EXPECT_NEAR(*next.temperatureC, t - 0.095, 1e-9);
     EXPECT_NEAR(*next.seaLevelInHg, hg - 0.005, 1e-9);
     EXPECT_NEAR(sent("upd_temps", 8).back(), *next.seaLevelInHg * 33.8639, 1e-9);
 }
