@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "MainWindowFixture.h"
+#include "delivery/DeliveryChoice.h"
 #include "platform/Files.h"
 #include "shell/ParmMaintWindow.h"
 #include "shell/Startup.h"
@@ -246,4 +247,24 @@ TEST_F(ParmMaintTest, TakesFlightGearsHostAndPort) {
     EXPECT_EQ(main->label("Label26")->text(), "FlightGear");
     EXPECT_EQ(main->label("SimulatorLink")->text(), "fg.example:5402");
     context.flightGear = nullptr;
+}
+
+// The weather between stations is set here and kept in zephyra.ini beside the other sections.
+TEST_F(ParmMaintTest, KeepsTheWeatherBetweenStationsInZephyraIni) {
+    program.write("zephyra.ini", "[Download]\nUrl=http://example/metars.txt\n");
+    auto* w = openSettings();
+    EXPECT_TRUE(w->checkBox("BlendCheck")->isChecked());
+    EXPECT_EQ(w->textBox("BlendRadius")->text(), "60");
+    w->textBox("BlendRadius")->setText("400");
+    EXPECT_FALSE(w->save());
+    EXPECT_EQ(dialogs.lastMessage(), "Weather Between Stations: BlendRadiusNm is 5 to 300.");
+    w->textBox("BlendRadius")->setText("45");
+    w->textBox("BlendEvery")->setText("10");
+    w->checkBox("BlendCheck")->setChecked(false);
+    ASSERT_TRUE(w->save());
+    const auto d = delivery::readDeliveryChoice(program.read("zephyra.ini"));
+    EXPECT_FALSE(d.blended);
+    EXPECT_EQ(d.blendRadiusNm, 45);
+    EXPECT_EQ(d.blendSeconds, 10);
+    EXPECT_NE(program.read("zephyra.ini").find("Url=http://example/metars.txt"), std::string::npos);
 }
