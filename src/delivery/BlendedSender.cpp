@@ -243,6 +243,37 @@ void BlendedSender::tick(double seconds) {
     host_.setStatus(weightsText());
 }
 
+std::optional<weather::WeatherRecord> BlendedSender::hereRecord() const {
+    if (!sent_ || sent_->stations.empty()) {
+        return std::nullopt;
+    }
+    const Blended& b = *sent_;
+    weather::WeatherRecord r;
+    for (std::size_t i = 0; i < stations_.size(); ++i) {
+        if (stations_[i].id == b.stations.front().id) {
+            r = records_[i];
+        }
+    }
+    r.ID = "HERE";
+    r.RawText.clear();
+    r.ObsTime.clear();
+    r.Estimated.clear();
+    r.Observation = "BLEND";
+    r.t0Alt = static_cast<int>(std::lround(b.elevationFeet));
+    r.t0Deg = static_cast<int>(std::lround(inScale(b.temperatureC, r.celsius())));
+    r.w0Dir = std::round(b.windDirection);
+    r.w0Spd = std::round(b.windKnots);
+    r.Pressure = b.seaLevelInHg * kHpaPerInHg;
+    r.Visibility = b.visibilityMiles;
+    r.Cl1Coverage = r.Cl2Coverage = 0;
+    r.cl1Base = r.cl2Base = 0;
+    for (std::size_t i = 0; i < b.layers.size() && i < 2; ++i) {
+        (i == 0 ? r.Cl1Coverage : r.Cl2Coverage) = b.layers[i].eighths;
+        (i == 0 ? r.cl1Base : r.cl2Base) = static_cast<int>(std::lround(b.layers[i].baseFeet));
+    }
+    return r;
+}
+
 std::string BlendedSender::weightsText() const {
     std::string out;
     if (!sent_) {

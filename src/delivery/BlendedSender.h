@@ -68,6 +68,10 @@ class BlendedSender {
     const std::vector<BlendStation>& stations() const { return stations_; }
     // "KATL 62%, KPDK 25%, KFTY 13%", or "" before the first send.
     std::string weightsText() const;
+    // The weather sent as a record named "HERE", for the station report: the heaviest station's
+    // record with the blended surface, clouds and pressure, in its own scale, its elevation the
+    // blend's; no report text of its own. Nothing before the first send.
+    std::optional<weather::WeatherRecord> hereRecord() const;
 
   private:
     simlink::SimLink& sim_;

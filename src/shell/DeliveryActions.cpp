@@ -125,8 +125,19 @@ reports::StationReport currentReport(AppContext& ctx, const std::string& closest
 
 }  // namespace
 
+reports::StationReport DeliveryActions::shownReport() {
+    if (blending_) {
+        if (const auto here = delivery_.blended().hereRecord()) {
+            return {true, reports::composeStationReport(*here, here->t0Alt, ctx_.settings.UOM,
+                                                        ctx_.settings.UnlimitedVis) +
+                              "Blended here from " + delivery_.blended().weightsText() + ".\n"};
+        }
+    }
+    return currentReport(ctx_, vane_.label("Text3")->text().toStdString());
+}
+
 void DeliveryActions::showReportBox() {
-    const auto report = currentReport(ctx_, vane_.label("Text3")->text().toStdString());
+    const auto report = shownReport();
     if (!report.found) {
         ctx_.dialogs.inform(report.text);
         return;
@@ -136,7 +147,7 @@ void DeliveryActions::showReportBox() {
 }
 
 void DeliveryActions::showReportLine() {
-    const auto report = currentReport(ctx_, vane_.label("Text3")->text().toStdString());
+    const auto report = shownReport();
     if (!report.found) {
         ctx_.dialogs.inform(report.text);
         return;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "delivery/WeatherDelivery.h"
+#include "reports/StationReport.h"
 
 namespace zephyra::shell {
 
@@ -49,6 +50,9 @@ class DeliveryActions : public QObject, public delivery::DeliveryHost {
     // Settings may change in the Settings window between ticks, and other parts of the
     // program write Text3 and LastStation.
     void refreshSettings();
+    // The report the report buttons show: the weather here while blending (the blend at the
+    // aircraft as last sent), else the closest station's.
+    reports::StationReport shownReport();
     // The blended mode's send, on the Closest timer at the blend's pace.
     void blendTick();
     static constexpr int kClosestIntervalMs = 60000;

@@ -289,6 +289,19 @@ TEST_F(WeatherPathTest, TheFirstLoadReachesTheSimulatorWithinFiveSeconds) {
             EXPECT_LE(seconds, 5);
             EXPECT_EQ(window.label("Text3")->text(), "KATL-Station KATL, GA");
             EXPECT_EQ(window.status(), status);
+            // The report button tells the weather here while blending, else the station's.
+            dialogs.clear();
+            window.press("Command4");
+            ASSERT_EQ(dialogs.shown().size(), 1u);
+            const std::string report = dialogs.shown()[0].message.text;
+            EXPECT_EQ(report.substr(0, 12),
+                      mode == std::string("blended") ? "HERE REPORT\n" : "KATL REPORT\n");
+            if (mode == std::string("blended")) {
+                EXPECT_NE(report.find("Surface winds are 10 knots from 270 degrees.\n"),
+                          std::string::npos)
+                    << report;
+                EXPECT_TRUE(report.ends_with("Blended here from KATL 100%.\n")) << report;
+            }
         }
     }
 }
