@@ -13,8 +13,8 @@ namespace zephyra::delivery {
 //   BlendRadiusNm=60           stations farther than this are not blended (5 to 300)
 //   BlendSeconds=5             seconds between blends at the aircraft (1 to 60); what is sent
 //                              moves towards the blend every second
-//   RefreshMinutes=10          minutes between downloads in flight; 0 turns them off (0 to 720;
-//                              read, not yet acted on: downloads are the user's)
+//   RefreshMinutes=10          minutes between downloads of the reports in flight (the main
+//                              window's); 0 turns them off (0 to 720)
 struct DeliveryChoice {
     bool blended = true;
     double blendRadiusNm = 60;

@@ -28,6 +28,7 @@ bool writeDeliveryChoiceFile(const std::string& settingsFolder,
                   choice.blended ? QStringLiteral("blended") : QStringLiteral("nearest"));
     file.setValue(QStringLiteral("BlendRadiusNm"), choice.blendRadiusNm);
     file.setValue(QStringLiteral("BlendSeconds"), choice.blendSeconds);
+    file.setValue(QStringLiteral("RefreshMinutes"), choice.refreshMinutes);
     file.endGroup();
     file.sync();
     if (file.status() != QSettings::NoError) {

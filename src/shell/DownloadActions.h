@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QObject>
+#include <memory>
+#include <optional>
 #include <string>
+
+#include "platform/Scheduler.h"
 
 #include "weather/download/WeatherDownload.h"
 
@@ -22,6 +26,12 @@ class DownloadActions : public QObject, public weather::DownloadHost {
     DownloadActions(AppContext& context, VaneWindow& vane, WeatherActions& weather);
 
     void download();
+    // The in-flight refresh's tick: while the aircraft flies with downloaded weather loaded
+    // (not a file the pilot picked), the reports are downloaded and loaded again without a
+    // message box; the blend takes the new weather in at its rates. Its interval is
+    // zephyra.ini's RefreshMinutes, read again at each tick.
+    void refreshTick();
+    const platform::Timer& refreshTimer() const { return *refresh_; }
     void cancel() { cancelRequested_ = true; }
     bool downloading() const { return downloading_; }
     QPushButton* downloadButton() const { return download_; }
@@ -33,6 +43,10 @@ class DownloadActions : public QObject, public weather::DownloadHost {
 
   private:
     void setDownloading(bool on);
+    void armRefresh();
+    // Fetches the reports into a dated file; the path, or nothing (the reason in error, empty
+    // when cancelled).
+    std::optional<std::string> fetch(std::string& error);
 
     AppContext& ctx_;
     VaneWindow& vane_;
@@ -41,6 +55,8 @@ class DownloadActions : public QObject, public weather::DownloadHost {
     QPushButton* cancel_ = nullptr;
     bool downloading_ = false;
     bool cancelRequested_ = false;
+    std::unique_ptr<platform::Timer> refresh_;
+    std::string downloaded_;  // the file of the last download loaded
 };
 
 }  // namespace zephyra::shell

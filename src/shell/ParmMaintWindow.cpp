@@ -176,6 +176,8 @@ void ParmMaintWindow::build() {
     bl->addWidget(edit("BlendRadius"), 1, 1);
     bl->addWidget(new QLabel(QStringLiteral("Blend again every (seconds, 1 - 60)")), 2, 0);
     bl->addWidget(edit("BlendEvery"), 2, 1);
+    bl->addWidget(new QLabel(QStringLiteral("Download again every (minutes, 0 = never)")), 3, 0);
+    bl->addWidget(edit("RefreshEvery"), 3, 1);
     between->setToolTip(QStringLiteral(
         "Blended: the weather at the aircraft is blended from the nearest reporting station in "
         "each quadrant and changes smoothly. Off: the nearest station's weather, with a "
@@ -310,6 +312,7 @@ void ParmMaintWindow::fillFromMemory() {
     checkBox("BlendCheck")->setChecked(d.blended);
     textBox("BlendRadius")->setText(QString::number(d.blendRadiusNm));
     textBox("BlendEvery")->setText(QString::number(d.blendSeconds));
+    textBox("RefreshEvery")->setText(QString::number(d.refreshMinutes));
 }
 
 std::string ParmMaintWindow::simulatorFile() const {
@@ -345,7 +348,8 @@ bool ParmMaintWindow::save() {
         "[Delivery]\nMode=" +
         std::string(checkBox("BlendCheck")->isChecked() ? "blended" : "nearest") +
         "\nBlendRadiusNm=" + textBox("BlendRadius")->text().trimmed().toStdString() +
-        "\nBlendSeconds=" + textBox("BlendEvery")->text().trimmed().toStdString() + "\n";
+        "\nBlendSeconds=" + textBox("BlendEvery")->text().trimmed().toStdString() +
+        "\nRefreshMinutes=" + textBox("RefreshEvery")->text().trimmed().toStdString() + "\n";
     const delivery::DeliveryChoice deliveryChoice =
         delivery::readDeliveryChoice(typedDelivery, &problems);
     if (!problems.empty()) {

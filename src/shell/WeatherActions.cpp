@@ -126,6 +126,12 @@ void WeatherActions::loadMetar() {
     loadChosenFile(*chosen);
 }
 
+void WeatherActions::loadChosenFileQuietly(const std::string& path, platform::Dialogs& quiet) {
+    quietDialogs_ = &quiet;
+    loadChosenFile(path);
+    quietDialogs_ = nullptr;
+}
+
 void WeatherActions::loadChosenFile(const std::string& path) {
     vane_.label("all_vane")->setText(QString::fromStdString(path));
     showWeatherFile(path);
@@ -157,8 +163,9 @@ void WeatherActions::updateWeather() {
     {
         BusyScope scope(busy_, vane_);
         if (auto db = openDatabase(path)) {
-            weather::WeatherLoader loader(*db, ctx_.random, ctx_.dialogs, ctx_.scheduler, *this,
-                                          ctx_.weather);
+            weather::WeatherLoader loader(*db, ctx_.random,
+                                          quietDialogs_ != nullptr ? *quietDialogs_ : ctx_.dialogs,
+                                          ctx_.scheduler, *this, ctx_.weather);
             loader.setAloft(ctx_.aloft.get());
             if (vane_.option("optSA")->isChecked()) {
                 outcome = loader.loadSa(path);

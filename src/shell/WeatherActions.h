@@ -33,6 +33,9 @@ class WeatherActions : public QObject,
     void loadMetar();  // Command2
     // Shows a chosen weather file in all_vane and Label19 and runs Update Weather on it.
     void loadChosenFile(const std::string& path);
+    // The same load with the loader's messages going to `quiet` instead of message boxes (an
+    // in-flight refresh must not stop the pilot with a box).
+    void loadChosenFileQuietly(const std::string& path, platform::Dialogs& quiet);
     void updateWeather();   // Command3
     void useLastWeather();  // Command5
     // Rebuilds the waypoint store when it is marked stale.
@@ -58,6 +61,7 @@ class WeatherActions : public QObject,
     void showMessage(const std::string& text) override;
 
   private:
+    platform::Dialogs* quietDialogs_ = nullptr;  // set during a quiet load
     // Asks to start the simulator when it is not running; true when the caller goes on.
     bool checkSimulatorForLoad();
     void useLastWeatherPicture();

@@ -110,3 +110,42 @@ TEST_F(DownloadActionsTest, DownloadedReportsLoadAndFailureAndCancelKeepThem) {
     EXPECT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(weatherRecords(), 2);
 }
+
+// In flight the downloaded weather is fetched again without a message box; a failure says so
+// on the status line and keeps the weather; a file the pilot picked is never replaced.
+TEST_F(DownloadActionsTest, InFlightRefreshReplacesOnlyDownloadedWeatherQuietly) {
+    EXPECT_EQ(downloads().refreshTimer().interval(), 10 * 60000);
+    useAddress("/metars.txt");
+    downloads().downloadButton()->click();
+    ASSERT_EQ(weatherRecords(), 2);
+    vane->textBox("Text1")->setText("33.6300");
+    vane->textBox("Text2")->setText("-84.4300");
+    dialogs.clear();
+
+    server.route("/metars.txt", {200,
+                                 "KATL 121856Z 09004KT 10SM SKC 14/08 A3001\r\n"
+                                 "KMCN 121856Z 09005KT 10SM SKC 20/08 A2992\r\n"});
+    downloads().refreshTick();
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(vane->status().toStdString().rfind("Weather downloaded again at ", 0), 0u)
+        << vane->status().toStdString();
+    EXPECT_TRUE(vane->status().endsWith("Z. Done Processing 2 stations."));
+    EXPECT_EQ(weather::WeatherDb::open(program.file("vanedb.mdb"))->findWeather("KATL")->w0Spd, 4);
+
+    useAddress("/missing.txt");
+    downloads().refreshTick();
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(vane->status(),
+              "Refresh failed: The server answered 404 (Not Found). The weather "
+              "already loaded is kept.");
+    EXPECT_EQ(weatherRecords(), 2);
+
+    // A picked file stays: no refresh replaces it.
+    useAddress("/metars.txt");
+    vane->label("all_vane")
+        ->setText(QString::fromStdString(program.write("wx.txt", kReports.toStdString())));
+    vane->press("Command3");
+    ASSERT_EQ(weather::WeatherDb::open(program.file("vanedb.mdb"))->findWeather("KATL")->w0Spd, 10);
+    downloads().refreshTick();
+    EXPECT_EQ(weather::WeatherDb::open(program.file("vanedb.mdb"))->findWeather("KATL")->w0Spd, 10);
+}

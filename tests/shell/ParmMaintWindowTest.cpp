@@ -260,11 +260,13 @@ TEST_F(ParmMaintTest, KeepsTheWeatherBetweenStationsInZephyraIni) {
     EXPECT_EQ(dialogs.lastMessage(), "Weather Between Stations: BlendRadiusNm is 5 to 300.");
     w->textBox("BlendRadius")->setText("45");
     w->textBox("BlendEvery")->setText("10");
+    w->textBox("RefreshEvery")->setText("0");
     w->checkBox("BlendCheck")->setChecked(false);
     ASSERT_TRUE(w->save());
     const auto d = delivery::readDeliveryChoice(program.read("zephyra.ini"));
     EXPECT_FALSE(d.blended);
     EXPECT_EQ(d.blendRadiusNm, 45);
     EXPECT_EQ(d.blendSeconds, 10);
+    EXPECT_EQ(d.refreshMinutes, 0);
     EXPECT_NE(program.read("zephyra.ini").find("Url=http://example/metars.txt"), std::string::npos);
 }
