@@ -32,10 +32,11 @@ struct BlendStation {
     double latitude = 0;
     double longitude = 0;
     double elevationFeet = 0;
-    double ageSeconds = 0;     // how old the report is at the time of the blend
-    double windDirection = 0;  // degrees true, from
-    double windKnots = 0;      // 0 for calm
-    double temperatureC = 15;  // at the station
+    double ageSeconds = 0;         // how old the report counts as in the blend
+    double reportAgeSeconds = -1;  // how old it is by the clock (shown); below 0: not known
+    double windDirection = 0;      // degrees true, from
+    double windKnots = 0;          // 0 for calm
+    double temperatureC = 15;      // at the station
     std::optional<double> dewPointC;
     double seaLevelInHg = 29.92;
     double visibilityMiles = 10;

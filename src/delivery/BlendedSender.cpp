@@ -114,6 +114,7 @@ std::vector<BlendStation> blendStations(const std::vector<weather::WeatherRecord
     for (std::size_t i = 0; i < out.size(); ++i) {
         // A report without a time counts as fresh as the newest.
         out[i].ageSeconds = std::max(0.0, reference - (observed[i] > 0 ? observed[i] : newest));
+        out[i].reportAgeSeconds = observed[i] > 0 ? std::max(0.0, nowSeconds - observed[i]) : -1;
     }
     return out;
 }
@@ -240,7 +241,7 @@ void BlendedSender::tick(double seconds) {
         shownStation_ = b.stations.front().id;
         host_.showLastStation(shownStation_);
     }
-    host_.setStatus(weightsText());
+    host_.setStatus(weightsText() + " (" + agesText() + ")");
 }
 
 std::optional<weather::WeatherRecord> BlendedSender::hereRecord() const {
@@ -272,6 +273,41 @@ std::optional<weather::WeatherRecord> BlendedSender::hereRecord() const {
         (i == 0 ? r.cl1Base : r.cl2Base) = static_cast<int>(std::lround(b.layers[i].baseFeet));
     }
     return r;
+}
+
+std::string BlendedSender::agesText() const {
+    if (!sent_ || sent_->stations.empty()) {
+        return {};
+    }
+    double youngest = 1e18, oldest = -1;
+    for (const BlendWeight& w : sent_->stations) {
+        for (const BlendStation& s : stations_) {
+            if (s.id == w.id && s.reportAgeSeconds >= 0) {
+                youngest = std::min(youngest, s.reportAgeSeconds);
+                oldest = std::max(oldest, s.reportAgeSeconds);
+            }
+        }
+    }
+    if (oldest < 0) {
+        return "report times not known";
+    }
+    const auto age = [](double seconds) {
+        const long minutes = std::lround(seconds / 60);
+        char text[32];
+        if (minutes < 60) {
+            std::snprintf(text, sizeof text, "%ld min", minutes);
+        } else {
+            std::snprintf(text, sizeof text, "%ld h %02ld min", minutes / 60, minutes % 60);
+        }
+        return std::string(text);
+    };
+    if (sent_->stations.size() == 1) {
+        return "report " + age(oldest) + " old";
+    }
+    if (age(youngest) == age(oldest)) {
+        return "reports " + age(oldest) + " old";
+    }
+    return "reports " + age(youngest) + " to " + age(oldest) + " old";
 }
 
 std::string BlendedSender::weightsText() const {

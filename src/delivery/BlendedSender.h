@@ -68,6 +68,9 @@ class BlendedSender {
     const std::vector<BlendStation>& stations() const { return stations_; }
     // "KATL 62%, KPDK 25%, KFTY 13%", or "" before the first send.
     std::string weightsText() const;
+    // How old the reports blended are by the clock: "report 12 min old", "reports 12 min to
+    // 1 h 05 min old"; "" before the first send.
+    std::string agesText() const;
     // The weather sent as a record named "HERE", for the station report: the heaviest station's
     // record with the blended surface, clouds and pressure, in its own scale, its elevation the
     // blend's; no report text of its own. Nothing before the first send.

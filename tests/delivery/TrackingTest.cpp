@@ -275,7 +275,7 @@ TEST_F(DeliveryTest, BlendedSendsMoveAtThePilotsRates) {
     host.position = {{33.5, -84.0}};  // 30 and 90 nm: weights 9 to 1
     blended.tick(5);
     EXPECT_EQ(blended.weightsText(), "KAAA 90%, KBBB 10%");
-    EXPECT_EQ(host.statuses.back(), "KAAA 90%, KBBB 10%");
+    EXPECT_EQ(host.statuses.back(), "KAAA 90%, KBBB 10% (reports 0 min old)");
     const auto& first = sim.weather().observed;
     ASSERT_TRUE(first.temperatureC && first.windKnots && first.seaLevelInHg);
     const double t = *first.temperatureC;

@@ -264,8 +264,8 @@ TEST_F(WeatherPathTest, TheFirstLoadReachesTheSimulatorWithinFiveSeconds) {
              return n;
          }},
     };
-    for (const auto& [mode, status] :
-         {std::pair{"nearest", "KATL weather sent."}, std::pair{"blended", "KATL 100%"}}) {
+    for (const auto& [mode, status] : {std::pair{"nearest", "KATL weather sent."},
+                                       std::pair{"blended", "KATL 100% (report 0 min old)"}}) {
         program.write("zephyra.ini", std::string("[Delivery]\nMode=") + mode + "\n");
         for (const auto& c : cases) {
             SCOPED_TRACE(std::string(c.simulator) + ", " + mode);
