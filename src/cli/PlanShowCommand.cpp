@@ -16,6 +16,7 @@
 #include "platform/Random.h"
 #include "shell/ParamFile.h"
 #include "weather/AloftField.h"
+#include "weather/ObservationText.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::cli {
@@ -43,23 +44,6 @@ ground speed the airspeed.
 )";
 
 namespace {
-
-std::string jsonText(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 std::string number(double value, int decimals) {
     char buf[48];
@@ -210,11 +194,12 @@ int runPlanShowCommand(const std::vector<std::string>& args, std::ostream& out, 
     const flightplan::PlanTable table = flightplan::planTable(flight, store, std::nullopt, &input);
 
     if (json) {
-        out << "{\"plan\":" << jsonText(planPath)
+        out << "{\"plan\":" << weather::jsonQuoted(planPath)
             << ",\"aloft\":" << (table.windsAloft ? "true" : "false")
-            << ",\"source\":" << (table.windsAloft ? jsonText(table.windSource) : "null")
+            << ",\"source\":" << (table.windsAloft ? weather::jsonQuoted(table.windSource) : "null")
             << ",\"valid\":"
-            << (table.windValidFirst != 0 ? jsonText(validText(table)) : std::string("null"))
+            << (table.windValidFirst != 0 ? weather::jsonQuoted(validText(table))
+                                          : std::string("null"))
             << ",\"legs\":[";
         bool first = true;
         std::string from = flight.ends.departureName;
@@ -224,8 +209,9 @@ int runPlanShowCommand(const std::vector<std::string>& args, std::ostream& out, 
                 continue;
             }
             const flightplan::LegWind& w = *row.wind;
-            out << (first ? "" : ",") << "{\"from\":" << jsonText(from)
-                << ",\"to\":" << jsonText(row.name) << ",\"alt_ft\":" << number(w.altitudeFeet, 0)
+            out << (first ? "" : ",") << "{\"from\":" << weather::jsonQuoted(from)
+                << ",\"to\":" << weather::jsonQuoted(row.name)
+                << ",\"alt_ft\":" << number(w.altitudeFeet, 0)
                 << ",\"course_deg\":" << number(w.courseTrue, 1)
                 << ",\"distance_nm\":" << number(w.distanceNm, 1)
                 << ",\"tas_kt\":" << jsonNumber(w.tasKt, 1)

@@ -6,6 +6,7 @@
 
 #include "flightplan/GreatCircle.h"
 #include "weather/Directions.h"
+#include "weather/WindVector.h"
 
 namespace zephyra::delivery {
 
@@ -182,20 +183,7 @@ double moveBy(double from, double to, double most) {
     return from + std::clamp(to - from, -most, most);
 }
 
-// A wind as the vector it blows along: (east, north) knots.
-struct Vector {
-    double east = 0;
-    double north = 0;
-    void add(double weight, double from, double knots) {
-        east -= weight * knots * std::sin(from * kRadians);
-        north -= weight * knots * std::cos(from * kRadians);
-    }
-    double knots() const { return std::hypot(east, north); }
-    double from() const {
-        return knots() < 1e-9 ? 0.0
-                              : std::fmod(std::atan2(-east, -north) / kRadians + 360.0, 360.0);
-    }
-};
+using Vector = weather::WindVector;
 
 // A wind moved towards another: its speed and its direction (the shorter way) at the rates; a
 // wind under 1 kt has no direction to keep.

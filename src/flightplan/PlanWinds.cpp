@@ -7,6 +7,7 @@
 #include "flightplan/GreatCircle.h"
 #include "simlink/BuiltInAircraft.h"
 #include "weather/AloftField.h"
+#include "weather/WindVector.h"
 
 namespace zephyra::flightplan {
 
@@ -88,7 +89,8 @@ LegWind legWind(double fromLat, double fromLon, double toLat, double toLon, doub
     leg.altitudeFeet = altitudeFeet;
 
     // The wind and temperature averaged over the samples the forecasts reach.
-    double east = 0.0, north = 0.0, tail = 0.0, cross = 0.0, temperature = 0.0;
+    weather::WindVector wind;
+    double tail = 0.0, cross = 0.0, temperature = 0.0;
     int reached = 0, warm = 0;
     if (field != nullptr && !field->empty()) {
         const int n = std::clamp(static_cast<int>(std::ceil(cd.distance / kSampleSpacingNm)),
@@ -113,8 +115,7 @@ LegWind legWind(double fromLat, double fromLon, double toLat, double toLon, doub
             if (!s->direction) {
                 continue;  // light and variable: no wind to add
             }
-            east -= s->speedKnots * std::sin(*s->direction * kRad);
-            north -= s->speedKnots * std::cos(*s->direction * kRad);
+            wind.add(1.0, *s->direction, s->speedKnots);
             const double course = cd.distance > 0.0
                                       ? sphericalCourseDistance(p.lat, p.lon, toLat, toLon).course
                                       : leg.courseTrue;
@@ -125,11 +126,9 @@ LegWind legWind(double fromLat, double fromLon, double toLat, double toLon, doub
     }
     if (reached > 0) {
         leg.forecast = true;
-        east /= reached;
-        north /= reached;
-        leg.windKnots = std::hypot(east, north);
+        leg.windKnots = wind.knots() / reached;
         if (leg.windKnots >= 0.5) {
-            leg.windDirection = std::fmod(std::atan2(-east, -north) / kRad + 360.0, 360.0);
+            leg.windDirection = wind.from();
         }
         leg.tailwindKt = tail / reached;
         leg.crosswindKt = cross / reached;

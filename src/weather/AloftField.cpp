@@ -11,6 +11,7 @@
 #include "weather/Directions.h"
 #include "weather/GribAloft.h"
 #include "weather/ObservationTime.h"
+#include "weather/WindVector.h"
 #include "weather/WindsAloftField.h"
 #include "weather/WindsAloftText.h"
 
@@ -18,23 +19,20 @@ namespace zephyra::weather {
 
 namespace {
 
-constexpr double kRadians = 3.14159265358979323846 / 180.0;
-
 // Between two samples of one point, a fraction f of the way from a to b: the wind as a
 // vector, the temperature where both have one.
 AloftSample between(const AloftSample& a, const AloftSample& b, double f) {
-    const auto east = [](const AloftSample& s) {
-        return s.direction ? -s.speedKnots * std::sin(*s.direction * kRadians) : 0.0;
-    };
-    const auto north = [](const AloftSample& s) {
-        return s.direction ? -s.speedKnots * std::cos(*s.direction * kRadians) : 0.0;
-    };
+    WindVector wind;  // light and variable adds nothing
+    if (a.direction) {
+        wind.add(1.0 - f, *a.direction, a.speedKnots);
+    }
+    if (b.direction) {
+        wind.add(f, *b.direction, b.speedKnots);
+    }
     AloftSample out;
-    const double e = east(a) + f * (east(b) - east(a));
-    const double n = north(a) + f * (north(b) - north(a));
-    out.speedKnots = std::hypot(e, n);
+    out.speedKnots = wind.knots();
     if (out.speedKnots >= 0.5) {
-        out.direction = std::fmod(std::atan2(-e, -n) / kRadians + 360.0, 360.0);
+        out.direction = wind.from();
     }
     if (a.temperature && b.temperature) {
         out.temperature = *a.temperature + f * (*b.temperature - *a.temperature);

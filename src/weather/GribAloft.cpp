@@ -1,4 +1,5 @@
 #include "weather/GribAloft.h"
+#include "weather/WindVector.h"
 
 #include <eccodes.h>
 
@@ -25,7 +26,6 @@ constexpr long kMaxGaussianN = 4000;  // rows a hemisphere (GFS has 768); their 
 constexpr double kMissing = 1e30;     // ecCodes' value for points without data
 constexpr double kKnotsPerMeterPerSecond = 1.943844;
 constexpr double kFeetPerMeter = 1 / 0.3048;
-constexpr double kRadians = 3.14159265358979323846 / 180.0;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 // ecCodes reports its troubles on stderr; the reader says what went wrong itself.
@@ -367,9 +367,10 @@ class GribAloftField : public AloftData {
             u = u0, v = v0, t = t0;
         }
         AloftSample s;
-        s.speedKnots = std::hypot(u, v) * kKnotsPerMeterPerSecond;
+        const WindVector wind{u * kKnotsPerMeterPerSecond, v * kKnotsPerMeterPerSecond};
+        s.speedKnots = wind.knots();
         if (s.speedKnots >= 0.5) {
-            s.direction = std::fmod(std::atan2(-u, -v) / kRadians + 360.0, 360.0);
+            s.direction = wind.from();
         }
         if (!std::isnan(t)) {
             s.temperature = t - 273.15;

@@ -13,24 +13,6 @@ namespace {
 
 constexpr double kHpaPerInch = 33.8639;
 
-std::string quoted(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", u);
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 // A number with at most the given decimals and no trailing zeros ("30", "29.92", "-1.7").
 std::string decimal(double v, int decimals) {
     char buf[48];
@@ -97,7 +79,7 @@ std::string isoTime(const std::string& stored) {
 std::string listOf(const std::vector<std::string>& items) {
     std::string out = "[";
     for (std::size_t i = 0; i < items.size(); ++i) {
-        out += (i ? "," : "") + quoted(items[i]);
+        out += (i ? "," : "") + jsonQuoted(items[i]);
     }
     return out + "]";
 }
@@ -188,6 +170,24 @@ std::string cloudInWords(const CloudLayer& l, bool metres) {
 }
 
 }  // namespace
+
+std::string jsonQuoted(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", u);
+            out += buf;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
 
 std::string weatherInWords(const WeatherGroup& g) {
     std::string phenomena;
@@ -307,11 +307,11 @@ std::string observationJson(const Observation& o, const WeatherRecord& r) {
     const Values v = valuesOf(o, r);
     std::string j = "{";
     const auto field = [&j](const char* name, const std::string& value) {
-        j += (j.size() > 1 ? "," : "") + quoted(name) + ":" + value;
+        j += (j.size() > 1 ? "," : "") + jsonQuoted(name) + ":" + value;
     };
-    field("id", quoted(r.ID));
-    field("raw", quoted(r.RawText));
-    field("observed", r.ObsTime.empty() ? "null" : quoted(isoTime(r.ObsTime)));
+    field("id", jsonQuoted(r.ID));
+    field("raw", jsonQuoted(r.RawText));
+    field("observed", r.ObsTime.empty() ? "null" : jsonQuoted(isoTime(r.ObsTime)));
     field("temperature_c", jsonNumber(v.temperature, 1));
     field("dewpoint_c", jsonNumber(v.dewPoint, 1));
     field("wind_dir_deg", jsonNumber(asDouble(o.windDirection), 0));
@@ -322,11 +322,11 @@ std::string observationJson(const Observation& o, const WeatherRecord& r) {
     field("wind_variable_to_deg", jsonNumber(asDouble(o.variableTo), 0));
     field("visibility_sm", jsonNumber(v.visibilityMiles, 2));
     field("visibility_m", jsonNumber(asDouble(o.visibilityMetres), 0));
-    field("visibility_qualifier", quoted(o.visibilityBelow   ? "below"
-                                         : o.visibilityAbove ? "at least"
-                                                             : ""));
+    field("visibility_qualifier", jsonQuoted(o.visibilityBelow   ? "below"
+                                             : o.visibilityAbove ? "at least"
+                                                                 : ""));
     field("min_visibility_m", jsonNumber(asDouble(o.minimumVisibilityMetres), 0));
-    field("min_visibility_direction", quoted(o.minimumVisibilityDirection));
+    field("min_visibility_direction", jsonQuoted(o.minimumVisibilityDirection));
     field("altimeter_inhg", jsonNumber(v.altimeterInches, 2));
     field("qnh_hpa", jsonNumber(o.qnhHectopascals, 0));
     field("sea_level_pressure_hpa", jsonNumber(o.seaLevelPressure, 1));
@@ -334,21 +334,22 @@ std::string observationJson(const Observation& o, const WeatherRecord& r) {
     for (std::size_t i = 0; i < o.layers.size(); ++i) {
         const CloudLayer& l = o.layers[i];
         layers += std::string(i ? "," : "") +
-                  "{\"cover\":" + (l.cover.empty() ? "null" : quoted(l.cover)) +
+                  "{\"cover\":" + (l.cover.empty() ? "null" : jsonQuoted(l.cover)) +
                   ",\"base_ft_agl\":" + jsonNumber(asDouble(l.baseFeet), 0) +
-                  ",\"type\":" + (l.type.empty() ? "null" : quoted(l.type)) + "}";
+                  ",\"type\":" + (l.type.empty() ? "null" : jsonQuoted(l.type)) + "}";
     }
     field("layers", layers + "]");
     field("vertical_visibility_ft", jsonNumber(asDouble(o.verticalVisibilityFeet), 0));
-    field("sky_clear", o.clearSky.empty() ? "null" : quoted(o.clearSky));
+    field("sky_clear", o.clearSky.empty() ? "null" : jsonQuoted(o.clearSky));
     field("weather", listOf(groupTexts(o.weather)));
     field("recent_weather", listOf(groupTexts(o.recentWeather)));
     field("runway_visual_ranges", listOf(o.runwayVisualRanges));
     const char* category = flightCategoryName(flightCategory(o));
-    field("flight_category", *category ? quoted(category) : "null");
+    field("flight_category", *category ? jsonQuoted(category) : "null");
     std::string estimated = "{";
     for (const auto& [name, source] : v.estimated) {
-        estimated += (estimated.size() > 1 ? "," : "") + quoted(name) + ":" + quoted(source);
+        estimated +=
+            (estimated.size() > 1 ? "," : "") + jsonQuoted(name) + ":" + jsonQuoted(source);
     }
     field("estimated", estimated + "}");
     field("unread", listOf(o.unread));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "weather/Observation.h"
 #include "weather/Records.h"
@@ -25,5 +26,8 @@ std::string observationInWords(const Observation& obs, bool metres);
 
 // Relative humidity in percent from temperature and dew point (Magnus formula).
 double relativeHumidity(double temperature, double dewPoint);
+
+// A text as a JSON string: quoted, with quotes, backslashes and control characters escaped.
+std::string jsonQuoted(std::string_view text);
 
 }  // namespace zephyra::weather

@@ -7,6 +7,7 @@
 #include "weather/Records.h"
 #include "weather/Statement.h"
 #include "weather/WeatherDb.h"
+#include "weather/WindVector.h"
 
 namespace zephyra::weather {
 
@@ -27,19 +28,6 @@ double distanceNm(GeoPosition a, GeoPosition b) {
     const double h = std::sin(dp / 2) * std::sin(dp / 2) +
                      std::cos(p1) * std::cos(p2) * std::sin(dl / 2) * std::sin(dl / 2);
     return 2 * kEarthRadiusNm * std::asin(std::min(1.0, std::sqrt(h)));
-}
-
-// Wind as a vector towards which the air moves: (east, north) knots.
-struct Vector {
-    double east = 0;
-    double north = 0;
-};
-Vector vectorOf(const AloftSample& s) {
-    if (!s.direction) {
-        return {};
-    }
-    const double from = *s.direction * kRadians;
-    return {-s.speedKnots * std::sin(from), -s.speedKnots * std::cos(from)};
 }
 
 std::optional<GeoPosition> positionOf(Statement& st, const std::string& ident, const char* type) {
@@ -190,7 +178,7 @@ std::optional<AloftSample> WindsAloftField::at(double latitude, double longitude
     if (near.front().first < kSiteRadiusNm) {
         return atSite(*near.front().second, altitudeFeet);
     }
-    Vector sum;
+    WindVector sum;
     double weights = 0, temperature = 0, temperatureWeights = 0;
     std::string sites;
     for (const auto& [d, site] : near) {
@@ -199,9 +187,9 @@ std::optional<AloftSample> WindsAloftField::at(double latitude, double longitude
             continue;
         }
         const double w = 1.0 / (d * d);
-        const Vector v = vectorOf(*s);
-        sum.east += w * v.east;
-        sum.north += w * v.north;
+        if (s->direction) {  // light and variable adds nothing
+            sum.add(w, *s->direction, s->speedKnots);
+        }
         weights += w;
         if (s->temperature) {
             temperature += w * *s->temperature;
@@ -213,11 +201,9 @@ std::optional<AloftSample> WindsAloftField::at(double latitude, double longitude
         return std::nullopt;
     }
     AloftSample out;
-    const double east = sum.east / weights;
-    const double north = sum.north / weights;
-    out.speedKnots = std::hypot(east, north);
+    out.speedKnots = sum.knots() / weights;
     if (out.speedKnots >= 0.5) {
-        out.direction = std::fmod(std::atan2(-east, -north) / kRadians + 360.0, 360.0);
+        out.direction = sum.from();
     }
     if (temperatureWeights > 0) {
         out.temperature = temperature / temperatureWeights;
