@@ -469,8 +469,10 @@ void FlightGearLink::upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int3
                                std::int32_t t3Alt, std::int32_t t3Deg, double pressureMb,
                                TemperatureScale scale) {
     // Each temperature layer becomes the sea-level temperature (Celsius, whatever the scale
-    // sent) that gives it at its own altitude, so it holds whatever elevation the wind layers
-    // give the entries.
+    // sent) that gives it at its own altitude. FlightGear interpolates an entry's sea-level
+    // temperature by height between its entries, so each entry gets the profile's at its own
+    // elevation: a climb then meets the temperatures of the profile and nothing else, wherever
+    // the wind layers put the entries.
     auto seaLevel = [scale](std::int32_t alt, std::int32_t deg) {
         return toCelsius(deg, scale) + kLapseRatePerFoot * alt;
     };
@@ -482,20 +484,35 @@ void FlightGearLink::upd_temps(std::int32_t t0Alt, std::int32_t t0Deg, std::int3
         return observed_.valid && exact.size() == 3 ? exact[i] + kLapseRatePerFoot * alt
                                                     : seaLevel(alt, deg);
     };
-    const std::array<double, 7> temps{surface,
-                                      surface,
-                                      aloftLayer(0, t1Alt, t1Deg),
-                                      aloftLayer(1, t2Alt, t2Deg),
-                                      aloftLayer(2, t3Alt, t3Deg),
-                                      aloftLayer(2, t3Alt, t3Deg),
-                                      aloftLayer(2, t3Alt, t3Deg)};
-    const double inHg =
+    Temperatures t;
+    t.profile = {std::pair<double, double>{t0Alt, surface},
+                 {t1Alt, aloftLayer(0, t1Alt, t1Deg)},
+                 {t2Alt, aloftLayer(1, t2Alt, t2Deg)},
+                 {t3Alt, aloftLayer(2, t3Alt, t3Deg)}};
+    std::stable_sort(t.profile.begin(), t.profile.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    t.inHg =
         std::round((observed_.valid && observed_.seaLevelInHg ? *observed_.seaLevelInHg
                                                               : pressureMb * kInHgPerMillibar) *
                    1000.0) /
         1000.0;
-    temperatures_ = std::make_pair(temps, inHg);
+    temperatures_ = t;
     writeWeather("temperatures", temperatureLines(!fieldAloft_));
+}
+
+double FlightGearLink::seaLevelTemperatureAt(double altitudeFeet) const {
+    const auto& p = temperatures_->profile;
+    if (altitudeFeet <= p.front().first) {
+        return p.front().second;
+    }
+    for (std::size_t i = 1; i < p.size(); ++i) {
+        if (altitudeFeet <= p[i].first) {
+            const double span = p[i].first - p[i - 1].first;
+            const double f = span > 0 ? (altitudeFeet - p[i - 1].first) / span : 1.0;
+            return p[i - 1].second + f * (p[i].second - p[i - 1].second);
+        }
+    }
+    return p.back().second;
 }
 
 std::string FlightGearLink::temperatureLines(bool aloftEntries) const {
@@ -503,13 +520,15 @@ std::string FlightGearLink::temperatureLines(bool aloftEntries) const {
     if (!temperatures_) {
         return lines;
     }
-    const auto& [temps, inHg] = *temperatures_;
+    const double surface = temperatures_->profile.front().second;
     for (std::size_t i = 0; i < kEntries.size(); ++i) {
+        // The boundary entries stand at the surface; the aloft ones where they were put.
+        const double seaLevelC = i < 2 ? surface : seaLevelTemperatureAt(aloftElevations_[i - 2]);
         if (i < 2 || aloftEntries) {
             lines +=
-                setd(kEntries[i] + "temperature-sea-level-degc", std::round(temps[i] * 10) / 10);
+                setd(kEntries[i] + "temperature-sea-level-degc", std::round(seaLevelC * 10) / 10);
         }
-        lines += setd(kEntries[i] + "pressure-sea-level-inhg", inHg);
+        lines += setd(kEntries[i] + "pressure-sea-level-inhg", temperatures_->inHg);
     }
     return lines;
 }
@@ -554,6 +573,7 @@ void FlightGearLink::upd_aloft(int entry, std::int32_t base, std::int32_t speed,
     const std::string e = aloft(entry);
     const auto i = static_cast<std::size_t>(entry);
     auto& lines = layerWinds_[i];
+    aloftElevations_[i] = base;
     // A blend sends the winds exactly beside their whole numbers.
     const bool exact = observed_.valid && observed_.windsAloft.size() == 3 && i < 3;
     lines = setd(e + "elevation-ft", base) +

@@ -196,8 +196,17 @@ class FlightGearLink final : public SimLink {
     AloftSource aloft_;
     bool fieldAloft_ = false;
     std::array<std::string, 3> layerWinds_;  // the lines of wind layers 1..3 last sent
-    // The last upd_temps: sea-level temperature of each entry (C) and the pressure (inHg).
-    std::optional<std::pair<std::array<double, 7>, double>> temperatures_;
+    // Where the aloft entries stand: FlightGear's own heights until a wind layer moves one.
+    std::array<double, 5> aloftElevations_{kAloftElevations};
+    // The last upd_temps: the temperature profile as (altitude ft, sea-level temperature C)
+    // from the surface up, and the pressure (inHg).
+    struct Temperatures {
+        std::array<std::pair<double, double>, 4> profile;
+        double inHg = 0;
+    };
+    std::optional<Temperatures> temperatures_;
+    // The sea-level temperature (C) of the last profile at an altitude.
+    double seaLevelTemperatureAt(double altitudeFeet) const;
 };
 
 }  // namespace zephyra::simlink

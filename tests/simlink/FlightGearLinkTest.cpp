@@ -447,10 +447,45 @@ TEST_F(FlightGearLinkTest, AFieldAloftTakesTheFiveAloftEntriesAtTheAircraft) {
     EXPECT_TRUE(holdsInOrder(back, {a1 + "elevation-ft 14000", a1 + "wind-from-heading-deg 310",
                                     a1 + "wind-speed-kt 50"}))
         << ::testing::PrintToString(back);
-    EXPECT_TRUE(holdsInOrder(back, {a1 + "temperature-sea-level-degc 14.4"}))
+    EXPECT_TRUE(holdsInOrder(back, {a1 + "temperature-sea-level-degc 14.7"}))
         << ::testing::PrintToString(back);
     EXPECT_FALSE(link.fieldAloft());
     EXPECT_EQ(link.get_aloftHere(), std::nullopt);
+}
+
+// FlightGear interpolates the sea-level temperature by height between its entries: each aloft
+// entry gets the profile's at its own elevation, so a climb meets the profile's temperatures
+// and no step between a layer's and the surface's.
+TEST_F(FlightGearLinkTest, EachAloftEntryTakesTheProfileAtItsOwnHeight) {
+    server.set("/position/latitude-deg", "0");
+    server.set("/position/longitude-deg", "0");
+    server.set("/position/altitude-ft", "0");
+    FlightGearLink link(settings());
+    ASSERT_TRUE(link.probe());
+    waitForLines(1 + FlightGearLink::ReadCount);
+    link.upd_wind1(3000, 0, 10, 270, 0, 0);
+    link.upd_wind2(8000, 0, 20, 270, 0, 0);
+    link.upd_wind3(15000, 0, 30, 270, 0, 0);
+    waitForLines(4 + 3 * 4);
+    server.clearLines();
+    // 10 C at 1,000 ft, 4 C at 5,000, -6 C at 10,000, -25 C at 20,000: at sea level 11.98,
+    // 13.91, 13.81 and 14.62 C.
+    link.upd_temps(1000, 10, 5000, 4, 10000, -6, 20000, -25, 1013.25, TemperatureScale::Celsius);
+    Lines expected;
+    const double seaLevel[] = {12.0, 12.0, 12.9, 13.8, 14.2, 14.6, 14.6};
+    for (int i = 0; i < 7; ++i) {
+        expected.push_back("setd /environment/config/" +
+                           std::string(i < 2 ? "boundary/entry[" + std::to_string(i)
+                                             : "aloft/entry[" + std::to_string(i - 2)) +
+                           "]/temperature-sea-level-degc " + FlightGearLink::number(seaLevel[i]));
+    }
+    Lines got;
+    for (const auto& line : waitForLines(14)) {
+        if (line.find("temperature-sea-level") != std::string::npos) {
+            got.push_back(line);
+        }
+    }
+    EXPECT_EQ(got, expected);
 }
 
 }  // namespace
