@@ -160,14 +160,36 @@ void AloftActions::loadFile(const std::string& path) {
         return;
     }
     take(load);
+    downloaded_.reset();
 }
 
 void AloftActions::downloadFb() {
     download(weather::AloftKind::Fb, {},
              platform::joinPath(ctx_.folders.user, weather::kAloftFbFile));
+    if (downloaded_) {
+        downloaded_->around = Around::Plan;
+    }
 }
 
 void AloftActions::downloadGfs(Around around) {
+    if (const auto box = gfsBox(around, false)) {
+        download(weather::AloftKind::Gfs, *box,
+                 platform::joinPath(ctx_.folders.user, weather::kAloftGfsFile));
+        if (downloaded_) {
+            downloaded_->around = around;
+        }
+    }
+}
+
+std::optional<weather::AloftBox> AloftActions::gfsBox(Around around, bool quiet) {
+    const auto refuse = [&](const std::string& why) -> std::optional<weather::AloftBox> {
+        if (quiet) {
+            setStatus("Winds aloft not downloaded again: " + why + kKept);
+        } else {
+            ctx_.dialogs.inform(why);
+        }
+        return std::nullopt;
+    };
     std::vector<weather::GeoPosition> points;
     if (around == Around::Plan) {
         const flightplan::PlanStore plan = vane_.planControls().flight().wholePlan();
@@ -176,16 +198,13 @@ void AloftActions::downloadGfs(Around around) {
             points.push_back({row.lat, row.lon});
         }
         if (points.empty()) {
-            ctx_.dialogs.inform("The flight plan is empty: add waypoints to it first.");
-            return;
+            return refuse("The flight plan is empty: add waypoints to it first.");
         }
     } else {
         const auto lat = number(vane_.textBox("Text1"));
         const auto lon = number(vane_.textBox("Text2"));
         if (!lat || !lon) {
-            ctx_.dialogs.inform(
-                "The aircraft's position is not known yet: start the simulator first.");
-            return;
+            return refuse("The aircraft's position is not known yet: start the simulator first.");
         }
         points.push_back({*lat, *lon});
     }
@@ -193,22 +212,52 @@ void AloftActions::downloadGfs(Around around) {
         weather::boxAround(points, around == Around::Plan ? kPlanMargin : kAircraftMargin);
     std::string why;
     if (!box || !weather::checkAloftBox(*box, &why)) {
-        fail("Download winds aloft", why);
+        if (quiet) {
+            setStatus("Winds aloft not downloaded again: " + why + kKept);
+        } else {
+            fail("Download winds aloft", why);
+        }
+        return std::nullopt;
+    }
+    return box;
+}
+
+void AloftActions::refreshInFlight() {
+    const bool flying = !vane_.textBox("Text1")->text().isEmpty();
+    if (!flying || !downloaded_ || downloading_) {
         return;
     }
-    download(weather::AloftKind::Gfs, *box,
-             platform::joinPath(ctx_.folders.user, weather::kAloftGfsFile));
+    const Downloaded again = *downloaded_;
+    if (again.kind == weather::AloftKind::Gfs) {
+        if (const auto box = gfsBox(again.around, true)) {
+            download(again.kind, *box,
+                     platform::joinPath(ctx_.folders.user, weather::kAloftGfsFile), true);
+        }
+    } else {
+        download(again.kind, {}, platform::joinPath(ctx_.folders.user, weather::kAloftFbFile),
+                 true);
+    }
+    if (downloaded_) {
+        downloaded_->around = again.around;
+    }
 }
 
 void AloftActions::download(weather::AloftKind kind, const weather::AloftBox& box,
-                            const std::string& file) {
+                            const std::string& file, bool quiet) {
     if (downloading_ || weather_.busy() || weather_.downloads().downloading()) {
         return;
     }
+    const auto failed = [&](const std::string& error) {
+        if (quiet) {
+            setStatus("Winds aloft refresh failed: " + error + kKept);
+        } else {
+            fail("Download winds aloft", error);
+        }
+    };
     std::string error;
     auto db = weather::WeatherDb::open(ctx_.databasePath(), &error, false);
     if (!db) {
-        fail("Download winds aloft", error);
+        failed(error);
         return;
     }
     const auto settings = weather::readDownloadSettings(ctx_.folders.settings);
@@ -228,10 +277,16 @@ void AloftActions::download(weather::AloftKind kind, const weather::AloftBox& bo
         return;
     }
     if (!result.ok) {
-        fail("Download winds aloft", result.error);
+        failed(result.error);
         return;
     }
     take(result.load);
+    downloaded_ = Downloaded{kind, Around::Plan};
+    if (quiet) {
+        const std::string at = weather::isoTime(now);
+        setStatus("Winds aloft downloaded again at " + at.substr(11, 5) +
+                  "Z: " + result.load.forecast->name() + ".");
+    }
 }
 
 void AloftActions::setDownloading(bool on) {

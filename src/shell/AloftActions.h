@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Scheduler.h"
@@ -41,6 +42,11 @@ class AloftActions : public QObject, public weather::DownloadHost {
     bool downloading() const { return downloading_; }
     // Shows what AppContext::aloft holds, and whether it is valid near now.
     void showLoaded();
+    // In flight: a forecast that came from a download is downloaded again, the same product
+    // (GFS for a box around the plan or the aircraft as they are now). Its messages go to the
+    // status line, not into boxes; a failure keeps the forecasts loaded. A file the pilot
+    // picked is never replaced.
+    void refreshInFlight();
 
     QToolButton* menuButton() const { return menuButton_; }
     QPushButton* cancelButton() const { return cancel_; }
@@ -52,8 +58,10 @@ class AloftActions : public QObject, public weather::DownloadHost {
     bool cancelRequested() override { return cancelRequested_; }
 
   private:
-    // box: for GFS only.
-    void download(weather::AloftKind kind, const weather::AloftBox& box, const std::string& file);
+    // box: for GFS only. quiet: an in-flight refresh, told on the status line.
+    void download(weather::AloftKind kind, const weather::AloftBox& box, const std::string& file,
+                  bool quiet = false);
+    std::optional<weather::AloftBox> gfsBox(Around around, bool quiet);
     void take(const weather::AloftLoad& load);
     void fail(const std::string& title, const std::string& error);
     void setDownloading(bool on);
@@ -67,6 +75,12 @@ class AloftActions : public QObject, public weather::DownloadHost {
     std::unique_ptr<platform::Timer> refresh_;
     bool downloading_ = false;
     bool cancelRequested_ = false;
+    // What the last download asked for, while its forecast is the one loaded.
+    struct Downloaded {
+        weather::AloftKind kind;
+        Around around;
+    };
+    std::optional<Downloaded> downloaded_;
 };
 
 }  // namespace zephyra::shell

@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Scheduler.h"
+#include "shell/AloftActions.h"
 #include "shell/AppContext.h"
 #include "shell/DeliveryIni.h"
 #include "shell/VaneWindow.h"
@@ -135,6 +136,9 @@ void DownloadActions::refreshTick() {
     armRefresh();
     // Only downloaded weather is refreshed: a file the pilot picked stays the weather.
     const bool flying = !vane_.textBox("Text1")->text().isEmpty();
+    if (flying) {
+        weather_.aloft().refreshInFlight();
+    }
     const bool fromDownload =
         !downloaded_.empty() && vane_.label("all_vane")->text().toStdString() == downloaded_;
     if (!flying || !fromDownload || ctx_.weather.stations.count() == 0 || downloading_ ||

@@ -192,4 +192,29 @@ TEST_F(AloftDownloadWindowTest, DownloadsReplaceTheForecastOnlyWhenRead) {
     EXPECT_NE(context.aloft, loaded);
     EXPECT_EQ(shownText().rfind("Winds aloft: GFS 1 deg 2026-12-07 00Z +6 h, valid ", 0), 0u)
         << shownText();
+
+    // In flight the same product comes again: a failure says so on the status line only, and
+    // a forecast the pilot picked from a file is never replaced.
+    const auto gfs = context.aloft;
+    vane->textBox("Text1")->setText("33.64");
+    vane->textBox("Text2")->setText("-84.43");
+    server.route(QByteArray::fromStdString(url.substr(url.find("/filter.pl"))),
+                 {200, "<html><body>Service unavailable</body></html>"});
+    aloft().refreshInFlight();
+    EXPECT_EQ(dialogs.shown().size(), messages) << lastMessage();
+    EXPECT_EQ(vane->status().toStdString().rfind("Winds aloft refresh failed: ", 0), 0u)
+        << vane->status().toStdString();
+    EXPECT_EQ(context.aloft, gfs);
+    server.route(QByteArray::fromStdString(url.substr(url.find("/filter.pl"))),
+                 {200, QByteArray(grib.data(), static_cast<qsizetype>(grib.size()))});
+    aloft().refreshInFlight();
+    EXPECT_NE(context.aloft, gfs);
+    EXPECT_EQ(vane->status().toStdString().rfind("Winds aloft downloaded again at ", 0), 0u)
+        << vane->status().toStdString();
+
+    const std::string file = program.write("FD1US1.txt", fd1);
+    aloft().loadFile(file);
+    const auto picked = context.aloft;
+    aloft().refreshInFlight();
+    EXPECT_EQ(context.aloft, picked);
 }
