@@ -252,27 +252,45 @@ std::optional<std::vector<std::string>> csvColumns(std::string_view text,
         rowBytes = 0;
         overlong = false;
     };
-    const auto keep = [&](char c) {
-        if (current >= 0 && !overlong) {
-            field += c;
-        }
-    };
-    for (std::size_t k = headerEnd + 1; k < text.size(); ++k) {
-        const char c = text[k];
-        if (++rowBytes > kMaxCsvRowBytes) {
+    // Characters from..end of the text go to the field, within the row's bound.
+    const auto take = [&](std::size_t from, std::size_t end) {
+        rowBytes += end - from;
+        if (rowBytes > kMaxCsvRowBytes) {
             overlong = true;
         }
+        if (current >= 0 && !overlong) {
+            field.append(text.substr(from, end - from));
+        }
+    };
+    const auto special = [](char c) { return c == ',' || c == '"' || c == '\n' || c == '\r'; };
+    std::size_t k = headerEnd + 1;
+    while (k < text.size()) {
         if (quoted) {
-            if (c == '"' && k + 1 < text.size() && text[k + 1] == '"') {
-                ++k;
+            const std::size_t quote = std::min(text.find('"', k), text.size());
+            take(k, quote);
+            if (quote + 1 < text.size() && text[quote + 1] == '"') {
+                take(quote + 1, quote + 2);  // a doubled quote is one quote
                 ++rowBytes;
-                keep('"');
-            } else if (c == '"') {
-                quoted = false;
+                k = quote + 2;
             } else {
-                keep(c);
+                ++rowBytes;
+                quoted = false;
+                k = quote + 1;
             }
             continue;
+        }
+        std::size_t stop = k;
+        while (stop < text.size() && !special(text[stop])) {
+            ++stop;
+        }
+        take(k, stop);
+        if (stop >= text.size()) {
+            break;
+        }
+        const char c = text[stop];
+        k = stop + 1;
+        if (++rowBytes > kMaxCsvRowBytes) {
+            overlong = true;
         }
         if (c == '"') {
             quoted = true;
@@ -284,13 +302,8 @@ std::optional<std::vector<std::string>> csvColumns(std::string_view text,
             current = slotAt(index);
         } else if (c == '\n') {
             endRow();
-        } else if (c == '\r') {
-            // CR before CR or LF belongs to the line end; a lone CR ends the row itself.
-            if (k + 1 >= text.size() || (text[k + 1] != '\r' && text[k + 1] != '\n')) {
-                endRow();
-            }
-        } else {
-            keep(c);
+        } else if (k >= text.size() || (text[k] != '\r' && text[k] != '\n')) {
+            endRow();  // a CR before CR or LF belongs to the line end; a lone CR ends the row
         }
     }
     endRow();
