@@ -312,6 +312,8 @@ std::optional<Taf> readOneTaf(std::string_view line, std::int64_t reference, boo
         }
     };
 
+    taf.periods.reserve(
+        1 + std::size_t(std::count_if(gs.begin() + std::ptrdiff_t(i), gs.end(), isChangeStart)));
     TafPeriod current;
     current.change = TafChange::Base;
     current.from = taf.validFrom;
