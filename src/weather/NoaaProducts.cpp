@@ -3,7 +3,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace zephyra::weather {
 
@@ -13,6 +15,19 @@ namespace {
 constexpr std::size_t kMaxInflatedBytes = 256u * 1024 * 1024;
 // The status lines NOAA writes before a CSV header are few; reports never name the column.
 constexpr int kHeaderSearchLines = 20;
+
+// The line feeds in text, counting no further than limit.
+std::size_t linesUpTo(std::string_view text, std::size_t limit) {
+    std::size_t lines = 0;
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    while (lines < limit && at < end &&
+           (at = static_cast<const char*>(std::memchr(at, '\n', std::size_t(end - at))))) {
+        ++lines;
+        ++at;
+    }
+    return lines;
+}
 
 void setError(std::string* error, const char* text) {
     if (error != nullptr) {
@@ -219,9 +234,7 @@ std::optional<std::vector<std::string>> csvColumns(std::string_view text,
     }
     // A row per line, but never more than a day's worth up front: a file of empty rows
     // reserves little.
-    values.reserve(names.size() * std::min<std::size_t>(static_cast<std::size_t>(std::count(
-                                                            text.begin(), text.end(), '\n')),
-                                                        1u << 16));
+    values.reserve(names.size() * linesUpTo(text, 1u << 16));
 
     // One pass that keeps only the columns asked for: a file holds some forty columns per
     // row. A row counts once it has ended within the bounds.
@@ -262,7 +275,14 @@ std::optional<std::vector<std::string>> csvColumns(std::string_view text,
             field.append(text.substr(from, end - from));
         }
     };
-    const auto special = [](char c) { return c == ',' || c == '"' || c == '\n' || c == '\r'; };
+    static constexpr auto kSpecial = [] {
+        std::array<bool, 256> special{};
+        for (const unsigned char c : {',', '"', '\n', '\r'}) {
+            special[c] = true;
+        }
+        return special;
+    }();
+    const auto special = [](char c) { return kSpecial[static_cast<unsigned char>(c)]; };
     std::size_t k = headerEnd + 1;
     while (k < text.size()) {
         if (quoted) {

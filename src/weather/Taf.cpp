@@ -5,6 +5,7 @@
 #include "weather/Taf.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -65,8 +66,15 @@ std::int64_t floorDays(std::int64_t t) {
 
 // The times of day `day` at hour:minute (hour 24 is the next day's 00) in the month of near,
 // the one before and the one after; a month without the day gives none.
-std::vector<std::int64_t> dayTimeCandidates(int day, int hour, int minute, std::int64_t near) {
-    std::vector<std::int64_t> out;
+struct Candidates {
+    std::array<std::int64_t, 3> times{};
+    std::size_t count = 0;
+    const std::int64_t* begin() const { return times.data(); }
+    const std::int64_t* end() const { return times.data() + count; }
+};
+
+Candidates dayTimeCandidates(int day, int hour, int minute, std::int64_t near) {
+    Candidates out;
     std::int64_t year = 0;
     int month = 0;
     civilFromDays(floorDays(near), year, month);
@@ -81,13 +89,14 @@ std::vector<std::int64_t> dayTimeCandidates(int day, int hour, int minute, std::
             ++y;
         }
         if (day >= 1 && day <= daysIn(y, m)) {
-            out.push_back(daysFromCivil(y, m, day) * kDay + hour * kHour + minute * 60);
+            out.times[out.count++] = daysFromCivil(y, m, day) * kDay + hour * kHour + minute * 60;
         }
     }
     return out;
 }
 
-std::optional<std::int64_t> nearestOf(const std::vector<std::int64_t>& times, std::int64_t near) {
+template <typename Times>
+std::optional<std::int64_t> nearestOf(const Times& times, std::int64_t near) {
     std::optional<std::int64_t> best;
     for (const std::int64_t t : times) {
         if (!best || std::llabs(t - near) < std::llabs(*best - near)) {
@@ -100,11 +109,14 @@ std::optional<std::int64_t> nearestOf(const std::vector<std::int64_t>& times, st
 // The issue time: nearest to the reference, but not more than a day after it (a file is
 // written after its forecasts are issued).
 std::optional<std::int64_t> issueTimeOf(int day, int hour, int minute, std::int64_t reference) {
-    std::vector<std::int64_t> times = dayTimeCandidates(day, hour, minute, reference);
-    std::vector<std::int64_t> before;
-    std::copy_if(times.begin(), times.end(), std::back_inserter(before),
-                 [reference](std::int64_t t) { return t <= reference + kDay; });
-    return nearestOf(before.empty() ? times : before, reference);
+    const Candidates times = dayTimeCandidates(day, hour, minute, reference);
+    Candidates before;
+    for (const std::int64_t t : times) {
+        if (t <= reference + kDay) {
+            before.times[before.count++] = t;
+        }
+    }
+    return nearestOf(before.count == 0 ? times : before, reference);
 }
 
 // The first time after `after` that has the day and hour.
@@ -175,6 +187,9 @@ bool isProbability(std::string_view g) {
 }
 
 bool isChangeStart(std::string_view g) {
+    if (g.size() < 5 || (g[0] != 'T' && g[0] != 'B' && g[0] != 'P' && g[0] != 'F')) {
+        return false;  // most groups, quickly
+    }
     return g == "TEMPO" || g == "BECMG" || isProbability(g) || isFromGroup(g);
 }
 
