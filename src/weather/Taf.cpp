@@ -661,14 +661,17 @@ std::optional<std::int64_t> isoSeconds(std::string_view t) {
 
 std::vector<Taf> readTafs(std::string_view text, std::int64_t reference,
                           std::vector<std::string>* problems) {
-    if (looksGzipped(text)) {
+    // A compressed file may come compressed once more on the way (a server's Content-Encoding).
+    std::string inflated;
+    for (int layer = 0; layer < 2 && looksGzipped(text); ++layer) {
         std::string error;
-        const auto inflated = gunzip(text, &error);
-        if (!inflated) {
+        auto bytes = gunzip(text, &error);
+        if (!bytes) {
             addProblem(problems, error);
             return {};
         }
-        return readTafs(*inflated, reference, problems);
+        inflated = std::move(*bytes);
+        text = inflated;
     }
     std::vector<Taf> tafs;
     if (csvHeaderStart(text)) {
