@@ -485,10 +485,13 @@ struct Bulletin {
                 amended = tafWords && std::find(gs.begin(), gs.end(), "AMD") != gs.end();
                 corrected = tafWords && std::find(gs.begin(), gs.end(), "COR") != gs.end();
             } else if (!gs.empty()) {
-                if (!continues && opensTaf(gs)) {
+                const bool opens = !continues && opensTaf(gs);
+                if (opens) {
                     flush();
                 }
-                append(part);
+                if (opens || !current.empty() || tooLong) {
+                    append(part);  // a line outside any TAF is not one
+                }
             }
             if (end == std::string_view::npos) {
                 return;
