@@ -176,14 +176,15 @@ int downloadTafs(const std::optional<std::string>& url, std::string file,
             << " The file already there and the TAFs already loaded are kept.\n";
         return 1;
     }
-    out << "Wrote " << result.tafs.size() << " TAFs to " << result.path << "\n";
+    out << "Wrote " << result.tafs.size() << (result.tafs.size() == 1 ? " TAF to " : " TAFs to ")
+        << result.path << "\n";
     std::string error;
     int stored = 0;
     if (!weather::replaceTafs(*db, result.tafs, &error, &stored)) {
         err << "zephyra-cli: " << error << " The TAFs loaded before are kept.\n";
         return 1;
     }
-    out << "Loaded the TAFs of " << stored << " stations\n";
+    out << "Loaded the TAFs of " << stored << (stored == 1 ? " station\n" : " stations\n");
     return 0;
 }
 

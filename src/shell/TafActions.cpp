@@ -62,7 +62,8 @@ bool TafActions::store(const std::vector<weather::Taf>& tafs, const std::string&
         fail(title, error);
         return false;
     }
-    setStatus("TAFs loaded: " + std::to_string(stored) + " stations.");
+    setStatus("TAFs loaded: " + std::to_string(stored) +
+              (stored == 1 ? " station." : " stations."));
     return true;
 }
 

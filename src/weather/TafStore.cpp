@@ -17,6 +17,16 @@ std::int64_t storedTime(const Taf& taf) {
     return taf.issued != 0 ? taf.issued : taf.validFrom;
 }
 
+// The TAF as stored: a bulletin's TAF may have left "TAF AMD" on a line of its own, outside
+// the raw text; it is put back, so the text read again says what the TAF said.
+std::string storedText(const Taf& taf) {
+    if (taf.raw.starts_with("TAF ")) {
+        return taf.raw;
+    }
+    return std::string("TAF ") + (taf.amended ? "AMD " : "") + (taf.corrected ? "COR " : "") +
+           taf.raw;
+}
+
 std::string upper(std::string text) {
     for (char& c : text) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -59,7 +69,7 @@ bool replaceTafs(WeatherDb& db, const std::vector<Taf>& tafs, std::string* error
     for (const auto& [station, taf] : newest) {
         insert.bindStatic(1, station);
         insert.bind(2, static_cast<long long>(storedTime(*taf)));
-        insert.bindStatic(3, taf->raw);
+        insert.bind(3, storedText(*taf));
         if (insert.step() != SQLITE_DONE) {
             return fail(db.lastError());
         }

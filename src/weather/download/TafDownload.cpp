@@ -104,7 +104,8 @@ TafDownloadResult TafDownload::fetch(const std::string& url, const DownloadSetti
     }
     result.ok = true;
     result.path = outPath;
-    host_.setStatus("Downloaded " + std::to_string(result.tafs.size()) + " TAFs.");
+    host_.setStatus("Downloaded " + std::to_string(result.tafs.size()) +
+                    (result.tafs.size() == 1 ? " TAF." : " TAFs."));
     return result;
 }
 
