@@ -190,88 +190,128 @@ std::optional<std::size_t> csvHeaderStart(std::string_view text) {
     return std::nullopt;
 }
 
-std::optional<std::vector<std::string>> csvReports(std::string_view text) {
+std::optional<std::vector<std::string>> csvColumns(std::string_view text,
+                                                   std::initializer_list<std::string_view> names) {
     const auto header = csvHeaderStart(text);
-    if (!header) {
+    if (!header || names.size() == 0) {
         return std::nullopt;
     }
     text.remove_prefix(*header);
     const auto headerEnd = text.find('\n');
-    const auto names = readCsvRows(text.substr(0, headerEnd));
-    const auto column = static_cast<std::size_t>(
-        std::find(names.front().begin(), names.front().end(), "raw_text") - names.front().begin());
-    std::vector<std::string> reports;
+    const auto fields = readCsvRows(text.substr(0, headerEnd)).front();
+    // The slot of each field index in a row's output, -1 for the columns not asked for.
+    std::vector<int> slotOf(fields.size() + 1, -1);
+    int slot = 0;
+    for (const std::string_view name : names) {
+        const auto at = static_cast<std::size_t>(std::find(fields.begin(), fields.end(), name) -
+                                                 fields.begin());
+        if (at < fields.size() && slotOf[at] < 0) {
+            slotOf[at] = slot;
+        }
+        ++slot;
+    }
+    const auto slotAt = [&slotOf](std::size_t index) {
+        return index < slotOf.size() ? slotOf[index] : -1;
+    };
+    std::vector<std::string> values;
     if (headerEnd == std::string_view::npos) {
-        return reports;
+        return values;
     }
     // A row per line, but never more than a day's worth up front: a file of empty rows
     // reserves little.
-    reports.reserve(std::min<std::size_t>(
-        static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), 1u << 16));
+    values.reserve(names.size() * std::min<std::size_t>(static_cast<std::size_t>(std::count(
+                                                            text.begin(), text.end(), '\n')),
+                                                        1u << 16));
 
-    // One pass that keeps only the report column: a file holds some forty columns per row. A
-    // row's report counts once the row has ended within the bounds.
-    std::string field, report;
+    // One pass that keeps only the columns asked for: a file holds some forty columns per
+    // row. A row counts once it has ended within the bounds.
+    std::vector<std::string> row(names.size());
+    std::string field;
     std::size_t index = 0, rowBytes = 0;
+    int current = slotAt(0);
     bool quoted = false, overlong = false;
-    const auto endRow = [&] {
-        if (index == column) {
-            report.swap(field);
+    const auto endField = [&] {
+        if (current >= 0) {
+            row[std::size_t(current)].swap(field);
+            field.clear();
         }
-        if (!overlong && !report.empty()) {
-            reports.push_back(report);
+    };
+    const auto endRow = [&] {
+        endField();
+        if (!overlong && !row.front().empty()) {
+            for (std::string& value : row) {
+                values.push_back(std::move(value));
+            }
+        }
+        for (std::string& value : row) {
+            value.clear();
         }
         field.clear();
-        report.clear();
         index = 0;
+        current = slotAt(0);
         rowBytes = 0;
         overlong = false;
     };
-    const auto keep = [&](char c) {
-        if (index == column && !overlong) {
-            field += c;
-        }
-    };
-    for (std::size_t k = headerEnd + 1; k < text.size(); ++k) {
-        const char c = text[k];
-        if (++rowBytes > kMaxCsvRowBytes) {
+    // Characters from..end of the text go to the field, within the row's bound.
+    const auto take = [&](std::size_t from, std::size_t end) {
+        rowBytes += end - from;
+        if (rowBytes > kMaxCsvRowBytes) {
             overlong = true;
         }
+        if (current >= 0 && !overlong) {
+            field.append(text.substr(from, end - from));
+        }
+    };
+    const auto special = [](char c) { return c == ',' || c == '"' || c == '\n' || c == '\r'; };
+    std::size_t k = headerEnd + 1;
+    while (k < text.size()) {
         if (quoted) {
-            if (c == '"' && k + 1 < text.size() && text[k + 1] == '"') {
-                ++k;
+            const std::size_t quote = std::min(text.find('"', k), text.size());
+            take(k, quote);
+            if (quote + 1 < text.size() && text[quote + 1] == '"') {
+                take(quote + 1, quote + 2);  // a doubled quote is one quote
                 ++rowBytes;
-                keep('"');
-            } else if (c == '"') {
-                quoted = false;
+                k = quote + 2;
             } else {
-                keep(c);
+                ++rowBytes;
+                quoted = false;
+                k = quote + 1;
             }
             continue;
+        }
+        std::size_t stop = k;
+        while (stop < text.size() && !special(text[stop])) {
+            ++stop;
+        }
+        take(k, stop);
+        if (stop >= text.size()) {
+            break;
+        }
+        const char c = text[stop];
+        k = stop + 1;
+        if (++rowBytes > kMaxCsvRowBytes) {
+            overlong = true;
         }
         if (c == '"') {
             quoted = true;
         } else if (c == ',') {
-            if (index == column) {
-                report.swap(field);
-                field.clear();
-            }
+            endField();
             if (++index >= kMaxCsvFields) {
                 overlong = true;
             }
+            current = slotAt(index);
         } else if (c == '\n') {
             endRow();
-        } else if (c == '\r') {
-            // CR before CR or LF belongs to the line end; a lone CR ends the row itself.
-            if (k + 1 >= text.size() || (text[k + 1] != '\r' && text[k + 1] != '\n')) {
-                endRow();
-            }
-        } else {
-            keep(c);
+        } else if (k >= text.size() || (text[k] != '\r' && text[k] != '\n')) {
+            endRow();  // a CR before CR or LF belongs to the line end; a lone CR ends the row
         }
     }
     endRow();
-    return reports;
+    return values;
+}
+
+std::optional<std::vector<std::string>> csvReports(std::string_view text) {
+    return csvColumns(text, {"raw_text"});
 }
 
 namespace {

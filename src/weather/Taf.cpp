@@ -312,15 +312,25 @@ std::optional<Taf> readOneTaf(std::string_view line, std::int64_t reference, boo
         }
     };
 
+    taf.periods.reserve(
+        1 + std::size_t(std::count_if(gs.begin() + std::ptrdiff_t(i), gs.end(), isChangeStart)));
     TafPeriod current;
     current.change = TafChange::Base;
     current.from = taf.validFrom;
     std::size_t textStart = first;
     bool notes = false;  // after RMK or "AMD NOT SKED ...": remarks, not forecast
-    const auto finish = [&](std::size_t end) {
-        for (std::size_t k = textStart; k < end; ++k) {
-            current.text += (current.text.empty() ? "" : " ") + std::string(gs[k]);
+    const auto joined = [&gs](std::size_t begin, std::size_t end) {
+        std::string text;
+        for (std::size_t k = begin; k < end; ++k) {
+            if (k > begin) {
+                text += ' ';
+            }
+            text.append(gs[k]);
         }
+        return text;
+    };
+    const auto finish = [&](std::size_t end) {
+        current.text = joined(textStart, end);
         taf.periods.push_back(std::move(current));
         current = TafPeriod{};
     };
@@ -394,16 +404,7 @@ std::optional<Taf> readOneTaf(std::string_view line, std::int64_t reference, boo
             end = it->from;
         }
     }
-    for (std::size_t k = first; k < gs.size(); ++k) {
-        taf.raw += (taf.raw.empty() ? "" : " ") + std::string(gs[k]);
-    }
-    if (first > 0) {
-        std::string lead;
-        for (std::size_t k = 0; k < first; ++k) {
-            lead += std::string(gs[k]) + " ";
-        }
-        taf.raw = lead + taf.raw;
-    }
+    taf.raw = joined(0, gs.size());
     return taf;
 }
 
@@ -525,33 +526,17 @@ std::vector<Taf> readBulletins(std::string_view text, std::int64_t reference,
     return std::move(b.tafs);
 }
 
-std::vector<Taf> readCache(std::string_view text, std::size_t headerStart, std::int64_t reference,
+std::vector<Taf> readCache(std::string_view text, std::int64_t reference,
                            std::vector<std::string>* problems) {
     std::vector<Taf> tafs;
-    const auto rows = readCsvRows(text.substr(headerStart));
-    if (rows.empty()) {
+    std::optional<std::vector<std::string>> columns = csvColumns(text, {"raw_text", "issue_time"});
+    if (!columns) {
         return tafs;
     }
-    const auto& names = rows.front();
-    const auto column = [&names](std::string_view name) {
-        return std::size_t(std::find(names.begin(), names.end(), name) - names.begin());
-    };
-    const std::size_t rawColumn = column("raw_text");
-    const std::size_t issueColumn = column("issue_time");
-    tafs.reserve(rows.size() - 1);
-    std::string line;
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-        const auto& row = rows[r];
-        if (rawColumn >= row.size() || row[rawColumn].empty()) {
-            continue;
-        }
-        std::int64_t ref = reference;
-        if (issueColumn < row.size()) {
-            if (const auto t = isoSeconds(row[issueColumn])) {
-                ref = *t;
-            }
-        }
-        line = row[rawColumn];
+    tafs.reserve(columns->size() / 2);
+    for (std::size_t k = 0; k + 1 < columns->size(); k += 2) {
+        std::string& line = (*columns)[k];
+        const std::int64_t ref = isoSeconds((*columns)[k + 1]).value_or(reference);
         std::replace(line.begin(), line.end(), '\n', ' ');
         if (line.size() > kMaxTafChars) {
             addProblem(problems, "A TAF longer than " + std::to_string(kMaxTafChars) +
@@ -672,8 +657,8 @@ std::vector<Taf> readTafs(std::string_view text, std::int64_t reference,
         return readTafs(*inflated, reference, problems);
     }
     std::vector<Taf> tafs;
-    if (const auto header = csvHeaderStart(text)) {
-        tafs = readCache(text, *header, reference, problems);
+    if (csvHeaderStart(text)) {
+        tafs = readCache(text, reference, problems);
     } else {
         tafs = readBulletins(text, reference, problems);
     }

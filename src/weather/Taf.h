@@ -61,9 +61,10 @@ struct TafForecast {
 
 // The TAFs of a text: plain bulletins (headers, several TAFs, continuation lines, "=" ends,
 // AMD/COR, both validity forms) or NOAA's tafs.cache.csv (its raw_text column; issue_time
-// gives each TAF's month). reference dates the plain form's day-hour groups: each TAF is put
-// in the month that brings its issue time nearest to, and not more than a day after, the
-// reference. A TAF that cannot be read at all goes to problems ("KXYZ: no validity period").
+// gives each TAF's month), either gzip-compressed or not. reference dates the plain form's day-hour
+// groups: each TAF is put in the month that brings its issue time nearest to, and not more than a
+// day after, the reference. A TAF that cannot be read at all goes to problems ("KXYZ: no validity
+// period").
 std::vector<Taf> readTafs(std::string_view text, std::int64_t reference,
                           std::vector<std::string>* problems = nullptr);
 
