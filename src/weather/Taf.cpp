@@ -107,11 +107,11 @@ std::optional<std::int64_t> issueTimeOf(int day, int hour, int minute, std::int6
     return nearestOf(before.empty() ? times : before, reference);
 }
 
-// The first time after `after` (or at it, with orAt) that has the day and hour.
-std::optional<std::int64_t> firstAfter(int day, int hour, std::int64_t after, bool orAt) {
+// The first time after `after` that has the day and hour.
+std::optional<std::int64_t> firstAfter(int day, int hour, std::int64_t after) {
     std::optional<std::int64_t> best;
     for (const std::int64_t t : dayTimeCandidates(day, hour, 0, after)) {
-        if ((t > after || (orAt && t == after)) && (!best || t < *best)) {
+        if (t > after && (!best || t < *best)) {
             best = t;
         }
     }
@@ -233,8 +233,8 @@ void addProblem(std::vector<std::string>* problems, std::string text) {
     }
 }
 
-// One TAF's text on one line. referenceIsIssue: the reference is the TAF's own issue time (the
-// cache's issue_time), not a file's date.
+// One TAF's text on one line. The reference dates its issue: a file's date, or the cache's
+// issue_time itself.
 std::optional<Taf> readOneTaf(std::string_view line, std::int64_t reference, bool amended,
                               bool corrected, std::vector<std::string>* problems) {
     std::vector<std::string> store;
@@ -280,7 +280,7 @@ std::optional<Taf> readOneTaf(std::string_view line, std::int64_t reference, boo
                : issueTimeOf(fromDay, fromHour, 0, reference);
     std::optional<std::int64_t> to;
     if (from && v.size() == 9) {
-        to = firstAfter(digitsValue(v.substr(5, 2)), digitsValue(v.substr(7, 2)), *from, false);
+        to = firstAfter(digitsValue(v.substr(5, 2)), digitsValue(v.substr(7, 2)), *from);
     } else if (from) {
         to = *from + oldFormSpan(fromHour, digitsValue(v.substr(4, 2)));
     }
@@ -302,9 +302,8 @@ std::optional<Taf> readOneTaf(std::string_view line, std::int64_t reference, boo
     const auto intervalOf = [&](std::string_view g, TafPeriod& p) {
         if (isNewInterval(g)) {
             p.from = newFormTime(digitsValue(g.substr(0, 2)), digitsValue(g.substr(2, 2)), 0);
-            p.to =
-                firstAfter(digitsValue(g.substr(5, 2)), digitsValue(g.substr(7, 2)), p.from, false)
-                    .value_or(p.from);
+            p.to = firstAfter(digitsValue(g.substr(5, 2)), digitsValue(g.substr(7, 2)), p.from)
+                       .value_or(p.from);
         } else {
             const int h1 = digitsValue(g.substr(0, 2));
             p.from = hourAtOrAfter(h1, 0, taf.validFrom);
