@@ -18,7 +18,8 @@ constexpr std::string_view kUsage =
     R"(usage: zephyra-cli build-db [--data DIR] [--out FILE]
 
 Builds the program's database (Stations and WPS tables) from the raw data files. The new file
-replaces FILE only once it is complete; the Weather rows FILE already holds are kept.
+replaces FILE only once it is complete; the Weather rows and the TAFs FILE already holds are
+kept.
 
   --data DIR   folder with the data files (default: the source tree's data/ folder, found as
                PROGRAM_FOLDER/../../data, else PROGRAM_FOLDER/data). Expected inside, each

@@ -10,7 +10,9 @@
 #include "platform/Files.h"
 #include "platform/Folders.h"
 #include "platform/qt/QtScheduler.h"
+#include "weather/TafStore.h"
 #include "weather/download/AloftDownload.h"
+#include "weather/download/TafDownload.h"
 #include "weather/download/WeatherDownload.h"
 
 namespace zephyra::cli {
@@ -21,9 +23,12 @@ void downloadUsage(std::ostream& out) {
     out << "usage: zephyra-cli download [--url URL] [--out FILE] [--db FILE]\n"
            "       zephyra-cli download --aloft fb|gfs [--box S,W,N,E] [--url URL] [--out FILE]\n"
            "                            [--db FILE]\n"
+           "       zephyra-cli download --taf [--url URL] [--out FILE] [--db FILE]\n"
            "  Fetches the current bulk reports, writes them as a plain report file and loads\n"
            "  it as the main window loads a picked file. With --aloft, fetches a winds aloft\n"
-           "  forecast instead and writes it once it was read whole.\n"
+           "  forecast instead and writes it once it was read whole. With --taf, fetches\n"
+           "  the current TAFs, writes them once they were read whole and loads them into\n"
+           "  the database in place of the TAFs loaded before.\n"
            "  --url    where from (default: Url in zephyra.ini beside the program, else\n"
            "           "
         << weather::kDefaultWeatherUrl
@@ -35,12 +40,17 @@ void downloadUsage(std::ostream& out) {
            "           with --aloft gfs: the filter GfsAddress, else\n"
            "           "
         << weather::kDefaultGfsUrl
+        << ";\n"
+           "           with --taf: TafAddress, else\n"
+           "           "
+        << weather::kDefaultTafUrl
         << ")\n"
            "  --aloft  fb: NOAA's winds and temperatures aloft text; gfs: the GFS model's\n"
            "           winds, temperatures and heights at 1000 to 150 hPa, newest run\n"
            "  --box    the GFS box: south,west,north,east in degrees (needed with gfs)\n"
+           "  --taf    NOAA's current TAFs (tafs.cache.csv)\n"
            "  --out    the file (default beside the program: metar-YYYYMMDD-HHMMZ.txt,\n"
-           "           with --aloft aloft.txt or gfs.grib2)\n"
+           "           with --aloft aloft.txt or gfs.grib2, with --taf tafs.csv)\n"
            "  --db     the database (default: vanedb.mdb beside the program); places the FB\n"
            "           sites\n";
 }
@@ -144,6 +154,40 @@ int downloadAloft(const std::string& kind, const std::optional<std::string>& url
     return 0;
 }
 
+int downloadTafs(const std::optional<std::string>& url, std::string file,
+                 const std::string& database, std::ostream& out, std::ostream& err) {
+    const weather::DownloadSettings settings =
+        weather::readDownloadSettings(platform::folders().settings);
+    auto db = openDatabaseOrSay(database, "zephyra-cli download", err);
+    if (!db) {
+        return 1;
+    }
+    EventLoop loop;
+    platform::QtScheduler clock;
+    if (file.empty()) {
+        file = platform::joinPath(platform::folders().user, weather::kTafFile);
+    }
+    ConsoleDownloadHost host(out);
+    weather::TafDownload download(clock, host);
+    const auto result = download.fetch(url.value_or(settings.tafUrl), settings, file,
+                                       static_cast<std::int64_t>(clock.wallClock()));
+    if (!result.ok) {
+        err << "zephyra-cli: " << result.error
+            << " The file already there and the TAFs already loaded are kept.\n";
+        return 1;
+    }
+    out << "Wrote " << result.tafs.size() << (result.tafs.size() == 1 ? " TAF to " : " TAFs to ")
+        << result.path << "\n";
+    std::string error;
+    int stored = 0;
+    if (!weather::replaceTafs(*db, result.tafs, &error, &stored)) {
+        err << "zephyra-cli: " << error << " The TAFs loaded before are kept.\n";
+        return 1;
+    }
+    out << "Loaded the TAFs of " << stored << (stored == 1 ? " station\n" : " stations\n");
+    return 0;
+}
+
 }  // namespace
 
 int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -154,12 +198,15 @@ int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, 
     std::string file;
     std::optional<std::string> url, aloft;
     std::string box;
+    bool taf = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--url" && i + 1 < args.size()) {
             url = args[++i];
         } else if (a == "--aloft" && i + 1 < args.size()) {
             aloft = args[++i];
+        } else if (a == "--taf") {
+            taf = true;
         } else if (a == "--box" && i + 1 < args.size()) {
             box = args[++i];
         } else if (a == "--out" && i + 1 < args.size()) {
@@ -173,6 +220,13 @@ int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, 
             downloadUsage(err);
             return 2;
         }
+    }
+    if (taf && (aloft || !box.empty())) {
+        err << "zephyra-cli download: --taf goes alone, without --aloft or --box\n";
+        return 2;
+    }
+    if (taf) {
+        return downloadTafs(url, file, database, out, err);
     }
     if (aloft) {
         return downloadAloft(*aloft, url, box, file, database, out, err);

@@ -5,26 +5,44 @@
 #include <filesystem>
 #include <optional>
 
+#include "cli/OpenDatabase.h"
 #include "weather/AloftField.h"
 #include "weather/ObservationText.h"
 #include "weather/Taf.h"
+#include "weather/TafStore.h"
 
 namespace zephyra::cli {
 
 namespace {
 
 const char* const kUsage =
-    "usage: zephyra-cli taf [FILE] ID [--at DDHHMMZ|ISO-TIME] [--json]\n"
+    "usage: zephyra-cli taf [FILE] ID [--at DDHHMMZ|ISO-TIME] [--json] [--db FILE]\n"
     "  A station's terminal aerodrome forecast from FILE (NOAA's TAF bulletins or its\n"
-    "  tafs.cache.csv, gzip-compressed or not): the TAF as written and a line per period.\n"
+    "  tafs.cache.csv, gzip-compressed or not), without FILE from the TAFs loaded in the\n"
+    "  database (zephyra-cli download --taf): the TAF as written and a line per period.\n"
     "  --at gives the forecast at a time: DDHHMMZ (the one nearest the TAF's issue) or\n"
-    "  an ISO time such as 2026-11-25T17:00Z. --json prints the same as JSON.\n";
+    "  an ISO time such as 2026-11-25T17:00Z. --json prints the same as JSON.\n"
+    "  --db gives the database (default: vanedb.mdb beside the program).\n";
 
-// The TAFs the program has loaded, for the command without a file. This is the one place
-// where a store of loaded TAFs plugs in; until there is one, there are none.
-std::optional<std::vector<weather::Taf>> loadedTafs(std::string& message) {
-    message = "No TAFs loaded. Give a TAF file: zephyra-cli taf FILE ID";
-    return std::nullopt;
+// The station's TAF loaded in the database, for the command without a file; nothing, after
+// saying why on err, when the database cannot be opened or holds no TAF of the station.
+std::optional<std::vector<weather::Taf>> loadedTafs(const std::string& database,
+                                                    const std::string& id, std::ostream& err) {
+    auto db = openDatabaseOrSay(database, "zephyra-cli taf", err);
+    if (!db) {
+        return std::nullopt;
+    }
+    auto taf = weather::loadedTaf(*db, id);
+    if (!taf) {
+        err << "zephyra-cli taf: "
+            << (weather::loadedTafCount(*db) == 0
+                    ? "No TAFs loaded. Download them (zephyra-cli download --taf) or give a "
+                      "TAF file: zephyra-cli taf FILE ID"
+                    : "no TAF for " + id + " in the loaded TAFs")
+            << "\n";
+        return std::nullopt;
+    }
+    return std::vector<weather::Taf>{std::move(*taf)};
 }
 
 const char* changeName(weather::TafChange change) {
@@ -122,11 +140,14 @@ void printText(const weather::Taf& taf, const std::optional<weather::TafForecast
 int runTafCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> positional;
     std::string atText;
+    std::string database = defaultDatabase();
     bool json = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--at" && i + 1 < args.size()) {
             atText = args[++i];
+        } else if (a == "--db" && i + 1 < args.size()) {
+            database = args[++i];
         } else if (a == "--json") {
             json = true;
         } else if (a == "--help" || a == "-h") {
@@ -157,10 +178,8 @@ int runTafCommand(const std::vector<std::string>& args, std::ostream& out, std::
             return 1;
         }
     } else {
-        std::string message;
-        tafs = loadedTafs(message);
+        tafs = loadedTafs(database, id, err);
         if (!tafs) {
-            err << "zephyra-cli taf: " << message << "\n";
             return 1;
         }
         source = "the loaded TAFs";

@@ -2,11 +2,13 @@
 
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 
 #include "weather/Estimates.h"
 #include "weather/Observation.h"
 #include "weather/ObservationText.h"
 #include "weather/ObservationTime.h"
+#include "weather/TafStore.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::reports {
@@ -116,6 +118,27 @@ std::string composeStationReport(const weather::WeatherRecord& r, int elevationF
     return text;
 }
 
+std::string composeTafReport(const weather::Taf& taf, double nowSeconds) {
+    std::string text = "TAF";
+    if (taf.issued != 0) {
+        const auto t = static_cast<std::time_t>(taf.issued);
+        std::tm tm{};
+        gmtime_r(&t, &tm);
+        // Month names of our own: the program's locale may not be English.
+        static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+        char iso[24];
+        std::strftime(iso, sizeof iso, "%Y-%m-%dT%H:%MZ", &tm);
+        text += " issued " + std::to_string(tm.tm_mday) + " " + kMonths[tm.tm_mon] + " " +
+                weather::observedText(iso, nowSeconds);
+    }
+    text += "\n" + taf.raw + "\n";
+    for (const std::string& line : weather::describeTaf(taf)) {
+        text += line + "\n";
+    }
+    return text;
+}
+
 ReportAge reportAge(const weather::WeatherRecord& r, double nowSeconds) {
     ReportAge age;
     const std::string observed = weather::observedWithDate(r, nowSeconds);
@@ -146,7 +169,15 @@ StationReport stationReport(weather::WeatherDb& db, const std::string& id, const
     if (!record) {
         return {false, kStationNotFound};
     }
-    return {true, composeStationReport(*record, elevation, uom, unlimitedVisibility, nowSeconds)};
+    std::string text =
+        composeStationReport(*record, elevation, uom, unlimitedVisibility, nowSeconds);
+    if (const auto taf = weather::loadedTaf(db, id)) {
+        if (!text.empty() && text.back() != '\n') {
+            text += '\n';
+        }
+        text += composeTafReport(*taf, nowSeconds);
+    }
+    return {true, std::move(text)};
 }
 
 }  // namespace zephyra::reports

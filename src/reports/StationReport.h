@@ -3,6 +3,7 @@
 #include <string>
 
 #include "weather/Records.h"
+#include "weather/Taf.h"
 
 namespace zephyra::weather {
 class WeatherDb;
@@ -42,7 +43,13 @@ int shownTemperature(const weather::WeatherRecord& record, bool fahrenheit);
 // The station's elevation in whole feet (rounded down), 0 without a station record.
 int stationAltitudeFeet(weather::WeatherDb& db, const std::string& id);
 
-// The report of a station from the database; found is false (and the text is
+// A station's TAF under its report: when it was issued ("TAF issued 7 Dec 05:20Z, 1 h 10 min
+// ago"; the age against nowSeconds, left out for 0), the TAF as written, and its periods in
+// words, one per line.
+std::string composeTafReport(const weather::Taf& taf, double nowSeconds = 0);
+
+// The report of a station from the database, with the station's TAF below it when one is
+// loaded; found is false (and the text is
 // kStationNotFound) when the station has no weather record.
 struct StationReport {
     bool found = false;

@@ -57,7 +57,7 @@ AloftActions::AloftActions(AppContext& context, VaneWindow& vane, WeatherActions
     menuButton_->setObjectName(QStringLiteral("AloftButton"));
     menuButton_->setText(QStringLiteral("Winds aloft"));
     menuButton_->setToolTip(QStringLiteral(
-        "Load a winds aloft forecast (NOAA's FB text or GFS GRIB2) or download one"));
+        "Load a winds aloft forecast (NOAA's FB text or GFS GRIB2) or download one; the TAFs"));
     menuButton_->setPopupMode(QToolButton::InstantPopup);
     menuButton_->setGeometry(kButtonPlace);
     auto* menu = new QMenu(menuButton_);

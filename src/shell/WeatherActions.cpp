@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QMenu>
+#include <QToolButton>
 
 #include "platform/Files.h"
 #include "shell/AloftActions.h"
@@ -9,6 +11,7 @@
 #include "shell/DownloadActions.h"
 #include "shell/PictureActions.h"
 #include "shell/Startup.h"
+#include "shell/TafActions.h"
 #include "shell/VaneWindow.h"
 #include "weather/WeatherDb.h"
 
@@ -64,6 +67,7 @@ WeatherActions::WeatherActions(AppContext& context, VaneWindow& vane)
     vane_.reloadWaypoints = [this] { loadWaypoints(); };
     downloads_ = new DownloadActions(ctx_, vane_, *this);
     aloft_ = new AloftActions(ctx_, vane_, *this);
+    tafs_ = new TafActions(ctx_, vane_, *this, *aloft_->menuButton()->menu());
 }
 
 void WeatherActions::bindPictures(PictureActions& pictures) {
@@ -116,7 +120,7 @@ void WeatherActions::selectFormat(bool sa) {
 }
 
 void WeatherActions::loadMetar() {
-    if (busy_ || downloads_->downloading() || aloft_->downloading()) {
+    if (busy_ || downloads_->downloading() || aloft_->downloading() || tafs_->downloading()) {
         return;
     }
     const auto chosen = ctx_.dialogs.openFile({"Load METAR", ctx_.folders.user, kMetarFilter});

@@ -16,6 +16,7 @@ namespace zephyra::shell {
 class AloftActions;
 class DownloadActions;
 class PictureActions;
+class TafActions;
 class VaneWindow;
 struct AppContext;
 
@@ -44,6 +45,7 @@ class WeatherActions : public QObject,
     bool busy() const { return busy_; }
     DownloadActions& downloads() { return *downloads_; }
     AloftActions& aloft() { return *aloft_; }
+    TafActions& tafs() { return *tafs_; }
 
     // LoadHost
     void setStatus(const std::string& text) override;
@@ -75,6 +77,7 @@ class WeatherActions : public QObject,
     VaneWindow& vane_;
     DownloadActions* downloads_ = nullptr;
     AloftActions* aloft_ = nullptr;
+    TafActions* tafs_ = nullptr;
     bool busy_ = false;
 };
 

@@ -133,6 +133,14 @@ CREATE TRIGGER IF NOT EXISTS StationsUpdateDropsPack AFTER UPDATE ON Stations
 CREATE TRIGGER IF NOT EXISTS StationsDeleteDropsPack AFTER DELETE ON Stations
     BEGIN DELETE FROM Packs WHERE Name = 'Stations'; END;
 
+-- The TAFs loaded, one per station (its identifier in capitals): the issue time in seconds
+-- since 1970 (or the validity's start for a TAF without one) and the TAF as written.
+CREATE TABLE IF NOT EXISTS Tafs (
+    Station TEXT NOT NULL PRIMARY KEY,
+    Issued INTEGER NOT NULL DEFAULT 0,
+    RawText TEXT NOT NULL DEFAULT ''
+) WITHOUT ROWID;
+
 -- Stored queries: only stations that have weather.
 CREATE VIEW IF NOT EXISTS SelectStations AS
     SELECT s.ID, s.Latitude, s.Longitude, s.Name, s."State Code", s.Country

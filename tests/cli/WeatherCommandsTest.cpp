@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/QtCommands.h"
+#include "cli/TafCommand.h"
 #include "cli/WeatherCommands.h"
 #include "support/DbRows.h"
 #include "support/Gzip.h"
@@ -154,6 +155,48 @@ TEST(DownloadCommand, WindsAloft) {
               "zephyra-cli: The server answered 404 (Not Found). The file already there is "
               "kept.\n");
     EXPECT_EQ(dir.read("aloft.txt"), fd1);
+}
+
+// download --taf loads the TAFs that taf without a file then reads; a failed download keeps
+// them and the file.
+TEST(DownloadCommand, TafsLoadedForTheTafCommand) {
+    test::TempDir dir;
+    const std::string database = dir.file("vanedb.mdb");
+    weather::WeatherDb::open(database);
+    const std::string csv = test::realData("taf/tafs_handmade.cache.csv");
+    const std::string gz = test::gzip(csv);
+    test::LoopbackHttpServer server;
+    server.route("/tafs.cache.csv.gz", {200, QByteArray(gz.data(), qsizetype(gz.size()))});
+    auto download = [&](const std::string& path) {
+        return run(cli::runDownloadCommand, {"--taf", "--url", server.url(path), "--out",
+                                             dir.file("tafs.csv"), "--db", database});
+    };
+    auto taf = [&](const std::string& id) {
+        return run(cli::runTafCommand, {id, "--db", database});
+    };
+    EXPECT_EQ(taf("KBOS").err,
+              "zephyra-cli taf: No TAFs loaded. Download them (zephyra-cli download --taf) or "
+              "give a TAF file: zephyra-cli taf FILE ID\n");
+
+    const CliRun got = download("/tafs.cache.csv.gz");
+    EXPECT_EQ(got.code, 0) << got.err;
+    EXPECT_EQ(lastLine(got.out), "Loaded the TAFs of 4 stations");
+    EXPECT_EQ(dir.read("tafs.csv"), csv);
+    const CliRun bos = taf("kbos");
+    EXPECT_EQ(bos.code, 0) << bos.err;
+    EXPECT_NE(bos.out.find("TAF COR KBOS 231125Z 2312/2412 VRB03KT 1 1/2SM BR OVC004"),
+              std::string::npos)
+        << bos.out;
+
+    const CliRun failed = download("/gone.csv.gz");
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_EQ(failed.err,
+              "zephyra-cli: The server answered 404 (Not Found). The file already there and the "
+              "TAFs already loaded are kept.\n");
+    EXPECT_EQ(taf("KBOS").code, 0);
+    EXPECT_EQ(taf("KXYZ").err, "zephyra-cli taf: no TAF for KXYZ in the loaded TAFs\n");
+    EXPECT_EQ(dir.read("tafs.csv"), csv);
+    EXPECT_EQ(run(cli::runDownloadCommand, {"--taf", "--aloft", "fb"}).code, 2);
 }
 
 TEST(DecodeDump, SaFilesGoThroughTheSaReader) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "support/DbRows.h"
+#include "support/RealData.h"
 #include "support/TempDir.h"
+#include "weather/TafStore.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::reports {
@@ -202,6 +204,41 @@ TEST(StationReport, FromTheDatabase) {
     const auto missing = stationReport(*db, "KXXX", "U", 50);
     EXPECT_FALSE(missing.found);
     EXPECT_EQ(missing.text, "ICAO Station Weather not Found");
+}
+
+// A station's loaded TAF goes under its report, which stays as it was; a station without one
+// gets nothing more.
+TEST(StationReport, TheTafGoesUnderTheReport) {
+    test::TempDir dir;
+    auto db = weather::WeatherDb::open(dir.file("vanedb.mdb"));
+    ASSERT_TRUE(db);
+    auto jfk = record();
+    jfk.ID = "KJFK";
+    ASSERT_EQ(db->addWeather(record()), weather::WeatherDb::AddResult::Added);
+    ASSERT_EQ(db->addWeather(jfk), weather::WeatherDb::AddResult::Added);
+    const double nov26 = 1795651200.0;  // 2026-11-26 00:00Z
+    const auto tafs =
+        weather::readTafs(test::realData("taf/TAFJFK.txt"), static_cast<std::int64_t>(nov26));
+    ASSERT_TRUE(weather::replaceTafs(*db, tafs));
+
+    EXPECT_EQ(stationReport(*db, "KATL", "U", 50, nov26).text,
+              composeStationReport(record(), 0, "U", 50, nov26));
+    const std::string text = stationReport(*db, "KJFK", "U", 50, nov26).text;
+    const std::string above = composeStationReport(jfk, 0, "U", 50, nov26);
+    ASSERT_EQ(text.substr(0, above.size()), above);
+    EXPECT_EQ(text.substr(above.size()),
+              "TAF issued 25 Nov 13:41Z, 10 h 19 min ago\n"
+              "TAF AMD KJFK 251341Z 2514/2618 05006KT P6SM BKN018 FM251600 06008KT P6SM OVC025 "
+              "FM252200 06009KT P6SM BKN040 FM260500 05007KT P6SM SCT040 FM261400 06006KT P6SM "
+              "SCT200 FM261700 12008KT P6SM SCT200\n"
+              "From 25 14:00Z  wind 050\u00b0 6 kt, visibility 6 SM or more, broken at 1,800 ft\n"
+              "FM 25 16:00Z  wind 060\u00b0 8 kt, visibility 6 SM or more, overcast at 2,500 ft\n"
+              "FM 25 22:00Z  wind 060\u00b0 9 kt, visibility 6 SM or more, broken at 4,000 ft\n"
+              "FM 26 05:00Z  wind 050\u00b0 7 kt, visibility 6 SM or more, scattered at 4,000 ft\n"
+              "FM 26 14:00Z  wind 060\u00b0 6 kt, visibility 6 SM or more, scattered at 20,000 "
+              "ft\n"
+              "FM 26 17:00Z  wind 120\u00b0 8 kt, visibility 6 SM or more, scattered at 20,000 "
+              "ft\n");
 }
 
 }  // namespace

@@ -20,13 +20,17 @@
 #include "shell/DownloadActions.h"
 #include "shell/ParamFile.h"
 #include "shell/PlanControls.h"
+#include "shell/TafActions.h"
 #include "shell/VaneWindow.h"
 #include "shell/WeatherActions.h"
 #include "simlink/BuiltInAircraft.h"
 #include "support/FakePlatform.h"
+#include "support/Gzip.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/RealData.h"
 #include "support/TempDir.h"
+#include "weather/TafStore.h"
+#include "weather/WeatherDb.h"
 
 using namespace zephyra;
 using Mode = test::LoopbackHttpServer::Mode;
@@ -217,4 +221,38 @@ TEST_F(AloftDownloadWindowTest, DownloadsReplaceTheForecastOnlyWhenRead) {
     const auto picked = context.aloft;
     aloft().refreshInFlight();
     EXPECT_EQ(context.aloft, picked);
+}
+
+// TAFs from the same menu: a picked file and a download each replace those loaded; a junk file
+// or answer says why and keeps them.
+TEST_F(AloftDownloadWindowTest, TafsFromAFileOrADownload) {
+    auto& tafs = vane->weatherActions().tafs();
+    auto loaded = [&] {
+        return weather::loadedTafCount(*weather::WeatherDb::open(program.file("vanedb.mdb")));
+    };
+    dialogs.queueFile(program.write("TAFJFK.txt", test::realData("taf/TAFJFK.txt")));
+    tafs.action("LoadTafFile")->trigger();
+    EXPECT_EQ(vane->status(), "TAFs loaded: 1 station.") << lastMessage();
+    EXPECT_EQ(loaded(), 1);
+
+    const std::string csv = test::realData("taf/tafs_handmade.cache.csv");
+    const std::string gz = test::gzip(csv);
+    server.route("/tafs.cache.csv.gz", {200, QByteArray(gz.data(), qsizetype(gz.size()))});
+    server.route("/page", {200, "<html><body>Service unavailable</body></html>"});
+    program.write("zephyra.ini",
+                  "[Download]\nTafAddress=" + server.url("/tafs.cache.csv.gz") + "\n");
+    tafs.action("DownloadTafs")->trigger();
+    EXPECT_EQ(vane->status(), "TAFs loaded: 4 stations.") << lastMessage();
+    EXPECT_EQ(program.read("tafs.csv"), csv);
+
+    program.write("zephyra.ini", "[Download]\nTafAddress=" + server.url("/page") + "\n");
+    tafs.action("DownloadTafs")->trigger();
+    EXPECT_EQ(lastMessage(),
+              "The download holds an HTML page, not TAFs. The TAFs already loaded are kept.");
+    dialogs.queueFile(program.write("junk.txt", "<html><body>Not here</body></html>\n"));
+    tafs.action("LoadTafFile")->trigger();
+    EXPECT_TRUE(lastMessage().ends_with(". The TAFs already loaded are kept.")) << lastMessage();
+    EXPECT_EQ(vane->status(), "TAFs not loaded.");
+    EXPECT_EQ(loaded(), 4);
+    EXPECT_EQ(program.read("tafs.csv"), csv);
 }

@@ -640,10 +640,13 @@ TEST_F(BuildTest, RebuildKeepsTheWeatherRowsAndAFailedOneTouchesNothing) {
     query(target(),
           "INSERT INTO Weather (ID, Observation, Time, Visibility, Upd_Ts) VALUES "
           "('KATL', 'KATL 121756Z 25010KT 10SM', 1700000000, 10, 'x'), "
-          "('EGLL', 'EGLL 121750Z CAVOK', 1700000001, 9999, 'y')");
+          "('EGLL', 'EGLL 121750Z CAVOK', 1700000001, 9999, 'y');"
+          "INSERT INTO Tafs VALUES ('EGLL', 1699995600, 'TAF EGLL 121700Z 1218/1324 CAVOK')");
     std::string error;
     ASSERT_TRUE(build(&error)) << error;
     EXPECT_EQ(report.weatherKept, 2);
+    EXPECT_EQ(query(target(), "SELECT * FROM Tafs"),
+              (Rows{{"EGLL", "1699995600", "TAF EGLL 121700Z 1218/1324 CAVOK"}}));
     const std::string weather = "SELECT ID, Observation, Time, Visibility, Upd_Ts FROM Weather";
     const Rows kept = {{"EGLL", "EGLL 121750Z CAVOK", "1700000001", "9999.0", "y"},
                        {"KATL", "KATL 121756Z 25010KT 10SM", "1700000000", "10.0", "x"}};

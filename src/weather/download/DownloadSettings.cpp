@@ -34,6 +34,10 @@ DownloadSettings readDownloadSettings(const std::string& programFolder) {
     if (!gfs.isEmpty()) {
         settings.gfsUrl = gfs.toStdString();
     }
+    const QString taf = file.value(QStringLiteral("Download/TafAddress")).toString().trimmed();
+    if (!taf.isEmpty()) {
+        settings.tafUrl = taf.toStdString();
+    }
     bool ok = false;
     const int timeout = file.value(QStringLiteral("Download/TimeoutSeconds")).toInt(&ok);
     if (ok && timeout > 0) {

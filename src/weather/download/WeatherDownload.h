@@ -24,11 +24,14 @@ inline constexpr const char* kDefaultAloftUrl =
 // added to.
 inline constexpr const char* kDefaultGfsUrl =
     "https://nomads.ncep.noaa.gov/cgi-bin/filter_gfs_0p25.pl";
+// NOAA's current TAFs worldwide, one per row of a CSV file.
+inline constexpr const char* kDefaultTafUrl =
+    "https://aviationweather.gov/data/cache/tafs.cache.csv.gz";
 // The settings file beside the program; vane98.par keeps its own thirteen lines.
 inline constexpr const char* kDownloadSettingsFile = "zephyra.ini";
 
-// Where the reports and the winds aloft come from, how long a silent server is waited for, how
-// long a whole download may take, and how large a body may grow.
+// Where the reports, the TAFs and the winds aloft come from, how long a silent server is waited
+// for, how long a whole download may take, and how large a body may grow.
 struct DownloadSettings {
     std::string url = kDefaultWeatherUrl;
     int timeoutSeconds = 60;
@@ -36,11 +39,12 @@ struct DownloadSettings {
     std::int64_t maxBytes = 256ll * 1024 * 1024;  // a day of reports is a few megabytes
     std::string aloftUrl = kDefaultAloftUrl;      // the FB text
     std::string gfsUrl = kDefaultGfsUrl;          // the GFS filter
+    std::string tafUrl = kDefaultTafUrl;          // the TAFs
 };
 
 // Reads the [Download] section of zephyra.ini in the program folder (keys Url, AloftAddress,
-// GfsAddress, TimeoutSeconds and TotalSeconds); missing keys keep their defaults, and so does a
-// file that is not a regular file of at most kMaxDownloadSettingsBytes.
+// GfsAddress, TafAddress, TimeoutSeconds and TotalSeconds); missing keys keep their defaults, and
+// so does a file that is not a regular file of at most kMaxDownloadSettingsBytes.
 inline constexpr std::uintmax_t kMaxDownloadSettingsBytes = 1024 * 1024;
 DownloadSettings readDownloadSettings(const std::string& programFolder);
 

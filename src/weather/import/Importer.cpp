@@ -145,7 +145,7 @@ std::optional<std::vector<std::string>> tableColumns(sqlite3* db, const std::str
 }
 
 // Copies the Weather rows of the file being replaced, column by column where both files have
-// the column, so a rebuild never loses the last reports the user loaded.
+// the column, and its loaded TAFs, so a rebuild never loses the last reports the user loaded.
 bool carryWeather(sqlite3* db, const std::string& previous, int& kept, std::string* error) {
     kept = 0;
     if (!platform::fileExists(previous)) {
@@ -204,6 +204,26 @@ bool carryWeather(sqlite3* db, const std::string& previous, int& kept, std::stri
             return false;
         }
         ++kept;
+    }
+    if (rc != SQLITE_DONE) {
+        return fail(error, cannotRead + old.message());
+    }
+    // The loaded TAFs too, where the file has them (an older one has no such table).
+    Statement tafs(old.get(), "SELECT Station, Issued, RawText FROM Tafs");
+    if (!tafs.valid()) {
+        return true;
+    }
+    Statement putTaf(db, "INSERT OR REPLACE INTO Tafs (Station, Issued, RawText) VALUES (?, ?, ?)");
+    if (!putTaf.valid()) {
+        return fail(error, sqlite3_errmsg(db));
+    }
+    while ((rc = sqlite3_step(tafs.get())) == SQLITE_ROW) {
+        for (int i = 0; i < 3; ++i) {
+            sqlite3_bind_value(putTaf.get(), i + 1, sqlite3_column_value(tafs.get(), i));
+        }
+        if (!run(db, putTaf, error)) {
+            return false;
+        }
     }
     if (rc != SQLITE_DONE) {
         return fail(error, cannotRead + old.message());
