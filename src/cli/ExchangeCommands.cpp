@@ -163,7 +163,8 @@ int runImport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     std::string inPath, outPath, database = defaultDatabase();
     flightplan::ImportDefaults defaults;
     PlanUnits units(err);
-    bool altGiven = false;
+    bool altGiven = false, builderWinds = false;
+    std::optional<std::string> format;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -183,6 +184,18 @@ int runImport(const std::vector<std::string>& args, std::ostream& out, std::ostr
             altGiven = true;
         } else if (a == "--speed" && hasValue) {
             defaults.spdText = args[++i];
+        } else if (a == "--format" && hasValue) {
+            format = flightplan::importFormatNamed(args[++i]);
+            if (!format) {
+                err << "zephyra-cli plan import: --format takes fgroute, gpx, simbrief or fpl\n";
+                return 2;
+            }
+        } else if (a == "--winds" && hasValue) {
+            if (args[++i] != "builder") {
+                err << "zephyra-cli plan import: --winds takes builder\n";
+                return 2;
+            }
+            builderWinds = true;
         } else if (!a.empty() && a[0] != '-' && inPath.empty()) {
             inPath = a;
         } else {
@@ -243,9 +256,17 @@ int runImport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         void processCustomWeather() override {}
     } host;
     const auto result = flightplan::importPlanFile(inPath, plan, host, defaults);
+    if (format && !result.format.empty() && result.format != *format) {
+        err << "zephyra-cli plan import: " << inPath << " is a " << result.format << ", not a "
+            << *format << ". Nothing was imported.\n";
+        return 1;
+    }
     if (!result.ok) {
         err << "zephyra-cli plan import: " << result.message << "\n";
         return 1;
+    }
+    if (builderWinds) {
+        flightplan::attachFixWeather(plan, result.fixWeather);
     }
     std::string error;
     if (!flightplan::savePlanFile(outPath, plan, &error)) {
@@ -256,6 +277,17 @@ int runImport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         << ") into " << outPath << "\n";
     for (const auto& note : result.notes) {
         out << note << "\n";
+    }
+    if (builderWinds) {
+        out << (result.fixWeather.empty()
+                    ? "The file gives no fix winds; no custom weather was attached."
+                    : "The winds of " + std::to_string(result.fixWeather.size()) +
+                          " fixes are the plan's custom weather.")
+            << "\n";
+    } else if (!result.fixWeather.empty()) {
+        out << "The OFP gives winds at " << result.fixWeather.size()
+            << " entries: --winds builder attaches them as custom weather; --aloft " << inPath
+            << " flies in them.\n";
     }
     return 0;
 }

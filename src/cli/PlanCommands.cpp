@@ -91,10 +91,11 @@ program (built-in, 127.0.0.1, 5401).
   --simulator NAME   builtin or flightgear
   --fg-host HOST     FlightGear's property server (default 127.0.0.1)
   --fg-port PORT     its port (default 5401)
-  --aloft FILE       winds and temperatures aloft (NOAA FB text or GRIB2, as the aloft command
-                     reads them): the weather load takes the stations' layers aloft from them,
-                     and the aircraft flies in them at its own position and altitude (FlightGear
-                     gets them on its five aloft levels, refreshed every five seconds)
+  --aloft FILE       winds and temperatures aloft (NOAA FB text, GRIB2 or a SimBrief OFP, as
+                     the aloft command reads them): the weather load takes the stations' layers
+                     aloft from them, and the aircraft flies in them at its own position and
+                     altitude (FlightGear gets them on its five aloft levels, refreshed every
+                     five seconds)
   --trace FILE.csv   write a row every second of the flight: time_s, lat, lon, alt_ft,
                      wind_dir_deg, wind_kt, temp_c (the air the aircraft flies in; with
                      FlightGear the field's, or the wind FlightGear reports), pressure_inhg,
@@ -158,6 +159,7 @@ const char* const kExchangeUsage =
     R"(usage: zephyra-cli plan export PLAN.fpl --format fgroute|gpx --out FILE [--db FILE]
                                 [--metric | --uom U|M|F]
        zephyra-cli plan import FILE --out PLAN.fpl [--db FILE] [--alt A] [--speed S]
+                                [--format fgroute|gpx|simbrief|fpl] [--winds builder]
                                 [--metric | --uom U|M|F]
        zephyra-cli plan send PLAN.fpl [--fg-host HOST] [--fg-port PORT] [--db FILE]
                                 [--metric | --uom U|M|F]
@@ -167,12 +169,20 @@ export writes the plan as a FlightGear route-manager file (fgroute) or as a GPX 
 carries that waypoint's identifier and type; any other is a plain position with its name.
 Custom weather is not part of these formats and is left out.
 
-import reads a FlightGear route, a GPX file (its route; else its track; else its waypoints) or
-a ".fpl" plan, the format told from the content, and writes it as a ".fpl" plan. Entries the
-file gives no altitude or speed take --alt (default 9000) and --speed (default 250); an entry
-FlightGear names only by its identifier is placed where the waypoint table has it. A file over
+import reads a FlightGear route, a GPX file (its route; else its track; else its waypoints),
+a SimBrief OFP saved as XML (root <OFP>) or a ".fpl" plan, the format told from the content
+(--format: the file must be that one), and writes it as a ".fpl" plan. Entries the file gives
+no altitude or speed take --alt (default 9000) and --speed (default 250); an entry FlightGear
+or the OFP names only by its identifier is placed where the waypoint table has it. A file over
 16 MB or over 2,001 entries, or a speed no aircraft flies (outside 20 to 4000 knots and Mach
 0.1 to 0.99), is refused, and nothing is written.
+
+An OFP becomes the origin, the navlog's fixes (TOC and TOD among them, each at its altitude
+and indicated airspeed; a fix without a speed takes the one before) and the destination; a
+last fix that is the destination is its entry. With --winds builder the fixes' winds become
+the plan's custom weather (as the Weather Builder attaches it: the wind from the ground up to
+the fix's altitude, the temperature brought down to sea level); fly it with --custom-weather.
+For the winds aloft along the route, give the OFP itself to --aloft.
 
 Both convert altitudes between the plan's units and the format's own (GPX elevations in
 metres, FlightGear restrictions in feet): the plan's are metres with the unit setting M

@@ -32,7 +32,8 @@ atmosphere), and with --aloft the wind at the leg's altitude from a winds aloft 
 leg's time; the total time is the sum of the legs. Without --aloft the wind is zero and the
 ground speed the airspeed.
 
-  --aloft FILE     the winds aloft forecast (its FB sites are placed from the database)
+  --aloft FILE     the winds aloft forecast (its FB sites are placed from the database), or
+                   a SimBrief OFP's fix winds
   --from-airport ID  the first leg starts at this airport (a generated plan holds no entry
                    for its departure), else at the plan's first entry
   --json           one JSON object: "legs" (from, to, alt_ft, course_deg, tas_kt,
@@ -230,7 +231,9 @@ int runPlanShowCommand(const std::vector<std::string>& args, std::ostream& out, 
     }
 
     if (table.windsAloft) {
-        out << "winds aloft: " << table.windSource << ", valid " << validText(table) << "\n";
+        const std::string valid = validText(table);
+        out << "winds aloft: " << table.windSource << (valid.empty() ? "" : ", valid " + valid)
+            << "\n";
     } else {
         out << "no winds aloft: zero wind, ground speed = true airspeed\n";
     }

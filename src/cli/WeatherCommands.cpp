@@ -303,7 +303,8 @@ int runAloftCommand(const std::vector<std::string>& args, std::ostream& out, std
         "usage: zephyra-cli aloft FILE --at LAT,LON --alt FEET [--json] [--db FILE]\n"
         "  The wind and temperature at a point and altitude from a winds aloft forecast: NOAA's\n"
         "  FB text, its sites placed from the database and interpolated between them, or a\n"
-        "  GRIB2 file of model output (GFS) with U, V and T on pressure levels.\n";
+        "  GRIB2 file of model output (GFS) with U, V and T on pressure levels, or a SimBrief\n"
+        "  OFP saved as XML (its navlog fixes' winds).\n";
     std::string file, database = defaultDatabase();
     std::optional<double> lat, lon, alt;
     bool json = false;
@@ -384,7 +385,7 @@ int runAloftCommand(const std::vector<std::string>& args, std::ostream& out, std
         std::snprintf(numbers, sizeof numbers, "%+.1f C", *s->temperature);
         out << "temperature: " << numbers << "\n";
     }
-    out << "source: " << s->source << ", valid " << valid << "\n";
+    out << "source: " << s->source << (valid.empty() ? "" : ", valid " + valid) << "\n";
     if (!unplaced.empty()) {
         out << "sites not placed:";
         for (const auto& id : unplaced) {

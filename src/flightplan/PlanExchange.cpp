@@ -5,6 +5,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "flightplan/NavaidFinder.h"
 #include "flightplan/PlanNumbers.h"
 #include "platform/Files.h"
+#include "weather/SimBriefOfp.h"
 
 namespace zephyra::flightplan {
 
@@ -482,6 +484,135 @@ void importGpx(const XmlNode& root, PlanStore& plan, const ImportDefaults& defau
     builder.finish(plan);
 }
 
+bool sameAirport(const weather::OfpFix& fix, const weather::OfpAirport& airport) {
+    return !airport.icao.empty() && fix.ident == airport.icao;
+}
+
+// A fix's wind as a custom-weather entry at a plan entry: the wind from the ground up to the
+// fix's altitude, its temperature brought down to sea level at the standard 1.98 degrees per
+// 1,000 ft, no clouds, unlimited visibility and the standard 29.92 inches.
+PlanWxEntry fixWeatherEntry(const weather::OfpFix& fix, const PlanStore::Row& row, int number) {
+    PlanWxEntry e;
+    char id[16];
+    std::snprintf(id, sizeof id, "%04d", number);
+    e.id = id + row.name;
+    e.field[1] = row.lat;
+    e.field[2] = row.lon;
+    e.field[9] = std::clamp(std::round(*fix.windKnots), 0.0, 500.0);
+    e.field[10] = std::fmod(std::round(*fix.windDirection), 360.0);
+    e.field[11] = std::round(*fix.altitudeFeet);
+    e.field[12] = 100;
+    const double seaLevel =
+        fix.temperature ? *fix.temperature + 1.98 * *fix.altitudeFeet / 1000.0 : 15.0;
+    e.field[14] = std::round(seaLevel * 1.8 + 32.0);
+    e.field[15] = 29.92;
+    return e;
+}
+
+void importSimBrief(const std::string& text, PlanStore& plan, const ImportDefaults& defaults,
+                    PlanImport& result) {
+    std::string error;
+    const auto ofp = weather::readSimBriefOfp(text, &error);
+    if (!ofp) {
+        error = error.empty() ? "it is not an OFP" : error;
+        error[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(error[0])));
+        result.message = "The SimBrief OFP was not read: " + error + ". Nothing was imported.";
+        return;
+    }
+    std::size_t first = 0, last = ofp->fixes.size();
+    const bool originFix = sameAirport(ofp->fixes.front(), ofp->origin);
+    const bool destinationFix = last > 1 && sameAirport(ofp->fixes.back(), ofp->destination);
+    first += originFix ? 1 : 0;
+    last -= destinationFix ? 1 : 0;
+    if (last - first + 2 > static_cast<std::size_t>(PlanStore::kCapacity)) {
+        result.message = tooMany(last - first + 2, "entries with its airports");
+        return;
+    }
+    Builder builder(defaults, result);
+    std::vector<std::pair<int, const weather::OfpFix*>> winds;
+    std::optional<double> speed;
+    int carried = 0, looked = 0;
+    const auto fixEntry = [&](const weather::OfpFix& f) {
+        Entry e;
+        e.name = f.ident.empty() ? f.name : f.ident;
+        e.lat = f.latitude;
+        e.lon = f.longitude;
+        if ((!e.lat || !e.lon) && defaults.findIdent) {
+            if (const auto found = defaults.findIdent(f.ident)) {
+                e.lat = found->lat;
+                e.lon = found->lon;
+                ++looked;
+            }
+        }
+        e.altFeet = f.altitudeFeet;
+        if (f.indicatedKnots && *f.indicatedKnots != 0.0) {
+            speed = f.indicatedKnots;
+        } else if (speed) {
+            ++carried;
+        }
+        e.speed = speed;
+        return e;
+    };
+    const auto airportEntry = [&](const weather::OfpAirport& a, const weather::OfpFix* fix) {
+        Entry e = fix != nullptr ? fixEntry(*fix) : Entry{};
+        e.name = a.icao.empty() ? a.name : a.icao;
+        if (a.latitude && a.longitude) {
+            e.lat = a.latitude;
+            e.lon = a.longitude;
+        } else if (!e.lat && defaults.findIdent) {
+            if (const auto found = defaults.findIdent(a.icao)) {
+                e.lat = found->lat;
+                e.lon = found->lon;
+                ++looked;
+            }
+        }
+        if (a.elevationFeet) {
+            e.altFeet = a.elevationFeet;
+        }
+        return e;
+    };
+    int index = 0;
+    const auto add = [&](Entry e, const weather::OfpFix* fix) {
+        if (fix != nullptr && fix->windDirection && fix->windKnots && fix->altitudeFeet) {
+            winds.emplace_back(index, fix);
+        }
+        return builder.add(std::move(e), index++);
+    };
+    const weather::OfpFix* const originOwn = originFix ? &ofp->fixes.front() : nullptr;
+    if (!add(airportEntry(ofp->origin, originOwn), originOwn)) {
+        return;
+    }
+    for (std::size_t i = first; i < last; ++i) {
+        if (!add(fixEntry(ofp->fixes[i]), &ofp->fixes[i])) {
+            return;
+        }
+    }
+    const weather::OfpFix* const destinationOwn = destinationFix ? &ofp->fixes.back() : nullptr;
+    if (!add(airportEntry(ofp->destination, destinationOwn), destinationOwn)) {
+        return;
+    }
+    if (carried > 0) {
+        result.notes.push_back(std::to_string(carried) +
+                               " fixes had no speed in the file and take the one before.");
+    }
+    if (looked > 0) {
+        result.notes.push_back(std::to_string(looked) +
+                               " entries gave no position; the waypoint of their identifier "
+                               "gave it.");
+    }
+    builder.finish(plan);
+    for (const auto& [row, fix] : winds) {
+        if (result.fixWeather.size() == static_cast<std::size_t>(PlanStore::kWeatherEntries)) {
+            result.notes.push_back(
+                "The OFP gives winds at " + std::to_string(winds.size()) +
+                " entries; a plan carries weather at 201, so the last were left out.");
+            break;
+        }
+        result.fixWeather.push_back(
+            fixWeatherEntry(*fix, plan.row(row), static_cast<int>(result.fixWeather.size())));
+    }
+}
+
 // The first characters of a text, for a message about what it is not.
 std::string opening(const std::string& text) {
     std::string out;
@@ -512,6 +643,26 @@ std::optional<ExchangeFormat> exchangeFormatNamed(const std::string& word) {
         return ExchangeFormat::Gpx;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> importFormatNamed(const std::string& word) {
+    static const std::unordered_map<std::string, std::string> kNames = {
+        {"fgroute", "FlightGear route"},
+        {"gpx", "GPX"},
+        {"simbrief", "SimBrief OFP"},
+        {"fpl", "Zephyra plan"}};
+    const auto it = kNames.find(word);
+    return it == kNames.end() ? std::nullopt : std::optional<std::string>(it->second);
+}
+
+void attachFixWeather(PlanStore& plan, const std::vector<PlanWxEntry>& weather) {
+    if (weather.empty()) {
+        return;
+    }
+    const std::size_t n = std::min(weather.size(), plan.PlanWx.size());
+    std::fill(plan.PlanWx.begin(), plan.PlanWx.end(), PlanWxEntry{});
+    std::copy_n(weather.begin(), n, plan.PlanWx.begin());
+    plan.setCustomWeatherCount(static_cast<std::int16_t>(n - 1));
 }
 
 std::string cleanEntryName(const std::string& name) {
@@ -694,10 +845,13 @@ PlanImport importPlanText(const std::string& text, PlanStore& plan, PlanLoadHost
         } else if (top.name == "gpx") {
             result.format = "GPX";
             importGpx(top, plan, defaults, result);
+        } else if (top.name == "OFP") {
+            result.format = "SimBrief OFP";
+            importSimBrief(text, plan, defaults, result);
         } else {
             result.message = "The file is XML with the root element <" + top.name +
-                             ">, which is neither a FlightGear route (<PropertyList>) nor GPX "
-                             "(<gpx>). Nothing was imported.";
+                             ">, which is neither a FlightGear route (<PropertyList>), GPX "
+                             "(<gpx>) nor a SimBrief OFP (<OFP>). Nothing was imported.";
         }
         return result;
     }
@@ -706,7 +860,8 @@ PlanImport importPlanText(const std::string& text, PlanStore& plan, PlanLoadHost
         text.substr(first, lineEnd == std::string::npos ? lineEnd : lineEnd - first);
     if (firstLine.find('|') == std::string::npos && firstLine != "Weather" && firstLine != "ATC") {
         result.message =
-            "The file is neither a FlightGear route, GPX nor a Zephyra plan: it begins "
+            "The file is neither a FlightGear route, GPX, a SimBrief OFP nor a Zephyra plan: it "
+            "begins "
             "\"" +
             opening(firstLine) + "\". Nothing was imported.";
         return result;

@@ -11,7 +11,8 @@
 
 namespace zephyra::flightplan {
 
-// Plans exchanged with other programs: FlightGear's route manager XML and GPX 1.1.
+// Plans exchanged with other programs: FlightGear's route manager XML and GPX 1.1 both ways;
+// SimBrief's OFP (saved as XML) read only.
 enum class ExchangeFormat { FlightGearRoute, Gpx };
 
 // "fgroute" or "gpx"; nothing for any other word.
@@ -51,13 +52,30 @@ struct ImportDefaults {
 
 struct PlanImport {
     bool ok = false;
-    std::string format;              // "FlightGear route", "GPX", "Zephyra plan" once told
+    std::string format;              // "FlightGear route", "GPX", "SimBrief OFP", "Zephyra plan"
     std::string message;             // why nothing was imported
     std::vector<std::string> notes;  // what the import had to make up or leave out
+    // A SimBrief OFP's fix winds as custom-weather entries, one at each entry whose fix gives a
+    // wind (at most 201), not attached: attachFixWeather does that when the user wants them.
+    std::vector<PlanWxEntry> fixWeather;
 };
 
-// Reads a FlightGear route, a GPX file or a ".fpl" text, the format told from the content.
-// The plan is replaced only when the whole file was read; otherwise it stays as it was.
+// The format names importPlanText gives, by the word --format takes: "fgroute", "gpx",
+// "simbrief" or "fpl"; nothing for any other word.
+std::optional<std::string> importFormatNamed(const std::string& word);
+
+// Makes the entries the plan's custom weather (the plan's own, if any, is replaced).
+void attachFixWeather(PlanStore& plan, const std::vector<PlanWxEntry>& weather);
+
+// Reads a FlightGear route, a GPX file, a SimBrief OFP or a ".fpl" text, the format told from
+// the content. The plan is replaced only when the whole file was read; otherwise it stays as it
+// was.
+//
+// An OFP becomes the origin, the navlog's fixes (the climb's top and the descent's start among
+// them) and the destination; a first or last fix that is the origin or destination (same
+// identifier) is that airport's entry, not a second one. Entries are named by identifier, at
+// the fix's altitude (an airport at its elevation) and indicated airspeed; a fix without a
+// speed takes the one before it, the first the plan's default.
 PlanImport importPlanText(const std::string& text, PlanStore& plan, PlanLoadHost& host,
                           const ImportDefaults& defaults);
 // The same for a file: a regular file of at most 16 MB.

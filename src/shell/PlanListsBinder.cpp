@@ -28,7 +28,7 @@ constexpr const char* kPlanFilter = "Flight Plan(*.fpl)|*.fpl";
 constexpr const char* kPlanLoadFilter = "Flight Plan(*.fpl)|*.fpl|All files (*)|*";
 constexpr const char* kImportFilter =
     "Flight plans (*.xml *.gpx *.fpl)|*.xml;*.gpx;*.fpl|FlightGear route (*.xml)|*.xml|"
-    "GPX (*.gpx)|*.gpx|Flight Plan (*.fpl)|*.fpl|All files (*)|*";
+    "GPX (*.gpx)|*.gpx|SimBrief OFP (*.xml)|*.xml|Flight Plan (*.fpl)|*.fpl|All files (*)|*";
 const char* const kLists[] = {"WaypLst", "AltLst", "SpdLst"};
 
 QString qs(const std::string& s) {
@@ -500,6 +500,21 @@ void PlanListsBinder::importPlan() {
     }
     flight_.passed.clear();
     flight_.plan = std::move(imported);
+    // An OFP's fix winds become the plan's custom weather when the pilot wants them.
+    bool weatherApplied = false;
+    if (!result.fixWeather.empty() &&
+        ctx_.dialogs.message(
+            {"The OFP gives the wind at " + std::to_string(result.fixWeather.size()) +
+                 " fixes. Attach them to the plan as custom weather? Custom weather overwrites "
+                 "all current weather data in the database, including weather loaded from a "
+                 "METAR file.",
+             "Import", platform::Buttons::YesNo, platform::Icon::Information, 2}) ==
+            platform::Answer::Yes) {
+        flightplan::attachFixWeather(flight_.plan, result.fixWeather);
+        LoadDialogue dialogue(ctx_, vane_, customWeatherProcessing);
+        dialogue.processCustomWeather();
+        weatherApplied = dialogue.applied;
+    }
     showPlan();
     std::string notes;
     for (const auto& n : result.notes) {
@@ -510,7 +525,7 @@ void PlanListsBinder::importPlan() {
                                   " entries were imported from the " + result.format + "." + notes,
                               "Import", platform::Buttons::Ok, platform::Icon::Information, 1});
     }
-    afterLoad(false);
+    afterLoad(weatherApplied);
 }
 
 void PlanListsBinder::autoGenerate() {

@@ -11,6 +11,7 @@
 #include "weather/Directions.h"
 #include "weather/GribAloft.h"
 #include "weather/ObservationTime.h"
+#include "weather/SimBriefOfp.h"
 #include "weather/WindVector.h"
 #include "weather/WindsAloftField.h"
 #include "weather/WindsAloftText.h"
@@ -113,8 +114,22 @@ AloftLoad loadAloftFile(const std::string& path, WeatherDb& db,
         return out;
     }
     std::string bytes;
+    if (std::filesystem::file_size(path, ec) > kMaxOfpBytes || ec) {
+        out.error = path + " is larger than 16 MB, far more than a winds aloft file";
+        return out;
+    }
     if (!platform::readFile(path, bytes)) {
         out.error = "cannot read " + path;
+        return out;
+    }
+    if (looksLikeXml(bytes)) {
+        const auto ofp = readSimBriefOfp(bytes, &out.error);
+        if (ofp) {
+            out.forecast = ofpAloftData(*ofp);
+            if (!out.forecast) {
+                out.error = "the OFP gives no wind at any fix";
+            }
+        }
         return out;
     }
     auto product = readWindsAloftText(bytes, &out.error);

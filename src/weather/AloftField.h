@@ -55,9 +55,10 @@ class AloftField {
     std::vector<std::shared_ptr<const AloftData>> forecasts_;
 };
 
-// An aloft file read from disk or from a download: GRIB2 (its bytes start with "GRIB") or the
-// FB text, whose sites are placed from the database and whose valid day is put in the month of
-// the reference date.
+// An aloft file read from disk or from a download: GRIB2 (its bytes start with "GRIB"), a
+// SimBrief OFP saved as XML (it starts "<?xml" or "<OFP"; its fixes' winds, no valid time) or
+// the FB text, whose sites are placed from the database and whose valid day is put in the month
+// of the reference date. Files over 16 MB are refused.
 struct AloftLoad {
     std::shared_ptr<const AloftData> forecast;  // null when the file could not be read
     std::string error;                          // why not, for the user

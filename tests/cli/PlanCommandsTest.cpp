@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <numbers>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -351,6 +353,65 @@ TEST_F(PlanCommandsOnShippedDb, TheTraceFliesInTheWindsAloftAtTheAircraft) {
     EXPECT_GE(compared, 3);
     EXPECT_TRUE(stations.count("KATL")) << line;
     EXPECT_FALSE(stations.count("")) << "a row before any station";
+}
+
+// The hand-written SimBrief OFP from Atlanta to Kennedy, imported and flown in its own winds:
+// where the aircraft passes a cruise fix at 35,000 ft, the trace holds that fix's wind at
+// 35,000 ft as the file gives it.
+TEST_F(PlanCommandsOnShippedDb, ASimBriefOfpIsFlownInItsFixWinds) {
+    const std::string ofp = dir.write("ofp.xml", test::realData("plans/simbrief-katl-kjfk.xml"));
+    const std::string weather =
+        dir.write("cycle.txt", test::realData("metar/awc_metars_2022-10-23T11Z_cycle.txt"));
+    const std::string fpl = dir.file("katl-kjfk.fpl");
+    EXPECT_EQ(plan({"import", ofp, "--out", fpl, "--format", "gpx"}).code, 1);
+    const Outcome imported =
+        plan({"import", ofp, "--out", fpl, "--format", "simbrief", "--winds", "builder"});
+    ASSERT_EQ(imported.code, 0) << imported.err;
+    EXPECT_NE(imported.out.find("22 entries imported"), std::string::npos) << imported.out;
+    flightplan::PlanStore loaded;
+    class TakeWeather final : public flightplan::PlanLoadHost {
+        bool useCustomWeather() override { return true; }
+        void processCustomWeather() override {}
+    } host;
+    ASSERT_TRUE(flightplan::loadPlanFile(fpl, loaded, host).completed);
+    EXPECT_EQ(loaded.PlanCount, 22);
+    EXPECT_EQ(loaded.PlanWxCount, 20);
+
+    const std::string trace = dir.file("trace.csv");
+    const Outcome flown = fly({fpl, "--from-airport", "KATL", "--weather", weather, "--db", db,
+                               "--aloft", ofp, "--trace", trace, "--uom", "U"});
+    ASSERT_EQ(flown.code, 0) << flown.err;
+    EXPECT_NE(flown.out.find("winds aloft: SimBrief OFP KATL-KJFK"), std::string::npos);
+    std::vector<std::vector<std::string>> cruise;
+    std::istringstream rows(dir.read("trace.csv"));
+    for (std::string line; std::getline(rows, line);) {
+        if (auto f = csvFields(line); f.size() == 12 && f[3] == "35000") {
+            cruise.push_back(std::move(f));
+        }
+    }
+    const struct {
+        const char* ident;
+        double lat, lon, dir, knots;
+    } fixes[] = {{"SPA", 35.033611, -81.927222, 261, 66},
+                 {"GSO", 36.045833, -79.976389, 265, 75},
+                 {"ICCOR", 36.724722, -78.4975, 270, 84},
+                 {"RIC", 37.502222, -77.320278, 273, 91},
+                 {"HYDRS", 38.456389, -75.705278, 279, 100}};
+    for (const auto& fix : fixes) {
+        SCOPED_TRACE(fix.ident);
+        const auto nm = [&](const std::vector<std::string>& f) {
+            return 60 * std::hypot(std::stod(f[1]) - fix.lat,
+                                   (std::stod(f[2]) - fix.lon) *
+                                       std::cos(fix.lat * std::numbers::pi / 180));
+        };
+        const auto nearest =
+            std::min_element(cruise.begin(), cruise.end(),
+                             [&](const auto& a, const auto& b) { return nm(a) < nm(b); });
+        ASSERT_NE(nearest, cruise.end());
+        EXPECT_LT(nm(*nearest), 5.0);
+        EXPECT_NEAR(std::stod((*nearest)[4]), fix.dir, 2.0);
+        EXPECT_NEAR(std::stod((*nearest)[5]), fix.knots, 2.0);
+    }
 }
 
 // Blended out of Atlanta: in level flight no second of the trace moves the wind, temperature,

@@ -382,6 +382,14 @@ TEST(PlanExchange, RefusesHostileFilesAndKeepsThePlan) {
         crowded += " a" + std::to_string(i) + "='>'";
     }
     crowded += "/></rte></gpx>";
+    std::string manyFixes = "<OFP><navlog>";
+    for (int i = 0; i < 100000; ++i) {
+        manyFixes += "<fix><pos_lat>1</pos_lat><pos_long>2</pos_long></fix>";
+    }
+    manyFixes += "</navlog></OFP>";
+    const std::string ofpFix =
+        "<OFP><origin><pos_lat>1</pos_lat><pos_long>2</pos_long></origin><navlog><fix>"
+        "<ident>F</ident><pos_lat>";
     const std::string speed =
         "<PropertyList><route><wp><ident>S</ident><lat>1</lat><lon>2</lon><speed-restrict>at"
         "</speed-restrict><speed>";
@@ -406,6 +414,17 @@ TEST(PlanExchange, RefusesHostileFilesAndKeepsThePlan) {
         {"<PropertyList><version>2</version></PropertyList>", "holds no route/wp"},
         {"hello world\n", "it begins \"hello world\""},
         {"A|1|2|3|4\r\nB|x|2|3|4\r\n", "Line 2 of the plan"},
+        {manyFixes,
+         "The SimBrief OFP was not read: Line 1: the navlog holds more than 2001 fixes."},
+        {ofpFix + "999</pos_lat><pos_long>2</pos_long></fix></navlog></OFP>",
+         "Fix 1 (F) lies off the Earth (latitude 999, longitude 2;"},
+        {ofpFix + "1</pos_lat><pos_long>2</pos_long><ind_airspeed>1e-300</ind_airspeed></fix>"
+                  "</navlog></OFP>",
+         "The speed of \"F\" (1E-300) is one no aircraft flies"},
+        {"<OFP><origin><icao_code>KATL</icao_code></origin></OFP>", "The OFP has no navlog fixes"},
+        {"<OFP><origin><icao_code>KAAA</icao_code><pos_lat>1</pos_lat><pos_long>2</pos_long>"
+         "</origin><navlog><fix><ident>NOWHERE</ident></fix></navlog></OFP>",
+         "Entry 2 (NOWHERE) has no position"},
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(message);

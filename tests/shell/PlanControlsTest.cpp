@@ -299,4 +299,24 @@ TEST_F(PlanControlsTest, ShareExportsAndImportsFlightGearRoutesAndGpx) {
     EXPECT_NE(program.read("metric.gpx").find("<ele>100.0000</ele>"), std::string::npos);
 }
 
+// A SimBrief OFP's fix winds become the plan's custom weather only when the user says Yes.
+TEST_F(PlanControlsTest, ASimBriefOfpsFixWindsAreAttachedWhenWanted) {
+    context.settings.QSend = "False";
+    int processed = 0;
+    w->planControls().lists().customWeatherProcessing = [&] { ++processed; };
+    const std::string ofp =
+        std::string(ZEPHYRA_SOURCE_DIR) + "/tests/data/plans/simbrief-katl-kjfk.xml";
+    for (const Answer answer : {Answer::No, Answer::Yes}) {
+        dialogs.queueFile(ofp);
+        dialogs.queueAnswer(answer);
+        w->findChild<QAction*>(QStringLiteral("ImportPlan"))->trigger();
+        EXPECT_EQ(rows("WaypLst").size(), 22);
+        EXPECT_EQ(rows("WaypLst").front(), "KATL");
+        const auto& plan = w->planControls().flight().plan;
+        EXPECT_EQ(plan.hasCustomWeather, answer == Answer::Yes);
+    }
+    EXPECT_EQ(processed, 1);
+    EXPECT_EQ(w->planControls().flight().plan.PlanWxCount, 20);
+}
+
 }  // namespace
