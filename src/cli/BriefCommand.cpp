@@ -210,7 +210,8 @@ int runBriefCommand(const std::vector<std::string>& args, std::ostream& out, std
         }
     }
     std::string tafProblem;
-    const std::vector<weather::Taf> tafs = reports::briefingTafs(tafPath, departure, &tafProblem);
+    const std::vector<weather::Taf> tafs =
+        reports::briefingTafs(tafPath, db.get(), departure, &tafProblem);
     if (!tafPath.empty() && tafs.empty()) {
         err << "zephyra-cli brief: " << tafPath << ": " << tafProblem << "\n";
     }

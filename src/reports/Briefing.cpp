@@ -162,17 +162,17 @@ void addSources(const BriefingInput& in, Briefing& b) {
 
 }  // namespace
 
-std::vector<weather::Taf> briefingTafs(const std::string& tafFile, std::int64_t departure,
-                                       std::string* problem) {
+std::vector<weather::Taf> briefingTafs(const std::string& tafFile, weather::WeatherDb* /*db*/,
+                                       std::int64_t departure, std::string* problem) {
     std::vector<weather::Taf> tafs;
     if (tafFile.empty()) {
         if (problem != nullptr) {
-            *problem = "no TAF file given";
+            *problem = "no TAFs loaded";
         }
     } else if (auto read = weather::loadTafFile(tafFile, problem, departure)) {
         tafs = std::move(*read);
     }
-    // The TAFs loaded into the program's database belong here, after the file's.
+    // The database's TAFs (the database holds none yet) are to be added here, after the file's.
     return tafs;
 }
 

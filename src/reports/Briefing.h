@@ -117,11 +117,11 @@ struct BriefingInput {
 
 Briefing gatherBriefing(const BriefingInput& input);
 
-// The TAFs of a briefing: those of the file (when one is named), dated near the departure.
-// Nothing read, with the reason in problem, when the file cannot be read. The TAFs the
-// program keeps in its database join these here.
-std::vector<weather::Taf> briefingTafs(const std::string& tafFile, std::int64_t departure,
-                                       std::string* problem);
+// The TAFs of a briefing, dated near the departure: those of the file, when one is named.
+// This is the one place the briefing's TAFs come from: the TAFs the program keeps in its
+// database are to join the file's here. When none are found, problem says why.
+std::vector<weather::Taf> briefingTafs(const std::string& tafFile, weather::WeatherDb* db,
+                                       std::int64_t departure, std::string* problem);
 
 // The page: plain HTML, inline style, every text escaped, the map picture as a data: URI.
 std::string briefingHtml(const Briefing& briefing);

@@ -57,7 +57,8 @@ std::string clockOf(std::int64_t seconds) {
 }
 
 void routeSection(const Briefing& b, std::string& h) {
-    h += "<h2>Route</h2><table><tr><th>From</th><th>To</th><th>Alt ft</th><th>Crs &deg;T</th>"
+    h += "<h2 id=\"route\">Route</h2><table><tr><th>From</th><th>To</th><th>Alt ft</th><th>Crs "
+         "&deg;T</th>"
          "<th>Nm</th><th>Wind</th><th>Temp</th><th>GS kt</th><th>Time</th><th>ETA</th></tr>";
     for (const auto& l : b.legs) {
         h += "<tr>" + cell(htmlEscaped(l.from)) + cell(htmlEscaped(l.to)) +
@@ -110,7 +111,8 @@ void metarTafSection(const char* role, const BriefingMetar& m, const BriefingTaf
 }
 
 void stationsSection(const Briefing& b, std::string& h) {
-    h += "<h2>Flight categories along the route</h2><p class=\"rules\">Every reporting station "
+    h += "<h2 id=\"categories\">Flight categories along the route</h2><p class=\"rules\">Every "
+         "reporting station "
          "within " +
          fixed(kRouteStationNm, 0) +
          " nm of a leg, from the departure on; the category from each report's ceiling and "
@@ -132,7 +134,7 @@ void stationsSection(const Briefing& b, std::string& h) {
 }
 
 void aloftSection(const Briefing& b, std::string& h) {
-    h += "<h2>Winds and temperatures aloft</h2>";
+    h += "<h2 id=\"aloft\">Winds and temperatures aloft</h2>";
     if (b.aloft.empty()) {
         h += "<p class=\"warn\">No winds aloft forecast reaches the route.</p>";
         return;
@@ -149,7 +151,9 @@ void aloftSection(const Briefing& b, std::string& h) {
 }
 
 void sourcesSection(const Briefing& b, std::string& h) {
-    h += "<h2>Sources</h2><table><tr><th>Source</th><th>From</th><th>Time</th><th>Note</th></tr>";
+    h += "<h2 "
+         "id=\"sources\">Sources</h2><table><tr><th>Source</th><th>From</th><th>Time</th><th>Note</"
+         "th></tr>";
     for (const auto& s : b.sources) {
         h += "<tr>" + cell(htmlEscaped(s.name)) + cell(htmlEscaped(s.detail)) +
              cell(briefingTime(s.time)) +

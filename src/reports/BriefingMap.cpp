@@ -50,7 +50,8 @@ std::string briefingMapPng(const Briefing& b, const std::string& mapFolder, int 
         fitted.push_back(scene.route.points.back());
     }
     map::MapView view(width, height);
-    view.fit(fitted, 60.0);
+    // Room for the names of the route's ends beside them.
+    view.fit(fitted, 150.0);
 
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);
