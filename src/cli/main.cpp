@@ -15,6 +15,7 @@
 #include "cli/PlanCommands.h"
 #include "cli/QtCommands.h"
 #include "cli/SimCommand.h"
+#include "cli/TafCommand.h"
 #include "cli/WeatherCommands.h"
 #include "platform/Folders.h"
 
@@ -39,6 +40,8 @@ void usage(std::ostream& out) {
            "  agree      compare the METAR reader with NOAA's decode of a CSV product\n"
            "  show       print one station's weather record\n"
            "  aloft      the wind and temperature aloft at a point, from a winds aloft forecast\n"
+           "  taf        a station's terminal aerodrome forecast, decoded; --at: the forecast\n"
+           "             at a time\n"
            "  plan       generate a flight plan (.fpl) between two airports or NAVAIDs;\n"
            "             export it to / import it from FlightGear routes and GPX;\n"
            "             send it to FlightGear's route manager; show its legs with\n"
@@ -142,6 +145,9 @@ int main(int argc, char** argv) {
     }
     if (command == "aloft") {
         return zephyra::cli::runAloftCommand(args, std::cout, std::cerr);
+    }
+    if (command == "taf") {
+        return zephyra::cli::runTafCommand(args, std::cout, std::cerr);
     }
     if (command == "show") {
         return zephyra::cli::runShowCommand(args, std::cout, std::cerr);

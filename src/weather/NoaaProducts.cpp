@@ -190,45 +190,70 @@ std::optional<std::size_t> csvHeaderStart(std::string_view text) {
     return std::nullopt;
 }
 
-std::optional<std::vector<std::string>> csvReports(std::string_view text) {
+std::optional<std::vector<std::string>> csvColumns(std::string_view text,
+                                                   std::initializer_list<std::string_view> names) {
     const auto header = csvHeaderStart(text);
-    if (!header) {
+    if (!header || names.size() == 0) {
         return std::nullopt;
     }
     text.remove_prefix(*header);
     const auto headerEnd = text.find('\n');
-    const auto names = readCsvRows(text.substr(0, headerEnd));
-    const auto column = static_cast<std::size_t>(
-        std::find(names.front().begin(), names.front().end(), "raw_text") - names.front().begin());
-    std::vector<std::string> reports;
+    const auto fields = readCsvRows(text.substr(0, headerEnd)).front();
+    // The slot of each field index in a row's output, -1 for the columns not asked for.
+    std::vector<int> slotOf(fields.size() + 1, -1);
+    int slot = 0;
+    for (const std::string_view name : names) {
+        const auto at = static_cast<std::size_t>(std::find(fields.begin(), fields.end(), name) -
+                                                 fields.begin());
+        if (at < fields.size() && slotOf[at] < 0) {
+            slotOf[at] = slot;
+        }
+        ++slot;
+    }
+    const auto slotAt = [&slotOf](std::size_t index) {
+        return index < slotOf.size() ? slotOf[index] : -1;
+    };
+    std::vector<std::string> values;
     if (headerEnd == std::string_view::npos) {
-        return reports;
+        return values;
     }
     // A row per line, but never more than a day's worth up front: a file of empty rows
     // reserves little.
-    reports.reserve(std::min<std::size_t>(
-        static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), 1u << 16));
+    values.reserve(names.size() * std::min<std::size_t>(static_cast<std::size_t>(std::count(
+                                                            text.begin(), text.end(), '\n')),
+                                                        1u << 16));
 
-    // One pass that keeps only the report column: a file holds some forty columns per row. A
-    // row's report counts once the row has ended within the bounds.
-    std::string field, report;
+    // One pass that keeps only the columns asked for: a file holds some forty columns per
+    // row. A row counts once it has ended within the bounds.
+    std::vector<std::string> row(names.size());
+    std::string field;
     std::size_t index = 0, rowBytes = 0;
+    int current = slotAt(0);
     bool quoted = false, overlong = false;
-    const auto endRow = [&] {
-        if (index == column) {
-            report.swap(field);
+    const auto endField = [&] {
+        if (current >= 0) {
+            row[std::size_t(current)].swap(field);
+            field.clear();
         }
-        if (!overlong && !report.empty()) {
-            reports.push_back(report);
+    };
+    const auto endRow = [&] {
+        endField();
+        if (!overlong && !row.front().empty()) {
+            for (std::string& value : row) {
+                values.push_back(std::move(value));
+            }
+        }
+        for (std::string& value : row) {
+            value.clear();
         }
         field.clear();
-        report.clear();
         index = 0;
+        current = slotAt(0);
         rowBytes = 0;
         overlong = false;
     };
     const auto keep = [&](char c) {
-        if (index == column && !overlong) {
+        if (current >= 0 && !overlong) {
             field += c;
         }
     };
@@ -252,13 +277,11 @@ std::optional<std::vector<std::string>> csvReports(std::string_view text) {
         if (c == '"') {
             quoted = true;
         } else if (c == ',') {
-            if (index == column) {
-                report.swap(field);
-                field.clear();
-            }
+            endField();
             if (++index >= kMaxCsvFields) {
                 overlong = true;
             }
+            current = slotAt(index);
         } else if (c == '\n') {
             endRow();
         } else if (c == '\r') {
@@ -271,7 +294,11 @@ std::optional<std::vector<std::string>> csvReports(std::string_view text) {
         }
     }
     endRow();
-    return reports;
+    return values;
+}
+
+std::optional<std::vector<std::string>> csvReports(std::string_view text) {
+    return csvColumns(text, {"raw_text"});
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,13 @@ std::optional<std::size_t> csvHeaderStart(std::string_view text);
 // wherever the column stands (rows beyond the bounds above give none). Nothing when the text
 // has no such header.
 std::optional<std::vector<std::string>> csvReports(std::string_view text);
+
+// The named columns of a NOAA CSV product, in one pass that keeps nothing else: row after row,
+// the field of each name in the order asked for (empty where a row is short or the header lacks
+// the name). Rows whose first named column is empty, and rows beyond the bounds above, are
+// left out. Nothing when the text has no header naming "raw_text".
+std::optional<std::vector<std::string>> csvColumns(std::string_view text,
+                                                   std::initializer_list<std::string_view> names);
 
 // What a report reader gets of a file's bytes: gzip is inflated and a NOAA CSV product becomes
 // its reports, one per line with CR LF; any other text comes back unchanged. False (with the

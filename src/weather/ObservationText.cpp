@@ -149,6 +149,8 @@ std::string heightText(int feet, bool metres) {
                   : thousands(feet) + " ft";
 }
 
+}  // namespace
+
 std::string cloudInWords(const CloudLayer& l, bool metres) {
     std::string s;
     if (l.cover == "VV") {
@@ -168,8 +170,6 @@ std::string cloudInWords(const CloudLayer& l, bool metres) {
     }
     return s;
 }
-
-}  // namespace
 
 std::string jsonQuoted(std::string_view text) {
     std::string out = "\"";

@@ -20,6 +20,10 @@ std::string observationLines(const Observation& obs, const WeatherRecord& record
 // "freezing fog", "showers in the vicinity".
 std::string weatherInWords(const WeatherGroup& group);
 
+// A cloud layer in words: "overcast at 2,500 ft", "broken at 1,200 m, cumulonimbus",
+// "sky obscured, vertical visibility 200 ft".
+std::string cloudInWords(const CloudLayer& layer, bool metres);
+
 // The full observation in a pilot's words, one sentence a line under a "Decoded:" line, for
 // the station and world reports. Heights are given in feet or, with metres, in metres.
 std::string observationInWords(const Observation& obs, bool metres);

@@ -33,7 +33,8 @@ struct TafPeriod {
     // What the group forecasts. A BECMG, TEMPO or PROB group gives only what changes; the
     // empty fields are unchanged.
     Observation conditions;
-    std::string windShear;  // "WS020/24045KT" as written, or empty
+    std::string windShear;              // "WS020/24045KT" as written, or empty
+    bool noSignificantWeather = false;  // NSW: the weather before it ends
 };
 
 struct Taf {
@@ -60,9 +61,10 @@ struct TafForecast {
 
 // The TAFs of a text: plain bulletins (headers, several TAFs, continuation lines, "=" ends,
 // AMD/COR, both validity forms) or NOAA's tafs.cache.csv (its raw_text column; issue_time
-// gives each TAF's month). reference dates the plain form's day-hour groups: each TAF is put
-// in the month that brings its issue time nearest to, and not more than a day after, the
-// reference. A TAF that cannot be read at all goes to problems ("KXYZ: no validity period").
+// gives each TAF's month), either gzip-compressed or not. reference dates the plain form's day-hour
+// groups: each TAF is put in the month that brings its issue time nearest to, and not more than a
+// day after, the reference. A TAF that cannot be read at all goes to problems ("KXYZ: no validity
+// period").
 std::vector<Taf> readTafs(std::string_view text, std::int64_t reference,
                           std::vector<std::string>* problems = nullptr);
 
@@ -79,8 +81,21 @@ std::optional<TafForecast> forecastAt(const Taf& taf, std::int64_t time);
 // the month before or the month after.
 std::optional<std::int64_t> dayTimeNear(std::string_view ddhhmm, std::int64_t near);
 
-// The TAF decoded for a reader, one line per period: "FM 25 Nov 16:00Z  wind 060° 8 kt,
-// visibility 6 SM or more, overcast 2,500 ft".
+// An ISO time ("2026-11-25T17:00Z", "2022-10-23T11:20:00Z", the cache's issue_time) in seconds
+// since 1970; nothing when the text is not one.
+std::optional<std::int64_t> isoSeconds(std::string_view text);
+
+// The TAF decoded for a reader, one line per period: "FM 25 16:00Z  wind 060° 8 kt,
+// visibility 6 SM or more, overcast at 2,500 ft".
 std::vector<std::string> describeTaf(const Taf& taf);
+
+// What one period forecasts, in the same words ("wind 060° 8 kt, visibility 6 SM or more,
+// overcast at 2,500 ft"); empty when it gives nothing.
+std::string describeConditions(const Observation& conditions, const std::string& windShear = {},
+                               bool noSignificantWeather = false);
+
+// A period's kind and interval as describeTaf heads its line: "FM 25 16:00Z",
+// "TEMPO 25 19:00Z-26 04:00Z", "PROB30 TEMPO 26 06:00Z-26 09:00Z".
+std::string periodHeading(const TafPeriod& period);
 
 }  // namespace zephyra::weather
