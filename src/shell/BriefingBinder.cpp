@@ -32,7 +32,8 @@ BriefingBinder::BriefingBinder(AppContext& context, VaneWindow& vane,
     file->setGeometry(line);
     button_ = new QPushButton(QStringLiteral("Briefing"), &vane);
     button_->setObjectName(QStringLiteral("PlanBriefingButton"));
-    button_->setGeometry(QRect(line.right() + 4, line.y() - 2, 58, 20));
+    // Between the pictures above and the download button below.
+    button_->setGeometry(QRect(line.right() + 4, line.y() + 2, 58, 15));
     button_->setToolTip(
         QStringLiteral("Writes the route briefing of the plan (legs in the winds aloft, METAR and "
                        "TAF, flight categories along the route) and opens it in the browser."));
