@@ -3,7 +3,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace zephyra::weather {
 
@@ -13,6 +15,19 @@ namespace {
 constexpr std::size_t kMaxInflatedBytes = 256u * 1024 * 1024;
 // The status lines NOAA writes before a CSV header are few; reports never name the column.
 constexpr int kHeaderSearchLines = 20;
+
+// The line feeds in text, counting no further than limit.
+std::size_t linesUpTo(std::string_view text, std::size_t limit) {
+    std::size_t lines = 0;
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    while (lines < limit && at < end &&
+           (at = static_cast<const char*>(std::memchr(at, '\n', std::size_t(end - at))))) {
+        ++lines;
+        ++at;
+    }
+    return lines;
+}
 
 void setError(std::string* error, const char* text) {
     if (error != nullptr) {
@@ -219,9 +234,7 @@ std::optional<std::vector<std::string>> csvColumns(std::string_view text,
     }
     // A row per line, but never more than a day's worth up front: a file of empty rows
     // reserves little.
-    values.reserve(names.size() * std::min<std::size_t>(static_cast<std::size_t>(std::count(
-                                                            text.begin(), text.end(), '\n')),
-                                                        1u << 16));
+    values.reserve(names.size() * linesUpTo(text, 1u << 16));
 
     // One pass that keeps only the columns asked for: a file holds some forty columns per
     // row. A row counts once it has ended within the bounds.
@@ -252,27 +265,52 @@ std::optional<std::vector<std::string>> csvColumns(std::string_view text,
         rowBytes = 0;
         overlong = false;
     };
-    const auto keep = [&](char c) {
-        if (current >= 0 && !overlong) {
-            field += c;
-        }
-    };
-    for (std::size_t k = headerEnd + 1; k < text.size(); ++k) {
-        const char c = text[k];
-        if (++rowBytes > kMaxCsvRowBytes) {
+    // Characters from..end of the text go to the field, within the row's bound.
+    const auto take = [&](std::size_t from, std::size_t end) {
+        rowBytes += end - from;
+        if (rowBytes > kMaxCsvRowBytes) {
             overlong = true;
         }
+        if (current >= 0 && !overlong) {
+            field.append(text.substr(from, end - from));
+        }
+    };
+    static constexpr auto kSpecial = [] {
+        std::array<bool, 256> special{};
+        for (const unsigned char c : {',', '"', '\n', '\r'}) {
+            special[c] = true;
+        }
+        return special;
+    }();
+    const auto special = [](char c) { return kSpecial[static_cast<unsigned char>(c)]; };
+    std::size_t k = headerEnd + 1;
+    while (k < text.size()) {
         if (quoted) {
-            if (c == '"' && k + 1 < text.size() && text[k + 1] == '"') {
-                ++k;
+            const std::size_t quote = std::min(text.find('"', k), text.size());
+            take(k, quote);
+            if (quote + 1 < text.size() && text[quote + 1] == '"') {
+                take(quote + 1, quote + 2);  // a doubled quote is one quote
                 ++rowBytes;
-                keep('"');
-            } else if (c == '"') {
-                quoted = false;
+                k = quote + 2;
             } else {
-                keep(c);
+                ++rowBytes;
+                quoted = false;
+                k = quote + 1;
             }
             continue;
+        }
+        std::size_t stop = k;
+        while (stop < text.size() && !special(text[stop])) {
+            ++stop;
+        }
+        take(k, stop);
+        if (stop >= text.size()) {
+            break;
+        }
+        const char c = text[stop];
+        k = stop + 1;
+        if (++rowBytes > kMaxCsvRowBytes) {
+            overlong = true;
         }
         if (c == '"') {
             quoted = true;
@@ -284,13 +322,8 @@ std::optional<std::vector<std::string>> csvColumns(std::string_view text,
             current = slotAt(index);
         } else if (c == '\n') {
             endRow();
-        } else if (c == '\r') {
-            // CR before CR or LF belongs to the line end; a lone CR ends the row itself.
-            if (k + 1 >= text.size() || (text[k + 1] != '\r' && text[k + 1] != '\n')) {
-                endRow();
-            }
-        } else {
-            keep(c);
+        } else if (k >= text.size() || (text[k] != '\r' && text[k] != '\n')) {
+            endRow();  // a CR before CR or LF belongs to the line end; a lone CR ends the row
         }
     }
     endRow();

@@ -5,6 +5,7 @@
 #include "weather/Taf.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -65,8 +66,15 @@ std::int64_t floorDays(std::int64_t t) {
 
 // The times of day `day` at hour:minute (hour 24 is the next day's 00) in the month of near,
 // the one before and the one after; a month without the day gives none.
-std::vector<std::int64_t> dayTimeCandidates(int day, int hour, int minute, std::int64_t near) {
-    std::vector<std::int64_t> out;
+struct Candidates {
+    std::array<std::int64_t, 3> times{};
+    std::size_t count = 0;
+    const std::int64_t* begin() const { return times.data(); }
+    const std::int64_t* end() const { return times.data() + count; }
+};
+
+Candidates dayTimeCandidates(int day, int hour, int minute, std::int64_t near) {
+    Candidates out;
     std::int64_t year = 0;
     int month = 0;
     civilFromDays(floorDays(near), year, month);
@@ -81,13 +89,14 @@ std::vector<std::int64_t> dayTimeCandidates(int day, int hour, int minute, std::
             ++y;
         }
         if (day >= 1 && day <= daysIn(y, m)) {
-            out.push_back(daysFromCivil(y, m, day) * kDay + hour * kHour + minute * 60);
+            out.times[out.count++] = daysFromCivil(y, m, day) * kDay + hour * kHour + minute * 60;
         }
     }
     return out;
 }
 
-std::optional<std::int64_t> nearestOf(const std::vector<std::int64_t>& times, std::int64_t near) {
+template <typename Times>
+std::optional<std::int64_t> nearestOf(const Times& times, std::int64_t near) {
     std::optional<std::int64_t> best;
     for (const std::int64_t t : times) {
         if (!best || std::llabs(t - near) < std::llabs(*best - near)) {
@@ -100,18 +109,21 @@ std::optional<std::int64_t> nearestOf(const std::vector<std::int64_t>& times, st
 // The issue time: nearest to the reference, but not more than a day after it (a file is
 // written after its forecasts are issued).
 std::optional<std::int64_t> issueTimeOf(int day, int hour, int minute, std::int64_t reference) {
-    std::vector<std::int64_t> times = dayTimeCandidates(day, hour, minute, reference);
-    std::vector<std::int64_t> before;
-    std::copy_if(times.begin(), times.end(), std::back_inserter(before),
-                 [reference](std::int64_t t) { return t <= reference + kDay; });
-    return nearestOf(before.empty() ? times : before, reference);
+    const Candidates times = dayTimeCandidates(day, hour, minute, reference);
+    Candidates before;
+    for (const std::int64_t t : times) {
+        if (t <= reference + kDay) {
+            before.times[before.count++] = t;
+        }
+    }
+    return nearestOf(before.count == 0 ? times : before, reference);
 }
 
-// The first time after `after` (or at it, with orAt) that has the day and hour.
-std::optional<std::int64_t> firstAfter(int day, int hour, std::int64_t after, bool orAt) {
+// The first time after `after` that has the day and hour.
+std::optional<std::int64_t> firstAfter(int day, int hour, std::int64_t after) {
     std::optional<std::int64_t> best;
     for (const std::int64_t t : dayTimeCandidates(day, hour, 0, after)) {
-        if ((t > after || (orAt && t == after)) && (!best || t < *best)) {
+        if (t > after && (!best || t < *best)) {
             best = t;
         }
     }
@@ -175,6 +187,9 @@ bool isProbability(std::string_view g) {
 }
 
 bool isChangeStart(std::string_view g) {
+    if (g.size() < 5 || (g[0] != 'T' && g[0] != 'B' && g[0] != 'P' && g[0] != 'F')) {
+        return false;  // most groups, quickly
+    }
     return g == "TEMPO" || g == "BECMG" || isProbability(g) || isFromGroup(g);
 }
 
@@ -233,8 +248,8 @@ void addProblem(std::vector<std::string>* problems, std::string text) {
     }
 }
 
-// One TAF's text on one line. referenceIsIssue: the reference is the TAF's own issue time (the
-// cache's issue_time), not a file's date.
+// One TAF's text on one line. The reference dates its issue: a file's date, or the cache's
+// issue_time itself.
 std::optional<Taf> readOneTaf(std::string_view line, std::int64_t reference, bool amended,
                               bool corrected, std::vector<std::string>* problems) {
     std::vector<std::string> store;
@@ -280,7 +295,7 @@ std::optional<Taf> readOneTaf(std::string_view line, std::int64_t reference, boo
                : issueTimeOf(fromDay, fromHour, 0, reference);
     std::optional<std::int64_t> to;
     if (from && v.size() == 9) {
-        to = firstAfter(digitsValue(v.substr(5, 2)), digitsValue(v.substr(7, 2)), *from, false);
+        to = firstAfter(digitsValue(v.substr(5, 2)), digitsValue(v.substr(7, 2)), *from);
     } else if (from) {
         to = *from + oldFormSpan(fromHour, digitsValue(v.substr(4, 2)));
     }
@@ -302,9 +317,8 @@ std::optional<Taf> readOneTaf(std::string_view line, std::int64_t reference, boo
     const auto intervalOf = [&](std::string_view g, TafPeriod& p) {
         if (isNewInterval(g)) {
             p.from = newFormTime(digitsValue(g.substr(0, 2)), digitsValue(g.substr(2, 2)), 0);
-            p.to =
-                firstAfter(digitsValue(g.substr(5, 2)), digitsValue(g.substr(7, 2)), p.from, false)
-                    .value_or(p.from);
+            p.to = firstAfter(digitsValue(g.substr(5, 2)), digitsValue(g.substr(7, 2)), p.from)
+                       .value_or(p.from);
         } else {
             const int h1 = digitsValue(g.substr(0, 2));
             p.from = hourAtOrAfter(h1, 0, taf.validFrom);
@@ -312,6 +326,8 @@ std::optional<Taf> readOneTaf(std::string_view line, std::int64_t reference, boo
         }
     };
 
+    taf.periods.reserve(
+        1 + std::size_t(std::count_if(gs.begin() + std::ptrdiff_t(i), gs.end(), isChangeStart)));
     TafPeriod current;
     current.change = TafChange::Base;
     current.from = taf.validFrom;
@@ -645,14 +661,17 @@ std::optional<std::int64_t> isoSeconds(std::string_view t) {
 
 std::vector<Taf> readTafs(std::string_view text, std::int64_t reference,
                           std::vector<std::string>* problems) {
-    if (looksGzipped(text)) {
+    // A compressed file may come compressed once more on the way (a server's Content-Encoding).
+    std::string inflated;
+    for (int layer = 0; layer < 2 && looksGzipped(text); ++layer) {
         std::string error;
-        const auto inflated = gunzip(text, &error);
-        if (!inflated) {
+        auto bytes = gunzip(text, &error);
+        if (!bytes) {
             addProblem(problems, error);
             return {};
         }
-        return readTafs(*inflated, reference, problems);
+        inflated = std::move(*bytes);
+        text = inflated;
     }
     std::vector<Taf> tafs;
     if (csvHeaderStart(text)) {
