@@ -47,6 +47,10 @@ int runDownloadCommand(const std::vector<std::string>&, std::ostream&, std::ostr
     return handOver("download", err);
 }
 
+int runBriefCommand(const std::vector<std::string>&, std::ostream&, std::ostream& err) {
+    return handOver("brief", err);
+}
+
 int runPlanExchangeCommand(const std::vector<std::string>& args, std::ostream&, std::ostream& err) {
     return handOver(("plan " + args[0]).c_str(), err);
 }

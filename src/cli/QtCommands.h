@@ -6,9 +6,9 @@
 
 namespace zephyra::cli {
 
-// The commands that need Qt: the network (download, plan send) and XML (plan export, plan
-// import). They are built into zephyra-cli-qt; zephyra-cli, kept free of Qt so that it starts
-// quickly, hands them over to that program with its own arguments.
+// The commands that need Qt: the network (download, plan send), XML (plan export, plan
+// import) and the painter (brief). They are built into zephyra-cli-qt; zephyra-cli, kept free of Qt
+// so that it starts quickly, hands them over to that program with its own arguments.
 
 // zephyra-cli download [--url URL] [--out FILE] [--db FILE]: fetch the current reports and load
 // them.
@@ -16,6 +16,10 @@ int runDownloadCommand(const std::vector<std::string>& args, std::ostream& out, 
 // zephyra-cli plan export|import|send ...: args[0] names which.
 int runPlanExchangeCommand(const std::vector<std::string>& args, std::ostream& out,
                            std::ostream& err);
+
+// zephyra-cli brief PLAN --out FILE.html ...: the route briefing (its map is drawn with Qt's
+// painter).
+int runBriefCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // The arguments main was started with (argv, valid for the whole run), for the hand-over.
 char** programArguments();

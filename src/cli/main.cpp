@@ -47,6 +47,8 @@ void usage(std::ostream& out) {
            "             export it to / import it from FlightGear routes and GPX;\n"
            "             send it to FlightGear's route manager; show its legs with\n"
            "             the winds aloft of a forecast (plan show)\n"
+           "  brief      write a route briefing (HTML): legs in the winds aloft, METAR and TAF\n"
+           "             of both ends, flight categories along the route, sources' ages\n"
            "  fly        fly a flight plan on the built-in aircraft in simulated time\n"
            "  report     print a station's weather report (--uom U|M|F)\n"
            "  closest    print the station with weather closest to LAT LON\n"
@@ -153,6 +155,9 @@ int main(int argc, char** argv) {
     }
     if (command == "plan") {
         return zephyra::cli::runPlanCommand(args, std::cout, std::cerr);
+    }
+    if (command == "brief") {
+        return zephyra::cli::runBriefCommand(args, std::cout, std::cerr);
     }
     if (command == "fly") {
         return zephyra::cli::runFlyCommand(args, std::cout, std::cerr);

@@ -44,4 +44,21 @@ CourseDistance sphericalCourseDistance(double fromLat, double fromLon, double to
             angleBetween(fromLat, fromLon, toLat, toLon) * kNmPerRadian};
 }
 
+double distanceToLegNm(double lat, double lon, double fromLat, double fromLon, double toLat,
+                       double toLon) {
+    const double toPoint = angleBetween(fromLat, fromLon, lat, lon);
+    const double leg = angleBetween(fromLat, fromLon, toLat, toLon);
+    const double turn = (courseBetween(fromLat, fromLon, lat, lon) -
+                         courseBetween(fromLat, fromLon, toLat, toLon)) *
+                        kRad;
+    // Off the great circle, and how far along it the point's foot lies.
+    const double across = std::asin(std::clamp(std::sin(toPoint) * std::sin(turn), -1.0, 1.0));
+    const double along =
+        std::atan2(std::sin(toPoint) * std::cos(turn), std::cos(toPoint) * std::cos(across));
+    if (along <= 0.0 || along >= leg) {
+        return std::min(toPoint, angleBetween(toLat, toLon, lat, lon)) * kNmPerRadian;
+    }
+    return std::abs(across) * kNmPerRadian;
+}
+
 }  // namespace zephyra::flightplan

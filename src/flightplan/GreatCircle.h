@@ -17,4 +17,10 @@ constexpr double kDegreesPerRadian = 57.295779;
 // points or a start at a pole towards the other one).
 CourseDistance sphericalCourseDistance(double fromLat, double fromLon, double toLat, double toLon);
 
+// The shortest distance in nautical miles from a point to the great-circle leg between two
+// others: across the great circle where the point's foot lies on the leg, else to the nearer
+// end.
+double distanceToLegNm(double lat, double lon, double fromLat, double fromLon, double toLat,
+                       double toLon);
+
 }  // namespace zephyra::flightplan

@@ -7,13 +7,14 @@
 namespace zephyra::shell {
 
 class VaneWindow;
+class BriefingBinder;
 class FindBoxBinder;
 class NavigationStatusBinder;
 class PlanListsBinder;
 struct AppContext;
 
 // The flight-plan side of the main window: the plan state and the three classes that bind the
-// Find box, the plan lists and the navigation status to it.
+// Find box, the plan lists and the navigation status to it, and the Briefing button.
 class PlanControls {
   public:
     PlanControls(AppContext& context, VaneWindow& vane);
@@ -23,6 +24,7 @@ class PlanControls {
     FindBoxBinder& findBox() { return *find_; }
     PlanListsBinder& lists() { return *lists_; }
     NavigationStatusBinder& navigation() { return *navigation_; }
+    BriefingBinder& briefing() { return *briefing_; }
 
   private:
     flightplan::FlightPlan flight_;
@@ -30,6 +32,7 @@ class PlanControls {
     FindBoxBinder* find_;
     NavigationStatusBinder* navigation_;
     PlanListsBinder* lists_;
+    BriefingBinder* briefing_;
 };
 
 }  // namespace zephyra::shell

@@ -320,3 +320,24 @@ TEST_F(PlanControlsTest, ASimBriefOfpsFixWindsAreAttachedWhenWanted) {
 }
 
 }  // namespace
+
+// Briefing writes the page beside the database and hands it to the browser; an empty plan
+// says so instead.
+TEST_F(PlanControlsTest, BriefingWritesThePageAndOpensIt) {
+    auto* briefing = w->findChild<QPushButton*>("PlanBriefingButton");
+    ASSERT_NE(briefing, nullptr);
+    click(briefing);
+    EXPECT_TRUE(platform.opened.empty());
+    EXPECT_NE(dialogs.lastMessage().find("The plan is empty"), std::string::npos);
+
+    add("9000", "250", {"atlanta", "kjfk"});
+    click(briefing);
+    ASSERT_EQ(platform.opened.size(), 1u);
+    EXPECT_EQ(platform.opened[0], "file://" + context.folders.user + "/briefing.html");
+    const std::string page = program.read("briefing.html");
+    // The waypoint store holds no airport here: the ends go by their names.
+    EXPECT_NE(page.find("<h1>Route briefing: Atlanta Intl to Kennedy Intl</h1>"),
+              std::string::npos);
+    EXPECT_NE(page.find("<td>Atlanta Intl</td><td>Kennedy Intl</td>"), std::string::npos);
+    EXPECT_NE(page.find("data:image/png;base64,"), std::string::npos);
+}
