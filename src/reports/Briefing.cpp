@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 
 #include "flightplan/GreatCircle.h"
 #include "flightplan/PlanTable.h"
@@ -12,6 +13,7 @@
 #include "weather/Observation.h"
 #include "weather/ObservationTime.h"
 #include "weather/Statement.h"
+#include "weather/TafStore.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::reports {
@@ -57,14 +59,23 @@ BriefingTaf tafOf(const BriefingInput& in, const std::string& id, std::int64_t a
     BriefingTaf t;
     t.station = id;
     t.at = at;
-    if (in.tafs == nullptr || id.empty()) {
+    if (id.empty()) {
         return t;
     }
-    // The latest issued of the station's TAFs.
+    // The latest issued of the file's TAFs for the station, else the one loaded.
     const weather::Taf* chosen = nullptr;
-    for (const auto& taf : *in.tafs) {
+    static const std::vector<weather::Taf> kNone;
+    for (const auto& taf : in.tafs != nullptr ? *in.tafs : kNone) {
         if (taf.station == id && !taf.cancelled && (!chosen || taf.issued > chosen->issued)) {
             chosen = &taf;
+        }
+    }
+    std::optional<weather::Taf> loaded;
+    if (chosen == nullptr && in.db != nullptr) {
+        loaded = weather::loadedTaf(*in.db, id);
+        if (loaded && !loaded->cancelled) {
+            chosen = &*loaded;
+            t.loaded = true;
         }
     }
     if (chosen == nullptr) {
@@ -121,7 +132,10 @@ void addSources(const BriefingInput& in, Briefing& b) {
     b.sources.push_back(metar);
 
     for (const BriefingTaf* taf : {&b.departureTaf, &b.destinationTaf}) {
-        BriefingSource s{"TAF " + taf->station, in.tafName, taf->issued, {}};
+        BriefingSource s{"TAF " + taf->station,
+                         taf->loaded ? std::string("the TAFs loaded") : in.tafName,
+                         taf->issued,
+                         {}};
         if (!taf->found) {
             std::string why = in.tafProblem;
             while (!why.empty() && why.back() == '.') {
@@ -167,12 +181,11 @@ std::vector<weather::Taf> briefingTafs(const std::string& tafFile, weather::Weat
     std::vector<weather::Taf> tafs;
     if (tafFile.empty()) {
         if (problem != nullptr) {
-            *problem = "no TAFs loaded";
+            *problem = "none loaded";
         }
     } else if (auto read = weather::loadTafFile(tafFile, problem, departure)) {
         tafs = std::move(*read);
     }
-    // The database's TAFs (the database holds none yet) are to be added here, after the file's.
     return tafs;
 }
 

@@ -53,6 +53,7 @@ struct BriefingTaf {
     std::vector<bool> inForce;
     std::int64_t at = 0;  // the time asked: the ETA at the station (departure: off-blocks)
     bool covers = false;  // the TAF is valid at that time
+    bool loaded = false;  // taken from the TAFs loaded in the database, the file having none
 };
 
 struct BriefingStation {
@@ -117,9 +118,9 @@ struct BriefingInput {
 
 Briefing gatherBriefing(const BriefingInput& input);
 
-// The TAFs of a briefing, dated near the departure: those of the file, when one is named.
-// This is the one place the briefing's TAFs come from: the TAFs the program keeps in its
-// database are to join the file's here. When none are found, problem says why.
+// The TAFs of a file named for a briefing, dated near the departure. A station the file has
+// no TAF for takes the one loaded in the database, if any (gatherBriefing looks it up). When
+// none are read, problem says why.
 std::vector<weather::Taf> briefingTafs(const std::string& tafFile, weather::WeatherDb* db,
                                        std::int64_t departure, std::string* problem);
 

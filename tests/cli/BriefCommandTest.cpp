@@ -8,6 +8,9 @@
 #include "cli/QtCommands.h"
 #include "support/RealData.h"
 #include "support/TempDir.h"
+#include "weather/Taf.h"
+#include "weather/TafStore.h"
+#include "weather/WeatherDb.h"
 
 namespace zephyra::cli {
 namespace {
@@ -88,13 +91,25 @@ TEST_F(BriefOnShippedDb, AtlantaToKennedyHasEverySection) {
     ASSERT_EQ(planShow.size(), 7u);
     EXPECT_EQ(briefed, planShow);
 
-    // Without the winds aloft the page says so, and the legs are flown without wind.
+    // Without the winds aloft the page says so, and the legs are flown without wind. Without a
+    // TAF file the TAFs loaded in the database are used.
+    {
+        auto store = weather::WeatherDb::open(db, nullptr, false);
+        ASSERT_TRUE(store);
+        std::string error;
+        const auto read = weather::loadTafFile(taf, &error, 1666710000);
+        ASSERT_TRUE(read) << error;
+        ASSERT_TRUE(weather::replaceTafs(*store, *read, &error)) << error;
+    }
     std::ostringstream calmOut, calmErr;
     ASSERT_EQ(runBriefCommand({fpl, "--from-airport", "KATL", "--out", page, "--db", db}, calmOut,
                               calmErr),
               0)
         << calmErr.str();
-    EXPECT_NE(dir.read("brief.html").find("No winds aloft forecast"), std::string::npos);
+    const std::string calm = dir.read("brief.html");
+    EXPECT_NE(calm.find("No winds aloft forecast"), std::string::npos);
+    EXPECT_NE(calm.find("KJFK 251341Z 2514/2618 05006KT"), std::string::npos);
+    EXPECT_NE(calm.find("the TAFs loaded"), std::string::npos);
 }
 
 }  // namespace
