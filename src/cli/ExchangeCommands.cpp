@@ -20,6 +20,7 @@
 #include "platform/Random.h"
 #include "shell/ParamFile.h"
 #include "simlink/SimulatorChoice.h"
+#include "weather/SimBriefOfp.h"
 #include "weather/WeatherDb.h"
 
 namespace zephyra::cli {
@@ -359,6 +360,16 @@ int runPlanExchangeCommand(const std::vector<std::string>& args, std::ostream& o
         return runSend(args, out, err);
     }
     return args[0] == "export" ? runExport(args, out, err) : runImport(args, out, err);
+}
+
+void prepareQtReaders() {
+    weather::readOfpAloftFiles();
+}
+
+int runWithQt(const std::string& command, std::ostream& err) {
+    // This program reads with Qt itself: nothing is handed over.
+    err << "zephyra-cli-qt: " << command << ": this program does not read the file\n";
+    return 1;
 }
 
 }  // namespace zephyra::cli

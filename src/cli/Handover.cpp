@@ -47,6 +47,12 @@ int runDownloadCommand(const std::vector<std::string>&, std::ostream&, std::ostr
     return handOver("download", err);
 }
 
+int runWithQt(const std::string& command, std::ostream& err) {
+    return handOver(command.c_str(), err);
+}
+
+void prepareQtReaders() {}
+
 int runBriefCommand(const std::vector<std::string>&, std::ostream&, std::ostream& err) {
     return handOver("brief", err);
 }

@@ -21,6 +21,12 @@ int runPlanExchangeCommand(const std::vector<std::string>& args, std::ostream& o
 // painter).
 int runBriefCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// A command given winds aloft in XML (a SimBrief OFP, read with Qt's XML): zephyra-cli hands it
+// over whole, as it stands.
+int runWithQt(const std::string& command, std::ostream& err);
+// Makes ready what zephyra-cli-qt reads with Qt (an OFP as winds aloft); nothing in zephyra-cli.
+void prepareQtReaders();
+
 // The arguments main was started with (argv, valid for the whole run), for the hand-over.
 char** programArguments();
 

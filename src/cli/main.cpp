@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -18,6 +20,8 @@
 #include "cli/TafCommand.h"
 #include "cli/WeatherCommands.h"
 #include "platform/Folders.h"
+#include "weather/AloftField.h"
+#include "weather/SimBriefOfp.h"
 
 #if defined(__linux__) && defined(__GLIBC__)
 #include <malloc.h>
@@ -107,6 +111,23 @@ void prepareHeap(bool loadsWeather) {
 
 char** startedWith = nullptr;
 
+// Whether a --aloft names a file in XML (a SimBrief OFP).
+bool namesXmlAloft(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string_view(argv[i]) != "--aloft") {
+            continue;
+        }
+        std::ifstream in(argv[i + 1], std::ios::binary);
+        char start[256] = {};
+        in.read(start, sizeof start);
+        if (zephyra::weather::looksLikeXml(
+                std::string_view(start, static_cast<std::size_t>(in.gcount())))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 namespace zephyra::cli {
@@ -122,6 +143,10 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         usage(std::cerr);
         return 2;
+    }
+    zephyra::cli::prepareQtReaders();
+    if (!zephyra::weather::readsXmlAloft() && namesXmlAloft(argc, argv)) {
+        return zephyra::cli::runWithQt(command, std::cerr);
     }
     // An installed program keeps the user's files in the home folder: make it ready once.
     if (std::string problem;

@@ -319,15 +319,19 @@ class Builder {
         return true;
     }
 
+    static std::string entriesText(int n) {
+        return std::to_string(n) + (n == 1 ? " entry" : " entries");
+    }
+
     void finish(PlanStore& target) {
         if (noAltitude_ > 0) {
             result_.notes.push_back(
-                std::to_string(noAltitude_) + " entries had no altitude in the file and take " +
+                entriesText(noAltitude_) + " had no altitude in the file and take " +
                 std::to_string(defaultAlt_) + (defaults_.planInMetres ? " m." : " ft."));
         }
         if (noSpeed_ > 0) {
-            result_.notes.push_back(std::to_string(noSpeed_) +
-                                    " entries had no speed in the file and take the plan's "
+            result_.notes.push_back(entriesText(noSpeed_) +
+                                    " had no speed in the file and take the plan's "
                                     "default speed, " +
                                     standardText(defaultSpeed_) + ".");
         }

@@ -34,6 +34,7 @@
 #include "simlink/FlightGearLink.h"
 #include "simlink/SelectedLink.h"
 #include "simlink/SimulatorChoice.h"
+#include "weather/SimBriefOfp.h"
 #include "weather/WeatherDb.h"
 
 namespace {
@@ -171,6 +172,7 @@ int main(int argc, char** argv) {
     // Programs started for the user (the simulator, the browser) are reaped by the system.
     std::signal(SIGCHLD, SIG_IGN);
     previousHandler = qInstallMessageHandler(messageFilter);
+    weather::readOfpAloftFiles();  // a SimBrief OFP loads as winds aloft
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zephyra"));

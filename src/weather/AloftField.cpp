@@ -96,6 +96,18 @@ std::optional<AloftSample> AloftField::at(double latitude, double longitude, dou
     return samples.back();
 }
 
+namespace {
+XmlAloftReader xmlAloftReader = nullptr;
+}  // namespace
+
+void setXmlAloftReader(XmlAloftReader reader) {
+    xmlAloftReader = reader;
+}
+
+bool readsXmlAloft() {
+    return xmlAloftReader != nullptr;
+}
+
 AloftLoad loadAloftFile(const std::string& path, WeatherDb& db,
                         const std::optional<ReferenceDate>& reference) {
     AloftLoad out;
@@ -123,12 +135,10 @@ AloftLoad loadAloftFile(const std::string& path, WeatherDb& db,
         return out;
     }
     if (looksLikeXml(bytes)) {
-        const auto ofp = readSimBriefOfp(bytes, &out.error);
-        if (ofp) {
-            out.forecast = ofpAloftData(*ofp);
-            if (!out.forecast) {
-                out.error = "the OFP gives no wind at any fix";
-            }
+        if (xmlAloftReader == nullptr) {
+            out.error = path + " is XML (a SimBrief OFP?), which this program does not read";
+        } else {
+            out.forecast = xmlAloftReader(bytes, &out.error);
         }
         return out;
     }

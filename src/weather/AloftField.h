@@ -67,6 +67,14 @@ struct AloftLoad {
 AloftLoad loadAloftFile(const std::string& path, WeatherDb& db,
                         const std::optional<ReferenceDate>& reference = std::nullopt);
 
+// Winds aloft in XML (a SimBrief OFP) are read with Qt's XML reader, which this library does not
+// link: a program that takes them sets the reader once at start (readOfpAloftFiles() in
+// weather/SimBriefOfp.h). Without it loadAloftFile refuses an XML file with a reason.
+using XmlAloftReader = std::shared_ptr<const AloftData> (*)(std::string_view text,
+                                                            std::string* error);
+void setXmlAloftReader(XmlAloftReader reader);
+bool readsXmlAloft();
+
 // "2026-12-07T06:00:00Z"; empty for 0.
 std::string isoTime(std::int64_t secondsSince1970);
 

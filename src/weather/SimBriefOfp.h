@@ -9,8 +9,8 @@
 #include "weather/AloftField.h"
 
 // SimBrief's operational flight plan saved as XML (root <OFP>): the airports, the navigation
-// log's fixes and the winds and temperatures the plan was computed with. Read without Qt, so
-// that the winds aloft load of zephyra-cli takes it too.
+// log's fixes and the winds and temperatures the plan was computed with. The reading is Qt's
+// XML reader (library zephyra_weather_xml); the winds field made of it is plain C++.
 namespace zephyra::weather {
 
 struct OfpWindLevel {
@@ -54,6 +54,9 @@ bool looksLikeXml(std::string_view text);
 // or an entity other than XML's own, nesting deeper than 64, a root other than <OFP>, no
 // navlog fix, more fixes or levels than above, and a position off the Earth.
 std::optional<SimBriefOfp> readSimBriefOfp(std::string_view text, std::string* error = nullptr);
+
+// From now on loadAloftFile reads an OFP as winds aloft (see setXmlAloftReader).
+void readOfpAloftFiles();
 
 // The OFP's winds as a winds aloft forecast: each fix with a position is a site whose levels
 // are its wind_data (or, without any, its own wind at its altitude), interpolated as

@@ -13,6 +13,7 @@
 
 #include "cli/DeliveryCommands.h"
 #include "cli/FlightWeather.h"
+#include "cli/QtCommands.h"
 #include "cli/WeatherCommands.h"
 
 #include "flightplan/PlanFile.h"
@@ -359,6 +360,7 @@ TEST_F(PlanCommandsOnShippedDb, TheTraceFliesInTheWindsAloftAtTheAircraft) {
 // where the aircraft passes a cruise fix at 35,000 ft, the trace holds that fix's wind at
 // 35,000 ft as the file gives it.
 TEST_F(PlanCommandsOnShippedDb, ASimBriefOfpIsFlownInItsFixWinds) {
+    prepareQtReaders();  // as zephyra-cli-qt, which an OFP given as --aloft is handed to
     const std::string ofp = dir.write("ofp.xml", test::realData("plans/simbrief-katl-kjfk.xml"));
     const std::string weather =
         dir.write("cycle.txt", test::realData("metar/awc_metars_2022-10-23T11Z_cycle.txt"));

@@ -85,15 +85,15 @@ TEST(SimBriefOfp, HostileFilesAreRefusedWithTheReason) {
         {"not an OFP at all", "not XML"},
         {"<?xml version=\"1.0\"?><gpx><rte/></gpx>", "not SimBrief's <OFP>"},
         {"<?xml version=\"1.0\"?><!DOCTYPE OFP [<!ENTITY x \"y\">]><OFP/>", "document type"},
-        {"<OFP><navlog><fix><ident>&x;</ident></fix></navlog></OFP>", "entity \"&x;\""},
-        {std::string(100, '<') + "OFP>", "starts no element"},
+        {"<OFP><navlog><fix><ident>&x;</ident></fix></navlog></OFP>", "Entity 'x' not declared"},
+        {std::string(100, '<') + "OFP>", "not XML"},
         {deep(70), "nested more than 64"},
         {fixes(1, "999"), "fix 1 () lies off the Earth (latitude 999"},
         {"<OFP><general><route>A B</route></general></OFP>", "no navlog fixes"},
         {fixes(100000), "more than 2001 fixes"},
-        {"<OFP><navlog><fix></navlog></OFP>", "</navlog> closes <fix>"},
-        {"<OFP><navlog>", "ends inside <navlog>"},
-        {"<OFP/><OFP/>", "second root"},
+        {"<OFP><navlog><fix></navlog></OFP>", "tag mismatch"},
+        {"<OFP><navlog>", "Premature end of document"},
+        {"<OFP/><OFP/>", "Extra content at end of document"},
     };
     for (const auto& c : cases) {
         std::string error;
