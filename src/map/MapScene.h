@@ -23,6 +23,7 @@ struct MapLayers {
     bool borders = true;  // country and state borders
     bool stations = true;
     bool legend = true;
+    bool precipitationLegend = true;  // the legend's second column, the precipitation rings
     bool flightCategories = false;  // stations coloured by flight category, not by cloud
     bool vors = true;
     bool ndbs = true;
