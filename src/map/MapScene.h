@@ -24,7 +24,7 @@ struct MapLayers {
     bool stations = true;
     bool legend = true;
     bool precipitationLegend = true;  // the legend's second column, the precipitation rings
-    bool flightCategories = false;  // stations coloured by flight category, not by cloud
+    bool flightCategories = false;    // stations coloured by flight category, not by cloud
     bool vors = true;
     bool ndbs = true;
     bool airports = true;
