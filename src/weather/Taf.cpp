@@ -476,6 +476,9 @@ struct Bulletin {
 
     void append(std::string_view part) {
         if (current.size() + part.size() + 1 > kMaxTafChars) {
+            if (current.empty()) {
+                current = part.substr(0, 40);  // the start names the TAF in the problem
+            }
             tooLong = true;
             return;
         }
