@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -78,10 +79,14 @@ void routeSection(const Briefing& b, std::string& h) {
          "<td colspan=\"3\"></td>" +
          cell(b.totalMinutes ? flightplan::hoursText(*b.totalMinutes / 60.0) : "&ndash;", true) +
          cell(b.arrival != 0 ? clockOf(b.arrival) : "&ndash;") + "</tr></table>";
+    const bool reached =
+        std::any_of(b.legs.begin(), b.legs.end(), [](const BriefingLeg& l) { return l.forecast; });
     h += "<p class=\"rules\">" +
          (b.windSource.empty() ? std::string("No winds aloft: ground speed = true airspeed.")
-                               : "Winds aloft from " + htmlEscaped(b.windSource) +
-                                     ", each leg at its altitude and time.") +
+          : !reached           ? "The winds aloft from " + htmlEscaped(b.windSource) +
+                           " do not reach the route: ground speed = true airspeed."
+                     : "Winds aloft from " + htmlEscaped(b.windSource) +
+                           ", each leg at its altitude and time.") +
          " Courses are true; times from the departure at " + briefingTime(b.departure) + ".</p>";
 }
 
