@@ -182,8 +182,13 @@ void addSources(const BriefingInput& in, Briefing& b) {
     }
     if (in.aloft == nullptr || in.aloft->empty()) {
         aloft.warning = "No winds aloft forecast: the legs are flown without wind.";
-    } else if (aloft.time == 0) {
+    } else if (b.aloft.empty()) {
         aloft.warning = "The forecast does not reach the route.";
+    } else if (aloft.time == 0) {
+        // A SimBrief OFP's winds carry no time of their own.
+        aloft.warning =
+            "The forecast gives no valid time: it cannot be checked against the "
+            "time of flight.";
     } else if (worst > kAloftMaxOffsetSeconds) {
         aloft.warning =
             "Valid " + hoursApart(worst) + " away from the time of flight (more than 6 h).";

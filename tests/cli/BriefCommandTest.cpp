@@ -93,6 +93,19 @@ TEST_F(BriefOnShippedDb, AtlantaToKennedyHasEverySection) {
     ASSERT_EQ(planShow.size(), 7u);
     EXPECT_EQ(briefed, planShow);
 
+    // A SimBrief OFP's winds reach the route but carry no time: the page says the latter.
+    std::ostringstream ofpOut, ofpErr;
+    const std::string ofp =
+        std::string(ZEPHYRA_SOURCE_DIR) + "/tests/data/plans/simbrief-katl-kjfk.xml";
+    ASSERT_EQ(
+        runBriefCommand({fpl, "--from-airport", "KATL", "--aloft", ofp, "--out", page, "--db", db},
+                        ofpOut, ofpErr),
+        0)
+        << ofpErr.str();
+    const std::string withOfp = dir.read("brief.html");
+    EXPECT_EQ(withOfp.find("does not reach the route"), std::string::npos);
+    EXPECT_NE(withOfp.find("gives no valid time"), std::string::npos);
+
     // Without the winds aloft the page says so, and the legs are flown without wind. Without a
     // TAF file the TAFs loaded in the database are used.
     {
