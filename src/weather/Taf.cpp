@@ -537,7 +537,8 @@ std::vector<Taf> readBulletins(std::string_view text, std::int64_t reference,
         } else {
             b.line(line);
         }
-        k = end + 1;
+        // CR LF (a Windows file) ends one line, not two: the empty one between would end the TAF.
+        k = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
     }
     b.flush();
     return std::move(b.tafs);
@@ -675,6 +676,10 @@ std::vector<Taf> readTafs(std::string_view text, std::int64_t reference,
         }
         inflated = std::move(*bytes);
         text = inflated;
+    }
+    // A byte-order mark, as Windows editors write one, is not part of the text.
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
     }
     std::vector<Taf> tafs;
     if (csvHeaderStart(text)) {
