@@ -202,6 +202,11 @@ int runBriefCommand(const std::vector<std::string>& args, std::ostream& out, std
         flight.ends.departureLat = where->first;
         flight.ends.departureLon = where->second;
     }
+    if (flight.plan.PlanCount == 1 && airport.empty()) {
+        err << "zephyra-cli brief: " << planPath
+            << ": the plan has one entry and so no leg; give the departure with --from-airport\n";
+        return 1;
+    }
     std::shared_ptr<const weather::AloftField> aloft;
     if (!aloftPath.empty()) {
         aloft = loadAloftField(aloftPath, *db, "zephyra-cli brief", out, err);

@@ -22,6 +22,11 @@ namespace zephyra::flightplan {
 
 namespace {
 
+// "1 entry", "3 entries": a count of things for the notes.
+std::string counted(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 constexpr double kFeetPerMetre = 1.0 / 0.3048;
 
 // An altitude in feet as the plan holds it: feet, or whole metres under metric units.
@@ -319,21 +324,18 @@ class Builder {
         return true;
     }
 
-    static std::string entriesText(int n) {
-        return std::to_string(n) + (n == 1 ? " entry" : " entries");
-    }
-
     void finish(PlanStore& target) {
         if (noAltitude_ > 0) {
             result_.notes.push_back(
-                entriesText(noAltitude_) + " had no altitude in the file and take " +
-                std::to_string(defaultAlt_) + (defaults_.planInMetres ? " m." : " ft."));
+                counted(noAltitude_, "entry", "entries") + " had no altitude in the file and " +
+                (noAltitude_ == 1 ? "takes " : "take ") + std::to_string(defaultAlt_) +
+                (defaults_.planInMetres ? " m." : " ft."));
         }
         if (noSpeed_ > 0) {
-            result_.notes.push_back(entriesText(noSpeed_) +
-                                    " had no speed in the file and take the plan's "
-                                    "default speed, " +
-                                    standardText(defaultSpeed_) + ".");
+            result_.notes.push_back(
+                counted(noSpeed_, "entry", "entries") + " had no speed in the file and " +
+                (noSpeed_ == 1 ? "takes" : "take") + " the plan's default speed, " +
+                standardText(defaultSpeed_) + ".");
         }
         if (cleaned_ > 0) {
             result_.notes.push_back(std::to_string(cleaned_) +
@@ -415,8 +417,8 @@ void importFlightGear(const XmlNode& root, PlanStore& plan, const ImportDefaults
         }
     }
     if (looked > 0) {
-        result.notes.push_back(std::to_string(looked) +
-                               " entries gave no position; the waypoint of their identifier "
+        result.notes.push_back(counted(looked, "entry", "entries") +
+                               " gave no position; the waypoint of their identifier "
                                "gave it.");
     }
     builder.finish(plan);
@@ -596,12 +598,12 @@ void importSimBrief(const std::string& text, PlanStore& plan, const ImportDefaul
         return;
     }
     if (carried > 0) {
-        result.notes.push_back(std::to_string(carried) +
-                               " fixes had no speed in the file and take the one before.");
+        result.notes.push_back(counted(carried, "fix", "fixes") + " had no speed in the file and " +
+                               (carried == 1 ? "takes" : "take") + " the one before.");
     }
     if (looked > 0) {
-        result.notes.push_back(std::to_string(looked) +
-                               " entries gave no position; the waypoint of their identifier "
+        result.notes.push_back(counted(looked, "entry", "entries") +
+                               " gave no position; the waypoint of their identifier "
                                "gave it.");
     }
     builder.finish(plan);

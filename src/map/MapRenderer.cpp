@@ -314,7 +314,7 @@ void MapRenderer::paint(QPainter& painter, const MapView& view, const MapScene& 
         drawAircraft(painter, view, scene);
     }
     if (scene.layers.legend && scene.layers.stations) {
-        drawLegend(painter, view, scene.layers.flightCategories);
+        drawLegend(painter, view, scene.layers);
     }
 }
 
@@ -553,11 +553,15 @@ void MapRenderer::drawAircraft(QPainter& p, const MapView& view, const MapScene&
     p.setRenderHint(QPainter::Antialiasing, false);
 }
 
-void MapRenderer::drawLegend(QPainter& p, const MapView& view, bool flightCategories) {
+void MapRenderer::drawLegend(QPainter& p, const MapView& view, const MapLayers& layers) {
+    const bool flightCategories = layers.flightCategories;
+    const bool precipitation = layers.precipitationLegend;
     constexpr int kRow = 14;
-    constexpr int kWidth = 290;
-    constexpr int kHeight = 13 * kRow + 10;
-    const QRectF box(view.width() - kWidth - 8, view.height() - kHeight - 8, kWidth, kHeight);
+    // The flight categories need five rows and one column; the precipitation rings twelve rows.
+    const int width = precipitation ? 290 : 140;
+    const int rows = precipitation || !flightCategories ? 13 : kFlightCategories + 1;
+    const int height = rows * kRow + 10;
+    const QRectF box(view.width() - width - 8, view.height() - height - 8, width, height);
     p.setPen(QColor(90, 90, 90));
     p.setBrush(QColor(255, 255, 255, 225));
     p.drawRect(box);
@@ -569,7 +573,10 @@ void MapRenderer::drawLegend(QPainter& p, const MapView& view, bool flightCatego
     p.drawText(QPointF(box.left() + 6, box.top() + kRow), flightCategories
                                                               ? QStringLiteral("Flight category")
                                                               : QStringLiteral("Weather category"));
-    p.drawText(QPointF(box.left() + 150, box.top() + kRow), QStringLiteral("Precipitation index"));
+    if (precipitation) {
+        p.drawText(QPointF(box.left() + 150, box.top() + kRow),
+                   QStringLiteral("Precipitation index"));
+    }
     f.setBold(false);
     p.setFont(f);
     const double half = kSpriteSize / 2.0;
@@ -588,7 +595,7 @@ void MapRenderer::drawLegend(QPainter& p, const MapView& view, bool flightCatego
                                                     QString::fromStdString(categoryLabel(cat)));
     }
     const char* groups[] = {"drizzle, mist", "rain, snow", "thunder"};
-    for (int level = 1; level <= kPrecipitationLevels; ++level) {
+    for (int level = 1; precipitation && level <= kPrecipitationLevels; ++level) {
         const double y = box.top() + kRow * (level + 1);
         p.drawImage(QPointF(box.left() + 158 - half, y - 4 - half),
                     sprite(kPrecipSprite + level - 1));
@@ -598,8 +605,10 @@ void MapRenderer::drawLegend(QPainter& p, const MapView& view, bool flightCatego
         }
         p.drawText(QPointF(box.left() + 172, y), text);
     }
-    p.drawText(QPointF(box.left() + 150, box.top() + kRow * 12),
-               QStringLiteral("ring round the dot"));
+    if (precipitation) {
+        p.drawText(QPointF(box.left() + 150, box.top() + kRow * 12),
+                   QStringLiteral("ring round the dot"));
+    }
 }
 
 void MapRenderer::drawWinds(QPainter& p, const MapView& view, const MapScene& scene) {

@@ -64,7 +64,7 @@ class MapRenderer {
     void drawBlend(QPainter& p, const MapView& view, const MapScene& scene);
     void drawAircraft(QPainter& p, const MapView& view, const MapScene& scene);
     void drawWinds(QPainter& p, const MapView& view, const MapScene& scene);
-    void drawLegend(QPainter& p, const MapView& view, bool flightCategories);
+    void drawLegend(QPainter& p, const MapView& view, const MapLayers& layers);
     const QImage& sprite(int which);
     static void drawNavaidSprite(QPainter& p, int kind);
 

@@ -23,7 +23,8 @@ struct MapLayers {
     bool borders = true;  // country and state borders
     bool stations = true;
     bool legend = true;
-    bool flightCategories = false;  // stations coloured by flight category, not by cloud
+    bool precipitationLegend = true;  // the legend's second column, the precipitation rings
+    bool flightCategories = false;    // stations coloured by flight category, not by cloud
     bool vors = true;
     bool ndbs = true;
     bool airports = true;

@@ -8,6 +8,7 @@
 
 #include "flightplan/GreatCircle.h"
 #include "flightplan/PlanTable.h"
+#include "flightplan/WaypointStore.h"
 #include "reports/StationReport.h"
 #include "weather/AloftField.h"
 #include "weather/Observation.h"
@@ -29,6 +30,22 @@ std::int64_t observedSeconds(const std::string& obsTime) {
 // has one, else the name itself (a departure given as "KATL").
 std::string stationOf(const std::string& ident, const std::string& name) {
     return ident.empty() ? name : ident;
+}
+
+// The identifier of the store's entry of that name at that place ("KATL" for the airport the
+// main window's Add recorded as the departure by its name); the name when the store has none.
+std::string identAt(const flightplan::WaypointStore& store, const std::string& name, double lat,
+                    double lon) {
+    for (int i = 1; i <= store.WpsCount; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        if (store.WpsName[k] == name && std::fabs(store.WpsLat[k] - lat) < 1e-4 &&
+            std::fabs(store.WpsLon[k] - lon) < 1e-4) {
+            const std::string_view ident =
+                store.WpsType[k] == "C" ? store.WpsFreq[k] : store.WpsIdent[k];
+            return ident.empty() ? name : std::string(ident);
+        }
+    }
+    return name;
 }
 
 BriefingMetar metarOf(const BriefingInput& in, const std::string& id) {
@@ -165,8 +182,13 @@ void addSources(const BriefingInput& in, Briefing& b) {
     }
     if (in.aloft == nullptr || in.aloft->empty()) {
         aloft.warning = "No winds aloft forecast: the legs are flown without wind.";
-    } else if (aloft.time == 0) {
+    } else if (b.aloft.empty()) {
         aloft.warning = "The forecast does not reach the route.";
+    } else if (aloft.time == 0) {
+        // A SimBrief OFP's winds carry no time of their own.
+        aloft.warning =
+            "The forecast gives no valid time: it cannot be checked against the "
+            "time of flight.";
     } else if (worst > kAloftMaxOffsetSeconds) {
         aloft.warning =
             "Valid " + hoursApart(worst) + " away from the time of flight (more than 6 h).";
@@ -226,7 +248,9 @@ Briefing gatherBriefing(const BriefingInput& in) {
         b.routeNames.push_back(p.name);
     }
 
-    std::string departureId = fromDeparture ? ends.departureName : std::string();
+    std::string departureId =
+        fromDeparture ? identAt(*in.store, ends.departureName, ends.departureLat, ends.departureLon)
+                      : std::string();
     std::string destinationId;
     std::string from = fromDeparture ? ends.departureName : std::string();
     std::optional<double> elapsed = 0.0;

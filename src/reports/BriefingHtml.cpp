@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -21,7 +22,9 @@ const char* const kStyle =
     ".dec{white-space:pre-wrap}.warn{color:#a00;font-weight:bold}"
     ".now{background:#fff3b0;font-weight:bold}.rules{color:#444;font-size:12px}"
     ".VFR{color:#080}.MVFR{color:#0050e0}.IFR{color:#c00}.LIFR{color:#b000b0}"
-    "@media print{h2{page-break-after:avoid}table{page-break-inside:auto}}";
+    // On paper a long table breaks between rows and repeats its heading on every page.
+    "@media print{body{margin:0}h2,h3{page-break-after:avoid}table{page-break-inside:auto}"
+    "thead{display:table-header-group}tr,img{page-break-inside:avoid}}";
 
 std::string fixed(double value, int decimals) {
     char buf[48];
@@ -57,9 +60,11 @@ std::string clockOf(std::int64_t seconds) {
 }
 
 void routeSection(const Briefing& b, std::string& h) {
-    h += "<h2 id=\"route\">Route</h2><table><tr><th>From</th><th>To</th><th>Alt ft</th><th>Crs "
-         "&deg;T</th>"
-         "<th>Nm</th><th>Wind</th><th>Temp</th><th>GS kt</th><th>Time</th><th>ETA</th></tr>";
+    h +=
+        "<h2 id=\"route\">Route</h2><table><thead><tr><th>From</th><th>To</th><th>Alt "
+        "ft</th><th>Crs "
+        "&deg;T</th>"
+        "<th>Nm</th><th>Wind</th><th>Temp</th><th>GS kt</th><th>Time</th><th>ETA</th></tr></thead>";
     for (const auto& l : b.legs) {
         h += "<tr>" + cell(htmlEscaped(l.from)) + cell(htmlEscaped(l.to)) +
              cell(fixed(l.altitudeFeet, 0), true) + cell(degrees(l.courseTrue), true) +
@@ -74,10 +79,14 @@ void routeSection(const Briefing& b, std::string& h) {
          "<td colspan=\"3\"></td>" +
          cell(b.totalMinutes ? flightplan::hoursText(*b.totalMinutes / 60.0) : "&ndash;", true) +
          cell(b.arrival != 0 ? clockOf(b.arrival) : "&ndash;") + "</tr></table>";
+    const bool reached =
+        std::any_of(b.legs.begin(), b.legs.end(), [](const BriefingLeg& l) { return l.forecast; });
     h += "<p class=\"rules\">" +
          (b.windSource.empty() ? std::string("No winds aloft: ground speed = true airspeed.")
-                               : "Winds aloft from " + htmlEscaped(b.windSource) +
-                                     ", each leg at its altitude and time.") +
+          : !reached           ? "The winds aloft from " + htmlEscaped(b.windSource) +
+                           " do not reach the route: ground speed = true airspeed."
+                     : "Winds aloft from " + htmlEscaped(b.windSource) +
+                           ", each leg at its altitude and time.") +
          " Courses are true; times from the departure at " + briefingTime(b.departure) + ".</p>";
 }
 
@@ -121,8 +130,8 @@ void stationsSection(const Briefing& b, std::string& h) {
         h += "<p class=\"warn\">No reporting station near the route.</p>";
         return;
     }
-    h += "<table><tr><th>Station</th><th>Off route nm</th><th>Category</th><th>Observed</th>"
-         "<th>Report</th></tr>";
+    h += "<table><thead><tr><th>Station</th><th>Off route nm</th><th>Category</th>"
+         "<th>Observed</th><th>Report</th></tr></thead>";
     for (const auto& s : b.stations) {
         const std::string category = s.category.empty() ? "unknown" : s.category;
         h += "<tr>" + cell(htmlEscaped(s.id)) + cell(fixed(s.offRouteNm, 0), true) +
@@ -139,8 +148,8 @@ void aloftSection(const Briefing& b, std::string& h) {
         h += "<p class=\"warn\">No winds aloft forecast reaches the route.</p>";
         return;
     }
-    h += "<table><tr><th>At</th><th>Alt ft</th><th>Wind</th><th>Temp</th><th>Source</th>"
-         "<th>Valid</th></tr>";
+    h += "<table><thead><tr><th>At</th><th>Alt ft</th><th>Wind</th><th>Temp</th><th>Source</th>"
+         "<th>Valid</th></tr></thead>";
     for (const auto& a : b.aloft) {
         h += "<tr>" + cell(htmlEscaped(a.place)) + cell(fixed(a.altitudeFeet, 0), true) +
              cell(windText(true, a.direction, a.speedKnots)) +

@@ -41,6 +41,8 @@ std::string briefingMapPng(const Briefing& b, const std::string& mapFolder, int 
     scene.points = &points;
     scene.store = &store;
     scene.layers.flightCategories = true;
+    // The briefing's stations carry no precipitation, so the legend shows only the categories.
+    scene.layers.precipitationLegend = false;
     scene.layers.vors = scene.layers.ndbs = scene.layers.airports = scene.layers.fixes = false;
     scene.layers.aircraft = false;
     std::vector<map::GeoPoint> fitted;

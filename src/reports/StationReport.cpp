@@ -163,7 +163,7 @@ int stationAltitudeFeet(weather::WeatherDb& db, const std::string& id) {
 }
 
 StationReport stationReport(weather::WeatherDb& db, const std::string& id, const std::string& uom,
-                            int unlimitedVisibility, double nowSeconds) {
+                            int unlimitedVisibility, double nowSeconds, bool withTaf) {
     const int elevation = stationAltitudeFeet(db, id);
     const auto record = db.findWeather(id);
     if (!record) {
@@ -171,7 +171,7 @@ StationReport stationReport(weather::WeatherDb& db, const std::string& id, const
     }
     std::string text =
         composeStationReport(*record, elevation, uom, unlimitedVisibility, nowSeconds);
-    if (const auto taf = weather::loadedTaf(db, id)) {
+    if (const auto taf = withTaf ? weather::loadedTaf(db, id) : std::nullopt) {
         if (!text.empty() && text.back() != '\n') {
             text += '\n';
         }

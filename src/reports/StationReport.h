@@ -49,14 +49,14 @@ int stationAltitudeFeet(weather::WeatherDb& db, const std::string& id);
 std::string composeTafReport(const weather::Taf& taf, double nowSeconds = 0);
 
 // The report of a station from the database, with the station's TAF below it when one is
-// loaded; found is false (and the text is
-// kStationNotFound) when the station has no weather record.
+// loaded and withTaf (the main window's few report lines leave it out: it would not fit);
+// found is false (and the text is kStationNotFound) when the station has no weather record.
 struct StationReport {
     bool found = false;
     std::string text;
 };
 StationReport stationReport(weather::WeatherDb& db, const std::string& id, const std::string& uom,
-                            int unlimitedVisibility, double nowSeconds = 0);
+                            int unlimitedVisibility, double nowSeconds = 0, bool withTaf = true);
 
 // How old a station's report is, for the main window: "KATL observed 10:51Z, 3 h 20 min ago"
 // (empty when the record holds no observation time), and a warning when the report is more

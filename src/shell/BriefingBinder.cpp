@@ -49,6 +49,12 @@ bool BriefingBinder::open() {
         tell(ctx_.dialogs, "The plan is empty: add its waypoints first.");
         return false;
     }
+    const auto& ends = flight_.ends;
+    if (flight_.plan.PlanCount == 1 &&
+        (ends.departureName.empty() || ends.departureName == flight_.plan.row(0).name)) {
+        tell(ctx_.dialogs, "The plan has one waypoint and so no leg: add the next one first.");
+        return false;
+    }
     std::string problem;
     auto db = weather::WeatherDb::open(ctx_.databasePath(), &problem, false);
     if (!db) {

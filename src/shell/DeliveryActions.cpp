@@ -114,18 +114,19 @@ void DeliveryActions::manualUpdate() {
 
 namespace {
 
-reports::StationReport currentReport(AppContext& ctx, const std::string& closestText) {
+reports::StationReport currentReport(AppContext& ctx, const std::string& closestText,
+                                     bool withTaf) {
     auto db = weather::WeatherDb::open(ctx.databasePath(), nullptr, false);
     if (!db) {
         return {false, reports::kStationNotFound};
     }
     return reports::stationReport(*db, closestText.substr(0, 4), ctx.settings.UOM,
-                                  ctx.settings.UnlimitedVis, ctx.scheduler.wallClock());
+                                  ctx.settings.UnlimitedVis, ctx.scheduler.wallClock(), withTaf);
 }
 
 }  // namespace
 
-reports::StationReport DeliveryActions::shownReport() {
+reports::StationReport DeliveryActions::shownReport(bool withTaf) {
     if (blending_) {
         if (const auto here = delivery_.blended().hereRecord()) {
             return {true, reports::composeStationReport(*here, here->t0Alt, ctx_.settings.UOM,
@@ -133,11 +134,11 @@ reports::StationReport DeliveryActions::shownReport() {
                               "Blended here from " + delivery_.blended().weightsText() + ".\n"};
         }
     }
-    return currentReport(ctx_, vane_.label("Text3")->text().toStdString());
+    return currentReport(ctx_, vane_.label("Text3")->text().toStdString(), withTaf);
 }
 
 void DeliveryActions::showReportBox() {
-    const auto report = shownReport();
+    const auto report = shownReport(true);
     if (!report.found) {
         ctx_.dialogs.inform(report.text);
         return;
@@ -147,7 +148,8 @@ void DeliveryActions::showReportBox() {
 }
 
 void DeliveryActions::showReportLine() {
-    const auto report = shownReport();
+    // The few lines under the station hold the report's start; the TAF is in the Report box.
+    const auto report = shownReport(false);
     if (!report.found) {
         ctx_.dialogs.inform(report.text);
         return;

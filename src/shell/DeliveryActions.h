@@ -52,7 +52,7 @@ class DeliveryActions : public QObject, public delivery::DeliveryHost {
     void refreshSettings();
     // The report the report buttons show: the weather here while blending (the blend at the
     // aircraft as last sent), else the closest station's.
-    reports::StationReport shownReport();
+    reports::StationReport shownReport(bool withTaf);
     // The blended mode's send, on the Closest timer at the blend's pace.
     void blendTick();
     static constexpr int kClosestIntervalMs = 60000;

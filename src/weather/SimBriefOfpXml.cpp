@@ -41,6 +41,17 @@ std::optional<double> number(const std::string& text) {
     return v;
 }
 
+// An altitude in feet: SimBrief writes plain feet ("35000"); a flight level ("FL350"), as an
+// edited OFP may hold, is read as its hundreds of feet.
+std::optional<double> altitudeFeet(const std::string& text) {
+    if (text.size() > 2 && (text[0] == 'F' || text[0] == 'f') &&
+        (text[1] == 'L' || text[1] == 'l')) {
+        const std::optional<double> level = number(text.substr(2));
+        return level && *level >= 0.0 ? std::optional<double>(*level * 100.0) : std::nullopt;
+    }
+    return number(text);
+}
+
 class OfpReader {
   public:
     explicit OfpReader(std::string_view text) : text_(text) {}
@@ -101,7 +112,12 @@ class OfpReader {
             return fail(0, "the file holds no XML element", error);
         }
         if (ofp_.fixes.empty()) {
-            return fail(0, "the OFP has no navlog fixes", error);
+            // SimBrief answers a failed fetch with an OFP that holds only its status.
+            const bool refused = !status_.empty() && status_ != "Success";
+            return fail(0,
+                        refused ? "SimBrief did not give an OFP: " + status_
+                                : "the OFP has no navlog fixes",
+                        error);
         }
         return std::move(ofp_);
     }
@@ -146,8 +162,10 @@ class OfpReader {
             airport(ofp_.origin, leaf, value);
         } else if (open_.size() == 3 && open_[1] == "destination") {
             airport(ofp_.destination, leaf, value);
+        } else if (within({"OFP", "fetch", "status"})) {
+            status_ = value.substr(0, 200);
         } else if (within({"OFP", "general", "initial_altitude"})) {
-            ofp_.initialAltitudeFeet = number(value);
+            ofp_.initialAltitudeFeet = altitudeFeet(value);
         } else if (within({"OFP", "general", "cruise_tas"})) {
             ofp_.cruiseTas = number(value);
         } else if (within({"OFP", "general", "route"})) {
@@ -158,7 +176,7 @@ class OfpReader {
                    open_[3] == "wind_data" && open_[4] == "level") {
             OfpWindLevel& l = ofp_.fixes.back().levels.back();
             if (leaf == "altitude") {
-                l.altitudeFeet = number(value).value_or(std::nan(""));
+                l.altitudeFeet = altitudeFeet(value).value_or(std::nan(""));
             } else if (leaf == "wind_dir") {
                 l.direction = number(value);
             } else if (leaf == "wind_spd") {
@@ -185,11 +203,16 @@ class OfpReader {
 
     static void fix(OfpFix& f, const std::string& leaf, const std::string& value) {
         static const std::map<std::string_view, std::optional<double> OfpFix::*> kNumbers = {
-            {"pos_lat", &OfpFix::latitude},           {"pos_long", &OfpFix::longitude},
-            {"altitude_feet", &OfpFix::altitudeFeet}, {"ind_airspeed", &OfpFix::indicatedKnots},
-            {"true_airspeed", &OfpFix::trueKnots},    {"wind_dir", &OfpFix::windDirection},
-            {"wind_spd", &OfpFix::windKnots},         {"oat", &OfpFix::temperature}};
-        if (const auto it = kNumbers.find(leaf); it != kNumbers.end()) {
+            {"pos_lat", &OfpFix::latitude},
+            {"pos_long", &OfpFix::longitude},
+            {"ind_airspeed", &OfpFix::indicatedKnots},
+            {"true_airspeed", &OfpFix::trueKnots},
+            {"wind_dir", &OfpFix::windDirection},
+            {"wind_spd", &OfpFix::windKnots},
+            {"oat", &OfpFix::temperature}};
+        if (leaf == "altitude_feet") {
+            f.altitudeFeet = altitudeFeet(value);
+        } else if (const auto it = kNumbers.find(leaf); it != kNumbers.end()) {
             f.*(it->second) = number(value);
         } else if (leaf == "ident") {
             f.ident = value;
@@ -204,6 +227,7 @@ class OfpReader {
     std::vector<std::string> open_;
     std::string text_buffer_;
     std::string why_;
+    std::string status_;  // fetch/status: "Success", or why SimBrief gave no plan
     SimBriefOfp ofp_;
 };
 

@@ -476,6 +476,9 @@ struct Bulletin {
 
     void append(std::string_view part) {
         if (current.size() + part.size() + 1 > kMaxTafChars) {
+            if (current.empty()) {
+                current = part.substr(0, 40);  // the start names the TAF in the problem
+            }
             tooLong = true;
             return;
         }
@@ -534,7 +537,8 @@ std::vector<Taf> readBulletins(std::string_view text, std::int64_t reference,
         } else {
             b.line(line);
         }
-        k = end + 1;
+        // CR LF (a Windows file) ends one line, not two: the empty one between would end the TAF.
+        k = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
     }
     b.flush();
     return std::move(b.tafs);
@@ -672,6 +676,10 @@ std::vector<Taf> readTafs(std::string_view text, std::int64_t reference,
         }
         inflated = std::move(*bytes);
         text = inflated;
+    }
+    // A byte-order mark, as Windows editors write one, is not part of the text.
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
     }
     std::vector<Taf> tafs;
     if (csvHeaderStart(text)) {

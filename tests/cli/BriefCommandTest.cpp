@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <filesystem>
 #include <regex>
 #include <sstream>
 
 #include "cli/PlanCommands.h"
 #include "cli/QtCommands.h"
+#include "reports/BriefingMap.h"
 #include "support/RealData.h"
 #include "support/TempDir.h"
+#include "weather/SimBriefOfp.h"
 #include "weather/Taf.h"
 #include "weather/TafStore.h"
 #include "weather/WeatherDb.h"
@@ -23,6 +26,7 @@ class BriefOnShippedDb : public ::testing::Test {
             GTEST_SKIP() << "no database at " << shipped;
         }
         std::filesystem::copy_file(shipped, db);
+        weather::readOfpAloftFiles();  // as zephyra-cli-qt, which runs brief
     }
     test::TempDir dir;
     const std::string db = dir.file("vanedb.mdb");
@@ -91,6 +95,19 @@ TEST_F(BriefOnShippedDb, AtlantaToKennedyHasEverySection) {
     ASSERT_EQ(planShow.size(), 7u);
     EXPECT_EQ(briefed, planShow);
 
+    // A SimBrief OFP's winds reach the route but carry no time: the page says the latter.
+    std::ostringstream ofpOut, ofpErr;
+    const std::string ofp =
+        std::string(ZEPHYRA_SOURCE_DIR) + "/tests/data/plans/simbrief-katl-kjfk.xml";
+    ASSERT_EQ(
+        runBriefCommand({fpl, "--from-airport", "KATL", "--aloft", ofp, "--out", page, "--db", db},
+                        ofpOut, ofpErr),
+        0)
+        << ofpErr.str();
+    const std::string withOfp = dir.read("brief.html");
+    EXPECT_EQ(withOfp.find("does not reach the route"), std::string::npos);
+    EXPECT_NE(withOfp.find("gives no valid time"), std::string::npos);
+
     // Without the winds aloft the page says so, and the legs are flown without wind. Without a
     // TAF file the TAFs loaded in the database are used.
     {
@@ -110,6 +127,27 @@ TEST_F(BriefOnShippedDb, AtlantaToKennedyHasEverySection) {
     EXPECT_NE(calm.find("No winds aloft forecast"), std::string::npos);
     EXPECT_NE(calm.find("KJFK 251341Z 2514/2618 05006KT"), std::string::npos);
     EXPECT_NE(calm.find("the TAFs loaded"), std::string::npos);
+}
+
+// The briefing's stations carry no precipitation: its map legend is the flight categories
+// alone, without the weather map's precipitation column beside them. The route lies over open
+// sea, so a spot left of the narrow legend shows the sea, not the wide legend's white.
+TEST(BriefingMap, LegendShowsOnlyTheFlightCategories) {
+    reports::Briefing briefing;
+    briefing.route = {{30.0, -60.0}, {31.0, -59.0}};
+    briefing.routeNames = {"A", "B"};
+    const std::string png =
+        reports::briefingMapPng(briefing, std::string(ZEPHYRA_SOURCE_DIR) + "/data/map", 1100, 620);
+    const QImage image = QImage::fromData(reinterpret_cast<const uchar*>(png.data()),
+                                          static_cast<int>(png.size()), "PNG");
+    ASSERT_FALSE(image.isNull());
+    int white = 0;
+    for (int x = 930; x < 945; ++x) {  // 1100 - 8 - 290 is the wide legend's left edge
+        for (int y = 540; y < 560; ++y) {
+            white += qRed(image.pixel(x, y)) > 240 ? 1 : 0;
+        }
+    }
+    EXPECT_LT(white, 30);
 }
 
 }  // namespace

@@ -279,7 +279,7 @@ TEST(PlanExchange, AltitudesConvertBetweenThePlansUnitsAndTheFormats) {
             got += (metres ? " " : "") + plan.AltLst.at(0);
             if (alts == "1000 1000") {
                 EXPECT_EQ(r.notes.at(0),
-                          std::string("1 entry had no altitude in the file and take 1000") +
+                          std::string("1 entry had no altitude in the file and takes 1000") +
                               (metres ? " m." : " ft."));
             }
         }

@@ -49,7 +49,7 @@ TEST(SimBriefImport, TheNavlogBecomesThePlanAtItsAltitudesAndSpeeds) {
         }
         EXPECT_EQ(r.notes, (std::vector<std::string>{
                                "2 fixes had no speed in the file and take the one before.",
-                               "1 entry had no speed in the file and take the plan's default "
+                               "1 entry had no speed in the file and takes the plan's default "
                                "speed, 250."}));
     }
 }

@@ -5,6 +5,7 @@
 #include "flightplan/GreatCircle.h"
 #include "flightplan/PlanFile.h"
 #include "support/TempDir.h"
+#include "weather/Taf.h"
 
 namespace zephyra::reports {
 namespace {
@@ -50,6 +51,33 @@ TEST(Briefing, HostileNamesAreTextAndMissingSourcesAreWarnedOf) {
     }
     EXPECT_NE(html.find("No dated METAR report"), std::string::npos);
     EXPECT_NE(html.find("No winds aloft forecast"), std::string::npos);
+}
+
+// The main window records the departure by the airport's name and leaves it out of a generated
+// plan: the briefing finds its identifier in the waypoint store, for its METAR and TAF.
+TEST(Briefing, TheDepartureByNameIsItsAirportsIdentifier) {
+    test::TempDir dir;
+    const std::string fpl = dir.write("generated.fpl", "Foothills|34.6958|-83.2978|9000|250\r\n");
+    flightplan::FlightPlan flight;
+    NoWeather host;
+    ASSERT_TRUE(flightplan::loadPlanFile(fpl, flight.plan, host).completed);
+    flight.ends.departureName = "Hartsfield Jackson Atlanta International Airport";
+    flight.ends.departureLat = 33.6367;
+    flight.ends.departureLon = -84.4281;
+    flightplan::WaypointStore store;
+    store.add("A", "Hartsfield Jackson Atlanta International Airport", "", 33.6367, -84.4281, 0, 0,
+              "KATL");
+    const std::vector<weather::Taf> tafs =
+        weather::readTafs("TAF KATL 231120Z 2312/2418 09006KT P6SM FEW250=", 1666525200);
+    BriefingInput input;
+    input.flight = &flight;
+    input.store = &store;
+    input.tafs = &tafs;
+    input.departure = 1666530000;  // 2022-10-23 13:00Z
+    const Briefing briefing = gatherBriefing(input);
+    EXPECT_EQ(briefing.title, "KATL to Foothills");
+    EXPECT_EQ(briefing.departureTaf.station, "KATL");
+    EXPECT_TRUE(briefing.departureTaf.found);
 }
 
 // Distances worked by hand on the equator and a meridian (one degree of arc is 60 nm).

@@ -321,8 +321,8 @@ TEST_F(PlanControlsTest, ASimBriefOfpsFixWindsAreAttachedWhenWanted) {
 
 }  // namespace
 
-// Briefing writes the page beside the database and hands it to the browser; an empty plan
-// says so instead.
+// Briefing writes the page beside the database and hands it to the browser; an empty plan,
+// or one of a single waypoint, says so instead.
 TEST_F(PlanControlsTest, BriefingWritesThePageAndOpensIt) {
     auto* briefing = w->findChild<QPushButton*>("PlanBriefingButton");
     ASSERT_NE(briefing, nullptr);
@@ -330,7 +330,12 @@ TEST_F(PlanControlsTest, BriefingWritesThePageAndOpensIt) {
     EXPECT_TRUE(platform.opened.empty());
     EXPECT_NE(dialogs.lastMessage().find("The plan is empty"), std::string::npos);
 
-    add("9000", "250", {"atlanta", "kjfk"});
+    add("9000", "250", {"atlanta"});
+    click(briefing);
+    EXPECT_TRUE(platform.opened.empty());
+    EXPECT_NE(dialogs.lastMessage().find("one waypoint and so no leg"), std::string::npos);
+
+    add("9000", "250", {"kjfk"});
     click(briefing);
     ASSERT_EQ(platform.opened.size(), 1u);
     EXPECT_EQ(platform.opened[0], "file://" + context.folders.user + "/briefing.html");

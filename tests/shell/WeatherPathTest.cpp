@@ -11,6 +11,8 @@
 #include "simlink/FakePropertyServer.h"
 #include "simlink/FlightGearLink.h"
 #include "support/DbRows.h"
+#include "weather/Taf.h"
+#include "weather/TafStore.h"
 #include "weather/WeatherDb.h"
 
 using namespace zephyra;
@@ -304,6 +306,31 @@ TEST_F(WeatherPathTest, TheFirstLoadReachesTheSimulatorWithinFiveSeconds) {
             }
         }
     }
+}
+
+// A loaded TAF is part of the Report box, not of the few lines under the station, where it
+// would be cut off.
+TEST_F(WeatherPathTest, TheTafIsInTheReportBoxNotTheReportLines) {
+    addKatlReport();
+    {
+        auto db = weather::WeatherDb::open(program.file("vanedb.mdb"));
+        const std::vector<weather::Taf> tafs = weather::readTafs(
+            "TAF KATL 231120Z 2312/2418 09006KT P6SM FEW250 FM231600 11008KT P6SM SCT050=",
+            1666525200);
+        ASSERT_EQ(tafs.size(), 1u);
+        ASSERT_TRUE(weather::replaceTafs(*db, tafs, nullptr));
+    }
+    vane->closest().setInterval(60000);
+    vane->textBox("Text1")->setText("33.6300");
+    vane->textBox("Text2")->setText("-84.4300");
+    scheduler.advance(60);
+    vane->press("Command6");
+    const QString lines = vane->label("Label15")->text();
+    EXPECT_TRUE(lines.startsWith("KATL REPORT\n")) << lines.toStdString();
+    EXPECT_FALSE(lines.contains("TAF")) << lines.toStdString();
+    vane->press("Command4");
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_NE(dialogs.shown()[0].message.text.find("\nTAF KATL 231120Z"), std::string::npos);
 }
 
 // The station named in the status area and the report under it are always one station's:

@@ -77,6 +77,26 @@ std::string deep(int n) {
     return text;
 }
 
+// Altitudes as an edited OFP may write them: a flight level is its hundreds of feet, whatever
+// the case; anything else that is not a number is no altitude.
+TEST(SimBriefOfp, AltitudesInFeetOrFlightLevels) {
+    const struct {
+        const char* text;
+        std::optional<double> feet;
+    } cases[] = {{"35000", 35000.0},   {"FL350", 35000.0},      {"fl090", 9000.0},
+                 {"FL", std::nullopt}, {"FL-10", std::nullopt}, {"35,000", std::nullopt}};
+    for (const auto& c : cases) {
+        const std::string text = std::string("<OFP><general><initial_altitude>") + c.text +
+                                 "</initial_altitude></general><navlog><fix><pos_lat>35</pos_lat>"
+                                 "<pos_long>-80</pos_long><altitude_feet>" +
+                                 c.text + "</altitude_feet></fix></navlog></OFP>";
+        const auto ofp = readSimBriefOfp(text);
+        ASSERT_TRUE(ofp) << c.text;
+        EXPECT_EQ(ofp->initialAltitudeFeet, c.feet) << c.text;
+        EXPECT_EQ(ofp->fixes.at(0).altitudeFeet, c.feet) << c.text;
+    }
+}
+
 TEST(SimBriefOfp, HostileFilesAreRefusedWithTheReason) {
     const struct {
         std::string text;
@@ -90,6 +110,9 @@ TEST(SimBriefOfp, HostileFilesAreRefusedWithTheReason) {
         {deep(70), "nested more than 64"},
         {fixes(1, "999"), "fix 1 () lies off the Earth (latitude 999"},
         {"<OFP><general><route>A B</route></general></OFP>", "no navlog fixes"},
+        // What SimBrief sends for an unknown pilot.
+        {"<OFP><fetch><userid>0</userid><status>Error: Unknown UserID</status></fetch></OFP>",
+         "SimBrief did not give an OFP: Error: Unknown UserID"},
         {fixes(100000), "more than 2001 fixes"},
         {"<OFP><navlog><fix></navlog></OFP>", "tag mismatch"},
         {"<OFP><navlog>", "Premature end of document"},

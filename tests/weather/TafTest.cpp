@@ -280,6 +280,22 @@ TEST(Taf, SurvivesDamagedInput) {
             EXPECT_FALSE(problems.empty()) << r.text.substr(0, 40);
         }
     }
+    // A Windows copy of a bulletin (CR LF line ends, a byte-order mark) reads as the original.
+    const std::string original = zephyra::test::realData("taf/TAF_collective.txt");
+    std::string windows = "\xEF\xBB\xBF";
+    for (const char c : original) {
+        windows += c == '\n' ? "\r\n" : std::string(1, c);
+    }
+    const std::vector<Taf> fromWindows = readTafs(windows, at("2026-12-07T12:00Z"));
+    ASSERT_EQ(fromWindows.size(), 2u);
+    EXPECT_EQ(fromWindows[0].raw, readTafs(original, at("2026-12-07T12:00Z"))[0].raw);
+    EXPECT_EQ(fromWindows[0].periods.size(), 6u);
+    // A TAF too long to read is named by its start.
+    std::vector<std::string> problems;
+    readTafs(endless, at("2026-12-07T12:00Z"), &problems);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("left out: KJFK 251341Z 2514/2618"), std::string::npos)
+        << problems[0];
     const std::vector<Taf> partly = readTafs(rows[12].text, at("2026-12-07T12:00Z"));
     EXPECT_EQ(partly[0].unread, (std::vector<std::string>{"ZZZZZ", "TEMPO: no interval", "FM25",
                                                           "BECMG: no interval"}));
