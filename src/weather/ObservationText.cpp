@@ -1,5 +1,6 @@
 #include "weather/ObservationText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -171,10 +172,40 @@ std::string cloudInWords(const CloudLayer& l, bool metres) {
     return s;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of text, 0 when there is none.
+std::size_t utf8Length(std::string_view text) {
+    const auto u = static_cast<unsigned char>(text[0]);
+    const std::size_t n = u < 0x80             ? 1
+                          : (u & 0xE0) == 0xC0 ? 2
+                          : (u & 0xF0) == 0xE0 ? 3
+                          : (u & 0xF8) == 0xF0 ? 4
+                                               : 0;
+    if (n == 0 || n > text.size() || (n == 2 && u < 0xC2) || (n == 4 && u > 0xF4)) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < n; ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    const auto second = static_cast<unsigned char>(text[1]);
+    if ((u == 0xE0 && second < 0xA0) || (u == 0xED && second >= 0xA0) ||
+        (u == 0xF0 && second < 0x90) || (u == 0xF4 && second >= 0x90)) {
+        return 0;  // overlong, a surrogate, or beyond U+10FFFF
+    }
+    return n;
+}
+
+}  // namespace
+
 std::string jsonQuoted(std::string_view text) {
     std::string out = "\"";
-    for (const char c : text) {
+    while (!text.empty()) {
+        const char c = text[0];
         const auto u = static_cast<unsigned char>(c);
+        const std::size_t n = utf8Length(text);
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
@@ -182,9 +213,12 @@ std::string jsonQuoted(std::string_view text) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", u);
             out += buf;
+        } else if (n == 0) {
+            out += "\\ufffd";  // a byte that is not UTF-8 (a Latin-1 file, junk)
         } else {
-            out += c;
+            out.append(text.substr(0, n));
         }
+        text.remove_prefix(std::max<std::size_t>(n, 1));
     }
     return out + "\"";
 }

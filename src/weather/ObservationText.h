@@ -31,7 +31,8 @@ std::string observationInWords(const Observation& obs, bool metres);
 // Relative humidity in percent from temperature and dew point (Magnus formula).
 double relativeHumidity(double temperature, double dewPoint);
 
-// A text as a JSON string: quoted, with quotes, backslashes and control characters escaped.
+// A text as a JSON string: quoted, with quotes, backslashes and control characters escaped,
+// and each byte that is not part of a well-formed UTF-8 character replaced by U+FFFD.
 std::string jsonQuoted(std::string_view text);
 
 }  // namespace zephyra::weather

@@ -7,6 +7,7 @@
 #include "weather/ObservationText.h"
 
 using zephyra::weather::FlightCategory;
+using zephyra::weather::jsonQuoted;
 using zephyra::weather::Observation;
 using zephyra::weather::readObservation;
 
@@ -238,3 +239,19 @@ TEST(Observation, WeatherGroupsInWords) {
 }
 
 }  // namespace
+
+// JSON output stays valid whatever bytes a file held: a byte that is not UTF-8 becomes U+FFFD.
+TEST(Observation, JsonQuotingKeepsTheOutputValid) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"KJFK 06008KT", "\"KJFK 06008KT\""},
+        {"a\"b\\c\n", "\"a\\\"b\\\\c\\u000a\""},
+        {"060\xC2\xB0", "\"060\xC2\xB0\""},             // a degree sign in UTF-8 stays
+        {"060\xB0 C", "\"060\\ufffd C\""},              // Latin-1's degree sign
+        {"\xE2\x82", "\"\\ufffd\\ufffd\""},             // cut short
+        {"\xC0\xAF", "\"\\ufffd\\ufffd\""},             // an overlong "/"
+        {"\xED\xA0\x80", "\"\\ufffd\\ufffd\\ufffd\""},  // a surrogate
+    };
+    for (const auto& [text, quoted] : cases) {
+        EXPECT_EQ(jsonQuoted(text), quoted) << text;
+    }
+}
