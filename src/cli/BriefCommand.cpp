@@ -78,9 +78,19 @@ std::unique_ptr<QGuiApplication> guiApplication() {
 
 // The METAR file loaded into a copy of the database in memory, as a flight loads it; the
 // database itself is never changed. Nothing, with the reason on err, when it cannot be.
+// Drops the scratch copy of the database when the briefing is done with it.
+struct ScratchCopy {
+    std::string name;
+    ~ScratchCopy() {
+        if (!name.empty()) {
+            weather::WeatherDb::forgetScratch(name);
+        }
+    }
+};
+
 std::unique_ptr<weather::WeatherDb> scratchWeather(const std::string& database,
                                                    const std::string& metarFile,
-                                                   std::ostream& err) {
+                                                   ScratchCopy& scratch, std::ostream& err) {
     std::string folder = (std::filesystem::temp_directory_path() / "zephyra-brief-XXXXXX").string();
     if (!mkdtemp(folder.data())) {
         err << "zephyra-cli brief: cannot make a scratch folder\n";
@@ -95,7 +105,9 @@ std::unique_ptr<weather::WeatherDb> scratchWeather(const std::string& database,
     } cleanup{folder};
     std::string problem;
     auto db = weather::WeatherDb::openScratchCopy(database, folder + "/vanedb.mdb", &problem);
-    if (!db) {
+    if (db) {
+        scratch.name = folder + "/vanedb.mdb";
+    } else {
         err << "zephyra-cli brief: cannot copy the database " << database << " (" << problem
             << ")\n";
         return nullptr;
@@ -186,9 +198,10 @@ int runBriefCommand(const std::vector<std::string>& args, std::ostream& out, std
             << "\n";
         return 1;
     }
+    ScratchCopy scratch;
     std::unique_ptr<weather::WeatherDb> db =
         weatherPath.empty() ? openDatabaseOrSay(database, "zephyra-cli brief", err)
-                            : scratchWeather(database, weatherPath, err);
+                            : scratchWeather(database, weatherPath, scratch, err);
     if (!db) {
         return 1;
     }
