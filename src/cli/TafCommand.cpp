@@ -88,6 +88,13 @@ std::string jsonOf(const weather::Taf& taf, const std::optional<weather::TafFore
              ",\"to\":" + jsonQuoted(isoTime(p.to)) + ",\"text\":" + jsonQuoted(p.text) +
              ",\"decoded\":" + jsonQuoted(lines[k]) + "}";
     }
+    j += "],\"temperatures\":[";
+    for (std::size_t k = 0; k < taf.temperatures.size(); ++k) {
+        const weather::TafTemperature& t = taf.temperatures[k];
+        j += std::string(k ? "," : "") + "{\"kind\":" + (t.maximum ? "\"max\"" : "\"min\"") +
+             ",\"celsius\":" + std::to_string(t.celsius) +
+             ",\"time\":" + jsonQuoted(isoTime(t.time)) + "}";
+    }
     j += "],\"unread\":[";
     for (std::size_t k = 0; k < taf.unread.size(); ++k) {
         j += (k ? "," : "") + jsonQuoted(taf.unread[k]);

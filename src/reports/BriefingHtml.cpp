@@ -54,9 +54,10 @@ std::string cell(const std::string& html, bool number = false) {
     return number ? "<td class=\"n\">" + html + "</td>" : "<td>" + html + "</td>";
 }
 
+// Day of the month and time, "25 17:12Z": a flight may land on the next day.
 std::string clockOf(std::int64_t seconds) {
     const std::string t = briefingTime(seconds);
-    return t.size() > 11 ? t.substr(11) : t;
+    return t.size() > 8 ? t.substr(8) : t;
 }
 
 void routeSection(const Briefing& b, std::string& h) {

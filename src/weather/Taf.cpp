@@ -199,12 +199,48 @@ bool isWindShear(std::string_view g) {
            isDigitsOnly(g.substr(6, 5)) && g.ends_with("KT");
 }
 
-// Maximum and minimum temperature groups (TX25/2520Z, TNM02/2610Z) and the military
-// altimeter (QNH2992INS): forecast, but nothing a period here keeps.
+// The military altimeter (QNH2992INS) and automation notes: forecast or said, but nothing a
+// period here keeps.
 bool isIgnorableForecastGroup(std::string_view g) {
-    return ((g.starts_with("TX") || g.starts_with("TN")) && g.find('/') != g.npos &&
-            g.ends_with("Z")) ||
-           (g.starts_with("QNH") && g.ends_with("INS")) || g == "AUTOMATED" || g == "SENSOR";
+    return (g.starts_with("QNH") && g.ends_with("INS")) || g == "AUTOMATED" || g == "SENSOR";
+}
+
+// A maximum or minimum temperature group: TX25/2520Z (day and hour) or TX25/20Z (hour only);
+// M marks a temperature below zero.
+struct TemperatureGroup {
+    bool maximum = true;
+    int celsius = 0;
+    int day = 0;  // 0 when the group gives only the hour
+    int hour = 0;
+};
+
+std::optional<TemperatureGroup> temperatureGroup(std::string_view g) {
+    if (!(g.starts_with("TX") || g.starts_with("TN")) || !g.ends_with("Z")) {
+        return std::nullopt;
+    }
+    TemperatureGroup t;
+    t.maximum = g[1] == 'X';
+    std::string_view rest = g.substr(2, g.size() - 3);
+    const bool below = rest.starts_with('M');
+    if (below) {
+        rest.remove_prefix(1);
+    }
+    const std::size_t slash = rest.find('/');
+    if (slash == rest.npos || slash == 0 || slash > 2 || !isDigitsOnly(rest.substr(0, slash))) {
+        return std::nullopt;
+    }
+    const std::string_view when = rest.substr(slash + 1);
+    if (when.size() == 4 && isTwoDigitsUpTo(when.substr(0, 2), 1, 31) &&
+        isTwoDigitsUpTo(when.substr(2, 2), 0, 24)) {
+        t.day = digitsValue(when.substr(0, 2));
+        t.hour = digitsValue(when.substr(2, 2));
+    } else if (isTwoDigitsUpTo(when, 0, 24)) {
+        t.hour = digitsValue(when);
+    } else {
+        return std::nullopt;
+    }
+    t.celsius = digitsValue(rest.substr(0, slash)) * (below ? -1 : 1);
+    return t;
 }
 
 bool isStation(std::string_view g) {
@@ -401,6 +437,10 @@ std::optional<Taf> readOneTaf(std::string_view line, std::int64_t reference, boo
             notes = true;
             ++i;
             continue;
+        } else if (const auto t = temperatureGroup(g)) {
+            taf.temperatures.push_back({t->maximum, t->celsius,
+                                        t->day != 0 ? newFormTime(t->day, t->hour, 0)
+                                                    : hourAtOrAfter(t->hour, 0, taf.validFrom)});
         } else if (!readPeriodGroup(g, current) && !isTafWord(g) && !isIgnorableForecastGroup(g)) {
             taf.unread.emplace_back(g);
         }
@@ -870,6 +910,10 @@ std::vector<std::string> describeTaf(const Taf& taf) {
     for (const TafPeriod& p : taf.periods) {
         std::string what = describeConditions(p.conditions, p.windShear, p.noSignificantWeather);
         lines.push_back(periodHeading(p) + "  " + (what.empty() ? "no change given" : what));
+    }
+    for (const TafTemperature& t : taf.temperatures) {
+        lines.push_back((t.maximum ? "Maximum " : "Minimum ") + std::to_string(t.celsius) +
+                        " \u00b0C at " + dayTime(t.time));
     }
     return lines;
 }

@@ -37,16 +37,24 @@ struct TafPeriod {
     bool noSignificantWeather = false;  // NSW: the weather before it ends
 };
 
+// A forecast maximum or minimum temperature: TX25/2520Z, TNM02/2610Z.
+struct TafTemperature {
+    bool maximum = true;
+    int celsius = 0;
+    std::int64_t time = 0;
+};
+
 struct Taf {
     std::string station;
     std::string raw;          // the whole TAF on one line, as written, without the "="
     std::int64_t issued = 0;  // 0 when the TAF gives no issue time
     std::int64_t validFrom = 0, validTo = 0;
-    bool amended = false;             // AMD
-    bool corrected = false;           // COR
-    bool cancelled = false;           // CNL
-    std::vector<TafPeriod> periods;   // the base first, then the change groups in order
-    std::vector<std::string> unread;  // groups that could not be read; the rest stands
+    bool amended = false;                      // AMD
+    bool corrected = false;                    // COR
+    bool cancelled = false;                    // CNL
+    std::vector<TafPeriod> periods;            // the base first, then the change groups in order
+    std::vector<TafTemperature> temperatures;  // TX and TN groups, in order
+    std::vector<std::string> unread;           // groups that could not be read; the rest stands
 };
 
 // What a TAF forecasts at one time.

@@ -107,6 +107,18 @@ TEST(Taf, DescribesEachPeriodInWords) {
         "BECMG 07 06:00Z-07 08:00Z  wind 010\u00b0 12 kt",
     };
     EXPECT_EQ(describeTaf(pakn), expected);
+
+    // Maximum and minimum temperatures, in both time forms, below zero and at the day's end.
+    const std::vector<Taf> egll = readTafs(
+        "EGLL 251100Z 2512/2618 24010KT 9999 SCT030 TX15/2514Z TNM02/2606Z TX01/24Z TXM1/Z=",
+        at("2026-11-25T11:00Z"));
+    ASSERT_EQ(egll.size(), 1u);
+    EXPECT_EQ(egll[0].unread, (std::vector<std::string>{"TXM1/Z"}));
+    const std::vector<std::string> lines = describeTaf(egll[0]);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()),
+              (std::vector<std::string>{"Maximum 15 \u00b0C at 25 14:00Z",
+                                        "Minimum -2 \u00b0C at 26 06:00Z",
+                                        "Maximum 1 \u00b0C at 26 00:00Z"}));
 }
 
 // The hand-made cache: the new form with BECMG, TEMPO, PROB30 TEMPO, PROB40, NSW and wind
