@@ -637,6 +637,11 @@ void applyChange(Observation& to, const TafPeriod& change) {
         to.clearSky = c.clearSky;
     }
     to.cavok = c.cavok || (to.cavok && c.layers.empty() && !c.visibilityMiles && c.weather.empty());
+    if (!to.cavok && to.clearSky == "CAVOK") {
+        // A change that lowers the visibility or brings weather ends CAVOK; its sky stays
+        // without significant cloud.
+        to.clearSky = "NSC";
+    }
 }
 
 std::string dayTime(std::int64_t t) {

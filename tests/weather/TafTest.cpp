@@ -162,6 +162,9 @@ TEST(Taf, ForecastsAtATime) {
     const Taf& egll = find(cache, "EGLL");
     const std::vector<Taf> jfks = read("TAFJFK.txt", "2026-12-07T12:00Z");
     const Taf& jfk = find(jfks, "KJFK");
+    const std::vector<Taf> lfpg = readTafs(
+        "LFPG 251100Z 2512/2618 24010KT CAVOK BECMG 2514/2516 5000 BR=", at("2026-11-25T11:00Z"));
+    ASSERT_EQ(lfpg.size(), 1u);
     struct Row {
         const Taf* taf;
         const char* time;
@@ -216,6 +219,19 @@ TEST(Taf, ForecastsAtATime) {
          "or more, scattered at 2,500 ft",
          {},
          {"PROB40 2400/2406 0800 FG VV002"}},
+        // Once the visibility falls, CAVOK no longer holds; the sky keeps no significant cloud.
+        {&lfpg[0],
+         "2026-11-25T13:00Z",
+         "",
+         "wind 240\u00b0 10 kt, ceiling and visibility OK (CAVOK)",
+         {},
+         {}},
+        {&lfpg[0],
+         "2026-11-25T17:00Z",
+         "",
+         "wind 240\u00b0 10 kt, visibility 5,000 m, mist, no significant cloud",
+         {},
+         {}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.time);
