@@ -16,17 +16,6 @@ namespace zephyra::flightplan {
 
 namespace {
 
-// Knots over the ground for an entry's speed at its altitude (a Mach number below 1).
-std::optional<double> knots(double speed, double altitude) {
-    if (speed <= 0.0) {
-        return std::nullopt;
-    }
-    if (speed < 1.0) {
-        return speed * simlink::BuiltInAircraft::speedOfSoundKt(altitude);
-    }
-    return speed;
-}
-
 // Store entries by name, for the names the plan uses only (one pass over the store).
 using NameIndex = std::unordered_map<std::string, std::vector<int>, TextHash, std::equal_to<>>;
 
@@ -128,7 +117,9 @@ PlanTable planTable(const FlightPlan& flight, const WaypointStore& store,
             row.course = course;
             row.legNm = cd.distance;
             table.totalNm += cd.distance;
-            const auto kt = knots(r.spd, r.alt);
+            const double feet = winds != nullptr && winds->metres ? r.alt * kFeetPerMetre : r.alt;
+            const auto kt = planTrueAirspeed(r.spd, feet);
+            row.tasKt = kt;
             if (kt) {
                 row.legHours = cd.distance / *kt;
             }
@@ -138,7 +129,6 @@ PlanTable planTable(const FlightPlan& flight, const WaypointStore& store,
                 hours.reset();
             }
             if (winds != nullptr) {
-                const double feet = winds->metres ? r.alt * kFeetPerMetre : r.alt;
                 std::int64_t when = winds->departure;
                 if (when != 0 && state != PlanTableRow::State::Passed) {
                     when += std::llround(flownMinutes * 60.0);

@@ -22,6 +22,7 @@ struct PlanTableRow {
     double totalNm = 0.0;              // from the first point of the table
     std::optional<double> totalHours;  // at each leg's entry speed; none once one is unknown
     std::optional<double> legHours;
+    std::optional<double> tasKt;  // the entry's speed as a true airspeed at its altitude
     std::optional<LegWind> wind;  // the leg flown in the winds aloft, when they were asked for
 };
 

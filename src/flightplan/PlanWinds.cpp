@@ -72,7 +72,7 @@ std::optional<double> planTrueAirspeed(double speed, double altitudeFeet,
         return std::nullopt;
     }
     if (speed >= 1.0) {
-        return speed;
+        return simlink::BuiltInAircraft::trueFromIndicated(speed, altitudeFeet, temperatureC);
     }
     if (temperatureC && *temperatureC > -273.15) {
         return speed * kSoundKtPerRootKelvin * std::sqrt(*temperatureC + 273.15);

@@ -26,10 +26,10 @@ WindComponents windComponents(double courseTrue, double windFrom, double windKno
 // airspeed (no heading holds the course) or the headwind leaves no speed over the ground.
 std::optional<double> windGroundSpeed(double trueAirspeedKt, WindComponents wind);
 
-// The true airspeed of a plan entry's speed: knots as they are (the plan's speeds are taken as
-// true airspeeds, as the plan table's times take them), a number below 1 a Mach number, with
-// the speed of sound of the given temperature or else of the standard atmosphere at the
-// altitude. Nothing for a speed of 0 or less.
+// The true airspeed of a plan entry's speed at its altitude: knots are the indicated airspeed
+// the autopilot holds, a number below 1 a Mach number; either is converted with the given
+// temperature or else the standard atmosphere's at the altitude. Nothing for a speed of 0 or
+// less.
 std::optional<double> planTrueAirspeed(double speed, double altitudeFeet,
                                        std::optional<double> temperatureC = std::nullopt);
 

@@ -267,9 +267,19 @@ Briefing gatherBriefing(const BriefingInput& in) {
             continue;
         }
         const flightplan::LegWind& w = *row.wind;
-        BriefingLeg leg{from,         row.name,        w.altitudeFeet,  w.courseTrue,
-                        w.distanceNm, w.forecast,      w.windDirection, w.windKnots,
-                        std::nullopt, w.groundSpeedKt, w.minutes,       0};
+        BriefingLeg leg{from,
+                        row.name,
+                        w.altitudeFeet,
+                        w.courseTrue,
+                        w.distanceNm,
+                        w.forecast,
+                        w.windDirection,
+                        w.windKnots,
+                        std::nullopt,
+                        w.tasKt,
+                        w.groundSpeedKt,
+                        w.minutes,
+                        0};
         elapsed =
             elapsed && w.minutes ? std::optional<double>(*elapsed + *w.minutes) : std::nullopt;
         if (elapsed) {

@@ -32,7 +32,7 @@ struct BriefingLeg {
     std::optional<double> windDirection;
     double windKnots = 0;
     std::optional<double> temperatureC;
-    std::optional<double> groundSpeedKt, minutes;
+    std::optional<double> tasKt, groundSpeedKt, minutes;
     std::int64_t eta = 0;  // at the leg's end; 0 when a leg before has no time
 };
 

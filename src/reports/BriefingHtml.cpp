@@ -61,15 +61,16 @@ std::string clockOf(std::int64_t seconds) {
 }
 
 void routeSection(const Briefing& b, std::string& h) {
-    h +=
-        "<h2 id=\"route\">Route</h2><table><thead><tr><th>From</th><th>To</th><th>Alt "
-        "ft</th><th>Crs "
-        "&deg;T</th>"
-        "<th>Nm</th><th>Wind</th><th>Temp</th><th>GS kt</th><th>Time</th><th>ETA</th></tr></thead>";
+    h += "<h2 id=\"route\">Route</h2><table><thead><tr><th>From</th><th>To</th><th>Alt "
+         "ft</th><th>Crs "
+         "&deg;T</th>"
+         "<th>Nm</th><th>TAS kt</th><th>Wind</th><th>Temp</th><th>GS "
+         "kt</th><th>Time</th><th>ETA</th></tr></thead>";
     for (const auto& l : b.legs) {
         h += "<tr>" + cell(htmlEscaped(l.from)) + cell(htmlEscaped(l.to)) +
              cell(fixed(l.altitudeFeet, 0), true) + cell(degrees(l.courseTrue), true) +
              cell(fixed(l.distanceNm, 0), true) +
+             cell(l.tasKt ? fixed(*l.tasKt, 0) : "&ndash;", true) +
              cell(windText(l.forecast, l.windDirection, l.windKnots)) +
              cell(temperatureText(l.temperatureC), true) +
              cell(l.groundSpeedKt ? fixed(*l.groundSpeedKt, 0) : "&ndash;", true) +
@@ -77,7 +78,7 @@ void routeSection(const Briefing& b, std::string& h) {
              cell(l.eta != 0 ? clockOf(l.eta) : "&ndash;") + "</tr>";
     }
     h += "<tr><th colspan=\"4\">Total</th>" + cell(fixed(b.totalNm, 0), true) +
-         "<td colspan=\"3\"></td>" +
+         "<td colspan=\"4\"></td>" +
          cell(b.totalMinutes ? flightplan::hoursText(*b.totalMinutes / 60.0) : "&ndash;", true) +
          cell(b.arrival != 0 ? clockOf(b.arrival) : "&ndash;") + "</tr></table>";
     const bool reached =
@@ -88,7 +89,9 @@ void routeSection(const Briefing& b, std::string& h) {
                            " do not reach the route: ground speed = true airspeed."
                      : "Winds aloft from " + htmlEscaped(b.windSource) +
                            ", each leg at its altitude and time.") +
-         " Courses are true; times from the departure at " + briefingTime(b.departure) + ".</p>";
+         " The plan's speeds in knots are indicated; each leg's true airspeed is that at its "
+         "altitude and temperature. Courses are true; times from the departure at " +
+         briefingTime(b.departure) + ".</p>";
 }
 
 void metarTafSection(const char* role, const BriefingMetar& m, const BriefingTaf& t,

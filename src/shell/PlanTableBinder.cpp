@@ -36,7 +36,7 @@ QString course(double degrees) {
 }
 
 // The wind columns, shaded apart from the plan's own.
-constexpr int kWindColumn = 12;
+constexpr int kWindColumn = 13;
 const QColor kWindShade(236, 242, 250);
 
 // "242/32"; "calm" for a light and variable wind; a dash where no forecast reaches.
@@ -152,6 +152,7 @@ void PlanTableBinder::refresh() {
         QStringLiteral("Total time"),
         QStringLiteral("Altitude"),
         QStringLiteral("Speed"),
+        QStringLiteral("TAS kt"),
         QStringLiteral("Wind °T/kt"),
         QStringLiteral("Head/tail kt"),
         QStringLiteral("GS kt"),
@@ -202,6 +203,9 @@ void PlanTableBinder::refresh() {
                            : QString(),
             QString::fromStdString(row.altitude),
             QString::fromStdString(row.speed),
+            row.wind && row.wind->tasKt ? fixed(*row.wind->tasKt, 0)
+            : row.tasKt                 ? fixed(*row.tasKt, 0)
+                                        : QString(),
             row.wind ? windText(*row.wind) : QString(),
             row.wind && row.wind->forecast ? headTail(row.wind->tailwindKt) : QString(),
             row.wind && row.wind->groundSpeedKt ? fixed(*row.wind->groundSpeedKt, 0) : QString(),
@@ -233,9 +237,12 @@ void PlanTableBinder::refresh() {
     note_->setText(
         (plan.magnetic
              ? QStringLiteral("Courses are magnetic, with the simulator's variation. Times are "
-                              "at each entry's speed, without wind.")
+                              "at each entry's true airspeed, without wind.")
              : QStringLiteral("Courses are true: the simulator gives no variation. Times are at "
-                              "each entry's speed, without wind.")) +
+                              "each entry's true airspeed, without wind.")) +
+        QStringLiteral(" A speed in knots is indicated, as the autopilot holds it; its true "
+                       "airspeed is that at the entry's altitude in the winds aloft's "
+                       "temperature, else in the standard atmosphere.") +
         QStringLiteral("\n") + windNote(plan));
 }
 

@@ -133,18 +133,56 @@ void BuiltInAircraft::step(double dt) {
     distanceNm_ += std::hypot(vNorth, vEast) * hours;
 }
 
-double BuiltInAircraft::speedOfSoundKt(double altitudeFeet) {
-    const double kelvin = std::max(216.65, 288.15 - 0.0019812 * altitudeFeet);
-    return 661.47 * std::sqrt(kelvin / 288.15);
+namespace {
+
+constexpr double kTropopauseFeet = 36089.24;
+constexpr double kSeaLevelSoundKt = 661.4786;
+
+double isaKelvin(double altitudeFeet) {
+    return std::max(216.65, 288.15 - 0.0019812 * altitudeFeet);
 }
 
-double BuiltInAircraft::trueFromIndicated(double indicatedKt, double altitudeFeet) {
-    return indicatedKt * (1.0 + 0.02 * altitudeFeet / 1000.0);
+// The standard atmosphere's pressure at an altitude over its sea-level pressure.
+double isaPressureRatio(double altitudeFeet) {
+    if (altitudeFeet <= kTropopauseFeet) {
+        return std::pow(1.0 - 6.8755856e-6 * std::max(altitudeFeet, -5000.0), 5.2558797);
+    }
+    return 0.2233609 * std::exp(-4.806346e-5 * (altitudeFeet - kTropopauseFeet));
+}
+
+// Impact pressure over static pressure for a Mach number, and back (subsonic flow).
+double impactRatioOfMach(double mach) {
+    return std::pow(1.0 + 0.2 * mach * mach, 3.5) - 1.0;
+}
+
+double machOfImpactRatio(double ratio) {
+    return std::sqrt(std::max(0.0, 5.0 * (std::pow(ratio + 1.0, 2.0 / 7.0) - 1.0)));
+}
+
+}  // namespace
+
+double BuiltInAircraft::speedOfSoundKt(double altitudeFeet) {
+    return kSeaLevelSoundKt * std::sqrt(isaKelvin(altitudeFeet) / 288.15);
+}
+
+double BuiltInAircraft::trueFromIndicated(double indicatedKt, double altitudeFeet,
+                                          std::optional<double> temperatureC) {
+    if (!(indicatedKt > 0.0)) {
+        return 0.0;
+    }
+    const double seaLevel = impactRatioOfMach(indicatedKt / kSeaLevelSoundKt);
+    const double mach = machOfImpactRatio(seaLevel / isaPressureRatio(altitudeFeet));
+    const double kelvin =
+        temperatureC && *temperatureC > -100.0 ? *temperatureC + 273.15 : isaKelvin(altitudeFeet);
+    return mach * kSeaLevelSoundKt * std::sqrt(kelvin / 288.15);
 }
 
 double BuiltInAircraft::indicatedFromTrue(double trueKt, double altitudeFeet) {
-    const double factor = 1.0 + 0.02 * altitudeFeet / 1000.0;
-    return factor > 0.0 ? trueKt / factor : trueKt;
+    if (!(trueKt > 0.0)) {
+        return 0.0;
+    }
+    const double atAltitude = impactRatioOfMach(trueKt / speedOfSoundKt(altitudeFeet));
+    return kSeaLevelSoundKt * machOfImpactRatio(atAltitude * isaPressureRatio(altitudeFeet));
 }
 
 double BuiltInAircraft::targetTrueAirspeed() const {

@@ -215,8 +215,11 @@ class BuiltInAircraft : public SimLink {
 
     // ISA speed of sound at an altitude, in knots.
     static double speedOfSoundKt(double altitudeFeet);
-    // True airspeed for an indicated airspeed at an altitude (rule of thumb: 2% per 1000 ft).
-    static double trueFromIndicated(double indicatedKt, double altitudeFeet);
+    // True airspeed for an indicated (calibrated) airspeed at a pressure altitude, in the
+    // standard atmosphere or at the given outside temperature; and back, in the standard
+    // atmosphere. Subsonic, compressible flow.
+    static double trueFromIndicated(double indicatedKt, double altitudeFeet,
+                                    std::optional<double> temperatureC = std::nullopt);
     static double indicatedFromTrue(double trueKt, double altitudeFeet);
 
   private:

@@ -413,9 +413,9 @@ void FlightGearLink::upd_APAirSpeed(double knots) {
 
 void FlightGearLink::upd_APMachNumber(double mach) {
     // The speed hold flies indicated knots: Mach to true airspeed at the aircraft's altitude,
-    // then true to indicated by the same rule of thumb the built-in aircraft uses.
+    // then true to indicated, both in the standard atmosphere.
     const double trueKt = mach * BuiltInAircraft::speedOfSoundKt(lastAltitude_);
-    const double indicated = trueKt / BuiltInAircraft::trueFromIndicated(1.0, lastAltitude_);
+    const double indicated = BuiltInAircraft::indicatedFromTrue(trueKt, lastAltitude_);
     upd_APAirSpeed(std::round(indicated * 10.0) / 10.0);
 }
 

@@ -83,9 +83,9 @@ TEST_F(BriefOnShippedDb, AtlantaToKennedyHasEverySection) {
     for (std::sregex_iterator m(json.begin(), json.end(), gs), end; m != end; ++m) {
         planShow.push_back(std::lround(std::stod((*m)[1])));
     }
-    // The route table's GS column: the eighth cell of each leg row.
+    // The route table's GS column: the ninth cell of each leg row.
     const std::string route = html.substr(html.find("<h2 id=\"route\">"));
-    const std::regex leg(R"(<tr>(?:<td[^>]*>[^<]*</td>){7}<td class="n">(\d+)</td>)");
+    const std::regex leg(R"(<tr>(?:<td[^>]*>[^<]*</td>){8}<td class="n">(\d+)</td>)");
     for (std::sregex_iterator
              m(route.begin(), route.begin() + static_cast<long>(route.find("</table>")), leg),
          end;

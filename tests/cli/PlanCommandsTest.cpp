@@ -193,7 +193,12 @@ TEST_F(PlanCommandsOnShippedDb, AtlantaToKennedyInTheWindsAloft) {
         route.push_back(g[2]);
         const double tas = std::stod(g[5]), tail = std::stod(g[8]), cross = std::stod(g[9]);
         EXPECT_NEAR(std::stod(g[10]), std::sqrt(tas * tas - cross * cross) + tail, 1.0) << g[0];
-        EXPECT_EQ(tas, 250.0);
+        // 250 kt indicated is 284.5 kt true at 9,000 ft in the standard atmosphere, more in the
+        // forecast's warmer air.
+        if (g[3] == "9000") {
+            EXPECT_GT(tas, 284.0);
+            EXPECT_LT(tas, 296.0);
+        }
         sum += std::stod(g[11]);
     }
     ASSERT_GE(route.size(), 5u);

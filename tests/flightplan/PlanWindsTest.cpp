@@ -36,10 +36,11 @@ weather::AloftField fieldOf(std::optional<double> from, double knots, double tem
     return field;
 }
 
-// Legs along a meridian or the equator keep their course; one degree is 60 nm. Expected
-// values worked by hand: a 30 kt wind from the left of a 120 kt north leg leaves
-// sqrt(120^2 - 30^2) = 116.19 kt, 60 nm in 30.98 min; Mach 0.5 at -15 C is
-// 0.5 * 38.967854 * sqrt(258.15) = 313.05 kt.
+// Legs along a meridian or the equator keep their course; one degree is 60 nm. They are flown
+// at sea level in 15 C, where indicated is true airspeed. Expected values worked by hand: a
+// 30 kt wind from the left of a 120 kt north leg leaves sqrt(120^2 - 30^2) = 116.19 kt, 60 nm
+// in 30.98 min; Mach 0.5 at 15 C is 0.5 * 38.967854 * sqrt(288.15) = 330.74 kt, and at -15 C
+// 313.05 kt.
 TEST(PlanWinds, LegsInAUniformWind) {
     struct Case {
         const char* what;
@@ -59,13 +60,13 @@ TEST(PlanWinds, LegsInAUniformWind) {
         {"crosswind above the airspeed", 1, 0, 90, 130, 120, 0, 0, 130, {}, {}},
         {"headwind above the airspeed", 1, 0, 0, 130, 120, 0, -130, 0, {}, {}},
         {"light and variable", 1, 0, {}, 3, 120, 0, 0, 0, 120, 30},
-        {"Mach at the forecast's temperature", 1, 0, 0, 13.049, 0.5, 0, -13.049, 0, 300, 12},
+        {"Mach at the forecast's temperature", 1, 0, 0, 30.739, 0.5, 0, -30.739, 0, 300, 12},
         {"no speed", 1, 0, 270, 30, 0, 0, 0, -30, {}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto field = fieldOf(c.windFrom, c.windKt);
-        const LegWind leg = legWind(0, 0, c.toLat, c.toLon, 9000, c.speed, &field);
+        const auto field = fieldOf(c.windFrom, c.windKt, 15);
+        const LegWind leg = legWind(0, 0, c.toLat, c.toLon, 0, c.speed, &field);
         EXPECT_TRUE(leg.forecast);
         EXPECT_NEAR(leg.distanceNm, 60.0, 1e-9);
         EXPECT_NEAR(leg.courseTrue, c.course, 1e-9);
@@ -89,24 +90,38 @@ TEST(PlanWinds, LegsInAUniformWind) {
     // Without a field, or where it does not reach: no wind, the ground speed is the airspeed.
     const weather::AloftField empty;
     for (const auto* f : {static_cast<const weather::AloftField*>(nullptr), &empty, &field}) {
-        const LegWind leg = legWind(-70, 0, -71, 0, 9000, 120, f);
+        const LegWind leg = legWind(-70, 0, -71, 0, 0, 120, f);
         EXPECT_FALSE(leg.forecast);
         EXPECT_EQ(leg.tailwindKt, 0.0);
-        EXPECT_EQ(*leg.groundSpeedKt, 120.0);
+        EXPECT_NEAR(*leg.groundSpeedKt, 120.0, 1e-9);
         EXPECT_NEAR(*leg.minutes, 30.0, 1e-9);
         EXPECT_TRUE(leg.source.empty());
     }
     // Mach without a temperature: the standard atmosphere's at 9,000 ft (270.32 K, 640.68 kt).
     EXPECT_NEAR(*planTrueAirspeed(0.5, 9000), 320.34, 0.01);
+    // Indicated knots aloft, compressible flow, worked from the standard atmosphere's pressure
+    // (E6B: 150 kt at 10,000 ft is 174 kt), in the standard temperature or the one given.
+    const struct {
+        double knots, feet;
+        std::optional<double> celsius;
+        double tas;
+    } indicated[] = {
+        {120, 0, {}, 120.0},      {150, 10000, {}, 174.05}, {250, 9000, {}, 284.48},
+        {270, 35000, {}, 458.18}, {120, 9000, -15, 134.12}, {280, 35000, -40, 488.71},
+    };
+    for (const auto& c : indicated) {
+        EXPECT_NEAR(*planTrueAirspeed(c.knots, c.feet, c.celsius), c.tas, 0.01)
+            << c.knots << " kt " << c.feet << " ft";
+    }
     EXPECT_FALSE(planTrueAirspeed(-3, 9000).has_value());
 }
 
 // The table flies every leg in the wind and sums the minutes; an unknown one ends the sum.
 TEST(PlanWinds, PlanTableTotals) {
-    const auto field = fieldOf(270, 30);
+    const auto field = fieldOf(270, 30, 15);
     FlightPlan f;
     f.ends = {"Start", 0.0, 0.0, "", 0, 0};
-    f.plan.append({"North", "9000", "120", 1.0, 0.0, 9000, 120});
+    f.plan.append({"North", "0", "120", 1.0, 0.0, 0, 120});
     f.plan.append({"East", "2743", "120", 1.0, 1.0, 2743, 120});
     const WaypointStore store;
     const PlanWindsInput metres{&field, 0, true};
@@ -121,7 +136,7 @@ TEST(PlanWinds, PlanTableTotals) {
                 1e-9);
     EXPECT_NEAR(*table.rows[0].wind->minutes, 30.98, 0.01);
 
-    f.plan.append({"Stalled", "9000", "20", 2.0, 1.0, 9000, 20});  // 30 kt against 20 kt
+    f.plan.append({"Stalled", "0", "20", 2.0, 1.0, 0, 20});  // 30 kt against 20 kt
     const PlanTable stalled = planTable(f, store, std::nullopt, &metres);
     EXPECT_FALSE(stalled.rows[2].wind->groundSpeedKt.has_value());
     EXPECT_FALSE(stalled.windMinutes.has_value());

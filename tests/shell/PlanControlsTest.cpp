@@ -114,29 +114,34 @@ TEST_F(PlanControlsTest, FindAddGenerateSendFlyAndClearTheActiveWaypoint) {
     QTableWidget* table = tableBinder->table();
     ASSERT_EQ(table->rowCount(), plan.size() + 1);
     EXPECT_EQ(table->item(0, 0)->text(), "active");
-    // The wind columns follow the plan's own; without winds aloft the ground speed is the speed.
-    ASSERT_EQ(table->columnCount(), 17);
+    // The wind columns follow the plan's own; without winds aloft the ground speed is the true
+    // airspeed.
+    ASSERT_EQ(table->columnCount(), 18);
     EXPECT_EQ(table->horizontalHeaderItem(11)->text(), "Speed");
-    EXPECT_EQ(table->horizontalHeaderItem(12)->text(), "Wind °T/kt");
-    EXPECT_EQ(table->item(1, 14)->text(), "250");
-    EXPECT_EQ(table->item(1, 15)->text(), table->item(1, 8)->text());
+    EXPECT_EQ(table->horizontalHeaderItem(12)->text(), "TAS kt");
+    EXPECT_EQ(table->horizontalHeaderItem(13)->text(), "Wind °T/kt");
+    EXPECT_EQ(table->item(1, 11)->text(), "250");
+    EXPECT_EQ(table->item(1, 12)->text(), "284");  // 250 kt indicated at 9,000 ft
+    const double tas = table->item(1, 12)->text().toDouble();
+    EXPECT_EQ(table->item(1, 15)->text(), table->item(1, 12)->text());
+    EXPECT_EQ(table->item(1, 16)->text(), table->item(1, 8)->text());
     const auto note = [&] { return tableBinder->window()->findChild<QLabel*>()->text(); };
     EXPECT_TRUE(note().contains("No winds aloft are loaded")) << note().toStdString();
     // A west wind of 50 kt everywhere: north-east legs get a tailwind and a crosswind from
-    // the left, the ground speed sqrt(250^2 - cross^2) + tail.
+    // the left, the ground speed sqrt(TAS^2 - cross^2) + tail.
     auto field = std::make_shared<weather::AloftField>();
     field->add(std::make_shared<WestWind>());
     context.aloft = field;
     tableBinder->refresh();
-    EXPECT_EQ(table->item(1, 12)->text(), "270/50");
-    EXPECT_TRUE(table->item(1, 13)->text().startsWith("tail "))
-        << table->item(1, 13)->text().toStdString();
-    const double tail = table->item(1, 13)->text().mid(5).toDouble();
+    EXPECT_EQ(table->item(1, 13)->text(), "270/50");
+    EXPECT_TRUE(table->item(1, 14)->text().startsWith("tail "))
+        << table->item(1, 14)->text().toStdString();
+    const double tail = table->item(1, 14)->text().mid(5).toDouble();
     const double course = table->item(1, 5)->text().toDouble() * M_PI / 180.0;
     EXPECT_NEAR(tail, 50 * std::sin(course), 1.0);
-    EXPECT_NEAR(table->item(1, 14)->text().toDouble(),
-                std::sqrt(250.0 * 250.0 - std::pow(50 * std::cos(course), 2)) + tail, 1.0);
-    EXPECT_FALSE(table->item(table->rowCount() - 1, 16)->text().isEmpty());
+    EXPECT_NEAR(table->item(1, 15)->text().toDouble(),
+                std::sqrt(tas * tas - std::pow(50 * std::cos(course), 2)) + tail, 1.0);
+    EXPECT_FALSE(table->item(table->rowCount() - 1, 17)->text().isEmpty());
     EXPECT_TRUE(note().contains("Winds aloft: WEST, valid 2026-12-08 06Z")) << note().toStdString();
     tableBinder->window()->close();
 
