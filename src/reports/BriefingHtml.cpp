@@ -17,7 +17,7 @@ const char* const kStyle =
     "border-bottom:1px solid #888}"
     "table{border-collapse:collapse;margin:4px 0}"
     "th,td{border:1px solid #bbb;padding:2px 6px;text-align:left;vertical-align:top}"
-    "th{background:#eee}td.n{text-align:right}"
+    "th{background:#eee}td.n{text-align:right;white-space:nowrap}"
     ".raw{font-family:monospace;white-space:pre-wrap;background:#f4f4f4;padding:4px}"
     ".dec{white-space:pre-wrap}.warn{color:#a00;font-weight:bold}"
     ".now{background:#fff3b0;font-weight:bold}.rules{color:#444;font-size:12px}"
@@ -75,12 +75,12 @@ void routeSection(const Briefing& b, std::string& h) {
              cell(temperatureText(l.temperatureC), true) +
              cell(l.groundSpeedKt ? fixed(*l.groundSpeedKt, 0) : "&ndash;", true) +
              cell(l.minutes ? flightplan::hoursText(*l.minutes / 60.0) : "&ndash;", true) +
-             cell(l.eta != 0 ? clockOf(l.eta) : "&ndash;") + "</tr>";
+             cell(l.eta != 0 ? clockOf(l.eta) : "&ndash;", true) + "</tr>";
     }
     h += "<tr><th colspan=\"4\">Total</th>" + cell(fixed(b.totalNm, 0), true) +
          "<td colspan=\"4\"></td>" +
          cell(b.totalMinutes ? flightplan::hoursText(*b.totalMinutes / 60.0) : "&ndash;", true) +
-         cell(b.arrival != 0 ? clockOf(b.arrival) : "&ndash;") + "</tr></table>";
+         cell(b.arrival != 0 ? clockOf(b.arrival) : "&ndash;", true) + "</tr></table>";
     const bool reached =
         std::any_of(b.legs.begin(), b.legs.end(), [](const BriefingLeg& l) { return l.forecast; });
     h += "<p class=\"rules\">" +

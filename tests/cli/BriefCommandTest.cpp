@@ -67,7 +67,7 @@ TEST_F(BriefOnShippedDb, AtlantaToKennedyHasEverySection) {
           "Flight category: VFR.", "<h2 id=\"categories\">", "<td>KPDK</td>", "<h2 id=\"aloft\">",
           "FD1US1", "<h2 id=\"sources\">", "<div class=\"raw\">KJFK 251341Z 2514/2618",
           "<tr class=\"now\"><td>&#9654;</td><td>FM 25 16:00Z", "No TAF for KATL",
-          "<td>25 17:", "The newest report is 2 days older than the departure."}) {
+          "<td class=\"n\">25 17:", "The newest report is 2 days older than the departure."}) {
         EXPECT_NE(html.find(part), std::string::npos) << part;
     }
 
