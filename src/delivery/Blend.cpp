@@ -112,12 +112,13 @@ std::vector<BlendLayer> blendLayers(const std::vector<BlendStation>& stations,
         int eighths;
         double weight;
         std::size_t station;
+        Convection convection;
     };
     std::vector<Reported> all;
     for (const Chosen& c : chosen) {
         for (const BlendLayer& l : stations[c.index].layers) {
             if (l.eighths > 0) {
-                all.push_back({l.baseFeet, l.eighths, c.weight, c.index});
+                all.push_back({l.baseFeet, l.eighths, c.weight, c.index, l.convection});
             }
         }
     }
@@ -164,7 +165,7 @@ std::vector<BlendLayer> blendLayers(const std::vector<BlendStation>& stations,
         if (chosenClass == 0) {
             continue;
         }
-        double w = 0, base = 0, eighths = 0, classWeight = 0;
+        double w = 0, base = 0, eighths = 0, classWeight = 0, cb = 0, tcu = 0;
         for (const Reported& r : g) {
             w += r.weight;
             base += r.weight * r.base;
@@ -172,9 +173,17 @@ std::vector<BlendLayer> blendLayers(const std::vector<BlendStation>& stations,
                 eighths += r.weight * r.eighths;
                 classWeight += r.weight;
             }
+            if (r.convection == Convection::Cumulonimbus) {
+                cb += r.weight;
+            } else if (r.convection == Convection::Towering) {
+                tcu += r.weight;
+            }
         }
+        const Convection convection = 2.0 * (cb + tcu) < w ? Convection::None
+                                      : cb >= tcu          ? Convection::Cumulonimbus
+                                                           : Convection::Towering;
         // The median class is one a reporter has: adding its weight crossed the half.
-        out.push_back({static_cast<int>(std::lround(eighths / classWeight)), base / w});
+        out.push_back({static_cast<int>(std::lround(eighths / classWeight)), base / w, convection});
     }
     return out;
 }

@@ -11,9 +11,12 @@ namespace zephyra::delivery {
 
 // A cloud layer as the blend takes it: cover in eighths (1-2 few, 3-4 scattered, 5-7 broken,
 // 8 overcast) and base above sea level.
+enum class Convection { None, Towering, Cumulonimbus };  // none, TCU, CB
+
 struct BlendLayer {
     int eighths = 0;
     double baseFeet = 0;
+    Convection convection = Convection::None;
     bool operator==(const BlendLayer&) const = default;
 };
 
@@ -98,7 +101,9 @@ std::vector<BlendWeight> blendWeights(double latitude, double longitude,
 // weight. Cloud layers of the stations are grouped by base (within 2,000 ft); a group's base is
 // its reporters' weighted base and its cover the weighted median over all the stations, a
 // station without the layer counting as clear: a layer appears, or changes its class, only
-// when more than half of the weight says so. The layers aloft blend the same way: bases, tops
+// when more than half of the weight says so. A layer is convective when its reporters that say
+// CB or TCU hold at least half of its reporters' weight (CB when they weigh at least as much as
+// those saying TCU). The layers aloft blend the same way: bases, tops
 // and temperatures by weight, winds as vectors.
 Blended blendAt(double latitude, double longitude, const std::vector<BlendStation>& stations,
                 const BlendSettings& settings = {});

@@ -83,7 +83,10 @@ std::vector<BlendStation> blendStations(const std::vector<weather::WeatherRecord
         const simlink::ObservedWeather o = observedWeather(r, unlimitedVisibilityMiles);
         if (o.valid) {
             for (const simlink::ObservedLayer& l : o.layers) {
-                s.layers.push_back({eighthsOf(l.coverage), static_cast<double>(l.base)});
+                s.layers.push_back({eighthsOf(l.coverage), static_cast<double>(l.base),
+                                    l.cumulonimbus ? Convection::Cumulonimbus
+                                    : l.towering   ? Convection::Towering
+                                                   : Convection::None});
             }
             s.dewPointC = o.dewPointC;
             s.visibilityMiles = o.visibilityMetres
@@ -218,8 +221,13 @@ void BlendedSender::tick(double seconds) {
             break;
         }
         const Cover& cover = coverOf(l.eighths);
+        const bool cb = l.convection == Convection::Cumulonimbus;
+        const bool tcu = l.convection == Convection::Towering;
         o.layers.push_back({cover.word, static_cast<std::int32_t>(std::lround(l.baseFeet)),
-                            static_cast<std::int32_t>(cover.thickness), false});
+                            cb    ? kCumulonimbusFeet
+                            : tcu ? kToweringFeet
+                                  : static_cast<std::int32_t>(cover.thickness),
+                            cb, tcu});
     }
     o.dewPointC = b.dewPointC;
     o.visibilityMetres = b.visibilityMiles * kMetresPerMile;

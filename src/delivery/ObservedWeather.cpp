@@ -50,7 +50,10 @@ simlink::ObservedWeather observedWeather(const weather::WeatherRecord& r,
         layer.coverage = cover->word;
         layer.base = elevation + *l.baseFeet;
         layer.cumulonimbus = l.type == "CB";
-        layer.thickness = layer.cumulonimbus ? 15000 : l.type == "TCU" ? 8000 : cover->thickness;
+        layer.towering = l.type == "TCU";
+        layer.thickness = layer.cumulonimbus ? kCumulonimbusFeet
+                          : layer.towering   ? kToweringFeet
+                                             : cover->thickness;
         out.layers.push_back(layer);
     }
     out.dewPointC = obs.dewPoint;

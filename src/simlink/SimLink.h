@@ -15,6 +15,7 @@ struct ObservedLayer {
     std::int32_t base = 0;  // feet above sea level
     std::int32_t thickness = 0;  // feet
     bool cumulonimbus = false;
+    bool towering = false;  // towering cumulus (TCU)
     bool operator==(const ObservedLayer&) const = default;
 };
 struct ObservedWeather {

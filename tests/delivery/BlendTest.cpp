@@ -122,6 +122,26 @@ TEST(Blend, CloudLayersFollowTheMajorityOfTheWeight) {
     ASSERT_EQ(layers.size(), 1u);
     EXPECT_EQ(layers[0].eighths, 3);
     EXPECT_NEAR(layers[0].baseFeet, 3100, 5);
+    EXPECT_EQ(layers[0].convection, Convection::None);
+
+    // The 3,000 ft layer is convective once half its reporters' weight says CB or TCU.
+    using C = Convection;
+    const struct {
+        C a, b, c, d, blended;
+    } convective[] = {
+        {C::Cumulonimbus, C::None, C::None, C::None, C::None},
+        {C::Cumulonimbus, C::Cumulonimbus, C::Towering, C::None, C::Cumulonimbus},
+        {C::None, C::Towering, C::Towering, C::Towering, C::Towering},
+        {C::Cumulonimbus, C::Towering, C::Towering, C::None, C::Towering},
+    };
+    for (const auto& row : convective) {
+        a.layers[0].convection = row.a;
+        b.layers[0].convection = row.b;
+        c.layers[0].convection = row.c;
+        d.layers[0].convection = row.d;
+        EXPECT_EQ(blendAt(kLat, kLon, {a, b, c, d}).layers.at(0).convection, row.blended)
+            << static_cast<int>(row.a) << static_cast<int>(row.b) << static_cast<int>(row.c);
+    }
 }
 
 TEST(Blend, WhatIsSentMovesAtMostAtAPilotsRates) {

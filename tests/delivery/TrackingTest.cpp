@@ -245,7 +245,7 @@ namespace zephyra::delivery::test {
 // with classic values only.
 TEST_F(DeliveryTest, BlendedSendsMoveAtThePilotsRates) {
     weather::WeatherRecord a = station("KAAA");
-    a.RawText = "KAAA 071200Z 27010KT 10SM SCT030 20/10 A3000";
+    a.RawText = "KAAA 071200Z 27010KT 10SM SCT030CB 20/10 A3000";
     a.ObsTime = "2026-12-07T12:00Z";
     a.TempScale = "C";
     a.t0Deg = 20;
@@ -262,7 +262,8 @@ TEST_F(DeliveryTest, BlendedSendsMoveAtThePilotsRates) {
     const double now = 1796644800;  // 12:00Z
     auto stations = blendStations({a, b}, list, now, 50);
     ASSERT_EQ(stations.size(), 2u);
-    EXPECT_EQ(stations[0].layers, (std::vector<BlendLayer>{{4, 4000}}));  // SCT030 over 1,000 ft
+    // SCT030CB over 1,000 ft
+    EXPECT_EQ(stations[0].layers, (std::vector<BlendLayer>{{4, 4000, Convection::Cumulonimbus}}));
     EXPECT_EQ(stations[0].dewPointC, 10);
     EXPECT_NEAR(stations[0].visibilityMiles, 10, 1e-3);                   // 16,093 m
     EXPECT_EQ(stations[1].layers, (std::vector<BlendLayer>{{4, 3000}}));  // the classic layer
@@ -282,6 +283,10 @@ TEST_F(DeliveryTest, BlendedSendsMoveAtThePilotsRates) {
     const double hg = *first.seaLevelInHg;
     EXPECT_NEAR(t, 19.0, 1e-3);  // both at 1,000 ft
     EXPECT_NEAR(hg, (0.9 * 1015.9 + 0.1 * 1000) / 33.8639, 1e-4);
+    // The two layers are one, a cumulonimbus by nine tenths of the weight, drawn as deep.
+    ASSERT_EQ(first.layers.size(), 1u);
+    EXPECT_TRUE(first.layers[0].cumulonimbus);
+    EXPECT_EQ(first.layers[0].thickness, 15000);
 
     host.position = {{34.5, -84.0}};  // now 1 to 9: the target jumps, the send does not
     blended.tick(1);

@@ -41,7 +41,7 @@ TEST(ObservedWeather, FromTheFullReadingOfTheReport) {
          "overcast@113+1000 | 12 750 0.3 0"},
         // "Or more" reaches the unlimited visibility (30 miles); CB and TCU are tall.
         {"KXYZ 231051Z 27010KT P6SM FEW030CB SCT040TCU BKN/// 20/10 A3001",
-         "few@3013+15000CB scattered@4013+8000 | 10 48280.3 0 0"},
+         "few@3013+15000CB scattered@4013+8000TCU | 10 48280.3 0 0"},
         {"ENBN 180750Z 12011KT 9999 VCSH -SHSN +RA FEW015 01/M03 Q0986",
          "few@1513+500 | -3 48280.3 0.9 0.3"},
         {"KBBB 231051Z 27010KT 1/2SM -FZDZ SN OVC002 M01/M02 A3001",
@@ -58,7 +58,9 @@ TEST(ObservedWeather, FromTheFullReadingOfTheReport) {
         std::string got;
         for (const auto& l : o.layers) {
             got += l.coverage + "@" + std::to_string(l.base) + "+" + std::to_string(l.thickness) +
-                   (l.cumulonimbus ? "CB " : " ");
+                   (l.cumulonimbus ? "CB "
+                    : l.towering   ? "TCU "
+                                   : " ");
         }
         char tail[96];
         std::snprintf(tail, sizeof tail, "| %g %g %g %g", o.dewPointC.value_or(-99),
