@@ -99,6 +99,10 @@ TEST_F(AircraftTest, HoldsAndChangesSpeedAtTwoKnotsPerSecond) {
         EXPECT_NEAR(a.trueAirspeed(), c.expected, c.tolerance) << c.what;
     }
     EXPECT_NEAR(BuiltInAircraft::speedOfSoundKt(40000.0), 573.6, 0.2);
+    // Mach 0.78 at FL350 is 264.42 kt indicated, the speed FlightGear's speed hold is given.
+    EXPECT_NEAR(
+        BuiltInAircraft::indicatedFromTrue(0.78 * BuiltInAircraft::speedOfSoundKt(35000), 35000),
+        264.42, 0.01);
     // Constant above the tropopause.
     EXPECT_DOUBLE_EQ(BuiltInAircraft::speedOfSoundKt(45000.0),
                      BuiltInAircraft::speedOfSoundKt(40000.0));
