@@ -76,8 +76,6 @@ std::unique_ptr<QGuiApplication> guiApplication() {
     return app;
 }
 
-// The METAR file loaded into a copy of the database in memory, as a flight loads it; the
-// database itself is never changed. Nothing, with the reason on err, when it cannot be.
 // Drops the scratch copy of the database when the briefing is done with it.
 struct ScratchCopy {
     std::string name;
@@ -88,6 +86,8 @@ struct ScratchCopy {
     }
 };
 
+// The METAR file loaded into a copy of the database in memory, as a flight loads it; the
+// database itself is never changed. Nothing, with the reason on err, when it cannot be.
 std::unique_ptr<weather::WeatherDb> scratchWeather(const std::string& database,
                                                    const std::string& metarFile,
                                                    ScratchCopy& scratch, std::ostream& err) {

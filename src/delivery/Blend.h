@@ -9,10 +9,10 @@
 // one surface weather, and the limit on how fast what is sent may move towards it.
 namespace zephyra::delivery {
 
-// A cloud layer as the blend takes it: cover in eighths (1-2 few, 3-4 scattered, 5-7 broken,
-// 8 overcast) and base above sea level.
 enum class Convection { None, Towering, Cumulonimbus };  // none, TCU, CB
 
+// A cloud layer as the blend takes it: cover in eighths (1-2 few, 3-4 scattered, 5-7 broken,
+// 8 overcast), base above sea level and whether it is a towering cumulus or cumulonimbus.
 struct BlendLayer {
     int eighths = 0;
     double baseFeet = 0;

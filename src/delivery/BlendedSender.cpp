@@ -224,10 +224,8 @@ void BlendedSender::tick(double seconds) {
         const bool cb = l.convection == Convection::Cumulonimbus;
         const bool tcu = l.convection == Convection::Towering;
         o.layers.push_back({cover.word, static_cast<std::int32_t>(std::lround(l.baseFeet)),
-                            cb    ? kCumulonimbusFeet
-                            : tcu ? kToweringFeet
-                                  : static_cast<std::int32_t>(cover.thickness),
-                            cb, tcu});
+                            layerDepthFeet(cb, tcu, static_cast<std::int32_t>(cover.thickness)), cb,
+                            tcu});
     }
     o.dewPointC = b.dewPointC;
     o.visibilityMetres = b.visibilityMiles * kMetresPerMile;

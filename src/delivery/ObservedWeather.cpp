@@ -51,9 +51,7 @@ simlink::ObservedWeather observedWeather(const weather::WeatherRecord& r,
         layer.base = elevation + *l.baseFeet;
         layer.cumulonimbus = l.type == "CB";
         layer.towering = l.type == "TCU";
-        layer.thickness = layer.cumulonimbus ? kCumulonimbusFeet
-                          : layer.towering   ? kToweringFeet
-                                             : cover->thickness;
+        layer.thickness = layerDepthFeet(layer.cumulonimbus, layer.towering, cover->thickness);
         out.layers.push_back(layer);
     }
     out.dewPointC = obs.dewPoint;

@@ -5,9 +5,11 @@
 
 namespace zephyra::delivery {
 
-// How deep a convective layer is drawn: a cumulonimbus (CB) and towering cumulus (TCU).
-constexpr std::int32_t kCumulonimbusFeet = 15000;
-constexpr std::int32_t kToweringFeet = 8000;
+// How deep a layer is drawn: a cumulonimbus (CB) 15,000 ft, a towering cumulus (TCU) 8,000 ft,
+// any other by its cover.
+constexpr std::int32_t layerDepthFeet(bool cumulonimbus, bool towering, std::int32_t byCover) {
+    return cumulonimbus ? 15000 : towering ? 8000 : byCover;
+}
 
 // The full observation of a stored METAR as a simulator takes it: each reported layer (up to
 // five) in FlightGear's words from its reported class (FEW "few", SCT "scattered", BKN

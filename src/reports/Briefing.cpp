@@ -267,19 +267,18 @@ Briefing gatherBriefing(const BriefingInput& in) {
             continue;
         }
         const flightplan::LegWind& w = *row.wind;
-        BriefingLeg leg{from,
-                        row.name,
-                        w.altitudeFeet,
-                        w.courseTrue,
-                        w.distanceNm,
-                        w.forecast,
-                        w.windDirection,
-                        w.windKnots,
-                        std::nullopt,
-                        w.tasKt,
-                        w.groundSpeedKt,
-                        w.minutes,
-                        0};
+        BriefingLeg leg;
+        leg.from = from;
+        leg.to = row.name;
+        leg.altitudeFeet = w.altitudeFeet;
+        leg.courseTrue = w.courseTrue;
+        leg.distanceNm = w.distanceNm;
+        leg.forecast = w.forecast;
+        leg.windDirection = w.windDirection;
+        leg.windKnots = w.windKnots;
+        leg.tasKt = w.tasKt;
+        leg.groundSpeedKt = w.groundSpeedKt;
+        leg.minutes = w.minutes;
         elapsed =
             elapsed && w.minutes ? std::optional<double>(*elapsed + *w.minutes) : std::nullopt;
         if (elapsed) {

@@ -61,11 +61,9 @@ std::string clockOf(std::int64_t seconds) {
 }
 
 void routeSection(const Briefing& b, std::string& h) {
-    h += "<h2 id=\"route\">Route</h2><table><thead><tr><th>From</th><th>To</th><th>Alt "
-         "ft</th><th>Crs "
-         "&deg;T</th>"
-         "<th>Nm</th><th>TAS kt</th><th>Wind</th><th>Temp</th><th>GS "
-         "kt</th><th>Time</th><th>ETA</th></tr></thead>";
+    h += "<h2 id=\"route\">Route</h2><table><thead><tr>"
+         "<th>From</th><th>To</th><th>Alt ft</th><th>Crs &deg;T</th><th>Nm</th><th>TAS kt</th>"
+         "<th>Wind</th><th>Temp</th><th>GS kt</th><th>Time</th><th>ETA</th></tr></thead>";
     for (const auto& l : b.legs) {
         h += "<tr>" + cell(htmlEscaped(l.from)) + cell(htmlEscaped(l.to)) +
              cell(fixed(l.altitudeFeet, 0), true) + cell(degrees(l.courseTrue), true) +
